@@ -1,0 +1,47 @@
+# Compiler settings shared by every target.
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+  set(CMAKE_C_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+endif()
+
+add_compile_options(-Wall -Wextra)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # Our sources keep Russian texts as UTF-8; the 1251 literal converts them at
+  # compile time, so the execution charset stays UTF-8.
+  add_compile_options(-finput-charset=UTF-8)
+endif()
+
+if(ZARNIK_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+
+# zarnik_library(name SOURCES... [DEPS ...]) — one static library per folder.
+function(zarnik_library name)
+  cmake_parse_arguments(ZL "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(${name} STATIC ${ZL_SOURCES})
+  target_link_libraries(${name} PUBLIC ${ZL_DEPS} PRIVATE ${ZL_PRIVATE_DEPS})
+endfunction()
+
+# zarnik_test(name SOURCES... DEPS ...) — one GoogleTest program per library.
+function(zarnik_test name)
+  cmake_parse_arguments(ZT "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ZT_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ZT_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARNIK_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# zarnik_bench(name SOURCES... DEPS ...) — one Google Benchmark program.
+function(zarnik_bench name)
+  cmake_parse_arguments(ZB "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ZB_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ZB_DEPS} benchmark::benchmark)
+endfunction()

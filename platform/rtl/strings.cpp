@@ -1,0 +1,118 @@
+#include "platform/rtl/strings.h"
+
+namespace rtl {
+namespace {
+
+const char16_t (&TableFor(unsigned codePage))[128] {
+  return codePage == CP_866 ? detail::kCp866High : detail::kCp1251High;
+}
+
+// A 64 KiB reverse table per code page, built once.
+struct ReverseTable {
+  unsigned char byte[0x10000];
+  explicit ReverseTable(const char16_t (&high)[128]) {
+    for (auto& b : byte) b = '?';
+    for (int i = 0; i < 0x80; ++i) byte[i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 128; ++i) byte[high[i]] = static_cast<unsigned char>(0x80 + i);
+  }
+};
+
+const ReverseTable& ReverseFor(unsigned codePage) {
+  static const ReverseTable t1251(detail::kCp1251High);
+  static const ReverseTable t866(detail::kCp866High);
+  return codePage == CP_866 ? t866 : t1251;
+}
+
+void AppendUtf16(WideString& out, char32_t cp) {
+  if (cp >= 0x10000 && cp <= 0x10FFFF) {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  } else if (cp > 0x10FFFF) {
+    out.push_back(0xFFFD);
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+WideString AnsiToWide(std::string_view s, unsigned codePage) {
+  if (codePage == CP_UTF8) return Utf8ToWide(s);
+  WideString out;
+  out.reserve(s.size());
+  if (codePage == CP_1252) {
+    // Latin-1 is close enough for the few Western texts the engine meets.
+    for (unsigned char c : s) out.push_back(c);
+    return out;
+  }
+  const auto& high = TableFor(codePage);
+  for (unsigned char c : s) out.push_back(c < 0x80 ? c : high[c - 0x80]);
+  return out;
+}
+
+AnsiString WideToAnsi(std::u16string_view s, unsigned codePage) {
+  if (codePage == CP_UTF8) return WideToUtf8(s);
+  AnsiString out;
+  out.reserve(s.size());
+  if (codePage == CP_1252) {
+    for (char16_t c : s) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return out;
+  }
+  const auto& rev = ReverseFor(codePage);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char16_t c = s[i];
+    // A surrogate pair stands for one character that no single-byte page has.
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) ++i;
+    out.push_back(static_cast<char>(rev.byte[c]));
+  }
+  return out;
+}
+
+std::string WideToUtf8(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+WideString Utf8ToWide(std::string_view s) {
+  WideString out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) AppendUtf16(out, detail::DecodeUtf8(s.data(), s.size(), i));
+  return out;
+}
+
+std::string AnsiToUtf8(std::string_view s, unsigned codePage) { return WideToUtf8(AnsiToWide(s, codePage)); }
+AnsiString Utf8ToAnsi(std::string_view s, unsigned codePage) { return WideToAnsi(Utf8ToWide(s), codePage); }
+AnsiString Cp1251ToCp866(std::string_view s) { return WideToAnsi(AnsiToWide(s, CP_1251), CP_866); }
+AnsiString Cp866ToCp1251(std::string_view s) { return WideToAnsi(AnsiToWide(s, CP_866), CP_1251); }
+
+}  // namespace rtl
