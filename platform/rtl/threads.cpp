@@ -1,0 +1,199 @@
+#include "platform/rtl/threads.h"
+
+#include <chrono>
+#include <deque>
+#include <memory>
+
+namespace rtl {
+namespace {
+
+std::atomic<std::thread::id> g_mainThread{std::this_thread::get_id()};
+
+struct Completion {
+  bool done = false;
+  std::exception_ptr error;
+};
+
+struct SyncItem {
+  std::function<void()> fn;
+  std::shared_ptr<Completion> completion;  // null for queued (fire-and-forget) work
+};
+
+// One lock and one condition serve the queue, the completions and the
+// finishing of threads, so a waiting main thread wakes for any of them.
+struct SyncState {
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<SyncItem> queue;
+  std::function<void()> wakeHook;
+};
+
+SyncState& State() {
+  static SyncState s;
+  return s;
+}
+
+void Enqueue(SyncItem item) {
+  auto& s = State();
+  std::function<void()> hook;
+  {
+    std::lock_guard lock(s.m);
+    s.queue.push_back(std::move(item));
+    hook = s.wakeHook;
+  }
+  s.cv.notify_all();
+  if (hook) hook();
+}
+
+}  // namespace
+
+std::thread::id MainThreadId() { return g_mainThread.load(); }
+void SetMainThreadId(std::thread::id id) { g_mainThread.store(id); }
+bool IsMainThread() { return std::this_thread::get_id() == g_mainThread.load(); }
+
+void SetSynchronizeWakeHook(std::function<void()> hook) {
+  auto& s = State();
+  std::lock_guard lock(s.m);
+  s.wakeHook = std::move(hook);
+}
+
+void Synchronize(const std::function<void()>& fn) {
+  if (IsMainThread()) {
+    fn();
+    return;
+  }
+  auto completion = std::make_shared<Completion>();
+  Enqueue({fn, completion});
+  auto& s = State();
+  std::unique_lock lock(s.m);
+  s.cv.wait(lock, [&] { return completion->done; });
+  if (completion->error) std::rethrow_exception(completion->error);
+}
+
+void Queue(std::function<void()> fn) {
+  if (IsMainThread()) {
+    fn();
+    return;
+  }
+  Enqueue({std::move(fn), nullptr});
+}
+
+bool CheckSynchronize(int timeoutMs) {
+  if (!IsMainThread()) return false;
+  auto& s = State();
+  std::deque<SyncItem> work;
+  {
+    std::unique_lock lock(s.m);
+    if (timeoutMs > 0 && s.queue.empty())
+      s.cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !s.queue.empty(); });
+    work.swap(s.queue);
+  }
+  if (work.empty()) return false;
+  for (auto& item : work) {
+    std::exception_ptr error;
+    try {
+      item.fn();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    if (item.completion) {
+      std::lock_guard lock(s.m);
+      item.completion->error = error;
+      item.completion->done = true;
+    }
+    // Queued work has nobody to report to; its exception is dropped.
+  }
+  s.cv.notify_all();
+  return true;
+}
+
+TThread::TThread(bool createSuspended) {
+  if (!createSuspended) Start();
+}
+
+TThread::~TThread() {
+  if (started_) {
+    Terminate();
+    WaitFor();
+  }
+}
+
+void TThread::Start() {
+  if (started_) throw EThread("Cannot call Start on a running or suspended thread");
+  started_ = true;
+  thread_ = std::thread([this] { Run(); });
+}
+
+void TThread::Run() {
+  try {
+    Execute();
+  } catch (...) {
+    fatal_ = std::current_exception();
+  }
+  if (OnTerminate) {
+    try {
+      Synchronize([this] { OnTerminate(*this); });
+    } catch (...) {
+      if (!fatal_) fatal_ = std::current_exception();
+    }
+  }
+  auto& s = State();
+  {
+    std::lock_guard lock(s.m);
+    finished_.store(true);
+  }
+  s.cv.notify_all();
+}
+
+int TThread::WaitFor() {
+  if (!started_) return returnValue_;
+  if (thread_.get_id() == std::this_thread::get_id()) throw EThread("Thread cannot wait for itself");
+  auto& s = State();
+  if (IsMainThread()) {
+    // Keep serving Synchronize calls while waiting.
+    while (true) {
+      CheckSynchronize();
+      std::unique_lock lock(s.m);
+      s.cv.wait(lock, [&] { return finished_.load() || !s.queue.empty(); });
+      if (finished_.load() && s.queue.empty()) break;
+    }
+  } else {
+    std::unique_lock lock(s.m);
+    s.cv.wait(lock, [&] { return finished_.load(); });
+  }
+  if (thread_.joinable()) thread_.join();
+  return returnValue_;
+}
+
+void TEvent::SetEvent() {
+  {
+    std::lock_guard lock(m_);
+    signalled_ = true;
+  }
+  if (manual_) cv_.notify_all();
+  else cv_.notify_one();
+}
+
+void TEvent::ResetEvent() {
+  std::lock_guard lock(m_);
+  signalled_ = false;
+}
+
+bool TEvent::IsSet() {
+  std::lock_guard lock(m_);
+  return signalled_;
+}
+
+TWaitResult TEvent::WaitFor(std::uint32_t timeoutMs) {
+  std::unique_lock lock(m_);
+  auto ready = [&] { return signalled_; };
+  if (timeoutMs == INFINITE) {
+    cv_.wait(lock, ready);
+  } else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
+    return wrTimeout;
+  }
+  if (!manual_) signalled_ = false;
+  return wrSignaled;
+}
+
+}  // namespace rtl

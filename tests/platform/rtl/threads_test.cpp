@@ -1,0 +1,161 @@
+#include "platform/rtl/threads.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace rtl;
+
+namespace {
+
+// A thread that runs a function object.
+class LambdaThread : public TThread {
+ public:
+  explicit LambdaThread(std::function<void(LambdaThread&)> body) : TThread(true), body_(std::move(body)) {}
+  ~LambdaThread() override {
+    Terminate();
+    WaitFor();
+  }
+  using TThread::SetReturnValue;
+
+ protected:
+  void Execute() override { body_(*this); }
+
+ private:
+  std::function<void(LambdaThread&)> body_;
+};
+
+}  // namespace
+
+TEST(Threads, SynchronizeRunsOnTheMainThreadWhileItWaits) {
+  ASSERT_TRUE(IsMainThread());
+  std::vector<std::thread::id> ranOn;
+  LambdaThread worker([&](LambdaThread& self) {
+    for (int i = 0; i < 50; ++i) Synchronize([&] { ranOn.push_back(std::this_thread::get_id()); });
+    self.SetReturnValue(7);
+  });
+  worker.Start();
+  EXPECT_EQ(worker.WaitFor(), 7);  // pumps the queue while waiting
+  ASSERT_EQ(ranOn.size(), 50u);
+  for (auto id : ranOn) EXPECT_EQ(id, std::this_thread::get_id());
+  EXPECT_TRUE(worker.Finished());
+}
+
+TEST(Threads, MessageLoopPumpsCheckSynchronizeAndIsWoken) {
+  std::atomic<int> wakeUps{0};
+  SetSynchronizeWakeHook([&] { ++wakeUps; });
+  int total = 0;
+  TSimpleEvent done;
+  LambdaThread worker([&](LambdaThread&) {
+    for (int i = 1; i <= 10; ++i) Synchronize([&, i] { total += i; });
+    done.SetEvent();
+  });
+  worker.Start();
+  // A message loop: pump until the worker says it is done.
+  while (!done.IsSet()) CheckSynchronize(1000);
+  worker.WaitFor();
+  SetSynchronizeWakeHook({});
+  EXPECT_EQ(total, 55);
+  EXPECT_EQ(wakeUps.load(), 10);
+  EXPECT_FALSE(CheckSynchronize());  // nothing left
+}
+
+TEST(Threads, SynchronizeReRaisesInTheWorker) {
+  std::string caught;
+  LambdaThread worker([&](LambdaThread&) {
+    try {
+      Synchronize([] { throw EConvertError("bad"); });
+    } catch (const EConvertError& e) {
+      caught = e.Message();
+    }
+  });
+  worker.Start();
+  worker.WaitFor();
+  EXPECT_EQ(caught, "bad");
+}
+
+TEST(Threads, ExecuteExceptionIsKeptAndOnTerminateRunsOnMain) {
+  std::thread::id terminatedOn;
+  LambdaThread worker([](LambdaThread&) { throw EListError("boom"); });
+  worker.OnTerminate = [&](TThread&) { terminatedOn = std::this_thread::get_id(); };
+  worker.Start();
+  worker.WaitFor();
+  EXPECT_EQ(terminatedOn, std::this_thread::get_id());
+  ASSERT_TRUE(worker.FatalException());
+  EXPECT_THROW(std::rethrow_exception(worker.FatalException()), EListError);
+  EXPECT_THROW(worker.Start(), EThread);
+}
+
+TEST(Threads, TerminateIsSeenByTheWorker) {
+  TSimpleEvent started;
+  std::atomic<int> loops{0};
+  LambdaThread worker([&](LambdaThread& self) {
+    started.SetEvent();
+    while (!self.Terminated()) {
+      ++loops;
+      std::this_thread::yield();
+    }
+  });
+  worker.Start();
+  started.WaitFor();
+  worker.Terminate();
+  worker.WaitFor();
+  EXPECT_TRUE(worker.Terminated());
+}
+
+TEST(Threads, Events) {
+  TEvent manual(true, false);
+  EXPECT_EQ(manual.WaitFor(0), wrTimeout);
+  manual.SetEvent();
+  EXPECT_EQ(manual.WaitFor(0), wrSignaled);
+  EXPECT_EQ(manual.WaitFor(0), wrSignaled);  // stays signalled
+  manual.ResetEvent();
+  EXPECT_EQ(manual.WaitFor(0), wrTimeout);
+
+  TEvent automatic(false, true);
+  EXPECT_EQ(automatic.WaitFor(0), wrSignaled);
+  EXPECT_EQ(automatic.WaitFor(0), wrTimeout);  // reset itself
+
+  // A worker blocked on an event is released by SetEvent.
+  TSimpleEvent go;
+  std::atomic<bool> passed{false};
+  LambdaThread worker([&](LambdaThread&) {
+    go.WaitFor();
+    passed = true;
+  });
+  worker.Start();
+  go.SetEvent();
+  worker.WaitFor();
+  EXPECT_TRUE(passed.load());
+}
+
+TEST(Threads, CriticalSectionIsRecursiveAndCountersAreAtomic) {
+  TCriticalSection cs;
+  cs.Enter();
+  cs.Enter();
+  cs.Leave();
+  cs.Leave();
+  std::atomic<int> counter{0};
+  int guarded = 0;
+  {
+    LambdaThread a([&](LambdaThread&) {
+      for (int i = 0; i < 10000; ++i) {
+        InterlockedIncrement(counter);
+        std::lock_guard lock(cs);
+        ++guarded;
+      }
+    });
+    LambdaThread b([&](LambdaThread&) {
+      for (int i = 0; i < 10000; ++i) {
+        InterlockedIncrement(counter);
+        std::lock_guard lock(cs);
+        ++guarded;
+      }
+    });
+    a.Start();
+    b.Start();
+  }
+  EXPECT_EQ(counter.load(), 20000);
+  EXPECT_EQ(guarded, 20000);
+  EXPECT_EQ(InterlockedDecrement(counter), 19999);
+}
