@@ -1,0 +1,593 @@
+#include "report/vuzXML.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/rtl/textcase.h"
+#include "report/vuzUtils.h"
+
+namespace report {
+
+namespace {
+
+std::int64_t ToInt(const AnsiString& digits) {
+  // The runtime's integer conversion: optional sign, decimal digits, 32 bits.
+  std::size_t i = 0;
+  bool neg = false;
+  if (i < digits.size() && (digits[i] == '-' || digits[i] == '+')) neg = digits[i++] == '-';
+  if (i == digits.size()) throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
+  std::int64_t v = 0;
+  for (; i < digits.size(); ++i) {
+    if (digits[i] < '0' || digits[i] > '9' || v > 0x7FFFFFFFLL)
+      throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
+    v = v * 10 + (digits[i] - '0');
+  }
+  if (v > 0x80000000LL || (!neg && v > 0x7FFFFFFFLL))
+    throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
+  return neg ? -v : v;
+}
+
+// Where ` NAME="` starts in " " + attributes, as an index into the attribute
+// text of the name's first character; npos when absent.
+std::size_t FindAttribute(const AnsiString& attributes, const AnsiString& name) {
+  const AnsiString hay = rtl::AnsiUpperCase(" " + attributes);
+  const AnsiString pattern = rtl::AnsiUpperCase(" " + name + "=\"");
+  // hay[p] is the blank before the name, so attributes[p] is its first letter.
+  return hay.find(pattern);
+}
+
+}  // namespace
+
+// --- items ---------------------------------------------------------------
+
+TfrxXMLItem::~TfrxXMLItem() {
+  Clear();
+  Detach();
+}
+
+void TfrxXMLItem::Detach() {
+  if (!parent_) return;
+  auto& list = *parent_->children_;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it != list.end()) list.erase(it);
+  parent_ = nullptr;
+}
+
+void TfrxXMLItem::Clear() {
+  if (children_) {
+    // Freed without recursion, so a deeply nested tree cannot exhaust the stack.
+    std::vector<TfrxXMLItem*> pending = std::move(*children_);
+    children_.reset();
+    while (!pending.empty()) {
+      TfrxXMLItem* item = pending.back();
+      pending.pop_back();
+      if (item->children_) {
+        for (TfrxXMLItem* c : *item->children_) pending.push_back(c);
+        item->children_.reset();
+      }
+      item->parent_ = nullptr;
+      delete item;
+    }
+  }
+  if (Unloadable) Loaded = false;
+}
+
+int TfrxXMLItem::IndexOf(const TfrxXMLItem* item) const {
+  if (!children_) return -1;
+  auto it = std::find(children_->begin(), children_->end(), item);
+  return it == children_->end() ? -1 : static_cast<int>(it - children_->begin());
+}
+
+TfrxXMLItem* TfrxXMLItem::Root() {
+  TfrxXMLItem* r = this;
+  while (r->parent_) r = r->parent_;
+  return r;
+}
+
+TfrxXMLItem* TfrxXMLItem::Add() {
+  auto* item = new TfrxXMLItem;
+  AddItem(item);
+  return item;
+}
+
+TfrxXMLItem* TfrxXMLItem::Add(const AnsiString& name) {
+  TfrxXMLItem* item = Add();
+  item->Name = name;
+  return item;
+}
+
+void TfrxXMLItem::AddItem(TfrxXMLItem* item) {
+  item->Detach();
+  if (!children_) children_ = std::make_unique<std::vector<TfrxXMLItem*>>();
+  children_->push_back(item);
+  item->parent_ = this;
+}
+
+void TfrxXMLItem::InsertItem(int index, TfrxXMLItem* item) {
+  AddItem(item);
+  auto& list = *children_;
+  index = std::clamp(index, 0, static_cast<int>(list.size()) - 1);
+  list.pop_back();
+  list.insert(list.begin() + index, item);
+}
+
+int TfrxXMLItem::Find(const AnsiString& name) const {
+  for (int i = 0; i < Count(); ++i)
+    if (rtl::AnsiSameText(Items(i)->Name, name)) return i;
+  return -1;
+}
+
+TfrxXMLItem* TfrxXMLItem::FindItem(const AnsiString& name) {
+  const int i = Find(name);
+  return i >= 0 ? Items(i) : Add(name);
+}
+
+AnsiString TfrxXMLItem::GetProp(const AnsiString& name) const {
+  const std::size_t p = FindAttribute(Prop, name);
+  if (p == std::string::npos) return {};
+  const std::size_t valueStart = p + name.size() + 2;
+  const std::size_t end = Prop.find('"', valueStart);
+  return vuzXMLToStr(Prop.substr(valueStart, end == std::string::npos ? std::string::npos : end - valueStart));
+}
+
+void TfrxXMLItem::SetProp(const AnsiString& name, const AnsiString& value) {
+  std::size_t at = FindAttribute(Prop, name);
+  if (at != std::string::npos) {
+    const std::size_t end = Prop.find('"', at + name.size() + 2);
+    Prop.erase(at, end == std::string::npos ? std::string::npos : end - at + 1);
+  } else {
+    at = Prop.size();
+  }
+  AnsiString attribute = name + "=\"" + vuzStrToXML(value) + "\"";
+  if (at == 0 || Prop[at - 1] != ' ') attribute.insert(0, 1, ' ');
+  Prop.insert(at, attribute);
+}
+
+bool TfrxXMLItem::PropExists(const AnsiString& name) const { return FindAttribute(Prop, name) != std::string::npos; }
+
+void TfrxXMLItem::DeleteProp(const AnsiString& name) {
+  const std::size_t at = FindAttribute(Prop, name);
+  if (at == std::string::npos) return;
+  const std::size_t close = Prop.find('"', at + name.size() + 2);
+  std::size_t end = close == std::string::npos ? Prop.size() : close + 1;
+  if (end < Prop.size() && Prop[end] == ' ') ++end;  // and the blank after it
+  Prop.erase(at, end - at);
+}
+
+// --- escaping --------------------------------------------------------------
+
+AnsiString vuzStrToXML(const AnsiString& s) {
+  AnsiString out;
+  out.reserve(s.size() + 16);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    switch (c) {
+      case '\n': out += "&#10;"; break;
+      case '\r': out += "&#13;"; break;
+      case '"': out += "&#34;"; break;
+      case '<': out += "&#60;"; break;
+      case '>': out += "&#62;"; break;
+      case '&':
+        // "&quot;" already stands for a quote; every other ampersand is
+        // escaped, short texts included, so the result is well-formed.
+        if (s.compare(i, 6, "&quot;") == 0) {
+          out += "&#34;";
+          i += 5;
+        } else {
+          out += "&#38;";
+        }
+        break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+AnsiString vuzXMLToStr(const AnsiString& s) {
+  AnsiString out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  const std::size_t n = s.size();
+  while (i < n) {
+    const char c = s[i];
+    if (c != '&' || i + 1 >= n) {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    if (s[i + 1] == '#' && i + 2 < n) {
+      std::size_t semi = s.find(';', i + 2);
+      if (semi == std::string::npos) semi = n;
+      out.push_back(static_cast<char>(ToInt(s.substr(i + 2, semi - i - 2)) & 0xFF));
+      i = semi + 1;
+    } else if (s.compare(i, 6, "&quot;") == 0) {
+      out.push_back('"');
+      i += 6;
+    } else if (s.compare(i, 5, "&amp;") == 0) {
+      out.push_back('&');
+      i += 5;
+    } else if (s.compare(i, 4, "&lt;") == 0) {
+      out.push_back('<');
+      i += 4;
+    } else if (s.compare(i, 4, "&gt;") == 0) {
+      out.push_back('>');
+      i += 4;
+    } else {
+      out.push_back(c);
+      ++i;
+    }
+  }
+  return out;
+}
+
+// --- reader ----------------------------------------------------------------
+
+TfrxXMLReader::TfrxXMLReader(rtl::TStream& stream) : stream_(stream) {
+  size_ = stream.Size();
+  position_ = stream.Position();
+}
+
+TfrxXMLReader::~TfrxXMLReader() { stream_.SetPosition(position_); }
+
+void TfrxXMLReader::RaiseException() { throw TfrxInvalidXMLException(); }
+
+void TfrxXMLReader::SetPosition(std::int64_t pos) {
+  position_ = pos;
+  stream_.SetPosition(pos);
+  bufferFill_ = bufferPos_ = 0;
+}
+
+bool TfrxXMLReader::NextByte(char& c) {
+  if (bufferPos_ >= bufferFill_) {
+    const std::int64_t n = stream_.Read(buffer_, kBufferSize);
+    if (n <= 0) return false;
+    bufferFill_ = static_cast<int>(n);
+    bufferPos_ = 0;
+  }
+  c = buffer_[bufferPos_++];
+  ++position_;
+  return true;
+}
+
+void TfrxXMLReader::ReadItem(AnsiString& name, AnsiString& text) {
+  enum { kOutside, kTag, kComment } state = kOutside;
+  collect_.clear();
+  int dashes = 0;
+  char c;
+  bool ended = false;
+  while (!ended) {
+    if (!NextByte(c)) {
+      if (state == kTag) RaiseException();
+      name.clear();
+      text.clear();
+      return;
+    }
+    switch (state) {
+      case kOutside:
+        if (c == '<') state = kTag;
+        break;
+      case kTag:
+        if (c == '>') {
+          ended = true;
+        } else if (c == '<') {
+          RaiseException();
+        } else {
+          collect_.push_back(c);
+          if (collect_.size() == 3 && collect_ == "!--") {
+            collect_.clear();
+            state = kComment;
+            dashes = 0;
+          }
+        }
+        break;
+      case kComment:
+        if (c == '-') {
+          dashes = dashes == 2 ? 0 : dashes + 1;
+        } else if (c == '>' && dashes == 2) {
+          state = kOutside;
+        } else {
+          dashes = 0;
+        }
+        break;
+    }
+  }
+  if (!collect_.empty() && collect_.back() == ' ') collect_.pop_back();
+  const std::size_t blank = collect_.find(' ');
+  if (blank == std::string::npos) {
+    name = collect_;
+    text.clear();
+  } else {
+    name = collect_.substr(0, blank);
+    text = collect_.substr(blank + 1);
+  }
+}
+
+void TfrxXMLReader::ReadHeader() {
+  AnsiString name, text;
+  ReadItem(name, text);
+  if (name.compare(0, 4, "?xml") != 0) RaiseException();
+  const std::size_t v = text.find("version=");
+  if (v != std::string::npos) {
+    const std::size_t quote = text.find('"', v);
+    const AnsiString version = quote == std::string::npos ? AnsiString() : text.substr(quote + 1, 3);
+    oldFormat_ = version == "1.0" && text.find("standalone=") == std::string::npos;
+  }
+}
+
+// Reads one tag into the item: an end marker, a self-closing element or the
+// start of an element with children.
+void TfrxXMLReader::ReadTagInto(TfrxXMLItem* item, bool& isEnd, bool& hasChildren) {
+  ReadItem(item->Name, item->Prop);
+  isEnd = item->Name.empty() || item->Name[0] == '/';
+  hasChildren = false;
+  if (isEnd) return;
+  if (item->Name.back() == '/') {
+    item->Name.pop_back();
+  } else if (!item->Prop.empty() && item->Prop.back() == '/') {
+    item->Prop.pop_back();
+  } else {
+    hasChildren = true;
+  }
+}
+
+// After an element's end tag: the ld="0" marker parks the item when the
+// caller asked for partial loading.
+void TfrxXMLReader::FinishItem(TfrxXMLItem* item, std::int64_t start, bool loadAll) {
+  static const AnsiString kMarker = " ld=\"0\"";
+  const AnsiString hay = rtl::AnsiLowerCase(" " + item->Prop);
+  const std::size_t p = hay.find(kMarker);
+  if (p == std::string::npos) return;
+  // hay[p] is the blank before the marker; in Prop that is p - 1.
+  if (p == 0)
+    item->Prop.erase(0, kMarker.size() - 1);
+  else
+    item->Prop.erase(p - 1, kMarker.size());
+  if (!loadAll) {
+    item->Clear();
+    item->SetOffset(static_cast<std::uint64_t>(start));
+    item->Unloadable = true;
+    item->Loaded = false;
+  }
+}
+
+bool TfrxXMLReader::ReadRootItem(TfrxXMLItem* item, bool loadAll) {
+  // Iterative, so that hostile nesting cannot exhaust the stack.
+  struct Open {
+    TfrxXMLItem* item;
+    std::int64_t start;
+  };
+  std::vector<Open> open;
+  std::int64_t start = position_;
+  bool isEnd, hasChildren;
+  ReadTagInto(item, isEnd, hasChildren);
+  if (isEnd) return true;
+  if (!hasChildren) return false;
+  open.push_back({item, start});
+  while (!open.empty()) {
+    auto* child = new TfrxXMLItem;
+    start = position_;
+    try {
+      ReadTagInto(child, isEnd, hasChildren);
+    } catch (...) {
+      delete child;
+      throw;
+    }
+    if (isEnd) {
+      const AnsiString endName = std::move(child->Name);
+      delete child;
+      const Open top = open.back();
+      open.pop_back();
+      if (!endName.empty() && !rtl::AnsiSameText(endName, "/" + top.item->Name)) RaiseException();
+      FinishItem(top.item, top.start, loadAll);
+      continue;
+    }
+    open.back().item->AddItem(child);
+    if (hasChildren) open.push_back({child, start});
+  }
+  return false;
+}
+
+// --- writer ----------------------------------------------------------------
+
+TfrxXMLWriter::~TfrxXMLWriter() = default;
+
+void TfrxXMLWriter::WriteLn(const AnsiString& line) {
+  buffer_ += line;
+  if (AutoIndent) buffer_ += "\r\n";
+  if (buffer_.size() > 4096) FlushBuffer();
+}
+
+void TfrxXMLWriter::FlushBuffer() {
+  stream_.WriteString(buffer_);
+  buffer_.clear();
+}
+
+void TfrxXMLWriter::WriteHeader() { WriteLn("<?xml version=\"1.0\" encoding=\"utf-8\"?>"); }
+
+void TfrxXMLWriter::WriteItem(const TfrxXMLItem* item, int indent) {
+  AnsiString s;
+  if (AutoIndent) s.assign(static_cast<std::size_t>(indent), ' ');
+  s += '<';
+  s += item->Name;
+  if (!item->Prop.empty() || item->Unloadable) {
+    if (item->Prop.empty() || item->Prop[0] != ' ') s += ' ';
+    s += item->Prop;
+  }
+  if (item->Unloadable) s += "ld=\"0\"";
+  if (item->Count() > 0)
+    s += '>';
+  else if (!item->Text.empty())
+    s += '>' + item->Text + "</" + item->Name + '>';
+  else
+    s += "/>";
+  WriteLn(s);
+}
+
+void TfrxXMLWriter::LoadParked(TfrxXMLItem* item) {
+  // The temporary stream may be the one being written: keep its position.
+  FlushBuffer();
+  const std::int64_t keep = stream_.Position();
+  const AnsiString prop = item->Prop;
+  {
+    TfrxXMLReader reader(*TempStream);
+    reader.SetPosition(static_cast<std::int64_t>(item->GetOffset()));
+    reader.ReadRootItem(item, true);
+  }
+  item->Prop = prop;
+  item->Loaded = true;
+  stream_.SetPosition(keep);
+}
+
+void TfrxXMLWriter::WriteRootItem(TfrxXMLItem* root) {
+  struct Open {
+    TfrxXMLItem* item;
+    int next;
+    bool reparked;
+  };
+  std::vector<Open> open;
+  auto enter = [&](TfrxXMLItem* item) {
+    bool repark = false;
+    if (TempStream && item->Unloadable && !item->Loaded) {
+      LoadParked(item);
+      repark = true;
+    }
+    WriteItem(item, AutoIndent ? static_cast<int>(open.size()) * 2 : 0);
+    if (item->Count() > 0)
+      open.push_back({item, 0, repark});
+    else if (repark)
+      item->Clear();
+  };
+  enter(root);
+  while (!open.empty()) {
+    Open& top = open.back();
+    if (top.next < top.item->Count()) {
+      enter(top.item->Items(top.next++));
+      continue;
+    }
+    const Open done = top;
+    open.pop_back();
+    AnsiString end;
+    if (AutoIndent) end.assign(open.size() * 2, ' ');
+    WriteLn(end + "</" + done.item->Name + ">");
+    if (done.reparked) done.item->Clear();
+  }
+  FlushBuffer();
+}
+
+// --- document --------------------------------------------------------------
+
+TfrxXMLDocument::TfrxXMLDocument() : root_(std::make_unique<TfrxXMLItem>()) {}
+
+TfrxXMLDocument::~TfrxXMLDocument() {
+  try {
+    DeleteTempFile();
+  } catch (...) {
+  }
+}
+
+void TfrxXMLDocument::Clear() {
+  root_->Clear();
+  DeleteTempFile();
+}
+
+void TfrxXMLDocument::Load(rtl::TStream& stream, bool partial) {
+  TfrxXMLReader reader(stream);
+  root_->Clear();
+  root_->SetOffset(0);
+  reader.ReadHeader();
+  oldVersion_ = reader.OldFormat();
+  reader.ReadRootItem(root_.get(), !partial);
+}
+
+void TfrxXMLDocument::LoadFromStream(rtl::TStream& stream) {
+  DeleteTempFile();
+  Load(stream, false);
+}
+
+void TfrxXMLDocument::LoadFromStream(std::unique_ptr<rtl::TStream> stream, bool allowPartialLoading) {
+  DeleteTempFile();
+  if (!allowPartialLoading) {
+    Load(*stream, false);
+    return;
+  }
+  // Kept before reading, so what a failed load parked stays readable.
+  tempStream_ = std::move(stream);
+  Load(*tempStream_, true);
+}
+
+void TfrxXMLDocument::SaveToStream(rtl::TStream& stream) {
+  TfrxXMLWriter writer(stream);
+  writer.AutoIndent = AutoIndent;
+  writer.TempStream = tempStream_.get();
+  writer.WriteHeader();
+  writer.WriteRootItem(root_.get());
+}
+
+void TfrxXMLDocument::LoadFromFile(const AnsiString& fileName) {
+  LoadFromStream(std::make_unique<rtl::TFileStream>(fileName, rtl::fmOpenRead | rtl::fmShareDenyWrite), true);
+}
+
+void TfrxXMLDocument::SaveToFile(const AnsiString& fileName) {
+  const AnsiString tmp = fileName + ".tmp";
+  try {
+    rtl::TFileStream out(tmp, rtl::fmCreate);
+    SaveToStream(out);
+  } catch (...) {
+    vuzDeleteFile(tmp);
+    throw;
+  }
+  DeleteTempFile();
+  // The old file stays whole until the new one takes its name in one step.
+  vuzReplaceFile(tmp, fileName);
+  LoadFromFile(fileName);
+}
+
+void TfrxXMLDocument::CreateTempFile() {
+  if (tempFileCreated_) return;
+  AnsiString folder;
+  if (!TempDir.empty() && vuzDirectoryExists(TempDir)) folder = TempDir;  // the whole path
+  tempFileName_ = vuzCreateTempFile(folder);
+  auto file = std::make_unique<rtl::TFileStream>(tempFileName_, rtl::fmOpenReadWrite);
+  if (tempStream_) {
+    // Items parked by a partial load point into the loaded stream: carry its
+    // bytes over so their offsets stay valid in the new file.
+    tempStream_->SetPosition(0);
+    if (tempStream_->Size() > 0) file->CopyFrom(*tempStream_, tempStream_->Size());
+  }
+  tempStream_ = std::move(file);
+  tempFileCreated_ = true;
+}
+
+void TfrxXMLDocument::DeleteTempFile() {
+  if (tempFileCreated_) {
+    tempStream_.reset();
+    vuzDeleteFile(tempFileName_);
+    tempFileCreated_ = false;
+  }
+  tempStream_.reset();
+}
+
+void TfrxXMLDocument::UnloadItem(TfrxXMLItem* item) {
+  if (!item->Loaded || !item->Unloadable) return;
+  CreateTempFile();
+  tempStream_->Seek(0, rtl::soEnd);
+  item->SetOffset(static_cast<std::uint64_t>(tempStream_->Position()));
+  TfrxXMLWriter writer(*tempStream_);
+  writer.TempStream = tempStream_.get();
+  writer.WriteRootItem(item);
+  item->Clear();
+}
+
+void TfrxXMLDocument::LoadItem(TfrxXMLItem* item) {
+  if (!tempStream_ || !item->Unloadable || item->Loaded) return;
+  const AnsiString prop = item->Prop;
+  {
+    TfrxXMLReader reader(*tempStream_);
+    reader.SetPosition(static_cast<std::int64_t>(item->GetOffset()));
+    reader.ReadRootItem(item, true);
+  }
+  item->Prop = prop;
+  item->Loaded = true;
+}
+
+}  // namespace report

@@ -1,0 +1,405 @@
+#include <gtest/gtest.h>
+
+#include "platform/rtl/textcase.h"
+#include "report/vuzUtils.h"
+#include "report/vuzXML.h"
+#include "test_util.h"
+
+using namespace report;
+using namespace report_test;
+using rtl::TMemoryStream;
+using namespace rtl::literals;
+
+namespace {
+
+const std::string kHeader = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+
+std::unique_ptr<TfrxXMLDocument> Parse(const std::string& text, bool partial = false) {
+  auto doc = std::make_unique<TfrxXMLDocument>();
+  doc->LoadFromStream(std::make_unique<TMemoryStream>(text), partial);
+  return doc;
+}
+
+std::string Save(TfrxXMLDocument& doc) {
+  TMemoryStream out;
+  doc.SaveToStream(out);
+  return out.Bytes();
+}
+
+}  // namespace
+
+TEST(XMLReader, ReadsRootAttributesAndChildren) {
+  auto doc = Parse(kHeader + "\r\n<a x=\"1\">\r\n  <b/>\r\n</a>\r\n");
+  TfrxXMLItem* a = doc->Root();
+  EXPECT_EQ(a->Name, "a");
+  EXPECT_EQ(a->GetProp("x"), "1");
+  ASSERT_EQ(a->Count(), 1);
+  EXPECT_EQ(a->Items(0)->Name, "b");
+  EXPECT_EQ(a->Items(0)->Parent(), a);
+  EXPECT_TRUE(doc->OldVersion());
+}
+
+TEST(XMLReader, HeaderDecidesTheOldFormatFlag) {
+  struct Case {
+    std::string header;
+    bool old;
+  } cases[] = {
+      {"<?xml version=\"1.0\" encoding=\"utf-8\"?>", true},
+      {"<?xml version=\"1.0\" standalone=\"no\"?>", false},
+      {"<?xml version=\"1.1\" encoding=\"utf-8\"?>", false},
+      {"<?xml?>", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Parse(c.header + "<r/>")->OldVersion(), c.old) << c.header;
+}
+
+TEST(XMLReader, TableOfDocuments) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string names;  // root and children, depth-first, "/"-separated
+  };
+  auto namesOf = [](TfrxXMLItem* root) {
+    std::string s;
+    std::vector<TfrxXMLItem*> stack{root};
+    while (!stack.empty()) {
+      TfrxXMLItem* i = stack.back();
+      stack.pop_back();
+      s += "/" + i->Name;
+      for (int k = i->Count() - 1; k >= 0; --k) stack.push_back(i->Items(k));
+    }
+    return s;
+  };
+  const Case cases[] = {
+      {"comment before the root", kHeader + "<!-- note <x> --><r><c/></r>", "/r/c"},
+      {"three dashes do not close a comment", kHeader + "<!-- a ---> <no/> --><r/>", "/r"},
+      {"text between tags is skipped", kHeader + "<r>some text<c>more</c>tail</r>", "/r/c"},
+      {"stream ends after a start tag", kHeader + "<r><c><d>", "/r/c/d"},
+      {"end tag ignores case", kHeader + "<Report><Page></PAGE></report>", "/Report/Page"},
+      {"self-closing with attributes", kHeader + "<r a=\"1\" /><ignored/>", "/r"},
+      {"empty document", kHeader, "/"},
+      {"tab is not a separator", kHeader + "<r\ta=\"1\"/>", "/r\ta=\"1\""},
+  };
+  for (const auto& c : cases) {
+    auto doc = Parse(c.text);
+    EXPECT_EQ(namesOf(doc->Root()), c.names) << c.what;
+    EXPECT_TRUE(doc->Root()->Text.empty()) << c.what;
+  }
+}
+
+TEST(XMLReader, MalformedDocumentsRaiseInvalidFileFormat) {
+  const std::string cases[] = {
+      "<notxml/>",
+      kHeader + "<a></b>",
+      kHeader + "<a><b></a>",
+      kHeader + "<a <b>",
+      kHeader + "<a x=\"1\"",
+      "<?xml version=\"1.0\"",
+      "",
+  };
+  for (const auto& text : cases) {
+    try {
+      Parse(text);
+      ADD_FAILURE() << "accepted: " << text;
+    } catch (const TfrxInvalidXMLException& e) {
+      EXPECT_STREQ(e.what(), "Invalid file format");
+    }
+  }
+}
+
+TEST(XMLReader, TagAcrossTheBufferBoundary) {
+  // Place a tag so that it starts before byte 4096 and ends after it.
+  for (int shift = -12; shift <= 12; shift += 3) {
+    std::string text = kHeader + "<r>";
+    text += std::string(static_cast<std::size_t>(4096 - 20 + shift) - text.size(), ' ');
+    text += "<item name=\"across the boundary\" value=\"&#60;ok&#62;\"/></r>";
+    auto doc = Parse(text);
+    ASSERT_EQ(doc->Root()->Count(), 1) << shift;
+    EXPECT_EQ(doc->Root()->Items(0)->GetProp("name"), "across the boundary");
+    EXPECT_EQ(doc->Root()->Items(0)->GetProp("value"), "<ok>");
+  }
+}
+
+TEST(XMLReader, LeavesTheStreamAfterTheRootElement) {
+  TMemoryStream s(kHeader + "<r><c/></r>TRAILER");
+  TfrxXMLDocument doc;
+  doc.LoadFromStream(s);
+  EXPECT_EQ(s.ReadRest(), "TRAILER");
+}
+
+TEST(XMLReader, HostileInputGivesFormatErrorsOnly) {
+  const std::string good = kHeader + "<r a=\"1\"><c x=\"&#60;\"><d/></c><e>t</e><!-- c --></r>";
+  for (std::size_t cut = 0; cut <= good.size(); ++cut) {
+    try {
+      Parse(good.substr(0, cut));
+    } catch (const TfrxInvalidXMLException&) {
+    }
+  }
+  for (unsigned seed = 0; seed < 400; ++seed) {
+    std::string noise = RandomBytes(seed % 300, seed);
+    if (seed % 2) noise = kHeader + noise;
+    if (seed % 4 == 1) {
+      // Mostly markup characters.
+      for (auto& ch : noise) ch = "<>/ ab=\"!-"[static_cast<unsigned char>(ch) % 10];
+      noise = kHeader + noise;
+    }
+    try {
+      auto doc = Parse(noise, seed % 3 == 0);
+      Save(*doc);
+    } catch (const TfrxInvalidXMLException&) {
+    }
+  }
+}
+
+TEST(XMLReader, DeepNestingNeitherCrashesNorRecursesTooDeep) {
+  const int depth = 200000;
+  std::string text = kHeader;
+  for (int i = 0; i < depth; ++i) text += "<a>";
+  auto doc = Parse(text);
+  int levels = 0;
+  for (TfrxXMLItem* i = doc->Root(); i->Count() > 0; i = i->Items(0)) ++levels;
+  EXPECT_EQ(levels, depth - 1);
+  const std::string saved = Save(*doc);
+  EXPECT_EQ(saved.size(), kHeader.size() + static_cast<std::size_t>(depth - 1) * 7 + 4);
+  doc.reset();
+}
+
+TEST(XMLItem, AttributeAccess) {
+  TfrxXMLItem item("r");
+  item.Prop = "Name=\"One\" xname=\"wrong\" Width=\"10\"";
+  EXPECT_EQ(item.GetProp("NAME"), "One");
+  EXPECT_EQ(item.GetProp("width"), "10");
+  EXPECT_EQ(item.GetProp("absent"), "");
+  EXPECT_FALSE(item.PropExists("ame"));
+  EXPECT_TRUE(item.PropExists("XNAME"));
+
+  TfrxXMLItem empty("e");
+  empty.SetProp("v", "a<b");
+  EXPECT_EQ(empty.Prop, " v=\"a&#60;b\"");
+  empty.SetProp("w", "2");
+  empty.SetProp("V", "c");
+  EXPECT_EQ(empty.Prop, " V=\"c\" w=\"2\"");
+  EXPECT_EQ(empty.GetProp("v"), "c");
+  empty.DeleteProp("v");
+  EXPECT_EQ(empty.Prop, " w=\"2\"");
+  EXPECT_FALSE(empty.PropExists("v"));
+
+  // The Russian name is matched without regard to 1251 case.
+  TfrxXMLItem ru("r");
+  ru.SetProp("Имя"_cp, "x");
+  EXPECT_EQ(ru.GetProp("иМЯ"_cp), "x");
+}
+
+TEST(XMLItem, TreeOperations) {
+  TfrxXMLItem root("root");
+  TfrxXMLItem* a = root.Add("a");
+  TfrxXMLItem* b = root.Add("B");
+  TfrxXMLItem* c = root.Add();
+  EXPECT_EQ(root.Find("b"), 1);
+  EXPECT_EQ(root.Find("zz"), -1);
+  EXPECT_EQ(root.FindItem("A"), a);
+  TfrxXMLItem* z = root.FindItem("z");
+  EXPECT_EQ(root.Count(), 4);
+  EXPECT_EQ(root.IndexOf(z), 3);
+  root.InsertItem(0, c);
+  EXPECT_EQ(root.IndexOf(c), 0);
+  a->AddItem(b);  // moves b under a
+  EXPECT_EQ(root.Count(), 3);
+  EXPECT_EQ(b->Parent(), a);
+  EXPECT_EQ(b->Root(), &root);
+  delete a;  // frees b too and leaves root's list
+  EXPECT_EQ(root.Count(), 2);
+
+  TfrxXMLItem off;
+  off.SetOffset(0x12'3456'789AULL);
+  EXPECT_EQ(off.GetOffset(), 0x12'3456'789AULL);
+  off.SetOffset(0xFFFFFFFFULL);
+  EXPECT_EQ(off.GetOffset(), 0xFFFFFFFFULL);
+}
+
+TEST(XMLEscaping, StrToXML) {
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"plain", "plain"},
+      {"a&b", "a&#38;b"},  // short texts escape "&" too: "&lt;" must not read back as "<"
+      {"&lt;", "&#38;lt;"},
+      {std::string(40, 'x') + "&", std::string(40, 'x') + "&#38;"},
+      {"say &quot;hi&quot;", "say &#34;hi&#34;"},
+      {std::string(40, 'y') + "&quot;", std::string(40, 'y') + "&#34;"},
+      {"<a>\"\r\n", "&#60;a&#62;&#34;&#13;&#10;"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(vuzStrToXML(c.in), c.out) << c.in;
+    if (c.in.find("&quot;") == std::string::npos) {
+      EXPECT_EQ(vuzXMLToStr(vuzStrToXML(c.in)), c.in) << c.in;
+    }
+  }
+}
+
+TEST(XMLEscaping, XMLToStr) {
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"&amp;lt;", "&lt;"},
+      {"&#38;lt;", "&lt;"},
+      {"&lt;&gt;&quot;&amp;", "<>\"&"},
+      {"a & b", "a & b"},
+      {"&unknown;", "&unknown;"},
+      {"trailing &", "trailing &"},
+      {"&#", "&#"},
+      {"&#1090;", std::string(1, static_cast<char>(1090 & 0xFF))},
+      {"&#65", "A"},
+      {"&#10;&#13;", "\n\r"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(vuzXMLToStr(c.in), c.out) << c.in;
+  EXPECT_THROW(vuzXMLToStr("&#x41;"), rtl::EConvertError);
+  EXPECT_THROW(vuzXMLToStr("&#;"), rtl::EConvertError);
+  // Texts written before "&" was always escaped still read.
+  EXPECT_EQ(vuzXMLToStr("a&b"), "a&b");
+}
+
+TEST(XMLWriter, WritesTheFileForm) {
+  TfrxXMLDocument doc;
+  TfrxXMLItem* r = doc.Root();
+  r->Name = "r";
+  r->SetProp("v", "1");
+  r->Add("empty");
+  TfrxXMLItem* t = r->Add("t");
+  t->Text = "value";
+  TfrxXMLItem* p = r->Add("p");
+  p->Add("c");
+  EXPECT_EQ(Save(doc), kHeader + "<r v=\"1\"><empty/><t>value</t><p><c/></p></r>");
+  doc.AutoIndent = true;
+  EXPECT_EQ(Save(doc), kHeader + "\r\n<r v=\"1\">\r\n  <empty/>\r\n  <t>value</t>\r\n  <p>\r\n    <c/>\r\n  </p>\r\n</r>\r\n");
+}
+
+TEST(XMLWriter, UnloadableMarkers) {
+  TfrxXMLDocument doc;
+  TfrxXMLItem* r = doc.Root();
+  r->Name = "r";
+  TfrxXMLItem* withAttrs = r->Add("a");
+  withAttrs->SetProp("x", "1");
+  withAttrs->Unloadable = true;
+  withAttrs->Add("k");
+  TfrxXMLItem* bare = r->Add("b");
+  bare->Unloadable = true;
+  bare->Add("k");
+  const std::string text = Save(doc);
+  EXPECT_EQ(text, kHeader + "<r><a x=\"1\"ld=\"0\"><k/></a><b ld=\"0\"><k/></b></r>");
+  auto back = Parse(text, true);
+  TfrxXMLItem* a = back->Root()->Items(0);
+  TfrxXMLItem* b = back->Root()->Items(1);
+  EXPECT_TRUE(a->Loaded);
+  EXPECT_EQ(a->Count(), 1);
+  EXPECT_FALSE(b->Loaded);
+  EXPECT_TRUE(b->Unloadable);
+  EXPECT_EQ(b->Count(), 0);
+  EXPECT_EQ(b->Prop, "");
+  back->LoadItem(b);
+  EXPECT_TRUE(b->Loaded);
+  ASSERT_EQ(b->Count(), 1);
+  EXPECT_EQ(b->Items(0)->Name, "k");
+}
+
+TEST(XMLDocument, ParkingRoundTrips) {
+  TfrxXMLDocument doc;
+  doc.Root()->Name = "pages";
+  for (int i = 0; i < 5; ++i) {
+    TfrxXMLItem* page = doc.Root()->Add("page");
+    page->SetProp("n", std::to_string(i));
+    page->Unloadable = true;
+    for (int k = 0; k < 50; ++k) page->Add("obj")->SetProp("t", "page " + std::to_string(i) + " obj " + std::to_string(k) + " <&>");
+  }
+  const std::string before = Save(doc);
+  for (int i = 0; i < 5; i += 2) doc.UnloadItem(doc.Root()->Items(i));
+  EXPECT_FALSE(doc.TempFileName().empty());
+  EXPECT_TRUE(vuzFileExists(doc.TempFileName()));
+  EXPECT_EQ(doc.Root()->Items(2)->Count(), 0);
+  EXPECT_FALSE(doc.Root()->Items(2)->Loaded);
+  // Writing reads parked pages back and parks them again.
+  EXPECT_EQ(Save(doc), before);
+  EXPECT_FALSE(doc.Root()->Items(2)->Loaded);
+  doc.LoadItem(doc.Root()->Items(2));
+  EXPECT_EQ(doc.Root()->Items(2)->Count(), 50);
+  EXPECT_EQ(doc.Root()->Items(2)->Items(49)->GetProp("t"), "page 2 obj 49 <&>");
+  doc.UnloadItem(doc.Root()->Items(2));
+  EXPECT_EQ(Save(doc), before);
+  const std::string temp = doc.TempFileName();
+  doc.Clear();
+  EXPECT_FALSE(vuzFileExists(temp));
+}
+
+TEST(XMLDocument, PartialLoadThenParkingAgainKeepsEveryPage) {
+  const auto dir = ScratchDir("xmlpartial");
+  const std::string file = (dir / "report.fp3").string();
+  {
+    TfrxXMLDocument doc;
+    doc.Root()->Name = "preparedreport";
+    for (int i = 0; i < 3; ++i) {
+      TfrxXMLItem* page = doc.Root()->Add("page");
+      page->Unloadable = true;
+      page->Add("obj")->SetProp("text", "page" + std::to_string(i));
+    }
+    doc.SaveToFile(file);
+  }
+  TfrxXMLDocument doc;
+  doc.TempDir = (dir / std::string(80, 'd')).string();  // longer than 64 characters
+  std::filesystem::create_directories(doc.TempDir);
+  doc.LoadFromFile(file);
+  ASSERT_EQ(doc.Root()->Count(), 3);
+  TfrxXMLItem* first = doc.Root()->Items(0);
+  EXPECT_FALSE(first->Loaded);
+  doc.LoadItem(first);
+  first->Items(0)->SetProp("text", "changed");
+  doc.UnloadItem(first);  // makes our own parking file
+  EXPECT_EQ(doc.TempFileName().rfind(doc.TempDir, 0), 0u) << doc.TempFileName();
+  for (int i = 0; i < 3; ++i) {
+    TfrxXMLItem* page = doc.Root()->Items(i);
+    doc.LoadItem(page);
+    ASSERT_EQ(page->Count(), 1) << i;
+    EXPECT_EQ(page->Items(0)->GetProp("text"), i == 0 ? "changed" : "page" + std::to_string(i));
+  }
+  doc.Clear();
+  std::filesystem::remove_all(dir);
+}
+
+TEST(XMLDocument, SaveToFileReplacesAndReloads) {
+  const auto dir = ScratchDir("xmlsave");
+  const std::string file = (dir / "t.xml").string();
+  WriteFile(file, "old contents");
+  TfrxXMLDocument doc;
+  doc.Root()->Name = "r";
+  TfrxXMLItem* page = doc.Root()->Add("page");
+  page->Unloadable = true;
+  page->Add("c");
+  doc.SaveToFile(file);
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+  EXPECT_EQ(ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
+  // Reloaded from the saved file, the page parked in it.
+  EXPECT_FALSE(doc.Root()->Items(0)->Loaded);
+  doc.SaveToFile(file);  // parked items are read from the file being replaced
+  EXPECT_EQ(ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
+  doc.Clear();
+  std::filesystem::remove_all(dir);
+}
+
+TEST(XMLDocument, OutputPassesXmllint) {
+  if (!ToolExists("xmllint")) GTEST_SKIP() << "xmllint missing";
+  const auto dir = ScratchDir("xmllint");
+  TfrxXMLDocument doc;
+  doc.Root()->Name = "TfrxReport";
+  doc.Root()->SetProp("Name", "Report & <friends>");
+  TfrxXMLItem* page = doc.Root()->Add("TfrxReportPage");
+  page->SetProp("Memo.Text", "line one\r\nline \"two\" & three");
+  page->SetProp("a", "&");
+  page->SetProp("b", "&quot;");
+  page->Add("TfrxMemoView")->SetProp("Text", "x > y");
+  for (bool indent : {false, true}) {
+    doc.AutoIndent = indent;
+    const auto file = dir / (indent ? "indent.xml" : "flat.xml");
+    WriteFile(file, Save(doc));
+    EXPECT_EQ(std::system(("xmllint --noout " + file.string()).c_str()), 0) << ReadFile(file);
+  }
+  std::filesystem::remove_all(dir);
+}
