@@ -1,0 +1,38 @@
+#include "platform/rtl/object.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
+#include <typeinfo>
+
+namespace rtl {
+
+AnsiString TObject::ClassName() const {
+  const char* mangled = typeid(*this).name();
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+  std::string name = status == 0 && demangled ? demangled.get() : mangled;
+  // Drop namespaces and template arguments' enclosing scopes: keep the last name.
+  auto templateAt = name.find('<');
+  auto scopeAt = name.rfind("::", templateAt);
+  if (scopeAt != std::string::npos) name.erase(0, scopeAt + 2);
+  return name;
+}
+
+void TPersistent::Assign(const TPersistent* source) {
+  if (source) {
+    source->AssignTo(this);
+    return;
+  }
+  AssignError(nullptr);
+}
+
+void TPersistent::AssignTo(TPersistent* dest) const { dest->AssignError(this); }
+
+void TPersistent::AssignError(const TPersistent* source) const {
+  AnsiString sourceName = source ? source->ClassName() : AnsiString("nil");
+  throw EConvertError("Cannot assign a " + sourceName + " to a " + ClassName());
+}
+
+}  // namespace rtl

@@ -1,0 +1,40 @@
+// The roots of the class tree: TObject (a virtual destructor and a class
+// name) and TPersistent (objects that can copy themselves from another with
+// Assign). Lists, string lists, components and collections derive from them.
+#pragma once
+#include <functional>
+
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/strings.h"
+
+namespace rtl {
+
+class TObject {
+ public:
+  virtual ~TObject() = default;
+  // The class's own name without namespaces ("TStringList"). Classes that
+  // need a name other than their C++ one override it.
+  virtual AnsiString ClassName() const;
+};
+
+// An event handler that receives its sender.
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
+class TPersistent : public TObject {
+ public:
+  // Copies source into this object. When neither side knows how, raises
+  // EConvertError "Cannot assign a <source class> to a <this class>"
+  // ("nil" for a null source).
+  virtual void Assign(const TPersistent* source);
+  // The object that owns this one in a name path (a collection for its items).
+  virtual TPersistent* GetOwner() const { return nullptr; }
+  virtual AnsiString GetNamePath() const { return ClassName(); }
+
+ protected:
+  // Called by Assign when this object's class does not know the source:
+  // lets the source copy itself into dest.
+  virtual void AssignTo(TPersistent* dest) const;
+  [[noreturn]] void AssignError(const TPersistent* source) const;
+};
+
+}  // namespace rtl
