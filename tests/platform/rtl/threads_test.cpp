@@ -45,18 +45,18 @@ TEST(Threads, MessageLoopPumpsCheckSynchronizeAndIsWoken) {
   std::atomic<int> wakeUps{0};
   SetSynchronizeWakeHook([&] { ++wakeUps; });
   int total = 0;
-  TSimpleEvent done;
+  bool done = false;  // touched on the main thread only
   LambdaThread worker([&](LambdaThread&) {
     for (int i = 1; i <= 10; ++i) Synchronize([&, i] { total += i; });
-    done.SetEvent();
+    Queue([&] { done = true; });  // the last message, posted without waiting
   });
   worker.Start();
-  // A message loop: pump until the worker says it is done.
-  while (!done.IsSet()) CheckSynchronize(1000);
+  // A message loop: pump until the worker's last message has run.
+  while (!done) CheckSynchronize(10000);
   worker.WaitFor();
   SetSynchronizeWakeHook({});
   EXPECT_EQ(total, 55);
-  EXPECT_EQ(wakeUps.load(), 10);
+  EXPECT_EQ(wakeUps.load(), 11);
   EXPECT_FALSE(CheckSynchronize());  // nothing left
 }
 
