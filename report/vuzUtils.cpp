@@ -9,8 +9,149 @@
 #include <system_error>
 
 #include "platform/rtl/exceptions.h"
+#include "report/vuzRes.h"
 
 namespace report {
+
+// --- records and areas -------------------------------------------------------
+
+TfrxRect vuzRect(long double left, long double top, long double right, long double bottom) {
+  return {left, top, right, bottom};
+}
+
+TfrxPoint vuzPoint(long double x, long double y) { return {x, y}; }
+
+bool TfrxRectArea::InterceptsX(const TfrxRectArea& a) const { return a.X < X1 - 0.0001L && a.X1 > X + 0.0001L; }
+bool TfrxRectArea::InterceptsY(const TfrxRectArea& a) const { return a.Y < Y1 - 0.0001L && a.Y1 > Y + 0.0001L; }
+
+std::unique_ptr<TfrxRectArea> TfrxRectArea::InterceptX(const TfrxRectArea& a) const {
+  if (!InterceptsX(a)) return nullptr;
+  return std::make_unique<TfrxRectArea>(Max(X, a.X), 0, Min(X1, a.X1), 0);
+}
+
+std::unique_ptr<TfrxRectArea> TfrxRectArea::InterceptY(const TfrxRectArea& a) const {
+  if (!InterceptsY(a)) return nullptr;
+  return std::make_unique<TfrxRectArea>(0, Max(Y, a.Y), 0, Min(Y1, a.Y1));
+}
+
+long double Max(long double a, long double b) { return a >= b ? a : b; }
+long double Min(long double a, long double b) { return a > b ? b : a; }
+
+// --- texts -------------------------------------------------------------------
+
+AnsiString vuzRemoveQuotes(const AnsiString& s) {
+  if (s.size() > 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
+  return s;
+}
+
+AnsiString vuzReverseString(const AnsiString& s) { return AnsiString(s.rbegin(), s.rend()); }
+
+AnsiString vuzUnixPath2WinPath(const AnsiString& s) {
+  AnsiString out = s;
+  for (auto& c : out)
+    if (c == '/') c = '\\';
+  return out;
+}
+
+int PosEx(const AnsiString& sub, const AnsiString& s, int offset) {
+  if (sub.empty() || offset < 1) return 0;
+  const std::size_t p = s.find(sub, static_cast<std::size_t>(offset - 1));
+  return p == std::string::npos ? 0 : static_cast<int>(p) + 1;
+}
+
+namespace {
+
+template <class Str>
+Str ScanBrackets(const Str& str, const Str& open, const Str& close, int& i, int& j) {
+  using Ch = typename Str::value_type;
+  j = i;
+  const int len = static_cast<int>(str.size());
+  if (str.empty() || j > len || j < 1) return {};
+  auto startsAt = [&](int pos, const Str& what) {
+    return !what.empty() && str.compare(static_cast<std::size_t>(pos - 1), what.size(), what) == 0;
+  };
+  int depth = 0;
+  bool inDouble = false, inSingle = false;
+  for (;;) {
+    if (!inDouble && !inSingle) {
+      if (startsAt(j, open)) {
+        if (depth == 0) i = j;
+        ++depth;
+      } else if (startsAt(j, close)) {
+        --depth;
+      }
+    }
+    const Ch c = str[static_cast<std::size_t>(j - 1)];
+    if (!inSingle && c == Ch('"')) inDouble = !inDouble;
+    if (!inDouble && c == Ch('\'')) inSingle = !inSingle;
+    // A close bracket first (depth below 0) ends the scan as well.
+    if (depth <= 0 || j == len) break;
+    ++j;
+  }
+  const int lo = static_cast<int>(open.size());
+  if (depth > 0) {
+    // Never closed: the rest of the text, j at its end.
+    return i + lo <= len ? str.substr(static_cast<std::size_t>(i - 1 + lo)) : Str();
+  }
+  Str result;
+  if (j - i - lo > 0) result = str.substr(static_cast<std::size_t>(i - 1 + lo), static_cast<std::size_t>(j - i - lo));
+  if (i != j) j += static_cast<int>(close.size()) - 1;
+  return result;
+}
+
+}  // namespace
+
+AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBracket,
+                                 const AnsiString& closeBracket, int& i, int& j) {
+  // Windows-1251 has no double-byte characters, so no lead bytes to step over.
+  return ScanBrackets(str, openBracket, closeBracket, i, j);
+}
+
+WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket,
+                                  const WideString& closeBracket, int& i, int& j) {
+  return ScanBrackets(str, openBracket, closeBracket, i, j);
+}
+
+// --- messages ------------------------------------------------------------------
+
+namespace {
+TMessageBoxHandler& MessageBoxHandler() {
+  static TMessageBoxHandler handler;
+  return handler;
+}
+}  // namespace
+
+void vuzSetMessageBoxHandler(TMessageBoxHandler handler) { MessageBoxHandler() = std::move(handler); }
+
+int vuzMessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
+  if (auto& h = MessageBoxHandler()) return h(text, caption, flags);
+  std::fprintf(stderr, "%s: %s\n", rtl::AnsiToUtf8(caption).c_str(), rtl::AnsiToUtf8(text).c_str());
+  switch (flags & 0x0F) {
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_YESNOCANCEL:
+    case MB_YESNO: return IDYES;
+    case MB_RETRYCANCEL: return IDRETRY;
+    default: return IDOK;
+  }
+}
+
+void vuzErrorMsg(const AnsiString& text) { vuzMessageBox(text, vuzResources().Get("mbError"), MB_OK | MB_ICONERROR); }
+
+void vuzInfoMsg(const AnsiString& text) {
+  vuzMessageBox(text, vuzResources().Get("mbInfo"), MB_OK | MB_ICONINFORMATION);
+}
+
+int vuzConfirmMsg(const AnsiString& text, int buttons) {
+  return vuzMessageBox(text, vuzResources().Get("mbConfirm"), buttons | MB_ICONQUESTION);
+}
+
+void vuzCommonErrorHandler(TfrxSilentMode mode, const AnsiString& text) {
+  switch (mode) {
+    case simMessageBoxes: vuzErrorMsg(text); break;
+    case simSilent: break;
+    case simReThrow: throw rtl::Exception(text);
+  }
+}
 
 rtl::AnsiString vuzStreamToString(rtl::TStream& stream) {
   static const char kHex[] = "0123456789ABCDEF";

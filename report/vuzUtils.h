@@ -3,11 +3,84 @@
 // lookup, message boxes, the bracketed-expression scanner and rectangle areas.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
 
 namespace report {
+
+using rtl::AnsiString;
+using rtl::WideString;
+
+// Geometry records of the report classes, in pixels at 96 per inch.
+struct TfrxRect {
+  long double Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+struct TfrxPoint {
+  long double X = 0, Y = 0;
+};
+TfrxRect vuzRect(long double left, long double top, long double right, long double bottom);
+TfrxPoint vuzPoint(long double x, long double y);
+
+// An area of a page; the engine's shift tree finds overlapping objects with it.
+class TfrxRectArea {
+ public:
+  TfrxRectArea(long double x, long double y, long double x1, long double y1) : X(x), Y(y), X1(x1), Y1(y1) {}
+  long double X, Y, X1, Y1;
+  bool InterceptsX(const TfrxRectArea& a) const;
+  bool InterceptsY(const TfrxRectArea& a) const;
+  // The common stretch along one axis (the other axis zero), or none.
+  std::unique_ptr<TfrxRectArea> InterceptX(const TfrxRectArea& a) const;
+  std::unique_ptr<TfrxRectArea> InterceptY(const TfrxRectArea& a) const;
+};
+long double Max(long double a, long double b);
+long double Min(long double a, long double b);
+
+// Texts.
+// The text between the quotes when it is longer than two characters and
+// both begins and ends with a double quote.
+AnsiString vuzRemoveQuotes(const AnsiString& s);
+AnsiString vuzReverseString(const AnsiString& s);
+AnsiString vuzUnixPath2WinPath(const AnsiString& s);
+// 1-based position of sub in s at or after offset; 0 when absent or empty.
+int PosEx(const AnsiString& sub, const AnsiString& s, int offset = 1);
+
+// The bracketed expression that starts at position i (1-based) with the open
+// bracket: answers the text between the brackets; i is left at the opening
+// bracket and j at the last character of the closing one. Brackets inside
+// quoted strings do not count. A first character that is not an open bracket
+// gives an empty text with j = i; a bracket never closed gives the rest of
+// the text with j at its end.
+AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBracket,
+                                 const AnsiString& closeBracket, int& i, int& j);
+WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket,
+                                  const WideString& closeBracket, int& i, int& j);
+
+// Message boxes. Flags and answers are those of the Windows message box.
+enum : int {
+  MB_OK = 0, MB_OKCANCEL = 1, MB_ABORTRETRYIGNORE = 2, MB_YESNOCANCEL = 3, MB_YESNO = 4, MB_RETRYCANCEL = 5,
+  MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+// Who shows a message box: the GUI layer installs its own; tests install a
+// recorder. Without one, the text goes to the standard error stream and the
+// first button is the answer.
+using TMessageBoxHandler = std::function<int(const AnsiString& text, const AnsiString& caption, int flags)>;
+void vuzSetMessageBoxHandler(TMessageBoxHandler handler);
+int vuzMessageBox(const AnsiString& text, const AnsiString& caption, int flags);
+
+void vuzErrorMsg(const AnsiString& text);
+void vuzInfoMsg(const AnsiString& text);
+// buttons: MB_YESNO and the like; answers the button pressed (IDYES...).
+int vuzConfirmMsg(const AnsiString& text, int buttons);
+
+// How the engine reports the errors it collected.
+enum TfrxSilentMode { simMessageBoxes, simSilent, simReThrow };
+// simMessageBoxes shows the text, simSilent does nothing, simReThrow raises
+// Exception with the text. The report's overload passes its EngineOptions.NewSilentMode.
+void vuzCommonErrorHandler(TfrxSilentMode mode, const AnsiString& text);
 
 // Streams.
 // The whole stream from position 0 as upper-case hex; leaves it at its end.

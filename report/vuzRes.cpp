@@ -1,0 +1,181 @@
+#include "report/vuzRes.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/rtl/textcase.h"
+#include "report/vuzUtils.h"
+#include "report/vuzXML.h"
+#include "script/fs_iconst.h"
+
+namespace report {
+
+namespace {
+
+int StrToInt(const AnsiString& s) {
+  // The runtime's integer conversion: optional sign and decimal digits.
+  std::size_t i = (!s.empty() && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
+  long long v = 0;
+  bool ok = i < s.size();
+  for (; ok && i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9' || v > 0x7FFFFFFFLL) ok = false;
+    else v = v * 10 + (s[i] - '0');
+  }
+  if (!ok || v > 0x7FFFFFFFLL) throw rtl::EConvertError("'" + s + "' is not a valid integer value");
+  return static_cast<int>(s[0] == '-' ? -v : v);
+}
+
+struct HelpTopic {
+  const char* className;
+  const char* page;
+};
+constexpr HelpTopic kHelpTopics[] = {
+    {"TfrxDesignerForm", "Designer.htm"},
+    {"TfrxOptionsEditor", "Designer_options.htm"},
+    {"TfrxReportEditorForm", "Report_options.htm"},
+    {"TfrxPageEditorForm", "Page_options.htm"},
+    {"TfrxCrossEditorForm", "Cross_tab_reports.htm"},
+    {"TfrxChartEditorForm", "Diagrams.htm"},
+    {"TfrxSyntaxMemo", "Script.htm"},
+    {"TfrxDialogPage", "Dialogue_forms.htm"},
+    {"TfrxDialogComponent", "Data_access_components.htm"},
+    {"TfrxVarEditorForm", "Variables.htm"},
+    {"TfrxHighlightEditorForm", "Conditional_highlighting.htm"},
+    {"TfrxSysMemoEditorForm", "Inserting_aggregate_function.htm"},
+    {"TfrxFormatEditorForm", "Values_formatting.htm"},
+    {"TfrxGroupEditorForm", "Report_with_groups.htm"},
+    {"TfrxPictureEditorForm", "Picture_object.htm"},
+    {"TfrxMemoEditorForm", "Text_object.htm"},
+    {"TfrxSQLEditorForm", "TfrxADOQuery.htm"},
+};
+
+THelpViewer& HelpViewer() {
+  static THelpViewer viewer;
+  return viewer;
+}
+
+}  // namespace
+
+bool TfrxResources::KeyLess::operator()(const AnsiString& a, const AnsiString& b) const {
+  return rtl::AnsiCompareText(a, b) < 0;
+}
+
+TfrxResources::TfrxResources() { BuildLanguagesList(); }
+
+AnsiString TfrxResources::Get(const AnsiString& key) const {
+  AnsiString result;
+  auto it = keys_.find(key);
+  if (it != keys_.end())
+    result = rtl::WideToAnsi(texts_.Get(it->second), codePage_ != 0 ? static_cast<unsigned>(codePage_) : GetACP());
+  else
+    result = key;
+  if (!result.empty() && result[0] == '!') result.erase(0, 1);
+  return result;
+}
+
+void TfrxResources::AddW(const AnsiString& key, const WideString& text) {
+  auto it = keys_.find(key);
+  if (it != keys_.end()) {
+    texts_.Put(it->second, text);
+  } else {
+    keys_.emplace(key, texts_.Add(text));
+  }
+}
+
+void TfrxResources::Add(const AnsiString& key, const AnsiString& text) {
+  AddW(key, rtl::AnsiToWide(text, codePage_ != 0 ? static_cast<unsigned>(codePage_) : GetACP()));
+}
+
+void TfrxResources::AddStrings(const AnsiString& lines) {
+  TWideStrings list;
+  list.SetTextStr(rtl::AnsiToWide(lines, GetACP()));
+  for (int i = 0; i < list.Count(); ++i) {
+    const AnsiString line = rtl::WideToAnsi(list.Get(i), GetACP());
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const AnsiString key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key.empty() || value.empty()) continue;
+    Add(key, value);
+  }
+}
+
+void TfrxResources::AddXML(const std::string& xml) {
+  rtl::TMemoryStream stream(xml);
+  LoadFromStream(stream);
+}
+
+void TfrxResources::LoadFromStream(rtl::TStream& stream) {
+  TfrxXMLDocument doc;
+  doc.LoadFromStream(stream);
+  TfrxXMLItem* root = doc.Root();
+  if (root->Name == "Resources") {
+    codePage_ = StrToInt(root->GetProp("CodePage"));
+    for (int i = 0; i < root->Count(); ++i) {
+      TfrxXMLItem* item = root->Items(i);
+      if (item->Name != "StrRes") continue;
+      // The text is escaped twice in the tables: once more here, then UTF-8.
+      AddW(item->GetProp("Name"), rtl::Utf8ToWide(vuzXMLToStr(item->GetProp("Text"))));
+    }
+  }
+  UpdateFSResources();
+}
+
+void TfrxResources::LoadFromFile(const AnsiString& fileName) {
+  if (!vuzFileExists(fileName)) return;
+  rtl::TFileStream f(fileName, rtl::fmOpenRead | rtl::fmShareDenyWrite);
+  LoadFromStream(f);
+}
+
+void TfrxResources::Clear() {
+  keys_.clear();
+  texts_.Clear();
+}
+
+void TfrxResources::UpdateFSResources() {
+  for (const auto& [key, text] : script::fsMessageTable()) text() = Get(key);
+}
+
+void TfrxResources::BuildLanguagesList() {
+  languages_.clear();
+  const AnsiString folder = GetAppPath();
+  if (folder.empty()) return;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(rtl::AnsiToUtf8(folder), ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    AnsiString name = rtl::Utf8ToAnsi(it->path().filename().string());
+    AnsiString lower = rtl::LowerCase(name);
+    if (lower.size() < 4 || lower.compare(lower.size() - 4, 4, ".frc") != 0) continue;
+    if (!lower.empty() && lower[0] >= 'a' && lower[0] <= 'z') lower[0] = static_cast<char>(lower[0] - 'a' + 'A');
+    lower.erase(lower.find(".frc"), 4);
+    languages_.push_back(lower);
+  }
+  std::sort(languages_.begin(), languages_.end(),
+            [](const AnsiString& a, const AnsiString& b) { return rtl::AnsiCompareText(a, b) < 0; });
+}
+
+void TfrxResources::Help(const AnsiString& senderClassName) {
+  AnsiString page;
+  if (!senderClassName.empty())
+    for (const auto& topic : kHelpTopics)
+      if (rtl::AnsiSameText(topic.className, senderClassName)) page = AnsiString("::/") + topic.page;
+  vuzDisplayHHTopic(GetAppPath() + HelpFile + page);
+}
+
+TfrxResources& vuzResources() {
+  static TfrxResources* table = [] {
+    auto* t = new TfrxResources;  // lives until the process ends
+    t->AddXML(vuzCoreResourceXML());
+    return t;
+  }();
+  return *table;
+}
+
+AnsiString vuzGet(int id) { return vuzResources().Get(std::to_string(id)); }
+
+void vuzSetHelpViewer(THelpViewer viewer) { HelpViewer() = std::move(viewer); }
+
+void vuzDisplayHHTopic(const AnsiString& path) {
+  if (auto& viewer = HelpViewer()) viewer(path);
+}
+
+}  // namespace report

@@ -1,0 +1,227 @@
+#include "report/vuzUnicodeUtils.h"
+
+#include "platform/rtl/exceptions.h"
+
+namespace report {
+
+WideString TWideStrings::Get(int index) const {
+  if (index < 0 || index >= Count()) return {};
+  return entries_[static_cast<std::size_t>(index)].text;
+}
+
+void TWideStrings::Insert(int index, const WideString& s) {
+  if (index < 0 || index > Count()) throw rtl::Exception("Wide String Out of Bounds");
+  if (index == Count())
+    Add(s);
+  else
+    entries_[static_cast<std::size_t>(index)].text = s;
+}
+
+int TWideStrings::Add(const WideString& s) {
+  entries_.push_back({s, nullptr});
+  return Count() - 1;
+}
+
+int TWideStrings::AddObject(const WideString& s, TObjectRef object) {
+  const int i = Add(s);
+  entries_.back().object = object;
+  return i;
+}
+
+TWideStrings::TObjectRef TWideStrings::GetObject(int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  return entries_[static_cast<std::size_t>(index)].object;
+}
+
+void TWideStrings::PutObject(int index, TObjectRef object) {
+  if (index < 0 || index >= Count()) return;
+  entries_[static_cast<std::size_t>(index)].object = object;
+}
+
+void TWideStrings::Delete(int index) {
+  if (index < 0 || index >= Count())
+    throw rtl::EListError("List index out of bounds (" + std::to_string(index) + ")");
+  entries_.erase(entries_.begin() + index);
+}
+
+int TWideStrings::IndexOf(const WideString& s) const {
+  for (int i = 0; i < Count(); ++i)
+    if (entries_[static_cast<std::size_t>(i)].text == s) return i;
+  return -1;
+}
+
+void TWideStrings::AddStrings(const TWideStrings& other) {
+  if (&other == this) {
+    const auto copy = entries_;
+    entries_.insert(entries_.end(), copy.begin(), copy.end());
+    return;
+  }
+  entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end());
+}
+
+void TWideStrings::Assign(const TWideStrings& source) {
+  if (&source == this) return;
+  Clear();
+  AddStrings(source);
+}
+
+WideString TWideStrings::GetTextStr() const {
+  WideString out;
+  for (const auto& e : entries_) {
+    out += e.text;
+    out += u"\r\n";
+  }
+  return out;
+}
+
+void TWideStrings::SetTextStr(const WideString& text) {
+  Clear();
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  auto at = [&](std::size_t k) -> char16_t { return k < n ? text[k] : u'\0'; };
+  while (at(i) != u'\0') {
+    const std::size_t start = i;
+    while (at(i) != u'\0' && at(i) != u'\r' && at(i) != u'\n' && at(i) != u'\u2028') ++i;
+    Add(text.substr(start, i - start));
+    if (at(i) == u'\r') ++i;
+    if (at(i) == u'\n') ++i;
+    if (at(i) == u'\u2028') ++i;
+  }
+}
+
+namespace {
+
+WideString FromUtf16LE(const std::string& bytes) {
+  WideString out(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < out.size(); ++i)
+    out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                   (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  return out;
+}
+
+std::string ToUtf16LE(const WideString& text) {
+  std::string out(text.size() * 2, '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out[2 * i] = static_cast<char>(text[i] & 0xFF);
+    out[2 * i + 1] = static_cast<char>(text[i] >> 8);
+  }
+  return out;
+}
+
+}  // namespace
+
+void TWideStrings::LoadFromStream(rtl::TStream& stream) {
+  const std::int64_t n = stream.Size() - stream.Position();
+  if (n > 2) {
+    unsigned char mark[2];
+    stream.ReadBuffer(mark, 2);
+    if (mark[0] == 0xFF && mark[1] == 0xFE) {
+      SetTextStr(FromUtf16LE(stream.ReadRest()));
+      return;
+    }
+    stream.Seek(-2, rtl::soCurrent);
+  }
+  SetTextStr(rtl::AnsiToWide(stream.ReadRest(), GetACP()));
+}
+
+void TWideStrings::LoadFromWStream(rtl::TStream& stream) { SetTextStr(FromUtf16LE(stream.ReadRest())); }
+
+void TWideStrings::SaveToStream(rtl::TStream& stream) const { stream.WriteString(ToUtf16LE(GetTextStr())); }
+
+void TWideStrings::LoadFromFile(const WideString& fileName) {
+  rtl::TFileStream f(rtl::WideToAnsi(fileName, GetACP()), rtl::fmOpenRead | rtl::fmShareDenyWrite);
+  LoadFromStream(f);
+}
+
+void TWideStrings::SaveToFile(const WideString& fileName) const {
+  rtl::TFileStream f(rtl::WideToAnsi(fileName, GetACP()), rtl::fmCreate);
+  SaveToStream(f);
+}
+
+std::vector<std::string> TWideStrings::GetUTF8Lines() const {
+  std::vector<std::string> out;
+  out.reserve(entries_.size());
+  for (const auto& e : entries_) out.push_back(rtl::WideToUtf8(e.text));
+  return out;
+}
+
+void TWideStrings::SetUTF8Lines(const std::vector<std::string>& lines) {
+  Clear();
+  for (const auto& l : lines) Add(rtl::Utf8ToWide(l));
+}
+
+// --- code pages ------------------------------------------------------------
+
+unsigned GetACP() { return rtl::CP_1251; }
+unsigned GetOEMCP() { return rtl::CP_866; }
+
+unsigned CharSetToCodePage(int charSet) {
+  switch (charSet) {
+    case DEFAULT_CHARSET: return GetACP();
+    case MAC_CHARSET: return CP_MACCP;
+    case OEM_CHARSET: return CP_OEMCP;
+    // The Windows character-set table.
+    case ANSI_CHARSET: return 1252;
+    case SYMBOL_CHARSET: return 42;
+    case SHIFTJIS_CHARSET: return 932;
+    case HANGEUL_CHARSET: return 949;
+    case JOHAB_CHARSET: return 1361;
+    case GB2312_CHARSET: return 936;
+    case CHINESEBIG5_CHARSET: return 950;
+    case GREEK_CHARSET: return 1253;
+    case TURKISH_CHARSET: return 1254;
+    case VIETNAMESE_CHARSET: return 1258;
+    case HEBREW_CHARSET: return 1255;
+    case ARABIC_CHARSET: return 1256;
+    case BALTIC_CHARSET: return 1257;
+    case RUSSIAN_CHARSET: return 1251;
+    case THAI_CHARSET: return 874;
+    case EASTEUROPE_CHARSET: return 1250;
+    default: throw rtl::EOSError("System Error.  Code: 87.\nThe parameter is incorrect");
+  }
+}
+
+namespace {
+// The pseudo code pages name the machine's own pages.
+unsigned Resolve(unsigned codePage) {
+  switch (codePage) {
+    case CP_ACP: return GetACP();
+    case CP_OEMCP: return GetOEMCP();
+    default: return codePage;
+  }
+}
+}  // namespace
+
+WideString AnsiToUnicode(const AnsiString& s, int charSet, unsigned codePage) {
+  const unsigned cp = codePage != 0 ? codePage : CharSetToCodePage(charSet);
+  return rtl::AnsiToWide(s, Resolve(cp));
+}
+
+AnsiString _UnicodeToAnsi(const WideString& s, int charSet, unsigned codePage) {
+  const unsigned cp = codePage != 0 ? codePage : CharSetToCodePage(charSet);
+  return rtl::WideToAnsi(s, Resolve(cp));
+}
+
+unsigned GetLocalByCharSet(int charSet) {
+  switch (charSet) {
+    case 128: return 1041;
+    case 129: return 1042;
+    case 130: return 2066;
+    case 134: return 2052;
+    case 136: return 3076;
+    case 161: return 1032;
+    case 162: return 1055;
+    case 163: return 1066;
+    case 177: return 1037;
+    case 178: return 13313;
+    case 186: return 1061;
+    case 204: return 1049;
+    case 222: return 1054;
+    case 238: return 1029;
+    default: return 1049;  // the thread's locale: Russian
+  }
+}
+
+AnsiString OemToStr(const AnsiString& s) { return rtl::Cp866ToCp1251(s); }
+
+}  // namespace report

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "report/vuzRes.h"
+#include "report/vuzUtils.h"
+#include "test_util.h"
+
+using namespace report;
+using namespace report_test;
+using rtl::TMemoryStream;
+using namespace rtl::literals;
+
+TEST(BracketScan, TableOfCases) {
+  struct Case {
+    std::string text, open, close;
+    int i;
+    std::string result;
+    int iOut, jOut;
+  } cases[] = {
+      {"[a]", "[", "]", 1, "a", 1, 3},
+      {"a[b[c]d]e", "[", "]", 2, "b[c]d", 2, 8},
+      {"[x']'y]", "[", "]", 1, "x']'y", 1, 7},
+      {"[x\"]\"y]", "[", "]", 1, "x\"]\"y", 1, 7},
+      {"ab[c]", "[", "]", 1, "", 1, 1},    // not on an open bracket
+      {"]ab[c]", "[", "]", 1, "", 1, 1},   // a close bracket first
+      {"x<%a%>y", "<%", "%>", 2, "a", 2, 6},
+      {"[]", "[", "]", 1, "", 1, 2},
+      {"", "[", "]", 1, "", 1, 1},
+      {"[a", "[", "]", 5, "", 5, 5},       // beyond the text
+      {"[abc", "[", "]", 1, "abc", 1, 4},  // never closed: the rest, j at the end
+      {"[Page#] of [TotalPages#]", "[", "]", 12, "TotalPages#", 12, 24},
+  };
+  for (const auto& c : cases) {
+    int i = c.i, j = -1;
+    EXPECT_EQ(vuzGetBrackedVariable(c.text, c.open, c.close, i, j), c.result) << c.text;
+    EXPECT_EQ(i, c.iOut) << c.text;
+    EXPECT_EQ(j, c.jOut) << c.text;
+    // The wide form scans the same way.
+    int wi = c.i, wj = -1;
+    const WideString w = vuzGetBrackedVariableW(rtl::AnsiToWide(c.text), rtl::AnsiToWide(c.open),
+                                                rtl::AnsiToWide(c.close), wi, wj);
+    EXPECT_EQ(rtl::WideToAnsi(w), c.result) << c.text;
+    EXPECT_EQ(wj, c.jOut) << c.text;
+  }
+}
+
+TEST(TextHelpers, SmallRoutines) {
+  EXPECT_EQ(vuzRemoveQuotes("\"\""), "\"\"");
+  EXPECT_EQ(vuzRemoveQuotes("\"a\""), "a");
+  EXPECT_EQ(vuzRemoveQuotes("\"a"), "\"a");
+  EXPECT_EQ(vuzReverseString("abc"), "cba");
+  EXPECT_EQ(vuzUnixPath2WinPath("a/b/c"), "a\\b\\c");
+  EXPECT_EQ(PosEx("b", "abcb"), 2);
+  EXPECT_EQ(PosEx("b", "abcb", 3), 4);
+  EXPECT_EQ(PosEx("b", "abcb", 5), 0);
+  EXPECT_EQ(PosEx("", "abc"), 0);
+}
+
+TEST(StreamHex, ToAndFromText) {
+  TMemoryStream s(std::string("\x0A\xFF\x00", 3));
+  s.SetPosition(1);
+  EXPECT_EQ(vuzStreamToString(s), "0AFF00");
+  EXPECT_EQ(s.Position(), 3);
+  // A reused stream keeps no stale bytes after what is written.
+  TMemoryStream reused(std::string("0123456789"));
+  vuzStringToStream("0aff00", reused);
+  EXPECT_EQ(reused.Bytes(), std::string("\x0A\xFF\x00", 3));
+  vuzStringToStream("", reused);
+  EXPECT_EQ(reused.Bytes(), "");
+  vuzStringToStream("414", reused);  // an odd digit is dropped
+  EXPECT_EQ(reused.Bytes(), "A");
+}
+
+TEST(RectArea, InterceptsOnlyRealOverlaps) {
+  TfrxRectArea a(0, 0, 10, 10), touching(10, 0, 20, 10), overlapping(9.999, 9.999, 20, 20);
+  EXPECT_FALSE(a.InterceptsX(touching));
+  EXPECT_TRUE(a.InterceptsX(overlapping));
+  EXPECT_TRUE(a.InterceptsY(overlapping));
+  EXPECT_EQ(a.InterceptX(touching), nullptr);
+  auto x = a.InterceptX(overlapping);
+  ASSERT_NE(x, nullptr);
+  EXPECT_DOUBLE_EQ(static_cast<double>(x->X), 9.999);
+  EXPECT_DOUBLE_EQ(static_cast<double>(x->X1), 10);
+  EXPECT_EQ(x->Y, 0);
+  auto y = a.InterceptY(overlapping);
+  EXPECT_DOUBLE_EQ(static_cast<double>(y->Y), 9.999);
+  EXPECT_EQ(y->X1, 0);
+  EXPECT_EQ(Max(1, 2), 2);
+  EXPECT_EQ(Min(1, 2), 1);
+  const TfrxRect r = vuzRect(1, 2, 3, 4);
+  EXPECT_EQ(r.Bottom, 4);
+  EXPECT_EQ(vuzPoint(5, 6).Y, 6);
+}
+
+TEST(TempFiles, CreatedEmptyAndUnique) {
+  const auto dir = ScratchDir("temp");
+  const AnsiString folder = dir.string();
+  const AnsiString a = vuzCreateTempFile(folder), b = vuzCreateTempFile(folder + "/");
+  EXPECT_NE(a, b);
+  EXPECT_TRUE(vuzFileExists(a));
+  EXPECT_EQ(std::filesystem::file_size(a), 0u);
+  EXPECT_EQ(std::filesystem::path(a).filename().string().rfind("fr", 0), 0u);
+  EXPECT_EQ(std::filesystem::path(a).parent_path(), dir);
+  EXPECT_THROW(vuzCreateTempFile(folder + "/missing"), rtl::EFCreateError);
+  const AnsiString t = GetTempFile();
+  EXPECT_TRUE(vuzFileExists(t));
+  EXPECT_EQ(t.rfind(GetTemporaryFolder(), 0), 0u);
+  vuzDeleteFile(t);
+  EXPECT_FALSE(GetAppPath().empty());
+  EXPECT_EQ(GetAppPath().back(), '/');
+  std::filesystem::remove_all(dir);
+}
+
+namespace {
+struct RecordedBox {
+  AnsiString text, caption;
+  int flags = -1;
+};
+}  // namespace
+
+TEST(Messages, CaptionsIconsAndSilentModes) {
+  std::vector<RecordedBox> shown;
+  vuzSetMessageBoxHandler([&](const AnsiString& text, const AnsiString& caption, int flags) {
+    shown.push_back({text, caption, flags});
+    return IDNO;
+  });
+  vuzErrorMsg("bad");
+  vuzInfoMsg("note");
+  EXPECT_EQ(vuzConfirmMsg("sure?", MB_YESNO), IDNO);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].caption, std::string("Ошибка"_cp));
+  EXPECT_EQ(shown[0].flags, MB_OK | MB_ICONERROR);
+  EXPECT_EQ(shown[1].caption, std::string("Информация"_cp));
+  EXPECT_EQ(shown[1].flags, MB_OK | MB_ICONINFORMATION);
+  EXPECT_EQ(shown[2].caption, std::string("Подтверждение"_cp));
+  EXPECT_EQ(shown[2].flags, MB_YESNO | MB_ICONQUESTION);
+
+  shown.clear();
+  vuzCommonErrorHandler(simSilent, "quiet");
+  EXPECT_TRUE(shown.empty());
+  vuzCommonErrorHandler(simMessageBoxes, "loud");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "loud");
+  try {
+    vuzCommonErrorHandler(simReThrow, "thrown");
+    ADD_FAILURE();
+  } catch (const rtl::Exception& e) {
+    EXPECT_STREQ(e.what(), "thrown");
+  }
+  vuzSetMessageBoxHandler(nullptr);
+}
