@@ -1,8 +1,7 @@
 #include "report/vuzRes.h"
 
-#include <algorithm>
-#include <filesystem>
 
+#include "platform/rtl/files.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzUtils.h"
 #include "report/vuzXML.h"
@@ -121,7 +120,7 @@ void TfrxResources::LoadFromStream(rtl::TStream& stream) {
 }
 
 void TfrxResources::LoadFromFile(const AnsiString& fileName) {
-  if (!vuzFileExists(fileName)) return;
+  if (!rtl::FileExists(fileName)) return;
   rtl::TFileStream f(fileName, rtl::fmOpenRead | rtl::fmShareDenyWrite);
   LoadFromStream(f);
 }
@@ -136,21 +135,19 @@ void TfrxResources::UpdateFSResources() {
 }
 
 void TfrxResources::BuildLanguagesList() {
-  languages_.clear();
-  const AnsiString folder = GetAppPath();
-  if (folder.empty()) return;
-  std::error_code ec;
-  std::filesystem::directory_iterator it(rtl::AnsiToUtf8(folder), ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    AnsiString name = rtl::Utf8ToAnsi(it->path().filename().string());
-    AnsiString lower = rtl::LowerCase(name);
-    if (lower.size() < 4 || lower.compare(lower.size() - 4, 4, ".frc") != 0) continue;
-    if (!lower.empty() && lower[0] >= 'a' && lower[0] <= 'z') lower[0] = static_cast<char>(lower[0] - 'a' + 'A');
-    lower.erase(lower.find(".frc"), 4);
-    languages_.push_back(lower);
+  languages_.Clear();
+  rtl::TSearchRec rec;
+  if (rtl::FindFirst(GetAppPath() + "*.frc", rtl::faAnyFile, rec) == 0) {
+    do {
+      AnsiString name = rtl::LowerCase(rec.Name);
+      if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') name[0] = static_cast<char>(name[0] - 'a' + 'A');
+      const std::size_t ext = name.find(".frc");
+      if (ext != std::string::npos) name.erase(ext, 4);
+      languages_.Add(name);
+    } while (rtl::FindNext(rec) == 0);
+    rtl::FindClose(rec);
   }
-  std::sort(languages_.begin(), languages_.end(),
-            [](const AnsiString& a, const AnsiString& b) { return rtl::AnsiCompareText(a, b) < 0; });
+  languages_.Sort();
 }
 
 void TfrxResources::Help(const AnsiString& senderClassName) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/rtl/stringlists.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
 #include "report/vuzUnicodeUtils.h"
@@ -40,7 +41,7 @@ class TfrxResources {
 
   // The language files (*.frc) beside the program, as "English", "Deutsch".
   void BuildLanguagesList();
-  const std::vector<AnsiString>& Languages() const { return languages_; }
+  const rtl::TStringList& Languages() const { return languages_; }
 
   AnsiString HelpFile = "VIDudo.chm";
   // Opens the help file at the page of the asking window's class (none: the
@@ -53,7 +54,7 @@ class TfrxResources {
   };
   std::map<AnsiString, int, KeyLess> keys_;  // key -> index into texts_
   TWideStrings texts_;
-  std::vector<AnsiString> languages_;
+  rtl::TStringList languages_;
   int codePage_ = 0;
 };
 

@@ -59,10 +59,40 @@ void TWideStrings::AddStrings(const TWideStrings& other) {
   entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end());
 }
 
-void TWideStrings::Assign(const TWideStrings& source) {
-  if (&source == this) return;
-  Clear();
-  AddStrings(source);
+void TWideStrings::Assign(const rtl::TPersistent* source) {
+  if (auto* wide = dynamic_cast<const TWideStrings*>(source)) {
+    if (wide == this) return;
+    Clear();
+    AddStrings(*wide);
+    return;
+  }
+  if (auto* strings = dynamic_cast<const rtl::TStrings*>(source)) {
+    Clear();
+    for (int i = 0; i < strings->Count(); ++i)
+      AddObject(rtl::AnsiToWide(strings->Get(i), GetACP()), strings->GetObject(i));
+    return;
+  }
+  rtl::TPersistent::Assign(source);
+}
+
+void TWideStrings::AssignTo(rtl::TPersistent* dest) const {
+  if (auto* wide = dynamic_cast<TWideStrings*>(dest)) {
+    wide->Assign(this);
+    return;
+  }
+  if (auto* strings = dynamic_cast<rtl::TStrings*>(dest)) {
+    strings->BeginUpdate();
+    try {
+      strings->Clear();
+      for (const auto& e : entries_) strings->AddObject(rtl::WideToAnsi(e.text, GetACP()), e.object);
+    } catch (...) {
+      strings->EndUpdate();
+      throw;
+    }
+    strings->EndUpdate();
+    return;
+  }
+  rtl::TPersistent::AssignTo(dest);
 }
 
 WideString TWideStrings::GetTextStr() const {

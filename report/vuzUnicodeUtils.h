@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/object.h"
 #include "platform/rtl/streams.h"
+#include "platform/rtl/stringlists.h"
 #include "platform/rtl/strings.h"
 
 namespace report {
@@ -13,14 +15,13 @@ namespace report {
 using rtl::AnsiString;
 using rtl::WideString;
 
-class TWideStrings {
+class TWideStrings : public rtl::TPersistent {
  public:
-  using TObjectRef = void*;  // carried along, never owned
+  using TObjectRef = rtl::TObject*;  // carried along, never owned
 
   TWideStrings() = default;
   TWideStrings(const TWideStrings&) = delete;
   TWideStrings& operator=(const TWideStrings&) = delete;
-  virtual ~TWideStrings() = default;
 
   void Clear() { entries_.clear(); }
   int Count() const { return static_cast<int>(entries_.size()); }
@@ -40,8 +41,12 @@ class TWideStrings {
   void Delete(int index);
   int IndexOf(const WideString& s) const;
   void AddStrings(const TWideStrings& other);
-  void Assign(const TWideStrings& source);
-  void AssignTo(TWideStrings& dest) const { dest.Assign(*this); }
+  // From another TWideStrings, or from 1251 string lists (lines widened);
+  // anything else raises the conversion error.
+  void Assign(const rtl::TPersistent* source) override;
+  void Assign(const TWideStrings& source) { Assign(static_cast<const rtl::TPersistent*>(&source)); }
+  // Into a TWideStrings, or into a string list (lines narrowed to 1251).
+  void AssignTo(rtl::TPersistent* dest) const override;
 
   // Every line followed by CR LF.
   WideString GetTextStr() const;

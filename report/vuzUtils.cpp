@@ -2,13 +2,11 @@
 
 #include <zlib.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/files.h"
 #include "report/vuzRes.h"
 
 namespace report {
@@ -201,80 +199,124 @@ std::uint32_t vuzStreamCRC32(rtl::TStream& stream) {
 
 // --- files -------------------------------------------------------------------
 
-namespace {
+AnsiString GetTemporaryFolder() { return rtl::GetTempPath(); }
 
-std::filesystem::path Native(const rtl::AnsiString& name) {
-  std::string p = rtl::AnsiToUtf8(name);
-  for (auto& c : p)
-    if (c == '\\') c = '/';
-  return std::filesystem::path(p);
+AnsiString GetTempFile() { return vuzCreateTempFile({}); }
+
+AnsiString vuzCreateTempFile(const AnsiString& folder) {
+  const AnsiString name = rtl::GetTempFileName(folder, "fr");
+  if (name.empty())
+    throw rtl::EFCreateError("Cannot create a temporary file in \"" + (folder.empty() ? GetTemporaryFolder() : folder) +
+                             "\"");
+  return name;
 }
 
-rtl::AnsiString FromNative(const std::filesystem::path& p) { return rtl::Utf8ToAnsi(p.string()); }
+AnsiString GetAppFileName() { return rtl::ParamStr(0); }
 
-bool EndsWithSeparator(const rtl::AnsiString& s) { return !s.empty() && (s.back() == '/' || s.back() == '\\'); }
+AnsiString GetAppPath() { return rtl::ExtractFilePath(GetAppFileName()); }
+
+// --- lists -----------------------------------------------------------------------
+
+namespace {
+
+int PageNumber(const AnsiString& digits) {
+  // The runtime's integer conversion: optional sign and decimal digits.
+  std::size_t i = (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) ? 1 : 0;
+  long long v = 0;
+  bool ok = i < digits.size();
+  for (; ok && i < digits.size(); ++i) {
+    if (digits[i] < '0' || digits[i] > '9' || v > 0x7FFFFFFFLL) ok = false;
+    else v = v * 10 + (digits[i] - '0');
+  }
+  if (!ok || v > 0x80000000LL || (digits[0] != '-' && v > 0x7FFFFFFFLL))
+    throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
+  return static_cast<int>(digits[0] == '-' ? -v : v);
+}
 
 }  // namespace
 
-rtl::AnsiString GetTemporaryFolder() {
-  std::error_code ec;
-  rtl::AnsiString folder = FromNative(std::filesystem::temp_directory_path(ec));
-  if (ec || folder.empty()) folder = "/tmp";
-  if (!EndsWithSeparator(folder)) folder += '/';
-  return folder;
-}
-
-rtl::AnsiString GetTempFile() { return vuzCreateTempFile({}); }
-
-rtl::AnsiString vuzCreateTempFile(const rtl::AnsiString& folder) {
-  rtl::AnsiString dir = folder.empty() ? GetTemporaryFolder() : folder;
-  if (!EndsWithSeparator(dir)) dir += '/';
-  static std::atomic<unsigned> counter{std::random_device{}()};
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    char unique[16];
-    std::snprintf(unique, sizeof unique, "%X", counter.fetch_add(1) & 0xFFFFFF);
-    const rtl::AnsiString name = dir + "fr" + unique + ".tmp";
-    // "x": created here or not at all, so two callers never share a file.
-    if (std::FILE* f = std::fopen(Native(name).c_str(), "wbx")) {
-      std::fclose(f);
-      return name;
+void vuzParsePageNumbers(const AnsiString& pages, rtl::TStrings& list, int total) {
+  list.Clear();
+  AnsiString s;
+  for (char c : pages)
+    if (c != ' ') s.push_back(c);
+  if (s.empty()) return;
+  if (s.back() == '-') s += std::to_string(total);
+  s += ',';
+  bool range = false;
+  int rangeStart = 0;
+  std::size_t numberStart = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == ',') {
+      const int n = PageNumber(s.substr(numberStart, i - numberStart));
+      if (!range) {
+        list.Add(std::to_string(n));
+      } else {
+        // One entry per page: a range is bounded by the page count when it is
+        // known, so "1-999999999" cannot exhaust memory.
+        long long last = n;
+        if (total > 0) last = std::min<long long>(last, total);
+        last = std::min<long long>(last, static_cast<long long>(rangeStart) + kMaxPageRange - 1);
+        for (long long k = rangeStart; k <= last; ++k) list.Add(std::to_string(k));
+      }
+      range = false;
+      numberStart = i + 1;
+    } else if (s[i] == '-') {
+      rangeStart = PageNumber(s.substr(numberStart, i - numberStart));
+      range = true;
+      numberStart = i + 1;
     }
-    if (!std::filesystem::is_directory(Native(dir))) break;
   }
-  throw rtl::EFCreateError("Cannot create a temporary file in \"" + dir + "\"");
 }
 
-rtl::AnsiString GetAppFileName() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? rtl::AnsiString() : FromNative(exe);
+void vuzSetCommaText(const AnsiString& text, rtl::TStrings& list, char separator) {
+  list.Clear();
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = text.find(separator, i);
+    if (end == std::string::npos) end = text.size();
+    list.Add(text.substr(i, end - i));
+    i = end + 1;
+  }
 }
 
-rtl::AnsiString GetAppPath() {
-  const rtl::AnsiString file = GetAppFileName();
-  const std::size_t slash = file.find_last_of("/\\");
-  return slash == std::string::npos ? rtl::AnsiString() : file.substr(0, slash + 1);
+// --- components ----------------------------------------------------------------
+
+namespace {
+TGlobalComponentFinder& GlobalFinder() {
+  static TGlobalComponentFinder finder;
+  return finder;
 }
 
-bool vuzDirectoryExists(const rtl::AnsiString& folder) {
-  std::error_code ec;
-  return std::filesystem::is_directory(Native(folder), ec);
+rtl::TComponent* FindGlobal(const AnsiString& name) {
+  auto& finder = GlobalFinder();
+  return finder ? finder(name) : nullptr;
 }
 
-bool vuzFileExists(const rtl::AnsiString& fileName) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(Native(fileName), ec);
-}
+bool IsReport(const rtl::TComponent* c) { return c && c->ClassName() == "TfrxReport"; }
+}  // namespace
 
-bool vuzDeleteFile(const rtl::AnsiString& fileName) {
-  std::error_code ec;
-  return std::filesystem::remove(Native(fileName), ec);
-}
+void vuzSetGlobalComponentFinder(TGlobalComponentFinder finder) { GlobalFinder() = std::move(finder); }
 
-void vuzReplaceFile(const rtl::AnsiString& from, const rtl::AnsiString& to) {
-  std::error_code ec;
-  std::filesystem::rename(Native(from), Native(to), ec);
-  if (ec) throw rtl::EFCreateError("Cannot rename \"" + from + "\" to \"" + to + "\". " + ec.message());
+rtl::TComponent* vuzFindComponent(rtl::TComponent* owner, const AnsiString& name) {
+  try {
+    const std::size_t dot = name.find('.');
+    if (dot != std::string::npos) {
+      rtl::TComponent* global = FindGlobal(name.substr(0, dot));
+      if (!global) return nullptr;
+      const AnsiString rest = name.substr(dot + 1, 255);
+      const std::size_t dot2 = rest.find('.');
+      if (dot2 == std::string::npos) return global->FindComponent(rest);
+      rtl::TComponent* middle = global->FindComponent(rest.substr(0, dot2));
+      return middle ? middle->FindComponent(rest.substr(dot2 + 1)) : nullptr;
+    }
+    if (!owner) return nullptr;
+    rtl::TComponent* found = owner->FindComponent(name);
+    if (!found && IsReport(owner) && owner->Owner()) found = owner->Owner()->FindComponent(name);
+    return found;
+  } catch (const std::exception&) {
+    throw EClassNotFound("Missing " + name);
+  }
 }
 
 }  // namespace report

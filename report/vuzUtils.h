@@ -6,6 +6,9 @@
 #include <functional>
 #include <memory>
 
+#include "platform/rtl/components.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/stringlists.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
 
@@ -90,23 +93,40 @@ void vuzStringToStream(const rtl::AnsiString& text, rtl::TStream& stream);
 // CRC-32 (zlib/PNG) of the whole stream; the position is kept.
 std::uint32_t vuzStreamCRC32(rtl::TStream& stream);
 
-// Files and folders. Names are 1251 texts; "\" and "/" both separate.
+// Files and folders. Names are 1251 texts; "\\" and "/" both separate.
 // The system temporary folder with its trailing separator.
-rtl::AnsiString GetTemporaryFolder();
+AnsiString GetTemporaryFolder();
 // A new, empty, uniquely named file ("fr" prefix) in the temporary folder.
-rtl::AnsiString GetTempFile();
+AnsiString GetTempFile();
 // The same in the given folder (the system's when empty). A file that cannot
 // be created raises EFCreateError.
-rtl::AnsiString vuzCreateTempFile(const rtl::AnsiString& folder);
-rtl::AnsiString GetAppFileName();
+AnsiString vuzCreateTempFile(const AnsiString& folder);
+AnsiString GetAppFileName();
 // The program's folder with its trailing separator.
-rtl::AnsiString GetAppPath();
+AnsiString GetAppPath();
 
-// Small file operations the engine needs.
-bool vuzDirectoryExists(const rtl::AnsiString& folder);
-bool vuzFileExists(const rtl::AnsiString& fileName);
-bool vuzDeleteFile(const rtl::AnsiString& fileName);
-// Gives the file `from` the name `to` in one step, replacing what was there.
-void vuzReplaceFile(const rtl::AnsiString& from, const rtl::AnsiString& to);
+// Page lists and separated lists.
+// Fills list with the page numbers of a range list such as "1,3,5-12" (blanks
+// ignored, "5-" runs to total). A range never runs past total when total is
+// known (> 0); without it a range holds at most kMaxPageRange pages. A part
+// that is not a number raises EConvertError.
+inline constexpr int kMaxPageRange = 1000000;
+void vuzParsePageNumbers(const AnsiString& pages, rtl::TStrings& list, int total);
+// The pieces between separators, no quoting; a separator at the end adds nothing.
+void vuzSetCommaText(const AnsiString& text, rtl::TStrings& list, char separator = ';');
+
+// Components.
+// A plain name among the owner's components (for a report also among its
+// owner's); "Form.Component" and "Form.Component.Sub" through the global
+// components. Any failure raises EClassNotFound "Missing <name>".
+rtl::TComponent* vuzFindComponent(rtl::TComponent* owner, const AnsiString& name);
+// Who knows the application's global components (forms, data modules): the
+// GUI layer installs it.
+using TGlobalComponentFinder = std::function<rtl::TComponent*(const AnsiString& name)>;
+void vuzSetGlobalComponentFinder(TGlobalComponentFinder finder);
+class EClassNotFound : public rtl::EStreamError {
+ public:
+  using rtl::EStreamError::EStreamError;
+};
 
 }  // namespace report

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/rtl/files.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzUtils.h"
 
@@ -533,19 +534,19 @@ void TfrxXMLDocument::SaveToFile(const AnsiString& fileName) {
     rtl::TFileStream out(tmp, rtl::fmCreate);
     SaveToStream(out);
   } catch (...) {
-    vuzDeleteFile(tmp);
+    rtl::DeleteFile(tmp);
     throw;
   }
   DeleteTempFile();
   // The old file stays whole until the new one takes its name in one step.
-  vuzReplaceFile(tmp, fileName);
+  if (!rtl::ReplaceFile(fileName, tmp)) throw rtl::EFCreateError("Cannot replace \"" + fileName + "\"");
   LoadFromFile(fileName);
 }
 
 void TfrxXMLDocument::CreateTempFile() {
   if (tempFileCreated_) return;
   AnsiString folder;
-  if (!TempDir.empty() && vuzDirectoryExists(TempDir)) folder = TempDir;  // the whole path
+  if (!TempDir.empty() && rtl::DirectoryExists(TempDir)) folder = TempDir;  // the whole path
   tempFileName_ = vuzCreateTempFile(folder);
   auto file = std::make_unique<rtl::TFileStream>(tempFileName_, rtl::fmOpenReadWrite);
   if (tempStream_) {
@@ -561,7 +562,7 @@ void TfrxXMLDocument::CreateTempFile() {
 void TfrxXMLDocument::DeleteTempFile() {
   if (tempFileCreated_) {
     tempStream_.reset();
-    vuzDeleteFile(tempFileName_);
+    rtl::DeleteFile(tempFileName_);
     tempFileCreated_ = false;
   }
   tempStream_.reset();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/rtl/files.h"
 #include "report/vuzRes.h"
 #include "report/vuzUtils.h"
 #include "report/vuzXML.h"
@@ -111,4 +112,19 @@ TEST(Resources, HelpOpensTheFileAtTheSendersPage) {
   EXPECT_EQ(opened[3], opened[2]);
   vuzSetHelpViewer(nullptr);
   vuzResources().Help();  // no viewer: nothing happens
+}
+
+TEST(Resources, LanguageListNamesTheFilesBesideTheProgram) {
+  const auto dir = ScratchDir("langs");
+  WriteFile(dir / "english.FRC", "");
+  WriteFile(dir / "Deutsch.frc", "");
+  WriteFile(dir / "readme.txt", "");
+  const AnsiString program = rtl::ParamStr(0);
+  rtl::SetProgramFileName((dir / "zarnik").string());
+  TfrxResources t;
+  rtl::SetProgramFileName(program);
+  ASSERT_EQ(t.Languages().Count(), 2);
+  EXPECT_EQ(t.Languages().Get(0), "Deutsch");
+  EXPECT_EQ(t.Languages().Get(1), "English");
+  std::filesystem::remove_all(dir);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "report/vuzRes.h"
+#include "platform/rtl/files.h"
 #include "report/vuzUtils.h"
 #include "test_util.h"
 
@@ -96,15 +97,15 @@ TEST(TempFiles, CreatedEmptyAndUnique) {
   const AnsiString folder = dir.string();
   const AnsiString a = vuzCreateTempFile(folder), b = vuzCreateTempFile(folder + "/");
   EXPECT_NE(a, b);
-  EXPECT_TRUE(vuzFileExists(a));
+  EXPECT_TRUE(rtl::FileExists(a));
   EXPECT_EQ(std::filesystem::file_size(a), 0u);
   EXPECT_EQ(std::filesystem::path(a).filename().string().rfind("fr", 0), 0u);
   EXPECT_EQ(std::filesystem::path(a).parent_path(), dir);
   EXPECT_THROW(vuzCreateTempFile(folder + "/missing"), rtl::EFCreateError);
   const AnsiString t = GetTempFile();
-  EXPECT_TRUE(vuzFileExists(t));
+  EXPECT_TRUE(rtl::FileExists(t));
   EXPECT_EQ(t.rfind(GetTemporaryFolder(), 0), 0u);
-  vuzDeleteFile(t);
+  rtl::DeleteFile(t);
   EXPECT_FALSE(GetAppPath().empty());
   EXPECT_EQ(GetAppPath().back(), '/');
   std::filesystem::remove_all(dir);
@@ -147,4 +148,107 @@ TEST(Messages, CaptionsIconsAndSilentModes) {
     EXPECT_STREQ(e.what(), "thrown");
   }
   vuzSetMessageBoxHandler(nullptr);
+}
+
+namespace {
+std::vector<std::string> Items(const rtl::TStrings& l) {
+  std::vector<std::string> v;
+  for (int i = 0; i < l.Count(); ++i) v.push_back(l.Get(i));
+  return v;
+}
+using V = std::vector<std::string>;
+}  // namespace
+
+TEST(PageNumbers, TableOfRanges) {
+  struct Case {
+    const char* pages;
+    int total;
+    V expected;
+  } cases[] = {
+      {"1, 3, 5-7", 10, {"1", "3", "5", "6", "7"}},
+      {"8-", 10, {"8", "9", "10"}},
+      {"7-5", 10, {}},
+      {"", 10, {}},
+      {"   ", 10, {}},
+      {"007,2,2", 0, {"7", "2", "2"}},
+      {"12", 5, {"12"}},             // single numbers are not limited
+      {"4-9", 6, {"4", "5", "6"}},   // ranges stop at the last page
+      {"1 - 3", 0, {"1", "2", "3"}},
+  };
+  rtl::TStringList list;
+  for (const auto& c : cases) {
+    list.Add("stale");
+    vuzParsePageNumbers(c.pages, list, c.total);
+    EXPECT_EQ(Items(list), c.expected) << c.pages;
+  }
+  for (const char* bad : {"-3", "a", "1,,2", "1-b", "99999999999", ","}) {
+    try {
+      vuzParsePageNumbers(bad, list, 10);
+      ADD_FAILURE() << bad;
+    } catch (const rtl::EConvertError& e) {
+      EXPECT_NE(std::string(e.what()).find("is not a valid integer value"), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(PageNumbers, HugeRangesAreBounded) {
+  rtl::TStringList list;
+  vuzParsePageNumbers("1-999999999", list, 12);
+  EXPECT_EQ(list.Count(), 12);
+  vuzParsePageNumbers("1-999999999", list, 0);
+  EXPECT_EQ(list.Count(), kMaxPageRange);
+}
+
+TEST(CommaText, Pieces) {
+  struct Case {
+    const char* text;
+    char sep;
+    V expected;
+  } cases[] = {
+      {"a;;b;", ';', {"a", "", "b"}},
+      {";a", ';', {"", "a"}},
+      {"", ';', {}},
+      {"x, y,z", ',', {"x", " y", "z"}},
+      {"\"q;r\"", ';', {"\"q", "r\""}},
+  };
+  rtl::TStringList list;
+  for (const auto& c : cases) {
+    vuzSetCommaText(c.text, list, c.sep);
+    EXPECT_EQ(Items(list), c.expected) << c.text;
+  }
+}
+
+TEST(Components, FindByPlainAndDottedNames) {
+  rtl::TComponent form;
+  form.SetName("Form1");
+  auto* report = new rtl::TComponent(&form);
+  report->SetName("frxReport1");
+  auto* dataset = new rtl::TComponent(&form);
+  dataset->SetName("UserData");
+  auto* memo = new rtl::TComponent(report);
+  memo->SetName("Memo1");
+  auto* sub = new rtl::TComponent(dataset);
+  sub->SetName("Field");
+
+  EXPECT_EQ(vuzFindComponent(report, "memo1"), memo);
+  EXPECT_EQ(vuzFindComponent(report, "UserData"), nullptr);  // not a report: no look at its owner
+  EXPECT_EQ(vuzFindComponent(nullptr, "Memo1"), nullptr);
+  EXPECT_EQ(vuzFindComponent(&form, "Form1.UserData"), nullptr);  // no global finder yet
+
+  vuzSetGlobalComponentFinder([&](const AnsiString& name) -> rtl::TComponent* {
+    if (name == "Form1") return &form;
+    if (name == "Broken") throw rtl::Exception("boom");
+    return nullptr;
+  });
+  EXPECT_EQ(vuzFindComponent(nullptr, "Form1.UserData"), dataset);
+  EXPECT_EQ(vuzFindComponent(nullptr, "Form1.UserData.Field"), sub);
+  EXPECT_EQ(vuzFindComponent(nullptr, "Form1.Nothing.Field"), nullptr);
+  EXPECT_EQ(vuzFindComponent(nullptr, "Form2.UserData"), nullptr);
+  try {
+    vuzFindComponent(nullptr, "Broken.X");
+    ADD_FAILURE();
+  } catch (const EClassNotFound& e) {
+    EXPECT_STREQ(e.what(), "Missing Broken.X");
+  }
+  vuzSetGlobalComponentFinder(nullptr);
 }

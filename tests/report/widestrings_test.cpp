@@ -41,13 +41,14 @@ TEST(WideStrings, SetTextStrSplitsLines) {
 
 TEST(WideStrings, InsertPutAndObjects) {
   TWideStrings l;
-  int tag = 7;
+  rtl::TObject tagObject;
+  rtl::TObject* tag = &tagObject;
   l.Insert(0, u"first");  // at Count: appends
-  l.AddObject(u"second", &tag);
+  l.AddObject(u"second", tag);
   l.Insert(1, u"replaced");
   EXPECT_EQ(l.Count(), 2);
   EXPECT_EQ(l.Get(1), u"replaced");
-  EXPECT_EQ(l.GetObject(1), &tag);
+  EXPECT_EQ(l.GetObject(1), tag);
   l.Put(0, u"again");
   EXPECT_EQ(l.Get(0), u"again");
   try {
@@ -60,7 +61,7 @@ TEST(WideStrings, InsertPutAndObjects) {
   EXPECT_EQ(l.Get(5), u"");
   EXPECT_EQ(l.Get(-1), u"");
   EXPECT_EQ(l.GetObject(9), nullptr);
-  l.PutObject(9, &tag);  // ignored
+  l.PutObject(9, tag);  // ignored
   EXPECT_EQ(l.IndexOf(u"replaced"), 1);
   EXPECT_EQ(l.IndexOf(u"REPLACED"), -1);
   EXPECT_THROW(l.Delete(2), rtl::EListError);
@@ -71,7 +72,7 @@ TEST(WideStrings, InsertPutAndObjects) {
   copy.Add(u"old");
   copy.Assign(l);
   EXPECT_EQ(Lines(copy), L{u"replaced"});
-  EXPECT_EQ(copy.GetObject(0), &tag);
+  EXPECT_EQ(copy.GetObject(0), tag);
   copy.AddStrings(copy);
   EXPECT_EQ(copy.Count(), 2);
 }
@@ -141,4 +142,31 @@ TEST(CodePages, CharSetsAndConversions) {
   EXPECT_EQ(GetLocalByCharSet(204), 1049u);
   EXPECT_EQ(GetLocalByCharSet(178), 13313u);
   EXPECT_EQ(OemToStr(std::string("\x8F\xE0\xA8")), std::string("\xCF\xF0\xE8"));
+}
+
+TEST(WideStrings, AssignWithStringLists) {
+  rtl::TStringList ansi;
+  rtl::TStringList marker;
+  ansi.AddObject("\xCF\xF0\xE8", &marker);
+  ansi.Add("b");
+  TWideStrings wide;
+  wide.Assign(&ansi);
+  EXPECT_EQ(Lines(wide), (L{u"При", u"b"}));
+  EXPECT_EQ(wide.GetObject(0), &marker);
+
+  wide.Add(u"\u4E2D");
+  rtl::TStringList back;
+  back.Add("old");
+  back.Assign(&wide);
+  ASSERT_EQ(back.Count(), 3);
+  EXPECT_EQ(back.Get(0), "\xCF\xF0\xE8");
+  EXPECT_EQ(back.GetObject(0), &marker);
+  EXPECT_EQ(back.Get(2), "?");
+
+  TWideStrings other;
+  other.Assign(&wide);
+  EXPECT_EQ(Lines(other), Lines(wide));
+  rtl::TPersistent plain;
+  EXPECT_THROW(wide.Assign(&plain), rtl::EConvertError);
+  EXPECT_THROW(wide.AssignTo(&plain), rtl::EConvertError);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/textcase.h"
+#include "platform/rtl/files.h"
 #include "report/vuzUtils.h"
 #include "report/vuzXML.h"
 #include "test_util.h"
@@ -314,7 +315,7 @@ TEST(XMLDocument, ParkingRoundTrips) {
   const std::string before = Save(doc);
   for (int i = 0; i < 5; i += 2) doc.UnloadItem(doc.Root()->Items(i));
   EXPECT_FALSE(doc.TempFileName().empty());
-  EXPECT_TRUE(vuzFileExists(doc.TempFileName()));
+  EXPECT_TRUE(rtl::FileExists(doc.TempFileName()));
   EXPECT_EQ(doc.Root()->Items(2)->Count(), 0);
   EXPECT_FALSE(doc.Root()->Items(2)->Loaded);
   // Writing reads parked pages back and parks them again.
@@ -327,7 +328,7 @@ TEST(XMLDocument, ParkingRoundTrips) {
   EXPECT_EQ(Save(doc), before);
   const std::string temp = doc.TempFileName();
   doc.Clear();
-  EXPECT_FALSE(vuzFileExists(temp));
+  EXPECT_FALSE(rtl::FileExists(temp));
 }
 
 TEST(XMLDocument, PartialLoadThenParkingAgainKeepsEveryPage) {
