@@ -358,7 +358,14 @@ class FdStream : public TStream {
   int fd_;
 };
 
+std::function<void(std::string_view)>& SaveFault() {
+  static std::function<void(std::string_view)> fault;
+  return fault;
+}
+
 }  // namespace
+
+void SetSaveFaultForTests(std::function<void(std::string_view name)> fault) { SaveFault() = std::move(fault); }
 
 void SaveFileAtomically(std::string_view name, const std::function<void(TStream&)>& writer) {
   std::string target = NativePath(name);
@@ -378,6 +385,7 @@ void SaveFileAtomically(std::string_view name, const std::function<void(TStream&
   try {
     FdStream stream(fd);
     writer(stream);
+    if (SaveFault()) SaveFault()(name);
     if (::fsync(fd) != 0) throw EWriteError("Stream write error");
   } catch (...) {
     ::close(fd);

@@ -114,6 +114,9 @@ void SaveFileAtomically(std::string_view name, std::string_view bytes);
 // The same with a writer that fills a stream; when the writer throws, the
 // exception passes through and the old file stays as it was.
 void SaveFileAtomically(std::string_view name, const std::function<void(TStream&)>& writer);
+// Tests install a fault here to fail atomic saves after the bytes are written
+// (as a full disk would); an exception it throws aborts the save.
+void SetSaveFaultForTests(std::function<void(std::string_view name)> fault);
 // Renames replacement over target (replacing it); false on failure.
 bool ReplaceFile(std::string_view target, std::string_view replacement);
 
