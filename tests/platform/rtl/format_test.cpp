@@ -1,0 +1,333 @@
+#include "platform/rtl/format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/rtl/variant.h"
+
+using namespace rtl;
+
+namespace {
+
+constexpr long double kInf = std::numeric_limits<long double>::infinity();
+const long double kNan = std::numeric_limits<long double>::quiet_NaN();
+
+class FormatTest : public ::testing::Test {
+ protected:
+  FormatSettingsScope settings{FormatSettings::Russian()};
+  FormatSettings dot = FormatSettings::Invariant();
+};
+
+template <class F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return "no error";
+}
+
+}  // namespace
+
+TEST_F(FormatTest, IntegerTexts) {
+  EXPECT_EQ(IntToStr(0), "0");
+  EXPECT_EQ(IntToStr(-123), "-123");
+  EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
+  EXPECT_EQ(IntToHex(255, 4), "00FF");
+  EXPECT_EQ(IntToHex(0x1FFFFFFF, 2), "1FFFFFFF");
+  EXPECT_EQ(IntToHex32(-1, 2), "FFFFFFFF");
+  EXPECT_EQ(IntToHex(-1, 0), "FFFFFFFFFFFFFFFF");
+}
+
+TEST_F(FormatTest, StrToIntTable) {
+  struct Case {
+    const char* text;
+    bool ok;
+    int32_t value;
+  };
+  const Case cases[] = {
+      {"0", true, 0},          {"123", true, 123},         {"-123", true, -123},
+      {"+7", true, 7},         {"  42", true, 42},         {"007", true, 7},
+      {"$FF", true, 255},      {"$ff", true, 255},         {"0x10", true, 16},
+      {"-$10", true, -16},     {"$FFFFFFFF", true, -1},    {"2147483647", true, 2147483647},
+      {"-2147483648", true, INT32_MIN},
+      {"2147483648", false, 0}, {"$100000000", false, 0},  {"", false, 0},
+      {" ", false, 0},         {"-", false, 0},            {"$", false, 0},
+      {"12 ", false, 0},       {"1.5", false, 0},          {"1e3", false, 0},
+      {"abc", false, 0},       {"--1", false, 0},
+  };
+  for (const auto& c : cases) {
+    int32_t v = 0;
+    EXPECT_EQ(TryStrToInt(c.text, v), c.ok) << '"' << c.text << '"';
+    if (c.ok) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
+  }
+  EXPECT_EQ(ErrorOf([] { StrToInt("-3x"); }), "'-3x' is not a valid integer value");
+  EXPECT_EQ(StrToIntDef("x", 9), 9);
+  EXPECT_EQ(StrToInt64("4294967296"), 4294967296LL);
+  EXPECT_EQ(StrToInt64("-9223372036854775808"), INT64_MIN);
+  EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
+  EXPECT_EQ(StrToInt64("$FFFFFFFFFFFFFFFF"), -1);
+}
+
+TEST_F(FormatTest, StrToFloatTable) {
+  struct Case {
+    const char* text;
+    bool ok;
+    long double value;
+  };
+  const Case cases[] = {
+      {"1,5", true, 1.5L},      {"-1,5", true, -1.5L},    {"+2", true, 2},
+      {" 3,25 ", true, 3.25L},  {",5", true, 0.5L},       {"5,", true, 5},
+      {"1E3", true, 1000},      {"1,5e-3", true, 0.0015L}, {"1e+308", true, 1e308L},
+      {"0", true, 0},           {"1.5", false, 0},        {"1,234,5", false, 0},
+      {"1 234,5", false, 0},    {"", false, 0},           {",", false, 0},
+      {"e5", false, 0},         {"1e", false, 0},         {"1e400", false, 0},
+      {"INF", false, 0},        {"NAN", false, 0},        {"abc", false, 0},
+      {"1e-400", true, 0},
+  };
+  for (const auto& c : cases) {
+    long double v = -99;
+    EXPECT_EQ(TryStrToFloat(c.text, v), c.ok) << '"' << c.text << '"';
+    if (c.ok) {
+      EXPECT_NEAR(static_cast<double>(v), static_cast<double>(c.value), 1e-12 * std::fabs(static_cast<double>(c.value))) << c.text;
+    }
+  }
+  EXPECT_EQ(ErrorOf([] { StrToFloat("1.5"); }), "'1.5' is not a valid floating point value");
+  EXPECT_EQ(StrToFloat("1.5", dot), 1.5L);
+  EXPECT_EQ(StrToFloatDef("x", 2.5L), 2.5L);
+}
+
+TEST_F(FormatTest, FloatToStrGeneral) {
+  struct Case {
+    long double value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, "0"},
+      {-0.0L, "0"},
+      {1, "1"},
+      {-1, "-1"},
+      {2.5L, "2,5"},
+      {0.1L + 0.2L, "0,3"},
+      {static_cast<double>(0.1) + static_cast<double>(0.2), "0,3"},
+      {1.0L / 3.0L, "0,333333333333333"},
+      {2.0L / 3.0L, "0,666666666666667"},
+      {123456789012345.0L, "123456789012345"},
+      {999999999999999.0L, "999999999999999"},
+      {1e15L, "1E15"},
+      {1234567890123456.0L, "1,23456789012346E15"},
+      {1e20L, "1E20"},
+      {-1.5e-10L, "-1,5E-10"},
+      {0.0001L, "0,0001"},
+      {0.00001L, "1E-5"},
+      {0.00012345L, "0,00012345"},
+      {1.7976931348623157e308L, "1,79769313486232E308"},
+      {4.9406564584124654e-324L, "4,94065645841247E-324"},
+      {9.9999999999999999e14L, "1E15"},
+      {kInf, "INF"},
+      {-kInf, "-INF"},
+      {kNan, "NAN"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.value), c.text) << static_cast<double>(c.value);
+  EXPECT_EQ(FloatToStr(2.5L, dot), "2.5");
+}
+
+TEST_F(FormatTest, FloatToStrFFormats) {
+  struct Case {
+    long double value;
+    TFloatFormat format;
+    int precision, digits;
+    const char* text;
+  };
+  const Case cases[] = {
+      {1234.5678L, ffFixed, 15, 2, "1234,57"},
+      {-1234.5678L, ffFixed, 15, 0, "-1235"},
+      {0.125L, ffFixed, 15, 2, "0,13"},  // halves away from zero
+      {-0.125L, ffFixed, 15, 2, "-0,13"},
+      {-0.001L, ffFixed, 15, 2, "0,00"},  // no minus on a zero
+      {1.23456L, ffFixed, 3, 4, "1,2300"},
+      {1e20L, ffFixed, 15, 2, "1E20"},
+      {1234567.891L, ffNumber, 15, 2, "1\xA0" "234\xA0" "567,89"},
+      {-1234.5L, ffNumber, 15, 1, "-1\xA0" "234,5"},
+      {123.0L, ffNumber, 15, 0, "123"},
+      {1234.5L, ffCurrency, 15, 2, "1\xA0" "234,50 \xF0."},
+      {-1234.5L, ffCurrency, 15, 2, "-1\xA0" "234,50 \xF0."},
+      {1234.5L, ffExponent, 4, 2, "1,235E+03"},
+      {-0.00012345L, ffExponent, 3, 0, "-1,23E-4"},
+      {0, ffExponent, 3, 3, "0,00E+000"},
+      {1e20L, ffGeneral, 15, 3, "1E020"},
+      {123.456L, ffGeneral, 4, 0, "123,5"},
+      {kInf, ffFixed, 15, 2, "INF"},
+      {kNan, ffNumber, 15, 2, "NAN"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FloatToStrF(c.value, c.format, c.precision, c.digits), c.text)
+        << static_cast<double>(c.value) << " format " << c.format;
+  EXPECT_EQ(FloatToStrF(-1234.5L, ffCurrency, 15, 2, dot), "-$1,234.50");
+}
+
+TEST_F(FormatTest, FormatFloatTable) {
+  struct Case {
+    const char* format;
+    long double value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"0.0", 23.45L, "23,5"},
+      {"0.0", 99.375L, "99,4"},
+      {"0.000", -1.2345L, "-1,235"},
+      {"0.0", 0.25L, "0,3"},  // a true half rounds away from zero
+      {"0", 2.5L, "3"},
+      {"0", -2.5L, "-3"},
+      {"0", 0.4L, "0"},
+      {"0", -0.4L, "0"},      // no "-0"
+      {"0.00", 1.005L, "1,01"},
+      {"#", 0, ""},
+      {"#.##", 0.5L, ",5"},
+      {"0.##", 3, "3"},
+      {"0.##", 3.1L, "3,1"},
+      {"0.0#", 3.14159L, "3,14"},
+      {"000", 7, "007"},
+      {"#,##0", 1234567, "1\xA0" "234\xA0" "567"},
+      {"#,##0.00", -1234.5L, "-1\xA0" "234,50"},
+      {"#,##0", 123, "123"},
+      {"0.00E+00", 12345, "1,23E+04"},
+      {"0.00E+00", 0.00012345L, "1,23E-04"},
+      {"0.00E-00", 12345, "1,23E04"},
+      {"0.00e+0", 0, "0,00e+0"},
+      {"0.0 'mm'", 1.25L, "1,3 mm"},
+      {"\"T=\"0.0", 5, "T=5,0"},
+      {"0.0;(0.0)", -5, "(5,0)"},
+      {"0.0;(0.0);'zero'", 0, "zero"},
+      {"0.0;(0.0);'zero'", 0.01L, "zero"},  // rounds to zero in the first section
+      {"0.0;;'zero'", -3, "-3,0"},          // an empty section means the first
+      {"0.0;-0.0", 0, "0,0"},
+      {"", 1.5L, "1,5"},
+      {"0.0", kInf, "INF"},
+      {"0.0", kNan, "NAN"},
+      {"0", 1e25L, "1E25"},
+      {"#.#", 1e-30L, ""},
+      {"0.0%", 12.34L, "12,3%"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatFloat(c.format, c.value), c.text) << '"' << c.format << "\" " << static_cast<double>(c.value);
+  EXPECT_EQ(FormatFloat("#,##0.00", 1234.5L, dot), "1,234.50");
+}
+
+TEST_F(FormatTest, RoundingHelpers) {
+  struct Case {
+    long double value;
+    int64_t round, trunc;
+  };
+  const Case cases[] = {
+      {2.5L, 2, 2}, {3.5L, 4, 3}, {-2.5L, -2, -2}, {-3.5L, -4, -3}, {0.5L, 0, 0},
+      {1.5L, 2, 1}, {-2.7L, -3, -2}, {2.4999L, 2, 2}, {1e15L + 0.5L, 1000000000000000, 1000000000000000},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Round(c.value), c.round) << static_cast<double>(c.value);
+    EXPECT_EQ(Trunc(c.value), c.trunc) << static_cast<double>(c.value);
+  }
+  EXPECT_EQ(Int(2.7L), 2.0L);
+  EXPECT_EQ(Int(-2.7L), -2.0L);
+  EXPECT_NEAR(static_cast<double>(Frac(-2.75L)), -0.75, 1e-15);
+  EXPECT_THROW(Round(kNan), EInvalidOp);
+  EXPECT_THROW(Round(kInf), EInvalidOp);
+  EXPECT_THROW(Trunc(1e19L), EInvalidOp);
+}
+
+TEST_F(FormatTest, BooleanTexts) {
+  EXPECT_EQ(BoolToStr(true), "-1");
+  EXPECT_EQ(BoolToStr(false), "0");
+  EXPECT_EQ(BoolToStr(true, true), "True");
+  EXPECT_TRUE(StrToBool("True"));
+  EXPECT_TRUE(StrToBool("tRUE"));
+  EXPECT_FALSE(StrToBool("0"));
+  EXPECT_TRUE(StrToBool("-1"));
+  EXPECT_EQ(ErrorOf([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
+}
+
+TEST_F(FormatTest, CurrencyText) {
+  EXPECT_EQ(CurrToStr(12345), "1,2345");
+  EXPECT_EQ(CurrToStr(-10000), "-1");
+  EXPECT_EQ(CurrToStr(INT64_MAX), "922337203685477,5807");
+  EXPECT_EQ(CurrToStr(INT64_MIN), "-922337203685477,5808");
+  EXPECT_EQ(CurrToStr(5), "0,0005");
+}
+
+TEST_F(FormatTest, FormatSpecifiers) {
+  struct Case {
+    const char* format;
+    std::vector<Variant> args;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"%d", {42}, "42"},
+      {"%5d|%-5d|", {42, 42}, "   42|42   |"},
+      {"%.4d", {-42}, "-0042"},
+      {"%d", {int64_t{1} << 40}, "1099511627776"},
+      {"%u", {-1}, "4294967295"},
+      {"%x", {255}, "FF"},
+      {"%.4x", {255}, "00FF"},
+      {"%x", {-1}, "FFFFFFFF"},
+      {"%p", {16}, "00000010"},
+      {"%s and %s", {"a", u"b"}, "a and b"},
+      {"%.2s", {"abcdef"}, "ab"},
+      {"%8.2s|", {"abcdef"}, "      ab|"},
+      {"%f", {3.14159}, "3,14"},
+      {"%2.2f", {3.14159}, "3,14"},
+      {"%.0f", {2.5}, "3"},
+      {"%.3f", {Currency{12345}}, "1,235"},
+      {"%e", {1234.5}, "1,23450000000000E+003"},
+      {"%.3e", {1234.5}, "1,23E+003"},
+      {"%g", {0.5}, "0,5"},
+      {"%n", {1234567.891}, "1\xA0" "234\xA0" "567,89"},
+      {"%m", {1234.5}, "1\xA0" "234,50 \xF0."},
+      {"%1:s %0:s %s", {"a", "b"}, "b a b"},
+      {"%*d", {5, 42}, "   42"},
+      {"%-*.*f|", {8, 1, 2.25}, "2,3     |"},
+      {"100%%", {}, "100%"},
+      {"%D", {7}, "7"},
+      {"no args", {}, "no args"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Format(c.format, c.args), c.text) << c.format;
+}
+
+TEST_F(FormatTest, FormatRefusesMismatchedArguments) {
+  struct Case {
+    const char* format;
+    std::vector<Variant> args;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"%d", {1.5}, "Format '%d' invalid or incompatible with argument"},
+      {"%d", {"12"}, "Format '%d' invalid or incompatible with argument"},
+      {"%f", {1}, "Format '%f' invalid or incompatible with argument"},
+      {"%s", {1}, "Format '%s' invalid or incompatible with argument"},
+      {"%s", {Variant::Null()}, "Format '%s' invalid or incompatible with argument"},
+      {"%d", {true}, "Format '%d' invalid or incompatible with argument"},
+      {"%k", {1}, "Format '%k' invalid or incompatible with argument"},
+      {"abc %", {}, "Format 'abc %' invalid or incompatible with argument"},
+      {"%5", {1}, "Format '%5' invalid or incompatible with argument"},
+      {"%d %d", {1}, "No argument for format '%d %d'"},
+      {"%s", {}, "No argument for format '%s'"},
+      {"%*d", {"x", 1}, "Format '%*d' invalid or incompatible with argument"},
+      // printf-only forms are plain errors here, never passed on.
+      {"%n%n%n", {}, "No argument for format '%n%n%n'"},
+      {"%ls", {"a"}, "Format '%ls' invalid or incompatible with argument"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ErrorOf([&] { Format(c.format, c.args); }), c.error) << c.format;
+    EXPECT_THROW(Format(c.format, c.args), EConvertError) << c.format;
+  }
+}
+
+TEST_F(FormatTest, HugeWidthsAndPrecisionsStayBounded) {
+  AnsiString s = Format("%99999999999d", {1});
+  EXPECT_LE(s.size(), (1u << 20) + 1);
+  EXPECT_EQ(Format("%.99f", {1.5}), FloatToStrF(1.5L, ffFixed, 18, 18));
+}
