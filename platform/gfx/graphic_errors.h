@@ -1,0 +1,27 @@
+// Errors of the picture classes. A damaged or foreign file raises
+// EInvalidGraphic (or a subclass naming the format), never a crash.
+#pragma once
+#include "platform/rtl/exceptions.h"
+
+namespace gfx {
+
+class EInvalidGraphic : public rtl::Exception {
+ public:
+  using Exception::Exception;
+};
+class EInvalidGraphicOperation : public rtl::Exception {
+ public:
+  using Exception::Exception;
+};
+// A metafile (EMF or WMF) whose structure is broken.
+class EMetafileFormat : public EInvalidGraphic {
+ public:
+  using EInvalidGraphic::EInvalidGraphic;
+};
+// libjpeg refused the data or the parameters.
+class EJPEG : public EInvalidGraphic {
+ public:
+  using EInvalidGraphic::EInvalidGraphic;
+};
+
+}  // namespace gfx
