@@ -1,0 +1,127 @@
+// JPEG through libjpeg: encoding that other readers accept, decoding of the
+// colour spaces, and errors that come back as exceptions.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "external_tools.h"
+#include "platform/gfx/jpeg_codec.h"
+
+namespace jpeg = gfx::jpeg;
+
+namespace {
+
+// Left half red, right half blue, a white bar across the middle.
+jpeg::Image TestPattern(int w = 64, int h = 48) {
+  jpeg::Image img{w, h, 3, std::vector<std::uint8_t>(std::size_t(w) * h * 3)};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = &img.pixels[(std::size_t(y) * w + x) * 3];
+      bool bar = y >= h / 2 - 4 && y < h / 2 + 4;
+      p[0] = bar ? 255 : x < w / 2 ? 255 : 0;
+      p[1] = bar ? 255 : 0;
+      p[2] = bar ? 255 : x < w / 2 ? 0 : 255;
+    }
+  return img;
+}
+
+unsigned RgbAt(const jpeg::Image& img, int x, int y) {
+  const std::uint8_t* p = &img.pixels[(std::size_t(y) * img.width + x) * img.components];
+  return img.components == 1 ? p[0] * 0x010101u : p[0] | (p[1] << 8) | (p[2] << 16);
+}
+
+}  // namespace
+
+TEST(JpegCodec, EncodeDecodeKeepsThePicture) {
+  struct Case {
+    int quality;
+    bool progressive;
+  } cases[] = {{90, false}, {50, false}, {95, true}};
+  for (const Case& c : cases) {
+    std::string data = jpeg::Encode(TestPattern(), c.quality, c.progressive);
+    ASSERT_TRUE(jpeg::LooksLikeJpeg(data));
+    jpeg::Info info = jpeg::ReadInfo(data);
+    EXPECT_EQ(info.width, 64);
+    EXPECT_EQ(info.height, 48);
+    EXPECT_EQ(info.components, 3);
+    EXPECT_EQ(info.progressive, c.progressive);
+    jpeg::Image back = jpeg::Decode(data);
+    ASSERT_EQ(back.width, 64);
+    ASSERT_EQ(back.components, 3);
+    EXPECT_TRUE(gfxtest::NearColor(RgbAt(back, 8, 8), 0x0000FF, 40)) << c.quality;
+    EXPECT_TRUE(gfxtest::NearColor(RgbAt(back, 56, 40), 0xFF0000, 40)) << c.quality;
+    EXPECT_TRUE(gfxtest::NearColor(RgbAt(back, 32, 24), 0xFFFFFF, 40)) << c.quality;
+  }
+  // Higher quality means more bytes.
+  EXPECT_GT(jpeg::Encode(TestPattern(), 95).size(), jpeg::Encode(TestPattern(), 20).size());
+}
+
+TEST(JpegCodec, GreyscaleAndScaledDecoding) {
+  std::string grey = jpeg::Encode(TestPattern(), 90, false, true);
+  EXPECT_EQ(jpeg::ReadInfo(grey).components, 1);
+  jpeg::Image g = jpeg::Decode(grey);
+  EXPECT_EQ(g.components, 1);
+  EXPECT_NEAR(RgbAt(g, 32, 24) & 0xFF, 255, 8);
+
+  std::string colour = jpeg::Encode(TestPattern(), 90);
+  jpeg::Image asGrey = jpeg::Decode(colour, true);
+  EXPECT_EQ(asGrey.components, 1) << "a colour file decoded as grey";
+  jpeg::Image quarter = jpeg::Decode(colour, false, 4);
+  EXPECT_EQ(quarter.width, 16);
+  EXPECT_EQ(quarter.height, 12);
+}
+
+TEST(JpegCodec, ImageMagickReadsWhatWeWrite) {
+  std::string convert = gfxtest::FindTool("convert");
+  if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
+  gfxtest::TempDir dir;
+  for (bool progressive : {false, true}) {
+    std::string file = dir.File(progressive ? "p.jpg" : "b.jpg");
+    gfxtest::WriteFile(file, jpeg::Encode(TestPattern(), 90, progressive));
+    gfxtest::RgbImage img = gfxtest::ReadWithImageMagick(convert, file, dir.File("out.ppm"));
+    ASSERT_EQ(img.width, 64);
+    ASSERT_EQ(img.height, 48);
+    EXPECT_TRUE(gfxtest::NearColor(img.Pixel(8, 8), 0x0000FF, 40));
+    EXPECT_TRUE(gfxtest::NearColor(img.Pixel(56, 40), 0xFF0000, 40));
+  }
+}
+
+TEST(JpegCodec, CmykFilesFromOtherWritersDecodeToRgb) {
+  std::string convert = gfxtest::FindTool("convert");
+  if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
+  gfxtest::TempDir dir;
+  std::string file = dir.File("cmyk.jpg");
+  ASSERT_EQ(gfxtest::Run("'" + convert + "' -size 16x16 xc:'#FF0000' -colorspace CMYK -quality 95 '" + file + "'"), 0);
+  std::string data = gfxtest::ReadFile(file);
+  EXPECT_EQ(jpeg::ReadInfo(data).components, 4);
+  jpeg::Image img = jpeg::Decode(data);
+  EXPECT_EQ(img.components, 3);
+  EXPECT_TRUE(gfxtest::NearColor(RgbAt(img, 8, 8), 0x0000FF, 40)) << std::hex << RgbAt(img, 8, 8);
+}
+
+TEST(JpegCodec, DamagedDataRaisesInsteadOfExiting) {
+  std::string good = jpeg::Encode(TestPattern(), 80);
+  // Cuts at every stage: headers, tables, scan data.
+  for (std::size_t len : {std::size_t(0), std::size_t(2), std::size_t(3), std::size_t(20), std::size_t(200),
+                          good.size() / 2, good.size() - 2}) {
+    EXPECT_THROW(jpeg::Decode(std::string_view(good).substr(0, len)), gfx::EJPEG) << len;
+  }
+  EXPECT_THROW(jpeg::Decode("not a jpeg at all"), gfx::EJPEG);
+  try {
+    jpeg::Decode(std::string_view(good).substr(0, 20));
+    FAIL();
+  } catch (const gfx::EJPEG& e) {
+    EXPECT_NE(std::string(e.what()).find("JPEG error: "), std::string::npos) << e.what();
+  }
+  // Random damage behind the start marker: an exception or a picture.
+  std::mt19937 rng(99);
+  for (int round = 0; round < 200; ++round) {
+    std::string bad = good;
+    for (int i = 0; i < 6; ++i) bad[2 + rng() % (bad.size() - 2)] = static_cast<char>(rng());
+    try {
+      jpeg::Decode(bad);
+    } catch (const gfx::EJPEG&) {
+    }
+  }
+  EXPECT_THROW(jpeg::Encode(jpeg::Image{}, 90), gfx::EJPEG);
+}
