@@ -1,18 +1,10 @@
-// Errors of the picture classes. A damaged or foreign file raises
+// Errors of the picture formats. A damaged or foreign file raises
 // EInvalidGraphic (or a subclass naming the format), never a crash.
 #pragma once
-#include "platform/rtl/exceptions.h"
+#include "platform/gfx/graphic.h"
 
 namespace gfx {
 
-class EInvalidGraphic : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
-class EInvalidGraphicOperation : public rtl::Exception {
- public:
-  using Exception::Exception;
-};
 // A metafile (EMF or WMF) whose structure is broken.
 class EMetafileFormat : public EInvalidGraphic {
  public:
