@@ -3,6 +3,7 @@
 
 #include "platform/rtl/files.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzPreviewButtons.h"
 #include "report/vuzUtils.h"
 #include "report/vuzXML.h"
 #include "script/fs_iconst.h"
@@ -156,6 +157,57 @@ void TfrxResources::Help(const AnsiString& senderClassName) {
     for (const auto& topic : kHelpTopics)
       if (rtl::AnsiSameText(topic.className, senderClassName)) page = AnsiString("::/") + topic.page;
   vuzDisplayHHTopic(GetAppPath() + HelpFile + page);
+}
+
+namespace {
+// The picture strips the program carries, by resource name.
+std::unique_ptr<gfx::TBitmap> LoadStrip(const char* name) {
+  if (std::string_view(name) == "PreviewButtons") return vuzDrawPreviewButtonStrip();
+  throw EResNotFound(AnsiString("Resource ") + name + " not found");
+}
+}  // namespace
+
+TfrxImageList& TfrxResources::GetMainButtonImages() {
+  if (mainButtonImages_.Count() == 0) SetButtonImages(*LoadStrip("DesgnButtons"));
+  return mainButtonImages_;
+}
+
+TfrxImageList& TfrxResources::GetPreviewButtonImages() {
+  if (previewButtonImages_.Count() == 0) SetPreviewButtonImages(*LoadStrip("PreviewButtons"));
+  return previewButtonImages_;
+}
+
+TfrxImageList& TfrxResources::GetObjectImages() {
+  if (objectImages_.Count() == 0) SetObjectImages(*LoadStrip("ObjectButtons"));
+  return objectImages_;
+}
+
+TfrxImageList& TfrxResources::GetWizardImages() {
+  if (wizardImages_.Count() == 0) SetWizardImages(*LoadStrip("WizardButtons"));
+  return wizardImages_;
+}
+
+void TfrxResources::SetButtonImages(const gfx::TBitmap& strip, bool clear) {
+  if (clear) {
+    mainButtonImages_.Clear();
+    disabledButtonImages_.Clear();
+  }
+  vuzAssignImages(strip, 16, 16, mainButtonImages_, &disabledButtonImages_);
+}
+
+void TfrxResources::SetPreviewButtonImages(const gfx::TBitmap& strip, bool clear) {
+  if (clear) previewButtonImages_.Clear();
+  vuzAssignImages(strip, 16, 16, previewButtonImages_);
+}
+
+void TfrxResources::SetObjectImages(const gfx::TBitmap& strip, bool clear) {
+  if (clear) objectImages_.Clear();
+  vuzAssignImages(strip, 16, 16, objectImages_);
+}
+
+void TfrxResources::SetWizardImages(const gfx::TBitmap& strip, bool clear) {
+  if (clear) wizardImages_.Clear();
+  vuzAssignImages(strip, 32, 32, wizardImages_);
 }
 
 TfrxResources& vuzResources() {

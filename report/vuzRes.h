@@ -10,6 +10,8 @@
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
+#include "platform/gfx/bitmap.h"
+#include "report/vuzGraphicUtils.h"
 #include "report/vuzUnicodeUtils.h"
 
 namespace report {
@@ -43,6 +45,20 @@ class TfrxResources {
   void BuildLanguagesList();
   const rtl::TStringList& Languages() const { return languages_; }
 
+  // Image lists, filled from their picture strips on first use. Only the
+  // preview's strip exists here; asking for another raises EResNotFound.
+  TfrxImageList& GetMainButtonImages();
+  TfrxImageList& GetDisabledButtonImages() { GetMainButtonImages(); return disabledButtonImages_; }
+  TfrxImageList& GetPreviewButtonImages();
+  TfrxImageList& GetObjectImages();
+  TfrxImageList& GetWizardImages();
+  // Cells of 16 x 16 in pairs: the first to the main list, the second to the
+  // disabled list.
+  void SetButtonImages(const gfx::TBitmap& strip, bool clear = false);
+  void SetPreviewButtonImages(const gfx::TBitmap& strip, bool clear = false);
+  void SetObjectImages(const gfx::TBitmap& strip, bool clear = false);
+  void SetWizardImages(const gfx::TBitmap& strip, bool clear = false);
+
   AnsiString HelpFile = "VIDudo.chm";
   // Opens the help file at the page of the asking window's class (none: the
   // start page).
@@ -56,6 +72,17 @@ class TfrxResources {
   TWideStrings texts_;
   rtl::TStringList languages_;
   int codePage_ = 0;
+  TfrxImageList disabledButtonImages_{16, 16};
+  TfrxImageList mainButtonImages_{16, 16};
+  TfrxImageList objectImages_{16, 16};
+  TfrxImageList previewButtonImages_{16, 16};
+  TfrxImageList wizardImages_{32, 32};
+};
+
+// A picture strip the program does not carry.
+class EResNotFound : public rtl::Exception {
+ public:
+  using rtl::Exception::Exception;
 };
 
 // The process-wide table, made (with the core texts) by the first call.

@@ -35,6 +35,13 @@ std::unique_ptr<TfrxRectArea> TfrxRectArea::InterceptY(const TfrxRectArea& a) co
 long double Max(long double a, long double b) { return a >= b ? a : b; }
 long double Min(long double a, long double b) { return a > b ? b : a; }
 
+AnsiString HTMLRGBColor(gfx::TColor color) {
+  const gfx::TColorRef rgb = gfx::ColorToRGB(color);
+  char out[8];
+  std::snprintf(out, sizeof out, "#%02X%02X%02X", gfx::GetRValue(rgb), gfx::GetGValue(rgb), gfx::GetBValue(rgb));
+  return out;
+}
+
 // --- texts -------------------------------------------------------------------
 
 AnsiString vuzRemoveQuotes(const AnsiString& s) {

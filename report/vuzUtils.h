@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/gfx/colors.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/stringlists.h"
@@ -40,6 +41,9 @@ class TfrxRectArea {
 };
 long double Max(long double a, long double b);
 long double Min(long double a, long double b);
+
+// "#RRGGBB" of a colour, system colours resolved (orange: #FF8000).
+AnsiString HTMLRGBColor(gfx::TColor color);
 
 // Texts.
 // The text between the quotes when it is longer than two characters and
