@@ -2,6 +2,7 @@
 
 
 #include "platform/rtl/files.h"
+#include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzPreviewButtons.h"
 #include "report/vuzUtils.h"
@@ -11,19 +12,6 @@
 namespace report {
 
 namespace {
-
-int StrToInt(const AnsiString& s) {
-  // The runtime's integer conversion: optional sign and decimal digits.
-  std::size_t i = (!s.empty() && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
-  long long v = 0;
-  bool ok = i < s.size();
-  for (; ok && i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9' || v > 0x7FFFFFFFLL) ok = false;
-    else v = v * 10 + (s[i] - '0');
-  }
-  if (!ok || v > 0x7FFFFFFFLL) throw rtl::EConvertError("'" + s + "' is not a valid integer value");
-  return static_cast<int>(s[0] == '-' ? -v : v);
-}
 
 struct HelpTopic {
   const char* className;
@@ -109,7 +97,7 @@ void TfrxResources::LoadFromStream(rtl::TStream& stream) {
   doc.LoadFromStream(stream);
   TfrxXMLItem* root = doc.Root();
   if (root->Name == "Resources") {
-    codePage_ = StrToInt(root->GetProp("CodePage"));
+    codePage_ = rtl::StrToInt(root->GetProp("CodePage"));
     for (int i = 0; i < root->Count(); ++i) {
       TfrxXMLItem* item = root->Items(i);
       if (item->Name != "StrRes") continue;

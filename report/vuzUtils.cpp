@@ -3,10 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/variant.h"
 #include "report/vuzRes.h"
 
 namespace report {
@@ -34,6 +37,55 @@ std::unique_ptr<TfrxRectArea> TfrxRectArea::InterceptY(const TfrxRectArea& a) co
 
 long double Max(long double a, long double b) { return a >= b ? a : b; }
 long double Min(long double a, long double b) { return a > b ? b : a; }
+
+// --- numbers -------------------------------------------------------------------
+
+long double vuzStrToFloat(const AnsiString& text) {
+  const char sep = rtl::CurrentFormatSettings().DecimalSeparator;
+  AnsiString s;
+  for (char c : text) {
+    if (c == ' ') continue;
+    s.push_back(c == ',' || c == '.' ? sep : c);
+  }
+  return rtl::StrToFloat(s);
+}
+
+bool vuzIsValidFloat(const AnsiString& text) {
+  try {
+    vuzStrToFloat(text);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+AnsiString vuzFloatToStr(long double value) {
+  if (std::isfinite(value) && value != std::trunc(value)) return rtl::Format("%2.2f", {rtl::Variant(value)});
+  return rtl::FloatToStr(value);
+}
+
+AnsiString frFloat2Str(long double value, int digits) {
+  AnsiString s;
+  if (std::isfinite(value) && value == std::trunc(value)) {
+    // Whole values print as integers; those beyond 64 bits through the fixed
+    // format, so no value goes through an integer it does not fit.
+    if (std::fabs(value) < 9.2e18L)
+      s = rtl::IntToStr(static_cast<std::int64_t>(value));
+    else {
+      char digitsText[6000];
+      std::snprintf(digitsText, sizeof digitsText, "%.0Lf", value);
+      s = digitsText;
+    }
+  } else {
+    s = rtl::Format("%.*f", {rtl::Variant(std::clamp(digits, 0, 18)), rtl::Variant(value)});
+  }
+  const char sep = rtl::CurrentFormatSettings().DecimalSeparator;
+  if (sep != '.') {
+    const std::size_t p = s.find(sep);
+    if (p != std::string::npos) s[p] = '.';
+  }
+  return s;
+}
 
 AnsiString HTMLRGBColor(gfx::TColor color) {
   const gfx::TColorRef rgb = gfx::ColorToRGB(color);
@@ -226,19 +278,7 @@ AnsiString GetAppPath() { return rtl::ExtractFilePath(GetAppFileName()); }
 
 namespace {
 
-int PageNumber(const AnsiString& digits) {
-  // The runtime's integer conversion: optional sign and decimal digits.
-  std::size_t i = (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) ? 1 : 0;
-  long long v = 0;
-  bool ok = i < digits.size();
-  for (; ok && i < digits.size(); ++i) {
-    if (digits[i] < '0' || digits[i] > '9' || v > 0x7FFFFFFFLL) ok = false;
-    else v = v * 10 + (digits[i] - '0');
-  }
-  if (!ok || v > 0x80000000LL || (digits[0] != '-' && v > 0x7FFFFFFFLL))
-    throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
-  return static_cast<int>(digits[0] == '-' ? -v : v);
-}
+int PageNumber(const AnsiString& digits) { return rtl::StrToInt(digits); }
 
 }  // namespace
 

@@ -42,6 +42,16 @@ class TfrxRectArea {
 long double Max(long double a, long double b);
 long double Min(long double a, long double b);
 
+// Numbers. Readers accept "," and "." alike; frFloat2Str always writes ".".
+// Every "," and "." becomes the locale's separator and blanks go; a text that
+// is not a number raises EConvertError.
+long double vuzStrToFloat(const AnsiString& text);
+bool vuzIsValidFloat(const AnsiString& text);
+// Whole values by the general conversion, others with two decimals.
+AnsiString vuzFloatToStr(long double value);
+// Whole values as integers, others with `digits` decimals, always with ".".
+AnsiString frFloat2Str(long double value, int digits = 2);
+
 // "#RRGGBB" of a colour, system colours resolved (orange: #FF8000).
 AnsiString HTMLRGBColor(gfx::TColor color);
 

@@ -3,30 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/rtl/datetime.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzUtils.h"
 
 namespace report {
 
 namespace {
-
-std::int64_t ToInt(const AnsiString& digits) {
-  // The runtime's integer conversion: optional sign, decimal digits, 32 bits.
-  std::size_t i = 0;
-  bool neg = false;
-  if (i < digits.size() && (digits[i] == '-' || digits[i] == '+')) neg = digits[i++] == '-';
-  if (i == digits.size()) throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
-  std::int64_t v = 0;
-  for (; i < digits.size(); ++i) {
-    if (digits[i] < '0' || digits[i] > '9' || v > 0x7FFFFFFFLL)
-      throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
-    v = v * 10 + (digits[i] - '0');
-  }
-  if (v > 0x80000000LL || (!neg && v > 0x7FFFFFFFLL))
-    throw rtl::EConvertError("'" + digits + "' is not a valid integer value");
-  return neg ? -v : v;
-}
 
 // Where ` NAME="` starts in " " + attributes, as an index into the attribute
 // text of the name's first character; npos when absent.
@@ -199,7 +184,7 @@ AnsiString vuzXMLToStr(const AnsiString& s) {
     if (s[i + 1] == '#' && i + 2 < n) {
       std::size_t semi = s.find(';', i + 2);
       if (semi == std::string::npos) semi = n;
-      out.push_back(static_cast<char>(ToInt(s.substr(i + 2, semi - i - 2)) & 0xFF));
+      out.push_back(static_cast<char>(rtl::StrToInt(s.substr(i + 2, semi - i - 2)) & 0xFF));
       i = semi + 1;
     } else if (s.compare(i, 6, "&quot;") == 0) {
       out.push_back('"');
@@ -589,6 +574,28 @@ void TfrxXMLDocument::LoadItem(TfrxXMLItem* item) {
   }
   item->Prop = prop;
   item->Loaded = true;
+}
+
+AnsiString vuzValueToXML(const rtl::Variant& value) {
+  switch (value.Type()) {
+    case rtl::varSmallint:
+    case rtl::varInteger:
+    case rtl::varByte:
+      return rtl::IntToStr(value.AsInteger());
+    case rtl::varSingle:
+    case rtl::varDouble:
+    case rtl::varCurrency:
+      return rtl::FloatToStr(value.AsExtended());
+    case rtl::varDate:
+      return rtl::DateToStr(value.AsDate());
+    case rtl::varString:
+    case rtl::varOleStr:
+      return vuzStrToXML(value.AsString());
+    case rtl::varBoolean:
+      return value.AsBoolean() ? "1" : "0";
+    default:
+      return {};
+  }
 }
 
 }  // namespace report

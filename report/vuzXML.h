@@ -10,6 +10,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
+#include "platform/rtl/variant.h"
 
 namespace report {
 
@@ -170,5 +171,10 @@ AnsiString vuzStrToXML(const AnsiString& s);
 // Decodes "&#<code>;", &quot; &amp; &lt; &gt;; other ampersands stay. A code
 // that is not a number raises the integer conversion error.
 AnsiString vuzXMLToStr(const AnsiString& s);
+
+// A variant as attribute text: integers in decimal, floats by the general
+// conversion (locale separator), dates as short dates, strings escaped,
+// Booleans "1"/"0", anything else empty.
+AnsiString vuzValueToXML(const rtl::Variant& value);
 
 }  // namespace report
