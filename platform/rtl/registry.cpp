@@ -87,7 +87,6 @@ std::string Escape(std::string_view s) {
       case '\n': r += "\\n"; break;
       case '\r': r += "\\r"; break;
       case '"': r += "\\\""; break;
-      case ']': r += "\\]"; break;
       default: r.push_back(c);
     }
   }
@@ -190,12 +189,12 @@ Hive LoadHive(HKEY root, bool withProviders) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     i = end + 1;
     if (!line.empty() && line[0] == '[') {
-      std::size_t close = FindUnescaped(line, ']', 1);
+      std::size_t close = line.rfind(']');
       if (close == std::string_view::npos) {
         current = nullptr;
         continue;
       }
-      AnsiString path = NormalizePath(Utf8ToAnsi(Unescape(line.substr(1, close - 1))));
+      AnsiString path = NormalizePath(Utf8ToAnsi(line.substr(1, close - 1)));
       current = &hive.Make(path);  // "[]" holds the root's own values
     } else if (current) {
       ParseValueLine(*current, line);
@@ -219,7 +218,11 @@ Hive LoadHive(HKEY root, bool withProviders) {
 void SaveHive(HKEY root, const Hive& hive) {
   std::string text = "; settings store, written by the program\n";
   for (const auto& key : hive.keys) {
-    text += "[" + Escape(AnsiToUtf8(key.path)) + "]\n";
+    // Key paths are written as they are; a line break in one would split it.
+    std::string path = AnsiToUtf8(key.path);
+    std::replace(path.begin(), path.end(), '\n', ' ');
+    std::replace(path.begin(), path.end(), '\r', ' ');
+    text += "[" + path + "]\n";
     for (const auto& v : key.values) {
       text += v.name.empty() ? std::string("@") : "\"" + Escape(AnsiToUtf8(v.name)) + "\"";
       switch (v.type) {

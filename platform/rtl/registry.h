@@ -6,7 +6,7 @@
 //   HKEY_CLASSES_ROOT  -> classes.reg    HKEY_USERS -> users.reg
 //   HKEY_CURRENT_CONFIG -> config.reg
 // File format (UTF-8, LF line ends; lines that do not parse are ignored):
-//   [Software\Vendor\Product]      a key, by its full path
+//   [Software\Vendor\Product]      a key, by its full path (written as it is)
 //   "Name"=s:text                  a string; \\ \n \r \" are escapes
 //   "Count"=i:42                   a 32-bit integer
 //   "Blob"=b:0A1BFF                binary bytes in hexadecimal

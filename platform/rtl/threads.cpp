@@ -4,6 +4,8 @@
 #include <deque>
 #include <memory>
 
+#include "platform/rtl/clock.h"
+
 namespace rtl {
 namespace {
 
@@ -187,7 +189,13 @@ bool TEvent::IsSet() {
 TWaitResult TEvent::WaitFor(std::uint32_t timeoutMs) {
   std::unique_lock lock(m_);
   auto ready = [&] { return signalled_; };
-  if (timeoutMs == INFINITE) {
+  if (timeoutMs != INFINITE && !signalled_ && !UsingSystemClock()) {
+    // A test clock: the time-out passes on that clock, at once.
+    lock.unlock();
+    CurrentClock().Sleep(timeoutMs);
+    lock.lock();
+    if (!signalled_) return wrTimeout;
+  } else if (timeoutMs == INFINITE) {
     cv_.wait(lock, ready);
   } else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
     return wrTimeout;

@@ -104,7 +104,9 @@ enum TWaitResult { wrSignaled, wrTimeout, wrAbandoned, wrError };
 constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
 
 // An event: manual-reset stays signalled until reset; auto-reset releases one
-// waiter and resets itself.
+// waiter and resets itself. Under a test clock (clock.h) a wait with a
+// time-out that is not already satisfied sleeps the time-out on that clock
+// and answers at once.
 class TEvent {
  public:
   explicit TEvent(bool manualReset = true, bool initialState = false)

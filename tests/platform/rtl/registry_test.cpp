@@ -98,7 +98,7 @@ TEST_F(RegistryTest, KeysValuesAndTypes) {
 
   // The file is UTF-8 text in the documented format.
   std::string file = Slurp(dir.Path() + "cfg/user.reg");
-  EXPECT_NE(file.find("[Software\\\\Vendor\\\\Fonts]"), std::string::npos) << file;
+  EXPECT_NE(file.find("[Software\\Vendor\\Fonts]\n"), std::string::npos) << file;
   EXPECT_NE(file.find("\"Font0\"=s:Arial\n"), std::string::npos);
   EXPECT_NE(file.find("\"FontType0\"=i:4\n"), std::string::npos);
   EXPECT_NE(file.find("\"Имя\"=s:Значение\\r\\nс переводом\n"), std::string::npos);
@@ -150,7 +150,7 @@ TEST_F(RegistryTest, ProvidedKeysAndDamagedFiles) {
   // Damaged lines are skipped; what parses survives.
   ForceDirectories(dir.Path() + "cfg");
   SaveFileAtomically(dir.Path() + "cfg/user.reg",
-                     std::string_view("garbage\n[Software\\\\A]\n\"ok\"=s:yes\n\"bad\"=i:12x\n\"x\"=q:1\n"
+                     std::string_view("garbage\n[Software\\A]\n\"ok\"=s:yes\n\"bad\"=i:12x\n\"x\"=q:1\n"
                                       "\"unterminated=s:1\n[broken\n\"lost\"=s:1\n"));
   TRegistry user;
   ASSERT_TRUE(user.OpenKey("\\Software\\A", false));
