@@ -112,9 +112,11 @@ Face* OpenFace(const std::string& path, int index) {
   f->path = path;
   f->index = index;
   f->ft = ft;
-  f->hb = hb_ft_font_create_referenced(ft);
+  // HarfBuzz reads the tables itself; positions come out in font units.
+  hb_face_t* hbFace = hb_ft_face_create_referenced(ft);
+  f->hb = hb_font_create(hbFace);
+  hb_face_destroy(hbFace);
   hb_font_set_scale(f->hb, ft->units_per_EM, ft->units_per_EM);
-  hb_ft_font_set_load_flags(f->hb, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING);
   f->advanceUnits.assign(static_cast<std::size_t>(ft->num_glyphs), -1);
   Face* raw = f.get();
   faces.emplace(key, std::move(f));
@@ -360,12 +362,13 @@ TFontInstance::~TFontInstance() = default;
 
 namespace {
 
-std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req) {
+std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, const Match* given = nullptr) {
   auto p = std::make_unique<TFontInstance::Impl>();
   p->request = req;
   const bool bold = req.weight >= 600;
-  Match m = MatchFont(req.family, bold, req.italic);
+  Match m = given ? *given : MatchFont(req.family, bold, req.italic);
   p->face = m.path.empty() ? nullptr : OpenFace(m.path, m.index);
+  if (p->face && m.family.empty() && p->face->ft->family_name) m.family = p->face->ft->family_name;
   if (!p->face) {
     Match fallback;
     FcMatchFamily("DejaVu Sans", bold, req.italic, fallback);
@@ -483,6 +486,15 @@ TFontInstancePtr TFontInstance::Get(const TFontRequest& request) {
     cache.order.pop_back();
   }
   return inst;
+}
+
+TFontInstancePtr TFontInstance::GetFromFile(const std::string& path, int faceIndex, const TFontRequest& request) {
+  std::lock_guard lock(EngineMutex());
+  Match m;
+  m.path = path;
+  m.index = faceIndex;
+  if (!OpenFace(path, faceIndex)) return nullptr;
+  return std::make_shared<const TFontInstance>(BuildInstance(request, &m));
 }
 
 std::string TFontInstance::ResolveFamily(const std::string& family, bool bold, bool italic) {

@@ -106,6 +106,10 @@ class TFontInstance {
   // face when nothing matches, so text always measures and draws).
   static std::shared_ptr<const TFontInstance> Get(const TFontRequest& request);
   static std::shared_ptr<const TFontInstance> Get(const TFont& font) { return Get(TFontRequest::FromFont(font)); }
+  // An instance of one face of a font file, bypassing matching (null when the
+  // file cannot be opened). Not cached.
+  static std::shared_ptr<const TFontInstance> GetFromFile(const std::string& path, int faceIndex,
+                                                          const TFontRequest& request);
   // The family that a requested family name resolves to (e.g. "Liberation Serif"
   // for "Times New Roman").
   static std::string ResolveFamily(const std::string& family, bool bold = false, bool italic = false);

@@ -53,3 +53,303 @@ TEST(BitmapCanvas, RectangleCoversLeftTopUpToRightBottomExclusive) {
             ".......\n");
   EXPECT_EQ(b.PixelColor(2, 2), clRed);
 }
+
+TEST(BitmapCanvas, PenWidths) {
+  struct Case {
+    int width;
+    const char* rows;
+  } cases[] = {
+      // Width 0 and 1 are one pixel; an even width puts the extra row above.
+      {0, "..........\n"
+          "..........\n"
+          "..####....\n"
+          "..........\n"
+          "..........\n"},
+      {1, "..........\n"
+          "..........\n"
+          "..####....\n"
+          "..........\n"
+          "..........\n"},
+      {3, "..........\n"
+          ".######...\n"
+          ".######...\n"
+          ".######...\n"
+          "..........\n"},
+  };
+  for (const auto& c : cases) {
+    TBitmap b(10, 5);
+    b.Canvas().Pen().SetWidth(c.width);
+    if (c.width > 1) {  // flat-capped geometric pen: exactly the segment's length plus its width
+      b.Canvas().Pen().SetGeometric(true);
+      b.Canvas().Pen().SetEndCap(pecSquare);
+    }
+    b.Canvas().MoveTo(2, 2);
+    b.Canvas().LineTo(c.width > 1 ? 5 : 6, 2);
+    EXPECT_EQ(Picture(b, clBlack), c.rows) << "width " << c.width;
+  }
+  // Width 2 covers the row above the line's row too.
+  TBitmap b(6, 5);
+  b.Canvas().Pen().SetWidth(2);
+  b.Canvas().Pen().SetGeometric(true);
+  b.Canvas().Pen().SetEndCap(pecFlat);
+  b.Canvas().MoveTo(1, 2);
+  b.Canvas().LineTo(5, 2);
+  EXPECT_EQ(Picture(b, clBlack),
+            "......\n"
+            ".####.\n"
+            ".####.\n"
+            "......\n"
+            "......\n");
+}
+
+TEST(BitmapCanvas, CosmeticDashesFollowThePixelPattern) {
+  TBitmap b(30, 1);
+  TCanvas& c = b.Canvas();
+  c.Pen().SetStyle(psDot);
+  c.Brush().SetStyle(bsClear);  // transparent gaps
+  c.MoveTo(0, 0);
+  c.LineTo(30, 0);
+  EXPECT_EQ(Picture(b, clBlack), "###...###...###...###...###...\n");
+  // Opaque background paints the gaps in the background colour.
+  c.SetBkMode(bkOpaque);
+  c.SetBkColor(clRed);
+  c.Pen().SetStyle(psDash);
+  c.MoveTo(0, 0);
+  c.LineTo(30, 0);
+  EXPECT_EQ(Picture(b, clRed), "..................######......\n");
+}
+
+TEST(BitmapCanvas, XorPenUndoesItself) {
+  TBitmap b(20, 20);
+  TCanvas& c = b.Canvas();
+  c.Brush().SetColor(clTeal);
+  c.FillRect(Rect(0, 0, 20, 10));
+  const std::vector<std::uint32_t> before = b.ToRGB32();
+  c.Pen().SetMode(pmXor);
+  c.Pen().SetColor(clWhite);
+  c.Pen().SetWidth(3);
+  for (int pass = 0; pass < 2; ++pass) {
+    c.MoveTo(2, 2);
+    c.LineTo(17, 17);
+    if (pass == 0) {
+      EXPECT_EQ(b.PixelColor(5, 5), 0x7F7FFF);  // white xor teal
+      EXPECT_EQ(b.PixelColor(15, 15), clBlack);  // white xor white
+    }
+  }
+  EXPECT_EQ(b.ToRGB32(), before);
+  // pmNot inverts whatever is there.
+  c.Pen().SetMode(pmNot);
+  c.Pen().SetWidth(1);
+  c.MoveTo(0, 12);
+  c.LineTo(5, 12);
+  EXPECT_EQ(b.PixelColor(1, 12), clBlack);
+}
+
+TEST(BitmapCanvas, CopyModes) {
+  struct Case {
+    TCopyMode mode;
+    TColor expected;  // for source 0x00F0F0 onto destination 0x0F0FFF
+  } cases[] = {
+      {cmSrcCopy, 0x00F0F0},   {cmSrcAnd, 0x0000F0},    {cmSrcInvert, 0x0FFF0F}, {cmSrcPaint, 0x0FFFFF},
+      {cmDstInvert, 0xF0F000}, {cmBlackness, 0x000000}, {cmWhiteness, 0xFFFFFF}, {cmNotSrcCopy, 0xFF0F0F},
+  };
+  for (const auto& c : cases) {
+    TBitmap src(4, 4), dst(6, 6);
+    src.Canvas().Brush().SetColor(0x00F0F0);
+    src.Canvas().FillRect(Rect(0, 0, 4, 4));
+    dst.Canvas().Brush().SetColor(0x0F0FFF);
+    dst.Canvas().FillRect(Rect(0, 0, 6, 6));
+    dst.Canvas().SetCopyMode(c.mode);
+    dst.Canvas().CopyRect(Rect(1, 1, 3, 3), src.Canvas(), Rect(0, 0, 2, 2));
+    EXPECT_EQ(dst.PixelColor(1, 1), c.expected) << std::hex << c.mode;
+    EXPECT_EQ(dst.PixelColor(3, 3), 0x0F0FFF) << std::hex << c.mode;  // outside the destination
+  }
+}
+
+TEST(BitmapCanvas, CopyRectStretchesAndCopiesWithinOneCanvas) {
+  TBitmap b(8, 4);
+  TCanvas& c = b.Canvas();
+  c.SetPixel(0, 0, clRed);
+  c.SetPixel(1, 0, clBlue);
+  c.CopyRect(Rect(4, 0, 8, 2), c, Rect(0, 0, 2, 1));  // doubled
+  EXPECT_EQ(Picture(b, clRed),
+            "#...##..\n"
+            "....##..\n"
+            "........\n"
+            "........\n");
+  EXPECT_EQ(b.PixelColor(7, 1), clBlue);
+}
+
+TEST(BitmapCanvas, ClippingLimitsEveryOperation) {
+  TBitmap b(10, 6);
+  TCanvas& c = b.Canvas();
+  c.IntersectClipRect(Rect(2, 1, 8, 5));
+  c.ExcludeClipRect(Rect(4, 2, 6, 4));
+  c.Brush().SetColor(clBlack);
+  c.FillRect(Rect(0, 0, 10, 6));
+  c.SetPixel(0, 0, clBlack);  // outside: ignored
+  EXPECT_EQ(Picture(b, clBlack),
+            "..........\n"
+            "..######..\n"
+            "..##..##..\n"
+            "..##..##..\n"
+            "..######..\n"
+            "..........\n");
+  EXPECT_FALSE(c.RectVisible(Rect(4, 2, 6, 4)));
+  EXPECT_TRUE(c.RectVisible(Rect(0, 0, 3, 2)));
+  c.SelectClipRegion(nullptr);
+  c.FillRect(Rect(0, 0, 1, 1));
+  EXPECT_EQ(b.PixelColor(0, 0), clBlack);
+}
+
+TEST(BitmapCanvas, HatchBrushesPaintLinesOverTheBackground) {
+  TBitmap b(8, 8);
+  TCanvas& c = b.Canvas();
+  c.Brush().SetStyle(bsHorizontal);
+  c.Brush().SetColor(clBlue);
+  c.FillRect(Rect(0, 0, 8, 8));
+  std::string p = Picture(b, clBlue);
+  EXPECT_EQ(p.substr(7 * 9), "########\n");
+  EXPECT_EQ(b.PixelColor(3, 3), clWhite);  // transparent gaps keep the white
+  c.Brush().SetStyle(bsCross);  // a hatch makes the background transparent ...
+  c.SetBkMode(bkOpaque);        // ... so ask for an opaque one
+  c.SetBkColor(clYellow);
+  c.FillRect(Rect(0, 0, 8, 8));
+  EXPECT_EQ(b.PixelColor(3, 3), clYellow);
+  EXPECT_EQ(b.PixelColor(7, 3), clBlue);
+}
+
+TEST(BitmapCanvas, ScanLinesAreBottomUpAndSeeDrawnPixels) {
+  TBitmap b(5, 3, pf24bit);
+  EXPECT_EQ(b.RowStride(), 16);  // 15 bytes padded to 4
+  EXPECT_EQ(b.ScanLine(0) - b.ScanLine(1), 16);
+  EXPECT_EQ(b.ScanLine(2), b.Bits());  // the bottom row comes first in memory
+  b.Canvas().SetPixel(1, 0, clRed);
+  const std::uint8_t* row = b.ScanLine(0);
+  EXPECT_EQ(row[3], 0x00);  // blue, green, red
+  EXPECT_EQ(row[5], 0xFF);
+  // Pixels written through the scan line show on the canvas.
+  b.ScanLine(2)[0] = 0xFF;
+  b.ScanLine(2)[1] = 0;
+  b.ScanLine(2)[2] = 0;
+  EXPECT_EQ(b.Canvas().GetPixel(0, 2), clBlue);
+
+  TBitmap mono(10, 2, pf1bit);
+  EXPECT_EQ(mono.RowStride(), 4);
+  mono.Canvas().Pen().SetColor(clBlack);
+  mono.Canvas().MoveTo(0, 0);
+  mono.Canvas().LineTo(9, 0);
+  EXPECT_EQ(mono.ScanLine(0)[0], 0x00);
+  EXPECT_EQ(mono.ScanLine(0)[1] & 0xC0, 0x40);  // pixel 8 black, 9 still white
+  EXPECT_EQ(mono.ScanLine(1)[0], 0xFF);
+}
+
+TEST(BitmapCanvas, PixelFormatsConvert) {
+  TBitmap b(4, 1, pf24bit);
+  b.SetPixelColor(0, 0, clRed);
+  b.SetPixelColor(1, 0, clLime);
+  b.SetPixelColor(2, 0, clBlack);
+  b.SetPixelFormat(pf8bit);
+  EXPECT_EQ(b.PixelFormat(), pf8bit);
+  EXPECT_EQ(b.Palette().size(), 256u);
+  EXPECT_EQ(b.PixelColor(0, 0), clRed);  // few colours: an exact palette
+  EXPECT_EQ(b.PixelColor(3, 0), clWhite);
+  b.SetPixelFormat(pf1bit);
+  EXPECT_EQ(b.PixelColor(2, 0), clBlack);
+  EXPECT_EQ(b.PixelColor(3, 0), clWhite);
+  b.SetPixelFormat(pf32bit);
+  EXPECT_EQ(b.RowStride(), 16);
+  EXPECT_EQ(b.PixelColor(2, 0), clBlack);
+}
+
+TEST(BitmapCanvas, ResizingKeepsTheCommonPart) {
+  TBitmap b(4, 4);
+  b.Canvas().Brush().SetColor(clRed);
+  b.Canvas().FillRect(Rect(0, 0, 4, 4));
+  b.SetSize(6, 2);
+  EXPECT_EQ(b.PixelColor(3, 1), clRed);
+  EXPECT_EQ(b.PixelColor(5, 1), clWhite);
+  b.Canvas().FillRect(Rect(5, 0, 6, 1));  // the canvas follows the new size
+  EXPECT_EQ(b.PixelColor(5, 0), clRed);
+  EXPECT_EQ(b.Canvas().DeviceSize(), (TSize{6, 2}));
+}
+
+TEST(BitmapCanvas, BitmapsDrawStretchedAndTransparent) {
+  TBitmap pic(2, 2);
+  pic.SetPixelColor(0, 0, clRed);
+  pic.SetPixelColor(1, 0, clFuchsia);  // the key colour
+  pic.SetPixelColor(0, 1, clFuchsia);
+  pic.SetPixelColor(1, 1, clBlue);
+  TBitmap b(4, 4);
+  b.Canvas().Brush().SetColor(clLime);
+  b.Canvas().FillRect(Rect(0, 0, 4, 4));
+  b.Canvas().StretchDraw(Rect(0, 0, 4, 4), pic);
+  EXPECT_EQ(b.PixelColor(1, 1), clRed);
+  EXPECT_EQ(b.PixelColor(3, 0), clFuchsia);
+  b.Canvas().FillRect(Rect(0, 0, 4, 4));
+  pic.SetTransparent(true);
+  pic.SetTransparentColor(clFuchsia);
+  b.Canvas().StretchDraw(Rect(0, 0, 4, 4), pic);
+  EXPECT_EQ(b.PixelColor(1, 1), clRed);
+  EXPECT_EQ(b.PixelColor(3, 0), clLime);
+  EXPECT_EQ(b.PixelColor(3, 3), clBlue);
+  // Automatic key colour: the lower-left pixel.
+  pic.SetTransparentMode(TBitmap::tmAuto);
+  EXPECT_EQ(pic.TransparentColor(), clFuchsia);
+}
+
+TEST(BitmapCanvas, TextLandsInItsCellAndHonoursOptions) {
+  TBitmap b(60, 20);
+  TCanvas& c = b.Canvas();
+  c.Font().SetName("Arial");
+  c.Font().SetHeight(-12);
+  c.Font().SetColor(clBlack);
+  c.Brush().SetStyle(bsClear);
+  c.TextOut(2, 2, "Wg");
+  const TTextMetric tm = c.GetTextMetrics();
+  const int w = c.TextWidth("Wg");
+  bool inked = false;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 60; ++x) {
+      TColor p = b.PixelColor(x, y);
+      if (p == clWhite) continue;
+      inked = true;
+      EXPECT_TRUE(x >= 2 && x < 2 + w + 1 && y >= 2 && y < 2 + tm.tmHeight) << x << "," << y;
+    }
+  EXPECT_TRUE(inked);
+
+  // Opaque rectangle and clipping: nothing outside, the background inside.
+  TBitmap o(40, 20);
+  TRect r = Rect(5, 5, 15, 12);
+  o.Canvas().SetBkColor(clYellow);
+  o.Canvas().Font().SetHeight(-14);
+  o.Canvas().ExtTextOut(6, 3, ETO_OPAQUE | ETO_CLIPPED, &r, u"MMMMMM", nullptr);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) {
+      if (r.Contains(x, y)) continue;
+      EXPECT_EQ(o.PixelColor(x, y), clWhite) << x << "," << y;
+    }
+  EXPECT_EQ(o.PixelColor(5, 5), clYellow);
+}
+
+TEST(BitmapCanvas, AdvanceArrayPlacesCharacters) {
+  TBitmap b(80, 16);
+  TCanvas& c = b.Canvas();
+  c.Font().SetName("Courier New");
+  c.Font().SetHeight(-12);
+  c.Brush().SetStyle(bsClear);
+  const int dx[2] = {50, 0};
+  c.ExtTextOut(0, 0, 0, nullptr, u"||", dx);
+  // Ink in two narrow groups: around the first bar and 50 pixels on.
+  std::vector<int> cols;
+  for (int x = 0; x < 80; ++x)
+    for (int y = 0; y < 16; ++y)
+      if (b.PixelColor(x, y) != clWhite) {
+        cols.push_back(x);
+        break;
+      }
+  ASSERT_FALSE(cols.empty());
+  const int first = cols.front();
+  for (int x : cols) EXPECT_TRUE(x - first <= 2 || (x - first >= 49 && x - first <= 52)) << x;
+  EXPECT_GE(cols.back() - first, 49);
+}
