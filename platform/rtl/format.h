@@ -109,7 +109,12 @@ struct DecimalDigits {
   char digits[20] = {};
 };
 
+// The value's 18 correctly rounded significant digits.
+DecimalDigits Digits18(long double value);
 // Rounds to `significant` digits (1..18).
+DecimalDigits RoundSignificant(DecimalDigits digits, int significant);
+// Rounds to `decimals` digits after the point, keeping at most `significant`.
+DecimalDigits RoundDecimals(DecimalDigits digits, int decimals, int significant);
 DecimalDigits ToDecimal(long double value, int significant);
 // Rounds to `decimals` digits after the point, keeping at most `significant`.
 DecimalDigits ToDecimalFixed(long double value, int decimals, int significant = 18);

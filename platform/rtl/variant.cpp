@@ -34,34 +34,6 @@ Variant Variant::FromDispatch(IDispatch* object) noexcept {
   return v;
 }
 
-Variant::Variant(const Variant& other) noexcept : type_(other.type_) {
-  std::memcpy(raw_, other.raw_, sizeof raw_);
-  if (IsHeapType(type_)) AddRefHeap();
-}
-
-Variant::Variant(Variant&& other) noexcept : type_(other.type_) {
-  std::memcpy(raw_, other.raw_, sizeof raw_);
-  other.type_ = varEmpty;
-}
-
-Variant& Variant::operator=(const Variant& other) noexcept {
-  if (this != &other) {
-    Variant copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
-}
-
-Variant& Variant::operator=(Variant&& other) noexcept {
-  if (this != &other) {
-    if (IsHeapType(type_)) ReleaseHeap();
-    std::memcpy(raw_, other.raw_, sizeof raw_);
-    type_ = other.type_;
-    other.type_ = varEmpty;
-  }
-  return *this;
-}
-
 void Variant::AddRefHeap() const noexcept {
   switch (type_) {
     case varString:

@@ -151,10 +151,30 @@ class Variant {
     return v;
   }
 
-  Variant(const Variant& other) noexcept;
-  Variant(Variant&& other) noexcept;
-  Variant& operator=(const Variant& other) noexcept;
-  Variant& operator=(Variant&& other) noexcept;
+  Variant(const Variant& other) noexcept : type_(other.type_) {
+    __builtin_memcpy(raw_, other.raw_, sizeof raw_);
+    if (IsHeapType(type_)) AddRefHeap();
+  }
+  Variant(Variant&& other) noexcept : type_(other.type_) {
+    __builtin_memcpy(raw_, other.raw_, sizeof raw_);
+    other.type_ = varEmpty;
+  }
+  Variant& operator=(const Variant& other) noexcept {
+    if (this != &other) {
+      Variant copy(other);
+      *this = static_cast<Variant&&>(copy);
+    }
+    return *this;
+  }
+  Variant& operator=(Variant&& other) noexcept {
+    if (this != &other) {
+      if (IsHeapType(type_)) ReleaseHeap();
+      __builtin_memcpy(raw_, other.raw_, sizeof raw_);
+      type_ = other.type_;
+      other.type_ = varEmpty;
+    }
+    return *this;
+  }
   ~Variant() {
     if (IsHeapType(type_)) ReleaseHeap();
   }

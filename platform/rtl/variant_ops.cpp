@@ -138,6 +138,12 @@ long double CheckFloat(long double result, long double x, long double y) {
   return result;
 }
 
+// A float result narrowed to a double: a finite computation that no longer
+// fits raises like the arithmetic of doubles would.
+double NarrowChecked(long double r, long double x, long double y) {
+  return static_cast<double>(CheckFloat(static_cast<double>(r), x, y));
+}
+
 enum class Arith { Add, Sub, Mul };
 
 long double FloatOp(Arith op, long double x, long double y) {
@@ -156,7 +162,7 @@ Variant Arithmetic(Arith op, const Variant& a, const Variant& b) {
   Num x = ToNum(a), y = ToNum(b);
   if (x.kind == Num::Extended || y.kind == Num::Extended) return FloatOp(op, AsFloat(x), AsFloat(y));
   if (x.kind == Num::Date || y.kind == Num::Date) {
-    double r = static_cast<double>(FloatOp(op, AsFloat(x), AsFloat(y)));
+    double r = NarrowChecked(FloatOp(op, AsFloat(x), AsFloat(y)), AsFloat(x), AsFloat(y));
     bool bothDates = x.kind == Num::Date && y.kind == Num::Date;
     // A date moved by a number of days stays a date; a difference of two
     // dates, and any product, is a plain number.
@@ -164,7 +170,7 @@ Variant Arithmetic(Arith op, const Variant& a, const Variant& b) {
     return r;
   }
   if (x.kind == Num::Double || y.kind == Num::Double)
-    return static_cast<double>(FloatOp(op, AsFloat(x), AsFloat(y)));
+    return NarrowChecked(FloatOp(op, AsFloat(x), AsFloat(y)), AsFloat(x), AsFloat(y));
   if (x.kind == Num::Currency || y.kind == Num::Currency) {
     __int128 sx = x.kind == Num::Currency ? x.i : static_cast<__int128>(x.i) * 10000;
     __int128 sy = y.kind == Num::Currency ? y.i : static_cast<__int128>(y.i) * 10000;
@@ -261,24 +267,49 @@ VarCompareResult CompareNums(const Num& x, const Num& y) {
 
 }  // namespace
 
-Variant VarAdd(const Variant& a, const Variant& b) {
-  if (a.RawType() == varInteger && b.RawType() == varInteger) {
-    int64_t r = a.RawInt() + b.RawInt();
-    return IntResult(r, true);
+// The common pairs (Integer and Double) without the general classification.
+static bool FastArithmetic(Arith op, const Variant& a, const Variant& b, Variant& out) {
+  TVarType ta = a.RawType(), tb = b.RawType();
+  if (ta == varInteger && tb == varInteger) {
+    int64_t x = a.RawInt(), y = b.RawInt();
+    int64_t r = op == Arith::Add ? x + y : op == Arith::Sub ? x - y : x * y;  // cannot overflow 64 bits
+    out = IntResult(r, true);
+    return true;
   }
-  if (a.RawType() == varDouble && b.RawType() == varDouble)
-    return static_cast<double>(CheckFloat(a.RawDouble() + b.RawDouble(), a.RawDouble(), b.RawDouble()));
+  double x, y;
+  if (ta == varDouble)
+    x = a.RawDouble();
+  else if (ta == varInteger)
+    x = static_cast<double>(a.RawInt());
+  else
+    return false;
+  if (tb == varDouble)
+    y = b.RawDouble();
+  else if (tb == varInteger)
+    y = static_cast<double>(b.RawInt());
+  else
+    return false;
+  double r = op == Arith::Add ? x + y : op == Arith::Sub ? x - y : x * y;
+  if (!std::isfinite(r)) return false;  // the general path raises or passes infinities
+  out = r;
+  return true;
+}
+
+Variant VarAdd(const Variant& a, const Variant& b) {
+  Variant r;
+  if (FastArithmetic(Arith::Add, a, b, r)) return r;
   return Arithmetic(Arith::Add, a, b);
 }
 
 Variant VarSub(const Variant& a, const Variant& b) {
-  if (a.RawType() == varInteger && b.RawType() == varInteger) return IntResult(a.RawInt() - b.RawInt(), true);
+  Variant r;
+  if (FastArithmetic(Arith::Sub, a, b, r)) return r;
   return Arithmetic(Arith::Sub, a, b);
 }
 
 Variant VarMul(const Variant& a, const Variant& b) {
-  if (a.RawType() == varDouble && b.RawType() == varDouble)
-    return static_cast<double>(CheckFloat(a.RawDouble() * b.RawDouble(), a.RawDouble(), b.RawDouble()));
+  Variant r;
+  if (FastArithmetic(Arith::Mul, a, b, r)) return r;
   return Arithmetic(Arith::Mul, a, b);
 }
 
@@ -294,7 +325,7 @@ Variant VarDiv(const Variant& a, const Variant& b) {
   }
   long double r = CheckFloat(fx / fy, fx, fy);
   if (x.kind == Num::Extended || y.kind == Num::Extended) return r;
-  return static_cast<double>(r);
+  return NarrowChecked(r, fx, fy);
 }
 
 Variant VarIntDiv(const Variant& a, const Variant& b) {

@@ -280,6 +280,9 @@ TEST_F(VariantTest, ArithmeticErrors) {
   EXPECT_THROW(VarMod(1, 0), EZeroDivide);
   EXPECT_THROW(VarIntDiv(int64_t{INT64_MIN}, int64_t{-1}), EIntOverflow);
   EXPECT_THROW(VarMul(1e308, 10.0), EOverflow);
+  EXPECT_THROW(VarAdd(1e308, 1e308), EOverflow);
+  EXPECT_THROW(VarDiv(1e308, 1e-10), EOverflow);
+  EXPECT_THROW(VarMul(Currency{INT64_MAX}, 1e300), EOverflow);
   EXPECT_THROW(VarAdd(VarArrayOf({1}), 1), EVariantError);
   EXPECT_THROW(VarAdd(Variant::FromDispatch(nullptr), 1), EVariantError);
   EXPECT_EQ(Show(VarIntDiv(INT32_MIN, -1)), "Int64:2147483648");
