@@ -1,0 +1,204 @@
+#include "platform/serial/port_map.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <set>
+#include <sstream>
+
+#include "platform/serial/win32_comm.h"
+
+namespace serial {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::mutex configMutex;
+std::string portsFileOverride;
+bool scanOverridden = false;
+std::string devDirOverride, sysDirOverride;
+
+std::string Trim(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+// "COM12" (any case) -> 12; 0 when the text is not a COM name.
+int ComNumber(std::string_view name) {
+  if (name.size() < 4) return 0;
+  for (int i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+  int n = 0;
+  for (std::size_t i = 3; i < name.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return 0;
+    n = n * 10 + (name[i] - '0');
+    if (n > 255) return 0;
+  }
+  return n;
+}
+
+std::string NormaliseTarget(const std::string& target) {
+  if (target == "sim") return "virtual:sim";
+  return target;
+}
+
+// Numbered tty devices of one family ("ttyUSB" -> {0: "/dev/ttyUSB0", ...}).
+std::map<int, std::string> ScanFamily(const std::string& devDir, const std::string& prefix) {
+  std::map<int, std::string> found;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(devDir, ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0 || name.size() == prefix.size()) continue;
+    std::string digits = name.substr(prefix.size());
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+      continue;
+    found[std::atoi(digits.c_str())] = entry.path().string();
+  }
+  return found;
+}
+
+// A ttyS node exists for every possible legacy port; only those backed by
+// a real (non-platform) device are worth listing.
+bool HasRealHardware(const std::string& sysDir, const std::string& name) {
+  std::error_code ec;
+  fs::path device = fs::path(sysDir) / name / "device";
+  if (!fs::exists(device, ec)) return false;
+  fs::path subsystem = fs::read_symlink(device / "subsystem", ec);
+  if (ec) return true;
+  return subsystem.filename() != "platform";
+}
+
+}  // namespace
+
+std::string DefaultPortsFilePath() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  std::string base;
+  if (xdg && *xdg) {
+    base = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home ? home : "") + "/.config";
+  }
+  return base + "/zarnik/ports";
+}
+
+std::vector<PortMapEntry> ParsePortsFile(std::string_view text) {
+  std::vector<PortMapEntry> entries;
+  std::istringstream in{std::string(text)};
+  std::string line;
+  while (std::getline(in, line)) {
+    std::string t = Trim(line);
+    if (t.empty() || t[0] == '#' || t[0] == ';') continue;
+    auto eq = t.find('=');
+    if (eq == std::string::npos) continue;
+    int n = ComNumber(Trim(std::string_view(t).substr(0, eq)));
+    std::string target = Trim(std::string_view(t).substr(eq + 1));
+    if (n <= 0 || target.empty()) continue;
+    entries.push_back({n, NormaliseTarget(target)});
+  }
+  return entries;
+}
+
+std::vector<PortMapEntry> ListPortMap() {
+  std::string portsFile, devDir = "/dev", sysDir = "/sys/class/tty";
+  {
+    std::lock_guard<std::mutex> lock(configMutex);
+    portsFile = portsFileOverride.empty() ? DefaultPortsFilePath() : portsFileOverride;
+    if (scanOverridden) {
+      devDir = devDirOverride;
+      sysDir = sysDirOverride;
+    }
+  }
+  std::map<int, std::string> map;
+  std::set<std::string> named;
+  {
+    std::ifstream f(portsFile);
+    if (f) {
+      std::stringstream ss;
+      ss << f.rdbuf();
+      for (auto& e : ParsePortsFile(ss.str())) {
+        map[e.number] = e.target;  // a later line for the same number wins
+      }
+      for (auto& [n, t] : map) named.insert(t);
+    }
+  }
+  if (!devDir.empty()) {
+    for (auto& [n, path] : ScanFamily(devDir, "ttyS")) {
+      if (n >= 255 || named.count(path) || map.count(n + 1)) continue;
+      if (!HasRealHardware(sysDir, "ttyS" + std::to_string(n))) continue;
+      map[n + 1] = path;
+    }
+    int next = 3;
+    for (const char* family : {"ttyUSB", "ttyACM"}) {
+      for (auto& [n, path] : ScanFamily(devDir, family)) {
+        if (named.count(path)) continue;
+        while (map.count(next)) ++next;
+        if (next > 255) break;
+        map[next] = path;
+      }
+    }
+  }
+  std::vector<PortMapEntry> out;
+  for (auto& [n, t] : map) out.push_back({n, t});
+  return out;
+}
+
+std::vector<std::string> ListComPortNames() {
+  std::vector<std::string> names;
+  for (auto& e : ListPortMap()) names.push_back("COM" + std::to_string(e.number));
+  return names;
+}
+
+bool FindComPort(int number, std::string& target) {
+  for (auto& e : ListPortMap()) {
+    if (e.number == number) {
+      target = e.target;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ResolveDeviceName(std::string_view name, std::string& target) {
+  std::string_view n = name;
+  if (n.size() > 4 && (n.substr(0, 4) == "\\\\.\\" || n.substr(0, 4) == "//./")) n.remove_prefix(4);
+  if (int number = ComNumber(n)) {
+    if (FindComPort(number, target)) return true;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  std::string t = NormaliseTarget(Trim(n));
+  if (t.empty() || (t[0] != '/' && t.rfind("rfc2217://", 0) != 0 && t.rfind("virtual:", 0) != 0)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  target = t;
+  return true;
+}
+
+void SetPortsFilePathForTesting(const std::string& path) {
+  std::lock_guard<std::mutex> lock(configMutex);
+  portsFileOverride = path;
+}
+
+void SetDeviceScanForTesting(const std::string& devDir, const std::string& sysClassTty) {
+  std::lock_guard<std::mutex> lock(configMutex);
+  scanOverridden = true;
+  devDirOverride = devDir;
+  sysDirOverride = sysClassTty;
+}
+
+void ResetPortMapForTesting() {
+  std::lock_guard<std::mutex> lock(configMutex);
+  portsFileOverride.clear();
+  scanOverridden = false;
+}
+
+}  // namespace serial
