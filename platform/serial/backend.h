@@ -26,9 +26,9 @@ class Backend {
   virtual void Start(BackendSink* sink) { sink_ = sink; }
   // The descriptor the I/O thread polls for input, -1 for none.
   virtual int Fd() const { return -1; }
-  // The descriptor is readable: read what is there and deliver it. Answers
-  // false when the other end has gone.
-  virtual bool OnReadable() { return true; }
+  // The descriptor is readable: read at most room bytes and deliver them
+  // (never more than room data bytes). Answers false when the other end has gone.
+  virtual bool OnReadable(std::size_t room) { (void)room; return true; }
   // Hands bytes towards the line without blocking; answers how many were
   // taken (may be 0), -1 on a broken line (error set).
   virtual long WriteSome(const std::uint8_t* data, std::size_t count) = 0;

@@ -54,8 +54,11 @@ class PortImpl : public BackendSink {
 
   void Close() {
     {
-      std::lock_guard<std::mutex> lock(m_);
+      // Bytes a write has accepted still go out, unless the line is dead.
+      std::unique_lock<std::mutex> lock(m_);
       if (closed_) return;
+      if (io_.joinable() && io_.get_id() != std::this_thread::get_id())
+        cv_.wait_for(lock, std::chrono::seconds(1), [&] { return tx_.empty() || broken_; });
       closed_ = true;
     }
     cv_.notify_all();
@@ -230,6 +233,7 @@ class PortImpl : public BackendSink {
     for (;;) {
       DWORD n = std::min<DWORD>(count - read, static_cast<DWORD>(rx_.size()));
       if (n) {
+        if (rx_.size() >= rxCapacity_) Wake();  // the I/O thread may fetch more now
         std::copy_n(rx_.begin(), n, out + read);
         rx_.erase(rx_.begin(), rx_.begin() + n);
         read += n;
@@ -437,6 +441,7 @@ class PortImpl : public BackendSink {
       }
       bool blocked = Transmit();
       bool waitDrain = false, rxFull = false, backendWrites = false;
+      std::size_t room = 0;
       {
         DWORD out;
         {
@@ -454,6 +459,7 @@ class PortImpl : public BackendSink {
           }
         }
         rxFull = rx_.size() >= rxCapacity_;
+        room = rxFull ? 0 : rxCapacity_ - rx_.size();
       }
       if (modemPoll >= 0 && Clock::now() >= nextModemPoll) {
         DWORD status = 0;
@@ -501,7 +507,7 @@ class PortImpl : public BackendSink {
         bool alive;
         {
           std::lock_guard<std::mutex> control(controlMutex_);
-          alive = backend_->OnReadable();
+          alive = room == 0 || backend_->OnReadable(room);
         }
         if (!alive) {
           fdAlive = false;

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -46,7 +47,7 @@ class Rfc2217Backend : public Backend, private telnet::Handler {
       if (::poll(&p, 1, left) < 0 && errno != EINTR) break;
       if (p.revents & POLLOUT) Flush();
       if (p.revents & (POLLIN | POLLHUP | POLLERR)) {
-        if (!OnReadable()) {
+        if (!OnReadable(4096)) {
           SetLastError(ERROR_ACCESS_DENIED);
           return false;
         }
@@ -64,9 +65,10 @@ class Rfc2217Backend : public Backend, private telnet::Handler {
 
   int Fd() const override { return fd_; }
 
-  bool OnReadable() override {
+  bool OnReadable(std::size_t room) override {
     std::uint8_t buf[4096];
-    ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+    // Telnet framing only shrinks the data, so room raw bytes never overfill.
+    ssize_t n = ::recv(fd_, buf, std::min(sizeof buf, room), 0);
     if (n > 0) {
       decoder_.Feed(buf, static_cast<std::size_t>(n), *this);
       Flush();

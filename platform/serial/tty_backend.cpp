@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/serial/backends.h"
@@ -22,9 +23,9 @@ class TtyBackend : public Backend {
 
   int Fd() const override { return fd_; }
 
-  bool OnReadable() override {
+  bool OnReadable(std::size_t room) override {
     std::uint8_t buf[4096];
-    ssize_t n = ::read(fd_, buf, sizeof buf);
+    ssize_t n = ::read(fd_, buf, std::min(sizeof buf, room));
     if (n > 0) {
       sink_->Received(buf, static_cast<std::size_t>(n));
       return true;
