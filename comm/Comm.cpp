@@ -1,5 +1,6 @@
 #include "comm/Comm.h"
 
+#include <atomic>
 #include <string>
 
 #include "platform/rtl/exceptions.h"
@@ -77,12 +78,29 @@ TCommEventThread::TCommEventThread(std::shared_ptr<Port> port, TCommEventTypes e
   port_->SetCommMask(EventMaskOf(events));
 }
 
+TCommEventThread::~TCommEventThread() {
+  SetCallback(nullptr);
+  Terminate();
+  port_->CancelWait();
+  WaitFor();
+}
+
 void TCommEventThread::SetCallback(Callback callback) {
   std::lock_guard<std::mutex> lock(callbackMutex_);
   callback_ = std::move(callback);
 }
 
+namespace {
+std::atomic<int> runningEventThreads{0};
+}
+
+int TCommEventThread::Running() { return runningEventThreads.load(); }
+
 void TCommEventThread::Execute() {
+  struct Count {
+    Count() { ++runningEventThreads; }
+    ~Count() { --runningEventThreads; }
+  } count;
   while (!Terminated()) {
     DWORD mask = 0;
     if (!port_->WaitCommEvent(mask)) break;  // the port closed or the wait was cancelled

@@ -94,8 +94,12 @@ class TCommEventThread : public rtl::TThread {
   using Callback = std::function<void(TCommEventThread* thread, DWORD mask)>;
 
   TCommEventThread(std::shared_ptr<serial::Port> port, TCommEventTypes events, DWORD suspendTime);
+  // Ends and waits for the loop before the port it uses goes away.
+  ~TCommEventThread() override;
   void SetCallback(Callback callback);
   DWORD EventMask() const { return eventMask_; }
+  // Event threads whose loop is running, for leak checks.
+  static int Running();
 
  protected:
   void Execute() override;
