@@ -44,6 +44,8 @@ class TBitmap : public TGraphic {
   TPixelFormat PixelFormat() const { return format_; }
   void SetPixelFormat(TPixelFormat format);
   int BitsPerPixel() const;
+  // An empty bitmap has no pixel memory (nothing to write for it).
+  bool HandleAllocated() const { return width_ > 0 && height_ > 0; }
   bool Monochrome() const { return format_ == pf1bit; }
   void SetMonochrome(bool mono);
   // Bytes per row: rows are padded to 4 bytes.

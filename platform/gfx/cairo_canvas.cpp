@@ -406,10 +406,12 @@ void TCairoCanvas::AttachSurface(void* s, bool raster, double scaleX, double sca
 
 void TCairoCanvas::DetachSurface() { impl_->Release(); }
 void* TCairoCanvas::Surface() const { return impl_->surface; }
+void* TCairoCanvas::Context() const { return impl_->cr; }
 void TCairoCanvas::ClipChanged() { impl_->clipDirty = true; }
 
 bool TCairoCanvas::Begin() {
   Changing();
+  if (!Drawable()) return false;
   BeforeDraw();
   if (!impl_->cr) return false;
   impl_->ApplyClip();
@@ -453,6 +455,30 @@ void TCairoCanvas::Polygon(const TPoint* p, std::size_t n) {
     impl_->FillWithBrush(Pen().Mode());
   }
   impl_->StrokePolyline(p, n, true);
+  End();
+}
+
+void TCairoCanvas::PolyPolygon(const TPoint* p, const int* counts, std::size_t polygons) {
+  if (!Begin()) return;
+  cairo_t* cr = impl_->cr;
+  if (impl_->BrushPaints()) {
+    cairo_new_path(cr);
+    const TPoint* q = p;
+    for (std::size_t i = 0; i < polygons; ++i) {
+      if (counts[i] <= 0) continue;
+      cairo_move_to(cr, q[0].X + 0.5, q[0].Y + 0.5);
+      for (int k = 1; k < counts[i]; ++k) cairo_line_to(cr, q[k].X + 0.5, q[k].Y + 0.5);
+      cairo_close_path(cr);
+      q += counts[i];
+    }
+    cairo_set_fill_rule(cr, PolyFillMode() == pfWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    impl_->FillWithBrush(Pen().Mode());
+  }
+  for (std::size_t i = 0; i < polygons; ++i) {
+    if (counts[i] <= 0) continue;
+    impl_->StrokePolyline(p, static_cast<std::size_t>(counts[i]), true);
+    p += counts[i];
+  }
   End();
 }
 
@@ -798,7 +824,7 @@ void TCairoCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TR
     cairo_translate(cr, dest.Left, dest.Top);
     cairo_scale(cr, static_cast<double>(dest.Width()) / src.Width(), static_cast<double>(dest.Height()) / src.Height());
     cairo_set_source_surface(cr, s, -src.Left, -src.Top);
-    cairo_pattern_set_filter(cairo_get_source(cr), impl_->raster ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(cairo_get_source(cr), impl_->raster && StretchMode() != smHalftone ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
     cairo_paint(cr);
     cairo_restore(cr);

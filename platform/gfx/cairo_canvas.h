@@ -23,6 +23,7 @@ class TCairoCanvas : public TCanvas {
   void Polyline(const TPoint* points, std::size_t count) override;
   void Polygon(const TPoint* points, std::size_t count) override;
   void PolyBezier(const TPoint* points, std::size_t count) override;
+  void PolyPolygon(const TPoint* points, const int* counts, std::size_t polygons) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void RoundRect(int x1, int y1, int x2, int y2, int cornerW, int cornerH) override;
   void Ellipse(int x1, int y1, int x2, int y2) override;
@@ -57,9 +58,12 @@ class TCairoCanvas : public TCanvas {
   void AttachSurface(void* cairoSurface, bool raster, double scaleX = 1, double scaleY = 1);
   void DetachSurface();
   void* Surface() const;
+  void* Context() const;  // the cairo_t drawing on the surface
   // Around every drawing operation: the bitmap canvas loads and marks its pixels.
   virtual void BeforeDraw() {}
   virtual void AfterDraw() {}
+  // False while drawing would go nowhere (a document between pages).
+  virtual bool Drawable() const { return true; }
   void ClipChanged() override;
 
   std::unique_ptr<Impl> impl_;

@@ -54,6 +54,32 @@ void TCanvas::SetDeviceCaps(int ppiX, int ppiY, TSize size) {
 
 void TCanvas::MoveTo(int x, int y) { state_.penPos = {x, y}; }
 
+void TCanvas::PolyPolygon(const TPoint* points, const int* counts, std::size_t polygons) {
+  // Without a combined fill, each polygon on its own.
+  for (std::size_t i = 0; i < polygons; ++i) {
+    if (counts[i] > 0) Polygon(points, static_cast<std::size_t>(counts[i]));
+    points += counts[i] > 0 ? counts[i] : 0;
+  }
+}
+
+void TCanvas::DrawFocusRect(const TRect& rc) {
+  TRect r = rc.Normalized();
+  if (r.IsEmpty()) return;
+  const TPen saved = state_.pen;
+  const TBkMode bkMode = state_.bkMode;
+  state_.pen.SetColor(clWhite);
+  state_.pen.SetWidth(1);
+  state_.pen.SetGeometric(false);
+  state_.pen.SetStyle(psAlternate);
+  state_.pen.SetMode(pmXor);
+  state_.bkMode = bkTransparent;
+  const TPoint frame[4] = {{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1}, {r.Left, r.Bottom - 1}};
+  const TPoint closed[5] = {frame[0], frame[1], frame[2], frame[3], frame[0]};
+  Polyline(closed, 5);
+  state_.pen = saved;
+  state_.bkMode = bkMode;
+}
+
 // ------------------------------------------------------------ text
 
 std::u16string TCanvas::AnsiToFontText(std::string_view text) const {
@@ -202,6 +228,7 @@ void TCanvas::RestoreDC(int level) {
   state_.bkColor = s.bkColor;
   state_.textAlign = s.textAlign;
   state_.polyFillMode = s.polyFillMode;
+  state_.stretchMode = s.stretchMode;
   state_.clip = std::move(s.clip);
   ClipChanged();
 }

@@ -40,6 +40,10 @@ enum TBkMode : int { bkTransparent = 1, bkOpaque = 2 };
 
 enum TPolyFillMode : int { pfAlternate = 1, pfWinding = 2 };
 
+// How DrawBitmap shrinks or enlarges pictures: by picking pixels (the
+// default, exact for masks and keyed colours) or by smoothing them.
+enum TStretchMode : int { smBlackOnWhite = 1, smWhiteOnBlack = 2, smColorOnColor = 3, smHalftone = 4 };
+
 // Raster operations of CopyRect and DrawBitmap (ternary raster operation codes:
 // the high word's low byte is the truth table over pattern, source, destination).
 using TCopyMode = std::uint32_t;
@@ -93,6 +97,7 @@ struct TCanvasState {
   TColor bkColor = clWhite;
   unsigned textAlign = TA_LEFT | TA_TOP;
   TPolyFillMode polyFillMode = pfAlternate;
+  TStretchMode stretchMode = smColorOnColor;
   std::optional<TRegion> clip;  // none: the whole device
 };
 
@@ -121,6 +126,8 @@ class TCanvas {
   virtual void SetTextAlign(unsigned flags) { state_.textAlign = flags; }
   TPolyFillMode PolyFillMode() const { return state_.polyFillMode; }
   virtual void SetPolyFillMode(TPolyFillMode m) { state_.polyFillMode = m; }
+  TStretchMode StretchMode() const { return state_.stretchMode; }
+  virtual void SetStretchMode(TStretchMode m) { state_.stretchMode = m; }
   const TCanvasState& State() const { return state_; }
 
   // ---- device capabilities
@@ -137,6 +144,8 @@ class TCanvas {
   void Polyline(const std::vector<TPoint>& p) { Polyline(p.data(), p.size()); }
   virtual void Polygon(const TPoint* points, std::size_t count) = 0;
   void Polygon(const std::vector<TPoint>& p) { Polygon(p.data(), p.size()); }
+  // Several closed polygons filled as one figure (holes by the fill mode).
+  virtual void PolyPolygon(const TPoint* points, const int* counts, std::size_t polygons);
   // 3n+1 points: start, then control, control, end for each curve.
   virtual void PolyBezier(const TPoint* points, std::size_t count) = 0;
   void PolyBezier(const std::vector<TPoint>& p) { PolyBezier(p.data(), p.size()); }
@@ -155,6 +164,8 @@ class TCanvas {
   virtual void FrameRect(const TRect& r) = 0;
   // Fills a region with the current brush.
   virtual void FillRegion(const TRegion& region) = 0;
+  // A dotted frame drawn with exclusive-or: drawing it twice removes it.
+  void DrawFocusRect(const TRect& r);
 
   // ---- text
   // The core text operation: text at (x, y) after TextAlign; with options

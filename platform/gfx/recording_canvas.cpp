@@ -13,6 +13,7 @@ const char* CanvasOpName(TCanvasOp op) {
     case TCanvasOp::Polyline: return "Polyline";
     case TCanvasOp::Polygon: return "Polygon";
     case TCanvasOp::PolyBezier: return "PolyBezier";
+    case TCanvasOp::PolyPolygon: return "PolyPolygon";
     case TCanvasOp::Rectangle: return "Rectangle";
     case TCanvasOp::RoundRect: return "RoundRect";
     case TCanvasOp::Ellipse: return "Ellipse";
@@ -91,6 +92,16 @@ void TRecordingCanvas::Polyline(const TPoint* p, std::size_t n) { Record(TCanvas
 void TRecordingCanvas::Polygon(const TPoint* p, std::size_t n) { Record(TCanvasOp::Polygon).points.assign(p, p + n); }
 void TRecordingCanvas::PolyBezier(const TPoint* p, std::size_t n) {
   Record(TCanvasOp::PolyBezier).points.assign(p, p + n);
+}
+
+void TRecordingCanvas::PolyPolygon(const TPoint* p, const int* counts, std::size_t polygons) {
+  auto& c = Record(TCanvasOp::PolyPolygon);
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < polygons; ++i) {
+    c.args.push_back(counts[i]);
+    total += counts[i] > 0 ? static_cast<std::size_t>(counts[i]) : 0;
+  }
+  c.points.assign(p, p + total);
 }
 
 void TRecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) { Record(TCanvasOp::Rectangle).rect = {x1, y1, x2, y2}; }

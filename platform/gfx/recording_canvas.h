@@ -10,7 +10,7 @@
 namespace gfx {
 
 enum class TCanvasOp : std::uint8_t {
-  MoveTo, LineTo, Polyline, Polygon, PolyBezier, Rectangle, RoundRect, Ellipse, Arc, Pie, Chord,
+  MoveTo, LineTo, Polyline, Polygon, PolyPolygon, PolyBezier, Rectangle, RoundRect, Ellipse, Arc, Pie, Chord,
   FillRect, FrameRect, FillRegion, ExtTextOut, DrawBitmap, DrawBitmapTransparent, SetPixel,
   SelectClip, IntersectClip, ExcludeClip, SaveDC, RestoreDC,
 };
@@ -48,6 +48,7 @@ class TRecordingCanvas : public TCanvas {
   void Polyline(const TPoint* points, std::size_t count) override;
   void Polygon(const TPoint* points, std::size_t count) override;
   void PolyBezier(const TPoint* points, std::size_t count) override;
+  void PolyPolygon(const TPoint* points, const int* counts, std::size_t polygons) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void RoundRect(int x1, int y1, int x2, int y2, int cornerW, int cornerH) override;
   void Ellipse(int x1, int y1, int x2, int y2) override;

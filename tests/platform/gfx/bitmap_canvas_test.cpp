@@ -353,3 +353,25 @@ TEST(BitmapCanvas, AdvanceArrayPlacesCharacters) {
   for (int x : cols) EXPECT_TRUE(x - first <= 2 || (x - first >= 49 && x - first <= 52)) << x;
   EXPECT_GE(cols.back() - first, 49);
 }
+
+TEST(BitmapCanvas, PolyPolygonFillsHolesAndFocusRectUndoes) {
+  TBitmap b(9, 9);
+  TCanvas& c = b.Canvas();
+  c.Pen().SetStyle(psClear);
+  c.Brush().SetColor(clBlack);
+  const TPoint pts[8] = {{0, 0}, {8, 0}, {8, 8}, {0, 8}, {2, 2}, {6, 2}, {6, 6}, {2, 6}};
+  const int counts[2] = {4, 4};
+  c.PolyPolygon(pts, counts, 2);
+  EXPECT_EQ(b.PixelColor(1, 1), clBlack);
+  EXPECT_EQ(b.PixelColor(4, 4), clWhite);  // the hole (alternate filling)
+
+  TBitmap f(6, 6);
+  const std::vector<std::uint32_t> before = f.ToRGB32();
+  f.Canvas().DrawFocusRect(Rect(0, 0, 6, 6));
+  EXPECT_EQ(f.PixelColor(0, 0), clBlack);
+  EXPECT_EQ(f.PixelColor(1, 0), clWhite);  // dotted
+  EXPECT_EQ(f.PixelColor(2, 2), clWhite);  // inside untouched
+  f.Canvas().DrawFocusRect(Rect(0, 0, 6, 6));
+  EXPECT_EQ(f.ToRGB32(), before);
+  EXPECT_EQ(f.Canvas().Pen().Mode(), pmCopy);  // the pen is back
+}
