@@ -121,7 +121,7 @@ void TCommEventThread::Execute() {
 
 // --- TThreadComm ---
 
-TThreadComm::TThreadComm() = default;
+TThreadComm::TThreadComm(rtl::TComponent* owner) : rtl::TComponent(owner) {}
 
 TThreadComm::~TThreadComm() {
   try {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/rtl/components.h"
 #include "platform/rtl/object.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/threads.h"
@@ -57,10 +58,11 @@ DWORD WriteTimeoutMultiplier(TBaudRate rate);
 
 class TThreadComm;
 
-using TCommNotifyEvent = std::function<void(TThreadComm* sender)>;
-using TCommErrorEvent = std::function<void(TThreadComm* sender, int errors)>;
-using TCommRxCharEvent = std::function<void(TThreadComm* sender, DWORD count)>;
-using TCommStatEvent = std::function<void(TThreadComm* sender, DWORD status, COMSTAT comStat)>;
+// Handlers; the sender is always the component.
+using TCommNotifyEvent = rtl::TNotifyEvent;
+using TCommErrorEvent = std::function<void(rtl::TObject* sender, int errors)>;
+using TCommRxCharEvent = std::function<void(rtl::TObject* sender, DWORD count)>;
+using TCommStatEvent = std::function<void(rtl::TObject* sender, DWORD status, COMSTAT comStat)>;
 
 // The five special characters of the device-control block.
 class TCommEventChars : public rtl::TPersistent {
@@ -112,9 +114,9 @@ class TCommEventThread : public rtl::TThread {
   Callback callback_;
 };
 
-class TThreadComm : public rtl::TObject {
+class TThreadComm : public rtl::TComponent {
  public:
-  TThreadComm();
+  explicit TThreadComm(rtl::TComponent* owner = nullptr);
   ~TThreadComm() override;
   rtl::AnsiString ClassName() const override { return "TThreadComm"; }
 
@@ -223,6 +225,7 @@ class TThreadComm : public rtl::TObject {
 // The published form: adds nothing.
 class TComm : public TThreadComm {
  public:
+  using TThreadComm::TThreadComm;
   rtl::AnsiString ClassName() const override { return "TComm"; }
 };
 

@@ -80,7 +80,7 @@ bool HasRealHardware(const std::string& sysDir, const std::string& name) {
 std::string DefaultPortsFilePath() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;
-  if (xdg && *xdg) {
+  if (xdg && xdg[0] == '/') {
     base = xdg;
   } else {
     const char* home = std::getenv("HOME");

@@ -27,16 +27,22 @@ class Rfc2217Backend : public Backend, private telnet::Handler {
   ~Rfc2217Backend() override { Stop(); }
 
   // Offers the options and waits briefly for the server to take up the
-  // COM-PORT option. A server that closes the connection at once already
-  // serves another client.
+  // COM-PORT option before asking for anything through it. A server that
+  // closes the connection at once already serves another client.
   bool Handshake(int timeoutMs) {
     agent_.Offer(out_);
+    Flush();
+    bool ok = AwaitComPort(timeoutMs);
     AppendComPort(out_, SET_MODEMSTATE_MASK, {0xF0 | MODEM_DELTA_CTS | MODEM_DELTA_DSR | MODEM_DELTA_CD});
     AppendComPort(out_, SET_LINESTATE_MASK, {LINE_OVERRUN | LINE_PARITY | LINE_FRAMING | LINE_BREAK});
     AppendComPort(out_, SET_CONTROL, {CONTROL_NO_FLOW});
     AppendComPort(out_, SET_CONTROL, {CONTROL_DTR_ON});
     AppendComPort(out_, SET_CONTROL, {CONTROL_RTS_ON});
     Flush();
+    return ok;
+  }
+
+  bool AwaitComPort(int timeoutMs) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!comPortAccepted_) {
       int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(

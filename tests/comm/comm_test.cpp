@@ -254,14 +254,14 @@ TEST_F(CommOnPty, RefusedLineSettingsRaiseWithTheCode) {
 TEST_F(CommOnPty, HandsEventsToTheGuiThreadInOrder) {
   std::vector<std::string> calls;
   serial::DWORD rxCount = 0, statMask = 0;
-  comm.OnRxChar = [&](TThreadComm* s, serial::DWORD n) {
+  comm.OnRxChar = [&](rtl::TObject* s, serial::DWORD n) {
     EXPECT_EQ(s, &comm);
     EXPECT_TRUE(rtl::IsMainThread());
     calls.push_back("rx");
     rxCount = n;
   };
-  comm.OnTxEmpty = [&](TThreadComm*) { calls.push_back("tx"); };
-  comm.OnComStatEvent = [&](TThreadComm*, serial::DWORD mask, serial::COMSTAT) {
+  comm.OnTxEmpty = [&](rtl::TObject*) { calls.push_back("tx"); };
+  comm.OnComStatEvent = [&](rtl::TObject*, serial::DWORD mask, serial::COMSTAT) {
     calls.push_back("stat");
     statMask |= mask;
   };
@@ -284,7 +284,7 @@ TEST_F(CommOnPty, HandsEventsToTheGuiThreadInOrder) {
 
 TEST_F(CommOnPty, CloseEndsTheThreadWithoutRunningAPendingHandOver) {
   std::atomic<int> handled{0};
-  comm.OnRxChar = [&](TThreadComm*, serial::DWORD) { ++handled; };
+  comm.OnRxChar = [&](rtl::TObject*, serial::DWORD) { ++handled; };
   const int before = TCommEventThread::Running();
   comm.Open();
   EXPECT_TRUE(PumpUntil([&] { return TCommEventThread::Running() == before + 1; }));
@@ -299,7 +299,7 @@ TEST_F(CommOnPty, CloseEndsTheThreadWithoutRunningAPendingHandOver) {
 }
 
 TEST_F(CommOnPty, AHandlerMayCloseThePort) {
-  comm.OnRxChar = [&](TThreadComm* s, serial::DWORD) { s->Close(); };
+  comm.OnRxChar = [&](rtl::TObject* s, serial::DWORD) { static_cast<TThreadComm*>(s)->Close(); };
   comm.Open();
   pty.Write("x");
   ASSERT_TRUE(PumpUntil([&] { return !comm.Enabled(); }));
@@ -313,7 +313,7 @@ TEST_F(CommOnPty, RepeatedOpenAndCloseLeaksNoThreads) {
   const int eventThreads = TCommEventThread::Running();
   const int ioThreads = serial::RunningPortThreads();
   int rx = 0;
-  comm.OnRxChar = [&](TThreadComm*, serial::DWORD) { ++rx; };
+  comm.OnRxChar = [&](rtl::TObject*, serial::DWORD) { ++rx; };
   for (int i = 0; i < 30; ++i) {
     comm.Open();
     ASSERT_TRUE(comm.Enabled()) << i;
@@ -324,6 +324,22 @@ TEST_F(CommOnPty, RepeatedOpenAndCloseLeaksNoThreads) {
   EXPECT_EQ(TCommEventThread::Running(), eventThreads);
   EXPECT_EQ(serial::RunningPortThreads(), ioThreads);
   EXPECT_FALSE(rtl::CheckSynchronize());
+}
+
+TEST(Comm, AnOwnerFreesItsPortAndThePortClosesOnTheWay) {
+  serial::PseudoTerminal pty;
+  auto* form = new rtl::TComponent();
+  auto* port = new TComm(form);
+  port->SetName("Comm1");
+  port->SetDeviceName(pty.SlavePath());
+  port->Open();
+  ASSERT_TRUE(port->Enabled());
+  EXPECT_EQ(form->FindComponent("Comm1"), port);
+  delete form;
+  TComm again;  // the device is free again
+  again.SetDeviceName(pty.SlavePath());
+  again.Open();
+  EXPECT_TRUE(again.Enabled());
 }
 
 TEST(CommEventChars, AssignCopiesWithoutTouchingThePort) {
