@@ -32,14 +32,14 @@ class Rfc2217Backend : public Backend, private telnet::Handler {
   bool Handshake(int timeoutMs) {
     agent_.Offer(out_);
     Flush();
-    bool ok = AwaitComPort(timeoutMs);
+    if (!AwaitComPort(timeoutMs)) return false;
     AppendComPort(out_, SET_MODEMSTATE_MASK, {0xF0 | MODEM_DELTA_CTS | MODEM_DELTA_DSR | MODEM_DELTA_CD});
     AppendComPort(out_, SET_LINESTATE_MASK, {LINE_OVERRUN | LINE_PARITY | LINE_FRAMING | LINE_BREAK});
     AppendComPort(out_, SET_CONTROL, {CONTROL_NO_FLOW});
     AppendComPort(out_, SET_CONTROL, {CONTROL_DTR_ON});
     AppendComPort(out_, SET_CONTROL, {CONTROL_RTS_ON});
     Flush();
-    return ok;
+    return true;
   }
 
   bool AwaitComPort(int timeoutMs) {
