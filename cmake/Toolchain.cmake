@@ -17,6 +17,15 @@ if(ZARNIK_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(ZARNIK_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ZARNIK_FUZZ needs clang: configure a build folder of its own with CC=clang CXX=clang++")
+  endif()
+  # Everything is instrumented for coverage; only the fuzz targets link libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
@@ -44,4 +53,12 @@ function(zarnik_bench name)
   cmake_parse_arguments(ZB "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ZB_SOURCES})
   target_link_libraries(${name} PRIVATE ${ZB_DEPS} benchmark::benchmark)
+endfunction()
+
+# zarnik_fuzz(name SOURCES... DEPS ...) — one libFuzzer target (ZARNIK_FUZZ only).
+function(zarnik_fuzz name)
+  cmake_parse_arguments(ZF "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ZF_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ZF_DEPS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()

@@ -206,7 +206,7 @@ Hive LoadHive(HKEY root, bool withProviders) {
       // Look the key up by its capitals-free spelling as registered.
       RegKey& key = hive.Make(id.second);
       for (auto& [name, value] : provider()) {
-        std::erase_if(key.values, [&](auto& o) { return AnsiSameText(o.name, name); });
+        std::erase_if(key.values, [&n = name](auto& o) { return AnsiSameText(o.name, n); });
         key.values.push_back({name, rdString, value, 0});
       }
     }
