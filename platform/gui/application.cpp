@@ -1,0 +1,233 @@
+#include "platform/gui/application.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QScreen>
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/gui/dialogs.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/qt_bridge.h"
+#include "platform/rtl/exceptions.h"
+
+namespace gui {
+
+namespace {
+
+// The toolkit's application object. Every event passes notify once before Qt
+// delivers it, which is where the controls' key and mouse events start, and
+// where an exception that escaped a handler is caught as a last resort.
+class ZarnikQtApp : public QApplication {
+ public:
+  ZarnikQtApp(int& argc, char** argv) : QApplication(argc, argv) {}
+  bool notify(QObject* receiver, QEvent* e) override {
+    try {
+      if (detail::DispatchControlEvent(receiver, e)) return true;
+      QPointer<QObject> alive(receiver);
+      bool result = QApplication::notify(receiver, e);
+      if (alive) detail::AfterControlEvent(receiver, e);
+      return result;
+    } catch (...) {
+      detail::HandleCurrentException();
+      return true;
+    }
+  }
+};
+
+// The screen object is constructed first so it outlives the application's
+// forms when static objects are destroyed at exit.
+TScreen screenInstance;
+TApplication applicationInstance;
+bool overrideCursor = false;
+
+}  // namespace
+
+TApplication* const Application = &applicationInstance;
+TScreen* const Screen = &screenInstance;
+
+namespace detail {
+
+void EnsureQtApp() {
+  if (QCoreApplication::instance()) return;
+  // A program started without any display still runs (headless CI, tests).
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char arg0[] = "zarnik";
+  static char* argv[] = {arg0, nullptr};
+  // Lives until the process ends: widgets may outlive every scope.
+  auto* app = new ZarnikQtApp(argc, argv);
+  app->setQuitOnLastWindowClosed(false);
+}
+
+void HandleCurrentException() { Application->HandleException(nullptr); }
+
+}  // namespace detail
+
+TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize() { detail::EnsureQtApp(); }
+
+void TApplication::SetTitle(const AnsiString& title) {
+  title_ = title;
+  Initialize();
+  QApplication::setApplicationDisplayName(detail::ToQ(title));
+}
+
+AnsiString TApplication::ExeName() const {
+  if (!QCoreApplication::instance()) return {};
+  return detail::FromQ(QCoreApplication::applicationFilePath());
+}
+
+void TApplication::EnterModal(QEventLoop* loop) {
+  ++modalLevel_;
+  modalLoops_.push_back(loop);
+}
+
+void TApplication::LeaveModal(QEventLoop* loop) {
+  --modalLevel_;
+  modalLoops_.erase(std::remove(modalLoops_.begin(), modalLoops_.end(), loop), modalLoops_.end());
+}
+
+void TApplication::ProcessMessages() {
+  Initialize();
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage(int maxWaitMs) {
+  Initialize();
+  QTimer wake;
+  wake.setSingleShot(true);
+  wake.start(std::max(0, maxWaitMs));
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::Run() {
+  Initialize();
+  if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
+  while (!terminated_) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    if (OnIdle) {
+      bool done = true;
+      detail::Guarded([&] { OnIdle(this, done); });
+      while (!done && !terminated_) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        done = true;
+        detail::Guarded([&] { OnIdle(this, done); });
+      }
+    }
+  }
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  for (QEventLoop* loop : modalLoops_) loop->quit();
+  if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
+int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
+  return gui::MessageBox(text, caption, flags);
+}
+
+void TApplication::HandleException(TObject* sender) {
+  static int depth = 0;
+  if (depth > 0) return;  // an exception while showing one is dropped
+  ++depth;
+  try {
+    throw;
+  } catch (const rtl::EAbort&) {
+  } catch (const std::exception& e) {
+    try {
+      if (OnException)
+        OnException(sender, e);
+      else
+        ShowException(e);
+    } catch (...) {
+    }
+  } catch (...) {
+    try {
+      ShowException(rtl::Exception("Unknown exception"));
+    } catch (...) {
+    }
+  }
+  --depth;
+}
+
+void TApplication::ShowException(const std::exception& e) {
+  AnsiString msg = e.what();
+  // A message gets a closing full stop unless it ends in punctuation already.
+  if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
+  gui::MessageBox(msg, title_, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::Minimize() {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i)->Visible()) Screen->Forms(i)->SetWindowState(wsMinimized);
+}
+
+void TApplication::Restore() {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i)->WindowState() == wsMinimized) Screen->Forms(i)->SetWindowState(wsNormal);
+}
+
+// Screen
+
+int TScreen::Width() const {
+  detail::EnsureQtApp();
+  auto* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().width() : 0;
+}
+
+int TScreen::Height() const {
+  detail::EnsureQtApp();
+  auto* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().height() : 0;
+}
+
+TForm* TScreen::ActiveForm() const {
+  if (QCoreApplication::instance())
+    if (QWidget* w = QApplication::activeWindow())
+      if (auto* f = dynamic_cast<TForm*>(detail::ControlAt(w))) return f;
+  if (lastActive_ && lastActive_->Visible()) return lastActive_;
+  return nullptr;
+}
+
+void TScreen::SetCursor(TCursor c) {
+  detail::EnsureQtApp();
+  cursor_ = c;
+  if (overrideCursor) {
+    QApplication::restoreOverrideCursor();
+    overrideCursor = false;
+  }
+  if (c == crDefault) return;
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  switch (c) {
+    case crHourGlass: shape = Qt::WaitCursor; break;
+    case crAppStart: shape = Qt::BusyCursor; break;
+    case crCross: shape = Qt::CrossCursor; break;
+    case crIBeam: shape = Qt::IBeamCursor; break;
+    case crSizeWE: case crHSplit: shape = Qt::SizeHorCursor; break;
+    case crSizeNS: case crVSplit: shape = Qt::SizeVerCursor; break;
+    case crHandPoint: shape = Qt::PointingHandCursor; break;
+    case crNo: case crNoDrop: shape = Qt::ForbiddenCursor; break;
+    case crSizeAll: shape = Qt::SizeAllCursor; break;
+    default: break;
+  }
+  QApplication::setOverrideCursor(QCursor(shape));
+  overrideCursor = true;
+}
+
+void TScreen::RemoveForm(TForm* f) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+  if (lastActive_ == f) lastActive_ = nullptr;
+}
+
+}  // namespace gui

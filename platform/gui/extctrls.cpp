@@ -1,0 +1,220 @@
+#include "platform/gui/extctrls.h"
+
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+#include <functional>
+
+#include "platform/gui/qt_bridge.h"
+
+namespace gui {
+
+using detail::Guarded;
+
+namespace {
+// A widget whose painting and mouse dragging are handed to functions.
+class HookWidget : public QWidget {
+ public:
+  std::function<void(QPainter&)> paint;
+  std::function<void(QMouseEvent*)> mouse;
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (!paint) return;
+    QPainter p(this);
+    paint(p);
+  }
+  void mousePressEvent(QMouseEvent* e) override { if (mouse) mouse(e); else QWidget::mousePressEvent(e); }
+  void mouseMoveEvent(QMouseEvent* e) override { if (mouse) mouse(e); else QWidget::mouseMoveEvent(e); }
+  void mouseReleaseEvent(QMouseEvent* e) override { if (mouse) mouse(e); else QWidget::mouseReleaseEvent(e); }
+};
+
+QImage ImageOf(int width, int height, const std::uint32_t* pixels, int strideBytes) {
+  QImage img(reinterpret_cast<const uchar*>(pixels), width, height, strideBytes, QImage::Format_ARGB32_Premultiplied);
+  return img.copy();
+}
+}  // namespace
+
+// ---- TTimer ----------------------------------------------------------------
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {
+  detail::EnsureQtApp();
+  timer_ = new QTimer;
+  timer_->setTimerType(Qt::PreciseTimer);
+  QObject::connect(timer_, &QTimer::timeout, timer_, [this] {
+    Guarded([&] {
+      if (OnTimer) OnTimer(this);
+    });
+  });
+  Restart();
+}
+
+TTimer::~TTimer() { delete timer_; }
+
+void TTimer::SetEnabled(bool e) {
+  if (enabled_ == e) return;
+  enabled_ = e;
+  Restart();
+}
+
+void TTimer::SetInterval(unsigned ms) {
+  if (interval_ == ms) return;
+  interval_ = ms;
+  Restart();
+}
+
+void TTimer::Restart() {
+  timer_->stop();
+  // A zero interval never fires, as a disabled timer.
+  if (enabled_ && interval_ > 0) timer_->start(static_cast<int>(interval_));
+}
+
+// ---- TShape ----------------------------------------------------------------
+
+TShape::TShape(TComponent* owner) : TControl(owner) {
+  auto* w = new HookWidget;
+  w->paint = [this](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(detail::ToQColor(pen_));
+    p.setBrush(detail::ToQColor(brush_));
+    QRect r = Handle()->rect().adjusted(0, 0, -1, -1);
+    int side = std::min(r.width(), r.height());
+    QRect sq((r.width() - side) / 2, (r.height() - side) / 2, side, side);
+    switch (shape_) {
+      case stRectangle: p.drawRect(r); break;
+      case stSquare: p.drawRect(sq); break;
+      case stRoundRect: p.drawRoundedRect(r, 4, 4); break;
+      case stRoundSquare: p.drawRoundedRect(sq, 4, 4); break;
+      case stEllipse: p.drawEllipse(r); break;
+      case stCircle: p.drawEllipse(sq); break;
+    }
+  };
+  Attach(w);
+  w->resize(65, 65);
+}
+
+void TShape::SetShape(TShapeType s) { shape_ = s; Invalidate(); }
+void TShape::SetBrushColor(TColor c) { brush_ = c; Invalidate(); }
+void TShape::SetPenColor(TColor c) { pen_ = c; Invalidate(); }
+
+// ---- TPaintBox -------------------------------------------------------------
+
+struct TPaintBox::Picture {
+  QImage image;
+};
+
+TPaintBox::TPaintBox(TComponent* owner) : TControl(owner), picture_(std::make_unique<Picture>()) {
+  auto* w = new HookWidget;
+  w->paint = [this](QPainter& p) {
+    Guarded([&] {
+      if (OnPaint) OnPaint(this);
+    });
+    if (!picture_->image.isNull()) p.drawImage(0, 0, picture_->image);
+  };
+  Attach(w);
+  w->resize(105, 105);
+}
+
+TPaintBox::~TPaintBox() = default;
+
+void TPaintBox::SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes) {
+  picture_->image = ImageOf(width, height, pixels, strideBytes);
+  Invalidate();
+}
+
+// ---- TImage ----------------------------------------------------------------
+
+TImage::TImage(TComponent* owner) : TControl(owner) {
+  auto* l = new QLabel;
+  Attach(l);
+  l->resize(105, 105);
+}
+
+bool TImage::LoadFromFile(const AnsiString& fileName) {
+  QPixmap p;
+  if (!p.load(detail::ToQ(fileName))) return false;
+  static_cast<QLabel*>(Handle())->setPixmap(p);
+  return true;
+}
+
+void TImage::SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes) {
+  static_cast<QLabel*>(Handle())->setPixmap(QPixmap::fromImage(ImageOf(width, height, pixels, strideBytes)));
+}
+
+void TImage::SetStretch(bool s) {
+  stretch_ = s;
+  static_cast<QLabel*>(Handle())->setScaledContents(s);
+}
+
+void TImage::SetCenter(bool c) {
+  center_ = c;
+  static_cast<QLabel*>(Handle())->setAlignment(c ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+}
+
+// ---- TSplitter -------------------------------------------------------------
+
+TSplitter::TSplitter(TComponent* owner) : TControl(owner) {
+  auto* w = new HookWidget;
+  auto dragStart = std::make_shared<int>(0);
+  w->mouse = [this, dragStart](QMouseEvent* e) {
+    bool vertical = Align() == alTop || Align() == alBottom;
+    int pos = vertical ? static_cast<int>(e->globalPosition().y()) : static_cast<int>(e->globalPosition().x());
+    if (e->type() == QEvent::MouseButtonPress) {
+      *dragStart = pos;
+    } else if (e->buttons() & Qt::LeftButton) {
+      Guarded([&] { MoveBy(pos - *dragStart); });
+      *dragStart = pos;
+    }
+  };
+  Attach(w);
+  w->resize(3, 100);
+  SetAlign(alLeft);
+  SetCursor(crHSplit);
+}
+
+TControl* TSplitter::Neighbour() const {
+  // The control aligned to the same side just before the splitter.
+  TControl* p = Parent();
+  if (!p) return nullptr;
+  TControl* best = nullptr;
+  for (int i = 0; i < p->ControlCount(); ++i) {
+    TControl* c = p->Controls(i);
+    if (c == this || c->Align() != Align() || !c->Visible()) continue;
+    bool before = false;
+    switch (Align()) {
+      case alLeft: before = c->Left() + c->Width() <= Left(); break;
+      case alRight: before = c->Left() >= Left() + Width(); break;
+      case alTop: before = c->Top() + c->Height() <= Top(); break;
+      case alBottom: before = c->Top() >= Top() + Height(); break;
+      default: break;
+    }
+    if (before) best = c;
+  }
+  return best;
+}
+
+void TSplitter::MoveBy(int delta) {
+  TControl* n = Neighbour();
+  if (!n || delta == 0) return;
+  switch (Align()) {
+    case alLeft: n->SetWidth(std::max(minSize_, n->Width() + delta)); break;
+    case alRight: n->SetWidth(std::max(minSize_, n->Width() - delta)); break;
+    case alTop: n->SetHeight(std::max(minSize_, n->Height() + delta)); break;
+    case alBottom: n->SetHeight(std::max(minSize_, n->Height() - delta)); break;
+    default: return;
+  }
+  if (Parent()) Parent()->Realign();
+  if (OnMoved) OnMoved(this);
+}
+
+TBevel::TBevel(TComponent* owner) : TControl(owner) {
+  auto* f = new QFrame;
+  f->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  Attach(f);
+  f->resize(50, 50);
+}
+
+}  // namespace gui

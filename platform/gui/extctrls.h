@@ -1,0 +1,103 @@
+// Timers, shapes (the link lamp), paint boxes, images, splitters and bevels.
+#pragma once
+#include <memory>
+
+#include "platform/gui/controls.h"
+
+class QTimer;
+
+namespace gui {
+
+// Fires OnTimer every Interval milliseconds while Enabled. The handler may
+// change Interval (the next tick follows the new interval) or disable the
+// timer; a nested ProcessMessages inside the handler may run it again.
+class TTimer : public TComponent {
+ public:
+  explicit TTimer(TComponent* owner);
+  ~TTimer() override;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool e);
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned ms);
+  TNotifyEvent OnTimer;
+
+ private:
+  void Restart();
+  bool enabled_ = true;
+  unsigned interval_ = 1000;
+  QTimer* timer_ = nullptr;
+};
+
+enum TShapeType { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
+
+class TShape : public TControl {
+ public:
+  explicit TShape(TComponent* owner);
+  TShapeType Shape() const { return shape_; }
+  void SetShape(TShapeType s);
+  TColor BrushColor() const { return brush_; }
+  void SetBrushColor(TColor c);
+  TColor PenColor() const { return pen_; }
+  void SetPenColor(TColor c);
+  bool ClickOnMouseUp() const override { return true; }
+
+ private:
+  TShapeType shape_ = stRectangle;
+  TColor brush_ = clWhite, pen_ = clBlack;
+};
+
+// A control that draws its content through OnPaint. Until a canvas is
+// wired to it, OnPaint runs with the control as sender and PaintImage
+// receives the picture drawn by code that owns a canvas of its own.
+class TPaintBox : public TControl {
+ public:
+  explicit TPaintBox(TComponent* owner);
+  ~TPaintBox() override;
+  // Shows a picture of 32-bit pixels 0xAARRGGBB (premultiplied), stride in
+  // bytes; a paint handler sets it from its own drawing.
+  void SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes);
+  TNotifyEvent OnPaint;
+  bool ClickOnMouseUp() const override { return true; }
+
+ private:
+  struct Picture;
+  std::unique_ptr<Picture> picture_;
+};
+
+class TImage : public TControl {
+ public:
+  explicit TImage(TComponent* owner);
+  // Loads a picture file (PNG, BMP, JPEG); false when it cannot be read.
+  bool LoadFromFile(const AnsiString& fileName);
+  void SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool s);
+  bool Center() const { return center_; }
+  void SetCenter(bool c);
+  bool ClickOnMouseUp() const override { return true; }
+
+ private:
+  bool stretch_ = false, center_ = false;
+};
+
+// Drags the border between the aligned control before it and the rest.
+class TSplitter : public TControl {
+ public:
+  explicit TSplitter(TComponent* owner);
+  int MinSize() const { return minSize_; }
+  void SetMinSize(int m) { minSize_ = m; }
+  // Moves the split by delta pixels, as a drag would.
+  void MoveBy(int delta);
+  TNotifyEvent OnMoved;
+
+ private:
+  TControl* Neighbour() const;
+  int minSize_ = 30;
+};
+
+class TBevel : public TControl {
+ public:
+  explicit TBevel(TComponent* owner);
+};
+
+}  // namespace gui

@@ -1,0 +1,86 @@
+#include "platform/gui/simulate.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "platform/gui/qt_bridge.h"
+
+namespace gui::simulate {
+
+namespace {
+
+QWidget* KeyTarget(TControl& control) {
+  QWidget* w = control.Handle();
+  // Composite widgets pass their keys to the widget that takes the focus.
+  if (QWidget* proxy = w->focusProxy()) w = proxy;
+  return w;
+}
+
+Qt::KeyboardModifiers ModsOf(TShiftState s) {
+  Qt::KeyboardModifiers m;
+  if (s.Contains(TShiftState::ssShift)) m |= Qt::ShiftModifier;
+  if (s.Contains(TShiftState::ssCtrl)) m |= Qt::ControlModifier;
+  if (s.Contains(TShiftState::ssAlt)) m |= Qt::AltModifier;
+  return m;
+}
+
+QString TextOf(Word key, TShiftState shift, char ch) {
+  if (ch) return detail::ToQ(std::string_view(&ch, 1));
+  if (shift.Contains(TShiftState::ssCtrl) || shift.Contains(TShiftState::ssAlt)) return {};
+  if (key == VK_RETURN) return QStringLiteral("\r");
+  if (key == VK_ESCAPE) return QString(QChar(27));
+  if (key == VK_BACK) return QStringLiteral("\b");
+  if (key == VK_SPACE) return QStringLiteral(" ");
+  if (key >= '0' && key <= '9') return QString(QChar(key));
+  if (key >= 'A' && key <= 'Z') return QString(QChar(shift.Contains(TShiftState::ssShift) ? key : key + 32));
+  return {};
+}
+
+}  // namespace
+
+void PressKey(TControl& control, Word key, TShiftState shift, char ch) {
+  QWidget* target = KeyTarget(control);
+  int qtKey = detail::QtKeyOf(key);
+  if (qtKey == 0 && ch) qtKey = Qt::Key_unknown;
+  QString text = TextOf(key, shift, ch);
+  QKeyEvent press(QEvent::KeyPress, qtKey, ModsOf(shift), text);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, qtKey, ModsOf(shift), text);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+void TypeText(TControl& control, const AnsiString& text) {
+  for (char c : text) {
+    auto u = static_cast<unsigned char>(c);
+    Word key = (u >= 'a' && u <= 'z') ? static_cast<Word>(u - 32) : (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ? u : 0;
+    PressKey(control, key, {}, c);
+  }
+}
+
+namespace {
+void SendMouse(TControl& control, int x, int y, TMouseButton button, bool dbl) {
+  QWidget* top = control.Handle();
+  QPoint p(x, y);
+  QWidget* target = top->childAt(p);
+  if (!target) target = top;
+  QPoint local = target->mapFrom(top, p);
+  QPointF global = top->mapToGlobal(QPointF(p));
+  Qt::MouseButton b = button == mbRight ? Qt::RightButton : button == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(local), global, b, b, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local), global, b, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &release);
+  if (dbl) {
+    QMouseEvent dblPress(QEvent::MouseButtonDblClick, QPointF(local), global, b, b, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &dblPress);
+    QMouseEvent dblRelease(QEvent::MouseButtonRelease, QPointF(local), global, b, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &dblRelease);
+  }
+}
+}  // namespace
+
+void Click(TControl& control, int x, int y, TMouseButton button) { SendMouse(control, x, y, button, false); }
+void DoubleClick(TControl& control, int x, int y) { SendMouse(control, x, y, mbLeft, true); }
+
+}  // namespace gui::simulate

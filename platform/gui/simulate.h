@@ -1,0 +1,18 @@
+// Synthetic input for tests: key presses and mouse clicks delivered through
+// the same path as the desktop's, so KeyPreview, key filters, default buttons
+// and click handlers run as they would for a user.
+#pragma once
+#include "platform/gui/controls.h"
+
+namespace gui::simulate {
+
+// Presses and releases a key on the control (Enter: VK_RETURN, letters 'A'..).
+// ch is the character typed (0: the one the key makes, none with Ctrl/Alt).
+void PressKey(TControl& control, Word key, TShiftState shift = {}, char ch = 0);
+// Types the characters one by one (1251 text).
+void TypeText(TControl& control, const AnsiString& text);
+// Presses and releases a mouse button at a point of the control.
+void Click(TControl& control, int x, int y, TMouseButton button = mbLeft);
+void DoubleClick(TControl& control, int x, int y);
+
+}  // namespace gui::simulate

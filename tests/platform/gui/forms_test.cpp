@@ -1,0 +1,202 @@
+// Forms: modal results, closing, key preview, default and cancel buttons,
+// placement and bounds.
+#include <gtest/gtest.h>
+
+#include "gui_test_util.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/extctrls.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/stdctrls.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/gui/simulate.h"
+
+using namespace gui;
+
+namespace {
+
+// A dialog with an edit and OK/Cancel buttons, as the program's dialogs are.
+struct Dialog {
+  TForm form{nullptr};
+  TEdit* edit = new TEdit(&form);
+  TButton* ok = new TButton(&form);
+  TButton* cancel = new TButton(&form);
+  Dialog() {
+    form.SetBounds(0, 0, 240, 120);
+    edit->SetParent(&form);
+    ok->SetParent(&form);
+    ok->SetBounds(10, 60, 75, 25);
+    ok->SetModalResult(mrOk);
+    ok->SetDefault(true);
+    cancel->SetParent(&form);
+    cancel->SetBounds(100, 60, 75, 25);
+    cancel->SetModalResult(mrCancel);
+    cancel->SetCancel(true);
+  }
+};
+
+}  // namespace
+
+TEST(FormModal, ButtonClickedWhileShownEndsWithItsResult) {
+  Dialog d;
+  d.form.OnShow = [&](TObject*) { d.ok->Click(); };
+  EXPECT_EQ(d.form.ShowModal(), mrOk);
+  EXPECT_FALSE(d.form.Visible());
+}
+
+TEST(FormModal, ResultSetFromATimerInsideTheModalLoop) {
+  Dialog d;
+  DialogScript script;
+  script.OnModal([](TForm& f) { f.SetModalResult(mrRetry); });
+  EXPECT_EQ(d.form.ShowModal(), mrRetry);
+}
+
+TEST(FormModal, EnterPressesTheDefaultButtonEscTheCancelButton) {
+  struct Case {
+    Word key;
+    TModalResult expected;
+  };
+  for (Case c : {Case{VK_RETURN, mrOk}, Case{VK_ESCAPE, mrCancel}}) {
+    Dialog d;
+    DialogScript script;
+    script.OnModal([&](TForm&) { simulate::PressKey(*d.edit, c.key); });
+    EXPECT_EQ(d.form.ShowModal(), c.expected) << c.key;
+  }
+}
+
+TEST(FormModal, CloseQueryCanRefuseAndOnCloseSeesTheEnd) {
+  Dialog d;
+  int asked = 0;
+  int closed = 0;
+  d.form.OnCloseQuery = [&](TObject*, bool& can) { can = ++asked > 1; };
+  d.form.OnClose = [&](TObject*, TCloseAction&) { ++closed; };
+  // The first close is refused; a timer tick then closes the form again.
+  TTimer again(nullptr);
+  again.SetInterval(1);
+  again.OnTimer = [&](TObject*) {
+    if (asked == 1) d.form.SetModalResult(mrNo);
+  };
+  DialogScript script;
+  script.OnModal([&](TForm& f) { f.SetModalResult(mrOk); });
+  EXPECT_EQ(d.form.ShowModal(), mrNo);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(closed, 1);
+}
+
+TEST(FormModal, UnscriptedModalFormUnderATestScriptIsCancelled) {
+  Dialog d;
+  DialogScript script;
+  EXPECT_EQ(d.form.ShowModal(), mrCancel);
+}
+
+TEST(FormModal, AVisibleFormCannotBecomeModal) {
+  Dialog d;
+  d.form.Show();
+  EXPECT_THROW(d.form.ShowModal(), rtl::EInvalidOperation);
+}
+
+TEST(FormKeys, KeyPreviewSeesKeysOfControlsFirstAndCanSwallowThem) {
+  Dialog d;
+  d.form.SetKeyPreview(true);
+  std::vector<std::pair<Word, bool>> formKeys;
+  int editKeys = 0;
+  d.form.OnKeyDown = [&](TObject*, Word& key, TShiftState shift) {
+    formKeys.push_back({key, shift.Contains(TShiftState::ssAlt) || shift.Contains(TShiftState::ssCtrl)});
+    if (key == 'R' && !shift.Empty()) key = 0;  // handled: the edit never sees it
+  };
+  d.edit->OnKeyDown = [&](TObject*, Word&, TShiftState) { ++editKeys; };
+  simulate::PressKey(*d.edit, 'R', ssAlt);
+  simulate::PressKey(*d.edit, 'R', ssCtrl);
+  simulate::PressKey(*d.edit, VK_F3, ssAlt);
+  ASSERT_EQ(formKeys.size(), 3u);
+  EXPECT_EQ(formKeys[0], std::make_pair(Word('R'), true));
+  EXPECT_EQ(formKeys[2].first, VK_F3);
+  EXPECT_EQ(editKeys, 1);  // only Alt+F3 reached the edit
+}
+
+TEST(FormKeys, KeyUpReachesTheFormWithKeyPreview) {
+  Dialog d;
+  d.form.SetKeyPreview(true);
+  Word released = 0;
+  d.form.OnKeyUp = [&](TObject*, Word& key, TShiftState) { released = key; };
+  simulate::PressKey(*d.edit, 'A');
+  EXPECT_EQ(released, 'A');
+}
+
+TEST(FormBounds, ConstraintsKeepTheMinimumSize) {
+  TForm f(nullptr);
+  f.SetConstraints({360, 440, 0, 0});
+  f.SetBounds(0, 0, 100, 100);
+  EXPECT_EQ(f.Width(), 360);
+  EXPECT_EQ(f.Height(), 440);
+}
+
+TEST(FormBounds, ScreenCentreAndMainFormCentrePlacement) {
+  TForm main(nullptr);
+  main.SetBounds(0, 0, 400, 300);
+  gui::Application->SetMainForm(&main);
+  main.Show();
+  TForm child(nullptr);
+  child.SetBounds(0, 0, 100, 100);
+  child.SetPosition(poMainFormCenter);
+  child.Show();
+  EXPECT_EQ(child.Left(), main.Left() + 150);
+  EXPECT_EQ(child.Top(), main.Top() + 100);
+  TForm centred(nullptr);
+  centred.SetBounds(0, 0, 100, 50);
+  centred.SetPosition(poScreenCenter);
+  centred.Show();
+  EXPECT_EQ(centred.Left(), (Screen->Width() - 100) / 2);
+  EXPECT_EQ(centred.Top(), (Screen->Height() - 50) / 2);
+  gui::Application->SetMainForm(nullptr);
+}
+
+TEST(FormBounds, MaximizedStateAndNormalBounds) {
+  TForm f(nullptr);
+  f.SetBounds(10, 20, 300, 200);
+  f.Show();
+  f.SetWindowState(wsMaximized);
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return f.WindowState() == wsMaximized && f.Width() > 300; }));
+  EXPECT_EQ(f.NormalBounds().Width(), 300);
+  f.SetWindowState(wsNormal);
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return f.WindowState() == wsNormal && f.Width() == 300; }));
+}
+
+TEST(FormBounds, AlignedControlsFollowTheClientArea) {
+  TForm f(nullptr);
+  f.SetBounds(0, 0, 300, 200);
+  TPanel top(&f), client(&f), bottom(&f);
+  for (TPanel* p : {&top, &client, &bottom}) p->SetParent(&f);
+  top.SetHeight(30);
+  top.SetAlign(alTop);
+  bottom.SetHeight(20);
+  bottom.SetAlign(alBottom);
+  client.SetAlign(alClient);
+  EXPECT_EQ(client.BoundsRect(), Rect(0, 30, 300, 180));
+  f.SetBounds(0, 0, 400, 300);
+  EXPECT_EQ(bottom.BoundsRect(), Rect(0, 280, 400, 300));
+  EXPECT_EQ(client.Height(), 250);
+  top.Hide();
+  EXPECT_EQ(client.Top(), 0);
+}
+
+TEST(FormOwnership, OwnerDestroysItsControlsAndAControlDestroyedFirstLeaves) {
+  auto* f = new TForm(nullptr);
+  auto* a = new TButton(f);
+  a->SetParent(f);
+  auto* b = new TButton(f);
+  b->SetParent(f);
+  EXPECT_EQ(f->ComponentCount(), 2);
+  delete a;
+  EXPECT_EQ(f->ComponentCount(), 1);
+  EXPECT_EQ(f->ControlCount(), 1);
+  delete f;  // takes b along; nothing dangles
+  SUCCEED();
+}
+
+TEST(FormClose, ClosingTheMainFormEndsTheApplicationOtherFormsHide) {
+  TForm other(nullptr);
+  other.Show();
+  other.Close();
+  EXPECT_FALSE(other.Visible());
+  EXPECT_FALSE(gui::Application->Terminated());
+}
