@@ -8,7 +8,15 @@
 
 namespace gui {
 
+namespace {
+std::vector<TAction*>& LiveActions() {
+  static std::vector<TAction*> v;
+  return v;
+}
+}  // namespace
+
 TAction::TAction(TComponent* owner, TActionList* list) : TComponent(owner) {
+  LiveActions().push_back(this);
   detail::EnsureQtApp();
   native_ = new QAction;
   // A shortcut runs the action as a user command would.
@@ -21,6 +29,7 @@ TAction::TAction(TComponent* owner, TActionList* list) : TComponent(owner) {
 }
 
 TAction::~TAction() {
+  LiveActions().erase(std::remove(LiveActions().begin(), LiveActions().end(), this), LiveActions().end());
   for (TActionClient* c : std::vector<TActionClient*>(clients_)) c->ActionDestroyed();
   if (list_) list_->Remove(this);
   delete native_;
@@ -30,18 +39,25 @@ void TAction::SetActionList(TActionList* list) {
   if (list_) list_->Remove(this);
   list_ = list;
   if (list_) list_->Add(this);
-  AttachShortcutToForm();
 }
 
-void TAction::AttachShortcutToForm() {
-  // Shortcuts work while the form that owns the action (or its list) is active.
-  for (TComponent* c = list_ ? static_cast<TComponent*>(list_) : Owner(); c; c = c->Owner()) {
-    if (auto* f = dynamic_cast<TForm*>(c)) {
-      native_->setShortcutContext(Qt::WindowShortcut);
-      f->Handle()->addAction(native_);
-      return;
+TComponent* TAction::ShortcutForm() const {
+  for (TComponent* c = list_ ? static_cast<TComponent*>(list_) : Owner(); c; c = c->Owner())
+    if (dynamic_cast<TForm*>(c)) return c;
+  return nullptr;
+}
+
+bool TAction::ExecuteShortCut(TComponent* form, TShortCut sc) {
+  if (sc == 0) return false;
+  for (TAction* a : std::vector<TAction*>(LiveActions()))
+    if (a->shortCut_ == sc && a->ShortcutForm() == form) {
+      a->Update();
+      if (a->enabled_ && a->visible_) {
+        a->Execute();
+        return true;
+      }
     }
-  }
+  return false;
 }
 
 void TAction::Changed() {
@@ -76,8 +92,8 @@ void TAction::SetHint(const AnsiString& h) { hint_ = h; Changed(); }
 void TAction::SetImageIndex(int i) { imageIndex_ = i; Changed(); }
 
 void TAction::SetShortCut(TShortCut sc) {
+  // The key dispatcher runs shortcuts itself, before any control sees the key.
   shortCut_ = sc;
-  native_->setShortcut(detail::ToKeySequence(sc));
   Changed();
 }
 

@@ -64,10 +64,13 @@ class TAction : public TComponent {
   void AddClient(TActionClient* c);
   void RemoveClient(TActionClient* c);
   QAction* Native() const { return native_; }
+  // The form whose keys run this action's shortcut (found through the owners).
+  TComponent* ShortcutForm() const;
+  // Runs the enabled action of the form whose shortcut this is; false if none.
+  static bool ExecuteShortCut(TComponent* form, TShortCut sc);
 
  private:
   void Changed();
-  void AttachShortcutToForm();
   AnsiString caption_, hint_;
   bool checked_ = false, enabled_ = true, visible_ = true, autoCheck_ = false;
   TShortCut shortCut_ = 0;

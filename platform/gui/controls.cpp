@@ -166,6 +166,11 @@ bool DispatchKeyDown(QObject* receiver, QKeyEvent* ke) {
     if (form && form->KeyPreview() && form != control && form->OnKeyDown) form->OnKeyDown(form, key, shift);
     if (key != 0 && control->OnKeyDown) control->OnKeyDown(control, key, shift);
     if (key == 0) return true;
+    // Shortcuts of the form's actions and main menu come before the control.
+    if (form) {
+      TShortCut sc = ShortCut(key, shift);
+      if (TAction::ExecuteShortCut(form, sc) || (form->Menu() && form->Menu()->Items()->ExecuteShortCut(sc))) return true;
+    }
     // Enter and Esc press the form's default and cancel buttons.
     if (form && (key == VK_RETURN || key == VK_ESCAPE) && shift.Empty() && !control->WantsKey(key)) {
       TButton* b = key == VK_RETURN ? form->DefaultButton() : form->CancelButton();

@@ -98,8 +98,7 @@ void TMenuItem::UpdateNative() {
   QAction* entry = NativeEntry();
   bool checked = Checked();
   entry->setSeparator(IsLine());
-  entry->setText(MenuText(Caption(), action_ ? action_->ShortCut() : 0));
-  if (!action_) native_->setShortcut(detail::ToKeySequence(shortCut_));
+  entry->setText(MenuText(Caption(), ShortCut()));
   entry->setEnabled(Enabled());
   entry->setVisible(Visible());
   native_->setCheckable(checked || radio_);
@@ -175,6 +174,17 @@ void TMenuItem::Clear() {
 int TMenuItem::IndexOf(const TMenuItem* item) const {
   auto it = std::find(items_.begin(), items_.end(), item);
   return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+bool TMenuItem::ExecuteShortCut(TShortCut sc) {
+  for (TMenuItem* child : std::vector<TMenuItem*>(items_)) {
+    if (!child->action_ && child->shortCut_ == sc && child->Enabled() && child->Visible()) {
+      child->Click();
+      return true;
+    }
+    if (child->ExecuteShortCut(sc)) return true;
+  }
+  return false;
 }
 
 void TMenuItem::Click() {

@@ -62,6 +62,8 @@ class TMenuItem : public TComponent, public TActionClient {
   // The widget (menu bar or menu) this item's children are shown in.
   void SetTarget(QWidget* target);
   QAction* NativeEntry();
+  // Runs the enabled item under this one whose own shortcut this is.
+  bool ExecuteShortCut(TShortCut sc);
 
  private:
   void UpdateNative();
