@@ -78,7 +78,7 @@ class RecorderModel {
   // --- memory ---
   void ClearArchive();
   // Stores a process after the last one; answers its slot, or -1 when the
-  // directory or the memory is full or the spec is malformed.
+  // directory or the memory is full or the process description is malformed.
   int AddProcess(const ProcessSpec& spec);
   void DeleteProcess(int slot);
   int ProcessCount() const { return count_; }
