@@ -942,6 +942,21 @@ void TCairoCanvas::SetPixel(int x, int y, TColor color) {
   End();
 }
 
+// ------------------------------------------------------------ pixel buffer canvas
+
+TPixelBufferCanvas::TPixelBufferCanvas(std::uint32_t* pixels, int width, int height, int strideBytes, int ppi,
+                                       TDeviceKind kind)
+    : TCairoCanvas(kind, ppi, ppi, {width, height}) {
+  if (pixels && width > 0 && height > 0 && strideBytes >= width * 4)
+    AttachSurface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels), CAIRO_FORMAT_RGB24,
+                                                      width, height, strideBytes),
+                  true);
+}
+
+void TPixelBufferCanvas::MarkDirty() {
+  if (Surface()) cairo_surface_mark_dirty(static_cast<cairo_surface_t*>(Surface()));
+}
+
 // ------------------------------------------------------------ bitmap canvas
 
 TBitmapCanvas::TBitmapCanvas(TBitmap& bitmap)

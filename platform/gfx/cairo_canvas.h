@@ -74,6 +74,17 @@ class TCairoCanvas : public TCanvas {
   friend struct Impl;
 };
 
+// A canvas on pixel memory owned by someone else (a window's back buffer):
+// 32 bits per pixel, 0xAARRGGBB words, top row first, rows strideBytes apart
+// (the layout of Qt's RGB32 images). The memory must outlive the canvas.
+class TPixelBufferCanvas : public TCairoCanvas {
+ public:
+  TPixelBufferCanvas(std::uint32_t* pixels, int width, int height, int strideBytes, int ppi = 96,
+                     TDeviceKind kind = dkScreen);
+  // Call after writing the memory directly, before drawing again.
+  void MarkDirty();
+};
+
 // The canvas of a TBitmap: draws on a 32-bit copy of its pixels that is
 // written back whenever the bitmap's pixels are read.
 class TBitmapCanvas : public TCairoCanvas {

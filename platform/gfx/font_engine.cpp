@@ -59,6 +59,9 @@ const char* KnownSubstitute(const std::string& lowerFamily) {
       {"courier", "Liberation Mono"},           {"tahoma", "DejaVu Sans"},
       {"verdana", "DejaVu Sans"},               {"wingdings", "DejaVu Sans"},
       {"symbol", "DejaVu Sans"},
+      // Older Cyrillic editions of the same families.
+      {"times new roman cyr", "Liberation Serif"}, {"arial cyr", "Liberation Sans"},
+      {"courier new cyr", "Liberation Mono"},     {"ms serif", "Liberation Serif"},
   };
   auto it = table.find(lowerFamily);
   return it == table.end() ? nullptr : it->second;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/cairo_canvas.h"
 
 using namespace gfx;
 
@@ -374,4 +375,21 @@ TEST(BitmapCanvas, PolyPolygonFillsHolesAndFocusRectUndoes) {
   f.Canvas().DrawFocusRect(Rect(0, 0, 6, 6));
   EXPECT_EQ(f.ToRGB32(), before);
   EXPECT_EQ(f.Canvas().Pen().Mode(), pmCopy);  // the pen is back
+}
+
+TEST(PixelBufferCanvas, DrawsIntoForeignMemory) {
+  // 5 pixels wide with a row of 6 words, as a padded window buffer.
+  std::vector<std::uint32_t> mem(6 * 3, 0xFFFFFFFFu);
+  {
+    TPixelBufferCanvas c(mem.data(), 5, 3, 6 * 4);
+    EXPECT_EQ(c.DeviceSize(), (TSize{5, 3}));
+    c.Pen().SetColor(clRed);
+    c.MoveTo(0, 1);
+    c.LineTo(5, 1);
+    EXPECT_EQ(c.GetPixel(4, 1), clRed);
+  }
+  EXPECT_EQ(mem[6 + 0] & 0xFFFFFF, 0xFF0000u);  // 0xRRGGBB
+  EXPECT_EQ(mem[6 + 4] & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(mem[6 + 5], 0xFFFFFFFFu);  // the padding is untouched
+  EXPECT_EQ(mem[0] & 0xFFFFFF, 0xFFFFFFu);
 }

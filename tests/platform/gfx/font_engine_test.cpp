@@ -41,6 +41,7 @@ TEST(FontMatching, DocumentFamiliesGetMetricCompatibleSubstitutes) {
   } cases[] = {
       {"Times New Roman", "Liberation Serif"}, {"Arial", "Liberation Sans"}, {"Courier New", "Liberation Mono"},
       {"Tahoma", "DejaVu Sans"},               {"arial", "Liberation Sans"},
+      {"Arial Cyr", "Liberation Sans"},
   };
   for (const auto& c : cases) EXPECT_EQ(TFontInstance::ResolveFamily(c.asked), c.expected) << c.asked;
   // An unknown family still yields a usable face.
