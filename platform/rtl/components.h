@@ -59,7 +59,7 @@ class TComponent : public TPersistent {
   const AnsiString& Name() const { return name_; }
   // Raises EComponentError "'<name>' is not a valid component name" or
   // "A component named <name> already exists" (among the owner's components).
-  void SetName(const AnsiString& name);
+  virtual void SetName(const AnsiString& name);
 
   int ComponentCount() const { return static_cast<int>(components_.size()); }
   TComponent* Components(int index) const;

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/rtl/files.h"
+#include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
 
 namespace rtl {
@@ -168,37 +169,6 @@ std::vector<AnsiString> KeyNames(const Profile& p, std::string_view section) {
   return names;
 }
 
-// Whole-text integers: optional sign, decimal or "$"/"0x" hexadecimal.
-bool ParseInt(std::string_view s, int& out) {
-  AnsiString t = Trim(s);
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
-  int base = 10;
-  if (i < t.size() && t[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  if (i >= t.size()) return false;
-  long long v = 0;
-  for (; i < t.size(); ++i) {
-    int d;
-    char c = t[i];
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
-    v = v * base + d;
-    if (v > 0xFFFFFFFFLL) return false;
-  }
-  if (base == 10 && v > (negative ? 2147483648LL : 2147483647LL)) return false;
-  out = static_cast<int>(negative ? -v : v);  // hexadecimal wraps to 32 bits
-  return true;
-}
-
 }  // namespace
 
 std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
@@ -293,8 +263,7 @@ int GetPrivateProfileInt(const char* section, const char* key, int defaultValue,
 // ---- TCustomIniFile ----
 
 int TCustomIniFile::ReadInteger(const AnsiString& section, const AnsiString& ident, int def) {
-  int v;
-  return ParseInt(ReadString(section, ident, ""), v) ? v : def;
+  return StrToIntDef(ReadString(section, ident, ""), def);
 }
 
 void TCustomIniFile::WriteInteger(const AnsiString& section, const AnsiString& ident, int value) {
@@ -307,6 +276,14 @@ bool TCustomIniFile::ReadBool(const AnsiString& section, const AnsiString& ident
 
 void TCustomIniFile::WriteBool(const AnsiString& section, const AnsiString& ident, bool value) {
   WriteString(section, ident, value ? "1" : "0");
+}
+
+long double TCustomIniFile::ReadFloat(const AnsiString& section, const AnsiString& ident, long double def) {
+  return StrToFloatDef(ReadString(section, ident, ""), def);
+}
+
+void TCustomIniFile::WriteFloat(const AnsiString& section, const AnsiString& ident, long double value) {
+  WriteString(section, ident, FloatToStr(value));
 }
 
 bool TCustomIniFile::SectionExists(const AnsiString& section) {

@@ -52,6 +52,10 @@ class TCustomIniFile : public TObject {
   // Whole decimal numbers, or hexadecimal with "$" or "0x"; otherwise def.
   virtual int ReadInteger(const AnsiString& section, const AnsiString& ident, int def);
   virtual void WriteInteger(const AnsiString& section, const AnsiString& ident, int value);
+  // Numbers in the process-wide format settings (decimal separator); a text
+  // that is not a number reads as def.
+  virtual long double ReadFloat(const AnsiString& section, const AnsiString& ident, long double def);
+  virtual void WriteFloat(const AnsiString& section, const AnsiString& ident, long double value);
   // A number other than 0 is true; written as "1" or "0".
   virtual bool ReadBool(const AnsiString& section, const AnsiString& ident, bool def);
   virtual void WriteBool(const AnsiString& section, const AnsiString& ident, bool value);

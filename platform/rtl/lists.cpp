@@ -7,6 +7,24 @@ namespace rtl {
 
 void ListIndexError(int index) { throw EListError("List index out of bounds (" + std::to_string(index) + ")"); }
 
+std::vector<int> StableOrder(int n, const std::function<bool(int, int)>& less) {
+  std::vector<int> order(static_cast<std::size_t>(std::max(n, 0)));
+  std::iota(order.begin(), order.end(), 0);
+  std::vector<int> buffer(order.size());
+  for (std::size_t width = 1; width < order.size(); width *= 2) {
+    for (std::size_t lo = 0; lo < order.size(); lo += 2 * width) {
+      std::size_t mid = std::min(lo + width, order.size()), hi = std::min(lo + 2 * width, order.size());
+      std::size_t a = lo, b = mid, out = lo;
+      // Take from the right run only when it is strictly smaller: stable.
+      while (a < mid && b < hi) buffer[out++] = less(order[b], order[a]) ? order[b++] : order[a++];
+      while (a < mid) buffer[out++] = order[a++];
+      while (b < hi) buffer[out++] = order[b++];
+    }
+    order.swap(buffer);
+  }
+  return order;
+}
+
 TList::~TList() {
   // Derived lists clear themselves in their own destructors, where their
   // Notify still runs; here the entries are just dropped.
@@ -95,7 +113,13 @@ void TList::Move(int from, int to) {
 void TList::Pack() { items_.erase(std::remove(items_.begin(), items_.end(), nullptr), items_.end()); }
 
 void TList::Sort(const std::function<int(void*, void*)>& compare) {
-  std::stable_sort(items_.begin(), items_.end(), [&](void* a, void* b) { return compare(a, b) < 0; });
+  auto order = StableOrder(Count(), [&](int a, int b) {
+    return compare(items_[static_cast<std::size_t>(a)], items_[static_cast<std::size_t>(b)]) < 0;
+  });
+  std::vector<void*> sorted;
+  sorted.reserve(items_.size());
+  for (int i : order) sorted.push_back(items_[static_cast<std::size_t>(i)]);
+  items_ = std::move(sorted);
 }
 
 void TList::Notify(void*, TListNotification) {}

@@ -14,6 +14,11 @@ enum TListNotification { lnAdded, lnExtracted, lnDeleted };
 
 [[noreturn]] void ListIndexError(int index);
 
+// The order 0..n-1 sorted by less(i, j), keeping equal entries in place. A
+// merge sort: it stays within bounds even when less is not a consistent
+// order (a user's comparison may not be).
+std::vector<int> StableOrder(int n, const std::function<bool(int, int)>& less);
+
 class TList : public TObject {
  public:
   TList() = default;

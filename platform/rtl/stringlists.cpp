@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "platform/rtl/files.h"
+#include "platform/rtl/lists.h"
 #include "platform/rtl/textcase.h"
 
 namespace rtl {
@@ -397,9 +398,7 @@ bool TStringList::Find(const AnsiString& s, int& index) const {
 void TStringList::CustomSort(const std::function<int(TStringList&, int, int)>& compare) {
   if (Count() < 2) return;
   Changing();
-  std::vector<int> order(items_.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(*this, a, b) < 0; });
+  std::vector<int> order = StableOrder(Count(), [&](int a, int b) { return compare(*this, a, b) < 0; });
   std::vector<Item> sorted;
   sorted.reserve(items_.size());
   for (int i : order) sorted.push_back(std::move(items_[static_cast<std::size_t>(i)]));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/files.h"
+#include "platform/rtl/format.h"
 #include "scratch_folder.h"
 
 using namespace rtl;
@@ -141,6 +142,14 @@ TEST_F(IniTest, IniFileObjects) {
     EXPECT_EQ(f->ReadInteger("Config", "Note1Name", -1), -1);  // not a number: the default
     EXPECT_TRUE(f->ReadBool("Config", "GraphVisible", false));
     EXPECT_TRUE(f->ReadBool("Config", "Missing", true));
+    f->WriteString("Config", "Hex", "0x10");
+    EXPECT_EQ(f->ReadInteger("Config", "Hex", 0), 16);
+    f->WriteFloat("Config", "Base", 150.5L);
+    EXPECT_EQ(f->ReadString("Config", "Base", ""), FloatToStr(150.5L));
+    EXPECT_EQ(f->ReadFloat("Config", "Base", 0), 150.5L);
+    EXPECT_EQ(f->ReadFloat("Config", "Note1Name", -1), -1);
+    f->DeleteKey("Config", "Hex");
+    f->DeleteKey("Config", "Base");
     EXPECT_TRUE(f->SectionExists("OTHER"));
     EXPECT_FALSE(f->SectionExists("None"));
     EXPECT_TRUE(f->ValueExists("Config", "width"));

@@ -271,3 +271,27 @@ TEST(TStringList, FilesAndStreamsKeep1251Bytes) {
   EXPECT_EQ(stream.ReadString(3), std::string("Вид"_cp));
   EXPECT_THROW(back.LoadFromFile(dir.Path() + "missing.txt"), EFOpenError);
 }
+
+TEST(Sorting, StableAndSafeWithBadComparisons) {
+  TList list;
+  std::vector<int> values = {5, 1, 4, 1, 3, 9, 2, 6, 5, 3, 5};
+  for (int& v : values) list.Add(&v);
+  list.Sort([](void* a, void* b) { return *static_cast<int*>(a) - *static_cast<int*>(b); });
+  std::vector<int> sorted;
+  for (void* p : list) sorted.push_back(*static_cast<int*>(p));
+  EXPECT_EQ(sorted, (std::vector<int>{1, 1, 2, 3, 3, 4, 5, 5, 5, 6, 9}));
+  EXPECT_EQ(list[0], &values[1]);  // equal items keep their order
+  EXPECT_EQ(list[1], &values[3]);
+
+  // A comparison that contradicts itself still yields every item once.
+  TStringList strings;
+  for (int i = 0; i < 200; ++i) strings.Add(std::to_string(i));
+  unsigned seed = 1;
+  strings.CustomSort([&](TStringList&, int, int) {
+    seed = seed * 1103515245 + 12345;
+    return static_cast<int>((seed >> 16) % 3) - 1;
+  });
+  strings.SetSorted(true);
+  EXPECT_EQ(strings.Count(), 200);
+  for (int i = 0; i < 200; ++i) EXPECT_GE(strings.IndexOf(std::to_string(i)), 0);
+}
