@@ -182,6 +182,50 @@ Record MakeRoundRect(const RectL& r, std::int32_t cx, std::int32_t cy) {
 
 Record MakeSaveDC() { return RecordBuilder(EMR_SAVEDC).Finish(); }
 
+Record MakeArcRecord(std::uint32_t type, const RectL& box, PointL start, PointL end) {
+  RecordBuilder b(type);
+  WriteRect(b.W(), box);
+  b.W().I32(start.x);
+  b.W().I32(start.y);
+  b.W().I32(end.x);
+  b.W().I32(end.y);
+  return b.Finish();
+}
+
+Record MakeSetPixel(PointL p, std::uint32_t color) {
+  RecordBuilder b(EMR_SETPIXELV);
+  b.W().I32(p.x);
+  b.W().I32(p.y);
+  b.W().U32(color);
+  return b.Finish();
+}
+
+Record MakeSelectClip(const std::vector<RectL>* rects) {
+  RecordBuilder b(EMR_EXTSELECTCLIPRGN);
+  bytes::Writer& w = b.W();
+  if (!rects) {
+    w.U32(0);
+    w.U32(RGN_COPY);
+    return b.Finish();
+  }
+  RectL bound{0, 0, 0, 0};
+  for (std::size_t i = 0; i < rects->size(); ++i) {
+    const RectL& r = (*rects)[i];
+    bound = i == 0 ? r
+                   : RectL{std::min(bound.left, r.left), std::min(bound.top, r.top), std::max(bound.right, r.right),
+                           std::max(bound.bottom, r.bottom)};
+  }
+  w.U32(static_cast<std::uint32_t>(32 + 16 * rects->size()));
+  w.U32(RGN_COPY);
+  w.U32(32);  // RGNDATAHEADER: size, rectangles, count, data size, bounds
+  w.U32(1);
+  w.U32(static_cast<std::uint32_t>(rects->size()));
+  w.U32(static_cast<std::uint32_t>(16 * rects->size()));
+  WriteRect(w, bound);
+  for (const RectL& r : *rects) WriteRect(w, r);
+  return b.Finish();
+}
+
 Record MakeCreatePen(std::uint32_t index, const LogPen& pen) {
   bool extended = !pen.styleEntries.empty() || (pen.style & ~PS_STYLE_MASK) != 0;
   if (!extended) {
@@ -438,6 +482,21 @@ std::vector<std::vector<PointL>> DecodePolyPoly(const Record& rec) {
     }
   }
   return out;
+}
+
+ClipRegion DecodeSelectClip(const Record& rec) {
+  bytes::Reader r = rec.Body();
+  ClipRegion c;
+  std::size_t cb = r.U32(8);
+  c.mode = r.U32(12);
+  if (cb == 0) return c;
+  r.Need(16, cb);
+  std::size_t headerSize = r.U32(16);
+  std::size_t count = r.U32(24);
+  if (headerSize < 32 || headerSize > cb || count > (cb - headerSize) / 16)
+    throw EMetafileFormat("Clip region data is damaged");
+  for (std::size_t i = 0; i < count; ++i) c.rects.push_back(ReadRect(r, 16 + headerSize + 16 * i));
+  return c;
 }
 
 TextOut DecodeExtTextOut(const Record& rec) {

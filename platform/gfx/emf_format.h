@@ -55,8 +55,12 @@ enum : std::uint32_t {
   EMR_ELLIPSE = 42,
   EMR_RECTANGLE = 43,
   EMR_ROUNDRECT = 44,
+  EMR_ARC = 45,
+  EMR_CHORD = 46,
+  EMR_PIE = 47,
   EMR_LINETO = 54,
   EMR_GDICOMMENT = 70,
+  EMR_EXTSELECTCLIPRGN = 75,
   EMR_BITBLT = 76,
   EMR_STRETCHBLT = 77,
   EMR_STRETCHDIBITS = 81,
@@ -209,6 +213,8 @@ enum : std::uint32_t {
   BLACKNESS = 0x00000042,
   WHITENESS = 0x00FF0062,
   DIB_RGB_COLORS = 0,
+  RGN_AND = 1,
+  RGN_COPY = 5,
 };
 
 // Font charsets the metafile writers care about.
@@ -324,6 +330,12 @@ Record MakePointRecord(std::uint32_t type, std::int32_t x, std::int32_t y);  // 
 Record MakeRectRecord(std::uint32_t type, const RectL& r);  // RECTANGLE, ELLIPSE, clip records
 Record MakeRoundRect(const RectL& r, std::int32_t cx, std::int32_t cy);
 Record MakeSaveDC();
+// ARC, CHORD, PIE: the ellipse's box and the rays to the start and end points.
+Record MakeArcRecord(std::uint32_t type, const RectL& box, PointL start, PointL end);
+Record MakeSetPixel(PointL p, std::uint32_t color);
+// EXTSELECTCLIPRGN with RGN_COPY: the clip becomes the rectangles, or no
+// clip at all when rects is null.
+Record MakeSelectClip(const std::vector<RectL>* rects);
 Record MakeCreatePen(std::uint32_t index, const LogPen& pen);  // CREATEPEN or EXTCREATEPEN as the pen needs
 Record MakeCreateBrush(std::uint32_t index, const LogBrush& brush);
 Record MakeCreateFont(std::uint32_t index, const LogFont& font);
@@ -348,6 +360,14 @@ LogFont DecodeCreateFont(const Record& r, std::uint32_t* index);
 std::vector<PointL> DecodePoly(const Record& r);                     // 16- and 32-bit poly records
 Record MakePolyPolygon(const std::vector<std::vector<PointL>>& polys, const RectL& bounds);
 std::vector<std::vector<PointL>> DecodePolyPoly(const Record& r);
+
+// The rectangles of an EXTSELECTCLIPRGN and its mode; no rectangles and
+// RGN_COPY mean "no clip".
+struct ClipRegion {
+  std::uint32_t mode = RGN_COPY;
+  std::vector<RectL> rects;
+};
+ClipRegion DecodeSelectClip(const Record& r);
 
 struct TextOut {
   RectL bounds;

@@ -212,6 +212,14 @@ class WmfReader {
         Add(MakeExtTextOutW(RectL{0, 0, -1, -1}, ref, DecodeText(s, charset_), opts, rect, dx));
         break;
       }
+      case META_ARC:
+      case META_PIE:
+      case META_CHORD: {
+        std::uint32_t type = func == META_ARC ? EMR_ARC : func == META_PIE ? EMR_PIE : EMR_CHORD;
+        Add(MakeArcRecord(type, Ltrb(r, 14), PointL{r.I16(12), r.I16(10)}, PointL{r.I16(8), r.I16(6)}));
+        break;
+      }
+      case META_SETPIXEL: Add(MakeSetPixel(PointL{r.I16(12), r.I16(10)}, r.U32(6) & 0xFFFFFF)); break;
       case META_PATBLT: {
         RectL d = Xywh(r.I16(16), r.I16(14), r.I16(12), r.I16(10));
         Add(MakePatBlt(d, d, r.U32(6)));
@@ -639,6 +647,48 @@ class WmfWriter {
       case EMR_EXCLUDECLIPRECT:
         EmitRect(META_EXCLUDECLIPRECT, RectL{r.I32(8), r.I32(12), r.I32(16), r.I32(20)});
         break;
+      case EMR_ARC:
+      case EMR_CHORD:
+      case EMR_PIE: {
+        RecordWriter w(type == EMR_ARC ? META_ARC : type == EMR_PIE ? META_PIE : META_CHORD);
+        w.W().I16(Y(r.I32(36)));
+        w.W().I16(X(r.I32(32)));
+        w.W().I16(Y(r.I32(28)));
+        w.W().I16(X(r.I32(24)));
+        w.W().I16(Y(r.I32(20)));
+        w.W().I16(X(r.I32(16)));
+        w.W().I16(Y(r.I32(12)));
+        w.W().I16(X(r.I32(8)));
+        records_.push_back(w.Finish());
+        break;
+      }
+      case EMR_SETPIXELV: {
+        RecordWriter w(META_SETPIXEL);
+        w.W().U32(r.U32(16) & 0xFFFFFF);
+        w.W().I16(Y(r.I32(12)));
+        w.W().I16(X(r.I32(8)));
+        records_.push_back(w.Finish());
+        break;
+      }
+      case EMR_EXTSELECTCLIPRGN: {
+        ClipRegion c = DecodeSelectClip(rec);
+        if (c.rects.empty()) break;
+        RectL b = c.rects.front();
+        for (const RectL& rc : c.rects) {
+          b.left = std::min(b.left, rc.left);
+          b.top = std::min(b.top, rc.top);
+          b.right = std::max(b.right, rc.right);
+          b.bottom = std::max(b.bottom, rc.bottom);
+        }
+        // Region rectangles are device units of the reference device.
+        RecordWriter w(META_INTERSECTCLIPRECT);
+        w.W().I16(Clamp((b.bottom - originY_) * sy_));
+        w.W().I16(Clamp((b.right - originX_) * sx_));
+        w.W().I16(Clamp((b.top - originY_) * sy_));
+        w.W().I16(Clamp((b.left - originX_) * sx_));
+        records_.push_back(w.Finish());
+        break;
+      }
       case EMR_ROUNDRECT: {
         RecordWriter w(META_ROUNDRECT);
         w.W().I16(LenY(r.I32(28)));

@@ -53,6 +53,10 @@ enum : std::uint16_t {
   META_PATBLT = 0x061D,
   META_CREATEPALETTE = 0x00F7,
   META_CREATEREGION = 0x06FF,
+  META_ARC = 0x0817,
+  META_PIE = 0x081A,
+  META_CHORD = 0x0830,
+  META_SETPIXEL = 0x041F,
   META_DIBBITBLT = 0x0940,
   META_EXTTEXTOUT = 0x0A32,
   META_DIBSTRETCHBLT = 0x0B41,
@@ -69,7 +73,9 @@ emf::Document ToEmf(std::string_view data, std::uint16_t* inch);
 
 // Writes the records as a placeable WMF with the given units per inch (96
 // when 0; lowered when the picture would not fit 16-bit coordinates). The
-// bounding box is the document's frame.
+// bounding box is the document's frame. WMF has no way to set a clip region
+// back: a selected region becomes an intersection with its bounds, and
+// removing the clip is left out.
 std::string FromEmf(const emf::Document& doc, std::uint16_t inch);
 
 }  // namespace gfx::wmf
