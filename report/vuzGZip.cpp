@@ -144,4 +144,18 @@ void vuzInflateStream(rtl::TStream& source, rtl::TStream& dest) {
   dest.WriteString(ZDecompress(packed));
 }
 
+bool vuzGZipDecompress(rtl::TStream& source, rtl::TStream& work) {
+  unsigned char magic[2] = {0, 0};
+  const std::int64_t got = source.Read(magic, 2);
+  if (got > 0) source.Seek(-got, rtl::soCurrent);
+  const bool isGZip = got == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
+  if (isGZip) vuzDecompressStream(source, work);
+  work.SetPosition(0);
+  return isGZip;
+}
+
+void vuzGZipCompress(rtl::TStream& work, rtl::TStream& dest, bool isTemplate) {
+  vuzCompressStream(work, dest, isTemplate ? gzMax : gzDefault, isTemplate ? "1.fr3" : "1.fp3");
+}
+
 }  // namespace report

@@ -27,4 +27,13 @@ void vuzDeflateStream(rtl::TStream& source, rtl::TStream& dest, TfrxCompressionL
 // The whole source (from position 0), a zlib-format stream, inflated at dest's position.
 void vuzInflateStream(rtl::TStream& source, rtl::TStream& dest);
 
+// The work of TfrxGZipCompressor (whose class comes with the report classes):
+// Decompress steps back over the first two bytes of source and, when they are
+// 1F 8B, inflates the member into work; work is left at position 0 either
+// way; answers whether source was a gzip member.
+bool vuzGZipDecompress(rtl::TStream& source, rtl::TStream& work);
+// Compress writes work as one member into dest: "1.fr3" at gzMax for a
+// template, "1.fp3" at gzDefault for a prepared report.
+void vuzGZipCompress(rtl::TStream& work, rtl::TStream& dest, bool isTemplate);
+
 }  // namespace report

@@ -239,4 +239,10 @@ const std::string& vuzCoreResourceXML() {
   return xml;
 }
 
+namespace {
+// The engine's start-up: the table exists, with the core texts and the script
+// engine's messages in its language, before the program's main routine runs.
+const bool kCoreTableReady = (vuzResources(), true);
+}  // namespace
+
 }  // namespace report

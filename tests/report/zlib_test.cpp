@@ -256,3 +256,26 @@ TEST(StreamCRC, AbcAndPositionKept) {
   TMemoryStream empty;
   EXPECT_EQ(vuzStreamCRC32(empty), 0u);
 }
+
+TEST(GZipCompressor, DecompressOnlyGZipSources) {
+  TMemoryStream plain(std::string("<?xml version=\"1.0\"?><r/>")), work;
+  plain.SetPosition(2);
+  work.WriteString("xyz");
+  EXPECT_FALSE(vuzGZipDecompress(plain, work));
+  EXPECT_EQ(plain.Position(), 2);
+  EXPECT_EQ(work.Position(), 0);
+  TMemoryStream tiny(std::string("\x1F")), work2;
+  EXPECT_FALSE(vuzGZipDecompress(tiny, work2));
+  EXPECT_EQ(tiny.Position(), 0);
+
+  TMemoryStream source(std::string("report template")), packed, back;
+  vuzGZipCompress(source, packed, true);
+  EXPECT_EQ(packed.Bytes().substr(10, 6), std::string("1.fr3\0", 6));
+  packed.SetPosition(0);
+  EXPECT_TRUE(vuzGZipDecompress(packed, back));
+  EXPECT_EQ(back.Bytes(), "report template");
+  EXPECT_EQ(back.Position(), 0);
+  TMemoryStream prepared;
+  vuzGZipCompress(source, prepared, false);
+  EXPECT_EQ(prepared.Bytes().substr(10, 6), std::string("1.fp3\0", 6));
+}
