@@ -94,6 +94,20 @@ AnsiString Format(std::string_view format, std::span<const Variant> args,
 AnsiString Format(std::string_view format, std::initializer_list<Variant> args,
                   const FormatSettings& fs = CurrentFormatSettings());
 
+// ---- edit masks ------------------------------------------------------------
+
+// The value laid into an edit mask "mask;save-literals;blank". Mask
+// characters: L l A a C c 0 9 # take one character of the value each
+// (upper-case ones are required, which only matters when typing), ">" and "<"
+// switch to upper and lower case, "<>" back to as-is, "!" fills from the
+// right, "\x" is the literal x, ":" and "/" are the time and date separators,
+// "_" is a blank; everything else is a literal. With save-literals "0" the
+// value holds only the typed characters and the literals are put in; otherwise
+// the value already holds them where the mask has them. Missing characters
+// become blanks, characters beyond the mask are kept at the end.
+AnsiString FormatMaskText(std::string_view editMask, std::string_view value,
+                          const FormatSettings& fs = CurrentFormatSettings());
+
 namespace detail {
 
 // A float as decimal digits: value = 0.d1d2...dn x 10^exponent, no trailing

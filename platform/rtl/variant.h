@@ -277,6 +277,11 @@ inline bool VarIsNull(const Variant& v) noexcept { return v.IsNull(); }
 inline bool VarIsArray(const Variant& v) noexcept { return v.IsArray(); }
 // Empty or Null.
 inline bool VarIsClear(const Variant& v) noexcept { return v.IsEmpty() || v.IsNull(); }
+inline bool VarIsStr(const Variant& v) noexcept { return v.IsString(); }
+inline bool VarIsOrdinal(const Variant& v) noexcept { return v.IsOrdinal(); }
+inline bool VarIsFloat(const Variant& v) noexcept { return v.IsFloat(); }
+inline bool VarIsNumeric(const Variant& v) noexcept { return v.IsNumeric(); }
+inline Variant VarAsType(const Variant& v, TVarType type) { return v.ChangeType(type); }
 // The value as text; Null and Empty give the empty text.
 AnsiString VarToStr(const Variant& v);
 WideString VarToWideStr(const Variant& v);

@@ -331,3 +331,27 @@ TEST_F(FormatTest, HugeWidthsAndPrecisionsStayBounded) {
   EXPECT_LE(s.size(), (1u << 20) + 1);
   EXPECT_EQ(Format("%.99f", {1.5}), FloatToStrF(1.5L, ffFixed, 18, 18));
 }
+
+TEST_F(FormatTest, FormatMaskTextTable) {
+  struct Case {
+    const char* mask;
+    const char* value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"000-0000;0;_", "5551234", "555-1234"},
+      {"(999)000-0000;0;_", "5551234", "(555)123-4   "},
+      {"!(999)000-0000;0;_", "5551234", "(   )555-1234"},
+      {"(999)000-0000;1;_", "(555)123-4567", "(555)123-4567"},
+      {"(999)000-0000;1;_", "(555)123", "(555)123-    "},  // literals always show
+      {"99/99/0000;0", "07032013", "07.03.2013"},  // "/" is the date separator
+      {"99:99;0", "0905", "09:05"},
+      {">LL<ll;0", "abCD", "ABcd"},
+      {">L<>l;0", "ab", "Ab"},
+      {"\\A00;0", "12", "A12"},
+      {"00;0", "1234", "1234"},  // characters beyond the mask are kept
+      {"", "abc", "abc"},
+      {">ll;0", "\xE0\xE1", "\xC0\xC1"},  // 1251 case: аб -> АБ
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatMaskText(c.mask, c.value), c.text) << c.mask << " / " << c.value;
+}
