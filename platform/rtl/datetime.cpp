@@ -24,6 +24,10 @@ constexpr int kDaysBefore[2][13] = {
 // Day number (1 = 1 January 0001) and milliseconds of the day; the
 // milliseconds are rounded and may carry into the next day.
 void Split(TDateTime value, int64_t& day, int64_t& ms) {
+  if (!(std::fabs(value) < 1e9)) {  // NaN, infinities and far outside the calendar
+    day = ms = 0;
+    return;
+  }
   double whole = std::trunc(value);
   day = static_cast<int64_t>(whole) + kDateDelta;
   ms = std::llround(std::fabs(value - whole) * static_cast<double>(kMsPerDay));

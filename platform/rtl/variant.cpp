@@ -3,6 +3,8 @@
 #include "platform/rtl/variant.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/rtl/variant_blocks.h"
@@ -174,6 +176,10 @@ ArrayBlock& Variant::Array() {
 
 namespace {
 
+// 16 million elements (256 MB): far beyond what a report needs, and a bound
+// a script's VarArrayCreate cannot push into an unbounded allocation.
+constexpr std::size_t kMaxArrayElements = std::size_t{1} << 24;
+
 [[noreturn]] void NotAnArray() { throw EVariantError("Variant is not an array"); }
 [[noreturn]] void BadIndex() { throw EVariantError("Variant array index out of bounds"); }
 
@@ -235,33 +241,27 @@ Variant VarArrayCreate(std::span<const int32_t> bounds, TVarType elementType) {
   if (bounds.size() < 2 || bounds.size() % 2 != 0 || bounds.size() > 6)
     throw EVariantError("Variant array bounds must give a low and a high bound for 1 to 3 dimensions");
   if (!IsValidElementType(elementType)) throw EVariantError("Invalid variant type");
-  auto* block = new ArrayBlock;
+  auto block = std::make_unique<ArrayBlock>();
   block->elementType = elementType;
   block->dims = static_cast<int>(bounds.size() / 2);
   std::size_t total = 1;
   for (int d = 0; d < block->dims; ++d) {
     int64_t count = static_cast<int64_t>(bounds[2 * d + 1]) - bounds[2 * d] + 1;
-    if (count < 0 || count > (int64_t{1} << 28)) {
-      delete block;
+    if (count < 0 || count > static_cast<int64_t>(kMaxArrayElements))
       throw EVariantError("Bounds of a variant array are out of range");
-    }
     block->low[d] = bounds[2 * d];
     block->count[d] = static_cast<int32_t>(count);
-    total *= static_cast<std::size_t>(count);
-  }
-  if (total > (std::size_t{1} << 28)) {
-    delete block;
-    throw EVariantError("Bounds of a variant array are out of range");
+    total *= static_cast<std::size_t>(count);  // each factor is below 2^25: no overflow
+    if (total > kMaxArrayElements) throw EVariantError("Bounds of a variant array are out of range");
   }
   try {
     block->items.assign(total, ZeroOf(elementType));
-  } catch (...) {
-    delete block;
-    throw;
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory("Out of memory");
   }
   Variant v;
   v.type_ = Variant::kArrayTag;
-  v.Put<void*>(block);
+  v.Put<void*>(block.release());
   return v;
 }
 
@@ -295,9 +295,12 @@ void VarArrayRedim(Variant& v, int32_t highBound) {
   ArrayBlock& a = v.Array();
   int last = a.dims - 1;
   int64_t count = static_cast<int64_t>(highBound) - a.low[last] + 1;
-  if (count < 0 || count > (int64_t{1} << 28)) throw EVariantError("Bounds of a variant array are out of range");
+  if (count < 0 || count > static_cast<int64_t>(kMaxArrayElements))
+    throw EVariantError("Bounds of a variant array are out of range");
   std::size_t inner = 1;
   for (int d = 0; d < last; ++d) inner *= static_cast<std::size_t>(a.count[d]);
+  if (inner * static_cast<std::size_t>(count) > kMaxArrayElements)
+    throw EVariantError("Bounds of a variant array are out of range");
   // The last index varies slowest, so its elements are one block each and
   // resizing keeps every element that stays inside the bounds.
   a.items.resize(inner * static_cast<std::size_t>(count), ZeroOf(a.elementType));

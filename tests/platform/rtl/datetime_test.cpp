@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/rtl/exceptions.h"
 
 using namespace rtl;
@@ -160,6 +162,8 @@ TEST_F(DateTimeTest, FormatDateTimeSpecifiers) {
             std::string("Начало 5 янв 2013, 0:00"_cp));
   // A value outside the calendar prints zeros, never garbage or a crash.
   EXPECT_EQ(FormatDateTime("dd.mm.yyyy mmmm", -1e9), "00.00.0000 ");
+  EXPECT_EQ(FormatDateTime("dd.mm.yyyy hh:nn", std::nan("")), "00.00.0000 00:00");
+  EXPECT_EQ(FormatDateTime("dd.mm.yyyy", 1e300), "00.00.0000");
 }
 
 TEST_F(DateTimeTest, ToStrForms) {

@@ -415,6 +415,11 @@ TEST_F(VariantTest, ArraysOfOneToThreeDimensions) {
   EXPECT_THROW(VarArrayCreate({0, 1, 0, 1, 0, 1, 0, 1}, varVariant), EVariantError);
   EXPECT_THROW(VarArrayCreate({0}, varVariant), EVariantError);
   EXPECT_THROW(VarArrayCreate({0, 1}, varNull), EVariantError);
+  EXPECT_THROW(VarArrayCreate({0, 100000000}, varVariant), EVariantError);
+  EXPECT_THROW(VarArrayCreate({0, 9999, 0, 9999}, varVariant), EVariantError);
+  EXPECT_THROW(VarArrayCreate({5, 3}, varVariant), EVariantError);
+  EXPECT_THROW(VarArrayCreate({0, 10000000, 0, 10000000, 0, 10000000}, varVariant), EVariantError);
+  EXPECT_THROW(VarArrayCreate({INT32_MIN, INT32_MAX}, varVariant), EVariantError);
   Variant empty = VarArrayCreate({0, -1}, varVariant);
   EXPECT_EQ(VarArrayHighBound(empty, 1), -1);
 }
