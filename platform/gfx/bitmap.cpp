@@ -405,6 +405,7 @@ void TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsO
   unsigned planes, bpp, compression = 0;
   std::uint32_t clrUsed = 0;
   std::uint32_t masks[3] = {0, 0, 0};
+  std::uint32_t alphaMask = 0;
   bool core = headerSize == 12;
   if (core) {
     w = U16(p + 4); h = static_cast<std::int16_t>(U16(p + 6)); planes = U16(p + 8); bpp = U16(p + 10);
@@ -413,11 +414,12 @@ void TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsO
     w = static_cast<std::int32_t>(U32(p + 4)); h = static_cast<std::int32_t>(U32(p + 8));
     planes = U16(p + 12); bpp = U16(p + 14); compression = U32(p + 16); clrUsed = U32(p + 32);
     if (headerSize >= 52) { masks[0] = U32(p + 40); masks[1] = U32(p + 44); masks[2] = U32(p + 48); }
+    if (headerSize >= 56) alphaMask = U32(p + 52);
   }
   const bool topDown = h < 0;
   if (topDown) h = -h;
   if (planes != 1) Bad("planes");
-  if (w <= 0 || h <= 0 || w > 32767 * 4 || h > 32767 * 4 || w * h > (1LL << 28)) Bad("size");
+  if (w <= 0 || h <= 0 || w > 32767 * 4 || h > 32767 * 4 || w * h > (1LL << 26)) Bad("size");
   if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) Bad("bit count");
   if (!(compression == 0 || (compression == 1 && bpp == 8) || (compression == 2 && bpp == 4) ||
         (compression == 3 && (bpp == 16 || bpp == 32))))
@@ -447,26 +449,29 @@ void TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsO
   const std::size_t avail = size - pos;
   const int iw = static_cast<int>(w), ih = static_cast<int>(h);
 
-  TPixelFormat fmt = bpp == 1 ? pf1bit : bpp == 4 ? pf4bit : bpp == 8 ? pf8bit : bpp == 32 && compression == 0 ? pf32bit : pf24bit;
+  TPixelFormat fmt = bpp == 1 ? pf1bit : bpp == 4 ? pf4bit : bpp == 8 ? pf8bit : bpp == 32 ? pf32bit : pf24bit;
+  const std::size_t srcStride = ((static_cast<std::size_t>(iw) * bpp + 31) / 32) * 4;
+  // Check the data is there before taking memory for the pixels.
+  if (compression != 1 && compression != 2 && srcStride * ih > avail) Bad("pixel data truncated");
   TBitmap tmp;
   tmp.palette_ = palette;
   tmp.Allocate(iw, ih, fmt);
   if (bpp <= 8) tmp.palette_ = palette;
-  const std::size_t srcStride = ((static_cast<std::size_t>(iw) * bpp + 31) / 32) * 4;
   if (compression == 1 || compression == 2) {
     DecodeRle(bits, avail, bpp, tmp);
   } else {
-    if (srcStride * ih > avail) Bad("pixel data truncated");
     for (int y = 0; y < ih; ++y) {
       // Source row for image row y (top = 0).
       const std::uint8_t* src = bits + srcStride * (topDown ? y : ih - 1 - y);
       std::uint8_t* dst = tmp.bits_.data() + static_cast<std::size_t>(ih - 1 - y) * tmp.stride_;
       if (bpp == 16 || (bpp == 32 && compression == 3)) {
+        const int step = bpp == 16 ? 3 : 4;
         for (int x = 0; x < iw; ++x) {
           std::uint32_t v = bpp == 16 ? U16(src + x * 2) : U32(src + x * 4);
-          dst[x * 3] = static_cast<std::uint8_t>(MaskValue(v, masks[2]));
-          dst[x * 3 + 1] = static_cast<std::uint8_t>(MaskValue(v, masks[1]));
-          dst[x * 3 + 2] = static_cast<std::uint8_t>(MaskValue(v, masks[0]));
+          dst[x * step] = static_cast<std::uint8_t>(MaskValue(v, masks[2]));
+          dst[x * step + 1] = static_cast<std::uint8_t>(MaskValue(v, masks[1]));
+          dst[x * step + 2] = static_cast<std::uint8_t>(MaskValue(v, masks[0]));
+          if (step == 4) dst[x * 4 + 3] = static_cast<std::uint8_t>(alphaMask ? MaskValue(v, alphaMask) : 0);
         }
       } else {
         std::memcpy(dst, src, std::min<std::size_t>(srcStride, tmp.stride_));
