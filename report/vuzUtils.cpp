@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/gui/dialogs.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/format.h"
@@ -171,35 +172,16 @@ WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openB
 
 // --- messages ------------------------------------------------------------------
 
-namespace {
-TMessageBoxHandler& MessageBoxHandler() {
-  static TMessageBoxHandler handler;
-  return handler;
+void vuzErrorMsg(const AnsiString& text) {
+  gui::MessageBox(text, vuzResources().Get("mbError"), gui::MB_OK | gui::MB_ICONERROR);
 }
-}  // namespace
-
-void vuzSetMessageBoxHandler(TMessageBoxHandler handler) { MessageBoxHandler() = std::move(handler); }
-
-int vuzMessageBox(const AnsiString& text, const AnsiString& caption, int flags) {
-  if (auto& h = MessageBoxHandler()) return h(text, caption, flags);
-  std::fprintf(stderr, "%s: %s\n", rtl::AnsiToUtf8(caption).c_str(), rtl::AnsiToUtf8(text).c_str());
-  switch (flags & 0x0F) {
-    case MB_ABORTRETRYIGNORE: return IDABORT;
-    case MB_YESNOCANCEL:
-    case MB_YESNO: return IDYES;
-    case MB_RETRYCANCEL: return IDRETRY;
-    default: return IDOK;
-  }
-}
-
-void vuzErrorMsg(const AnsiString& text) { vuzMessageBox(text, vuzResources().Get("mbError"), MB_OK | MB_ICONERROR); }
 
 void vuzInfoMsg(const AnsiString& text) {
-  vuzMessageBox(text, vuzResources().Get("mbInfo"), MB_OK | MB_ICONINFORMATION);
+  gui::MessageBox(text, vuzResources().Get("mbInfo"), gui::MB_OK | gui::MB_ICONINFORMATION);
 }
 
 int vuzConfirmMsg(const AnsiString& text, int buttons) {
-  return vuzMessageBox(text, vuzResources().Get("mbConfirm"), buttons | MB_ICONQUESTION);
+  return gui::MessageBox(text, vuzResources().Get("mbConfirm"), static_cast<unsigned>(buttons) | gui::MB_ICONQUESTION);
 }
 
 void vuzCommonErrorHandler(TfrxSilentMode mode, const AnsiString& text) {

@@ -75,22 +75,11 @@ AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBr
 WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket,
                                   const WideString& closeBracket, int& i, int& j);
 
-// Message boxes. Flags and answers are those of the Windows message box.
-enum : int {
-  MB_OK = 0, MB_OKCANCEL = 1, MB_ABORTRETRYIGNORE = 2, MB_YESNOCANCEL = 3, MB_YESNO = 4, MB_RETRYCANCEL = 5,
-  MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
-};
-enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
-// Who shows a message box: the GUI layer installs its own; tests install a
-// recorder. Without one, the text goes to the standard error stream and the
-// first button is the answer.
-using TMessageBoxHandler = std::function<int(const AnsiString& text, const AnsiString& caption, int flags)>;
-void vuzSetMessageBoxHandler(TMessageBoxHandler handler);
-int vuzMessageBox(const AnsiString& text, const AnsiString& caption, int flags);
-
+// Message boxes through the GUI layer (gui::MessageBox; tests script the
+// answers with gui::DialogScript). Flags and answers are the Windows ones.
 void vuzErrorMsg(const AnsiString& text);
 void vuzInfoMsg(const AnsiString& text);
-// buttons: MB_YESNO and the like; answers the button pressed (IDYES...).
+// buttons: gui::MB_YESNO and the like; answers the button pressed (gui::IDYES...).
 int vuzConfirmMsg(const AnsiString& text, int buttons);
 
 // How the engine reports the errors it collected.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/gui/dialogs.h"
 #include "report/vuzRes.h"
 #include "platform/rtl/files.h"
 #include "report/vuzUtils.h"
@@ -111,43 +112,35 @@ TEST(TempFiles, CreatedEmptyAndUnique) {
   std::filesystem::remove_all(dir);
 }
 
-namespace {
-struct RecordedBox {
-  AnsiString text, caption;
-  int flags = -1;
-};
-}  // namespace
-
 TEST(Messages, CaptionsIconsAndSilentModes) {
-  std::vector<RecordedBox> shown;
-  vuzSetMessageBoxHandler([&](const AnsiString& text, const AnsiString& caption, int flags) {
-    shown.push_back({text, caption, flags});
-    return IDNO;
-  });
+  gui::DialogScript script;
+  script.AnswerMessageBox(gui::IDOK);
+  script.AnswerMessageBox(gui::IDOK);
+  script.AnswerMessageBox(gui::IDNO);
   vuzErrorMsg("bad");
   vuzInfoMsg("note");
-  EXPECT_EQ(vuzConfirmMsg("sure?", MB_YESNO), IDNO);
+  EXPECT_EQ(vuzConfirmMsg("sure?", gui::MB_YESNO), gui::IDNO);
+  const auto& shown = script.MessageBoxes();
   ASSERT_EQ(shown.size(), 3u);
-  EXPECT_EQ(shown[0].caption, std::string("Ошибка"_cp));
-  EXPECT_EQ(shown[0].flags, MB_OK | MB_ICONERROR);
-  EXPECT_EQ(shown[1].caption, std::string("Информация"_cp));
-  EXPECT_EQ(shown[1].flags, MB_OK | MB_ICONINFORMATION);
-  EXPECT_EQ(shown[2].caption, std::string("Подтверждение"_cp));
-  EXPECT_EQ(shown[2].flags, MB_YESNO | MB_ICONQUESTION);
+  EXPECT_EQ(shown[0].Text, "bad");
+  EXPECT_EQ(shown[0].Caption, std::string("Ошибка"_cp));
+  EXPECT_EQ(shown[0].Flags, gui::MB_OK | gui::MB_ICONERROR);
+  EXPECT_EQ(shown[1].Caption, std::string("Информация"_cp));
+  EXPECT_EQ(shown[1].Flags, gui::MB_OK | gui::MB_ICONINFORMATION);
+  EXPECT_EQ(shown[2].Caption, std::string("Подтверждение"_cp));
+  EXPECT_EQ(shown[2].Flags, gui::MB_YESNO | gui::MB_ICONQUESTION);
 
-  shown.clear();
   vuzCommonErrorHandler(simSilent, "quiet");
-  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(shown.size(), 3u);
   vuzCommonErrorHandler(simMessageBoxes, "loud");
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "loud");
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[3].Text, "loud");
   try {
     vuzCommonErrorHandler(simReThrow, "thrown");
     ADD_FAILURE();
   } catch (const rtl::Exception& e) {
     EXPECT_STREQ(e.what(), "thrown");
   }
-  vuzSetMessageBoxHandler(nullptr);
 }
 
 namespace {
