@@ -1,0 +1,38 @@
+#!/usr/bin/env python3
+"""Writes a seed corpus for png_fuzzer: small files of every colour type and
+depth, plain and interlaced, with ancillary chunks. Usage: make_png_seeds.py DIR"""
+import os, random, struct, sys, zlib
+
+def chunk(name, data):
+    return struct.pack(">I", len(data)) + name + data + struct.pack(">I", zlib.crc32(name + data))
+
+def png(w, h, depth, ctype, interlace, extra=b""):
+    ch = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[ctype]
+    rows = (7 if interlace else 1) * h
+    rowbytes = (w * ch * depth + 7) // 8
+    raw = b"".join(bytes([random.randrange(5)]) + os.urandom(rowbytes) for _ in range(rows))
+    out = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, ctype, 0, 0, interlace))
+    if ctype == 3:
+        out += chunk(b"PLTE", os.urandom(3 * (1 << depth)))
+        out += chunk(b"tRNS", b"\xff\x00")
+    out += extra
+    z = zlib.compress(raw)
+    out += chunk(b"IDAT", z[: len(z) // 2]) + chunk(b"IDAT", z[len(z) // 2 :])
+    return out + chunk(b"IEND", b"")
+
+def main():
+    d = sys.argv[1]
+    os.makedirs(d, exist_ok=True)
+    random.seed(1)
+    extras = [b"", chunk(b"gAMA", struct.pack(">I", 45455)) + chunk(b"tEXt", b"Key\0Text"),
+              chunk(b"zTXt", b"Key\0\0" + zlib.compress(b"hello")) + chunk(b"pHYs", struct.pack(">IIB", 2835, 2835, 1)),
+              chunk(b"tIME", struct.pack(">HBBBBB", 2026, 12, 10, 1, 2, 3)) + chunk(b"cHRM", bytes(32))]
+    n = 0
+    for ctype, depths in {0: (1, 2, 4, 8, 16), 2: (8, 16), 3: (1, 2, 4, 8), 4: (8, 16), 6: (8, 16)}.items():
+        for depth in depths:
+            for interlace in (0, 1):
+                with open(os.path.join(d, "seed%03d.png" % n), "wb") as f:
+                    f.write(png(5 + n % 7, 3 + n % 5, depth, ctype, interlace, extras[n % len(extras)]))
+                n += 1
+
+main()
