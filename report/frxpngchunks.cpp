@@ -71,7 +71,7 @@ bool TChunk::LoadFromStream(rtl::TStream& stream, const char name[4], std::uint3
   return true;
 }
 
-bool TChunk::SaveToStream(rtl::TStream& stream) { return WriteChunk(stream, data_.data(), dataSize_); }
+bool TChunk::SaveToStream(rtl::TStream& stream) const { return WriteChunk(stream, data_.data(), dataSize_); }
 
 bool TChunk::WriteChunk(rtl::TStream& stream, const std::uint8_t* data, std::uint32_t size) const {
   std::uint8_t head[8];
@@ -139,7 +139,7 @@ void TChunkIHDR::PrepareImageData() {
   if (ColorType == COLOR_GRAYSCALE || ColorType == COLOR_GRAYSCALEALPHA) owner_->BuildGreyRamp(*this);
 }
 
-bool TChunkIHDR::SaveToStream(rtl::TStream& stream) {
+bool TChunkIHDR::SaveToStream(rtl::TStream& stream) const {
   std::uint8_t d[13];
   WriteBE32(d, static_cast<std::uint32_t>(Width));
   WriteBE32(d + 4, static_cast<std::uint32_t>(Height));
@@ -161,7 +161,7 @@ bool TChunkIDAT::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunkIDAT::SaveToStream(rtl::TStream& stream) {
+bool TChunkIDAT::SaveToStream(rtl::TStream& stream) const {
   pngcodec::EncodeImageData(*owner_, *owner_->GetHeader(), *this, stream);
   return true;
 }
@@ -185,7 +185,7 @@ bool TChunkPLTE::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunkPLTE::SaveToStream(rtl::TStream& stream) {
+bool TChunkPLTE::SaveToStream(rtl::TStream& stream) const {
   const TPNGPixels& px = owner_->GetHeader()->Pixels();
   int n = Count ? Count : px.ColorCount();
   if (n > 256) n = 256;
@@ -235,7 +235,7 @@ bool TChunkgAMA::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunkgAMA::SaveToStream(rtl::TStream& stream) {
+bool TChunkgAMA::SaveToStream(rtl::TStream& stream) const {
   std::uint8_t d[4];
   WriteBE32(d, Gamma);
   return WriteChunk(stream, d, 4);
@@ -287,7 +287,7 @@ bool TChunktRNS::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunktRNS::SaveToStream(rtl::TStream& stream) { return WriteChunk(stream, PaletteValues.data(), dataSize_); }
+bool TChunktRNS::SaveToStream(rtl::TStream& stream) const { return WriteChunk(stream, PaletteValues.data(), dataSize_); }
 
 TPNGColor TChunktRNS::GetTransparentColor() const {
   const TChunkIHDR* header = owner_->GetHeader();
@@ -385,7 +385,7 @@ bool TChunkpHYs::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunkpHYs::SaveToStream(rtl::TStream& stream) {
+bool TChunkpHYs::SaveToStream(rtl::TStream& stream) const {
   std::uint8_t d[9];
   WriteBE32(d, PPUnitX);
   WriteBE32(d + 4, PPUnitY);
@@ -419,7 +419,7 @@ bool TChunktIME::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunktIME::SaveToStream(rtl::TStream& stream) {
+bool TChunktIME::SaveToStream(rtl::TStream& stream) const {
   std::uint8_t d[7];
   WriteBE16(d, Year);
   d[2] = Month;
@@ -450,7 +450,7 @@ bool TChunktEXt::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunktEXt::SaveToStream(rtl::TStream& stream) {
+bool TChunktEXt::SaveToStream(rtl::TStream& stream) const {
   std::string d = Keyword;
   d.push_back('\0');
   d += Text;
@@ -486,7 +486,7 @@ bool TChunkzTXt::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
   return true;
 }
 
-bool TChunkzTXt::SaveToStream(rtl::TStream& stream) {
+bool TChunkzTXt::SaveToStream(rtl::TStream& stream) const {
   std::string text = Text.empty() ? std::string(" ") : Text;
   uLongf bound = compressBound(static_cast<uLong>(text.size()));
   std::string d = Keyword;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
+#include <cstdlib>
+#include <utility>
 
 #include "report/frxpngcodec.h"
 
@@ -201,6 +202,16 @@ int TPNGObject::GetWidth() const { return HeaderPresent() ? GetHeader()->Width :
 int TPNGObject::GetHeight() const { return HeaderPresent() ? GetHeader()->Height : 0; }
 
 void TPNGObject::LoadFromStream(rtl::TStream& stream) {
+  try {
+    ReadChunks(stream);
+  } catch (...) {
+    ImageChanged();
+    throw;
+  }
+  ImageChanged();
+}
+
+void TPNGObject::ReadChunks(rtl::TStream& stream) {
   ClearChunks();
   std::uint8_t sig[8];
   if (stream.Read(sig, 8) != 8 || std::memcmp(sig, kSignature, 8) != 0) throw EPNGInvalidFileHeader();
@@ -242,20 +253,10 @@ void TPNGObject::LoadFromStream(rtl::TStream& stream) {
   if (!haveImageData) throw EPNGNoImageData();
 }
 
-void TPNGObject::SaveToStream(rtl::TStream& stream) {
+void TPNGObject::SaveToStream(rtl::TStream& stream) const {
   stream.WriteBuffer(kSignature, 8);
   for (int i = 0; i < chunks_.Count(); ++i)
     if (!chunks_.Item(i)->SaveToStream(stream)) break;
-}
-
-void TPNGObject::LoadFromFile(const rtl::AnsiString& fileName) {
-  rtl::TFileStream f(fileName, rtl::fmOpenRead | rtl::fmShareDenyWrite);
-  LoadFromStream(f);
-}
-
-void TPNGObject::SaveToFile(const rtl::AnsiString& fileName) {
-  rtl::TFileStream f(fileName, rtl::fmCreate);
-  SaveToStream(f);
 }
 
 void TPNGObject::AssignPNG(const TPNGObject& source) {
@@ -275,6 +276,7 @@ void TPNGObject::AssignPNG(const TPNGObject& source) {
     copy->Assign(*src);
     chunks_.Append(std::move(copy));
   }
+  ImageChanged();
 }
 
 void TPNGObject::Resize(int width, int height) {
@@ -285,6 +287,7 @@ void TPNGObject::Resize(int width, int height) {
   header->Pixels() = std::move(resized);
   header->Width = width;
   header->Height = height;
+  ImageChanged();
 }
 
 TPNGTransparencyMode TPNGObject::GetTransparencyMode() const {
@@ -316,6 +319,7 @@ void TPNGObject::SetTransparentColor(TPNGColor color) {
   TChunktRNS* trns = chunks_.FindChunk<TChunktRNS>();
   if (!trns) trns = chunks_.Add<TChunktRNS>();
   trns->SetTransparentColor(color);
+  ImageChanged();
 }
 
 void TPNGObject::RemoveTransparency() {
@@ -336,6 +340,7 @@ void TPNGObject::RemoveTransparency() {
     default:
       break;
   }
+  ImageChanged();
 }
 
 void TPNGObject::CreateAlpha() {
@@ -385,6 +390,7 @@ void TPNGObject::CreateAlpha() {
     default:
       break;
   }
+  ImageChanged();
 }
 
 void TPNGObject::AddtEXt(const rtl::AnsiString& keyword, const rtl::AnsiString& text) {
@@ -471,6 +477,210 @@ void TPNGObject::SetPalette(const std::vector<TPNGRGB>& palette) {
   TPNGPixels& px = GetHeader()->Pixels();
   int n = std::min<int>(px.ColorCount(), static_cast<int>(palette.size()));
   for (int i = 0; i < n; ++i) px.ColorTable()[i] = palette[static_cast<std::size_t>(i)];
+}
+
+// ---------------------------------------------------------------- graphics
+void TPNGObject::ImageChanged() {
+  if (Transparent() != GetTransparent())
+    gfx::TGraphic::SetTransparent(GetTransparent());
+  else
+    Changed();
+}
+
+const gfx::TBitmap* TPNGObject::Bitmap() const {
+  return HeaderPresent() ? std::as_const(GetHeader()->Pixels()).Bitmap() : nullptr;
+}
+
+gfx::TCanvas& TPNGObject::Canvas() { return GetHeader()->Pixels().Bitmap()->Canvas(); }
+
+void TPNGObject::Assign(const gfx::TGraphic& source) {
+  if (&source == this) return;
+  if (auto* png = dynamic_cast<const TPNGObject*>(&source)) {
+    AssignPNG(*png);
+  } else if (auto* bitmap = dynamic_cast<const gfx::TBitmap*>(&source)) {
+    AssignHandle(*bitmap, bitmap->Transparent(), bitmap->TransparentColor());
+  } else {
+    gfx::TGraphic::Assign(source);
+  }
+}
+
+void TPNGObject::Assign(const gfx::TGraphic* source) {
+  if (source) {
+    Assign(*source);
+  } else {
+    ClearChunks();
+    ImageChanged();
+  }
+}
+
+void TPNGObject::AssignHandle(const gfx::TBitmap& bitmap, bool transparent, gfx::TColor transparentColor) {
+  ClearChunks();
+  if (bitmap.Width() <= 0 || bitmap.Height() <= 0) {
+    ImageChanged();
+    return;
+  }
+  const int bpp = bitmap.BitsPerPixel();
+  const bool indexed = bpp < 16;
+  beingCreated_ = true;
+  try {
+    TChunkIHDR* header = chunks_.Add<TChunkIHDR>();
+    header->Width = bitmap.Width();
+    header->Height = std::abs(bitmap.Height());
+    header->BitDepth = static_cast<std::uint8_t>(indexed ? bpp : 8);
+    header->ColorType = indexed ? COLOR_PALETTE : COLOR_RGB;
+    header->PrepareImageData();
+    TPNGPixels& px = header->Pixels();
+    if (indexed) {
+      TChunkPLTE* plte = chunks_.Add<TChunkPLTE>();
+      plte->Count = 1 << bpp;
+      const auto& pal = bitmap.Palette();
+      for (int i = 0; i < plte->Count && i < static_cast<int>(pal.size()); ++i)
+        px.ColorTable()[i] = TPNGRGB{pal[static_cast<std::size_t>(i)].rgbRed, pal[static_cast<std::size_t>(i)].rgbGreen,
+                                     pal[static_cast<std::size_t>(i)].rgbBlue};
+      for (int y = 0; y < header->Height; ++y) std::memcpy(px.ScanLine(y), bitmap.ScanLine(y), px.Stride());
+    } else {
+      const std::vector<std::uint32_t> rgb = bitmap.ToRGB32();
+      for (int y = 0; y < header->Height; ++y) {
+        std::uint8_t* d = px.ScanLine(y);
+        const std::uint32_t* s = rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(header->Width);
+        for (int x = 0; x < header->Width; ++x) {
+          d[3 * x] = static_cast<std::uint8_t>(s[x]);
+          d[3 * x + 1] = static_cast<std::uint8_t>(s[x] >> 8);
+          d[3 * x + 2] = static_cast<std::uint8_t>(s[x] >> 16);
+        }
+      }
+    }
+    if (transparent) chunks_.Add<TChunktRNS>()->SetTransparentColor(gfx::ColorToRGB(transparentColor));
+    chunks_.Add<TChunkIDAT>();
+    chunks_.Add<TChunkIEND>();
+  } catch (...) {
+    beingCreated_ = false;
+    ClearChunks();
+    throw;
+  }
+  beingCreated_ = false;
+  ImageChanged();
+}
+
+void TPNGObject::AssignTo(gfx::TGraphic& dest) const {
+  if (auto* png = dynamic_cast<TPNGObject*>(&dest)) {
+    png->AssignPNG(*this);
+    return;
+  }
+  auto* bitmap = dynamic_cast<gfx::TBitmap*>(&dest);
+  if (!bitmap) throw rtl::EConvertError("Cannot assign a " + ClassName() + " to a " + dest.ClassName());
+  if (!HeaderPresent()) {
+    bitmap->SetSize(0, 0);
+    return;
+  }
+  const TChunkIHDR* header = GetHeader();
+  const TPNGTransparencyMode mode = GetTransparencyMode();
+  gfx::TPixelFormat format = gfx::pf24bit;
+  if (mode != ptmPartial) {
+    if (header->BitDepth == 1)
+      format = gfx::pf1bit;
+    else if (header->BitDepth == 2 || header->BitDepth == 4)
+      format = gfx::pf4bit;
+    else if (header->BitDepth == 8 && header->ColorType == COLOR_PALETTE)
+      format = gfx::pf8bit;
+  }
+  if (format != gfx::pf24bit) {
+    // The pixel store has this very format: the indexes and palette copy over.
+    bitmap->Assign(*Bitmap());
+  } else {
+    bitmap->SetPixelFormat(gfx::pf24bit);
+    bitmap->SetSize(header->Width, header->Height);
+    Draw(bitmap->Canvas(), gfx::Rect(0, 0, header->Width, header->Height));
+  }
+  bitmap->SetTransparent(mode == ptmBit);
+  if (mode == ptmBit) bitmap->SetTransparentColor(static_cast<gfx::TColor>(GetTransparentColor()));
+}
+
+void TPNGObject::Draw(gfx::TCanvas& canvas, const gfx::TRect& rect) const {
+  if (GetEmpty() || !HeaderPresent()) return;
+  const gfx::TBitmap* bitmap = Bitmap();
+  const gfx::TRect all = gfx::Rect(0, 0, GetWidth(), GetHeight());
+  switch (GetTransparencyMode()) {
+    case ptmNone:
+      canvas.DrawBitmap(rect, *bitmap, all, gfx::cmSrcCopy);
+      break;
+    case ptmBit:
+      canvas.DrawBitmapTransparent(rect, *bitmap, all, static_cast<gfx::TColor>(GetTransparentColor()));
+      break;
+    case ptmPartial:
+      DrawPartial(canvas, rect);
+      break;
+  }
+}
+
+void TPNGObject::DrawPartial(gfx::TCanvas& canvas, const gfx::TRect& rect) const {
+  const gfx::TRect r = rect.Normalized();
+  if (r.Width() == 0 || r.Height() == 0) return;
+  // Only the part that can show is blended: a zoomed image may be far larger
+  // than the surface.
+  const gfx::TRect clip = canvas.ClipRect();
+  const gfx::TRect vis = clip.IsEmpty() ? r : gfx::IntersectRect(r, clip);
+  if (vis.IsEmpty()) return;
+  const TChunkIHDR* header = GetHeader();
+  const TPNGPixels& px = header->Pixels();
+  const TChunktRNS* trns = chunks_.FindChunk<TChunktRNS>();
+  const int vw = vis.Width(), vh = vis.Height();
+  if (static_cast<std::uint64_t>(vw) * static_cast<std::uint64_t>(vh) > (std::uint64_t{1} << 26)) throw EPNGOutMemory();
+  try {
+    gfx::TBitmap background;
+    std::vector<std::uint32_t> buf;
+    if (canvas.ReadPixels(vis, background) && background.Width() == vw && background.Height() == vh) {
+      buf = background.ToRGB32();
+    } else {
+      // A surface that keeps no pixels (a recording, a printer): blend over white.
+      background.SetPixelFormat(gfx::pf24bit);
+      background.SetSize(vw, vh);
+      buf.assign(static_cast<std::size_t>(vw) * static_cast<std::size_t>(vh), 0xFFFFFF);
+    }
+    const int iw = header->Width, ih = header->Height;
+    const std::int64_t rw = r.Width(), rh = r.Height();
+    auto blend = [](unsigned s, unsigned b, unsigned a) { return (s * a + (255 - a) * b + 255) / 256; };
+    for (int y = 0; y < vh; ++y) {
+      const int sy = static_cast<int>((vis.Top - r.Top + y) * static_cast<std::int64_t>(ih) / rh);
+      const std::uint8_t* row = px.ScanLine(sy);
+      const std::uint8_t* alpha = px.AlphaLine(sy);
+      std::uint32_t* out = buf.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(vw);
+      for (int x = 0; x < vw; ++x) {
+        const int sx = static_cast<int>((vis.Left - r.Left + x) * static_cast<std::int64_t>(iw) / rw);
+        unsigned sr, sg, sb, a;
+        if (header->ColorType == COLOR_RGBALPHA) {
+          sb = row[3 * sx];
+          sg = row[3 * sx + 1];
+          sr = row[3 * sx + 2];
+          a = alpha[sx];
+        } else {
+          const int index = px.IndexAt(sx, sy);
+          const TPNGRGB& c = px.ColorTable()[index];
+          sr = c.r;
+          sg = c.g;
+          sb = c.b;
+          a = alpha ? alpha[sx] : trns ? trns->PaletteValues[static_cast<std::size_t>(index)] : 255;
+        }
+        if (a == 0) continue;
+        const std::uint32_t bg = out[x];
+        out[x] = (blend(sr, (bg >> 16) & 0xFF, a) << 16) | (blend(sg, (bg >> 8) & 0xFF, a) << 8) | blend(sb, bg & 0xFF, a);
+      }
+    }
+    background.FromRGB32(buf.data());
+    canvas.DrawBitmap(vis, background, gfx::Rect(0, 0, vw, vh), gfx::cmSrcCopy);
+  } catch (const std::bad_alloc&) {
+    throw EPNGOutMemory();
+  }
+}
+
+void TPNGObject::DrawUsingPixelInformation(gfx::TCanvas& canvas, gfx::TPoint topLeft) const {
+  int w = GetWidth(), h = GetHeight();
+  if (const TChunkpHYs* phys = chunks_.FindChunk<TChunkpHYs>(); phys && phys->PPUnitX && phys->PPUnitY) {
+    const double screenX = canvas.PixelsPerInchX() / 0.0254, screenY = canvas.PixelsPerInchY() / 0.0254;
+    w = static_cast<int>(w * screenX / phys->PPUnitX);
+    h = static_cast<int>(h * screenY / phys->PPUnitY);
+  }
+  Draw(canvas, gfx::Bounds(topLeft.X, topLeft.Y, w, h));
 }
 
 }  // namespace report

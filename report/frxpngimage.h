@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/canvas.h"
+#include "platform/gfx/graphic.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 #include "report/frxpngpixels.h"
@@ -96,7 +99,7 @@ class TChunk {
   virtual void Assign(const TChunk& source);
   // Reads size bytes of data and the CRC that follows; false ends reading.
   virtual bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size);
-  virtual bool SaveToStream(rtl::TStream& stream);
+  virtual bool SaveToStream(rtl::TStream& stream) const;
   // A fresh chunk of the same class for the given owner.
   virtual TChunk* CloneEmpty(TPNGObject* owner) const { return new TChunk(owner); }
 
@@ -137,7 +140,7 @@ class TChunkIHDR : public TChunk {
   explicit TChunkIHDR(TPNGObject* owner);
   void Assign(const TChunk& source) override;
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
 
   std::int32_t Width = 0;
   std::int32_t Height = 0;
@@ -160,7 +163,7 @@ class TChunkIDAT : public TChunk {
   PNG_CHUNK_CLASS(TChunkIDAT, "IDAT")
   explicit TChunkIDAT(TPNGObject* owner) : TChunk(owner) { name_ = GetName(); }
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
 };
 
 class TChunkPLTE : public TChunk {
@@ -168,7 +171,7 @@ class TChunkPLTE : public TChunk {
   explicit TChunkPLTE(TPNGObject* owner) : TChunk(owner) { name_ = GetName(); }
   void Assign(const TChunk& source) override;
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
   // Entries written; 0 means the colour table's count.
   int Count = 0;
   TPNGRGB Item(int index) const;
@@ -179,7 +182,7 @@ class TChunkgAMA : public TChunk {
   explicit TChunkgAMA(TPNGObject* owner);
   void Assign(const TChunk& source) override;
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
   std::uint32_t Gamma = 1;
 };
 
@@ -188,7 +191,7 @@ class TChunktRNS : public TChunk {
   explicit TChunktRNS(TPNGObject* owner);
   void Assign(const TChunk& source) override;
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
   TPNGColor GetTransparentColor() const;
   void SetTransparentColor(TPNGColor color);
   // Alpha of a palette index, or the bytes of a grey or RGB key.
@@ -203,7 +206,7 @@ class TChunkpHYs : public TChunk {
   explicit TChunkpHYs(TPNGObject* owner) : TChunk(owner) { name_ = GetName(); }
   void Assign(const TChunk& source) override;
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
   std::uint32_t PPUnitX = 0, PPUnitY = 0;
   TUnitType UnitType = utUnknown;
 };
@@ -213,7 +216,7 @@ class TChunktIME : public TChunk {
   explicit TChunktIME(TPNGObject* owner) : TChunk(owner) { name_ = GetName(); }
   void Assign(const TChunk& source) override;
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
   std::uint16_t Year = 0;
   std::uint8_t Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
 };
@@ -223,7 +226,7 @@ class TChunktEXt : public TChunk {
   explicit TChunktEXt(TPNGObject* owner) : TChunk(owner) { name_ = GetName(); }
   void Assign(const TChunk& source) override;
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
   rtl::AnsiString Keyword, Text;
 };
 
@@ -231,7 +234,7 @@ class TChunkzTXt : public TChunktEXt {
   PNG_CHUNK_CLASS(TChunkzTXt, "zTXt")
   explicit TChunkzTXt(TPNGObject* owner) : TChunktEXt(owner) { name_ = GetName(); }
   bool LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) override;
-  bool SaveToStream(rtl::TStream& stream) override;
+  bool SaveToStream(rtl::TStream& stream) const override;
   // Inflated text beyond this many bytes is cut off: a tiny chunk can
   // otherwise claim gigabytes.
   static constexpr std::size_t kMaxTextSize = 1 << 20;
@@ -287,31 +290,50 @@ class TPNGList : public TPNGPointerList {
 };
 
 // ---------------------------------------------------------------- image
-class TPNGObject {
+class TPNGObject : public gfx::TGraphic {
  public:
   TPNGObject();
   // A blank image; raises EPNGInvalidSpec for a type and depth the format
   // does not allow.
   TPNGObject(int colorType, int bitDepth, int width, int height);
-  virtual ~TPNGObject();
-  TPNGObject(const TPNGObject&) = delete;
-  TPNGObject& operator=(const TPNGObject&) = delete;
+  ~TPNGObject() override;
 
-  virtual void LoadFromStream(rtl::TStream& stream);
-  virtual void SaveToStream(rtl::TStream& stream);
-  void LoadFromFile(const rtl::AnsiString& fileName);
-  void SaveToFile(const rtl::AnsiString& fileName);
+  std::string ClassName() const override { return "TPNGObject"; }
+  std::unique_ptr<gfx::TGraphic> NewInstance() const override { return std::make_unique<TPNGObject>(); }
+  int Width() const override { return GetWidth(); }
+  int Height() const override { return GetHeight(); }
+  bool Empty() const override { return GetEmpty(); }
 
+  void LoadFromStream(rtl::TStream& stream) override;
+  void SaveToStream(rtl::TStream& stream) const override;
+
+  // A PNG image (AssignPNG) or a bitmap (AssignHandle with the bitmap's
+  // transparency); anything else is refused by the base class.
+  void Assign(const gfx::TGraphic& source) override;
+  // No source at all clears the image.
+  void Assign(const gfx::TGraphic* source);
+  // Into a PNG image, or into a bitmap that takes this image's size, a
+  // pixel format for its type and depth, the drawn image and, for bit
+  // transparency, the transparent colour.
+  void AssignTo(gfx::TGraphic& dest) const;
+  void AssignHandle(const gfx::TBitmap& bitmap, bool transparent, gfx::TColor transparentColor);
+
+  void Draw(gfx::TCanvas& canvas, const gfx::TRect& rect) const override;
+  // Draws at the physical size a pHYs chunk gives, else at the pixel size.
+  void DrawUsingPixelInformation(gfx::TCanvas& canvas, gfx::TPoint topLeft) const;
+  // The canvas drawing straight into the pixels (grey, palette and RGB
+  // images; alpha and low-byte planes are left as they are).
+  gfx::TCanvas& Canvas();
   void AssignPNG(const TPNGObject& source);
 
-  virtual bool GetEmpty() const { return chunks_.Count() == 0; }
-  virtual int GetWidth() const;
-  virtual int GetHeight() const;
-  virtual void SetWidth(int value) { Resize(value, GetHeight()); }
-  virtual void SetHeight(int value) { Resize(GetWidth(), value); }
+  bool GetEmpty() const { return chunks_.Count() == 0; }
+  int GetWidth() const;
+  int GetHeight() const;
+  void SetWidth(int value) override { Resize(value, GetHeight()); }
+  void SetHeight(int value) override { Resize(GetWidth(), value); }
   void Resize(int width, int height);
 
-  virtual bool GetTransparent() const { return GetTransparencyMode() != ptmNone; }
+  bool GetTransparent() const { return GetTransparencyMode() != ptmNone; }
   TPNGTransparencyMode GetTransparencyMode() const;
   TPNGColor GetTransparentColor() const;
   void SetTransparentColor(TPNGColor color);
@@ -329,6 +351,8 @@ class TPNGObject {
 
   virtual TPNGColor GetPixels(int x, int y) const;
   virtual void SetPixels(int x, int y, TPNGColor color);
+  // The pixel-store bitmap (palette up to date), or null without a header.
+  const gfx::TBitmap* Bitmap() const;
   // The image's palette (empty for images without one).
   std::vector<TPNGRGB> GetPalette() const;
   void SetPalette(const std::vector<TPNGRGB>& palette);
@@ -367,6 +391,13 @@ class TPNGObject {
  protected:
   friend class TChunkIHDR;
   friend class TPNGList;
+  friend class TChunktRNS;
+
+  // Keeps the graphic's transparent flag equal to GetTransparent() and
+  // tells listeners of the change.
+  void ImageChanged();
+  void ReadChunks(rtl::TStream& stream);
+  void DrawPartial(gfx::TCanvas& canvas, const gfx::TRect& rect) const;
 
   TFilters filters_ = FilterSet({pfSub});
   TCompressionLevel compressionLevel_ = 7;

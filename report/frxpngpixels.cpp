@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/rtl/exceptions.h"
+
 namespace report {
 
 namespace {
@@ -22,20 +24,31 @@ std::uint64_t TPNGPixels::PlaneBytes(int width, int height, int bitsPerPixel, bo
 
 bool TPNGPixels::Create(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane,
                         bool alphaLowPlane, std::size_t maxBytes) {
+  if (width <= 0 || height <= 0) return false;
   if (PlaneBytes(width, height, bitsPerPixel, extraPlane, alphaPlane, alphaLowPlane) > maxBytes) return false;
+  // The bitmap's own limit on pixels, checked before it would refuse.
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > (std::uint64_t{1} << 28)) return false;
   Clear();
-  width_ = width;
-  height_ = height;
-  bpp_ = bitsPerPixel;
-  stride_ = StrideFor(width, bitsPerPixel);
-  std::size_t rows = stride_ * static_cast<std::size_t>(height);
+  const gfx::TPixelFormat format = bitsPerPixel == 1   ? gfx::pf1bit
+                                   : bitsPerPixel == 4 ? gfx::pf4bit
+                                   : bitsPerPixel == 8 ? gfx::pf8bit
+                                                       : gfx::pf24bit;
   std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   try {
-    bits_.assign(rows, 0);
-    if (extraPlane) extra_.assign(rows, 0);
+    bitmap_ = std::make_unique<gfx::TBitmap>(width, height, format);
+    width_ = width;
+    height_ = height;
+    bpp_ = bitsPerPixel;
+    stride_ = StrideFor(width, bitsPerPixel);
+    // A new bitmap is white; a new image is all zero samples.
+    for (int y = 0; y < height; ++y) std::memset(bitmap_->ScanLine(y), 0, stride_);
+    if (extraPlane) extra_.assign(stride_ * static_cast<std::size_t>(height), 0);
     if (alphaPlane) alpha_.assign(pixels, 0);
     if (alphaLowPlane) alphaLow_.assign(pixels, 0);
   } catch (const std::bad_alloc&) {
+    Clear();
+    return false;
+  } catch (const rtl::Exception&) {
     Clear();
     return false;
   }
@@ -45,10 +58,48 @@ bool TPNGPixels::Create(int width, int height, int bitsPerPixel, bool extraPlane
 void TPNGPixels::Clear() {
   width_ = height_ = bpp_ = 0;
   stride_ = 0;
-  bits_ = {};
+  bitmap_.reset();
   extra_ = {};
   alpha_ = {};
   alphaLow_ = {};
+}
+
+TPNGPixels::TPNGPixels(const TPNGPixels& other) { *this = other; }
+
+TPNGPixels& TPNGPixels::operator=(const TPNGPixels& other) {
+  if (this == &other) return *this;
+  width_ = other.width_;
+  height_ = other.height_;
+  bpp_ = other.bpp_;
+  stride_ = other.stride_;
+  extra_ = other.extra_;
+  alpha_ = other.alpha_;
+  alphaLow_ = other.alphaLow_;
+  colors_ = other.colors_;
+  bitmap_.reset();
+  if (other.bitmap_) {
+    bitmap_ = std::make_unique<gfx::TBitmap>();
+    bitmap_->Assign(*other.bitmap_);
+  }
+  return *this;
+}
+
+void TPNGPixels::SyncPalette() const {
+  int n = ColorCount();
+  if (!bitmap_ || n == 0) return;
+  std::vector<gfx::TRGBQuad> quads(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) quads[static_cast<std::size_t>(i)] = gfx::TRGBQuad{colors_[i].b, colors_[i].g, colors_[i].r, 0};
+  if (quads != bitmap_->Palette()) bitmap_->SetPalette(quads);
+}
+
+gfx::TBitmap* TPNGPixels::Bitmap() {
+  SyncPalette();
+  return bitmap_.get();
+}
+
+const gfx::TBitmap* TPNGPixels::Bitmap() const {
+  SyncPalette();
+  return bitmap_.get();
 }
 
 bool TPNGPixels::Resized(int width, int height, std::size_t maxBytes, TPNGPixels& out) const {

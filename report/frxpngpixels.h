@@ -1,14 +1,18 @@
-// The pixel store of a PNG image, in the layout of a device-independent
-// bitmap: 1, 4, 8 bits per pixel with a colour table, or 24 bits per pixel in
-// blue, green, red order, each row padded to a multiple of 4 bytes. Sixteen-bit
-// images keep their low bytes in a second plane of the same layout; images with
-// an alpha channel keep one alpha byte per pixel (and its low byte for
-// sixteen-bit images) in planes of their own.
+// The pixel store of a PNG image: a device-independent bitmap of the graphics
+// layer (1, 4, 8 bits per pixel with a colour table, or 24 bits per pixel in
+// blue, green, red order), so that the image's canvas draws straight into it.
+// Sixteen-bit images keep their low bytes in a second plane of the same row
+// size; images with an alpha channel keep one alpha byte per pixel (and its
+// low byte for sixteen-bit images) in planes of their own.
 #pragma once
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
+
+#include "platform/gfx/bitmap.h"
 
 namespace report {
 
@@ -28,6 +32,12 @@ struct TPNGRGB {
 
 class TPNGPixels {
  public:
+  TPNGPixels() = default;
+  TPNGPixels(const TPNGPixels& other);
+  TPNGPixels& operator=(const TPNGPixels& other);
+  TPNGPixels(TPNGPixels&&) noexcept = default;
+  TPNGPixels& operator=(TPNGPixels&&) noexcept = default;
+
   // Allocates zeroed planes; false when they would exceed maxBytes.
   bool Create(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane,
               bool alphaLowPlane, std::size_t maxBytes);
@@ -43,11 +53,15 @@ class TPNGPixels {
   int Height() const { return height_; }
   int BitsPerPixel() const { return bpp_; }
   std::size_t Stride() const { return stride_; }
-  bool Empty() const { return bits_.empty(); }
+  bool Empty() const { return !bitmap_; }
 
   // Rows are addressed from the top (0 = top row).
-  std::uint8_t* ScanLine(int row) { return bits_.data() + RowOffset(row); }
-  const std::uint8_t* ScanLine(int row) const { return bits_.data() + RowOffset(row); }
+  std::uint8_t* ScanLine(int row) { return bitmap_->ScanLine(row); }
+  const std::uint8_t* ScanLine(int row) const { return std::as_const(*bitmap_).ScanLine(row); }
+  // The bitmap holding the main plane, its palette brought up to date with
+  // the colour table; null while empty.
+  gfx::TBitmap* Bitmap();
+  const gfx::TBitmap* Bitmap() const;
   std::uint8_t* ExtraLine(int row) { return extra_.empty() ? nullptr : extra_.data() + RowOffset(row); }
   const std::uint8_t* ExtraLine(int row) const { return extra_.empty() ? nullptr : extra_.data() + RowOffset(row); }
   std::uint8_t* AlphaLine(int row) { return alpha_.empty() ? nullptr : alpha_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_); }
@@ -77,7 +91,10 @@ class TPNGPixels {
 
   int width_ = 0, height_ = 0, bpp_ = 0;
   std::size_t stride_ = 0;
-  std::vector<std::uint8_t> bits_, extra_, alpha_, alphaLow_;
+  void SyncPalette() const;
+
+  std::unique_ptr<gfx::TBitmap> bitmap_;
+  std::vector<std::uint8_t> extra_, alpha_, alphaLow_;
   std::array<TPNGRGB, 256> colors_{};
 };
 
