@@ -29,19 +29,13 @@ bool TPNGPixels::Create(int width, int height, int bitsPerPixel, bool extraPlane
   // The bitmap's own limit on pixels, checked before it would refuse.
   if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > (std::uint64_t{1} << 28)) return false;
   Clear();
-  const gfx::TPixelFormat format = bitsPerPixel == 1   ? gfx::pf1bit
-                                   : bitsPerPixel == 4 ? gfx::pf4bit
-                                   : bitsPerPixel == 8 ? gfx::pf8bit
-                                                       : gfx::pf24bit;
   std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   try {
-    bitmap_ = std::make_unique<gfx::TBitmap>(width, height, format);
     width_ = width;
     height_ = height;
     bpp_ = bitsPerPixel;
     stride_ = StrideFor(width, bitsPerPixel);
-    // A new bitmap is white; a new image is all zero samples.
-    for (int y = 0; y < height; ++y) std::memset(bitmap_->ScanLine(y), 0, stride_);
+    bits_.assign(stride_ * static_cast<std::size_t>(height), 0);
     if (extraPlane) extra_.assign(stride_ * static_cast<std::size_t>(height), 0);
     if (alphaPlane) alpha_.assign(pixels, 0);
     if (alphaLowPlane) alphaLow_.assign(pixels, 0);
@@ -58,6 +52,7 @@ bool TPNGPixels::Create(int width, int height, int bitsPerPixel, bool extraPlane
 void TPNGPixels::Clear() {
   width_ = height_ = bpp_ = 0;
   stride_ = 0;
+  bits_ = {};
   bitmap_.reset();
   extra_ = {};
   alpha_ = {};
@@ -76,6 +71,7 @@ TPNGPixels& TPNGPixels::operator=(const TPNGPixels& other) {
   alpha_ = other.alpha_;
   alphaLow_ = other.alphaLow_;
   colors_ = other.colors_;
+  bits_ = other.bits_;
   bitmap_.reset();
   if (other.bitmap_) {
     bitmap_ = std::make_unique<gfx::TBitmap>();
@@ -92,12 +88,23 @@ void TPNGPixels::SyncPalette() const {
   if (quads != bitmap_->Palette()) bitmap_->SetPalette(quads);
 }
 
+void TPNGPixels::MakeBitmap() const {
+  if (bitmap_ || width_ == 0) return;
+  const gfx::TPixelFormat format = bpp_ == 1 ? gfx::pf1bit : bpp_ == 4 ? gfx::pf4bit : bpp_ == 8 ? gfx::pf8bit : gfx::pf24bit;
+  auto bitmap = std::make_unique<gfx::TBitmap>(width_, height_, format);
+  for (int y = 0; y < height_; ++y) std::memcpy(bitmap->ScanLine(y), bits_.data() + RowOffset(y), stride_);
+  bitmap_ = std::move(bitmap);
+  bits_ = {};
+}
+
 gfx::TBitmap* TPNGPixels::Bitmap() {
+  MakeBitmap();
   SyncPalette();
   return bitmap_.get();
 }
 
 const gfx::TBitmap* TPNGPixels::Bitmap() const {
+  MakeBitmap();
   SyncPalette();
   return bitmap_.get();
 }

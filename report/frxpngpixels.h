@@ -1,6 +1,8 @@
-// The pixel store of a PNG image: a device-independent bitmap of the graphics
-// layer (1, 4, 8 bits per pixel with a colour table, or 24 bits per pixel in
-// blue, green, red order), so that the image's canvas draws straight into it.
+// The pixel store of a PNG image: rows in the layout of a device-independent
+// bitmap (1, 4, 8 bits per pixel with a colour table, or 24 bits per pixel in
+// blue, green, red order, padded to 4 bytes). The rows live in a plain buffer
+// until the image is first drawn or given a canvas; from then on they live in
+// a bitmap of the graphics layer, so that the canvas draws straight into them.
 // Sixteen-bit images keep their low bytes in a second plane of the same row
 // size; images with an alpha channel keep one alpha byte per pixel (and its
 // low byte for sixteen-bit images) in planes of their own.
@@ -53,11 +55,13 @@ class TPNGPixels {
   int Height() const { return height_; }
   int BitsPerPixel() const { return bpp_; }
   std::size_t Stride() const { return stride_; }
-  bool Empty() const { return !bitmap_; }
+  bool Empty() const { return width_ == 0; }
 
   // Rows are addressed from the top (0 = top row).
-  std::uint8_t* ScanLine(int row) { return bitmap_->ScanLine(row); }
-  const std::uint8_t* ScanLine(int row) const { return std::as_const(*bitmap_).ScanLine(row); }
+  std::uint8_t* ScanLine(int row) { return bitmap_ ? bitmap_->ScanLine(row) : bits_.data() + RowOffset(row); }
+  const std::uint8_t* ScanLine(int row) const {
+    return bitmap_ ? std::as_const(*bitmap_).ScanLine(row) : bits_.data() + RowOffset(row);
+  }
   // The bitmap holding the main plane, its palette brought up to date with
   // the colour table; null while empty.
   gfx::TBitmap* Bitmap();
@@ -92,8 +96,11 @@ class TPNGPixels {
   int width_ = 0, height_ = 0, bpp_ = 0;
   std::size_t stride_ = 0;
   void SyncPalette() const;
+  void MakeBitmap() const;
 
-  std::unique_ptr<gfx::TBitmap> bitmap_;
+  // The rows: in bits_ until a bitmap is asked for, then in bitmap_.
+  mutable std::vector<std::uint8_t> bits_;
+  mutable std::unique_ptr<gfx::TBitmap> bitmap_;
   std::vector<std::uint8_t> extra_, alpha_, alphaLow_;
   std::array<TPNGRGB, 256> colors_{};
 };
