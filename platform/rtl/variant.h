@@ -118,7 +118,9 @@ class Variant {
   }
   Variant(float v) noexcept : type_(varSingle) { Put<float>(v); }
   Variant(double v) noexcept : type_(varDouble) { Put<double>(v); }
-  Variant(long double v) noexcept : type_(varExtended) { PutExtended(v); }
+  // An 80-bit value is narrowed to a double, as values keep them; FromExtended
+  // keeps all 64 bits of the mantissa where a host needs them.
+  Variant(long double v) noexcept : type_(varDouble) { Put<double>(static_cast<double>(v)); }
   Variant(Currency v) noexcept : type_(varCurrency) { Put<int64_t>(v.scaled); }
   Variant(const char* s);
   Variant(std::string_view s);
@@ -133,6 +135,12 @@ class Variant {
     Variant v;
     v.type_ = varNull;
     return v;
+  }
+  static Variant FromExtended(long double v) noexcept {
+    Variant r;
+    r.type_ = varExtended;
+    r.PutExtended(v);
+    return r;
   }
   // Days since 30 December 1899; the fraction is the time of day.
   static Variant FromDate(double dateTime) noexcept {

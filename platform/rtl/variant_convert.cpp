@@ -318,7 +318,7 @@ Variant Variant::ChangeType(TVarType type) const {
       return static_cast<double>(f);
     }
     case varExtended:
-      return AsExtended();
+      return Variant::FromExtended(AsExtended());
     case varCurrency:
       return AsCurrency();
     case varDate:

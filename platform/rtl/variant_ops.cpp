@@ -160,7 +160,8 @@ Variant Arithmetic(Arith op, const Variant& a, const Variant& b) {
     if (cb == Cls::String && ca == Cls::Empty) return VarConcat(a, b);
   }
   Num x = ToNum(a), y = ToNum(b);
-  if (x.kind == Num::Extended || y.kind == Num::Extended) return FloatOp(op, AsFloat(x), AsFloat(y));
+  if (x.kind == Num::Extended || y.kind == Num::Extended)
+    return Variant::FromExtended(FloatOp(op, AsFloat(x), AsFloat(y)));
   if (x.kind == Num::Date || y.kind == Num::Date) {
     double r = NarrowChecked(FloatOp(op, AsFloat(x), AsFloat(y)), AsFloat(x), AsFloat(y));
     bool bothDates = x.kind == Num::Date && y.kind == Num::Date;
@@ -324,7 +325,7 @@ Variant VarDiv(const Variant& a, const Variant& b) {
     throw EZeroDivide("Floating point division by zero");
   }
   long double r = CheckFloat(fx / fy, fx, fy);
-  if (x.kind == Num::Extended || y.kind == Num::Extended) return r;
+  if (x.kind == Num::Extended || y.kind == Num::Extended) return Variant::FromExtended(r);
   return NarrowChecked(r, fx, fy);
 }
 
@@ -397,7 +398,7 @@ Variant VarNeg(const Variant& a) {
     case Num::Double:
       return static_cast<double>(-x.f);
     case Num::Extended:
-      return -x.f;
+      return Variant::FromExtended(-x.f);
   }
   InvalidOp();
 }

@@ -45,7 +45,8 @@ TEST_F(VariantTest, KindsAndTypeCodes) {
       {Variant(int64_t{1}), varInt64},
       {Variant(1.0f), varSingle},
       {Variant(1.0), varDouble},
-      {Variant(1.0L), varExtended},
+      {Variant::FromExtended(1.0L), varExtended},
+      {Variant(1.0L), varDouble},  // narrowed, as values keep floats
       {Variant(Currency{10000}), varCurrency},
       {Date(1.0), varDate},
       {Variant(true), varBoolean},
@@ -60,7 +61,7 @@ TEST_F(VariantTest, KindsAndTypeCodes) {
 
 TEST_F(VariantTest, ExtendedKeepsItsPrecision) {
   long double third = 1.0L / 3.0L;
-  Variant v(third);
+  Variant v = Variant::FromExtended(third);
   EXPECT_EQ(v.AsExtended(), third);
   EXPECT_NE(static_cast<long double>(v.AsDouble()), third);
 }
@@ -167,6 +168,7 @@ TEST_F(VariantTest, ChangeTypeChecksTheTargetRange) {
   EXPECT_EQ(Variant("12").ChangeType(varInteger).AsInteger(), 12);
   EXPECT_EQ(Variant(12).ChangeType(varString).AsString(), "12");
   EXPECT_EQ(Variant(2.5).ChangeType(varCurrency).AsCurrency().scaled, 25000);
+  EXPECT_EQ(VarType(Variant(2.5).ChangeType(varExtended)), varExtended);
   EXPECT_THROW(Variant(1e300).ChangeType(varSingle), ERangeError);
   EXPECT_THROW(Variant::Null().ChangeType(varInteger), EConvertError);
   EXPECT_TRUE(Variant::Null().ChangeType(varVariant).IsNull());
@@ -191,8 +193,9 @@ TEST_F(VariantTest, ArithmeticTable) {
       {"int*double", VarMul, 3, 0.5, "Double:1,5"},
       {"double+double", VarAdd, 0.1, 0.2, "Double:0,3"},
       {"single+single is Double", VarAdd, 0.5f, 0.25f, "Double:0,75"},
-      {"extended wins", VarAdd, 1.0L, 0.5, "Extended:1,5"},
+      {"extended wins", VarAdd, Variant::FromExtended(1.0L), 0.5, "Extended:1,5"},
       {"int/int is Double", VarDiv, 1, 2, "Double:0,5"},
+      {"extended/int is Extended", VarDiv, Variant::FromExtended(3.0L), 2, "Extended:1,5"},
       {"7 div 2", VarIntDiv, 7, 2, "Integer:3"},
       {"-7 div 2", VarIntDiv, -7, 2, "Integer:-3"},
       {"7 mod 2", VarMod, 7, 2, "Integer:1"},
@@ -254,6 +257,7 @@ TEST_F(VariantTest, UnaryTable) {
       {"-minint", VarNeg, INT32_MIN, "Int64:2147483648"},
       {"-int64 min", VarNeg, int64_t{INT64_MIN}, "Double:9,22337203685478E18"},
       {"-double", VarNeg, 1.5, "Double:-1,5"},
+      {"-extended", VarNeg, Variant::FromExtended(1.5L), "Extended:-1,5"},
       {"-currency", VarNeg, Currency{15000}, "Currency:-1,5"},
       {"-true", VarNeg, true, "Integer:1"},
       {"-string", VarNeg, "3", "Integer:-3"},
