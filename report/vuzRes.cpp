@@ -3,6 +3,7 @@
 
 #include "platform/rtl/files.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/shell.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzPreviewButtons.h"
 #include "report/vuzUtils.h"
@@ -211,8 +212,19 @@ AnsiString vuzGet(int id) { return vuzResources().Get(std::to_string(id)); }
 
 void vuzSetHelpViewer(THelpViewer viewer) { HelpViewer() = std::move(viewer); }
 
+bool vuzOpenHelpFile(const AnsiString& path, bool wait) {
+  // The desktop's viewers know no "::/page" suffix: the file opens at its start.
+  const std::size_t page = path.find("::/");
+  const AnsiString file = page == std::string::npos ? path : path.substr(0, page);
+  if (!rtl::FileExists(file)) return false;
+  return rtl::ShellOpen(file, wait);
+}
+
 void vuzDisplayHHTopic(const AnsiString& path) {
-  if (auto& viewer = HelpViewer()) viewer(path);
+  if (auto& viewer = HelpViewer())
+    viewer(path);
+  else
+    vuzOpenHelpFile(path);
 }
 
 }  // namespace report

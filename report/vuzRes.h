@@ -93,10 +93,14 @@ AnsiString vuzGet(int id);
 // The core table: 227 texts as the built-in XML language table.
 const std::string& vuzCoreResourceXML();
 
-// Shows a help file. The platform installs the real viewer (the desktop's
-// default program); without one, help does nothing.
+// Shows a help file. By default the file part of the path (before "::/") is
+// opened with the desktop's associated program when the file exists; tests
+// and other hosts install their own viewer.
 using THelpViewer = std::function<void(const AnsiString& path)>;
 void vuzSetHelpViewer(THelpViewer viewer);
+// The default viewer: answers whether an opener was started (false when the
+// help file does not exist). wait: until the opener ends.
+bool vuzOpenHelpFile(const AnsiString& path, bool wait = false);
 // path is "file" or "file::/page.htm"; the owner window is the application's.
 void vuzDisplayHHTopic(const AnsiString& path);
 

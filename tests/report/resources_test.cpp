@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/files.h"
+#include "platform/rtl/shell.h"
 #include "report/vuzRes.h"
 #include "report/vuzUtils.h"
 #include "report/vuzXML.h"
@@ -111,7 +112,20 @@ TEST(Resources, HelpOpensTheFileAtTheSendersPage) {
   EXPECT_EQ(opened[2], GetAppPath() + "VIDudo.chm");
   EXPECT_EQ(opened[3], opened[2]);
   vuzSetHelpViewer(nullptr);
-  vuzResources().Help();  // no viewer: nothing happens
+}
+
+TEST(Resources, DefaultHelpOpensAnExistingFileWithTheDesktop) {
+  const auto dir = ScratchDir("help");
+  const auto log = dir / "opened.txt";
+  WriteFile(dir / "opener.sh", "#!/bin/sh\necho \"$1\" > '" + log.string() + "'\n");
+  std::filesystem::permissions(dir / "opener.sh", std::filesystem::perms::owner_all);
+  WriteFile(dir / "VIDudo.chm", "help");
+  rtl::SetShellOpenProgram((dir / "opener.sh").string());
+  EXPECT_TRUE(vuzOpenHelpFile((dir / "VIDudo.chm").string() + "::/Text_object.htm", true));
+  EXPECT_EQ(ReadFile(log), (dir / "VIDudo.chm").string() + "\n");
+  EXPECT_FALSE(vuzOpenHelpFile((dir / "missing.chm").string(), true));
+  rtl::SetShellOpenProgram("");
+  std::filesystem::remove_all(dir);
 }
 
 TEST(Resources, LanguageListNamesTheFilesBesideTheProgram) {
