@@ -143,6 +143,21 @@ TEST_P(PeerPort, RaisesReceiveEventsAndTheEventCharacter) {
   EXPECT_EQ(Stat().cbInQue, 3u);
 }
 
+TEST_P(PeerPort, LineErrorsReachTheHost) {
+  port->SetCommMask(EV_BREAK | EV_ERR);
+  peer->With([](ScriptedPeer& p) {
+    p.line->SignalLineErrors(CE_BREAK | CE_FRAME | CE_RXPARITY | CE_OVERRUN);
+    return 0;
+  });
+  DWORD events = 0;
+  while ((events & (EV_BREAK | EV_ERR)) != (EV_BREAK | EV_ERR)) events |= NextEvents();
+  DWORD errors = 0;
+  Stat(&errors);
+  EXPECT_EQ(errors, DWORD(CE_BREAK | CE_FRAME | CE_RXPARITY | CE_OVERRUN));
+  Stat(&errors);
+  EXPECT_EQ(errors, 0u);
+}
+
 TEST_P(PeerPort, ASecondOpenFindsThePortHeld) {
   SetLastError(0);
   EXPECT_EQ(CreatePort(target), nullptr);
