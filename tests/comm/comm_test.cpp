@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "platform/serial/port_map.h"
@@ -120,7 +121,7 @@ TEST(Comm, ClosedPortAnswers) {
 
 TEST(Comm, DevicesThatDoNotOpenLeaveThePortClosedQuietly) {
   namespace fs = std::filesystem;
-  fs::path file = fs::temp_directory_path() / "zarnik-comm-not-a-device";
+  fs::path file = fs::temp_directory_path() / ("zarnik-comm-not-a-device-" + std::to_string(std::random_device{}()));
   std::ofstream(file) << "x";
   serial::PseudoTerminal pty;
   TComm holder;
@@ -374,7 +375,9 @@ class CommOnRecorder : public ::testing::TestWithParam<Via> {
         name = "rfc2217://127.0.0.1:" + std::to_string(server->BoundPort());
         break;
       case Via::kComName: {
-        portsFile = std::filesystem::temp_directory_path() / "zarnik-comm-ports";
+        // ctest runs each case in its own process at once: one file each.
+        portsFile = std::filesystem::temp_directory_path() /
+                    ("zarnik-comm-ports-" + std::to_string(std::random_device{}()));
         std::ofstream(portsFile) << "COM9=" << recorder->Target() << "\n";
         serial::SetPortsFilePathForTesting(portsFile.string());
         serial::SetDeviceScanForTesting("", "");

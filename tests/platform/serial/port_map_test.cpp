@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "platform/serial/win32_comm.h"
 
@@ -17,7 +18,7 @@ namespace {
 class PortMapFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("zarnik-portmap-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+    root = fs::temp_directory_path() / ("zarnik-portmap-" + std::to_string(std::random_device{}()) +
                                         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root);
     fs::create_directories(root / "dev");

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "platform/serial/port.h"
@@ -35,13 +36,15 @@ class PtyPort : public ::testing::Test {
   }
   std::string ReadAll(std::size_t n) {
     std::string got;
-    Eventually([&] {
-      char buf[512];
-      DWORD r = 0;
-      port->ReadFile(buf, sizeof buf, r);
-      got.append(buf, r);
-      return got.size() >= n;
-    });
+    Eventually(
+        [&] {
+          char buf[512];
+          DWORD r = 0;
+          port->ReadFile(buf, sizeof buf, r);
+          got.append(buf, r);
+          return got.size() >= n;
+        },
+        10000);
     return got;
   }
 
@@ -61,7 +64,7 @@ TEST_F(PtyPort, OpensAsACharacterDevice) { EXPECT_EQ(port->GetFileType(), DWORD(
 
 TEST(PtyPortOpen, RefusesWhatIsNotAFreeSerialDevice) {
   namespace fs = std::filesystem;
-  fs::path file = fs::temp_directory_path() / "zarnik-not-a-device";
+  fs::path file = fs::temp_directory_path() / ("zarnik-not-a-device-" + std::to_string(std::random_device{}()));
   std::ofstream(file) << "x";
   struct Case {
     std::string name;
@@ -153,7 +156,7 @@ TEST_F(PtyPort, QueueCountsAndPurge) {
 TEST_F(PtyPort, ASmallReceiveQueueLosesNothingFromADevice) {
   ASSERT_TRUE(port->SetupComm(16, 16));
   std::string data;
-  for (int i = 0; i < 3000; ++i) data.push_back(static_cast<char>('a' + i % 26));
+  for (int i = 0; i < 600; ++i) data.push_back(static_cast<char>('a' + i % 26));
   pty.Write(data);
   EXPECT_TRUE(Eventually([&] { return InQueue() == 16; }));
   EXPECT_EQ(ReadAll(data.size()), data);
