@@ -479,10 +479,13 @@ AnsiString ApplySection(std::string_view s, const Layout& l, const DecimalDigits
     for (int i = 0; i < l.decPlaceholders; ++i) fracDigits += DigitAt(d, base + i);
     withMinus = withMinus && !IsZero(d);
   }
-  // Leading zeros of the integer part: only as many as the 0 placeholders ask.
-  std::size_t firstNonZero = intDigits.find_first_not_of('0');
-  intDigits.erase(0, firstNonZero == AnsiString::npos ? intDigits.size() : firstNonZero);
-  if (static_cast<int>(intDigits.size()) < l.intZeros) intDigits.insert(0, l.intZeros - intDigits.size(), '0');
+  // Leading zeros of the integer part: only as many as the 0 placeholders
+  // ask. A mantissa keeps its digits: it always shows one at least.
+  if (!l.scientific) {
+    std::size_t firstNonZero = intDigits.find_first_not_of('0');
+    intDigits.erase(0, firstNonZero == AnsiString::npos ? intDigits.size() : firstNonZero);
+    if (static_cast<int>(intDigits.size()) < l.intZeros) intDigits.insert(0, l.intZeros - intDigits.size(), '0');
+  }
   // Trailing zeros of the fraction: only as many as the 0 placeholders ask.
   while (static_cast<int>(fracDigits.size()) > l.decZeros && fracDigits.back() == '0') fracDigits.pop_back();
 

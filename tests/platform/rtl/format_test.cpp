@@ -219,6 +219,28 @@ TEST_F(FormatTest, FormatFloatTable) {
   EXPECT_EQ(FormatFloat("#,##0.00", 1234.5L, dot), "1,234.50");
 }
 
+// The runtime's own table of formats against 1234, -1234, 0.5 and 0.
+TEST_F(FormatTest, FormatFloatReferenceTable) {
+  struct Case {
+    const char* format;
+    const char* texts[4];
+  };
+  const Case cases[] = {
+      {"0", {"1234", "-1234", "1", "0"}},
+      {"0.00", {"1234.00", "-1234.00", "0.50", "0.00"}},
+      {"#.##", {"1234", "-1234", ".5", ""}},
+      {"#,##0.00", {"1,234.00", "-1,234.00", "0.50", "0.00"}},
+      {"#,##0.00;(#,##0.00)", {"1,234.00", "(1,234.00)", "0.50", "0.00"}},
+      {"#,##0.00;;Zero", {"1,234.00", "-1,234.00", "0.50", "Zero"}},
+      {"0.000E+00", {"1.234E+03", "-1.234E+03", "5.000E-01", "0.000E+00"}},
+      {"#.###E-0", {"1.234E3", "-1.234E3", "5E-1", "0E0"}},
+  };
+  const long double values[] = {1234, -1234, 0.5L, 0};
+  for (const auto& c : cases)
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(FormatFloat(c.format, values[i], dot), c.texts[i]) << c.format << " " << static_cast<double>(values[i]);
+}
+
 TEST_F(FormatTest, RoundingHelpers) {
   struct Case {
     long double value;
