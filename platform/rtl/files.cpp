@@ -99,11 +99,19 @@ AnsiString ToSlashes(std::string_view name) {
   return s;
 }
 
-AnsiString ExtractFilePath(std::string_view name) {
-  AnsiString s = ToSlashes(name);
-  auto at = s.rfind('/');
-  return at == AnsiString::npos ? AnsiString() : s.substr(0, at + 1);
+namespace {
+// Where the name part starts: after the last "/" or "\", or after a drive
+// prefix such as "C:" (only there: ":" is an ordinary character elsewhere).
+std::size_t NameStart(std::string_view name) {
+  auto it = std::find_if(name.rbegin(), name.rend(), IsDelim);
+  std::size_t start = static_cast<std::size_t>(name.rend() - it);
+  bool drive = name.size() >= 2 && name[1] == ':' &&
+               ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+  return start == 0 && drive ? 2 : start;
 }
+}  // namespace
+
+AnsiString ExtractFilePath(std::string_view name) { return ToSlashes(name.substr(0, NameStart(name))); }
 
 AnsiString ExtractFileDir(std::string_view name) {
   AnsiString p = ExtractFilePath(name);
@@ -111,10 +119,7 @@ AnsiString ExtractFileDir(std::string_view name) {
   return p;
 }
 
-AnsiString ExtractFileName(std::string_view name) {
-  auto it = std::find_if(name.rbegin(), name.rend(), IsDelim);
-  return AnsiString(name.substr(static_cast<std::size_t>(name.rend() - it)));
-}
+AnsiString ExtractFileName(std::string_view name) { return AnsiString(name.substr(NameStart(name))); }
 
 AnsiString ExtractFileExt(std::string_view name) {
   AnsiString file = ExtractFileName(name);
@@ -124,9 +129,8 @@ AnsiString ExtractFileExt(std::string_view name) {
 
 AnsiString ChangeFileExt(std::string_view name, std::string_view ext) {
   AnsiString s = ToSlashes(name);
-  auto slash = s.rfind('/');
   auto dot = s.rfind('.');
-  if (dot != AnsiString::npos && (slash == AnsiString::npos || dot > slash)) s.erase(dot);
+  if (dot != AnsiString::npos && dot >= NameStart(name)) s.erase(dot);
   return s + AnsiString(ext);
 }
 

@@ -23,7 +23,8 @@ AnsiString FromNativePath(std::string_view native);
 
 // ---- path texts ----
 AnsiString ToSlashes(std::string_view name);
-// Everything up to and including the last delimiter ("" when none).
+// Everything up to and including the last delimiter ("" when none); a drive
+// prefix "C:" at the start also ends the folder part.
 AnsiString ExtractFilePath(std::string_view name);
 // ExtractFilePath without its trailing delimiter (kept for the root "/").
 AnsiString ExtractFileDir(std::string_view name);

@@ -208,4 +208,17 @@ AnsiString Copy(std::string_view s, std::int64_t index, std::int64_t count) {
   return AnsiString(s.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count)));
 }
 
+void Delete(AnsiString& s, std::int64_t index, std::int64_t count) {
+  auto size = static_cast<std::int64_t>(s.size());
+  if (index < 1 || index > size || count <= 0) return;
+  count = std::min(count, size - index + 1);
+  s.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+}
+
+void Insert(std::string_view sub, AnsiString& s, std::int64_t index) {
+  auto size = static_cast<std::int64_t>(s.size());
+  index = std::clamp<std::int64_t>(index, 1, size + 1);
+  s.insert(static_cast<std::size_t>(index - 1), sub);
+}
+
 }  // namespace rtl

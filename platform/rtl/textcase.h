@@ -77,5 +77,10 @@ AnsiString StringReplace(std::string_view s, std::string_view oldPattern, std::s
 int Pos(std::string_view sub, std::string_view s);
 // count characters from the 1-based index; out-of-range parts are clipped.
 AnsiString Copy(std::string_view s, std::int64_t index, std::int64_t count);
+// Removes count characters at the 1-based index; nothing when the index is
+// outside the text or count is not positive; count is cut at the end.
+void Delete(AnsiString& s, std::int64_t index, std::int64_t count);
+// Inserts sub before the 1-based index; below 1 counts as 1, beyond the end appends.
+void Insert(std::string_view sub, AnsiString& s, std::int64_t index);
 
 }  // namespace rtl

@@ -29,6 +29,9 @@ TEST(Paths, AcceptBothDelimitersAndAnswerWithSlashes) {
       {"name", "", "name", ""},
       {"a/b.tar.gz", "a/", "b.tar.gz", ".gz"},
       {"a/", "a/", "", ""},
+      {"C:name.txt", "C:", "name.txt", ".txt"},
+      {"/tmp/a:b.c", "/tmp/", "a:b.c", ".c"},
+      {"dir.d/x", "dir.d/", "x", ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ExtractFilePath(c.name), c.path) << c.name;

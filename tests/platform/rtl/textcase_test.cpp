@@ -144,3 +144,20 @@ TEST(TextCase, PosAndCopyAreOneBased) {
   EXPECT_EQ(Copy("abcdef", 7, 1), "");
   EXPECT_EQ(Copy("abcdef", 2, -1), "");
 }
+
+TEST(TextCase, DeleteAndInsertClipLikeCopy) {
+  struct Case { std::int64_t from, count; std::string out; };
+  const Case deletes[] = {{2, 2, "adef"}, {0, 2, "abcdef"}, {7, 1, "abcdef"}, {5, 100, "abcd"}, {1, 0, "abcdef"}};
+  for (const auto& c : deletes) {
+    AnsiString s = "abcdef";
+    Delete(s, c.from, c.count);
+    EXPECT_EQ(s, c.out) << c.from << "," << c.count;
+  }
+  struct Ins { std::int64_t at; std::string out; };
+  const Ins inserts[] = {{1, "XYabc"}, {-5, "XYabc"}, {3, "abXYc"}, {4, "abcXY"}, {99, "abcXY"}};
+  for (const auto& c : inserts) {
+    AnsiString s = "abc";
+    Insert("XY", s, c.at);
+    EXPECT_EQ(s, c.out) << c.at;
+  }
+}
