@@ -26,7 +26,9 @@ double ManualClock::NowUs() {
 void ManualClock::SleepUntilUs(double t) {
   std::unique_lock<std::mutex> lock(m_);
   unsigned mark = interrupts_;
-  cv_.wait(lock, [&] { return now_ >= t || interrupts_ != mark; });
+  // A sleeper that has not yet begun waiting when Interrupt comes must not
+  // wait for ever: look again after a millisecond of real time.
+  cv_.wait_for(lock, std::chrono::milliseconds(1), [&] { return now_ >= t || interrupts_ != mark; });
 }
 
 void ManualClock::Interrupt() {

@@ -12,7 +12,8 @@ class Clock {
   virtual ~Clock() = default;
   // Microseconds since an arbitrary start.
   virtual double NowUs() = 0;
-  // Sleeps until NowUs() >= t, or until Interrupt() is called.
+  // Sleeps until NowUs() >= t or Interrupt() is called; may return earlier
+  // (callers loop and look again).
   virtual void SleepUntilUs(double t) = 0;
   virtual void Interrupt() {}
 };
