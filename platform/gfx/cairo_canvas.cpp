@@ -373,6 +373,70 @@ struct TCairoCanvas::Impl {
     Emit(false, p.Color(), p.Mode());
   }
 
+  // A box with elliptical corners (an ellipse when the corners are the whole
+  // box) drawn pixel by pixel for a cosmetic solid pen: symmetric, the
+  // outline 8-connected and one pixel wide, the inside filled with the brush.
+  // Answers false when the pen needs the general path.
+  bool RasterRoundBox(int x1, int y1, int x2, int y2, int cw, int ch) {
+    const TPenStyle style = Pen().Style();
+    if (!raster || !Cosmetic() || !(style == psSolid || style == psInsideFrame || style == psClear)) return false;
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    const bool pen = style != psClear;
+    if (!pen) {  // without a pen the figure is one pixel smaller on the right and bottom
+      --x2;
+      --y2;
+    }
+    const int w = x2 - x1, h = y2 - y1;
+    if (w <= 0 || h <= 0) return true;
+    cw = std::clamp(cw, 0, w);
+    ch = std::clamp(ch, 0, h);
+    // Corner radii from edge to edge; each row takes the pixels whose centres
+    // lie inside the curve at the row's centre (at least the middle pixel).
+    const double a = cw / 2.0, b = ch / 2.0;
+    const int middle = (x1 + x2 - 1) / 2;
+    std::vector<int> left(static_cast<std::size_t>(h));
+    for (int i = 0; i < h; ++i) {
+      const int fromEdge = std::min(i, h - 1 - i);
+      int l = x1;
+      if (a > 0.5 && b > 0.5 && fromEdge + 0.5 < b) {
+        const double dy = (b - (fromEdge + 0.5)) / b;
+        const double half = a * std::sqrt(std::max(0.0, 1 - dy * dy));
+        l = std::min(static_cast<int>(std::ceil(x1 + a - half - 0.5)), middle);
+      }
+      left[static_cast<std::size_t>(i)] = l;
+    }
+    const int mirror = x1 + x2 - 1;
+    std::vector<TRect> inside, outline;
+    for (int i = 0; i < h; ++i) {
+      const int y = y1 + i, l = left[static_cast<std::size_t>(i)], r = mirror - l;
+      if (!pen) {
+        inside.push_back({l, y, r + 1, y + 1});
+        continue;
+      }
+      if (i == 0 || i == h - 1) {
+        outline.push_back({l, y, r + 1, y + 1});
+        continue;
+      }
+      const int narrower = std::max(left[static_cast<std::size_t>(i - 1)], left[static_cast<std::size_t>(i + 1)]);
+      const int runEnd = std::min(std::max(l, narrower - 1), (l + r) / 2);
+      outline.push_back({l, y, runEnd + 1, y + 1});
+      outline.push_back({mirror - runEnd, y, r + 1, y + 1});
+      if (runEnd + 1 < mirror - runEnd) inside.push_back({runEnd + 1, y, mirror - runEnd, y + 1});
+    }
+    if (BrushPaints() && !inside.empty()) {
+      cairo_new_path(cr);
+      for (const auto& q : inside) cairo_rectangle(cr, q.Left, q.Top, q.Width(), q.Height());
+      FillWithBrush(Pen().Mode());
+    }
+    if (pen && !outline.empty()) {
+      cairo_new_path(cr);
+      for (const auto& q : outline) cairo_rectangle(cr, q.Left, q.Top, q.Width(), q.Height());
+      Emit(true, Pen().Color(), Pen().Mode());
+    }
+    return true;
+  }
+
   // The box a closed figure's outline runs through (pixel centres), shrunk
   // for psInsideFrame so that a wide pen stays inside the rectangle.
   void FigureBox(int x1, int y1, int x2, int y2, double& l, double& t, double& r, double& b) {
@@ -559,6 +623,10 @@ void RoundRectPath(cairo_t* cr, double l, double t, double r, double b, double c
 void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (!Begin()) return;
   cairo_t* cr = impl_->cr;
+  if (impl_->RasterRoundBox(x1, y1, x2, y2, std::abs(x2 - x1), std::abs(y2 - y1))) {
+    End();
+    return;
+  }
   double l, t, r, b;
   impl_->FigureBox(x1, y1, x2, y2, l, t, r, b);
   if (impl_->BrushPaints()) {
@@ -575,6 +643,10 @@ void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 void TCairoCanvas::RoundRect(int x1, int y1, int x2, int y2, int cw, int ch) {
   if (!Begin()) return;
   cairo_t* cr = impl_->cr;
+  if (impl_->RasterRoundBox(x1, y1, x2, y2, cw, ch)) {
+    End();
+    return;
+  }
   double l, t, r, b;
   impl_->FigureBox(x1, y1, x2, y2, l, t, r, b);
   if (impl_->BrushPaints()) {

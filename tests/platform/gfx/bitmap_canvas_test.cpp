@@ -393,3 +393,30 @@ TEST(PixelBufferCanvas, DrawsIntoForeignMemory) {
   EXPECT_EQ(mem[6 + 5], 0xFFFFFFFFu);  // the padding is untouched
   EXPECT_EQ(mem[0] & 0xFFFFFF, 0xFFFFFFu);
 }
+
+TEST(BitmapCanvas, EllipsesAreSymmetricWithAOnePixelOutline) {
+  TBitmap b(9, 9);
+  TCanvas& c = b.Canvas();
+  c.Brush().SetColor(clRed);
+  c.Ellipse(1, 1, 8, 8);
+  EXPECT_EQ(Picture(b, clBlack),
+            ".........\n"
+            "...###...\n"
+            "..#...#..\n"
+            ".#.....#.\n"
+            ".#.....#.\n"
+            ".#.....#.\n"
+            "..#...#..\n"
+            "...###...\n"
+            ".........\n");
+  EXPECT_EQ(b.PixelColor(4, 4), clRed);
+  EXPECT_EQ(b.PixelColor(1, 1), clWhite);  // outside the curve
+  // Without a pen the filled figure is a pixel smaller, as rectangles are.
+  TBitmap n(9, 9);
+  n.Canvas().Pen().SetStyle(psClear);
+  n.Canvas().Brush().SetColor(clBlack);
+  n.Canvas().Ellipse(0, 0, 9, 9);
+  EXPECT_EQ(n.PixelColor(8, 4), clWhite);
+  EXPECT_EQ(n.PixelColor(7, 4), clBlack);
+  EXPECT_EQ(n.PixelColor(0, 4), clBlack);
+}
