@@ -31,7 +31,8 @@ std::string RunCommand(const std::string& cmd) {
   return out;
 }
 
-std::string Temp(const std::string& name) { return ::testing::TempDir() + name; }
+// Unique per process: test programs run in parallel.
+std::string Temp(const std::string& name) { return ::testing::TempDir() + std::to_string(getpid()) + "-" + name; }
 
 // A small picture in a few colours that every depth can hold.
 void Paint(TBitmap& b) {

@@ -55,7 +55,7 @@ TEST(DocumentCanvas, PdfPagesHaveTheirSizeAndText) {
   }
   ASSERT_GT(out.Size(), 1000);
   EXPECT_EQ(out.Bytes().substr(0, 5), "%PDF-");
-  const std::string file = ::testing::TempDir() + "pages.pdf";
+  const std::string file = ::testing::TempDir() + std::to_string(getpid()) + "pages.pdf";
   out.SaveToFile(file);
   if (Have("/usr/bin/qpdf")) {
     EXPECT_NE(RunCommand("/usr/bin/qpdf --check '" + file + "' 2>&1").find("No syntax or stream encoding errors"),

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 #include "platform/gfx/recording_canvas.h"
 
@@ -201,7 +202,7 @@ TEST(FontProgram, OneFaceIsTakenOutOfACollection) {
     return d;
   };
   ttc += relocated(a, dataA) + relocated(b, dataB) + a + b;
-  const std::string path = ::testing::TempDir() + "two-faces.ttc";
+  const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "two-faces.ttc";
   { std::ofstream(path, std::ios::binary) << ttc; }
 
   TFontRequest req;
@@ -219,7 +220,7 @@ TEST(FontProgram, OneFaceIsTakenOutOfACollection) {
   EXPECT_EQ(second->FontData(TFontInstance::MakeTag("glyf")),
             TFontInstance::Get(sans)->FontData(TFontInstance::MakeTag("glyf")));
   // FreeType opens the extracted face as a font of its own.
-  const std::string single = ::testing::TempDir() + "one-face.ttf";
+  const std::string single = ::testing::TempDir() + std::to_string(getpid()) + "one-face.ttf";
   { std::ofstream(single, std::ios::binary) << face; }
   auto reopened = TFontInstance::GetFromFile(single, 0, req);
   ASSERT_TRUE(reopened);
