@@ -202,9 +202,12 @@ Currency Variant::AsCurrency() const {
 double Variant::AsDate() const {
   if (type_ == varString || type_ == varOleStr) {
     AnsiString scratch;
+    const AnsiString& text = TextOf(*this, scratch);
     TDateTime d;
-    if (!TryStrToDateTime(TextOf(*this, scratch), d)) CastError(type_, varDate);
-    return d;
+    if (TryStrToDateTime(text, d)) return d;
+    long double f;  // a date may also be written as its day number
+    if (TryStrToFloat(text, f) && std::fabs(f) < 1e9) return static_cast<double>(f);
+    CastError(type_, varDate);
   }
   return static_cast<double>(ToFloat(*this, varDate));
 }

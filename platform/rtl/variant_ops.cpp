@@ -440,6 +440,11 @@ VarCompareResult VarCompare(const Variant& a, const Variant& b) {
       return FromInt(static_cast<int>(x) - static_cast<int>(y));
     }
   }
+  // A date against a text: the text is read as a date (or a day number).
+  if ((ca == Cls::Date && cb == Cls::String) || (ca == Cls::String && cb == Cls::Date)) {
+    double x = a.AsDate(), y = b.AsDate();
+    return FromInt(x < y ? -1 : x > y ? 1 : 0);
+  }
   if (ca == Cls::Empty && cb == Cls::Empty) return VarCompareResult::Equal;
   if ((ca == Cls::Bool || ca == Cls::Empty) && (cb == Cls::Bool || cb == Cls::Empty)) {
     bool x = ca == Cls::Bool && a.RawInt() != 0, y = cb == Cls::Bool && b.RawInt() != 0;

@@ -161,6 +161,17 @@ TEST_F(VariantTest, ConversionToTextAndBoolean) {
   for (const auto& c : bools) EXPECT_EQ(c.v.AsBoolean(), c.expected) << Show(c.v);
 }
 
+TEST_F(VariantTest, ConversionToDate) {
+  EXPECT_EQ(Variant("07.03.2013").AsDate(), 41340.0);
+  EXPECT_DOUBLE_EQ(Variant("07.03.2013 12:00").AsDate(), 41340.5);
+  EXPECT_EQ(Variant("41340,5").AsDate(), 41340.5);
+  EXPECT_EQ(Variant(41340).AsDate(), 41340.0);
+  EXPECT_EQ(Variant().AsDate(), 0.0);
+  EXPECT_EQ(VarType(Variant("07.03.2013").ChangeType(varDate)), varDate);
+  EXPECT_THROW(Variant("31.02.2013").AsDate(), EConvertError);
+  EXPECT_THROW(Variant::Null().AsDate(), EConvertError);
+}
+
 TEST_F(VariantTest, ChangeTypeChecksTheTargetRange) {
   EXPECT_EQ(VarType(Variant(300).ChangeType(varSmallint)), varSmallint);
   EXPECT_THROW(Variant(300).ChangeType(varByte), ERangeError);
@@ -334,6 +345,9 @@ TEST_F(VariantTest, ComparisonTable) {
       {Variant::Null(), "", N},
       {std::nan(""), 1.0, N},
       {Date(41340.0), 41340, E},
+      {Date(41340.0), "07.03.2013", E},     // a text against a date is read as a date
+      {"08.03.2013", Date(41340.5), G},
+      {Date(41340.0), "41340", E},
   };
   const char* names[] = {"Less", "Equal", "Greater", "NotEqual"};
   for (const auto& c : cases) {
@@ -358,6 +372,7 @@ TEST_F(VariantTest, NullComparisonsAreFalseExceptEquality) {
 
 TEST_F(VariantTest, ComparisonErrors) {
   EXPECT_THROW(VarCompare("abc", 1), EConvertError);
+  EXPECT_THROW(VarCompare(Date(1.0), "abc"), EConvertError);
   EXPECT_THROW(VarCompare(VarArrayOf({1}), VarArrayOf({1})), EVariantError);
   Variant a = VarArrayOf({1});
   Variant b = a;
