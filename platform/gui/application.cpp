@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
+#include <QPalette>
 #include <QScreen>
 #include <QPointer>
 #include <QTimer>
@@ -13,7 +14,9 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/qt_bridge.h"
+#include "platform/gfx/colors.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/threads.h"
 
 namespace gui {
 
@@ -64,6 +67,30 @@ void EnsureQtApp() {
   // Lives until the process ends: widgets may outlive every scope.
   auto* app = new ZarnikQtApp(argc, argv);
   app->setQuitOnLastWindowClosed(false);
+  // System colours drawn through the canvas follow the desktop's palette.
+  gfx::SetSystemColorResolver([](int index) -> gfx::TColorRef {
+    QPalette p = QApplication::palette();
+    QColor c;
+    switch (index) {
+      case gfx::COLOR_WINDOW: c = p.color(QPalette::Base); break;
+      case gfx::COLOR_WINDOWTEXT: case gfx::COLOR_MENUTEXT: c = p.color(QPalette::Text); break;
+      case gfx::COLOR_HIGHLIGHT: c = p.color(QPalette::Highlight); break;
+      case gfx::COLOR_HIGHLIGHTTEXT: c = p.color(QPalette::HighlightedText); break;
+      case gfx::COLOR_BTNFACE: case gfx::COLOR_MENU: c = p.color(QPalette::Button); break;
+      case gfx::COLOR_BTNSHADOW: c = p.color(QPalette::Dark); break;
+      case gfx::COLOR_BTNHIGHLIGHT: c = p.color(QPalette::Light); break;
+      case gfx::COLOR_GRAYTEXT: c = p.color(QPalette::Disabled, QPalette::Text); break;
+      case gfx::COLOR_BTNTEXT: c = p.color(QPalette::ButtonText); break;
+      case gfx::COLOR_INFOBK: c = p.color(QPalette::ToolTipBase); break;
+      case gfx::COLOR_INFOTEXT: c = p.color(QPalette::ToolTipText); break;
+      default: return gfx::DefaultSystemColor(index);
+    }
+    return gfx::RGB(static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue()));
+  });
+  // Work handed over by other threads runs in this thread's loop.
+  rtl::SetSynchronizeWakeHook([] {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { rtl::CheckSynchronize(); }, Qt::QueuedConnection);
+  });
 }
 
 void HandleCurrentException() { Application->HandleException(nullptr); }
@@ -98,6 +125,7 @@ void TApplication::LeaveModal(QEventLoop* loop) {
 
 void TApplication::ProcessMessages() {
   Initialize();
+  rtl::CheckSynchronize();
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

@@ -35,26 +35,14 @@ AnsiString FromQ(const QString& s) {
 
 QColor ToQColor(TColor c) {
   if (c == clDefault || c == clNone) return {};
-  if (c & clSystemColor) {
-    EnsureQtApp();
-    QPalette p = QApplication::palette();
-    switch (c & 0xFF) {
-      case 5: return p.color(QPalette::Base);
-      case 8: return p.color(QPalette::Text);
-      case 13: return p.color(QPalette::Highlight);
-      case 14: return p.color(QPalette::HighlightedText);
-      case 15: return p.color(QPalette::Button);
-      case 16: return p.color(QPalette::Dark);
-      case 17: return p.color(QPalette::Disabled, QPalette::Text);
-      case 18: return p.color(QPalette::ButtonText);
-      case 24: return p.color(QPalette::ToolTipBase);
-      default: return p.color(QPalette::Window);
-    }
-  }
-  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+  gfx::TColorRef rgb = gfx::ColorToRGB(c);
+  return QColor(static_cast<int>(gfx::GetRValue(rgb)), static_cast<int>(gfx::GetGValue(rgb)),
+                static_cast<int>(gfx::GetBValue(rgb)));
 }
 
-TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+TColor FromQColor(const QColor& c) {
+  return static_cast<TColor>(gfx::RGB(static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue())));
+}
 
 // ---- keys ------------------------------------------------------------------
 
@@ -357,7 +345,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
-  MarkDestroying();
+  Destroying();
   delete context_;
   context_ = nullptr;
   // Owned components go before the widget their widgets may sit in.

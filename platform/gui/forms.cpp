@@ -34,7 +34,7 @@ TForm::TForm(TComponent* owner) : TControl(owner) {
 }
 
 TForm::~TForm() {
-  MarkDestroying();
+  Destroying();
   try {
     if (OnDestroy) OnDestroy(this);
   } catch (...) {

@@ -234,7 +234,7 @@ TMenuItem* NewItem(TComponent* owner, const AnsiString& caption, TShortCut sc, b
   item->SetChecked(checked);
   item->SetEnabled(enabled);
   item->OnClick = std::move(onClick);
-  item->SetName(name);
+  if (!name.empty()) item->SetName(name);
   return item;
 }
 

@@ -18,9 +18,5 @@ TShortCut TextToShortCut(const AnsiString& text) {
   return sc;
 }
 
-TColor ColorToRGB(TColor c) {
-  if (!(c & clSystemColor)) return c;
-  return detail::FromQColor(detail::ToQColor(c));
-}
 
 }  // namespace gui

@@ -5,53 +5,84 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/gfx/colors.h"
+#include "platform/gfx/types.h"
+#include "platform/rtl/object.h"
 #include "platform/rtl/strings.h"
 
 namespace gui {
 
 using rtl::AnsiString;
 using Word = std::uint16_t;
+using rtl::TObject;
 
-class TObject;
 
-struct TPoint {
-  int X = 0, Y = 0;
-  friend bool operator==(const TPoint&, const TPoint&) = default;
-};
 
-struct TRect {
-  int Left = 0, Top = 0, Right = 0, Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
-  bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
-  friend bool operator==(const TRect&, const TRect&) = default;
-};
-
-inline TRect Rect(int l, int t, int r, int b) { return {l, t, r, b}; }
-inline TRect Bounds(int l, int t, int w, int h) { return {l, t, l + w, t + h}; }
-
-// Colours are 0x00BBGGRR; a value with the top bit set names a system colour.
-using TColor = std::int32_t;
-constexpr TColor RGB(int r, int g, int b) { return r | (g << 8) | (b << 16); }
-enum : TColor {
-  clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
-  clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
-  clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
-  clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF,
-  clNone = 0x1FFFFFFF, clDefault = 0x20000000,
-};
-constexpr TColor clSystemColor = static_cast<TColor>(0x80000000u);
-constexpr TColor clWindow = clSystemColor | 5;
-constexpr TColor clWindowText = clSystemColor | 8;
-constexpr TColor clHighlight = clSystemColor | 13;
-constexpr TColor clHighlightText = clSystemColor | 14;
-constexpr TColor clBtnFace = clSystemColor | 15;
-constexpr TColor clBtnShadow = clSystemColor | 16;
-constexpr TColor clGrayText = clSystemColor | 17;
-constexpr TColor clBtnText = clSystemColor | 18;
-constexpr TColor clInfoBk = clSystemColor | 24;
-// The RGB value a system colour stands for on this desktop.
-TColor ColorToRGB(TColor c);
+// Geometry and colours are the graphics layer's.
+using gfx::Bounds;
+using gfx::Point;
+using gfx::Rect;
+using gfx::TPoint;
+using gfx::TRect;
+using gfx::TSize;
+using gfx::TColor;
+using gfx::RGB;
+using gfx::ColorToRGB;
+using gfx::cl3DDkShadow;
+using gfx::cl3DLight;
+using gfx::clActiveBorder;
+using gfx::clActiveCaption;
+using gfx::clAppWorkSpace;
+using gfx::clAqua;
+using gfx::clBackground;
+using gfx::clBlack;
+using gfx::clBlue;
+using gfx::clBtnFace;
+using gfx::clBtnHighlight;
+using gfx::clBtnShadow;
+using gfx::clBtnText;
+using gfx::clCaptionText;
+using gfx::clCream;
+using gfx::clDefault;
+using gfx::clDkGray;
+using gfx::clFuchsia;
+using gfx::clGradientActiveCaption;
+using gfx::clGradientInactiveCaption;
+using gfx::clGray;
+using gfx::clGrayText;
+using gfx::clGreen;
+using gfx::clHighlight;
+using gfx::clHighlightText;
+using gfx::clHotLight;
+using gfx::clInactiveBorder;
+using gfx::clInactiveCaption;
+using gfx::clInactiveCaptionText;
+using gfx::clInfoBk;
+using gfx::clInfoText;
+using gfx::clLime;
+using gfx::clLtGray;
+using gfx::clMaroon;
+using gfx::clMedGray;
+using gfx::clMenu;
+using gfx::clMenuBar;
+using gfx::clMenuHighlight;
+using gfx::clMenuText;
+using gfx::clMoneyGreen;
+using gfx::clNavy;
+using gfx::clNone;
+using gfx::clOlive;
+using gfx::clPurple;
+using gfx::clRed;
+using gfx::clScrollBar;
+using gfx::clSilver;
+using gfx::clSkyBlue;
+using gfx::clTeal;
+using gfx::clTransparent;
+using gfx::clWhite;
+using gfx::clWindow;
+using gfx::clWindowFrame;
+using gfx::clWindowText;
+using gfx::clYellow;
 
 // Key codes of the key events (the virtual-key numbering the handlers test).
 enum : Word {
@@ -119,7 +150,7 @@ enum : TCursor {
 };
 
 // Event signatures.
-using TNotifyEvent = std::function<void(TObject* Sender)>;
+using rtl::TNotifyEvent;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
