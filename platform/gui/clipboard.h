@@ -6,6 +6,11 @@
 
 #include "platform/gui/types.h"
 
+namespace gfx {
+class TBitmap;
+class TMetafile;
+}  // namespace gfx
+
 namespace gui {
 
 class TClipboard {
@@ -18,6 +23,14 @@ class TClipboard {
   bool HasPicture() const;
   // The picture on the clipboard as 0xAARRGGBB pixels; false when none.
   bool GetPicture(int& width, int& height, std::vector<std::uint32_t>& pixels) const;
+  // Bitmaps and metafiles of the graphics layer. A metafile travels as EMF
+  // bytes together with its picture drawn over white, for programs that
+  // take pictures only.
+  void SetBitmap(const gfx::TBitmap& bitmap);
+  bool GetBitmap(gfx::TBitmap& out) const;
+  void SetMetafile(const gfx::TMetafile& metafile);
+  bool HasMetafile() const;
+  bool GetMetafile(gfx::TMetafile& out) const;
   void Clear();
 };
 

@@ -116,7 +116,7 @@ void TStatusBar::SetPanelAlignment(int i, TAlignment a) {
 TRect TStatusBar::PanelRect(int i) const {
   int x = 0;
   for (int k = 0; k < i && k < PanelCount(); ++k) x += panels_[static_cast<std::size_t>(k)].Width;
-  int w = i == PanelCount() - 1 ? std::max(panels_.back().Width, Width() - x) : panels_[static_cast<std::size_t>(i)].Width;
+  int w = i == PanelCount() - 1 ? std::max(0, Width() - x) : panels_[static_cast<std::size_t>(i)].Width;
   return Rect(x, 2, x + w, Height());
 }
 

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QImage>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -32,10 +31,6 @@ class HookWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override { if (mouse) mouse(e); else QWidget::mouseReleaseEvent(e); }
 };
 
-QImage ImageOf(int width, int height, const std::uint32_t* pixels, int strideBytes) {
-  QImage img(reinterpret_cast<const uchar*>(pixels), width, height, strideBytes, QImage::Format_ARGB32_Premultiplied);
-  return img.copy();
-}
 }  // namespace
 
 // ---- TTimer ----------------------------------------------------------------
@@ -102,17 +97,33 @@ void TShape::SetPenColor(TColor c) { pen_ = c; Invalidate(); }
 
 // ---- TPaintBox -------------------------------------------------------------
 
-struct TPaintBox::Picture {
-  QImage image;
-};
+namespace {
+// The bitmap's pixels as an image Qt can draw.
+QImage ImageOfBitmap(const gfx::TBitmap& b) {
+  QImage img(b.Width(), b.Height(), QImage::Format_RGB32);
+  std::vector<std::uint32_t> px = b.ToRGB32();
+  for (int y = 0; y < b.Height(); ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+    const std::uint32_t* src = px.data() + static_cast<std::size_t>(y) * b.Width();
+    for (int x = 0; x < b.Width(); ++x) row[x] = src[x] | 0xFF000000u;
+  }
+  return img;
+}
+}  // namespace
 
-TPaintBox::TPaintBox(TComponent* owner) : TControl(owner), picture_(std::make_unique<Picture>()) {
+TPaintBox::TPaintBox(TComponent* owner) : TControl(owner), bitmap_(std::make_unique<gfx::TBitmap>()) {
+  bitmap_->SetPixelFormat(gfx::pf32bit);
   auto* w = new HookWidget;
   w->paint = [this](QPainter& p) {
+    gfx::TCanvas& c = Canvas();
+    // The box shows what lies under it unless OnPaint paints over it.
+    TColor back = Color() == clDefault ? clBtnFace : Color();
+    c.Brush().SetColor(back);
+    c.FillRect(Rect(0, 0, Width(), Height()));
     Guarded([&] {
       if (OnPaint) OnPaint(this);
     });
-    if (!picture_->image.isNull()) p.drawImage(0, 0, picture_->image);
+    p.drawImage(0, 0, ImageOfBitmap(*bitmap_));
   };
   Attach(w);
   w->resize(105, 105);
@@ -120,38 +131,63 @@ TPaintBox::TPaintBox(TComponent* owner) : TControl(owner), picture_(std::make_un
 
 TPaintBox::~TPaintBox() = default;
 
-void TPaintBox::SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes) {
-  picture_->image = ImageOf(width, height, pixels, strideBytes);
-  Invalidate();
+gfx::TCanvas& TPaintBox::Canvas() {
+  if (bitmap_->Width() != Width() || bitmap_->Height() != Height()) bitmap_->SetSize(Width(), Height());
+  return bitmap_->Canvas();
 }
 
 // ---- TImage ----------------------------------------------------------------
 
-TImage::TImage(TComponent* owner) : TControl(owner) {
-  auto* l = new QLabel;
-  Attach(l);
-  l->resize(105, 105);
+TImage::TImage(TComponent* owner) : TControl(owner), picture_(std::make_unique<gfx::TBitmap>()) {
+  auto* w = new HookWidget;
+  w->paint = [this](QPainter& p) {
+    if (picture_->Width() == 0 || picture_->Height() == 0) return;
+    QImage img = ImageOfBitmap(*picture_);
+    QRect area = Handle()->rect();
+    if (stretch_) {
+      p.drawImage(area, img);
+    } else if (center_) {
+      p.drawImage((area.width() - img.width()) / 2, (area.height() - img.height()) / 2, img);
+    } else {
+      p.drawImage(0, 0, img);
+    }
+  };
+  Attach(w);
+  w->resize(105, 105);
 }
 
+TImage::~TImage() = default;
+
+gfx::TBitmap& TImage::Picture() { return *picture_; }
+
 bool TImage::LoadFromFile(const AnsiString& fileName) {
-  QPixmap p;
-  if (!p.load(detail::ToQ(fileName))) return false;
-  static_cast<QLabel*>(Handle())->setPixmap(p);
+  QImage img;
+  if (!img.load(detail::ToQ(fileName))) return false;
+  img = img.convertToFormat(QImage::Format_RGB32);
+  std::vector<std::uint32_t> px(static_cast<std::size_t>(img.width()) * img.height());
+  for (int y = 0; y < img.height(); ++y) {
+    auto* row = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+    for (int x = 0; x < img.width(); ++x) px[static_cast<std::size_t>(y) * img.width() + x] = row[x] & 0xFFFFFFu;
+  }
+  picture_->SetSize(img.width(), img.height());
+  picture_->FromRGB32(px.data());
+  Invalidate();
   return true;
 }
 
-void TImage::SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes) {
-  static_cast<QLabel*>(Handle())->setPixmap(QPixmap::fromImage(ImageOf(width, height, pixels, strideBytes)));
+void TImage::SetGraphic(const gfx::TGraphic& graphic) {
+  picture_->Assign(graphic);
+  Invalidate();
 }
 
 void TImage::SetStretch(bool s) {
   stretch_ = s;
-  static_cast<QLabel*>(Handle())->setScaledContents(s);
+  Invalidate();
 }
 
 void TImage::SetCenter(bool c) {
   center_ = c;
-  static_cast<QLabel*>(Handle())->setAlignment(c ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+  Invalidate();
 }
 
 // ---- TSplitter -------------------------------------------------------------

@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 
+#include "platform/gfx/bitmap.h"
 #include "platform/gui/controls.h"
 
 class QTimer;
@@ -46,30 +47,34 @@ class TShape : public TControl {
   TColor brush_ = clWhite, pen_ = clBlack;
 };
 
-// A control that draws its content through OnPaint. Until a canvas is
-// wired to it, OnPaint runs with the control as sender and PaintImage
-// receives the picture drawn by code that owns a canvas of its own.
+// A control that draws its content through OnPaint on Canvas(), which the
+// graphics layer renders (Cairo) and the control shows.
 class TPaintBox : public TControl {
  public:
   explicit TPaintBox(TComponent* owner);
   ~TPaintBox() override;
-  // Shows a picture of 32-bit pixels 0xAARRGGBB (premultiplied), stride in
-  // bytes; a paint handler sets it from its own drawing.
-  void SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes);
+  // The canvas of the paint box, the size of the control; what OnPaint draws
+  // on it is shown.
+  gfx::TCanvas& Canvas();
   TNotifyEvent OnPaint;
   bool ClickOnMouseUp() const override { return true; }
 
  private:
-  struct Picture;
-  std::unique_ptr<Picture> picture_;
+  std::unique_ptr<gfx::TBitmap> bitmap_;
 };
 
+// Shows a picture: a bitmap drawn on in code, a graphic (bitmap, metafile)
+// or a picture file.
 class TImage : public TControl {
  public:
   explicit TImage(TComponent* owner);
+  ~TImage() override;
   // Loads a picture file (PNG, BMP, JPEG); false when it cannot be read.
   bool LoadFromFile(const AnsiString& fileName);
-  void SetPicture(int width, int height, const std::uint32_t* pixels, int strideBytes);
+  // The picture; draw on Picture().Canvas() and call Invalidate.
+  gfx::TBitmap& Picture();
+  // Takes a copy of a graphic (a metafile is drawn over white at its size).
+  void SetGraphic(const gfx::TGraphic& graphic);
   bool Stretch() const { return stretch_; }
   void SetStretch(bool s);
   bool Center() const { return center_; }
@@ -77,6 +82,7 @@ class TImage : public TControl {
   bool ClickOnMouseUp() const override { return true; }
 
  private:
+  std::unique_ptr<gfx::TBitmap> picture_;
   bool stretch_ = false, center_ = false;
 };
 

@@ -342,3 +342,15 @@ TGrabbedImage GrabImage(TControl& control) {
 }
 
 }  // namespace gui
+
+namespace gui {
+
+void GrabToBitmap(TControl& control, gfx::TBitmap& out) {
+  TGrabbedImage img = GrabImage(control);
+  for (auto& p : img.Pixels) p &= 0xFFFFFFu;
+  out.SetPixelFormat(gfx::pf24bit);
+  out.SetSize(img.Width, img.Height);
+  if (!img.Pixels.empty()) out.FromRGB32(img.Pixels.data());
+}
+
+}  // namespace gui

@@ -5,6 +5,7 @@
 #pragma once
 #include <string>
 
+#include "platform/gfx/bitmap.h"
 #include "platform/gui/controls.h"
 
 class QEventLoop;
@@ -125,5 +126,7 @@ struct TGrabbedImage {
   std::uint32_t Pixel(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
 };
 TGrabbedImage GrabImage(TControl& control);
+// The same picture in a bitmap (24 bits per pixel, the control's size).
+void GrabToBitmap(TControl& control, gfx::TBitmap& out);
 
 }  // namespace gui
