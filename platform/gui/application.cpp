@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
+#include <QFont>
 #include <QPalette>
 #include <QScreen>
 #include <QPointer>
@@ -67,6 +68,11 @@ void EnsureQtApp() {
   // Lives until the process ends: widgets may outlive every scope.
   auto* app = new ZarnikQtApp(argc, argv);
   app->setQuitOnLastWindowClosed(false);
+  // The windows were laid out for an 8-point sans-serif face: widths, row
+  // heights and caption lengths fit it.
+  QFont font(QStringLiteral("Liberation Sans"), 8);
+  font.setStyleHint(QFont::SansSerif);
+  QApplication::setFont(font);
   // System colours drawn through the canvas follow the desktop's palette.
   gfx::SetSystemColorResolver([](int index) -> gfx::TColorRef {
     QPalette p = QApplication::palette();
