@@ -1,11 +1,14 @@
-// JPEG through libjpeg: encoding that other readers accept, decoding of the
-// colour spaces, and errors that come back as exceptions.
+// JPEG through libjpeg and TJPEGImage: encoding that other readers accept,
+// decoding of the colour spaces, and errors that come back as exceptions.
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "external_tools.h"
+#include "platform/gfx/bitmap.h"
 #include "platform/gfx/jpeg_codec.h"
+#include "platform/gfx/jpeg_image.h"
+#include "platform/rtl/streams.h"
 
 namespace jpeg = gfx::jpeg;
 
@@ -124,4 +127,98 @@ TEST(JpegCodec, DamagedDataRaisesInsteadOfExiting) {
     }
   }
   EXPECT_THROW(jpeg::Encode(jpeg::Image{}, 90), gfx::EJPEG);
+}
+
+// ---- TJPEGImage ---------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<gfx::TBitmap> PatternBitmap() {
+  jpeg::Image p = TestPattern();
+  auto bmp = std::make_unique<gfx::TBitmap>(p.width, p.height, gfx::pf24bit);
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) {
+      const std::uint8_t* px = &p.pixels[(std::size_t(y) * p.width + x) * 3];
+      bmp->SetPixelColor(x, y, static_cast<gfx::TColor>(gfx::RGB(px[0], px[1], px[2])));
+    }
+  return bmp;
+}
+
+std::string SavedJpeg(const gfx::TJPEGImage& img) {
+  rtl::TMemoryStream s;
+  img.SaveToStream(s);
+  return s.Bytes();
+}
+
+}  // namespace
+
+TEST(JPEGImage, FromABitmapToAFileOthersRead) {
+  std::string convert = gfxtest::FindTool("convert");
+  if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
+  gfx::TJPEGImage img;
+  img.Assign(*PatternBitmap());
+  EXPECT_EQ(img.Width(), 64);
+  EXPECT_EQ(img.CompressionQuality(), 90);
+  gfxtest::TempDir dir;
+  img.SaveToFile(dir.File("p.jpg"));
+  gfxtest::RgbImage read = gfxtest::ReadWithImageMagick(convert, dir.File("p.jpg"), dir.File("p.ppm"));
+  ASSERT_EQ(read.width, 64);
+  EXPECT_TRUE(gfxtest::NearColor(read.Pixel(8, 8), 0x0000FF, 40));
+  EXPECT_TRUE(gfxtest::NearColor(read.Pixel(56, 40), 0xFF0000, 40));
+  EXPECT_TRUE(gfxtest::NearColor(read.Pixel(32, 24), 0xFFFFFF, 40));
+}
+
+TEST(JPEGImage, QualityGreyAndProgressiveApplyWhenCompressing) {
+  auto bmp = PatternBitmap();
+  gfx::TJPEGImage low, high, grey, prog;
+  low.SetCompressionQuality(15);
+  low.Assign(*bmp);
+  high.SetCompressionQuality(98);
+  high.Assign(*bmp);
+  EXPECT_LT(SavedJpeg(low).size(), SavedJpeg(high).size());
+  grey.SetGrayscale(true);
+  grey.Assign(*bmp);
+  EXPECT_EQ(jpeg::ReadInfo(SavedJpeg(grey)).components, 1);
+  prog.SetProgressiveEncoding(true);
+  prog.Assign(*bmp);
+  EXPECT_TRUE(jpeg::ReadInfo(SavedJpeg(prog)).progressive);
+}
+
+TEST(JPEGImage, ReadingKeepsTheFileAndDecodesForDrawing) {
+  std::string file = jpeg::Encode(TestPattern(), 75, true);
+  gfx::TJPEGImage img;
+  rtl::TMemoryStream in(file);
+  img.LoadFromStream(in);
+  EXPECT_TRUE(img.ProgressiveFile());
+  EXPECT_EQ(SavedJpeg(img), file) << "an unchanged image is written back as it was read";
+  EXPECT_EQ(img.Bitmap().PixelFormat(), gfx::pf24bit);
+
+  gfx::TBitmap target(64, 48, gfx::pf24bit);
+  target.Canvas().Draw(0, 0, img);
+  EXPECT_TRUE(gfxtest::NearColor(gfx::ColorToRGB(target.PixelColor(8, 8)), gfx::ColorToRGB(gfx::clRed), 40));
+
+  img.SetScale(gfx::jsQuarter);
+  EXPECT_EQ(img.Width(), 16);
+  img.SetPixelFormat(gfx::jf8Bit);
+  EXPECT_EQ(img.Bitmap().PixelFormat(), gfx::pf8bit);
+  EXPECT_THROW(img.SetWidth(10), gfx::EInvalidGraphicOperation);
+
+  gfx::TJPEGImage copy;
+  copy.Assign(img);
+  EXPECT_EQ(SavedJpeg(copy), file);
+}
+
+TEST(JPEGImage, DamagedFilesRaiseAndKeepTheImage) {
+  std::string good = jpeg::Encode(TestPattern(), 80);
+  gfx::TJPEGImage img;
+  rtl::TMemoryStream first(good);
+  img.LoadFromStream(first);
+  for (const std::string& bad : {good.substr(0, good.size() / 2), good.substr(0, 4), std::string("\xFF\xD8\xFF garbage"),
+                                 std::string("nope")}) {
+    rtl::TMemoryStream s(bad);
+    EXPECT_THROW(img.LoadFromStream(s), gfx::EJPEG) << bad.size();
+    EXPECT_EQ(s.Position(), 0) << "the stream is left where it was";
+    EXPECT_EQ(img.Width(), 64);
+    EXPECT_EQ(SavedJpeg(img), good);
+  }
 }
