@@ -121,7 +121,7 @@ struct TCairoCanvas::Impl {
     if (!UsesRop(mode)) {
       if (mode == pmBlack) SetColor(cr, clBlack);
       else if (mode == pmWhite) SetColor(cr, clWhite);
-      else if (mode == pmNotCopy) SetColor(cr, static_cast<TColor>(~ToXRGB(color) & 0xFFFFFF) /* approx */);
+      else if (mode == pmNotCopy) SetColor(cr, static_cast<TColor>(~ColorToRGB(color) & 0xFFFFFF));
       else SetColor(cr, color);
       fill ? cairo_fill(cr) : cairo_stroke(cr);
       return;

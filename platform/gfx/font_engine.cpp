@@ -87,6 +87,34 @@ char32_t WingdingsToUnicode(char32_t c) {
   }
 }
 
+// The symbol font's Greek letters and mathematical signs at their Unicode places.
+char32_t SymbolToUnicode(char32_t c) {
+  static const char16_t upper[26] = {0x391, 0x392, 0x3A7, 0x394, 0x395, 0x3A6, 0x393, 0x397, 0x399,
+                                     0x3D1, 0x39A, 0x39B, 0x39C, 0x39D, 0x39F, 0x3A0, 0x398, 0x3A1,
+                                     0x3A3, 0x3A4, 0x3A5, 0x3C2, 0x3A9, 0x39E, 0x3A8, 0x396};
+  static const char16_t lower[26] = {0x3B1, 0x3B2, 0x3C7, 0x3B4, 0x3B5, 0x3C6, 0x3B3, 0x3B7, 0x3B9,
+                                     0x3D5, 0x3BA, 0x3BB, 0x3BC, 0x3BD, 0x3BF, 0x3C0, 0x3B8, 0x3C1,
+                                     0x3C3, 0x3C4, 0x3C5, 0x3D6, 0x3C9, 0x3BE, 0x3C8, 0x3B6};
+  const char32_t b = c & 0xFF;
+  if (b >= 'A' && b <= 'Z') return upper[b - 'A'];
+  if (b >= 'a' && b <= 'z') return lower[b - 'a'];
+  switch (b) {
+    case 0xA3: return 0x2264;
+    case 0xA5: return 0x221E;
+    case 0xB0: return 0x00B0;
+    case 0xB1: return 0x00B1;
+    case 0xB3: return 0x2265;
+    case 0xB4: return 0x00D7;
+    case 0xB6: return 0x2202;
+    case 0xB8: return 0x00F7;
+    case 0xB9: return 0x2260;
+    case 0xBB: return 0x2248;
+    case 0xD6: return 0x221A;
+    case 0xE5: return 0x2211;
+    default: return b;
+  }
+}
+
 // ---- faces
 
 struct Face {
@@ -314,7 +342,7 @@ struct TFontInstance::Impl {
   double scale = 1;  // pixels per font unit
   bool synthBold = false;
   bool synthItalic = false;
-  bool symbolMap = false;  // a symbol family we draw with an ordinary font
+  char32_t (*symbolMap)(char32_t) = nullptr;  // a symbol family drawn with an ordinary font
   bool nativeSymbol = false;  // the face has a symbol cmap (U+F0xx)
   TTextMetric tm;
   TOutlineTextMetric otm;
@@ -322,7 +350,7 @@ struct TFontInstance::Impl {
   static constexpr char32_t kDirect = 0x500;
 
   std::uint32_t Glyph(char32_t ch) const {
-    if (symbolMap) ch = WingdingsToUnicode(ch);
+    if (symbolMap) ch = symbolMap(ch);
     if (ch < kDirect && charGlyph[ch] >= 0) return static_cast<std::uint32_t>(charGlyph[ch]);
     std::uint32_t g = FT_Get_Char_Index(face->ft, ch);
     if (!g && nativeSymbol && ch < 0x100) g = FT_Get_Char_Index(face->ft, 0xF000 + ch);
@@ -382,7 +410,10 @@ std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, cons
   p->synthBold = m.syntheticBold;
   p->synthItalic = m.syntheticItalic;
   std::string lf = Lower(req.family);
-  p->symbolMap = (lf == "wingdings" || lf == "symbol") && Lower(m.family) != lf;
+  if (Lower(m.family) != lf) {
+    if (lf == "wingdings") p->symbolMap = WingdingsToUnicode;
+    else if (lf == "symbol") p->symbolMap = SymbolToUnicode;
+  }
   FT_Face ft = p->face ? p->face->ft : nullptr;
   if (ft) {
     for (int i = 0; i < ft->num_charmaps; ++i)
@@ -420,7 +451,7 @@ std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, cons
   tm.tmStruckOut = req.strikeOut;
   const bool fixedPitch = post && post->isFixedPitch;
   tm.tmPitchAndFamily = static_cast<std::uint8_t>((fixedPitch ? 0 : 1) | 2 | 4 | (fixedPitch ? 0x30 : 0));
-  if (req.charset == SYMBOL_CHARSET || p->nativeSymbol || p->symbolMap) tm.tmCharSet = SYMBOL_CHARSET;
+  if (req.charset == SYMBOL_CHARSET || p->nativeSymbol || p->symbolMap != nullptr) tm.tmCharSet = SYMBOL_CHARSET;
   else tm.tmCharSet = req.charset == DEFAULT_CHARSET ? TFontCharset(RUSSIAN_CHARSET) : req.charset;
   if (os2) {
     tm.tmFirstChar = os2->usFirstCharIndex;
@@ -518,7 +549,7 @@ int TFontInstance::FaceIndex() const { return impl_->face->index; }
 double TFontInstance::PixelsPerEm() const { return impl_->ppem; }
 bool TFontInstance::SyntheticBold() const { return impl_->synthBold; }
 bool TFontInstance::SyntheticItalic() const { return impl_->synthItalic; }
-bool TFontInstance::IsSymbolFont() const { return impl_->symbolMap || impl_->nativeSymbol; }
+bool TFontInstance::IsSymbolFont() const { return impl_->symbolMap != nullptr || impl_->nativeSymbol; }
 const TTextMetric& TFontInstance::TextMetrics() const { return impl_->tm; }
 const TOutlineTextMetric& TFontInstance::OutlineTextMetrics() const { return impl_->otm; }
 void* TFontInstance::NativeFace() const { return impl_->face ? impl_->face->ft : nullptr; }
@@ -590,7 +621,7 @@ std::vector<TShapedGlyph> TFontInstance::Shape(std::u16string_view text, bool ri
   std::u16string mapped;
   if (impl_->symbolMap) {
     // The substitute font has the marks at their Unicode places.
-    ForEachChar(text, [&](std::size_t, char32_t c, int) { mapped.push_back(static_cast<char16_t>(WingdingsToUnicode(c))); });
+    ForEachChar(text, [&](std::size_t, char32_t c, int) { mapped.push_back(static_cast<char16_t>(impl_->symbolMap(c))); });
     text = mapped;
   }
   hb_buffer_t* buf = hb_buffer_create();

@@ -163,6 +163,14 @@ TEST(FontGlyphs, IndicesShapingAndSymbols) {
     EXPECT_GT(wi->CharAdvance(code), 0);
     EXPECT_FALSE(wi->GlyphOutline(wi->GlyphIndex(code)).empty());
   }
+  // The symbol font's letters are Greek.
+  TFont sym = w;
+  sym.SetName("Symbol");
+  auto si = TFontInstance::Get(sym);
+  TFont plain = w;
+  plain.SetName("DejaVu Sans");
+  plain.SetCharset(DEFAULT_CHARSET);
+  EXPECT_EQ(si->GlyphIndex(U'p'), TFontInstance::Get(plain)->GlyphIndex(U'π'));
 }
 
 TEST(FontProgram, TablesAndWholeFile) {
