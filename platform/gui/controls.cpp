@@ -262,6 +262,10 @@ void AfterControlEvent(QObject* receiver, QEvent* e) {
       TShiftState shift = ShiftOf(me->modifiers(), me->buttons() | me->button());
       TMouseButton b = ButtonOf(me->button());
       QPointer<QObject> alive(receiver);
+      if (TForm* form = c->ParentForm(); form && b == mbLeft && e->type() != QEvent::MouseButtonDblClick) {
+        QPoint g = me->globalPosition().toPoint();
+        if (e->type() == QEvent::MouseButtonPress) form->DragStep(true, g.x(), g.y());
+      }
       Guarded([&] {
         if (e->type() == QEvent::MouseButtonPress) {
           if (c->OnMouseDown) c->OnMouseDown(c, b, shift, p.x(), p.y());
@@ -278,8 +282,13 @@ void AfterControlEvent(QObject* receiver, QEvent* e) {
     }
     case QEvent::MouseMove: {
       TControl* c = ControlOf(receiver);
-      if (!c || !c->OnMouseMove) return;
+      if (!c) return;
       auto* me = static_cast<QMouseEvent*>(e);
+      if (TForm* form = c->ParentForm(); form && (me->buttons() & Qt::LeftButton)) {
+        QPoint g = me->globalPosition().toPoint();
+        if (form->DragStep(false, g.x(), g.y())) return;
+      }
+      if (!c->OnMouseMove) return;
       QPoint p = ToControl(c, receiver, me->position().toPoint());
       Guarded([&] { c->OnMouseMove(c, ShiftOf(me->modifiers(), me->buttons()), p.x(), p.y()); });
       return;

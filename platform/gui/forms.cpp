@@ -306,6 +306,19 @@ void TForm::Release() {
   });
 }
 
+bool TForm::DragStep(bool press, int globalX, int globalY) {
+  if (!dragByBody_) return false;
+  if (press) {
+    dragging_ = true;
+    dragFrom_ = {globalX, globalY};
+    return false;
+  }
+  if (!dragging_) return false;
+  SetBounds(Left() + globalX - dragFrom_.X, Top() + globalY - dragFrom_.Y, Width(), Height());
+  dragFrom_ = {globalX, globalY};
+  return true;
+}
+
 bool TForm::Active() const { return Handle()->isActiveWindow(); }
 
 void TForm::SetFocus() {

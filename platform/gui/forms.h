@@ -80,6 +80,9 @@ class TForm : public TControl {
   void SetCancelButton(TButton* b) { cancelButton_ = b; }
   bool Active() const;
   void SetFocus() override;
+  // A borderless window that the user drags by any part of its body.
+  bool DragByBody() const { return dragByBody_; }
+  void SetDragByBody(bool d) { dragByBody_ = d; }
 
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
@@ -114,6 +117,16 @@ class TForm : public TControl {
   TButton* defaultButton_ = nullptr;
   TButton* cancelButton_ = nullptr;
   bool closing_ = false;
+  bool dragByBody_ = false;
+
+ public:
+  // Platform-internal: a mouse press or move over the form's body while it
+  // is dragged by it (global pointer position); true when it moved the window.
+  bool DragStep(bool press, int globalX, int globalY);
+
+ private:
+  TPoint dragFrom_;
+  bool dragging_ = false;
 };
 
 // Writes a picture of the form (or any control) as it is drawn now into a PNG

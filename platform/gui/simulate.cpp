@@ -80,6 +80,22 @@ void SendMouse(TControl& control, int x, int y, TMouseButton button, bool dbl) {
 }
 }  // namespace
 
+void Drag(TControl& control, int x1, int y1, int x2, int y2) {
+  QWidget* top = control.Handle();
+  QWidget* target = top->childAt(QPoint(x1, y1));
+  if (!target) target = top;
+  auto send = [&](QEvent::Type type, int x, int y, Qt::MouseButtons held) {
+    QPoint local = target->mapFrom(top, QPoint(x, y));
+    QPointF global = top->mapToGlobal(QPointF(x, y));
+    QMouseEvent ev(type, QPointF(local), global, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                   Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &ev);
+  };
+  send(QEvent::MouseButtonPress, x1, y1, Qt::LeftButton);
+  send(QEvent::MouseMove, x2, y2, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, x2, y2, Qt::NoButton);
+}
+
 void Click(TControl& control, int x, int y, TMouseButton button) { SendMouse(control, x, y, button, false); }
 void DoubleClick(TControl& control, int x, int y) { SendMouse(control, x, y, mbLeft, true); }
 
