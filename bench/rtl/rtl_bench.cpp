@@ -4,6 +4,7 @@
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/object_handles.h"
 #include "platform/rtl/variant.h"
 
 using namespace rtl;
@@ -109,5 +110,14 @@ static void FormatDateTimeShort(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(FormatDateTime("dd.mm.yyyy hh:nn", t));
 }
 BENCHMARK(FormatDateTimeShort);
+
+static void ObjectHandleResolve(benchmark::State& state) {
+  struct Host {
+    ~Host() { ObjectHandles::Release(this); }
+  } host;
+  int32_t handle = ObjectHandles::HandleOf<Host>(&host);
+  for (auto _ : state) benchmark::DoNotOptimize(ObjectHandles::Resolve<Host>(handle));
+}
+BENCHMARK(ObjectHandleResolve);
 
 BENCHMARK_MAIN();

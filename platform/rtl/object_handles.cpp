@@ -1,5 +1,6 @@
 #include "platform/rtl/object_handles.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <unordered_map>
@@ -22,6 +23,7 @@ struct Slot {
 };
 
 struct Table {
+  std::atomic<int> live{0};  // registrations, read without the lock by Release
   std::mutex lock;
   std::vector<Slot> slots{1};  // slot 0 stays empty
   std::deque<uint32_t> free;  // oldest first: a slot rests before it is reused
@@ -64,6 +66,7 @@ int32_t ObjectHandles::Acquire(void* object, const std::type_info& type) {
   slot.type = &type;
   int32_t handle = MakeHandle(index, slot.generation);
   t.byObject.emplace(object, handle);
+  t.live.fetch_add(1, std::memory_order_release);
   return handle;
 }
 
@@ -91,11 +94,15 @@ bool ObjectHandles::IsValid(int32_t handle) noexcept {
 
 void ObjectHandles::Release(const void* object) noexcept {
   Table& t = TheTable();
+  // Every object of a class tree may call this from its destructor; most were
+  // never registered, and with no registrations at all there is nothing to do.
+  if (t.live.load(std::memory_order_acquire) == 0) return;
   std::lock_guard guard(t.lock);
   auto it = t.byObject.find(object);
   if (it == t.byObject.end()) return;
   uint32_t index = static_cast<uint32_t>(it->second) & kIndexMask;
   t.byObject.erase(it);
+  t.live.fetch_sub(1, std::memory_order_release);
   Slot& slot = t.slots[index];
   slot.object = nullptr;
   slot.type = nullptr;

@@ -20,24 +20,24 @@ using detail::WideBlock;
 
 Variant::Variant(const char* s) : Variant(std::string_view(s ? s : "")) {}
 
-Variant::Variant(std::string_view s) : type_(varString) { Put<void*>(new StringBlock(AnsiString(s))); }
+Variant::Variant(std::string_view s) : meta_(varString) { Put<void*>(new StringBlock(AnsiString(s))); }
 
-Variant::Variant(const AnsiString& s) : type_(varString) { Put<void*>(new StringBlock(s)); }
+Variant::Variant(const AnsiString& s) : meta_(varString) { Put<void*>(new StringBlock(s)); }
 
-Variant::Variant(AnsiString&& s) : type_(varString) { Put<void*>(new StringBlock(std::move(s))); }
+Variant::Variant(AnsiString&& s) : meta_(varString) { Put<void*>(new StringBlock(std::move(s))); }
 
-Variant::Variant(std::u16string_view s) : type_(varOleStr) { Put<void*>(new WideBlock(WideString(s))); }
+Variant::Variant(std::u16string_view s) : meta_(varOleStr) { Put<void*>(new WideBlock(WideString(s))); }
 
 Variant Variant::FromDispatch(IDispatch* object) noexcept {
   Variant v;
-  v.type_ = varDispatch;
+  v.meta_ = varDispatch;
   v.Put<void*>(object);
   if (object) object->AddRef();
   return v;
 }
 
 void Variant::AddRefHeap() const noexcept {
-  switch (type_) {
+  switch (tag()) {
     case varString:
       static_cast<StringBlock*>(Ptr())->refs.fetch_add(1, std::memory_order_relaxed);
       break;
@@ -56,7 +56,7 @@ void Variant::AddRefHeap() const noexcept {
 }
 
 void Variant::ReleaseHeap() noexcept {
-  switch (type_) {
+  switch (tag()) {
     case varString:
       detail::Unref(static_cast<StringBlock*>(Ptr()));
       break;
@@ -72,44 +72,37 @@ void Variant::ReleaseHeap() noexcept {
     default:
       break;
   }
-  type_ = varEmpty;
+  meta_ = varEmpty;
 }
 
-void Variant::PutExtended(long double v) noexcept { std::memcpy(raw_, &v, 10); }
+void Variant::PutExtended(long double v) noexcept {
+  unsigned char bytes[sizeof(long double)] = {};
+  std::memcpy(bytes, &v, 10);  // 64-bit mantissa, then sign and exponent
+  uint64_t mantissa;
+  uint16_t signExponent;
+  std::memcpy(&mantissa, bytes, 8);
+  std::memcpy(&signExponent, bytes + 8, 2);
+  payload_ = mantissa;
+  meta_ = varExtended | (static_cast<uint64_t>(signExponent) << 16);
+}
 
 long double Variant::RawExtended() const noexcept {
-  long double v = 0;
-  std::memcpy(&v, raw_, 10);
+  unsigned char bytes[sizeof(long double)] = {};
+  uint16_t signExponent = static_cast<uint16_t>(meta_ >> 16);
+  std::memcpy(bytes, &payload_, 8);
+  std::memcpy(bytes + 8, &signExponent, 2);
+  long double v;
+  std::memcpy(&v, bytes, sizeof v);
   return v;
 }
 
-int64_t Variant::RawInt() const noexcept {
-  switch (type_) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varError:
-      return Get<int32_t>();
-    case varByte:
-    case varWord:
-    case varLongWord:
-      return Get<uint32_t>();
-    case varInt64:
-      return Get<int64_t>();
-    case varBoolean:
-      return Get<int16_t>();
-    default:
-      return 0;
-  }
-}
-
 TVarType Variant::Type() const noexcept {
-  if (type_ == kArrayTag) return varArray | Array().elementType;
-  return type_;
+  if (tag() == kArrayTag) return varArray | Array().elementType;
+  return tag();
 }
 
 bool Variant::IsOrdinal() const noexcept {
-  switch (type_) {
+  switch (tag()) {
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -124,7 +117,7 @@ bool Variant::IsOrdinal() const noexcept {
 }
 
 bool Variant::IsFloat() const noexcept {
-  switch (type_) {
+  switch (tag()) {
     case varSingle:
     case varDouble:
     case varExtended:
@@ -137,12 +130,12 @@ bool Variant::IsFloat() const noexcept {
 }
 
 const AnsiString& Variant::StringRef() const {
-  if (type_ != varString) throw EVariantError("Variant does not hold a string");
+  if (tag() != varString) throw EVariantError("Variant does not hold a string");
   return static_cast<StringBlock*>(Ptr())->text;
 }
 
 AnsiString& Variant::MutableString() {
-  if (type_ != varString) throw EVariantError("Variant does not hold a string");
+  if (tag() != varString) throw EVariantError("Variant does not hold a string");
   auto* block = static_cast<StringBlock*>(Ptr());
   if (block->refs.load(std::memory_order_acquire) != 1) {
     auto* copy = new StringBlock(block->text);
@@ -154,8 +147,8 @@ AnsiString& Variant::MutableString() {
 }
 
 IDispatch* Variant::AsDispatch() const {
-  if (type_ == varDispatch) return static_cast<IDispatch*>(Ptr());
-  if (type_ == varEmpty) return nullptr;
+  if (tag() == varDispatch) return static_cast<IDispatch*>(Ptr());
+  if (tag() == varEmpty) return nullptr;
   throw EConvertError("Could not convert variant of type (" + VarTypeAsText(Type()) + ") into type (Dispatch)");
 }
 
@@ -260,7 +253,7 @@ Variant VarArrayCreate(std::span<const int32_t> bounds, TVarType elementType) {
     throw EOutOfMemory("Out of memory");
   }
   Variant v;
-  v.type_ = Variant::kArrayTag;
+  v.meta_ = Variant::kArrayTag;
   v.Put<void*>(block.release());
   return v;
 }

@@ -99,29 +99,29 @@ struct ArrayBlock;
 
 class Variant {
  public:
-  Variant() noexcept : type_(varEmpty) {}
-  Variant(bool v) noexcept : type_(varBoolean) { Put<int16_t>(v ? -1 : 0); }
+  Variant() noexcept : meta_(varEmpty) {}
+  Variant(bool v) noexcept : meta_(varBoolean) { Put<int16_t>(v ? -1 : 0); }
   template <class T>
     requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
              !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t> && !std::is_same_v<T, wchar_t>)
   Variant(T v) noexcept {
     if constexpr (sizeof(T) == 8) {
-      type_ = varInt64;
+      meta_ = varInt64;
       Put<int64_t>(static_cast<int64_t>(v));
     } else if constexpr (std::is_signed_v<T>) {
-      type_ = sizeof(T) == 1 ? varShortInt : sizeof(T) == 2 ? varSmallint : varInteger;
+      meta_ = sizeof(T) == 1 ? varShortInt : sizeof(T) == 2 ? varSmallint : varInteger;
       Put<int32_t>(v);
     } else {
-      type_ = sizeof(T) == 1 ? varByte : sizeof(T) == 2 ? varWord : varLongWord;
+      meta_ = sizeof(T) == 1 ? varByte : sizeof(T) == 2 ? varWord : varLongWord;
       Put<uint32_t>(v);
     }
   }
-  Variant(float v) noexcept : type_(varSingle) { Put<float>(v); }
-  Variant(double v) noexcept : type_(varDouble) { Put<double>(v); }
+  Variant(float v) noexcept : meta_(varSingle) { Put<float>(v); }
+  Variant(double v) noexcept : meta_(varDouble) { Put<double>(v); }
   // An 80-bit value is narrowed to a double, as values keep them; FromExtended
   // keeps all 64 bits of the mantissa where a host needs them.
-  Variant(long double v) noexcept : type_(varDouble) { Put<double>(static_cast<double>(v)); }
-  Variant(Currency v) noexcept : type_(varCurrency) { Put<int64_t>(v.scaled); }
+  Variant(long double v) noexcept : meta_(varDouble) { Put<double>(static_cast<double>(v)); }
+  Variant(Currency v) noexcept : meta_(varCurrency) { Put<int64_t>(v.scaled); }
   Variant(const char* s);
   Variant(std::string_view s);
   Variant(const AnsiString& s);
@@ -133,19 +133,18 @@ class Variant {
 
   static Variant Null() noexcept {
     Variant v;
-    v.type_ = varNull;
+    v.meta_ = varNull;
     return v;
   }
   static Variant FromExtended(long double v) noexcept {
     Variant r;
-    r.type_ = varExtended;
     r.PutExtended(v);
     return r;
   }
   // Days since 30 December 1899; the fraction is the time of day.
   static Variant FromDate(double dateTime) noexcept {
     Variant v;
-    v.type_ = varDate;
+    v.meta_ = varDate;
     v.Put<double>(dateTime);
     return v;
   }
@@ -154,19 +153,15 @@ class Variant {
   // An error code (varError); the runtime uses it for a left-out optional argument.
   static Variant FromError(int32_t code) noexcept {
     Variant v;
-    v.type_ = varError;
+    v.meta_ = varError;
     v.Put<int32_t>(code);
     return v;
   }
 
-  Variant(const Variant& other) noexcept : type_(other.type_) {
-    __builtin_memcpy(raw_, other.raw_, sizeof raw_);
-    if (IsHeapType(type_)) AddRefHeap();
+  Variant(const Variant& other) noexcept : payload_(other.payload_), meta_(other.meta_) {
+    if (IsHeapType(tag())) AddRefHeap();
   }
-  Variant(Variant&& other) noexcept : type_(other.type_) {
-    __builtin_memcpy(raw_, other.raw_, sizeof raw_);
-    other.type_ = varEmpty;
-  }
+  Variant(Variant&& other) noexcept : payload_(other.payload_), meta_(other.meta_) { other.meta_ = varEmpty; }
   Variant& operator=(const Variant& other) noexcept {
     if (this != &other) {
       Variant copy(other);
@@ -176,25 +171,25 @@ class Variant {
   }
   Variant& operator=(Variant&& other) noexcept {
     if (this != &other) {
-      if (IsHeapType(type_)) ReleaseHeap();
-      __builtin_memcpy(raw_, other.raw_, sizeof raw_);
-      type_ = other.type_;
-      other.type_ = varEmpty;
+      if (IsHeapType(tag())) ReleaseHeap();
+      payload_ = other.payload_;
+      meta_ = other.meta_;
+      other.meta_ = varEmpty;
     }
     return *this;
   }
   ~Variant() {
-    if (IsHeapType(type_)) ReleaseHeap();
+    if (IsHeapType(tag())) ReleaseHeap();
   }
 
   // The type code; an array answers varArray | its element type.
   TVarType Type() const noexcept;
-  bool IsEmpty() const noexcept { return type_ == varEmpty; }
-  bool IsNull() const noexcept { return type_ == varNull; }
-  bool IsArray() const noexcept { return type_ == kArrayTag; }
-  bool IsAnsiString() const noexcept { return type_ == varString; }
-  bool IsString() const noexcept { return type_ == varString || type_ == varOleStr; }
-  bool IsBoolean() const noexcept { return type_ == varBoolean; }
+  bool IsEmpty() const noexcept { return tag() == varEmpty; }
+  bool IsNull() const noexcept { return tag() == varNull; }
+  bool IsArray() const noexcept { return tag() == kArrayTag; }
+  bool IsAnsiString() const noexcept { return tag() == varString; }
+  bool IsString() const noexcept { return tag() == varString || tag() == varOleStr; }
+  bool IsBoolean() const noexcept { return tag() == varBoolean; }
   // Integer kinds: Smallint, Integer, ShortInt, Byte, Word, LongWord, Int64.
   bool IsOrdinal() const noexcept;
   // Single, Double, Extended, Currency, Date.
@@ -241,8 +236,27 @@ class Variant {
   friend void VarArrayRedim(Variant& v, int32_t highBound);
 
   // Raw access for the operator and conversion units.
-  TVarType RawType() const noexcept { return type_; }
-  int64_t RawInt() const noexcept;  // any integer kind, boolean, error
+  TVarType RawType() const noexcept { return tag(); }
+  // Any integer kind, boolean, error.
+  int64_t RawInt() const noexcept {
+    switch (tag()) {
+      case varByte:
+      case varWord:
+      case varLongWord:
+        return Get<uint32_t>();
+      case varInt64:
+        return Get<int64_t>();
+      case varBoolean:
+        return Get<int16_t>();
+      case varSmallint:
+      case varInteger:
+      case varShortInt:
+      case varError:
+        return Get<int32_t>();
+      default:
+        return 0;
+    }
+  }
   double RawDouble() const noexcept { return Get<double>(); }
   float RawSingle() const noexcept { return Get<float>(); }
   long double RawExtended() const noexcept;
@@ -260,21 +274,28 @@ class Variant {
   template <class T>
   T Get() const noexcept {
     T t;
-    __builtin_memcpy(&t, raw_, sizeof(T));
+    __builtin_memcpy(&t, &payload_, sizeof(T));
     return t;
   }
+  // Whole-word stores only: a later copy reads both words at once, and a
+  // word assembled from smaller stores would stall that read.
   template <class T>
   void Put(T t) noexcept {
     static_assert(sizeof(T) <= 8);
-    __builtin_memcpy(raw_, &t, sizeof(T));
+    uint64_t word = 0;
+    __builtin_memcpy(&word, &t, sizeof(T));
+    payload_ = word;
   }
-  void PutExtended(long double v) noexcept;
+  void PutExtended(long double v) noexcept;  // sets the tag too
   void* Ptr() const noexcept { return Get<void*>(); }
+  TVarType tag() const noexcept { return static_cast<TVarType>(meta_); }
   void ReleaseHeap() noexcept;
   void AddRefHeap() const noexcept;
 
-  alignas(8) unsigned char raw_[14] = {};
-  TVarType type_;
+  // payload_: the value, or a block pointer. meta_: the type code in the low
+  // 16 bits; for an Extended, its sign and exponent in the next 16.
+  uint64_t payload_ = 0;
+  uint64_t meta_ = varEmpty;
 };
 
 static_assert(sizeof(Variant) == 16, "a Variant is a 16-byte tagged value");

@@ -176,7 +176,7 @@ long double Variant::AsExtended() const { return ToFloat(*this, varExtended); }
 double Variant::AsDouble() const { return static_cast<double>(ToFloat(*this, varDouble)); }
 
 Currency Variant::AsCurrency() const {
-  switch (type_) {
+  switch (tag()) {
     case varCurrency:
       return Currency{RawCurrency()};
     case varSmallint:
@@ -188,32 +188,32 @@ Currency Variant::AsCurrency() const {
     case varInt64:
     case varBoolean: {
       int64_t scaled;
-      if (__builtin_mul_overflow(RawInt(), int64_t{10000}, &scaled)) OverflowError(type_, varCurrency);
+      if (__builtin_mul_overflow(RawInt(), int64_t{10000}, &scaled)) OverflowError(tag(), varCurrency);
       return Currency{scaled};
     }
     default: {
       long double f = ToFloat(*this, varCurrency);
-      if (!(std::fabs(f) < 922337203685477.5807L)) OverflowError(type_, varCurrency);
+      if (!(std::fabs(f) < 922337203685477.5807L)) OverflowError(tag(), varCurrency);
       return Currency::FromFloat(f);
     }
   }
 }
 
 double Variant::AsDate() const {
-  if (type_ == varString || type_ == varOleStr) {
+  if (tag() == varString || tag() == varOleStr) {
     AnsiString scratch;
     const AnsiString& text = TextOf(*this, scratch);
     TDateTime d;
     if (TryStrToDateTime(text, d)) return d;
     long double f;  // a date may also be written as its day number
     if (TryStrToFloat(text, f) && std::fabs(f) < 1e9) return static_cast<double>(f);
-    CastError(type_, varDate);
+    CastError(tag(), varDate);
   }
   return static_cast<double>(ToFloat(*this, varDate));
 }
 
 bool Variant::AsBoolean() const {
-  switch (type_) {
+  switch (tag()) {
     case varEmpty:
       return false;
     case varSmallint:
@@ -238,7 +238,7 @@ bool Variant::AsBoolean() const {
       if (EqualsNoCase(text, "true")) return true;
       if (EqualsNoCase(text, "false")) return false;
       long double f;
-      if (!TryStrToFloat(text, f)) CastError(type_, varBoolean);
+      if (!TryStrToFloat(text, f)) CastError(tag(), varBoolean);
       return f != 0;
     }
     default:
@@ -247,7 +247,7 @@ bool Variant::AsBoolean() const {
 }
 
 AnsiString Variant::AsString() const {
-  switch (type_) {
+  switch (tag()) {
     case varEmpty:
       return {};
     case varString:
@@ -281,7 +281,7 @@ AnsiString Variant::AsString() const {
 }
 
 WideString Variant::AsWideString() const {
-  if (type_ == varOleStr) return static_cast<const detail::WideBlock*>(Ptr())->text;
+  if (tag() == varOleStr) return static_cast<const detail::WideBlock*>(Ptr())->text;
   return AnsiToWide(AsString());
 }
 
@@ -312,12 +312,12 @@ Variant Variant::ChangeType(TVarType type) const {
       return AsInt64();
     case varSingle: {
       long double f = ToFloat(*this, type);
-      if (std::isfinite(f) && std::fabs(f) > std::numeric_limits<float>::max()) OverflowError(type_, type);
+      if (std::isfinite(f) && std::fabs(f) > std::numeric_limits<float>::max()) OverflowError(tag(), type);
       return static_cast<float>(f);
     }
     case varDouble: {
       long double f = ToFloat(*this, type);
-      if (std::isfinite(f) && std::fabs(f) > std::numeric_limits<double>::max()) OverflowError(type_, type);
+      if (std::isfinite(f) && std::fabs(f) > std::numeric_limits<double>::max()) OverflowError(tag(), type);
       return static_cast<double>(f);
     }
     case varExtended:
@@ -333,7 +333,7 @@ Variant Variant::ChangeType(TVarType type) const {
     case varOleStr:
       return AsWideString();
     case varDispatch:
-      if (type_ == varEmpty) return Variant::FromDispatch(nullptr);
+      if (tag() == varEmpty) return Variant::FromDispatch(nullptr);
       CastError(Type(), type);
     default:
       CastError(Type(), type);
