@@ -1,0 +1,108 @@
+// Process header: validation, texts, names and the humidity conversion.
+#include <gtest/gtest.h>
+
+#include "app/ProcessHeader.h"
+
+using namespace rtl::literals;
+using app::TProcessHeader;
+
+namespace {
+
+TProcessHeader Header(std::uint32_t address, int slot, int sec, int min, int hour, int day, int month, int year,
+                      int points, int period, int channels) {
+  TProcessHeader h;
+  address |= std::uint32_t(slot) << 24;
+  for (int i = 0; i < 4; ++i) h.Bytes[std::size_t(i)] = std::uint8_t(address >> (8 * i));
+  h.Bytes[4] = std::uint8_t(sec);
+  h.Bytes[5] = std::uint8_t(min);
+  h.Bytes[6] = std::uint8_t(hour);
+  h.Bytes[7] = std::uint8_t(day);
+  h.Bytes[8] = std::uint8_t(month);
+  h.Bytes[9] = std::uint8_t(year);
+  h.SetPoints(std::uint16_t(points));
+  h.Bytes[12] = std::uint8_t(period);
+  h.Bytes[13] = std::uint8_t(channels);
+  return h;
+}
+
+TProcessHeader Valid() { return Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 3); }
+
+}  // namespace
+
+TEST(ProcessHeader, ValidationCodesInOrder) {
+  struct Case {
+    const char* what;
+    TProcessHeader h;
+    int code;
+  } cases[] = {
+      {"valid", Valid(), 0},
+      {"address 0x33F", Header(0x33F, 0, 0, 5, 9, 7, 3, 13, 91, 10, 3), 2},
+      {"slot 50", Header(0x340, 50, 0, 5, 9, 7, 3, 13, 91, 10, 3), 0},
+      {"slot 51", Header(0x340, 51, 0, 5, 9, 7, 3, 13, 91, 10, 3), 3},
+      {"month 0", Header(0x340, 0, 0, 5, 9, 7, 0, 13, 91, 10, 3), 4},
+      {"month 13", Header(0x340, 0, 0, 5, 9, 7, 13, 13, 91, 10, 3), 4},
+      {"day 0", Header(0x340, 0, 0, 5, 9, 0, 3, 13, 91, 10, 3), 4},
+      {"day 32", Header(0x340, 0, 0, 5, 9, 32, 3, 13, 91, 10, 3), 4},
+      {"hour 24", Header(0x340, 0, 0, 5, 24, 7, 3, 13, 91, 10, 3), 4},
+      {"minute 60", Header(0x340, 0, 0, 60, 9, 7, 3, 13, 91, 10, 3), 4},
+      {"second 60", Header(0x340, 0, 60, 5, 9, 7, 3, 13, 91, 10, 3), 4},
+      {"points 0", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 0, 10, 3), 4},
+      {"channels 2", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 2), 5},
+      {"channels 6", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 6), 5},
+      {"3ch 21706", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 21706, 10, 3), 0},
+      {"3ch 21707", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 21707, 10, 3), 5},
+      {"4ch 16280", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 16280, 10, 4), 0},
+      {"5ch 13025", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 13025, 10, 5), 5},
+      {"first failure wins", Header(0x10, 60, 0, 5, 9, 0, 3, 13, 0, 10, 9), 2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::CheckProcessHeader(c.h), c.code) << c.what;
+}
+
+TEST(ProcessHeader, DateTimeLayoutsDurationAndName) {
+  TProcessHeader h = Valid();
+  EXPECT_EQ(app::HeaderDateTimeText(0, h), "07.03.13");
+  EXPECT_EQ(app::HeaderDateTimeText(1, h), "9:05");
+  EXPECT_EQ(app::HeaderDateTimeText(2, h), "7.03.13, 9:05");
+  EXPECT_EQ(app::HeaderDateTimeText(3, h), "7 марта 2013, 9:05"_cp);
+  EXPECT_EQ(app::HeaderDateTimeText(4, h), "130307_0905");
+  EXPECT_EQ(app::HeaderDateTimeText(5, h), "");
+  EXPECT_EQ(app::DurationText(h), "15:00");
+  EXPECT_EQ(app::ProcessFileName(h), "130307_0905.bin");
+
+  TProcessHeader jan = Header(0x340, 0, 33, 0, 0, 5, 1, 13, 1, 10, 3);
+  EXPECT_EQ(app::HeaderDateTimeText(2, jan), "5.01.13, 0:00");
+  EXPECT_EQ(app::HeaderDateTimeText(3, jan), "5 января 2013, 0:00"_cp);
+  EXPECT_EQ(app::DurationText(jan), "0:00");
+  EXPECT_EQ(app::DurationText(Header(0x340, 0, 0, 0, 0, 5, 1, 13, 21706, 255, 3)), "92246:15");
+}
+
+TEST(ProcessHeader, FileNameFromListCells) {
+  EXPECT_EQ(app::FileNameFromCells("7.03.13", "9:05"), "130307_0905.bin");
+  EXPECT_EQ(app::FileNameFromCells("07.03.13", "09:05"), "130307_0905.bin");
+  EXPECT_EQ(app::FileNameFromCells("31.12.99", "23:59"), "991231_2359.bin");
+  EXPECT_EQ(app::FileNameFromCells("", "9:05"), "");
+}
+
+TEST(ProcessHeader, HumiditySensorConversion) {
+  struct Case {
+    std::uint16_t t, rh;
+    bool sht21;
+    float temperature, humidity;
+  } cases[] = {
+      {0, 0, true, -46.85f, 0.1f},          // negative humidity becomes 0.1
+      {6233, 2163, true, 20.0f, 60.01f},
+      {0, 0, false, -40.53f, 0.1f},
+      {20000, 1000, false, 125.0f, 42.70f},  // 157.07 before the limit
+      {6450, 1500, false, 24.94f, 50.44f},
+      {65535, 65535, true, 656.0f, 100.0f},  // temperature is not limited for SHT21
+  };
+  for (const auto& c : cases) {
+    std::uint16_t raw[2] = {c.t, c.rh};
+    float t = 0, rh = 0;
+    app::ConvertSht(raw, t, rh, c.sht21);
+    EXPECT_NEAR(t, c.temperature, 0.02) << c.t;
+    if (c.humidity > 0) { EXPECT_NEAR(rh, c.humidity, 0.05) << c.rh; }
+    EXPECT_GE(rh, 0.1f);
+    EXPECT_LE(rh, 100.0f);
+  }
+}
