@@ -244,3 +244,21 @@ TEST_F(DateTimeTest, StrToTimeAndDateTime) {
   EXPECT_DOUBLE_EQ(StrToDateTime(DateTimeToStr(t)), t);
   EXPECT_DOUBLE_EQ(StrToDateTime(DateTimeToStr(t, english), english), t);
 }
+
+TEST_F(DateTimeTest, HostileTextsNeverCrash) {
+  const char alphabet[] = "dmyhnsztcaAmpP/:.'\" 0123456789-\r";
+  uint32_t state = 777;
+  auto next = [&] {
+    state = state * 1103515245u + 12345u;
+    return state >> 16;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string f;
+    int len = static_cast<int>(next() % 20);
+    for (int i = 0; i < len; ++i) f += alphabet[next() % (sizeof alphabet - 1)];
+    (void)FormatDateTime(f, static_cast<double>(static_cast<int>(next() % 200000) - 100000) / 3.0);
+    TDateTime v;
+    (void)TryStrToDateTime(f, v);
+    (void)TryStrToTime(f, v);
+  }
+}

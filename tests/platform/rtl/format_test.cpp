@@ -377,3 +377,26 @@ TEST_F(FormatTest, FormatMaskTextTable) {
   };
   for (const auto& c : cases) EXPECT_EQ(FormatMaskText(c.mask, c.value), c.text) << c.mask << " / " << c.value;
 }
+
+// Format texts come from templates and files: any text must either format or
+// raise the runtime's error, never crash or hang.
+TEST_F(FormatTest, HostileFormatTextsNeverCrash) {
+  const char alphabet[] = "%0123456789.-*:;#,Ee+'\"dDuxefgnmpsSyYmMhHnNsSzZtTcCaApP/\\ \r\x01\xFF";
+  uint32_t state = 12345;
+  auto next = [&] {
+    state = state * 1103515245u + 12345u;
+    return state >> 16;
+  };
+  const Variant args[] = {1, 2.5, "text", int64_t{-7}, Currency{15000}, Variant::FromDate(41340.5)};
+  for (int round = 0; round < 3000; ++round) {
+    std::string f;
+    int len = static_cast<int>(next() % 24);
+    for (int i = 0; i < len; ++i) f += alphabet[next() % (sizeof alphabet - 1)];
+    try {
+      (void)Format(f, args);
+    } catch (const EConvertError&) {
+    }
+    (void)FormatFloat(f, static_cast<long double>(static_cast<int>(next() % 20001) - 10000) / 7.0L);
+    (void)FormatMaskText(f, "12345abc");
+  }
+}
