@@ -275,9 +275,15 @@ bool TChunktRNS::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
       BitTransparency = true;
       break;
     case COLOR_PALETTE: {
-      int notOpaque = 0;
-      for (std::uint32_t i = 0; i < dataSize_; ++i) notOpaque += PaletteValues[i] != 255;
-      BitTransparency = notOpaque == 1;
+      // One clear entry is a key colour; one half-clear entry is not, and
+      // drawing it by key would hide the pixels of whatever colour the key
+      // lookup gives.
+      int notOpaque = 0, clear = 0;
+      for (std::uint32_t i = 0; i < dataSize_; ++i) {
+        notOpaque += PaletteValues[i] != 255;
+        clear += PaletteValues[i] == 0;
+      }
+      BitTransparency = notOpaque == 1 && clear == 1;
       break;
     }
     default:

@@ -222,6 +222,8 @@ void TPNGObject::ReadChunks(rtl::TStream& stream) {
     const char* name = reinterpret_cast<const char*>(head + 4);
     std::uint32_t size = pngcodec::ReadBE32(head);
     if (chunks_.Count() == 0 && std::memcmp(name, "IHDR", 4) != 0) throw EPNGIHDRNotFirst();
+    // A second header would describe pixels the first one owns.
+    if (chunks_.Count() > 0 && std::memcmp(name, "IHDR", 4) == 0) throw EPngInvalidIHDR();
     // A length beyond what the stream holds cannot be right: refuse it
     // before any buffer is sized by it.
     if (static_cast<std::int64_t>(size) > stream.Size() - stream.Position() - 4) throw EPngUnexpectedEnd();

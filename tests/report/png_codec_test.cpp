@@ -398,6 +398,7 @@ TEST(PngObject, TransparencyModes) {
       {"palette", 3, "", ptmNone},
       {"palette, one clear entry", 3, std::string("\xFF\0\xFF", 3), ptmBit},
       {"palette, two clear entries", 3, std::string("\0\0", 2), ptmPartial},
+      {"palette, one half-clear entry", 3, std::string("\xFF\x80", 2), ptmPartial},
       {"palette, all opaque", 3, std::string("\xFF\xFF", 2), ptmPartial},
       {"grey alpha", 4, "", ptmPartial},
       {"rgb alpha", 6, "", ptmPartial},

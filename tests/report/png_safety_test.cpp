@@ -116,6 +116,7 @@ TEST(PngHostileInput, IsRefusedWithAClearError) {
       {"grey alpha at 2 bits", kSig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(4, 4, 2, 4, 0)) + iend, 1},
       {"colour type 5", kSig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(4, 4, 8, 5, 0)) + iend, 1},
       {"depth 3", kSig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(4, 4, 3, 0, 0)) + iend, 1},
+      {"second header", kSig + ihdr + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(9, 9, 8, 2, 1)) + iend, 1},
   };
   for (const Row& r : rows) {
     TPNGObject png;
