@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/gfx/bitmap.h"
 #include "report/frxpngimage.h"
 
 using namespace report;
@@ -31,6 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sum += png.GetTransparentColor() + static_cast<std::uint32_t>(png.GetTransparencyMode());
     (void)sum;
     if (static_cast<long>(png.GetWidth()) * png.GetHeight() <= 65536) {
+      gfx::TBitmap target(24, 16, gfx::pf24bit);
+      png.Draw(target.Canvas(), gfx::Rect(2, 1, 22, 15));
+      gfx::TBitmap copy;
+      png.AssignTo(copy);
       rtl::TMemoryStream out;
       png.SaveToStream(out);
       out.SetPosition(0);
