@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/gfx/picture.h"
 #include "report/frxpngcodec.h"
 
 namespace report {
@@ -60,9 +61,12 @@ std::size_t& MaxBytes() {
   return limit;
 }
 
-// The unit's start-up: the ten chunk classes, in this order.
+// The unit's start-up: the picture format (unless already registered) and
+// the ten chunk classes, in this order; both are undone at shutdown.
 struct ChunkRegistration {
   ChunkRegistration() {
+    if (!gfx::TPicture::IsClassRegistered("TPNGObject"))
+      gfx::TPicture::RegisterFileFormat("PNG", "Portable Network Graphics", [] { return std::make_unique<TPNGObject>(); });
     RegisterChunk<TChunkIEND>();
     RegisterChunk<TChunkIHDR>();
     RegisterChunk<TChunkIDAT>();
@@ -74,7 +78,10 @@ struct ChunkRegistration {
     RegisterChunk<TChunktEXt>();
     RegisterChunk<TChunkzTXt>();
   }
-  ~ChunkRegistration() { ChunkClasses().clear(); }
+  ~ChunkRegistration() {
+    gfx::TPicture::UnregisterGraphicClass("TPNGObject");
+    ChunkClasses().clear();
+  }
 };
 const ChunkRegistration registration;
 

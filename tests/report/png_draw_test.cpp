@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/picture.h"
 #include "report/frxpngimage.h"
 #include "report/png_support.h"
 
@@ -266,6 +267,50 @@ TEST(PngGraphic, NotifiesChangesAndStreamsLikeAnyGraphic) {
   EXPECT_EQ(Save(static_cast<TPNGObject&>(*other)), Save(png));
   png.Assign(static_cast<const gfx::TGraphic*>(nullptr));
   EXPECT_TRUE(png.Empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PngPicture, RegisteredAsPictureFormat) {
+  bool found = false;
+  for (const auto& f : gfx::TPicture::FileFormats())
+    if (f.className == "TPNGObject") {
+      found = true;
+      EXPECT_EQ(f.extension, "png");
+      EXPECT_EQ(f.description, "Portable Network Graphics");
+    }
+  EXPECT_TRUE(found);
+  auto g = gfx::TPicture::CreateGraphicForExtension(".png");
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->ClassName(), "TPNGObject");
+}
+
+TEST(PngPicture, PictureLoadsAndStoresPng) {
+  RawImage img = pngtest::RandomImage(COLOR_PALETTE, 4, 7, 5, 3);
+  const std::string file = pngtest::Encode(img);
+  gfx::TPicture picture;
+  rtl::TMemoryStream in(file);
+  picture.LoadFromStream(in);
+  ASSERT_TRUE(dynamic_cast<TPNGObject*>(picture.Graphic()));
+  EXPECT_EQ(picture.Width(), 7);
+  EXPECT_EQ(picture.Height(), 5);
+  // The stored form of templates: class name, then the image; what follows
+  // the image's end is not read.
+  rtl::TMemoryStream stored;
+  picture.WriteData(stored);
+  stored.WriteString("after");
+  stored.SetPosition(0);
+  gfx::TPicture again;
+  again.ReadData(stored);
+  ASSERT_TRUE(dynamic_cast<TPNGObject*>(again.Graphic()));
+  EXPECT_EQ(Save(static_cast<TPNGObject&>(*again.Graphic())), Save(static_cast<TPNGObject&>(*picture.Graphic())));
+  EXPECT_EQ(stored.ReadRest(), "after");
+  // Damaged data keep the picture as it was.
+  rtl::TMemoryStream bad(file.substr(0, 40));
+  EXPECT_THROW(again.LoadFromStream(bad), rtl::Exception);
+  EXPECT_EQ(again.Width(), 7);
 }
 
 }  // namespace
