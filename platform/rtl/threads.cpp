@@ -19,6 +19,7 @@ struct Completion {
 struct SyncItem {
   std::function<void()> fn;
   std::shared_ptr<Completion> completion;  // null for queued (fire-and-forget) work
+  const TThread* owner = nullptr;          // for RemoveQueuedEvents
 };
 
 // One lock and one condition serve the queue, the completions and the
@@ -59,25 +60,52 @@ void SetSynchronizeWakeHook(std::function<void()> hook) {
   s.wakeHook = std::move(hook);
 }
 
-void Synchronize(const std::function<void()>& fn) {
+namespace {
+
+void SynchronizeFor(const TThread* owner, const std::function<void()>& fn) {
   if (IsMainThread()) {
     fn();
     return;
   }
   auto completion = std::make_shared<Completion>();
-  Enqueue({fn, completion});
+  Enqueue({fn, completion, owner});
   auto& s = State();
   std::unique_lock lock(s.m);
   s.cv.wait(lock, [&] { return completion->done; });
-  if (completion->error) std::rethrow_exception(completion->error);
+  // Take the exception out, so that it is released on this thread.
+  std::exception_ptr error = std::move(completion->error);
+  completion->error = nullptr;
+  lock.unlock();
+  if (error) std::rethrow_exception(error);
 }
 
-void Queue(std::function<void()> fn) {
+void QueueFor(const TThread* owner, std::function<void()> fn) {
   if (IsMainThread()) {
     fn();
     return;
   }
-  Enqueue({std::move(fn), nullptr});
+  Enqueue({std::move(fn), nullptr, owner});
+}
+
+}  // namespace
+
+void Synchronize(const std::function<void()>& fn) { SynchronizeFor(nullptr, fn); }
+void Queue(std::function<void()> fn) { QueueFor(nullptr, std::move(fn)); }
+void TThread::Synchronize(const std::function<void()>& fn) { SynchronizeFor(this, fn); }
+void TThread::Queue(std::function<void()> fn) { QueueFor(this, std::move(fn)); }
+
+void RemoveQueuedEvents(TThread* thread) {
+  if (!thread) return;
+  auto& s = State();
+  {
+    std::lock_guard lock(s.m);
+    std::erase_if(s.queue, [&](SyncItem& item) {
+      if (item.owner != thread) return false;
+      if (item.completion) item.completion->done = true;  // released without running
+      return true;
+    });
+  }
+  s.cv.notify_all();
 }
 
 bool CheckSynchronize(int timeoutMs) {
@@ -100,7 +128,7 @@ bool CheckSynchronize(int timeoutMs) {
     }
     if (item.completion) {
       std::lock_guard lock(s.m);
-      item.completion->error = error;
+      item.completion->error = std::move(error);
       item.completion->done = true;
     }
     // Queued work has nobody to report to; its exception is dropped.
@@ -123,10 +151,13 @@ TThread::~TThread() {
 void TThread::Start() {
   if (started_) throw EThread("Cannot call Start on a running or suspended thread");
   started_ = true;
+  // The new thread waits until thread_ holds it, so that it may detach itself.
+  std::lock_guard gate(startGate_);
   thread_ = std::thread([this] { Run(); });
 }
 
 void TThread::Run() {
+  { std::lock_guard gate(startGate_); }
   try {
     Execute();
   } catch (...) {
@@ -134,17 +165,20 @@ void TThread::Run() {
   }
   if (OnTerminate) {
     try {
-      Synchronize([this] { OnTerminate(*this); });
+      SynchronizeFor(this, [this] { OnTerminate(*this); });
     } catch (...) {
       if (!fatal_) fatal_ = std::current_exception();
     }
   }
   auto& s = State();
+  bool freeSelf = FreeOnTerminate;
+  if (freeSelf) thread_.detach();  // nobody joins a thread that frees itself
   {
     std::lock_guard lock(s.m);
     finished_.store(true);
   }
   s.cv.notify_all();
+  if (freeSelf) delete this;
 }
 
 int TThread::WaitFor() {

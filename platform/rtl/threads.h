@@ -31,6 +31,11 @@ bool IsMainThread();
 void Synchronize(const std::function<void()>& fn);
 // Queues fn for the main thread without waiting (runs at once on the main thread).
 void Queue(std::function<void()> fn);
+class TThread;
+// Drops the calls that thread queued and that have not run yet; a worker
+// waiting in Synchronize for one of them returns without it having run.
+// Main thread only.
+void RemoveQueuedEvents(TThread* thread);
 // Runs everything queued so far; answers whether anything ran. Called by the
 // main thread's message loop. With timeoutMs > 0 it first waits up to that
 // long for work to arrive. Calls from other threads do nothing.
@@ -66,6 +71,15 @@ class TThread {
 
   // Runs on the main thread (via Synchronize) after Execute ends.
   std::function<void(TThread&)> OnTerminate;
+  // The thread deletes its object when Execute has ended (after OnTerminate).
+  // Whoever starts such a thread must not touch the object afterwards except
+  // through what the thread itself hands over.
+  bool FreeOnTerminate = false;
+
+  // Like the free functions, but tagged with this thread so that
+  // RemoveQueuedEvents(this) can drop what is still pending.
+  void Synchronize(const std::function<void()>& fn);
+  void Queue(std::function<void()> fn);
 
  protected:
   virtual void Execute() = 0;
@@ -75,6 +89,7 @@ class TThread {
   void Run();
 
   std::thread thread_;
+  std::mutex startGate_;
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
   bool started_ = false;

@@ -159,3 +159,46 @@ TEST(Threads, CriticalSectionIsRecursiveAndCountersAreAtomic) {
   EXPECT_EQ(guarded, 20000);
   EXPECT_EQ(InterlockedDecrement(counter), 19999);
 }
+
+TEST(Threads, FreeOnTerminateDeletesTheObject) {
+  static std::atomic<int> destroyed{0};
+  struct SelfFreeing : TThread {
+    explicit SelfFreeing(std::function<void()> body) : body_(std::move(body)) {}
+    ~SelfFreeing() override { ++destroyed; }
+    void Execute() override { body_(); }
+    std::function<void()> body_;
+  };
+  const int before = destroyed.load();
+  bool ran = false;
+  bool last = false;  // main thread only
+  auto* worker = new SelfFreeing([&] {
+    ran = true;
+    Queue([&] { last = true; });
+  });
+  worker->FreeOnTerminate = true;
+  worker->Start();
+  while (!last) CheckSynchronize(10000);
+  // The object goes right after Execute; wait for that without a clock.
+  while (destroyed.load() == before) std::this_thread::yield();
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(destroyed.load(), before + 1);
+}
+
+TEST(Threads, RemoveQueuedEventsReleasesAWaitingWorker) {
+  TSimpleEvent queued;
+  SetSynchronizeWakeHook([&] { queued.SetEvent(); });
+  bool ran = false;
+  bool returned = false;
+  LambdaThread worker([&](LambdaThread& self) {
+    self.Synchronize([&] { ran = true; });  // the main thread will drop it
+    returned = true;
+  });
+  worker.Start();
+  queued.WaitFor();
+  RemoveQueuedEvents(&worker);
+  worker.WaitFor();
+  SetSynchronizeWakeHook({});
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(returned);
+  EXPECT_FALSE(CheckSynchronize());
+}
