@@ -385,7 +385,7 @@ struct Blit {
   std::int32_t xDest = 0, yDest = 0, cxDest = 0, cyDest = 0;
   std::int32_t xSrc = 0, ySrc = 0, cxSrc = 0, cySrc = 0;
   std::uint32_t rop = SRCCOPY;
-  std::string_view bmi, bits;  // empty for a pattern-only blit
+  std::string_view bmi, bits;  // views into the record; empty for a pattern-only blit
 };
 Blit DecodeBlit(const Record& r);  // BITBLT, STRETCHBLT, STRETCHDIBITS
 

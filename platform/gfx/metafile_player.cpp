@@ -13,6 +13,14 @@ namespace {
 
 using Object = std::variant<LogPen, LogBrush, LogFont>;
 
+// Coordinates and sizes handed to the target stay within this many pixels:
+// far beyond any page at printer resolution, yet small enough that a damaged
+// or hostile record cannot make a canvas walk billions of pixels.
+constexpr double kLimit = 262144;
+constexpr double kFontLimit = 4096;
+
+double Limit(double v, double limit = kLimit) { return std::clamp(v, -limit, limit); }
+
 LogFont StockFont(std::uint32_t id) {
   LogFont f;
   f.height = -13;
@@ -69,7 +77,7 @@ class Player {
 
  private:
   PointD P(double x, double y) const {
-    return {dest_.left + (st_.map.X(x) - frameX_) * kx_, dest_.top + (st_.map.Y(y) - frameY_) * ky_};
+    return {Limit(dest_.left + (st_.map.X(x) - frameX_) * kx_), Limit(dest_.top + (st_.map.Y(y) - frameY_) * ky_)};
   }
   PointD P(PointL p) const { return P(p.x, p.y); }
   double SX() const { return std::fabs(st_.map.ScaleX() * kx_); }
@@ -79,8 +87,8 @@ class Player {
     return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
   }
   RectD DeviceRect(const RectL& r) const {
-    return {dest_.left + (r.left - frameX_) * kx_, dest_.top + (r.top - frameY_) * ky_,
-            dest_.left + (r.right - frameX_) * kx_, dest_.top + (r.bottom - frameY_) * ky_};
+    return {Limit(dest_.left + (r.left - frameX_) * kx_), Limit(dest_.top + (r.top - frameY_) * ky_),
+            Limit(dest_.left + (r.right - frameX_) * kx_), Limit(dest_.top + (r.bottom - frameY_) * ky_)};
   }
   std::vector<PointD> Pts(const std::vector<PointL>& pts) const {
     std::vector<PointD> out;
@@ -89,12 +97,12 @@ class Player {
     return out;
   }
 
-  void ApplyPen() { target_.SetPen(st_.pen, st_.pen.width * (SX() + SY()) / 2); }
+  void ApplyPen() { target_.SetPen(st_.pen, Limit(st_.pen.width * (SX() + SY()) / 2, kFontLimit)); }
   void ApplyFont() {
     LogFont f = st_.font;
     auto scale = [](std::int32_t v, double s) {
       if (v == 0) return 0;
-      auto r = static_cast<std::int32_t>(std::lround(v * s));
+      auto r = static_cast<std::int32_t>(std::lround(Limit(v * s, kFontLimit)));
       return r == 0 ? (v < 0 ? -1 : 1) : r;
     };
     f.height = scale(f.height, SY());
@@ -172,7 +180,7 @@ class Player {
     std::vector<double> advances;
     double total = 0;
     for (std::int32_t d : t.dx) {
-      advances.push_back(d * SX());
+      advances.push_back(Limit(d * SX()));
       total += d;
     }
     target_.Text(P(ref), t.text, advances, st_.textAlign & ~TA_UPDATECP, t.options, R(t.rect));
@@ -251,7 +259,8 @@ class Player {
       case EMR_RECTANGLE: target_.Rectangle(R({r.I32(8), r.I32(12), r.I32(16), r.I32(20)})); break;
       case EMR_ELLIPSE: target_.Ellipse(R({r.I32(8), r.I32(12), r.I32(16), r.I32(20)})); break;
       case EMR_ROUNDRECT:
-        target_.RoundRect(R({r.I32(8), r.I32(12), r.I32(16), r.I32(20)}), r.I32(24) * SX(), r.I32(28) * SY());
+        target_.RoundRect(R({r.I32(8), r.I32(12), r.I32(16), r.I32(20)}), Limit(r.I32(24) * SX()),
+                          Limit(r.I32(28) * SY()));
         break;
       case EMR_ARC:
       case EMR_CHORD:

@@ -88,7 +88,8 @@ TEST(EmfFormat, RecordsDecodeToWhatWasMade) {
   EXPECT_EQ(t.bounds, (RectL{1, 2, 50, 20}));
 
   std::string bmi(40, '\0'), bits(16, 'x');
-  Blit b = DecodeBlit(MakeStretchDIBits({5, 6, 24, 25}, {5, 6, 25, 26}, SourceRect{1, 1, 2, 2}, bmi, bits, SRCCOPY));
+  Record blit = MakeStretchDIBits({5, 6, 24, 25}, {5, 6, 25, 26}, SourceRect{1, 1, 2, 2}, bmi, bits, SRCCOPY);
+  Blit b = DecodeBlit(blit);
   EXPECT_EQ(b.xDest, 5);
   EXPECT_EQ(b.cxDest, 20);
   EXPECT_EQ(b.cySrc, 2);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "external_tools.h"
 #include "platform/gfx/bitmap.h"
@@ -424,4 +425,49 @@ TEST(Metafile, LibwmfReadsOurWmf) {
   for (const char* element : {"<ellipse", "<polygon", "<image", "<text", "<line"})
     EXPECT_NE(svg.find(element), std::string::npos) << element;
   EXPECT_NE(svg.find("width=\"200\" height=\"150\""), std::string::npos);
+}
+
+TEST(Metafile, DamagedRecordsPlayWithoutHarm) {
+  // Bytes flipped inside the records of a real recording: whatever loads
+  // must play onto a bitmap without reading outside a record.
+  auto mf = Recorded();
+  std::string emf = Saved(*mf);
+  mf->SetEnhanced(false);
+  std::string wmf = Saved(*mf);
+  // Offsets of record bodies, leaving each record's type and size intact.
+  auto bodies = [](const std::string& data, bool wmf) {
+    std::vector<std::size_t> at;
+    bytes::Reader r(data);
+    std::size_t off = wmf ? 40 : r.U32(4);
+    while (off + 8 <= data.size()) {
+      std::size_t size = wmf ? r.U32(off) * 2 : r.U32(off + 4);
+      std::size_t head = wmf ? 6 : 8;
+      for (std::size_t i = head; i < size; ++i) at.push_back(off + i);
+      if (size == 0) break;
+      off += size;
+    }
+    return at;
+  };
+  const std::vector<std::size_t> emfBodies = bodies(emf, false), wmfBodies = bodies(wmf, true);
+  std::mt19937 rng(2024);
+  int played = 0;
+  for (int round = 0; round < 120; ++round) {
+    bool useWmf = round % 2;
+    std::string data = useWmf ? wmf : emf;
+    const std::vector<std::size_t>& at = useWmf ? wmfBodies : emfBodies;
+    for (int i = 0; i < 12; ++i) data[at[rng() % at.size()]] = static_cast<char>(rng());
+    TMetafile damaged;
+    rtl::TMemoryStream s(data);
+    try {
+      damaged.LoadFromStream(s);
+    } catch (const EInvalidGraphic&) {
+      continue;
+    }
+    TBitmap bmp(50, 40, pf24bit);
+    bmp.Canvas().StretchDraw(Rect(0, 0, 50, 40), damaged);
+    TRecordingCanvas rec;
+    rec.StretchDraw(Rect(0, 0, 50, 40), damaged);
+    ++played;
+  }
+  EXPECT_GT(played, 20);
 }
