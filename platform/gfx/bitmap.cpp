@@ -453,6 +453,10 @@ void TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsO
   const std::size_t srcStride = ((static_cast<std::size_t>(iw) * bpp + 31) / 32) * 4;
   // Check the data is there before taking memory for the pixels.
   if (compression != 1 && compression != 2 && srcStride * ih > avail) Bad("pixel data truncated");
+  // Run-length data holds at most 255 pixels per two bytes (besides skips):
+  // a tiny file may not claim a huge picture.
+  if ((compression == 1 || compression == 2) && w * h > std::max<long long>(static_cast<long long>(avail) * 256, 1 << 20))
+    Bad("run-length picture too large for its data");
   TBitmap tmp;
   tmp.palette_ = palette;
   tmp.Allocate(iw, ih, fmt);

@@ -149,6 +149,16 @@ TEST(BmpFile, MalformedFilesAreRefusedAndTheBitmapKept) {
       {patched(28, 7, 2), "7 bits per pixel"},
       {patched(30, 9, 4), "unknown compression"},
       {patched(30, 1, 4), "run-length on 24 bits"},
+      {[] {  // an 8-bit run-length header claiming 8000 x 8000 pixels in a few bytes
+         TBitmap small(2, 2, pf8bit);
+         rtl::TMemoryStream m;
+         small.SaveToStream(m);
+         std::string d = m.Bytes();
+         for (int at : {18, 22}) d[at] = '\x40', d[at + 1] = '\x1F', d[at + 2] = 0, d[at + 3] = 0;
+         d[30] = 1;
+         return d;
+       }(),
+       "run-length bomb"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
