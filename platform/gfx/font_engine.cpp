@@ -651,6 +651,59 @@ std::vector<TShapedGlyph> TFontInstance::Shape(std::u16string_view text, bool ri
   return out;
 }
 
+namespace {
+enum class Strength { Ltr, Rtl, Neutral };
+Strength StrengthOf(char16_t c) {
+  if ((c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF)) return Strength::Rtl;
+  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c < 0x2000) ||
+      (c >= 0x3000 && c < 0xD800) || (c >= 0xF900 && c < 0xFB1D))
+    return Strength::Ltr;
+  return Strength::Neutral;
+}
+}  // namespace
+
+std::vector<TFontInstance::TTextRun> TFontInstance::ItemizeLine(std::u16string_view text, bool rightToLeftBase) {
+  // Strong directions first; a stretch of neutrals between two strong
+  // characters of one direction takes it, any other the paragraph's.
+  const std::size_t n = text.size();
+  std::vector<int> dir(n, -1);  // 0 left to right, 1 right to left, -1 not yet known
+  for (std::size_t i = 0; i < n; ++i) {
+    Strength st = StrengthOf(text[i]);
+    if (st != Strength::Neutral) dir[i] = st == Strength::Rtl;
+  }
+  const int base = rightToLeftBase ? 1 : 0;
+  for (std::size_t i = 0; i < n;) {
+    if (dir[i] >= 0) {
+      ++i;
+      continue;
+    }
+    std::size_t j = i;
+    while (j < n && dir[j] < 0) ++j;
+    const int before = i > 0 ? dir[i - 1] : base, after = j < n ? dir[j] : base;
+    for (std::size_t k = i; k < j; ++k) dir[k] = before == after ? before : base;
+    i = j;
+  }
+  std::vector<TTextRun> runs;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    const bool rtl = dir[i] == 1;
+    if (!runs.empty() && runs.back().rightToLeft == rtl) ++runs.back().length;
+    else runs.push_back({i, 1, rtl});
+  }
+  // In a right-to-left paragraph the runs read from the right.
+  if (rightToLeftBase) std::reverse(runs.begin(), runs.end());
+  return runs;
+}
+
+std::vector<TShapedGlyph> TFontInstance::ShapeLine(std::u16string_view text, bool rightToLeftBase) const {
+  std::vector<TShapedGlyph> out;
+  for (const TTextRun& r : ItemizeLine(text, rightToLeftBase)) {
+    std::vector<TShapedGlyph> g = Shape(text.substr(r.start, r.length), r.rightToLeft);
+    for (auto& x : g) x.cluster += r.start;
+    out.insert(out.end(), g.begin(), g.end());
+  }
+  return out;
+}
+
 std::string TFontInstance::FontData(std::uint32_t tableTag) const {
   std::lock_guard lock(EngineMutex());
   Face* f = impl_->face;

@@ -155,6 +155,26 @@ class TFontInstance {
   // asked): glyphs in visual order.
   std::vector<TShapedGlyph> Shape(std::u16string_view text, bool rightToLeft = false, bool kerning = false) const;
 
+  // A line split into direction runs, in display order: letters of
+  // right-to-left scripts (Hebrew, Arabic) run right to left, other letters
+  // and digits left to right, and neutral characters join the run they follow
+  // (leading ones the paragraph's direction). A simplified bidirectional
+  // analysis, enough for lines of one script with embedded numbers or words.
+  // A line split into direction runs, in display order: letters of
+  // right-to-left scripts (Hebrew, Arabic) run right to left, other letters
+  // and digits left to right; neutral characters between two letters of one
+  // direction take it, others the paragraph's. A simplified bidirectional
+  // analysis (no embeddings, no mirrored brackets), enough for lines of one
+  // script with embedded numbers or words.
+  struct TTextRun {
+    std::uint32_t start = 0, length = 0;
+    bool rightToLeft = false;
+  };
+  static std::vector<TTextRun> ItemizeLine(std::u16string_view text, bool rightToLeftBase);
+  // Shapes a whole line run by run: glyphs in display order, clusters counted
+  // in the whole text.
+  std::vector<TShapedGlyph> ShapeLine(std::u16string_view text, bool rightToLeftBase) const;
+
   // The font program: the face as a standalone TrueType/OpenType file (one
   // face taken out of a collection). With a table tag (e.g. 'glyf' written as
   // MakeTag("glyf")) only that table; empty when the table does not exist.

@@ -151,6 +151,33 @@ TEST(FontGlyphs, IndicesShapingAndSymbols) {
   EXPECT_EQ(r[0].cluster, 1u);
   EXPECT_EQ(r[1].cluster, 0u);
 
+  // Mixed directions: the Hebrew word is shaped right to left and, in a
+  // left-to-right line, stays between the Latin words.
+  const std::u16string mixed = u"ab \u05D0\u05D1 cd";
+  auto runs = TFontInstance::ItemizeLine(mixed, false);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_FALSE(runs[0].rightToLeft);
+  EXPECT_TRUE(runs[1].rightToLeft);
+  EXPECT_EQ(runs[1].start, 3u);
+  EXPECT_EQ(runs[1].length, 2u);  // the blanks around it belong to the line's direction
+  TFont dv = TimesAt(10);
+  dv.SetName("DejaVu Sans");
+  std::vector<TShapedGlyph> line = TFontInstance::Get(dv)->ShapeLine(mixed, false);
+  ASSERT_EQ(line.size(), mixed.size());
+  std::vector<std::uint32_t> clusters;
+  for (const auto& x : line) clusters.push_back(x.cluster);
+  EXPECT_EQ(clusters, (std::vector<std::uint32_t>{0, 1, 2, 4, 3, 5, 6, 7}));
+  // A right-to-left paragraph puts the runs in the opposite order.
+  auto rtlRuns = TFontInstance::ItemizeLine(mixed, true);
+  // There the blanks between the scripts take the paragraph's direction:
+  // "cd" is shown leftmost, then the Hebrew word with both blanks, then "ab".
+  ASSERT_EQ(rtlRuns.size(), 3u);
+  EXPECT_EQ(rtlRuns[0].start, 6u);
+  EXPECT_EQ(rtlRuns[1].start, 2u);
+  EXPECT_EQ(rtlRuns[1].length, 4u);
+  EXPECT_TRUE(rtlRuns[1].rightToLeft);
+  EXPECT_TRUE(TFontInstance::ItemizeLine(u"", false).empty());
+
   // The check-box marks of the symbol font have glyphs and width.
   TFont w;
   w.SetName("Wingdings");
