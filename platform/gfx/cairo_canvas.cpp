@@ -80,7 +80,7 @@ struct TCairoCanvas::Impl {
   double sx = 1, sy = 1;
   bool clipDirty = true;
   cairo_surface_t* mask = nullptr;  // A8 scratch for pen modes
-  int styleCounter = 0;             // position in the cosmetic dash pattern
+  long long styleCounter = 0;       // position in the cosmetic dash pattern
 
   ~Impl() { Release(); }
   void Release() {
@@ -267,24 +267,52 @@ struct TCairoCanvas::Impl {
 
   // Adds the pixels of a cosmetic line (end point left out) to the paths of
   // "on" and "off" pixels as runs of rectangles, following the style pattern.
+  // The part of the surface drawing can reach (clip bounds), one pixel wider.
+  TRect VisibleBox() const {
+    TRect box = Rect(0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface));
+    if (St().clip) box = IntersectRect(box, St().clip->Bounds());
+    return Rect(box.Left - 1, box.Top - 1, box.Right + 1, box.Bottom + 1);
+  }
+
   void RasterLine(int x1, int y1, int x2, int y2, std::vector<TRect>& on, std::vector<TRect>& off) {
     const std::vector<int>& pattern = CosmeticPattern(Pen().Style());
-    int period = 0;
+    long long period = 0;
     for (int v : pattern) period += v;
-    auto isOn = [&](int k) {
+    auto isOn = [&](long long k) {
       if (pattern.empty()) return true;
-      int t = k % period;
+      long long t = k % period;
       for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (t < pattern[i]) return i % 2 == 0;
         t -= pattern[i];
       }
       return true;
     };
-    int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
-    int sxs = x1 < x2 ? 1 : -1, sys = y1 < y2 ? 1 : -1;
-    int n = std::max(dx, dy);
-    int x = x1, y = y1;
-    int err = 0;
+    // Step i of n along the major axis puts the minor coordinate at
+    // floor((2 i dMinor + dMajor - 1) / (2 dMajor)) from the start: the
+    // Bresenham line, computed for any step so that only the steps inside the
+    // visible box are walked however long the line is.
+    const long long dx = std::llabs(static_cast<long long>(x2) - x1), dy = std::llabs(static_cast<long long>(y2) - y1);
+    const int sxs = x1 < x2 ? 1 : -1, sys = y1 < y2 ? 1 : -1;
+    const bool xMajor = dx >= dy;
+    const long long n = std::max(dx, dy), dMaj = xMajor ? dx : dy, dMin = xMajor ? dy : dx;
+    if (n == 0) return;
+    const TRect box = VisibleBox();
+    const long long start = xMajor ? x1 : y1;
+    const int step = xMajor ? sxs : sys;
+    const long long lo = xMajor ? box.Left : box.Top, hi = xMajor ? box.Right : box.Bottom;
+    // Steps whose major coordinate start + step * i lies in [lo, hi).
+    long long iFrom, iTo;
+    if (step > 0) {
+      iFrom = lo - start;
+      iTo = hi - start;
+    } else {
+      iFrom = start - hi + 1;
+      iTo = start - lo + 1;
+    }
+    iFrom = std::max(0LL, iFrom);
+    iTo = std::min(n, iTo);
+    const long long counterBase = styleCounter;
+    styleCounter += n;
     // Runs along the major axis merge into one rectangle.
     TRect run{};
     bool runOn = false, haveRun = false;
@@ -292,27 +320,22 @@ struct TCairoCanvas::Impl {
       if (haveRun) (runOn ? on : off).push_back(run);
       haveRun = false;
     };
-    for (int i = 0; i < n; ++i) {
-      bool pixelOn = isOn(styleCounter++);
+    for (long long i = iFrom; i < iTo; ++i) {
+      const long long minorStep = (2 * i * dMin + dMaj - 1) / (2 * dMaj);
+      const long long major = start + step * i;
+      const long long minor = (xMajor ? y1 : x1) + (xMajor ? sys : sxs) * minorStep;
+      const int x = static_cast<int>(xMajor ? major : minor), y = static_cast<int>(xMajor ? minor : major);
+      const bool pixelOn = isOn(counterBase + i);
       TRect px{x, y, x + 1, y + 1};
       if (haveRun && runOn == pixelOn &&
-          ((dx >= dy && px.Top == run.Top && (px.Left == run.Right || px.Right == run.Left)) ||
-           (dx < dy && px.Left == run.Left && (px.Top == run.Bottom || px.Bottom == run.Top)))) {
+          ((xMajor && px.Top == run.Top && (px.Left == run.Right || px.Right == run.Left)) ||
+           (!xMajor && px.Left == run.Left && (px.Top == run.Bottom || px.Bottom == run.Top)))) {
         run = UnionRect(run, px);
       } else {
         flush();
         run = px;
         runOn = pixelOn;
         haveRun = true;
-      }
-      if (dx >= dy) {
-        x += sxs;
-        err += 2 * dy;
-        if (err > dx) { y += sys; err -= 2 * dx; }
-      } else {
-        y += sys;
-        err += 2 * dx;
-        if (err > dy) { x += sxs; err -= 2 * dy; }
       }
     }
     flush();
@@ -380,6 +403,8 @@ struct TCairoCanvas::Impl {
   bool RasterRoundBox(int x1, int y1, int x2, int y2, int cw, int ch) {
     const TPenStyle style = Pen().Style();
     if (!raster || !Cosmetic() || !(style == psSolid || style == psInsideFrame || style == psClear)) return false;
+    constexpr int kFar = 1 << 24;  // beyond this the general path (and no int overflow)
+    if (std::abs(x1) > kFar || std::abs(x2) > kFar || std::abs(y1) > kFar || std::abs(y2) > kFar) return false;
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
     const bool pen = style != psClear;
@@ -395,8 +420,7 @@ struct TCairoCanvas::Impl {
     // lie inside the curve at the row's centre (at least the middle pixel).
     const double a = cw / 2.0, b = ch / 2.0;
     const int middle = (x1 + x2 - 1) / 2;
-    std::vector<int> left(static_cast<std::size_t>(h));
-    for (int i = 0; i < h; ++i) {
+    auto leftAt = [&](int i) {
       const int fromEdge = std::min(i, h - 1 - i);
       int l = x1;
       if (a > 0.5 && b > 0.5 && fromEdge + 0.5 < b) {
@@ -404,12 +428,15 @@ struct TCairoCanvas::Impl {
         const double half = a * std::sqrt(std::max(0.0, 1 - dy * dy));
         l = std::min(static_cast<int>(std::ceil(x1 + a - half - 0.5)), middle);
       }
-      left[static_cast<std::size_t>(i)] = l;
-    }
+      return l;
+    };
     const int mirror = x1 + x2 - 1;
     std::vector<TRect> inside, outline;
-    for (int i = 0; i < h; ++i) {
-      const int y = y1 + i, l = left[static_cast<std::size_t>(i)], r = mirror - l;
+    // Only the rows that can show are walked.
+    const TRect box = VisibleBox();
+    const int iFrom = std::max(0, box.Top - y1), iTo = std::min(h, box.Bottom - y1);
+    for (int i = iFrom; i < iTo; ++i) {
+      const int y = y1 + i, l = leftAt(i), r = mirror - l;
       if (!pen) {
         inside.push_back({l, y, r + 1, y + 1});
         continue;
@@ -418,7 +445,7 @@ struct TCairoCanvas::Impl {
         outline.push_back({l, y, r + 1, y + 1});
         continue;
       }
-      const int narrower = std::max(left[static_cast<std::size_t>(i - 1)], left[static_cast<std::size_t>(i + 1)]);
+      const int narrower = std::max(leftAt(i - 1), leftAt(i + 1));
       const int runEnd = std::min(std::max(l, narrower - 1), (l + r) / 2);
       outline.push_back({l, y, runEnd + 1, y + 1});
       outline.push_back({mirror - runEnd, y, r + 1, y + 1});

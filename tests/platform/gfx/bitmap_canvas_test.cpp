@@ -420,3 +420,35 @@ TEST(BitmapCanvas, EllipsesAreSymmetricWithAOnePixelOutline) {
   EXPECT_EQ(n.PixelColor(7, 4), clBlack);
   EXPECT_EQ(n.PixelColor(0, 4), clBlack);
 }
+
+TEST(BitmapCanvas, FarCoordinatesDrawOnlyWhatShowsAndStayQuick) {
+  // A line is the same pixels whether the surface is large or small.
+  TBitmap big(200, 200), small(20, 20);
+  for (TBitmap* b : {&big, &small}) {
+    b->Canvas().Pen().SetStyle(psDashDot);
+    b->Canvas().MoveTo(-50, -20);
+    b->Canvas().LineTo(70, 33);
+    b->Canvas().MoveTo(15, 300);
+    b->Canvas().LineTo(2, -90);
+  }
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(small.PixelColor(x, y), big.PixelColor(x, y)) << x << "," << y;
+
+  // Lines and figures far beyond the surface finish at once.
+  TBitmap b(10, 10);
+  TCanvas& c = b.Canvas();
+  c.MoveTo(-2000000000, 5);
+  c.LineTo(2000000000, 5);
+  EXPECT_EQ(b.PixelColor(0, 5), clBlack);
+  EXPECT_EQ(b.PixelColor(9, 5), clBlack);
+  c.MoveTo(3, -2000000000);
+  c.LineTo(3, 2000000000);
+  EXPECT_EQ(b.PixelColor(3, 0), clBlack);
+  c.Brush().SetColor(clRed);
+  c.Ellipse(-1000000, -1000000, 1000000, 1000000);  // a vast circle: the middle is inside
+  EXPECT_EQ(b.PixelColor(8, 8), clRed);
+  c.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
+  c.RoundRect(-3, -100000000, 5, 100000000, 4, 4);
+  EXPECT_EQ(b.PixelColor(-3 + 1, 2), clNone);  // outside the bitmap
+  EXPECT_EQ(b.PixelColor(4, 2), clBlack);      // the right edge of the round rectangle
+}
