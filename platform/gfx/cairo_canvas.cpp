@@ -855,7 +855,32 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
     cairo_set_font_options(cr, fo);
     cairo_font_options_destroy(fo);
     SetColor(cr, Font().Color());
-    cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    if ((impl_->raster && font->PixelsPerEm() > 400) || font->PixelsPerEm() > 30000) {
+      // Very large glyphs are filled from their outlines: no glyph masks of
+      // that size, and no limit of the renderer's font sizes.
+      cairo_new_path(cr);
+      for (const cairo_glyph_t& g : glyphs) {
+        for (const auto& cmd : font->GlyphOutline(static_cast<std::uint32_t>(g.index))) {
+          // Outline coordinates run along (ux, uy) and down (vx, vy) from the glyph origin.
+          auto px = [&](double ax, double dy) { return g.x + ax * ux + dy * vx; };
+          auto py = [&](double ax, double dy) { return g.y + ax * uy + dy * vy; };
+          switch (cmd.kind) {
+            case TFontInstance::TPathCommand::Move: cairo_move_to(cr, px(cmd.x1, cmd.y1), py(cmd.x1, cmd.y1)); break;
+            case TFontInstance::TPathCommand::Line: cairo_line_to(cr, px(cmd.x1, cmd.y1), py(cmd.x1, cmd.y1)); break;
+            case TFontInstance::TPathCommand::Cubic:
+              cairo_curve_to(cr, px(cmd.x1, cmd.y1), py(cmd.x1, cmd.y1), px(cmd.x2, cmd.y2), py(cmd.x2, cmd.y2),
+                             px(cmd.x3, cmd.y3), py(cmd.x3, cmd.y3));
+              break;
+            case TFontInstance::TPathCommand::Close: cairo_close_path(cr); break;
+          }
+        }
+      }
+      cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+      cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
+      cairo_fill(cr);
+    } else {
+      cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    }
     const TOutlineTextMetric& otm = font->OutlineTextMetrics();
     if (Font().Style().Contains(fsUnderline)) {
       const int size = std::max(1, otm.otmsUnderscoreSize);

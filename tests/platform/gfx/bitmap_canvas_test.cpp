@@ -452,3 +452,13 @@ TEST(BitmapCanvas, FarCoordinatesDrawOnlyWhatShowsAndStayQuick) {
   EXPECT_EQ(b.PixelColor(-3 + 1, 2), clNone);  // outside the bitmap
   EXPECT_EQ(b.PixelColor(4, 2), clBlack);      // the right edge of the round rectangle
 }
+
+TEST(BitmapCanvas, HugeTextIsDrawnWithoutHugeMemory) {
+  TBitmap b(50, 50);
+  TCanvas& c = b.Canvas();
+  c.Font().SetName("Arial");
+  c.Font().SetHeight(-200000);
+  c.Brush().SetStyle(bsClear);
+  c.TextOut(-26975, -100000, "I");  // the stem of the I covers the bitmap
+  EXPECT_EQ(b.PixelColor(25, 25), clBlack);
+}
