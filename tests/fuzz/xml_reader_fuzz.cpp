@@ -1,10 +1,12 @@
 // Any input: the XML reader either builds a tree or raises the format error
 // (or, for a malformed numeric reference in an attribute, the conversion
-// error); what it built writes out and reads back the same.
+// error); what it built writes out and reads back. Read as a language table,
+// the same input loads or raises one of those two errors.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "report/vuzRes.h"
 #include "report/vuzXML.h"
 
 using namespace report;
@@ -41,5 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     out.SetPosition(0);
     again.LoadFromStream(out);
   }
+  // The same bytes as a language table: loaded, or the format or conversion
+  // error; lookups never fail.
+  TfrxResources table;
+  try {
+    table.AddXML(input);
+  } catch (const TfrxInvalidXMLException&) {
+  } catch (const rtl::EConvertError&) {
+  }
+  table.Get("Name");
   return 0;
 }
