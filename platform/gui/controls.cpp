@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <unordered_map>
 
@@ -228,6 +229,18 @@ bool DispatchControlEvent(QObject* receiver, QEvent* e) {
       e->ignore();
       Guarded([&] { form->HandleCloseRequest(); });
       return true;
+    }
+    case QEvent::Wheel: {
+      auto* we = static_cast<QWheelEvent*>(e);
+      bool handled = false;
+      QPoint g = we->globalPosition().toPoint();
+      Guarded([&] {
+        for (TControl* c = ControlOf(receiver); c && !handled; c = c->Parent())
+          if (c->OnMouseWheel)
+            c->OnMouseWheel(c, ShiftOf(we->modifiers(), we->buttons()), we->angleDelta().y(), TPoint{g.x(), g.y()},
+                            handled);
+      });
+      return handled;
     }
     case QEvent::ContextMenu: {
       TControl* c = ControlOf(receiver);
@@ -613,9 +626,5 @@ void TControl::Click() {
 
 bool TControl::WantsKey(Word) const { return false; }
 
-TCustomControl::TCustomControl(TComponent* owner) : TControl(owner) {
-  auto* w = new QWidget;
-  Attach(w);
-}
 
 }  // namespace gui

@@ -12,6 +12,11 @@
 class QWidget;
 class QObject;
 
+namespace gfx {
+class TCanvas;
+class TBitmap;
+}  // namespace gfx
+
 namespace gui {
 
 class TControl;
@@ -147,6 +152,9 @@ class TControl : public TComponent, public TActionClient {
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
   TNotifyEvent OnResize;
+  // The wheel turned over the control (delta 120 per notch, the pointer in
+  // screen coordinates); the parents are asked in turn until one handles it.
+  std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)> OnMouseWheel;
 
   // Platform-internal: the outer widget and the widget children go into.
   QWidget* Handle() const { return widget_; }
@@ -209,11 +217,24 @@ class TControl : public TComponent, public TActionClient {
 
 using TWinControl = TControl;
 
-// A plain container without a look of its own (the client area of forms,
-// toolbars' panels, anything that only holds other controls).
+// A control that paints itself: Paint (by default OnPaint) draws on
+// Canvas(), a bitmap of the control's size drawn by the graphics layer, which
+// the control then shows. It takes the focus and sees every key, arrows
+// included; derived controls (the preview's page area) override Paint.
 class TCustomControl : public TControl {
  public:
   explicit TCustomControl(TComponent* owner);
+  ~TCustomControl() override;
+  gfx::TCanvas& Canvas();
+  TNotifyEvent OnPaint;
+  bool ClickOnMouseUp() const override { return true; }
+
+ protected:
+  // Fills the control's colour and runs OnPaint.
+  virtual void Paint();
+
+ private:
+  std::unique_ptr<gfx::TBitmap> bitmap_;
 };
 
 }  // namespace gui

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTimer>
 #include <functional>
 
@@ -111,30 +112,82 @@ QImage ImageOfBitmap(const gfx::TBitmap& b) {
 }
 }  // namespace
 
-TPaintBox::TPaintBox(TComponent* owner) : TControl(owner), bitmap_(std::make_unique<gfx::TBitmap>()) {
+TCustomControl::TCustomControl(TComponent* owner) : TControl(owner), bitmap_(std::make_unique<gfx::TBitmap>()) {
   bitmap_->SetPixelFormat(gfx::pf32bit);
   auto* w = new HookWidget;
+  w->setFocusPolicy(Qt::StrongFocus);
   w->paint = [this](QPainter& p) {
-    gfx::TCanvas& c = Canvas();
-    // The box shows what lies under it unless OnPaint paints over it.
-    TColor back = Color() == clDefault ? clBtnFace : Color();
-    c.Brush().SetColor(back);
-    c.FillRect(Rect(0, 0, Width(), Height()));
-    Guarded([&] {
-      if (OnPaint) OnPaint(this);
-    });
+    Guarded([&] { Paint(); });
     p.drawImage(0, 0, ImageOfBitmap(*bitmap_));
   };
   Attach(w);
   w->resize(105, 105);
 }
 
-TPaintBox::~TPaintBox() = default;
+TCustomControl::~TCustomControl() = default;
 
-gfx::TCanvas& TPaintBox::Canvas() {
+gfx::TCanvas& TCustomControl::Canvas() {
   if (bitmap_->Width() != Width() || bitmap_->Height() != Height()) bitmap_->SetSize(Width(), Height());
   return bitmap_->Canvas();
 }
+
+void TCustomControl::Paint() {
+  gfx::TCanvas& c = Canvas();
+  c.Brush().SetColor(Color() == clDefault ? clBtnFace : Color());
+  c.FillRect(Rect(0, 0, Width(), Height()));
+  if (OnPaint) OnPaint(this);
+}
+
+TPaintBox::TPaintBox(TComponent* owner) : TCustomControl(owner) { Handle()->setFocusPolicy(Qt::NoFocus); }
+
+// ---- TScrollBar ------------------------------------------------------------
+
+namespace {
+QScrollBar* Scroll(const TControl* c) { return static_cast<QScrollBar*>(c->Handle()); }
+}  // namespace
+
+TScrollBar::TScrollBar(TComponent* owner) : TControl(owner) {
+  auto* b = new QScrollBar(Qt::Horizontal);
+  b->setRange(0, 100);
+  Attach(b);
+  b->resize(121, 17);
+  QObject::connect(b, &QScrollBar::valueChanged, context_, [this] {
+    Guarded([&] {
+      if (OnChange) OnChange(this);
+    });
+  });
+}
+
+void TScrollBar::SetKind(TScrollBarKind k) {
+  kind_ = k;
+  Scroll(this)->setOrientation(k == sbVertical ? Qt::Vertical : Qt::Horizontal);
+}
+int TScrollBar::Min() const { return min_; }
+void TScrollBar::SetMin(int v) {
+  min_ = v;
+  ApplyRange();
+}
+int TScrollBar::Max() const { return max_; }
+void TScrollBar::SetMax(int v) {
+  max_ = v;
+  ApplyRange();
+}
+int TScrollBar::Position() const { return Scroll(this)->value(); }
+void TScrollBar::SetPosition(int v) { Scroll(this)->setValue(v); }
+int TScrollBar::PageSize() const { return page_; }
+void TScrollBar::SetPageSize(int v) {
+  page_ = std::max(0, v);
+  ApplyRange();
+}
+// The position runs from Min to Max - PageSize + 1, as a page-sized thumb allows.
+void TScrollBar::ApplyRange() {
+  Scroll(this)->setRange(min_, std::max(min_, max_ - std::max(0, page_ - 1)));
+  if (page_ > 0) Scroll(this)->setPageStep(page_);
+}
+int TScrollBar::SmallChange() const { return Scroll(this)->singleStep(); }
+void TScrollBar::SetSmallChange(int v) { Scroll(this)->setSingleStep(v); }
+int TScrollBar::LargeChange() const { return Scroll(this)->pageStep(); }
+void TScrollBar::SetLargeChange(int v) { Scroll(this)->setPageStep(v); }
 
 // ---- TImage ----------------------------------------------------------------
 

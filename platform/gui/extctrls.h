@@ -47,20 +47,39 @@ class TShape : public TControl {
   TColor brush_ = clWhite, pen_ = clBlack;
 };
 
-// A control that draws its content through OnPaint on Canvas(), which the
-// graphics layer renders (Cairo) and the control shows.
-class TPaintBox : public TControl {
+// A control that draws its content through OnPaint on Canvas(); it takes
+// no focus.
+class TPaintBox : public TCustomControl {
  public:
   explicit TPaintBox(TComponent* owner);
-  ~TPaintBox() override;
-  // The canvas of the paint box, the size of the control; what OnPaint draws
-  // on it is shown.
-  gfx::TCanvas& Canvas();
-  TNotifyEvent OnPaint;
-  bool ClickOnMouseUp() const override { return true; }
+};
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+
+class TScrollBar : public TControl {
+ public:
+  explicit TScrollBar(TComponent* owner);
+  TScrollBarKind Kind() const { return kind_; }
+  void SetKind(TScrollBarKind k);
+  int Min() const;
+  void SetMin(int v);
+  int Max() const;
+  void SetMax(int v);
+  int Position() const;
+  // Runs OnChange when the position changes, by code or by the user.
+  void SetPosition(int v);
+  int PageSize() const;
+  void SetPageSize(int v);
+  int SmallChange() const;
+  void SetSmallChange(int v);
+  int LargeChange() const;
+  void SetLargeChange(int v);
+  TNotifyEvent OnChange;
 
  private:
-  std::unique_ptr<gfx::TBitmap> bitmap_;
+  void ApplyRange();
+  TScrollBarKind kind_ = sbHorizontal;
+  int min_ = 0, max_ = 100, page_ = 0;
 };
 
 // Shows a picture: a bitmap drawn on in code, a graphic (bitmap, metafile)

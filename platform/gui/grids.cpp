@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/gui/canvas_delegate.h"
 #include "platform/gui/qt_bridge.h"
 
 namespace gui {
@@ -122,6 +123,20 @@ TStringGrid::TStringGrid(TComponent* owner) : TControl(owner) {
   colWidths_.assign(static_cast<std::size_t>(colCount_), defaultColWidth_);
   SetDefaultRowHeight(defaultRowHeight_);
   ApplySelectionMode();
+  auto* delegate = new detail::CanvasDelegate(view_);
+  delegate->draw = [this](gfx::TCanvas& c, const QModelIndex& index, TRect rect, unsigned odState) {
+    if (!OnDrawCell) return false;
+    int row = index.row() + HeaderRows();
+    unsigned state = 0;
+    if (odState & detail::odSelected) state |= gdSelected;
+    if (odState & detail::odFocused) state |= gdFocused;
+    if (row < fixedRows_) state |= gdFixed;
+    if (DefaultDrawing) c.TextRect(rect, rect.Left + 2, rect.Top + 2, Cells(index.column(), row));
+    OnDrawCell(this, index.column(), row, rect, state);
+    return true;
+  };
+  view_->setItemDelegate(delegate);
+  delegate_ = delegate;
 
   QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, context_,
                    [this](const QModelIndex& now, const QModelIndex& before) {
@@ -149,7 +164,10 @@ TStringGrid::TStringGrid(TComponent* owner) : TControl(owner) {
 TStringGrid::~TStringGrid() {
   // The view is deleted later; it must not reach back into this grid.
   model_->grid = nullptr;
+  static_cast<detail::CanvasDelegate*>(delegate_)->draw = nullptr;
 }
+
+gfx::TCanvas& TStringGrid::Canvas() { return static_cast<detail::CanvasDelegate*>(delegate_)->Canvas(); }
 
 void TStringGrid::ApplySelectionMode() {
   view_->setSelectionBehavior(options_ & goRowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);

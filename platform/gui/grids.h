@@ -25,6 +25,10 @@ struct TGridRect {
   friend bool operator==(const TGridRect&, const TGridRect&) = default;
 };
 
+// What OnDrawCell is told about a cell (bits).
+enum TGridDrawState : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
+using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, unsigned State)>;
+
 class TStringGrid : public TControl {
  public:
   explicit TStringGrid(TComponent* owner);
@@ -83,6 +87,12 @@ class TStringGrid : public TControl {
   TRect CellRect(int col, int row) const;
 
   TNotifyEvent OnTopLeftChanged;
+  // Owner drawing of the scrollable cells on Canvas(): the rectangle is the
+  // cell's own (from 0, 0) with its background filled and, with
+  // DefaultDrawing, its text drawn already.
+  TDrawCellEvent OnDrawCell;
+  bool DefaultDrawing = true;
+  gfx::TCanvas& Canvas();
   bool ClickOnMouseUp() const override { return true; }
 
   // Platform-internal: brings the view up to the grid's size now (it is
@@ -105,6 +115,7 @@ class TStringGrid : public TControl {
   std::vector<int> colWidths_;
   Model* model_ = nullptr;
   View* view_ = nullptr;
+  void* delegate_ = nullptr;
   bool flushPending_ = false;
   bool noSelection_ = false;
   int lastTop_ = -1;

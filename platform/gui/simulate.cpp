@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include "platform/gui/qt_bridge.h"
 
@@ -79,6 +80,16 @@ void SendMouse(TControl& control, int x, int y, TMouseButton button, bool dbl) {
   }
 }
 }  // namespace
+
+void Wheel(TControl& control, int x, int y, int delta, TShiftState shift) {
+  QWidget* top = control.Handle();
+  QWidget* target = top->childAt(QPoint(x, y));
+  if (!target) target = top;
+  QPointF local = QPointF(target->mapFrom(top, QPoint(x, y)));
+  QPointF global = top->mapToGlobal(QPointF(x, y));
+  QWheelEvent ev(local, global, QPoint(), QPoint(0, delta), Qt::NoButton, ModsOf(shift), Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(target, &ev);
+}
 
 void Drag(TControl& control, int x1, int y1, int x2, int y2) {
   QWidget* top = control.Handle();

@@ -14,6 +14,8 @@ void TypeText(TControl& control, const AnsiString& text);
 // Presses and releases a mouse button at a point of the control.
 void Click(TControl& control, int x, int y, TMouseButton button = mbLeft);
 void DoubleClick(TControl& control, int x, int y);
+// Turns the wheel over a point of the control (120 per notch, up positive).
+void Wheel(TControl& control, int x, int y, int delta, TShiftState shift = {});
 // Presses the left button at one point of the control, moves to another and
 // releases there.
 void Drag(TControl& control, int x1, int y1, int x2, int y2);

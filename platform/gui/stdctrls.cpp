@@ -8,10 +8,12 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QAbstractItemView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
+#include "platform/gui/canvas_delegate.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/qt_bridge.h"
 
@@ -316,9 +318,29 @@ namespace {
 QComboBox* Combo(const TControl* c) { return static_cast<QComboBox*>(c->Handle()); }
 }  // namespace
 
+namespace {
+// A combo box that tells when its list opens and gives the list its width.
+class ComboWidget : public QComboBox {
+ public:
+  std::function<void()> beforePopup;
+  int listWidth = 0;
+  void showPopup() override {
+    if (beforePopup) beforePopup();
+    if (listWidth > 0) view()->setMinimumWidth(listWidth);
+    QComboBox::showPopup();
+  }
+};
+}  // namespace
+
 TComboBox::TComboBox(TComponent* owner) : TControl(owner) {
-  auto* c = new QComboBox;
+  auto* c = new ComboWidget;
+  c->beforePopup = [this] {
+    Guarded([&] {
+      if (OnDropDown) OnDropDown(this);
+    });
+  };
   Attach(c);
+  RegisterInner(c->view());
   c->resize(145, 21);
   SetStyle(csDropDown);
   QObject::connect(c, &QComboBox::activated, context_, [this] {
@@ -329,9 +351,53 @@ TComboBox::TComboBox(TComponent* owner) : TControl(owner) {
   });
 }
 
+TComboBox::~TComboBox() {
+  if (delegate_) static_cast<detail::CanvasDelegate*>(delegate_)->draw = nullptr;
+}
+
+void TComboBox::InstallDelegate() {
+  if (delegate_) return;
+  auto* d = new detail::CanvasDelegate(Combo(this));
+  d->fixedHeight = itemHeight_;
+  d->draw = [this](gfx::TCanvas&, const QModelIndex& index, TRect rect, unsigned state) {
+    if (!OnDrawItem || (style_ != csOwnerDrawFixed && style_ != csOwnerDrawVariable)) return false;
+    OnDrawItem(this, index.row(), rect, state);
+    return true;
+  };
+  Combo(this)->setItemDelegate(d);
+  delegate_ = d;
+}
+
+gfx::TCanvas& TComboBox::Canvas() {
+  InstallDelegate();
+  return static_cast<detail::CanvasDelegate*>(delegate_)->Canvas();
+}
+
+void TComboBox::SetListWidth(int w) {
+  listWidth_ = w;
+  static_cast<ComboWidget*>(Combo(this))->listWidth = w;
+}
+
+bool TComboBox::ReadOnly() const {
+  QComboBox* c = Combo(this);
+  return c->isEditable() && c->lineEdit()->isReadOnly();
+}
+
+void TComboBox::SetReadOnly(bool r) {
+  QComboBox* c = Combo(this);
+  if (c->isEditable()) c->lineEdit()->setReadOnly(r);
+}
+
+void TComboBox::SetItemHeight(int h) {
+  itemHeight_ = h;
+  InstallDelegate();
+  static_cast<detail::CanvasDelegate*>(delegate_)->fixedHeight = h;
+}
+
 void TComboBox::SetStyle(TComboBoxStyle s) {
   style_ = s;
   QComboBox* c = Combo(this);
+  if (s == csOwnerDrawFixed || s == csOwnerDrawVariable) InstallDelegate();
   bool editable = s == csDropDown || s == csSimple;
   if (c->isEditable() == editable) return;
   c->setEditable(editable);

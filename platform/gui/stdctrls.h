@@ -126,9 +126,14 @@ class TGroupBox : public TControl {
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
+// What an owner-draw handler is told about an item (bits).
+enum TOwnerDrawState : unsigned { odSelected = 1, odFocused = 2, odDisabled = 4 };
+using TDrawItemEvent = std::function<void(TObject* Control, int Index, TRect Rect, unsigned State)>;
+
 class TComboBox : public TControl {
  public:
   explicit TComboBox(TComponent* owner);
+  ~TComboBox() override;
   TComboBoxStyle Style() const { return style_; }
   void SetStyle(TComboBoxStyle s);
   void SetItems(const std::vector<AnsiString>& items);
@@ -146,12 +151,30 @@ class TComboBox : public TControl {
   void SetDroppedDown(bool d);
   int DropDownCount() const;
   void SetDropDownCount(int n);
+  // Width of the drop-down list (0: the control's width).
+  int ListWidth() const { return listWidth_; }
+  void SetListWidth(int w);
+  // The edit part refuses typing.
+  bool ReadOnly() const;
+  void SetReadOnly(bool r);
+  // Height of the list's items (csOwnerDrawFixed), in pixels.
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int h);
+  // The canvas of the item being drawn by OnDrawItem; the rectangle it gets
+  // is the item's own (from 0, 0), its background already filled.
+  gfx::TCanvas& Canvas();
   // The user chose an item or typed.
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;
+  TNotifyEvent OnDropDown;
+  // Owner drawing of the items (styles csOwnerDrawFixed/Variable).
+  TDrawItemEvent OnDrawItem;
 
  private:
+  void InstallDelegate();
   TComboBoxStyle style_ = csDropDown;
+  int listWidth_ = 0, itemHeight_ = 0;
+  void* delegate_ = nullptr;
 };
 
 class TListBox : public TControl {
