@@ -317,6 +317,8 @@ void TMetafile::LoadFromStream(rtl::TStream& stream) {
     stream.SetPosition(start);
     throw EInvalidGraphic("Metafile is not in a known format");
   }
+  // A size field smaller than the headers is a writer's slip: take the rest.
+  if (length < (wmf ? 40 : 88)) length = available;
   length = std::clamp<std::int64_t>(length, 0, available);
   std::string data(static_cast<std::size_t>(length), '\0');
   stream.SetPosition(start);

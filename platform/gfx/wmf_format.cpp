@@ -577,15 +577,15 @@ class WmfWriter {
         records_.push_back(RecordWriter(META_SAVEDC).Finish());
         break;
       case EMR_RESTOREDC: {
-        std::int32_t n = r.I32(8);
-        std::size_t keep = n < 0 ? (saved_.size() >= std::size_t(-n) ? saved_.size() - std::size_t(-n) : saved_.size())
-                                 : std::size_t(n > 0 ? n - 1 : saved_.size());
-        if (keep < saved_.size()) {
-          map_ = saved_[keep].map;
-          charset_ = saved_[keep].charset;
-          saved_.resize(keep);
+        std::int64_t n = r.I32(8);
+        std::int64_t depth = static_cast<std::int64_t>(saved_.size());
+        std::int64_t keep = n < 0 ? depth + n : n - 1;
+        if (n != 0 && keep >= 0 && keep < depth) {
+          map_ = saved_[static_cast<std::size_t>(keep)].map;
+          charset_ = saved_[static_cast<std::size_t>(keep)].charset;
+          saved_.resize(static_cast<std::size_t>(keep));
           RecordWriter w(META_RESTOREDC);
-          w.W().I16(static_cast<std::int16_t>(n < 0 ? n : -1));
+          w.W().I16(static_cast<std::int16_t>(keep - depth));  // relative, as readers expect
           records_.push_back(w.Finish());
         }
         break;

@@ -256,3 +256,19 @@ TEST(WmfFormat, LibreOfficeRendersOurFile) {
   ASSERT_FALSE(img.Empty());
   gfxtest::ExpectSampleRendered(img);
 }
+
+TEST(WmfFormat, RestoreLevelsBecomeRelative) {
+  Document doc;
+  doc.header.frame = {0, 0, 2646, 2646};
+  doc.records.push_back(MakeSaveDC());
+  doc.records.push_back(MakeSaveDC());
+  doc.records.push_back(MakeSaveDC());
+  doc.records.push_back(MakeU32Record(EMR_RESTOREDC, 2));  // absolute: back to the second save
+  doc.records.push_back(MakeU32Record(EMR_RESTOREDC, static_cast<std::uint32_t>(-1)));
+  doc.records.push_back(MakeU32Record(EMR_RESTOREDC, static_cast<std::uint32_t>(-5)));  // more than saved: ignored
+  doc.records.push_back(MakeU32Record(EMR_RESTOREDC, 0x80000000u));
+  std::vector<int> levels;
+  for (auto& [func, params] : WmfRecords(FromEmf(doc, 0)))
+    if (func == META_RESTOREDC) levels.push_back(gfx::bytes::Reader(params).I16(0));
+  EXPECT_EQ(levels, (std::vector<int>{-2, -1}));
+}
