@@ -8,6 +8,7 @@
 
 #include "external_tools.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/document_canvas.h"
 #include "platform/gfx/metafile.h"
 #include "platform/gfx/recording_canvas.h"
 
@@ -470,4 +471,41 @@ TEST(Metafile, DamagedRecordsPlayWithoutHarm) {
     ++played;
   }
   EXPECT_GT(played, 20);
+}
+
+TEST(Metafile, PrintedThroughADocumentCanvasLooksTheSame) {
+  // The printing path: a 300-dpi document canvas, read back with poppler.
+  std::string pdftoppm = gfxtest::FindTool("pdftoppm"), pdftotext = gfxtest::FindTool("pdftotext");
+  std::string convert = gfxtest::FindTool("convert");
+  if (pdftoppm.empty() || pdftotext.empty() || convert.empty())
+    GTEST_SKIP() << "needs pdftoppm, pdftotext (poppler-utils) and convert (imagemagick)";
+  auto mf = Recorded();
+  gfxtest::TempDir dir;
+  {
+    rtl::TFileStream out(dir.File("page.pdf"), rtl::fmCreate);
+    TDocumentCanvas printer(out, TDocumentFormat::Pdf, 300, 300);
+    printer.BeginPage({625, 469});
+    printer.StretchDraw(Rect(0, 0, 625, 469), *mf);
+    printer.EndPage();
+    printer.EndDocument();
+  }
+  ASSERT_EQ(gfxtest::Run("'" + pdftoppm + "' -scale-to-x 200 -scale-to-y 150 -png -singlefile '" +
+                         dir.File("page.pdf") + "' '" + dir.File("page") + "'"),
+            0);
+  gfxtest::RgbImage img = gfxtest::ReadWithImageMagick(convert, dir.File("page.png"), dir.File("page.ppm"));
+  ASSERT_EQ(img.width, 200);
+  ASSERT_EQ(img.height, 150);
+  auto direct = Direct();
+  int bad = 0;
+  for (int y = 0; y < 150; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (!gfxtest::NearColor(img.Pixel(x, y), ColorToRGB(direct->PixelColor(x, y)), 80)) ++bad;
+  EXPECT_LT(bad, 200 * 150 * 4 / 100);
+  std::string text;
+  {
+    std::string cmd = "'" + pdftotext + "' '" + dir.File("page.pdf") + "' '" + dir.File("page.txt") + "'";
+    ASSERT_EQ(gfxtest::Run(cmd), 0);
+    text = gfxtest::ReadFile(dir.File("page.txt"));
+  }
+  EXPECT_NE(text.find("Температура"), std::string::npos) << text;
 }
