@@ -318,6 +318,11 @@ class TPNGObject : public gfx::TGraphic {
   void AssignTo(gfx::TGraphic& dest) const;
   void AssignHandle(const gfx::TBitmap& bitmap, bool transparent, gfx::TColor transparentColor);
 
+  // The clipboard, through a bitmap of the image's size (loading takes no
+  // transparency). Loading answers false when the clipboard holds no picture.
+  void SaveToClipboardFormat() const;
+  bool LoadFromClipboardFormat();
+
   void Draw(gfx::TCanvas& canvas, const gfx::TRect& rect) const override;
   // Draws at the physical size a pHYs chunk gives, else at the pixel size.
   void DrawUsingPixelInformation(gfx::TCanvas& canvas, gfx::TPoint topLeft) const;

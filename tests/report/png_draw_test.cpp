@@ -314,3 +314,21 @@ TEST(PngPicture, PictureLoadsAndStoresPng) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PngClipboard, TravelsAsABitmap) {
+  TPNGObject png(COLOR_RGB, 8, 6, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) png.SetPixels(x, y, gfx::RGB(x * 40, y * 60, 99));
+  png.SaveToClipboardFormat();
+  TPNGObject back;
+  ASSERT_TRUE(back.LoadFromClipboardFormat());
+  ASSERT_EQ(back.GetWidth(), 6);
+  ASSERT_EQ(back.GetHeight(), 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(back.GetPixels(x, y), png.GetPixels(x, y));
+  EXPECT_FALSE(back.GetTransparent());
+}
+
+}  // namespace
