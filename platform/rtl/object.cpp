@@ -1,5 +1,7 @@
 #include "platform/rtl/object.h"
 
+#include "platform/rtl/object_handles.h"
+
 #include <cxxabi.h>
 
 #include <cstdlib>
@@ -7,6 +9,8 @@
 #include <typeinfo>
 
 namespace rtl {
+
+TObject::~TObject() { ObjectHandles::Release(this); }
 
 AnsiString TObject::ClassName() const {
   const char* mangled = typeid(*this).name();

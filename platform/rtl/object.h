@@ -11,7 +11,9 @@ namespace rtl {
 
 class TObject {
  public:
-  virtual ~TObject() = default;
+  // A freed object's handles (see object_handles.h) go stale here, so a
+  // script that kept one gets an error instead of reaching freed memory.
+  virtual ~TObject();
   // The class's own name without namespaces ("TStringList"). Classes that
   // need a name other than their C++ one override it.
   virtual AnsiString ClassName() const;

@@ -1,4 +1,5 @@
 #include "platform/rtl/object_handles.h"
+#include "platform/rtl/stringlists.h"
 
 #include <gtest/gtest.h>
 
@@ -78,4 +79,13 @@ TEST(ObjectHandles, ReleaseForgetsTheObject) {
   EXPECT_EQ(ObjectHandles::Count(), before);
   HostObject never;
   ObjectHandles::Release(&never);  // never registered: ignored
+}
+
+TEST(ObjectHandles, AFreedRuntimeObjectLeavesItsHandleStale) {
+  auto* list = new rtl::TStringList;
+  int32_t h = ObjectHandles::HandleOf<rtl::TObject>(list);
+  EXPECT_EQ(ObjectHandles::Resolve<rtl::TObject>(h), list);
+  delete list;  // TObject's destructor releases the handle
+  EXPECT_FALSE(ObjectHandles::IsValid(h));
+  EXPECT_THROW(ObjectHandles::Resolve<rtl::TObject>(h), EInvalidPointer);
 }
