@@ -103,10 +103,11 @@ std::vector<int> PortNumbersFromNames(const std::vector<std::string>& names) {
   return ports;
 }
 
-TRecorderLink::TRecorderLink(TLinkPort& port, TLinkView& view) : port_(port), view_(view) {}
+TRecorderLink::TRecorderLink(TLinkPort& port, TLinkView& view)
+    : PortNames(serial::ListComPortNames), port_(port), view_(view) {}
 
 int TRecorderLink::ListComPorts(int ports[10]) {
-  std::vector<int> found = PortNumbersFromNames(serial::ListComPortNames());
+  std::vector<int> found = PortNumbersFromNames(PortNames());
   for (int i = 0; i < 10; ++i) ports[i] = i < int(found.size()) ? found[std::size_t(i)] : 0;
   return static_cast<int>(found.size());
 }

@@ -158,6 +158,9 @@ class TRecorderLink {
   // Checks a reply whose last two bytes are the checksum over covered + data.
   static bool ChecksumMatches(const std::vector<std::uint8_t>& covered, const std::uint8_t* data, int dataLength);
 
+  // Where the port names come from (the computer's serial ports).
+  std::function<std::vector<std::string>()> PortNames;
+
   TLinkPort& Port() { return port_; }
   TLinkView& View() { return view_; }
 

@@ -1,0 +1,191 @@
+// The main window: the process list, the data table, the status bar with the
+// link lamp and the cancel button, the menus and actions, the port, and the
+// device operations the user starts from here. Its handlers live in several
+// units by subject: FormMain.cpp (construction, start-up, configuration,
+// keys, help, exit), FormMain_link.cpp (port actions, status bar, what the
+// link shows), FormMain_list.cpp (process list, notes, sorting),
+// FormMain_read.cpp (reading and deleting in the recorder), FormMain_view.cpp
+// (showing the selected process, layout).
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Link.h"
+#include "comm/Comm.h"
+#include "platform/gui/actions.h"
+#include "platform/gui/comctrls.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/extctrls.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/grids.h"
+#include "platform/gui/menus.h"
+#include "platform/gui/stdctrls.h"
+
+namespace app {
+
+extern const char* const kApplicationTitle;
+
+// What a test changes in the window's surroundings: the line behind the
+// port, the port names, and what the Abort answer does.
+struct TForm1Setup {
+  std::function<std::unique_ptr<TLinkPort>(comm::TThreadComm& comm)> makePort;
+  std::function<std::vector<std::string>()> portNames;
+  std::function<void(int code)> halt;
+};
+
+class TForm1 : public gui::TForm, public TLinkView {
+ public:
+  explicit TForm1(gui::TComponent* owner, TForm1Setup setup = {});
+  ~TForm1() override;
+
+  // --- components, in the order they are made ---
+  gui::TStringGrid* StringGridData;
+  gui::TGroupBox* GroupBoxProcessList;
+  gui::TStringGrid* StringGridProcessList;
+  gui::TStatusBar* StatusBar1;
+  gui::TButton* btnLinkCancel;
+  gui::TProgressBar* ProgressBar1;
+  gui::TPanel* PanelShapeLink;
+  gui::TShape* ShapeLink;
+  gui::TGroupBox* GroupBoxShrinkShift;
+  gui::TMaskEdit* MaskEditShrinkShift;
+  gui::TActionList* ActionList1;
+  gui::TMainMenu* MainMenu1;
+  comm::TComm* Comm1;
+  gui::TOpenDialog* OpenDialog1;
+  gui::TSaveDialog* SaveDialog1;
+  gui::TPopupMenu* PopupMenuData;
+  gui::TPopupMenu* PopupMenuList;
+  gui::TPopupMenu* PopupMenuStatusBar;
+  gui::TTimer* Timer1;
+  gui::TOpenDialog* OpenDialogFlash;
+  gui::TTimer* TimerChangeShrinkShift;
+
+  // --- actions ---
+  gui::TAction *AFileOpen, *AFileSave, *APrintReport, *APrintGraph, *AExit;
+  gui::TAction *ADataRead, *AFlash, *AFlashFileRd, *ASelfcheck, *AJobForm, *AProcStart, *AProcStop, *AProcAlarm;
+  gui::TAction *ADeleteGaugeProcess, *ADeleteProgProcess, *ADeleteProcessTotal, *AClearProgArch, *AClearGaugeArch;
+  gui::TAction* ACalibr;
+  gui::TAction *ACopyGraphic, *ACopyData, *ACopySelected, *ANoteEdit;
+  gui::TAction *ASortByDateTime, *ASortByNote1, *ASortByNote2;
+  gui::TAction* ACOM[10];  // ACOM1 .. ACOM10
+  gui::TAction *ADataGraphic, *ADataTable;
+  gui::TAction *AZoom5mm, *AZoom10mm, *AZoom20mm, *AZoomAuto, *AZoomMm, *AZoomProc, *AShrinkBase;
+  gui::TAction *ARelativeTime, *AUseShrinkShift, *APoints, *ALegend, *AGraphTitle;
+  gui::TAction *AHelp, *AChmHelp, *AAbout;
+  gui::TMenuItem* itmPopupStatusCOM[10];
+
+  // --- start-up, configuration, keys, exit (FormMain.cpp) ---
+  void FormCreate(gui::TObject* Sender);
+  void FormKeyDown(gui::TObject* Sender, gui::Word& Key, gui::TShiftState Shift);
+  void FormClose(gui::TObject* Sender, gui::TCloseAction& Action);
+  void AExitExecute(gui::TObject* Sender);
+  void AHelpExecute(gui::TObject* Sender);
+  void AChmHelpExecute(gui::TObject* Sender);
+  void AAboutExecute(gui::TObject* Sender);
+  static AnsiString ConfigFile();
+  static AnsiString IniRead(const char* section, const char* key, const char* def, unsigned size = 10);
+  // A whole number, or def when the text is not one.
+  static int IniReadInt(const char* section, const char* key, int def);
+  static void IniWrite(const char* section, const char* key, const AnsiString& value);
+
+  // --- link (FormMain_link.cpp) ---
+  void NewCOM_Port(int n);
+  void ACOM1Execute(gui::TObject* Sender);
+  void btnLinkCancelClick(gui::TObject* Sender);
+  void StatusBar1MouseDown(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X, int Y);
+  void StatusBar1DblClick(gui::TObject* Sender);
+  void PopupMenuStatusBarPopup(gui::TObject* Sender);
+  void AClearGaugeArchExecute(gui::TObject* Sender);
+  void AProcStartExecute(gui::TObject* Sender);
+  void AProcStopExecute(gui::TObject* Sender);
+  TRecorderLink& Link() { return *link_; }
+  void LampRed() { link_->LampRed(); }
+  void LampGreen() { link_->LampGreen(); }
+  void LampIdle() { link_->LampIdle(); }
+  // TLinkView
+  void SetPanelText(int panel, const AnsiString& text) override;
+  AnsiString PanelText(int panel) override;
+  void SetLamp(TLamp lamp) override;
+  void ProcessMessages() override;
+  void ShowCancelButton(bool visible) override;
+  void ShowProgressBar(bool visible) override;
+  void EnableRecordingActions(bool enabled) override;
+  bool RecordingActionsEnabled() override;
+  void ShowPortList(const std::vector<int>& ports, int checked) override;
+  int Ask(const AnsiString& text, unsigned flags) override;
+  void Halt(int code) override;
+
+  // --- process list and notes (FormMain_list.cpp) ---
+  void SetupProcessListHeader();
+  void RefreshProcessList();
+  bool ProcessListEmpty();
+  void SelectLastProcess();
+  void KeepRowVisible();
+  void SelectProcessRow(const AnsiString& fileName);
+  AnsiString RowFileName(int row);
+  bool IsProcessSaved(const TProcessHeader& h);
+  static AnsiString NoteFileName(const AnsiString& archiveFileName);
+  static AnsiString ReadNote(const AnsiString& archiveFileName, int note);
+  static void WriteNote(const AnsiString& archiveFileName, int note, const AnsiString& text);
+  void SetNoteTitle(int note, const AnsiString& title);
+  const AnsiString& NoteTitle(int note) const { return noteNames_[note == 2 ? 1 : 0]; }
+  void ASortByDateTimeExecute(gui::TObject* Sender);
+  void ASortByNote1Execute(gui::TObject* Sender);
+  void ASortByNote2Execute(gui::TObject* Sender);
+  void ANoteEditExecute(gui::TObject* Sender);
+  void StringGridProcessListMouseUp(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X,
+                                    int Y);
+  // The order of the list: the sort key of each name, sorted by exchange as the list always was.
+  static void SortNames(std::vector<AnsiString>& names, std::vector<AnsiString>& keys);
+
+  // --- reading and deleting in the recorder (FormMain_read.cpp) ---
+  void Timer1Timer(gui::TObject* Sender);
+  void ADataReadExecute(gui::TObject* Sender);
+  std::uint8_t StringGridProcessListRowToNumProcess(int row);
+  void ADeleteGaugeProcessExecute(gui::TObject* Sender);
+  bool VersionNotRead() const { return versionNotRead_; }
+  // Whether the recorder confirmed every deletion of the last deletion run.
+  bool GaugeDeletionConfirmed() const { return deletionConfirmed_; }
+  bool RawExtraTemperature() const { return rawExtraTemperature_; }
+  void SetRawExtraTemperature(bool raw) { rawExtraTemperature_ = raw; }
+  // Tests replace the final rename to see its failure handled.
+  static std::function<bool(const AnsiString& target, const AnsiString& replacement)> ReplaceArchiveFile;
+
+  // --- display of the selected process and layout (FormMain_view.cpp) ---
+  void ShowProcess();
+  void ClearDataView();
+  void ClearGridSelection(gui::TStringGrid* grid);
+  void ClearStatusPanels();
+  void StringGridProcessListClick(gui::TObject* Sender);
+  void FormResize(gui::TObject* Sender);
+
+ private:
+  void CreateComponents();
+  void CreateActions();
+  void CreateMenus();
+  gui::TAction* NewAction(const char* name, const AnsiString& caption,
+                          void (TForm1::*handler)(gui::TObject*) = nullptr);
+  // One process of the read; answers false when the read must stop (cancel or Abort).
+  enum class Step { Next, NextAfterDownload, Repeat, Restart, Stop };
+  Step DownloadProcess(int entry, long& counted);
+  void AdvanceProgress(long by);
+  void ApplyConfiguration();
+
+  TForm1Setup setup_;
+  std::unique_ptr<TLinkPort> port_;
+  std::unique_ptr<TRecorderLink> link_;
+  AnsiString noteNames_[2];
+  int timerTicks_ = 0;
+  bool versionNotRead_ = true;
+  bool rawExtraTemperature_ = false;
+  bool popupOverPort_ = false;
+  bool deletionConfirmed_ = true;
+  bool created_ = false;
+};
+
+extern TForm1* Form1;
+
+}  // namespace app
