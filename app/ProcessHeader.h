@@ -15,6 +15,7 @@ using rtl::AnsiString;
 // Little-endian layout; see the field accessors for the offsets.
 struct TProcessHeader {
   std::array<std::uint8_t, 16> Bytes{};
+  bool operator==(const TProcessHeader&) const = default;
 
   std::uint32_t AddressWord() const { return Word32(0); }
   std::uint32_t StartAddress() const { return AddressWord() & 0x1FFFF; }

@@ -25,6 +25,7 @@ class FakeLine : public app::TLinkPort {
   int latencyMs = 0;          // answer bytes readable this long after the request
   long passBytes = -1;        // after this many answer bytes the cable is pulled (-1 never)
   std::vector<std::uint8_t> written;  // everything the host sent
+  std::vector<std::vector<std::uint8_t>> frames;  // the same, frame by frame
   std::function<void(FakeLine&)> onWrite;  // runs after each written byte
 
   bool Enabled() override { return open_; }
@@ -48,6 +49,9 @@ class FakeLine : public app::TLinkPort {
     for (int i = 0; i < count; ++i) {
       const auto b = static_cast<std::uint8_t>(buffer[i]);
       written.push_back(b);
+      if (frameStart_ || frames.empty()) frames.emplace_back();
+      frameStart_ = false;
+      frames.back().push_back(b);
       if (plugged) {
         sim::Bytes out;
         model.Receive(b, double(clock_.NowMs()) * 1000.0, out);
@@ -63,7 +67,11 @@ class FakeLine : public app::TLinkPort {
     return static_cast<int>(rx_.size());
   }
   int OutQueCount() override { return open_ ? 0 : -1; }
-  void PurgeIn() override { rx_.clear(); }
+  // Every request frame is sent after a purge of the input.
+  void PurgeIn() override {
+    rx_.clear();
+    frameStart_ = true;
+  }
   void SetDeviceName(const rtl::AnsiString& name) override { deviceName = name; }
   void SetBaudRate(comm::TBaudRate rate) override { baud = rate; }
   bool GetModemState(int line) override {
@@ -108,6 +116,7 @@ class FakeLine : public app::TLinkPort {
   std::deque<Pending> pending_;
   std::deque<std::uint8_t> rx_;
   bool open_ = false;
+  bool frameStart_ = true;
   bool rts_ = false, dtr_ = false;
 };
 
