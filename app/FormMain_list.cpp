@@ -117,6 +117,7 @@ void TForm1::RefreshProcessList() {
     } catch (const std::exception&) {
       continue;  // a file that cannot be opened leaves its row empty
     }
+    if (bytes.size() < 16) continue;  // and so does one too short to hold a header
     header.Bytes.fill(0);
     std::copy(bytes.begin(), bytes.end(), header.Bytes.begin());
     g->SetCells(0, row, HeaderDateTimeText(0, header));

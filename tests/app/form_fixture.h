@@ -40,7 +40,7 @@ inline std::string ArchiveName(const sim::RecorderModel& m, int slot) {
 }
 
 class FormFixture : public ::testing::Test {
- protected:
+ public:
   FormFixture() : use(clock) {
     folder = std::filesystem::temp_directory_path() /
              ("zarnik-app-" + std::to_string(std::random_device{}()) + std::to_string(std::random_device{}()));
