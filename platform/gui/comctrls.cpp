@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/gui/imglist.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/qt_bridge.h"
 #include "platform/gui/stdctrls.h"
@@ -482,6 +483,12 @@ void TToolBar::SetShowCaptions(bool s) {
   Realign();
 }
 
+void TToolBar::SetImages(TImageList* images) {
+  images_ = images;
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* b = dynamic_cast<TToolButton*>(Controls(i))) b->ApplyCaption();
+}
+
 void TToolBar::Realign() {
   if (Realigning()) return;
   int x = 2;
@@ -516,9 +523,26 @@ void TToolButton::SetCaption(const AnsiString& text) {
   ApplyCaption();
 }
 
+void TToolButton::SetImageIndex(int i) {
+  imageIndex_ = i;
+  ApplyCaption();
+}
+
+void TToolButton::SetDropdownMenu(TPopupMenu* m) {
+  dropdown_ = m;
+  Tool(this)->setMenu(m ? m->NativeMenu() : nullptr);
+}
+
 void TToolButton::ApplyCaption() {
   auto* bar = dynamic_cast<TToolBar*>(Parent());
   bool captions = bar && bar->ShowCaptions();
+  if (bar && bar->Images() && imageIndex_ >= 0 && imageIndex_ < bar->Images()->Count()) {
+    TImageList* il = bar->Images();
+    QImage img(reinterpret_cast<const uchar*>(il->Pixels(imageIndex_).data()), il->Width(), il->Height(),
+               QImage::Format_ARGB32_Premultiplied);
+    Tool(this)->setIcon(QIcon(QPixmap::fromImage(img.copy())));
+    Tool(this)->setIconSize(QSize(il->Width(), il->Height()));
+  }
   Tool(this)->setText(ToQ(Caption()));
   Tool(this)->setToolButtonStyle(captions ? Qt::ToolButtonTextBesideIcon
                                           : Tool(this)->icon().isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);

@@ -11,6 +11,7 @@ namespace gui {
 
 class TEdit;
 class TPopupMenu;
+class TImageList;
 
 struct TStatusPanel {
   AnsiString Text;
@@ -201,12 +202,16 @@ class TToolBar : public TControl {
   void SetButtonHeight(int h);
   bool ShowCaptions() const { return showCaptions_; }
   void SetShowCaptions(bool s);
+  // The pictures the buttons' ImageIndex picks from.
+  TImageList* Images() const { return images_; }
+  void SetImages(TImageList* images);
   // Lays the buttons out left to right in the order they were put on.
   void Realign() override;
 
  private:
   int buttonHeight_ = 22;
   bool showCaptions_ = false;
+  TImageList* images_ = nullptr;
 };
 
 class TToolButton : public TControl {
@@ -223,9 +228,10 @@ class TToolButton : public TControl {
   bool AllowAllUp() const { return allowAllUp_; }
   void SetAllowAllUp(bool a) { allowAllUp_ = a; }
   int ImageIndex() const { return imageIndex_; }
-  void SetImageIndex(int i) { imageIndex_ = i; }
+  void SetImageIndex(int i);
+  // The menu of a tbsDropDown button (its arrow opens it).
   TPopupMenu* DropdownMenu() const { return dropdown_; }
-  void SetDropdownMenu(TPopupMenu* m) { dropdown_ = m; }
+  void SetDropdownMenu(TPopupMenu* m);
   // A picture of 32-bit pixels 0xAARRGGBB for the face.
   void SetGlyph(int width, int height, const std::uint32_t* pixels, int strideBytes);
   void Click() override;
@@ -233,6 +239,7 @@ class TToolButton : public TControl {
 
  private:
   void ApplyCaption();
+  friend class TToolBar;
   TToolButtonStyle style_ = tbsButton;
   bool grouped_ = false, allowAllUp_ = false;
   int imageIndex_ = -1;

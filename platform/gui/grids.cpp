@@ -88,9 +88,22 @@ class TStringGrid::View : public QTableView {
 
  protected:
   void mousePressEvent(QMouseEvent* e) override {
+    // Only the left button moves the current cell and the selection: a
+    // right-click keeps a range selected for the context menu to copy.
+    if (e->button() != Qt::LeftButton) {
+      e->accept();
+      return;
+    }
     mousePressing = true;
     QTableView::mousePressEvent(e);
     mousePressing = false;
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (e->button() != Qt::LeftButton) {
+      e->accept();
+      return;
+    }
+    QTableView::mouseReleaseEvent(e);
   }
 };
 

@@ -3,10 +3,15 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCursor>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <functional>
 #include <QMenu>
 #include <QMenuBar>
 #include <algorithm>
 
+#include "platform/gui/imglist.h"
 #include "platform/gui/qt_bridge.h"
 
 namespace gui {
@@ -103,6 +108,17 @@ void TMenuItem::UpdateNative() {
   entry->setVisible(Visible());
   native_->setCheckable(checked || radio_);
   native_->setChecked(checked);
+  const TMenuItem* root = this;
+  while (root->parent_) root = root->parent_;
+  TImageList* il = root->images_;
+  int index = action_ ? action_->ImageIndex() : imageIndex_;
+  if (il && index >= 0 && index < il->Count()) {
+    QImage img(reinterpret_cast<const uchar*>(il->Pixels(index).data()), il->Width(), il->Height(),
+               QImage::Format_ARGB32_Premultiplied);
+    entry->setIcon(QIcon(QPixmap::fromImage(img.copy())));
+  } else {
+    entry->setIcon(QIcon());
+  }
 }
 
 QMenu* TMenuItem::EnsureMenu() {
@@ -197,6 +213,19 @@ void TMenuItem::Click() {
 }
 
 TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(nullptr)) {}
+
+TImageList* TMenu::Images() const { return items_->images_; }
+
+void TMenu::SetImages(TImageList* images) {
+  items_->images_ = images;
+  std::function<void(TMenuItem*)> refresh = [&](TMenuItem* item) {
+    for (int i = 0; i < item->Count(); ++i) {
+      item->Items(i)->ActionChanged();
+      refresh(item->Items(i));
+    }
+  };
+  refresh(items_);
+}
 TMenu::~TMenu() {
   // Children owned by nobody else go with the menu.
   for (int i = items_->Count() - 1; i >= 0; --i) {
@@ -209,6 +238,12 @@ TMenu::~TMenu() {
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {
   menu_ = new QMenu;
   Items()->SetTarget(menu_);
+  // A drop-down button opens the menu itself: the handlers still run first.
+  QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this] {
+    detail::Guarded([&] {
+      if (OnPopup && !inPopup_) OnPopup(this);
+    });
+  });
 }
 
 TPopupMenu::~TPopupMenu() {
@@ -220,7 +255,9 @@ void TPopupMenu::Popup(int x, int y) {
   popupPoint_ = {x, y};
   if (OnPopup) OnPopup(this);
   Items()->SetTarget(menu_);
+  inPopup_ = true;
   menu_->popup(QPoint(x, y));
+  inPopup_ = false;
 }
 
 bool TPopupMenu::IsShown() const { return menu_->isVisible(); }

@@ -12,6 +12,8 @@ class QWidget;
 
 namespace gui {
 
+class TImageList;
+
 class TMenuItem : public TComponent, public TActionClient {
  public:
   explicit TMenuItem(TComponent* owner);
@@ -62,6 +64,8 @@ class TMenuItem : public TComponent, public TActionClient {
   // The widget (menu bar or menu) this item's children are shown in.
   void SetTarget(QWidget* target);
   QAction* NativeEntry();
+  // The image list of the menu this item belongs to (set on the root item).
+  TImageList* images_ = nullptr;
   // Runs the enabled item under this one whose own shortcut this is.
   bool ExecuteShortCut(TShortCut sc);
 
@@ -87,6 +91,9 @@ class TMenu : public TComponent {
   explicit TMenu(TComponent* owner);
   ~TMenu() override;
   TMenuItem* Items() const { return items_; }
+  // The pictures the items' ImageIndex picks from.
+  TImageList* Images() const;
+  void SetImages(TImageList* images);
 
  private:
   TMenuItem* items_;
@@ -111,6 +118,8 @@ class TPopupMenu : public TMenu {
   TPoint PopupPoint() const { return popupPoint_; }
   bool IsShown() const;
   void CloseMenu();
+  // Platform-internal: the toolkit menu (drop-down buttons show it).
+  QMenu* NativeMenu() const { return menu_; }
   TNotifyEvent OnPopup;
 
  private:
@@ -118,6 +127,7 @@ class TPopupMenu : public TMenu {
   TComponent* popupComponent_ = nullptr;
   TPoint popupPoint_;
   QMenu* menu_ = nullptr;
+  bool inPopup_ = false;
 };
 
 // Builders for menus made in code.

@@ -154,3 +154,18 @@ TEST(StringGrid, ColumnWidthsAndRowsOfCells) {
   EXPECT_EQ(f.grid->RowCells(1), (std::vector<AnsiString>{"a", "b", "c"}));
   EXPECT_EQ(f.grid->ColCells(1), (std::vector<AnsiString>{"", "b", ""}));
 }
+
+TEST(StringGrid, RightClickKeepsARangeAndReportsTheCellUnderThePointer) {
+  GridFixture f(10);
+  f.grid->SetOptions((f.grid->Options() & ~unsigned{goRowSelect}) | goRangeSelect);
+  f.grid->SetSelection({0, 2, 2, 4});
+  int upCol = -1, upRow = -1;
+  f.grid->OnMouseUp = [&](TObject*, TMouseButton b, TShiftState, int x, int y) {
+    if (b == mbRight) f.grid->MouseToCell(x, y, upCol, upRow);
+  };
+  TRect cell = f.grid->CellRect(1, 7);
+  simulate::Click(*f.grid, cell.Left + 3, cell.Top + 3, mbRight);
+  EXPECT_EQ(f.grid->Selection(), (TGridRect{0, 2, 2, 4}));
+  EXPECT_EQ(upCol, 1);
+  EXPECT_EQ(upRow, 7);
+}
