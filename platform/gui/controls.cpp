@@ -281,11 +281,15 @@ void AfterControlEvent(QObject* receiver, QEvent* e) {
       }
       Guarded([&] {
         if (e->type() == QEvent::MouseButtonPress) {
-          if (c->OnMouseDown) c->OnMouseDown(c, b, shift, p.x(), p.y());
+          c->MouseDown(b, shift, p.x(), p.y());
         } else if (e->type() == QEvent::MouseButtonDblClick) {
-          if (c->OnDblClick) c->OnDblClick(c);
+          // The second press of a double click: the double click first,
+          // then the press itself, so handlers see press, release, double
+          // click, press, release.
+          c->DblClick();
+          if (alive && ControlOf(receiver) == c) c->MouseDown(b, shift | ssDouble, p.x(), p.y());
         } else {
-          if (c->OnMouseUp) c->OnMouseUp(c, b, shift, p.x(), p.y());
+          c->MouseUp(b, shift, p.x(), p.y());
           if (alive && ControlOf(receiver) == c && b == mbLeft && c->ClickOnMouseUp() &&
               QRect(QPoint(0, 0), c->Handle()->size()).contains(p))
             c->Click();
@@ -301,9 +305,8 @@ void AfterControlEvent(QObject* receiver, QEvent* e) {
         QPoint g = me->globalPosition().toPoint();
         if (form->DragStep(false, g.x(), g.y())) return;
       }
-      if (!c->OnMouseMove) return;
       QPoint p = ToControl(c, receiver, me->position().toPoint());
-      Guarded([&] { c->OnMouseMove(c, ShiftOf(me->modifiers(), me->buttons()), p.x(), p.y()); });
+      Guarded([&] { c->MouseMove(ShiftOf(me->modifiers(), me->buttons()), p.x(), p.y()); });
       return;
     }
     case QEvent::FocusIn: {
@@ -489,6 +492,19 @@ void TControl::Realign() {
   for (TControl* c : rights) { place(c, r - c->Width(), t, c->Width(), b - t); r -= c->Width(); }
   for (TControl* c : of(alClient)) place(c, l, t, r - l, b - t);
   realigning_ = false;
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
 }
 
 void TControl::DoResize() {

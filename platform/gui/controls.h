@@ -169,6 +169,14 @@ class TControl : public TComponent, public TActionClient {
   virtual bool WantsKey(Word key) const;
   // Mouse clicks on controls without a click of their own run OnClick.
   virtual bool ClickOnMouseUp() const { return false; }
+  // The mouse as the dispatcher hands it over; the defaults run the events.
+  // Controls with behaviour of their own (the chart's zoom and scroll)
+  // override them and call these to keep the events. A double click arrives
+  // as DblClick followed by MouseDown with ssDouble, then MouseUp.
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void DblClick();
 
  protected:
   // Adopts the widget this control stands for (and, for containers, the

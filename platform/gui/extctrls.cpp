@@ -116,6 +116,8 @@ TCustomControl::TCustomControl(TComponent* owner) : TControl(owner), bitmap_(std
   bitmap_->SetPixelFormat(gfx::pf32bit);
   auto* w = new HookWidget;
   w->setFocusPolicy(Qt::StrongFocus);
+  // Pointer moves reach the handlers with no button held too (read-outs).
+  w->setMouseTracking(true);
   w->paint = [this](QPainter& p) {
     Guarded([&] { Paint(); });
     p.drawImage(0, 0, ImageOfBitmap(*bitmap_));

@@ -91,20 +91,33 @@ void Wheel(TControl& control, int x, int y, int delta, TShiftState shift) {
   QCoreApplication::sendEvent(target, &ev);
 }
 
-void Drag(TControl& control, int x1, int y1, int x2, int y2) {
+void DragWith(TControl& control, TMouseButton button, int x1, int y1, int x2, int y2) {
   QWidget* top = control.Handle();
   QWidget* target = top->childAt(QPoint(x1, y1));
   if (!target) target = top;
+  Qt::MouseButton b = button == mbRight ? Qt::RightButton : button == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
   auto send = [&](QEvent::Type type, int x, int y, Qt::MouseButtons held) {
     QPoint local = target->mapFrom(top, QPoint(x, y));
     QPointF global = top->mapToGlobal(QPointF(x, y));
-    QMouseEvent ev(type, QPointF(local), global, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+    QMouseEvent ev(type, QPointF(local), global, type == QEvent::MouseMove ? Qt::NoButton : b, held,
                    Qt::NoModifier);
     QCoreApplication::sendEvent(target, &ev);
   };
-  send(QEvent::MouseButtonPress, x1, y1, Qt::LeftButton);
-  send(QEvent::MouseMove, x2, y2, Qt::LeftButton);
+  send(QEvent::MouseButtonPress, x1, y1, b);
+  send(QEvent::MouseMove, x2, y2, b);
   send(QEvent::MouseButtonRelease, x2, y2, Qt::NoButton);
+}
+
+void Drag(TControl& control, int x1, int y1, int x2, int y2) { DragWith(control, mbLeft, x1, y1, x2, y2); }
+
+void MoveMouse(TControl& control, int x, int y) {
+  QWidget* top = control.Handle();
+  QWidget* target = top->childAt(QPoint(x, y));
+  if (!target) target = top;
+  QPoint local = target->mapFrom(top, QPoint(x, y));
+  QPointF global = top->mapToGlobal(QPointF(x, y));
+  QMouseEvent ev(QEvent::MouseMove, QPointF(local), global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &ev);
 }
 
 void Click(TControl& control, int x, int y, TMouseButton button) { SendMouse(control, x, y, button, false); }

@@ -19,5 +19,9 @@ void Wheel(TControl& control, int x, int y, int delta, TShiftState shift = {});
 // Presses the left button at one point of the control, moves to another and
 // releases there.
 void Drag(TControl& control, int x1, int y1, int x2, int y2);
+// The same with any button (a right-drag scrolls a chart).
+void DragWith(TControl& control, TMouseButton button, int x1, int y1, int x2, int y2);
+// Moves the pointer over the control to a point, no button held.
+void MoveMouse(TControl& control, int x, int y);
 
 }  // namespace gui::simulate

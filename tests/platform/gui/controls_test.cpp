@@ -308,3 +308,27 @@ TEST(ToolAndSpeedButtons, GroupsKeepOneDown) {
   EXPECT_FALSE(s1->Down());
   EXPECT_TRUE(s2->Down());
 }
+
+TEST(PaintBox, MouseEventsInDesktopOrderAndMovesWithoutAButton) {
+  OnForm f;
+  auto* box = f.Add<TPaintBox>(10, 10, 100, 80);
+  std::string log;
+  box->OnMouseDown = [&](TObject*, TMouseButton, TShiftState s, int x, int y) {
+    log += s.Contains(ssDouble) ? "D2" : "D";
+    log += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+  };
+  box->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log += "U"; };
+  box->OnDblClick = [&](TObject*) { log += "C"; };
+  box->OnMouseMove = [&](TObject*, TShiftState s, int x, int y) {
+    log += s.Empty() ? "M" : "m";
+    log += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+  };
+  simulate::DoubleClick(*box, 5, 6);
+  EXPECT_EQ(log, "D(5,6)UCD2(5,6)U");
+  log.clear();
+  simulate::MoveMouse(*box, 30, 40);
+  EXPECT_EQ(log, "M(30,40)");
+  log.clear();
+  simulate::DragWith(*box, mbRight, 1, 2, 3, 4);
+  EXPECT_EQ(log, "D(1,2)m(3,4)U");
+}
