@@ -6,7 +6,7 @@
 
 namespace chart {
 
-TChart::TChart(rtl::TComponent* owner) : gui::TGraphicControl(owner) {
+TChart::TChart(rtl::TComponent* owner) : gui::TCustomControl(owner) {
   SetCursor(gui::crCross);
 }
 

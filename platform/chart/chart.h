@@ -10,11 +10,11 @@
 #include "platform/chart/chart_model.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/metafile.h"
-#include "platform/gui/extctrls.h"
+#include "platform/gui/controls.h"
 
 namespace chart {
 
-class TChart : public gui::TGraphicControl, public TChartModel {
+class TChart : public gui::TCustomControl, public TChartModel {
  public:
   explicit TChart(rtl::TComponent* owner);
   ~TChart() override;

@@ -314,7 +314,7 @@ TEST(PaintBox, MouseEventsInDesktopOrderAndMovesWithoutAButton) {
   auto* box = f.Add<TPaintBox>(10, 10, 100, 80);
   std::string log;
   box->OnMouseDown = [&](TObject*, TMouseButton, TShiftState s, int x, int y) {
-    log += s.Contains(ssDouble) ? "D2" : "D";
+    log += s.Contains(TShiftState::ssDouble) ? "D2" : "D";
     log += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
   };
   box->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log += "U"; };
