@@ -595,7 +595,7 @@ void TCairoCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     // Without a pen the filled area is one pixel smaller on the right and bottom.
     const int shrink = impl_->PenPaints() ? 0 : 1;
     cairo_new_path(cr);
-    cairo_rectangle(cr, x1, y1, x2 - x1 - shrink, y2 - y1 - shrink);
+    cairo_rectangle(cr, x1, y1, static_cast<double>(x2) - x1 - shrink, static_cast<double>(y2) - y1 - shrink);
     impl_->FillWithBrush(Pen().Mode());
   }
   if (impl_->PenPaints() && x2 > x1 && y2 > y1) {
@@ -650,7 +650,8 @@ void RoundRectPath(cairo_t* cr, double l, double t, double r, double b, double c
 void TCairoCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (!Begin()) return;
   cairo_t* cr = impl_->cr;
-  if (impl_->RasterRoundBox(x1, y1, x2, y2, std::abs(x2 - x1), std::abs(y2 - y1))) {
+  const TRect box = Rect(x1, y1, x2, y2).Normalized();
+  if (impl_->RasterRoundBox(x1, y1, x2, y2, box.Width(), box.Height())) {
     End();
     return;
   }

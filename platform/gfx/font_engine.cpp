@@ -428,9 +428,10 @@ std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, cons
   auto* post = ft ? static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST)) : nullptr;
   const double winAsc = os2 ? os2->usWinAscent : (ft ? ft->ascender : upem * 0.9);
   const double winDesc = os2 ? os2->usWinDescent : (ft ? -ft->descender : upem * 0.2);
-  if (req.height < 0) p->ppem = -req.height;
-  else if (req.height > 0) p->ppem = req.height * upem / (winAsc + winDesc);
+  if (req.height < 0) p->ppem = -static_cast<double>(req.height);
+  else if (req.height > 0) p->ppem = req.height * upem / std::max(1.0, winAsc + winDesc);
   else p->ppem = 16;
+  p->ppem = std::min(p->ppem, 1e7);  // keeps every metric within int
   p->scale = p->ppem / upem;
   const double s = p->scale;
 

@@ -25,8 +25,9 @@ struct TRect {
   int Right = 0;
   int Bottom = 0;
 
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
+  // Clamped to the int range, so extreme rectangles cannot overflow.
+  int Width() const { return Span(Left, Right); }
+  int Height() const { return Span(Top, Bottom); }
   bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
   TRect Offset(int dx, int dy) const { return {Left + dx, Top + dy, Right + dx, Bottom + dy}; }
@@ -35,6 +36,12 @@ struct TRect {
     return {std::min(Left, Right), std::min(Top, Bottom), std::max(Left, Right), std::max(Top, Bottom)};
   }
   friend bool operator==(const TRect&, const TRect&) = default;
+
+ private:
+  static int Span(int a, int b) {
+    const long long d = static_cast<long long>(b) - a;
+    return static_cast<int>(std::clamp<long long>(d, -2147483647LL - 1, 2147483647LL));
+  }
 };
 
 inline TPoint Point(int x, int y) { return {x, y}; }

@@ -122,6 +122,17 @@ TEST(FontMetrics, ThousandPixelEmGivesGlyphSpaceUnits) {
   EXPECT_LT(TFontInstance::Get(f)->OutlineTextMetrics().otmItalicAngle, 0);
 }
 
+TEST(FontMetrics, ExtremeHeightsStayUsable) {
+  for (int h : {0, 1, -1, 2147483647, -2147483647 - 1}) {
+    TFont f;
+    f.SetName("Arial");
+    f.SetHeight(h);
+    auto fi = TFontInstance::Get(f);
+    EXPECT_GE(fi->TextMetrics().tmHeight, 0) << h;
+    EXPECT_GE(fi->TextWidth(u"Wide text"), 0) << h;
+  }
+}
+
 TEST(FontMetrics, CanvasMeasuresWithTheSameInstance) {
   TRecordingCanvas c;
   c.Font() = TimesAt(10);
