@@ -192,3 +192,23 @@ TEST(PngHostileInput, ImageDataEndingEarly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PngGamma, InterlacedSixteenBitAlphaIsWrittenLikePlain) {
+  // With a gamma table the stored high bytes are displayed values; both
+  // layouts must turn them back the same way.
+  RawImage img = pngtest::RandomImage(COLOR_RGBALPHA, 16, 11, 9, 4);
+  pngtest::EncodeOptions opt;
+  opt.beforeIdat = {{"gAMA", std::string("\0\1\x86\xA0", 4)}};
+  TPNGObject png;
+  Load(png, pngtest::Encode(img, opt));
+  RawImage plain, adam7;
+  png.SetInterlaceMethod(imNone);
+  ASSERT_TRUE(pngtest::LibpngDecode(Save(png), plain));
+  png.SetInterlaceMethod(imAdam7);
+  ASSERT_TRUE(pngtest::LibpngDecode(Save(png), adam7));
+  EXPECT_EQ(plain.rows, adam7.rows);
+}
+
+}  // namespace
