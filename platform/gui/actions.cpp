@@ -32,7 +32,7 @@ TAction::~TAction() {
   LiveActions().erase(std::remove(LiveActions().begin(), LiveActions().end(), this), LiveActions().end());
   for (TActionClient* c : std::vector<TActionClient*>(clients_)) c->ActionDestroyed();
   if (list_) list_->Remove(this);
-  delete native_;
+  detail::DisposeLater(native_);
 }
 
 void TAction::SetActionList(TActionList* list) {

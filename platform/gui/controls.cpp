@@ -114,6 +114,12 @@ TControl* lastFocused = nullptr;
 bool resending = false;
 }  // namespace
 
+void DisposeLater(QObject* o) {
+  if (!o) return;
+  QObject::disconnect(o, nullptr, nullptr, nullptr);
+  o->deleteLater();
+}
+
 void RegisterWidget(QObject* w, TControl* c) { Registry()[w] = c; }
 void UnregisterWidget(QObject* w) { Registry().erase(w); }
 

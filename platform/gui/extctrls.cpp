@@ -48,7 +48,10 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
   Restart();
 }
 
-TTimer::~TTimer() { delete timer_; }
+TTimer::~TTimer() {
+  timer_->stop();
+  detail::DisposeLater(timer_);
+}
 
 void TTimer::SetEnabled(bool e) {
   if (enabled_ == e) return;

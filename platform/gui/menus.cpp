@@ -37,8 +37,8 @@ TMenuItem::~TMenuItem() {
   for (TMenuItem* child : std::vector<TMenuItem*>(items_)) child->parent_ = nullptr;
   items_.clear();
   if (parent_) parent_->Remove(this);
-  delete native_;
-  delete menu_;
+  detail::DisposeLater(native_);
+  detail::DisposeLater(menu_);
 }
 
 AnsiString TMenuItem::Caption() const { return action_ ? action_->Caption() : caption_; }
@@ -248,7 +248,7 @@ TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {
 
 TPopupMenu::~TPopupMenu() {
   Items()->SetTarget(nullptr);
-  delete menu_;
+  detail::DisposeLater(menu_);
 }
 
 void TPopupMenu::Popup(int x, int y) {

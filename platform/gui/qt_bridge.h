@@ -38,6 +38,11 @@ TControl* ControlOf(QObject* w);
 // The control registered for exactly this widget, or nullptr.
 TControl* ControlAt(QObject* w);
 
+// Disposes of a toolkit object that may be emitting the signal whose handler
+// is destroying its owner (a timer freed in its own OnTimer): its signals
+// are cut now, the object itself goes once control is back in the loop.
+void DisposeLater(QObject* o);
+
 // Runs a handler from a Qt callback: an exception never crosses Qt's frames;
 // it goes to the application's exception handler instead.
 void HandleCurrentException();

@@ -163,3 +163,22 @@ TEST(MessageLoop, TerminateEndsRunAndOpenModalLoops) {
   gui::Application->SetMainForm(nullptr);
   gui::Application->ResetTerminated();
 }
+
+TEST(MessageLoop, ATimerFreedInItsOwnHandlerAndAnActionFreedInItsOwnExecute) {
+  // The start-up timer's second tick frees the timer.
+  auto* timer = new TTimer(nullptr);
+  timer->SetInterval(1);
+  int ticks = 0;
+  timer->OnTimer = [&](TObject* sender) {
+    ++ticks;
+    delete static_cast<TTimer*>(sender);
+  };
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return ticks == 1; }));
+  for (int i = 0; i < 10; ++i) gui::Application->HandleMessage(2);
+  EXPECT_EQ(ticks, 1);
+
+  auto* action = new TAction(nullptr);
+  action->OnExecute = [](TObject* sender) { delete static_cast<TAction*>(sender); };
+  EXPECT_TRUE(action->Execute());
+  gui::Application->ProcessMessages();
+}
