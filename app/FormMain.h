@@ -154,6 +154,29 @@ class TForm1 : public gui::TForm, public TLinkView {
   // Tests replace the final rename to see its failure handled.
   static std::function<bool(const AnsiString& target, const AnsiString& replacement)> ReplaceArchiveFile;
 
+  // --- process files and deletion on the computer (FormMain_files.cpp) ---
+  // The archive file name an exported file's header gives, "" when refused.
+  AnsiString ReadProcessFileKey(const AnsiString& path);
+  void AFileSaveExecute(gui::TObject* Sender);
+  void AFileOpenExecute(gui::TObject* Sender);
+  void DeleteGridRow(gui::TStringGrid* grid, int row);
+  void DeleteProcessFiles(int row);
+  void ADeleteProgProcessExecute(gui::TObject* Sender);
+  void ADeleteProcessTotalExecute(gui::TObject* Sender);
+  void AClearProgArchExecute(gui::TObject* Sender);
+
+  // --- flash copies (FormMain_flash.cpp) ---
+  void AFlashExecute(gui::TObject* Sender);
+  void AFlashFileRdExecute(gui::TObject* Sender);
+  // Writes the processes of an image the user accepts into the archive;
+  // answers how many were written.
+  int ImportFlashImage(const std::string& image, int marker);
+
+  // --- the job, calibration and diagnostics dialogs (Job.cpp, CalibrTC.cpp, frmSelfTest.cpp) ---
+  void AJobFormExecute(gui::TObject* Sender);
+  void ACalibrExecute(gui::TObject* Sender);
+  void ASelfcheckExecute(gui::TObject* Sender);
+
   // --- display of the selected process and layout (FormMain_view.cpp) ---
   void ShowProcess();
   void ClearDataView();

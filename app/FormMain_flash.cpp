@@ -1,0 +1,242 @@
+// Copies of the recorder's whole memory: the dump into Flash.bin, and taking
+// the processes out of such a copy into the archive.
+#include <memory>
+
+#include "app/FlashImage.h"
+#include "app/FormMain.h"
+#include "app/GetSHTType.h"
+#include "platform/gui/application.h"
+#include "platform/rtl/clock.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/textcase.h"
+
+namespace app {
+
+using namespace rtl::literals;
+using namespace gui;
+
+namespace {
+
+bool ReadImage(const AnsiString& path, std::string& image) {
+  try {
+    rtl::TFileStream f(path, rtl::fmOpenRead | rtl::fmShareDenyNone);
+    image.resize(kFlashSize + 1);  // one byte more shows an image that is too long
+    image.resize(static_cast<std::size_t>(f.Read(image.data(), static_cast<std::int64_t>(image.size()))));
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+void TForm1::AFlashExecute(TObject*) {
+  TRecorderLink& link = *link_;
+  if (link.Busy()) return;
+  link.SetBusy(true);
+  link.WaitSpacing();
+  link.SetCancel(false);
+  ClearStatusPanels();
+  std::unique_ptr<rtl::TFileStream> file;
+  auto ending = [&] {
+    LampIdle();
+    file.reset();
+    ShowProgressBar(false);
+    ShowCancelButton(false);
+    link.SetBusy(false);
+    if (link.Cancelled()) SetPanelText(1, "Чтение прервано"_cp);
+    link.SetCancel(false);
+  };
+  if (!link.PortOpen()) {
+    SetPanelText(0, "COM-порт занят другой программой или не работает"_cp);
+    return ending();
+  }
+  ProgressBar1->SetMin(0);
+  ProgressBar1->SetMax(kFlashPages);
+  ProgressBar1->SetPosition(0);
+  ShowProgressBar(true);
+  ShowCancelButton(true);
+  const AnsiString path = rtl::ProgramFolder() + "Flash.bin";
+  try {
+    file = std::make_unique<rtl::TFileStream>(path, rtl::fmCreate);
+  } catch (const std::exception&) {
+    Ask("Не удается создать файл "_cp + path, MB_OK);
+    return ending();
+  }
+
+  int tries = 3;
+  std::uint32_t address = 0;
+  link.SendCommand({0x0C, 0xF3});
+  while (address < kFlashSize) {
+    const std::uint8_t a[3] = {std::uint8_t(address), std::uint8_t(address >> 8), std::uint8_t(address >> 16)};
+    link.SendCommand(a, 3);
+    bool failed = false;
+    int r = link.WaitForBytes(2);
+    if (r == 2) return ending();
+    if (r == 1) {
+      LampRed();
+      rtl::Sleep(50);
+      failed = true;
+    } else {
+      LampIdle();
+      std::uint8_t echo[2] = {0, 0};
+      link.Read(echo, 2);
+      failed = (echo[0] | (echo[1] << 8)) != FrameChecksum(a, 3);
+    }
+    if (!failed) {
+      link.SendCommand({0x0C, 0x0C});
+      r = link.WaitForBytes(258);
+      if (r == 2) return ending();
+      if (r == 1) {
+        LampRed();
+        rtl::Sleep(50);
+        failed = true;
+      } else {
+        LampIdle();
+        std::uint8_t page[258];
+        link.Read(page, 258);
+        if ((page[256] | (page[257] << 8)) != FrameChecksum(page, 256)) continue;  // the same page again
+        try {
+          file->WriteBuffer(page, 256);
+        } catch (const std::exception&) {
+          Ask("Не удается записать файл "_cp + path, MB_OK);
+          return ending();
+        }
+        ProgressBar1->SetPosition(ProgressBar1->Position() + 1);
+        tries = 3;
+        address += kFlashPageSize;
+        continue;
+      }
+    }
+    // Four failures in a row without a good page between them end the dump.
+    if (tries == 0) {
+      Ask("Ошибка чтения данных из прибора"_cp, MB_OK);
+      return ending();
+    }
+    --tries;
+    link.SendCommand({0x0C, 0xF3});
+  }
+  link.SendCommand({0xFF, 0xFF, 0xFF});
+  SetPanelText(0, "Flash считана в файл "_cp + path);
+
+  // The sensor fitted now, from the header of the diagnostics answer.
+  int marker = kMarkerSht21;
+  link.SendCommand({0x0B, 0xF4});
+  link.WaitForBytes(48);
+  if (link.InQueCount() >= 36) {
+    std::uint8_t answer[48] = {};
+    link.Read(answer, std::min(48, link.InQueCount()));
+    marker = answer[34] & 0x20 ? kMarkerSht21 : kMarkerSht15;
+  } else {
+    link.FlushInput();
+  }
+
+  ShowProgressBar(false);
+  ShowCancelButton(false);
+  LampIdle();
+  file.reset();
+  std::string image;
+  if (!ReadImage(path, image)) {
+    Ask("Не могу открыть файл "_cp + path, MB_OK);
+    return ending();
+  }
+  if (ImportFlashImage(image, marker) > 0) {
+    RefreshProcessList();
+    SelectLastProcess();
+  }
+  ending();
+}
+
+void TForm1::AFlashFileRdExecute(TObject*) {
+  ClearStatusPanels();
+  if (!EnsureDataFolder()) return;
+  OpenDialogFlash->FileName = "Flash.bin";
+  OpenDialogFlash->Filter = "Файлы *.bin|*.bin|Все файлы (*.*)|*.*"_cp;
+  if (!OpenDialogFlash->Execute()) return;
+  const AnsiString name = OpenDialogFlash->FileName;
+  std::string image;
+  if (!ReadImage(name, image)) {
+    Ask("Не могу открыть файл "_cp + name, MB_OK);
+    return;
+  }
+  int marker = FlashMarkerByte(image);
+  // An image that is too long is refused before anyone is asked about it.
+  if (image.size() <= kFlashSize && marker != kMarkerSht15 && marker != kMarkerSht21) {
+    const int vote = VoteShtType();
+    if (vote == kMarkerSht15 || vote == kMarkerSht21) {
+      marker = vote;
+    } else {
+      TGetSHT dialog(this);
+      dialog.ShowModal();
+      marker = dialog.Result() == kMarkerSht15   ? kMarkerSht15
+               : dialog.Result() == kMarkerSht21 ? kMarkerSht21
+               : vote == 1                       ? kMarkerSht15
+                                                 : kMarkerSht21;
+    }
+  }
+  const int n = ImportFlashImage(image, marker);
+  if (n == 0) {
+    SetPanelText(0, "Процессов регистрации в файле не найдено"_cp);
+    return;
+  }
+  SetPanelText(0, ProcessCountPhrase(n) + " из файла - копии Flash прибора \""_cp + rtl::ExtractFileName(name) + "\"");
+  RefreshProcessList();
+  SelectLastProcess();
+}
+
+int TForm1::ImportFlashImage(const std::string& image, int marker) {
+  if (image.size() > kFlashSize) {
+    Ask("Файл "_cp + OpenDialogFlash->FileName + " не является копией архива прибора!"_cp,
+        MB_OK | MB_ICONQUESTION | MB_TASKMODAL);
+    return 0;
+  }
+  int count = 0;
+  for (int slot = 0; slot < kFlashSlots; ++slot) {
+    TProcessHeader stored;
+    if (!FlashDirectoryHeader(image, slot, stored)) break;
+    if (CheckProcessHeader(stored) != 0) continue;
+    const AnsiString question =
+        AnsiString("Найден процесс...\n\n"_cp) + "Дата и время старта: "_cp + HeaderDateTimeText(3, stored) + "\n" +
+        "Длительность "_cp + DurationText(stored) + " (" + rtl::IntToStr(stored.Points()) + " отсчетов по "_cp +
+        rtl::IntToStr(stored.Period()) + " мин)\n\n"_cp +
+        (IsProcessSaved(stored) ? "Процесс уже был считан ранее. Считать еще раз?"_cp
+                                : "Процесс еще не считан. Считать?"_cp);
+    if (Ask(question, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) != IDYES) continue;
+    std::string samples;
+    if (ExtractFlashProcess(image, stored, samples) != TFlashExtract::Ok) continue;
+    const TProcessHeader header = MarkedHeader(stored, marker);
+    const AnsiString finalName = DataFolder() + ProcessFileName(header);
+    const AnsiString tempName = finalName.substr(0, finalName.size() - 2);
+    std::unique_ptr<rtl::TFileStream> file;
+    bool skip = false;
+    while (!file && !skip) {
+      try {
+        file = std::make_unique<rtl::TFileStream>(tempName, rtl::fmCreate);
+      } catch (const std::exception&) {
+        const int answer = Ask("Не удается создать файл архива "_cp + finalName,
+                               MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL);
+        if (answer == IDABORT) return count;
+        skip = answer == IDIGNORE;
+      }
+    }
+    if (skip) continue;
+    bool written = true;
+    try {
+      file->WriteBuffer(header.Bytes.data(), 16);
+      file->WriteBuffer(samples.data(), static_cast<std::int64_t>(samples.size()));
+    } catch (const std::exception&) {
+      written = false;
+    }
+    file.reset();
+    // The complete file replaces an older one of the same start in one step.
+    if (!written || !rtl::ReplaceFile(finalName, tempName)) {
+      rtl::DeleteFile(tempName);
+      continue;
+    }
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace app
