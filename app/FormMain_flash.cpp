@@ -142,8 +142,11 @@ void TForm1::AFlashExecute(TObject*) {
     return ending();
   }
   if (ImportFlashImage(image, marker) > 0) {
+    // The list shows the new processes; showing one empties the status texts.
+    const AnsiString done = PanelText(0);
     RefreshProcessList();
     SelectLastProcess();
+    SetPanelText(0, done);
   }
   ending();
 }
@@ -180,9 +183,9 @@ void TForm1::AFlashFileRdExecute(TObject*) {
     SetPanelText(0, "Процессов регистрации в файле не найдено"_cp);
     return;
   }
-  SetPanelText(0, ProcessCountPhrase(n) + " из файла - копии Flash прибора \""_cp + rtl::ExtractFileName(name) + "\"");
   RefreshProcessList();
   SelectLastProcess();
+  SetPanelText(0, ProcessCountPhrase(n) + " из файла - копии Flash прибора \""_cp + rtl::ExtractFileName(name) + "\"");
 }
 
 int TForm1::ImportFlashImage(const std::string& image, int marker) {
