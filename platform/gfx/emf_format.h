@@ -280,8 +280,15 @@ struct Header {
   // The frame in reference-device pixels.
   double FrameLeftPx() const { return frame.left * PpiX() / 2540.0; }
   double FrameTopPx() const { return frame.top * PpiY() / 2540.0; }
-  double FrameWidthPx() const { return (frame.right - frame.left) * PpiX() / 2540.0; }
-  double FrameHeightPx() const { return (frame.bottom - frame.top) * PpiY() / 2540.0; }
+  double FrameWidthPx() const { return (double(frame.right) - frame.left) * PpiX() / 2540.0; }
+  double FrameHeightPx() const { return (double(frame.bottom) - frame.top) * PpiY() / 2540.0; }
+  // The frame's size in 0.01 mm, 0 when empty, limited to what an int holds.
+  int FrameWidth() const { return Extent(frame.left, frame.right); }
+  int FrameHeight() const { return Extent(frame.top, frame.bottom); }
+  static int Extent(std::int32_t from, std::int32_t to) {
+    std::int64_t d = std::int64_t{to} - from;
+    return d <= 0 ? 0 : d > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(d);
+  }
   // A reference device of the given resolution (the millimetre size keeps
   // the pixel size exact).
   static SizeL DeviceForPpi(int ppi) { return {20 * ppi, 15 * ppi}; }

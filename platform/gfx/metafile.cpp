@@ -13,7 +13,9 @@ namespace gfx {
 
 namespace {
 
-int Round(double v) { return static_cast<int>(std::lround(v)); }
+// Device pixels of playback (already limited by the player), rounded; the
+// clamp keeps sums of them within an int.
+int Round(double v) { return static_cast<int>(std::lround(std::clamp(v, -536870912.0, 536870912.0))); }
 TPoint Pt(emf::PointD p) { return {Round(p.x), Round(p.y)}; }
 TRect Rc(const emf::RectD& r) { return {Round(r.left), Round(r.top), Round(r.right), Round(r.bottom)}; }
 
@@ -219,8 +221,11 @@ class CanvasTarget : public emf::PlaybackTarget {
     } catch (const EInvalidGraphic&) {
       return;  // a damaged bitmap record draws nothing
     }
-    TRect s = Bounds(src.x, src.y, src.width, src.height);
-    s = IntersectRect(s, Rect(0, 0, bitmap.Width(), bitmap.Height()));
+    // The source rectangle as the record gives it, cut to the bitmap (in
+    // 64 bits: the record's numbers may be anything).
+    auto cut = [](std::int64_t v, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, hi)); };
+    TRect s{cut(src.x, bitmap.Width()), cut(src.y, bitmap.Height()), cut(std::int64_t{src.x} + src.width, bitmap.Width()),
+            cut(std::int64_t{src.y} + src.height, bitmap.Height())};
     if (s.IsEmpty()) return;
     c_.DrawBitmap(Rc(dest), bitmap, s, rop);
   }
@@ -287,8 +292,8 @@ void TMetafile::Clear() {
 void TMetafile::SetRecords(emf::Document doc) {
   doc_ = std::move(doc);
   if (mmWidth_ <= 0 || mmHeight_ <= 0) {
-    mmWidth_ = std::max(0, doc_.header.frame.right - doc_.header.frame.left);
-    mmHeight_ = std::max(0, doc_.header.frame.bottom - doc_.header.frame.top);
+    mmWidth_ = doc_.header.FrameWidth();
+    mmHeight_ = doc_.header.FrameHeight();
   }
   Changed();
 }
@@ -336,8 +341,8 @@ void TMetafile::LoadFromStream(rtl::TStream& stream) {
   doc_ = std::move(doc);
   enhanced_ = !wmf;
   inch_ = wmf ? inch : 0;
-  mmWidth_ = std::max(0, doc_.header.frame.right - doc_.header.frame.left);
-  mmHeight_ = std::max(0, doc_.header.frame.bottom - doc_.header.frame.top);
+  mmWidth_ = doc_.header.FrameWidth();
+  mmHeight_ = doc_.header.FrameHeight();
   Changed();
 }
 
@@ -371,8 +376,9 @@ std::vector<TMetafileTextRecord> TMetafile::TextRecords() const {
     if (rec.Type() != emf::EMR_EXTTEXTOUTW && rec.Type() != emf::EMR_EXTTEXTOUTA) continue;
     try {
       emf::TextOut t = emf::DecodeExtTextOut(rec);
+      auto past = [](std::int32_t v) { return v == 0x7FFFFFFF ? v : v + 1; };
       out.push_back({static_cast<int>(i + 1), std::move(t.text),
-                     TRect{t.bounds.left, t.bounds.top, t.bounds.right + 1, t.bounds.bottom + 1}});
+                     TRect{t.bounds.left, t.bounds.top, past(t.bounds.right), past(t.bounds.bottom)}});
     } catch (const EMetafileFormat&) {
     }
   }

@@ -371,8 +371,9 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* re
   std::vector<std::int32_t> advances;
   if (dx) advances.assign(dx, dx + text.size());
   else for (int a : GetCharAdvances(text)) advances.push_back(a);
-  int width = 0;
-  for (int a : advances) width += a;
+  std::int64_t total = 0;
+  for (int a : advances) total += a;
+  int width = static_cast<int>(std::clamp<std::int64_t>(total, -(1 << 29), 1 << 29));
 
   TTextMetric tm = GetTextMetrics();
   TTextPlacement place = PlaceText(x, y, width, tm);

@@ -1,6 +1,7 @@
 #include "platform/gfx/metafile_player.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <unordered_map>
 #include <variant>
@@ -52,8 +53,8 @@ class Player {
     if (fw <= 0 || fh <= 0) {  // no frame: the drawn bounds stand for it
       frameX_ = h.bounds.left;
       frameY_ = h.bounds.top;
-      fw = h.bounds.right - h.bounds.left + 1;
-      fh = h.bounds.bottom - h.bounds.top + 1;
+      fw = double(h.bounds.right) - h.bounds.left + 1;
+      fh = double(h.bounds.bottom) - h.bounds.top + 1;
     }
     kx_ = fw > 0 ? (dest.right - dest.left) / fw : 1;
     ky_ = fh > 0 ? (dest.bottom - dest.top) / fh : 1;
@@ -186,13 +187,15 @@ class Player {
     target_.Text(P(ref), t.text, advances, st_.textAlign & ~TA_UPDATECP, t.options, R(t.rect));
     if (updateCp) {
       if (t.dx.empty() && SX() > 0) total = target_.TextWidth(t.text) / SX();
-      st_.current.x += static_cast<std::int32_t>(std::lround(total));
+      double x = std::clamp(st_.current.x + total, double(INT32_MIN), double(INT32_MAX));
+      st_.current.x = static_cast<std::int32_t>(std::lround(x));
     }
   }
 
   void Bitmap(const Record& rec) {
     Blit b = DecodeBlit(rec);
-    RectD dest = R(RectL{b.xDest, b.yDest, b.xDest + b.cxDest, b.yDest + b.cyDest});
+    PointD a = P(b.xDest, b.yDest), c = P(double(b.xDest) + b.cxDest, double(b.yDest) + b.cyDest);
+    RectD dest{std::min(a.x, c.x), std::min(a.y, c.y), std::max(a.x, c.x), std::max(a.y, c.y)};
     if (b.bmi.empty()) {
       target_.PatBlt(dest, b.rop);
       return;
@@ -202,7 +205,10 @@ class Player {
       // StretchDIBits counts the source from the bottom of a bottom-up DIB.
       bytes::Reader r(b.bmi);
       std::int32_t h = r.U32(0) == 12 ? r.I16(6) : r.I32(8);
-      if (h > 0) src.y = h - b.ySrc - b.cySrc;
+      if (h > 0) {
+        std::int64_t y = std::int64_t{h} - b.ySrc - b.cySrc;
+        src.y = static_cast<std::int32_t>(std::clamp<std::int64_t>(y, INT32_MIN, INT32_MAX));
+      }
     }
     target_.StretchDib(dest, src, b.bmi, b.bits, b.rop);
   }

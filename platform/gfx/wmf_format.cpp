@@ -321,8 +321,8 @@ class WmfWriter {
     if (fw <= 0 || fh <= 0) {  // no frame: the drawn bounds stand for it
       originX_ = h.bounds.left;
       originY_ = h.bounds.top;
-      fw = h.bounds.right - h.bounds.left + 1;
-      fh = h.bounds.bottom - h.bounds.top + 1;
+      fw = double(h.bounds.right) - h.bounds.left + 1;
+      fh = double(h.bounds.bottom) - h.bounds.top + 1;
     }
     fw = std::max(fw, 1.0);
     fh = std::max(fh, 1.0);
@@ -532,7 +532,7 @@ class WmfWriter {
 
   void Bitmap(const Record& rec) {
     emf::Blit b = DecodeBlit(rec);
-    std::int16_t x1 = X(b.xDest), y1 = Y(b.yDest), x2 = X(b.xDest + b.cxDest), y2 = Y(b.yDest + b.cyDest);
+    std::int16_t x1 = X(b.xDest), y1 = Y(b.yDest), x2 = X(double(b.xDest) + b.cxDest), y2 = Y(double(b.yDest) + b.cyDest);
     if (b.bmi.empty()) {
       RecordWriter w(META_PATBLT);
       w.W().U32(b.rop);
