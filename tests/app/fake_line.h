@@ -24,6 +24,7 @@ class FakeLine : public app::TLinkPort {
   bool dsrOn = false;
   int latencyMs = 0;          // answer bytes readable this long after the request
   long passBytes = -1;        // after this many answer bytes the cable is pulled (-1 never)
+  long garbageAt = -1;        // noise slips in before this answer byte (-1 never)
   std::vector<std::uint8_t> written;  // everything the host sent
   std::vector<std::vector<std::uint8_t>> frames;  // the same, frame by frame
   std::function<void(FakeLine&)> onWrite;  // runs after each written byte
@@ -102,6 +103,10 @@ class FakeLine : public app::TLinkPort {
         plugged = false;
         pending_.clear();
         break;
+      }
+      if (delivered == garbageAt) {
+        for (std::uint8_t g : {0x5A, 0xFF, 0x00, 0x13, 0x06, 0xA5, 0x07}) rx_.push_back(g);
+        garbageAt = -1;
       }
       rx_.push_back(pending_.front().byte);
       pending_.pop_front();
