@@ -112,6 +112,12 @@ void TForm1::CreateComponents() {
 
   Comm1 = new comm::TComm(this);
   Comm1->SetName("Comm1");
+  Comm1->SetDeviceName("Com1");
+  Comm1->SetReadBufSize(40960);
+  Comm1->SetWriteBufSize(32);
+  Comm1->SetMonitorEvents(comm::EventSet({comm::evRxChar, comm::evTxEmpty}));
+  Comm1->SetBaudRate(comm::br38400);
+  Comm1->SetFlowControl(comm::fcNone);
   OpenDialog1 = new TOpenDialog(this);
   SaveDialog1 = new TSaveDialog(this);
   PopupMenuData = new TPopupMenu(this);
