@@ -124,10 +124,17 @@ class PortImpl : public BackendSink {
 
   // --- the calls of Port ---
   bool SetupComm(DWORD in, DWORD out) {
-    std::lock_guard<std::mutex> lock(m_);
-    if (!CheckOpenLocked()) return false;
-    rxCapacity_ = std::max<DWORD>(in, 1);
-    txCapacity_ = std::max<DWORD>(out, 1);
+    // Under the control lock: no read from the device is under way that was
+    // sized for the old queue.
+    std::lock_guard<std::mutex> control(controlMutex_);
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      if (!CheckOpenLocked()) return false;
+      rxCapacity_ = std::max<DWORD>(in, 1);
+      txCapacity_ = std::max<DWORD>(out, 1);
+    }
+    cv_.notify_all();  // writers may have more room now
+    Wake();            // the I/O thread sizes its next read anew
     return true;
   }
 
@@ -390,6 +397,11 @@ class PortImpl : public BackendSink {
     if (events & EV_RXCHAR) cv_.notify_all();  // readers wait for bytes
   }
 
+  std::size_t RxRoom() {
+    std::lock_guard<std::mutex> lock(m_);
+    return rx_.size() >= rxCapacity_ ? 0 : rxCapacity_ - rx_.size();
+  }
+
   void Wake() {
     if (wake_[1] >= 0) {
       char c = 1;
@@ -441,7 +453,6 @@ class PortImpl : public BackendSink {
       }
       bool blocked = Transmit();
       bool waitDrain = false, rxFull = false, backendWrites = false;
-      std::size_t room = 0;
       {
         DWORD out;
         {
@@ -459,7 +470,6 @@ class PortImpl : public BackendSink {
           }
         }
         rxFull = rx_.size() >= rxCapacity_;
-        room = rxFull ? 0 : rxCapacity_ - rx_.size();
       }
       if (modemPoll >= 0 && Clock::now() >= nextModemPoll) {
         DWORD status = 0;
@@ -483,7 +493,10 @@ class PortImpl : public BackendSink {
         short ev = 0;
         if (!rxFull) ev |= POLLIN;
         if (blocked || backendWrites) ev |= POLLOUT;
-        fds[nfds++] = {fd, ev, 0};
+        // With the queue full and nothing to send the device stays out of
+        // the wait: a hang-up it reports could not be served yet and would
+        // only spin the loop until the program reads again.
+        fds[nfds++] = {ev ? fd : -1, ev, 0};
       }
       int timeout = -1;
       auto shorten = [&](int ms) { timeout = timeout < 0 ? ms : std::min(timeout, ms); };
@@ -506,7 +519,11 @@ class PortImpl : public BackendSink {
       if (nfds > 1 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
         bool alive;
         {
+          // The room is taken now, not before the wait: the queue may have
+          // shrunk meanwhile, and bytes read beyond it would be lost. The
+          // control lock keeps it from shrinking until the read is done.
           std::lock_guard<std::mutex> control(controlMutex_);
+          const std::size_t room = RxRoom();
           alive = room == 0 || backend_->OnReadable(room);
         }
         if (!alive) {
