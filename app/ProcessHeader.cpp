@@ -112,7 +112,7 @@ bool EnsureDataFolder() {
   const AnsiString folder = DataFolder();
   for (;;) {
     if (rtl::DirectoryExists(folder) || rtl::CreateDir(rtl::ExcludeTrailingPathDelimiter(folder))) return true;
-    const int answer = gui::MessageBox("Не могу создать папку "_cp + rtl::ProgramFolder() + "\\Data\\",
+    const int answer = gui::MessageBox("Не могу создать папку "_cp + folder,
                                        gui::Application->Title(),
                                        gui::MB_RETRYCANCEL | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 |
                                            gui::MB_TASKMODAL);
