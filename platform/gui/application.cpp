@@ -109,9 +109,9 @@ TApplication::~TApplication() = default;
 void TApplication::Initialize() { detail::EnsureQtApp(); }
 
 void TApplication::SetTitle(const AnsiString& title) {
+  // Kept here only: the toolkit's display name would be appended to every
+  // window's caption by some window systems.
   title_ = title;
-  Initialize();
-  QApplication::setApplicationDisplayName(detail::ToQ(title));
 }
 
 AnsiString TApplication::ExeName() const {

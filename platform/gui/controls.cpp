@@ -158,8 +158,8 @@ bool DispatchKeyDown(QObject* receiver, QKeyEvent* ke) {
   Word key = KeyCodeOf(ke->key());
   TShiftState shift = ShiftOf(ke->modifiers());
   if (key != 0) {
-    if (form && form->KeyPreview() && form != control && form->OnKeyDown) form->OnKeyDown(form, key, shift);
-    if (key != 0 && control->OnKeyDown) control->OnKeyDown(control, key, shift);
+    if (form && form->KeyPreview() && form != control) form->KeyDown(key, shift);
+    if (key != 0) control->KeyDown(key, shift);
     if (key == 0) return true;
     // Shortcuts of the form's actions and main menu come before the control.
     if (form) {
@@ -178,8 +178,8 @@ bool DispatchKeyDown(QObject* receiver, QKeyEvent* ke) {
   char ch = KeyChar(ke);
   if (ch == 0) return false;
   char original = ch;
-  if (form && form->KeyPreview() && form != control && form->OnKeyPress) form->OnKeyPress(form, ch);
-  if (ch != 0 && control->OnKeyPress) control->OnKeyPress(control, ch);
+  if (form && form->KeyPreview() && form != control) form->KeyPress(ch);
+  if (ch != 0) control->KeyPress(ch);
   if (ch == 0) return true;
   if (ch != original) {
     // A handler replaced the character: deliver the new one instead.
@@ -200,8 +200,8 @@ bool DispatchKeyUp(QObject* receiver, QKeyEvent* ke) {
   Word key = KeyCodeOf(ke->key());
   if (key == 0) return false;
   TShiftState shift = ShiftOf(ke->modifiers());
-  if (form && form->KeyPreview() && form != control && form->OnKeyUp) form->OnKeyUp(form, key, shift);
-  if (key != 0 && control->OnKeyUp) control->OnKeyUp(control, key, shift);
+  if (form && form->KeyPreview() && form != control) form->KeyUp(key, shift);
+  if (key != 0) control->KeyUp(key, shift);
   return key == 0;
 }
 
@@ -498,6 +498,16 @@ void TControl::Realign() {
   for (TControl* c : rights) { place(c, r - c->Width(), t, c->Width(), b - t); r -= c->Width(); }
   for (TControl* c : of(alClient)) place(c, l, t, r - l, b - t);
   realigning_ = false;
+}
+
+void TControl::KeyDown(Word& key, TShiftState shift) {
+  if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+void TControl::KeyPress(char& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+}
+void TControl::KeyUp(Word& key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

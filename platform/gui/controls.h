@@ -177,6 +177,11 @@ class TControl : public TComponent, public TActionClient {
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void DblClick();
+  // The keys likewise (after the form's key preview): the defaults run
+  // OnKeyDown, OnKeyPress and OnKeyUp; setting the key to 0 swallows it.
+  virtual void KeyDown(Word& key, TShiftState shift);
+  virtual void KeyPress(char& key);
+  virtual void KeyUp(Word& key, TShiftState shift);
 
  protected:
   // Adopts the widget this control stands for (and, for containers, the

@@ -200,3 +200,32 @@ TEST(FormClose, ClosingTheMainFormEndsTheApplicationOtherFormsHide) {
   EXPECT_FALSE(other.Visible());
   EXPECT_FALSE(gui::Application->Terminated());
 }
+
+namespace {
+// A control with keys of its own (the preview's page area moves with arrows).
+class PageKeys : public TEdit {
+ public:
+  using TEdit::TEdit;
+  std::vector<Word> seen;
+  void KeyDown(Word& key, TShiftState shift) override {
+    seen.push_back(key);
+    if (key == VK_NEXT) {  // handled here: the event does not see it
+      key = 0;
+      return;
+    }
+    TEdit::KeyDown(key, shift);
+  }
+};
+}  // namespace
+
+TEST(FormKeys, ControlsOverrideTheirKeyHandlingAndStillRaiseTheEvents) {
+  TForm form(nullptr);
+  auto* c = new PageKeys(&form);
+  c->SetParent(&form);
+  std::vector<Word> events;
+  c->OnKeyDown = [&](TObject*, Word& key, TShiftState) { events.push_back(key); };
+  simulate::PressKey(*c, VK_NEXT);
+  simulate::PressKey(*c, VK_DOWN);
+  EXPECT_EQ(c->seen, (std::vector<Word>{VK_NEXT, VK_DOWN}));
+  EXPECT_EQ(events, (std::vector<Word>{VK_DOWN}));
+}
