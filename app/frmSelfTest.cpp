@@ -225,6 +225,8 @@ void TfrmTest::Timer1Timer(TObject*) {
 }
 
 void TForm1::ASelfcheckExecute(TObject*) {
+  // Its requests must not interleave with the frames of a running read.
+  if (link_->Busy()) return;
   link_->WaitSpacing();
   link_->SetCancel(false);
   ClearStatusPanels();

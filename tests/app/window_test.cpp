@@ -143,3 +143,15 @@ TEST_F(WindowTest, StartAndStopFollowTheFirmware) {
   form->AProcStart->Execute();
   EXPECT_EQ(Panel(0), "Процесс запущен"_cp);
 }
+
+TEST_F(WindowTest, DiagnosticsAreRefusedWhileAnExchangeRuns) {
+  Create();
+  form->Link().SetBusy(true);
+  const auto next = form->Link().NextOperationTick();
+  clock.Advance(5000);
+  form->ASelfcheckExecute(nullptr);
+  EXPECT_EQ(form->Link().NextOperationTick(), next);  // it did not even start
+  EXPECT_TRUE(line->written.empty());
+  EXPECT_TRUE(dialogs.MessageBoxes().empty());
+  form->Link().SetBusy(false);
+}
