@@ -155,3 +155,40 @@ TEST_F(WindowTest, DiagnosticsAreRefusedWhileAnExchangeRuns) {
   EXPECT_TRUE(dialogs.MessageBoxes().empty());
   form->Link().SetBusy(false);
 }
+
+TEST_F(WindowTest, MaximizedWindowStoresItsNormalBounds) {
+  std::ofstream(folder / "Zarnik.ini") << "[FormMain]\nLeft=10\nTop=20\nWidth=500\nHeight=480\nMaximized=1\n";
+  Create();
+  form->Show();
+  gui::Application->ProcessMessages();
+  EXPECT_EQ(form->WindowState(), gui::wsMaximized);
+  gui::TCloseAction action = gui::caFree;
+  form->FormClose(form.get(), action);
+  auto ini = [&](const char* key) {
+    return rtl::GetPrivateProfileString("FormMain", key, "", 20, (folder / "Zarnik.ini").string());
+  };
+  EXPECT_EQ(ini("Maximized"), "1");
+  EXPECT_EQ(ini("Width"), "500");
+  EXPECT_EQ(ini("Height"), "480");
+  EXPECT_EQ(ini("Left"), "10");
+}
+
+TEST_F(WindowTest, NoSerialPortsAtAll) {
+  app::TForm1Setup s;
+  s.makePort = [this](comm::TThreadComm&) {
+    auto l = std::make_unique<apptest::FakeLine>(clock);
+    line = l.get();
+    return std::unique_ptr<app::TLinkPort>(std::move(l));
+  };
+  s.portNames = [] { return std::vector<std::string>{}; };
+  dialogs.AnswerMessageBox(gui::IDIGNORE);
+  form.reset(new app::TForm1(nullptr, s));
+  form->Timer1->SetEnabled(false);
+  ASSERT_EQ(dialogs.MessageBoxes().size(), 1u);
+  EXPECT_EQ(dialogs.MessageBoxes()[0].Text,
+            "Выбранный COM-порт (COM1) не существует.\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+  for (int i = 0; i < 10; ++i) EXPECT_FALSE(form->ACOM[i]->Visible()) << i;
+  EXPECT_FALSE(line->Enabled());
+  form->ADataReadExecute(form->ADataRead);
+  EXPECT_EQ(Panel(0), "COM-порт занят другой программой или не работает"_cp);
+}
