@@ -343,8 +343,8 @@ Record MakeStretchDIBits(const RectL& bounds, const RectL& dest, const SourceRec
   w.U32(static_cast<std::uint32_t>(bits.size()));
   w.U32(DIB_RGB_COLORS);
   w.U32(rop);
-  w.I32(dest.right - dest.left);
-  w.I32(dest.bottom - dest.top);
+  w.I32(static_cast<std::int32_t>(std::int64_t{dest.right} - dest.left));
+  w.I32(static_cast<std::int32_t>(std::int64_t{dest.bottom} - dest.top));
   w.Bytes(bmi);
   w.Align(4);
   w.Bytes(bits);
@@ -357,8 +357,8 @@ Record MakePatBlt(const RectL& bounds, const RectL& dest, std::uint32_t rop) {
   WriteRect(w, bounds);
   w.I32(dest.left);
   w.I32(dest.top);
-  w.I32(dest.right - dest.left);
-  w.I32(dest.bottom - dest.top);
+  w.I32(static_cast<std::int32_t>(std::int64_t{dest.right} - dest.left));
+  w.I32(static_cast<std::int32_t>(std::int64_t{dest.bottom} - dest.top));
   w.U32(rop);
   w.I32(0);
   w.I32(0);

@@ -426,7 +426,7 @@ class WmfWriter {
   void CreateFont(const LogFont& f) {
     RecordWriter w(META_CREATEFONTINDIRECT);
     bytes::Writer& o = w.W();
-    o.I16(f.height < 0 ? static_cast<std::int16_t>(-LenY(-f.height)) : LenY(f.height));
+    o.I16(f.height < 0 ? static_cast<std::int16_t>(-LenY(-double(f.height))) : LenY(f.height));
     o.I16(LenX(f.width));
     o.I16(static_cast<std::int16_t>(f.escapement));
     o.I16(static_cast<std::int16_t>(f.orientation));

@@ -3,11 +3,13 @@
 // independent readers render.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <random>
 
 #include "external_tools.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/dib_bytes.h"
 #include "platform/gfx/document_canvas.h"
 #include "platform/gfx/metafile.h"
 #include "platform/gfx/recording_canvas.h"
@@ -508,4 +510,52 @@ TEST(Metafile, PrintedThroughADocumentCanvasLooksTheSame) {
     text = gfxtest::ReadFile(dir.File("page.txt"));
   }
   EXPECT_NE(text.find("Температура"), std::string::npos) << text;
+}
+
+TEST(Metafile, ExtremeNumbersInRecordsStayHarmless) {
+  // Records whose numbers sit at the ends of the 32-bit range: playback,
+  // saving in both forms and the text search must neither overflow nor
+  // walk far outside the picture.
+  const std::int32_t lo = INT32_MIN, hi = INT32_MAX;
+  emf::Document doc;
+  doc.header.frame = {lo, lo, hi, hi};
+  doc.header.bounds = {lo, lo, hi, hi};
+  TBitmap tiny(2, 2, pf24bit);
+  std::string packed = tiny.SaveToDIB();
+  std::string_view bmi, bits;
+  ASSERT_TRUE(dib::SplitPacked(packed, &bmi, &bits));
+  doc.records.push_back(emf::MakeRectRecord(emf::EMR_RECTANGLE, {lo, lo, hi, hi}));
+  doc.records.push_back(emf::MakeRoundRect({lo, 0, hi, 10}, hi, lo));
+  doc.records.push_back(emf::MakeStretchDIBits({lo, lo, hi, hi}, {hi - 5, hi - 5, hi, hi}, {hi, hi, hi, hi}, bmi, bits,
+                                               emf::SRCCOPY));
+  doc.records.push_back(emf::MakePatBlt({0, 0, 1, 1}, {lo, lo, hi, hi}, emf::PATCOPY));
+  doc.records.push_back(emf::MakePointRecord(emf::EMR_MOVETOEX, hi, hi));
+  doc.records.push_back(emf::MakePointRecord(emf::EMR_LINETO, lo, lo));
+  doc.records.push_back(emf::MakeCreatePen(1, emf::LogPen{emf::PS_SOLID | emf::PS_GEOMETRIC, hi, 0, {}}));
+  doc.records.push_back(emf::MakeU32Record(emf::EMR_SELECTOBJECT, 1));
+  emf::LogFont font;
+  font.height = lo;
+  font.faceName = u"Arial";
+  doc.records.push_back(emf::MakeCreateFont(2, font));
+  doc.records.push_back(emf::MakeU32Record(emf::EMR_SELECTOBJECT, 2));
+  doc.records.push_back(emf::MakeU32Record(emf::EMR_SETTEXTALIGN, emf::TA_UPDATECP));
+  doc.records.push_back(emf::MakeExtTextOutW({lo, lo, hi, hi}, {hi, hi}, u"ab", emf::ETO_OPAQUE, {lo, lo, hi, hi},
+                                             {hi, hi}));
+  doc.records.push_back(emf::MakeExtTextOutW({lo, lo, hi, hi}, {lo, lo}, u"cd", 0, {}, {lo, lo}));
+  doc.records.push_back(emf::MakeU32Record(emf::EMR_RESTOREDC, static_cast<std::uint32_t>(lo)));
+  TMetafile mf;
+  mf.SetRecords(doc);
+  TBitmap bmp(40, 30, pf24bit);
+  bmp.Canvas().StretchDraw(Rect(0, 0, 40, 30), mf);
+  TRecordingCanvas rec;
+  rec.StretchDraw(Rect(0, 0, 40, 30), mf);
+  EXPECT_EQ(mf.TextRecords().size(), 2u);
+  for (bool enhanced : {true, false}) {
+    mf.SetEnhanced(enhanced);
+    std::string saved = Saved(mf);
+    TMetafile back;
+    rtl::TMemoryStream s(saved);
+    back.LoadFromStream(s);
+    back.Draw(bmp.Canvas(), Rect(0, 0, 40, 30));
+  }
 }
