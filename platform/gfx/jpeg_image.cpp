@@ -11,6 +11,9 @@ namespace {
 
 int ScaleDenominator(TJPEGScale s) { return 1 << static_cast<int>(s); }
 
+// Drawing surfaces end at 32767 pixels a side.
+constexpr int kMaxSide = 32767;
+
 // The decoded pixels as a bitmap: 24 bits, or 8 bits with a grey palette.
 std::unique_ptr<TBitmap> ToBitmap(const jpeg::Image& img, bool grey) {
   if (grey) {
@@ -136,6 +139,7 @@ void TJPEGImage::LoadFromStream(rtl::TStream& stream) {
   if (!data.empty()) stream.ReadBuffer(data.data(), static_cast<std::int64_t>(data.size()));
   try {
     jpeg::Info info = jpeg::ReadInfo(data);
+    if (info.width > kMaxSide || info.height > kMaxSide) throw EJPEG("JPEG error: image too large to draw");
     jpeg::Image img = jpeg::Decode(data, grayscale_, ScaleDenominator(scale_));
     std::unique_ptr<TBitmap> bmp = ToBitmap(img, grayscale_ || pixelFormat_ == jf8Bit || img.components == 1);
     data_ = std::move(data);

@@ -15,6 +15,8 @@ namespace {
 
 // Device pixels of playback (already limited by the player), rounded; the
 // clamp keeps sums of them within an int.
+constexpr int kMaxBitmapSide = 32767;
+
 int Round(double v) { return static_cast<int>(std::lround(std::clamp(v, -536870912.0, 536870912.0))); }
 TPoint Pt(emf::PointD p) { return {Round(p.x), Round(p.y)}; }
 TRect Rc(const emf::RectD& r) { return {Round(r.left), Round(r.top), Round(r.right), Round(r.bottom)}; }
@@ -221,6 +223,9 @@ class CanvasTarget : public emf::PlaybackTarget {
     } catch (const EInvalidGraphic&) {
       return;  // a damaged bitmap record draws nothing
     }
+    // Drawing surfaces end at 32767 pixels a side; a bitmap beyond that
+    // comes only from a damaged record.
+    if (bitmap.Width() > kMaxBitmapSide || bitmap.Height() > kMaxBitmapSide) return;
     // The source rectangle as the record gives it, cut to the bitmap (in
     // 64 bits: the record's numbers may be anything).
     auto cut = [](std::int64_t v, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, hi)); };

@@ -222,3 +222,13 @@ TEST(JPEGImage, DamagedFilesRaiseAndKeepTheImage) {
     EXPECT_EQ(SavedJpeg(img), good);
   }
 }
+
+TEST(JPEGImage, ImagesTooLargeToDrawAreRefused) {
+  // Drawing surfaces end at 32767 pixels a side.
+  jpeg::Image wide{33000, 8, 1, std::vector<std::uint8_t>(33000 * 8, 128)};
+  std::string data = jpeg::Encode(wide, 50);
+  gfx::TJPEGImage img;
+  rtl::TMemoryStream s(data);
+  EXPECT_THROW(img.LoadFromStream(s), gfx::EJPEG);
+  EXPECT_TRUE(img.Empty());
+}

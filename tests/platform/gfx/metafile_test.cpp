@@ -529,6 +529,11 @@ TEST(Metafile, ExtremeNumbersInRecordsStayHarmless) {
   doc.records.push_back(emf::MakeStretchDIBits({lo, lo, hi, hi}, {hi - 5, hi - 5, hi, hi}, {hi, hi, hi, hi}, bmi, bits,
                                                emf::SRCCOPY));
   doc.records.push_back(emf::MakePatBlt({0, 0, 1, 1}, {lo, lo, hi, hi}, emf::PATCOPY));
+  // A bitmap wider than any drawing surface.
+  TBitmap wide(40000, 1, pf8bit);
+  std::string widePacked = wide.SaveToDIB();
+  ASSERT_TRUE(dib::SplitPacked(widePacked, &bmi, &bits));
+  doc.records.push_back(emf::MakeStretchDIBits({0, 0, 9, 9}, {0, 0, 10, 10}, {0, 0, 40000, 1}, bmi, bits, emf::SRCCOPY));
   doc.records.push_back(emf::MakePointRecord(emf::EMR_MOVETOEX, hi, hi));
   doc.records.push_back(emf::MakePointRecord(emf::EMR_LINETO, lo, lo));
   doc.records.push_back(emf::MakeCreatePen(1, emf::LogPen{emf::PS_SOLID | emf::PS_GEOMETRIC, hi, 0, {}}));
