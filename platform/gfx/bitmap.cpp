@@ -375,6 +375,7 @@ std::string TBitmap::SaveToDIB() const {
 }
 
 void TBitmap::SaveToStream(rtl::TStream& stream) const {
+  if (Empty()) return;  // nothing to store
   std::string dib = SaveToDIB();
   const std::uint32_t headerAndPalette = 40 + (Bpp(format_) <= 8 ? static_cast<std::uint32_t>(palette_.size()) * 4 : 0);
   std::string file;
@@ -387,18 +388,30 @@ void TBitmap::SaveToStream(rtl::TStream& stream) const {
 }
 
 void TBitmap::LoadFromStream(rtl::TStream& stream) {
+  const std::int64_t start = stream.Position();
   std::string data = stream.ReadRest();
+  if (data.empty()) {  // an empty bitmap is stored as nothing
+    FlushCanvas();
+    Allocate(0, 0, format_);
+    PixelsChanged();
+    if (canvas_) canvas_->Resized();
+    Changed();
+    return;
+  }
   if (data.size() < 14 || data[0] != 'B' || data[1] != 'M') Bad("no file header");
   const auto* p = reinterpret_cast<const std::uint8_t*>(data.data());
-  const std::uint32_t offBits = U32(p + 10);
-  LoadDIB(p + 14, data.size() - 14, offBits >= 14 ? offBits - 14 : 0, true);
+  const std::uint32_t fileSize = U32(p + 2), offBits = U32(p + 10);
+  std::size_t end = 14 + LoadDIB(p + 14, data.size() - 14, offBits >= 14 ? offBits - 14 : 0, true);
+  // The stream goes on after the file (a picture inside a larger stream).
+  if (fileSize >= end && fileSize <= data.size()) end = fileSize;
+  stream.SetPosition(start + static_cast<std::int64_t>(end));
 }
 
 void TBitmap::LoadFromDIB(const void* data, std::size_t size) {
-  LoadDIB(static_cast<const std::uint8_t*>(data), size, 0, false);
+  (void)LoadDIB(static_cast<const std::uint8_t*>(data), size, 0, false);
 }
 
-void TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsOffset, bool offsetGiven) {
+std::size_t TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsOffset, bool offsetGiven) {
   if (size < 12) Bad("header too short");
   const std::uint32_t headerSize = U32(p);
   long long w, h;
@@ -461,9 +474,11 @@ void TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsO
   tmp.palette_ = palette;
   tmp.Allocate(iw, ih, fmt);
   if (bpp <= 8) tmp.palette_ = palette;
+  std::size_t consumed = pos;
   if (compression == 1 || compression == 2) {
-    DecodeRle(bits, avail, bpp, tmp);
+    consumed += DecodeRle(bits, avail, bpp, tmp);
   } else {
+    consumed += srcStride * ih;
     for (int y = 0; y < ih; ++y) {
       // Source row for image row y (top = 0).
       const std::uint8_t* src = bits + srcStride * (topDown ? y : ih - 1 - y);
@@ -489,9 +504,10 @@ void TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsO
   PixelsChanged();
   if (canvas_) canvas_->Resized();
   Changed();
+  return consumed;
 }
 
-void TBitmap::DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, TBitmap& out) {
+std::size_t TBitmap::DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, TBitmap& out) {
   // Run-length data, bottom row first; pixels not reached stay at index 0.
   std::fill(out.bits_.begin(), out.bits_.end(), 0);
   int x = 0, y = 0;  // y counts rows from the bottom
@@ -513,7 +529,7 @@ void TBitmap::DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, TBitmap& 
       x = 0;
       ++y;
     } else if (value == 1) {
-      return;
+      return i;
     } else if (value == 2) {
       if (i + 1 >= n) Bad("RLE delta");
       x += p[i];
@@ -526,8 +542,9 @@ void TBitmap::DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, TBitmap& 
       for (int k = 0; k < literal; ++k) put(bpp == 8 ? p[i + k] : (k & 1 ? p[i + k / 2] & 15 : p[i + k / 2] >> 4));
       i += (bytes + 1) & ~std::size_t(1);  // runs are padded to 16 bits
     }
-    if (y >= out.height_) return;
+    if (y >= out.height_) return i;
   }
+  return std::min(i, n);
 }
 
 void TBitmap::Assign(const TGraphic& source) {

@@ -114,8 +114,9 @@ class TBitmap : public TGraphic {
   std::uint8_t NearestIndex(std::uint32_t rgb) const;
   void PixelsChanged();
   void FromRGB32Raw(const std::uint32_t* pixels, std::size_t rowPixels = 0) const;
-  void LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsOffset, bool offsetGiven);
-  static void DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, TBitmap& out);
+  // Both answer how many bytes they used.
+  std::size_t LoadDIB(const std::uint8_t* p, std::size_t size, std::size_t bitsOffset, bool offsetGiven);
+  static std::size_t DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, TBitmap& out);
 
   int width_ = 0;
   int height_ = 0;
