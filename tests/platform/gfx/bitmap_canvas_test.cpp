@@ -4,6 +4,7 @@
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/cairo_canvas.h"
+#include "platform/gfx/recording_canvas.h"
 
 using namespace gfx;
 
@@ -461,4 +462,104 @@ TEST(BitmapCanvas, HugeTextIsDrawnWithoutHugeMemory) {
   c.Brush().SetStyle(bsClear);
   c.TextOut(-26975, -100000, "I");  // the stem of the I covers the bitmap
   EXPECT_EQ(b.PixelColor(25, 25), clBlack);
+}
+
+TEST(BitmapCanvas, GeometricUserDashesMakeSquaresAndRoundDots) {
+  // Frames draw dotted sides with geometric pens: [w, w] flat-capped squares
+  // and [0, 2w] round-capped dots.
+  auto inkColumns = [](const TBitmap& b, int y) {
+    std::string s;
+    for (int x = 0; x < b.Width(); ++x) s += b.PixelColor(x, y) == clBlack ? '#' : '.';
+    return s;
+  };
+  TBitmap squares(24, 5);
+  squares.Canvas().Pen().SetGeometric(true);
+  squares.Canvas().Pen().SetWidth(3);
+  squares.Canvas().Pen().SetEndCap(pecFlat);
+  squares.Canvas().Pen().SetStyle(psUserStyle);
+  squares.Canvas().Pen().SetDashes({3, 3});
+  squares.Canvas().MoveTo(0, 2);
+  squares.Canvas().LineTo(24, 2);
+  EXPECT_EQ(inkColumns(squares, 2), "###...###...###...###...");
+  EXPECT_EQ(inkColumns(squares, 1), inkColumns(squares, 2));  // three rows thick
+  EXPECT_EQ(inkColumns(squares, 4), std::string(24, '.'));
+
+  TBitmap dots(26, 7);
+  TPen& p = dots.Canvas().Pen();
+  p.SetGeometric(true);
+  p.SetWidth(4);
+  p.SetEndCap(pecRound);
+  p.SetStyle(psUserStyle);
+  p.SetDashes({0, 8});
+  dots.Canvas().MoveTo(3, 3);
+  dots.Canvas().LineTo(23, 3);
+  const std::string row = inkColumns(dots, 3);
+  // Dots centred every 8 pixels from the start, gaps between them.
+  EXPECT_EQ(row[3], '#');
+  EXPECT_EQ(row[11], '#');
+  EXPECT_EQ(row[19], '#');
+  EXPECT_EQ(row[7], '.');
+  EXPECT_EQ(row[15], '.');
+}
+
+TEST(BitmapCanvas, InsideFramePensStayInsideTheRectangle) {
+  TBitmap b(12, 12);
+  TCanvas& c = b.Canvas();
+  c.Pen().SetWidth(3);
+  c.Pen().SetStyle(psInsideFrame);
+  c.Brush().SetStyle(bsClear);
+  c.Rectangle(2, 2, 10, 10);
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(b.PixelColor(1, i), clWhite) << i;
+    EXPECT_EQ(b.PixelColor(10, i), clWhite) << i;
+    EXPECT_EQ(b.PixelColor(i, 1), clWhite) << i;
+  }
+  EXPECT_EQ(b.PixelColor(2, 5), clBlack);
+  EXPECT_EQ(b.PixelColor(4, 5), clBlack);
+  EXPECT_EQ(b.PixelColor(9, 5), clBlack);
+  EXPECT_EQ(b.PixelColor(5, 5), clWhite);
+}
+
+TEST(BitmapCanvas, TextAlignmentMovesTheReferencePoint) {
+  // The same text drawn at one point with different alignments: its ink
+  // starts left of the point for right and centre, above it for baseline.
+  auto inkBox = [](const TBitmap& b) {
+    TRect r{1000, 1000, -1, -1};
+    for (int y = 0; y < b.Height(); ++y)
+      for (int x = 0; x < b.Width(); ++x)
+        if (b.PixelColor(x, y) != clWhite)
+          r = {std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1), std::max(r.Bottom, y + 1)};
+    return r;
+  };
+  struct Case {
+    unsigned align;
+    bool leftOfPoint, abovePoint;
+  } cases[] = {
+      {TA_LEFT | TA_TOP, false, false},
+      {TA_RIGHT | TA_TOP, true, false},
+      {TA_CENTER | TA_TOP, true, false},
+      {TA_LEFT | TA_BASELINE, false, true},
+      {TA_LEFT | TA_BOTTOM, false, true},
+  };
+  for (const auto& k : cases) {
+    TBitmap b(120, 60);
+    TCanvas& c = b.Canvas();
+    c.Font().SetName("Arial");
+    c.Font().SetHeight(-16);
+    c.Brush().SetStyle(bsClear);
+    c.SetTextAlign(k.align);
+    c.TextOut(60, 30, "HHH");
+    TRect ink = inkBox(b);
+    EXPECT_EQ(ink.Left < 58, k.leftOfPoint) << k.align;
+    EXPECT_EQ(ink.Top < 28, k.abovePoint) << k.align;
+    if ((k.align & TA_CENTER) == TA_CENTER) {
+      EXPECT_GT(ink.Right, 62) << "centred text spans the point";
+    }
+  }
+  // TA_UPDATECP: each piece continues where the last one ended.
+  TRecordingCanvas r;
+  r.SetTextAlign(TA_UPDATECP);
+  r.MoveTo(10, 5);
+  r.ExtTextOut(0, 0, 0, nullptr, u"ab", nullptr);
+  EXPECT_EQ(r.PenPos(), (TPoint{10 + r.TextWidthW(u"ab"), 5}));
 }
