@@ -473,6 +473,8 @@ TToolBar::TToolBar(TComponent* owner) : TControl(owner) {
 
 void TToolBar::SetButtonHeight(int h) {
   buttonHeight_ = h;
+  // The bar sizes itself to its buttons.
+  SetHeight(h + 4);
   Realign();
 }
 

@@ -20,7 +20,6 @@ enum TPosition {
   poDesktopCenter, poMainFormCenter, poOwnerFormCenter,
 };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 
 struct TSizeConstraints {

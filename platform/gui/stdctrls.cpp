@@ -141,6 +141,8 @@ void TEdit::SetNumbersOnly(bool n) {
   e->setValidator(n ? new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e) : nullptr);
 }
 
+void TEdit::SetBorderStyle(TBorderStyle b) { static_cast<QLineEdit*>(Handle())->setFrame(b != bsNone); }
+
 int TEdit::SelStart() const {
   auto* e = static_cast<QLineEdit*>(Handle());
   return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();

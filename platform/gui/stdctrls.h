@@ -64,6 +64,8 @@ class TEdit : public TControl {
   void SetReadOnly(bool r);
   // Only digits may be typed.
   void SetNumbersOnly(bool n);
+  // bsNone draws no frame (the page box in the preview's toolbar).
+  void SetBorderStyle(TBorderStyle b);
   int SelStart() const;
   void SetSelStart(int s);
   int SelLength() const;

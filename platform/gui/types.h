@@ -138,6 +138,9 @@ enum : TModalResult {
 };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// Window borders; controls know bsNone and bsSingle.
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // Mouse cursors of Screen.Cursor.

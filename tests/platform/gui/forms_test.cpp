@@ -229,3 +229,12 @@ TEST(FormKeys, ControlsOverrideTheirKeyHandlingAndStillRaiseTheEvents) {
   EXPECT_EQ(c->seen, (std::vector<Word>{VK_NEXT, VK_DOWN}));
   EXPECT_EQ(events, (std::vector<Word>{VK_DOWN}));
 }
+
+TEST(FormBounds, AWindowMaximizedBeforeItShowsStartsMaximized) {
+  TForm f(nullptr);
+  f.SetBounds(0, 0, 360, 440);
+  f.SetWindowState(wsMaximized);
+  f.Show();
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return f.WindowState() == wsMaximized && f.Width() > 360; }));
+  EXPECT_EQ(f.NormalBounds().Width(), 360);
+}
