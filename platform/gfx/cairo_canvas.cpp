@@ -2,12 +2,14 @@
 
 #include <cairo-ft.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <tuple>
 
 #include "platform/gfx/bitmap.h"
 
@@ -27,16 +29,22 @@ std::uint32_t ToXRGB(TColor c) {
   return (GetRValue(r) << 16) | (GetGValue(r) << 8) | GetBValue(r);
 }
 
-// Cairo font faces for FreeType faces, made once (the faces live as long).
+// Cairo font faces, one per font file face and synthesis, made once. Cairo
+// opens the file itself, so its rendering never shares a FreeType face with
+// the measuring code (which may run on another thread).
 cairo_font_face_t* FontFaceFor(const TFontInstance& font) {
   static std::mutex m;
-  static std::map<std::pair<void*, int>, cairo_font_face_t*> faces;
+  static std::map<std::tuple<std::string, int, int>, cairo_font_face_t*> faces;
   std::lock_guard lock(m);
   const int synth = (font.SyntheticBold() ? CAIRO_FT_SYNTHESIZE_BOLD : 0) | (font.SyntheticItalic() ? CAIRO_FT_SYNTHESIZE_OBLIQUE : 0);
-  auto key = std::make_pair(font.NativeFace(), synth);
+  auto key = std::make_tuple(font.FilePath(), font.FaceIndex(), synth);
   auto it = faces.find(key);
   if (it != faces.end()) return it->second;
-  cairo_font_face_t* f = cairo_ft_font_face_create_for_ft_face(static_cast<FT_Face>(font.NativeFace()), 0);
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(font.FilePath().c_str()));
+  FcPatternAddInteger(pattern, FC_INDEX, font.FaceIndex());
+  cairo_font_face_t* f = cairo_ft_font_face_create_for_pattern(pattern);
+  FcPatternDestroy(pattern);
   if (synth) cairo_ft_font_face_set_synthesize(f, static_cast<unsigned>(synth));
   faces[key] = f;
   return f;

@@ -563,3 +563,41 @@ TEST(BitmapCanvas, TextAlignmentMovesTheReferencePoint) {
   r.ExtTextOut(0, 0, 0, nullptr, u"ab", nullptr);
   EXPECT_EQ(r.PenPos(), (TPoint{10 + r.TextWidthW(u"ab"), 5}));
 }
+
+TEST(BitmapCanvas, SquareCappedGeometricLinesIncludeBothEnds) {
+  // Frame sides drawn with square-capped geometric pens: a one-pixel frame
+  // covers exactly its corners' box, a wider side reaches half its width past
+  // each end.
+  TBitmap b(10, 9);
+  TCanvas& c = b.Canvas();
+  c.Pen().SetGeometric(true);
+  c.Pen().SetEndCap(pecSquare);
+  c.Pen().SetWidth(1);
+  const TPoint sides[4][2] = {{{2, 2}, {7, 2}}, {{7, 2}, {7, 6}}, {{2, 6}, {7, 6}}, {{2, 2}, {2, 6}}};
+  for (const auto& s : sides) {
+    c.MoveTo(s[0].X, s[0].Y);
+    c.LineTo(s[1].X, s[1].Y);
+  }
+  EXPECT_EQ(Picture(b, clBlack),
+            "..........\n"
+            "..........\n"
+            "..######..\n"
+            "..#....#..\n"
+            "..#....#..\n"
+            "..#....#..\n"
+            "..######..\n"
+            "..........\n"
+            "..........\n");
+  TBitmap w(12, 5);
+  w.Canvas().Pen().SetGeometric(true);
+  w.Canvas().Pen().SetEndCap(pecSquare);
+  w.Canvas().Pen().SetWidth(3);
+  w.Canvas().MoveTo(3, 2);
+  w.Canvas().LineTo(8, 2);
+  EXPECT_EQ(Picture(w, clBlack),
+            "............\n"
+            "..########..\n"
+            "..########..\n"
+            "..########..\n"
+            "............\n");
+}

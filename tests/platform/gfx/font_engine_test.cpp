@@ -6,9 +6,12 @@
 
 #include <cstdio>
 #include <fstream>
+#include <atomic>
 #include <iterator>
+#include <thread>
 #include <unistd.h>
 
+#include "platform/gfx/bitmap.h"
 #include "platform/gfx/recording_canvas.h"
 
 using namespace gfx;
@@ -273,4 +276,27 @@ TEST(FontProgram, OneFaceIsTakenOutOfACollection) {
   EXPECT_EQ(reopened->CharAdvance(U'A'), 667);
   std::remove(path.c_str());
   std::remove(single.c_str());
+}
+
+TEST(FontMetrics, MeasuringFromSeveralThreadsAgrees) {
+  const std::u16string text = u"Температура 23,5 °C; влажность 45 %";
+  auto font = TFontInstance::Get(TimesAt(10, 600));
+  const std::vector<int> expected = font->Advances(text);
+  std::vector<std::thread> threads;
+  std::atomic<int> mismatches{0};
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      TFont f = TimesAt(10 + t % 2, 600);
+      for (int i = 0; i < 200; ++i) {
+        if (TFontInstance::Get(TimesAt(10, 600))->Advances(text) != expected) ++mismatches;
+        TFontInstance::Get(f)->Shape(text);
+        TFontInstance::Get(f)->GlyphOutline(3);
+      }
+    });
+  // Meanwhile this thread draws with the same faces.
+  TBitmap b(300, 40);
+  b.Canvas().Font() = TimesAt(10);
+  for (int i = 0; i < 50; ++i) b.Canvas().TextOutW(0, 0, text);
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(mismatches.load(), 0);
 }
