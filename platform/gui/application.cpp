@@ -149,6 +149,9 @@ void TApplication::Run() {
   if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
   while (!terminated_) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    // Widgets of controls freed meanwhile go now: at this level no handler
+    // of theirs can still be running.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (OnIdle) {
       bool done = true;
       detail::Guarded([&] { OnIdle(this, done); });
