@@ -1,9 +1,10 @@
 #include "comm/Comm.h"
 
 #include <atomic>
-#include <string>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/variant.h"
 
 namespace comm {
 
@@ -132,43 +133,40 @@ TThreadComm::~TThreadComm() {
 }
 
 void TThreadComm::RaiseCommError(const char* message, long code) {
-  std::string text = message;
-  auto at = text.find("%d");
-  if (at != std::string::npos) text.replace(at, 2, std::to_string(code));
-  throw rtl::Exception(text);
+  throw rtl::Exception(rtl::Format(message, {rtl::Variant(static_cast<std::int64_t>(code))}));
 }
 
 void TThreadComm::Open() {
   const char* error = nullptr;
   long code = 0;
-  Lock();
-  try {
-    if (open_) {
-      error = kAlreadyOpen;
-      code = -1;
-    } else {
-      retiredThread_.reset();
-      CreateHandle();
+  {
+    std::lock_guard<rtl::TCriticalSection> guard(lock_);
+    try {
       if (open_) {
-        UpdateCommTimeouts();
-        UpdateDataControlBlock();
-        if (!handle_->SetupComm(readBufSize_, writeBufSize_)) {
-          error = kBuffersFailed;
-          code = static_cast<long>(GetLastError());
+        error = kAlreadyOpen;
+        code = -1;
+      } else {
+        retiredThread_.reset();
+        CreateHandle();
+        if (open_) {
+          UpdateCommTimeouts();
+          UpdateDataControlBlock();
+          if (!handle_->SetupComm(readBufSize_, writeBufSize_)) {
+            error = kBuffersFailed;
+            code = static_cast<long>(GetLastError());
+          }
+          eventThread_ = std::make_unique<TCommEventThread>(handle_, monitorEvents_, suspendTime_);
+          eventThread_->SetCallback(
+              [this](TCommEventThread* thread, DWORD mask) { HandleCommEvent(thread, mask); });
+          eventThread_->Start();
         }
-        eventThread_ = std::make_unique<TCommEventThread>(handle_, monitorEvents_, suspendTime_);
-        eventThread_->SetCallback(
-            [this](TCommEventThread* thread, DWORD mask) { HandleCommEvent(thread, mask); });
-        eventThread_->Start();
       }
+    } catch (...) {
+      // The time-outs or the line settings were refused: leave no half-open port.
+      if (open_) DestroyHandle();
+      throw;
     }
-  } catch (...) {
-    // The time-outs or the line settings were refused: leave no half-open port.
-    if (open_) DestroyHandle();
-    Unlock();
-    throw;
   }
-  Unlock();
   if (error && code != 0) RaiseCommError(error, code);
 }
 
@@ -188,17 +186,11 @@ void TThreadComm::StopEventThread() {
 }
 
 void TThreadComm::Close() {
-  Lock();
-  try {
-    if (open_) {
-      StopEventThread();
-      DestroyHandle();
-    }
-  } catch (...) {
-    Unlock();
-    throw;
+  std::lock_guard<rtl::TCriticalSection> guard(lock_);
+  if (open_) {
+    StopEventThread();
+    DestroyHandle();
   }
-  Unlock();
 }
 
 void TThreadComm::CheckOpen() {
@@ -224,32 +216,20 @@ void TThreadComm::DestroyHandle() {
 }
 
 int TThreadComm::Read(char* buffer, unsigned long count) {
-  Lock();
-  if (!open_) {
-    Unlock();
-    return -1;
-  }
+  std::lock_guard<rtl::TCriticalSection> guard(lock_);
+  if (!open_) return -1;
   handle_->ClearCommError(nullptr, nullptr);
-  if (count == 0) {
-    handle_->ClearCommError(nullptr, nullptr);
-    Unlock();
-    return 0;
-  }
+  if (count == 0) return 0;
   DWORD read = 0;
   if (!handle_->ReadFile(buffer, static_cast<DWORD>(count), read)) handle_->ClearCommError(nullptr, nullptr);
-  Unlock();
   return static_cast<int>(read);
 }
 
 int TThreadComm::Write(const char* buffer, unsigned long count) {
-  Lock();
-  if (!open_) {
-    Unlock();
-    return -1;
-  }
+  std::lock_guard<rtl::TCriticalSection> guard(lock_);
+  if (!open_) return -1;
   DWORD written = 0;
   if (!handle_->WriteFile(buffer, static_cast<DWORD>(count), written)) handle_->ClearCommError(nullptr, nullptr);
-  Unlock();
   return static_cast<int>(written);
 }
 
@@ -308,10 +288,13 @@ bool TThreadComm::GetComState(int which) {
 
 void TThreadComm::EscapeComm(int code) {
   if (!open_) RaiseCommError(kNotOpen, -1);
-  Lock();
-  bool ok = handle_->EscapeCommFunction(static_cast<DWORD>(code));
-  DWORD error = GetLastError();
-  Unlock();
+  bool ok;
+  DWORD error;
+  {
+    std::lock_guard<rtl::TCriticalSection> guard(lock_);
+    ok = handle_->EscapeCommFunction(static_cast<DWORD>(code));
+    error = GetLastError();
+  }
   if (!ok) RaiseCommError(kEscapeFailed, static_cast<long>(error));
 }
 
@@ -321,11 +304,8 @@ void TThreadComm::SetXONState(bool state) { EscapeComm(state ? SETXON : SETXOFF)
 
 void TThreadComm::SetBREAKState(bool state) {
   EscapeComm(state ? SETBREAK : CLRBREAK);
-  if (open_) {
-    Lock();
-    handle_->PurgeComm(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
-    Unlock();
-  }
+  std::lock_guard<rtl::TCriticalSection> guard(lock_);
+  if (open_) handle_->PurgeComm(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
 void TThreadComm::UpdateDataControlBlock() {
@@ -352,14 +332,8 @@ void TThreadComm::UpdateDataControlBlock() {
 }
 
 void TThreadComm::UpdateDataControlBlockLock() {
-  Lock();
-  try {
-    UpdateDataControlBlock();
-  } catch (...) {
-    Unlock();
-    throw;
-  }
-  Unlock();
+  std::lock_guard<rtl::TCriticalSection> guard(lock_);
+  UpdateDataControlBlock();
 }
 
 void TThreadComm::UpdateCommTimeouts() {
