@@ -514,17 +514,10 @@ void TfrxXMLDocument::LoadFromFile(const AnsiString& fileName) {
 }
 
 void TfrxXMLDocument::SaveToFile(const AnsiString& fileName) {
-  const AnsiString tmp = fileName + ".tmp";
-  try {
-    rtl::TFileStream out(tmp, rtl::fmCreate);
-    SaveToStream(out);
-  } catch (...) {
-    rtl::DeleteFile(tmp);
-    throw;
-  }
+  // The old file stays whole until the new one takes its name in one step;
+  // the parking file is dropped only then, so a failed save loses no item.
+  rtl::SaveFileAtomically(fileName, [this](rtl::TStream& out) { SaveToStream(out); });
   DeleteTempFile();
-  // The old file stays whole until the new one takes its name in one step.
-  if (!rtl::ReplaceFile(fileName, tmp)) throw rtl::EFCreateError("Cannot replace \"" + fileName + "\"");
   LoadFromFile(fileName);
 }
 

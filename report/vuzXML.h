@@ -148,7 +148,8 @@ class TfrxXMLDocument {
   void LoadFromStream(std::unique_ptr<rtl::TStream> stream, bool allowPartialLoading);
   void SaveToStream(rtl::TStream& stream);
   void LoadFromFile(const AnsiString& fileName);
-  // Writes "<name>.tmp", replaces the file by it atomically and reloads it.
+  // Writes a temporary file beside it, renames that over the file in one
+  // step and reloads it.
   void SaveToFile(const AnsiString& fileName);
 
   void LoadItem(TfrxXMLItem* item);

@@ -385,6 +385,36 @@ TEST(XMLDocument, SaveToFileReplacesAndReloads) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(XMLDocument, FailedSaveKeepsTheFileAndTheParkedItems) {
+  const auto dir = ScratchDir("xmlsavefail");
+  const std::string file = (dir / "t.xml").string();
+  const std::string saved = kHeader + "<r><page ld=\"0\"><c/></page></r>";
+  {
+    TfrxXMLDocument doc;
+    doc.Root()->Name = "r";
+    TfrxXMLItem* page = doc.Root()->Add("page");
+    page->Unloadable = true;
+    page->Add("c");
+    doc.SaveToFile(file);
+  }
+  TfrxXMLDocument doc;
+  doc.LoadFromFile(file);
+  TfrxXMLItem* page = doc.Root()->Items(0);
+  ASSERT_FALSE(page->Loaded);
+  doc.Root()->SetProp("x", "1");
+  rtl::SetSaveFaultForTests([](std::string_view) { throw rtl::EWriteError("disk full"); });
+  EXPECT_THROW(doc.SaveToFile(file), rtl::EWriteError);
+  rtl::SetSaveFaultForTests(nullptr);
+  EXPECT_EQ(ReadFile(file), saved);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+  // The parked page still loads from the file the document read.
+  doc.LoadItem(page);
+  ASSERT_EQ(page->Count(), 1);
+  EXPECT_EQ(page->Items(0)->Name, "c");
+  doc.Clear();
+  std::filesystem::remove_all(dir);
+}
+
 TEST(XMLDocument, OutputPassesXmllint) {
   if (!ToolExists("xmllint")) GTEST_SKIP() << "xmllint missing";
   const auto dir = ScratchDir("xmllint");
