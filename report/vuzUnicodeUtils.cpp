@@ -1,6 +1,7 @@
 #include "report/vuzUnicodeUtils.h"
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/files.h"
 
 namespace report {
 
@@ -164,8 +165,8 @@ void TWideStrings::LoadFromFile(const WideString& fileName) {
 }
 
 void TWideStrings::SaveToFile(const WideString& fileName) const {
-  rtl::TFileStream f(rtl::WideToAnsi(fileName, GetACP()), rtl::fmCreate);
-  SaveToStream(f);
+  // As TStrings does: a failed write leaves the old file as it was.
+  rtl::SaveFileAtomically(rtl::WideToAnsi(fileName, GetACP()), [this](rtl::TStream& out) { SaveToStream(out); });
 }
 
 std::vector<std::string> TWideStrings::GetUTF8Lines() const {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/rtl/files.h"
 #include "report/vuzUnicodeUtils.h"
 #include "test_util.h"
 
@@ -118,6 +119,14 @@ TEST(WideStrings, TextAndStreams) {
   TWideStrings fromFile;
   fromFile.LoadFromWStream(*std::make_unique<rtl::TFileStream>(rtl::WideToAnsi(file), rtl::fmOpenRead));
   EXPECT_EQ(Lines(fromFile), (L{u"a", u"b", u"Привет"}));
+  // A save that fails after writing leaves the old file as it was.
+  const std::string before = ReadFile(dir / "lines.txt");
+  rtl::SetSaveFaultForTests([](std::string_view) { throw rtl::EWriteError("disk full"); });
+  l.Add(u"lost");
+  EXPECT_THROW(l.SaveToFile(file), rtl::EWriteError);
+  rtl::SetSaveFaultForTests(nullptr);
+  EXPECT_EQ(ReadFile(dir / "lines.txt"), before);
+  l.Delete(l.Count() - 1);
   std::filesystem::remove_all(dir);
 
   const auto utf8 = l.GetUTF8Lines();
