@@ -9,16 +9,9 @@
 #include <cerrno>
 #include <cstring>
 
-namespace rtl {
+#include "platform/rtl/files.h"
 
-namespace {
-// File names are 1251 inside the program and UTF-8 on disk; "\" separates too.
-std::string NativePath(const AnsiString& name) {
-  std::string p = AnsiToUtf8(name);
-  std::replace(p.begin(), p.end(), '\\', '/');
-  return p;
-}
-}  // namespace
+namespace rtl {
 
 std::int64_t TStream::Size() {
   std::int64_t pos = Seek(0, soCurrent);
@@ -115,8 +108,8 @@ void TMemoryStream::SaveToStream(TStream& dest) const {
 }
 
 void TMemoryStream::SaveToFile(const AnsiString& fileName) const {
-  TFileStream f(fileName, fmCreate);
-  SaveToStream(f);
+  // A failed write leaves the old file as it was.
+  SaveFileAtomically(fileName, data_);
 }
 
 TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(fileName) {

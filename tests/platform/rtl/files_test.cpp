@@ -182,6 +182,14 @@ TEST(Files, AtomicSaveReplacesOrKeepsTheOldFile) {
   // A folder that does not exist: an error, nothing created.
   EXPECT_THROW(SaveFileAtomically(dir.Path() + "no/such.ini", std::string_view("x")), EFCreateError);
 
+  // A memory stream saves the same way.
+  SetSaveFaultForTests([](std::string_view) { throw EWriteError("disk full"); });
+  EXPECT_THROW(TMemoryStream("lost").SaveToFile(name), EWriteError);
+  SetSaveFaultForTests(nullptr);
+  EXPECT_EQ(Slurp(name), "second, longer");
+  TMemoryStream("kept").SaveToFile(name);
+  EXPECT_EQ(Slurp(name), "kept");
+
   AnsiString replacement = dir.Path() + "new.tmp";
   Touch(replacement, "third");
   EXPECT_TRUE(ReplaceFile(name, replacement));
