@@ -323,6 +323,14 @@ TEST_F(DiagTest, SensorNotConnectedAndZeroSetting) {
   line->model.SetSht21(false);
   d->Timer1Timer(d->Timer1);
   EXPECT_EQ(d->LableSHTType->Caption(), "SHT15");
+  // Key A shows and hides the alarm and sensor kind lines together.
+  EXPECT_FALSE(d->LableSHTType->Visible());
+  gui::Word a = 'A';
+  d->FormKeyUp(d.get(), a, {});
+  EXPECT_TRUE(d->LableSHTType->Visible());
+  EXPECT_TRUE(d->LabelAlarm->Visible());
+  d->FormKeyUp(d.get(), a, {});
+  EXPECT_FALSE(d->LabelAlarm->Visible());
 }
 
 TEST_F(DiagTest, NoRecorderShowsEveryNotReadText) {

@@ -303,3 +303,40 @@ TEST_F(FilesTest, TotalDeletionRemovesInTheRecorderAndOnTheComputer) {
   EXPECT_EQ(line->model.ProcessCount(), 2);
   EXPECT_EQ(Rows(), 3);
 }
+
+TEST_F(FilesTest, TotalDeletionOfAProcessTheRecorderDoesNotHold) {
+  CreateAndRead();
+  // A process that exists only on the computer.
+  std::string archive = ReadFile(DataFile(form->RowFileName(1)));
+  archive[9] = 12;  // another year: another file
+  Write(folder / "old.zrn", archive);
+  Import(folder / "old.zrn");
+  ASSERT_EQ(Rows(), 5);
+  SelectRow(1, 1);
+  const std::string name = form->RowFileName(1);
+  ASSERT_EQ(name.substr(0, 2), "12");
+  clock.Advance(3000);
+  dialogs.AnswerMessageBox(gui::IDYES);
+  form->ADeleteProcessTotalExecute(form->ADeleteProcessTotal);
+  EXPECT_FALSE(std::filesystem::exists(DataFile(name)));
+  EXPECT_EQ(line->model.ProcessCount(), 3);
+  EXPECT_EQ(Rows(), 4);
+}
+
+TEST_F(FilesTest, CancelledTotalDeletionKeepsTheComputersCopy) {
+  CreateAndRead();
+  SelectRow(2, 2);
+  const std::string name = form->RowFileName(2);
+  line->plugged = false;  // the recorder never answers; the user cancels
+  int sleeps = 0;
+  clock.OnSleep = [&](std::uint32_t) {
+    if (++sleeps == 5000) form->Link().SetCancel(true);
+  };
+  clock.Advance(3000);
+  dialogs.AnswerMessageBox(gui::IDYES);
+  form->ADeleteProcessTotalExecute(form->ADeleteProcessTotal);
+  clock.OnSleep = nullptr;
+  EXPECT_TRUE(std::filesystem::exists(DataFile(name)));
+  EXPECT_EQ(Rows(), 4);
+  EXPECT_FALSE(form->Link().Cancelled());
+}

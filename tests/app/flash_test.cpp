@@ -258,3 +258,28 @@ TEST_F(FlashTest, FileThatCannotBeCreatedAsksAbortRetryIgnore) {
   EXPECT_FALSE(std::filesystem::exists(DataFile("130301_0800.bin")));
   EXPECT_EQ(Panel(0), "Считан 1 процесс из файла - копии Flash прибора \"copy.bin\""_cp);
 }
+
+TEST_F(FlashTest, ShortAndRandomImagesLeaveNoPartialFiles) {
+  Create();
+  const std::string full = Image({{0, 0x340, 20, 3, {2013, 3, 1, 8, 0, 0}},
+                                  {1, 0x10000, 200, 5, {2013, 3, 2, 8, 0, 0}}},
+                                 0x15);
+  // The copy ends inside the second process: only the first comes out.
+  WriteImage(full.substr(0, 0x10000 + 500));
+  ReadCopy();
+  EXPECT_EQ(DataFiles(), (std::vector<std::string>{"130301_0800.bin"}));
+  EXPECT_EQ(Panel(0), "Считан 1 процесс из файла - копии Flash прибора \"copy.bin\""_cp);
+  // A copy that ends inside the directory: its one header has no data.
+  WriteImage(full.substr(0, 40));
+  ReadCopy();
+  EXPECT_EQ(dialogs.MessageBoxes().back().Text.substr(0, 16), "Найден процесс.."_cp);
+  EXPECT_EQ(Panel(0), "Процессов регистрации в файле не найдено"_cp);
+  // Random bytes: whatever passes the header check, no ".b" is left behind.
+  std::mt19937 rng(11);
+  std::string random(app::kFlashSize, '\0');
+  for (auto& c : random) c = char(rng());
+  random[4] = 0x15;
+  WriteImage(random);
+  ReadCopy();
+  for (const auto& n : DataFiles()) EXPECT_EQ(n.substr(n.size() - 4), ".bin") << n;
+}
