@@ -199,12 +199,17 @@ int TForm1::ImportFlashImage(const std::string& image, int marker) {
     TProcessHeader stored;
     if (!FlashDirectoryHeader(image, slot, stored)) break;
     if (CheckProcessHeader(stored) != 0) continue;
-    const AnsiString question =
-        AnsiString("Найден процесс...\n\n"_cp) + "Дата и время старта: "_cp + HeaderDateTimeText(3, stored) + "\n" +
-        "Длительность "_cp + DurationText(stored) + " (" + rtl::IntToStr(stored.Points()) + " отсчетов по "_cp +
-        rtl::IntToStr(stored.Period()) + " мин)\n\n"_cp +
-        (IsProcessSaved(stored) ? "Процесс уже был считан ранее. Считать еще раз?"_cp
-                                : "Процесс еще не считан. Считать?"_cp);
+    // Built in steps: a long chain of literals is hard on some compilers.
+    AnsiString question = "Найден процесс...\n\n"_cp;
+    question += "Дата и время старта: "_cp;
+    question += HeaderDateTimeText(3, stored) + "\n";
+    question += "Длительность "_cp;
+    question += DurationText(stored) + " (" + rtl::IntToStr(stored.Points());
+    question += " отсчетов по "_cp;
+    question += rtl::IntToStr(stored.Period());
+    question += " мин)\n\n"_cp;
+    question += IsProcessSaved(stored) ? AnsiString("Процесс уже был считан ранее. Считать еще раз?"_cp)
+                                       : AnsiString("Процесс еще не считан. Считать?"_cp);
     if (Ask(question, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) != IDYES) continue;
     std::string samples;
     if (ExtractFlashProcess(image, stored, samples) != TFlashExtract::Ok) continue;
