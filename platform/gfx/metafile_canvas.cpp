@@ -55,8 +55,7 @@ emf::LogFont ToLogFont(const TFont& font) {
   lf.underline = font.Style().Contains(fsUnderline);
   lf.strikeOut = font.Style().Contains(fsStrikeOut);
   lf.charSet = font.Charset();
-  static constexpr std::uint8_t kQuality[] = {0, 1, 2, 3, 4, 5};
-  lf.quality = kQuality[font.Quality() % 6];
+  lf.quality = font.Quality();  // same order as the logical font's quality codes
   lf.pitchAndFamily = font.Pitch() == fpFixed ? 1 : font.Pitch() == fpVariable ? 2 : 0;
   lf.faceName = rtl::AnsiToWide(font.Name());
   return lf;

@@ -22,6 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   gfx::TGraphic* graphic = picture.Graphic();
   if (!graphic) return 0;
+  // Drawing surfaces end at 32767 pixels a side; bitmaps read beyond that
+  // are the bitmap reader's and canvas's business, not this target's.
+  if (graphic->Width() > 32767 || graphic->Height() > 32767) return 0;
   try {
     gfx::TBitmap target(32, 24, gfx::pf24bit);
     target.Canvas().StretchDraw(gfx::Rect(1, 1, 31, 23), *graphic);
