@@ -394,3 +394,34 @@ TEST_F(DiagTest, ActionOpensTheDialogOnce) {
   EXPECT_EQ(dialogs.PendingAnswers(), 0);
   EXPECT_EQ(form->ShapeLink->BrushColor(), gui::clBtnFace);
 }
+
+// The main window's Cancel button cannot be reached from a modal dialog, so
+// Esc there ends an exchange with a recorder that does not answer.
+TEST_F(DialogsTest, EscEndsACalibrationReadThatGetsNoAnswer) {
+  Create();
+  app::TfrmCalibrTC d(form.get(), *form);
+  line->plugged = false;
+  int sleeps = 0;
+  clock.OnSleep = [&](std::uint32_t) {
+    if (++sleeps == 20000) {
+      gui::Word esc = gui::VK_ESCAPE;
+      d.FormKeyUp(&d, esc, {});
+    }
+  };
+  d.ARdIntoGaugeExecute(d.btnRead);
+  clock.OnSleep = nullptr;
+  EXPECT_EQ(d.ModalResult(), gui::mrCancel);
+  EXPECT_FALSE(form->Link().Busy());
+  EXPECT_FALSE(form->btnLinkCancel->Visible());
+  EXPECT_GT(Sent(0x09, 0xF6), 1);  // it had been asking again and again
+}
+
+TEST_F(DialogsTest, JobWithTheRecorderUnreachable) {
+  Create();
+  line->Close();
+  clock.Advance(3000);
+  form->AJobFormExecute(form->AJobForm);
+  EXPECT_EQ(Panel(0), "COM-порт занят другой программой или не работает"_cp);
+  EXPECT_FALSE(form->Link().Busy());
+  EXPECT_FALSE(form->btnLinkCancel->Visible());
+}
