@@ -175,6 +175,7 @@ int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, 
 }
 
 void TApplication::HandleException(TObject* sender) {
+  if (!std::current_exception()) return;  // not called from a handler
   static int depth = 0;
   if (depth > 0) return;  // an exception while showing one is dropped
   ++depth;

@@ -169,3 +169,26 @@ TEST(StringGrid, RightClickKeepsARangeAndReportsTheCellUnderThePointer) {
   EXPECT_EQ(upCol, 1);
   EXPECT_EQ(upRow, 7);
 }
+
+TEST(StringGrid, WithoutFixedRowsRowZeroIsData) {
+  TForm form(nullptr);
+  auto* grid = new TStringGrid(&form);
+  grid->SetParent(&form);
+  grid->SetBounds(0, 0, 200, 100);
+  grid->SetFixedRows(0);
+  grid->SetRowCount(3);
+  grid->SetColCount(2);
+  grid->SetCells(1, 0, "first");
+  form.Show();
+  grid->SetRow(0);
+  EXPECT_EQ(grid->Row(), 0);
+  EXPECT_EQ(grid->TopRow(), 0);
+  int col = -1, row = -1;
+  TRect r = grid->CellRect(1, 0);
+  grid->MouseToCell(r.Left + 2, r.Top + 2, col, row);
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(col, 1);
+  grid->SetFixedRows(1);
+  EXPECT_EQ(grid->TopRow(), 1);
+  EXPECT_EQ(grid->Cells(1, 0), "first");
+}
