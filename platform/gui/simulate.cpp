@@ -1,6 +1,11 @@
 #include "platform/gui/simulate.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -122,5 +127,29 @@ void MoveMouse(TControl& control, int x, int y) {
 
 void Click(TControl& control, int x, int y, TMouseButton button) { SendMouse(control, x, y, button, false); }
 void DoubleClick(TControl& control, int x, int y) { SendMouse(control, x, y, mbLeft, true); }
+
+void PressKeyInNextDialog(Word key) {
+  detail::EnsureQtApp();
+  auto tries = std::make_shared<int>(0);
+  auto step = std::make_shared<std::function<void()>>();
+  *step = [key, tries, step] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) {
+      if (++*tries < 500) QTimer::singleShot(2, *step);
+      return;
+    }
+    QPointer<QWidget> open(modal);
+    QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
+    int qtKey = detail::QtKeyOf(key);
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
+    QTimer::singleShot(1000, [open] {
+      if (auto* d = qobject_cast<QDialog*>(open.data())) d->reject();
+    });
+  };
+  QTimer::singleShot(0, *step);
+}
 
 }  // namespace gui::simulate

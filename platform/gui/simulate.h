@@ -24,4 +24,9 @@ void DragWith(TControl& control, TMouseButton button, int x1, int y1, int x2, in
 // Moves the pointer over the control to a point, no button held.
 void MoveMouse(TControl& control, int x, int y);
 
+// For tests of real (unscripted) dialogs: once the next modal dialog of the
+// toolkit is open, presses the key in it; a dialog still open a second later
+// is closed, so a test never hangs.
+void PressKeyInNextDialog(Word key);
+
 }  // namespace gui::simulate

@@ -2,8 +2,12 @@
 // recorded, scripted answers come back, unscripted ones take the default.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
 #include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/simulate.h"
 
 using namespace gui;
 using namespace rtl::literals;
@@ -111,4 +115,46 @@ TEST(FileDialogHook, ANameWithAnExtensionKeepsItAndCancelAnswersFalse) {
   EXPECT_EQ(dlg.FileName, "/tmp/Flash.bin");  // unchanged by a cancel
   EXPECT_FALSE(script.FileDialogs()[0].Save);
   EXPECT_FALSE(script.FileDialogs()[1].Accepted);
+}
+
+TEST(RealMessageBox, EnterTakesTheDefaultButtonEscTheCancel) {
+  // No script: the toolkit's box opens, a key answers it.
+  struct Case {
+    unsigned flags;
+    Word key;
+    int expected;
+  };
+  const Case cases[] = {
+      {MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, VK_RETURN, IDNO},
+      {MB_YESNO | MB_ICONQUESTION, VK_RETURN, IDYES},
+      {MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, VK_RETURN, IDRETRY},
+      {MB_RETRYCANCEL | MB_ICONWARNING, VK_ESCAPE, IDCANCEL},
+      {MB_OK | MB_ICONERROR, VK_ESCAPE, IDOK},
+  };
+  for (const Case& c : cases) {
+    simulate::PressKeyInNextDialog(c.key);
+    EXPECT_EQ(MessageBox("Вопрос"_cp, "t", c.flags), c.expected) << c.flags;
+  }
+}
+
+TEST(RealFileDialog, EscCancelsAndEnterTakesTheProposedNameWithTheExtension) {
+  std::string dir =
+      (std::filesystem::temp_directory_path() / ("gui_dialog_test_" + std::to_string(std::random_device{}()))).string();
+  std::filesystem::create_directories(dir);
+  TOpenDialog open;
+  open.InitialDir = dir;
+  open.Filter = "Файлы *.zrn|*.zrn|Все файлы (*.*)|*.*"_cp;
+  simulate::PressKeyInNextDialog(VK_ESCAPE);
+  EXPECT_FALSE(open.Execute());
+
+  TSaveDialog save;
+  save.InitialDir = dir;
+  save.Filter = open.Filter;
+  save.DefaultExt = "*.zrn";
+  save.FileName = "131105_0930";
+  save.Options |= ofOverwritePrompt;
+  simulate::PressKeyInNextDialog(VK_RETURN);
+  ASSERT_TRUE(save.Execute());
+  EXPECT_EQ(save.FileName, dir + "/131105_0930.zrn");
+  std::filesystem::remove_all(dir);
 }
