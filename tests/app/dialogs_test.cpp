@@ -385,12 +385,16 @@ TEST_F(DiagTest, ActionOpensTheDialogOnce) {
   Create();
   dialogs.OnModal([](gui::TForm& f) {
     auto& d = dynamic_cast<app::TfrmTest&>(f);
+    // The first exchange is due 100 ms after opening; on a slow machine the
+    // real timer may have run it already.
+    EXPECT_TRUE(d.Timer1->Enabled() || d.LabelDateTime->Caption() != "");
     d.Timer1Timer(d.Timer1);
     d.ButtonExitClick(d.ButtonExit);
+    EXPECT_FALSE(d.Timer1->Enabled());
   });
   clock.Advance(3000);
   form->ASelfcheckExecute(form->ASelfcheck);
-  EXPECT_EQ(Sent(0x0B, 0xF4), 1);
+  EXPECT_GE(Sent(0x0B, 0xF4), 1);
   EXPECT_EQ(dialogs.PendingAnswers(), 0);
   EXPECT_EQ(form->ShapeLink->BrushColor(), gui::clBtnFace);
 }
