@@ -78,12 +78,8 @@ AnsiString frFloat2Str(long double value, int digits) {
       s = digitsText;
     }
   } else {
-    s = rtl::Format("%.*f", {rtl::Variant(std::clamp(digits, 0, 18)), rtl::Variant(value)});
-  }
-  const char sep = rtl::CurrentFormatSettings().DecimalSeparator;
-  if (sep != '.') {
-    const std::size_t p = s.find(sep);
-    if (p != std::string::npos) s[p] = '.';
+    s = rtl::Format("%.*f", {rtl::Variant(std::clamp(digits, 0, 18)), rtl::Variant(value)},
+                    rtl::FormatSettings::Invariant());
   }
   return s;
 }
