@@ -11,20 +11,11 @@
 
 using namespace report;
 using pngtest::Chunk;
+using pngtest::Load;
 using pngtest::RawImage;
+using pngtest::Save;
 
 namespace {
-
-std::string Save(TPNGObject& png) {
-  rtl::TMemoryStream out;
-  png.SaveToStream(out);
-  return out.Bytes();
-}
-
-void Load(TPNGObject& png, const std::string& bytes) {
-  rtl::TMemoryStream in(bytes);
-  png.LoadFromStream(in);
-}
 
 std::vector<std::string> Names(const std::vector<Chunk>& chunks) {
   std::vector<std::string> n;

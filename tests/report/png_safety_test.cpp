@@ -11,20 +11,11 @@
 #include "report/png_support.h"
 
 using namespace report;
+using pngtest::Load;
 using pngtest::RawImage;
+using pngtest::Save;
 
 namespace {
-
-std::string Save(TPNGObject& png) {
-  rtl::TMemoryStream out;
-  png.SaveToStream(out);
-  return out.Bytes();
-}
-
-void Load(TPNGObject& png, const std::string& bytes) {
-  rtl::TMemoryStream in(bytes);
-  png.LoadFromStream(in);
-}
 
 const std::string kSig("\x89PNG\r\n\x1a\n", 8);
 

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <unistd.h>
+
+#include "platform/rtl/files.h"
+#include "report/frxpngimage.h"
 
 namespace pngtest {
 
@@ -304,13 +307,22 @@ std::string InflateIdat(const std::vector<Chunk>& chunks) {
   return out;
 }
 
+std::string Save(const report::TPNGObject& png) {
+  rtl::TMemoryStream out;
+  png.SaveToStream(out);
+  return out.Bytes();
+}
+
+void Load(report::TPNGObject& png, const std::string& bytes) {
+  rtl::TMemoryStream in(bytes);
+  png.LoadFromStream(in);
+}
+
 bool PngcheckPasses(const std::string& bytes, std::string* output) {
-  char path[] = "/tmp/png_check_XXXXXX";
-  int fd = mkstemp(path);
-  if (fd < 0) return false;
-  bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  close(fd);
-  std::string cmd = std::string("pngcheck ") + path + " 2>&1";
+  const std::string path = rtl::NativePath(rtl::GetTempFileName("", "png_check"));
+  if (path.empty()) return false;
+  bool written = static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
+  std::string cmd = "pngcheck " + path + " 2>&1";
   std::string text;
   int rc = -1;
   if (written) {
@@ -320,7 +332,8 @@ bool PngcheckPasses(const std::string& bytes, std::string* output) {
       rc = pclose(f);
     }
   }
-  unlink(path);
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
   if (output) *output = text;
   return rc == 0;
 }

@@ -1,11 +1,15 @@
 // Test helpers for the PNG codec: random images, a small independent PNG
 // writer (random filter per row, IDAT split at will), libpng as the reference
-// decoder, and a chunk lister.
+// decoder, a chunk lister, and the codec's own picture to and from bytes.
 #pragma once
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
+
+namespace report {
+class TPNGObject;
+}
 
 namespace pngtest {
 
@@ -52,6 +56,10 @@ bool LibpngDecode(const std::string& bytes, RawImage& out, std::string* error = 
 std::vector<Chunk> ListChunks(const std::string& bytes);
 // The inflated contents of all IDAT chunks.
 std::string InflateIdat(const std::vector<Chunk>& chunks);
+
+// The file our codec writes for the picture, and the picture read from bytes.
+std::string Save(const report::TPNGObject& png);
+void Load(report::TPNGObject& png, const std::string& bytes);
 
 // Runs pngcheck on the bytes; true when it finds no error.
 bool PngcheckPasses(const std::string& bytes, std::string* output = nullptr);
