@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/rtl/exceptions.h"
+#include "error_text.h"
 
 using namespace rtl;
 
@@ -21,16 +22,6 @@ class DateTimeTest : public ::testing::Test {
   FormatSettings english = FormatSettings::Invariant();
   NowSource previous_ = nullptr;
 };
-
-template <class F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "no error";
-}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/rtl/variant.h"
+#include "error_text.h"
 
 using namespace rtl;
 
@@ -19,16 +20,6 @@ class FormatTest : public ::testing::Test {
   FormatSettingsScope settings{FormatSettings::Russian()};
   FormatSettings dot = FormatSettings::Invariant();
 };
-
-template <class F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "no error";
-}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/rtl/format_settings.h"
+#include "error_text.h"
 
 using namespace rtl;
 
@@ -97,24 +98,16 @@ TEST_F(VariantTest, ConversionToInteger) {
 }
 
 TEST_F(VariantTest, ConversionErrors) {
-  auto message = [](auto&& f) -> std::string {
-    try {
-      f();
-    } catch (const Exception& e) {
-      return e.Message();
-    }
-    return "no error";
-  };
-  EXPECT_EQ(message([] { Variant("x").AsDouble(); }), "Could not convert variant of type (String) into type (Double)");
-  EXPECT_EQ(message([] { Variant("x").AsInteger(); }),
+  EXPECT_EQ(ErrorOf([] { Variant("x").AsDouble(); }), "Could not convert variant of type (String) into type (Double)");
+  EXPECT_EQ(ErrorOf([] { Variant("x").AsInteger(); }),
             "Could not convert variant of type (String) into type (Integer)");
-  EXPECT_EQ(message([] { Variant("").AsInteger(); }), "Could not convert variant of type (String) into type (Integer)");
-  EXPECT_EQ(message([] { Variant::Null().AsInteger(); }),
+  EXPECT_EQ(ErrorOf([] { Variant("").AsInteger(); }), "Could not convert variant of type (String) into type (Integer)");
+  EXPECT_EQ(ErrorOf([] { Variant::Null().AsInteger(); }),
             "Could not convert variant of type (Null) into type (Integer)");
-  EXPECT_EQ(message([] { Variant::Null().AsString(); }), "Could not convert variant of type (Null) into type (String)");
-  EXPECT_EQ(message([] { Variant("maybe").AsBoolean(); }),
+  EXPECT_EQ(ErrorOf([] { Variant::Null().AsString(); }), "Could not convert variant of type (Null) into type (String)");
+  EXPECT_EQ(ErrorOf([] { Variant("maybe").AsBoolean(); }),
             "Could not convert variant of type (String) into type (Boolean)");
-  EXPECT_EQ(message([] { VarArrayOf({1}).AsInteger(); }),
+  EXPECT_EQ(ErrorOf([] { VarArrayOf({1}).AsInteger(); }),
             "Could not convert variant of type (Array Variant) into type (Integer)");
   EXPECT_THROW(Variant("x").AsInteger(), EConvertError);
   EXPECT_THROW(Variant::Null().AsDouble(), EConvertError);
