@@ -509,6 +509,8 @@ QToolButton* Tool(const TControl* c) { return static_cast<QToolButton*>(c->Handl
 TToolButton::TToolButton(TComponent* owner) : TControl(owner) {
   auto* b = new QToolButton;
   b->setAutoRaise(true);
+  // Tool and speed buttons never take the focus from the control in use.
+  b->setFocusPolicy(Qt::NoFocus);
   b->setToolButtonStyle(Qt::ToolButtonIconOnly);
   Attach(b);
   b->resize(23, 22);
@@ -598,6 +600,7 @@ void TToolButton::ActionChanged() {
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TControl(owner) {
   auto* b = new QToolButton;
+  b->setFocusPolicy(Qt::NoFocus);
   b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   Attach(b);
   b->resize(23, 22);

@@ -448,6 +448,7 @@ void TComboBox::SetCaption(const AnsiString& text) {
   QComboBox* c = Combo(this);
   if (c->isEditable()) {
     c->setEditText(ToQ(text));
+    c->lineEdit()->setCursorPosition(0);  // a narrow box shows the text's start
   } else {
     c->setCurrentIndex(c->findText(ToQ(text)));
   }
