@@ -184,7 +184,11 @@ void TForm1::AFileOpenExecute(TObject*) {
     ClearDataView();
     RefreshProcessList();
     FormResize(this);
+    const int rowBefore = StringGridProcessList->Row();
     SelectProcessRow(content.Key);
+    // A row that was current already is not shown again by being selected.
+    if (StringGridProcessList->Row() == rowBefore && RowFileName(rowBefore) == content.Key)
+      StringGridProcessListClick(StringGridProcessList);
     SetPanelText(0, "Файл \""_cp + content.Key + "\" добавлен в список процессов"_cp);
     return;
   }

@@ -340,3 +340,15 @@ TEST_F(FilesTest, CancelledTotalDeletionKeepsTheComputersCopy) {
   EXPECT_EQ(Rows(), 4);
   EXPECT_FALSE(form->Link().Cancelled());
 }
+
+TEST_F(FilesTest, ImportIntoAnEmptyListShowsTheProcess) {
+  CreateAndRead();
+  const std::string name = form->RowFileName(3);
+  const auto path = Export(3, "p.zrn");
+  for (const auto& n : DataFiles()) std::filesystem::remove(DataFile(n));
+  form->RefreshProcessList();
+  form->ADeleteProgProcess->SetEnabled(false);
+  Import(path);
+  EXPECT_EQ(form->RowFileName(form->StringGridProcessList->Row()), name);
+  EXPECT_TRUE(form->ADeleteProgProcess->Enabled());  // the list's click handler ran
+}
