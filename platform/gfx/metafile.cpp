@@ -104,7 +104,9 @@ class CanvasTarget : public emf::PlaybackTarget {
     rop2_ = std::clamp<std::uint32_t>(rop2, 1, 16);
     c_.Pen().SetMode(static_cast<TPenMode>(rop2_ - 1));
   }
-  void SetStretchMode(std::uint32_t) override {}
+  void SetStretchMode(std::uint32_t mode) override {
+    c_.SetStretchMode(static_cast<TStretchMode>(std::clamp<std::uint32_t>(mode, smBlackOnWhite, smHalftone)));
+  }
 
   void Line(emf::PointD from, emf::PointD to) override {
     TPoint a = Pt(from), b = Pt(to);

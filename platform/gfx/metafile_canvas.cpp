@@ -75,7 +75,7 @@ struct TMetafileCanvas::Recorder {
     emf::LogFont font;
     std::uint32_t fontHandle = emf::SYSTEM_FONT;
     std::uint32_t textColor = 0, bkColor = 0xFFFFFF, bkMode = emf::OPAQUE, textAlign = 0;
-    std::uint32_t polyFill = emf::ALTERNATE, rop2 = emf::R2_COPYPEN;
+    std::uint32_t polyFill = emf::ALTERNATE, rop2 = emf::R2_COPYPEN, stretchMode = emf::BLACKONWHITE;
     emf::PointL current;
   };
 
@@ -407,6 +407,8 @@ void TMetafileCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap, const
   std::string packed = bitmap.SaveToDIB();
   std::string_view bmi, bits;
   if (!dib::SplitPacked(packed, &bmi, &bits)) return;
+  if (!rec_->closed)
+    rec_->UseValue(emf::EMR_SETSTRETCHBLTMODE, static_cast<std::uint32_t>(StretchMode()), rec_->dc.stretchMode);
   TRect s = src.Normalized();
   // The source is counted from the bottom row of the (bottom-up) DIB.
   emf::SourceRect sr{s.Left, bitmap.Height() - s.Bottom, s.Width(), s.Height()};

@@ -564,3 +564,22 @@ TEST(Metafile, ExtremeNumbersInRecordsStayHarmless) {
     back.Draw(bmp.Canvas(), Rect(0, 0, 40, 30));
   }
 }
+
+TEST(Metafile, StretchModeTravelsWithBitmaps) {
+  TMetafile mf;
+  mf.SetWidth(20);
+  mf.SetHeight(20);
+  TBitmap tiny(2, 2, pf24bit);
+  {
+    TMetafileCanvas c(mf);
+    c.SetStretchMode(smHalftone);
+    c.DrawBitmap(Rect(0, 0, 20, 20), tiny, Rect(0, 0, 2, 2), cmSrcCopy);
+  }
+  TRecordingCanvas rec;
+  rec.StretchDraw(Rect(0, 0, 20, 20), mf);
+  auto blits = rec.CallsOf(TCanvasOp::DrawBitmap);
+  ASSERT_EQ(blits.size(), 1u);
+  EXPECT_EQ(blits[0]->state.stretchMode, smHalftone);
+  EXPECT_EQ(blits[0]->bitmapSize, (TSize{2, 2}));
+  EXPECT_EQ(blits[0]->rect, Rect(0, 0, 20, 20));
+}
