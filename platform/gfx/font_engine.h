@@ -192,7 +192,8 @@ class TFontInstance {
   };
   std::vector<TPathCommand> GlyphOutline(std::uint32_t glyph) const;
 
-  // For the renderer inside the platform layer (an FT_Face, opaque here).
+  // The FreeType face the measurements come from (an FT_Face, opaque here),
+  // for code inside the platform layer; the renderer opens its own.
   void* NativeFace() const;
 
   struct Impl;
