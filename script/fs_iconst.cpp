@@ -2,46 +2,48 @@
 
 namespace script {
 
-// Function-local texts: they exist before any other unit's start-up can ask.
-#define FS_MESSAGE(Key, Initial)   \
-  AnsiString& Key() {              \
-    static AnsiString text(Initial); \
-    return text;                   \
-  }
+// Every key with its initial English text, written once.
+#define FS_MESSAGES(X)                                                  \
+  X(SLangNotFound, "Language '%s' not found")                           \
+  X(SInvalidLanguage, "Invalid language definition")                    \
+  X(SIdRedeclared, "Identifier redeclared: ")                           \
+  X(SUnknownType, "Unknown type: ")                                     \
+  X(SIncompatibleTypes, "Incompatible types")                           \
+  X(SIdUndeclared, "Undeclared identifier: ")                           \
+  X(SClassRequired, "Class type required")                              \
+  X(SIndexRequired, "Index required")                                   \
+  X(SStringError, "Strings doesn't have properties or methods")         \
+  X(SClassError, "Class %s does not have a default property")           \
+  X(SArrayRequired, "Array type required")                              \
+  X(SVarRequired, "Variable required")                                  \
+  X(SNotEnoughParams, "Not enough actual parameters")                   \
+  X(STooManyParams, "Too many actual parameters")                       \
+  X(SLeftCantAssigned, "Left side cannot be assigned to")               \
+  X(SForError, "For loop variable must be numeric variable")            \
+  X(SEventError, "Event handler must be a procedure")
 
-FS_MESSAGE(SLangNotFound, "Language '%s' not found")
-FS_MESSAGE(SInvalidLanguage, "Invalid language definition")
-FS_MESSAGE(SIdRedeclared, "Identifier redeclared: ")
-FS_MESSAGE(SUnknownType, "Unknown type: ")
-FS_MESSAGE(SIncompatibleTypes, "Incompatible types")
-FS_MESSAGE(SIdUndeclared, "Undeclared identifier: ")
-FS_MESSAGE(SClassRequired, "Class type required")
-FS_MESSAGE(SIndexRequired, "Index required")
-FS_MESSAGE(SStringError, "Strings doesn't have properties or methods")
-FS_MESSAGE(SClassError, "Class %s does not have a default property")
-FS_MESSAGE(SArrayRequired, "Array type required")
-FS_MESSAGE(SVarRequired, "Variable required")
-FS_MESSAGE(SNotEnoughParams, "Not enough actual parameters")
-FS_MESSAGE(STooManyParams, "Too many actual parameters")
-FS_MESSAGE(SLeftCantAssigned, "Left side cannot be assigned to")
-FS_MESSAGE(SForError, "For loop variable must be numeric variable")
-FS_MESSAGE(SEventError, "Event handler must be a procedure")
+// Function-local texts: they exist before any other unit's start-up can ask.
+#define FS_MESSAGE(Key, Initial)     \
+  AnsiString& Key() {                \
+    static AnsiString text(Initial); \
+    return text;                     \
+  }
+FS_MESSAGES(FS_MESSAGE)
 #undef FS_MESSAGE
 
+namespace {
+#define FS_INITIAL(Key, Initial) Initial,
+constexpr const char* kInitialTexts[] = {FS_MESSAGES(FS_INITIAL)};
+#undef FS_INITIAL
+}  // namespace
+
 const std::array<TfsMessageEntry, 17>& fsMessageTable() {
-  static const std::array<TfsMessageEntry, 17> table{{
-      {"SLangNotFound", &SLangNotFound},         {"SInvalidLanguage", &SInvalidLanguage},
-      {"SIdRedeclared", &SIdRedeclared},         {"SUnknownType", &SUnknownType},
-      {"SIncompatibleTypes", &SIncompatibleTypes}, {"SIdUndeclared", &SIdUndeclared},
-      {"SClassRequired", &SClassRequired},       {"SIndexRequired", &SIndexRequired},
-      {"SStringError", &SStringError},           {"SClassError", &SClassError},
-      {"SArrayRequired", &SArrayRequired},       {"SVarRequired", &SVarRequired},
-      {"SNotEnoughParams", &SNotEnoughParams},   {"STooManyParams", &STooManyParams},
-      {"SLeftCantAssigned", &SLeftCantAssigned}, {"SForError", &SForError},
-      {"SEventError", &SEventError},
-  }};
+#define FS_ENTRY(Key, Initial) TfsMessageEntry{#Key, &Key},
+  static const std::array<TfsMessageEntry, 17> table{FS_MESSAGES(FS_ENTRY)};
+#undef FS_ENTRY
   return table;
 }
+#undef FS_MESSAGES
 
 bool fsSetMessage(std::string_view key, const AnsiString& text) {
   for (const auto& [name, get] : fsMessageTable())
@@ -53,14 +55,8 @@ bool fsSetMessage(std::string_view key, const AnsiString& text) {
 }
 
 void fsResetMessages() {
-  static const char* const initial[17] = {
-      "Language '%s' not found", "Invalid language definition", "Identifier redeclared: ", "Unknown type: ",
-      "Incompatible types", "Undeclared identifier: ", "Class type required", "Index required",
-      "Strings doesn't have properties or methods", "Class %s does not have a default property",
-      "Array type required", "Variable required", "Not enough actual parameters", "Too many actual parameters",
-      "Left side cannot be assigned to", "For loop variable must be numeric variable",
-      "Event handler must be a procedure"};
-  for (std::size_t i = 0; i < 17; ++i) fsMessageTable()[i].second() = initial[i];
+  static_assert(std::size(kInitialTexts) == 17);
+  for (std::size_t i = 0; i < 17; ++i) fsMessageTable()[i].second() = kInitialTexts[i];
 }
 
 }  // namespace script
