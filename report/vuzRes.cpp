@@ -1,6 +1,5 @@
 #include "report/vuzRes.h"
 
-
 #include "platform/rtl/files.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/shell.h"
