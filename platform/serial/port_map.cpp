@@ -10,6 +10,9 @@
 #include <set>
 #include <sstream>
 
+#include "platform/rtl/files.h"
+#include "platform/rtl/registry.h"
+#include "platform/rtl/textcase.h"
 #include "platform/serial/win32_comm.h"
 
 namespace serial {
@@ -22,13 +25,6 @@ std::mutex configMutex;
 std::string portsFileOverride;
 bool scanOverridden = false;
 std::string devDirOverride, sysDirOverride;
-
-std::string Trim(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-  return std::string(s.substr(b, e - b));
-}
 
 // "COM12" (any case) -> 12; 0 when the text is not a COM name.
 int ComNumber(std::string_view name) {
@@ -77,29 +73,19 @@ bool HasRealHardware(const std::string& sysDir, const std::string& name) {
 
 }  // namespace
 
-std::string DefaultPortsFilePath() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (xdg && xdg[0] == '/') {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home ? home : "") + "/.config";
-  }
-  return base + "/zarnik/ports";
-}
+std::string DefaultPortsFilePath() { return rtl::NativePath(rtl::SettingsFolder() + "ports"); }
 
 std::vector<PortMapEntry> ParsePortsFile(std::string_view text) {
   std::vector<PortMapEntry> entries;
   std::istringstream in{std::string(text)};
   std::string line;
   while (std::getline(in, line)) {
-    std::string t = Trim(line);
+    std::string t = rtl::Trim(line);
     if (t.empty() || t[0] == '#' || t[0] == ';') continue;
     auto eq = t.find('=');
     if (eq == std::string::npos) continue;
-    int n = ComNumber(Trim(std::string_view(t).substr(0, eq)));
-    std::string target = Trim(std::string_view(t).substr(eq + 1));
+    int n = ComNumber(rtl::Trim(std::string_view(t).substr(0, eq)));
+    std::string target = rtl::Trim(std::string_view(t).substr(eq + 1));
     if (n <= 0 || target.empty()) continue;
     entries.push_back({n, NormaliseTarget(target)});
   }
@@ -174,7 +160,7 @@ bool ResolveDeviceName(std::string_view name, std::string& target) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return false;
   }
-  std::string t = NormaliseTarget(Trim(n));
+  std::string t = NormaliseTarget(rtl::Trim(n));
   if (t.empty() || (t[0] != '/' && t.rfind("rfc2217://", 0) != 0 && t.rfind("virtual:", 0) != 0)) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return false;

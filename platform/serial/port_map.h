@@ -1,8 +1,9 @@
 // Which device stands behind each COM number. Local serial devices are
 // numbered automatically: /dev/ttyS<n> with real hardware is COM<n+1>, then
 // /dev/ttyUSB* and /dev/ttyACM* take the lowest free numbers from COM3 up.
-// The ports file (by default $XDG_CONFIG_HOME/zarnik/ports, or
-// ~/.config/zarnik/ports when that is unset or not absolute) names any COM number explicitly, one per line:
+// The ports file ("ports" in the settings folder, rtl::SettingsFolder():
+// $XDG_CONFIG_HOME/zarnik/, or ~/.config/zarnik/ when that is unset or not
+// absolute) names any COM number explicitly, one per line:
 //     COM3=/dev/ttyUSB0
 //     COM7=rfc2217://127.0.0.1:4001
 //     COM9=sim              (the in-process simulated recorder, virtual:sim)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "platform/rtl/registry.h"
 #include "platform/serial/win32_comm.h"
 
 namespace fs = std::filesystem;
@@ -116,5 +117,9 @@ TEST(PortsFilePath, FollowsTheConfigurationFolder) {
   EXPECT_EQ(DefaultPortsFilePath(), "/tmp/cfg/zarnik/ports");
   ::unsetenv("XDG_CONFIG_HOME");
   EXPECT_NE(DefaultPortsFilePath().find("/.config/zarnik/ports"), std::string::npos);
+  // The same folder as the settings store, wherever that is put.
+  rtl::SetSettingsFolder("/scratch/cfg");
+  EXPECT_EQ(DefaultPortsFilePath(), "/scratch/cfg/ports");
+  rtl::SetSettingsFolder("");
   if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
 }
