@@ -22,6 +22,19 @@ std::size_t FindAttribute(const AnsiString& attributes, const AnsiString& name) 
   return hay.find(pattern);
 }
 
+// Reads a parked item's children back from the stream it was parked in; the
+// item's own attributes stay as they are now.
+void ReadParkedItem(rtl::TStream& stream, TfrxXMLItem* item) {
+  const AnsiString prop = item->Prop;
+  {
+    TfrxXMLReader reader(stream);
+    reader.SetPosition(static_cast<std::int64_t>(item->GetOffset()));
+    reader.ReadRootItem(item, true);
+  }
+  item->Prop = prop;
+  item->Loaded = true;
+}
+
 }  // namespace
 
 // --- items ---------------------------------------------------------------
@@ -413,14 +426,7 @@ void TfrxXMLWriter::LoadParked(TfrxXMLItem* item) {
   // The temporary stream may be the one being written: keep its position.
   FlushBuffer();
   const std::int64_t keep = stream_.Position();
-  const AnsiString prop = item->Prop;
-  {
-    TfrxXMLReader reader(*TempStream);
-    reader.SetPosition(static_cast<std::int64_t>(item->GetOffset()));
-    reader.ReadRootItem(item, true);
-  }
-  item->Prop = prop;
-  item->Loaded = true;
+  ReadParkedItem(*TempStream, item);
   stream_.SetPosition(keep);
 }
 
@@ -559,14 +565,7 @@ void TfrxXMLDocument::UnloadItem(TfrxXMLItem* item) {
 
 void TfrxXMLDocument::LoadItem(TfrxXMLItem* item) {
   if (!tempStream_ || !item->Unloadable || item->Loaded) return;
-  const AnsiString prop = item->Prop;
-  {
-    TfrxXMLReader reader(*tempStream_);
-    reader.SetPosition(static_cast<std::int64_t>(item->GetOffset()));
-    reader.ReadRootItem(item, true);
-  }
-  item->Prop = prop;
-  item->Loaded = true;
+  ReadParkedItem(*tempStream_, item);
 }
 
 AnsiString vuzValueToXML(const rtl::Variant& value) {
