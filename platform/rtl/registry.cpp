@@ -246,6 +246,16 @@ void SaveHive(HKEY root, const Hive& hive) {
   SaveFileAtomically(HivePath(root), std::string_view(text));
 }
 
+// SaveHive for the calls that answer false on failure.
+bool TrySaveHive(HKEY root, const Hive& hive) {
+  try {
+    SaveHive(root, hive);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
 RegValue* FindValue(RegKey* key, const AnsiString& name) {
   if (!key) return nullptr;
   for (auto& v : key->values)
@@ -321,11 +331,7 @@ bool TRegistry::OpenKey(const AnsiString& key, bool canCreate) {
   } else {
     Hive stored = LoadHive(root_, false);
     stored.Make(path);
-    try {
-      SaveHive(root_, stored);
-    } catch (const Exception&) {
-      return false;
-    }
+    if (!TrySaveHive(root_, stored)) return false;
   }
   path_ = path;
   open_ = true;
@@ -353,12 +359,7 @@ bool TRegistry::CreateKey(const AnsiString& key) {
   Hive stored = LoadHive(root_, false);
   if (stored.Find(path)) return true;
   stored.Make(path);
-  try {
-    SaveHive(root_, stored);
-    return true;
-  } catch (const Exception&) {
-    return false;
-  }
+  return TrySaveHive(root_, stored);
 }
 
 bool TRegistry::DeleteKey(const AnsiString& key) {
@@ -369,11 +370,7 @@ bool TRegistry::DeleteKey(const AnsiString& key) {
   Hive stored = LoadHive(root_, false);
   if (!stored.Find(path)) return false;
   std::erase_if(stored.keys, [&](auto& k) { return AnsiSameText(k.path, path) || IsChildOf(k.path, path); });
-  try {
-    SaveHive(root_, stored);
-  } catch (const Exception&) {
-    return false;
-  }
+  if (!TrySaveHive(root_, stored)) return false;
   if (open_ && (AnsiSameText(path_, path) || IsChildOf(path_, path))) CloseKey();
   return true;
 }
@@ -487,12 +484,7 @@ bool TRegistry::DeleteValue(const AnsiString& name) {
   RegKey* k = stored.Find(path_);
   if (!k || !FindValue(k, name)) return false;
   std::erase_if(k->values, [&](auto& v) { return AnsiSameText(v.name, name); });
-  try {
-    SaveHive(root_, stored);
-    return true;
-  } catch (const Exception&) {
-    return false;
-  }
+  return TrySaveHive(root_, stored);
 }
 
 AnsiString TRegistry::ReadString(const AnsiString& name) {
