@@ -182,6 +182,25 @@ Record MakeRoundRect(const RectL& r, std::int32_t cx, std::int32_t cy) {
 
 Record MakeSaveDC() { return RecordBuilder(EMR_SAVEDC).Finish(); }
 
+namespace {
+void WriteXForm(bytes::Writer& w, const XForm& x) {
+  for (float f : {x.m11, x.m12, x.m21, x.m22, x.dx, x.dy}) w.F32(f);
+}
+}  // namespace
+
+Record MakeSetWorldTransform(const XForm& x) {
+  RecordBuilder b(EMR_SETWORLDTRANSFORM);
+  WriteXForm(b.W(), x);
+  return b.Finish();
+}
+
+Record MakeModifyWorldTransform(const XForm& x, std::uint32_t mode) {
+  RecordBuilder b(EMR_MODIFYWORLDTRANSFORM);
+  WriteXForm(b.W(), x);
+  b.W().U32(mode);
+  return b.Finish();
+}
+
 Record MakeArcRecord(std::uint32_t type, const RectL& box, PointL start, PointL end) {
   RecordBuilder b(type);
   WriteRect(b.W(), box);

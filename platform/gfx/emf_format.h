@@ -48,6 +48,8 @@ enum : std::uint32_t {
   EMR_INTERSECTCLIPRECT = 30,
   EMR_SAVEDC = 33,
   EMR_RESTOREDC = 34,
+  EMR_SETWORLDTRANSFORM = 35,
+  EMR_MODIFYWORLDTRANSFORM = 36,
   EMR_SELECTOBJECT = 37,
   EMR_CREATEPEN = 38,
   EMR_CREATEBRUSHINDIRECT = 39,
@@ -330,6 +332,14 @@ class RecordBuilder {
  private:
   bytes::Writer w_;
 };
+
+// A world transform: x' = x * m11 + y * m21 + dx, y' = x * m12 + y * m22 + dy.
+struct XForm {
+  float m11 = 1, m12 = 0, m21 = 0, m22 = 1, dx = 0, dy = 0;
+};
+enum : std::uint32_t { MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4 };
+Record MakeSetWorldTransform(const XForm& x);
+Record MakeModifyWorldTransform(const XForm& x, std::uint32_t mode);
 
 // Record makers for the records this system writes.
 Record MakeU32Record(std::uint32_t type, std::uint32_t value);  // SETMAPMODE .. SETBKCOLOR, SELECT/DELETEOBJECT, RESTOREDC

@@ -78,14 +78,24 @@ class Player {
 
  private:
   PointD P(double x, double y) const {
-    return {Limit(dest_.left + (st_.map.X(x) - frameX_) * kx_), Limit(dest_.top + (st_.map.Y(y) - frameY_) * ky_)};
+    return {Limit(dest_.left + (st_.map.DevX(x, y) - frameX_) * kx_),
+            Limit(dest_.top + (st_.map.DevY(x, y) - frameY_) * ky_)};
   }
   PointD P(PointL p) const { return P(p.x, p.y); }
-  double SX() const { return std::fabs(st_.map.ScaleX() * kx_); }
-  double SY() const { return std::fabs(st_.map.ScaleY() * ky_); }
+  double SX() const { return std::fabs(st_.map.ScaleX() * kx_) * st_.map.WorldScaleX(); }
+  double SY() const { return std::fabs(st_.map.ScaleY() * ky_) * st_.map.WorldScaleY(); }
+  // A rectangle's corners mapped; under a turning world transform the shape
+  // becomes the box around them.
   RectD R(const RectL& r) const {
-    PointD a = P(r.left, r.top), b = P(r.right, r.bottom);
-    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    PointD c[4] = {P(r.left, r.top), P(r.right, r.bottom), P(r.left, r.bottom), P(r.right, r.top)};
+    RectD out{c[0].x, c[0].y, c[0].x, c[0].y};
+    for (const PointD& p : c) {
+      out.left = std::min(out.left, p.x);
+      out.top = std::min(out.top, p.y);
+      out.right = std::max(out.right, p.x);
+      out.bottom = std::max(out.bottom, p.y);
+    }
+    return out;
   }
   RectD DeviceRect(const RectL& r) const {
     return {Limit(dest_.left + (r.left - frameX_) * kx_), Limit(dest_.top + (r.top - frameY_) * ky_),

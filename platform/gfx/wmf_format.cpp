@@ -355,10 +355,12 @@ class WmfWriter {
 
  private:
   // Logical EMF coordinates to WMF units.
-  std::int16_t X(double x) const { return Clamp((map_.X(x) - originX_) * sx_); }
-  std::int16_t Y(double y) const { return Clamp((map_.Y(y) - originY_) * sy_); }
-  std::int16_t LenX(double v) const { return Clamp(v * std::fabs(map_.ScaleX()) * sx_); }
-  std::int16_t LenY(double v) const { return Clamp(v * std::fabs(map_.ScaleY()) * sy_); }
+  // (A turning world transform keeps only its scale and offset here: WMF
+  // records are axis-aligned.)
+  std::int16_t X(double x) const { return Clamp((map_.X(x * map_.w11 + map_.wdx) - originX_) * sx_); }
+  std::int16_t Y(double y) const { return Clamp((map_.Y(y * map_.w22 + map_.wdy) - originY_) * sy_); }
+  std::int16_t LenX(double v) const { return Clamp(v * std::fabs(map_.ScaleX() * map_.w11) * sx_); }
+  std::int16_t LenY(double v) const { return Clamp(v * std::fabs(map_.ScaleY() * map_.w22) * sy_); }
   static std::int16_t Clamp(double v) {
     return static_cast<std::int16_t>(std::clamp<double>(std::lround(v), -32768.0, 32767.0));
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 #include <cmath>
 #include <random>
 
@@ -582,4 +583,30 @@ TEST(Metafile, StretchModeTravelsWithBitmaps) {
   EXPECT_EQ(blits[0]->state.stretchMode, smHalftone);
   EXPECT_EQ(blits[0]->bitmapSize, (TSize{2, 2}));
   EXPECT_EQ(blits[0]->rect, Rect(0, 0, 20, 20));
+}
+
+TEST(Metafile, WorldTransformsOfOtherWritersAreFollowed) {
+  emf::Document doc;
+  doc.header.frame = {0, 0, 2646, 2646};  // 100 x 100 px
+  doc.records.push_back(emf::MakeSetWorldTransform({2, 0, 0, 2, 10, 5}));
+  doc.records.push_back(emf::MakeRectRecord(emf::EMR_RECTANGLE, {0, 0, 10, 10}));
+  doc.records.push_back(emf::MakeSaveDC());
+  doc.records.push_back(emf::MakeModifyWorldTransform({1, 0, 0, 1, 0, 0}, emf::MWT_IDENTITY));
+  doc.records.push_back(emf::MakeRectRecord(emf::EMR_RECTANGLE, {0, 0, 10, 10}));
+  doc.records.push_back(emf::MakeU32Record(emf::EMR_RESTOREDC, static_cast<std::uint32_t>(-1)));
+  doc.records.push_back(emf::MakeModifyWorldTransform({1, 0, 0, 1, 3, 0}, emf::MWT_LEFTMULTIPLY));
+  doc.records.push_back(emf::MakeRectRecord(emf::EMR_RECTANGLE, {0, 0, 1, 1}));
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  doc.records.push_back(emf::MakeSetWorldTransform({nan, 0, 0, 1, 0, 0}));  // ignored
+  doc.records.push_back(emf::MakeRectRecord(emf::EMR_RECTANGLE, {0, 0, 1, 1}));
+  TMetafile mf;
+  mf.SetRecords(doc);
+  TRecordingCanvas rec;
+  rec.StretchDraw(Rect(0, 0, 100, 100), mf);
+  auto rects = rec.CallsOf(TCanvasOp::Rectangle);
+  ASSERT_EQ(rects.size(), 4u) << rec.Dump();
+  EXPECT_EQ(rects[0]->rect, Rect(10, 5, 30, 25)) << "scaled twice, moved";
+  EXPECT_EQ(rects[1]->rect, Rect(0, 0, 10, 10)) << "identity inside the saved state";
+  EXPECT_EQ(rects[2]->rect, Rect(16, 5, 18, 7)) << "restored, then moved by 3 before the scale";
+  EXPECT_EQ(rects[3]->rect, rects[2]->rect) << "a transform that is not a number changes nothing";
 }
