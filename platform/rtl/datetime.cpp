@@ -74,11 +74,7 @@ bool DecodeDay(int64_t day, int& year, int& month, int& dayOfMonth) {
 TDateTime SystemNow() {
   auto now = std::chrono::system_clock::now();
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-  time_t seconds = static_cast<time_t>(ms / 1000);
-  struct tm local {};
-  localtime_r(&seconds, &local);
-  return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
-         EncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), static_cast<int>(ms % 1000));
+  return LocalDateTimeFromUnix(ms / 1000, static_cast<int>(ms % 1000));
 }
 
 NowSource gNowSource = nullptr;
@@ -186,6 +182,26 @@ NowSource SetNowSource(NowSource source) {
   NowSource old = gNowSource;
   gNowSource = source;
   return old;
+}
+
+// 1 January 1970 in days since 30 December 1899.
+constexpr double kUnixEpoch = 25569;
+
+TDateTime LocalDateTimeFromUnix(std::int64_t seconds, int millisecond) {
+  const time_t t = static_cast<time_t>(seconds);
+  struct tm local {};
+  if (!localtime_r(&t, &local)) return kUnixEpoch + static_cast<double>(seconds) / 86400.0;
+  // Days of the civil date by arithmetic (proleptic Gregorian), so that no
+  // file time, however odd its year, raises.
+  long long y = local.tm_year + 1900LL, m = local.tm_mon + 1, d = local.tm_mday;
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const long long daysSince1970 = era * 146097 + doe - 719468;
+  const long long ms = (local.tm_hour * 3600LL + local.tm_min * 60LL + std::min(local.tm_sec, 59)) * 1000 + millisecond;
+  return kUnixEpoch + static_cast<double>(daysSince1970) + static_cast<double>(ms) / 86400000.0;
 }
 
 // ---- FormatDateTime ------------------------------------------------------------

@@ -47,6 +47,9 @@ TDateTime Time();  // the time of day only
 using NowSource = TDateTime (*)();
 // nullptr restores the system clock. Returns the previous source.
 NowSource SetNowSource(NowSource source);
+// A moment of the system clock (seconds since 1970 UTC) as local date-time;
+// a leap second counts as the 59th.
+TDateTime LocalDateTimeFromUnix(std::int64_t seconds, int millisecond = 0);
 
 // Specifiers (any case): c d dd ddd dddd ddddd dddddd m mm mmm mmmm yy yyyy
 // h hh n nn s ss z zzz t tt am/pm a/p ampm / : "literal" 'literal'; m or mm

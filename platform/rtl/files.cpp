@@ -14,6 +14,7 @@
 #include <ctime>
 #include <mutex>
 
+#include "platform/rtl/datetime.h"
 #include "platform/rtl/textcase.h"
 
 namespace rtl {
@@ -31,20 +32,6 @@ CommandLine& Cmd() {
 }
 
 bool IsDelim(char c) { return c == '/' || c == '\\'; }
-
-// Days since 30 Dec 1899 of a civil date (proleptic Gregorian).
-double DateTimeFromLocal(std::time_t t) {
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  long y = tm.tm_year + 1900, m = tm.tm_mon + 1, d = tm.tm_mday;
-  y -= m <= 2;
-  long era = (y >= 0 ? y : y - 399) / 400;
-  long yoe = y - era * 400;
-  long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  long daysSince1970 = era * 146097 + doe - 719468;
-  return static_cast<double>(daysSince1970 + 25569) + (tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) / 86400.0;
-}
 
 bool Stat(std::string_view name, struct stat& st) { return ::stat(NativePath(name).c_str(), &st) == 0; }
 
@@ -261,7 +248,7 @@ bool RenameFile(std::string_view oldName, std::string_view newName) {
 double FileAge(std::string_view name) {
   struct stat st;
   if (!Stat(name, st) || S_ISDIR(st.st_mode)) return -1;
-  return DateTimeFromLocal(st.st_mtime);
+  return LocalDateTimeFromUnix(st.st_mtime);
 }
 
 std::int64_t FileSize(std::string_view name) {
@@ -303,7 +290,7 @@ int FindFirst(std::string_view path, int attr, TSearchRec& rec) {
     r.Name = name;
     r.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::int64_t>(st.st_size);
     r.Attr = a;
-    r.Time = DateTimeFromLocal(st.st_mtime);
+    r.Time = LocalDateTimeFromUnix(st.st_mtime);
     found->push_back(std::move(r));
   }
   ::closedir(dir);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 
 #include "platform/rtl/exceptions.h"
 #include "error_text.h"
@@ -252,4 +254,24 @@ TEST_F(DateTimeTest, HostileTextsNeverCrash) {
     (void)TryStrToDateTime(f, v);
     (void)TryStrToTime(f, v);
   }
+}
+
+TEST(LocalDateTime, FromSystemSeconds) {
+  const char* oldTz = std::getenv("TZ");
+  const std::string savedTz = oldTz ? oldTz : "";
+  setenv("TZ", "UTC0", 1);
+  tzset();
+  EXPECT_DOUBLE_EQ(LocalDateTimeFromUnix(0), 25569.0);
+  EXPECT_DOUBLE_EQ(LocalDateTimeFromUnix(365LL * 86400 + 12 * 3600, 500), EncodeDateTime(1971, 1, 1, 12, 0, 0, 500));
+  EXPECT_DOUBLE_EQ(LocalDateTimeFromUnix(-86400), 25568.0);
+  // 2026-12-10 13:45:30 UTC.
+  EXPECT_NEAR(LocalDateTimeFromUnix(1796910330), EncodeDateTime(2026, 12, 10, 13, 45, 30, 0), 1e-9);
+  // Years the date functions refuse still give a number.
+  EXPECT_GT(LocalDateTimeFromUnix(400000000000LL), 4e6);
+  setenv("TZ", "UTC-3", 1);  // three hours east
+  tzset();
+  EXPECT_DOUBLE_EQ(LocalDateTimeFromUnix(0), 25569.0 + 3.0 / 24);
+  if (oldTz) setenv("TZ", savedTz.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 
+#include "platform/rtl/datetime.h"
 #include "scratch_folder.h"
 
 using namespace rtl;
@@ -88,6 +89,7 @@ TEST(Files, ExistenceFoldersRenameDelete) {
   EXPECT_TRUE(FileExists(file));
   EXPECT_EQ(FileSize(file), 5);
   EXPECT_GT(FileAge(file), 40000.0);  // a date after 2009
+  EXPECT_NEAR(FileAge(file), Now(), 10.0 / 86400);  // just written, local time like Now
   EXPECT_EQ(FileAge(dir.Path() + "none"), -1);
   EXPECT_EQ(FileSize(dir.Path() + "none"), -1);
 
