@@ -452,6 +452,7 @@ void TControl::SetClientHeight(int h) { SetHeight(Height() - ClientHeight() + h)
 
 void TControl::SetBounds(int left, int top, int width, int height) {
   widget_->setGeometry(left, top, std::max(0, width), std::max(0, height));
+  DoResize();
   if (parent_) parent_->Realign();
 }
 
@@ -473,10 +474,13 @@ void TControl::SetAlign(TAlign a) {
 void TControl::Realign() {
   if (realigning_) return;
   realigning_ = true;
-  QWidget* client = ClientHandle();
-  int l = 0, t = 0, r = client->width(), b = client->height();
+  TRect area = AlignRect();
+  int l = area.Left, t = area.Top, r = area.Right, b = area.Bottom;
+  // A container placed here lays out its own children at once: a hidden
+  // window gets no resize events until it shows.
   auto place = [](TControl* c, int x, int y, int w, int h) {
     c->widget_->setGeometry(x, y, std::max(0, w), std::max(0, h));
+    c->DoResize();
   };
   auto of = [&](TAlign a) {
     std::vector<TControl*> v;
@@ -525,7 +529,18 @@ void TControl::DblClick() {
 
 void TControl::DoResize() {
   Realign();
+  // OnResize runs once per new size, whether the size came from code or
+  // from the window system.
+  int w = widget_->width(), h = widget_->height();
+  if (w == notifiedWidth_ && h == notifiedHeight_) return;
+  notifiedWidth_ = w;
+  notifiedHeight_ = h;
   if (OnResize) OnResize(this);
+}
+
+TRect TControl::AlignRect() const {
+  QWidget* client = ClientHandle();
+  return Rect(0, 0, client->width(), client->height());
 }
 
 void TControl::SetVisible(bool v) {

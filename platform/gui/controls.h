@@ -85,8 +85,12 @@ class TControl : public TComponent, public TActionClient {
 
   TAlign Align() const { return align_; }
   void SetAlign(TAlign a);
-  // Lays out the aligned children (alTop, alBottom, alLeft, alRight, alClient).
+  // Lays out the aligned children (alTop, alBottom, alLeft, alRight, alClient)
+  // within AlignRect.
   virtual void Realign();
+  // The part of the client area aligned children fill (a group box leaves
+  // out its caption and frame, a panel its bevels).
+  virtual TRect AlignRect() const;
 
   bool Visible() const { return visible_; }
   virtual void SetVisible(bool v);
@@ -214,6 +218,7 @@ class TControl : public TComponent, public TActionClient {
   TPopupMenu* popupMenu_ = nullptr;
   TAction* action_ = nullptr;
   bool realigning_ = false;
+  int notifiedWidth_ = -1, notifiedHeight_ = -1;
   std::vector<QObject*> registered_;
 
  protected:

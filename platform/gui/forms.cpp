@@ -77,8 +77,7 @@ void TForm::SetBounds(int left, int top, int width, int height) {
   if (constraints_.MaxWidth > 0) width = std::min(width, constraints_.MaxWidth);
   if (constraints_.MaxHeight > 0) height = std::min(height, constraints_.MaxHeight);
   w->setGeometry(left, top, std::max(0, width), std::max(0, height));
-  LayoutFrame();
-  Realign();
+  DoResize();
 }
 
 int TForm::ClientWidth() const { return clientArea_->width(); }

@@ -349,6 +349,7 @@ void TStringGrid::SetTopRow(int r) {
   view_->verticalScrollBar()->setValue(std::max(0, r - HeaderRows()));
 }
 
+
 namespace {
 int ViewportHeight(const QTableView* v) {
   if (v->isVisible()) return v->viewport()->height();
@@ -359,6 +360,26 @@ int ViewportHeight(const QTableView* v) {
   return h;
 }
 }  // namespace
+
+void TStringGrid::SetScrollBars(TScrollStyle s) {
+  view_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  view_->setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+}
+
+int TStringGrid::ClientWidth() const {
+  Sync();
+  if (view_->isVisible()) return view_->viewport()->width();
+  int w = view_->width() - 2 * view_->frameWidth();
+  if (view_->verticalScrollBar()->isVisibleTo(view_)) w -= view_->verticalScrollBar()->width();
+  return std::max(0, w);
+}
+
+int TStringGrid::ClientHeight() const {
+  Sync();
+  int h = ViewportHeight(view_);
+  if (view_->horizontalHeader()->isVisibleTo(view_)) h += view_->horizontalHeader()->height();
+  return std::max(0, h);
+}
 
 int TStringGrid::VisibleRowCount() const {
   Sync();

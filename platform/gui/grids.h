@@ -67,6 +67,12 @@ class TStringGrid : public TControl {
 
   TGridOptions Options() const { return options_; }
   void SetOptions(TGridOptions o);
+  // ssVertical: never a horizontal bar (a list whose columns fill its width).
+  void SetScrollBars(TScrollStyle s);
+  // The area the cells are shown in: without the frame and the scroll bars
+  // (and, for ClientHeight, with the caption row).
+  int ClientWidth() const override;
+  int ClientHeight() const override;
 
   // The current cell. Changing it (by code, keys or mouse) runs OnClick.
   int Row() const;

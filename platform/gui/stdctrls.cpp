@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -312,6 +314,18 @@ TGroupBox::TGroupBox(TComponent* owner) : TControl(owner) {
 void TGroupBox::SetCaption(const AnsiString& text) {
   TControl::SetCaption(text);
   static_cast<QGroupBox*>(Handle())->setTitle(ToQ(text));
+  Realign();
+}
+
+TRect TGroupBox::AlignRect() const {
+  auto* g = static_cast<QGroupBox*>(Handle());
+  QStyleOptionGroupBox opt;
+  opt.initFrom(g);
+  opt.text = g->title();
+  opt.lineWidth = 1;
+  opt.subControls = QStyle::SC_GroupBoxFrame | (g->title().isEmpty() ? QStyle::SC_None : QStyle::SC_GroupBoxLabel);
+  QRect r = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxContents, g);
+  return Rect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
 
 // ---- TComboBox -------------------------------------------------------------
@@ -612,6 +626,11 @@ void TPanel::SetCaption(const AnsiString& text) {
 void TPanel::DoResize() {
   PanelCaption(this)->setGeometry(Handle()->rect());
   TControl::DoResize();
+}
+
+TRect TPanel::AlignRect() const {
+  int inset = (outer_ != bvNone ? bevelWidth_ : 0) + (inner_ != bvNone ? bevelWidth_ : 0);
+  return Rect(inset, inset, std::max(inset, Width() - inset), std::max(inset, Height() - inset));
 }
 
 void TPanel::SetBevelOuter(TBevelCut b) { outer_ = b; UpdateFrame(); }

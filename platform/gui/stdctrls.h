@@ -124,6 +124,7 @@ class TGroupBox : public TControl {
  public:
   explicit TGroupBox(TComponent* owner);
   void SetCaption(const AnsiString& text) override;
+  TRect AlignRect() const override;
 };
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
@@ -200,7 +201,6 @@ class TListBox : public TControl {
   int ItemAtPos(TPoint p) const;
 };
 
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 class TMemo : public TControl {
  public:
@@ -236,6 +236,7 @@ class TPanel : public TControl {
   void SetAlignment(TAlignment a);
   bool ClickOnMouseUp() const override { return true; }
   void DoResize() override;
+  TRect AlignRect() const override;
 
  private:
   void UpdateFrame();

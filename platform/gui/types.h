@@ -141,6 +141,8 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 // Window borders; controls know bsNone and bsSingle.
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;
+// Which scroll bars a memo or grid may show.
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // Mouse cursors of Screen.Cursor.

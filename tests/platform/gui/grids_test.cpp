@@ -192,3 +192,17 @@ TEST(StringGrid, WithoutFixedRowsRowZeroIsData) {
   EXPECT_EQ(grid->TopRow(), 1);
   EXPECT_EQ(grid->Cells(1, 0), "first");
 }
+
+TEST(StringGrid, ClientWidthIsTheCellAreaSoColumnsCanFillItExactly) {
+  GridFixture f(50, 7, 120);
+  f.grid->SetScrollBars(ssVertical);
+  gui::Application->ProcessMessages();
+  int client = f.grid->ClientWidth();
+  EXPECT_LT(client, f.grid->Width());  // frame and vertical bar left out
+  // Columns that add up to the client width fill it: no horizontal scrolling.
+  int each = (client - 7) / 7;
+  for (int c = 0; c < 7; ++c) f.grid->SetColWidths(c, c < 6 ? each : client - 7 - 6 * each);
+  TRect last = f.grid->CellRect(6, 1);
+  EXPECT_EQ(last.Right + f.grid->GridLineWidth(), f.grid->CellRect(0, 1).Left + client);
+  EXPECT_EQ(f.grid->LeftCol(), 0);
+}
