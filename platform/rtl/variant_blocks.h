@@ -40,6 +40,14 @@ struct ArrayBlock {
   std::vector<Variant> items;
 };
 
+// The 8-bit text of a value: the stored text itself for an 8-bit string (no
+// copy), else its conversion, kept in scratch.
+inline const AnsiString& TextOf(const Variant& v, AnsiString& scratch) {
+  if (v.RawType() == varString) return v.StringRef();
+  scratch = v.AsString();
+  return scratch;
+}
+
 template <class Block>
 inline void Unref(Block* b) noexcept {
   if (b->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete b;

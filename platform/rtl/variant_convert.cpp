@@ -21,12 +21,6 @@ namespace {
                     ") into type (" + VarTypeAsText(to) + ")");
 }
 
-const AnsiString& TextOf(const Variant& v, AnsiString& scratch) {
-  if (v.RawType() == varString) return v.StringRef();
-  scratch = WideToAnsi(v.AsWideString());
-  return scratch;
-}
-
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -82,7 +76,7 @@ int64_t ToInteger(const Variant& v, int64_t lo, int64_t hi, TVarType to) {
     case varString:
     case varOleStr: {
       AnsiString scratch;
-      const AnsiString& text = TextOf(v, scratch);
+      const AnsiString& text = detail::TextOf(v, scratch);
       if (to != varInt64) {
         int32_t i32;
         if (TryStrToInt(text, i32)) {
@@ -128,7 +122,7 @@ long double ToFloat(const Variant& v, TVarType to) {
     case varOleStr: {
       AnsiString scratch;
       long double f;
-      if (!TryStrToFloat(TextOf(v, scratch), f)) CastError(v.RawType(), to);
+      if (!TryStrToFloat(detail::TextOf(v, scratch), f)) CastError(v.RawType(), to);
       return f;
     }
     default:
@@ -202,7 +196,7 @@ Currency Variant::AsCurrency() const {
 double Variant::AsDate() const {
   if (tag() == varString || tag() == varOleStr) {
     AnsiString scratch;
-    const AnsiString& text = TextOf(*this, scratch);
+    const AnsiString& text = detail::TextOf(*this, scratch);
     TDateTime d;
     if (TryStrToDateTime(text, d)) return d;
     long double f;  // a date may also be written as its day number
@@ -234,7 +228,7 @@ bool Variant::AsBoolean() const {
     case varString:
     case varOleStr: {
       AnsiString scratch;
-      const AnsiString& text = TextOf(*this, scratch);
+      const AnsiString& text = detail::TextOf(*this, scratch);
       if (EqualsNoCase(text, "true")) return true;
       if (EqualsNoCase(text, "false")) return false;
       long double f;

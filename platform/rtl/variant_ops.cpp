@@ -64,10 +64,9 @@ struct Num {
 
 bool FitsInt32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
-AnsiString TextOf(const Variant& v) { return v.RawType() == varString ? v.StringRef() : v.AsString(); }
-
 Num StringToNum(const Variant& v) {
-  AnsiString text = TextOf(v);
+  AnsiString scratch;
+  const AnsiString& text = detail::TextOf(v, scratch);
   Num n;
   if (TryStrToInt64(text, n.i)) {
     n.narrow = FitsInt32(n.i);
@@ -246,8 +245,9 @@ VarCompareResult FromInt(int c) {
 
 VarCompareResult CompareStrings(const Variant& a, const Variant& b) {
   if (a.RawType() != varOleStr && b.RawType() != varOleStr) {
-    AnsiString x = a.IsEmpty() ? AnsiString() : TextOf(a);
-    AnsiString y = b.IsEmpty() ? AnsiString() : TextOf(b);
+    AnsiString scratchA, scratchB;
+    const AnsiString& x = a.IsEmpty() ? scratchA : detail::TextOf(a, scratchA);
+    const AnsiString& y = b.IsEmpty() ? scratchB : detail::TextOf(b, scratchB);
     return FromInt(CompareBytes(x, y));
   }
   WideString x = a.AsWideString(), y = b.AsWideString();
@@ -371,7 +371,8 @@ Variant VarNot(const Variant& a) {
       return !a.AsBoolean();
     case Cls::String: {
       int64_t i;
-      if (TryStrToInt64(TextOf(a), i)) return IntResult(~i, FitsInt32(i));
+      AnsiString scratch;
+      if (TryStrToInt64(detail::TextOf(a, scratch), i)) return IntResult(~i, FitsInt32(i));
       return !a.AsBoolean();
     }
     default: {
