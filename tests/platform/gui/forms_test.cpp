@@ -11,6 +11,7 @@
 #include "platform/gui/simulate.h"
 
 using namespace gui;
+using namespace rtl::literals;
 
 namespace {
 
@@ -237,4 +238,38 @@ TEST(FormBounds, AWindowMaximizedBeforeItShowsStartsMaximized) {
   f.Show();
   EXPECT_TRUE(gui_test::PumpUntil([&] { return f.WindowState() == wsMaximized && f.Width() > 360; }));
   EXPECT_EQ(f.NormalBounds().Width(), 360);
+}
+
+TEST(FormBounds, NestedContainersLayOutAtOnceEvenWhileHiddenAndResizeRunsOncePerSize) {
+  TForm form(nullptr);
+  auto* box = new TGroupBox(&form);
+  box->SetParent(&form);
+  box->SetCaption("Список процессов регистрации"_cp);
+  box->SetHeight(161);
+  box->SetAlign(alTop);
+  auto* inner = new TPanel(&form);
+  inner->SetParent(box);
+  inner->SetAlign(alClient);
+  int resizes = 0;
+  int innerWidthSeen = 0;
+  form.OnResize = [&](TObject*) {
+    ++resizes;
+    innerWidthSeen = inner->Width();
+  };
+  form.SetBounds(0, 0, 360, 440);  // hidden: no window-system events yet
+  EXPECT_EQ(resizes, 1);
+  EXPECT_EQ(box->Width(), 360);
+  // The panel fills the box below its caption, inside its frame.
+  EXPECT_GT(inner->Top(), 5);
+  EXPECT_LT(inner->Width(), 360);
+  EXPECT_GT(inner->Width(), 340);
+  EXPECT_EQ(innerWidthSeen, inner->Width());
+  form.SetBounds(0, 0, 360, 440);
+  EXPECT_EQ(resizes, 1);
+  form.Show();
+  gui::Application->ProcessMessages();
+  EXPECT_EQ(resizes, 1);  // showing at the same size runs no second resize
+  form.SetBounds(0, 0, 400, 440);
+  EXPECT_EQ(resizes, 2);
+  EXPECT_EQ(box->Width(), 400);
 }
