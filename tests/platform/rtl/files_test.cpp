@@ -15,10 +15,6 @@ namespace {
 void Touch(const std::string& name, const std::string& bytes = "") {
   std::ofstream(NativePath(name), std::ios::binary) << bytes;
 }
-std::string Slurp(const std::string& name) {
-  TFileStream f(name, fmOpenRead);
-  return f.ReadRest();
-}
 }  // namespace
 
 TEST(Paths, AcceptBothDelimitersAndAnswerWithSlashes) {

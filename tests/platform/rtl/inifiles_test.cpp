@@ -10,11 +10,6 @@ using namespace rtl;
 
 namespace {
 
-std::string Slurp(const std::string& name) {
-  TFileStream f(name, fmOpenRead);
-  return f.ReadRest();
-}
-
 void Put(const std::string& name, const std::string& bytes) { SaveFileAtomically(name, std::string_view(bytes)); }
 
 class IniTest : public ::testing::Test {

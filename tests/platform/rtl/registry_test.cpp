@@ -11,11 +11,6 @@ using namespace rtl;
 
 namespace {
 
-std::string Slurp(const std::string& name) {
-  TFileStream f(name, fmOpenRead);
-  return f.ReadRest();
-}
-
 // Points the store at a scratch folder for one test.
 class RegistryTest : public ::testing::Test {
  protected:

@@ -1,9 +1,12 @@
-// A fresh folder under the build's temporary area, removed with its contents.
+// A fresh folder under the build's temporary area, removed with its contents,
+// and Slurp, the whole of a file read through the runtime.
 #pragma once
 #include <filesystem>
 #include <string>
 
 #include <unistd.h>
+
+#include "platform/rtl/streams.h"
 
 class ScratchFolder {
  public:
@@ -21,3 +24,8 @@ class ScratchFolder {
  private:
   std::string path_;
 };
+
+inline std::string Slurp(const std::string& name) {
+  rtl::TFileStream f(name, rtl::fmOpenRead);
+  return f.ReadRest();
+}
