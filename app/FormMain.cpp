@@ -27,6 +27,7 @@ TForm1::TForm1(TComponent* owner, TForm1Setup setup) : TForm(owner), setup_(std:
   CreateComponents();
   CreateActions();
   CreateMenus();
+  CreateDisplay();
   port_ = setup_.makePort ? setup_.makePort(*Comm1) : std::make_unique<TCommLinkPort>(*Comm1);
   link_ = std::make_unique<TRecorderLink>(*port_, *this);
   if (setup_.portNames) link_->PortNames = setup_.portNames;
@@ -358,6 +359,7 @@ void TForm1::ApplyConfiguration() {
   AnsiString n1 = IniRead("Config", "Note1Name", "", 40), n2 = IniRead("Config", "Note2Name", "", 40);
   SetNoteTitle(1, n1.empty() ? AnsiString("Вид продукции"_cp) : n1);
   SetNoteTitle(2, n2.empty() ? AnsiString("Место установки"_cp) : n2);
+  ApplyDisplayConfiguration();
 }
 
 void TForm1::FormCreate(TObject*) {

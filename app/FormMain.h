@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "app/Link.h"
+#include "app/ProcessDisplay.h"
 #include "comm/Comm.h"
+#include "platform/chart/chart.h"
 #include "platform/gui/actions.h"
 #include "platform/gui/comctrls.h"
 #include "platform/gui/dialogs.h"
@@ -184,6 +186,59 @@ class TForm1 : public gui::TForm, public TLinkView {
   void ClearStatusPanels();
   void StringGridProcessListClick(gui::TObject* Sender);
   void FormResize(gui::TObject* Sender);
+
+  // --- chart, data table, view options, chart mouse (FormMain_display.cpp,
+  // FormMain_options.cpp, FormMain_chartmouse.cpp) ---
+  chart::TChart* Chart1 = nullptr;
+  chart::TLineSeries *Series1 = nullptr, *Series2 = nullptr, *Series3 = nullptr, *Series7 = nullptr,
+                     *Series8 = nullptr;
+  chart::TPointSeries *Series4 = nullptr, *Series5 = nullptr, *Series6 = nullptr, *Series9 = nullptr,
+                      *Series10 = nullptr;
+  gui::TCheckBox* cbShrinkShift = nullptr;
+  void CreateDisplay();
+  void ApplyDisplayConfiguration();
+  void LayoutDataViews();
+  // The process on show, as the views hold it.
+  const TProcessData& ShownProcess() const { return shown_; }
+  float ShrinkBaseMicrometres() const { return shrinkBase_; }
+  void SetShrinkBaseMicrometres(float b) { shrinkBase_ = b; }
+  TShrinkZoom ShrinkZoom() const;
+  void AZoomExecute(gui::TObject* Sender, TShrinkZoom zoom);
+  void AZoomMmExecute(gui::TObject* Sender);
+  void AZoomProcExecute(gui::TObject* Sender);
+  void AShrinkBaseExecute(gui::TObject* Sender);
+  void AUseShrinkShiftExecute(gui::TObject* Sender);
+  void ARelativeTimeExecute(gui::TObject* Sender);
+  void APointsExecute(gui::TObject* Sender);
+  void ALegendExecute(gui::TObject* Sender);
+  void AGraphTitleExecute(gui::TObject* Sender);
+  void ADataGraphicExecute(gui::TObject* Sender);
+  void ADataTableExecute(gui::TObject* Sender);
+  void ShowDataView(bool chart);
+  void TimerChangeShrinkShiftTimer(gui::TObject* Sender);
+  void ResetLeftAxisMax();
+  void ResetLeftAxisMin();
+  void ResetRightAxisMax();
+  void ResetRightAxisMin();
+  void ResetTimeAxisStart();
+  void ResetTimeAxisEnd();
+  void Chart1MouseDown(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X, int Y);
+  void Chart1MouseMove(gui::TObject* Sender, gui::TShiftState Shift, int X, int Y);
+  void Chart1MouseUp(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X, int Y);
+  void Chart1DblClick(gui::TObject* Sender);
+  void Chart1Scroll(gui::TObject* Sender);
+  int ChartDragZone() const { return dragZone_; }
+  void ClearMarkers();
+  void ShowReadout(int X, int Y);
+  void StringGridDataMouseUp(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X, int Y);
+
+ private:
+  TProcessData shown_;
+  float shrinkBase_ = 150000;
+  int dragZone_ = 0;
+  gui::TPoint lastPos_;
+  bool dblClick_ = false;
+  void ColourAxisLabels();
 
  private:
   void CreateComponents();

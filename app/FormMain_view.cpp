@@ -1,5 +1,5 @@
-// Showing the selected process and laying out the window. The chart and the
-// full data table build on ShowProcess and ClearDataView.
+// Laying out the window and the list's handlers. Showing the selected
+// process (ShowProcess, ClearDataView) lives in FormMain_display.cpp.
 #include <cmath>
 
 #include "app/FormMain.h"
@@ -18,29 +18,6 @@ void TForm1::ClearStatusPanels() {
 }
 
 void TForm1::ClearGridSelection(TStringGrid* grid) { grid->SetSelection({-1, -1, -1, -1}); }
-
-void TForm1::ClearDataView() {
-  TStringGrid* g = StringGridData;
-  g->SetRowCount(2);
-  for (int c = 0; c < 5; ++c) {
-    g->SetCells(c, 0, "");
-    g->SetCells(c, 1, "");
-  }
-  ClearGridSelection(g);
-}
-
-void TForm1::ShowProcess() {
-  if (ProcessListEmpty()) return;
-  ClearDataView();
-  const AnsiString name = RowFileName(StringGridProcessList->Row());
-  if (name.empty()) return;
-  try {
-    rtl::TFileStream f(DataFolder() + name, rtl::fmOpenRead | rtl::fmShareDenyNone);
-    TProcessHeader h;
-    if (f.Read(h.Bytes.data(), 16) == 16) Recorder().Current = h;
-  } catch (const std::exception&) {
-  }
-}
 
 void TForm1::StringGridProcessListClick(TObject*) {
   ClearStatusPanels();
@@ -80,6 +57,7 @@ void TForm1::FormResize(TObject*) {
   PanelShapeLink->SetBounds(lamp.Left, lamp.Top, lamp.Width(), lamp.Height());
   const int d = std::max(4, std::min(lamp.Width(), lamp.Height()) - 6);
   ShapeLink->SetBounds((lamp.Width() - d) / 2, (lamp.Height() - d) / 2, d, d);
+  LayoutDataViews();
 }
 
 }  // namespace app

@@ -1,0 +1,316 @@
+// Showing the selected process: the chart with its curves and the data table
+// fed from the converted samples (no cell text is stored; the grid asks for
+// the rows it paints), and the sizes of the two views.
+#include <cmath>
+
+#include "app/FormMain.h"
+#include "app/ProcessFile.h"
+#include "platform/gui/application.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/streams.h"
+
+namespace app {
+
+using namespace rtl::literals;
+using namespace gui;
+
+namespace {
+
+TMenuItem* MenuItem(TComponent* owner, TMenuItem* parent, TAction* action) {
+  auto* m = new TMenuItem(owner);
+  m->SetAction(action);
+  parent->Add(m);
+  return m;
+}
+TMenuItem* MenuSub(TComponent* owner, TMenuItem* parent, const AnsiString& caption) {
+  auto* m = new TMenuItem(owner);
+  m->SetCaption(caption);
+  parent->Add(m);
+  return m;
+}
+void MenuLine(TComponent* owner, TMenuItem* parent) {
+  auto* m = new TMenuItem(owner);
+  m->SetCaption("-");
+  parent->Add(m);
+}
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const AnsiString& path, std::string& bytes) {
+  try {
+    rtl::TFileStream f(path, rtl::fmOpenRead | rtl::fmShareDenyNone);
+    const std::int64_t size = f.Size();
+    if (size < 0 || size > (1 << 24)) return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    return f.Read(bytes.data(), size) == size;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+void TForm1::CreateDisplay() {
+  using chart::TPointerStyle;
+  Chart1 = new chart::TChart(this);
+  Chart1->SetName("Chart1");
+  Chart1->SetParent(this);
+  Chart1->SetAlign(alClient);
+  Chart1->SetVisible(false);
+  Chart1->SetBackWallColor(clWhite);
+  Chart1->SetTitleVisible(false);
+  Chart1->SetLegendVisible(false);
+  Chart1->TopAxis().SetVisible(false);
+  Chart1->LeftAxis().SetTitle("Температура (°С), влажность(%)"_cp);
+  Chart1->LeftAxis().SetMinMax(0, 100);
+  Chart1->LeftAxis().SetIncrement(10);
+  Chart1->RightAxis().SetTitle("Усадка (мм)"_cp);
+  Chart1->RightAxis().SetMinMax(-9, 1);
+  Chart1->BottomAxis().SetDateTime(true);
+  Chart1->BottomAxis().SetDateTimeFormat("hh:mm");
+
+  struct Curve {
+    chart::TLineSeries** series;
+    const char* title;
+    TColor color;
+    TPointerStyle style;
+    chart::TVertAxis axis;
+  };
+  const Curve curves[] = {
+      {&Series1, "Температура", clRed, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {&Series2, "Влажность", clBlue, TPointerStyle::Triangle, chart::TVertAxis::Left},
+      {&Series3, "Усадка", clBlack, TPointerStyle::Rectangle, chart::TVertAxis::Right},
+      {&Series7, "Температура доп.", 16512, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {&Series8, "Температура доп. 2", clMaroon, TPointerStyle::Circle, chart::TVertAxis::Left},
+  };
+  for (const Curve& c : curves) {
+    auto* s = Chart1->AddSeries<chart::TLineSeries>();
+    s->SetTitle(rtl::Utf8ToAnsi(c.title));
+    s->SetSeriesColor(c.color);
+    s->SetVertAxis(c.axis);
+    s->Pointer().Style = c.style;
+    s->Pointer().HorizSize = s->Pointer().VertSize = 2;
+    s->SetPointerVisible(true);
+    *c.series = s;
+  }
+  // The read-out markers, one point each, drawn in red without an outline.
+  struct Marker {
+    chart::TPointSeries** series;
+    chart::TLineSeries* of;
+    TPointerStyle style;
+  };
+  const Marker markers[] = {
+      {&Series4, Series1, TPointerStyle::Circle},       {&Series5, Series2, TPointerStyle::Triangle},
+      {&Series6, Series3, TPointerStyle::Rectangle},    {&Series9, Series7, TPointerStyle::Diamond},
+      {&Series10, Series8, TPointerStyle::DownTriangle},
+  };
+  for (const Marker& m : markers) {
+    auto* s = Chart1->AddSeries<chart::TPointSeries>();
+    s->SetTitle(m.of->Title());
+    s->SetSeriesColor(m.of->SeriesColor());
+    s->SetVertAxis(m.of->VertAxis());
+    s->SetShowInLegend(false);
+    s->Pointer().Style = m.style;
+    s->Pointer().Pen = false;
+    *m.series = s;
+  }
+  Chart1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    Chart1MouseDown(s, b, sh, x, y);
+  };
+  Chart1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Chart1MouseMove(s, sh, x, y); };
+  Chart1->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    Chart1MouseUp(s, b, sh, x, y);
+  };
+  Chart1->OnDblClick = [this](TObject* s) { Chart1DblClick(s); };
+  Chart1->OnScroll = [this](TObject* s) { Chart1Scroll(s); };
+
+  // The data table: same place as the chart, fed from the samples on show.
+  TStringGrid* g = StringGridData;
+  g->SetVisible(false);
+  g->SetFixedRows(1);
+  g->SetFixedCols(0);
+  g->SetDefaultRowHeight(16);
+  g->SetColCount(5);
+  g->SetRowCount(2);
+  g->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
+  g->OnGetCellText = [this](int col, int row) { return DataCellText(shown_, col, row); };
+  g->OnExit = [this](TObject*) { ClearGridSelection(StringGridData); };
+  g->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    StringGridDataMouseUp(s, b, sh, x, y);
+  };
+  PopupMenuData->SetAutoPopup(false);
+
+  // The zero shift box: a check box that unlocks the edit.
+  GroupBoxShrinkShift->SetCaption(" Смещение нуля датчика перемещения "_cp);
+  cbShrinkShift = new TCheckBox(this);
+  cbShrinkShift->SetName("cbShrinkShift");
+  cbShrinkShift->SetParent(GroupBoxShrinkShift);
+  cbShrinkShift->SetCaption("Разрешить изменение"_cp);
+  cbShrinkShift->SetBounds(8, 18, 140, 17);
+  MaskEditShrinkShift->SetBounds(156, 16, 64, 21);
+  MaskEditShrinkShift->SetEditMask("#00\\.000;1");
+  MaskEditShrinkShift->SetText("+00.000");
+  MaskEditShrinkShift->SetEnabled(false);
+  cbShrinkShift->OnClick = [this](TObject*) { MaskEditShrinkShift->SetEnabled(cbShrinkShift->Checked()); };
+  MaskEditShrinkShift->OnChange = [this](TObject*) {
+    TimerChangeShrinkShift->SetEnabled(false);
+    TimerChangeShrinkShift->SetEnabled(true);
+  };
+  MaskEditShrinkShift->OnKeyDown = [this](TObject*, Word& key, TShiftState) {
+    if (key == VK_RETURN) cbShrinkShift->SetChecked(false);
+  };
+  TimerChangeShrinkShift->OnTimer = [this](TObject* s) { TimerChangeShrinkShiftTimer(s); };
+
+  // The actions of the views.
+  AZoom5mm->OnExecute = [this](TObject* s) { AZoomExecute(s, TShrinkZoom::mm5); };
+  AZoom10mm->OnExecute = [this](TObject* s) { AZoomExecute(s, TShrinkZoom::mm10); };
+  AZoom20mm->OnExecute = [this](TObject* s) { AZoomExecute(s, TShrinkZoom::mm20); };
+  AZoomAuto->OnExecute = [this](TObject* s) { AZoomExecute(s, TShrinkZoom::Auto); };
+  AZoomMm->OnExecute = [this](TObject* s) { AZoomMmExecute(s); };
+  AZoomProc->OnExecute = [this](TObject* s) { AZoomProcExecute(s); };
+  AShrinkBase->OnExecute = [this](TObject* s) { AShrinkBaseExecute(s); };
+  AUseShrinkShift->OnExecute = [this](TObject* s) { AUseShrinkShiftExecute(s); };
+  ARelativeTime->OnExecute = [this](TObject* s) { ARelativeTimeExecute(s); };
+  APoints->OnExecute = [this](TObject* s) { APointsExecute(s); };
+  ALegend->OnExecute = [this](TObject* s) { ALegendExecute(s); };
+  AGraphTitle->OnExecute = [this](TObject* s) { AGraphTitleExecute(s); };
+  ADataGraphic->OnExecute = [this](TObject* s) { ADataGraphicExecute(s); };
+  ADataTable->OnExecute = [this](TObject* s) { ADataTableExecute(s); };
+
+  // The context menu of the chart and the table.
+  TMenuItem* root = PopupMenuData->Items();
+  MenuItem(this, root, ADataGraphic);
+  MenuItem(this, root, ADataTable);
+  MenuLine(this, root);
+  TMenuItem* zoom = MenuSub(this, root, "Масштаб графика усадки"_cp);
+  for (TAction* a : {AZoom5mm, AZoom10mm, AZoom20mm, AZoomAuto}) MenuItem(this, zoom, a);
+  MenuLine(this, zoom);
+  for (TAction* a : {AZoomMm, AZoomProc}) MenuItem(this, zoom, a);
+  MenuLine(this, zoom);
+  MenuItem(this, zoom, AShrinkBase);
+  for (TAction* a : {ARelativeTime, AUseShrinkShift}) MenuItem(this, root, a);
+  MenuLine(this, root);
+  for (TAction* a : {APoints, ALegend, AGraphTitle}) MenuItem(this, root, a);
+  MenuLine(this, root);
+  for (TAction* a : {ACopyGraphic, ACopyData, ACopySelected}) MenuItem(this, root, a);
+  MenuLine(this, root);
+  MenuItem(this, root, APrintGraph);
+}
+
+void TForm1::ClearDataView() {
+  // The table keeps its columns and shows the captions over one empty row.
+  TProcessData empty;
+  empty.channels = StringGridData->ColCount() == 7 ? 5 : StringGridData->ColCount() == 6 ? 4 : 3;
+  empty.percent = AZoomProc->Checked();
+  shown_ = std::move(empty);
+  StringGridData->SetRowCount(2);
+  StringGridData->InvalidateCells();
+  ClearGridSelection(StringGridData);
+  for (int i = 0; i < Chart1->SeriesCount(); ++i) Chart1->Series(i).Clear();
+}
+
+void TForm1::ShowProcess() {
+  if (ProcessListEmpty()) return;
+  ClearDataView();
+  std::string bytes;
+  AnsiString path;
+  for (;;) {
+    const AnsiString name = RowFileName(StringGridProcessList->Row());
+    if (name.empty()) return;
+    path = DataFolder() + name;
+    if (ReadWholeFile(path, bytes)) break;
+    if (MessageBox("Не удается прочитать файл данных "_cp + path, Application->Title(),
+                   MB_RETRYCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) != IDRETRY)
+      return;
+  }
+  if (ProcessFileKey(bytes).empty()) {
+    MessageBox("Выбранный процесс содержит ошибочные данные"_cp, "Неверные данные"_cp, MB_OK | MB_ICONWARNING);
+    return;
+  }
+
+  TDisplayOptions o;
+  o.relative = ARelativeTime->Checked();
+  o.percent = AZoomProc->Checked();
+  o.base = shrinkBase_;
+  o.shiftVisible = GroupBoxShrinkShift->Visible();
+  o.shiftText = MaskEditShrinkShift->Text();
+  o.rawExtraTemperature = RawExtraTemperature();
+  TProcessData d;
+  if (!DecodeProcessFile(bytes, o, d)) return;
+
+  // The shared header and record buffer keep what was read last.
+  Recorder().Current = d.header;
+  if (d.points > 0) {
+    const std::size_t record = static_cast<std::size_t>(d.channels) * 2;
+    const std::size_t at = 16 + (static_cast<std::size_t>(d.points) - 1) * record;
+    for (int ch = 0; ch < d.channels; ++ch)
+      Recorder().Sample[static_cast<std::size_t>(ch)] = static_cast<std::uint16_t>(
+          static_cast<std::uint8_t>(bytes[at + 2 * ch]) | (static_cast<std::uint8_t>(bytes[at + 2 * ch + 1]) << 8));
+  }
+
+  // Title and time axis.
+  const double t0 = ProcessStartTime(d.header);
+  Chart1->ClearTitle();
+  Chart1->TitleLines().push_back(ChartTitleText(t0));
+  Chart1->SetTitleVisible(AGraphTitle->Checked());
+  const TTimeAxisStyle style = TimeAxisStyle(t0, d.header.Points(), d.header.Period(), o.relative);
+  Chart1->BottomAxis().SetDateTimeFormat(style.format);
+  Chart1->BottomAxis().SetTitle(style.title);
+
+  // The table: its columns and one row per point.
+  const int cols = DataColumnCount(d.channels);
+  StringGridData->SetColCount(cols);
+  StringGridData->SetRowCount(std::max(2, d.points + 1));
+
+  // The curves.
+  chart::TLineSeries* curves[5] = {Series1, Series2, Series3, Series7, Series8};
+  for (auto* s : curves) s->Reserve(static_cast<std::size_t>(d.points));
+  for (int k = 0; k < d.points; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    const double x = d.X(k);
+    Series1->AddXY(x, d.temperature[i]);
+    Series2->AddXY(x, d.humidity[i]);
+    Series3->AddXY(x, d.shrink[i]);
+    if (d.channels >= 4) Series7->AddXY(x, d.extra1[i]);
+    if (d.channels >= 5) Series8->AddXY(x, d.extra2[i]);
+  }
+  Chart1->SetLegendMaxRows(d.channels);
+  Chart1->BottomAxis().SetAutomatic(true);
+
+  // The shrink axis: automatic in per cent, the window of the zoom in mm.
+  if (o.percent) {
+    Chart1->RightAxis().SetAutomatic(true);
+  } else {
+    const TAxisWindow w = ShrinkWindowMm(d.maxRaw, d.minRaw, d.ref, ShrinkZoom());
+    Chart1->RightAxis().SetMinMax(w.min, w.max);
+  }
+  shown_ = std::move(d);
+  StringGridData->InvalidateCells();
+  FormResize(this);
+}
+
+void TForm1::LayoutDataViews() {
+  // Columns 0 and 1 fixed; the rest share the width, the remainder spread
+  // one pixel at a time as the running sum of the shares passes it.
+  TStringGrid* g = StringGridData;
+  g->SetColWidths(0, 56);
+  g->SetColWidths(1, 48);
+  const int n = g->ColCount() - 2;
+  if (n <= 0) return;
+  const int w = g->ClientWidth() - 5 - 56 - 48;
+  const float share = static_cast<float>(w) / static_cast<float>(n);
+  const int base = static_cast<int>(share);
+  int total = 104;
+  float sum = 104.0f;
+  for (int c = 2; c < g->ColCount(); ++c) {
+    sum += share;
+    total += base;
+    if (static_cast<int>(std::trunc(sum)) != total) {
+      g->SetColWidths(c, base + 1);
+      ++total;
+    } else {
+      g->SetColWidths(c, base);
+    }
+  }
+}
+
+}  // namespace app
