@@ -89,6 +89,10 @@ void TForm1::SortNames(std::vector<AnsiString>& names, std::vector<AnsiString>& 
 void TForm1::RefreshProcessList() {
   TStringGrid* g = StringGridProcessList;
   const int current = g->Row();
+  // No row keeps the texts of a file that is gone (an emptied archive shows
+  // an empty list, and nothing draws a missing file while the rows change).
+  for (int r = 1; r < g->RowCount(); ++r)
+    for (int c = 0; c < g->ColCount(); ++c) g->SetCells(c, r, "");
   std::vector<AnsiString> names;
   for (const AnsiString& path : rtl::FindFiles(DataFolder() + "??????_????.bin")) names.push_back(rtl::ExtractFileName(path));
   std::vector<AnsiString> keys;
