@@ -248,6 +248,15 @@ bool DispatchControlEvent(QObject* receiver, QEvent* e) {
       });
       return handled;
     }
+    case QEvent::ToolTip: {
+      // A hint shows only where ShowHint says so.
+      TControl* c = ControlOf(receiver);
+      if (c && !c->HintShown()) {
+        e->ignore();
+        return true;
+      }
+      return false;
+    }
     case QEvent::ContextMenu: {
       TControl* c = ControlOf(receiver);
       for (TControl* p = c; p; p = p->Parent()) {
@@ -575,7 +584,15 @@ void TControl::SetHint(const AnsiString& hint) {
   widget_->setToolTip(detail::ToQ(hint.substr(0, hint.find('|'))));
 }
 
-void TControl::SetShowHint(bool v) { showHint_ = v; }
+bool TControl::ShowHint() const {
+  if (parentShowHint_ && parent_) return parent_->ShowHint();
+  return showHint_;
+}
+
+void TControl::SetShowHint(bool v) {
+  showHint_ = v;
+  parentShowHint_ = false;
+}
 
 void TControl::SetColor(TColor c) {
   color_ = c;

@@ -109,8 +109,14 @@ class TControl : public TComponent, public TActionClient {
 
   const AnsiString& Hint() const { return hint_; }
   void SetHint(const AnsiString& hint);
-  bool ShowHint() const { return showHint_; }
+  // Hints show where ShowHint is on; a control takes its parent's setting
+  // until ShowHint is set on it (ParentShowHint).
+  bool ShowHint() const;
   void SetShowHint(bool v);
+  bool ParentShowHint() const { return parentShowHint_; }
+  void SetParentShowHint(bool v) { parentShowHint_ = v; }
+  // Whether pointing at the control shows its hint.
+  bool HintShown() const { return ShowHint() && !hint_.empty(); }
 
   TControlFont& Font() { return font_; }
   const TControlFont& Font() const { return font_; }
@@ -208,6 +214,7 @@ class TControl : public TComponent, public TActionClient {
   bool visible_ = true;
   bool enabled_ = true;
   bool showHint_ = false;
+  bool parentShowHint_ = true;
   AnsiString caption_;
   AnsiString hint_;
   TControlFont font_{this};

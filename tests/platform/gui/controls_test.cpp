@@ -332,3 +332,20 @@ TEST(PaintBox, MouseEventsInDesktopOrderAndMovesWithoutAButton) {
   simulate::DragWith(*box, mbRight, 1, 2, 3, 4);
   EXPECT_EQ(log, "D(1,2)m(3,4)U");
 }
+
+TEST(Hints, ShowWhereShowHintIsOnTakingTheParentsSettingByDefault) {
+  OnForm f;
+  auto* panel = f.Add<TPanel>(0, 0, 200, 100);
+  auto* button = new TButton(&f.form);
+  button->SetParent(panel);
+  button->SetHint("Печать|Печать отчета"_cp);
+  EXPECT_FALSE(button->HintShown());  // a form shows no hints unless asked
+  f.form.SetShowHint(true);
+  EXPECT_TRUE(button->HintShown());
+  panel->SetShowHint(false);
+  EXPECT_FALSE(button->HintShown());
+  button->SetShowHint(true);
+  EXPECT_TRUE(button->HintShown());
+  button->SetHint("");
+  EXPECT_FALSE(button->HintShown());
+}
