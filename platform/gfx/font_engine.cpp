@@ -3,6 +3,8 @@
 // instances (a face at a pixel size) are cached by request.
 #include "platform/gfx/font_engine.h"
 
+#include "platform/rtl/textcase.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -43,10 +45,7 @@ FT_Library Library() {
   return lib;
 }
 
-std::string Lower(std::string s) {
-  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+std::string Lower(std::string_view s) { return rtl::LowerCase(s); }
 
 // Metric-compatible families for the names documents use, tried before
 // fontconfig's own rules so the choice does not depend on its configuration.

@@ -1,20 +1,9 @@
 #include "platform/gfx/graphic.h"
 
-#include <cstdio>
-#include <filesystem>
-
+#include "platform/rtl/files.h"
 #include "platform/rtl/streams.h"
 
 namespace gfx {
-
-namespace {
-std::filesystem::path NativePath(const rtl::AnsiString& name) {
-  std::string p = rtl::AnsiToUtf8(name);
-  for (auto& c : p)
-    if (c == '\\') c = '/';
-  return std::filesystem::path(p);
-}
-}  // namespace
 
 void TGraphic::LoadFromFile(const rtl::AnsiString& fileName) {
   rtl::TFileStream stream(fileName, rtl::fmOpenRead | rtl::fmShareDenyWrite);
@@ -22,21 +11,8 @@ void TGraphic::LoadFromFile(const rtl::AnsiString& fileName) {
 }
 
 void TGraphic::SaveToFile(const rtl::AnsiString& fileName) const {
-  // Write beside the target, then rename, so a failed save keeps the old file.
-  rtl::AnsiString temp = fileName + ".tmp~";
-  try {
-    {
-      rtl::TFileStream stream(temp, rtl::fmCreate);
-      SaveToStream(stream);
-    }
-    std::error_code ec;
-    std::filesystem::rename(NativePath(temp), NativePath(fileName), ec);
-    if (ec) throw rtl::EFCreateError("Cannot create file \"" + fileName + "\". " + ec.message());
-  } catch (...) {
-    std::error_code ec;
-    std::filesystem::remove(NativePath(temp), ec);
-    throw;
-  }
+  // A failed save keeps the old file.
+  rtl::SaveFileAtomically(fileName, [this](rtl::TStream& stream) { SaveToStream(stream); });
 }
 
 void TGraphic::Assign(const TGraphic& source) {
