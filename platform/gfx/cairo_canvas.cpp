@@ -913,23 +913,57 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
 
 namespace {
 // A Cairo RGB24 surface holding the bitmap's pixels.
-cairo_surface_t* SurfaceFromBitmap(const TBitmap& bmp, bool withAlphaKey = false, TColorRef key = 0) {
+// The part of a bitmap that a drawing reads, as a Cairo surface. Cairo refuses
+// images above 32767 pixels a side, which bitmaps may exceed, so only the
+// source rectangle is taken, and a part that is still too large is sampled
+// every step-th pixel.
+struct BitmapSurface {
+  cairo_surface_t* surface = nullptr;  // null when there is nothing to draw
+  TRect region;                        // the bitmap pixels it covers
+  int stepX = 1, stepY = 1;
+  ~BitmapSurface() {
+    if (surface) cairo_surface_destroy(surface);
+  }
+  // Sets the source on cr, whose user space is the bitmap's source space
+  // shifted by src's top-left corner.
+  void SetAsSource(cairo_t* cr, const TRect& src) const {
+    cairo_translate(cr, region.Left - src.Left, region.Top - src.Top);
+    cairo_scale(cr, stepX, stepY);
+    cairo_set_source_surface(cr, surface, 0, 0);
+  }
+};
+
+constexpr int kMaxSurfaceSide = 32767;
+
+void SurfaceFromBitmap(BitmapSurface& out, const TBitmap& bmp, const TRect& src, bool withAlphaKey = false,
+                       TColorRef key = 0) {
   const int w = bmp.Width(), h = bmp.Height();
-  cairo_surface_t* s = cairo_image_surface_create(withAlphaKey ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, w, h);
+  out.region = IntersectRect(src.Normalized(), Rect(0, 0, w, h));
+  if (out.region.Width() <= 0 || out.region.Height() <= 0) return;
+  out.stepX = (out.region.Width() + kMaxSurfaceSide - 1) / kMaxSurfaceSide;
+  out.stepY = (out.region.Height() + kMaxSurfaceSide - 1) / kMaxSurfaceSide;
+  const int sw = (out.region.Width() + out.stepX - 1) / out.stepX;
+  const int sh = (out.region.Height() + out.stepY - 1) / out.stepY;
+  cairo_surface_t* s = cairo_image_surface_create(withAlphaKey ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, sw, sh);
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    return;
+  }
   cairo_surface_flush(s);
   std::vector<std::uint32_t> px = bmp.ToRGB32();
   unsigned char* d = cairo_image_surface_get_data(s);
   const int stride = cairo_image_surface_get_stride(s);
   const std::uint32_t keyX = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
-  for (int y = 0; y < h; ++y) {
+  for (int y = 0; y < sh; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(d + static_cast<std::size_t>(y) * stride);
-    for (int x = 0; x < w; ++x) {
-      std::uint32_t p = px[static_cast<std::size_t>(y) * w + x] & 0xFFFFFF;
+    const std::size_t srcRow = static_cast<std::size_t>(out.region.Top + y * out.stepY) * w;
+    for (int x = 0; x < sw; ++x) {
+      std::uint32_t p = px[srcRow + out.region.Left + static_cast<std::size_t>(x) * out.stepX] & 0xFFFFFF;
       row[x] = withAlphaKey ? (p == keyX ? 0u : 0xFF000000u | p) : 0xFF000000u | p;
     }
   }
   cairo_surface_mark_dirty(s);
-  return s;
+  out.surface = s;
 }
 }  // namespace
 
@@ -948,7 +982,12 @@ void TCairoCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TR
   }
   const bool plain = rop == cmSrcCopy || !impl_->raster;
   if (plain) {
-    cairo_surface_t* s = SurfaceFromBitmap(bitmap);
+    BitmapSurface s;
+    SurfaceFromBitmap(s, bitmap, src);
+    if (!s.surface) {
+      End();
+      return;
+    }
     cairo_save(cr);
     TRect d = dest.Normalized();
     cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
@@ -956,12 +995,11 @@ void TCairoCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TR
     // Map src onto dest, mirrored when either is reversed.
     cairo_translate(cr, dest.Left, dest.Top);
     cairo_scale(cr, static_cast<double>(dest.Width()) / src.Width(), static_cast<double>(dest.Height()) / src.Height());
-    cairo_set_source_surface(cr, s, -src.Left, -src.Top);
+    s.SetAsSource(cr, src);
     cairo_pattern_set_filter(cairo_get_source(cr), impl_->raster && StretchMode() != smHalftone ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
     cairo_paint(cr);
     cairo_restore(cr);
-    cairo_surface_destroy(s);
     End();
     return;
   }
@@ -999,18 +1037,22 @@ void TCairoCanvas::DrawBitmapTransparent(const TRect& dest, const TBitmap& bitma
   if (bitmap.Empty() || dest.Width() == 0 || dest.Height() == 0 || src.Width() == 0 || src.Height() == 0) return;
   if (!Begin()) return;
   cairo_t* cr = impl_->cr;
-  cairo_surface_t* s = SurfaceFromBitmap(bitmap, true, ColorToRGB(transparentColor));
+  BitmapSurface s;
+  SurfaceFromBitmap(s, bitmap, src, true, ColorToRGB(transparentColor));
+  if (!s.surface) {
+    End();
+    return;
+  }
   cairo_save(cr);
   TRect d = dest.Normalized();
   cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
   cairo_clip(cr);
   cairo_translate(cr, dest.Left, dest.Top);
   cairo_scale(cr, static_cast<double>(dest.Width()) / src.Width(), static_cast<double>(dest.Height()) / src.Height());
-  cairo_set_source_surface(cr, s, -src.Left, -src.Top);
+  s.SetAsSource(cr, src);
   cairo_pattern_set_filter(cairo_get_source(cr), impl_->raster ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_paint(cr);
   cairo_restore(cr);
-  cairo_surface_destroy(s);
   End();
 }
 
@@ -1111,6 +1153,14 @@ void TBitmapCanvas::BeforeDraw() {
   cairo_surface_t* s = static_cast<cairo_surface_t*>(Surface());
   if (!s || cairo_image_surface_get_width(s) != w || cairo_image_surface_get_height(s) != h) {
     s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+      // Beyond what Cairo can draw on (32767 pixels a side): the bitmap keeps
+      // its pixels and drawing on it does nothing.
+      cairo_surface_destroy(s);
+      DetachSurface();
+      loaded_ = true;
+      return;
+    }
     AttachSurface(s, true);
   }
   cairo_surface_flush(s);
@@ -1124,6 +1174,24 @@ void TBitmapCanvas::BeforeDraw() {
 }
 
 void TBitmapCanvas::AfterDraw() { dirty_ = true; }
+
+bool TBitmapCanvas::ReadPixels(const TRect& src, TBitmap& out) {
+  BeforeDraw();
+  if (Surface()) return TCairoCanvas::ReadPixels(src, out);
+  const TRect r = src.Normalized();
+  if (r.IsEmpty() || bitmap_.Empty()) return false;
+  const int w = bitmap_.Width(), h = bitmap_.Height();
+  const std::vector<std::uint32_t> all = bitmap_.ToRGB32();
+  std::vector<std::uint32_t> px(static_cast<std::size_t>(r.Width()) * r.Height(), 0xFFFFFF);
+  for (int y = std::max(r.Top, 0); y < std::min(r.Bottom, h); ++y)
+    for (int x = std::max(r.Left, 0); x < std::min(r.Right, w); ++x)
+      px[static_cast<std::size_t>(y - r.Top) * r.Width() + (x - r.Left)] =
+          all[static_cast<std::size_t>(y) * w + x] & 0xFFFFFF;
+  out.SetPixelFormat(pf32bit);
+  out.SetSize(r.Width(), r.Height());
+  out.FromRGB32(px.data());
+  return true;
+}
 
 void TBitmapCanvas::WriteBack() {
   if (!dirty_ || writingBack_ || !Surface()) return;

@@ -98,6 +98,8 @@ class TBitmapCanvas : public TCairoCanvas {
   // The bitmap's size or format changed.
   void Resized();
   TSize DeviceSize() const override;
+  // Reads the bitmap itself when it is too large for a drawing surface.
+  bool ReadPixels(const TRect& src, TBitmap& out) override;
 
  protected:
   void BeforeDraw() override;

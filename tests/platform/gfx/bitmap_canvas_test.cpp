@@ -601,3 +601,25 @@ TEST(BitmapCanvas, SquareCappedGeometricLinesIncludeBothEnds) {
             "..########..\n"
             "............\n");
 }
+
+// Cairo draws on at most 32767 pixels a side; bitmaps may be wider.
+TEST(BitmapCanvas, BitmapsBeyondTheDrawingSurfaceLimitDrawAndStayIntact) {
+  TBitmap wide(40000, 2);
+  wide.SetPixelColor(39999, 0, clRed);
+  for (int x = 0; x < wide.Width(); ++x) wide.SetPixelColor(x, 1, clBlue);
+
+  TBitmap target(4, 2);
+  // The far right end of the wide bitmap, taken by its source rectangle.
+  target.Canvas().CopyRect(Rect(0, 0, 4, 2), wide.Canvas(), Rect(39996, 0, 40000, 2));
+  EXPECT_EQ(target.PixelColor(3, 0), clRed);
+  EXPECT_EQ(target.PixelColor(2, 0), clWhite);
+  // All of it squeezed into four pixels: sampled, never a crash.
+  target.Canvas().StretchDraw(Rect(0, 0, 4, 2), wide);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(target.PixelColor(x, 1), clBlue) << x;
+
+  // Drawing on the wide bitmap itself does nothing and keeps its pixels.
+  wide.Canvas().Brush().SetColor(clLime);
+  wide.Canvas().FillRect(Rect(0, 0, 10, 2));
+  EXPECT_EQ(wide.PixelColor(39999, 0), clRed);
+  EXPECT_EQ(wide.PixelColor(0, 1), clBlue);
+}
