@@ -71,6 +71,7 @@ void TForm1::CreateComponents() {
   StringGridProcessList->SetFixedRows(1);
   StringGridProcessList->SetFixedCols(0);
   StringGridProcessList->SetDefaultRowHeight(16);
+  StringGridProcessList->SetScrollBars(ssVertical);
   StringGridProcessList->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goColSizing |
                                     goRangeSelect | goDrawFocusSelected | goRowSelect);
 
