@@ -480,6 +480,7 @@ void TChartModel::DrawLegend(TCanvas& canvas) {
       DrawPointer(canvas, p.Style, (x1 + x2) / 2, yc, std::max(2, px(p.HorizSize)), std::max(2, px(p.VertSize)));
     }
     canvas.Font().SetColor(gfx::clBlack);
+    canvas.SetBkMode(gfx::bkTransparent);  // the symbol's brush made it opaque
     canvas.TextOut(x2 + px(4), y + px(1), e->Title());
     y += rowH;
   }

@@ -96,7 +96,12 @@ class TChartSeries {
 // A line through the points, with markers the pointer may show.
 class TLineSeries : public TChartSeries {
  public:
-  TLineSeries() { Pointer().Visible = false; Pointer().HorizSize = Pointer().VertSize = 2; }
+  // Small markers in the line's colour, hidden until asked for.
+  TLineSeries() {
+    Pointer().Visible = false;
+    Pointer().Pen = false;
+    Pointer().HorizSize = Pointer().VertSize = 2;
+  }
   bool DrawsLine() const override { return true; }
 };
 
