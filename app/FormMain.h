@@ -198,6 +198,8 @@ class TForm1 : public gui::TForm, public TLinkView {
   void CreateDisplay();
   void ApplyDisplayConfiguration();
   void LayoutDataViews();
+  // The window within the screen and the status bar's panels shared out.
+  void LayoutStatusPanels();
   // The process on show, as the views hold it.
   const TProcessData& ShownProcess() const { return shown_; }
   float ShrinkBaseMicrometres() const { return shrinkBase_; }

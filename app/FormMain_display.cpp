@@ -288,6 +288,17 @@ void TForm1::ShowProcess() {
   FormResize(this);
 }
 
+void TForm1::LayoutStatusPanels() {
+  if (Width() > Screen->Width()) SetWidth(Screen->Width());
+  if (Height() > Screen->Height()) SetHeight(Screen->Height());
+  // Panel 1 (the running operation) 35 % of the bar; 2, 3 and 4 keep
+  // their sizes; panel 0 takes the rest.
+  const int w = StatusBar1->Width();
+  const int p1 = static_cast<int>(std::trunc(0.35 * w));
+  StatusBar1->SetPanelWidth(1, p1);
+  StatusBar1->SetPanelWidth(0, std::max(0, w - p1 - 42 - 20 - 20));
+}
+
 void TForm1::LayoutDataViews() {
   // Columns 0 and 1 fixed; the rest share the width, the remainder spread
   // one pixel at a time as the running sum of the shares passes it.

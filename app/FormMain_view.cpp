@@ -26,6 +26,7 @@ void TForm1::StringGridProcessListClick(TObject*) {
 }
 
 void TForm1::FormResize(TObject*) {
+  LayoutStatusPanels();
   // The list's columns: date and time fixed, the rest shared 1:1:1:2:2 in whole pixels.
   TStringGrid* g = StringGridProcessList;
   g->SetColWidths(0, 56);

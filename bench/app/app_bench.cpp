@@ -1,6 +1,6 @@
 // ShowProcess of the largest processes the recorder holds (21,706 points of
 // 3 channels, 13,024 points of 5) with the first paint of the chart or the
-// data table, in the main window at 1024 x 720 (offscreen).
+// data table, in the main window at 800 x 600 (the offscreen screen).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
