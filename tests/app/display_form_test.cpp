@@ -327,3 +327,47 @@ TEST_F(DisplayTest, ScrollingEndsWithoutTheContextMenu) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DisplayTest, DamagedFileIsReportedAndTheViewsStayCleared) {
+  Open();
+  Select(1);
+  ASSERT_GT(form->Series1->Count(), 0);
+  // The file of row 1 loses its header's point count.
+  const std::string name = form->RowFileName(1);
+  std::string bytes = apptest::ReadFile(DataFile(name));
+  bytes[10] = bytes[11] = 0;
+  std::ofstream(DataFile(name), std::ios::binary | std::ios::trunc) << bytes;
+  Select(1);
+  ASSERT_FALSE(dialogs.MessageBoxes().empty());
+  EXPECT_EQ(dialogs.MessageBoxes().back().Text, "Выбранный процесс содержит ошибочные данные"_cp);
+  EXPECT_EQ(dialogs.MessageBoxes().back().Caption, "Неверные данные"_cp);
+  EXPECT_EQ(form->Series1->Count(), 0);
+  EXPECT_EQ(form->StringGridData->RowCount(), 2);
+  EXPECT_EQ(form->StringGridData->Cells(0, 1), "");
+  EXPECT_EQ(form->StringGridData->Cells(0, 0), "Дата"_cp);
+}
+
+TEST_F(DisplayTest, RightClickOnTheTableMovesASingleCellAndKeepsARange) {
+  Open();
+  Select(1);
+  int popups = 0;
+  form->PopupMenuData->OnPopup = [&](rtl::TObject*) { ++popups; };
+  gui::TStringGrid* g = form->StringGridData;
+  g->SetRow(1);
+  g->SetCol(0);
+  const gfx::TRect cell = g->CellRect(2, 3);
+  form->StringGridDataMouseUp(g, gui::mbRight, {}, cell.Left + 3, cell.Top + 3);
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(g->Row(), 3);
+  EXPECT_EQ(g->Col(), 2);
+  // A range stays as it is, for "Копировать выделенное".
+  g->SetSelection({0, 1, 2, 4});
+  const gfx::TRect other = g->CellRect(4, 6);
+  form->StringGridDataMouseUp(g, gui::mbRight, {}, other.Left + 3, other.Top + 3);
+  EXPECT_EQ(popups, 2);
+  EXPECT_EQ(g->Selection(), (gui::TGridRect{0, 1, 2, 4}));
+}
+
+}  // namespace
