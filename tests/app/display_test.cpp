@@ -178,7 +178,9 @@ TEST(ShrinkAxis, ZeroShiftTexts) {
   for (const Case& c : cases) {
     int shift = 0;
     EXPECT_EQ(ParseShrinkShift(c.text, shift), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(shift, c.shift) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(shift, c.shift) << c.text;
+    }
   }
   // +00.500 shows every value half a millimetre higher, -00.500 lower.
   EXPECT_DOUBLE_EQ(ShrinkMm(10000, ShrinkReference(10000, true, "+00.500")), 0.5);
@@ -212,7 +214,9 @@ TEST(ShrinkBaseDialog, TextsAccepted) {
   for (const Case& c : cases) {
     double v = 0;
     EXPECT_EQ(ParseShrinkBase(c.text, v), c.ok) << c.text;
-    if (c.ok) EXPECT_DOUBLE_EQ(v, c.mm);
+    if (c.ok) {
+      EXPECT_DOUBLE_EQ(v, c.mm);
+    }
   }
 }
 
@@ -282,7 +286,9 @@ TEST(ChartMouse, ReadoutInterpolatesBetweenPoints) {
   for (const Case& c : cases) {
     double v = -1;
     EXPECT_EQ(InterpolateAt(xs, ys, c.x, v), c.ok) << c.x;
-    if (c.ok) EXPECT_NEAR(v, c.v, 1e-9) << c.x;
+    if (c.ok) {
+      EXPECT_NEAR(v, c.v, 1e-9) << c.x;
+    }
   }
   double v = 0;
   EXPECT_TRUE(InterpolateAt({5}, {7}, 5, v));
