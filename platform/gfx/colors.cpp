@@ -1,10 +1,11 @@
 #include "platform/gfx/colors.h"
 
-#include <cctype>
-#include <cstdio>
+#include <cstdint>
 #include <mutex>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/textcase.h"
 
 namespace gfx {
 
@@ -43,13 +44,6 @@ constexpr TColorName kNames[] = {
     {clWindowFrame, "clWindowFrame"}, {clWindowText, "clWindowText"},
     {clLtGray, "clLtGray"}, {clDkGray, "clDkGray"},
 };
-
-bool SameIdent(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i]; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return i == a.size() && b[i] == 0;
-}
 
 }  // namespace
 
@@ -108,7 +102,7 @@ TColorRef ColorToRGB(TColor color) {
 
 bool IdentToColor(const std::string& ident, TColor& color) {
   for (const auto& n : kNames)
-    if (SameIdent(ident, n.name)) {
+    if (rtl::SameText(ident, n.name)) {
       color = n.color;
       return true;
     }
@@ -127,26 +121,16 @@ bool ColorToIdent(TColor color, std::string& ident) {
 std::string ColorToString(TColor color) {
   std::string ident;
   if (ColorToIdent(color, ident)) return ident;
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "$%08X", static_cast<unsigned>(color));
-  return buf;
+  return "$" + rtl::IntToHex32(static_cast<std::int32_t>(color), 8);
 }
 
 TColor StringToColor(const std::string& text) {
   TColor c;
   if (IdentToColor(text, c)) return c;
-  try {
-    std::size_t used = 0;
-    long long v;
-    if (!text.empty() && text[0] == '$')
-      v = std::stoll(text.substr(1), &used, 16), ++used;
-    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-      v = std::stoll(text.substr(2), &used, 16), used += 2;
-    else
-      v = std::stoll(text, &used, 10);
-    if (used == text.size() && v >= -2147483648LL && v <= 0xFFFFFFFFLL) return static_cast<TColor>(static_cast<std::uint32_t>(v));
-  } catch (const std::exception&) {
-  }
+  // Decimal, "$" or "0x" hexadecimal; the whole unsigned range is accepted.
+  std::int64_t v;
+  if (rtl::TryStrToInt64(text, v) && v >= -2147483648LL && v <= 0xFFFFFFFFLL)
+    return static_cast<TColor>(static_cast<std::uint32_t>(v));
   throw rtl::EConvertError("'" + text + "' is not a valid color value");
 }
 

@@ -14,19 +14,16 @@
 #include "platform/gfx/metafile.h"
 #include "platform/gfx/metafile_bytes.h"
 #include "platform/gfx/wmf_format.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/textcase.h"
 
 namespace gfx {
 
 namespace {
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 std::string NormalExtension(std::string ext) {
   if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
-  return Lower(ext);
+  return rtl::LowerCase(ext);
 }
 
 struct ClassEntry {
@@ -254,8 +251,7 @@ void TPicture::LoadFromFile(const rtl::AnsiString& fileName) {
 void TPicture::SaveToFile(const rtl::AnsiString& fileName) const {
   if (!graphic_) return;
   if (auto* mf = dynamic_cast<TMetafile*>(graphic_.get())) {
-    std::string lower = Lower(fileName);
-    bool wmf = lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".wmf") == 0;
+    bool wmf = rtl::SameText(rtl::ExtractFileExt(fileName), ".wmf");
     TMetafile copy;
     copy.Assign(*mf);
     copy.SetEnhanced(!wmf);
