@@ -9,10 +9,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/gfx/bitmap.h"
+#include "external_tools.h"
 
 using namespace gfx;
 
@@ -20,21 +19,13 @@ namespace {
 
 const char* kConvert = "/usr/bin/convert";
 
-bool HaveImageMagick() { return access(kConvert, X_OK) == 0; }
+bool HaveImageMagick() { return gfxtest::IsProgram(kConvert); }
 
-std::string RunCommand(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
+// In a folder of this program's own: test programs run in parallel.
+std::string Temp(const std::string& name) {
+  static gfxtest::TempDir dir;
+  return dir.File(name);
 }
-
-// Unique per process: test programs run in parallel.
-std::string Temp(const std::string& name) { return ::testing::TempDir() + std::to_string(getpid()) + "-" + name; }
 
 // A small picture in a few colours that every depth can hold.
 void Paint(TBitmap& b) {
@@ -53,7 +44,7 @@ std::string MagickPixel(const std::string& file, int x, int y) {
   std::ostringstream cmd;
   cmd << kConvert << " '" << file << "' -depth 8 -format '%[fx:int(255*p{" << x << "," << y << "}.r)],%[fx:int(255*p{"
       << x << "," << y << "}.g)],%[fx:int(255*p{" << x << "," << y << "}.b)]' info:";
-  return RunCommand(cmd.str());
+  return gfxtest::Output(cmd.str());
 }
 
 }  // namespace
@@ -75,7 +66,7 @@ TEST(BmpFile, EveryDepthRoundTripsAndImageMagickAgrees) {
       for (int x = 0; x < 13; ++x) ASSERT_EQ(back.PixelColor(x, y), b.PixelColor(x, y)) << x << "," << y;
 
     if (!HaveImageMagick()) continue;
-    std::string id = RunCommand(std::string(kConvert) + " '" + file + "' -format '%w %h' info:");
+    std::string id = gfxtest::Output(std::string(kConvert) + " '" + file + "' -format '%w %h' info:");
     EXPECT_EQ(id, "13 7");
     EXPECT_EQ(MagickPixel(file, 2, 2), "0,0,0");
     EXPECT_EQ(MagickPixel(file, 8, 2), "255,255,255");
@@ -106,7 +97,7 @@ TEST(BmpFile, ReadsWhatImageMagickWrites) {
   for (const auto& v : variants) {
     SCOPED_TRACE(v.what);
     const std::string out = Temp("magick.bmp");
-    RunCommand(std::string(kConvert) + " '" + ppm + "' " + v.args + "'" + out + "'");
+    gfxtest::Output(std::string(kConvert) + " '" + ppm + "' " + v.args + "'" + out + "'");
     TBitmap b;
     b.LoadFromFile(out);
     ASSERT_EQ(b.Width(), 4);

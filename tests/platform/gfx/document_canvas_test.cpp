@@ -6,24 +6,14 @@
 
 #include <cstdio>
 #include <fstream>
-#include <unistd.h>
+
+#include "external_tools.h"
 
 using namespace gfx;
 
 namespace {
 
-std::string RunCommand(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
-
-bool Have(const char* tool) { return access(tool, X_OK) == 0; }
+bool Have(const char* tool) { return gfxtest::IsProgram(tool); }
 
 void DrawPage(TCanvas& c, const char* text) {
   c.Pen().SetColor(clBlack);
@@ -55,20 +45,21 @@ TEST(DocumentCanvas, PdfPagesHaveTheirSizeAndText) {
   }
   ASSERT_GT(out.Size(), 1000);
   EXPECT_EQ(out.Bytes().substr(0, 5), "%PDF-");
-  const std::string file = ::testing::TempDir() + std::to_string(getpid()) + "pages.pdf";
+  gfxtest::TempDir dir;
+  const std::string file = dir.File("pages.pdf");
   out.SaveToFile(file);
   if (Have("/usr/bin/qpdf")) {
-    EXPECT_NE(RunCommand("/usr/bin/qpdf --check '" + file + "' 2>&1").find("No syntax or stream encoding errors"),
+    EXPECT_NE(gfxtest::Output("/usr/bin/qpdf --check '" + file + "' 2>&1").find("No syntax or stream encoding errors"),
               std::string::npos);
   }
   if (Have("/usr/bin/pdftotext")) {
-    std::string text = RunCommand("/usr/bin/pdftotext '" + file + "' - 2>/dev/null");
+    std::string text = gfxtest::Output("/usr/bin/pdftotext '" + file + "' - 2>/dev/null");
     EXPECT_NE(text.find("First page"), std::string::npos) << text;
     EXPECT_NE(text.find("Second страница"), std::string::npos) << text;
     EXPECT_EQ(text.find("lost"), std::string::npos);
   }
   if (Have("/usr/bin/pdfinfo")) {
-    std::string info = RunCommand("/usr/bin/pdfinfo -f 1 -l 2 '" + file + "' 2>/dev/null");
+    std::string info = gfxtest::Output("/usr/bin/pdfinfo -f 1 -l 2 '" + file + "' 2>/dev/null");
     EXPECT_NE(info.find("595.32 x 841.92 pts"), std::string::npos) << info;
     EXPECT_NE(info.find("841.92 x 595.32 pts"), std::string::npos) << info;
   }

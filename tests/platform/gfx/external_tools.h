@@ -2,18 +2,26 @@
 // (LibreOffice, libwmf, ImageMagick). A test whose program is missing skips
 // with a message that names the Debian package.
 #pragma once
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace gfxtest {
+
+// A regular file someone may execute.
+inline bool IsProgram(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::file_status st = fs::status(path, ec);
+  return !ec && fs::is_regular_file(st) &&
+         (st.permissions() & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec)) != fs::perms::none;
+}
 
 inline std::string FindTool(const std::string& name) {
   const char* path = std::getenv("PATH");
@@ -24,21 +32,41 @@ inline std::string FindTool(const std::string& name) {
   if (std::filesystem::exists("/usr/bin/" + name)) return "/usr/bin/" + name;
   while (std::getline(dirs, dir, ':')) {
     std::string p = dir + "/" + name;
-    if (!dir.empty() && ::access(p.c_str(), X_OK) == 0) return p;
+    if (!dir.empty() && IsProgram(p)) return p;
   }
   return {};
 }
 
 inline int Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
+// What a shell command writes to its standard output ("" when it cannot start).
+inline std::string Output(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
 // A fresh folder, removed with its contents at the end of the test.
 class TempDir {
  public:
+  // Test programs run in parallel: the name is random, and creating the
+  // folder fails when another process took it first.
   TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "gfxtest-XXXXXX").string();
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    path_ = ::mkdtemp(buf.data());
+    std::random_device random;
+    std::mt19937_64 bits(random());
+    const auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+      auto candidate = base / ("gfxtest-" + std::to_string(bits()));
+      if (std::filesystem::create_directory(candidate)) {
+        path_ = candidate.string();
+        return;
+      }
+    }
   }
   ~TempDir() {
     std::error_code ec;

@@ -9,10 +9,10 @@
 #include <atomic>
 #include <iterator>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/recording_canvas.h"
+#include "external_tools.h"
 
 using namespace gfx;
 
@@ -251,7 +251,8 @@ TEST(FontProgram, OneFaceIsTakenOutOfACollection) {
     return d;
   };
   ttc += relocated(a, dataA) + relocated(b, dataB) + a + b;
-  const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "two-faces.ttc";
+  gfxtest::TempDir dir;
+  const std::string path = dir.File("two-faces.ttc");
   { std::ofstream(path, std::ios::binary) << ttc; }
 
   TFontRequest req;
@@ -269,7 +270,7 @@ TEST(FontProgram, OneFaceIsTakenOutOfACollection) {
   EXPECT_EQ(second->FontData(TFontInstance::MakeTag("glyf")),
             TFontInstance::Get(sans)->FontData(TFontInstance::MakeTag("glyf")));
   // FreeType opens the extracted face as a font of its own.
-  const std::string single = ::testing::TempDir() + std::to_string(getpid()) + "one-face.ttf";
+  const std::string single = dir.File("one-face.ttf");
   { std::ofstream(single, std::ios::binary) << face; }
   auto reopened = TFontInstance::GetFromFile(single, 0, req);
   ASSERT_TRUE(reopened);
