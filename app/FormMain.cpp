@@ -1,6 +1,7 @@
 // The main window's construction, start-up, configuration file, keys, help
 // and exit.
 #include "app/FormMain.h"
+#include "app/MenuBuilding.h"
 
 #include <cstdlib>
 
@@ -229,68 +230,52 @@ void TForm1::CreateActions() {
   for (TAction* a : {AProcStart, AProcStop, AProcAlarm}) a->SetEnabled(false);
 }
 
-namespace {
-TMenuItem* Item(TComponent* owner, TMenuItem* parent, TAction* action) {
-  auto* m = new TMenuItem(owner);
-  m->SetAction(action);
-  parent->Add(m);
-  return m;
-}
-TMenuItem* Sub(TComponent* owner, TMenuItem* parent, const AnsiString& caption) {
-  auto* m = new TMenuItem(owner);
-  m->SetCaption(caption);
-  parent->Add(m);
-  return m;
-}
-void Line(TComponent* owner, TMenuItem* parent) { parent->Add(NewLine(owner)); }
-}  // namespace
-
 void TForm1::CreateMenus() {
   TMenuItem* root = MainMenu1->Items();
-  TMenuItem* file = Sub(this, root, "Файл"_cp);
-  for (TAction* a : {AFileOpen, AFileSave, APrintReport, APrintGraph, AExit}) Item(this, file, a);
-  TMenuItem* device = Sub(this, root, "Прибор"_cp);
+  TMenuItem* file = AddSubMenu(this, root, "Файл"_cp);
+  for (TAction* a : {AFileOpen, AFileSave, APrintReport, APrintGraph, AExit}) AddActionItem(this, file, a);
+  TMenuItem* device = AddSubMenu(this, root, "Прибор"_cp);
   for (TAction* a : {ADataRead, AFlash, AFlashFileRd, ASelfcheck, AJobForm, AProcStart, AProcStop})
-    Item(this, device, a);
-  TMenuItem* deletions = Sub(this, device, "Удаление процессов регистрации"_cp);
+    AddActionItem(this, device, a);
+  TMenuItem* deletions = AddSubMenu(this, device, "Удаление процессов регистрации"_cp);
   for (TAction* a : {ADeleteGaugeProcess, ADeleteProgProcess, ADeleteProcessTotal, AClearProgArch, AClearGaugeArch})
-    Item(this, deletions, a);
-  Item(this, device, ACalibr);
-  TMenuItem* edit = Sub(this, root, "Правка"_cp);
-  for (TAction* a : {ACopyGraphic, ACopyData, ACopySelected, ANoteEdit}) Item(this, edit, a);
-  TMenuItem* options = Sub(this, root, "Параметры"_cp);
-  TMenuItem* sort = Sub(this, options, "Сортировка процессов регистрации"_cp);
-  for (TAction* a : {ASortByDateTime, ASortByNote1, ASortByNote2}) Item(this, sort, a);
-  TMenuItem* ports = Sub(this, options, "№ COM-порта"_cp);
-  for (TAction* a : ACOM) Item(this, ports, a);
-  TMenuItem* view = Sub(this, options, "Вид вывода данных"_cp);
-  for (TAction* a : {ADataGraphic, ADataTable}) Item(this, view, a);
-  TMenuItem* zoom = Sub(this, options, "Масштаб графика усадки"_cp);
+    AddActionItem(this, deletions, a);
+  AddActionItem(this, device, ACalibr);
+  TMenuItem* edit = AddSubMenu(this, root, "Правка"_cp);
+  for (TAction* a : {ACopyGraphic, ACopyData, ACopySelected, ANoteEdit}) AddActionItem(this, edit, a);
+  TMenuItem* options = AddSubMenu(this, root, "Параметры"_cp);
+  TMenuItem* sort = AddSubMenu(this, options, "Сортировка процессов регистрации"_cp);
+  for (TAction* a : {ASortByDateTime, ASortByNote1, ASortByNote2}) AddActionItem(this, sort, a);
+  TMenuItem* ports = AddSubMenu(this, options, "№ COM-порта"_cp);
+  for (TAction* a : ACOM) AddActionItem(this, ports, a);
+  TMenuItem* view = AddSubMenu(this, options, "Вид вывода данных"_cp);
+  for (TAction* a : {ADataGraphic, ADataTable}) AddActionItem(this, view, a);
+  TMenuItem* zoom = AddSubMenu(this, options, "Масштаб графика усадки"_cp);
   for (TAction* a : {AZoom5mm, AZoom10mm, AZoom20mm, AZoomAuto, AZoomMm, AZoomProc, AShrinkBase})
-    Item(this, zoom, a);
-  for (TAction* a : {ARelativeTime, AUseShrinkShift, APoints, ALegend, AGraphTitle}) Item(this, options, a);
-  TMenuItem* help = Sub(this, root, "Помощь"_cp);
-  for (TAction* a : {AHelp, AChmHelp, AAbout}) Item(this, help, a);
+    AddActionItem(this, zoom, a);
+  for (TAction* a : {ARelativeTime, AUseShrinkShift, APoints, ALegend, AGraphTitle}) AddActionItem(this, options, a);
+  TMenuItem* help = AddSubMenu(this, root, "Помощь"_cp);
+  for (TAction* a : {AHelp, AChmHelp, AAbout}) AddActionItem(this, help, a);
   SetMenu(MainMenu1);
 
   // The list's context menu.
   TMenuItem* list = PopupMenuList->Items();
-  Item(this, list, ANoteEdit);
-  Line(this, list);
-  TMenuItem* lsort = Sub(this, list, "Сортировка процессов регистрации"_cp);
-  for (TAction* a : {ASortByDateTime, ASortByNote1, ASortByNote2}) Item(this, lsort, a);
-  Line(this, list);
-  TMenuItem* ldel = Sub(this, list, "Удаление процессов регистрации"_cp);
-  for (TAction* a : {ADeleteGaugeProcess, ADeleteProgProcess, ADeleteProcessTotal}) Item(this, ldel, a);
-  Line(this, ldel);
-  for (TAction* a : {AClearGaugeArch, AClearProgArch}) Item(this, ldel, a);
-  Line(this, list);
-  Item(this, list, AFileOpen);
-  Item(this, list, AFileSave);
+  AddActionItem(this, list, ANoteEdit);
+  AddSeparator(this, list);
+  TMenuItem* lsort = AddSubMenu(this, list, "Сортировка процессов регистрации"_cp);
+  for (TAction* a : {ASortByDateTime, ASortByNote1, ASortByNote2}) AddActionItem(this, lsort, a);
+  AddSeparator(this, list);
+  TMenuItem* ldel = AddSubMenu(this, list, "Удаление процессов регистрации"_cp);
+  for (TAction* a : {ADeleteGaugeProcess, ADeleteProgProcess, ADeleteProcessTotal}) AddActionItem(this, ldel, a);
+  AddSeparator(this, ldel);
+  for (TAction* a : {AClearGaugeArch, AClearProgArch}) AddActionItem(this, ldel, a);
+  AddSeparator(this, list);
+  AddActionItem(this, list, AFileOpen);
+  AddActionItem(this, list, AFileSave);
 
   // The port menu of the status bar.
   for (int i = 0; i < 10; ++i) {
-    itmPopupStatusCOM[i] = Item(this, PopupMenuStatusBar->Items(), ACOM[i]);
+    itmPopupStatusCOM[i] = AddActionItem(this, PopupMenuStatusBar->Items(), ACOM[i]);
     itmPopupStatusCOM[i]->SetName("itmPopupStatusCOM" + std::to_string(i + 1));
   }
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/FormMain.h"
+#include "app/MenuBuilding.h"
 #include "app/ProcessFile.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/files.h"
@@ -15,24 +16,6 @@ using namespace rtl::literals;
 using namespace gui;
 
 namespace {
-
-TMenuItem* MenuItem(TComponent* owner, TMenuItem* parent, TAction* action) {
-  auto* m = new TMenuItem(owner);
-  m->SetAction(action);
-  parent->Add(m);
-  return m;
-}
-TMenuItem* MenuSub(TComponent* owner, TMenuItem* parent, const AnsiString& caption) {
-  auto* m = new TMenuItem(owner);
-  m->SetCaption(caption);
-  parent->Add(m);
-  return m;
-}
-void MenuLine(TComponent* owner, TMenuItem* parent) {
-  auto* m = new TMenuItem(owner);
-  m->SetCaption("-");
-  parent->Add(m);
-}
 
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const AnsiString& path, std::string& bytes) {
@@ -178,22 +161,22 @@ void TForm1::CreateDisplay() {
 
   // The context menu of the chart and the table.
   TMenuItem* root = PopupMenuData->Items();
-  MenuItem(this, root, ADataGraphic);
-  MenuItem(this, root, ADataTable);
-  MenuLine(this, root);
-  TMenuItem* zoom = MenuSub(this, root, "Масштаб графика усадки"_cp);
-  for (TAction* a : {AZoom5mm, AZoom10mm, AZoom20mm, AZoomAuto}) MenuItem(this, zoom, a);
-  MenuLine(this, zoom);
-  for (TAction* a : {AZoomMm, AZoomProc}) MenuItem(this, zoom, a);
-  MenuLine(this, zoom);
-  MenuItem(this, zoom, AShrinkBase);
-  for (TAction* a : {ARelativeTime, AUseShrinkShift}) MenuItem(this, root, a);
-  MenuLine(this, root);
-  for (TAction* a : {APoints, ALegend, AGraphTitle}) MenuItem(this, root, a);
-  MenuLine(this, root);
-  for (TAction* a : {ACopyGraphic, ACopyData, ACopySelected}) MenuItem(this, root, a);
-  MenuLine(this, root);
-  MenuItem(this, root, APrintGraph);
+  AddActionItem(this, root, ADataGraphic);
+  AddActionItem(this, root, ADataTable);
+  AddSeparator(this, root);
+  TMenuItem* zoom = AddSubMenu(this, root, "Масштаб графика усадки"_cp);
+  for (TAction* a : {AZoom5mm, AZoom10mm, AZoom20mm, AZoomAuto}) AddActionItem(this, zoom, a);
+  AddSeparator(this, zoom);
+  for (TAction* a : {AZoomMm, AZoomProc}) AddActionItem(this, zoom, a);
+  AddSeparator(this, zoom);
+  AddActionItem(this, zoom, AShrinkBase);
+  for (TAction* a : {ARelativeTime, AUseShrinkShift}) AddActionItem(this, root, a);
+  AddSeparator(this, root);
+  for (TAction* a : {APoints, ALegend, AGraphTitle}) AddActionItem(this, root, a);
+  AddSeparator(this, root);
+  for (TAction* a : {ACopyGraphic, ACopyData, ACopySelected}) AddActionItem(this, root, a);
+  AddSeparator(this, root);
+  AddActionItem(this, root, APrintGraph);
 }
 
 void TForm1::ClearDataView() {
