@@ -175,7 +175,7 @@ void TForm1::CreateActions() {
   AFileSave = NewAction("AFileSave", "Сохранить выбранный процесс регистрации в файл..."_cp,
                         &TForm1::AFileSaveExecute);
   APrintReport = NewAction("APrintReport", "Печать отчета"_cp);
-  APrintGraph = NewAction("APrintGraph", "Печать графика"_cp);
+  APrintGraph = NewAction("APrintGraph", "Печать графика"_cp, &TForm1::APrintGraphExecute);
   AExit = NewAction("AExit", "Выход"_cp, &TForm1::AExitExecute);
   ADataRead = NewAction("ADataRead", "Считать с прибора"_cp, &TForm1::ADataReadExecute);
   AFlash = NewAction("AFlash", "Считать Flash-память прибора в файл (для отладки)"_cp, &TForm1::AFlashExecute);
@@ -197,9 +197,9 @@ void TForm1::CreateActions() {
   AClearGaugeArch =
       NewAction("AClearGaugeArch", "Очистка архива в приборе"_cp, &TForm1::AClearGaugeArchExecute);
   ACalibr = NewAction("ACalibr", "Калибровка термопары, использование DS1820"_cp, &TForm1::ACalibrExecute);
-  ACopyGraphic = NewAction("ACopyGraphic", "Скопировать график в буфер обмена"_cp);
-  ACopyData = NewAction("ACopyData", "Скопировать таблицу данных в буфер обмена"_cp);
-  ACopySelected = NewAction("ACopySelected", "Копировать выделенное"_cp);
+  ACopyGraphic = NewAction("ACopyGraphic", "Скопировать график в буфер обмена"_cp, &TForm1::ACopyGraphicExecute);
+  ACopyData = NewAction("ACopyData", "Скопировать таблицу данных в буфер обмена"_cp, &TForm1::ACopyDataExecute);
+  ACopySelected = NewAction("ACopySelected", "Копировать выделенное"_cp, &TForm1::ACopySelectedExecute);
   ANoteEdit = NewAction("ANoteEdit", "Добавить/редактировать примечания"_cp, &TForm1::ANoteEditExecute);
   ASortByDateTime = NewAction("ASortByDateTime", "По дате и времени"_cp, &TForm1::ASortByDateTimeExecute);
   ASortByNote1 = NewAction("ASortByNote1", "По виду продукции"_cp, &TForm1::ASortByNote1Execute);

@@ -5,7 +5,8 @@
 // keys, help, exit), FormMain_link.cpp (port actions, status bar, what the
 // link shows), FormMain_list.cpp (process list, notes, sorting),
 // FormMain_read.cpp (reading and deleting in the recorder), FormMain_view.cpp
-// (showing the selected process, layout).
+// (showing the selected process, layout), FormMain_clipboard.cpp (chart
+// print preview, copying the chart and the data table).
 #pragma once
 #include <functional>
 #include <memory>
@@ -233,6 +234,16 @@ class TForm1 : public gui::TForm, public TLinkView {
   void ClearMarkers();
   void ShowReadout(int X, int Y);
   void StringGridDataMouseUp(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X, int Y);
+
+  // --- chart print preview and the clipboard (FormMain_clipboard.cpp) ---
+  // Whether the list's current row names a process to print or copy.
+  bool ProcessShown();
+  // The data table's cells of the rectangle: tabs between cells, CR LF after each row.
+  AnsiString DataTableText(int left, int top, int right, int bottom);
+  void APrintGraphExecute(gui::TObject* Sender);
+  void ACopyGraphicExecute(gui::TObject* Sender);
+  void ACopyDataExecute(gui::TObject* Sender);
+  void ACopySelectedExecute(gui::TObject* Sender);
 
  private:
   TProcessData shown_;
