@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
+#include "app/FileBytes.h"
 #include "platform/rtl/files.h"
-#include "platform/rtl/streams.h"
 #include "platform/rtl/textcase.h"
 
 namespace app {
@@ -65,13 +65,10 @@ int VoteFromCounts(int sht21Files, int sht15Files) {
 int VoteShtType() {
   int s21 = 0, s15 = 0;
   for (const AnsiString& path : rtl::FindFiles(DataFolder() + "??????_????.bin")) {
-    std::uint8_t head[3] = {0, 0, 0};
-    try {
-      rtl::TFileStream f(path, rtl::fmOpenRead | rtl::fmShareDenyNone);
-      if (f.Read(head, 3) < 3) head[2] = 0;
-    } catch (const std::exception&) {
-    }
-    (head[2] & 0x20 ? s21 : s15) += 1;
+    // A file that cannot be read, or is too short, counts as SHT15.
+    std::string head;
+    const bool sht21 = ReadFilePrefix(path, 3, head) && head.size() == 3 && (head[2] & 0x20);
+    (sht21 ? s21 : s15) += 1;
   }
   return VoteFromCounts(s21, s15);
 }

@@ -3,12 +3,12 @@
 // the rows it paints), and the sizes of the two views.
 #include <cmath>
 
+#include "app/FileBytes.h"
 #include "app/FormMain.h"
 #include "app/MenuBuilding.h"
 #include "app/ProcessFile.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/files.h"
-#include "platform/rtl/streams.h"
 
 namespace app {
 
@@ -17,17 +17,11 @@ using namespace gui;
 
 namespace {
 
-// Reads a whole file; false when it cannot be opened or read.
+// Reads a whole file; false when it cannot be opened or read, or is
+// implausibly large for a process.
 bool ReadWholeFile(const AnsiString& path, std::string& bytes) {
-  try {
-    rtl::TFileStream f(path, rtl::fmOpenRead | rtl::fmShareDenyNone);
-    const std::int64_t size = f.Size();
-    if (size < 0 || size > (1 << 24)) return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    return f.Read(bytes.data(), size) == size;
-  } catch (const std::exception&) {
-    return false;
-  }
+  constexpr std::size_t kLimit = std::size_t(1) << 24;
+  return ReadFilePrefix(path, kLimit + 1, bytes) && bytes.size() <= kLimit;
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 // selected ones in the recorder and on the computer together.
 #include <filesystem>
 
+#include "app/FileBytes.h"
 #include "app/FormMain.h"
 #include "app/ProcessFile.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifiles.h"
-#include "platform/rtl/streams.h"
 
 namespace app {
 
@@ -25,18 +25,6 @@ bool SameFile(const AnsiString& a, const AnsiString& b) {
   return std::filesystem::equivalent(rtl::NativePath(a), rtl::NativePath(b), ec) && !ec;
 }
 
-// At most limit + 1 bytes of a file; false when it cannot be read.
-bool ReadFileBytes(const AnsiString& path, std::size_t limit, std::string& bytes) {
-  try {
-    rtl::TFileStream f(path, rtl::fmOpenRead | rtl::fmShareDenyNone);
-    bytes.resize(limit + 1);
-    bytes.resize(static_cast<std::size_t>(f.Read(bytes.data(), static_cast<std::int64_t>(bytes.size()))));
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 int FileQuestion(const AnsiString& text, const AnsiString& caption) {
   return MessageBox(text, caption, MB_RETRYCANCEL | MB_ICONWARNING);
 }
@@ -45,14 +33,7 @@ int FileQuestion(const AnsiString& text, const AnsiString& caption) {
 
 AnsiString TForm1::ReadProcessFileKey(const AnsiString& path) {
   std::string head;
-  for (;;) {
-    try {
-      rtl::TFileStream f(path, rtl::fmOpenRead | rtl::fmShareDenyNone);
-      head.resize(16);
-      head.resize(static_cast<std::size_t>(f.Read(head.data(), 16)));
-      break;
-    } catch (const std::exception&) {
-    }
+  while (!ReadFilePrefix(path, 16, head)) {
     SetPanelText(0, "Ошибка открытия файла "_cp + path);
     if (FileQuestion("Не могу открыть файл "_cp + path, "Ошибка чтения файла"_cp) != IDRETRY) return {};
   }
@@ -83,7 +64,7 @@ void TForm1::AFileSaveExecute(TObject*) {
   // so a failed save never leaves half a file.
   for (;;) {
     std::string archive;
-    if (ReadFileBytes(archivePath, kMaxProcessFileSize, archive)) {
+    if (ReadFilePrefix(archivePath, kMaxProcessFileSize + 1, archive)) {
       try {
         rtl::SaveFileAtomically(path, BuildProcessFile(archive, ReadNote(name, 1), ReadNote(name, 2)));
         break;
@@ -142,7 +123,7 @@ void TForm1::AFileOpenExecute(TObject*) {
       continue;
     }
     std::string bytes;
-    if (!ReadFileBytes(path, kMaxProcessFileSize, bytes)) {
+    if (!ReadFilePrefix(path, kMaxProcessFileSize + 1, bytes)) {
       SetPanelText(0, "Ошибка чтения файла "_cp + path);
       if (FileQuestion("Не могу прочитать файл "_cp + path, "Ошибка чтения файла"_cp) == IDRETRY) continue;
       return;

@@ -2,6 +2,7 @@
 // the processes out of such a copy into the archive.
 #include <memory>
 
+#include "app/FileBytes.h"
 #include "app/FlashImage.h"
 #include "app/FormMain.h"
 #include "app/GetSHTType.h"
@@ -18,16 +19,8 @@ using namespace gui;
 
 namespace {
 
-bool ReadImage(const AnsiString& path, std::string& image) {
-  try {
-    rtl::TFileStream f(path, rtl::fmOpenRead | rtl::fmShareDenyNone);
-    image.resize(kFlashSize + 1);  // one byte more shows an image that is too long
-    image.resize(static_cast<std::size_t>(f.Read(image.data(), static_cast<std::int64_t>(image.size()))));
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
+// One byte more than the memory shows an image that is too long.
+bool ReadImage(const AnsiString& path, std::string& image) { return ReadFilePrefix(path, kFlashSize + 1, image); }
 
 }  // namespace
 

@@ -3,12 +3,12 @@
 // the notes dialog.
 #include <algorithm>
 
+#include "app/FileBytes.h"
 #include "app/FormMain.h"
 #include "app/NoteEdit.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifiles.h"
-#include "platform/rtl/streams.h"
 #include "platform/rtl/textcase.h"
 
 namespace app {
@@ -114,13 +114,8 @@ void TForm1::RefreshProcessList() {
   for (std::size_t k = 0; k < names.size(); ++k) {
     const int row = int(k) + 1;
     std::string bytes;
-    try {
-      rtl::TFileStream f(DataFolder() + names[k], rtl::fmOpenRead | rtl::fmShareDenyNone);
-      bytes.resize(16);
-      bytes.resize(std::size_t(f.Read(bytes.data(), 16)));
-    } catch (const std::exception&) {
-      continue;  // a file that cannot be opened leaves its row empty
-    }
+    // A file that cannot be opened leaves its row empty.
+    if (!ReadFilePrefix(DataFolder() + names[k], 16, bytes)) continue;
     if (bytes.size() < 16) continue;  // and so does one too short to hold a header
     header.Bytes.fill(0);
     std::copy(bytes.begin(), bytes.end(), header.Bytes.begin());
