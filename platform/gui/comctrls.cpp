@@ -17,6 +17,7 @@
 #include "platform/gui/menus.h"
 #include "platform/gui/qt_bridge.h"
 #include "platform/gui/stdctrls.h"
+#include "platform/rtl/datetime.h"
 
 namespace gui {
 
@@ -142,22 +143,21 @@ void TStatusBar::SetSimpleText(const AnsiString& t) {
 // ---- TDateTimePicker -------------------------------------------------------
 
 namespace {
-const QDate kEpoch(1899, 12, 30);
 QDateTimeEdit* Picker(const TControl* c) { return static_cast<QDateTimeEdit*>(c->Handle()); }
 
+// The runtime's calendar does the arithmetic: before 30 December 1899 the
+// fraction of a date still counts forward from midnight.
 QDateTime FromDays(TDateTime t) {
-  double days = std::floor(t);
-  auto ms = static_cast<qint64>(std::llround((t - days) * 86400000.0));
-  QDate d = kEpoch.addDays(static_cast<qint64>(days));
-  if (ms >= 86400000) {
-    d = d.addDays(1);
-    ms -= 86400000;
-  }
-  return QDateTime(d, QTime(0, 0).addMSecs(static_cast<int>(ms)));
+  int y, mo, d, h, mi, s, ms;
+  rtl::DecodeDateTime(std::clamp(t, rtl::kMinDateTime, rtl::kMaxDateTime), y, mo, d, h, mi, s, ms);
+  return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
 }
 
 TDateTime ToDays(const QDateTime& dt) {
-  return static_cast<double>(kEpoch.daysTo(dt.date())) + dt.time().msecsSinceStartOfDay() / 86400000.0;
+  if (!dt.isValid()) return 0;
+  const QDate d = dt.date();
+  const QTime t = dt.time();
+  return rtl::EncodeDateTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec());
 }
 }  // namespace
 
@@ -198,10 +198,13 @@ TDateTime TDateTimePicker::Time() const { return Picker(this)->time().msecsSince
 
 void TDateTimePicker::SetTime(TDateTime t) {
   QSignalBlocker block(Picker(this));
-  Picker(this)->setTime(FromDays(t - std::floor(t)).time());
+  Picker(this)->setTime(FromDays(t).time());
 }
 
-TDateTime TDateTimePicker::Date() const { return static_cast<double>(kEpoch.daysTo(Picker(this)->date())); }
+TDateTime TDateTimePicker::Date() const {
+  const QDate d = Picker(this)->date();
+  return d.isValid() ? rtl::EncodeDate(d.year(), d.month(), d.day()) : 0;
+}
 
 void TDateTimePicker::SetDate(TDateTime d) {
   QSignalBlocker block(Picker(this));

@@ -11,6 +11,7 @@
 #include "platform/gui/forms.h"
 #include "platform/gui/simulate.h"
 #include "platform/gui/stdctrls.h"
+#include "platform/rtl/datetime.h"
 
 using namespace gui;
 using namespace rtl::literals;
@@ -150,6 +151,18 @@ TEST(DateTimePicker, TimeKindHoldsHoursAndMinutesAndCodeRunsNoChange) {
   EXPECT_EQ(changes, 0);
   p->SetDateTime(41000.5);
   EXPECT_NEAR(p->DateTime(), 41000.5, 1e-6);
+}
+
+TEST(DateTimePicker, DatesBeforeEighteenHundredAndNinetyNineKeepTheirTimeOfDay) {
+  OnForm f;
+  auto* p = f.Add<TDateTimePicker>(10, 10, 80, 21);
+  // -1.25 is 29 December 1899, 06:00: the time counts forward from midnight.
+  p->SetDateTime(-1.25);
+  EXPECT_NEAR(p->DateTime(), -1.25, 1e-6);
+  EXPECT_NEAR(p->Time() * 24.0, 6.0, 1e-6);
+  const TDateTime old = rtl::EncodeDateTime(1812, 9, 7, 17, 30, 0, 0);
+  p->SetDateTime(old);
+  EXPECT_NEAR(p->DateTime(), old, 1e-6);
 }
 
 TEST(StatusBar, PanelsControlsOverAPanelAndTheLamp) {
