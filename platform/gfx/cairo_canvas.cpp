@@ -716,6 +716,19 @@ void ArcPath(cairo_t* cr, double l, double t, double r, double b, int x3, int y3
   if (kind != ArcKind::Arc) cairo_close_path(cr);
   cairo_restore(cr);
 }
+
+// A pie or a chord: the brush fills the closed figure, then the pen outlines it.
+void ClosedArc(TCairoCanvas::Impl& impl, TPenMode penMode, int x1, int y1, int x2, int y2, int x3, int y3, int x4,
+               int y4, ArcKind kind) {
+  double l, t, r, b;
+  impl.FigureBox(x1, y1, x2, y2, l, t, r, b);
+  if (impl.BrushPaints()) {
+    ArcPath(impl.cr, l, t, r, b, x3, y3, x4, y4, kind);
+    impl.FillWithBrush(penMode);
+  }
+  ArcPath(impl.cr, l, t, r, b, x3, y3, x4, y4, kind);
+  impl.StrokeCurrentPath();
+}
 }  // namespace
 
 void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
@@ -729,27 +742,13 @@ void TCairoCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, i
 
 void TCairoCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
   if (!Begin()) return;
-  double l, t, r, b;
-  impl_->FigureBox(x1, y1, x2, y2, l, t, r, b);
-  if (impl_->BrushPaints()) {
-    ArcPath(impl_->cr, l, t, r, b, x3, y3, x4, y4, ArcKind::Pie);
-    impl_->FillWithBrush(Pen().Mode());
-  }
-  ArcPath(impl_->cr, l, t, r, b, x3, y3, x4, y4, ArcKind::Pie);
-  impl_->StrokeCurrentPath();
+  ClosedArc(*impl_, Pen().Mode(), x1, y1, x2, y2, x3, y3, x4, y4, ArcKind::Pie);
   End();
 }
 
 void TCairoCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
   if (!Begin()) return;
-  double l, t, r, b;
-  impl_->FigureBox(x1, y1, x2, y2, l, t, r, b);
-  if (impl_->BrushPaints()) {
-    ArcPath(impl_->cr, l, t, r, b, x3, y3, x4, y4, ArcKind::Chord);
-    impl_->FillWithBrush(Pen().Mode());
-  }
-  ArcPath(impl_->cr, l, t, r, b, x3, y3, x4, y4, ArcKind::Chord);
-  impl_->StrokeCurrentPath();
+  ClosedArc(*impl_, Pen().Mode(), x1, y1, x2, y2, x3, y3, x4, y4, ArcKind::Chord);
   End();
 }
 
