@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <map>
@@ -10,6 +9,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/qt_bridge.h"
+#include "platform/rtl/files.h"
 
 namespace gui {
 
@@ -111,9 +111,7 @@ AnsiString TOpenDialog::WithDefaultExt(const AnsiString& name) const {
   AnsiString ext = DefaultExt;
   while (!ext.empty() && (ext[0] == '*' || ext[0] == '.')) ext.erase(0, 1);
   if (ext.empty() || name.empty()) return name;
-  auto slash = name.find_last_of("/\\");
-  AnsiString base = slash == AnsiString::npos ? name : name.substr(slash + 1);
-  if (base.find('.') != AnsiString::npos) return name;
+  if (!rtl::ExtractFileExt(name).empty()) return name;
   return name + "." + ext;
 }
 

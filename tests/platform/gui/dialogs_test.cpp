@@ -117,6 +117,15 @@ TEST(FileDialogHook, ANameWithAnExtensionKeepsItAndCancelAnswersFalse) {
   EXPECT_FALSE(script.FileDialogs()[1].Accepted);
 }
 
+TEST(FileDialogHook, ADotInAFolderNameIsNoExtension) {
+  DialogScript script;
+  script.ChooseFile("/tmp/v1.2/131105_0930");
+  TSaveDialog dlg;
+  dlg.DefaultExt = "zrn";
+  ASSERT_TRUE(dlg.Execute());
+  EXPECT_EQ(dlg.FileName, "/tmp/v1.2/131105_0930.zrn");
+}
+
 TEST(RealMessageBox, EnterTakesTheDefaultButtonEscTheCancel) {
   // No script: the toolkit's box opens, a key answers it.
   struct Case {
