@@ -29,10 +29,11 @@ gfx::TSize PageDots(bool landscape, int dpi) {
 
 bool DefaultSink(const std::string& pdf) {
   const rtl::AnsiString name = rtl::GetTempPath() + "chart-print.pdf";
+  // Written whole or not at all: a viewer still showing the last page never
+  // sees half a file, and a full disk is no "printed".
   try {
-    rtl::TFileStream f(name, rtl::fmCreate);
-    f.Write(pdf.data(), static_cast<std::int64_t>(pdf.size()));
-  } catch (...) {
+    rtl::SaveFileAtomically(name, pdf);
+  } catch (const std::exception&) {
     return false;
   }
   return rtl::ShellOpen(name);

@@ -17,6 +17,9 @@
 #include "platform/gui/simulate.h"
 #include "platform/gui/stdctrls.h"
 #include "platform/rtl/datetime.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/shell.h"
 #include "platform/rtl/streams.h"
 
 using namespace chart;
@@ -293,6 +296,33 @@ TEST(ChartControl, CopiesToTheClipboardAsBitmapAndMetafile) {
   EXPECT_GT(CountColour(b, gfx::Rect(0, 0, 600, 400), gfx::clRed), 100);
   f.chart->CopyToClipboardMetafile(false);
   EXPECT_TRUE(gui::Clipboard().HasMetafile());
+}
+
+TEST(ChartPreview, WithoutASinkThePdfIsSavedWholeOrPrintingFails) {
+  ChartOnForm f;
+  const rtl::AnsiString opener = rtl::ShellOpenProgram();
+  rtl::SetShellOpenProgram("true");  // no viewer opens during tests
+  const rtl::AnsiString file = rtl::GetTempPath() + "chart-print.pdf";
+  auto clickPrint = [](gui::TForm& form) {
+    for (int i = 0; i < form.ControlCount(); ++i)
+      if (auto* b = dynamic_cast<gui::TButton*>(form.Controls(i)); b && b->Caption() == "Печать"_cp) b->Click();
+    if (form.ModalResult() == gui::mrNone) form.SetModalResult(gui::mrCancel);
+  };
+  {
+    gui::DialogScript script;
+    script.OnModal(clickPrint);
+    rtl::SetSaveFaultForTests([](std::string_view) { throw rtl::EWriteError("disk full"); });
+    EXPECT_FALSE(ChartPreview(nullptr, *f.chart));
+    rtl::SetSaveFaultForTests(nullptr);
+  }
+  {
+    gui::DialogScript script;
+    script.OnModal(clickPrint);
+    EXPECT_TRUE(ChartPreview(nullptr, *f.chart));
+  }
+  rtl::SetShellOpenProgram(opener);
+  rtl::TFileStream saved(file, rtl::fmOpenRead);
+  EXPECT_EQ(saved.ReadRest().substr(0, 5), "%PDF-");
 }
 
 TEST(ChartPreview, ShowsThePageAndPrintsItAsPdf) {
