@@ -7,6 +7,7 @@
 #include "app/ShrinkBase.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format_settings.h"
+#include "tests/app/header_builder.h"
 
 using namespace app;
 using namespace rtl::literals;
@@ -24,18 +25,8 @@ struct Russian {
 // A process file: header for 7 March 2013, 9:05 and records of the given words.
 std::string ProcessBytes(int channels, int points, int period, const std::vector<std::uint16_t>& words,
                          bool sht21 = true) {
-  TProcessHeader h;
-  h.Bytes[0] = 0x40;
-  h.Bytes[1] = 0x03;
-  h.Bytes[2] = sht21 ? 0x20 : 0;
-  h.Bytes[5] = 5;
-  h.Bytes[6] = 9;
-  h.Bytes[7] = 7;
-  h.Bytes[8] = 3;
-  h.Bytes[9] = 13;
-  h.SetPoints(static_cast<std::uint16_t>(points));
-  h.Bytes[12] = static_cast<std::uint8_t>(period);
-  h.SetChannels(channels);
+  const TProcessHeader h = apptest::MakeHeader(
+      {.address = 0x340u | (sht21 ? 1u << 21 : 0u), .points = points, .period = period, .channels = channels});
   std::string s(h.Bytes.begin(), h.Bytes.end());
   for (std::uint16_t w : words) {
     s += static_cast<char>(w & 0xFF);

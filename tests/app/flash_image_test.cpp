@@ -2,20 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "app/FlashImage.h"
+#include "tests/app/header_builder.h"
 
 using namespace rtl::literals;
 
 namespace {
 
 app::TProcessHeader Header(std::uint32_t start, int points, int channels, int slot = 0) {
-  app::TProcessHeader h;
-  const std::uint32_t word = start | (std::uint32_t(slot) << 24);
-  for (int i = 0; i < 4; ++i) h.Bytes[i] = std::uint8_t(word >> (8 * i));
-  h.Bytes[4] = 0, h.Bytes[5] = 5, h.Bytes[6] = 9, h.Bytes[7] = 7, h.Bytes[8] = 3, h.Bytes[9] = 13;
-  h.SetPoints(std::uint16_t(points));
-  h.Bytes[12] = 10;
-  h.SetChannels(channels);
-  return h;
+  return apptest::MakeHeader({.address = start, .slot = slot, .points = points, .channels = channels});
 }
 
 std::string Erased() { return std::string(app::kFlashSize, '\xFF'); }

@@ -4,6 +4,7 @@
 #include "platform/rtl/format_settings.h"
 #include "platform/rtl/inifiles.h"
 #include "tests/app/form_fixture.h"
+#include "tests/app/header_builder.h"
 
 using namespace rtl::literals;
 using apptest::ReadFile;
@@ -14,17 +15,9 @@ class ListTest : public apptest::FormFixture {
  public:
   // An archive file with a valid header for the given start.
   void AddArchive(int year, int month, int day, int hour, int minute, int points = 10, int period = 5, int channels = 3) {
-    app::TProcessHeader h;
-    h.Bytes[1] = 0x03;
-    h.Bytes[0] = 0x40;
-    h.Bytes[5] = std::uint8_t(minute);
-    h.Bytes[6] = std::uint8_t(hour);
-    h.Bytes[7] = std::uint8_t(day);
-    h.Bytes[8] = std::uint8_t(month);
-    h.Bytes[9] = std::uint8_t(year);
-    h.SetPoints(std::uint16_t(points));
-    h.Bytes[12] = std::uint8_t(period);
-    h.SetChannels(channels);
+    const app::TProcessHeader h = apptest::MakeHeader({.min = minute, .hour = hour, .day = day, .month = month,
+                                                       .year = year, .points = points, .period = period,
+                                                       .channels = channels});
     std::string bytes(h.Bytes.begin(), h.Bytes.end());
     bytes.append(std::size_t(points * channels * 2), '\x11');
     std::ofstream(DataFile(app::ProcessFileName(h)), std::ios::binary) << bytes;

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "app/ProcessFile.h"
+#include "tests/app/header_builder.h"
 
 using namespace rtl::literals;
 using rtl::AnsiString;
@@ -15,13 +16,8 @@ namespace {
 
 // An archive file: a valid header and points × channels samples.
 std::string Archive(int points, int channels = 3, std::uint8_t fill = 0) {
-  app::TProcessHeader h;
-  const std::uint32_t word = 0x340 | (1u << 21) | (2u << 24);
-  for (int i = 0; i < 4; ++i) h.Bytes[i] = std::uint8_t(word >> (8 * i));
-  h.Bytes[4] = 7, h.Bytes[5] = 30, h.Bytes[6] = 9, h.Bytes[7] = 5, h.Bytes[8] = 11, h.Bytes[9] = 13;
-  h.SetPoints(std::uint16_t(points));
-  h.Bytes[12] = 10;
-  h.SetChannels(channels);
+  const app::TProcessHeader h = apptest::MakeHeader({.address = 0x340 | (1u << 21), .slot = 2, .sec = 7, .min = 30,
+                                                     .day = 5, .month = 11, .points = points, .channels = channels});
   std::string s(h.Bytes.begin(), h.Bytes.end());
   for (int i = 0; i < points * channels * 2; ++i) s += char(fill ? fill : std::uint8_t(i * 7 + 3));
   return s;

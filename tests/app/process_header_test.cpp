@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ProcessHeader.h"
+#include "tests/app/header_builder.h"
 
 using namespace rtl::literals;
 using app::TProcessHeader;
@@ -10,19 +11,7 @@ namespace {
 
 TProcessHeader Header(std::uint32_t address, int slot, int sec, int min, int hour, int day, int month, int year,
                       int points, int period, int channels) {
-  TProcessHeader h;
-  address |= std::uint32_t(slot) << 24;
-  for (int i = 0; i < 4; ++i) h.Bytes[std::size_t(i)] = std::uint8_t(address >> (8 * i));
-  h.Bytes[4] = std::uint8_t(sec);
-  h.Bytes[5] = std::uint8_t(min);
-  h.Bytes[6] = std::uint8_t(hour);
-  h.Bytes[7] = std::uint8_t(day);
-  h.Bytes[8] = std::uint8_t(month);
-  h.Bytes[9] = std::uint8_t(year);
-  h.SetPoints(std::uint16_t(points));
-  h.Bytes[12] = std::uint8_t(period);
-  h.Bytes[13] = std::uint8_t(channels);
-  return h;
+  return apptest::MakeHeader({address, slot, sec, min, hour, day, month, year, points, period, channels});
 }
 
 TProcessHeader Valid() { return Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 3); }
