@@ -231,7 +231,7 @@ int TForm1::ImportFlashImage(const std::string& image, int marker) {
     }
     file.reset();
     // The complete file replaces an older one of the same start in one step.
-    if (!written || !rtl::ReplaceFile(finalName, tempName)) {
+    if (!written || !ReplaceArchiveFile(finalName, tempName)) {
       rtl::DeleteFile(tempName);
       continue;
     }

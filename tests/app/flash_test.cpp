@@ -259,6 +259,23 @@ TEST_F(FlashTest, FileThatCannotBeCreatedAsksAbortRetryIgnore) {
   EXPECT_EQ(Panel(0), "Считан 1 процесс из файла - копии Flash прибора \"copy.bin\""_cp);
 }
 
+TEST_F(FlashTest, AFailedRenameKeepsTheOldFileAndDoesNotCount) {
+  Create();
+  WriteImage(Image({{0, 0x340, 5, 3, {2013, 3, 1, 8, 0, 0}}, {1, 0x400, 5, 3, {2013, 3, 2, 8, 0, 0}}}, 0x15));
+  std::ofstream(DataFile("130301_0800.bin"), std::ios::binary) << "old";
+  form->RefreshProcessList();
+  auto saved = app::TForm1::ReplaceArchiveFile;
+  app::TForm1::ReplaceArchiveFile = [](const rtl::AnsiString& target, const rtl::AnsiString& replacement) {
+    return target.find("130301_0800") == std::string::npos && rtl::ReplaceFile(target, replacement);
+  };
+  ReadCopy();
+  app::TForm1::ReplaceArchiveFile = saved;
+  EXPECT_EQ(ReadFile(DataFile("130301_0800.bin")), "old");
+  EXPECT_FALSE(std::filesystem::exists(DataFile("130301_0800.b")));
+  EXPECT_TRUE(std::filesystem::exists(DataFile("130302_0800.bin")));
+  EXPECT_EQ(Panel(0), "Считан 1 процесс из файла - копии Flash прибора \"copy.bin\""_cp);
+}
+
 TEST_F(FlashTest, ShortAndRandomImagesLeaveNoPartialFiles) {
   Create();
   const std::string full = Image({{0, 0x340, 20, 3, {2013, 3, 1, 8, 0, 0}},
