@@ -14,6 +14,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/rtl/files.h"
 #include "tests/app/fake_line.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/simulated_recorder.h"
 
 namespace apptest {
@@ -42,8 +43,6 @@ inline std::string ArchiveName(const sim::RecorderModel& m, int slot) {
 class FormFixture : public ::testing::Test {
  public:
   FormFixture() : use(clock) {
-    folder = std::filesystem::temp_directory_path() /
-             ("zarnik-app-" + std::to_string(std::random_device{}()) + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(folder / "Data");
     rtl::SetProgramFileName(rtl::FromNativePath((folder / "zarnik").string()));
     gui::Application->Initialize();
@@ -51,9 +50,7 @@ class FormFixture : public ::testing::Test {
     app::Recorder() = app::TRecorderState{};
   }
   ~FormFixture() override {
-    form.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
+    form.reset();  // before the scratch folder goes
   }
 
   // Builds the window on a fake line; prepare runs on the line before start-up.
@@ -104,7 +101,8 @@ class FormFixture : public ::testing::Test {
   rtl::ManualClock clock{1000000};
   rtl::ScopedClock use;
   gui::DialogScript dialogs;
-  std::filesystem::path folder;
+  ScratchFolder scratch{"zarnik-app-"};
+  std::filesystem::path folder = scratch.Folder();
   std::unique_ptr<app::TForm1> form;
   std::unique_ptr<sim::RecorderModel> model;  // copied onto the line at start-up
   FakeLine* line = nullptr;

@@ -7,10 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/scratch_folder.h"
 
 namespace gfxtest {
 
@@ -51,32 +52,15 @@ inline std::string Output(const std::string& command) {
   return out;
 }
 
-// A fresh folder, removed with its contents at the end of the test.
+// A fresh folder, removed with its contents at the end of the test; Path()
+// has no trailing "/".
 class TempDir {
  public:
-  // Test programs run in parallel: the name is random, and creating the
-  // folder fails when another process took it first.
-  TempDir() {
-    std::random_device random;
-    std::mt19937_64 bits(random());
-    const auto base = std::filesystem::temp_directory_path();
-    for (;;) {
-      auto candidate = base / ("gfxtest-" + std::to_string(bits()));
-      if (std::filesystem::create_directory(candidate)) {
-        path_ = candidate.string();
-        return;
-      }
-    }
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string Path() const { return folder_.Folder().string(); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
 
  private:
-  std::string path_;
+  ScratchFolder folder_{"gfxtest-"};
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {

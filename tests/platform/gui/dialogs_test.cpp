@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 #include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/simulate.h"
+#include "tests/support/scratch_folder.h"
 
 using namespace gui;
 using namespace rtl::literals;
@@ -147,9 +147,8 @@ TEST(RealMessageBox, EnterTakesTheDefaultButtonEscTheCancel) {
 }
 
 TEST(RealFileDialog, EscCancelsAndEnterTakesTheProposedNameWithTheExtension) {
-  std::string dir =
-      (std::filesystem::temp_directory_path() / ("gui_dialog_test_" + std::to_string(std::random_device{}()))).string();
-  std::filesystem::create_directories(dir);
+  ScratchFolder scratch("gui_dialog_test_");
+  const std::string dir = scratch.Folder().string();
   TOpenDialog open;
   open.InitialDir = dir;
   open.Filter = "Файлы *.zrn|*.zrn|Все файлы (*.*)|*.*"_cp;
@@ -165,5 +164,4 @@ TEST(RealFileDialog, EscCancelsAndEnterTakesTheProposedNameWithTheExtension) {
   simulate::PressKeyInNextDialog(VK_RETURN);
   ASSERT_TRUE(save.Execute());
   EXPECT_EQ(save.FileName, dir + "/131105_0930.zrn");
-  std::filesystem::remove_all(dir);
 }
