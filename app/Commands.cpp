@@ -62,8 +62,7 @@ bool TRecorderLink::SetDeviceClock() {
     const int r = WaitForBytes(1);
     if (r == 2) return true;
     if (r == 1) {
-      LampRed();
-      rtl::Sleep(50);
+      RestAfterTimeout();
       continue;
     }
     LampIdle();
@@ -83,8 +82,7 @@ bool TRecorderLink::ReadDirectory() {
     if (r == 1) r = WaitForBytes(12);  // the first answer may take twice as long
     if (r == 2) return true;
     if (r == 1) {
-      LampRed();
-      rtl::Sleep(50);
+      RestAfterTimeout();
       continue;
     }
     LampIdle();
@@ -232,8 +230,7 @@ void TRecorderLink::ProcStartStop(bool start) {
       SendCommand({0x0E, 0xF1, 0xC0, 0xA5});
     const int r = WaitForBytes(2);
     if (r == 1) {
-      LampRed();
-      rtl::Sleep(50);
+      RestAfterTimeout();
       error = true;
     } else if (r == 0) {
       LampIdle();

@@ -106,6 +106,7 @@ class TForm1 : public gui::TForm, public TLinkView {
   void AProcStopExecute(gui::TObject* Sender);
   TRecorderLink& Link() { return *link_; }
   void LampRed() { link_->LampRed(); }
+  void RestAfterTimeout() { link_->RestAfterTimeout(); }
   void LampGreen() { link_->LampGreen(); }
   void LampIdle() { link_->LampIdle(); }
   // TLinkView

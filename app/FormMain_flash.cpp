@@ -68,8 +68,7 @@ void TForm1::AFlashExecute(TObject*) {
     int r = link.WaitForBytes(2);
     if (r == 2) return ending();
     if (r == 1) {
-      LampRed();
-      rtl::Sleep(50);
+      RestAfterTimeout();
       failed = true;
     } else {
       LampIdle();
@@ -82,8 +81,7 @@ void TForm1::AFlashExecute(TObject*) {
       r = link.WaitForBytes(258);
       if (r == 2) return ending();
       if (r == 1) {
-        LampRed();
-        rtl::Sleep(50);
+        RestAfterTimeout();
         failed = true;
       } else {
         LampIdle();

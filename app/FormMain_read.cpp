@@ -118,8 +118,7 @@ TForm1::Step TForm1::DownloadProcess(int entry, long& counted) {
       AdvanceProgress(listed.Points());
       return Step::Next;
     }
-    LampRed();
-    rtl::Sleep(50);
+    RestAfterTimeout();
     return Step::Repeat;
   }
   LampIdle();
@@ -181,8 +180,7 @@ TForm1::Step TForm1::DownloadProcess(int entry, long& counted) {
       file.reset();
       rtl::DeleteFile(tempName);
       if (r == 2) return Step::Stop;
-      LampRed();
-      rtl::Sleep(50);
+      RestAfterTimeout();
       return Step::Restart;
     }
     link.Read(record, recordSize);
@@ -276,8 +274,7 @@ void TForm1::ADeleteGaugeProcessExecute(TObject* Sender) {
       const int r = link.WaitForBytes(2);
       if (r == 2) return cancelled();
       if (r == 1) {
-        LampRed();
-        rtl::Sleep(50);
+        RestAfterTimeout();
         continue;
       }
       std::uint8_t a[2];
@@ -290,8 +287,7 @@ void TForm1::ADeleteGaugeProcessExecute(TObject* Sender) {
       const int r = link.WaitForBytes(1);
       if (r == 2) return cancelled();
       if (r == 1) {
-        LampRed();
-        rtl::Sleep(50);
+        RestAfterTimeout();
         break;
       }
       std::uint8_t b = 0;

@@ -237,6 +237,11 @@ void TRecorderLink::WaitSpacing() {
 
 // --- the common exchange ---
 
+void TRecorderLink::RestAfterTimeout() {
+  LampRed();
+  rtl::Sleep(50);
+}
+
 int TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
                             const std::function<bool(const std::uint8_t*)>& check) {
   for (;;) {
@@ -245,8 +250,7 @@ int TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8
     const int r = WaitForBytes(replyLength);
     if (r == 2) return 2;
     if (r == 1) {
-      LampRed();
-      rtl::Sleep(50);
+      RestAfterTimeout();
       continue;
     }
     LampIdle();

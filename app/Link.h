@@ -115,6 +115,9 @@ class TRecorderLink {
   void LampRed() { view_.SetLamp(TLamp::Red); }
   void LampGreen() { view_.SetLamp(TLamp::Green); }
   void LampIdle() { view_.SetLamp(TLamp::Idle); }
+  // After a wait that timed out: the lamp turns red and the line rests a
+  // moment before the request goes out again.
+  void RestAfterTimeout();
 
   // --- the frame checksum register ---
   void ChecksumSeed() { checksum_ = 0x5AA5; }
