@@ -930,6 +930,21 @@ struct BitmapSurface {
     cairo_scale(cr, stepX, stepY);
     cairo_set_source_surface(cr, surface, 0, 0);
   }
+  // Paints src mapped onto dest (mirrored when either is reversed), nothing
+  // outside dest. Padding repeats the edge pixels instead of fading them.
+  void Paint(cairo_t* cr, const TRect& dest, const TRect& src, cairo_filter_t filter, bool padEdges) const {
+    cairo_save(cr);
+    TRect d = dest.Normalized();
+    cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
+    cairo_clip(cr);
+    cairo_translate(cr, dest.Left, dest.Top);
+    cairo_scale(cr, static_cast<double>(dest.Width()) / src.Width(), static_cast<double>(dest.Height()) / src.Height());
+    SetAsSource(cr, src);
+    cairo_pattern_set_filter(cairo_get_source(cr), filter);
+    if (padEdges) cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+  }
 };
 
 constexpr int kMaxSurfaceSide = 32767;
@@ -987,18 +1002,8 @@ void TCairoCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TR
       End();
       return;
     }
-    cairo_save(cr);
-    TRect d = dest.Normalized();
-    cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
-    cairo_clip(cr);
-    // Map src onto dest, mirrored when either is reversed.
-    cairo_translate(cr, dest.Left, dest.Top);
-    cairo_scale(cr, static_cast<double>(dest.Width()) / src.Width(), static_cast<double>(dest.Height()) / src.Height());
-    s.SetAsSource(cr, src);
-    cairo_pattern_set_filter(cairo_get_source(cr), impl_->raster && StretchMode() != smHalftone ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    s.Paint(cr, dest, src,
+            impl_->raster && StretchMode() != smHalftone ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD, true);
     End();
     return;
   }
@@ -1042,16 +1047,7 @@ void TCairoCanvas::DrawBitmapTransparent(const TRect& dest, const TBitmap& bitma
     End();
     return;
   }
-  cairo_save(cr);
-  TRect d = dest.Normalized();
-  cairo_rectangle(cr, d.Left, d.Top, d.Width(), d.Height());
-  cairo_clip(cr);
-  cairo_translate(cr, dest.Left, dest.Top);
-  cairo_scale(cr, static_cast<double>(dest.Width()) / src.Width(), static_cast<double>(dest.Height()) / src.Height());
-  s.SetAsSource(cr, src);
-  cairo_pattern_set_filter(cairo_get_source(cr), impl_->raster ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
-  cairo_paint(cr);
-  cairo_restore(cr);
+  s.Paint(cr, dest, src, impl_->raster ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD, false);
   End();
 }
 
