@@ -106,7 +106,7 @@ void ConvertSht(const std::uint16_t raw[2], float& temperature, float& humidity,
   humidity = rh;
 }
 
-AnsiString DataFolder() { return rtl::IncludeTrailingPathDelimiter(rtl::ProgramFolder()) + "Data/"; }
+AnsiString DataFolder() { return rtl::ProgramFolder() + "Data/"; }
 
 bool EnsureDataFolder() {
   const AnsiString folder = DataFolder();
