@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <memory>
 
 #include "app/FormMain.h"
 #include "platform/gui/application.h"
@@ -14,6 +14,8 @@
 #include "platform/gui/forms.h"
 #include "platform/rtl/files.h"
 #include "tests/app/fake_line.h"
+#include "tests/app/header_builder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -21,12 +23,12 @@ struct Window {
   rtl::ManualClock clock{1000000};
   rtl::ScopedClock use{clock};
   gui::DialogScript dialogs;
-  std::filesystem::path folder;
+  ScratchFolder scratch{"zarnik-bench-"};
+  std::filesystem::path folder = scratch.Folder();
   std::unique_ptr<app::TForm1> form;
 
   Window() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    folder = std::filesystem::temp_directory_path() / ("zarnik-bench-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(folder / "Data");
     rtl::SetProgramFileName(rtl::FromNativePath((folder / "zarnik").string()));
     gui::Application->Initialize();
@@ -44,23 +46,18 @@ struct Window {
     form->Show();
   }
   ~Window() {
-    form.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
+    form.reset();  // before the scratch folder goes
   }
   void AddProcess(const sim::ProcessSpec& p) {
-    app::TProcessHeader h;
-    h.Bytes[0] = 0x40;
-    h.Bytes[1] = 0x03;
-    h.Bytes[2] = 0x20;
-    h.Bytes[5] = static_cast<std::uint8_t>(p.start.minute);
-    h.Bytes[6] = static_cast<std::uint8_t>(p.start.hour);
-    h.Bytes[7] = static_cast<std::uint8_t>(p.start.day);
-    h.Bytes[8] = static_cast<std::uint8_t>(p.start.month);
-    h.Bytes[9] = static_cast<std::uint8_t>(p.start.year - 2000);
-    h.SetPoints(static_cast<std::uint16_t>(p.Points()));
-    h.Bytes[12] = static_cast<std::uint8_t>(p.period);
-    h.SetChannels(p.channels);
+    const app::TProcessHeader h = apptest::MakeHeader({.address = 0x340 | (1u << 21),  // SHT21
+                                                       .min = p.start.minute,
+                                                       .hour = p.start.hour,
+                                                       .day = p.start.day,
+                                                       .month = p.start.month,
+                                                       .year = p.start.year - 2000,
+                                                       .points = p.Points(),
+                                                       .period = p.period,
+                                                       .channels = p.channels});
     std::string bytes(h.Bytes.begin(), h.Bytes.end());
     for (std::uint16_t w : p.samples) {
       bytes += static_cast<char>(w & 0xFF);
@@ -70,9 +67,14 @@ struct Window {
   }
 };
 
-Window& TheWindow() {
-  static Window w;
+std::unique_ptr<Window>& WindowSlot() {
+  static std::unique_ptr<Window> w;
   return w;
+}
+
+Window& TheWindow() {
+  if (!WindowSlot()) WindowSlot() = std::make_unique<Window>();
+  return *WindowSlot();
 }
 
 // row 1: 21,706 points of 3 channels; row 2: 13,024 points of 5.
@@ -101,4 +103,13 @@ BENCHMARK(BM_Show13024x5_Table)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // The window goes while the GUI is still there: left to the exit handlers it
+  // would be destroyed after Qt and crash, leaving its scratch folder behind.
+  WindowSlot().reset();
+  return 0;
+}
