@@ -189,8 +189,9 @@ void TRecorderLink::ClearGaugeArchive() {
   if (busy_) return;
   view_.SetPanelText(0, "");
   view_.SetPanelText(1, "");
-  if (view_.Ask("Вы действительно хотите полностью очистить архив прибора? \nВосстановление данных будет невозможно."_cp,
-                gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL) != gui::IDYES)
+  if (view_.Ask(
+          "Вы действительно хотите полностью очистить архив прибора? \nВосстановление данных будет невозможно."_cp,
+          gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL) != gui::IDYES)
     return;
   busy_ = true;
   view_.ShowCancelButton(true);

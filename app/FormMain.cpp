@@ -1,10 +1,10 @@
 // The main window's construction, start-up, configuration file, keys, help
 // and exit.
 #include "app/FormMain.h"
-#include "app/MenuBuilding.h"
 
 #include <cstdlib>
 
+#include "app/MenuBuilding.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/files.h"
@@ -172,15 +172,14 @@ void TForm1::CreateComponents() {
 
 void TForm1::CreateActions() {
   AFileOpen = NewAction("AFileOpen", "Считать процесс регистрации из файла..."_cp, &TForm1::AFileOpenExecute);
-  AFileSave = NewAction("AFileSave", "Сохранить выбранный процесс регистрации в файл..."_cp,
-                        &TForm1::AFileSaveExecute);
+  AFileSave = NewAction("AFileSave", "Сохранить выбранный процесс регистрации в файл..."_cp, &TForm1::AFileSaveExecute);
   APrintReport = NewAction("APrintReport", "Печать отчета"_cp);
   APrintGraph = NewAction("APrintGraph", "Печать графика"_cp, &TForm1::APrintGraphExecute);
   AExit = NewAction("AExit", "Выход"_cp, &TForm1::AExitExecute);
   ADataRead = NewAction("ADataRead", "Считать с прибора"_cp, &TForm1::ADataReadExecute);
   AFlash = NewAction("AFlash", "Считать Flash-память прибора в файл (для отладки)"_cp, &TForm1::AFlashExecute);
-  AFlashFileRd = NewAction("AFlashFileRd", "Чтение процессов из файла-копии Flash (для отладки)"_cp,
-                           &TForm1::AFlashFileRdExecute);
+  AFlashFileRd =
+      NewAction("AFlashFileRd", "Чтение процессов из файла-копии Flash (для отладки)"_cp, &TForm1::AFlashFileRdExecute);
   ASelfcheck = NewAction("ASelfcheck", "Диагностика"_cp, &TForm1::ASelfcheckExecute);
   AJobForm = NewAction("AJobForm", "Параметры процесса регистрации"_cp, &TForm1::AJobFormExecute);
   AProcStart = NewAction("AProcStart", "Запуск процесса регистрации"_cp, &TForm1::AProcStartExecute);
@@ -190,12 +189,10 @@ void TForm1::CreateActions() {
                                   &TForm1::ADeleteGaugeProcessExecute);
   ADeleteProgProcess = NewAction("ADeleteProgProcess", "Удаление процесса регистрации на компьютере"_cp,
                                  &TForm1::ADeleteProgProcessExecute);
-  ADeleteProcessTotal =
-      NewAction("ADeleteProcessTotal", "Полное удаление процесса (в приборе и на компьютере)"_cp,
-                &TForm1::ADeleteProcessTotalExecute);
+  ADeleteProcessTotal = NewAction("ADeleteProcessTotal", "Полное удаление процесса (в приборе и на компьютере)"_cp,
+                                  &TForm1::ADeleteProcessTotalExecute);
   AClearProgArch = NewAction("AClearProgArch", "Очистка архива на компьютере"_cp, &TForm1::AClearProgArchExecute);
-  AClearGaugeArch =
-      NewAction("AClearGaugeArch", "Очистка архива в приборе"_cp, &TForm1::AClearGaugeArchExecute);
+  AClearGaugeArch = NewAction("AClearGaugeArch", "Очистка архива в приборе"_cp, &TForm1::AClearGaugeArchExecute);
   ACalibr = NewAction("ACalibr", "Калибровка термопары, использование DS1820"_cp, &TForm1::ACalibrExecute);
   ACopyGraphic = NewAction("ACopyGraphic", "Скопировать график в буфер обмена"_cp, &TForm1::ACopyGraphicExecute);
   ACopyData = NewAction("ACopyData", "Скопировать таблицу данных в буфер обмена"_cp, &TForm1::ACopyDataExecute);

@@ -192,8 +192,7 @@ class TForm1 : public gui::TForm, public TLinkView {
   // --- chart, data table, view options, chart mouse (FormMain_display.cpp,
   // FormMain_options.cpp, FormMain_chartmouse.cpp) ---
   chart::TChart* Chart1 = nullptr;
-  chart::TLineSeries *Series1 = nullptr, *Series2 = nullptr, *Series3 = nullptr, *Series7 = nullptr,
-                     *Series8 = nullptr;
+  chart::TLineSeries *Series1 = nullptr, *Series2 = nullptr, *Series3 = nullptr, *Series7 = nullptr, *Series8 = nullptr;
   chart::TPointSeries *Series4 = nullptr, *Series5 = nullptr, *Series6 = nullptr, *Series9 = nullptr,
                       *Series10 = nullptr;
   gui::TCheckBox* cbShrinkShift = nullptr;

@@ -28,8 +28,8 @@ void TForm1::Chart1MouseDown(TObject*, TMouseButton Button, TShiftState, int X, 
   const double xv = Chart1->XScreenToValue(X);
   const double yl = Chart1->YScreenToValue(chart::TVertAxis::Left, Y);
   const double yr = Chart1->YScreenToValue(chart::TVertAxis::Right, Y);
-  dragZone_ = DragZoneAt(xv, yl, yr, {t.Minimum(), t.Maximum()}, {l.Minimum(), l.Maximum()},
-                         {r.Minimum(), r.Maximum()});
+  dragZone_ =
+      DragZoneAt(xv, yl, yr, {t.Minimum(), t.Maximum()}, {l.Minimum(), l.Maximum()}, {r.Minimum(), r.Maximum()});
   // Dragging the time axis keeps it where the user puts it.
   if (dragZone_ == 1 || dragZone_ == 2) t.SetAutomatic(false);
   ColourAxisLabels();
@@ -42,8 +42,10 @@ void TForm1::Chart1MouseMove(TObject*, TShiftState, int X, int Y) {
   if (Series1->Count() <= 1 || Link().Busy()) return;
 
   auto drag = [](chart::TChartAxis& a, bool maximum, double delta) {
-    if (maximum) a.SetMaximum(a.Maximum() + delta);
-    else a.SetMinimum(a.Minimum() + delta);
+    if (maximum)
+      a.SetMaximum(a.Maximum() + delta);
+    else
+      a.SetMinimum(a.Minimum() + delta);
   };
   auto span = [](const chart::TChartAxis& a) { return a.Maximum() - a.Minimum(); };
   const double w = std::max(1, Chart1->ClientWidth()), h = std::max(1, Chart1->ClientHeight());

@@ -16,9 +16,7 @@ namespace app {
 using gui::TObject;
 using gui::TStringGrid;
 
-bool TForm1::ProcessShown() {
-  return !ProcessListEmpty() && !RowFileName(StringGridProcessList->Row()).empty();
-}
+bool TForm1::ProcessShown() { return !ProcessListEmpty() && !RowFileName(StringGridProcessList->Row()).empty(); }
 
 AnsiString TForm1::DataTableText(int left, int top, int right, int bottom) {
   AnsiString text;

@@ -76,8 +76,8 @@ void TForm1::CreateDisplay() {
     TPointerStyle style;
   };
   const Marker markers[] = {
-      {&Series4, Series1, TPointerStyle::Circle},       {&Series5, Series2, TPointerStyle::Triangle},
-      {&Series6, Series3, TPointerStyle::Rectangle},    {&Series9, Series7, TPointerStyle::Diamond},
+      {&Series4, Series1, TPointerStyle::Circle},        {&Series5, Series2, TPointerStyle::Triangle},
+      {&Series6, Series3, TPointerStyle::Rectangle},     {&Series9, Series7, TPointerStyle::Diamond},
       {&Series10, Series8, TPointerStyle::DownTriangle},
   };
   for (const Marker& m : markers) {

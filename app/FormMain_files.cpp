@@ -205,8 +205,7 @@ void TForm1::ADeleteProgProcessExecute(TObject* Sender) {
   const int bottom = std::min(sel.Bottom, StringGridProcessList->RowCount() - 1);
   const bool several = bottom > top;
   const AnsiString what = several ? "выбранные процессы"_cp : "выбранный процесс"_cp;
-  if (Sender && Ask("Вы действительно хотите удалить "_cp + what +
-                        " из архива на компьютере?"_cp,
+  if (Sender && Ask("Вы действительно хотите удалить "_cp + what + " из архива на компьютере?"_cp,
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL) != IDYES)
     return;
   // Each deletion moves the next selected row up into the top row's place.

@@ -21,8 +21,8 @@ void TForm1::SetupProcessListHeader() {
   g->SetRowCount(2);
   for (int c = 0; c < 7; ++c)
     for (int r = 0; r < 2; ++r) g->SetCells(c, r, "");
-  static const AnsiString captions[5] = {"Дата"_cp, "Время"_cp, "Длительность, час:мин"_cp,
-                                         "Период отсчетов, мин"_cp, "Всего отсчетов"_cp};
+  static const AnsiString captions[5] = {"Дата"_cp, "Время"_cp, "Длительность, час:мин"_cp, "Период отсчетов, мин"_cp,
+                                         "Всего отсчетов"_cp};
   for (int c = 0; c < 5; ++c) g->SetCells(c, 0, captions[c]);
   g->SetCells(5, 0, noteNames_[0]);
   g->SetCells(6, 0, noteNames_[1]);
@@ -94,7 +94,8 @@ void TForm1::RefreshProcessList() {
   for (int r = 1; r < g->RowCount(); ++r)
     for (int c = 0; c < g->ColCount(); ++c) g->SetCells(c, r, "");
   std::vector<AnsiString> names;
-  for (const AnsiString& path : rtl::FindFiles(DataFolder() + "??????_????.bin")) names.push_back(rtl::ExtractFileName(path));
+  for (const AnsiString& path : rtl::FindFiles(DataFolder() + "??????_????.bin"))
+    names.push_back(rtl::ExtractFileName(path));
   std::vector<AnsiString> keys;
   keys.reserve(names.size());
   for (const AnsiString& name : names) {

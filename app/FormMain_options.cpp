@@ -28,8 +28,10 @@ void TForm1::ApplyDisplayConfiguration() {
     case TShrinkZoom::mm20: AZoom20mm->Execute(nullptr); break;
     case TShrinkZoom::Auto: AZoomAuto->Execute(nullptr); break;
   }
-  if (AZoomMm->Checked()) AZoomMm->Execute(nullptr);
-  else AZoomProc->Execute(nullptr);
+  if (AZoomMm->Checked())
+    AZoomMm->Execute(nullptr);
+  else
+    AZoomProc->Execute(nullptr);
   shrinkBase_ = StoredShrinkBase();
   for (auto* s : {Series1, Series2, Series3, Series7, Series8}) s->SetPointerVisible(APoints->Checked());
   Chart1->SetLegendVisible(ALegend->Checked());

@@ -31,9 +31,7 @@ void TForm1::Timer1Timer(TObject*) {
   }
 }
 
-void TForm1::AdvanceProgress(long by) {
-  ProgressBar1->SetPosition(ProgressBar1->Position() + static_cast<int>(by));
-}
+void TForm1::AdvanceProgress(long by) { ProgressBar1->SetPosition(ProgressBar1->Position() + static_cast<int>(by)); }
 
 void TForm1::ADataReadExecute(TObject*) {
   TRecorderLink& link = *link_;
@@ -123,8 +121,7 @@ TForm1::Step TForm1::DownloadProcess(int entry, long& counted) {
   }
   LampIdle();
   std::uint8_t reply[18];
-  if (link.Read(reply, 18) != 18 || !TRecorderLink::ChecksumMatches({0x06, 0xF9, slot}, reply, 16))
-    return Step::Repeat;
+  if (link.Read(reply, 18) != 18 || !TRecorderLink::ChecksumMatches({0x06, 0xF9, slot}, reply, 16)) return Step::Repeat;
 
   // The download keeps its own header: the message pump may let other
   // handlers rewrite the shared one meanwhile.

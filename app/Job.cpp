@@ -12,8 +12,7 @@ namespace app {
 using namespace rtl::literals;
 using namespace gui;
 
-TfrmJob::TfrmJob(TComponent* owner, TRecordingJob& job, int channels)
-    : TForm(owner), job_(job), channels_(channels) {
+TfrmJob::TfrmJob(TComponent* owner, TRecordingJob& job, int channels) : TForm(owner), job_(job), channels_(channels) {
   SetName("frmJob");
   SetCaption("Параметры процесса регистрации"_cp);
   SetBorderStyle(bsDialog);

@@ -96,8 +96,7 @@ std::vector<int> PortNumbersFromNames(const std::vector<std::string>& names) {
   for (std::size_t i = 0; i < names.size() && i < 10; ++i) {
     std::int32_t n = 0;
     // A name that is not "COM" and a number is skipped rather than ending the listing.
-    if (names[i].size() > 3 && rtl::TryStrToInt(std::string_view(names[i]).substr(3), n) && n > 0)
-      ports.push_back(n);
+    if (names[i].size() > 3 && rtl::TryStrToInt(std::string_view(names[i]).substr(3), n) && n > 0) ports.push_back(n);
   }
   std::sort(ports.begin(), ports.end());
   return ports;
@@ -117,8 +116,8 @@ void TRecorderLink::ClosePort() {
 }
 
 namespace {
-constexpr unsigned kPortQuestion = gui::MB_ABORTRETRYIGNORE | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 |
-                                   gui::MB_TASKMODAL;
+constexpr unsigned kPortQuestion =
+    gui::MB_ABORTRETRYIGNORE | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL;
 }
 
 bool TRecorderLink::PresenceTest() {
@@ -160,9 +159,10 @@ void TRecorderLink::OpenComPort(int n) {
     port_.SetDeviceName("\\\\.\\COM" + number);
     port_.SetBaudRate(comm::br38400);
     if (port_.Open() && port_.Enabled()) break;
-    const int answer = view_.Ask("Выбранный COM-порт (COM"_cp + number +
-                                     ") открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
-                                 kPortQuestion);
+    const int answer =
+        view_.Ask("Выбранный COM-порт (COM"_cp + number +
+                      ") открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
+                  kPortQuestion);
     if (answer == gui::IDABORT) return view_.Halt(1);
     if (answer == gui::IDIGNORE) return;
   }

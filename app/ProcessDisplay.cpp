@@ -121,8 +121,8 @@ bool DecodeProcessFile(const std::string& bytes, const TDisplayOptions& o, TProc
   d.points = static_cast<int>(std::min<std::size_t>(d.header.Points(), complete));
   d.relative = o.relative;
   d.percent = o.percent;
-  const TTimeAxisStyle style = TimeAxisStyle(ProcessStartTime(d.header), d.header.Points(), d.header.Period(),
-                                             o.relative);
+  const TTimeAxisStyle style =
+      TimeAxisStyle(ProcessStartTime(d.header), d.header.Points(), d.header.Period(), o.relative);
   d.start = style.start;
   d.step = d.header.Period() / 1440.0;
 

@@ -27,7 +27,7 @@ AnsiString ChartTitleText(double start);
 struct TTimeAxisStyle {
   AnsiString format;  // FormatDateTime format of the labels
   AnsiString title;
-  double start = 0;   // X of the first point
+  double start = 0;  // X of the first point
 };
 // Relative time starts at 2.0 (1 January 1900, 0:00); a process longer than
 // 1728 minutes ((points + 1) x period) shows the day above the time.
@@ -60,10 +60,10 @@ double ShrinkPercent(std::uint16_t raw, float base, float ref);
 // The samples of a process converted for display: one vector per curve.
 struct TProcessData {
   TProcessHeader header;
-  int channels = 3;       // 3, 4 or 5
-  int points = 0;         // complete records read
-  double start = 0;       // X of the first point
-  double step = 0;        // days between points
+  int channels = 3;  // 3, 4 or 5
+  int points = 0;    // complete records read
+  double start = 0;  // X of the first point
+  double step = 0;   // days between points
   bool relative = false;
   bool percent = false;
   std::vector<float> temperature, humidity, extra1, extra2;
@@ -76,7 +76,7 @@ struct TProcessData {
 struct TDisplayOptions {
   bool relative = false;
   bool percent = false;
-  float base = 150000;             // micrometres
+  float base = 150000;  // micrometres
   bool shiftVisible = false;
   AnsiString shiftText;
   bool rawExtraTemperature = false;

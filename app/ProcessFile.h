@@ -30,8 +30,8 @@ enum class TProcessFileError {
 struct TProcessFileContent {
   TProcessFileError Error = TProcessFileError::None;
   TProcessHeader Header;
-  std::string Archive;   // the bytes of the archive file
-  AnsiString Notes[2];   // note 1 and note 2, "" when absent
+  std::string Archive;  // the bytes of the archive file
+  AnsiString Notes[2];  // note 1 and note 2, "" when absent
   // The archive file name the header gives ("" when the header is refused).
   AnsiString Key;
 };

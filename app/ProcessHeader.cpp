@@ -19,9 +19,9 @@ AnsiString TwoDigits(int v) {
 }
 
 const AnsiString& MonthName(int month) {
-  static const AnsiString names[12] = {
-      "января"_cp, "февраля"_cp, "марта"_cp,    "апреля"_cp,  "мая"_cp,    "июня"_cp,
-      "июля"_cp,   "августа"_cp, "сентября"_cp, "октября"_cp, "ноября"_cp, "декабря"_cp};
+  static const AnsiString names[12] = {"января"_cp,   "февраля"_cp, "марта"_cp,  "апреля"_cp,
+                                       "мая"_cp,      "июня"_cp,    "июля"_cp,   "августа"_cp,
+                                       "сентября"_cp, "октября"_cp, "ноября"_cp, "декабря"_cp};
   static const AnsiString none;
   return month >= 1 && month <= 12 ? names[month - 1] : none;
 }
@@ -51,8 +51,7 @@ AnsiString HeaderDateTimeText(int layout, std::uint32_t timeWord, std::uint16_t 
     case 3:
       return IntToStr(day) + " " + MonthName(month) + " 20" + TwoDigits(year) + ", " + IntToStr(hour) + ":" +
              TwoDigits(minute);
-    case 4:
-      return TwoDigits(year) + TwoDigits(month) + TwoDigits(day) + "_" + TwoDigits(hour) + TwoDigits(minute);
+    case 4: return TwoDigits(year) + TwoDigits(month) + TwoDigits(day) + "_" + TwoDigits(hour) + TwoDigits(minute);
     default: return {};
   }
 }
@@ -112,10 +111,9 @@ bool EnsureDataFolder() {
   const AnsiString folder = DataFolder();
   for (;;) {
     if (rtl::DirectoryExists(folder) || rtl::CreateDir(rtl::ExcludeTrailingPathDelimiter(folder))) return true;
-    const int answer = gui::MessageBox("Не могу создать папку "_cp + folder,
-                                       gui::Application->Title(),
-                                       gui::MB_RETRYCANCEL | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 |
-                                           gui::MB_TASKMODAL);
+    const int answer =
+        gui::MessageBox("Не могу создать папку "_cp + folder, gui::Application->Title(),
+                        gui::MB_RETRYCANCEL | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
     if (answer != gui::IDRETRY) return false;
   }
 }

@@ -37,7 +37,10 @@ struct TProcessHeader {
   std::int64_t FileSize() const { return 16 + std::int64_t(Points()) * Channels() * 2; }
 
   void SetChannels(int c) { Bytes[13] = static_cast<std::uint8_t>(c); }
-  void SetPoints(std::uint16_t p) { Bytes[10] = p & 0xFF; Bytes[11] = p >> 8; }
+  void SetPoints(std::uint16_t p) {
+    Bytes[10] = p & 0xFF;
+    Bytes[11] = p >> 8;
+  }
 
  private:
   std::uint32_t Word32(int at) const {
@@ -85,11 +88,11 @@ struct TRecordingJob {
 
 // What the program knows of the recorder, process-wide.
 struct TRecorderState {
-  TProcessHeader Current;                        // being downloaded or shown
-  std::array<TProcessHeader, 50> Directory{};    // by slot, from the last directory answer
+  TProcessHeader Current;                      // being downloaded or shown
+  std::array<TProcessHeader, 50> Directory{};  // by slot, from the last directory answer
   TRecordingJob Job;
-  std::array<std::uint16_t, 5> Sample{};         // one record
-  std::array<std::uint16_t, 4> Battery{};        // min, average, sag max, sag average (mV)
+  std::array<std::uint16_t, 5> Sample{};   // one record
+  std::array<std::uint16_t, 4> Battery{};  // min, average, sag max, sag average (mV)
   int ProcessCount = 0;
 };
 TRecorderState& Recorder();

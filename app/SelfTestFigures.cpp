@@ -38,8 +38,8 @@ void DiagBatteryLines(const std::array<std::uint16_t, 4>& b, int processCount, A
   }
   u = "Напряжение батареи в последнем процессе регистрации "_cp + rtl::FormatFloat("0.00", b[1] / 1000.0L) +
       " В (среднее), "_cp + rtl::FormatFloat("0.00", b[0] / 1000.0L) + " В (мин)"_cp;
-  du = "Просадка под нагрузкой "_cp + rtl::FormatFloat("0", b[3]) + " мВ (средняя), "_cp +
-       rtl::FormatFloat("0", b[2]) + " мВ (макс.)"_cp;
+  du = "Просадка под нагрузкой "_cp + rtl::FormatFloat("0", b[3]) + " мВ (средняя), "_cp + rtl::FormatFloat("0", b[2]) +
+       " мВ (макс.)"_cp;
 }
 
 bool DiagSensorMissing(std::uint16_t rawT, std::uint16_t rawRH) {

@@ -156,8 +156,7 @@ void TThreadComm::Open() {
             code = static_cast<long>(GetLastError());
           }
           eventThread_ = std::make_unique<TCommEventThread>(handle_, monitorEvents_, suspendTime_);
-          eventThread_->SetCallback(
-              [this](TCommEventThread* thread, DWORD mask) { HandleCommEvent(thread, mask); });
+          eventThread_->SetCallback([this](TCommEventThread* thread, DWORD mask) { HandleCommEvent(thread, mask); });
           eventThread_->Start();
         }
       }

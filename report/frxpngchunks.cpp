@@ -133,8 +133,8 @@ bool TChunkIHDR::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
 void TChunkIHDR::PrepareImageData() {
   const bool alpha = ColorType == COLOR_GRAYSCALEALPHA || ColorType == COLOR_RGBALPHA;
   const bool sixteen = BitDepth == 16;
-  if (!pixels_.Create(Width, Height, pngcodec::HeldBitsPerPixel(ColorType, BitDepth), sixteen, alpha,
-                      alpha && sixteen, TPNGObject::MaxImageBytes()))
+  if (!pixels_.Create(Width, Height, pngcodec::HeldBitsPerPixel(ColorType, BitDepth), sixteen, alpha, alpha && sixteen,
+                      TPNGObject::MaxImageBytes()))
     throw EPNGOutMemory();
   if (ColorType == COLOR_GRAYSCALE || ColorType == COLOR_GRAYSCALEALPHA) owner_->BuildGreyRamp(*this);
 }
@@ -155,8 +155,7 @@ bool TChunkIHDR::SaveToStream(rtl::TStream& stream) const {
 bool TChunkIDAT::LoadFromStream(rtl::TStream& stream, const char name[4], std::uint32_t size) {
   name_.assign(name, 4);
   TChunkIHDR* header = owner_->GetHeader();
-  if (header->ColorType == COLOR_GRAYSCALE || header->ColorType == COLOR_GRAYSCALEALPHA)
-    owner_->BuildGreyRamp(*header);
+  if (header->ColorType == COLOR_GRAYSCALE || header->ColorType == COLOR_GRAYSCALEALPHA) owner_->BuildGreyRamp(*header);
   pngcodec::DecodeImageData(*owner_, *header, stream, size);
   return true;
 }
@@ -271,9 +270,7 @@ bool TChunktRNS::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
         WriteBE16(PaletteValues.data(), v <= 3 ? static_cast<std::uint16_t>(v * 5) : 0xFFFF);
       }
       break;
-    case COLOR_RGB:
-      BitTransparency = true;
-      break;
+    case COLOR_RGB: BitTransparency = true; break;
     case COLOR_PALETTE: {
       // One clear entry is a key colour; one half-clear entry is not, and
       // drawing it by key would hide the pixels of whatever colour the key
@@ -286,14 +283,14 @@ bool TChunktRNS::LoadFromStream(rtl::TStream& stream, const char name[4], std::u
       BitTransparency = notOpaque == 1 && clear == 1;
       break;
     }
-    default:
-      BitTransparency = false;
-      break;
+    default: BitTransparency = false; break;
   }
   return true;
 }
 
-bool TChunktRNS::SaveToStream(rtl::TStream& stream) const { return WriteChunk(stream, PaletteValues.data(), dataSize_); }
+bool TChunktRNS::SaveToStream(rtl::TStream& stream) const {
+  return WriteChunk(stream, PaletteValues.data(), dataSize_);
+}
 
 TPNGColor TChunktRNS::GetTransparentColor() const {
   const TChunkIHDR* header = owner_->GetHeader();
@@ -323,8 +320,7 @@ TPNGColor TChunktRNS::GetTransparentColor() const {
           return PNGColor(c.r, c.g, c.b);
         }
       return 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -346,7 +342,8 @@ void TChunktRNS::SetTransparentColor(TPNGColor color) {
     case COLOR_RGB: {
       ResizeData(6);
       std::uint8_t c[3] = {PNGRed(color), PNGGreen(color), PNGBlue(color)};
-      for (int i = 0; i < 3; ++i) WriteBE16(PaletteValues.data() + 2 * i, static_cast<std::uint16_t>(sixteen ? c[i] * 257 : c[i]));
+      for (int i = 0; i < 3; ++i)
+        WriteBE16(PaletteValues.data() + 2 * i, static_cast<std::uint16_t>(sixteen ? c[i] * 257 : c[i]));
       break;
     }
     case COLOR_PALETTE: {
@@ -365,8 +362,7 @@ void TChunktRNS::SetTransparentColor(TPNGColor color) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
   std::memcpy(data_.data(), PaletteValues.data(), dataSize_);
 }

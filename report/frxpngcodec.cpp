@@ -21,16 +21,12 @@ std::uint32_t UpdateCrc(std::uint32_t crc, const void* data, std::size_t size) {
 
 bool ValidTypeAndDepth(int colorType, int bitDepth) {
   switch (colorType) {
-    case COLOR_GRAYSCALE:
-      return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16;
-    case COLOR_PALETTE:
-      return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8;
+    case COLOR_GRAYSCALE: return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16;
+    case COLOR_PALETTE: return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8;
     case COLOR_RGB:
     case COLOR_GRAYSCALEALPHA:
-    case COLOR_RGBALPHA:
-      return bitDepth == 8 || bitDepth == 16;
-    default:
-      return false;
+    case COLOR_RGBALPHA: return bitDepth == 8 || bitDepth == 16;
+    default: return false;
   }
 }
 
@@ -94,7 +90,9 @@ inline std::uint8_t PaethPredictor(int a, int b, int c) {
     case Z_VERSION_ERROR: text = "incompatible version (-6)"; break;
     default: text = "data error (-3)"; break;
   }
-  throw EPNGZLIBError(std::string("Could not decompress the image because it contains invalid compressed data.\r\n Description: ") + text);
+  throw EPNGZLIBError(
+      std::string("Could not decompress the image because it contains invalid compressed data.\r\n Description: ") +
+      text);
 }
 
 // ------------------------------------------------------------ row spreading
@@ -112,16 +110,10 @@ class RowSpreader {
     std::uint8_t* dst = px_.ScanLine(y);
     switch (type_) {
       case COLOR_GRAYSCALE:
-      case COLOR_PALETTE:
-        StoreIndexed(src, dst, y, x0, dx, count);
-        break;
+      case COLOR_PALETTE: StoreIndexed(src, dst, y, x0, dx, count); break;
       case COLOR_RGB:
-      case COLOR_RGBALPHA:
-        StoreRGB(src, dst, y, x0, dx, count, type_ == COLOR_RGBALPHA ? 4 : 3);
-        break;
-      case COLOR_GRAYSCALEALPHA:
-        StoreGreyAlpha(src, dst, y, x0, dx, count);
-        break;
+      case COLOR_RGBALPHA: StoreRGB(src, dst, y, x0, dx, count, type_ == COLOR_RGBALPHA ? 4 : 3); break;
+      case COLOR_GRAYSCALEALPHA: StoreGreyAlpha(src, dst, y, x0, dx, count); break;
     }
   }
 
@@ -500,8 +492,7 @@ void Unfilter(int type, std::uint8_t* row, const std::uint8_t* prev, std::size_t
         row[i] = static_cast<std::uint8_t>(row[i] + PaethPredictor(row[i - bpp], prev[i], prev[i - bpp]));
       break;
     }
-    default:
-      break;  // None, and unknown types, leave the row as it is
+    default: break;  // None, and unknown types, leave the row as it is
   }
 }
 

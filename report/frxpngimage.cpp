@@ -1,8 +1,8 @@
 #include "report/frxpngimage.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "platform/gfx/picture.h"
@@ -14,28 +14,52 @@ namespace report {
 // ---------------------------------------------------------------- errors
 #define PNG_ERROR_TEXT(Name, Text) \
   Name::Name() : rtl::Exception(Text) {}
-PNG_ERROR_TEXT(EPNGOutMemory, "Some operation could not be performed because the system is out of resources. Close some windows and try again.")
+PNG_ERROR_TEXT(
+    EPNGOutMemory,
+    "Some operation could not be performed because the system is out of resources. Close some windows and try again.")
 PNG_ERROR_TEXT(EPngError, "")
-PNG_ERROR_TEXT(EPngUnexpectedEnd, "This \"Portable Network Graphics\" image is invalid because the decoder found an unexpected end of the file.")
-PNG_ERROR_TEXT(EPngInvalidCRC, "This \"Portable Network Graphics\" image is not valid because it contains invalid pieces of data (crc error)")
-PNG_ERROR_TEXT(EPngInvalidIHDR, "The \"Portable Network Graphics\" image could not be loaded because one of its main piece of data (ihdr) might be corrupted")
-PNG_ERROR_TEXT(EPNGMissingMultipleIDAT, "This \"Portable Network Graphics\" image is invalid because it has missing image parts.")
+PNG_ERROR_TEXT(
+    EPngUnexpectedEnd,
+    "This \"Portable Network Graphics\" image is invalid because the decoder found an unexpected end of the file.")
+PNG_ERROR_TEXT(
+    EPngInvalidCRC,
+    "This \"Portable Network Graphics\" image is not valid because it contains invalid pieces of data (crc error)")
+PNG_ERROR_TEXT(EPngInvalidIHDR,
+               "The \"Portable Network Graphics\" image could not be loaded because one of its main piece of data "
+               "(ihdr) might be corrupted")
+PNG_ERROR_TEXT(EPNGMissingMultipleIDAT,
+               "This \"Portable Network Graphics\" image is invalid because it has missing image parts.")
 PNG_ERROR_TEXT(EPNGZLIBError, "Could not decompress the image because it contains invalid compressed data.")
 PNG_ERROR_TEXT(EPNGInvalidPalette, "The \"Portable Network Graphics\" image contains an invalid palette.")
-PNG_ERROR_TEXT(EPNGInvalidFileHeader, "The file being readed is not a valid \"Portable Network Graphics\" image because it contains an invalid header. This file may be corruped, try obtaining it again.")
-PNG_ERROR_TEXT(EPNGIHDRNotFirst, "This \"Portable Network Graphics\" image is not supported or it might be invalid.\r\n(IHDR chunk is not the first)")
+PNG_ERROR_TEXT(EPNGInvalidFileHeader,
+               "The file being readed is not a valid \"Portable Network Graphics\" image because it contains an "
+               "invalid header. This file may be corruped, try obtaining it again.")
+PNG_ERROR_TEXT(EPNGIHDRNotFirst,
+               "This \"Portable Network Graphics\" image is not supported or it might be invalid.\r\n(IHDR chunk is "
+               "not the first)")
 PNG_ERROR_TEXT(EPNGNotExists, "The png file could not be loaded because it does not exists.")
-PNG_ERROR_TEXT(EPNGSizeExceeds, "This \"Portable Network Graphics\" image is not supported because either it's width or height exceeds the maximum size, which is 65535 pixels length.")
-PNG_ERROR_TEXT(EPNGMissingPalette, "This \"Portable Network Graphics\" could not be loaded because it uses a color table which is missing.")
-PNG_ERROR_TEXT(EPNGUnknownCriticalChunk, "This \"Portable Network Graphics\" image contains an unknown critical part which could not be decoded.")
-PNG_ERROR_TEXT(EPNGUnknownCompression, "This \"Portable Network Graphics\" image is encoded with an unknown compression scheme which could not be decoded.")
-PNG_ERROR_TEXT(EPNGUnknownInterlace, "This \"Portable Network Graphics\" image uses an unknown interlace scheme which could not be decoded.")
+PNG_ERROR_TEXT(EPNGSizeExceeds,
+               "This \"Portable Network Graphics\" image is not supported because either it's width or height exceeds "
+               "the maximum size, which is 65535 pixels length.")
+PNG_ERROR_TEXT(EPNGMissingPalette,
+               "This \"Portable Network Graphics\" could not be loaded because it uses a color table which is missing.")
+PNG_ERROR_TEXT(EPNGUnknownCriticalChunk,
+               "This \"Portable Network Graphics\" image contains an unknown critical part which could not be decoded.")
+PNG_ERROR_TEXT(EPNGUnknownCompression,
+               "This \"Portable Network Graphics\" image is encoded with an unknown compression scheme which could not "
+               "be decoded.")
+PNG_ERROR_TEXT(EPNGUnknownInterlace,
+               "This \"Portable Network Graphics\" image uses an unknown interlace scheme which could not be decoded.")
 PNG_ERROR_TEXT(EPNGNoImageData, "This \"Portable Network Graphics\" image contains no data.")
 PNG_ERROR_TEXT(EPNGCouldNotLoadResource, "The png image could not be loaded from the resource ID.")
-PNG_ERROR_TEXT(EPNGCannotChangeTransparent, "Setting bit transparency color is not allowed for png images containing alpha value for each pixel (COLOR_RGBALPHA and COLOR_GRAYSCALEALPHA)")
+PNG_ERROR_TEXT(EPNGCannotChangeTransparent,
+               "Setting bit transparency color is not allowed for png images containing alpha value for each pixel "
+               "(COLOR_RGBALPHA and COLOR_GRAYSCALEALPHA)")
 PNG_ERROR_TEXT(EPNGHeaderNotPresent, "This operation is not valid because the current image contains no valid header.")
 PNG_ERROR_TEXT(EPNGInvalidNewSize, "The new size provided for image resizing is invalid.")
-PNG_ERROR_TEXT(EPNGInvalidSpec, "The \"Portable Network Graphics\" could not be created because invalid image type parameters have being provided.")
+PNG_ERROR_TEXT(
+    EPNGInvalidSpec,
+    "The \"Portable Network Graphics\" could not be created because invalid image type parameters have being provided.")
 #undef PNG_ERROR_TEXT
 
 const char* const EPngErrorExistentCritical =
@@ -67,7 +91,8 @@ std::size_t& MaxBytes() {
 struct ChunkRegistration {
   ChunkRegistration() {
     if (!gfx::TPicture::IsClassRegistered("TPNGObject"))
-      gfx::TPicture::RegisterFileFormat("PNG", "Portable Network Graphics", [] { return std::make_unique<TPNGObject>(); });
+      gfx::TPicture::RegisterFileFormat("PNG", "Portable Network Graphics",
+                                        [] { return std::make_unique<TPNGObject>(); });
     RegisterChunk<TChunkIEND>();
     RegisterChunk<TChunkIHDR>();
     RegisterChunk<TChunkIDAT>();
@@ -306,13 +331,11 @@ TPNGTransparencyMode TPNGObject::GetTransparencyMode() const {
   const TChunktRNS* trns = chunks_.FindChunk<TChunktRNS>();
   switch (header->ColorType) {
     case COLOR_GRAYSCALE:
-    case COLOR_RGB:
-      return trns ? ptmBit : ptmNone;
+    case COLOR_RGB: return trns ? ptmBit : ptmNone;
     case COLOR_PALETTE:
       if (!trns) return ptmNone;
       return trns->BitTransparency ? ptmBit : ptmPartial;
-    default:
-      return ptmPartial;
+    default: return ptmPartial;
   }
 }
 
@@ -347,8 +370,7 @@ void TPNGObject::RemoveTransparency() {
       header->ColorType = COLOR_RGB;
       header->Pixels().DropAlpha();
       break;
-    default:
-      break;
+    default: break;
   }
   ImageChanged();
 }
@@ -397,8 +419,7 @@ void TPNGObject::CreateAlpha() {
       trns->BitTransparency = false;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   ImageChanged();
 }
@@ -624,15 +645,11 @@ void TPNGObject::Draw(gfx::TCanvas& canvas, const gfx::TRect& rect) const {
   const gfx::TBitmap* bitmap = Bitmap();
   const gfx::TRect all = gfx::Rect(0, 0, GetWidth(), GetHeight());
   switch (GetTransparencyMode()) {
-    case ptmNone:
-      canvas.DrawBitmap(rect, *bitmap, all, gfx::cmSrcCopy);
-      break;
+    case ptmNone: canvas.DrawBitmap(rect, *bitmap, all, gfx::cmSrcCopy); break;
     case ptmBit:
       canvas.DrawBitmapTransparent(rect, *bitmap, all, static_cast<gfx::TColor>(GetTransparentColor()));
       break;
-    case ptmPartial:
-      DrawPartial(canvas, rect);
-      break;
+    case ptmPartial: DrawPartial(canvas, rect); break;
   }
 }
 
@@ -686,7 +703,8 @@ void TPNGObject::DrawPartial(gfx::TCanvas& canvas, const gfx::TRect& rect) const
         }
         if (a == 0) continue;
         const std::uint32_t bg = out[x];
-        out[x] = (blend(sr, (bg >> 16) & 0xFF, a) << 16) | (blend(sg, (bg >> 8) & 0xFF, a) << 8) | blend(sb, bg & 0xFF, a);
+        out[x] =
+            (blend(sr, (bg >> 16) & 0xFF, a) << 16) | (blend(sg, (bg >> 8) & 0xFF, a) << 8) | blend(sb, bg & 0xFF, a);
       }
     }
     background.FromRGB32(buf.data());

@@ -19,10 +19,10 @@ namespace report {
 
 // ---------------------------------------------------------------- errors
 // Each error of the codec is its own class with a fixed English message.
-#define PNG_DECLARE_ERROR(Name)                                   \
-  class Name : public rtl::Exception {                            \
-   public:                                                        \
-    Name();                                                       \
+#define PNG_DECLARE_ERROR(Name)                                        \
+  class Name : public rtl::Exception {                                 \
+   public:                                                             \
+    Name();                                                            \
     explicit Name(rtl::AnsiString m) : rtl::Exception(std::move(m)) {} \
   };
 PNG_DECLARE_ERROR(EPNGOutMemory)
@@ -124,8 +124,8 @@ class TChunk {
   std::string name_;
 };
 
-#define PNG_CHUNK_CLASS(Cls, NameText)                                             \
- public:                                                                           \
+#define PNG_CHUNK_CLASS(Cls, NameText)                                            \
+ public:                                                                          \
   static const char* GetName() { return NameText; }                               \
   TChunk* CloneEmpty(TPNGObject* owner) const override { return new Cls(owner); } \
   static TChunk* Create(TPNGObject* owner) { return new Cls(owner); }
@@ -247,7 +247,9 @@ int PNGNearestEntry(const std::array<TPNGRGB, 256>& table, int count, TPNGColor 
 // Adds a class to the process-wide list used when reading.
 void RegisterChunk(const TChunkClass& cls);
 template <class T>
-void RegisterChunk() { RegisterChunk(TChunkClass{T::GetName(), &T::Create}); }
+void RegisterChunk() {
+  RegisterChunk(TChunkClass{T::GetName(), &T::Create});
+}
 
 // ---------------------------------------------------------------- list
 class TPNGPointerList {
@@ -268,7 +270,9 @@ class TPNGList : public TPNGPointerList {
   TChunk* Item(int index) const { return items_.at(static_cast<std::size_t>(index)).get(); }
   // Adds a chunk of class T at the place the chunk-order rules give it.
   template <class T>
-  T* Add() { return static_cast<T*>(AddChunk(T::GetName(), &T::Create)); }
+  T* Add() {
+    return static_cast<T*>(AddChunk(T::GetName(), &T::Create));
+  }
   // The first chunk of class T (or a subclass), or nullptr.
   template <class T>
   T* FindChunk() const {
@@ -277,7 +281,9 @@ class TPNGList : public TPNGPointerList {
     return nullptr;
   }
   template <class T>
-  T* ItemFromClass() const { return FindChunk<T>(); }
+  T* ItemFromClass() const {
+    return FindChunk<T>();
+  }
   void RemoveChunk(TChunk* chunk);
   void Clear() { items_.clear(); }
   // Appends as read from a file, no rules applied.

@@ -14,16 +14,16 @@ std::size_t StrideFor(int width, int bpp) {
 }
 }  // namespace
 
-std::uint64_t TPNGPixels::PlaneBytes(int width, int height, int bitsPerPixel, bool extraPlane,
-                                     bool alphaPlane, bool alphaLowPlane) {
+std::uint64_t TPNGPixels::PlaneBytes(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane,
+                                     bool alphaLowPlane) {
   if (width <= 0 || height <= 0) return 0;
   std::uint64_t rows = static_cast<std::uint64_t>(StrideFor(width, bitsPerPixel)) * static_cast<std::uint64_t>(height);
   std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
   return rows * (extraPlane ? 2 : 1) + pixels * ((alphaPlane ? 1 : 0) + (alphaLowPlane ? 1 : 0));
 }
 
-bool TPNGPixels::Create(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane,
-                        bool alphaLowPlane, std::size_t maxBytes) {
+bool TPNGPixels::Create(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane, bool alphaLowPlane,
+                        std::size_t maxBytes) {
   if (width <= 0 || height <= 0) return false;
   if (PlaneBytes(width, height, bitsPerPixel, extraPlane, alphaPlane, alphaLowPlane) > maxBytes) return false;
   // The bitmap's own limit on pixels, checked before it would refuse.
@@ -84,13 +84,17 @@ void TPNGPixels::SyncPalette() const {
   int n = ColorCount();
   if (!bitmap_ || n == 0) return;
   std::vector<gfx::TRGBQuad> quads(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) quads[static_cast<std::size_t>(i)] = gfx::TRGBQuad{colors_[i].b, colors_[i].g, colors_[i].r, 0};
+  for (int i = 0; i < n; ++i)
+    quads[static_cast<std::size_t>(i)] = gfx::TRGBQuad{colors_[i].b, colors_[i].g, colors_[i].r, 0};
   if (quads != bitmap_->Palette()) bitmap_->SetPalette(quads);
 }
 
 void TPNGPixels::MakeBitmap() const {
   if (bitmap_ || width_ == 0) return;
-  const gfx::TPixelFormat format = bpp_ == 1 ? gfx::pf1bit : bpp_ == 4 ? gfx::pf4bit : bpp_ == 8 ? gfx::pf8bit : gfx::pf24bit;
+  const gfx::TPixelFormat format = bpp_ == 1   ? gfx::pf1bit
+                                   : bpp_ == 4 ? gfx::pf4bit
+                                   : bpp_ == 8 ? gfx::pf8bit
+                                               : gfx::pf24bit;
   auto bitmap = std::make_unique<gfx::TBitmap>(width_, height_, format);
   for (int y = 0; y < height_; ++y) std::memcpy(bitmap->ScanLine(y), bits_.data() + RowOffset(y), stride_);
   bitmap_ = std::move(bitmap);

@@ -41,15 +41,15 @@ class TPNGPixels {
   TPNGPixels& operator=(TPNGPixels&&) noexcept = default;
 
   // Allocates zeroed planes; false when they would exceed maxBytes.
-  bool Create(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane,
-              bool alphaLowPlane, std::size_t maxBytes);
+  bool Create(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane, bool alphaLowPlane,
+              std::size_t maxBytes);
   void Clear();
   // A copy of this store at a new size: the shared top-left part is kept, new
   // pixels are zero and new alpha values 255. False when too big.
   bool Resized(int width, int height, std::size_t maxBytes, TPNGPixels& out) const;
   // Total bytes the planes of an image of this shape would take.
-  static std::uint64_t PlaneBytes(int width, int height, int bitsPerPixel, bool extraPlane,
-                                  bool alphaPlane, bool alphaLowPlane);
+  static std::uint64_t PlaneBytes(int width, int height, int bitsPerPixel, bool extraPlane, bool alphaPlane,
+                                  bool alphaLowPlane);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -68,14 +68,29 @@ class TPNGPixels {
   const gfx::TBitmap* Bitmap() const;
   std::uint8_t* ExtraLine(int row) { return extra_.empty() ? nullptr : extra_.data() + RowOffset(row); }
   const std::uint8_t* ExtraLine(int row) const { return extra_.empty() ? nullptr : extra_.data() + RowOffset(row); }
-  std::uint8_t* AlphaLine(int row) { return alpha_.empty() ? nullptr : alpha_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_); }
-  const std::uint8_t* AlphaLine(int row) const { return alpha_.empty() ? nullptr : alpha_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_); }
-  std::uint8_t* AlphaLowLine(int row) { return alphaLow_.empty() ? nullptr : alphaLow_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_); }
-  const std::uint8_t* AlphaLowLine(int row) const { return alphaLow_.empty() ? nullptr : alphaLow_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_); }
+  std::uint8_t* AlphaLine(int row) {
+    return alpha_.empty() ? nullptr : alpha_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+  }
+  const std::uint8_t* AlphaLine(int row) const {
+    return alpha_.empty() ? nullptr : alpha_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+  }
+  std::uint8_t* AlphaLowLine(int row) {
+    return alphaLow_.empty() ? nullptr
+                             : alphaLow_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+  }
+  const std::uint8_t* AlphaLowLine(int row) const {
+    return alphaLow_.empty() ? nullptr
+                             : alphaLow_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+  }
   bool HasExtra() const { return !extra_.empty(); }
   bool HasAlpha() const { return !alpha_.empty(); }
   bool HasAlphaLow() const { return !alphaLow_.empty(); }
-  void DropAlpha() { alpha_.clear(); alpha_.shrink_to_fit(); alphaLow_.clear(); alphaLow_.shrink_to_fit(); }
+  void DropAlpha() {
+    alpha_.clear();
+    alpha_.shrink_to_fit();
+    alphaLow_.clear();
+    alphaLow_.shrink_to_fit();
+  }
   // Adds an alpha plane of 255 (and a low plane of 255 when asked).
   void AddAlpha(bool low);
 

@@ -24,8 +24,7 @@ void vuzDrawGraphic(gfx::TCanvas& canvas, const gfx::TRect& rect, gfx::TGraphic*
   if (metafile || (!printing && !highQuality && (!transparent || bitmap))) {
     graphic->SetTransparent(transparent);
     if (bitmap && transparent)
-      canvas.DrawBitmapTransparent(rect, *bitmap, gfx::Rect(0, 0, bitmap->Width(), bitmap->Height()),
-                                   transparentColor);
+      canvas.DrawBitmapTransparent(rect, *bitmap, gfx::Rect(0, 0, bitmap->Width(), bitmap->Height()), transparentColor);
     else
       canvas.StretchDraw(rect, *graphic);
     return;

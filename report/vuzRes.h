@@ -7,10 +7,10 @@
 #include <map>
 #include <vector>
 
-#include "platform/rtl/stringlists.h"
-#include "platform/rtl/streams.h"
-#include "platform/rtl/strings.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/stringlists.h"
+#include "platform/rtl/strings.h"
 #include "report/vuzGraphicUtils.h"
 #include "report/vuzUnicodeUtils.h"
 
@@ -48,7 +48,10 @@ class TfrxResources {
   // Image lists, filled from their picture strips on first use. Only the
   // preview's strip exists here; asking for another raises EResNotFound.
   TfrxImageList& GetMainButtonImages();
-  TfrxImageList& GetDisabledButtonImages() { GetMainButtonImages(); return disabledButtonImages_; }
+  TfrxImageList& GetDisabledButtonImages() {
+    GetMainButtonImages();
+    return disabledButtonImages_;
+  }
   TfrxImageList& GetPreviewButtonImages();
   TfrxImageList& GetObjectImages();
   TfrxImageList& GetWizardImages();

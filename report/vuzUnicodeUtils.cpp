@@ -40,8 +40,7 @@ void TWideStrings::PutObject(int index, TObjectRef object) {
 }
 
 void TWideStrings::Delete(int index) {
-  if (index < 0 || index >= Count())
-    throw rtl::EListError("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index >= Count()) throw rtl::EListError("List index out of bounds (" + std::to_string(index) + ")");
   entries_.erase(entries_.begin() + index);
 }
 

@@ -155,14 +155,14 @@ Str ScanBrackets(const Str& str, const Str& open, const Str& close, int& i, int&
 
 }  // namespace
 
-AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBracket,
-                                 const AnsiString& closeBracket, int& i, int& j) {
+AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBracket, const AnsiString& closeBracket,
+                                 int& i, int& j) {
   // Windows-1251 has no double-byte characters, so no lead bytes to step over.
   return ScanBrackets(str, openBracket, closeBracket, i, j);
 }
 
-WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket,
-                                  const WideString& closeBracket, int& i, int& j) {
+WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket, const WideString& closeBracket,
+                                  int& i, int& j) {
   return ScanBrackets(str, openBracket, closeBracket, i, j);
 }
 

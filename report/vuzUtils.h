@@ -9,8 +9,8 @@
 #include "platform/gfx/colors.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/exceptions.h"
-#include "platform/rtl/stringlists.h"
 #include "platform/rtl/streams.h"
+#include "platform/rtl/stringlists.h"
 #include "platform/rtl/strings.h"
 
 namespace report {
@@ -70,10 +70,10 @@ int PosEx(const AnsiString& sub, const AnsiString& s, int offset = 1);
 // quoted strings do not count. A first character that is not an open bracket
 // gives an empty text with j = i; a bracket never closed gives the rest of
 // the text with j at its end.
-AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBracket,
-                                 const AnsiString& closeBracket, int& i, int& j);
-WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket,
-                                  const WideString& closeBracket, int& i, int& j);
+AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBracket, const AnsiString& closeBracket,
+                                 int& i, int& j);
+WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket, const WideString& closeBracket,
+                                  int& i, int& j);
 
 // Message boxes through the GUI layer (gui::MessageBox; tests script the
 // answers with gui::DialogScript). Flags and answers are the Windows ones.

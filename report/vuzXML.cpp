@@ -572,21 +572,15 @@ AnsiString vuzValueToXML(const rtl::Variant& value) {
   switch (value.Type()) {
     case rtl::varSmallint:
     case rtl::varInteger:
-    case rtl::varByte:
-      return rtl::IntToStr(value.AsInteger());
+    case rtl::varByte: return rtl::IntToStr(value.AsInteger());
     case rtl::varSingle:
     case rtl::varDouble:
-    case rtl::varCurrency:
-      return rtl::FloatToStr(value.AsExtended());
-    case rtl::varDate:
-      return rtl::DateToStr(value.AsDate());
+    case rtl::varCurrency: return rtl::FloatToStr(value.AsExtended());
+    case rtl::varDate: return rtl::DateToStr(value.AsDate());
     case rtl::varString:
-    case rtl::varOleStr:
-      return vuzStrToXML(value.AsString());
-    case rtl::varBoolean:
-      return value.AsBoolean() ? "1" : "0";
-    default:
-      return {};
+    case rtl::varOleStr: return vuzStrToXML(value.AsString());
+    case rtl::varBoolean: return value.AsBoolean() ? "1" : "0";
+    default: return {};
   }
 }
 

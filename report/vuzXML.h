@@ -31,8 +31,8 @@ class TfrxXMLItem {
   TfrxXMLItem& operator=(const TfrxXMLItem&) = delete;
 
   AnsiString Name;
-  AnsiString Prop;  // the raw attribute text: escaped values, blanks between
-  AnsiString Text;  // written between the tags when there are no children
+  AnsiString Prop;          // the raw attribute text: escaped values, blanks between
+  AnsiString Text;          // written between the tags when there are no children
   bool Loaded = true;       // false while the children are parked
   bool Unloadable = false;  // may be parked (written as ld="0")
 

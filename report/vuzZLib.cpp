@@ -248,6 +248,8 @@ std::string ZDecompress(const void* in, std::size_t inSize, std::size_t estimate
   return out;
 }
 
-std::string ZDecompress(std::string_view in, std::size_t estimate) { return ZDecompress(in.data(), in.size(), estimate); }
+std::string ZDecompress(std::string_view in, std::size_t estimate) {
+  return ZDecompress(in.data(), in.size(), estimate);
+}
 
 }  // namespace report

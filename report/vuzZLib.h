@@ -1,12 +1,12 @@
 // Streams that deflate what is written to them into another stream, or inflate
 // another stream as they are read, plus buffer-to-buffer helpers over zlib.
 #pragma once
+#include <zlib.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-
-#include <zlib.h>
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"

@@ -3,23 +3,23 @@
 namespace script {
 
 // Every key with its initial English text, written once.
-#define FS_MESSAGES(X)                                                  \
-  X(SLangNotFound, "Language '%s' not found")                           \
-  X(SInvalidLanguage, "Invalid language definition")                    \
-  X(SIdRedeclared, "Identifier redeclared: ")                           \
-  X(SUnknownType, "Unknown type: ")                                     \
-  X(SIncompatibleTypes, "Incompatible types")                           \
-  X(SIdUndeclared, "Undeclared identifier: ")                           \
-  X(SClassRequired, "Class type required")                              \
-  X(SIndexRequired, "Index required")                                   \
-  X(SStringError, "Strings doesn't have properties or methods")         \
-  X(SClassError, "Class %s does not have a default property")           \
-  X(SArrayRequired, "Array type required")                              \
-  X(SVarRequired, "Variable required")                                  \
-  X(SNotEnoughParams, "Not enough actual parameters")                   \
-  X(STooManyParams, "Too many actual parameters")                       \
-  X(SLeftCantAssigned, "Left side cannot be assigned to")               \
-  X(SForError, "For loop variable must be numeric variable")            \
+#define FS_MESSAGES(X)                                          \
+  X(SLangNotFound, "Language '%s' not found")                   \
+  X(SInvalidLanguage, "Invalid language definition")            \
+  X(SIdRedeclared, "Identifier redeclared: ")                   \
+  X(SUnknownType, "Unknown type: ")                             \
+  X(SIncompatibleTypes, "Incompatible types")                   \
+  X(SIdUndeclared, "Undeclared identifier: ")                   \
+  X(SClassRequired, "Class type required")                      \
+  X(SIndexRequired, "Index required")                           \
+  X(SStringError, "Strings doesn't have properties or methods") \
+  X(SClassError, "Class %s does not have a default property")   \
+  X(SArrayRequired, "Array type required")                      \
+  X(SVarRequired, "Variable required")                          \
+  X(SNotEnoughParams, "Not enough actual parameters")           \
+  X(STooManyParams, "Too many actual parameters")               \
+  X(SLeftCantAssigned, "Left side cannot be assigned to")       \
+  X(SForError, "For loop variable must be numeric variable")    \
   X(SEventError, "Event handler must be a procedure")
 
 // Function-local texts: they exist before any other unit's start-up can ask.

@@ -81,8 +81,10 @@ Window& TheWindow() {
 void ShowAndPaint(benchmark::State& state, int row, bool chartView) {
   Window& w = TheWindow();
   w.form->StringGridProcessList->SetRow(row);
-  if (chartView) w.form->ADataGraphic->Execute(w.form->ADataGraphic);
-  else w.form->ADataTable->Execute(w.form->ADataTable);
+  if (chartView)
+    w.form->ADataGraphic->Execute(w.form->ADataGraphic);
+  else
+    w.form->ADataTable->Execute(w.form->ADataTable);
   gui::TControl& view = chartView ? static_cast<gui::TControl&>(*w.form->Chart1) : *w.form->StringGridData;
   for (auto _ : state) {
     w.form->ShowProcess();

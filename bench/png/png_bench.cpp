@@ -19,7 +19,7 @@ namespace {
 constexpr int kSize = 2000;
 
 struct Image {
-  int colorType;  // 2 or 3
+  int colorType;                     // 2 or 3
   std::vector<std::uint8_t> pixels;  // RGB triples or palette indexes, rows top-down
   std::vector<png_color> palette;
   int Channels() const { return colorType == 2 ? 3 : 1; }
@@ -36,7 +36,8 @@ Image PhotoLike() {
                         128 + 70 * std::cos(fx * 1.3 - fy * 0.5)};
       for (int c = 0; c < 3; ++c) {
         int v = static_cast<int>(base[c]) + static_cast<int>(rng() % 9) - 4;
-        img.pixels[(static_cast<std::size_t>(y) * kSize + x) * 3 + c] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+        img.pixels[(static_cast<std::size_t>(y) * kSize + x) * 3 + c] =
+            static_cast<std::uint8_t>(std::clamp(v, 0, 255));
       }
     }
   return img;
@@ -46,7 +47,8 @@ Image PhotoLike() {
 Image PaletteLike() {
   Image img{3, std::vector<std::uint8_t>(static_cast<std::size_t>(kSize) * kSize), {}};
   for (int i = 0; i < 256; ++i)
-    img.palette.push_back(png_color{static_cast<png_byte>(i), static_cast<png_byte>(255 - i), static_cast<png_byte>((i * 7) & 255)});
+    img.palette.push_back(
+        png_color{static_cast<png_byte>(i), static_cast<png_byte>(255 - i), static_cast<png_byte>((i * 7) & 255)});
   std::mt19937 rng(7);
   for (int y = 0; y < kSize; ++y)
     for (int x = 0; x < kSize; ++x) {
@@ -109,7 +111,8 @@ bool LibpngDecode(const std::string& file, std::vector<std::uint8_t>& pixels) {
   png_read_info(png, info);
   std::size_t stride = png_get_rowbytes(png, info);
   pixels.resize(stride * png_get_image_height(png, info));
-  for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y) png_read_row(png, pixels.data() + y * stride, nullptr);
+  for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y)
+    png_read_row(png, pixels.data() + y * stride, nullptr);
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
   return true;
@@ -119,8 +122,10 @@ bool LibpngDecode(const std::string& file, std::vector<std::uint8_t>& pixels) {
 void FillOurs(TPNGObject& png, const Image& img) {
   TPNGPixels& px = png.GetHeader()->Pixels();
   if (img.colorType == 3) {
-    for (int i = 0; i < 256; ++i) px.ColorTable()[i] = TPNGRGB{img.palette[i].red, img.palette[i].green, img.palette[i].blue};
-    for (int y = 0; y < kSize; ++y) std::memcpy(px.ScanLine(y), img.pixels.data() + static_cast<std::size_t>(y) * kSize, kSize);
+    for (int i = 0; i < 256; ++i)
+      px.ColorTable()[i] = TPNGRGB{img.palette[i].red, img.palette[i].green, img.palette[i].blue};
+    for (int y = 0; y < kSize; ++y)
+      std::memcpy(px.ScanLine(y), img.pixels.data() + static_cast<std::size_t>(y) * kSize, kSize);
   } else {
     for (int y = 0; y < kSize; ++y) {
       const std::uint8_t* s = img.pixels.data() + static_cast<std::size_t>(y) * kSize * 3;
@@ -149,8 +154,8 @@ const std::string& File(int which) {
 
 void Label(benchmark::State& state, int which) {
   state.SetLabel(which == 0 ? "rgb photo" : "palette");
-  state.counters["MPix/s"] = benchmark::Counter(static_cast<double>(kSize) * kSize / 1e6 * static_cast<double>(state.iterations()),
-                                                benchmark::Counter::kIsRate);
+  state.counters["MPix/s"] = benchmark::Counter(
+      static_cast<double>(kSize) * kSize / 1e6 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_DecodeOurs(benchmark::State& state) {

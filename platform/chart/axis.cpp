@@ -89,12 +89,12 @@ double TDateTimeStep::Length() const {
 const std::vector<TDateTimeStep>& DateTimeSteps() {
   using S = TDateTimeStep;
   static const std::vector<S> steps = {
-      {S::Seconds, 1},     {S::Seconds, 2},     {S::Seconds, 5},     {S::Seconds, 10},    {S::Seconds, 15},
-      {S::Seconds, 30},    {S::Seconds, 60},    {S::Seconds, 120},   {S::Seconds, 300},   {S::Seconds, 600},
-      {S::Seconds, 900},   {S::Seconds, 1800},  {S::Seconds, 3600},  {S::Seconds, 7200},  {S::Seconds, 10800},
-      {S::Seconds, 14400}, {S::Seconds, 21600}, {S::Seconds, 43200}, {S::Days, 1},        {S::Days, 2},
-      {S::Days, 7},        {S::Days, 14},       {S::Months, 1},      {S::Months, 2},      {S::Months, 3},
-      {S::Months, 6},      {S::Months, 12},     {S::Months, 24},     {S::Months, 60},     {S::Months, 120},
+      {S::Seconds, 1},     {S::Seconds, 2},     {S::Seconds, 5},     {S::Seconds, 10},   {S::Seconds, 15},
+      {S::Seconds, 30},    {S::Seconds, 60},    {S::Seconds, 120},   {S::Seconds, 300},  {S::Seconds, 600},
+      {S::Seconds, 900},   {S::Seconds, 1800},  {S::Seconds, 3600},  {S::Seconds, 7200}, {S::Seconds, 10800},
+      {S::Seconds, 14400}, {S::Seconds, 21600}, {S::Seconds, 43200}, {S::Days, 1},       {S::Days, 2},
+      {S::Days, 7},        {S::Days, 14},       {S::Months, 1},      {S::Months, 2},     {S::Months, 3},
+      {S::Months, 6},      {S::Months, 12},     {S::Months, 24},     {S::Months, 60},    {S::Months, 120},
   };
   return steps;
 }

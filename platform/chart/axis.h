@@ -34,7 +34,10 @@ class TChartAxis {
   void SetMinMax(double a, double b);
   // Automatic: the range follows the data of the series on this axis.
   bool Automatic() const { return automatic_; }
-  void SetAutomatic(bool a) { automatic_ = a; Changed(); }
+  void SetAutomatic(bool a) {
+    automatic_ = a;
+    Changed();
+  }
   // Applied by the chart before each layout: the data's extent when the axis
   // is automatic (an empty extent leaves the range as it is).
   void AdjustToData(bool hasData, double dataMin, double dataMax);
@@ -43,32 +46,62 @@ class TChartAxis {
   // Values are date-times (days since 30 Dec 1899) formatted with
   // DateTimeFormat; a "\r" in the format splits a label into two lines.
   bool DateTime() const { return dateTime_; }
-  void SetDateTime(bool d) { dateTime_ = d; Changed(); }
+  void SetDateTime(bool d) {
+    dateTime_ = d;
+    Changed();
+  }
   const AnsiString& DateTimeFormat() const { return dateTimeFormat_; }
-  void SetDateTimeFormat(const AnsiString& f) { dateTimeFormat_ = f; Changed(); }
+  void SetDateTimeFormat(const AnsiString& f) {
+    dateTimeFormat_ = f;
+    Changed();
+  }
   // Number format of value labels (FormatFloat).
   const AnsiString& ValueFormat() const { return valueFormat_; }
-  void SetValueFormat(const AnsiString& f) { valueFormat_ = f; Changed(); }
+  void SetValueFormat(const AnsiString& f) {
+    valueFormat_ = f;
+    Changed();
+  }
   // The smallest step between labels (0: any readable step). Wider steps are
   // multiples of it.
   double Increment() const { return increment_; }
-  void SetIncrement(double v) { increment_ = v < 0 ? 0 : v; Changed(); }
+  void SetIncrement(double v) {
+    increment_ = v < 0 ? 0 : v;
+    Changed();
+  }
   // Free pixels at least kept between neighbouring labels.
   int LabelsSeparation() const { return separation_; }
-  void SetLabelsSeparation(int px) { separation_ = px < 0 ? 0 : px; Changed(); }
+  void SetLabelsSeparation(int px) {
+    separation_ = px < 0 ? 0 : px;
+    Changed();
+  }
   gfx::TColor LabelColor() const { return labelColor_; }
-  void SetLabelColor(gfx::TColor c) { labelColor_ = c; Changed(); }
+  void SetLabelColor(gfx::TColor c) {
+    labelColor_ = c;
+    Changed();
+  }
   // Title; a "\r" starts a second line (a leading one leaves the first empty).
   const AnsiString& Title() const { return title_; }
-  void SetTitle(const AnsiString& t) { title_ = t; Changed(); }
+  void SetTitle(const AnsiString& t) {
+    title_ = t;
+    Changed();
+  }
   bool Visible() const { return visible_; }
-  void SetVisible(bool v) { visible_ = v; Changed(); }
+  void SetVisible(bool v) {
+    visible_ = v;
+    Changed();
+  }
   bool Grid() const { return grid_; }
-  void SetGrid(bool g) { grid_ = g; Changed(); }
+  void SetGrid(bool g) {
+    grid_ = g;
+    Changed();
+  }
 
   // ---- placement, set by the layout: the pixel of the minimum and of the
   // maximum (for vertical axes the minimum lies below).
-  void Place(int minPixel, int maxPixel) { minPx_ = minPixel; maxPx_ = maxPixel; }
+  void Place(int minPixel, int maxPixel) {
+    minPx_ = minPixel;
+    maxPx_ = maxPixel;
+  }
   // Told of every change of range or look (the chart repaints).
   void SetOnChange(std::function<void()> f) { onChange_ = std::move(f); }
   int MinPixel() const { return minPx_; }
@@ -94,7 +127,9 @@ class TChartAxis {
   bool grid_ = true;
   int minPx_ = 0, maxPx_ = 100;
   std::function<void()> onChange_;
-  void Changed() const { if (onChange_) onChange_(); }
+  void Changed() const {
+    if (onChange_) onChange_();
+  }
 };
 
 // ---- label steps and texts
@@ -107,7 +142,7 @@ double ChooseValueStep(double range, int pixels, int minPixels, double increment
 // Date-time steps: seconds to years. Months and years are calendar steps.
 struct TDateTimeStep {
   enum Unit { Seconds, Days, Months } unit = Seconds;
-  int count = 1;  // of the unit
+  int count = 1;          // of the unit
   double Length() const;  // nominal length in days (months as 30, years as 365)
 };
 // The readable steps in increasing order.

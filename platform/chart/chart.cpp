@@ -6,9 +6,7 @@
 
 namespace chart {
 
-TChart::TChart(rtl::TComponent* owner) : gui::TCustomControl(owner) {
-  SetCursor(gui::crCross);
-}
+TChart::TChart(rtl::TComponent* owner) : gui::TCustomControl(owner) { SetCursor(gui::crCross); }
 
 TChart::~TChart() = default;
 

@@ -19,8 +19,10 @@ constexpr int kTitlePoints = 10;
 std::vector<AnsiString> Lines(const AnsiString& text) {
   std::vector<AnsiString> out(1);
   for (char c : text) {
-    if (c == '\r') out.emplace_back();
-    else if (c != '\n') out.back() += c;
+    if (c == '\r')
+      out.emplace_back();
+    else if (c != '\n')
+      out.back() += c;
   }
   return out;
 }
@@ -74,7 +76,10 @@ void TChartModel::AdjustAxes() {
     bool any = false;
     double lo = 0, hi = 0;
     void Add(double a, double b) {
-      if (!any) { lo = a, hi = b, any = true; return; }
+      if (!any) {
+        lo = a, hi = b, any = true;
+        return;
+      }
       lo = std::min(lo, a), hi = std::max(hi, b);
     }
   } x, yl, yr;
@@ -303,8 +308,10 @@ void DrawPointer(TCanvas& c, TPointerStyle style, int x, int y, int hs, int vs) 
     case TPointerStyle::DownTriangle: c.Polygon({{x - hs, y - vs}, {x + hs, y - vs}, {x, y + vs}}); break;
     case TPointerStyle::Diamond: c.Polygon({{x, y - vs}, {x + hs, y}, {x, y + vs}, {x - hs, y}}); break;
     case TPointerStyle::Cross:
-      c.MoveTo(x - hs, y); c.LineTo(x + hs + 1, y);
-      c.MoveTo(x, y - vs); c.LineTo(x, y + vs + 1);
+      c.MoveTo(x - hs, y);
+      c.LineTo(x + hs + 1, y);
+      c.MoveTo(x, y - vs);
+      c.LineTo(x, y + vs + 1);
       break;
     case TPointerStyle::Nothing: break;
   }
@@ -325,7 +332,8 @@ void TChartModel::DrawSeries(TCanvas& canvas, TChartSeries& series) {
   std::vector<TPoint> pts;
   pts.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    TPoint p{bottom_.ValueToPixel(xs[static_cast<std::size_t>(i)]), vAxis.ValueToPixel(ys[static_cast<std::size_t>(i)])};
+    TPoint p{bottom_.ValueToPixel(xs[static_cast<std::size_t>(i)]),
+             vAxis.ValueToPixel(ys[static_cast<std::size_t>(i)])};
     pts.push_back(p);
   }
 

@@ -23,16 +23,16 @@ enum class TChartPart { None, Plot, LeftAxis, RightAxis, BottomAxis, Legend, Tit
 // Where everything went in the last layout (device pixels of the canvas).
 struct TChartLayout {
   TRect bounds;
-  TRect plot;          // the back wall; series are clipped to it
-  TRect title;         // empty when hidden
-  TRect legend;        // empty when hidden
+  TRect plot;                             // the back wall; series are clipped to it
+  TRect title;                            // empty when hidden
+  TRect legend;                           // empty when hidden
   TRect leftAxis, rightAxis, bottomAxis;  // label and title areas beside the plot
   struct Labels {
     double step = 0;
     TDateTimeStep dateStep;
     std::vector<double> values;
   } bottom, left, right;
-  double scale = 1;    // device pixels per 96-per-inch pixel
+  double scale = 1;  // device pixels per 96-per-inch pixel
 };
 
 class TChartModel {
@@ -44,16 +44,31 @@ class TChartModel {
 
   // ---- title: lines of text above the plot
   std::vector<AnsiString>& TitleLines() { return titleLines_; }
-  void SetTitleText(const AnsiString& oneLine) { titleLines_ = {oneLine}; Changed(); }
-  void ClearTitle() { titleLines_.clear(); Changed(); }
+  void SetTitleText(const AnsiString& oneLine) {
+    titleLines_ = {oneLine};
+    Changed();
+  }
+  void ClearTitle() {
+    titleLines_.clear();
+    Changed();
+  }
   bool TitleVisible() const { return titleVisible_; }
-  void SetTitleVisible(bool v) { titleVisible_ = v; Changed(); }
+  void SetTitleVisible(bool v) {
+    titleVisible_ = v;
+    Changed();
+  }
 
   // ---- legend: one row per series shown in it, at most MaxRows (0: all)
   bool LegendVisible() const { return legendVisible_; }
-  void SetLegendVisible(bool v) { legendVisible_ = v; Changed(); }
+  void SetLegendVisible(bool v) {
+    legendVisible_ = v;
+    Changed();
+  }
   int LegendMaxRows() const { return legendMaxRows_; }
-  void SetLegendMaxRows(int n) { legendMaxRows_ = n < 0 ? 0 : n; Changed(); }
+  void SetLegendMaxRows(int n) {
+    legendMaxRows_ = n < 0 ? 0 : n;
+    Changed();
+  }
 
   // ---- axes (the top axis is kept hidden by default)
   TChartAxis& BottomAxis() { return bottom_; }
@@ -80,9 +95,15 @@ class TChartModel {
 
   // ---- colours
   TColor BackWallColor() const { return backWall_; }
-  void SetBackWallColor(TColor c) { backWall_ = c; Changed(); }
+  void SetBackWallColor(TColor c) {
+    backWall_ = c;
+    Changed();
+  }
   TColor PanelColor() const { return panel_; }
-  void SetPanelColor(TColor c) { panel_ = c; Changed(); }
+  void SetPanelColor(TColor c) {
+    panel_ = c;
+    Changed();
+  }
 
   // Called for every axis label before it is drawn: the text and its colour
   // (the axis' LabelColor) may be changed.
@@ -104,7 +125,10 @@ class TChartModel {
   TChartPart PartAt(int x, int y) const;
 
   // A rubber band drawn over the plot (the zoom drag), empty for none.
-  void SetRubberBand(const TRect& r) { rubber_ = r; Changed(); }
+  void SetRubberBand(const TRect& r) {
+    rubber_ = r;
+    Changed();
+  }
 
  protected:
   // Something shown changed; a control repaints.

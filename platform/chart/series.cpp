@@ -61,9 +61,25 @@ bool TChartSeries::YRange(double& min, double& max) const {
   return true;
 }
 
-double TChartSeries::MinXValue() const { double a = 0, b = 0; XRange(a, b); return a; }
-double TChartSeries::MaxXValue() const { double a = 0, b = 0; XRange(a, b); return b; }
-double TChartSeries::MinYValue() const { double a = 0, b = 0; YRange(a, b); return a; }
-double TChartSeries::MaxYValue() const { double a = 0, b = 0; YRange(a, b); return b; }
+double TChartSeries::MinXValue() const {
+  double a = 0, b = 0;
+  XRange(a, b);
+  return a;
+}
+double TChartSeries::MaxXValue() const {
+  double a = 0, b = 0;
+  XRange(a, b);
+  return b;
+}
+double TChartSeries::MinYValue() const {
+  double a = 0, b = 0;
+  YRange(a, b);
+  return a;
+}
+double TChartSeries::MaxYValue() const {
+  double a = 0, b = 0;
+  YRange(a, b);
+  return b;
+}
 
 }  // namespace chart

@@ -24,7 +24,7 @@ struct TSeriesPointer {
   TPointerStyle Style = TPointerStyle::Rectangle;
   int HorizSize = 4;  // half-width in pixels at 96 per inch
   int VertSize = 4;
-  bool Pen = true;    // outline in a darker colour; false: none
+  bool Pen = true;  // outline in a darker colour; false: none
 };
 
 class TChartSeries {
@@ -32,18 +32,36 @@ class TChartSeries {
   virtual ~TChartSeries() = default;
 
   const AnsiString& Title() const { return title_; }
-  void SetTitle(const AnsiString& t) { title_ = t; Touch(); }
+  void SetTitle(const AnsiString& t) {
+    title_ = t;
+    Touch();
+  }
   gfx::TColor SeriesColor() const { return color_; }
-  void SetSeriesColor(gfx::TColor c) { color_ = c; Touch(); }
+  void SetSeriesColor(gfx::TColor c) {
+    color_ = c;
+    Touch();
+  }
   TVertAxis VertAxis() const { return vertAxis_; }
-  void SetVertAxis(TVertAxis a) { vertAxis_ = a; Touch(); }
+  void SetVertAxis(TVertAxis a) {
+    vertAxis_ = a;
+    Touch();
+  }
   bool Active() const { return active_; }
-  void SetActive(bool a) { active_ = a; Touch(); }
+  void SetActive(bool a) {
+    active_ = a;
+    Touch();
+  }
   bool ShowInLegend() const { return showInLegend_; }
-  void SetShowInLegend(bool s) { showInLegend_ = s; Touch(); }
+  void SetShowInLegend(bool s) {
+    showInLegend_ = s;
+    Touch();
+  }
   TSeriesPointer& Pointer() { return pointer_; }
   const TSeriesPointer& Pointer() const { return pointer_; }
-  void SetPointerVisible(bool v) { pointer_.Visible = v; Touch(); }
+  void SetPointerVisible(bool v) {
+    pointer_.Visible = v;
+    Touch();
+  }
   // Whether a line joins the points.
   virtual bool DrawsLine() const = 0;
 

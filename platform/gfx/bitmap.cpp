@@ -23,8 +23,13 @@ int Bpp(TPixelFormat f) {
 // Formats kept in memory: the 15/16-bit and device formats are held as 24/32.
 TPixelFormat StoredFormat(TPixelFormat f) {
   switch (f) {
-    case pf1bit: case pf4bit: case pf8bit: case pf24bit: case pf32bit: return f;
-    case pf15bit: case pf16bit: return pf24bit;
+    case pf1bit:
+    case pf4bit:
+    case pf8bit:
+    case pf24bit:
+    case pf32bit: return f;
+    case pf15bit:
+    case pf16bit: return pf24bit;
     default: return pf32bit;
   }
 }
@@ -38,10 +43,10 @@ std::vector<TRGBQuad> DefaultPalette(TPixelFormat f) {
   if (f == pf1bit) return {Quad(0, 0, 0), Quad(255, 255, 255)};
   if (f == pf4bit) {
     // The sixteen standard colours.
-    static const unsigned vga[16][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                                        {0, 0, 128},   {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                                        {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-                                        {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+    static const unsigned vga[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                        {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                        {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                        {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
     for (auto& c : vga) p.push_back(Quad(c[0], c[1], c[2]));
     return p;
   }
@@ -59,20 +64,25 @@ std::vector<TRGBQuad> DefaultPalette(TPixelFormat f) {
   return p;
 }
 
-std::uint32_t QuadToXRGB(const TRGBQuad& q) { return (std::uint32_t(q.rgbRed) << 16) | (std::uint32_t(q.rgbGreen) << 8) | q.rgbBlue; }
+std::uint32_t QuadToXRGB(const TRGBQuad& q) {
+  return (std::uint32_t(q.rgbRed) << 16) | (std::uint32_t(q.rgbGreen) << 8) | q.rgbBlue;
+}
 std::uint32_t ColorToXRGB(TColor c) {
   TColorRef r = ColorToRGB(c);
   return (GetRValue(r) << 16) | (GetGValue(r) << 8) | GetBValue(r);
 }
-TColor XRGBToColor(std::uint32_t x) {
-  return static_cast<TColor>(RGB((x >> 16) & 0xFF, (x >> 8) & 0xFF, x & 0xFF));
-}
+TColor XRGBToColor(std::uint32_t x) { return static_cast<TColor>(RGB((x >> 16) & 0xFF, (x >> 8) & 0xFF, x & 0xFF)); }
 
 // Little-endian helpers for the BMP headers.
 std::uint32_t U32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-void Put32(std::string& s, std::uint32_t v) { for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>(v >> (8 * i))); }
-void Put16(std::string& s, std::uint16_t v) { s.push_back(static_cast<char>(v)); s.push_back(static_cast<char>(v >> 8)); }
+void Put32(std::string& s, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
+}
+void Put16(std::string& s, std::uint16_t v) {
+  s.push_back(static_cast<char>(v));
+  s.push_back(static_cast<char>(v >> 8));
+}
 
 [[noreturn]] void Bad(const char* what) { throw EInvalidGraphic(std::string("Bitmap image is not valid: ") + what); }
 
@@ -120,9 +130,12 @@ void TBitmap::Allocate(int w, int h, TPixelFormat format) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         std::uint8_t* row = bits_.data() + static_cast<std::size_t>(h - 1 - y) * stride_;
-        if (format_ == pf8bit) row[x] = white;
-        else if (format_ == pf4bit) row[x / 2] = static_cast<std::uint8_t>((row[x / 2] & (x & 1 ? 0xF0 : 0x0F)) | (x & 1 ? white : white << 4));
-        else if (white) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+        if (format_ == pf8bit)
+          row[x] = white;
+        else if (format_ == pf4bit)
+          row[x / 2] = static_cast<std::uint8_t>((row[x / 2] & (x & 1 ? 0xF0 : 0x0F)) | (x & 1 ? white : white << 4));
+        else if (white)
+          row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
       }
   }
 }
@@ -135,7 +148,11 @@ std::uint8_t TBitmap::NearestIndex(std::uint32_t xrgb) const {
     const auto& q = palette_[i];
     long d = (long(q.rgbRed) - r) * (q.rgbRed - r) * 3 + (long(q.rgbGreen) - g) * (q.rgbGreen - g) * 4 +
              (long(q.rgbBlue) - b) * (q.rgbBlue - b) * 2;
-    if (d < bestD) { bestD = d; best = static_cast<int>(i); if (d == 0) break; }
+    if (d < bestD) {
+      bestD = d;
+      best = static_cast<int>(i);
+      if (d == 0) break;
+    }
   }
   return static_cast<std::uint8_t>(best);
 }
@@ -156,8 +173,10 @@ void TBitmap::WriteRGB(int x, int y, std::uint32_t xrgb) {
   switch (format_) {
     case pf1bit: {
       std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (x & 7));
-      if (NearestIndex(xrgb)) row[x / 8] |= bit;
-      else row[x / 8] &= static_cast<std::uint8_t>(~bit);
+      if (NearestIndex(xrgb))
+        row[x / 8] |= bit;
+      else
+        row[x / 8] &= static_cast<std::uint8_t>(~bit);
       break;
     }
     case pf4bit: {
@@ -167,10 +186,14 @@ void TBitmap::WriteRGB(int x, int y, std::uint32_t xrgb) {
     }
     case pf8bit: row[x] = NearestIndex(xrgb); break;
     case pf24bit:
-      row[x * 3] = xrgb & 0xFF; row[x * 3 + 1] = (xrgb >> 8) & 0xFF; row[x * 3 + 2] = (xrgb >> 16) & 0xFF;
+      row[x * 3] = xrgb & 0xFF;
+      row[x * 3 + 1] = (xrgb >> 8) & 0xFF;
+      row[x * 3 + 2] = (xrgb >> 16) & 0xFF;
       break;
     default:  // the fourth byte (alpha) is left as it was
-      row[x * 4] = xrgb & 0xFF; row[x * 4 + 1] = (xrgb >> 8) & 0xFF; row[x * 4 + 2] = (xrgb >> 16) & 0xFF;
+      row[x * 4] = xrgb & 0xFF;
+      row[x * 4 + 1] = (xrgb >> 8) & 0xFF;
+      row[x * 4 + 2] = (xrgb >> 16) & 0xFF;
       break;
   }
 }
@@ -187,8 +210,12 @@ void TBitmap::SetSize(int w, int h) {
   if (w == width_ && h == height_) return;
   FlushCanvas();
   TBitmap old;
-  old.width_ = width_; old.height_ = height_; old.format_ = format_; old.stride_ = stride_;
-  old.bits_.swap(bits_); old.palette_ = palette_;
+  old.width_ = width_;
+  old.height_ = height_;
+  old.format_ = format_;
+  old.stride_ = stride_;
+  old.bits_.swap(bits_);
+  old.palette_ = palette_;
   Allocate(w, h, format_);
   const int cw = std::min(w, old.width_), ch = std::min(h, old.height_);
   for (int y = 0; y < ch; ++y)
@@ -285,8 +312,10 @@ TColor TBitmap::TransparentColor() const {
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) const {
   if (Empty()) return;
   const TRect all = Rect(0, 0, width_, height_);
-  if (Transparent()) canvas.DrawBitmapTransparent(rect, *this, all, TransparentColor());
-  else canvas.DrawBitmap(rect, *this, all, canvas.CopyMode());
+  if (Transparent())
+    canvas.DrawBitmapTransparent(rect, *this, all, TransparentColor());
+  else
+    canvas.DrawBitmap(rect, *this, all, canvas.CopyMode());
 }
 
 std::vector<std::uint32_t> TBitmap::ToRGB32() const {
@@ -296,9 +325,11 @@ std::vector<std::uint32_t> TBitmap::ToRGB32() const {
     std::uint32_t* o = out.data() + static_cast<std::size_t>(y) * width_;
     const std::uint8_t* row = bits_.data() + static_cast<std::size_t>(height_ - 1 - y) * stride_;
     if (format_ == pf32bit) {
-      for (int x = 0; x < width_; ++x) o[x] = (std::uint32_t(row[x * 4 + 2]) << 16) | (std::uint32_t(row[x * 4 + 1]) << 8) | row[x * 4];
+      for (int x = 0; x < width_; ++x)
+        o[x] = (std::uint32_t(row[x * 4 + 2]) << 16) | (std::uint32_t(row[x * 4 + 1]) << 8) | row[x * 4];
     } else if (format_ == pf24bit) {
-      for (int x = 0; x < width_; ++x) o[x] = (std::uint32_t(row[x * 3 + 2]) << 16) | (std::uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
+      for (int x = 0; x < width_; ++x)
+        o[x] = (std::uint32_t(row[x * 3 + 2]) << 16) | (std::uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
     } else {
       for (int x = 0; x < width_; ++x) o[x] = ReadRGB(x, y);
     }
@@ -317,12 +348,19 @@ void TBitmap::FromRGB32Raw(const std::uint32_t* pixels, std::size_t rowPixels) c
       std::uint8_t* row = self->bits_.data() + static_cast<std::size_t>(height_ - 1 - y) * stride_;
       for (int x = 0; x < width_; ++x) {
         std::uint32_t p = pixels[static_cast<std::size_t>(y) * rowPixels + x] & 0xFFFFFF;
-        if (p != lastIn) { lastIn = p; lastIndex = NearestIndex(p); }
-        if (format_ == pf8bit) row[x] = lastIndex;
+        if (p != lastIn) {
+          lastIn = p;
+          lastIndex = NearestIndex(p);
+        }
+        if (format_ == pf8bit)
+          row[x] = lastIndex;
         else if (format_ == pf4bit)
-          row[x / 2] = static_cast<std::uint8_t>(x & 1 ? (row[x / 2] & 0xF0) | lastIndex : (row[x / 2] & 0x0F) | (lastIndex << 4));
-        else if (lastIndex) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
-        else row[x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x & 7)));
+          row[x / 2] = static_cast<std::uint8_t>(x & 1 ? (row[x / 2] & 0xF0) | lastIndex
+                                                       : (row[x / 2] & 0x0F) | (lastIndex << 4));
+        else if (lastIndex)
+          row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+        else
+          row[x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x & 7)));
       }
     }
     return;
@@ -421,12 +459,23 @@ std::size_t TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_
   std::uint32_t alphaMask = 0;
   bool core = headerSize == 12;
   if (core) {
-    w = U16(p + 4); h = static_cast<std::int16_t>(U16(p + 6)); planes = U16(p + 8); bpp = U16(p + 10);
+    w = U16(p + 4);
+    h = static_cast<std::int16_t>(U16(p + 6));
+    planes = U16(p + 8);
+    bpp = U16(p + 10);
   } else {
     if (headerSize < 40 || headerSize > size) Bad("unknown header size");
-    w = static_cast<std::int32_t>(U32(p + 4)); h = static_cast<std::int32_t>(U32(p + 8));
-    planes = U16(p + 12); bpp = U16(p + 14); compression = U32(p + 16); clrUsed = U32(p + 32);
-    if (headerSize >= 52) { masks[0] = U32(p + 40); masks[1] = U32(p + 44); masks[2] = U32(p + 48); }
+    w = static_cast<std::int32_t>(U32(p + 4));
+    h = static_cast<std::int32_t>(U32(p + 8));
+    planes = U16(p + 12);
+    bpp = U16(p + 14);
+    compression = U32(p + 16);
+    clrUsed = U32(p + 32);
+    if (headerSize >= 52) {
+      masks[0] = U32(p + 40);
+      masks[1] = U32(p + 44);
+      masks[2] = U32(p + 48);
+    }
     if (headerSize >= 56) alphaMask = U32(p + 52);
   }
   const bool topDown = h < 0;
@@ -441,18 +490,29 @@ std::size_t TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_
   std::size_t pos = headerSize;
   if (compression == 3 && headerSize == 40) {
     if (pos + 12 > size) Bad("bit fields");
-    masks[0] = U32(p + pos); masks[1] = U32(p + pos + 4); masks[2] = U32(p + pos + 8);
+    masks[0] = U32(p + pos);
+    masks[1] = U32(p + pos + 4);
+    masks[2] = U32(p + pos + 8);
     pos += 12;
   }
-  if (compression == 0 && bpp == 16) { masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F; }
-  if (compression == 0 && bpp == 32) { masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF; }
+  if (compression == 0 && bpp == 16) {
+    masks[0] = 0x7C00;
+    masks[1] = 0x03E0;
+    masks[2] = 0x001F;
+  }
+  if (compression == 0 && bpp == 32) {
+    masks[0] = 0xFF0000;
+    masks[1] = 0xFF00;
+    masks[2] = 0xFF;
+  }
   std::vector<TRGBQuad> palette;
   if (bpp <= 8) {
     std::uint32_t n = clrUsed ? clrUsed : (1u << bpp);
     if (n > (1u << bpp)) Bad("palette size");
     const std::size_t entry = core ? 3 : 4;
     if (pos + n * entry > size) Bad("palette");
-    for (std::uint32_t i = 0; i < n; ++i) palette.push_back({p[pos + i * entry], p[pos + i * entry + 1], p[pos + i * entry + 2], 0});
+    for (std::uint32_t i = 0; i < n; ++i)
+      palette.push_back({p[pos + i * entry], p[pos + i * entry + 1], p[pos + i * entry + 2], 0});
     pos += n * entry;
     palette.resize(1u << bpp);
   }
@@ -468,7 +528,8 @@ std::size_t TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_
   if (compression != 1 && compression != 2 && srcStride * ih > avail) Bad("pixel data truncated");
   // Run-length data holds at most 255 pixels per two bytes (besides skips):
   // a tiny file may not claim a huge picture.
-  if ((compression == 1 || compression == 2) && w * h > std::max<long long>(static_cast<long long>(avail) * 256, 1 << 20))
+  if ((compression == 1 || compression == 2) &&
+      w * h > std::max<long long>(static_cast<long long>(avail) * 256, 1 << 20))
     Bad("run-length picture too large for its data");
   TBitmap tmp;
   tmp.palette_ = palette;
@@ -499,8 +560,12 @@ std::size_t TBitmap::LoadDIB(const std::uint8_t* p, std::size_t size, std::size_
   }
   // Success: take the new pixels.
   FlushCanvas();
-  width_ = tmp.width_; height_ = tmp.height_; format_ = tmp.format_; stride_ = tmp.stride_;
-  bits_.swap(tmp.bits_); palette_.swap(tmp.palette_);
+  width_ = tmp.width_;
+  height_ = tmp.height_;
+  format_ = tmp.format_;
+  stride_ = tmp.stride_;
+  bits_.swap(tmp.bits_);
+  palette_.swap(tmp.palette_);
   PixelsChanged();
   if (canvas_) canvas_->Resized();
   Changed();
@@ -514,8 +579,11 @@ std::size_t TBitmap::DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, TB
   auto put = [&](int index) {
     if (x < out.width_ && y < out.height_) {
       std::uint8_t* row = out.bits_.data() + static_cast<std::size_t>(y) * out.stride_;
-      if (bpp == 8) row[x] = static_cast<std::uint8_t>(index);
-      else row[x / 2] = static_cast<std::uint8_t>(x & 1 ? (row[x / 2] & 0xF0) | (index & 15) : (row[x / 2] & 0x0F) | (index << 4));
+      if (bpp == 8)
+        row[x] = static_cast<std::uint8_t>(index);
+      else
+        row[x / 2] =
+            static_cast<std::uint8_t>(x & 1 ? (row[x / 2] & 0xF0) | (index & 15) : (row[x / 2] & 0x0F) | (index << 4));
     }
     ++x;
   };
@@ -551,8 +619,12 @@ void TBitmap::Assign(const TGraphic& source) {
   if (&source == this) return;
   if (auto* b = dynamic_cast<const TBitmap*>(&source)) {
     b->FlushCanvas();
-    width_ = b->width_; height_ = b->height_; format_ = b->format_; stride_ = b->stride_;
-    bits_ = b->bits_; palette_ = b->palette_;
+    width_ = b->width_;
+    height_ = b->height_;
+    format_ = b->format_;
+    stride_ = b->stride_;
+    bits_ = b->bits_;
+    palette_ = b->palette_;
     transparentMode_ = b->transparentMode_;
     transparentColor_ = b->transparentColor_;
     TGraphic::SetTransparent(b->Transparent());

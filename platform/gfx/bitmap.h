@@ -77,7 +77,10 @@ class TBitmap : public TGraphic {
   TTransparentMode TransparentMode() const { return transparentMode_; }
   void SetTransparentMode(TTransparentMode m) { transparentMode_ = m; }
   TColor TransparentColor() const;
-  void SetTransparentColor(TColor c) { transparentColor_ = c; transparentMode_ = tmFixed; }
+  void SetTransparentColor(TColor c) {
+    transparentColor_ = c;
+    transparentMode_ = tmFixed;
+  }
 
   void Draw(TCanvas& canvas, const TRect& rect) const override;
 

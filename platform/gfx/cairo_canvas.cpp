@@ -36,7 +36,8 @@ cairo_font_face_t* FontFaceFor(const TFontInstance& font) {
   static std::mutex m;
   static std::map<std::tuple<std::string, int, int>, cairo_font_face_t*> faces;
   std::lock_guard lock(m);
-  const int synth = (font.SyntheticBold() ? CAIRO_FT_SYNTHESIZE_BOLD : 0) | (font.SyntheticItalic() ? CAIRO_FT_SYNTHESIZE_OBLIQUE : 0);
+  const int synth = (font.SyntheticBold() ? CAIRO_FT_SYNTHESIZE_BOLD : 0) |
+                    (font.SyntheticItalic() ? CAIRO_FT_SYNTHESIZE_OBLIQUE : 0);
   auto key = std::make_tuple(font.FilePath(), font.FaceIndex(), synth);
   auto it = faces.find(key);
   if (it != faces.end()) return it->second;
@@ -127,10 +128,14 @@ struct TCairoCanvas::Impl {
       return;
     }
     if (!UsesRop(mode)) {
-      if (mode == pmBlack) SetColor(cr, clBlack);
-      else if (mode == pmWhite) SetColor(cr, clWhite);
-      else if (mode == pmNotCopy) SetColor(cr, static_cast<TColor>(~ColorToRGB(color) & 0xFFFFFF));
-      else SetColor(cr, color);
+      if (mode == pmBlack)
+        SetColor(cr, clBlack);
+      else if (mode == pmWhite)
+        SetColor(cr, clWhite);
+      else if (mode == pmNotCopy)
+        SetColor(cr, static_cast<TColor>(~ColorToRGB(color) & 0xFFFFFF));
+      else
+        SetColor(cr, color);
       fill ? cairo_fill(cr) : cairo_stroke(cr);
       return;
     }
@@ -138,9 +143,12 @@ struct TCairoCanvas::Impl {
     const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
     if (!mask) mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
     double x1, y1, x2, y2;
-    if (fill) cairo_fill_extents(cr, &x1, &y1, &x2, &y2);
-    else cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
-    int bx1 = std::max(0, static_cast<int>(std::floor(x1)) - 1), by1 = std::max(0, static_cast<int>(std::floor(y1)) - 1);
+    if (fill)
+      cairo_fill_extents(cr, &x1, &y1, &x2, &y2);
+    else
+      cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
+    int bx1 = std::max(0, static_cast<int>(std::floor(x1)) - 1),
+        by1 = std::max(0, static_cast<int>(std::floor(y1)) - 1);
     int bx2 = std::min(w, static_cast<int>(std::ceil(x2)) + 1), by2 = std::min(h, static_cast<int>(std::ceil(y2)) + 1);
     if (bx1 >= bx2 || by1 >= by2) {
       cairo_new_path(cr);
@@ -251,8 +259,12 @@ struct TCairoCanvas::Impl {
     cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
     cairo_line_join_t join = CAIRO_LINE_JOIN_ROUND;
     if (p.Geometric()) {
-      cap = p.EndCap() == pecSquare ? CAIRO_LINE_CAP_SQUARE : p.EndCap() == pecFlat ? CAIRO_LINE_CAP_BUTT : CAIRO_LINE_CAP_ROUND;
-      join = p.Join() == pjBevel ? CAIRO_LINE_JOIN_BEVEL : p.Join() == pjMiter ? CAIRO_LINE_JOIN_MITER : CAIRO_LINE_JOIN_ROUND;
+      cap = p.EndCap() == pecSquare ? CAIRO_LINE_CAP_SQUARE
+            : p.EndCap() == pecFlat ? CAIRO_LINE_CAP_BUTT
+                                    : CAIRO_LINE_CAP_ROUND;
+      join = p.Join() == pjBevel   ? CAIRO_LINE_JOIN_BEVEL
+             : p.Join() == pjMiter ? CAIRO_LINE_JOIN_MITER
+                                   : CAIRO_LINE_JOIN_ROUND;
     } else if (Cosmetic()) {
       cap = CAIRO_LINE_CAP_BUTT;
       join = CAIRO_LINE_JOIN_MITER;
@@ -269,8 +281,10 @@ struct TCairoCanvas::Impl {
     }
     bool any = false;
     for (double d : dashes) any |= d > 0;
-    if (any) cairo_set_dash(cr, dashes.data(), static_cast<int>(dashes.size()), 0);
-    else cairo_set_dash(cr, nullptr, 0, 0);
+    if (any)
+      cairo_set_dash(cr, dashes.data(), static_cast<int>(dashes.size()), 0);
+    else
+      cairo_set_dash(cr, nullptr, 0, 0);
   }
 
   // Adds the pixels of a cosmetic line (end point left out) to the paths of
@@ -477,10 +491,16 @@ struct TCairoCanvas::Impl {
   void FigureBox(int x1, int y1, int x2, int y2, double& l, double& t, double& r, double& b) {
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
-    l = x1 + 0.5; t = y1 + 0.5; r = x2 - 0.5; b = y2 - 0.5;
+    l = x1 + 0.5;
+    t = y1 + 0.5;
+    r = x2 - 0.5;
+    b = y2 - 0.5;
     if (Pen().Style() == psInsideFrame && !Cosmetic()) {
       double inset = (Pen().Width() - 1) / 2.0;
-      l += inset; t += inset; r -= inset; b -= inset;
+      l += inset;
+      t += inset;
+      r -= inset;
+      b -= inset;
     }
   }
 };
@@ -587,7 +607,8 @@ void TCairoCanvas::PolyBezier(const TPoint* p, std::size_t n) {
   cairo_new_path(cr);
   cairo_move_to(cr, p[0].X + 0.5, p[0].Y + 0.5);
   for (std::size_t i = 1; i + 2 < n; i += 3)
-    cairo_curve_to(cr, p[i].X + 0.5, p[i].Y + 0.5, p[i + 1].X + 0.5, p[i + 1].Y + 0.5, p[i + 2].X + 0.5, p[i + 2].Y + 0.5);
+    cairo_curve_to(cr, p[i].X + 0.5, p[i].Y + 0.5, p[i + 1].X + 0.5, p[i + 1].Y + 0.5, p[i + 2].X + 0.5,
+                   p[i + 2].Y + 0.5);
   impl_->StrokeCurrentPath();
   End();
 }
@@ -838,7 +859,8 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
     for (std::size_t i = 0; i < text.size(); ++i) {
       char32_t c = text[i];
       bool pair = false;
-      if (!glyphIndexes && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      if (!glyphIndexes && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+          text[i + 1] < 0xE000) {
         c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
         pair = true;
       }
@@ -904,7 +926,9 @@ void TCairoCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect,
     }
   }
   cairo_restore(cr);
-  if (updateCp) TCanvas::MoveTo(PenPos().X + static_cast<int>(std::lround(width * ux)), PenPos().Y + static_cast<int>(std::lround(width * uy)));
+  if (updateCp)
+    TCanvas::MoveTo(PenPos().X + static_cast<int>(std::lround(width * ux)),
+                    PenPos().Y + static_cast<int>(std::lround(width * uy)));
   End();
 }
 
@@ -1002,8 +1026,8 @@ void TCairoCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TR
       End();
       return;
     }
-    s.Paint(cr, dest, src,
-            impl_->raster && StretchMode() != smHalftone ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD, true);
+    s.Paint(cr, dest, src, impl_->raster && StretchMode() != smHalftone ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD,
+            true);
     End();
     return;
   }
@@ -1017,7 +1041,8 @@ void TCairoCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TR
   area = IntersectRect(area, Rect(0, 0, sw, sh));
   const std::uint32_t pat = ToXRGB(Brush().Color());
   std::vector<std::uint32_t> px = bitmap.ToRGB32();
-  const double kx = static_cast<double>(src.Width()) / dest.Width(), ky = static_cast<double>(src.Height()) / dest.Height();
+  const double kx = static_cast<double>(src.Width()) / dest.Width(),
+               ky = static_cast<double>(src.Height()) / dest.Height();
   TRegion clip;
   const bool clipped = GetClipRegion(clip);
   for (int y = area.Top; y < area.Bottom; ++y) {
@@ -1082,10 +1107,11 @@ TColor TCairoCanvas::GetPixel(int x, int y) {
   BeforeDraw();
   if (!impl_->raster || !impl_->surface) return clNone;
   cairo_surface_t* surf = impl_->surface;
-  if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(surf) || y >= cairo_image_surface_get_height(surf)) return clNone;
+  if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(surf) || y >= cairo_image_surface_get_height(surf))
+    return clNone;
   cairo_surface_flush(surf);
-  const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surf) +
-                                                           static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surf));
+  const auto* row = reinterpret_cast<const std::uint32_t*>(
+      cairo_image_surface_get_data(surf) + static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surf));
   const std::uint32_t p = row[x];
   return static_cast<TColor>(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
 }
@@ -1098,8 +1124,8 @@ void TCairoCanvas::SetPixel(int x, int y, TColor color) {
       TRegion clip;
       if (!GetClipRegion(clip) || clip.Contains(x, y)) {
         cairo_surface_flush(surf);
-        auto* row = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surf) +
-                                                     static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surf));
+        auto* row = reinterpret_cast<std::uint32_t*>(
+            cairo_image_surface_get_data(surf) + static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surf));
         row[x] = ToXRGB(color);
         cairo_surface_mark_dirty_rectangle(surf, x, y, 1, 1);
       }
@@ -1162,7 +1188,9 @@ void TBitmapCanvas::BeforeDraw() {
   std::vector<std::uint32_t> px = bitmap_.ToRGB32();
   unsigned char* d = cairo_image_surface_get_data(s);
   const int stride = cairo_image_surface_get_stride(s);
-  for (int y = 0; y < h; ++y) std::memcpy(d + static_cast<std::size_t>(y) * stride, px.data() + static_cast<std::size_t>(y) * w, static_cast<std::size_t>(w) * 4);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(d + static_cast<std::size_t>(y) * stride, px.data() + static_cast<std::size_t>(y) * w,
+                static_cast<std::size_t>(w) * 4);
   cairo_surface_mark_dirty(s);
   loaded_ = true;
   dirty_ = false;

@@ -33,8 +33,7 @@ class TCairoCanvas : public TCanvas {
   void FillRect(const TRect& r) override;
   void FrameRect(const TRect& r) override;
   void FillRegion(const TRegion& region) override;
-  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::u16string_view text,
-                  const int* dx) override;
+  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::u16string_view text, const int* dx) override;
   void DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TRect& src, TCopyMode rop) override;
   void DrawBitmapTransparent(const TRect& dest, const TBitmap& bitmap, const TRect& src,
                              TColor transparentColor) override;
@@ -43,9 +42,9 @@ class TCairoCanvas : public TCanvas {
   void SetPixel(int x, int y, TColor color) override;
 
   using TCanvas::Ellipse;
+  using TCanvas::PolyBezier;
   using TCanvas::Polygon;
   using TCanvas::Polyline;
-  using TCanvas::PolyBezier;
   using TCanvas::Rectangle;
 
   struct Impl;

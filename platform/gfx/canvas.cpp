@@ -144,11 +144,16 @@ TCanvas::TTextPlacement TCanvas::PlaceText(int x, int y, int width, const TTextM
   double ox = x, oy = y;
   const unsigned a = state_.textAlign;
   double dx = 0, dy = 0;  // offset of the baseline start from the reference point, before rotation
-  if ((a & TA_CENTER) == TA_CENTER) dx = -width / 2;
-  else if (a & TA_RIGHT) dx = -width;
-  if ((a & TA_BASELINE) == TA_BASELINE) dy = 0;
-  else if (a & TA_BOTTOM) dy = -tm.tmDescent;
-  else dy = tm.tmAscent;
+  if ((a & TA_CENTER) == TA_CENTER)
+    dx = -width / 2;
+  else if (a & TA_RIGHT)
+    dx = -width;
+  if ((a & TA_BASELINE) == TA_BASELINE)
+    dy = 0;
+  else if (a & TA_BOTTOM)
+    dy = -tm.tmDescent;
+  else
+    dy = tm.tmAscent;
   const int esc = state_.font.Orientation();
   if (esc % 3600 == 0) return {ox + dx, oy + dy, width};
   const double t = esc * M_PI / 1800.0;
@@ -165,8 +170,10 @@ bool TCanvas::GetClipRegion(TRegion& out) const {
 }
 
 void TCanvas::SelectClipRegion(const TRegion* region) {
-  if (region) state_.clip = *region;
-  else state_.clip.reset();
+  if (region)
+    state_.clip = *region;
+  else
+    state_.clip.reset();
   ClipChanged();
 }
 
@@ -184,7 +191,8 @@ void TCanvas::IntersectClipRect(const TRect& r) {
 void TCanvas::ExcludeClipRect(const TRect& r) {
   if (!state_.clip) {
     TSize s = DeviceSize();
-    state_.clip = TRegion(s.cx > 0 && s.cy > 0 ? Rect(0, 0, s.cx, s.cy) : Rect(-0x3FFFFFFF, -0x3FFFFFFF, 0x3FFFFFFF, 0x3FFFFFFF));
+    state_.clip =
+        TRegion(s.cx > 0 && s.cy > 0 ? Rect(0, 0, s.cx, s.cy) : Rect(-0x3FFFFFFF, -0x3FFFFFFF, 0x3FFFFFFF, 0x3FFFFFFF));
   }
   state_.clip->Subtract(r.Normalized());
   ClipChanged();
@@ -201,8 +209,10 @@ TRect TCanvas::ClipRect() const {
 bool TCanvas::RectVisible(const TRect& r) const {
   TRect n = r.Normalized();
   TSize s = DeviceSize();
-  if (s.cx > 0 && s.cy > 0) n = IntersectRect(n, Rect(0, 0, s.cx, s.cy));
-  else if (!state_.clip) return true;
+  if (s.cx > 0 && s.cy > 0)
+    n = IntersectRect(n, Rect(0, 0, s.cx, s.cy));
+  else if (!state_.clip)
+    return true;
   if (n.IsEmpty()) return false;
   return !state_.clip || state_.clip->Intersects(n);
 }
@@ -245,7 +255,8 @@ void TCanvas::StretchDraw(const TRect& rect, const TGraphic& graphic) {
   graphic.Draw(*this, rect);
 }
 
-void TCanvas::DrawBitmapTransparent(const TRect& dest, const TBitmap& bitmap, const TRect& src, TColor transparentColor) {
+void TCanvas::DrawBitmapTransparent(const TRect& dest, const TBitmap& bitmap, const TRect& src,
+                                    TColor transparentColor) {
   // Opaque pixels end as the bitmap, transparent ones as the background was:
   // the destination is masked with "and" (white where transparent, black
   // elsewhere), then the bitmap with its transparent pixels made black is

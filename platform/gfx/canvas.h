@@ -82,8 +82,14 @@ enum : unsigned { ETO_OPAQUE = 0x0002, ETO_CLIPPED = 0x0004, ETO_GLYPH_INDEX = 0
 
 // Text alignment flags (horizontal | vertical; TA_UPDATECP moves the pen position).
 enum : unsigned {
-  TA_NOUPDATECP = 0, TA_UPDATECP = 1, TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6,
-  TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24,
+  TA_NOUPDATECP = 0,
+  TA_UPDATECP = 1,
+  TA_LEFT = 0,
+  TA_RIGHT = 2,
+  TA_CENTER = 6,
+  TA_TOP = 0,
+  TA_BOTTOM = 8,
+  TA_BASELINE = 24,
 };
 
 // Everything SaveDC keeps.

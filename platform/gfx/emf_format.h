@@ -272,8 +272,8 @@ struct Record {
 struct Header {
   RectL bounds;
   RectL frame;
-  SizeL device{1920, 1440};       // reference device in pixels
-  SizeL millimeters{508, 381};    // and in millimetres
+  SizeL device{1920, 1440};     // reference device in pixels
+  SizeL millimeters{508, 381};  // and in millimetres
   std::u16string description;
 
   // Pixels per inch of the reference device.
@@ -342,8 +342,10 @@ Record MakeSetWorldTransform(const XForm& x);
 Record MakeModifyWorldTransform(const XForm& x, std::uint32_t mode);
 
 // Record makers for the records this system writes.
-Record MakeU32Record(std::uint32_t type, std::uint32_t value);  // SETMAPMODE .. SETBKCOLOR, SELECT/DELETEOBJECT, RESTOREDC
-Record MakePointRecord(std::uint32_t type, std::int32_t x, std::int32_t y);  // MOVETOEX, LINETO, window/viewport records
+Record MakeU32Record(std::uint32_t type,
+                     std::uint32_t value);  // SETMAPMODE .. SETBKCOLOR, SELECT/DELETEOBJECT, RESTOREDC
+Record MakePointRecord(std::uint32_t type, std::int32_t x,
+                       std::int32_t y);                     // MOVETOEX, LINETO, window/viewport records
 Record MakeRectRecord(std::uint32_t type, const RectL& r);  // RECTANGLE, ELLIPSE, clip records
 Record MakeRoundRect(const RectL& r, std::int32_t cx, std::int32_t cy);
 Record MakeSaveDC();
@@ -371,10 +373,10 @@ Record MakePatBlt(const RectL& bounds, const RectL& dest, std::uint32_t rop);
 
 // Decoders. Each checks the record's size and raises EMetafileFormat when a
 // field lies outside it.
-LogPen DecodeCreatePen(const Record& r, std::uint32_t* index);       // CREATEPEN and EXTCREATEPEN
+LogPen DecodeCreatePen(const Record& r, std::uint32_t* index);  // CREATEPEN and EXTCREATEPEN
 LogBrush DecodeCreateBrush(const Record& r, std::uint32_t* index);
 LogFont DecodeCreateFont(const Record& r, std::uint32_t* index);
-std::vector<PointL> DecodePoly(const Record& r);                     // 16- and 32-bit poly records
+std::vector<PointL> DecodePoly(const Record& r);  // 16- and 32-bit poly records
 Record MakePolyPolygon(const std::vector<std::vector<PointL>>& polys, const RectL& bounds);
 std::vector<std::vector<PointL>> DecodePolyPoly(const Record& r);
 

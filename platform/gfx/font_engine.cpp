@@ -3,10 +3,10 @@
 // instances (a face at a pixel size) are cached by request.
 #include "platform/gfx/font_engine.h"
 
-#include "platform/rtl/textcase.h"
-
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+
+#include "platform/rtl/textcase.h"
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_SFNT_NAMES_H
@@ -51,16 +51,24 @@ std::string Lower(std::string_view s) { return rtl::LowerCase(s); }
 // fontconfig's own rules so the choice does not depend on its configuration.
 const char* KnownSubstitute(const std::string& lowerFamily) {
   static const std::map<std::string, const char*> table = {
-      {"times new roman", "Liberation Serif"},  {"times", "Liberation Serif"},
-      {"arial", "Liberation Sans"},             {"helvetica", "Liberation Sans"},
-      {"ms sans serif", "Liberation Sans"},     {"microsoft sans serif", "Liberation Sans"},
-      {"arial narrow", "Liberation Sans Narrow"}, {"courier new", "Liberation Mono"},
-      {"courier", "Liberation Mono"},           {"tahoma", "DejaVu Sans"},
-      {"verdana", "DejaVu Sans"},               {"wingdings", "DejaVu Sans"},
+      {"times new roman", "Liberation Serif"},
+      {"times", "Liberation Serif"},
+      {"arial", "Liberation Sans"},
+      {"helvetica", "Liberation Sans"},
+      {"ms sans serif", "Liberation Sans"},
+      {"microsoft sans serif", "Liberation Sans"},
+      {"arial narrow", "Liberation Sans Narrow"},
+      {"courier new", "Liberation Mono"},
+      {"courier", "Liberation Mono"},
+      {"tahoma", "DejaVu Sans"},
+      {"verdana", "DejaVu Sans"},
+      {"wingdings", "DejaVu Sans"},
       {"symbol", "DejaVu Sans"},
       // Older Cyrillic editions of the same families.
-      {"times new roman cyr", "Liberation Serif"}, {"arial cyr", "Liberation Sans"},
-      {"courier new cyr", "Liberation Mono"},     {"ms serif", "Liberation Serif"},
+      {"times new roman cyr", "Liberation Serif"},
+      {"arial cyr", "Liberation Sans"},
+      {"courier new cyr", "Liberation Mono"},
+      {"ms serif", "Liberation Serif"},
   };
   auto it = table.find(lowerFamily);
   return it == table.end() ? nullptr : it->second;
@@ -120,7 +128,7 @@ struct Face {
   std::string path;
   int index = 0;
   FT_Face ft = nullptr;
-  hb_font_t* hb = nullptr;  // unscaled: positions in font units
+  hb_font_t* hb = nullptr;                 // unscaled: positions in font units
   std::vector<std::int32_t> advanceUnits;  // per glyph, -1 until read
   std::string bytes;                       // the file, read when asked for
   bool bytesRead = false;
@@ -216,7 +224,8 @@ std::string SfntName(FT_Face face, FT_UShort nameId) {
   for (FT_UInt i = 0; i < n; ++i) {
     FT_SfntName name;
     if (FT_Get_Sfnt_Name(face, i, &name) != 0 || name.name_id != nameId) continue;
-    if (name.platform_id == TT_PLATFORM_MICROSOFT && name.language_id == 0x409) return Utf16BeToUtf8(name.string, name.string_len);
+    if (name.platform_id == TT_PLATFORM_MICROSOFT && name.language_id == 0x409)
+      return Utf16BeToUtf8(name.string, name.string_len);
     if (fallback.empty() && name.platform_id == TT_PLATFORM_MACINTOSH)
       fallback.assign(reinterpret_cast<const char*>(name.string), name.string_len);
   }
@@ -234,18 +243,22 @@ std::uint16_t ReadU16(const std::string& s, std::size_t at) {
   return static_cast<std::uint16_t>((b[0] << 8) | b[1]);
 }
 void PutU32(std::string& s, std::size_t at, std::uint32_t v) {
-  s[at] = static_cast<char>(v >> 24); s[at + 1] = static_cast<char>(v >> 16);
-  s[at + 2] = static_cast<char>(v >> 8); s[at + 3] = static_cast<char>(v);
+  s[at] = static_cast<char>(v >> 24);
+  s[at + 1] = static_cast<char>(v >> 16);
+  s[at + 2] = static_cast<char>(v >> 8);
+  s[at + 3] = static_cast<char>(v);
 }
 void PutU16(std::string& s, std::size_t at, std::uint16_t v) {
-  s[at] = static_cast<char>(v >> 8); s[at + 1] = static_cast<char>(v);
+  s[at] = static_cast<char>(v >> 8);
+  s[at + 1] = static_cast<char>(v);
 }
 
 std::uint32_t TableChecksum(const std::string& s, std::size_t at, std::size_t len) {
   std::uint32_t sum = 0;
   for (std::size_t i = 0; i < len; i += 4) {
     std::uint32_t w = 0;
-    for (std::size_t k = 0; k < 4; ++k) w = (w << 8) | (at + i + k < s.size() && i + k < len ? static_cast<unsigned char>(s[at + i + k]) : 0);
+    for (std::size_t k = 0; k < 4; ++k)
+      w = (w << 8) | (at + i + k < s.size() && i + k < len ? static_cast<unsigned char>(s[at + i + k]) : 0);
     sum += w;
   }
   return sum;
@@ -256,7 +269,8 @@ struct TableEntry {
 };
 
 // The table directory of the face at `dirOffset` of a font file.
-bool ReadDirectory(const std::string& file, std::size_t dirOffset, std::uint32_t& version, std::vector<TableEntry>& tables) {
+bool ReadDirectory(const std::string& file, std::size_t dirOffset, std::uint32_t& version,
+                   std::vector<TableEntry>& tables) {
   if (dirOffset + 12 > file.size()) return false;
   version = ReadU32(file, dirOffset);
   std::uint16_t n = ReadU16(file, dirOffset + 4);
@@ -311,8 +325,11 @@ struct RequestHash {
   std::size_t operator()(const TFontRequest& r) const {
     std::size_t h = std::hash<std::string>()(r.family);
     auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
-    mix(static_cast<std::size_t>(r.height)); mix(static_cast<std::size_t>(r.weight));
-    mix(r.italic | (r.underline << 1) | (r.strikeOut << 2)); mix(r.charset); mix(r.pitch);
+    mix(static_cast<std::size_t>(r.height));
+    mix(static_cast<std::size_t>(r.weight));
+    mix(r.italic | (r.underline << 1) | (r.strikeOut << 2));
+    mix(r.charset);
+    mix(r.pitch);
     mix(static_cast<std::size_t>(r.escapement));
     return h;
   }
@@ -342,7 +359,7 @@ struct TFontInstance::Impl {
   bool synthBold = false;
   bool synthItalic = false;
   char32_t (*symbolMap)(char32_t) = nullptr;  // a symbol family drawn with an ordinary font
-  bool nativeSymbol = false;  // the face has a symbol cmap (U+F0xx)
+  bool nativeSymbol = false;                  // the face has a symbol cmap (U+F0xx)
   TTextMetric tm;
   TOutlineTextMetric otm;
   mutable std::vector<std::int32_t> charGlyph;  // glyph per code below kDirect, -1 unknown
@@ -410,14 +427,17 @@ std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, cons
   p->synthItalic = m.syntheticItalic;
   std::string lf = Lower(req.family);
   if (Lower(m.family) != lf) {
-    if (lf == "wingdings") p->symbolMap = WingdingsToUnicode;
-    else if (lf == "symbol") p->symbolMap = SymbolToUnicode;
+    if (lf == "wingdings")
+      p->symbolMap = WingdingsToUnicode;
+    else if (lf == "symbol")
+      p->symbolMap = SymbolToUnicode;
   }
   FT_Face ft = p->face ? p->face->ft : nullptr;
   if (ft) {
     for (int i = 0; i < ft->num_charmaps; ++i)
       if (ft->charmaps[i]->encoding == FT_ENCODING_MS_SYMBOL) p->nativeSymbol = true;
-    if (FT_Select_Charmap(ft, FT_ENCODING_UNICODE) != 0 && p->nativeSymbol) FT_Select_Charmap(ft, FT_ENCODING_MS_SYMBOL);
+    if (FT_Select_Charmap(ft, FT_ENCODING_UNICODE) != 0 && p->nativeSymbol)
+      FT_Select_Charmap(ft, FT_ENCODING_MS_SYMBOL);
   }
   p->charGlyph.assign(TFontInstance::Impl::kDirect, -1);
 
@@ -427,9 +447,12 @@ std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, cons
   auto* post = ft ? static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST)) : nullptr;
   const double winAsc = os2 ? os2->usWinAscent : (ft ? ft->ascender : upem * 0.9);
   const double winDesc = os2 ? os2->usWinDescent : (ft ? -ft->descender : upem * 0.2);
-  if (req.height < 0) p->ppem = -static_cast<double>(req.height);
-  else if (req.height > 0) p->ppem = req.height * upem / std::max(1.0, winAsc + winDesc);
-  else p->ppem = 16;
+  if (req.height < 0)
+    p->ppem = -static_cast<double>(req.height);
+  else if (req.height > 0)
+    p->ppem = req.height * upem / std::max(1.0, winAsc + winDesc);
+  else
+    p->ppem = 16;
   p->ppem = std::min(p->ppem, 1e7);  // keeps every metric within int
   p->scale = p->ppem / upem;
   const double s = p->scale;
@@ -451,8 +474,10 @@ std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, cons
   tm.tmStruckOut = req.strikeOut;
   const bool fixedPitch = post && post->isFixedPitch;
   tm.tmPitchAndFamily = static_cast<std::uint8_t>((fixedPitch ? 0 : 1) | 2 | 4 | (fixedPitch ? 0x30 : 0));
-  if (req.charset == SYMBOL_CHARSET || p->nativeSymbol || p->symbolMap != nullptr) tm.tmCharSet = SYMBOL_CHARSET;
-  else tm.tmCharSet = req.charset == DEFAULT_CHARSET ? TFontCharset(RUSSIAN_CHARSET) : req.charset;
+  if (req.charset == SYMBOL_CHARSET || p->nativeSymbol || p->symbolMap != nullptr)
+    tm.tmCharSet = SYMBOL_CHARSET;
+  else
+    tm.tmCharSet = req.charset == DEFAULT_CHARSET ? TFontCharset(RUSSIAN_CHARSET) : req.charset;
   if (os2) {
     tm.tmFirstChar = os2->usFirstCharIndex;
     tm.tmLastChar = os2->usLastCharIndex;
@@ -621,7 +646,8 @@ std::vector<TShapedGlyph> TFontInstance::Shape(std::u16string_view text, bool ri
   std::u16string mapped;
   if (impl_->symbolMap) {
     // The substitute font has the marks at their Unicode places.
-    ForEachChar(text, [&](std::size_t, char32_t c, int) { mapped.push_back(static_cast<char16_t>(impl_->symbolMap(c))); });
+    ForEachChar(text,
+                [&](std::size_t, char32_t c, int) { mapped.push_back(static_cast<char16_t>(impl_->symbolMap(c))); });
     text = mapped;
   }
   hb_buffer_t* buf = hb_buffer_create();
@@ -654,9 +680,10 @@ std::vector<TShapedGlyph> TFontInstance::Shape(std::u16string_view text, bool ri
 namespace {
 enum class Strength { Ltr, Rtl, Neutral };
 Strength StrengthOf(char16_t c) {
-  if ((c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF)) return Strength::Rtl;
-  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c < 0x2000) ||
-      (c >= 0x3000 && c < 0xD800) || (c >= 0xF900 && c < 0xFB1D))
+  if ((c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF))
+    return Strength::Rtl;
+  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+      (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c < 0x2000) || (c >= 0x3000 && c < 0xD800) || (c >= 0xF900 && c < 0xFB1D))
     return Strength::Ltr;
   return Strength::Neutral;
 }
@@ -686,8 +713,10 @@ std::vector<TFontInstance::TTextRun> TFontInstance::ItemizeLine(std::u16string_v
   std::vector<TTextRun> runs;
   for (std::uint32_t i = 0; i < n; ++i) {
     const bool rtl = dir[i] == 1;
-    if (!runs.empty() && runs.back().rightToLeft == rtl) ++runs.back().length;
-    else runs.push_back({i, 1, rtl});
+    if (!runs.empty() && runs.back().rightToLeft == rtl)
+      ++runs.back().length;
+    else
+      runs.push_back({i, 1, rtl});
   }
   // In a right-to-left paragraph the runs read from the right.
   if (rightToLeftBase) std::reverse(runs.begin(), runs.end());
@@ -749,14 +778,16 @@ std::vector<TFontInstance::TPathCommand> TFontInstance::GlyphOutline(std::uint32
   funcs.move_to = [](const FT_Vector* to, void* u) {
     auto* c = static_cast<Ctx*>(u);
     if (c->open) c->out->push_back({TPathCommand::Close, 0, 0, 0, 0, 0, 0});
-    c->lastX = to->x * c->s; c->lastY = -to->y * c->s;
+    c->lastX = to->x * c->s;
+    c->lastY = -to->y * c->s;
     c->out->push_back({TPathCommand::Move, c->lastX, c->lastY, 0, 0, 0, 0});
     c->open = true;
     return 0;
   };
   funcs.line_to = [](const FT_Vector* to, void* u) {
     auto* c = static_cast<Ctx*>(u);
-    c->lastX = to->x * c->s; c->lastY = -to->y * c->s;
+    c->lastX = to->x * c->s;
+    c->lastY = -to->y * c->s;
     c->out->push_back({TPathCommand::Line, c->lastX, c->lastY, 0, 0, 0, 0});
     return 0;
   };
@@ -765,13 +796,16 @@ std::vector<TFontInstance::TPathCommand> TFontInstance::GlyphOutline(std::uint32
     double qx = ctl->x * c->s, qy = -ctl->y * c->s, x = to->x * c->s, y = -to->y * c->s;
     c->out->push_back({TPathCommand::Cubic, c->lastX + 2.0 / 3 * (qx - c->lastX), c->lastY + 2.0 / 3 * (qy - c->lastY),
                        x + 2.0 / 3 * (qx - x), y + 2.0 / 3 * (qy - y), x, y});
-    c->lastX = x; c->lastY = y;
+    c->lastX = x;
+    c->lastY = y;
     return 0;
   };
   funcs.cubic_to = [](const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* u) {
     auto* c = static_cast<Ctx*>(u);
-    c->lastX = to->x * c->s; c->lastY = -to->y * c->s;
-    c->out->push_back({TPathCommand::Cubic, c1->x * c->s, -c1->y * c->s, c2->x * c->s, -c2->y * c->s, c->lastX, c->lastY});
+    c->lastX = to->x * c->s;
+    c->lastY = -to->y * c->s;
+    c->out->push_back(
+        {TPathCommand::Cubic, c1->x * c->s, -c1->y * c->s, c2->x * c->s, -c2->y * c->s, c->lastX, c->lastY});
     return 0;
   };
   FT_Outline_Decompose(&ft->glyph->outline, &funcs, &ctx);

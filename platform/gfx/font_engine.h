@@ -21,10 +21,10 @@ namespace gfx {
 
 // Metrics of a font at its pixel size, integer pixels.
 struct TTextMetric {
-  int tmHeight = 0;            // ascent + descent
+  int tmHeight = 0;  // ascent + descent
   int tmAscent = 0;
   int tmDescent = 0;
-  int tmInternalLeading = 0;   // tmHeight - em height
+  int tmInternalLeading = 0;  // tmHeight - em height
   int tmExternalLeading = 0;
   int tmAveCharWidth = 0;
   int tmMaxCharWidth = 0;

@@ -30,7 +30,12 @@ class TGraphic {
   virtual bool Empty() const { return Width() <= 0 || Height() <= 0; }
 
   bool Transparent() const { return transparent_; }
-  virtual void SetTransparent(bool t) { if (t != transparent_) { transparent_ = t; Changed(); } }
+  virtual void SetTransparent(bool t) {
+    if (t != transparent_) {
+      transparent_ = t;
+      Changed();
+    }
+  }
 
   // Draws the whole graphic stretched into rect of the canvas.
   virtual void Draw(TCanvas& canvas, const TRect& rect) const = 0;
@@ -53,7 +58,9 @@ class TGraphic {
 
  protected:
   TGraphic() = default;
-  void Changed() { if (OnChange) OnChange(*this); }
+  void Changed() {
+    if (OnChange) OnChange(*this);
+  }
 
  private:
   bool transparent_ = false;

@@ -51,7 +51,8 @@ Image DecodePng(std::string_view png) {
       }
       std::uint32_t a = p >> 24;
       auto un = [a](std::uint32_t c) { return a ? std::min<std::uint32_t>(255, (c * 255 + a / 2) / a) : 0; };
-      img.argb[std::size_t(y) * w + x] = (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
+      img.argb[std::size_t(y) * w + x] =
+          (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
     }
   }
   return img;
@@ -71,7 +72,8 @@ Image DecodeBitmap(std::string_view dib) {
     int h = h2 / 2;
     if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || compression != 0)
       throw EInvalidGraphic("Icon bitmap size or compression is invalid");
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) throw EInvalidGraphic("Icon bitmap depth is invalid");
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
+      throw EInvalidGraphic("Icon bitmap depth is invalid");
     std::size_t colours = bpp <= 8 ? (used ? std::min<std::size_t>(used, 256) : std::size_t{1} << bpp) : 0;
     std::size_t palAt = headerSize;
     std::size_t xorAt = palAt + colours * 4;
@@ -93,9 +95,12 @@ Image DecodeBitmap(std::string_view dib) {
           p = r.U8(row + 3 * x) | (r.U8(row + 3 * x + 1) << 8) | (r.U8(row + 3 * x + 2) << 16) | 0xFF000000u;
         } else {
           unsigned index;
-          if (bpp == 8) index = r.U8(row + x);
-          else if (bpp == 4) index = (r.U8(row + x / 2) >> (x % 2 ? 0 : 4)) & 0xF;
-          else index = (r.U8(row + x / 8) >> (7 - x % 8)) & 1;
+          if (bpp == 8)
+            index = r.U8(row + x);
+          else if (bpp == 4)
+            index = (r.U8(row + x / 2) >> (x % 2 ? 0 : 4)) & 0xF;
+          else
+            index = (r.U8(row + x / 8) >> (7 - x % 8)) & 1;
           p = index < colours ? (r.U32(palAt + 4 * index) & 0xFFFFFF) | 0xFF000000u : 0xFF000000u;
         }
         img.argb[std::size_t(y) * w + x] = p;

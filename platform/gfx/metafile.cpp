@@ -28,7 +28,7 @@ class CanvasTarget : public emf::PlaybackTarget {
   explicit CanvasTarget(TCanvas& canvas) : c_(canvas) {}
 
   void SetPen(const emf::LogPen& lp, double width) override {
-    static constexpr TPenStyle kStyles[] = {psSolid, psDash,        psDot,       psDashDot, psDashDotDot,
+    static constexpr TPenStyle kStyles[] = {psSolid, psDash,        psDot,       psDashDot,  psDashDotDot,
                                             psClear, psInsideFrame, psUserStyle, psAlternate};
     TPen pen;
     std::uint32_t style = lp.style & emf::PS_STYLE_MASK;
@@ -43,7 +43,8 @@ class CanvasTarget : public emf::PlaybackTarget {
       if (!lp.styleEntries.empty() && lp.width > 0) {
         double k = width / lp.width;
         std::vector<unsigned> dashes;
-        for (std::uint32_t d : lp.styleEntries) dashes.push_back(static_cast<unsigned>(std::max(1L, std::lround(d * k))));
+        for (std::uint32_t d : lp.styleEntries)
+          dashes.push_back(static_cast<unsigned>(std::max(1L, std::lround(d * k))));
         pen.SetDashes(dashes);
       }
     }
@@ -155,9 +156,12 @@ class CanvasTarget : public emf::PlaybackTarget {
   void Arc(std::uint32_t kind, const emf::RectD& box, emf::PointD start, emf::PointD end) override {
     TRect b = Rc(box);
     TPoint s = Pt(start), e = Pt(end);
-    if (kind == emf::EMR_PIE) c_.Pie(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y);
-    else if (kind == emf::EMR_CHORD) c_.Chord(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y);
-    else c_.Arc(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y);
+    if (kind == emf::EMR_PIE)
+      c_.Pie(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y);
+    else if (kind == emf::EMR_CHORD)
+      c_.Chord(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y);
+    else
+      c_.Arc(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y);
   }
   void SetPixel(emf::PointD p, std::uint32_t color) override {
     TPoint q = Pt(p);
@@ -231,7 +235,8 @@ class CanvasTarget : public emf::PlaybackTarget {
     // The source rectangle as the record gives it, cut to the bitmap (in
     // 64 bits: the record's numbers may be anything).
     auto cut = [](std::int64_t v, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, hi)); };
-    TRect s{cut(src.x, bitmap.Width()), cut(src.y, bitmap.Height()), cut(std::int64_t{src.x} + src.width, bitmap.Width()),
+    TRect s{cut(src.x, bitmap.Width()), cut(src.y, bitmap.Height()),
+            cut(std::int64_t{src.x} + src.width, bitmap.Width()),
             cut(std::int64_t{src.y} + src.height, bitmap.Height())};
     if (s.IsEmpty()) return;
     c_.DrawBitmap(Rc(dest), bitmap, s, rop);
@@ -339,8 +344,10 @@ void TMetafile::LoadFromStream(rtl::TStream& stream) {
   emf::Document doc;
   std::uint16_t inch = 0;
   try {
-    if (wmf) doc = wmf::ToEmf(data, &inch);
-    else doc = emf::Document::Parse(data);
+    if (wmf)
+      doc = wmf::ToEmf(data, &inch);
+    else
+      doc = emf::Document::Parse(data);
   } catch (...) {
     stream.SetPosition(start);
     throw;

@@ -17,9 +17,9 @@ namespace gfx {
 
 // A text record of the metafile, as the preview's text search walks them.
 struct TMetafileTextRecord {
-  int recordIndex = 0;   // in enumeration order; the header is record 0
+  int recordIndex = 0;  // in enumeration order; the header is record 0
   std::u16string text;
-  TRect bounds;          // reference-device pixels, right and bottom exclusive
+  TRect bounds;  // reference-device pixels, right and bottom exclusive
 };
 
 class TMetafile : public TGraphic {
@@ -103,8 +103,7 @@ class TMetafileCanvas : public TCanvas {
   void FillRect(const TRect& r) override;
   void FrameRect(const TRect& r) override;
   void FillRegion(const TRegion& region) override;
-  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::u16string_view text,
-                  const int* dx) override;
+  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::u16string_view text, const int* dx) override;
   void DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TRect& src, TCopyMode rop) override;
   void SetPixel(int x, int y, TColor color) override;
   void SelectClipRegion(const TRegion* region) override;
@@ -114,9 +113,9 @@ class TMetafileCanvas : public TCanvas {
   void RestoreDC(int level) override;
 
   using TCanvas::Ellipse;
+  using TCanvas::PolyBezier;
   using TCanvas::Polygon;
   using TCanvas::Polyline;
-  using TCanvas::PolyBezier;
   using TCanvas::Rectangle;
 
  private:

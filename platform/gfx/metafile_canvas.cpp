@@ -14,9 +14,9 @@ namespace gfx {
 namespace {
 
 emf::LogPen ToLogPen(const TPen& pen) {
-  static constexpr std::uint32_t kStyles[] = {emf::PS_SOLID,      emf::PS_DASH, emf::PS_DOT,
-                                              emf::PS_DASHDOT,    emf::PS_DASHDOTDOT, emf::PS_NULL,
-                                              emf::PS_INSIDEFRAME, emf::PS_USERSTYLE, emf::PS_ALTERNATE};
+  static constexpr std::uint32_t kStyles[] = {emf::PS_SOLID,       emf::PS_DASH,       emf::PS_DOT,
+                                              emf::PS_DASHDOT,     emf::PS_DASHDOTDOT, emf::PS_NULL,
+                                              emf::PS_INSIDEFRAME, emf::PS_USERSTYLE,  emf::PS_ALTERNATE};
   emf::LogPen lp;
   lp.style = pen.Style() < std::size(kStyles) ? kStyles[pen.Style()] : emf::PS_SOLID;
   lp.width = std::max(pen.Width(), 0);
@@ -192,10 +192,9 @@ void TMetafileCanvas::Close() {
   if (metafile_->mmWidth_ > 0 && metafile_->mmHeight_ > 0) {
     doc.header.frame = {0, 0, metafile_->mmWidth_, metafile_->mmHeight_};
   } else if (rec_->drawn) {
-    doc.header.frame = {static_cast<std::int32_t>(std::lround(b.Left * per)),
-                        static_cast<std::int32_t>(std::lround(b.Top * per)),
-                        static_cast<std::int32_t>(std::lround(b.Right * per)),
-                        static_cast<std::int32_t>(std::lround(b.Bottom * per))};
+    doc.header.frame = {
+        static_cast<std::int32_t>(std::lround(b.Left * per)), static_cast<std::int32_t>(std::lround(b.Top * per)),
+        static_cast<std::int32_t>(std::lround(b.Right * per)), static_cast<std::int32_t>(std::lround(b.Bottom * per))};
   }
   metafile_->SetRecords(std::move(doc));
 }
@@ -318,8 +317,10 @@ void TMetafileCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerW, int
 }
 
 void TMetafileCanvas::ArcRecord(std::uint32_t type, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  if (type == emf::EMR_ARC) SyncLine();
-  else SyncFill();
+  if (type == emf::EMR_ARC)
+    SyncLine();
+  else
+    SyncFill();
   Add(emf::MakeArcRecord(type, {x1, y1, x2, y2}, {x3, y3}, {x4, y4}));
   Grow({x1, y1, x2, y2});
 }
@@ -368,8 +369,10 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* re
   // Like the system's own metafiles, every text record carries its advances,
   // so playback places the characters where they were measured.
   std::vector<std::int32_t> advances;
-  if (dx) advances.assign(dx, dx + text.size());
-  else for (int a : GetCharAdvances(text)) advances.push_back(a);
+  if (dx)
+    advances.assign(dx, dx + text.size());
+  else
+    for (int a : GetCharAdvances(text)) advances.push_back(a);
   std::int64_t total = 0;
   for (int a : advances) total += a;
   int width = static_cast<int>(std::clamp<std::int64_t>(total, -(1 << 29), 1 << 29));
@@ -378,8 +381,10 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* re
   TTextPlacement place = PlaceText(x, y, width, tm);
   // The text's box around its baseline, turned with the escapement.
   double t = Font().Orientation() * M_PI / 1800.0, c = std::cos(t), s = std::sin(t);
-  double corners[4][2] = {{0, -double(tm.tmAscent)}, {double(width), -double(tm.tmAscent)},
-                          {0, double(tm.tmDescent)}, {double(width), double(tm.tmDescent)}};
+  double corners[4][2] = {{0, -double(tm.tmAscent)},
+                          {double(width), -double(tm.tmAscent)},
+                          {0, double(tm.tmDescent)},
+                          {double(width), double(tm.tmDescent)}};
   double minX = 1e18, minY = 1e18, maxX = -1e18, maxY = -1e18;
   for (auto& p : corners) {
     double px = place.originX + p[0] * c + p[1] * s, py = place.originY - p[0] * s + p[1] * c;

@@ -290,8 +290,10 @@ class Player {
         ClipRegion c = DecodeSelectClip(rec);
         std::vector<RectD> rects;
         for (const RectL& rc : c.rects) rects.push_back(DeviceRect(rc));
-        if (c.mode == RGN_COPY) target_.SelectClip(rects.empty() ? nullptr : &rects);
-        else if (c.mode == RGN_AND && rects.size() == 1) target_.IntersectClip(rects[0]);
+        if (c.mode == RGN_COPY)
+          target_.SelectClip(rects.empty() ? nullptr : &rects);
+        else if (c.mode == RGN_AND && rects.size() == 1)
+          target_.IntersectClip(rects[0]);
         break;
       }
       case EMR_INTERSECTCLIPRECT: target_.IntersectClip(R({r.I32(8), r.I32(12), r.I32(16), r.I32(20)})); break;
@@ -311,8 +313,10 @@ class Player {
         pts.insert(pts.begin(), st_.current);
         st_.current = pts.back();
         bool bezier = rec.Type() == EMR_POLYBEZIERTO || rec.Type() == EMR_POLYBEZIERTO16;
-        if (bezier) target_.PolyBezier(Pts(pts));
-        else target_.Polyline(Pts(pts));
+        if (bezier)
+          target_.PolyBezier(Pts(pts));
+        else
+          target_.Polyline(Pts(pts));
         break;
       }
       case EMR_POLYPOLYGON:

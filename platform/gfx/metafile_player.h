@@ -50,8 +50,8 @@ class PlaybackTarget {
   // Text at a reference point with the alignment flags of SETTEXTALIGN
   // (TA_UPDATECP already resolved). advances are per character, scaled, or
   // empty; rect is used with ETO_OPAQUE / ETO_CLIPPED.
-  virtual void Text(PointD ref, std::u16string_view text, const std::vector<double>& advances,
-                    std::uint32_t align, std::uint32_t options, const RectD& rect) = 0;
+  virtual void Text(PointD ref, std::u16string_view text, const std::vector<double>& advances, std::uint32_t align,
+                    std::uint32_t options, const RectD& rect) = 0;
   // The width the target would give the text with the current font (only
   // needed for TA_UPDATECP without advances).
   virtual double TextWidth(std::u16string_view text) = 0;

@@ -25,20 +25,44 @@ class TGraphicsObject {
   TGraphicsObject(const TGraphicsObject&) {}
   TGraphicsObject& operator=(const TGraphicsObject&) { return *this; }
   ~TGraphicsObject() = default;
-  void Changed() { if (OnChange) OnChange(); }
+  void Changed() {
+    if (OnChange) OnChange();
+  }
 };
 
 // ---------------------------------------------------------------- pen
 
 enum TPenStyle : std::uint8_t {
-  psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame, psUserStyle, psAlternate,
+  psSolid,
+  psDash,
+  psDot,
+  psDashDot,
+  psDashDotDot,
+  psClear,
+  psInsideFrame,
+  psUserStyle,
+  psAlternate,
 };
 
 // Raster operation of the pen (and of brush fills drawn with the pen's mode),
 // in the order of the binary raster operations less one.
 enum TPenMode : std::uint8_t {
-  pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-  pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor,
+  pmBlack,
+  pmWhite,
+  pmNop,
+  pmNot,
+  pmCopy,
+  pmNotCopy,
+  pmMergePenNot,
+  pmMaskPenNot,
+  pmMergeNotPen,
+  pmMaskNotPen,
+  pmMerge,
+  pmNotMerge,
+  pmMask,
+  pmNotMask,
+  pmXor,
+  pmNotXor,
 };
 
 enum TPenEndCap : std::uint8_t { pecRound, pecSquare, pecFlat };
@@ -52,26 +76,70 @@ class TPen : public TGraphicsObject {
  public:
   TPen() = default;
   TPen(const TPen& o) : TGraphicsObject(o) { CopyValues(o); }
-  TPen& operator=(const TPen& o) { Assign(o); return *this; }
-  void Assign(const TPen& o) { CopyValues(o); Changed(); }
+  TPen& operator=(const TPen& o) {
+    Assign(o);
+    return *this;
+  }
+  void Assign(const TPen& o) {
+    CopyValues(o);
+    Changed();
+  }
 
   TColor Color() const { return color_; }
-  void SetColor(TColor c) { if (c != color_) { color_ = c; Changed(); } }
+  void SetColor(TColor c) {
+    if (c != color_) {
+      color_ = c;
+      Changed();
+    }
+  }
   int Width() const { return width_; }
-  void SetWidth(int w) { if (w != width_) { width_ = w; Changed(); } }
+  void SetWidth(int w) {
+    if (w != width_) {
+      width_ = w;
+      Changed();
+    }
+  }
   TPenStyle Style() const { return style_; }
-  void SetStyle(TPenStyle s) { if (s != style_) { style_ = s; Changed(); } }
+  void SetStyle(TPenStyle s) {
+    if (s != style_) {
+      style_ = s;
+      Changed();
+    }
+  }
   TPenMode Mode() const { return mode_; }
-  void SetMode(TPenMode m) { if (m != mode_) { mode_ = m; Changed(); } }
+  void SetMode(TPenMode m) {
+    if (m != mode_) {
+      mode_ = m;
+      Changed();
+    }
+  }
 
   bool Geometric() const { return geometric_; }
-  void SetGeometric(bool g) { if (g != geometric_) { geometric_ = g; Changed(); } }
+  void SetGeometric(bool g) {
+    if (g != geometric_) {
+      geometric_ = g;
+      Changed();
+    }
+  }
   TPenEndCap EndCap() const { return endCap_; }
-  void SetEndCap(TPenEndCap c) { if (c != endCap_) { endCap_ = c; Changed(); } }
+  void SetEndCap(TPenEndCap c) {
+    if (c != endCap_) {
+      endCap_ = c;
+      Changed();
+    }
+  }
   TPenJoin Join() const { return join_; }
-  void SetJoin(TPenJoin j) { if (j != join_) { join_ = j; Changed(); } }
+  void SetJoin(TPenJoin j) {
+    if (j != join_) {
+      join_ = j;
+      Changed();
+    }
+  }
   const std::vector<unsigned>& Dashes() const { return dashes_; }
-  void SetDashes(std::vector<unsigned> d) { dashes_ = std::move(d); Changed(); }
+  void SetDashes(std::vector<unsigned> d) {
+    dashes_ = std::move(d);
+    Changed();
+  }
 
   // A pen that draws one device pixel wide with pixel dash patterns.
   bool IsCosmetic() const { return !geometric_ && width_ <= 1; }
@@ -85,8 +153,14 @@ class TPen : public TGraphicsObject {
 
  private:
   void CopyValues(const TPen& o) {
-    color_ = o.color_; width_ = o.width_; style_ = o.style_; mode_ = o.mode_;
-    geometric_ = o.geometric_; endCap_ = o.endCap_; join_ = o.join_; dashes_ = o.dashes_;
+    color_ = o.color_;
+    width_ = o.width_;
+    style_ = o.style_;
+    mode_ = o.mode_;
+    geometric_ = o.geometric_;
+    endCap_ = o.endCap_;
+    join_ = o.join_;
+    dashes_ = o.dashes_;
   }
   TColor color_ = clBlack;
   int width_ = 1;
@@ -101,7 +175,14 @@ class TPen : public TGraphicsObject {
 // ---------------------------------------------------------------- brush
 
 enum TBrushStyle : std::uint8_t {
-  bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross,
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross,
 };
 
 // Hatched brushes paint 8x8-pixel line patterns in Color; the gaps between the
@@ -110,8 +191,15 @@ class TBrush : public TGraphicsObject {
  public:
   TBrush() = default;
   TBrush(const TBrush& o) : TGraphicsObject(o), color_(o.color_), style_(o.style_) {}
-  TBrush& operator=(const TBrush& o) { Assign(o); return *this; }
-  void Assign(const TBrush& o) { color_ = o.color_; style_ = o.style_; Changed(); }
+  TBrush& operator=(const TBrush& o) {
+    Assign(o);
+    return *this;
+  }
+  void Assign(const TBrush& o) {
+    color_ = o.color_;
+    style_ = o.style_;
+    Changed();
+  }
 
   TColor Color() const { return color_; }
   // Setting a colour on a clear brush makes it solid, as users of brushes expect.
@@ -122,7 +210,12 @@ class TBrush : public TGraphicsObject {
     Changed();
   }
   TBrushStyle Style() const { return style_; }
-  void SetStyle(TBrushStyle s) { if (s != style_) { style_ = s; Changed(); } }
+  void SetStyle(TBrushStyle s) {
+    if (s != style_) {
+      style_ = s;
+      Changed();
+    }
+  }
 
   friend bool operator==(const TBrush& a, const TBrush& b) { return a.color_ == b.color_ && a.style_ == b.style_; }
 
@@ -142,12 +235,22 @@ class TFontStyles {
   constexpr TFontStyles(std::initializer_list<TFontStyle> styles) {
     for (auto s : styles) bits_ |= static_cast<std::uint8_t>(1u << s);
   }
-  static constexpr TFontStyles FromBits(unsigned bits) { TFontStyles s; s.bits_ = bits & 15; return s; }
+  static constexpr TFontStyles FromBits(unsigned bits) {
+    TFontStyles s;
+    s.bits_ = bits & 15;
+    return s;
+  }
   constexpr unsigned Bits() const { return bits_; }
   constexpr bool Contains(TFontStyle s) const { return (bits_ >> s) & 1u; }
   constexpr bool Empty() const { return bits_ == 0; }
-  constexpr TFontStyles& Include(TFontStyle s) { bits_ |= static_cast<std::uint8_t>(1u << s); return *this; }
-  constexpr TFontStyles& Exclude(TFontStyle s) { bits_ &= static_cast<std::uint8_t>(~(1u << s)); return *this; }
+  constexpr TFontStyles& Include(TFontStyle s) {
+    bits_ |= static_cast<std::uint8_t>(1u << s);
+    return *this;
+  }
+  constexpr TFontStyles& Exclude(TFontStyle s) {
+    bits_ &= static_cast<std::uint8_t>(~(1u << s));
+    return *this;
+  }
   friend constexpr TFontStyles operator+(TFontStyles a, TFontStyles b) { return FromBits(a.bits_ | b.bits_); }
   friend constexpr TFontStyles operator-(TFontStyles a, TFontStyles b) { return FromBits(a.bits_ & ~b.bits_); }
   friend constexpr TFontStyles operator*(TFontStyles a, TFontStyles b) { return FromBits(a.bits_ & b.bits_); }
@@ -162,9 +265,17 @@ enum TFontQuality : std::uint8_t { fqDefault, fqDraft, fqProof, fqNonAntialiased
 
 // Font character sets.
 enum : std::uint8_t {
-  ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, MAC_CHARSET = 77, SHIFTJIS_CHARSET = 128,
-  GREEK_CHARSET = 161, TURKISH_CHARSET = 162, BALTIC_CHARSET = 186, RUSSIAN_CHARSET = 204,
-  EASTEUROPE_CHARSET = 238, OEM_CHARSET = 255,
+  ANSI_CHARSET = 0,
+  DEFAULT_CHARSET = 1,
+  SYMBOL_CHARSET = 2,
+  MAC_CHARSET = 77,
+  SHIFTJIS_CHARSET = 128,
+  GREEK_CHARSET = 161,
+  TURKISH_CHARSET = 162,
+  BALTIC_CHARSET = 186,
+  RUSSIAN_CHARSET = 204,
+  EASTEUROPE_CHARSET = 238,
+  OEM_CHARSET = 255,
 };
 using TFontCharset = std::uint8_t;
 
@@ -179,31 +290,82 @@ class TFont : public TGraphicsObject {
  public:
   TFont() = default;
   TFont(const TFont& o) : TGraphicsObject(o) { CopyValues(o); }
-  TFont& operator=(const TFont& o) { Assign(o); return *this; }
-  void Assign(const TFont& o) { CopyValues(o); Changed(); }
+  TFont& operator=(const TFont& o) {
+    Assign(o);
+    return *this;
+  }
+  void Assign(const TFont& o) {
+    CopyValues(o);
+    Changed();
+  }
 
   const rtl::AnsiString& Name() const { return name_; }
-  void SetName(const rtl::AnsiString& n) { if (n != name_) { name_ = n; Changed(); } }
+  void SetName(const rtl::AnsiString& n) {
+    if (n != name_) {
+      name_ = n;
+      Changed();
+    }
+  }
   int Height() const { return height_; }
-  void SetHeight(int h) { if (h != height_) { height_ = h; Changed(); } }
+  void SetHeight(int h) {
+    if (h != height_) {
+      height_ = h;
+      Changed();
+    }
+  }
   int Size() const { return -MulDiv(height_, 72, pixelsPerInch_); }
   void SetSize(int points) { SetHeight(-MulDiv(points, pixelsPerInch_, 72)); }
   // Changing the resolution keeps Height: the font becomes larger or smaller in points.
   int PixelsPerInch() const { return pixelsPerInch_; }
-  void SetPixelsPerInch(int ppi) { if (ppi > 0 && ppi != pixelsPerInch_) { pixelsPerInch_ = ppi; Changed(); } }
+  void SetPixelsPerInch(int ppi) {
+    if (ppi > 0 && ppi != pixelsPerInch_) {
+      pixelsPerInch_ = ppi;
+      Changed();
+    }
+  }
   TFontStyles Style() const { return style_; }
-  void SetStyle(TFontStyles s) { if (!(s == style_)) { style_ = s; Changed(); } }
+  void SetStyle(TFontStyles s) {
+    if (!(s == style_)) {
+      style_ = s;
+      Changed();
+    }
+  }
   TFontCharset Charset() const { return charset_; }
-  void SetCharset(TFontCharset c) { if (c != charset_) { charset_ = c; Changed(); } }
+  void SetCharset(TFontCharset c) {
+    if (c != charset_) {
+      charset_ = c;
+      Changed();
+    }
+  }
   TColor Color() const { return color_; }
-  void SetColor(TColor c) { if (c != color_) { color_ = c; Changed(); } }
+  void SetColor(TColor c) {
+    if (c != color_) {
+      color_ = c;
+      Changed();
+    }
+  }
   TFontPitch Pitch() const { return pitch_; }
-  void SetPitch(TFontPitch p) { if (p != pitch_) { pitch_ = p; Changed(); } }
+  void SetPitch(TFontPitch p) {
+    if (p != pitch_) {
+      pitch_ = p;
+      Changed();
+    }
+  }
   TFontQuality Quality() const { return quality_; }
-  void SetQuality(TFontQuality q) { if (q != quality_) { quality_ = q; Changed(); } }
+  void SetQuality(TFontQuality q) {
+    if (q != quality_) {
+      quality_ = q;
+      Changed();
+    }
+  }
   // Angle of the baseline, counter-clockwise, in tenths of a degree.
   int Orientation() const { return orientation_; }
-  void SetOrientation(int tenths) { if (tenths != orientation_) { orientation_ = tenths; Changed(); } }
+  void SetOrientation(int tenths) {
+    if (tenths != orientation_) {
+      orientation_ = tenths;
+      Changed();
+    }
+  }
 
   // Same face, size, style and charset (what measuring depends on).
   bool SameShape(const TFont& o) const {
@@ -216,8 +378,14 @@ class TFont : public TGraphicsObject {
 
  private:
   void CopyValues(const TFont& o) {
-    name_ = o.name_; height_ = o.height_; pixelsPerInch_ = o.pixelsPerInch_; style_ = o.style_;
-    charset_ = o.charset_; color_ = o.color_; pitch_ = o.pitch_; quality_ = o.quality_;
+    name_ = o.name_;
+    height_ = o.height_;
+    pixelsPerInch_ = o.pixelsPerInch_;
+    style_ = o.style_;
+    charset_ = o.charset_;
+    color_ = o.color_;
+    pitch_ = o.pitch_;
+    quality_ = o.quality_;
     orientation_ = o.orientation_;
   }
   rtl::AnsiString name_ = "MS Sans Serif";

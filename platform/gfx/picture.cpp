@@ -7,8 +7,8 @@
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/emf_format.h"
-#include "platform/gfx/icon.h"
 #include "platform/gfx/ico_format.h"
+#include "platform/gfx/icon.h"
 #include "platform/gfx/jpeg_codec.h"
 #include "platform/gfx/jpeg_image.h"
 #include "platform/gfx/metafile.h"
@@ -41,7 +41,7 @@ class Registry {
 
   std::mutex mutex;
   std::map<std::string, ClassEntry> classes;
-  std::vector<TFileFormat> formats;  // registration order
+  std::vector<TFileFormat> formats;                  // registration order
   std::map<std::string, TGraphicFactory> factories;  // by extension
 
   void AddFormat(const std::string& ext, const std::string& description, const std::string& className,
@@ -192,9 +192,7 @@ void TPicture::Hook() {
   if (graphic_) graphic_->OnChange = [this](TGraphic&) { Changed(); };
 }
 
-void TPicture::SetGraphic(const TGraphic* graphic) {
-  TakeGraphic(graphic ? Copy(*graphic) : nullptr);
-}
+void TPicture::SetGraphic(const TGraphic* graphic) { TakeGraphic(graphic ? Copy(*graphic) : nullptr); }
 
 void TPicture::TakeGraphic(std::unique_ptr<TGraphic> graphic) {
   if (graphic) graphic->OnChange = nullptr;
@@ -240,7 +238,8 @@ void TPicture::LoadFromFile(const rtl::AnsiString& fileName) {
   if (!graphic) {
     std::size_t dot = fileName.find_last_of('.');
     std::size_t slash = fileName.find_last_of("/\\");
-    std::string ext = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? "" : fileName.substr(dot);
+    std::string ext =
+        dot == std::string::npos || (slash != std::string::npos && dot < slash) ? "" : fileName.substr(dot);
     graphic = CreateGraphicForExtension(ext);
     if (!graphic) throw EInvalidGraphic("Unknown picture file extension (" + ext + ")");
   }

@@ -40,8 +40,7 @@ class TPicture {
   // ---- the registry (process-wide, safe to use from any thread)
   // Registers a class for an extension (and by its class name). A second
   // registration of the same extension replaces the first.
-  static void RegisterFileFormat(const std::string& extension, const std::string& description,
-                                 TGraphicFactory factory);
+  static void RegisterFileFormat(const std::string& extension, const std::string& description, TGraphicFactory factory);
   // Registers a class by name only. sizePrefixed says that its stored form
   // (WriteData) puts a 32-bit length before the graphic's stream.
   static void RegisterClass(const std::string& className, TGraphicFactory factory, bool sizePrefixed = false);

@@ -36,7 +36,8 @@ const char* CanvasOpName(TCanvasOp op) {
   return "?";
 }
 
-TRecordingCanvas::TRecordingCanvas(int ppiX, int ppiY, TSize size, TDeviceKind kind) : TCanvas(kind, ppiX, ppiY, size) {}
+TRecordingCanvas::TRecordingCanvas(int ppiX, int ppiY, TSize size, TDeviceKind kind)
+    : TCanvas(kind, ppiX, ppiY, size) {}
 
 TCanvasCall& TRecordingCanvas::Record(TCanvasOp op) {
   Changing();
@@ -104,7 +105,9 @@ void TRecordingCanvas::PolyPolygon(const TPoint* p, const int* counts, std::size
   c.points.assign(p, p + total);
 }
 
-void TRecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) { Record(TCanvasOp::Rectangle).rect = {x1, y1, x2, y2}; }
+void TRecordingCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  Record(TCanvasOp::Rectangle).rect = {x1, y1, x2, y2};
+}
 
 void TRecordingCanvas::RoundRect(int x1, int y1, int x2, int y2, int cw, int ch) {
   auto& c = Record(TCanvasOp::RoundRect);
@@ -147,8 +150,10 @@ void TRecordingCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r
   if (dx) c.dx.assign(dx, dx + text.size());
   if (TextAlign() & TA_UPDATECP) {
     int w = 0;
-    if (dx) for (std::size_t i = 0; i < text.size(); ++i) w += dx[i];
-    else w = TextExtentW(text).cx;
+    if (dx)
+      for (std::size_t i = 0; i < text.size(); ++i) w += dx[i];
+    else
+      w = TextExtentW(text).cx;
     TCanvas::MoveTo(PenPos().X + w, PenPos().Y);
   }
 }

@@ -10,9 +10,30 @@
 namespace gfx {
 
 enum class TCanvasOp : std::uint8_t {
-  MoveTo, LineTo, Polyline, Polygon, PolyPolygon, PolyBezier, Rectangle, RoundRect, Ellipse, Arc, Pie, Chord,
-  FillRect, FrameRect, FillRegion, ExtTextOut, DrawBitmap, DrawBitmapTransparent, SetPixel,
-  SelectClip, IntersectClip, ExcludeClip, SaveDC, RestoreDC,
+  MoveTo,
+  LineTo,
+  Polyline,
+  Polygon,
+  PolyPolygon,
+  PolyBezier,
+  Rectangle,
+  RoundRect,
+  Ellipse,
+  Arc,
+  Pie,
+  Chord,
+  FillRect,
+  FrameRect,
+  FillRegion,
+  ExtTextOut,
+  DrawBitmap,
+  DrawBitmapTransparent,
+  SetPixel,
+  SelectClip,
+  IntersectClip,
+  ExcludeClip,
+  SaveDC,
+  RestoreDC,
 };
 
 const char* CanvasOpName(TCanvasOp op);
@@ -58,8 +79,7 @@ class TRecordingCanvas : public TCanvas {
   void FillRect(const TRect& r) override;
   void FrameRect(const TRect& r) override;
   void FillRegion(const TRegion& region) override;
-  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::u16string_view text,
-                  const int* dx) override;
+  void ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::u16string_view text, const int* dx) override;
   void DrawBitmap(const TRect& dest, const TBitmap& bitmap, const TRect& src, TCopyMode rop) override;
   void DrawBitmapTransparent(const TRect& dest, const TBitmap& bitmap, const TRect& src,
                              TColor transparentColor) override;
@@ -71,9 +91,9 @@ class TRecordingCanvas : public TCanvas {
   void RestoreDC(int level) override;
 
   using TCanvas::Ellipse;
+  using TCanvas::PolyBezier;
   using TCanvas::Polygon;
   using TCanvas::Polyline;
-  using TCanvas::PolyBezier;
   using TCanvas::Rectangle;
 
  private:

@@ -65,7 +65,9 @@ inline TRect UnionRect(const TRect& a, const TRect& b) {
 class TRegion {
  public:
   TRegion() = default;
-  explicit TRegion(const TRect& r) { if (!r.IsEmpty()) rects_.push_back(r); }
+  explicit TRegion(const TRect& r) {
+    if (!r.IsEmpty()) rects_.push_back(r);
+  }
 
   bool IsEmpty() const { return rects_.empty(); }
   const std::vector<TRect>& Rects() const { return rects_; }

@@ -132,7 +132,8 @@ class WmfReader {
         f.quality = r.U8(22);
         f.pitchAndFamily = r.U8(23);
         std::string face;
-        for (std::size_t i = 24; i < r.Size() && i < 24 + 32 && r.U8(i) != 0; ++i) face.push_back(static_cast<char>(r.U8(i)));
+        for (std::size_t i = 24; i < r.Size() && i < 24 + 32 && r.U8(i) != 0; ++i)
+          face.push_back(static_cast<char>(r.U8(i)));
         f.faceName = rtl::AnsiToWide(face);
         std::size_t slot = Create(Kind::Font);
         objects_.charsets[slot] = f.charSet;
@@ -459,12 +460,14 @@ class WmfWriter {
       } else if (id == DC_BRUSH) {
         CreateBrush(LogBrush{BS_SOLID, 0xFFFFFF, 0});
       } else if (id >= WHITE_PEN && id <= NULL_PEN) {
-        CreatePen(id == NULL_PEN ? LogPen{PS_NULL, 0, 0, {}} : LogPen{PS_SOLID, 0, id == WHITE_PEN ? 0xFFFFFFu : 0u, {}});
+        CreatePen(id == NULL_PEN ? LogPen{PS_NULL, 0, 0, {}}
+                                 : LogPen{PS_SOLID, 0, id == WHITE_PEN ? 0xFFFFFFu : 0u, {}});
       } else if (id == DC_PEN) {
         CreatePen(LogPen{PS_SOLID, 0, 0, {}});
       } else if (id >= OEM_FIXED_FONT && id <= DEFAULT_GUI_FONT && id != DEFAULT_PALETTE) {
         LogFont f;
-        f.faceName = (id == OEM_FIXED_FONT || id == ANSI_FIXED_FONT || id == SYSTEM_FIXED_FONT) ? u"Courier New" : u"Arial";
+        f.faceName =
+            (id == OEM_FIXED_FONT || id == ANSI_FIXED_FONT || id == SYSTEM_FIXED_FONT) ? u"Courier New" : u"Arial";
         f.height = -13;
         CreateFont(f);
       } else {
@@ -534,7 +537,8 @@ class WmfWriter {
 
   void Bitmap(const Record& rec) {
     emf::Blit b = DecodeBlit(rec);
-    std::int16_t x1 = X(b.xDest), y1 = Y(b.yDest), x2 = X(double(b.xDest) + b.cxDest), y2 = Y(double(b.yDest) + b.cyDest);
+    std::int16_t x1 = X(b.xDest), y1 = Y(b.yDest), x2 = X(double(b.xDest) + b.cxDest),
+                 y2 = Y(double(b.yDest) + b.cyDest);
     if (b.bmi.empty()) {
       RecordWriter w(META_PATBLT);
       w.W().U32(b.rop);
@@ -646,9 +650,7 @@ class WmfWriter {
       case EMR_INTERSECTCLIPRECT:
         EmitRect(META_INTERSECTCLIPRECT, RectL{r.I32(8), r.I32(12), r.I32(16), r.I32(20)});
         break;
-      case EMR_EXCLUDECLIPRECT:
-        EmitRect(META_EXCLUDECLIPRECT, RectL{r.I32(8), r.I32(12), r.I32(16), r.I32(20)});
-        break;
+      case EMR_EXCLUDECLIPRECT: EmitRect(META_EXCLUDECLIPRECT, RectL{r.I32(8), r.I32(12), r.I32(16), r.I32(20)}); break;
       case EMR_ARC:
       case EMR_CHORD:
       case EMR_PIE: {

@@ -70,7 +70,10 @@ void TAction::Changed() {
   for (TActionClient* c : std::vector<TActionClient*>(clients_)) c->ActionChanged();
 }
 
-void TAction::SetCaption(const AnsiString& c) { caption_ = c; Changed(); }
+void TAction::SetCaption(const AnsiString& c) {
+  caption_ = c;
+  Changed();
+}
 
 void TAction::SetChecked(bool c) {
   if (c && groupIndex_ > 0 && list_) {
@@ -86,10 +89,22 @@ void TAction::SetChecked(bool c) {
   Changed();
 }
 
-void TAction::SetEnabled(bool e) { enabled_ = e; Changed(); }
-void TAction::SetVisible(bool v) { visible_ = v; Changed(); }
-void TAction::SetHint(const AnsiString& h) { hint_ = h; Changed(); }
-void TAction::SetImageIndex(int i) { imageIndex_ = i; Changed(); }
+void TAction::SetEnabled(bool e) {
+  enabled_ = e;
+  Changed();
+}
+void TAction::SetVisible(bool v) {
+  visible_ = v;
+  Changed();
+}
+void TAction::SetHint(const AnsiString& h) {
+  hint_ = h;
+  Changed();
+}
+void TAction::SetImageIndex(int i) {
+  imageIndex_ = i;
+  Changed();
+}
 
 void TAction::SetShortCut(TShortCut sc) {
   // The key dispatcher runs shortcuts itself, before any control sees the key.
@@ -115,13 +130,17 @@ void TAction::AddClient(TActionClient* c) {
   if (std::find(clients_.begin(), clients_.end(), c) == clients_.end()) clients_.push_back(c);
 }
 
-void TAction::RemoveClient(TActionClient* c) { clients_.erase(std::remove(clients_.begin(), clients_.end(), c), clients_.end()); }
+void TAction::RemoveClient(TActionClient* c) {
+  clients_.erase(std::remove(clients_.begin(), clients_.end(), c), clients_.end());
+}
 
 TActionList::~TActionList() {
   for (TAction* a : std::vector<TAction*>(actions_)) a->SetActionList(nullptr);
 }
 
-void TActionList::Remove(TAction* a) { actions_.erase(std::remove(actions_.begin(), actions_.end(), a), actions_.end()); }
+void TActionList::Remove(TAction* a) {
+  actions_.erase(std::remove(actions_.begin(), actions_.end(), a), actions_.end());
+}
 
 void TActionList::UpdateActions() {
   for (TAction* a : std::vector<TAction*>(actions_)) a->Update();

@@ -6,16 +6,16 @@
 #include <QEventLoop>
 #include <QFont>
 #include <QPalette>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/gfx/colors.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/qt_bridge.h"
-#include "platform/gfx/colors.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/threads.h"
 
@@ -79,10 +79,12 @@ void EnsureQtApp() {
     QColor c;
     switch (index) {
       case gfx::COLOR_WINDOW: c = p.color(QPalette::Base); break;
-      case gfx::COLOR_WINDOWTEXT: case gfx::COLOR_MENUTEXT: c = p.color(QPalette::Text); break;
+      case gfx::COLOR_WINDOWTEXT:
+      case gfx::COLOR_MENUTEXT: c = p.color(QPalette::Text); break;
       case gfx::COLOR_HIGHLIGHT: c = p.color(QPalette::Highlight); break;
       case gfx::COLOR_HIGHLIGHTTEXT: c = p.color(QPalette::HighlightedText); break;
-      case gfx::COLOR_BTNFACE: case gfx::COLOR_MENU: c = p.color(QPalette::Button); break;
+      case gfx::COLOR_BTNFACE:
+      case gfx::COLOR_MENU: c = p.color(QPalette::Button); break;
       case gfx::COLOR_BTNSHADOW: c = p.color(QPalette::Dark); break;
       case gfx::COLOR_BTNHIGHLIGHT: c = p.color(QPalette::Light); break;
       case gfx::COLOR_GRAYTEXT: c = p.color(QPalette::Disabled, QPalette::Text); break;
@@ -95,7 +97,8 @@ void EnsureQtApp() {
   });
   // Work handed over by other threads runs in this thread's loop.
   rtl::SetSynchronizeWakeHook([] {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { rtl::CheckSynchronize(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { rtl::CheckSynchronize(); }, Qt::QueuedConnection);
   });
 }
 
@@ -252,10 +255,13 @@ void TScreen::SetCursor(TCursor c) {
     case crAppStart: shape = Qt::BusyCursor; break;
     case crCross: shape = Qt::CrossCursor; break;
     case crIBeam: shape = Qt::IBeamCursor; break;
-    case crSizeWE: case crHSplit: shape = Qt::SizeHorCursor; break;
-    case crSizeNS: case crVSplit: shape = Qt::SizeVerCursor; break;
+    case crSizeWE:
+    case crHSplit: shape = Qt::SizeHorCursor; break;
+    case crSizeNS:
+    case crVSplit: shape = Qt::SizeVerCursor; break;
     case crHandPoint: shape = Qt::PointingHandCursor; break;
-    case crNo: case crNoDrop: shape = Qt::ForbiddenCursor; break;
+    case crNo:
+    case crNoDrop: shape = Qt::ForbiddenCursor; break;
     case crSizeAll: shape = Qt::SizeAllCursor; break;
     default: break;
   }

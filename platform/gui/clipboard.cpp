@@ -30,7 +30,8 @@ void TClipboard::SetAsText(const AnsiString& text) {
   auto* data = new QMimeData;
   data->setText(detail::ToQ(text));
   // The 1251 bytes themselves, for readers that want them as they were.
-  data->setData(QStringLiteral("text/plain;charset=windows-1251"), QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  data->setData(QStringLiteral("text/plain;charset=windows-1251"),
+                QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   Board()->setMimeData(data);
 }
 

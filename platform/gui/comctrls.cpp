@@ -276,8 +276,8 @@ TTreeNode* TTreeView::NodeOf(void* item) const {
 
 TTreeNode* TTreeView::AddChild(TTreeNode* parent, const AnsiString& text) {
   auto node = std::make_unique<TTreeNode>();
-  QTreeWidgetItem* item = parent ? new QTreeWidgetItem(static_cast<QTreeWidgetItem*>(parent->item_))
-                                 : new QTreeWidgetItem(Tree(this));
+  QTreeWidgetItem* item =
+      parent ? new QTreeWidgetItem(static_cast<QTreeWidgetItem*>(parent->item_)) : new QTreeWidgetItem(Tree(this));
   item->setText(0, ToQ(text));
   node->tree_ = this;
   node->item_ = item;
@@ -297,7 +297,9 @@ void TTreeView::Clear() {
 int TTreeView::TopCount() const { return Tree(this)->topLevelItemCount(); }
 TTreeNode* TTreeView::TopItem(int i) const { return NodeOf(Tree(this)->topLevelItem(i)); }
 TTreeNode* TTreeView::Selected() const { return NodeOf(Tree(this)->currentItem()); }
-void TTreeView::SetSelected(TTreeNode* n) { Tree(this)->setCurrentItem(n ? static_cast<QTreeWidgetItem*>(n->item_) : nullptr); }
+void TTreeView::SetSelected(TTreeNode* n) {
+  Tree(this)->setCurrentItem(n ? static_cast<QTreeWidgetItem*>(n->item_) : nullptr);
+}
 void TTreeView::FullExpand() { Tree(this)->expandAll(); }
 void TTreeView::FullCollapse() { Tree(this)->collapseAll(); }
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
@@ -551,8 +553,9 @@ void TToolButton::ApplyCaption() {
     Tool(this)->setIconSize(QSize(il->Width(), il->Height()));
   }
   Tool(this)->setText(ToQ(Caption()));
-  Tool(this)->setToolButtonStyle(captions ? Qt::ToolButtonTextBesideIcon
-                                          : Tool(this)->icon().isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+  Tool(this)->setToolButtonStyle(captions                      ? Qt::ToolButtonTextBesideIcon
+                                 : Tool(this)->icon().isNull() ? Qt::ToolButtonTextOnly
+                                                               : Qt::ToolButtonIconOnly);
 }
 
 void TToolButton::SetStyle(TToolButtonStyle s) {

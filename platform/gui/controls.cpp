@@ -30,8 +30,8 @@ QString ToQ(std::string_view ansi) {
 }
 
 AnsiString FromQ(const QString& s) {
-  return rtl::WideToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
-                                             static_cast<std::size_t>(s.size())));
+  return rtl::WideToAnsi(
+      std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())));
 }
 
 QColor ToQColor(TColor c) {
@@ -42,7 +42,8 @@ QColor ToQColor(TColor c) {
 }
 
 TColor FromQColor(const QColor& c) {
-  return static_cast<TColor>(gfx::RGB(static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue())));
+  return static_cast<TColor>(
+      gfx::RGB(static_cast<unsigned>(c.red()), static_cast<unsigned>(c.green()), static_cast<unsigned>(c.blue())));
 }
 
 // ---- keys ------------------------------------------------------------------
@@ -53,14 +54,15 @@ struct KeyPair {
   Word vk;
 };
 constexpr KeyPair kKeys[] = {
-    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB}, {Qt::Key_Backtab, VK_TAB},
-    {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Shift, VK_SHIFT},
-    {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU}, {Qt::Key_Pause, VK_PAUSE},
-    {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Space, VK_SPACE}, {Qt::Key_PageUp, VK_PRIOR},
-    {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END}, {Qt::Key_Home, VK_HOME},
-    {Qt::Key_Left, VK_LEFT}, {Qt::Key_Up, VK_UP}, {Qt::Key_Right, VK_RIGHT}, {Qt::Key_Down, VK_DOWN},
-    {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE}, {Qt::Key_Plus, VK_ADD},
-    {Qt::Key_Minus, VK_SUBTRACT}, {Qt::Key_Comma, 188}, {Qt::Key_Period, 190},
+    {Qt::Key_Backspace, VK_BACK},  {Qt::Key_Tab, VK_TAB},        {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Return, VK_RETURN},   {Qt::Key_Enter, VK_RETURN},   {Qt::Key_Shift, VK_SHIFT},
+    {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},       {Qt::Key_Pause, VK_PAUSE},
+    {Qt::Key_Escape, VK_ESCAPE},   {Qt::Key_Space, VK_SPACE},    {Qt::Key_PageUp, VK_PRIOR},
+    {Qt::Key_PageDown, VK_NEXT},   {Qt::Key_End, VK_END},        {Qt::Key_Home, VK_HOME},
+    {Qt::Key_Left, VK_LEFT},       {Qt::Key_Up, VK_UP},          {Qt::Key_Right, VK_RIGHT},
+    {Qt::Key_Down, VK_DOWN},       {Qt::Key_Insert, VK_INSERT},  {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Plus, VK_ADD},        {Qt::Key_Minus, VK_SUBTRACT}, {Qt::Key_Comma, 188},
+    {Qt::Key_Period, 190},
 };
 }  // namespace
 
@@ -164,7 +166,8 @@ bool DispatchKeyDown(QObject* receiver, QKeyEvent* ke) {
     // Shortcuts of the form's actions and main menu come before the control.
     if (form) {
       TShortCut sc = ShortCut(key, shift);
-      if (TAction::ExecuteShortCut(form, sc) || (form->Menu() && form->Menu()->Items()->ExecuteShortCut(sc))) return true;
+      if (TAction::ExecuteShortCut(form, sc) || (form->Menu() && form->Menu()->Items()->ExecuteShortCut(sc)))
+        return true;
     }
     // Enter and Esc press the form's default and cancel buttons.
     if (form && (key == VK_RETURN || key == VK_ESCAPE) && shift.Empty() && !control->WantsKey(key)) {
@@ -270,8 +273,7 @@ bool DispatchControlEvent(QObject* receiver, QEvent* e) {
       }
       return false;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -355,8 +357,7 @@ void AfterControlEvent(QObject* receiver, QEvent* e) {
         });
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -368,13 +369,34 @@ void ForgetFocus(TControl* c) {
 
 // ---- TControlFont ----------------------------------------------------------
 
-void TControlFont::SetName(const AnsiString& name) { name_ = name; Apply(); }
-void TControlFont::SetSize(int points) { size_ = points; Apply(); }
-void TControlFont::SetHeight(int pixels) { size_ = (pixels < 0 ? -pixels : pixels) * 72 / 96; Apply(); }
-void TControlFont::SetColor(TColor c) { color_ = c; owner_->ApplyColor(); }
-void TControlFont::SetBold(bool b) { bold_ = b; Apply(); }
-void TControlFont::SetItalic(bool b) { italic_ = b; Apply(); }
-void TControlFont::SetUnderline(bool b) { underline_ = b; Apply(); }
+void TControlFont::SetName(const AnsiString& name) {
+  name_ = name;
+  Apply();
+}
+void TControlFont::SetSize(int points) {
+  size_ = points;
+  Apply();
+}
+void TControlFont::SetHeight(int pixels) {
+  size_ = (pixels < 0 ? -pixels : pixels) * 72 / 96;
+  Apply();
+}
+void TControlFont::SetColor(TColor c) {
+  color_ = c;
+  owner_->ApplyColor();
+}
+void TControlFont::SetBold(bool b) {
+  bold_ = b;
+  Apply();
+}
+void TControlFont::SetItalic(bool b) {
+  italic_ = b;
+  Apply();
+}
+void TControlFont::SetUnderline(bool b) {
+  underline_ = b;
+  Apply();
+}
 void TControlFont::Apply() { owner_->ApplyFont(); }
 
 // ---- TControl --------------------------------------------------------------
@@ -499,16 +521,28 @@ void TControl::Realign() {
   };
   auto tops = of(alTop);
   std::stable_sort(tops.begin(), tops.end(), [](TControl* x, TControl* y) { return x->Top() < y->Top(); });
-  for (TControl* c : tops) { place(c, l, t, r - l, c->Height()); t += c->Height(); }
+  for (TControl* c : tops) {
+    place(c, l, t, r - l, c->Height());
+    t += c->Height();
+  }
   auto bottoms = of(alBottom);
   std::stable_sort(bottoms.begin(), bottoms.end(), [](TControl* x, TControl* y) { return x->Top() > y->Top(); });
-  for (TControl* c : bottoms) { place(c, l, b - c->Height(), r - l, c->Height()); b -= c->Height(); }
+  for (TControl* c : bottoms) {
+    place(c, l, b - c->Height(), r - l, c->Height());
+    b -= c->Height();
+  }
   auto lefts = of(alLeft);
   std::stable_sort(lefts.begin(), lefts.end(), [](TControl* x, TControl* y) { return x->Left() < y->Left(); });
-  for (TControl* c : lefts) { place(c, l, t, c->Width(), b - t); l += c->Width(); }
+  for (TControl* c : lefts) {
+    place(c, l, t, c->Width(), b - t);
+    l += c->Width();
+  }
   auto rights = of(alRight);
   std::stable_sort(rights.begin(), rights.end(), [](TControl* x, TControl* y) { return x->Left() > y->Left(); });
-  for (TControl* c : rights) { place(c, r - c->Width(), t, c->Width(), b - t); r -= c->Width(); }
+  for (TControl* c : rights) {
+    place(c, r - c->Width(), t, c->Width(), b - t);
+    r -= c->Width();
+  }
   for (TControl* c : of(alClient)) place(c, l, t, r - l, b - t);
   realigning_ = false;
 }
@@ -632,15 +666,18 @@ void TControl::SetCursor(TCursor c) {
     case crHourGlass: widget_->setCursor(Qt::WaitCursor); break;
     case crCross: widget_->setCursor(Qt::CrossCursor); break;
     case crHandPoint: widget_->setCursor(Qt::PointingHandCursor); break;
-    case crSizeWE: case crHSplit: widget_->setCursor(Qt::SizeHorCursor); break;
-    case crSizeNS: case crVSplit: widget_->setCursor(Qt::SizeVerCursor); break;
+    case crSizeWE:
+    case crHSplit: widget_->setCursor(Qt::SizeHorCursor); break;
+    case crSizeNS:
+    case crVSplit: widget_->setCursor(Qt::SizeVerCursor); break;
     default: widget_->unsetCursor(); break;
   }
 }
 
 bool TControl::TabStop() const { return widget_->focusPolicy() & Qt::TabFocus; }
 void TControl::SetTabStop(bool v) {
-  widget_->setFocusPolicy(v ? Qt::StrongFocus : (widget_->focusPolicy() & Qt::ClickFocus ? Qt::ClickFocus : Qt::NoFocus));
+  widget_->setFocusPolicy(v ? Qt::StrongFocus
+                            : (widget_->focusPolicy() & Qt::ClickFocus ? Qt::ClickFocus : Qt::NoFocus));
 }
 
 void TControl::SetAction(TAction* a) {
@@ -689,6 +726,5 @@ void TControl::Click() {
 }
 
 bool TControl::WantsKey(Word) const { return false; }
-
 
 }  // namespace gui

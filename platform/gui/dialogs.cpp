@@ -89,15 +89,23 @@ int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags
 int MessageDlg(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons, int) {
   // The dialog's captions and the button sets map onto the message box.
   static const char* const captions[] = {"Warning", "Error", "Information", "Confirm", ""};
-  unsigned icon = type == mtWarning ? unsigned{MB_ICONWARNING} : type == mtError ? MB_ICONERROR
-                  : type == mtInformation ? MB_ICONINFORMATION : type == mtConfirmation ? MB_ICONQUESTION : 0u;
+  unsigned icon = type == mtWarning        ? unsigned{MB_ICONWARNING}
+                  : type == mtError        ? MB_ICONERROR
+                  : type == mtInformation  ? MB_ICONINFORMATION
+                  : type == mtConfirmation ? MB_ICONQUESTION
+                                           : 0u;
   auto has = [&](TMsgDlgBtn b) { return (buttons & (1u << b)) != 0; };
   unsigned set = MB_OK;
-  if (has(mbAbort) || has(mbIgnore)) set = MB_ABORTRETRYIGNORE;
-  else if (has(mbYes) && has(mbCancel)) set = MB_YESNOCANCEL;
-  else if (has(mbYes) || has(mbNo)) set = MB_YESNO;
-  else if (has(mbRetry)) set = MB_RETRYCANCEL;
-  else if (has(mbCancel)) set = MB_OKCANCEL;
+  if (has(mbAbort) || has(mbIgnore))
+    set = MB_ABORTRETRYIGNORE;
+  else if (has(mbYes) && has(mbCancel))
+    set = MB_YESNOCANCEL;
+  else if (has(mbYes) || has(mbNo))
+    set = MB_YESNO;
+  else if (has(mbRetry))
+    set = MB_RETRYCANCEL;
+  else if (has(mbCancel))
+    set = MB_OKCANCEL;
   AnsiString caption = type == mtCustom ? Application->Title() : AnsiString(captions[type]);
   // Message box answers and modal results share their numbers.
   return MessageBox(msg, caption, set | icon);
@@ -148,9 +156,10 @@ bool TOpenDialog::Execute() {
     QFileDialog dlg(nullptr, detail::ToQ(Title));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(rec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(rec.Save ? QFileDialog::AnyFile
+    dlg.setFileMode(rec.Save                         ? QFileDialog::AnyFile
                     : (Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles
-                    : (Options & ofFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+                    : (Options & ofFileMustExist)    ? QFileDialog::ExistingFile
+                                                     : QFileDialog::AnyFile);
     if (rec.Save && !(Options & ofOverwritePrompt)) dlg.setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters = QtFilter(Filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
     if (!filters.isEmpty()) {

@@ -11,13 +11,29 @@ namespace gui {
 
 // Button sets, icons, default buttons and modality of MessageBox.
 enum : unsigned {
-  MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3,
-  MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5, MB_TYPEMASK = 0xF,
-  MB_ICONHAND = 0x10, MB_ICONERROR = 0x10, MB_ICONSTOP = 0x10, MB_ICONQUESTION = 0x20,
-  MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30, MB_ICONASTERISK = 0x40,
-  MB_ICONINFORMATION = 0x40, MB_ICONMASK = 0xF0,
-  MB_DEFBUTTON1 = 0x0, MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200, MB_DEFMASK = 0xF00,
-  MB_APPLMODAL = 0x0, MB_SYSTEMMODAL = 0x1000, MB_TASKMODAL = 0x2000,
+  MB_OK = 0x0,
+  MB_OKCANCEL = 0x1,
+  MB_ABORTRETRYIGNORE = 0x2,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_RETRYCANCEL = 0x5,
+  MB_TYPEMASK = 0xF,
+  MB_ICONHAND = 0x10,
+  MB_ICONERROR = 0x10,
+  MB_ICONSTOP = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30,
+  MB_ICONWARNING = 0x30,
+  MB_ICONASTERISK = 0x40,
+  MB_ICONINFORMATION = 0x40,
+  MB_ICONMASK = 0xF0,
+  MB_DEFBUTTON1 = 0x0,
+  MB_DEFBUTTON2 = 0x100,
+  MB_DEFBUTTON3 = 0x200,
+  MB_DEFMASK = 0xF00,
+  MB_APPLMODAL = 0x0,
+  MB_SYSTEMMODAL = 0x1000,
+  MB_TASKMODAL = 0x2000,
 };
 // What MessageBox answers.
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
@@ -47,12 +63,26 @@ void ShowMessage(const AnsiString& msg);
 
 // Options of the file dialogs (bits).
 enum TOpenOption : unsigned {
-  ofReadOnly = 1u << 0, ofOverwritePrompt = 1u << 1, ofHideReadOnly = 1u << 2, ofNoChangeDir = 1u << 3,
-  ofShowHelp = 1u << 4, ofNoValidate = 1u << 5, ofAllowMultiSelect = 1u << 6, ofExtensionDifferent = 1u << 7,
-  ofPathMustExist = 1u << 8, ofFileMustExist = 1u << 9, ofCreatePrompt = 1u << 10, ofShareAware = 1u << 11,
-  ofNoReadOnlyReturn = 1u << 12, ofNoTestFileCreate = 1u << 13, ofNoNetworkButton = 1u << 14,
-  ofNoLongNames = 1u << 15, ofOldStyleDialog = 1u << 16, ofNoDereferenceLinks = 1u << 17,
-  ofEnableIncludeNotify = 1u << 18, ofEnableSizing = 1u << 19,
+  ofReadOnly = 1u << 0,
+  ofOverwritePrompt = 1u << 1,
+  ofHideReadOnly = 1u << 2,
+  ofNoChangeDir = 1u << 3,
+  ofShowHelp = 1u << 4,
+  ofNoValidate = 1u << 5,
+  ofAllowMultiSelect = 1u << 6,
+  ofExtensionDifferent = 1u << 7,
+  ofPathMustExist = 1u << 8,
+  ofFileMustExist = 1u << 9,
+  ofCreatePrompt = 1u << 10,
+  ofShareAware = 1u << 11,
+  ofNoReadOnlyReturn = 1u << 12,
+  ofNoTestFileCreate = 1u << 13,
+  ofNoNetworkButton = 1u << 14,
+  ofNoLongNames = 1u << 15,
+  ofOldStyleDialog = 1u << 16,
+  ofNoDereferenceLinks = 1u << 17,
+  ofEnableIncludeNotify = 1u << 18,
+  ofEnableSizing = 1u << 19,
 };
 using TOpenOptions = unsigned;
 
@@ -133,7 +163,9 @@ class DialogScript {
 
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
   const std::vector<FileDialogRecord>& FileDialogs() const { return files_; }
-  int PendingAnswers() const { return static_cast<int>(boxAnswers_.size() + fileAnswers_.size() + modalScripts_.size()); }
+  int PendingAnswers() const {
+    return static_cast<int>(boxAnswers_.size() + fileAnswers_.size() + modalScripts_.size());
+  }
 
   // Platform-internal.
   int TakeMessageBox(MessageBoxRecord rec);

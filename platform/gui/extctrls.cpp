@@ -21,15 +21,31 @@ class HookWidget : public QWidget {
  public:
   std::function<void(QPainter&)> paint;
   std::function<void(QMouseEvent*)> mouse;
+
  protected:
   void paintEvent(QPaintEvent*) override {
     if (!paint) return;
     QPainter p(this);
     paint(p);
   }
-  void mousePressEvent(QMouseEvent* e) override { if (mouse) mouse(e); else QWidget::mousePressEvent(e); }
-  void mouseMoveEvent(QMouseEvent* e) override { if (mouse) mouse(e); else QWidget::mouseMoveEvent(e); }
-  void mouseReleaseEvent(QMouseEvent* e) override { if (mouse) mouse(e); else QWidget::mouseReleaseEvent(e); }
+  void mousePressEvent(QMouseEvent* e) override {
+    if (mouse)
+      mouse(e);
+    else
+      QWidget::mousePressEvent(e);
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    if (mouse)
+      mouse(e);
+    else
+      QWidget::mouseMoveEvent(e);
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (mouse)
+      mouse(e);
+    else
+      QWidget::mouseReleaseEvent(e);
+  }
 };
 
 }  // namespace
@@ -95,9 +111,18 @@ TShape::TShape(TComponent* owner) : TControl(owner) {
   w->resize(65, 65);
 }
 
-void TShape::SetShape(TShapeType s) { shape_ = s; Invalidate(); }
-void TShape::SetBrushColor(TColor c) { brush_ = c; Invalidate(); }
-void TShape::SetPenColor(TColor c) { pen_ = c; Invalidate(); }
+void TShape::SetShape(TShapeType s) {
+  shape_ = s;
+  Invalidate();
+}
+void TShape::SetBrushColor(TColor c) {
+  brush_ = c;
+  Invalidate();
+}
+void TShape::SetPenColor(TColor c) {
+  pen_ = c;
+  Invalidate();
+}
 
 // ---- TPaintBox -------------------------------------------------------------
 

@@ -94,7 +94,8 @@ TRect TForm::NormalBounds() const {
 void TForm::SetConstraints(const TSizeConstraints& c) {
   constraints_ = c;
   Handle()->setMinimumSize(c.MinWidth, c.MinHeight);
-  Handle()->setMaximumSize(c.MaxWidth > 0 ? c.MaxWidth : QWIDGETSIZE_MAX, c.MaxHeight > 0 ? c.MaxHeight : QWIDGETSIZE_MAX);
+  Handle()->setMaximumSize(c.MaxWidth > 0 ? c.MaxWidth : QWIDGETSIZE_MAX,
+                           c.MaxHeight > 0 ? c.MaxHeight : QWIDGETSIZE_MAX);
   SetBounds(Left(), Top(), Width(), Height());
 }
 
@@ -114,9 +115,7 @@ void TForm::ApplyWindowFlags() {
   Qt::WindowFlags f = Qt::Window;
   switch (borderStyle_) {
     case bsNone: f |= Qt::FramelessWindowHint; break;
-    case bsDialog:
-      f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-      break;
+    case bsDialog: f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
     case bsSingle:
       f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
       break;
@@ -190,7 +189,9 @@ TWindowState TForm::WindowState() const {
 }
 
 void TForm::SetWindowState(TWindowState s) {
-  Qt::WindowStates q = s == wsMaximized ? Qt::WindowMaximized : s == wsMinimized ? Qt::WindowMinimized : Qt::WindowNoState;
+  Qt::WindowStates q = s == wsMaximized   ? Qt::WindowMaximized
+                       : s == wsMinimized ? Qt::WindowMinimized
+                                          : Qt::WindowNoState;
   // The window system applies the state (and the new size) asynchronously;
   // the resize that follows lays the form out.
   Handle()->setWindowState(q);
@@ -285,7 +286,10 @@ void TForm::Close() {
   switch (action) {
     case caHide: Hide(); break;
     case caMinimize: SetWindowState(wsMinimized); break;
-    case caFree: Hide(); Release(); break;
+    case caFree:
+      Hide();
+      Release();
+      break;
     default: break;
   }
 }

@@ -161,7 +161,8 @@ TStringGrid::TStringGrid(TComponent* owner) : TControl(owner) {
                      });
                    });
   QObject::connect(hh, &QHeaderView::sectionResized, context_, [this](int col, int, int size) {
-    if (col >= 0 && col < static_cast<int>(colWidths_.size())) colWidths_[static_cast<std::size_t>(col)] = std::max(0, size - 1);
+    if (col >= 0 && col < static_cast<int>(colWidths_.size()))
+      colWidths_[static_cast<std::size_t>(col)] = std::max(0, size - 1);
   });
   QObject::connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, context_, [this] {
     int top = TopRow();
@@ -190,7 +191,8 @@ void TStringGrid::ApplySelectionMode() {
   view_->setEditTriggers(options_ & goEditing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                                     QAbstractItemView::AnyKeyPressed
                                               : QAbstractItemView::NoEditTriggers);
-  view_->horizontalHeader()->setSectionResizeMode(options_ & goColSizing ? QHeaderView::Interactive : QHeaderView::Fixed);
+  view_->horizontalHeader()->setSectionResizeMode(options_ & goColSizing ? QHeaderView::Interactive
+                                                                         : QHeaderView::Fixed);
 }
 
 void TStringGrid::SetOptions(TGridOptions o) {
@@ -297,7 +299,8 @@ std::vector<AnsiString> TStringGrid::RowCells(int row) const {
 }
 
 void TStringGrid::SetRowCells(int row, const std::vector<AnsiString>& cells) {
-  for (int c = 0; c < colCount_ && c < static_cast<int>(cells.size()); ++c) SetCells(c, row, cells[static_cast<std::size_t>(c)]);
+  for (int c = 0; c < colCount_ && c < static_cast<int>(cells.size()); ++c)
+    SetCells(c, row, cells[static_cast<std::size_t>(c)]);
 }
 
 std::vector<AnsiString> TStringGrid::ColCells(int col) const {
@@ -324,8 +327,8 @@ void TStringGrid::SetRow(int r) {
   if (m < 0 || m >= model_->rows || r < fixedRows_) return;
   noSelection_ = false;
   int c = std::max(0, Col());
-  auto flags = QItemSelectionModel::ClearAndSelect | (options_ & goRowSelect ? QItemSelectionModel::Rows
-                                                                            : QItemSelectionModel::NoUpdate);
+  auto flags = QItemSelectionModel::ClearAndSelect |
+               (options_ & goRowSelect ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate);
   view_->selectionModel()->setCurrentIndex(model_->index(m, std::min(c, model_->cols - 1)), flags);
 }
 
@@ -334,9 +337,9 @@ void TStringGrid::SetCol(int c) {
   if (c < 0 || c >= model_->cols) return;
   int m = std::max(0, Row() - HeaderRows());
   if (m >= model_->rows) return;
-  view_->selectionModel()->setCurrentIndex(model_->index(m, c), QItemSelectionModel::ClearAndSelect |
-                                                                     (options_ & goRowSelect ? QItemSelectionModel::Rows
-                                                                                             : QItemSelectionModel::NoUpdate));
+  view_->selectionModel()->setCurrentIndex(
+      model_->index(m, c), QItemSelectionModel::ClearAndSelect |
+                               (options_ & goRowSelect ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
 }
 
 int TStringGrid::TopRow() const {
@@ -348,7 +351,6 @@ void TStringGrid::SetTopRow(int r) {
   Sync();
   view_->verticalScrollBar()->setValue(std::max(0, r - HeaderRows()));
 }
-
 
 namespace {
 int ViewportHeight(const QTableView* v) {
@@ -362,7 +364,8 @@ int ViewportHeight(const QTableView* v) {
 }  // namespace
 
 void TStringGrid::SetScrollBars(TScrollStyle s) {
-  view_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  view_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth ? Qt::ScrollBarAsNeeded
+                                                                       : Qt::ScrollBarAlwaysOff);
   view_->setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 

@@ -12,10 +12,21 @@
 namespace gui {
 
 enum TGridOption : unsigned {
-  goFixedVertLine = 1u << 0, goFixedHorzLine = 1u << 1, goVertLine = 1u << 2, goHorzLine = 1u << 3,
-  goRangeSelect = 1u << 4, goDrawFocusSelected = 1u << 5, goRowSizing = 1u << 6, goColSizing = 1u << 7,
-  goRowMoving = 1u << 8, goColMoving = 1u << 9, goEditing = 1u << 10, goTabs = 1u << 11,
-  goRowSelect = 1u << 12, goAlwaysShowEditor = 1u << 13, goThumbTracking = 1u << 14,
+  goFixedVertLine = 1u << 0,
+  goFixedHorzLine = 1u << 1,
+  goVertLine = 1u << 2,
+  goHorzLine = 1u << 3,
+  goRangeSelect = 1u << 4,
+  goDrawFocusSelected = 1u << 5,
+  goRowSizing = 1u << 6,
+  goColSizing = 1u << 7,
+  goRowMoving = 1u << 8,
+  goColMoving = 1u << 9,
+  goEditing = 1u << 10,
+  goTabs = 1u << 11,
+  goRowSelect = 1u << 12,
+  goAlwaysShowEditor = 1u << 13,
+  goThumbTracking = 1u << 14,
 };
 using TGridOptions = unsigned;
 

@@ -26,7 +26,8 @@ int TImageList::AddMasked(const gfx::TBitmap& image, TColor maskColor) {
   std::vector<std::uint32_t> rgb = image.ToRGB32();
   std::uint32_t mask = maskColor == clNone ? 0xFFFFFFFFu : gfx::ColorToRGB(maskColor);
   // 0x00BBGGRR colours against 0x00RRGGBB pixels.
-  std::uint32_t maskPixel = mask == 0xFFFFFFFFu ? mask : ((mask & 0xFF) << 16) | (mask & 0xFF00) | ((mask >> 16) & 0xFF);
+  std::uint32_t maskPixel =
+      mask == 0xFFFFFFFFu ? mask : ((mask & 0xFF) << 16) | (mask & 0xFF00) | ((mask >> 16) & 0xFF);
   std::vector<std::uint32_t> cell(static_cast<std::size_t>(width_) * height_, 0x00FFFFFFu);
   img->argb.assign(cell.size(), 0);
   for (int y = 0; y < height_ && y < image.Height(); ++y)

@@ -5,11 +5,11 @@
 #include <QCursor>
 #include <QIcon>
 #include <QImage>
-#include <QPixmap>
-#include <functional>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <algorithm>
+#include <functional>
 
 #include "platform/gui/imglist.h"
 #include "platform/gui/qt_bridge.h"
@@ -80,7 +80,10 @@ void TMenuItem::SetVisible(bool v) {
   visible_ = v;
   UpdateNative();
 }
-void TMenuItem::SetRadioItem(bool r) { radio_ = r; UpdateNative(); }
+void TMenuItem::SetRadioItem(bool r) {
+  radio_ = r;
+  UpdateNative();
+}
 void TMenuItem::SetShortCut(TShortCut sc) {
   shortCut_ = sc;
   UpdateNative();

@@ -18,5 +18,4 @@ TShortCut TextToShortCut(const AnsiString& text) {
   return sc;
 }
 
-
 }  // namespace gui

@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QPointer>
-#include <QTimer>
-#include <functional>
-#include <memory>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QWheelEvent>
+#include <functional>
+#include <memory>
 
 #include "platform/gui/qt_bridge.h"
 
@@ -59,7 +59,9 @@ void PressKey(TControl& control, Word key, TShiftState shift, char ch) {
 void TypeText(TControl& control, const AnsiString& text) {
   for (char c : text) {
     auto u = static_cast<unsigned char>(c);
-    Word key = (u >= 'a' && u <= 'z') ? static_cast<Word>(u - 32) : (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ? u : 0;
+    Word key = (u >= 'a' && u <= 'z')                             ? static_cast<Word>(u - 32)
+               : (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ? u
+                                                                  : 0;
     PressKey(control, key, {}, c);
   }
 }
@@ -104,8 +106,7 @@ void DragWith(TControl& control, TMouseButton button, int x1, int y1, int x2, in
   auto send = [&](QEvent::Type type, int x, int y, Qt::MouseButtons held) {
     QPoint local = target->mapFrom(top, QPoint(x, y));
     QPointF global = top->mapToGlobal(QPointF(x, y));
-    QMouseEvent ev(type, QPointF(local), global, type == QEvent::MouseMove ? Qt::NoButton : b, held,
-                   Qt::NoModifier);
+    QMouseEvent ev(type, QPointF(local), global, type == QEvent::MouseMove ? Qt::NoButton : b, held, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &ev);
   };
   send(QEvent::MouseButtonPress, x1, y1, b);

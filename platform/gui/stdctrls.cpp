@@ -1,19 +1,19 @@
 #include "platform/gui/stdctrls.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QStyle>
-#include <QStyleOptionGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QAbstractItemView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 #include "platform/gui/canvas_delegate.h"
 #include "platform/gui/forms.h"
@@ -43,7 +43,8 @@ void TButton::SetCaption(const AnsiString& text) {
 void TButton::SetDefault(bool d) {
   default_ = d;
   static_cast<QPushButton*>(Handle())->setDefault(d);
-  if (TForm* f = ParentForm()) f->SetDefaultButton(d ? this : (f->DefaultButton() == this ? nullptr : f->DefaultButton()));
+  if (TForm* f = ParentForm())
+    f->SetDefaultButton(d ? this : (f->DefaultButton() == this ? nullptr : f->DefaultButton()));
 }
 
 void TButton::SetCancel(bool c) {
@@ -195,7 +196,8 @@ ParsedMask ParseMask(const AnsiString& mask) {
       case 'a': q = 'n'; break;
       case 'C': q = 'X'; break;
       case 'c': q = 'x'; break;
-      case '>': case '<': out += c; continue;
+      case '>':
+      case '<': out += c; continue;
       case '\\':
         if (i + 1 < body.size()) {
           out += '\\';
@@ -591,7 +593,9 @@ void TMemo::SetLines(const std::vector<AnsiString>& lines) {
 void TMemo::AddLine(const AnsiString& line) { Plain(this)->appendPlainText(ToQ(line)); }
 bool TMemo::ReadOnly() const { return Plain(this)->isReadOnly(); }
 void TMemo::SetReadOnly(bool r) { Plain(this)->setReadOnly(r); }
-void TMemo::SetWordWrap(bool w) { Plain(this)->setLineWrapMode(w ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap); }
+void TMemo::SetWordWrap(bool w) {
+  Plain(this)->setLineWrapMode(w ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
 void TMemo::SetScrollBars(TScrollStyle s) {
   auto* m = Plain(this);
   m->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
@@ -633,12 +637,23 @@ TRect TPanel::AlignRect() const {
   return Rect(inset, inset, std::max(inset, Width() - inset), std::max(inset, Height() - inset));
 }
 
-void TPanel::SetBevelOuter(TBevelCut b) { outer_ = b; UpdateFrame(); }
-void TPanel::SetBevelInner(TBevelCut b) { inner_ = b; UpdateFrame(); }
-void TPanel::SetBevelWidth(int w) { bevelWidth_ = w; UpdateFrame(); }
+void TPanel::SetBevelOuter(TBevelCut b) {
+  outer_ = b;
+  UpdateFrame();
+}
+void TPanel::SetBevelInner(TBevelCut b) {
+  inner_ = b;
+  UpdateFrame();
+}
+void TPanel::SetBevelWidth(int w) {
+  bevelWidth_ = w;
+  UpdateFrame();
+}
 
 void TPanel::SetAlignment(TAlignment a) {
-  PanelCaption(this)->setAlignment((a == taCenter ? Qt::AlignHCenter : a == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) |
+  PanelCaption(this)->setAlignment((a == taCenter         ? Qt::AlignHCenter
+                                    : a == taRightJustify ? Qt::AlignRight
+                                                          : Qt::AlignLeft) |
                                    Qt::AlignVCenter);
 }
 

@@ -201,7 +201,6 @@ class TListBox : public TControl {
   int ItemAtPos(TPoint p) const;
 };
 
-
 class TMemo : public TControl {
  public:
   explicit TMemo(TComponent* owner);

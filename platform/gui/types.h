@@ -16,18 +16,8 @@ using rtl::AnsiString;
 using Word = std::uint16_t;
 using rtl::TObject;
 
-
-
 // Geometry and colours are the graphics layer's.
 using gfx::Bounds;
-using gfx::Point;
-using gfx::Rect;
-using gfx::TPoint;
-using gfx::TRect;
-using gfx::TSize;
-using gfx::TColor;
-using gfx::RGB;
-using gfx::ColorToRGB;
 using gfx::cl3DDkShadow;
 using gfx::cl3DLight;
 using gfx::clActiveBorder;
@@ -83,15 +73,50 @@ using gfx::clWindow;
 using gfx::clWindowFrame;
 using gfx::clWindowText;
 using gfx::clYellow;
+using gfx::ColorToRGB;
+using gfx::Point;
+using gfx::Rect;
+using gfx::RGB;
+using gfx::TColor;
+using gfx::TPoint;
+using gfx::TRect;
+using gfx::TSize;
 
 // Key codes of the key events (the virtual-key numbering the handlers test).
 enum : Word {
-  VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
-  VK_PAUSE = 19, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34, VK_END = 35,
-  VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_INSERT = 45,
-  VK_DELETE = 46, VK_F1 = 112, VK_F2, VK_F3, VK_F4, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9,
-  VK_F10, VK_F11, VK_F12,
-  VK_ADD = 107, VK_SUBTRACT = 109,
+  VK_BACK = 8,
+  VK_TAB = 9,
+  VK_RETURN = 13,
+  VK_SHIFT = 16,
+  VK_CONTROL = 17,
+  VK_MENU = 18,
+  VK_PAUSE = 19,
+  VK_ESCAPE = 27,
+  VK_SPACE = 32,
+  VK_PRIOR = 33,
+  VK_NEXT = 34,
+  VK_END = 35,
+  VK_HOME = 36,
+  VK_LEFT = 37,
+  VK_UP = 38,
+  VK_RIGHT = 39,
+  VK_DOWN = 40,
+  VK_INSERT = 45,
+  VK_DELETE = 46,
+  VK_F1 = 112,
+  VK_F2,
+  VK_F3,
+  VK_F4,
+  VK_F5,
+  VK_F6,
+  VK_F7,
+  VK_F8,
+  VK_F9,
+  VK_F10,
+  VK_F11,
+  VK_F12,
+  VK_ADD = 107,
+  VK_SUBTRACT = 109,
 };
 
 // Which modifier keys and mouse buttons were held.
@@ -111,8 +136,8 @@ class TShiftState {
   unsigned bits_ = 0;
 };
 constexpr TShiftState ssShift = TShiftState::ssShift, ssAlt = TShiftState::ssAlt, ssCtrl = TShiftState::ssCtrl,
-                      ssLeft = TShiftState::ssLeft, ssRight = TShiftState::ssRight,
-                      ssMiddle = TShiftState::ssMiddle, ssDouble = TShiftState::ssDouble;
+                      ssLeft = TShiftState::ssLeft, ssRight = TShiftState::ssRight, ssMiddle = TShiftState::ssMiddle,
+                      ssDouble = TShiftState::ssDouble;
 constexpr TShiftState operator|(TShiftState::Flag a, TShiftState::Flag b) { return TShiftState(a) | TShiftState(b); }
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
@@ -133,8 +158,17 @@ TShortCut TextToShortCut(const AnsiString& text);
 // Modal results: what ShowModal, MessageDlg and buttons answer.
 using TModalResult = int;
 enum : TModalResult {
-  mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
-  mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
+  mrNone = 0,
+  mrOk = 1,
+  mrCancel = 2,
+  mrAbort = 3,
+  mrRetry = 4,
+  mrIgnore = 5,
+  mrYes = 6,
+  mrNo = 7,
+  mrAll = 8,
+  mrNoToAll = 9,
+  mrYesToAll = 10,
 };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -148,10 +182,26 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 // Mouse cursors of Screen.Cursor.
 using TCursor = int;
 enum : TCursor {
-  crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
-  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11,
-  crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15, crNo = -18, crAppStart = -19,
-  crHelp = -20, crHandPoint = -21, crSizeAll = -22,
+  crDefault = 0,
+  crNone = -1,
+  crArrow = -2,
+  crCross = -3,
+  crIBeam = -4,
+  crSizeNESW = -6,
+  crSizeNS = -7,
+  crSizeNWSE = -8,
+  crSizeWE = -9,
+  crUpArrow = -10,
+  crHourGlass = -11,
+  crDrag = -12,
+  crNoDrop = -13,
+  crHSplit = -14,
+  crVSplit = -15,
+  crNo = -18,
+  crAppStart = -19,
+  crHelp = -20,
+  crHandPoint = -21,
+  crSizeAll = -22,
 };
 
 // Event signatures.

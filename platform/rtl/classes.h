@@ -29,8 +29,10 @@ void RegisterClass(const AnsiString& name, TClassFactory create);
 template <class T>
 void RegisterClass(const AnsiString& name) {
   RegisterClass(name, [](TComponent* owner) -> TPersistent* {
-    if constexpr (std::is_constructible_v<T, TComponent*>) return new T(owner);
-    else return new T();
+    if constexpr (std::is_constructible_v<T, TComponent*>)
+      return new T(owner);
+    else
+      return new T();
   });
 }
 void UnRegisterClass(const AnsiString& name);

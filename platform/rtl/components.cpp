@@ -71,8 +71,10 @@ void TComponent::ValidateRename(TComponent* component, const AnsiString& current
 void TComponent::SetName(const AnsiString& name) {
   if (name == name_) return;
   if (!name.empty() && !IsValidIdent(name)) throw EComponentError("'" + name + "' is not a valid component name");
-  if (owner_) owner_->ValidateRename(this, name_, name);
-  else ValidateRename(nullptr, name_, name);
+  if (owner_)
+    owner_->ValidateRename(this, name_, name);
+  else
+    ValidateRename(nullptr, name_, name);
   name_ = name;
 }
 
@@ -154,8 +156,10 @@ void TComponent::EndLoading() {
 }
 
 void TComponent::SetDesigning(bool designing, bool includeOwned) {
-  if (designing) state_ |= csDesigning;
-  else state_ &= ~csDesigning;
+  if (designing)
+    state_ |= csDesigning;
+  else
+    state_ &= ~csDesigning;
   if (includeOwned)
     for (TComponent* c : components_) c->SetDesigning(designing, true);
 }
@@ -199,8 +203,7 @@ void TCollectionItem::Changed(bool allItems) {
 
 // ---- TCollection ----
 
-TCollection::TCollection(ItemFactory itemClass, TPersistent* owner)
-    : itemClass_(std::move(itemClass)), owner_(owner) {}
+TCollection::TCollection(ItemFactory itemClass, TPersistent* owner) : itemClass_(std::move(itemClass)), owner_(owner) {}
 
 TCollection::~TCollection() {
   ++updateCount_;  // no Update calls while going away

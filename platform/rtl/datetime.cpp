@@ -323,12 +323,8 @@ class DateTimeWriter {
             out += c;
           }
           break;
-        case '/':
-          out += fs_.DateSeparator;
-          break;
-        case ':':
-          out += fs_.TimeSeparator;
-          break;
+        case '/': out += fs_.DateSeparator; break;
+        case ':': out += fs_.TimeSeparator; break;
         case '"':
         case '\'': {
           std::size_t close = f.find(c, i + 1);
@@ -337,9 +333,7 @@ class DateTimeWriter {
           count = close - i + (close < f.size() ? 1 : 0);
           break;
         }
-        default:
-          out += c;
-          break;
+        default: out += c; break;
       }
       if (u >= 'A' && u <= 'Z') last = u;
       i += count;

@@ -54,8 +54,7 @@ TDateTime LocalDateTimeFromUnix(std::int64_t seconds, int millisecond = 0);
 // Specifiers (any case): c d dd ddd dddd ddddd dddddd m mm mmm mmmm yy yyyy
 // h hh n nn s ss z zzz t tt am/pm a/p ampm / : "literal" 'literal'; m or mm
 // right after h or hh means minutes. An empty format means "c".
-AnsiString FormatDateTime(std::string_view format, TDateTime value,
-                          const FormatSettings& fs = CurrentFormatSettings());
+AnsiString FormatDateTime(std::string_view format, TDateTime value, const FormatSettings& fs = CurrentFormatSettings());
 AnsiString DateToStr(TDateTime value, const FormatSettings& fs = CurrentFormatSettings());
 AnsiString TimeToStr(TDateTime value, const FormatSettings& fs = CurrentFormatSettings());
 // The date, and the time when it is not midnight.

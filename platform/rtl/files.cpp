@@ -92,8 +92,8 @@ namespace {
 std::size_t NameStart(std::string_view name) {
   auto it = std::find_if(name.rbegin(), name.rend(), IsDelim);
   std::size_t start = static_cast<std::size_t>(name.rend() - it);
-  bool drive = name.size() >= 2 && name[1] == ':' &&
-               ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+  bool drive =
+      name.size() >= 2 && name[1] == ':' && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
   return start == 0 && drive ? 2 : start;
 }
 }  // namespace
@@ -279,8 +279,10 @@ int FindFirst(std::string_view path, int attr, TSearchRec& rec) {
     struct stat st;
     if (::stat((IncludeTrailingPathDelimiter(native) + e->d_name).c_str(), &st) != 0) continue;
     int a = 0;
-    if (S_ISDIR(st.st_mode)) a |= faDirectory;
-    else a |= faArchive;
+    if (S_ISDIR(st.st_mode))
+      a |= faDirectory;
+    else
+      a |= faArchive;
     if (name.size() > 0 && name[0] == '.' && name != "." && name != "..") a |= faHidden;
     if (::access((IncludeTrailingPathDelimiter(native) + e->d_name).c_str(), W_OK) != 0) a |= faReadOnly;
     // Plain files always; folders and hidden entries only when asked for.
@@ -366,7 +368,8 @@ void SaveFileAtomically(std::string_view name, const std::function<void(TStream&
   // Keep the permissions of the file being replaced.
   struct stat st;
   mode_t mode = 0666;
-  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  if (::stat(target.c_str(), &st) == 0)
+    mode = st.st_mode & 07777;
   else {
     mode_t mask = ::umask(0);
     ::umask(mask);

@@ -89,10 +89,10 @@ enum : int {
 };
 
 struct TSearchRec {
-  AnsiString Name;       // the name alone, 1251
+  AnsiString Name;  // the name alone, 1251
   std::int64_t Size = 0;
   int Attr = 0;
-  double Time = 0;       // local date-time of the last change
+  double Time = 0;  // local date-time of the last change
   // Internal: the matches not yet handed out.
   std::shared_ptr<std::vector<TSearchRec>> pending;
 };

@@ -136,16 +136,11 @@ class Formatter {
         long double v = a.RawType() == varCurrency ? a.RawCurrency() / 10000.0L : a.AsExtended();
         int p = precision < 0 ? -1 : static_cast<int>(std::min<int64_t>(precision, 18));
         switch (type) {
-          case 'e':
-            return FloatToStrF(v, ffExponent, p < 0 ? 15 : p, 3, fs_);
-          case 'f':
-            return FloatToStrF(v, ffFixed, 18, p < 0 ? 2 : p, fs_);
-          case 'g':
-            return FloatToStrF(v, ffGeneral, p < 0 ? 15 : p, 3, fs_);
-          case 'n':
-            return FloatToStrF(v, ffNumber, 18, p < 0 ? 2 : p, fs_);
-          default:
-            return FloatToStrF(v, ffCurrency, 18, p < 0 ? fs_.CurrencyDecimals : p, fs_);
+          case 'e': return FloatToStrF(v, ffExponent, p < 0 ? 15 : p, 3, fs_);
+          case 'f': return FloatToStrF(v, ffFixed, 18, p < 0 ? 2 : p, fs_);
+          case 'g': return FloatToStrF(v, ffGeneral, p < 0 ? 15 : p, 3, fs_);
+          case 'n': return FloatToStrF(v, ffNumber, 18, p < 0 ? 2 : p, fs_);
+          default: return FloatToStrF(v, ffCurrency, 18, p < 0 ? fs_.CurrencyDecimals : p, fs_);
         }
       }
       case 's': {
@@ -155,8 +150,7 @@ class Formatter {
         if (precision >= 0 && static_cast<int64_t>(s.size()) > precision) s.resize(precision);
         return s;
       }
-      default:
-        Invalid();
+      default: Invalid();
     }
   }
 

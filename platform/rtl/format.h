@@ -49,8 +49,7 @@ AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, in
                        const FormatSettings& fs = CurrentFormatSettings());
 // Section format: "0.00", "#,##0.0", "0.00E+00", "pos;neg;zero", quoted
 // literals. An empty format gives FloatToStr. Halves round away from zero.
-AnsiString FormatFloat(std::string_view format, long double value,
-                       const FormatSettings& fs = CurrentFormatSettings());
+AnsiString FormatFloat(std::string_view format, long double value, const FormatSettings& fs = CurrentFormatSettings());
 
 // Optional sign, digits with at most one DecimalSeparator, optional exponent;
 // surrounding blanks are ignored. No thousand separators, no INF/NAN; a value

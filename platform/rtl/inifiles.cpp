@@ -190,9 +190,9 @@ AnsiString GetPrivateProfileString(std::string_view section, std::string_view ke
                                    std::uint32_t size, std::string_view fileName) {
   if (size == 0) return {};
   std::string buffer(size, '\0');
-  std::uint32_t n = GetPrivateProfileString(AnsiString(section).c_str(), AnsiString(key).c_str(),
-                                            AnsiString(defaultValue).c_str(), buffer.data(), size,
-                                            AnsiString(fileName).c_str());
+  std::uint32_t n =
+      GetPrivateProfileString(AnsiString(section).c_str(), AnsiString(key).c_str(), AnsiString(defaultValue).c_str(),
+                              buffer.data(), size, AnsiString(fileName).c_str());
   buffer.resize(n);
   return buffer;
 }
@@ -410,8 +410,10 @@ void TMemIniFile::WriteString(const AnsiString& section, const AnsiString& ident
   AnsiString name = OneLine(Trim(ident));
   AnsiString line = name + "=" + OneLine(value);
   int at = s->values.IndexOfName(name);
-  if (at < 0) s->values.Add(line);
-  else s->values.Put(at, line);
+  if (at < 0)
+    s->values.Add(line);
+  else
+    s->values.Put(at, line);
 }
 
 void TMemIniFile::ReadSection(const AnsiString& section, TStrings& keys) {

@@ -23,10 +23,16 @@ struct ParsedMask {
 
 bool IsInputChar(char c) {
   switch (c) {
-    case 'L': case 'l': case 'A': case 'a': case 'C': case 'c': case '0': case '9': case '#':
-      return true;
-    default:
-      return false;
+    case 'L':
+    case 'l':
+    case 'A':
+    case 'a':
+    case 'C':
+    case 'c':
+    case '0':
+    case '9':
+    case '#': return true;
+    default: return false;
   }
 }
 

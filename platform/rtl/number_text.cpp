@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
-#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/format.h"
@@ -332,12 +332,9 @@ AnsiString FloatToStr(long double value, const FormatSettings& fs) { return Gene
 AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, int digits, const FormatSettings& fs) {
   precision = std::clamp(precision, 1, 18);
   switch (format) {
-    case ffGeneral:
-      return General(value, precision, digits, fs);
-    case ffExponent:
-      return Exponent(value, precision, digits, fs);
-    default:
-      break;
+    case ffGeneral: return General(value, precision, digits, fs);
+    case ffExponent: return Exponent(value, precision, digits, fs);
+    default: break;
   }
   if (std::isnan(value) || std::isinf(value)) return SpecialText(detail::ToDecimal(value, 1));
   digits = std::clamp(digits, 0, 18);

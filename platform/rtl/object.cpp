@@ -1,12 +1,12 @@
 #include "platform/rtl/object.h"
 
-#include "platform/rtl/object_handles.h"
-
 #include <cxxabi.h>
 
 #include <cstdlib>
 #include <memory>
 #include <typeinfo>
+
+#include "platform/rtl/object_handles.h"
 
 namespace rtl {
 

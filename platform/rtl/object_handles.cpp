@@ -26,7 +26,7 @@ struct Table {
   std::atomic<int> live{0};  // registrations, read without the lock by Release
   std::mutex lock;
   std::vector<Slot> slots{1};  // slot 0 stays empty
-  std::deque<uint32_t> free;  // oldest first: a slot rests before it is reused
+  std::deque<uint32_t> free;   // oldest first: a slot rests before it is reused
   std::unordered_map<const void*, int32_t> byObject;
 };
 

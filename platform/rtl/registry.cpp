@@ -44,7 +44,7 @@ struct Hive {
 
 struct Store {
   std::recursive_mutex m;  // held while loading, which asks for the folder again
-  AnsiString folder;  // override; empty follows XDG
+  AnsiString folder;       // override; empty follows XDG
   std::map<std::pair<HKEY, AnsiString>, SettingsProvider> providers;  // path in capitals
 };
 
@@ -109,8 +109,10 @@ std::string Unescape(std::string_view s) {
 // Position of the first unescaped ch from `from`, or npos.
 std::size_t FindUnescaped(std::string_view s, char ch, std::size_t from) {
   for (std::size_t i = from; i < s.size(); ++i) {
-    if (s[i] == '\\') ++i;
-    else if (s[i] == ch) return i;
+    if (s[i] == '\\')
+      ++i;
+    else if (s[i] == ch)
+      return i;
   }
   return std::string_view::npos;
 }
@@ -139,7 +141,10 @@ void ParseValueLine(RegKey& key, std::string_view line) {
   if (data.size() < 2 || data[1] != ':') return;
   std::string_view body = data.substr(2);
   switch (data[0]) {
-    case 's': v.type = rdString; v.data = Utf8ToAnsi(Unescape(body)); break;
+    case 's':
+      v.type = rdString;
+      v.data = Utf8ToAnsi(Unescape(body));
+      break;
     case 'i': {
       char* end = nullptr;
       std::string text(body);
@@ -295,8 +300,10 @@ void SetSettingsProvider(HKEY root, const AnsiString& keyPath, SettingsProvider 
   AnsiString path = NormalizePath(keyPath);
   // One provider per key, whatever the spelling.
   for (auto it = s.providers.begin(); it != s.providers.end();) {
-    if (it->first.first == root && AnsiSameText(it->first.second, path)) it = s.providers.erase(it);
-    else ++it;
+    if (it->first.first == root && AnsiSameText(it->first.second, path))
+      it = s.providers.erase(it);
+    else
+      ++it;
   }
   if (provider) s.providers[{root, path}] = std::move(provider);
 }
@@ -426,8 +433,9 @@ bool TRegistry::GetDataInfo(const AnsiString& name, TRegDataInfo& info) {
     return false;
   }
   info.RegData = v->type;
-  info.DataSize = v->type == rdInteger ? 4 : v->type == rdBinary ? static_cast<int>(v->data.size())
-                                                                  : static_cast<int>(v->data.size()) + 1;
+  info.DataSize = v->type == rdInteger  ? 4
+                  : v->type == rdBinary ? static_cast<int>(v->data.size())
+                                        : static_cast<int>(v->data.size()) + 1;
   return true;
 }
 
@@ -586,13 +594,17 @@ void TRegistryIniFile::WriteBool(const AnsiString& section, const AnsiString& id
 }
 
 void TRegistryIniFile::ReadSection(const AnsiString& section, TStrings& keys) {
-  if (OpenSection(section, false)) reg_.GetValueNames(keys);
-  else keys.Clear();
+  if (OpenSection(section, false))
+    reg_.GetValueNames(keys);
+  else
+    keys.Clear();
 }
 
 void TRegistryIniFile::ReadSections(TStrings& sections) {
-  if (OpenSection("", false)) reg_.GetKeyNames(sections);
-  else sections.Clear();
+  if (OpenSection("", false))
+    reg_.GetKeyNames(sections);
+  else
+    sections.Clear();
 }
 
 void TRegistryIniFile::ReadSectionValues(const AnsiString& section, TStrings& values) {

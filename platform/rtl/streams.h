@@ -51,7 +51,10 @@ class TMemoryStream : public TStream {
   std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
   void SetSize(std::int64_t newSize) override;
 
-  void Clear() { data_.clear(); pos_ = 0; }
+  void Clear() {
+    data_.clear();
+    pos_ = 0;
+  }
   char* Memory() { return data_.data(); }
   const char* Memory() const { return data_.data(); }
   const std::string& Bytes() const { return data_; }

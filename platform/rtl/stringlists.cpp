@@ -142,8 +142,10 @@ void TStrings::SetValues(const AnsiString& name, const AnsiString& value) {
   int index = IndexOfName(name);
   if (!value.empty()) {
     AnsiString line = name + NameValueSeparator + value;
-    if (index < 0) Add(line);
-    else Put(index, line);
+    if (index < 0)
+      Add(line);
+    else
+      Put(index, line);
   } else if (index >= 0) {
     Delete(index);
   }
@@ -167,9 +169,13 @@ void TStrings::SetText(std::string_view text) {
     while (i < text.size() && text[i] != '\r' && text[i] != '\n') ++i;
     Add(AnsiString(text.substr(start, i - start)));
     // One line break: CR LF, CR or LF.
-    if (i < text.size() && text[i] == '\r') ++i;
-    else if (i < text.size() && text[i] == '\n') { ++i; continue; }
-    else continue;
+    if (i < text.size() && text[i] == '\r')
+      ++i;
+    else if (i < text.size() && text[i] == '\n') {
+      ++i;
+      continue;
+    } else
+      continue;
     if (i < text.size() && text[i] == '\n') ++i;
   }
   EndUpdate();
@@ -278,8 +284,7 @@ TStringList& TStringList::operator=(const TStringList& other) {
 }
 
 void TStringList::Check(int index) const {
-  if (index < 0 || index >= Count())
-    throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index >= Count()) throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 void TStringList::Changed() {
@@ -388,8 +393,10 @@ bool TStringList::Find(const AnsiString& s, int& index) const {
   int lo = 0, hi = Count();
   while (lo < hi) {
     int mid = lo + (hi - lo) / 2;
-    if (CompareStrings(items_[static_cast<std::size_t>(mid)].string, s) < 0) lo = mid + 1;
-    else hi = mid;
+    if (CompareStrings(items_[static_cast<std::size_t>(mid)].string, s) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   index = lo;
   return lo < Count() && CompareStrings(items_[static_cast<std::size_t>(lo)].string, s) == 0;

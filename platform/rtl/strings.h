@@ -61,8 +61,7 @@ consteval std::size_t CountCodePoints(const Utf8Source<N>& src) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < N - 1;) {
     char32_t cp = DecodeUtf8(src.text, N - 1, i);
-    if (ReverseLookup(kCp1251High, cp) < 0)
-      throw "literal holds a character that Windows-1251 lacks";
+    if (ReverseLookup(kCp1251High, cp) < 0) throw "literal holds a character that Windows-1251 lacks";
     ++count;
   }
   return count;
@@ -72,7 +71,9 @@ template <Utf8Source Src>
 struct Cp1251Bytes {
   static constexpr std::size_t size = CountCodePoints(Src);
   static constexpr auto bytes = [] {
-    struct Storage { char data[size + 1]{}; } out{};
+    struct Storage {
+      char data[size + 1]{};
+    } out{};
     std::size_t o = 0;
     for (std::size_t i = 0; i < sizeof(Src.text) - 1;)
       out.data[o++] = static_cast<char>(ReverseLookup(kCp1251High, DecodeUtf8(Src.text, sizeof(Src.text) - 1, i)));

@@ -30,10 +30,14 @@ struct CaseTables {
     for (int b = 0; b < 256; ++b) {
       char16_t u = toUnicode(b);
       char16_t up = 0;
-      if (u >= u'a' && u <= u'z') up = u - 0x20;
-      else if (u >= 0x0430 && u <= 0x044F) up = u - 0x20;
-      else if (u >= 0x0450 && u <= 0x045F) up = u - 0x50;
-      else if (u == 0x0491) up = 0x0490;
+      if (u >= u'a' && u <= u'z')
+        up = u - 0x20;
+      else if (u >= 0x0430 && u <= 0x044F)
+        up = u - 0x20;
+      else if (u >= 0x0450 && u <= 0x045F)
+        up = u - 0x50;
+      else if (u == 0x0491)
+        up = 0x0490;
       if (!up) continue;
       int ub = toByte(up);
       if (ub < 0) continue;
@@ -120,9 +124,7 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
   return 0;
 }
 
-bool AnsiSameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ComparePrimary(a, b) == 0;
-}
+bool AnsiSameText(std::string_view a, std::string_view b) { return a.size() == b.size() && ComparePrimary(a, b) == 0; }
 
 bool AnsiSameStr(std::string_view a, std::string_view b) { return a == b; }
 

@@ -206,8 +206,10 @@ void TEvent::SetEvent() {
     std::lock_guard lock(m_);
     signalled_ = true;
   }
-  if (manual_) cv_.notify_all();
-  else cv_.notify_one();
+  if (manual_)
+    cv_.notify_all();
+  else
+    cv_.notify_one();
 }
 
 void TEvent::ResetEvent() {

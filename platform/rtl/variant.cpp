@@ -38,39 +38,25 @@ Variant Variant::FromDispatch(IDispatch* object) noexcept {
 
 void Variant::AddRefHeap() const noexcept {
   switch (tag()) {
-    case varString:
-      static_cast<StringBlock*>(Ptr())->refs.fetch_add(1, std::memory_order_relaxed);
-      break;
-    case varOleStr:
-      static_cast<WideBlock*>(Ptr())->refs.fetch_add(1, std::memory_order_relaxed);
-      break;
-    case kArrayTag:
-      static_cast<ArrayBlock*>(Ptr())->refs.fetch_add(1, std::memory_order_relaxed);
-      break;
+    case varString: static_cast<StringBlock*>(Ptr())->refs.fetch_add(1, std::memory_order_relaxed); break;
+    case varOleStr: static_cast<WideBlock*>(Ptr())->refs.fetch_add(1, std::memory_order_relaxed); break;
+    case kArrayTag: static_cast<ArrayBlock*>(Ptr())->refs.fetch_add(1, std::memory_order_relaxed); break;
     case varDispatch:
       if (auto* d = static_cast<IDispatch*>(Ptr())) d->AddRef();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void Variant::ReleaseHeap() noexcept {
   switch (tag()) {
-    case varString:
-      detail::Unref(static_cast<StringBlock*>(Ptr()));
-      break;
-    case varOleStr:
-      detail::Unref(static_cast<WideBlock*>(Ptr()));
-      break;
-    case kArrayTag:
-      detail::Unref(static_cast<ArrayBlock*>(Ptr()));
-      break;
+    case varString: detail::Unref(static_cast<StringBlock*>(Ptr())); break;
+    case varOleStr: detail::Unref(static_cast<WideBlock*>(Ptr())); break;
+    case kArrayTag: detail::Unref(static_cast<ArrayBlock*>(Ptr())); break;
     case varDispatch:
       if (auto* d = static_cast<IDispatch*>(Ptr())) d->Release();
       break;
-    default:
-      break;
+    default: break;
   }
   meta_ = varEmpty;
 }
@@ -109,10 +95,8 @@ bool Variant::IsOrdinal() const noexcept {
     case varByte:
     case varWord:
     case varLongWord:
-    case varInt64:
-      return true;
-    default:
-      return false;
+    case varInt64: return true;
+    default: return false;
   }
 }
 
@@ -122,10 +106,8 @@ bool Variant::IsFloat() const noexcept {
     case varDouble:
     case varExtended:
     case varCurrency:
-    case varDate:
-      return true;
-    default:
-      return false;
+    case varDate: return true;
+    default: return false;
   }
 }
 
@@ -194,25 +176,18 @@ bool IsValidElementType(TVarType t) {
     case varWord:
     case varLongWord:
     case varInt64:
-    case varString:
-      return true;
-    default:
-      return false;
+    case varString: return true;
+    default: return false;
   }
 }
 
 Variant ZeroOf(TVarType t) {
   switch (t) {
-    case varVariant:
-      return Variant();
-    case varDispatch:
-      return Variant::FromDispatch(nullptr);
-    case varString:
-      return Variant(AnsiString());
-    case varOleStr:
-      return Variant(WideString());
-    default:
-      return Variant(int32_t{0}).ChangeType(t);
+    case varVariant: return Variant();
+    case varDispatch: return Variant::FromDispatch(nullptr);
+    case varString: return Variant(AnsiString());
+    case varOleStr: return Variant(WideString());
+    default: return Variant(int32_t{0}).ChangeType(t);
   }
 }
 

@@ -102,9 +102,9 @@ class Variant {
   Variant() noexcept : meta_(varEmpty) {}
   Variant(bool v) noexcept : meta_(varBoolean) { Put<int16_t>(v ? -1 : 0); }
   template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
-             !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t> && !std::is_same_v<T, wchar_t>)
-  Variant(T v) noexcept {
+  requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
+           !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t> && !std::is_same_v<T, wchar_t>) Variant(T v)
+  noexcept {
     if constexpr (sizeof(T) == 8) {
       meta_ = varInt64;
       Put<int64_t>(static_cast<int64_t>(v));
@@ -242,19 +242,14 @@ class Variant {
     switch (tag()) {
       case varByte:
       case varWord:
-      case varLongWord:
-        return Get<uint32_t>();
-      case varInt64:
-        return Get<int64_t>();
-      case varBoolean:
-        return Get<int16_t>();
+      case varLongWord: return Get<uint32_t>();
+      case varInt64: return Get<int64_t>();
+      case varBoolean: return Get<int16_t>();
       case varSmallint:
       case varInteger:
       case varShortInt:
-      case varError:
-        return Get<int32_t>();
-      default:
-        return 0;
+      case varError: return Get<int32_t>();
+      default: return 0;
     }
   }
   double RawDouble() const noexcept { return Get<double>(); }

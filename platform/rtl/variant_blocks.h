@@ -22,8 +22,7 @@ struct WideBlock {
 
 struct ArrayBlock {
   ArrayBlock() = default;
-  ArrayBlock(const ArrayBlock& o)
-      : elementType(o.elementType), dims(o.dims), items(o.items) {
+  ArrayBlock(const ArrayBlock& o) : elementType(o.elementType), dims(o.dims), items(o.items) {
     for (int d = 0; d < 3; ++d) {
       low[d] = o.low[d];
       count[d] = o.count[d];

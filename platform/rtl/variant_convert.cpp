@@ -17,8 +17,8 @@ namespace {
 }
 
 [[noreturn]] void OverflowError(TVarType from, TVarType to) {
-  throw ERangeError("Arithmetic overflow converting variant of type (" + VarTypeAsText(from) +
-                    ") into type (" + VarTypeAsText(to) + ")");
+  throw ERangeError("Arithmetic overflow converting variant of type (" + VarTypeAsText(from) + ") into type (" +
+                    VarTypeAsText(to) + ")");
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -51,8 +51,7 @@ int64_t CurrencyToInt(int64_t scaled) {
 int64_t ToInteger(const Variant& v, int64_t lo, int64_t hi, TVarType to) {
   int64_t result = 0;
   switch (v.RawType()) {
-    case varEmpty:
-      return 0;
+    case varEmpty: return 0;
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -60,19 +59,12 @@ int64_t ToInteger(const Variant& v, int64_t lo, int64_t hi, TVarType to) {
     case varWord:
     case varLongWord:
     case varInt64:
-    case varBoolean:
-      result = v.RawInt();
-      break;
-    case varSingle:
-      return FloatToIntChecked(v.RawSingle(), lo, hi, v.RawType(), to);
+    case varBoolean: result = v.RawInt(); break;
+    case varSingle: return FloatToIntChecked(v.RawSingle(), lo, hi, v.RawType(), to);
     case varDouble:
-    case varDate:
-      return FloatToIntChecked(v.RawDouble(), lo, hi, v.RawType(), to);
-    case varExtended:
-      return FloatToIntChecked(v.RawExtended(), lo, hi, v.RawType(), to);
-    case varCurrency:
-      result = CurrencyToInt(v.RawCurrency());
-      break;
+    case varDate: return FloatToIntChecked(v.RawDouble(), lo, hi, v.RawType(), to);
+    case varExtended: return FloatToIntChecked(v.RawExtended(), lo, hi, v.RawType(), to);
+    case varCurrency: result = CurrencyToInt(v.RawCurrency()); break;
     case varString:
     case varOleStr: {
       AnsiString scratch;
@@ -89,8 +81,7 @@ int64_t ToInteger(const Variant& v, int64_t lo, int64_t hi, TVarType to) {
       if (!TryStrToFloat(text, f)) CastError(v.RawType(), to);
       return FloatToIntChecked(f, lo, hi, v.RawType(), to);
     }
-    default:
-      CastError(v.Type(), to);
+    default: CastError(v.Type(), to);
   }
   if (result < lo || result > hi) OverflowError(v.RawType(), to);
   return result;
@@ -98,8 +89,7 @@ int64_t ToInteger(const Variant& v, int64_t lo, int64_t hi, TVarType to) {
 
 long double ToFloat(const Variant& v, TVarType to) {
   switch (v.RawType()) {
-    case varEmpty:
-      return 0;
+    case varEmpty: return 0;
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -107,17 +97,12 @@ long double ToFloat(const Variant& v, TVarType to) {
     case varWord:
     case varLongWord:
     case varInt64:
-    case varBoolean:
-      return static_cast<long double>(v.RawInt());
-    case varSingle:
-      return v.RawSingle();
+    case varBoolean: return static_cast<long double>(v.RawInt());
+    case varSingle: return v.RawSingle();
     case varDouble:
-    case varDate:
-      return v.RawDouble();
-    case varExtended:
-      return v.RawExtended();
-    case varCurrency:
-      return static_cast<long double>(v.RawCurrency()) / 10000.0L;
+    case varDate: return v.RawDouble();
+    case varExtended: return v.RawExtended();
+    case varCurrency: return static_cast<long double>(v.RawCurrency()) / 10000.0L;
     case varString:
     case varOleStr: {
       AnsiString scratch;
@@ -125,18 +110,16 @@ long double ToFloat(const Variant& v, TVarType to) {
       if (!TryStrToFloat(detail::TextOf(v, scratch), f)) CastError(v.RawType(), to);
       return f;
     }
-    default:
-      CastError(v.Type(), to);
+    default: CastError(v.Type(), to);
   }
 }
 
 }  // namespace
 
 AnsiString VarTypeAsText(TVarType type) {
-  static const char* const kNames[] = {"Empty",    "Null",    "Smallint", "Integer",  "Single",   "Double",
-                                       "Currency", "Date",    "OleStr",   "Dispatch", "Error",    "Boolean",
-                                       "Variant",  "Unknown", "Decimal",  "Extended", "ShortInt", "Byte",
-                                       "Word",     "LongWord", "Int64"};
+  static const char* const kNames[] = {"Empty",   "Null",     "Smallint", "Integer", "Single",  "Double",   "Currency",
+                                       "Date",    "OleStr",   "Dispatch", "Error",   "Boolean", "Variant",  "Unknown",
+                                       "Decimal", "Extended", "ShortInt", "Byte",    "Word",    "LongWord", "Int64"};
   TVarType base = type & varTypeMask;
   AnsiString name;
   if (base < std::size(kNames))
@@ -159,9 +142,7 @@ Currency Currency::FromFloat(long double value) {
   return Currency{static_cast<int64_t>(scaled)};
 }
 
-int32_t Variant::AsInteger() const {
-  return static_cast<int32_t>(ToInteger(*this, INT32_MIN, INT32_MAX, varInteger));
-}
+int32_t Variant::AsInteger() const { return static_cast<int32_t>(ToInteger(*this, INT32_MIN, INT32_MAX, varInteger)); }
 
 int64_t Variant::AsInt64() const { return ToInteger(*this, INT64_MIN, INT64_MAX, varInt64); }
 
@@ -171,8 +152,7 @@ double Variant::AsDouble() const { return static_cast<double>(ToFloat(*this, var
 
 Currency Variant::AsCurrency() const {
   switch (tag()) {
-    case varCurrency:
-      return Currency{RawCurrency()};
+    case varCurrency: return Currency{RawCurrency()};
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -208,8 +188,7 @@ double Variant::AsDate() const {
 
 bool Variant::AsBoolean() const {
   switch (tag()) {
-    case varEmpty:
-      return false;
+    case varEmpty: return false;
     case varSmallint:
     case varInteger:
     case varShortInt:
@@ -217,14 +196,12 @@ bool Variant::AsBoolean() const {
     case varWord:
     case varLongWord:
     case varInt64:
-    case varBoolean:
-      return RawInt() != 0;
+    case varBoolean: return RawInt() != 0;
     case varSingle:
     case varDouble:
     case varDate:
     case varExtended:
-    case varCurrency:
-      return ToFloat(*this, varBoolean) != 0;
+    case varCurrency: return ToFloat(*this, varBoolean) != 0;
     case varString:
     case varOleStr: {
       AnsiString scratch;
@@ -235,42 +212,31 @@ bool Variant::AsBoolean() const {
       if (!TryStrToFloat(text, f)) CastError(tag(), varBoolean);
       return f != 0;
     }
-    default:
-      CastError(Type(), varBoolean);
+    default: CastError(Type(), varBoolean);
   }
 }
 
 AnsiString Variant::AsString() const {
   switch (tag()) {
-    case varEmpty:
-      return {};
-    case varString:
-      return StringRef();
-    case varOleStr:
-      return WideToAnsi(static_cast<const detail::WideBlock*>(Ptr())->text);
+    case varEmpty: return {};
+    case varString: return StringRef();
+    case varOleStr: return WideToAnsi(static_cast<const detail::WideBlock*>(Ptr())->text);
     case varSmallint:
     case varInteger:
     case varShortInt:
     case varByte:
     case varWord:
     case varLongWord:
-    case varInt64:
-      return IntToStr(RawInt());
-    case varBoolean:
-      return RawInt() ? "True" : "False";
+    case varInt64: return IntToStr(RawInt());
+    case varBoolean: return RawInt() ? "True" : "False";
     case varSingle:
       // A single carries 7 significant digits; more would show binary noise.
       return FloatToStrF(RawSingle(), ffGeneral, 7, 0);
-    case varDouble:
-      return FloatToStr(RawDouble());
-    case varExtended:
-      return FloatToStr(RawExtended());
-    case varCurrency:
-      return CurrToStr(RawCurrency());
-    case varDate:
-      return DateTimeToStr(RawDouble());
-    default:
-      CastError(Type(), varString);
+    case varDouble: return FloatToStr(RawDouble());
+    case varExtended: return FloatToStr(RawExtended());
+    case varCurrency: return CurrToStr(RawCurrency());
+    case varDate: return DateTimeToStr(RawDouble());
+    default: CastError(Type(), varString);
   }
 }
 
@@ -286,24 +252,15 @@ WideString VarToWideStr(const Variant& v) { return v.IsNull() ? WideString() : v
 Variant Variant::ChangeType(TVarType type) const {
   if (type == Type() || type == varVariant) return *this;
   switch (type) {
-    case varEmpty:
-      return Variant();
-    case varNull:
-      return Variant::Null();
-    case varSmallint:
-      return static_cast<int16_t>(ToInteger(*this, INT16_MIN, INT16_MAX, type));
-    case varInteger:
-      return AsInteger();
-    case varShortInt:
-      return static_cast<int8_t>(ToInteger(*this, INT8_MIN, INT8_MAX, type));
-    case varByte:
-      return static_cast<uint8_t>(ToInteger(*this, 0, UINT8_MAX, type));
-    case varWord:
-      return static_cast<uint16_t>(ToInteger(*this, 0, UINT16_MAX, type));
-    case varLongWord:
-      return static_cast<uint32_t>(ToInteger(*this, 0, UINT32_MAX, type));
-    case varInt64:
-      return AsInt64();
+    case varEmpty: return Variant();
+    case varNull: return Variant::Null();
+    case varSmallint: return static_cast<int16_t>(ToInteger(*this, INT16_MIN, INT16_MAX, type));
+    case varInteger: return AsInteger();
+    case varShortInt: return static_cast<int8_t>(ToInteger(*this, INT8_MIN, INT8_MAX, type));
+    case varByte: return static_cast<uint8_t>(ToInteger(*this, 0, UINT8_MAX, type));
+    case varWord: return static_cast<uint16_t>(ToInteger(*this, 0, UINT16_MAX, type));
+    case varLongWord: return static_cast<uint32_t>(ToInteger(*this, 0, UINT32_MAX, type));
+    case varInt64: return AsInt64();
     case varSingle: {
       long double f = ToFloat(*this, type);
       if (std::isfinite(f) && std::fabs(f) > std::numeric_limits<float>::max()) OverflowError(tag(), type);
@@ -314,23 +271,16 @@ Variant Variant::ChangeType(TVarType type) const {
       if (std::isfinite(f) && std::fabs(f) > std::numeric_limits<double>::max()) OverflowError(tag(), type);
       return static_cast<double>(f);
     }
-    case varExtended:
-      return Variant::FromExtended(AsExtended());
-    case varCurrency:
-      return AsCurrency();
-    case varDate:
-      return Variant::FromDate(AsDate());
-    case varBoolean:
-      return AsBoolean();
-    case varString:
-      return AsString();
-    case varOleStr:
-      return AsWideString();
+    case varExtended: return Variant::FromExtended(AsExtended());
+    case varCurrency: return AsCurrency();
+    case varDate: return Variant::FromDate(AsDate());
+    case varBoolean: return AsBoolean();
+    case varString: return AsString();
+    case varOleStr: return AsWideString();
     case varDispatch:
       if (tag() == varEmpty) return Variant::FromDispatch(nullptr);
       CastError(Type(), type);
-    default:
-      CastError(Type(), type);
+    default: CastError(Type(), type);
   }
 }
 
@@ -338,23 +288,15 @@ bool VarSameValue(const Variant& a, const Variant& b) {
   if (a.Type() != b.Type()) return false;
   switch (a.RawType()) {
     case varEmpty:
-    case varNull:
-      return true;
-    case varSingle:
-      return a.RawSingle() == b.RawSingle();
+    case varNull: return true;
+    case varSingle: return a.RawSingle() == b.RawSingle();
     case varDouble:
-    case varDate:
-      return a.RawDouble() == b.RawDouble();
-    case varExtended:
-      return a.RawExtended() == b.RawExtended();
-    case varCurrency:
-      return a.RawCurrency() == b.RawCurrency();
-    case varString:
-      return a.StringRef() == b.StringRef();
-    case varOleStr:
-      return a.AsWideString() == b.AsWideString();
-    case varDispatch:
-      return a.AsDispatch() == b.AsDispatch();
+    case varDate: return a.RawDouble() == b.RawDouble();
+    case varExtended: return a.RawExtended() == b.RawExtended();
+    case varCurrency: return a.RawCurrency() == b.RawCurrency();
+    case varString: return a.StringRef() == b.StringRef();
+    case varOleStr: return a.AsWideString() == b.AsWideString();
+    case varDispatch: return a.AsDispatch() == b.AsDispatch();
     case varArray: {
       const auto& x = a.Array();
       const auto& y = b.Array();
@@ -365,8 +307,7 @@ bool VarSameValue(const Variant& a, const Variant& b) {
         if (!VarSameValue(x.items[i], y.items[i])) return false;
       return true;
     }
-    default:
-      return a.RawInt() == b.RawInt();
+    default: return a.RawInt() == b.RawInt();
   }
 }
 

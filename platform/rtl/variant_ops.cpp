@@ -22,35 +22,24 @@ enum class Cls { Empty, Null, Bool, Int, Wide, Currency, Date, Float, Extended, 
 
 Cls Classify(const Variant& v) {
   switch (v.RawType()) {
-    case varEmpty:
-      return Cls::Empty;
-    case varNull:
-      return Cls::Null;
-    case varBoolean:
-      return Cls::Bool;
+    case varEmpty: return Cls::Empty;
+    case varNull: return Cls::Null;
+    case varBoolean: return Cls::Bool;
     case varSmallint:
     case varInteger:
     case varShortInt:
     case varByte:
-    case varWord:
-      return Cls::Int;
+    case varWord: return Cls::Int;
     case varLongWord:
-    case varInt64:
-      return Cls::Wide;
-    case varCurrency:
-      return Cls::Currency;
-    case varDate:
-      return Cls::Date;
+    case varInt64: return Cls::Wide;
+    case varCurrency: return Cls::Currency;
+    case varDate: return Cls::Date;
     case varSingle:
-    case varDouble:
-      return Cls::Float;
-    case varExtended:
-      return Cls::Extended;
+    case varDouble: return Cls::Float;
+    case varExtended: return Cls::Extended;
     case varString:
-    case varOleStr:
-      return Cls::String;
-    default:
-      return Cls::Other;
+    case varOleStr: return Cls::String;
+    default: return Cls::Other;
   }
 }
 
@@ -80,12 +69,9 @@ Num StringToNum(const Variant& v) {
 Num ToNum(const Variant& v) {
   Num n;
   switch (Classify(v)) {
-    case Cls::Empty:
-      return n;
+    case Cls::Empty: return n;
     case Cls::Bool:
-    case Cls::Int:
-      n.i = v.RawInt();
-      return n;
+    case Cls::Int: n.i = v.RawInt(); return n;
     case Cls::Wide:
       n.i = v.RawInt();
       n.narrow = false;
@@ -106,21 +92,16 @@ Num ToNum(const Variant& v) {
       n.kind = Num::Extended;
       n.f = v.RawExtended();
       return n;
-    case Cls::String:
-      return StringToNum(v);
-    default:
-      InvalidOp();
+    case Cls::String: return StringToNum(v);
+    default: InvalidOp();
   }
 }
 
 long double AsFloat(const Num& n) {
   switch (n.kind) {
-    case Num::Int:
-      return static_cast<long double>(n.i);
-    case Num::Currency:
-      return static_cast<long double>(n.i) / 10000.0L;
-    default:
-      return n.f;
+    case Num::Int: return static_cast<long double>(n.i);
+    case Num::Currency: return static_cast<long double>(n.i) / 10000.0L;
+    default: return n.f;
   }
 }
 
@@ -365,10 +346,8 @@ Variant VarShr(const Variant& a, const Variant& b) {
 
 Variant VarNot(const Variant& a) {
   switch (Classify(a)) {
-    case Cls::Null:
-      return Variant::Null();
-    case Cls::Bool:
-      return !a.AsBoolean();
+    case Cls::Null: return Variant::Null();
+    case Cls::Bool: return !a.AsBoolean();
     case Cls::String: {
       int64_t i;
       AnsiString scratch;
@@ -394,12 +373,9 @@ Variant VarNeg(const Variant& a) {
     case Num::Currency:
       if (x.i == INT64_MIN) return -static_cast<double>(AsFloat(x));
       return Currency{-x.i};
-    case Num::Date:
-      return Variant::FromDate(static_cast<double>(-x.f));
-    case Num::Double:
-      return static_cast<double>(-x.f);
-    case Num::Extended:
-      return Variant::FromExtended(-x.f);
+    case Num::Date: return Variant::FromDate(static_cast<double>(-x.f));
+    case Num::Double: return static_cast<double>(-x.f);
+    case Num::Extended: return Variant::FromExtended(-x.f);
   }
   InvalidOp();
 }
@@ -419,8 +395,7 @@ Variant VarConcat(const Variant& a, const Variant& b) {
 
 VarCompareResult VarCompare(const Variant& a, const Variant& b) {
   Cls ca = Classify(a), cb = Classify(b);
-  if (ca == Cls::Null || cb == Cls::Null)
-    return ca == cb ? VarCompareResult::Equal : VarCompareResult::NotEqual;
+  if (ca == Cls::Null || cb == Cls::Null) return ca == cb ? VarCompareResult::Equal : VarCompareResult::NotEqual;
   if (ca == Cls::Other || cb == Cls::Other) {
     if (a.IsArray() || b.IsArray()) {
       if (a.IsArray() && b.IsArray() && &a.Array() == &b.Array()) return VarCompareResult::Equal;
@@ -434,8 +409,7 @@ VarCompareResult VarCompare(const Variant& a, const Variant& b) {
     InvalidOp();
   }
   if (ca == Cls::String || cb == Cls::String) {
-    if ((ca == Cls::String || ca == Cls::Empty) && (cb == Cls::String || cb == Cls::Empty))
-      return CompareStrings(a, b);
+    if ((ca == Cls::String || ca == Cls::Empty) && (cb == Cls::String || cb == Cls::Empty)) return CompareStrings(a, b);
     if (ca == Cls::Bool || cb == Cls::Bool) {
       bool x = a.AsBoolean(), y = b.AsBoolean();
       return FromInt(static_cast<int>(x) - static_cast<int>(y));

@@ -28,7 +28,10 @@ class Backend {
   virtual int Fd() const { return -1; }
   // The descriptor is readable: read at most room bytes and deliver them
   // (never more than room data bytes). Answers false when the other end has gone.
-  virtual bool OnReadable(std::size_t room) { (void)room; return true; }
+  virtual bool OnReadable(std::size_t room) {
+    (void)room;
+    return true;
+  }
   // Hands bytes towards the line without blocking; answers how many were
   // taken (may be 0), -1 on a broken line (error set).
   virtual long WriteSome(const std::uint8_t* data, std::size_t count) = 0;

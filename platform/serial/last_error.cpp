@@ -19,14 +19,12 @@ DWORD ErrorFromErrno(int err) {
     case ENXIO:
     case ECONNREFUSED:
     case EHOSTUNREACH:
-    case ENETUNREACH:
-      return ERROR_FILE_NOT_FOUND;
+    case ENETUNREACH: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR: return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EBUSY:
-    case EWOULDBLOCK:
-      return ERROR_ACCESS_DENIED;
+    case EWOULDBLOCK: return ERROR_ACCESS_DENIED;
     case EBADF: return ERROR_INVALID_HANDLE;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case EINVAL: return ERROR_INVALID_PARAMETER;
@@ -34,8 +32,7 @@ DWORD ErrorFromErrno(int err) {
     case ETIMEDOUT: return ERROR_SEM_TIMEOUT;
     case EIO:
     case EPIPE:
-    case ECONNRESET:
-      return ERROR_IO_DEVICE;
+    case ECONNRESET: return ERROR_IO_DEVICE;
     default: return ERROR_GEN_FAILURE;
   }
 }

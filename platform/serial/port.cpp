@@ -193,8 +193,7 @@ class PortImpl : public BackendSink {
   }
 
   bool PurgeComm(DWORD flags) {
-    if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
-      return Fail(ERROR_INVALID_PARAMETER);
+    if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)) return Fail(ERROR_INVALID_PARAMETER);
     std::lock_guard<std::mutex> control(controlMutex_);
     {
       std::lock_guard<std::mutex> lock(m_);
@@ -208,8 +207,7 @@ class PortImpl : public BackendSink {
       }
     }
     cv_.notify_all();
-    if (flags & (PURGE_RXCLEAR | PURGE_TXCLEAR))
-      backend_->Purge(flags & PURGE_RXCLEAR, flags & PURGE_TXCLEAR);
+    if (flags & (PURGE_RXCLEAR | PURGE_TXCLEAR)) backend_->Purge(flags & PURGE_RXCLEAR, flags & PURGE_TXCLEAR);
     Wake();
     return true;
   }
@@ -221,10 +219,9 @@ class PortImpl : public BackendSink {
     if (!CheckOpenLocked()) return false;
     if (count == 0) return true;
     const COMMTIMEOUTS t = timeouts_;
-    const bool immediate = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
-                           t.ReadTotalTimeoutConstant == 0;
-    const bool firstByteReturns = t.ReadIntervalTimeout == MAXDWORD &&
-                                  t.ReadTotalTimeoutMultiplier == MAXDWORD &&
+    const bool immediate =
+        t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+    const bool firstByteReturns = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
                                   t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
     std::optional<Clock::time_point> deadline;
     const Clock::time_point start = Clock::now();
@@ -288,8 +285,7 @@ class PortImpl : public BackendSink {
       if (closed_ || txAbort_ != abortMark) return Fail(ERROR_OPERATION_ABORTED);
       if (broken_) return Fail(ERROR_IO_DEVICE);
       if (deadline) {
-        if (cv_.wait_until(lock, *deadline) == std::cv_status::timeout &&
-            tx_.size() >= txCapacity_)
+        if (cv_.wait_until(lock, *deadline) == std::cv_status::timeout && tx_.size() >= txCapacity_)
           return true;  // a write time-out: success with fewer bytes
       } else {
         cv_.wait(lock);
@@ -361,10 +357,8 @@ class PortImpl : public BackendSink {
         if (!backend_->SetBreak(function == SETBREAK)) return false;
         break;
       case SETXON:
-      case SETXOFF:
-        break;  // no software flow control is applied to the line
-      default:
-        return Fail(ERROR_INVALID_PARAMETER);
+      case SETXOFF: break;  // no software flow control is applied to the line
+      default: return Fail(ERROR_INVALID_PARAMETER);
     }
     Wake();
     return true;

@@ -60,7 +60,8 @@ std::string PseudoTerminal::Read(std::size_t count, int timeoutMs) {
       out.append(buf, static_cast<std::size_t>(n));
       continue;
     }
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     if (left <= 0) break;
     pollfd p{master_, POLLIN, 0};
     ::poll(&p, 1, static_cast<int>(left));
@@ -68,9 +69,7 @@ std::string PseudoTerminal::Read(std::size_t count, int timeoutMs) {
   return out;
 }
 
-bool PseudoTerminal::SlaveSettings(LineSettings& settings) {
-  return detail::ReadTtySettings(slave_, settings) == 0;
-}
+bool PseudoTerminal::SlaveSettings(LineSettings& settings) { return detail::ReadTtySettings(slave_, settings) == 0; }
 
 int PseudoTerminal::PendingToSlave() {
   int n = 0;

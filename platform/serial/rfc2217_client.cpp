@@ -22,8 +22,7 @@ using namespace serial::telnet;
 
 class Rfc2217Backend : public Backend, private telnet::Handler {
  public:
-  explicit Rfc2217Backend(int fd)
-      : fd_(fd), agent_({OPT_BINARY, OPT_SGA, OPT_COM_PORT}, {OPT_BINARY, OPT_SGA}) {}
+  explicit Rfc2217Backend(int fd) : fd_(fd), agent_({OPT_BINARY, OPT_SGA, OPT_COM_PORT}, {OPT_BINARY, OPT_SGA}) {}
   ~Rfc2217Backend() override { Stop(); }
 
   // Offers the options and waits briefly for the server to take up the
@@ -45,9 +44,8 @@ class Rfc2217Backend : public Backend, private telnet::Handler {
   bool AwaitComPort(int timeoutMs) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!comPortAccepted_) {
-      int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                      deadline - std::chrono::steady_clock::now())
-                                      .count());
+      int left = static_cast<int>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
       if (left <= 0) return true;  // a plain TCP port: carry on without confirmation
       pollfd p{fd_, static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT)), 0};
       if (::poll(&p, 1, left) < 0 && errno != EINTR) break;

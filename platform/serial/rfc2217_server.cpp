@@ -112,7 +112,8 @@ class Rfc2217Server::Impl : private telnet::Handler {
       if (changed & MODEM_CD) value |= MODEM_DELTA_CD;
       if ((modem_ & MODEM_RI) && !(now & MODEM_RI)) value |= MODEM_TRAILING_RI;
       modem_ = now;
-      if (value & modemMask_) AppendComPort(out_, SERVER_OFFSET + NOTIFY_MODEMSTATE, {std::uint8_t(value & modemMask_)});
+      if (value & modemMask_)
+        AppendComPort(out_, SERVER_OFFSET + NOTIFY_MODEMSTATE, {std::uint8_t(value & modemMask_)});
     }
     Wake();
   }
@@ -270,7 +271,9 @@ class Rfc2217Server::Impl : private telnet::Handler {
           settings_.stopBits = value == 1 ? ONESTOPBIT : value == 2 ? TWOSTOPBITS : ONE5STOPBITS;
           peer_->HostLineSettings(settings_);
         }
-        Reply(command, {std::uint8_t(settings_.stopBits == ONESTOPBIT ? 1 : settings_.stopBits == TWOSTOPBITS ? 2 : 3)});
+        Reply(command, {std::uint8_t(settings_.stopBits == ONESTOPBIT    ? 1
+                                     : settings_.stopBits == TWOSTOPBITS ? 2
+                                                                         : 3)});
         break;
       case SET_CONTROL: {
         bool rts = rts_, dtr = dtr_;

@@ -9,7 +9,14 @@
 namespace serial::telnet {
 
 enum : std::uint8_t {
-  SE = 240, NOP = 241, SB = 250, WILL = 251, WONT = 252, DO = 253, DONT = 254, IAC = 255,
+  SE = 240,
+  NOP = 241,
+  SB = 250,
+  WILL = 251,
+  WONT = 252,
+  DO = 253,
+  DONT = 254,
+  IAC = 255,
 };
 enum : std::uint8_t { OPT_BINARY = 0, OPT_SGA = 3, OPT_COM_PORT = 44 };
 
@@ -42,8 +49,14 @@ enum : std::uint8_t {
 };
 // Modem-state bits of NOTIFY-MODEMSTATE (the upper four match MS_*_ON).
 enum : std::uint8_t {
-  MODEM_DELTA_CTS = 0x01, MODEM_DELTA_DSR = 0x02, MODEM_TRAILING_RI = 0x04, MODEM_DELTA_CD = 0x08,
-  MODEM_CTS = 0x10, MODEM_DSR = 0x20, MODEM_RI = 0x40, MODEM_CD = 0x80,
+  MODEM_DELTA_CTS = 0x01,
+  MODEM_DELTA_DSR = 0x02,
+  MODEM_TRAILING_RI = 0x04,
+  MODEM_DELTA_CD = 0x08,
+  MODEM_CTS = 0x10,
+  MODEM_DSR = 0x20,
+  MODEM_RI = 0x40,
+  MODEM_CD = 0x80,
 };
 // Line-state bits of NOTIFY-LINESTATE.
 enum : std::uint8_t { LINE_OVERRUN = 0x02, LINE_PARITY = 0x04, LINE_FRAMING = 0x08, LINE_BREAK = 0x10 };
@@ -73,8 +86,7 @@ void AppendData(std::vector<std::uint8_t>& out, const std::uint8_t* data, std::s
 void AppendNegotiation(std::vector<std::uint8_t>& out, std::uint8_t command, std::uint8_t option);
 void AppendSubnegotiation(std::vector<std::uint8_t>& out, std::uint8_t option,
                           const std::vector<std::uint8_t>& payload);
-inline void AppendComPort(std::vector<std::uint8_t>& out, std::uint8_t command,
-                          std::vector<std::uint8_t> value) {
+inline void AppendComPort(std::vector<std::uint8_t>& out, std::uint8_t command, std::vector<std::uint8_t> value) {
   value.insert(value.begin(), command);
   AppendSubnegotiation(out, OPT_COM_PORT, value);
 }

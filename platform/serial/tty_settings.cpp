@@ -2,6 +2,7 @@
 // standard ones). Its header clashes with <termios.h>, so it lives alone here.
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
+
 #include <cerrno>
 #include <cstring>
 

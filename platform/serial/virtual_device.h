@@ -35,10 +35,19 @@ class VirtualPeer {
   // A host opened the device (line set) or closed it (nullptr).
   virtual void Attach(std::shared_ptr<VirtualLine> line) = 0;
   virtual void HostBytes(const std::uint8_t* data, std::size_t count) = 0;
-  virtual void HostControlLines(bool rts, bool dtr) { (void)rts; (void)dtr; }
+  virtual void HostControlLines(bool rts, bool dtr) {
+    (void)rts;
+    (void)dtr;
+  }
   // Answer false to refuse the settings (the host's SetCommState then fails).
-  virtual bool HostLineSettings(const LineSettings& settings) { (void)settings; return true; }
-  virtual void HostPurge(bool receive, bool transmit) { (void)receive; (void)transmit; }
+  virtual bool HostLineSettings(const LineSettings& settings) {
+    (void)settings;
+    return true;
+  }
+  virtual void HostPurge(bool receive, bool transmit) {
+    (void)receive;
+    (void)transmit;
+  }
   virtual void HostBreak(bool on) { (void)on; }
 };
 

@@ -67,7 +67,12 @@ enum : DWORD { MS_CTS_ON = 0x10, MS_DSR_ON = 0x20, MS_RING_ON = 0x40, MS_RLSD_ON
 enum : std::uint8_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4 };
 enum : std::uint8_t { ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2 };
 enum : std::uint8_t { DTR_CONTROL_DISABLE = 0, DTR_CONTROL_ENABLE = 1, DTR_CONTROL_HANDSHAKE = 2 };
-enum : std::uint8_t { RTS_CONTROL_DISABLE = 0, RTS_CONTROL_ENABLE = 1, RTS_CONTROL_HANDSHAKE = 2, RTS_CONTROL_TOGGLE = 3 };
+enum : std::uint8_t {
+  RTS_CONTROL_DISABLE = 0,
+  RTS_CONTROL_ENABLE = 1,
+  RTS_CONTROL_HANDSHAKE = 2,
+  RTS_CONTROL_TOGGLE = 3
+};
 
 // The device-control block: line settings and flags of one port.
 struct DCB {
@@ -121,8 +126,8 @@ struct COMSTAT {
 struct LineSettings {
   DWORD baudRate = 9600;
   std::uint8_t dataBits = 8;
-  std::uint8_t parity = NOPARITY;     // NOPARITY .. SPACEPARITY
-  std::uint8_t stopBits = ONESTOPBIT; // ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS
+  std::uint8_t parity = NOPARITY;      // NOPARITY .. SPACEPARITY
+  std::uint8_t stopBits = ONESTOPBIT;  // ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS
   bool operator==(const LineSettings&) const = default;
 };
 

@@ -2,12 +2,13 @@
 // print preview from the main window: the status texts, the clipboard's
 // contents as another program would read them, and no process or no
 // selection.
+#include "platform/gui/clipboard.h"
+
 #include <string>
 #include <vector>
 
 #include "platform/chart/preview_dialog.h"
 #include "platform/gfx/bitmap.h"
-#include "platform/gui/clipboard.h"
 #include "platform/gui/forms.h"
 #include "tests/app/form_fixture.h"
 
@@ -60,7 +61,8 @@ TEST_F(ClipboardTest, CopySelectedGivesTheRectangleRowByRow) {
   } cases[] = {
       {"one cell", {2, 1, 2, 1}, Cell(2, 1) + "\r\n"},
       {"2 x 2", {1, 2, 2, 3}, Cell(1, 2) + "\t" + Cell(2, 2) + "\r\n" + Cell(1, 3) + "\t" + Cell(2, 3) + "\r\n"},
-      {"whole row", {0, 3, 4, 3},
+      {"whole row",
+       {0, 3, 4, 3},
        Cell(0, 3) + "\t" + Cell(1, 3) + "\t" + Cell(2, 3) + "\t" + Cell(3, 3) + "\t" + Cell(4, 3) + "\r\n"},
       {"one column", {0, 1, 0, 3}, Cell(0, 1) + "\r\n" + Cell(0, 2) + "\r\n" + Cell(0, 3) + "\r\n"},
   };

@@ -82,8 +82,11 @@ TEST_F(CalibrFigures, ModesFromA1) {
     std::uint32_t a1;
     M mode;
     const char* text;
-  } cases[] = {{0xEEEEEEEE, M::NoDS1820, "0xEEEEEEEE"}, {0xFFFFFFFF, M::DS1820, "0xFFFFFFFF"}, {0, M::U, "0"},
-               {app::FloatWord(0.5f), M::TCDebug, "0.5"}, {app::FloatWord(1.0f), M::T, ""},
+  } cases[] = {{0xEEEEEEEE, M::NoDS1820, "0xEEEEEEEE"},
+               {0xFFFFFFFF, M::DS1820, "0xFFFFFFFF"},
+               {0, M::U, "0"},
+               {app::FloatWord(0.5f), M::TCDebug, "0.5"},
+               {app::FloatWord(1.0f), M::T, ""},
                {app::FloatWord(-0.5f), M::T, ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(app::CalibrModeFromA1(c.a1), c.mode) << std::hex << c.a1;
@@ -127,8 +130,11 @@ TEST_F(SelfTestFigures, ClockLineAndColour) {
   struct Case {
     int offsetSeconds;
     app::TClockColour colour;
-  } cases[] = {{0, app::TClockColour::Normal}, {29, app::TClockColour::Normal}, {-29, app::TClockColour::Normal},
-               {31, app::TClockColour::Red},   {-31, app::TClockColour::Red}};
+  } cases[] = {{0, app::TClockColour::Normal},
+               {29, app::TClockColour::Normal},
+               {-29, app::TClockColour::Normal},
+               {31, app::TClockColour::Red},
+               {-31, app::TClockColour::Red}};
   for (const auto& c : cases)
     EXPECT_EQ(app::DiagClockColour(clock, recorder + c.offsetSeconds / 86400.0), c.colour) << c.offsetSeconds;
   const std::uint8_t feb30[6] = {0, 0, 12, 30, 2, 13};

@@ -272,7 +272,8 @@ TEST_F(DiagTest, OneExchangeFillsEveryLine) {
   EXPECT_EQ(d->LabelDateTime->Caption(), "7.03.2013, 9:05:07");
   EXPECT_EQ(d->LabelDateTime->Font().Color(), gui::clWindowText);
   EXPECT_EQ(d->LabelAlarm->Caption(), "Alarm: 0:00:00");
-  EXPECT_EQ(d->LabelU->Caption(), "Напряжение батареи в последнем процессе регистрации 3,52 В (среднее), 3,45 В (мин)"_cp);
+  EXPECT_EQ(d->LabelU->Caption(),
+            "Напряжение батареи в последнем процессе регистрации 3,52 В (среднее), 3,45 В (мин)"_cp);
   EXPECT_EQ(d->LabelDU->Caption(), "Просадка под нагрузкой 80 мВ (средняя), 120 мВ (макс.)"_cp);
   float t, rh;
   const std::uint16_t raw[2] = {line->model.rawT, line->model.rawRH};

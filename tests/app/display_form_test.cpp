@@ -167,8 +167,9 @@ TEST_F(DisplayTest, ViewOptionsWriteTheirKeysAndChangeTheViews) {
 }
 
 TEST_F(DisplayTest, StartUpRestoresTheOptionsWithoutWriting) {
-  Open("[FormMain]\nGraphVisible=1\n[Config]\nShrinkZoom=2x\nShrinkUnit=Proc\nShrinkBase=152.5\n"
-       "[Graph]\nPoints=No\nLegend=No\n");
+  Open(
+      "[FormMain]\nGraphVisible=1\n[Config]\nShrinkZoom=2x\nShrinkUnit=Proc\nShrinkBase=152.5\n"
+      "[Graph]\nPoints=No\nLegend=No\n");
   EXPECT_TRUE(form->AZoom20mm->Checked());
   EXPECT_FALSE(form->AZoom20mm->Enabled());  // per cent
   EXPECT_EQ(Chart().RightAxis().Title(), "Усадка (%)"_cp);

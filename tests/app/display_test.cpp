@@ -79,9 +79,8 @@ TEST(DataTable, CellsComeFromTheSamples) {
     int col, row;
     rtl::AnsiString text;
   } cases[] = {
-      {0, 0, "Дата"_cp}, {1, 0, "Время"_cp}, {0, 1, "07.03.13"}, {1, 1, "09:05"}, {1, 3, "09:25"},
-      {2, 1, "23,5"},    {3, 1, "50,0"},     {4, 1, "0,000"},    {5, 1, "25,0"},  {6, 1, "-1,5"},
-      {0, 4, ""},        {7, 1, ""},
+      {0, 0, "Дата"_cp}, {1, 0, "Время"_cp}, {0, 1, "07.03.13"}, {1, 1, "09:05"}, {1, 3, "09:25"}, {2, 1, "23,5"},
+      {3, 1, "50,0"},    {4, 1, "0,000"},    {5, 1, "25,0"},     {6, 1, "-1,5"},  {0, 4, ""},      {7, 1, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(DataCellText(d, c.col, c.row), c.text) << c.col << "," << c.row;
 
@@ -217,7 +216,7 @@ TEST(ViewOptions, ZoomRangesAndResets) {
     double smallest;
     TAxisWindow range;
   } zooms[] = {
-      {TShrinkZoom::mm5, 0, {-4, 1}},      {TShrinkZoom::mm10, 0, {-9, 1}},     {TShrinkZoom::mm20, 0, {-18, 2}},
+      {TShrinkZoom::mm5, 0, {-4, 1}},      {TShrinkZoom::mm10, 0, {-9, 1}},      {TShrinkZoom::mm20, 0, {-18, 2}},
       {TShrinkZoom::Auto, -4, {-4, 1}},    {TShrinkZoom::Auto, -4.001, {-9, 1}}, {TShrinkZoom::Auto, -9, {-9, 1}},
       {TShrinkZoom::Auto, -9.5, {-18, 2}},
   };
@@ -226,8 +225,8 @@ TEST(ViewOptions, ZoomRangesAndResets) {
     TShrinkZoom zoom;
     double span, max, min;
   } resets[] = {
-      {TShrinkZoom::mm5, 0, 4, -1},  {TShrinkZoom::mm10, 0, 8, -1}, {TShrinkZoom::mm20, 0, 18, -2},
-      {TShrinkZoom::Auto, 3, 4, -1}, {TShrinkZoom::Auto, 6, 8, -1}, {TShrinkZoom::Auto, 9.5, 8, -2},
+      {TShrinkZoom::mm5, 0, 4, -1},    {TShrinkZoom::mm10, 0, 8, -1}, {TShrinkZoom::mm20, 0, 18, -2},
+      {TShrinkZoom::Auto, 3, 4, -1},   {TShrinkZoom::Auto, 6, 8, -1}, {TShrinkZoom::Auto, 9.5, 8, -2},
       {TShrinkZoom::Auto, 11, 18, -2},
   };
   for (const Reset& r : resets) {
@@ -242,15 +241,15 @@ TEST(ChartMouse, DragZones) {
     double xv, yl, yr;
     int zone;
   } cases[] = {
-      {90, 101, 0, 0},   // left of the plot, above the axis
-      {90, 60, 0, 3},    // upper half of the left axis: its maximum
-      {90, 40, 0, 4},    // lower half: its minimum
-      {90, -1, 0, 0},    // below it
-      {150, 50, 0, 0},   // inside the plot
-      {120, -5, 0, 1},   // time labels left of the middle: the start
-      {180, -5, 0, 2},   // right of the middle: the end
-      {210, 0, -6, 6},   // lower half of the right axis
-      {210, 0, -4, 6},   // its middle counts as lower
+      {90, 101, 0, 0},  // left of the plot, above the axis
+      {90, 60, 0, 3},   // upper half of the left axis: its maximum
+      {90, 40, 0, 4},   // lower half: its minimum
+      {90, -1, 0, 0},   // below it
+      {150, 50, 0, 0},  // inside the plot
+      {120, -5, 0, 1},  // time labels left of the middle: the start
+      {180, -5, 0, 2},  // right of the middle: the end
+      {210, 0, -6, 6},  // lower half of the right axis
+      {210, 0, -4, 6},  // its middle counts as lower
       {210, 0, -2, 5},
   };
   for (const Case& c : cases) EXPECT_EQ(DragZoneAt(c.xv, c.yl, c.yr, time, left, right), c.zone) << c.xv << " " << c.yl;

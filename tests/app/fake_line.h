@@ -18,16 +18,16 @@ class FakeLine : public app::TLinkPort {
   explicit FakeLine(rtl::ManualClock& clock) : clock_(clock) {}
 
   sim::RecorderModel model;
-  bool exists = true;         // Open succeeds
-  bool plugged = true;        // bytes pass, CTS follows RTS
-  bool ctsStuck = false;      // CTS always on (a foreign device)
+  bool exists = true;     // Open succeeds
+  bool plugged = true;    // bytes pass, CTS follows RTS
+  bool ctsStuck = false;  // CTS always on (a foreign device)
   bool dsrOn = false;
-  int latencyMs = 0;          // answer bytes readable this long after the request
-  long passBytes = -1;        // after this many answer bytes the cable is pulled (-1 never)
-  long garbageAt = -1;        // noise slips in before this answer byte (-1 never)
-  std::vector<std::uint8_t> written;  // everything the host sent
+  int latencyMs = 0;                              // answer bytes readable this long after the request
+  long passBytes = -1;                            // after this many answer bytes the cable is pulled (-1 never)
+  long garbageAt = -1;                            // noise slips in before this answer byte (-1 never)
+  std::vector<std::uint8_t> written;              // everything the host sent
   std::vector<std::vector<std::uint8_t>> frames;  // the same, frame by frame
-  std::function<void(FakeLine&)> onWrite;  // runs after each written byte
+  std::function<void(FakeLine&)> onWrite;         // runs after each written byte
 
   bool Enabled() override { return open_; }
   bool Open() override {

@@ -37,7 +37,9 @@ TEST(FlashImage, WrapDropsTheErasedGapButKeepsWholeRecords) {
     const char* what;
     int channels;
     bool lastRecordEndsInFF;
-  } cases[] = {{"3 channels", 3, false}, {"5 channels", 5, false}, {"negative extra temperature", 5, true},
+  } cases[] = {{"3 channels", 3, false},
+               {"5 channels", 5, false},
+               {"negative extra temperature", 5, true},
                {"4 channels, no gap", 4, true}};
   for (const auto& c : cases) {
     std::string image = Erased();
@@ -106,9 +108,9 @@ TEST(FlashImage, RussianCountPhrases) {
   struct Case {
     int n;
     const char* text;
-  } cases[] = {{1, "Считан 1 процесс"},    {2, "Считано 2 процесса"},   {4, "Считано 4 процесса"},
-               {5, "Считано 5 процессов"}, {11, "Считано 11 процессов"}, {12, "Считано 12 процессов"},
-               {19, "Считано 19 процессов"}, {21, "Считан 21 процесс"}, {22, "Считано 22 процесса"},
+  } cases[] = {{1, "Считан 1 процесс"},      {2, "Считано 2 процесса"},    {4, "Считано 4 процесса"},
+               {5, "Считано 5 процессов"},   {11, "Считано 11 процессов"}, {12, "Считано 12 процессов"},
+               {19, "Считано 19 процессов"}, {21, "Считан 21 процесс"},    {22, "Считано 22 процесса"},
                {25, "Считано 25 процессов"}, {50, "Считано 50 процессов"}};
   for (const auto& c : cases) EXPECT_EQ(app::ProcessCountPhrase(c.n), rtl::Utf8ToAnsi(c.text)) << c.n;
 }

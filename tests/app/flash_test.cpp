@@ -187,9 +187,10 @@ TEST_F(FlashTest, ImageSizesAndInvalidSlots) {
   ReadCopy();
   // Two questions (slot 1 asks nothing), both answered Yes by default.
   ASSERT_EQ(dialogs.MessageBoxes().size(), 3u);
-  EXPECT_EQ(dialogs.MessageBoxes()[1].Text,
-            "Найден процесс...\n\nДата и время старта: 1 марта 2013, 8:00\nДлительность 3:10 (20 отсчетов по 10 мин)\n\n"
-            "Процесс еще не считан. Считать?"_cp);
+  EXPECT_EQ(
+      dialogs.MessageBoxes()[1].Text,
+      "Найден процесс...\n\nДата и время старта: 1 марта 2013, 8:00\nДлительность 3:10 (20 отсчетов по 10 мин)\n\n"
+      "Процесс еще не считан. Считать?"_cp);
   EXPECT_EQ(Panel(0), "Считано 2 процесса из файла - копии Flash прибора \"copy.bin\""_cp);
   EXPECT_EQ(DataFiles(), (std::vector<std::string>{"130301_0800.bin", "130303_0800.bin"}));
   const std::string first = ReadFile(DataFile("130301_0800.bin"));
@@ -252,7 +253,8 @@ TEST_F(FlashTest, FileThatCannotBeCreatedAsksAbortRetryIgnore) {
   ReadCopy();
   const auto& boxes = dialogs.MessageBoxes();
   ASSERT_GE(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].Text, "Не удается создать файл архива "_cp + rtl::ToSlashes(app::DataFolder()) + "130301_0800.bin");
+  EXPECT_EQ(boxes[1].Text,
+            "Не удается создать файл архива "_cp + rtl::ToSlashes(app::DataFolder()) + "130301_0800.bin");
   EXPECT_EQ(boxes[1].Buttons(), unsigned(gui::MB_ABORTRETRYIGNORE));
   EXPECT_TRUE(std::filesystem::exists(DataFile("130302_0800.bin")));
   EXPECT_FALSE(std::filesystem::exists(DataFile("130301_0800.bin")));
@@ -278,9 +280,8 @@ TEST_F(FlashTest, AFailedRenameKeepsTheOldFileAndDoesNotCount) {
 
 TEST_F(FlashTest, ShortAndRandomImagesLeaveNoPartialFiles) {
   Create();
-  const std::string full = Image({{0, 0x340, 20, 3, {2013, 3, 1, 8, 0, 0}},
-                                  {1, 0x10000, 200, 5, {2013, 3, 2, 8, 0, 0}}},
-                                 0x15);
+  const std::string full =
+      Image({{0, 0x340, 20, 3, {2013, 3, 1, 8, 0, 0}}, {1, 0x10000, 200, 5, {2013, 3, 2, 8, 0, 0}}}, 0x15);
   // The copy ends inside the second process: only the first comes out.
   WriteImage(full.substr(0, 0x10000 + 500));
   ReadCopy();

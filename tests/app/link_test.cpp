@@ -131,8 +131,9 @@ TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   view.answers = {gui::IDABORT};
   link.OpenComPort(4);
   ASSERT_EQ(view.asked.size(), 1u);
-  EXPECT_EQ(view.asked[0].first,
-            "Выбранный COM-порт (COM4) открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+  EXPECT_EQ(
+      view.asked[0].first,
+      "Выбранный COM-порт (COM4) открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
   EXPECT_EQ(view.haltCode, 1);
   EXPECT_EQ(view.checkedPort, 4);
 
@@ -143,8 +144,9 @@ TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   view.answers = {gui::IDRETRY, gui::IDIGNORE};
   link.OpenComPort(1);
   ASSERT_EQ(view.asked.size(), 2u);
-  EXPECT_EQ(view.asked[0].first,
-            "Прибор не подключен к выбранному COM-порту (COM1).\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+  EXPECT_EQ(
+      view.asked[0].first,
+      "Прибор не подключен к выбранному COM-порту (COM1).\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
   EXPECT_TRUE(line.Enabled());
   EXPECT_EQ(line.deviceName, "\\\\.\\COM1");
   EXPECT_EQ(line.baud, comm::br38400);
@@ -224,7 +226,9 @@ TEST_F(LinkTest, VersionAnswerLateBadOrSilent) {
     EXPECT_EQ(CountRequests(0x01), c.requests) << c.what;
     EXPECT_EQ(view.panels[0], "Версия программы прибора 27.03.2012"_cp) << c.what;
     EXPECT_EQ(view.panels[1], "Чтение версии..."_cp) << c.what;
-    if (c.latency) { EXPECT_NE(std::find(view.lamps.begin(), view.lamps.end(), app::TLamp::Red), view.lamps.end()); }
+    if (c.latency) {
+      EXPECT_NE(std::find(view.lamps.begin(), view.lamps.end(), app::TLamp::Red), view.lamps.end());
+    }
     line.PurgeIn();
   }
 }
@@ -235,7 +239,7 @@ TEST_F(LinkTest, VersionDatesEnableRecordingAndDeviceTypeDisablesIt) {
     const char* type;
     bool enabled, afterType;
   } cases[] = {
-      {"26.03.2012", "1x0", false, false}, {"27.03.2012", "1x0", true, true},  {"01.01.2013", "1x0", true, true},
+      {"26.03.2012", "1x0", false, false}, {"27.03.2012", "1x0", true, true},   {"01.01.2013", "1x0", true, true},
       {"31.12.2011", "1x0", false, false}, {"28.02.2012", "1x0", false, false}, {"01.04.2012", "2x1", true, false},
       {"27.03.2012", "2q1", true, false},  {"27.03.2012", "2x0", true, true},
   };
@@ -307,7 +311,8 @@ TEST_F(LinkTest, DirectoryCountsAndDamagedAnswers) {
   };
   EXPECT_FALSE(link.ReadDirectory());
   int rounds = 0;
-  for (std::size_t i = 0; i + 1 < line.written.size(); ++i) rounds += line.written[i] == 0x05 && line.written[i + 1] == 0xFA;
+  for (std::size_t i = 0; i + 1 < line.written.size(); ++i)
+    rounds += line.written[i] == 0x05 && line.written[i + 1] == 0xFA;
   EXPECT_EQ(rounds, 2);
   EXPECT_EQ(app::Recorder().ProcessCount, 3);
   EXPECT_EQ(link.DirectoryPoints(), 577 + 289 + 145);

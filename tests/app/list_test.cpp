@@ -14,9 +14,15 @@ namespace {
 class ListTest : public apptest::FormFixture {
  public:
   // An archive file with a valid header for the given start.
-  void AddArchive(int year, int month, int day, int hour, int minute, int points = 10, int period = 5, int channels = 3) {
-    const app::TProcessHeader h = apptest::MakeHeader({.min = minute, .hour = hour, .day = day, .month = month,
-                                                       .year = year, .points = points, .period = period,
+  void AddArchive(int year, int month, int day, int hour, int minute, int points = 10, int period = 5,
+                  int channels = 3) {
+    const app::TProcessHeader h = apptest::MakeHeader({.min = minute,
+                                                       .hour = hour,
+                                                       .day = day,
+                                                       .month = month,
+                                                       .year = year,
+                                                       .points = points,
+                                                       .period = period,
                                                        .channels = channels});
     std::string bytes(h.Bytes.begin(), h.Bytes.end());
     bytes.append(std::size_t(points * channels * 2), '\x11');

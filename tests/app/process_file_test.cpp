@@ -8,16 +8,22 @@
 #include "tests/app/header_builder.h"
 
 using namespace rtl::literals;
-using rtl::AnsiString;
 using app::ParseProcessFile;
 using app::TProcessFileError;
+using rtl::AnsiString;
 
 namespace {
 
 // An archive file: a valid header and points × channels samples.
 std::string Archive(int points, int channels = 3, std::uint8_t fill = 0) {
-  const app::TProcessHeader h = apptest::MakeHeader({.address = 0x340 | (1u << 21), .slot = 2, .sec = 7, .min = 30,
-                                                     .day = 5, .month = 11, .points = points, .channels = channels});
+  const app::TProcessHeader h = apptest::MakeHeader({.address = 0x340 | (1u << 21),
+                                                     .slot = 2,
+                                                     .sec = 7,
+                                                     .min = 30,
+                                                     .day = 5,
+                                                     .month = 11,
+                                                     .points = points,
+                                                     .channels = channels});
   std::string s(h.Bytes.begin(), h.Bytes.end());
   for (int i = 0; i < points * channels * 2; ++i) s += char(fill ? fill : std::uint8_t(i * 7 + 3));
   return s;
@@ -117,7 +123,8 @@ TEST(ProcessFile, HostileFilesAreRefused) {
       {"month 13", badMonth, TProcessFileError::BadHeader},
       {"random bytes", random, TProcessFileError::BadHeader},
       {"truncated samples", a.substr(0, a.size() - 1), TProcessFileError::Truncated},
-      {"truncated before a note", a.substr(0, a.size() - 3) + std::string("Note1:x\0", 8), TProcessFileError::Truncated},
+      {"truncated before a note", a.substr(0, a.size() - 3) + std::string("Note1:x\0", 8),
+       TProcessFileError::Truncated},
       {"note without terminator", a + "Note1:never ends", TProcessFileError::UnterminatedNote},
       {"second note without terminator", a + std::string("Note1:a\0Note2:b", 15), TProcessFileError::UnterminatedNote},
       {"oversized", a + std::string(app::kMaxProcessFileSize, 'q'), TProcessFileError::Oversized},

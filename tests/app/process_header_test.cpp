@@ -78,7 +78,7 @@ TEST(ProcessHeader, HumiditySensorConversion) {
     bool sht21;
     float temperature, humidity;
   } cases[] = {
-      {0, 0, true, -46.85f, 0.1f},          // negative humidity becomes 0.1
+      {0, 0, true, -46.85f, 0.1f},  // negative humidity becomes 0.1
       {6233, 2163, true, 20.0f, 60.01f},
       {0, 0, false, -40.53f, 0.1f},
       {20000, 1000, false, 125.0f, 42.70f},  // 157.07 before the limit
@@ -90,7 +90,9 @@ TEST(ProcessHeader, HumiditySensorConversion) {
     float t = 0, rh = 0;
     app::ConvertSht(raw, t, rh, c.sht21);
     EXPECT_NEAR(t, c.temperature, 0.02) << c.t;
-    if (c.humidity > 0) { EXPECT_NEAR(rh, c.humidity, 0.05) << c.rh; }
+    if (c.humidity > 0) {
+      EXPECT_NEAR(rh, c.humidity, 0.05) << c.rh;
+    }
     EXPECT_GE(rh, 0.1f);
     EXPECT_LE(rh, 100.0f);
   }

@@ -3,8 +3,8 @@
 #include "tests/app/form_fixture.h"
 
 using namespace rtl::literals;
-using apptest::ExpectedArchive;
 using apptest::ArchiveName;
+using apptest::ExpectedArchive;
 using apptest::ReadFile;
 
 namespace {
@@ -189,7 +189,8 @@ TEST_F(ReadTest, FileThatCannotBeCreatedIgnoreDeclinesAbortStops) {
   FirstTick();
   ASSERT_EQ(dialogs.MessageBoxes().size(), 1u);
   const auto& box = dialogs.MessageBoxes()[0];
-  EXPECT_EQ(box.Text, "Не удается создать файл архива прибора "_cp + rtl::FromNativePath(DataFile("130307_0905.bin").string()));
+  EXPECT_EQ(box.Text,
+            "Не удается создать файл архива прибора "_cp + rtl::FromNativePath(DataFile("130307_0905.bin").string()));
   EXPECT_EQ(box.Flags, gui::MB_ABORTRETRYIGNORE | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
   // Declined before any record came: no 06 06 for it, the others downloaded.
   EXPECT_EQ(Sent(0x06, 0x06), 2);
@@ -217,7 +218,8 @@ TEST_F(ReadTest, FailedRenameIsReportedAndTheOldFileStays) {
   std::ofstream(DataFile(name), std::ios::binary) << "old";
   auto saved = app::TForm1::ReplaceArchiveFile;
   app::TForm1::ReplaceArchiveFile = [](const rtl::AnsiString& target, const rtl::AnsiString&) {
-    return target.find("130307_0905") == std::string::npos && rtl::ReplaceFile(target, target.substr(0, target.size() - 2));
+    return target.find("130307_0905") == std::string::npos &&
+           rtl::ReplaceFile(target, target.substr(0, target.size() - 2));
   };
   form->RefreshProcessList();
   FirstTick();
@@ -247,7 +249,8 @@ class DeleteTest : public ReadTest {
  protected:
   void SetUp() override {
     model = std::make_unique<sim::RecorderModel>();
-    for (int i = 0; i < 6; ++i) model->AddProcess(sim::MakeProcess(20 + i, 3, sim::DateTime{2013, 4, 1 + i, 10, 0, 0}, 5));
+    for (int i = 0; i < 6; ++i)
+      model->AddProcess(sim::MakeProcess(20 + i, 3, sim::DateTime{2013, 4, 1 + i, 10, 0, 0}, 5));
     Create();
     FirstTick();
     ASSERT_EQ(DataFiles().size(), 6u);
@@ -268,9 +271,11 @@ TEST_F(DeleteTest, TwoSelectedRowsAreDeletedThroughTheShiftedDirectory) {
   dialogs.AnswerMessageBox(gui::IDYES);
   form->ADeleteGaugeProcessExecute(form->ADeleteGaugeProcess);
   ASSERT_EQ(dialogs.MessageBoxes().size(), 1u);
-  EXPECT_EQ(dialogs.MessageBoxes()[0].Text,
-            "Вы действительно хотите удалить выбранные процессы из архива прибора? \nВосстановление данных будет невозможно."_cp);
-  EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
+  EXPECT_EQ(
+      dialogs.MessageBoxes()[0].Text,
+      "Вы действительно хотите удалить выбранные процессы из архива прибора? \nВосстановление данных будет невозможно."_cp);
+  EXPECT_EQ(dialogs.MessageBoxes()[0].Flags,
+            gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
   const auto& w = line->written;
   std::vector<int> slots;
   for (std::size_t i = 0; i + 2 < w.size(); ++i)
@@ -288,8 +293,9 @@ TEST_F(DeleteTest, NoAnswerNothingSelectedAndProcessesTheRecorderLacks) {
   Select(2, 2);
   dialogs.AnswerMessageBox(gui::IDNO);
   form->ADeleteGaugeProcessExecute(form->ADeleteGaugeProcess);
-  EXPECT_EQ(dialogs.MessageBoxes().back().Text,
-            "Вы действительно хотите удалить выбранный процесс из архива прибора? \nВосстановление данных будет невозможно."_cp);
+  EXPECT_EQ(
+      dialogs.MessageBoxes().back().Text,
+      "Вы действительно хотите удалить выбранный процесс из архива прибора? \nВосстановление данных будет невозможно."_cp);
   EXPECT_EQ(line->model.ProcessCount(), 6);
 
   // A process only the computer has.

@@ -81,9 +81,9 @@ TEST_F(WindowTest, ArchiveFolderThatCannotBeMadeEndsTheRead) {
   dialogs.AnswerMessageBox(gui::IDCANCEL);
   form->ADataReadExecute(form->ADataRead);
   ASSERT_EQ(dialogs.MessageBoxes().size(), 2u);
-  EXPECT_EQ(dialogs.MessageBoxes()[0].Text,
-            "Не могу создать папку "_cp + rtl::ProgramFolder() + "Data/");
-  EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, gui::MB_RETRYCANCEL | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
+  EXPECT_EQ(dialogs.MessageBoxes()[0].Text, "Не могу создать папку "_cp + rtl::ProgramFolder() + "Data/");
+  EXPECT_EQ(dialogs.MessageBoxes()[0].Flags,
+            gui::MB_RETRYCANCEL | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
   EXPECT_EQ(dialogs.MessageBoxes()[0].Caption, app::kApplicationTitle);
   EXPECT_FALSE(form->Link().Busy());
   EXPECT_TRUE(line->written.empty());

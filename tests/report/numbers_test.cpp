@@ -49,7 +49,7 @@ TEST(Numbers, FloatToStrAndFloat2Str) {
       {-0.5L, 1, "-0.5"},
       {0.0L, 3, "0"},
       {-7.0L, 2, "-7"},
-      {1e10L, 2, "10000000000"},       // beyond 32 bits: still the whole number
+      {1e10L, 2, "10000000000"},  // beyond 32 bits: still the whole number
       {-3e9L, 2, "-3000000000"},
       {1e20L, 2, "100000000000000000000"},
       {12345678901.25L, 2, "12345678901.25"},

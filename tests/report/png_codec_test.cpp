@@ -36,7 +36,8 @@ void FillNoise(TPNGObject& png, std::uint32_t seed) {
 std::vector<int> RowFilters(const std::string& file, std::size_t rowBytes, int rows) {
   std::string raw = pngtest::InflateIdat(pngtest::ListChunks(file));
   std::vector<int> types;
-  for (int r = 0; r < rows; ++r) types.push_back(static_cast<std::uint8_t>(raw.at(static_cast<std::size_t>(r) * (rowBytes + 1))));
+  for (int r = 0; r < rows; ++r)
+    types.push_back(static_cast<std::uint8_t>(raw.at(static_cast<std::size_t>(r) * (rowBytes + 1))));
   return types;
 }
 
@@ -113,7 +114,8 @@ TEST(PngWriter, FilterChoicePerRow) {
   for (const Row& r : rows) {
     TPNGObject png(COLOR_GRAYSCALE, 8, 20, 1);
     png.SetFilters(FilterSet({pfNone, pfSub, pfUp}));
-    for (int x = 0; x < 20; ++x) png.GetScanline(0)[x] = static_cast<std::uint8_t>(r.bytes[static_cast<std::size_t>(x)]);
+    for (int x = 0; x < 20; ++x)
+      png.GetScanline(0)[x] = static_cast<std::uint8_t>(r.bytes[static_cast<std::size_t>(x)]);
     EXPECT_EQ(RowFilters(Save(png), 20, 1), std::vector<int>{r.expected}) << r.what;
   }
 }
@@ -151,8 +153,10 @@ TEST(PngReader, RejectsOrKeepsChunks) {
       {"unknown critical chunk", {{"ABCD", "x"}}, true, {}},
       {"unknown ancillary chunk is kept", {{"abCd", "data"}}, false, {"IHDR", "abCd", "IDAT", "IEND"}},
       {"cHRM is dropped", {{"cHRM", std::string(32, '\1')}}, false, {"IHDR", "IDAT", "IEND"}},
-      {"tIME and tEXt are kept", {{"tIME", std::string("\x07\xEA\x0C\x0A\x0D\x0E\x0F", 7)}, {"tEXt", std::string("Title\0Report", 12)}},
-       false, {"IHDR", "tIME", "tEXt", "IDAT", "IEND"}},
+      {"tIME and tEXt are kept",
+       {{"tIME", std::string("\x07\xEA\x0C\x0A\x0D\x0E\x0F", 7)}, {"tEXt", std::string("Title\0Report", 12)}},
+       false,
+       {"IHDR", "tIME", "tEXt", "IDAT", "IEND"}},
   };
   for (const Row& r : rows) {
     pngtest::EncodeOptions opt;
@@ -251,16 +255,19 @@ TEST(PngReader, ReadErrors) {
               EPNGIHDRNotFirst());
   expectThrow("width 70000", sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(70000, 6, 8, 0, 0)) + idatOnly + iend,
               EPNGSizeExceeds());
-  expectThrow("short IHDR", sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(6, 6, 8, 0, 0).substr(0, 12)) + idatOnly + iend,
+  expectThrow("short IHDR",
+              sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(6, 6, 8, 0, 0).substr(0, 12)) + idatOnly + iend,
               EPngInvalidIHDR());
   std::string badCompression = pngtest::IhdrData(6, 6, 8, 0, 0);
   badCompression[10] = 1;
-  expectThrow("compression 1", sig + pngtest::ChunkBytes("IHDR", badCompression) + idatOnly + iend, EPNGUnknownCompression());
+  expectThrow("compression 1", sig + pngtest::ChunkBytes("IHDR", badCompression) + idatOnly + iend,
+              EPNGUnknownCompression());
   expectThrow("interlace 2", sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(6, 6, 8, 0, 2)) + idatOnly + iend,
               EPNGUnknownInterlace());
   expectThrow("no image data", sig + ihdr + iend, EPNGNoImageData());
   expectThrow("ends after IHDR", sig + ihdr, EPngUnexpectedEnd());
-  expectThrow("palette of 4 bytes", sig + ihdr + pngtest::ChunkBytes("PLTE", "abcd") + idatOnly + iend, EPNGInvalidPalette());
+  expectThrow("palette of 4 bytes", sig + ihdr + pngtest::ChunkBytes("PLTE", "abcd") + idatOnly + iend,
+              EPNGInvalidPalette());
   expectThrow("tRNS of 257 bytes", sig + ihdr + pngtest::ChunkBytes("tRNS", std::string(257, 'a')) + idatOnly + iend,
               EPNGInvalidPalette());
   expectThrow("image data continued by another chunk",
@@ -281,8 +288,9 @@ TEST(PngReader, ZlibErrorText) {
     Load(png, file);
     FAIL() << "no error";
   } catch (const EPNGZLIBError& e) {
-    EXPECT_EQ(e.Message(),
-              "Could not decompress the image because it contains invalid compressed data.\r\n Description: data error (-3)");
+    EXPECT_EQ(
+        e.Message(),
+        "Could not decompress the image because it contains invalid compressed data.\r\n Description: data error (-3)");
   }
 }
 
@@ -329,12 +337,14 @@ TEST(PngObject, ChunkRules) {
   png.Chunks().Add<TChunkpHYs>();
   png.Chunks().Add<TChunktRNS>();
   png.AddtEXt("Author", "me");
-  EXPECT_EQ(Names(pngtest::ListChunks(Save(png))), (Names_{"IHDR", "pHYs", "gAMA", "PLTE", "tRNS", "IDAT", "tEXt", "IEND"}));
+  EXPECT_EQ(Names(pngtest::ListChunks(Save(png))),
+            (Names_{"IHDR", "pHYs", "gAMA", "PLTE", "tRNS", "IDAT", "tEXt", "IEND"}));
   try {
     png.Chunks().Add<TChunktRNS>();
     FAIL();
   } catch (const EPngError& e) {
-    EXPECT_EQ(e.Message(), "The program tried to add a existent critical chunk to the current image which is not allowed.");
+    EXPECT_EQ(e.Message(),
+              "The program tried to add a existent critical chunk to the current image which is not allowed.");
   }
   TPNGObject empty;
   try {

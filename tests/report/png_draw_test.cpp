@@ -28,7 +28,8 @@ void Gradient(gfx::TBitmap& b, int w, int h) {
   b.SetPixelFormat(gfx::pf24bit);
   b.SetSize(w, h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixelColor(x, y, static_cast<gfx::TColor>(gfx::RGB(x * 7 & 255, y * 5 & 255, (x + y) & 255)));
+    for (int x = 0; x < w; ++x)
+      b.SetPixelColor(x, y, static_cast<gfx::TColor>(gfx::RGB(x * 7 & 255, y * 5 & 255, (x + y) & 255)));
 }
 
 TEST(PngFromBitmap, TrueColourBitmapBecomesRgbImageWithSubFilter) {
@@ -80,7 +81,8 @@ TEST(PngFromBitmap, IndexedBitmapsBecomePaletteImages) {
     const int depth = f == gfx::pf1bit ? 1 : f == gfx::pf4bit ? 4 : 8;
     EXPECT_EQ(pngtest::ListChunks(file)[0].data, pngtest::IhdrData(13, 5, depth, 3, 0));
     for (int y = 0; y < 5; ++y)
-      for (int x = 0; x < 13; ++x) ASSERT_EQ(png.GetPixels(x, y), static_cast<TPNGColor>(gfx::ColorToRGB(bmp.PixelColor(x, y))));
+      for (int x = 0; x < 13; ++x)
+        ASSERT_EQ(png.GetPixels(x, y), static_cast<TPNGColor>(gfx::ColorToRGB(bmp.PixelColor(x, y))));
     EXPECT_TRUE(pngtest::PngcheckPasses(file));
   }
 }
@@ -91,8 +93,8 @@ TEST(PngToBitmap, PixelFormatFollowsTypeDepthAndTransparency) {
     bool alpha;
     gfx::TPixelFormat format;
   };
-  const Row rows[] = {{0, 1, false, gfx::pf1bit}, {0, 2, false, gfx::pf4bit}, {3, 4, false, gfx::pf4bit},
-                      {3, 8, false, gfx::pf8bit}, {0, 8, false, gfx::pf24bit}, {0, 16, false, gfx::pf24bit},
+  const Row rows[] = {{0, 1, false, gfx::pf1bit},  {0, 2, false, gfx::pf4bit},   {3, 4, false, gfx::pf4bit},
+                      {3, 8, false, gfx::pf8bit},  {0, 8, false, gfx::pf24bit},  {0, 16, false, gfx::pf24bit},
                       {2, 8, false, gfx::pf24bit}, {2, 16, false, gfx::pf24bit}, {6, 8, true, gfx::pf24bit},
                       {4, 8, true, gfx::pf24bit}};
   for (const Row& r : rows) {
@@ -109,7 +111,8 @@ TEST(PngToBitmap, PixelFormatFollowsTypeDepthAndTransparency) {
     ASSERT_EQ(bmp.Height(), 4);
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 6; ++x)
-        ASSERT_EQ(static_cast<TPNGColor>(gfx::ColorToRGB(bmp.PixelColor(x, y))), png.GetPixels(x, y)) << r.type << "/" << r.depth;
+        ASSERT_EQ(static_cast<TPNGColor>(gfx::ColorToRGB(bmp.PixelColor(x, y))), png.GetPixels(x, y))
+            << r.type << "/" << r.depth;
     EXPECT_FALSE(bmp.Transparent());
   }
 }
@@ -162,7 +165,8 @@ TEST(PngDraw, PartialTransparencyBlendsByAlpha) {
     const char* what;
     int type;
   };
-  for (Row r : {Row{"rgb alpha", COLOR_RGBALPHA}, Row{"palette with alpha values", COLOR_PALETTE}, Row{"grey alpha", COLOR_GRAYSCALEALPHA}}) {
+  for (Row r : {Row{"rgb alpha", COLOR_RGBALPHA}, Row{"palette with alpha values", COLOR_PALETTE},
+                Row{"grey alpha", COLOR_GRAYSCALEALPHA}}) {
     const unsigned alphas[4] = {0, 128, 255, 40};
     const unsigned grey = 200;
     TPNGObject png(r.type, 8, 4, 1);
@@ -171,7 +175,8 @@ TEST(PngDraw, PartialTransparencyBlendsByAlpha) {
       png.CreateAlpha();
       for (int x = 0; x < 4; ++x) png.GetScanline(0)[x] = static_cast<std::uint8_t>(x);
       auto* trns = png.Chunks().FindChunk<TChunktRNS>();
-      for (int i = 0; i < 4; ++i) trns->PaletteValues[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(alphas[i]);
+      for (int i = 0; i < 4; ++i)
+        trns->PaletteValues[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(alphas[i]);
     } else {
       for (int x = 0; x < 4; ++x) {
         png.SetPixels(x, 0, gfx::RGB(grey, grey, grey));

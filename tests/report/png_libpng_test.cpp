@@ -20,8 +20,8 @@ struct Case {
 
 std::string CaseName(const testing::TestParamInfo<Case>& info) {
   const Case& c = info.param;
-  return "type" + std::to_string(c.colorType) + "_depth" + std::to_string(c.depth) + (c.interlace ? "_adam7" : "_plain") +
-         "_" + std::to_string(c.width) + "x" + std::to_string(c.height);
+  return "type" + std::to_string(c.colorType) + "_depth" + std::to_string(c.depth) +
+         (c.interlace ? "_adam7" : "_plain") + "_" + std::to_string(c.width) + "x" + std::to_string(c.height);
 }
 
 std::vector<Case> AllCases() {
@@ -46,7 +46,8 @@ RawImage AsWritten(const RawImage& img) {
     std::vector<std::uint8_t> row(out.RowBytes(), 0);
     for (int x = 0; x < img.width; ++x) {
       int v = img.Sample(x, y, 0) * (img.colorType == 0 ? 5 : 1);
-      row[static_cast<std::size_t>(x / 2)] = static_cast<std::uint8_t>(row[static_cast<std::size_t>(x / 2)] | (v << ((x & 1) ? 0 : 4)));
+      row[static_cast<std::size_t>(x / 2)] =
+          static_cast<std::uint8_t>(row[static_cast<std::size_t>(x / 2)] | (v << ((x & 1) ? 0 : 4)));
     }
     out.rows.push_back(std::move(row));
   }
@@ -79,7 +80,8 @@ void ExpectHeldPixels(TPNGObject& png, const RawImage& img) {
           if (img.depth == 16)
             ASSERT_EQ(img.Sample(x, y, 0), held16(row[x], lo[x])) << x << "," << y;
           else
-            ASSERT_EQ(img.Sample(x, y, 0) * (img.depth == 2 && img.colorType == 0 ? 5 : 1), px.IndexAt(x, y)) << x << "," << y;
+            ASSERT_EQ(img.Sample(x, y, 0) * (img.depth == 2 && img.colorType == 0 ? 5 : 1), px.IndexAt(x, y))
+                << x << "," << y;
           break;
         case 4:
           if (img.depth == 16) {
@@ -137,8 +139,8 @@ TEST_P(PngAgainstLibpng, WritesFilesLibpngAndPngcheckAccept) {
   rtl::TMemoryStream in(pngtest::Encode(img, opt));
   png.LoadFromStream(in);
 
-  const TFilters sets[] = {FilterSet({pfSub}), FilterSet({pfNone, pfSub, pfUp, pfAverage, pfPaeth}), FilterSet({pfAverage, pfPaeth}),
-                           FilterSet({})};
+  const TFilters sets[] = {FilterSet({pfSub}), FilterSet({pfNone, pfSub, pfUp, pfAverage, pfPaeth}),
+                           FilterSet({pfAverage, pfPaeth}), FilterSet({})};
   for (TFilters set : sets) {
     png.SetFilters(set);
     rtl::TMemoryStream out;
@@ -155,7 +157,8 @@ TEST_P(PngAgainstLibpng, WritesFilesLibpngAndPngcheckAccept) {
 INSTANTIATE_TEST_SUITE_P(AllTypesAndDepths, PngAgainstLibpng, testing::ValuesIn(AllCases()), CaseName);
 
 TEST(PngAgainstLibpngTest, BlankImagesOfTheTypedConstructorAreValidFiles) {
-  const int formats[][2] = {{0, 1}, {0, 2}, {0, 16}, {2, 8}, {2, 16}, {3, 1}, {3, 2}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+  const int formats[][2] = {{0, 1}, {0, 2}, {0, 16}, {2, 8},  {2, 16}, {3, 1},
+                            {3, 2}, {3, 8}, {4, 8},  {4, 16}, {6, 8},  {6, 16}};
   for (auto& f : formats) {
     TPNGObject png(f[0], f[1], 17, 5);
     rtl::TMemoryStream out;

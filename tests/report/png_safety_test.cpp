@@ -1,7 +1,6 @@
 // The PNG codec's mended faults: sixteen-bit low bytes, two-bit grey
 // brightness, transparent keys at every depth, and hostile input.
 #include <gtest/gtest.h>
-
 #include <zlib.h>
 
 #include <chrono>
@@ -53,14 +52,15 @@ TEST(PngTransparentKey, FollowsTheDepthOfThePixels) {
   struct Row {
     const char* what;
     int type, depth;
-    std::string trnsIn;        // as read from a file ("" = set by colour)
-    TPNGColor setColor;        // used when trnsIn is empty
-    TPNGColor expectedColor;   // GetTransparentColor
-    std::string trnsOut;       // as written
+    std::string trnsIn;       // as read from a file ("" = set by colour)
+    TPNGColor setColor;       // used when trnsIn is empty
+    TPNGColor expectedColor;  // GetTransparentColor
+    std::string trnsOut;      // as written
   };
   const Row rows[] = {
       {"16-bit grey white key", 0, 16, std::string("\xFF\xFF", 2), 0, 0xFFFFFF, std::string("\xFF\xFF", 2)},
-      {"16-bit grey mid key", 0, 16, std::string("\x80\x11", 2), 0, PNGColor(128, 128, 128), std::string("\x80\x11", 2)},
+      {"16-bit grey mid key", 0, 16, std::string("\x80\x11", 2), 0, PNGColor(128, 128, 128),
+       std::string("\x80\x11", 2)},
       {"2-bit grey white key", 0, 2, std::string("\0\3", 2), 0, 0xFFFFFF, std::string("\0\x0F", 2)},
       {"1-bit grey white key", 0, 1, std::string("\0\1", 2), 0, 0xFFFFFF, std::string("\0\1", 2)},
       {"4-bit grey key", 0, 4, std::string("\0\5", 2), 0, PNGColor(85, 85, 85), std::string("\0\5", 2)},
@@ -70,7 +70,8 @@ TEST(PngTransparentKey, FollowsTheDepthOfThePixels) {
       {"set white on 2-bit grey", 0, 2, "", 0xFFFFFF, 0xFFFFFF, std::string("\0\x0F", 2)},
       {"set white on 16-bit grey", 0, 16, "", 0xFFFFFF, 0xFFFFFF, std::string("\xFF\xFF", 2)},
       {"set grey 0x33 on 4-bit grey", 0, 4, "", 0x333333, 0x333333, std::string("\0\3", 2)},
-      {"set colour on 16-bit rgb", 2, 16, "", PNGColor(1, 2, 3), PNGColor(1, 2, 3), std::string("\x01\x01\x02\x02\x03\x03", 6)},
+      {"set colour on 16-bit rgb", 2, 16, "", PNGColor(1, 2, 3), PNGColor(1, 2, 3),
+       std::string("\x01\x01\x02\x02\x03\x03", 6)},
   };
   for (const Row& r : rows) {
     RawImage img = pngtest::RandomImage(r.type, r.depth, 3, 2, 5);
@@ -128,7 +129,8 @@ TEST(PngHostileInput, ImageTooBigForMemoryRaisesOutOfMemoryBeforeAllocating) {
     FAIL() << "no error";
   } catch (const EPNGOutMemory& e) {
     EXPECT_EQ(e.Message(),
-              "Some operation could not be performed because the system is out of resources. Close some windows and try again.");
+              "Some operation could not be performed because the system is out of resources. Close some windows and "
+              "try again.");
   }
   TPNGObject small(COLOR_RGB, 8, 10, 10);
   EXPECT_THROW(small.Resize(65535, 65535), EPNGOutMemory);

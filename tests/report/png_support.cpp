@@ -87,7 +87,8 @@ RawImage PassImage(const RawImage& img, int x0, int y0, int dx, int dy) {
       for (int b = 0; b < bpp; ++b) {
         int sbit = sx * bpp + b, dbit = x * bpp + b;
         int v = (src[static_cast<std::size_t>(sbit >> 3)] >> (7 - (sbit & 7))) & 1;
-        row[static_cast<std::size_t>(dbit >> 3)] = static_cast<std::uint8_t>(row[static_cast<std::size_t>(dbit >> 3)] | (v << (7 - (dbit & 7))));
+        row[static_cast<std::size_t>(dbit >> 3)] =
+            static_cast<std::uint8_t>(row[static_cast<std::size_t>(dbit >> 3)] | (v << (7 - (dbit & 7))));
       }
     }
     p.rows.push_back(std::move(row));
@@ -101,7 +102,8 @@ std::string ChunkBytes(const std::string& name, const std::string& data) {
   PutBE32(s, static_cast<std::uint32_t>(data.size()));
   std::string body = name + data;
   s += body;
-  PutBE32(s, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+  PutBE32(s, static_cast<std::uint32_t>(
+                 crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
   return s;
 }
 
@@ -136,18 +138,21 @@ std::string Encode(const RawImage& img, const EncodeOptions& opt) {
     }
   };
   if (opt.interlace) {
-    const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     for (auto& p : passes) addPass(PassImage(img, p[0], p[1], p[2], p[3]));
   } else {
     addPass(img);
   }
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   std::string z(size, '\0');
-  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 6);
+  compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+            static_cast<uLong>(raw.size()), 6);
   z.resize(size);
 
   std::string out("\x89PNG\r\n\x1a\n", 8);
-  out += ChunkBytes("IHDR", IhdrData(static_cast<std::uint32_t>(img.width), static_cast<std::uint32_t>(img.height), img.depth, img.colorType, opt.interlace ? 1 : 0));
+  out += ChunkBytes("IHDR", IhdrData(static_cast<std::uint32_t>(img.width), static_cast<std::uint32_t>(img.height),
+                                     img.depth, img.colorType, opt.interlace ? 1 : 0));
   if (!img.palette.empty()) out += ChunkBytes("PLTE", std::string(img.palette.begin(), img.palette.end()));
   if (!img.trns.empty()) out += ChunkBytes("tRNS", std::string(img.trns.begin(), img.trns.end()));
   for (const auto& c : opt.beforeIdat) out += ChunkBytes(c.name, c.data);
@@ -268,7 +273,8 @@ bool LibpngDecode(const std::string& bytes, RawImage& out, std::string* error) {
   img.colorType = info[3];
   std::size_t rb = static_cast<std::size_t>(info[4]);
   for (int y = 0; y < img.height; ++y)
-    img.rows.emplace_back(buffer.begin() + static_cast<std::ptrdiff_t>(y * rb), buffer.begin() + static_cast<std::ptrdiff_t>((y + 1) * rb));
+    img.rows.emplace_back(buffer.begin() + static_cast<std::ptrdiff_t>(y * rb),
+                          buffer.begin() + static_cast<std::ptrdiff_t>((y + 1) * rb));
   out = std::move(img);
   return true;
 }

@@ -80,10 +80,11 @@ TEST(Resources, LoadingTables) {
   EXPECT_THROW(t.AddXML("<?xml version=\"1.1\"?><Resources CodePage=\"x\"/>"), rtl::EConvertError);
   EXPECT_THROW(t.AddXML("<Resources/>"), TfrxInvalidXMLException);
 
-  t.AddXML("<?xml version=\"1.1\"?><Resources CodePage=\"1251\">"
-           "<StrRes Name=\"q\" Text=\"&#38;#34;quoted&#38;#34; &#38;amp; done\"/>"
-           "<strres Name=\"ignored\" Text=\"x\"/><Other Name=\"o\" Text=\"y\"/>"
-           "<StrRes Name=\"utf\" Text=\"Привет\"/></Resources>");
+  t.AddXML(
+      "<?xml version=\"1.1\"?><Resources CodePage=\"1251\">"
+      "<StrRes Name=\"q\" Text=\"&#38;#34;quoted&#38;#34; &#38;amp; done\"/>"
+      "<strres Name=\"ignored\" Text=\"x\"/><Other Name=\"o\" Text=\"y\"/>"
+      "<StrRes Name=\"utf\" Text=\"Привет\"/></Resources>");
   EXPECT_EQ(t.Count(), 2);
   EXPECT_EQ(t.Get("q"), "\"quoted\" & done");
   EXPECT_EQ(t.Get("utf"), std::string("Привет"_cp));

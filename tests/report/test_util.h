@@ -24,7 +24,8 @@ inline std::string RandomBytes(std::size_t n, unsigned seed, int alphabet = 256)
 
 // A fresh folder under the test's temporary area.
 inline std::filesystem::path ScratchDir(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() / ("zarnik-report-test-" + name + "-" + std::to_string(std::random_device{}()));
+  auto dir = std::filesystem::temp_directory_path() /
+             ("zarnik-report-test-" + name + "-" + std::to_string(std::random_device{}()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/gui/dialogs.h"
-#include "report/vuzRes.h"
 #include "platform/rtl/files.h"
+#include "report/vuzRes.h"
 #include "report/vuzUtils.h"
 #include "test_util.h"
 
@@ -22,8 +22,8 @@ TEST(BracketScan, TableOfCases) {
       {"a[b[c]d]e", "[", "]", 2, "b[c]d", 2, 8},
       {"[x']'y]", "[", "]", 1, "x']'y", 1, 7},
       {"[x\"]\"y]", "[", "]", 1, "x\"]\"y", 1, 7},
-      {"ab[c]", "[", "]", 1, "", 1, 1},    // not on an open bracket
-      {"]ab[c]", "[", "]", 1, "", 1, 1},   // a close bracket first
+      {"ab[c]", "[", "]", 1, "", 1, 1},   // not on an open bracket
+      {"]ab[c]", "[", "]", 1, "", 1, 1},  // a close bracket first
       {"x<%a%>y", "<%", "%>", 2, "a", 2, 6},
       {"[]", "[", "]", 1, "", 1, 2},
       {"", "[", "]", 1, "", 1, 1},
@@ -38,8 +38,8 @@ TEST(BracketScan, TableOfCases) {
     EXPECT_EQ(j, c.jOut) << c.text;
     // The wide form scans the same way.
     int wi = c.i, wj = -1;
-    const WideString w = vuzGetBrackedVariableW(rtl::AnsiToWide(c.text), rtl::AnsiToWide(c.open),
-                                                rtl::AnsiToWide(c.close), wi, wj);
+    const WideString w =
+        vuzGetBrackedVariableW(rtl::AnsiToWide(c.text), rtl::AnsiToWide(c.open), rtl::AnsiToWide(c.close), wi, wj);
     EXPECT_EQ(rtl::WideToAnsi(w), c.result) << c.text;
     EXPECT_EQ(wj, c.jOut) << c.text;
   }
@@ -164,8 +164,8 @@ TEST(PageNumbers, TableOfRanges) {
       {"", 10, {}},
       {"   ", 10, {}},
       {"007,2,2", 0, {"7", "2", "2"}},
-      {"12", 5, {"12"}},             // single numbers are not limited
-      {"4-9", 6, {"4", "5", "6"}},   // ranges stop at the last page
+      {"12", 5, {"12"}},            // single numbers are not limited
+      {"4-9", 6, {"4", "5", "6"}},  // ranges stop at the last page
       {"1 - 3", 0, {"1", "2", "3"}},
   };
   rtl::TStringList list;
@@ -198,11 +198,8 @@ TEST(CommaText, Pieces) {
     char sep;
     V expected;
   } cases[] = {
-      {"a;;b;", ';', {"a", "", "b"}},
-      {";a", ';', {"", "a"}},
-      {"", ';', {}},
-      {"x, y,z", ',', {"x", " y", "z"}},
-      {"\"q;r\"", ';', {"\"q", "r\""}},
+      {"a;;b;", ';', {"a", "", "b"}},    {";a", ';', {"", "a"}},           {"", ';', {}},
+      {"x, y,z", ',', {"x", " y", "z"}}, {"\"q;r\"", ';', {"\"q", "r\""}},
   };
   rtl::TStringList list;
   for (const auto& c : cases) {

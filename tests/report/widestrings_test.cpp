@@ -97,11 +97,9 @@ TEST(WideStrings, TextAndStreams) {
     std::string bytes;
     L lines;
   } cases[] = {
-      {std::string("\xFF\xFE\x41\x00", 4), {u"A"}},
-      {"\xFF\xFE", {u"яю"}},
+      {std::string("\xFF\xFE\x41\x00", 4), {u"A"}},     {"\xFF\xFE", {u"яю"}},
       {std::string("\xFF\xFE\x41\x00\x42", 5), {u"A"}},  // an odd final byte is not text
-      {std::string("\xCF\xF0\xE8\r\n", 5), {u"При"}},
-      {"", {}},
+      {std::string("\xCF\xF0\xE8\r\n", 5), {u"При"}},   {"", {}},
   };
   for (const auto& c : cases) {
     TMemoryStream s(c.bytes);

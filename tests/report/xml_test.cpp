@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/rtl/textcase.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/textcase.h"
 #include "report/vuzUtils.h"
 #include "report/vuzXML.h"
 #include "test_util.h"
@@ -272,7 +272,8 @@ TEST(XMLWriter, WritesTheFileForm) {
   p->Add("c");
   EXPECT_EQ(Save(doc), kHeader + "<r v=\"1\"><empty/><t>value</t><p><c/></p></r>");
   doc.AutoIndent = true;
-  EXPECT_EQ(Save(doc), kHeader + "\r\n<r v=\"1\">\r\n  <empty/>\r\n  <t>value</t>\r\n  <p>\r\n    <c/>\r\n  </p>\r\n</r>\r\n");
+  EXPECT_EQ(Save(doc),
+            kHeader + "\r\n<r v=\"1\">\r\n  <empty/>\r\n  <t>value</t>\r\n  <p>\r\n    <c/>\r\n  </p>\r\n</r>\r\n");
 }
 
 TEST(XMLWriter, UnloadableMarkers) {
@@ -310,7 +311,8 @@ TEST(XMLDocument, ParkingRoundTrips) {
     TfrxXMLItem* page = doc.Root()->Add("page");
     page->SetProp("n", std::to_string(i));
     page->Unloadable = true;
-    for (int k = 0; k < 50; ++k) page->Add("obj")->SetProp("t", "page " + std::to_string(i) + " obj " + std::to_string(k) + " <&>");
+    for (int k = 0; k < 50; ++k)
+      page->Add("obj")->SetProp("t", "page " + std::to_string(i) + " obj " + std::to_string(k) + " <&>");
   }
   const std::string before = Save(doc);
   for (int i = 0; i < 5; i += 2) doc.UnloadItem(doc.Root()->Items(i));

@@ -40,9 +40,9 @@ std::string MessageOf(const std::function<void()>& f) {
 }  // namespace
 
 TEST(GZipMember, EmptySourceHasTheExactBytes) {
-  const std::string expected = Bytes({0x1F, 0x8B, 0x08, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, '1', 0x00,
-                                      0x03, 0x00,  // deflate data of no input
-                                      0, 0, 0, 0, 0, 0, 0, 0});
+  const std::string expected = Bytes({0x1F, 0x8B, 0x08, 0x08, 0x00, 0x00, 0x00, 0x01,
+                                      0x00, 0x00, '1',  0x00, 0x03, 0x00,  // deflate data of no input
+                                      0,    0,    0,    0,    0,    0,    0,    0});
   EXPECT_EQ(GZip(""), expected);
 }
 
@@ -55,10 +55,10 @@ TEST(GZipMember, RoundTripsAtEveryLevel) {
       EXPECT_EQ(GUnzip(member, &name), text) << "level " << level << " size " << text.size();
       EXPECT_EQ(name, "picture.bmp");
       // Time field = Adler-32 of the data, most significant byte first.
-      const uLong adler = adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(text.data()),
-                                  static_cast<uInt>(text.size()));
-      EXPECT_EQ(member.substr(4, 4), Bytes({int(adler >> 24 & 255), int(adler >> 16 & 255), int(adler >> 8 & 255),
-                                            int(adler & 255)}));
+      const uLong adler =
+          adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
+      EXPECT_EQ(member.substr(4, 4),
+                Bytes({int(adler >> 24 & 255), int(adler >> 16 & 255), int(adler >> 8 & 255), int(adler & 255)}));
     }
   }
 }
@@ -106,7 +106,8 @@ TEST(GZipMember, ReadsHeadersWithExtraCommentAndHeaderCrc) {
   m += Bytes({3, 0, 'x', 'y', 'z'}) + std::string("name.txt") + '\0' + std::string("a comment") + '\0' + Bytes({0, 0});
   m += raw;
   const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-  m += Bytes({int(crc & 255), int(crc >> 8 & 255), int(crc >> 16 & 255), int(crc >> 24 & 255), int(data.size()), 0, 0, 0});
+  m += Bytes(
+      {int(crc & 255), int(crc >> 8 & 255), int(crc >> 16 & 255), int(crc >> 24 & 255), int(data.size()), 0, 0, 0});
   std::string name;
   EXPECT_EQ(GUnzip(m, &name), data);
   EXPECT_EQ(name, "name.txt");

@@ -11,9 +11,18 @@ constexpr double kResetGapUs = 300000;  // a pause this long ends a half-receive
 
 int RequestLength(std::uint8_t code) {
   switch (code) {
-    case 0x01: case 0x03: case 0x05: case 0x09: case 0x0B: case 0x0C: case 0x11: return 2;
-    case 0x06: case 0x07: return 3;
-    case 0x08: case 0x0D: case 0x0E: return 4;
+    case 0x01:
+    case 0x03:
+    case 0x05:
+    case 0x09:
+    case 0x0B:
+    case 0x0C:
+    case 0x11: return 2;
+    case 0x06:
+    case 0x07: return 3;
+    case 0x08:
+    case 0x0D:
+    case 0x0E: return 4;
     case 0x04: return 9;
     case 0x02: return 10;
     case 0x0A: return 12;
@@ -147,8 +156,7 @@ Header RecorderModel::HeaderAt(int slot) const {
 
 int RecorderModel::AddProcess(const ProcessSpec& spec) {
   const int points = spec.Points();
-  if (count_ >= kMaxProcesses || spec.channels < 3 || spec.channels > 5 || points <= 0 || points > 0xFFFF)
-    return -1;
+  if (count_ >= kMaxProcesses || spec.channels < 3 || spec.channels > 5 || points <= 0 || points > 0xFFFF) return -1;
   const std::size_t size = spec.samples.size() * 2;
   std::size_t used = 0;
   for (int i = 0; i < count_; ++i) {
@@ -167,8 +175,8 @@ int RecorderModel::AddProcess(const ProcessSpec& spec) {
   }
   nextAddress_ = a;
   Header h{};
-  std::uint32_t word = static_cast<std::uint32_t>(start) | (spec.sht21 ? (1u << 21) : 0) |
-                       (static_cast<std::uint32_t>(slot) << 24);
+  std::uint32_t word =
+      static_cast<std::uint32_t>(start) | (spec.sht21 ? (1u << 21) : 0) | (static_cast<std::uint32_t>(slot) << 24);
   for (int i = 0; i < 4; ++i) h[i] = static_cast<std::uint8_t>(word >> (8 * i));
   h[4] = static_cast<std::uint8_t>(spec.start.second);
   h[5] = static_cast<std::uint8_t>(spec.start.minute);
@@ -263,8 +271,7 @@ void RecorderModel::AppendChecksummed(Bytes& out, const Bytes& covered, std::siz
 }
 
 void RecorderModel::Receive(std::uint8_t byte, double nowUs, Bytes& out) {
-  if ((phase_ != Phase::kIdle || !frame_.empty() || !pair_.empty()) && nowUs - lastByteUs_ > kResetGapUs)
-    ResetLink();
+  if ((phase_ != Phase::kIdle || !frame_.empty() || !pair_.empty()) && nowUs - lastByteUs_ > kResetGapUs) ResetLink();
   lastByteUs_ = nowUs;
 
   switch (phase_) {
@@ -369,8 +376,7 @@ void RecorderModel::HandlePair(std::uint8_t a, std::uint8_t b, double nowUs, Byt
         phase_ = Phase::kFlashAddress;
         return;
       }
-      default:
-        return;
+      default: return;
     }
   }
   if (phase == Phase::kProcAccept && a == 0 && b == 0) return;  // declined
@@ -387,9 +393,7 @@ void RecorderModel::Handle(const Bytes& frame, Bytes& out) {
     return;
   }
   Noise(out);
-  auto checksumOk = [&](std::size_t covered) {
-    return FrameChecksum(frame.data(), covered) == Le16(&frame[covered]);
-  };
+  auto checksumOk = [&](std::size_t covered) { return FrameChecksum(frame.data(), covered) == Le16(&frame[covered]); };
   Bytes c(frame.begin(), frame.begin() + 2);  // the bytes a reply checksum covers
   switch (code) {
     case 0x01: {
@@ -486,9 +490,10 @@ void RecorderModel::Handle(const Bytes& frame, Bytes& out) {
       break;
     case 0x0B: {
       DateTime t = ClockAt(lastByteUs_);
-      for (int v : {t.second, t.minute, t.hour, t.day, t.month, t.year - 2000}) out.push_back(static_cast<std::uint8_t>(v));
-      out.insert(out.end(), {0, 0, 0, 0});   // alarm: seconds, minutes, hours, spare
-      out.insert(out.end(), 16, 0);          // a block the program does not interpret
+      for (int v : {t.second, t.minute, t.hour, t.day, t.month, t.year - 2000})
+        out.push_back(static_cast<std::uint8_t>(v));
+      out.insert(out.end(), {0, 0, 0, 0});  // alarm: seconds, minutes, hours, spare
+      out.insert(out.end(), 16, 0);         // a block the program does not interpret
       PutLe16(out, rawT);
       PutLe16(out, rawRH);
       PutLe16(out, rawShrink);
@@ -496,9 +501,7 @@ void RecorderModel::Handle(const Bytes& frame, Bytes& out) {
       out.insert(out.end(), h.begin(), h.end());
       break;
     }
-    case 0x0C:
-      phase_ = Phase::kFlashAddress;
-      break;
+    case 0x0C: phase_ = Phase::kFlashAddress; break;
     case 0x0D:
       if (frame[2] != 0x3F || frame[3] != 0x5A) break;
       out.push_back(0x0D);

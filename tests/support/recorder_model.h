@@ -44,9 +44,9 @@ DateTime FromSeconds(std::int64_t s);
 
 struct ProcessSpec {
   DateTime start;
-  int period = 10;    // minutes between points
-  int channels = 3;   // 3, 4 or 5
-  bool sht21 = true;  // humidity sensor kind recorded in the header
+  int period = 10;                     // minutes between points
+  int channels = 3;                    // 3, 4 or 5
+  bool sht21 = true;                   // humidity sensor kind recorded in the header
   std::vector<std::uint16_t> samples;  // points x channels words, record by record
   int Points() const { return channels ? static_cast<int>(samples.size()) / channels : 0; }
 };
@@ -55,20 +55,20 @@ struct ProcessSpec {
 ProcessSpec MakeProcess(int points, int channels = 3, DateTime start = {}, int period = 10);
 
 struct Job {
-  std::uint16_t delay = 0;    // minutes
+  std::uint16_t delay = 0;  // minutes
   std::uint16_t points = 1441;
-  std::uint8_t period = 1;    // minutes
+  std::uint8_t period = 1;  // minutes
 };
 
 // Scripted faults; each counter is used up as the faults happen.
 struct Faults {
-  int silentRequests = 0;      // the next n requests get no answer at all
-  int badChecksums = 0;        // the next n checksummed replies carry a wrong checksum
-  int badEchoes = 0;           // the next n acknowledgements or echoes are wrong
-  std::set<int> emptySlots;    // slots that answer 06 with FF although listed
-  long cutStreamAfter = -1;    // the next process stream stops after this many bytes
-  int noiseBytes = 0;          // garbage sent ahead of the next reply
-  int directoryCount = -1;     // replaces the count byte of the directory answer
+  int silentRequests = 0;    // the next n requests get no answer at all
+  int badChecksums = 0;      // the next n checksummed replies carry a wrong checksum
+  int badEchoes = 0;         // the next n acknowledgements or echoes are wrong
+  std::set<int> emptySlots;  // slots that answer 06 with FF although listed
+  long cutStreamAfter = -1;  // the next process stream stops after this many bytes
+  int noiseBytes = 0;        // garbage sent ahead of the next reply
+  int directoryCount = -1;   // replaces the count byte of the directory answer
 };
 
 class RecorderModel {

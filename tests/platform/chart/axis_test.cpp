@@ -1,10 +1,11 @@
 // Axis ranges, value <-> pixel mapping, label steps and label texts: the pure
 // parts of the chart, as tables.
+#include "platform/chart/axis.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/chart/axis.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format_settings.h"
 
@@ -20,14 +21,16 @@ TEST(AxisRange, SettingEitherEndNeverLeavesTheMinimumAboveTheMaximum) {
     double v;
     double min, max;
   } cases[] = {
-      {0, 100, true, 50, 50, 100},    {0, 100, true, 150, 150, 150}, {0, 100, false, -5, -5, -5},
-      {-9, 1, false, 8, -9, 8},       {-9, 1, true, -1, -1, 1},      {0, 100, false, 102, 0, 102},
+      {0, 100, true, 50, 50, 100}, {0, 100, true, 150, 150, 150}, {0, 100, false, -5, -5, -5},
+      {-9, 1, false, 8, -9, 8},    {-9, 1, true, -1, -1, 1},      {0, 100, false, 102, 0, 102},
   };
   for (const Case& c : cases) {
     TChartAxis a(TAxisKind::Left);
     a.SetMinMax(c.min0, c.max0);
-    if (c.setMin) a.SetMinimum(c.v);
-    else a.SetMaximum(c.v);
+    if (c.setMin)
+      a.SetMinimum(c.v);
+    else
+      a.SetMaximum(c.v);
     EXPECT_EQ(a.Minimum(), c.min) << c.min0 << ".." << c.max0 << " set " << c.v;
     EXPECT_EQ(a.Maximum(), c.max);
     EXPECT_FALSE(a.Automatic());
@@ -66,7 +69,7 @@ TEST(AxisMapping, ValueToPixelAndBackOnBothOrientations) {
     double value;
     int pixel;
   } cases[] = {
-      {&bottom, 10, 100}, {&bottom, 20, 600}, {&bottom, 15, 350}, {&bottom, 9, 50}, {&bottom, 22, 700},
+      {&bottom, 10, 100}, {&bottom, 20, 600}, {&bottom, 15, 350}, {&bottom, 9, 50},   {&bottom, 22, 700},
       {&left, -4, 399},   {&left, 1, 49},     {&left, 0, 119},    {&left, -1.5, 224},
   };
   for (const Case& c : cases) {
@@ -90,13 +93,8 @@ TEST(ValueSteps, SmallestReadableStepThatKeepsLabelsApart) {
   } cases[] = {
       {100, 500, 21, 10, 10},  // the left axis' increment when there is room
       {100, 300, 33, 10, 20},  // doubled when there is not
-      {100, 100, 33, 10, 50},
-      {100, 30, 33, 10, 200},
-      {5, 300, 21, 0, 0.5},
-      {10, 300, 21, 0, 1},
-      {0.03, 200, 21, 0, 0.005},
-      {2400, 300, 21, 0, 200},
-      {0, 300, 21, 0, 0},  // nothing to label
+      {100, 100, 33, 10, 50},    {100, 30, 33, 10, 200},  {5, 300, 21, 0, 0.5}, {10, 300, 21, 0, 1},
+      {0.03, 200, 21, 0, 0.005}, {2400, 300, 21, 0, 200}, {0, 300, 21, 0, 0},  // nothing to label
       {10, 0, 21, 0, 0},
   };
   for (const Case& c : cases)
@@ -138,10 +136,8 @@ TEST(DateTimeSteps, EachChoiceIsTheFirstStepWideEnough) {
     int count;
   } cases[] = {
       {1.0, 800, 60, TDateTimeStep::Seconds, 7200},  // a day: every two hours
-      {1.0, 800, 30, TDateTimeStep::Seconds, 3600},
-      {15.0, 800, 60, TDateTimeStep::Days, 2},
-      {0.125, 600, 50, TDateTimeStep::Seconds, 900},
-      {300.0, 700, 60, TDateTimeStep::Months, 1},
+      {1.0, 800, 30, TDateTimeStep::Seconds, 3600},  {15.0, 800, 60, TDateTimeStep::Days, 2},
+      {0.125, 600, 50, TDateTimeStep::Seconds, 900}, {300.0, 700, 60, TDateTimeStep::Months, 1},
   };
   for (const Case& c : cases) {
     TDateTimeStep s = ChooseDateTimeStep(c.range, c.pixels, c.minPixels);
@@ -159,9 +155,11 @@ TEST(DateTimeSteps, LabelValuesLieOnWholeStepsAndMonthStarts) {
   // An end exactly on a step carries a label.
   EXPECT_EQ(DateTimeLabelValues(day, day + 1, {TDateTimeStep::Seconds, 43200}).size(), 3u);
   auto m = DateTimeLabelValues(rtl::EncodeDate(2013, 1, 15), rtl::EncodeDate(2013, 4, 20), {TDateTimeStep::Months, 1});
-  EXPECT_EQ(m, (std::vector<double>{rtl::EncodeDate(2013, 2, 1), rtl::EncodeDate(2013, 3, 1), rtl::EncodeDate(2013, 4, 1)}));
+  EXPECT_EQ(
+      m, (std::vector<double>{rtl::EncodeDate(2013, 2, 1), rtl::EncodeDate(2013, 3, 1), rtl::EncodeDate(2013, 4, 1)}));
   auto q = DateTimeLabelValues(rtl::EncodeDate(2012, 11, 2), rtl::EncodeDate(2013, 8, 1), {TDateTimeStep::Months, 3});
-  EXPECT_EQ(q, (std::vector<double>{rtl::EncodeDate(2013, 1, 1), rtl::EncodeDate(2013, 4, 1), rtl::EncodeDate(2013, 7, 1)}));
+  EXPECT_EQ(
+      q, (std::vector<double>{rtl::EncodeDate(2013, 1, 1), rtl::EncodeDate(2013, 4, 1), rtl::EncodeDate(2013, 7, 1)}));
   EXPECT_TRUE(DateTimeLabelValues(NAN, 1, {TDateTimeStep::Days, 1}).empty());
   EXPECT_TRUE(DateTimeLabelValues(-1e9, 1e9, {TDateTimeStep::Months, 1}).empty());
 }

@@ -1,12 +1,13 @@
 // The chart drawn and used: layout and hit zones, rendering to a bitmap and
 // a metafile from the one renderer, label spacing on screen, the control's
 // zoom, undo and scroll drags, and the print preview.
+#include "platform/chart/chart.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/chart/chart.h"
 #include "platform/chart/preview_dialog.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/metafile.h"

@@ -62,21 +62,24 @@ TEST(BitmapCanvas, PenWidths) {
     const char* rows;
   } cases[] = {
       // Width 0 and 1 are one pixel; an even width puts the extra row above.
-      {0, "..........\n"
-          "..........\n"
-          "..####....\n"
-          "..........\n"
-          "..........\n"},
-      {1, "..........\n"
-          "..........\n"
-          "..####....\n"
-          "..........\n"
-          "..........\n"},
-      {3, "..........\n"
-          ".######...\n"
-          ".######...\n"
-          ".######...\n"
-          "..........\n"},
+      {0,
+       "..........\n"
+       "..........\n"
+       "..####....\n"
+       "..........\n"
+       "..........\n"},
+      {1,
+       "..........\n"
+       "..........\n"
+       "..####....\n"
+       "..........\n"
+       "..........\n"},
+      {3,
+       "..........\n"
+       ".######...\n"
+       ".######...\n"
+       ".######...\n"
+       "..........\n"},
   };
   for (const auto& c : cases) {
     TBitmap b(10, 5);
@@ -134,7 +137,7 @@ TEST(BitmapCanvas, XorPenUndoesItself) {
     c.MoveTo(2, 2);
     c.LineTo(17, 17);
     if (pass == 0) {
-      EXPECT_EQ(b.PixelColor(5, 5), 0x7F7FFF);  // white xor teal
+      EXPECT_EQ(b.PixelColor(5, 5), 0x7F7FFF);   // white xor teal
       EXPECT_EQ(b.PixelColor(15, 15), clBlack);  // white xor white
     }
   }
@@ -213,8 +216,8 @@ TEST(BitmapCanvas, HatchBrushesPaintLinesOverTheBackground) {
   std::string p = Picture(b, clBlue);
   EXPECT_EQ(p.substr(7 * 9), "########\n");
   EXPECT_EQ(b.PixelColor(3, 3), clWhite);  // transparent gaps keep the white
-  c.Brush().SetStyle(bsCross);  // a hatch makes the background transparent ...
-  c.SetBkMode(bkOpaque);        // ... so ask for an opaque one
+  c.Brush().SetStyle(bsCross);             // a hatch makes the background transparent ...
+  c.SetBkMode(bkOpaque);                   // ... so ask for an opaque one
   c.SetBkColor(clYellow);
   c.FillRect(Rect(0, 0, 8, 8));
   EXPECT_EQ(b.PixelColor(3, 3), clYellow);
@@ -535,11 +538,8 @@ TEST(BitmapCanvas, TextAlignmentMovesTheReferencePoint) {
     unsigned align;
     bool leftOfPoint, abovePoint;
   } cases[] = {
-      {TA_LEFT | TA_TOP, false, false},
-      {TA_RIGHT | TA_TOP, true, false},
-      {TA_CENTER | TA_TOP, true, false},
-      {TA_LEFT | TA_BASELINE, false, true},
-      {TA_LEFT | TA_BOTTOM, false, true},
+      {TA_LEFT | TA_TOP, false, false},     {TA_RIGHT | TA_TOP, true, false},   {TA_CENTER | TA_TOP, true, false},
+      {TA_LEFT | TA_BASELINE, false, true}, {TA_LEFT | TA_BOTTOM, false, true},
   };
   for (const auto& k : cases) {
     TBitmap b(120, 60);

@@ -3,15 +3,14 @@
 // refused without touching the bitmap.
 #include <gtest/gtest.h>
 
-#include "platform/rtl/files.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "platform/gfx/bitmap.h"
 #include "external_tools.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/rtl/files.h"
 
 using namespace gfx;
 
@@ -83,7 +82,8 @@ TEST(BmpFile, ReadsWhatImageMagickWrites) {
     std::ofstream o(ppm);
     o << "P3 4 2 255\n255 0 0  0 255 0  0 0 255  255 255 255\n0 0 0  128 128 128  255 255 0  0 255 255\n";
   }
-  const TColor expected[2][4] = {{clRed, clLime, clBlue, clWhite}, {clBlack, static_cast<TColor>(0x808080), clYellow, clAqua}};
+  const TColor expected[2][4] = {{clRed, clLime, clBlue, clWhite},
+                                 {clBlack, static_cast<TColor>(0x808080), clYellow, clAqua}};
   struct Variant {
     const char* args;
     const char* what;
@@ -135,7 +135,7 @@ TEST(BmpFile, MalformedFilesAreRefusedAndTheBitmapKept) {
       {patched(14, 20, 4), "unknown header size"},
       {patched(18, 0, 4), "zero width"},
       {patched(18, 0x7FFFFFFF, 4), "huge width"},
-      {patched(18, 8000, 4) , "large width without the data"},
+      {patched(18, 8000, 4), "large width without the data"},
       {patched(22, 0x80000000u, 4), "huge negative height"},
       {patched(26, 3, 2), "three planes"},
       {patched(28, 7, 2), "7 bits per pixel"},
@@ -189,14 +189,30 @@ TEST(BmpFile, StreamsHoldMoreThanOneBitmapAndEmptyOnes) {
 TEST(BmpFile, RunLengthDataCannotWriteOutsideThePicture) {
   // 8-bit RLE 2 x 2 with a delta far beyond the picture and runs that overflow rows.
   std::string d = "BM";
-  auto p32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) d.push_back(static_cast<char>(v >> (8 * i))); };
-  auto p16 = [&](std::uint16_t v) { d.push_back(static_cast<char>(v)); d.push_back(static_cast<char>(v >> 8)); };
+  auto p32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) d.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  auto p16 = [&](std::uint16_t v) {
+    d.push_back(static_cast<char>(v));
+    d.push_back(static_cast<char>(v >> 8));
+  };
   const std::string rle("\x10\x01\x00\x02\xFF\xFF\x05\x01\x00\x01", 10);
   p32(14 + 40 + 8 + static_cast<std::uint32_t>(rle.size()));
   p32(0);
   p32(14 + 40 + 8);
-  p32(40); p32(2); p32(2); p16(1); p16(8); p32(1); p32(static_cast<std::uint32_t>(rle.size())); p32(0); p32(0); p32(2); p32(0);
-  p32(0x000000); p32(0xFFFFFF);
+  p32(40);
+  p32(2);
+  p32(2);
+  p16(1);
+  p16(8);
+  p32(1);
+  p32(static_cast<std::uint32_t>(rle.size()));
+  p32(0);
+  p32(0);
+  p32(2);
+  p32(0);
+  p32(0x000000);
+  p32(0xFFFFFF);
   d += rle;
   TBitmap b;
   rtl::TMemoryStream in(d);

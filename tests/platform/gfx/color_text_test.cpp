@@ -25,11 +25,10 @@ TEST(ColorText, NumbersWithoutAName) {
     const char* text;
     std::uint32_t value;
   } cases[] = {
-      {"$00123456", 0x123456}, {"0x00ABCDEF", 0xABCDEF},   {"1193046", 0x123456},
-      {"$FFFFFFFF", 0xFFFFFFFFu}, {"-1", 0xFFFFFFFFu}, {"4294967295", 0xFFFFFFFFu},
+      {"$00123456", 0x123456},    {"0x00ABCDEF", 0xABCDEF}, {"1193046", 0x123456},
+      {"$FFFFFFFF", 0xFFFFFFFFu}, {"-1", 0xFFFFFFFFu},      {"4294967295", 0xFFFFFFFFu},
   };
-  for (const auto& k : cases)
-    EXPECT_EQ(k.value, static_cast<std::uint32_t>(gfx::StringToColor(k.text))) << k.text;
+  for (const auto& k : cases) EXPECT_EQ(k.value, static_cast<std::uint32_t>(gfx::StringToColor(k.text))) << k.text;
 }
 
 TEST(ColorText, BadTextIsAConvertError) {

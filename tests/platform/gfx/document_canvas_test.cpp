@@ -33,12 +33,12 @@ TEST(DocumentCanvas, PdfPagesHaveTheirSizeAndText) {
     TDocumentCanvas doc(out, TDocumentFormat::Pdf, 600, 600);
     EXPECT_EQ(doc.DeviceKind(), dkPrinter);
     EXPECT_EQ(doc.PixelsPerInchX(), 600);
-    doc.TextOut(0, 0, "lost");  // before a page: nothing
+    doc.TextOut(0, 0, "lost");    // before a page: nothing
     doc.BeginPage({4961, 7016});  // A4 at 600 dpi
     EXPECT_EQ(doc.DeviceSize(), (TSize{4961, 7016}));
     DrawPage(doc, "First page");
     doc.EndPage();
-    doc.BeginPage({7016, 4961});  // landscape
+    doc.BeginPage({7016, 4961});                               // landscape
     DrawPage(doc, "Second \xF1\xF2\xF0\xE0\xED\xE8\xF6\xE0");  // 1251
     doc.EndDocument();
     EXPECT_EQ(doc.PageCount(), 2);

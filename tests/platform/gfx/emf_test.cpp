@@ -4,12 +4,11 @@
 #include <random>
 
 #include "external_tools.h"
-#include "sample_metafile.h"
 #include "platform/gfx/emf_format.h"
+#include "sample_metafile.h"
 
 using namespace gfx::emf;
 using gfxtest::SampleDocument;
-
 
 TEST(EmfFormat, SerializedHeaderDescribesTheFile) {
   Document doc = SampleDocument();
@@ -172,7 +171,8 @@ TEST(EmfFormat, GarbageNeverReadsOutOfRange) {
 
 TEST(EmfFormat, ShortRecordsRaiseInsteadOfReading) {
   const std::uint32_t types[] = {EMR_CREATEPEN, EMR_EXTCREATEPEN, EMR_CREATEBRUSHINDIRECT, EMR_EXTCREATEFONTINDIRECTW,
-                                 EMR_POLYGON16, EMR_POLYPOLYGON, EMR_EXTTEXTOUTW, EMR_STRETCHDIBITS, EMR_BITBLT};
+                                 EMR_POLYGON16, EMR_POLYPOLYGON,  EMR_EXTTEXTOUTW,         EMR_STRETCHDIBITS,
+                                 EMR_BITBLT};
   for (std::uint32_t type : types) {
     RecordBuilder b(type);
     b.W().U32(1);

@@ -21,7 +21,8 @@ inline bool IsProgram(const std::string& path) {
   std::error_code ec;
   fs::file_status st = fs::status(path, ec);
   return !ec && fs::is_regular_file(st) &&
-         (st.permissions() & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec)) != fs::perms::none;
+         (st.permissions() & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec)) !=
+             fs::perms::none;
 }
 
 inline std::string FindTool(const std::string& name) {

@@ -4,15 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
-#include <atomic>
 #include <iterator>
 #include <thread>
 
+#include "external_tools.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/recording_canvas.h"
-#include "external_tools.h"
 
 using namespace gfx;
 
@@ -43,8 +43,11 @@ TEST(FontMatching, DocumentFamiliesGetMetricCompatibleSubstitutes) {
     const char* asked;
     const char* expected;
   } cases[] = {
-      {"Times New Roman", "Liberation Serif"}, {"Arial", "Liberation Sans"}, {"Courier New", "Liberation Mono"},
-      {"Tahoma", "DejaVu Sans"},               {"arial", "Liberation Sans"},
+      {"Times New Roman", "Liberation Serif"},
+      {"Arial", "Liberation Sans"},
+      {"Courier New", "Liberation Mono"},
+      {"Tahoma", "DejaVu Sans"},
+      {"arial", "Liberation Sans"},
       {"Arial Cyr", "Liberation Sans"},
   };
   for (const auto& c : cases) EXPECT_EQ(TFontInstance::ResolveFamily(c.asked), c.expected) << c.asked;
@@ -230,7 +233,9 @@ TEST(FontProgram, OneFaceIsTakenOutOfACollection) {
   TFont sans = TimesAt(10);
   sans.SetName("Arial");
   std::string b = TFontInstance::Get(sans)->FontData();
-  auto dirSize = [](const std::string& f) { return 12 + 16 * ((std::size_t(std::uint8_t(f[4])) << 8) | std::uint8_t(f[5])); };
+  auto dirSize = [](const std::string& f) {
+    return 12 + 16 * ((std::size_t(std::uint8_t(f[4])) << 8) | std::uint8_t(f[5]));
+  };
   std::string ttc = "ttcf";
   auto put32 = [](std::string& s, std::uint32_t v) {
     for (int i = 3; i >= 0; --i) s.push_back(static_cast<char>(v >> (8 * i)));

@@ -213,8 +213,8 @@ TEST(JPEGImage, DamagedFilesRaiseAndKeepTheImage) {
   gfx::TJPEGImage img;
   rtl::TMemoryStream first(good);
   img.LoadFromStream(first);
-  for (const std::string& bad : {good.substr(0, good.size() / 2), good.substr(0, 4), std::string("\xFF\xD8\xFF garbage"),
-                                 std::string("nope")}) {
+  for (const std::string& bad :
+       {good.substr(0, good.size() / 2), good.substr(0, 4), std::string("\xFF\xD8\xFF garbage"), std::string("nope")}) {
     rtl::TMemoryStream s(bad);
     EXPECT_THROW(img.LoadFromStream(s), gfx::EJPEG) << bad.size();
     EXPECT_EQ(s.Position(), 0) << "the stream is left where it was";

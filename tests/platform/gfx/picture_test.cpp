@@ -1,4 +1,6 @@
 // TPicture and its class registry, and TIcon.
+#include "platform/gfx/picture.h"
+
 #include <gtest/gtest.h>
 
 #include "external_tools.h"
@@ -7,7 +9,6 @@
 #include "platform/gfx/jpeg_image.h"
 #include "platform/gfx/metafile.h"
 #include "platform/gfx/metafile_bytes.h"
-#include "platform/gfx/picture.h"
 #include "platform/gfx/recording_canvas.h"
 
 using namespace gfx;
@@ -62,7 +63,7 @@ TEST(PictureRegistry, KnowsTheLibrarysClassesByExtensionAndName) {
   struct Case {
     const char* ext;
     const char* cls;
-  } cases[] = {{"bmp", "TBitmap"}, {".BMP", "TBitmap"},  {"emf", "TMetafile"}, {"wmf", "TMetafile"},
+  } cases[] = {{"bmp", "TBitmap"},    {".BMP", "TBitmap"},    {"emf", "TMetafile"}, {"wmf", "TMetafile"},
                {"jpg", "TJPEGImage"}, {"JPEG", "TJPEGImage"}, {"ico", "TIcon"}};
   for (const Case& c : cases) {
     auto g = TPicture::CreateGraphicForExtension(c.ext);
@@ -390,8 +391,10 @@ TEST(Icon, ReadsIconsImageMagickWritesWithPngImages) {
   if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
   gfxtest::TempDir dir;
   std::string file = dir.File("multi.ico");
-  ASSERT_EQ(gfxtest::Run("'" + convert + "' -size 256x256 xc:'#00FF00' \\( -clone 0 -resize 32x32 \\) "
-                         "\\( -clone 0 -resize 16x16 \\) '" + file + "'"),
+  ASSERT_EQ(gfxtest::Run("'" + convert +
+                         "' -size 256x256 xc:'#00FF00' \\( -clone 0 -resize 32x32 \\) "
+                         "\\( -clone 0 -resize 16x16 \\) '" +
+                         file + "'"),
             0);
   TPicture pic;
   pic.LoadFromFile(file);

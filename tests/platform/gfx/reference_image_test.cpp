@@ -79,8 +79,9 @@ TDiff Compare(const TBitmap& a, const TBitmap& b) {
   for (int y = 0; y < a.Height(); ++y)
     for (int x = 0; x < a.Width(); ++x) {
       TColorRef p = ColorToRGB(a.PixelColor(x, y)), q = ColorToRGB(b.PixelColor(x, y));
-      int m = std::max({std::abs(int(GetRValue(p)) - int(GetRValue(q))), std::abs(int(GetGValue(p)) - int(GetGValue(q))),
-                        std::abs(int(GetBValue(p)) - int(GetBValue(q)))});
+      int m =
+          std::max({std::abs(int(GetRValue(p)) - int(GetRValue(q))), std::abs(int(GetGValue(p)) - int(GetGValue(q))),
+                    std::abs(int(GetBValue(p)) - int(GetBValue(q)))});
       if (m > 64) ++d.badPixels;
     }
   return d;

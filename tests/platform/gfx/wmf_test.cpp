@@ -56,7 +56,8 @@ TEST(WmfFormat, PlaceableHeaderCarriesSizeInchAndChecksum) {
   ASSERT_FALSE(records.empty());
   EXPECT_EQ(records.back().first, META_EOF);
   std::uint32_t largest = 0;
-  for (auto& rec : records) largest = std::max<std::uint32_t>(largest, static_cast<std::uint32_t>(rec.second.size() + 6) / 2);
+  for (auto& rec : records)
+    largest = std::max<std::uint32_t>(largest, static_cast<std::uint32_t>(rec.second.size() + 6) / 2);
   EXPECT_EQ(r.U32(34), largest) << "largest record in words";
 
   std::string fine = FromEmf(SampleDocument(), 1440);

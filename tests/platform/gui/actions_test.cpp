@@ -1,8 +1,9 @@
 // Actions and menus: states, groups, execution with and without a sender,
 // shortcuts, menu items and buttons that follow an action, pop-up menus.
+#include "platform/gui/actions.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/gui/actions.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/simulate.h"

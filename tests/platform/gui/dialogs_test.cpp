@@ -1,11 +1,12 @@
 // Message boxes and file dialogs under the test hook: what was asked is
 // recorded, scripted answers come back, unscripted ones take the default.
+#include "platform/gui/dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/gui/application.h"
-#include "platform/gui/dialogs.h"
 #include "platform/gui/simulate.h"
 #include "tests/support/scratch_folder.h"
 

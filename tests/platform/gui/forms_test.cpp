@@ -1,14 +1,15 @@
 // Forms: modal results, closing, key preview, default and cancel buttons,
 // placement and bounds.
+#include "platform/gui/forms.h"
+
 #include <gtest/gtest.h>
 
 #include "gui_test_util.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/extctrls.h"
-#include "platform/gui/forms.h"
+#include "platform/gui/simulate.h"
 #include "platform/gui/stdctrls.h"
 #include "platform/rtl/exceptions.h"
-#include "platform/gui/simulate.h"
 
 using namespace gui;
 using namespace rtl::literals;

@@ -1,11 +1,12 @@
 // The string grid: a data table of 21,707 rows, scrolling, visible rows,
 // hit-testing, the current row and its click, selection, cells from a
 // function.
+#include "platform/gui/grids.h"
+
 #include <gtest/gtest.h>
 
 #include "gui_test_util.h"
 #include "platform/gui/forms.h"
-#include "platform/gui/grids.h"
 #include "platform/gui/simulate.h"
 
 using namespace gui;

@@ -1,11 +1,12 @@
 // Image lists for toolbars and menus, the splitter and the idle handler.
+#include "platform/gui/imglist.h"
+
 #include <gtest/gtest.h>
 
 #include "gui_test_util.h"
 #include "platform/gui/comctrls.h"
 #include "platform/gui/extctrls.h"
 #include "platform/gui/forms.h"
-#include "platform/gui/imglist.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/simulate.h"
 #include "platform/gui/stdctrls.h"
@@ -30,7 +31,7 @@ TEST(ImageList, MaskedPicturesDrawTransparently) {
   EXPECT_EQ(images.AddMasked(RedSquare().b, clWhite), 0);
   EXPECT_EQ(images.Add(RedSquare().b), 1);
   EXPECT_EQ(images.Count(), 2);
-  EXPECT_EQ(images.Pixels(0)[0], 0u);                     // transparent corner
+  EXPECT_EQ(images.Pixels(0)[0], 0u);                    // transparent corner
   EXPECT_EQ(images.Pixels(0)[8 * 16 + 8], 0xFFFF0000u);  // red, opaque
   EXPECT_EQ(images.Pixels(1)[0], 0xFFFFFFFFu);
 

@@ -4,13 +4,13 @@
 // disabled while it shows; the window is dragged by its body.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "gui_test_util.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/simulate.h"
 #include "platform/gui/stdctrls.h"
 #include "platform/rtl/threads.h"
-
-#include <thread>
 
 using namespace gui;
 

@@ -28,8 +28,9 @@ TEST(Screenshot, FormWithGridAndStatusBar) {
   grid->SetRowCount(12);
   grid->SetOptions(grid->Options() | goRowSelect);
   const char* widths[] = {"56", "48", "70", "70", "70", "70", "70"};
-  const AnsiString captions[] = {"Дата"_cp, "Время"_cp, "Длительность, час:мин"_cp, "Период отсчетов, мин"_cp,
-                                 "Всего отсчетов"_cp, "Вид продукции"_cp, "Место установки"_cp};
+  const AnsiString captions[] = {
+      "Дата"_cp,           "Время"_cp,         "Длительность, час:мин"_cp, "Период отсчетов, мин"_cp,
+      "Всего отсчетов"_cp, "Вид продукции"_cp, "Место установки"_cp};
   for (int c = 0; c < 7; ++c) {
     grid->SetColWidths(c, std::atoi(widths[c]));
     grid->SetCells(c, 0, captions[c]);

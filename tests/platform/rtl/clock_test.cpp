@@ -41,7 +41,7 @@ TEST(Clock, TickWrapsAndElapsedStaysRight) {
   ScopedClock use(clock);
   std::uint32_t start = GetTickCount();
   Sleep(30);
-  EXPECT_LT(GetTickCount(), start);  // wrapped
+  EXPECT_LT(GetTickCount(), start);        // wrapped
   EXPECT_EQ(GetTickCount() - start, 30u);  // unsigned difference still right
 }
 

@@ -96,7 +96,10 @@ TEST(TComponent, NamesAreValidatedAndUniqueWithoutCase) {
   Probe form(nullptr, "Form1");
   auto* a = new Probe(&form, "Button1");
   auto* b = new Probe(&form, "");
-  struct Case { const char* name; const char* error; };
+  struct Case {
+    const char* name;
+    const char* error;
+  };
   const Case cases[] = {
       {"button1", "A component named button1 already exists"},
       {"1st", "'1st' is not a valid component name"},
@@ -111,7 +114,7 @@ TEST(TComponent, NamesAreValidatedAndUniqueWithoutCase) {
     }
   }
   EXPECT_THROW(b->SetName("Кнопка"_cp), EComponentError);  // identifiers are ASCII
-  a->SetName("BUTTON1");  // a change of case of its own name is fine
+  a->SetName("BUTTON1");                                   // a change of case of its own name is fine
   b->SetName("_ok2");
   EXPECT_EQ(form.FindComponent("_OK2"), b);
   b->SetName("");

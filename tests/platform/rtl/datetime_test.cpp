@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/rtl/exceptions.h"
 #include "error_text.h"
+#include "platform/rtl/exceptions.h"
 
 using namespace rtl;
 
@@ -33,9 +33,9 @@ TEST_F(DateTimeTest, EncodeAndDecodeDates) {
     double value;
   };
   const Case cases[] = {
-      {1899, 12, 30, 0},       {1899, 12, 31, 1},     {1900, 1, 1, 2},         {1899, 12, 29, -1},
-      {1, 1, 1, -693593},      {9999, 12, 31, 2958465}, {2013, 3, 7, 41340},     {2000, 2, 29, 36585},
-      {1900, 3, 1, 61},        {1600, 2, 29, -109512},  {2024, 2, 29, 45351},
+      {1899, 12, 30, 0},  {1899, 12, 31, 1},       {1900, 1, 1, 2},      {1899, 12, 29, -1},
+      {1, 1, 1, -693593}, {9999, 12, 31, 2958465}, {2013, 3, 7, 41340},  {2000, 2, 29, 36585},
+      {1900, 3, 1, 61},   {1600, 2, 29, -109512},  {2024, 2, 29, 45351},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.value) << c.y << "-" << c.m << "-" << c.d;
@@ -117,8 +117,8 @@ TEST_F(DateTimeTest, FormatDateTimeSpecifiers) {
       {"ddd", "\xD7\xF2"},                       // Чт
       {"dddd", "\xF7\xE5\xF2\xE2\xE5\xF0\xE3"},  // четверг
       {"ddddd", "07.03.2013"},
-      {"mmm", "\xEC\xE0\xF0"},                   // мар
-      {"mmmm", "\xCC\xE0\xF0\xF2"},              // Март
+      {"mmm", "\xEC\xE0\xF0"},       // мар
+      {"mmmm", "\xCC\xE0\xF0\xF2"},  // Март
       {"h:n:s", "9:5:3"},
       {"hh:nn:ss.zzz", "09:05:03.045"},
       {"z", "45"},
@@ -180,7 +180,7 @@ TEST_F(DateTimeTest, StrToDateTable) {
       {"7.3.13", true, 2013, 3, 7},
       {"7.3.76", true, 1976, 3, 7},  // two-digit years run from 1976 to 2075
       {"7.3.75", true, 2075, 3, 7},
-      {"7.3", true, 2026, 3, 7},     // this year
+      {"7.3", true, 2026, 3, 7},  // this year
       {"29.02.2000", true, 2000, 2, 29},
       {"01.01.0001", true, 1, 1, 1},
       {"31.12.9999", true, 9999, 12, 31},
@@ -212,11 +212,11 @@ TEST_F(DateTimeTest, StrToTimeAndDateTime) {
     int h, m, s, ms;
   };
   const Case cases[] = {
-      {"9:05", true, 9, 5, 0, 0},       {"09:05:03", true, 9, 5, 3, 0},     {"23:59:59.999", true, 23, 59, 59, 999},
-      {"9:05:03,5", true, 9, 5, 3, 500}, {"9:05 PM", true, 21, 5, 0, 0},     {"12:00 am", true, 0, 0, 0, 0},
-      {"12:30 PM", true, 12, 30, 0, 0},  {"PM 1:00", true, 13, 0, 0, 0},     {"3 pm", true, 15, 0, 0, 0},
-      {"24:00", false, 0, 0, 0, 0},      {"9:60", false, 0, 0, 0, 0},        {"13:00 PM", false, 0, 0, 0, 0},
-      {"9", false, 0, 0, 0, 0},          {"9:", false, 0, 0, 0, 0},          {"9:05x", false, 0, 0, 0, 0},
+      {"9:05", true, 9, 5, 0, 0},        {"09:05:03", true, 9, 5, 3, 0}, {"23:59:59.999", true, 23, 59, 59, 999},
+      {"9:05:03,5", true, 9, 5, 3, 500}, {"9:05 PM", true, 21, 5, 0, 0}, {"12:00 am", true, 0, 0, 0, 0},
+      {"12:30 PM", true, 12, 30, 0, 0},  {"PM 1:00", true, 13, 0, 0, 0}, {"3 pm", true, 15, 0, 0, 0},
+      {"24:00", false, 0, 0, 0, 0},      {"9:60", false, 0, 0, 0, 0},    {"13:00 PM", false, 0, 0, 0, 0},
+      {"9", false, 0, 0, 0, 0},          {"9:", false, 0, 0, 0, 0},      {"9:05x", false, 0, 0, 0, 0},
       {"", false, 0, 0, 0, 0},
   };
   for (const auto& c : cases) {
@@ -271,7 +271,9 @@ TEST(LocalDateTime, FromSystemSeconds) {
   setenv("TZ", "UTC-3", 1);  // three hours east
   tzset();
   EXPECT_DOUBLE_EQ(LocalDateTimeFromUnix(0), 25569.0 + 3.0 / 24);
-  if (oldTz) setenv("TZ", savedTz.c_str(), 1);
-  else unsetenv("TZ");
+  if (oldTz)
+    setenv("TZ", savedTz.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
 }

@@ -18,7 +18,12 @@ void Touch(const std::string& name, const std::string& bytes = "") {
 }  // namespace
 
 TEST(Paths, AcceptBothDelimitersAndAnswerWithSlashes) {
-  struct Case { const char* name; const char* path; const char* file; const char* ext; };
+  struct Case {
+    const char* name;
+    const char* path;
+    const char* file;
+    const char* ext;
+  };
   const Case cases[] = {
       {"C:\\Prog\\Data\\131105_0930.bin", "C:/Prog/Data/", "131105_0930.bin", ".bin"},
       {"/opt/zarnik/Zarnik.ini", "/opt/zarnik/", "Zarnik.ini", ".ini"},
@@ -59,8 +64,10 @@ TEST(Paths, ProgramFolderAndTemporaryFiles) {
   EXPECT_EQ(GetTempPath(), dir.Path());
   AnsiString a = GetTempFileName("", "fr");
   AnsiString b = GetTempFileName(dir.Path(), "fr");
-  if (old) setenv("TMPDIR", saved.c_str(), 1);
-  else unsetenv("TMPDIR");
+  if (old)
+    setenv("TMPDIR", saved.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
   EXPECT_NE(a, b);
   for (const auto& name : {a, b}) {
     EXPECT_EQ(ExtractFilePath(name), dir.Path());
@@ -84,7 +91,7 @@ TEST(Files, ExistenceFoldersRenameDelete) {
   Touch(file, "12345");
   EXPECT_TRUE(FileExists(file));
   EXPECT_EQ(FileSize(file), 5);
-  EXPECT_GT(FileAge(file), 40000.0);  // a date after 2009
+  EXPECT_GT(FileAge(file), 40000.0);                // a date after 2009
   EXPECT_NEAR(FileAge(file), Now(), 10.0 / 86400);  // just written, local time like Now
   EXPECT_EQ(FileAge(dir.Path() + "none"), -1);
   EXPECT_EQ(FileSize(dir.Path() + "none"), -1);
@@ -100,7 +107,10 @@ TEST(Files, ExistenceFoldersRenameDelete) {
 }
 
 TEST(Files, MaskMatching) {
-  struct Case { std::string name, mask; bool match; };
+  struct Case {
+    std::string name, mask;
+    bool match;
+  };
   const Case cases[] = {
       {"131105_0930.bin", "??????_????.bin", true},
       {"131105_0930.BIN", "??????_????.bin", true},

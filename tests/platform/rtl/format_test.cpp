@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/rtl/variant.h"
 #include "error_text.h"
+#include "platform/rtl/variant.h"
 
 using namespace rtl;
 
@@ -40,15 +40,30 @@ TEST_F(FormatTest, StrToIntTable) {
     int32_t value;
   };
   const Case cases[] = {
-      {"0", true, 0},          {"123", true, 123},         {"-123", true, -123},
-      {"+7", true, 7},         {"  42", true, 42},         {"007", true, 7},
-      {"$FF", true, 255},      {"$ff", true, 255},         {"0x10", true, 16},
-      {"-$10", true, -16},     {"$FFFFFFFF", true, -1},    {"2147483647", true, 2147483647},
+      {"0", true, 0},
+      {"123", true, 123},
+      {"-123", true, -123},
+      {"+7", true, 7},
+      {"  42", true, 42},
+      {"007", true, 7},
+      {"$FF", true, 255},
+      {"$ff", true, 255},
+      {"0x10", true, 16},
+      {"-$10", true, -16},
+      {"$FFFFFFFF", true, -1},
+      {"2147483647", true, 2147483647},
       {"-2147483648", true, INT32_MIN},
-      {"2147483648", false, 0}, {"$100000000", false, 0},  {"", false, 0},
-      {" ", false, 0},         {"-", false, 0},            {"$", false, 0},
-      {"12 ", false, 0},       {"1.5", false, 0},          {"1e3", false, 0},
-      {"abc", false, 0},       {"--1", false, 0},
+      {"2147483648", false, 0},
+      {"$100000000", false, 0},
+      {"", false, 0},
+      {" ", false, 0},
+      {"-", false, 0},
+      {"$", false, 0},
+      {"12 ", false, 0},
+      {"1.5", false, 0},
+      {"1e3", false, 0},
+      {"abc", false, 0},
+      {"--1", false, 0},
   };
   for (const auto& c : cases) {
     int32_t v = 0;
@@ -72,20 +87,19 @@ TEST_F(FormatTest, StrToFloatTable) {
     long double value;
   };
   const Case cases[] = {
-      {"1,5", true, 1.5L},      {"-1,5", true, -1.5L},    {"+2", true, 2},
-      {" 3,25 ", true, 3.25L},  {",5", true, 0.5L},       {"5,", true, 5},
-      {"1E3", true, 1000},      {"1,5e-3", true, 0.0015L}, {"1e+308", true, 1e308L},
-      {"0", true, 0},           {"1.5", false, 0},        {"1,234,5", false, 0},
-      {"1 234,5", false, 0},    {"", false, 0},           {",", false, 0},
-      {"e5", false, 0},         {"1e", false, 0},         {"1e400", false, 0},
-      {"INF", false, 0},        {"NAN", false, 0},        {"abc", false, 0},
-      {"1e-400", true, 0},
+      {"1,5", true, 1.5L},      {"-1,5", true, -1.5L}, {"+2", true, 2},     {" 3,25 ", true, 3.25L},
+      {",5", true, 0.5L},       {"5,", true, 5},       {"1E3", true, 1000}, {"1,5e-3", true, 0.0015L},
+      {"1e+308", true, 1e308L}, {"0", true, 0},        {"1.5", false, 0},   {"1,234,5", false, 0},
+      {"1 234,5", false, 0},    {"", false, 0},        {",", false, 0},     {"e5", false, 0},
+      {"1e", false, 0},         {"1e400", false, 0},   {"INF", false, 0},   {"NAN", false, 0},
+      {"abc", false, 0},        {"1e-400", true, 0},
   };
   for (const auto& c : cases) {
     long double v = -99;
     EXPECT_EQ(TryStrToFloat(c.text, v), c.ok) << '"' << c.text << '"';
     if (c.ok) {
-      EXPECT_NEAR(static_cast<double>(v), static_cast<double>(c.value), 1e-12 * std::fabs(static_cast<double>(c.value))) << c.text;
+      EXPECT_NEAR(static_cast<double>(v), static_cast<double>(c.value), 1e-12 * std::fabs(static_cast<double>(c.value)))
+          << c.text;
     }
   }
   EXPECT_EQ(ErrorOf([] { StrToFloat("1.5"); }), "'1.5' is not a valid floating point value");
@@ -143,11 +157,20 @@ TEST_F(FormatTest, FloatToStrFFormats) {
       {-0.001L, ffFixed, 15, 2, "0,00"},  // no minus on a zero
       {1.23456L, ffFixed, 3, 4, "1,2300"},
       {1e20L, ffFixed, 15, 2, "1E20"},
-      {1234567.891L, ffNumber, 15, 2, "1\xA0" "234\xA0" "567,89"},
-      {-1234.5L, ffNumber, 15, 1, "-1\xA0" "234,5"},
+      {1234567.891L, ffNumber, 15, 2,
+       "1\xA0"
+       "234\xA0"
+       "567,89"},
+      {-1234.5L, ffNumber, 15, 1,
+       "-1\xA0"
+       "234,5"},
       {123.0L, ffNumber, 15, 0, "123"},
-      {1234.5L, ffCurrency, 15, 2, "1\xA0" "234,50 \xF0."},
-      {-1234.5L, ffCurrency, 15, 2, "-1\xA0" "234,50 \xF0."},
+      {1234.5L, ffCurrency, 15, 2,
+       "1\xA0"
+       "234,50 \xF0."},
+      {-1234.5L, ffCurrency, 15, 2,
+       "-1\xA0"
+       "234,50 \xF0."},
       {1234.5L, ffExponent, 4, 2, "1,235E+03"},
       {-0.00012345L, ffExponent, 3, 0, "-1,23E-4"},
       {0, ffExponent, 3, 3, "0,00E+000"},
@@ -176,7 +199,7 @@ TEST_F(FormatTest, FormatFloatTable) {
       {"0", 2.5L, "3"},
       {"0", -2.5L, "-3"},
       {"0", 0.4L, "0"},
-      {"0", -0.4L, "0"},      // no "-0"
+      {"0", -0.4L, "0"},  // no "-0"
       {"0.00", 1.005L, "1,01"},
       {"#", 0, ""},
       {"#.##", 0.5L, ",5"},
@@ -184,8 +207,13 @@ TEST_F(FormatTest, FormatFloatTable) {
       {"0.##", 3.1L, "3,1"},
       {"0.0#", 3.14159L, "3,14"},
       {"000", 7, "007"},
-      {"#,##0", 1234567, "1\xA0" "234\xA0" "567"},
-      {"#,##0.00", -1234.5L, "-1\xA0" "234,50"},
+      {"#,##0", 1234567,
+       "1\xA0"
+       "234\xA0"
+       "567"},
+      {"#,##0.00", -1234.5L,
+       "-1\xA0"
+       "234,50"},
       {"#,##0", 123, "123"},
       {"0.00E+00", 12345, "1,23E+04"},
       {"0.00E+00", 0.00012345L, "1,23E-04"},
@@ -238,8 +266,9 @@ TEST_F(FormatTest, RoundingHelpers) {
     int64_t round, trunc;
   };
   const Case cases[] = {
-      {2.5L, 2, 2}, {3.5L, 4, 3}, {-2.5L, -2, -2}, {-3.5L, -4, -3}, {0.5L, 0, 0},
-      {1.5L, 2, 1}, {-2.7L, -3, -2}, {2.4999L, 2, 2}, {1e15L + 0.5L, 1000000000000000, 1000000000000000},
+      {2.5L, 2, 2},    {3.5L, 4, 3},    {-2.5L, -2, -2},
+      {-3.5L, -4, -3}, {0.5L, 0, 0},    {1.5L, 2, 1},
+      {-2.7L, -3, -2}, {2.4999L, 2, 2}, {1e15L + 0.5L, 1000000000000000, 1000000000000000},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Round(c.value), c.round) << static_cast<double>(c.value);
@@ -298,8 +327,15 @@ TEST_F(FormatTest, FormatSpecifiers) {
       {"%e", {1234.5}, "1,23450000000000E+003"},
       {"%.3e", {1234.5}, "1,23E+003"},
       {"%g", {0.5}, "0,5"},
-      {"%n", {1234567.891}, "1\xA0" "234\xA0" "567,89"},
-      {"%m", {1234.5}, "1\xA0" "234,50 \xF0."},
+      {"%n",
+       {1234567.891},
+       "1\xA0"
+       "234\xA0"
+       "567,89"},
+      {"%m",
+       {1234.5},
+       "1\xA0"
+       "234,50 \xF0."},
       {"%1:s %0:s %s", {"a", "b"}, "b a b"},
       {"%*d", {5, 42}, "   42"},
       {"%-*.*f|", {8, 1, 2.25}, "2,3     |"},
@@ -357,7 +393,7 @@ TEST_F(FormatTest, FormatMaskTextTable) {
       {"!(999)000-0000;0;_", "5551234", "(   )555-1234"},
       {"(999)000-0000;1;_", "(555)123-4567", "(555)123-4567"},
       {"(999)000-0000;1;_", "(555)123", "(555)123-    "},  // literals always show
-      {"99/99/0000;0", "07032013", "07.03.2013"},  // "/" is the date separator
+      {"99/99/0000;0", "07032013", "07.03.2013"},          // "/" is the date separator
       {"99:99;0", "0905", "09:05"},
       {">LL<ll;0", "abCD", "ABcd"},
       {">L<>l;0", "ab", "Ab"},

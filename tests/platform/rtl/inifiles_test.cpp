@@ -36,22 +36,28 @@ TEST_F(IniTest, ReadingRules) {
                       "[Note]\n"
                       "Note1=") +
           std::string(600, 'n') + "\n");
-  struct Case { const char* section; const char* key; const char* def; std::uint32_t size; std::string want; };
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* def;
+    std::uint32_t size;
+    std::string want;
+  };
   const Case cases[] = {
-      {"Config", "Uses", "", 10, "1"},          // trimmed; the first of two equal keys
-      {"CONFIG", "uses", "", 10, "1"},          // case of names does not matter
-      {" Config ", " Uses ", "", 10, "1"},      // nor blanks around them
+      {"Config", "Uses", "", 10, "1"},      // trimmed; the first of two equal keys
+      {"CONFIG", "uses", "", 10, "1"},      // case of names does not matter
+      {" Config ", " Uses ", "", 10, "1"},  // nor blanks around them
       {"Config", "Quoted", "", 40, "  spaced  "},
       {"Config", "Single", "", 10, "x"},
-      {"Config", "Half", "", 10, "\"x"},        // unmatched quote stays
-      {"Config", "Empty", "dflt", 10, ""},      // present but empty: not the default
+      {"Config", "Half", "", 10, "\"x"},    // unmatched quote stays
+      {"Config", "Empty", "dflt", 10, ""},  // present but empty: not the default
       {"Config", "Note1Name", "", 40, "Вид продукции"_cp},
       {"Config", "Note1Name", "", 10, "Вид проду"_cp},  // 10-byte buffer: 9 characters
-      {"Config", "Other", "none", 10, "none"},  // a second [config] is not searched
-      {"Config", "Missing", "def  ", 10, "def"}, // trailing blanks of the default go
+      {"Config", "Other", "none", 10, "none"},          // a second [config] is not searched
+      {"Config", "Missing", "def  ", 10, "def"},        // trailing blanks of the default go
       {"Config", "Missing", "0123456789abc", 10, "012345678"},
       {"Nope", "Uses", "", 10, ""},
-      {"Config", "; comment", "c", 10, "c"},    // comments are not keys
+      {"Config", "; comment", "c", 10, "c"},  // comments are not keys
       {"Note", "Note1", "", 511, std::string(510, 'n')},
       {"Config", "Uses", "", 1, ""},
   };
@@ -80,7 +86,10 @@ TEST_F(IniTest, ListsOfSectionsAndKeys) {
 
 TEST_F(IniTest, IntegersFromValues) {
   Put(ini, "[S]\r\na=42\r\nb=-7\r\nc=12abc\r\nd=abc\r\ne=0x1F\r\nf=\r\n");
-  struct Case { const char* key; int want; };
+  struct Case {
+    const char* key;
+    int want;
+  };
   const Case cases[] = {{"a", 42}, {"b", -7}, {"c", 12}, {"d", 0}, {"e", 31}, {"f", 0}, {"missing", 99}};
   for (const auto& c : cases) EXPECT_EQ(GetPrivateProfileInt("S", c.key, 99, ini.c_str()), c.want) << c.key;
 }
@@ -126,8 +135,10 @@ TEST_F(IniTest, IniFileObjects) {
     SCOPED_TRACE(memory ? "TMemIniFile" : "TIniFile");
     DeleteFile(ini);
     std::unique_ptr<TCustomIniFile> f;
-    if (memory) f = std::make_unique<TMemIniFile>(ini);
-    else f = std::make_unique<TIniFile>(ini);
+    if (memory)
+      f = std::make_unique<TMemIniFile>(ini);
+    else
+      f = std::make_unique<TIniFile>(ini);
     f->WriteString("Config", "Note1Name", "Вид"_cp);
     f->WriteInteger("Config", "Width", 640);
     f->WriteBool("Config", "GraphVisible", true);

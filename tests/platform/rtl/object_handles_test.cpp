@@ -1,11 +1,11 @@
 #include "platform/rtl/object_handles.h"
-#include "platform/rtl/stringlists.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
+#include "platform/rtl/stringlists.h"
 #include "platform/rtl/variant.h"
 
 using namespace rtl;

@@ -36,8 +36,10 @@ TEST(SettingsFolder, FollowsXdgRules) {
   EXPECT_EQ(SettingsFolder(), "/scratch/x/");
   SetSettingsFolder("");
   if (oldXdg) setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
-  if (oldHome) setenv("HOME", savedHome.c_str(), 1);
-  else unsetenv("HOME");
+  if (oldHome)
+    setenv("HOME", savedHome.c_str(), 1);
+  else
+    unsetenv("HOME");
 }
 
 TEST_F(RegistryTest, KeysValuesAndTypes) {
@@ -68,7 +70,10 @@ TEST_F(RegistryTest, KeysValuesAndTypes) {
   EXPECT_EQ(other.GetDataType("FontType0"), rdInteger);
   EXPECT_EQ(other.GetDataSize("Font0"), 6);
   EXPECT_EQ(other.GetDataSize("Missing"), -1);
-  struct Case { std::function<void()> op; const char* message; };
+  struct Case {
+    std::function<void()> op;
+    const char* message;
+  };
   const Case cases[] = {
       {[&] { other.ReadInteger("Missing"); }, "Failed to get data for 'Missing'"},
       {[&] { other.ReadInteger("Font0"); }, "Invalid data type for 'Font0'"},

@@ -1,3 +1,5 @@
+#include "platform/rtl/shell.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,20 +7,16 @@
 #include <random>
 #include <sstream>
 
-#include "platform/rtl/shell.h"
-
 using namespace rtl;
 
 TEST(ShellOpen, RunsTheOpenerOnTheTarget) {
   const auto dir = std::filesystem::temp_directory_path() / ("zarnik-shell-" + std::to_string(std::random_device{}()));
   std::filesystem::create_directories(dir);
   const auto log = dir / "log.txt";
-  {
-    std::ofstream(dir / "opener.sh") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << log.string() << "'\n";
-  }
+  { std::ofstream(dir / "opener.sh") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << log.string() << "'\n"; }
   std::filesystem::permissions(dir / "opener.sh", std::filesystem::perms::owner_all);
   SetShellOpenProgram((dir / "opener.sh").string());
-  EXPECT_TRUE(ShellOpen("C:\\help\\file name.chm", true));  // "\" becomes "/"
+  EXPECT_TRUE(ShellOpen("C:\\help\\file name.chm", true));       // "\" becomes "/"
   EXPECT_TRUE(ShellOpen("https://example.invalid/a\\b", true));  // addresses stay as they are
   std::stringstream ss;
   ss << std::ifstream(log).rdbuf();

@@ -22,7 +22,11 @@ TEST(CodePages, RoundTripEveryByte) {
 }
 
 TEST(CodePages, ConvertsBetweenPages) {
-  struct Case { const char* utf8; const char* cp1251; const char* cp866; };
+  struct Case {
+    const char* utf8;
+    const char* cp1251;
+    const char* cp866;
+  };
   const Case cases[] = {
       {"Привет", "\xCF\xF0\xE8\xE2\xE5\xF2", "\x8F\xE0\xA8\xA2\xA5\xE2"},
       {"Ёё", "\xA8\xB8", "\xF0\xF1"},

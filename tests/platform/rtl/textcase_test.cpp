@@ -8,7 +8,9 @@
 using namespace rtl;
 
 TEST(TextCase, AnsiCaseCoversTheWholeCodePage) {
-  struct Case { std::string lower, upper; };
+  struct Case {
+    std::string lower, upper;
+  };
   const Case cases[] = {
       {"abcxyz", "ABCXYZ"},
       {"абвгдеёжзийклмнопрстуфхцчшщъыьэюя"_cp, "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"_cp},
@@ -22,8 +24,10 @@ TEST(TextCase, AnsiCaseCoversTheWholeCodePage) {
   // Every byte round-trips through upper and lower case without collisions.
   for (int b = 0; b < 256; ++b) {
     char c = static_cast<char>(b);
-    if (IsAnsiLetter(c)) EXPECT_EQ(AnsiLowerChar(AnsiUpperChar(c)), AnsiLowerChar(c)) << b;
-    else EXPECT_EQ(AnsiUpperChar(c), c) << b;
+    if (IsAnsiLetter(c))
+      EXPECT_EQ(AnsiLowerChar(AnsiUpperChar(c)), AnsiLowerChar(c)) << b;
+    else
+      EXPECT_EQ(AnsiUpperChar(c), c) << b;
   }
 }
 
@@ -42,42 +46,19 @@ TEST(TextCase, PlainCaseTouchesAsciiOnly) {
 // Ё after Е; case-insensitive first, the small letter first on a tie.
 TEST(TextCase, AnsiCollationOrder) {
   const std::vector<std::string> ordered = {
-      "",
-      " ",
-      "-",
-      "№"_cp,
-      "0",
-      "9",
-      "a",
-      "A",
-      "ab",
-      "Ab",
-      "B",
-      "z",
-      "Z",
-      "а"_cp,
-      "А"_cp,
-      "АА"_cp,
-      "б"_cp,
-      "Е"_cp,
-      "еж"_cp,
-      "ё"_cp,
-      "Ё"_cp,
-      "ёж"_cp,
-      "Ж"_cp,
-      "и"_cp,
-      "І"_cp,
-      "й"_cp,
-      "Я"_cp,
-      "яя"_cp,
+      "",     " ",     "-",    "№"_cp, "0",    "9",     "a",    "A",     "ab",    "Ab",
+      "B",    "z",     "Z",    "а"_cp, "А"_cp, "АА"_cp, "б"_cp, "Е"_cp,  "еж"_cp, "ё"_cp,
+      "Ё"_cp, "ёж"_cp, "Ж"_cp, "и"_cp, "І"_cp, "й"_cp,  "Я"_cp, "яя"_cp,
   };
   for (std::size_t i = 0; i < ordered.size(); ++i)
     for (std::size_t j = 0; j < ordered.size(); ++j) {
       int expected = i < j ? -1 : i > j ? 1 : 0;
       EXPECT_EQ(AnsiCompareStr(ordered[i], ordered[j]), expected) << i << " vs " << j;
       int text = AnsiCompareText(ordered[i], ordered[j]);
-      if (AnsiSameText(ordered[i], ordered[j])) EXPECT_EQ(text, 0) << i << " vs " << j;
-      else EXPECT_EQ(text, expected) << i << " vs " << j;
+      if (AnsiSameText(ordered[i], ordered[j]))
+        EXPECT_EQ(text, 0) << i << " vs " << j;
+      else
+        EXPECT_EQ(text, expected) << i << " vs " << j;
     }
   // Sorting a shuffled copy gives the same order.
   auto shuffled = ordered;
@@ -95,7 +76,9 @@ TEST(TextCase, ByteOrderIsUnsigned) {
 }
 
 TEST(TextCase, TrimDropsControlsAndBlanks) {
-  struct Case { std::string in, both, left, right; };
+  struct Case {
+    std::string in, both, left, right;
+  };
   const Case cases[] = {
       {"  a b \t\r\n", "a b", "a b \t\r\n", "  a b"},
       {"", "", "", ""},
@@ -120,7 +103,11 @@ TEST(TextCase, NumbersToText) {
 }
 
 TEST(TextCase, StringReplaceFlags) {
-  struct Case { std::string s, from, to; TReplaceFlags flags; std::string out; };
+  struct Case {
+    std::string s, from, to;
+    TReplaceFlags flags;
+    std::string out;
+  };
   const Case cases[] = {
       {"a.b.c", ".", ",", 0, "a,b.c"},
       {"a.b.c", ".", ",", rfReplaceAll, "a,b,c"},
@@ -146,14 +133,20 @@ TEST(TextCase, PosAndCopyAreOneBased) {
 }
 
 TEST(TextCase, DeleteAndInsertClipLikeCopy) {
-  struct Case { std::int64_t from, count; std::string out; };
+  struct Case {
+    std::int64_t from, count;
+    std::string out;
+  };
   const Case deletes[] = {{2, 2, "adef"}, {0, 2, "abcdef"}, {7, 1, "abcdef"}, {5, 100, "abcd"}, {1, 0, "abcdef"}};
   for (const auto& c : deletes) {
     AnsiString s = "abcdef";
     Delete(s, c.from, c.count);
     EXPECT_EQ(s, c.out) << c.from << "," << c.count;
   }
-  struct Ins { std::int64_t at; std::string out; };
+  struct Ins {
+    std::int64_t at;
+    std::string out;
+  };
   const Ins inserts[] = {{1, "XYabc"}, {-5, "XYabc"}, {3, "abXYc"}, {4, "abcXY"}, {99, "abcXY"}};
   for (const auto& c : inserts) {
     AnsiString s = "abc";

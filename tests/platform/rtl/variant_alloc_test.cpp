@@ -51,9 +51,18 @@ long AllocationsOf(F&& f) {
 
 TEST(VariantAllocation, SmallValuesDoNotAllocate) {
   long n = AllocationsOf([] {
-    Variant values[] = {Variant(),          Variant::Null(),       Variant(1),          Variant(int64_t{1} << 40),
-                        Variant(2.5),       Variant(1.5f),         Variant::FromExtended(0.25L),      Variant(Currency{15000}),
-                        Variant::FromDate(41340.5), Variant(true), Variant(uint8_t{7}), Variant::FromDispatch(nullptr)};
+    Variant values[] = {Variant(),
+                        Variant::Null(),
+                        Variant(1),
+                        Variant(int64_t{1} << 40),
+                        Variant(2.5),
+                        Variant(1.5f),
+                        Variant::FromExtended(0.25L),
+                        Variant(Currency{15000}),
+                        Variant::FromDate(41340.5),
+                        Variant(true),
+                        Variant(uint8_t{7}),
+                        Variant::FromDispatch(nullptr)};
     Variant sum;
     for (const Variant& v : values) {
       Variant copy = v;

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/rtl/format_settings.h"
 #include "error_text.h"
+#include "platform/rtl/format_settings.h"
 
 using namespace rtl;
 
@@ -147,9 +147,9 @@ TEST_F(VariantTest, ConversionToTextAndBoolean) {
     bool expected;
   };
   const BoolCase bools[] = {
-      {Variant(), false},        {Variant(0), false},      {Variant(7), true},      {Variant(0.0), false},
-      {Variant(0.5), true},      {Variant("True"), true},  {Variant("false"), false}, {Variant("TRUE"), true},
-      {Variant("0"), false},     {Variant("-1"), true},    {Variant(Currency{1}), true},
+      {Variant(), false},    {Variant(0), false},     {Variant(7), true},           {Variant(0.0), false},
+      {Variant(0.5), true},  {Variant("True"), true}, {Variant("false"), false},    {Variant("TRUE"), true},
+      {Variant("0"), false}, {Variant("-1"), true},   {Variant(Currency{1}), true},
   };
   for (const auto& c : bools) EXPECT_EQ(c.v.AsBoolean(), c.expected) << Show(c.v);
 }
@@ -317,10 +317,10 @@ TEST_F(VariantTest, ComparisonTable) {
       {"a", "b", L},
       {"abc", "abc", E},
       {"abc", "ab", G},
-      {"B", "a", L},                        // 1251 byte order: capitals first
-      {"\xC0", "\xA8", G},                  // А after Ё
+      {"B", "a", L},        // 1251 byte order: capitals first
+      {"\xC0", "\xA8", G},  // А after Ё
       {"abc", u"abc", E},
-      {"10", 9, G},                         // a numeric string compares as a number
+      {"10", 9, G},  // a numeric string compares as a number
       {"2,5", 2.5, E},
       {Variant(), 0, E},
       {Variant(), "", E},
@@ -329,7 +329,7 @@ TEST_F(VariantTest, ComparisonTable) {
       {Variant(), 1, L},
       {false, true, L},
       {true, true, E},
-      {true, -1, E},                        // a boolean is -1 or 0 against numbers
+      {true, -1, E},  // a boolean is -1 or 0 against numbers
       {true, "True", E},
       {Variant::Null(), Variant::Null(), E},
       {Variant::Null(), 0, N},
@@ -338,7 +338,7 @@ TEST_F(VariantTest, ComparisonTable) {
       {Variant::Null(), "", N},
       {std::nan(""), 1.0, N},
       {Date(41340.0), 41340, E},
-      {Date(41340.0), "07.03.2013", E},     // a text against a date is read as a date
+      {Date(41340.0), "07.03.2013", E},  // a text against a date is read as a date
       {"08.03.2013", Date(41340.5), G},
       {Date(41340.0), "41340", E},
   };

@@ -171,8 +171,8 @@ TEST(RecorderModel, DeletionEchoesTheChecksumThenShiftsTheDirectory) {
   EXPECT_EQ(Exchange(m, {0x07, 0x07}), Bytes{0x07});
   ASSERT_EQ(m.ProcessCount(), 4);
   Header h = m.HeaderAt(3);
-  EXPECT_EQ(h[3], 3);           // the former slot 4, renumbered
-  EXPECT_EQ(h[10], 14);         // with its own points
+  EXPECT_EQ(h[3], 3);    // the former slot 4, renumbered
+  EXPECT_EQ(h[10], 14);  // with its own points
 }
 
 TEST(RecorderModel, ClearsTheArchiveOnlyWithTheRightChecksum) {
