@@ -5,7 +5,12 @@ if(CCACHE_PROGRAM)
   set(CMAKE_CXX_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
 endif()
 
-add_compile_options(-Wall -Wextra)
+add_compile_options(-Wall -Wextra -Wshadow)
+# CI makes warnings fatal for our own code; a developer build keeps them as warnings.
+option(ZARNIK_WERROR "Treat warnings as errors" OFF)
+if(ZARNIK_WERROR)
+  add_compile_options(-Werror)
+endif()
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # Our sources keep Russian texts as UTF-8; the 1251 literal converts them at
   # compile time, so the execution charset stays UTF-8.

@@ -50,12 +50,8 @@ struct Mapping {
       case EMR_SETVIEWPORTEXTEX:
         if (r.I32(8) != 0 && r.I32(12) != 0) viewportExt = {r.I32(8), r.I32(12)};
         return true;
-      case EMR_SETWORLDTRANSFORM:
-        SetWorld(ReadXForm(r), MWT_SET);
-        return true;
-      case EMR_MODIFYWORLDTRANSFORM:
-        SetWorld(ReadXForm(r), r.U32(32));
-        return true;
+      case EMR_SETWORLDTRANSFORM: SetWorld(ReadXForm(r), MWT_SET); return true;
+      case EMR_MODIFYWORLDTRANSFORM: SetWorld(ReadXForm(r), r.U32(32)); return true;
       default: return false;
     }
   }
@@ -67,11 +63,11 @@ struct Mapping {
     return m;
   }
   // A transform that is not finite or stretches beyond reason is ignored.
-  void SetWorld(const std::array<double, 6>& m, std::uint32_t mode) {
+  void SetWorld(const std::array<double, 6>& m, std::uint32_t how) {
     for (double v : m)
       if (!std::isfinite(v) || std::fabs(v) > 1e7) return;
     double a11 = m[0], a12 = m[1], a21 = m[2], a22 = m[3], adx = m[4], ady = m[5];
-    switch (mode) {
+    switch (how) {
       case MWT_IDENTITY: w11 = 1, w12 = 0, w21 = 0, w22 = 1, wdx = 0, wdy = 0; break;
       case MWT_SET: w11 = a11, w12 = a12, w21 = a21, w22 = a22, wdx = adx, wdy = ady; break;
       case MWT_LEFTMULTIPLY: {  // the new transform applies first
@@ -99,8 +95,7 @@ struct Mapping {
       case MM_LOENGLISH: return {ppiX / 100.0, -ppiY / 100.0};
       case MM_HIENGLISH: return {ppiX / 1000.0, -ppiY / 1000.0};
       case MM_TWIPS: return {ppiX / 1440.0, -ppiY / 1440.0};
-      case MM_ANISOTROPIC:
-        return {double(viewportExt.cx) / windowExt.cx, double(viewportExt.cy) / windowExt.cy};
+      case MM_ANISOTROPIC: return {double(viewportExt.cx) / windowExt.cx, double(viewportExt.cy) / windowExt.cy};
       case MM_ISOTROPIC: {
         double sx = double(viewportExt.cx) / windowExt.cx, sy = double(viewportExt.cy) / windowExt.cy;
         double m = std::min(std::fabs(sx), std::fabs(sy));

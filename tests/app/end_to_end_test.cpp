@@ -47,11 +47,11 @@ TEST_F(EndToEnd, FirstStartDownloadsEverythingSecondStartNothing) {
   Start();
   EXPECT_TRUE(form->Comm1->Enabled());
   EXPECT_EQ(Panel(1), "Чтение завершено"_cp);
-  const sim::RecorderModel model = recorder->Recorder().WithModel([](sim::RecorderModel& m) { return m; });
+  const sim::RecorderModel stored = recorder->Recorder().WithModel([](sim::RecorderModel& m) { return m; });
   std::vector<std::string> expected;
   for (int slot = 0; slot < 3; ++slot) {
-    expected.push_back(ArchiveName(model, slot));
-    EXPECT_EQ(ReadFile(DataFile(ArchiveName(model, slot))), ExpectedArchive(model, slot)) << slot;
+    expected.push_back(ArchiveName(stored, slot));
+    EXPECT_EQ(ReadFile(DataFile(ArchiveName(stored, slot))), ExpectedArchive(stored, slot)) << slot;
   }
   EXPECT_EQ(DataFiles(), expected);
   ASSERT_EQ(Rows(), 4);
@@ -63,7 +63,7 @@ TEST_F(EndToEnd, FirstStartDownloadsEverythingSecondStartNothing) {
 
   std::vector<std::filesystem::file_time_type> times;
   for (const auto& n : expected) times.push_back(std::filesystem::last_write_time(DataFile(n)));
-  const std::size_t requestsBefore = model.requests.size();
+  const std::size_t requestsBefore = stored.requests.size();
   Start();
   EXPECT_EQ(Panel(1), "Чтение завершено"_cp);
   EXPECT_EQ(DataFiles(), expected);

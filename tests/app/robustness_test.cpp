@@ -66,8 +66,8 @@ class Robustness : public apptest::FormFixture, public ::testing::WithParamInter
   }
 
   long total = 0;
-  const std::string stranger = std::string("\x40\x03\x00\x00\x00\x00\x08\x01\x01\x0C\x02\x00\x05\x03\x00\x00", 16) +
-                               std::string(12, '\x22');
+  const std::string stranger =
+      std::string("\x40\x03\x00\x00\x00\x00\x08\x01\x01\x0C\x02\x00\x05\x03\x00\x00", 16) + std::string(12, '\x22');
 };
 
 }  // namespace
@@ -98,9 +98,7 @@ TEST_P(Robustness, SweepTheCutPoint) {
           }
         };
         break;
-      case Fault::kGarbage:
-        line->garbageAt = cut;
-        break;
+      case Fault::kGarbage: line->garbageAt = cut; break;
     }
     form->ADataReadExecute(form->ADataRead);
     clock.OnSleep = nullptr;
@@ -119,10 +117,9 @@ TEST_P(Robustness, SweepTheCutPoint) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, Robustness,
-                         ::testing::Values(Fault::kDisappears, Fault::kStalls, Fault::kGarbage),
-                         [](const auto& info) {
-                           switch (info.param) {
+INSTANTIATE_TEST_SUITE_P(Faults, Robustness, ::testing::Values(Fault::kDisappears, Fault::kStalls, Fault::kGarbage),
+                         [](const auto& param_info) {
+                           switch (param_info.param) {
                              case Fault::kDisappears: return std::string("Disappears");
                              case Fault::kStalls: return std::string("Stalls");
                              default: return std::string("Garbage");

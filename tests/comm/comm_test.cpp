@@ -128,7 +128,8 @@ TEST(Comm, DevicesThatDoNotOpenLeaveThePortClosedQuietly) {
   holder.SetDeviceName(pty.SlavePath());
   holder.Open();
   ASSERT_TRUE(holder.Enabled());
-  for (const std::string& name : {std::string("\\\\.\\COM201"), file.string(), std::string("/dev/null"), pty.SlavePath()}) {
+  for (const std::string& name :
+       {std::string("\\\\.\\COM201"), file.string(), std::string("/dev/null"), pty.SlavePath()}) {
     TComm c;
     c.SetDeviceName(name);
     EXPECT_NO_THROW(c.Open()) << name;
@@ -364,11 +365,12 @@ class CommOnRecorder : public ::testing::TestWithParam<Via> {
  protected:
   void SetUp() override {
     recorder = std::make_unique<sim::RegisteredRecorder>("comm-test-recorder");
-    recorder->Recorder().WithModel([](sim::RecorderModel& m) { sim::AddDemoProcesses(m); return 0; });
+    recorder->Recorder().WithModel([](sim::RecorderModel& m) {
+      sim::AddDemoProcesses(m);
+      return 0;
+    });
     switch (GetParam()) {
-      case Via::kVirtual:
-        name = recorder->Target();
-        break;
+      case Via::kVirtual: name = recorder->Target(); break;
       case Via::kRfc2217:
         server = std::make_unique<serial::Rfc2217Server>(recorder->Shared());
         ASSERT_TRUE(server->Listen());
@@ -376,8 +378,8 @@ class CommOnRecorder : public ::testing::TestWithParam<Via> {
         break;
       case Via::kComName: {
         // ctest runs each case in its own process at once: one file each.
-        portsFile = std::filesystem::temp_directory_path() /
-                    ("zarnik-comm-ports-" + std::to_string(std::random_device{}()));
+        portsFile =
+            std::filesystem::temp_directory_path() / ("zarnik-comm-ports-" + std::to_string(std::random_device{}()));
         std::ofstream(portsFile) << "COM9=" << recorder->Target() << "\n";
         serial::SetPortsFilePathForTesting(portsFile.string());
         serial::SetDeviceScanForTesting("", "");
@@ -467,6 +469,8 @@ TEST_P(CommOnRecorder, ExchangesFramesByteByByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, CommOnRecorder, ::testing::Values(Via::kVirtual, Via::kRfc2217, Via::kComName),
-                         [](const auto& info) {
-                           return info.param == Via::kVirtual ? "Virtual" : info.param == Via::kRfc2217 ? "Rfc2217" : "ComName";
+                         [](const auto& param_info) {
+                           return param_info.param == Via::kVirtual   ? "Virtual"
+                                  : param_info.param == Via::kRfc2217 ? "Rfc2217"
+                                                                      : "ComName";
                          });

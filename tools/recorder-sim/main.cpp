@@ -48,13 +48,20 @@ int main(int argc, char** argv) {
       }
       return argv[++i];
     };
-    if (a == "--host") host = next();
-    else if (a == "--port") port = std::atoi(next());
-    else if (a == "--no-pacing") pacing = false;
-    else if (a == "--empty") empty = true;
-    else if (a == "--full") full = true;
-    else if (a == "--sht15") sht15 = true;
-    else if (a == "--seconds") seconds = std::atol(next());
+    if (a == "--host")
+      host = next();
+    else if (a == "--port")
+      port = std::atoi(next());
+    else if (a == "--no-pacing")
+      pacing = false;
+    else if (a == "--empty")
+      empty = true;
+    else if (a == "--full")
+      full = true;
+    else if (a == "--sht15")
+      sht15 = true;
+    else if (a == "--seconds")
+      seconds = std::atol(next());
     else {
       Usage();
       return a == "--help" || a == "-h" ? 0 : 2;

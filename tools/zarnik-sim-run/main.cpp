@@ -44,10 +44,14 @@ int main(int argc, char** argv) {
   long seconds = -1;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--run-dir" && i + 1 < argc) run = argv[++i];
-    else if (a == "--fresh") fresh = true;
-    else if (a == "--no-pacing") pacing = false;
-    else if (a == "--seconds" && i + 1 < argc) seconds = std::atol(argv[++i]);
+    if (a == "--run-dir" && i + 1 < argc)
+      run = argv[++i];
+    else if (a == "--fresh")
+      fresh = true;
+    else if (a == "--no-pacing")
+      pacing = false;
+    else if (a == "--seconds" && i + 1 < argc)
+      seconds = std::atol(argv[++i]);
     else {
       Usage();
       return a == "--help" || a == "-h" ? 0 : 2;
@@ -83,8 +87,8 @@ int main(int argc, char** argv) {
   }
   const fs::path config = run / "config";
   fs::create_directories(config / "zarnik", ec);
-  std::ofstream(config / "zarnik" / "ports") << "# written by zarnik-sim-run\nCOM1=rfc2217://127.0.0.1:"
-                                             << server.BoundPort() << "\n";
+  std::ofstream(config / "zarnik" / "ports")
+      << "# written by zarnik-sim-run\nCOM1=rfc2217://127.0.0.1:" << server.BoundPort() << "\n";
 
   const bool headless = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
   std::string command = "cd " + Quote(run.string()) + " && XDG_CONFIG_HOME=" + Quote(config.string());

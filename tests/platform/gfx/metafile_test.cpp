@@ -1,18 +1,19 @@
 // TMetafile and TMetafileCanvas: recording, playback onto other canvases,
 // EMF and WMF round trips that must look like direct drawing, and files that
 // independent readers render.
+#include "platform/gfx/metafile.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <limits>
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "external_tools.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/dib_bytes.h"
 #include "platform/gfx/document_canvas.h"
-#include "platform/gfx/metafile.h"
 #include "platform/gfx/recording_canvas.h"
 
 using namespace gfx;
@@ -302,7 +303,12 @@ TEST(Metafile, DamagedDataLeavesTheMetafileAsItWas) {
   mf->SetEnhanced(false);
   std::string wmf = Saved(*mf);
   const std::string cases[] = {
-      "", "garbage", emf.substr(0, 60), emf.substr(0, emf.size() - 10), wmf.substr(0, 30), wmf.substr(0, wmf.size() / 2),
+      "",
+      "garbage",
+      emf.substr(0, 60),
+      emf.substr(0, emf.size() - 10),
+      wmf.substr(0, 30),
+      wmf.substr(0, wmf.size() / 2),
       std::string(200, '\0'),
   };
   for (const std::string& bad : cases) {
@@ -377,16 +383,14 @@ void ExpectSceneRendered(const gfxtest::RgbImage& img) {
   gfxtest::Box box = gfxtest::ContentBox(img);
   ASSERT_GT(box.Width(), 100);
   EXPECT_NEAR(double(box.Width()) / box.Height(), 200.0 / 150.0, 0.05);
-  auto at = [&](int x, int y) {
-    return img.Pixel(box.left + x * box.Width() / 200, box.top + y * box.Height() / 150);
-  };
+  auto at = [&](int x, int y) { return img.Pixel(box.left + x * box.Width() / 200, box.top + y * box.Height() / 150); };
   struct Probe {
     int x, y;
     unsigned color;
     const char* what;
   } probes[] = {
-      {40, 30, 0x0000FF, "red box"},     {120, 35, 0xFF0000, "blue ellipse"}, {100, 80, 0x00FF00, "green line"},
-      {178, 30, 0x00FFFF, "triangle"},   {25, 130, 0xFF00FF, "clipped box"},  {60, 130, 0xC0FFFF, "clipped away"},
+      {40, 30, 0x0000FF, "red box"},        {120, 35, 0xFF0000, "blue ellipse"}, {100, 80, 0x00FF00, "green line"},
+      {178, 30, 0x00FFFF, "triangle"},      {25, 130, 0xFF00FF, "clipped box"},  {60, 130, 0xC0FFFF, "clipped away"},
       {155, 100, 0xFFFFFF, "bitmap white"}, {185, 100, 0x800000, "bitmap navy"}, {100, 65, 0xC0FFFF, "ground"},
   };
   for (const Probe& p : probes)
@@ -439,13 +443,13 @@ TEST(Metafile, DamagedRecordsPlayWithoutHarm) {
   mf->SetEnhanced(false);
   std::string wmf = Saved(*mf);
   // Offsets of record bodies, leaving each record's type and size intact.
-  auto bodies = [](const std::string& data, bool wmf) {
+  auto bodies = [](const std::string& data, bool as_wmf) {
     std::vector<std::size_t> at;
     bytes::Reader r(data);
-    std::size_t off = wmf ? 40 : r.U32(4);
+    std::size_t off = as_wmf ? 40 : r.U32(4);
     while (off + 8 <= data.size()) {
-      std::size_t size = wmf ? r.U32(off) * 2 : r.U32(off + 4);
-      std::size_t head = wmf ? 6 : 8;
+      std::size_t size = as_wmf ? r.U32(off) * 2 : r.U32(off + 4);
+      std::size_t head = as_wmf ? 6 : 8;
       for (std::size_t i = head; i < size; ++i) at.push_back(off + i);
       if (size == 0) break;
       off += size;
@@ -527,14 +531,15 @@ TEST(Metafile, ExtremeNumbersInRecordsStayHarmless) {
   ASSERT_TRUE(dib::SplitPacked(packed, &bmi, &bits));
   doc.records.push_back(emf::MakeRectRecord(emf::EMR_RECTANGLE, {lo, lo, hi, hi}));
   doc.records.push_back(emf::MakeRoundRect({lo, 0, hi, 10}, hi, lo));
-  doc.records.push_back(emf::MakeStretchDIBits({lo, lo, hi, hi}, {hi - 5, hi - 5, hi, hi}, {hi, hi, hi, hi}, bmi, bits,
-                                               emf::SRCCOPY));
+  doc.records.push_back(
+      emf::MakeStretchDIBits({lo, lo, hi, hi}, {hi - 5, hi - 5, hi, hi}, {hi, hi, hi, hi}, bmi, bits, emf::SRCCOPY));
   doc.records.push_back(emf::MakePatBlt({0, 0, 1, 1}, {lo, lo, hi, hi}, emf::PATCOPY));
   // A bitmap wider than any drawing surface.
   TBitmap wide(40000, 1, pf8bit);
   std::string widePacked = wide.SaveToDIB();
   ASSERT_TRUE(dib::SplitPacked(widePacked, &bmi, &bits));
-  doc.records.push_back(emf::MakeStretchDIBits({0, 0, 9, 9}, {0, 0, 10, 10}, {0, 0, 40000, 1}, bmi, bits, emf::SRCCOPY));
+  doc.records.push_back(
+      emf::MakeStretchDIBits({0, 0, 9, 9}, {0, 0, 10, 10}, {0, 0, 40000, 1}, bmi, bits, emf::SRCCOPY));
   doc.records.push_back(emf::MakePointRecord(emf::EMR_MOVETOEX, hi, hi));
   doc.records.push_back(emf::MakePointRecord(emf::EMR_LINETO, lo, lo));
   doc.records.push_back(emf::MakeCreatePen(1, emf::LogPen{emf::PS_SOLID | emf::PS_GEOMETRIC, hi, 0, {}}));
@@ -545,8 +550,8 @@ TEST(Metafile, ExtremeNumbersInRecordsStayHarmless) {
   doc.records.push_back(emf::MakeCreateFont(2, font));
   doc.records.push_back(emf::MakeU32Record(emf::EMR_SELECTOBJECT, 2));
   doc.records.push_back(emf::MakeU32Record(emf::EMR_SETTEXTALIGN, emf::TA_UPDATECP));
-  doc.records.push_back(emf::MakeExtTextOutW({lo, lo, hi, hi}, {hi, hi}, u"ab", emf::ETO_OPAQUE, {lo, lo, hi, hi},
-                                             {hi, hi}));
+  doc.records.push_back(
+      emf::MakeExtTextOutW({lo, lo, hi, hi}, {hi, hi}, u"ab", emf::ETO_OPAQUE, {lo, lo, hi, hi}, {hi, hi}));
   doc.records.push_back(emf::MakeExtTextOutW({lo, lo, hi, hi}, {lo, lo}, u"cd", 0, {}, {lo, lo}));
   doc.records.push_back(emf::MakeU32Record(emf::EMR_RESTOREDC, static_cast<std::uint32_t>(lo)));
   TMetafile mf;

@@ -1,9 +1,9 @@
 #include "platform/rtl/lists.h"
-#include "platform/rtl/stringlists.h"
-#include "platform/rtl/textcase.h"
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/stringlists.h"
+#include "platform/rtl/textcase.h"
 #include "scratch_folder.h"
 
 using namespace rtl;
@@ -33,7 +33,10 @@ TEST(TList, IndexErrorsNameTheIndex) {
   list.Insert(0, &c);
   EXPECT_EQ(list[0], &c);
   EXPECT_EQ(list.IndexOf(&b), 2);
-  struct Case { std::function<void()> op; const char* message; };
+  struct Case {
+    std::function<void()> op;
+    const char* message;
+  };
   const Case cases[] = {
       {[&] { list.Items(3); }, "List index out of bounds (3)"},
       {[&] { list.Items(-1); }, "List index out of bounds (-1)"},
@@ -41,12 +44,12 @@ TEST(TList, IndexErrorsNameTheIndex) {
       {[&] { list.Insert(4, &a); }, "List index out of bounds (4)"},
       {[&] { list.Exchange(0, 9); }, "List index out of bounds (9)"},
   };
-  for (const auto& c : cases) {
+  for (const auto& row : cases) {
     try {
-      c.op();
-      ADD_FAILURE() << c.message;
+      row.op();
+      ADD_FAILURE() << row.message;
     } catch (const EListError& e) {
-      EXPECT_STREQ(e.what(), c.message);
+      EXPECT_STREQ(e.what(), row.message);
     }
   }
   list.Move(0, 2);
@@ -78,7 +81,10 @@ TEST(TObjectList, OwnsAndFreesUnlessExtracted) {
 }
 
 TEST(TStringList, TextEndsEveryLineWithCrLfAndSplitsOnAnyBreak) {
-  struct Case { std::string text; std::vector<std::string> lines; };
+  struct Case {
+    std::string text;
+    std::vector<std::string> lines;
+  };
   const Case cases[] = {
       {"a\r\nb\r\n", {"a", "b"}},
       {"a\nb", {"a", "b"}},
@@ -103,7 +109,10 @@ TEST(TStringList, TextEndsEveryLineWithCrLfAndSplitsOnAnyBreak) {
 }
 
 TEST(TStringList, CommaTextQuoting) {
-  struct Case { std::vector<std::string> items; std::string text; };
+  struct Case {
+    std::vector<std::string> items;
+    std::string text;
+  };
   const Case cases[] = {
       {{"a", "b"}, "a,b"},
       {{"a b", "c"}, "\"a b\",c"},
@@ -125,14 +134,13 @@ TEST(TStringList, CommaTextQuoting) {
   }
   // Reading: blanks split unquoted items, are skipped around items; a
   // trailing delimiter adds an empty item; an open quote runs to the end.
-  struct Read { std::string text; std::vector<std::string> items; };
+  struct Read {
+    std::string text;
+    std::vector<std::string> items;
+  };
   const Read reads[] = {
-      {"  a b ,c", {"a", "b", "c"}},
-      {"a,", {"a", ""}},
-      {",a", {"", "a"}},
-      {"\"a\"x,b", {"a", "x", "b"}},
-      {"\"open, quote", {"open, quote"}},
-      {"\"\"\"\"", {"\""}},
+      {"  a b ,c", {"a", "b", "c"}},      {"a,", {"a", ""}},    {",a", {"", "a"}}, {"\"a\"x,b", {"a", "x", "b"}},
+      {"\"open, quote", {"open, quote"}}, {"\"\"\"\"", {"\""}},
   };
   for (const auto& r : reads) {
     TStringList list;

@@ -19,8 +19,8 @@ namespace {
 class PortMapFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("zarnik-portmap-" + std::to_string(std::random_device{}()) +
-                                        "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    root = fs::temp_directory_path() / ("zarnik-portmap-" + std::to_string(std::random_device{}()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root);
     fs::create_directories(root / "dev");
     fs::create_directories(root / "sys");
@@ -82,8 +82,9 @@ TEST_F(PortMapFixture, NumbersLocalDevicesAndHonoursTheFile) {
   std::vector<std::pair<int, std::string>> got;
   for (auto& e : map) got.emplace_back(e.number, e.target);
   std::vector<std::pair<int, std::string>> want = {
-      {2, Dev("ttyS1")},  {3, "rfc2217://127.0.0.1:4001"}, {4, Dev("ttyUSB0")},
-      {5, Dev("ttyACM0")}, {7, Dev("ttyUSB1")},           {9, "virtual:sim"},
+      {2, Dev("ttyS1")},   {3, "rfc2217://127.0.0.1:4001"},
+      {4, Dev("ttyUSB0")}, {5, Dev("ttyACM0")},
+      {7, Dev("ttyUSB1")}, {9, "virtual:sim"},
   };
   EXPECT_EQ(got, want);
   EXPECT_EQ(ListComPortNames(), (std::vector<std::string>{"COM2", "COM3", "COM4", "COM5", "COM7", "COM9"}));
@@ -106,9 +107,7 @@ TEST_F(PortMapFixture, ResolvesTheNamesTheComponentUses) {
   EXPECT_FALSE(ResolveDeviceName("", target));
 }
 
-TEST_F(PortMapFixture, EmptyWithoutDevicesOrFile) {
-  EXPECT_TRUE(ListPortMap().empty());
-}
+TEST_F(PortMapFixture, EmptyWithoutDevicesOrFile) { EXPECT_TRUE(ListPortMap().empty()); }
 
 TEST(PortsFilePath, FollowsTheConfigurationFolder) {
   const char* old = std::getenv("XDG_CONFIG_HOME");

@@ -103,7 +103,7 @@ TEST_F(PtyPort, ProgramsAnyLineSettings) {
     DWORD baud;
     std::uint8_t bits, parity, stop;
   } cases[] = {
-      {14400, 8, NOPARITY, ONESTOPBIT}, {12800, 8, NOPARITY, ONESTOPBIT}, {38400, 7, ODDPARITY, TWOSTOPBITS},
+      {14400, 8, NOPARITY, ONESTOPBIT},  {12800, 8, NOPARITY, ONESTOPBIT}, {38400, 7, ODDPARITY, TWOSTOPBITS},
       {9600, 8, EVENPARITY, ONESTOPBIT}, {110, 5, MARKPARITY, ONESTOPBIT}, {256000, 6, SPACEPARITY, ONESTOPBIT},
   };
   for (const auto& c : cases) {

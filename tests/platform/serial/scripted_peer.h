@@ -24,10 +24,10 @@ bool Eventually(F cond, int limitMs = 3000) {
 
 class ScriptedPeer : public serial::VirtualPeer {
  public:
-  void Attach(std::shared_ptr<serial::VirtualLine> line) override {
+  void Attach(std::shared_ptr<serial::VirtualLine> attached) override {
     std::lock_guard<std::mutex> lock(m);
-    this->line = line;
-    attaches += line ? 1 : 0;
+    line = attached;
+    attaches += attached ? 1 : 0;
     detaches += line ? 0 : 1;
   }
   void HostBytes(const std::uint8_t* data, std::size_t count) override {

@@ -108,7 +108,8 @@ TEST_P(PeerPort, RtsAndDtrReachTheDeviceAndItsLinesComeBack) {
   while ((events & (EV_CTS | EV_DSR)) != (EV_CTS | EV_DSR)) events |= NextEvents();
   peer->SetModem(MS_RLSD_ON | MS_RING_ON);
   events = 0;
-  while ((events & (EV_CTS | EV_DSR | EV_RING | EV_RLSD)) != (EV_CTS | EV_DSR | EV_RING | EV_RLSD)) events |= NextEvents();
+  while ((events & (EV_CTS | EV_DSR | EV_RING | EV_RLSD)) != (EV_CTS | EV_DSR | EV_RING | EV_RLSD))
+    events |= NextEvents();
   EXPECT_TRUE(Eventually([&] { return port->GetCommModemStatus(status) && status == (MS_RLSD_ON | MS_RING_ON); }));
 }
 
@@ -124,7 +125,8 @@ TEST_P(PeerPort, LineSettingsAndPurgesReachTheDevice) {
     return peer->With([](ScriptedPeer& p) { return p.settings; }) == LineSettings{14400, 7, ODDPARITY, TWOSTOPBITS};
   }));
   ASSERT_TRUE(port->PurgeComm(PURGE_RXCLEAR | PURGE_TXCLEAR));
-  EXPECT_TRUE(Eventually([&] { return peer->With([](ScriptedPeer& p) { return p.purgedRx == 1 && p.purgedTx == 1; }); }));
+  EXPECT_TRUE(
+      Eventually([&] { return peer->With([](ScriptedPeer& p) { return p.purgedRx == 1 && p.purgedTx == 1; }); }));
   ASSERT_TRUE(port->EscapeCommFunction(SETBREAK));
   EXPECT_TRUE(Eventually([&] { return peer->With([](ScriptedPeer& p) { return p.breakOn; }); }));
 }
@@ -175,17 +177,19 @@ TEST_P(PeerPort, RepeatedOpenAndCloseLeaksNoThreads) {
   const int before = RunningPortThreads();
   for (int i = 0; i < 20; ++i) {
     if (server) {
-    ASSERT_TRUE(Eventually([&] { return !server->HasClient(); }));
-  }
+      ASSERT_TRUE(Eventually([&] { return !server->HasClient(); }));
+    }
     auto p = CreatePort(target);
     ASSERT_NE(p, nullptr) << i << " " << GetLastError();
   }
   EXPECT_EQ(RunningPortThreads(), before);
-  EXPECT_TRUE(Eventually([&] { return peer->With([](ScriptedPeer& p) { return p.attaches == p.detaches + (p.line ? 1 : 0); }); }));
+  EXPECT_TRUE(Eventually(
+      [&] { return peer->With([](ScriptedPeer& p) { return p.attaches == p.detaches + (p.line ? 1 : 0); }); }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, PeerPort, ::testing::Values(Via::kVirtual, Via::kRfc2217),
-                         [](const auto& info) { return info.param == Via::kVirtual ? "Virtual" : "Rfc2217"; });
+INSTANTIATE_TEST_SUITE_P(Both, PeerPort, ::testing::Values(Via::kVirtual, Via::kRfc2217), [](const auto& param_info) {
+  return param_info.param == Via::kVirtual ? "Virtual" : "Rfc2217";
+});
 
 TEST(VirtualDevice, RefusedSettingsLineErrorsAndOverflow) {
   auto peer = std::make_shared<ScriptedPeer>();
@@ -200,7 +204,10 @@ TEST(VirtualDevice, RefusedSettingsLineErrorsAndOverflow) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 
   port->SetCommMask(EV_BREAK | EV_ERR);
-  peer->With([](ScriptedPeer& p) { p.line->SignalLineErrors(CE_BREAK | CE_FRAME); return 0; });
+  peer->With([](ScriptedPeer& p) {
+    p.line->SignalLineErrors(CE_BREAK | CE_FRAME);
+    return 0;
+  });
   DWORD events = 0;
   while ((events & (EV_BREAK | EV_ERR)) != (EV_BREAK | EV_ERR)) {
     DWORD e = 0;
