@@ -345,9 +345,9 @@ AnsiString TfsParser::XYPositionOf(int position) const {
   return rtl::IntToStr(line) + ":" + rtl::IntToStr(column);
 }
 
-int TfsParser::GetPlainPosition(TfsPoint point) const {
-  if (point.y < 1 || point.y > static_cast<int>(lineTable_.size())) return -1;
-  return lineTable_[static_cast<std::size_t>(point.y - 1)] + point.x;
+int TfsParser::GetPlainPosition(int x, int y) const {
+  if (y < 1 || y > static_cast<int>(lineTable_.size())) return -1;
+  return lineTable_[static_cast<std::size_t>(y - 1)] + x;
 }
 
 }  // namespace script

@@ -17,12 +17,6 @@ namespace script {
 
 using rtl::AnsiString;
 
-// A point of the source: column x of line y, both 1-based.
-struct TfsPoint {
-  int x = 0;
-  int y = 0;
-};
-
 class TfsParser {
  public:
   TfsParser();
@@ -79,8 +73,8 @@ class TfsParser {
   // The current position as "line:column".
   AnsiString GetXYPosition() const { return XYPositionOf(position_); }
   AnsiString XYPositionOf(int position) const;
-  // The position of column x of line y; -1 when the line does not exist.
-  int GetPlainPosition(TfsPoint point) const;
+  // The position of column x of line y (both 1-based); -1 when the line does not exist.
+  int GetPlainPosition(int x, int y) const;
 
   // ---- number scanners ----
   bool DoDigitSequence();

@@ -245,9 +245,9 @@ TEST(ScriptLexer, Positions) {
     p.SetPosition(c.position);
     EXPECT_EQ(p.GetXYPosition(), c.text) << c.position;
   }
-  EXPECT_EQ(p.GetPlainPosition({1, 2}), 4);
-  EXPECT_EQ(p.GetPlainPosition({2, 1}), 2);
-  EXPECT_EQ(p.GetPlainPosition({1, 3}), -1);
+  EXPECT_EQ(p.GetPlainPosition(1, 2), 4);
+  EXPECT_EQ(p.GetPlainPosition(2, 1), 2);
+  EXPECT_EQ(p.GetPlainPosition(1, 3), -1);
   p.SetText("x\r\n  y");
   p.GetWord();
   EXPECT_EQ(p.GetWord(), "y");
