@@ -12,18 +12,12 @@ namespace {
 
 TfsGrammarNode::Kind KindOf(const AnsiString& name) {
   static const std::map<std::string, TfsGrammarNode::Kind, std::less<>> kinds = {
-      {"char", TfsGrammarNode::Char},
-      {"keyword", TfsGrammarNode::Keyword},
-      {"ident", TfsGrammarNode::Ident},
-      {"number", TfsGrammarNode::Number},
-      {"string", TfsGrammarNode::String},
-      {"frstring", TfsGrammarNode::FRString},
-      {"eol", TfsGrammarNode::EOL},
-      {"sequence", TfsGrammarNode::Sequence},
-      {"switch", TfsGrammarNode::Switch},
-      {"optionalswitch", TfsGrammarNode::OptionalSwitch},
-      {"loop", TfsGrammarNode::Loop},
-      {"optionalloop", TfsGrammarNode::OptionalLoop},
+      {"char", TfsGrammarNode::Char},         {"keyword", TfsGrammarNode::Keyword},
+      {"ident", TfsGrammarNode::Ident},       {"number", TfsGrammarNode::Number},
+      {"string", TfsGrammarNode::String},     {"frstring", TfsGrammarNode::FRString},
+      {"eol", TfsGrammarNode::EOL},           {"sequence", TfsGrammarNode::Sequence},
+      {"switch", TfsGrammarNode::Switch},     {"optionalswitch", TfsGrammarNode::OptionalSwitch},
+      {"loop", TfsGrammarNode::Loop},         {"optionalloop", TfsGrammarNode::OptionalLoop},
       {"optional", TfsGrammarNode::Optional},
   };
   auto it = kinds.find(name);

@@ -51,47 +51,76 @@ void TfsCompileSite::SetError(const AnsiString& message, const AnsiString& posit
 
 // ---- output lines ----
 
-// The intermediate program as text lines, one tag a line. Wrapping a run of
-// lines in an element inserts its opening tag before them; the tag is kept
-// with the line it precedes instead of shifting the list, so wrapping stays
-// linear in the size of the program.
+// The intermediate program as text lines, one tag a line, kept in one text
+// buffer. Wrapping a run of lines in an element inserts its opening tag before
+// them; the tag is kept aside with the index of the line it precedes instead
+// of shifting the lines, so the walk stays linear in the size of the program.
+// Everything recorded since an element began lies behind what was recorded
+// before it, so dropping that element's lines only ever cuts the ends.
 class TfsILParser::Output {
  public:
-  std::size_t Count() const { return lines_.size(); }
+  std::size_t Count() const { return ends_.size(); }
 
-  void Append(AnsiString text, AnsiString addName = {}, AnsiString addValue = {}) {
-    lines_.push_back({std::move(text), {}, std::move(addName), std::move(addValue)});
+  void Append(std::string_view text) {
+    text_.append(text);
+    ends_.push_back(text_.size());
+  }
+  // An `add` line; file names are kept for the uses clause.
+  void AppendAdd(std::string_view text, const AnsiString& addName, const AnsiString& value) {
+    if (addName == "file") files_.push_back({Count(), value});
+    Append(text);
   }
   // Inserts a line before line `at` (at the end when at is the count).
   void InsertBefore(std::size_t at, AnsiString text) {
-    if (at >= lines_.size())
-      Append(std::move(text));
+    if (at >= Count())
+      Append(text);
     else
-      lines_[at].before.push_back(std::move(text));
+      inserted_.push_back({at, std::move(text)});
   }
   void Truncate(std::size_t count) {
-    if (count < lines_.size()) lines_.resize(count);
+    if (count >= Count()) return;
+    ends_.resize(count);
+    text_.resize(count == 0 ? 0 : ends_.back());
+    while (!inserted_.empty() && inserted_.back().first >= count) inserted_.pop_back();
+    while (!files_.empty() && files_.back().first >= count) files_.pop_back();
   }
-  const AnsiString& AddName(std::size_t i) const { return lines_[i].addName; }
-  const AnsiString& AddValue(std::size_t i) const { return lines_[i].addValue; }
-  void Clear() { lines_.clear(); }
+  // The file names written since line `from`.
+  std::vector<AnsiString> FilesFrom(std::size_t from) const {
+    std::vector<AnsiString> names;
+    for (const auto& [index, name] : files_)
+      if (index >= from) names.push_back(name);
+    return names;
+  }
+  void Clear() {
+    text_.clear();
+    ends_.clear();
+    inserted_.clear();
+    files_.clear();
+  }
 
   AnsiString Join() const {
+    // Insertions before one line: the later one is the outer element, so it comes first.
+    std::vector<std::size_t> order(inserted_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return inserted_[a].first != inserted_[b].first ? inserted_[a].first < inserted_[b].first : a > b;
+    });
     AnsiString out;
-    for (const auto& line : lines_) {
-      for (auto it = line.before.rbegin(); it != line.before.rend(); ++it) out += *it;
-      out += line.text;
+    out.reserve(text_.size() + 64 * inserted_.size());
+    std::size_t next = 0, begin = 0;
+    for (std::size_t line = 0; line < ends_.size(); ++line) {
+      while (next < order.size() && inserted_[order[next]].first == line) out += inserted_[order[next++]].second;
+      out.append(text_, begin, ends_[line] - begin);
+      begin = ends_[line];
     }
     return out;
   }
 
  private:
-  struct Line {
-    AnsiString text;
-    std::vector<AnsiString> before;  // later insertions stand first
-    AnsiString addName, addValue;    // for lines written by `add`
-  };
-  std::vector<Line> lines_;
+  AnsiString text_;
+  std::vector<std::size_t> ends_;  // where each line ends in text_
+  std::vector<std::pair<std::size_t, AnsiString>> inserted_;
+  std::vector<std::pair<std::size_t, AnsiString>> files_;
 };
 
 // ---- construction and language selection ----
@@ -321,9 +350,9 @@ bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
     if (!isRule && !element->node.empty()) Wrap(element->node, entryPosition, entryCount);
     if (!element->add.empty()) {
       AnsiString value = element->hasAddText ? element->addText : token;
-      output_->Append("<" + element->add + " text=\"" + StrToXML(value) + "\" pos=\"" + parser_.GetXYPosition() +
-                          "\"/>",
-                      element->add, value);
+      output_->AppendAdd(
+          "<" + element->add + " text=\"" + StrToXML(value) + "\" pos=\"" + parser_.GetXYPosition() + "\"/>",
+          element->add, value);
     }
     if (!WalkChildren(element, depth)) {
       matched = false;
@@ -346,9 +375,7 @@ bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
 // ---- units ----
 
 void TfsILParser::IncludeUnits(std::size_t entryCount) {
-  std::vector<AnsiString> files;
-  for (std::size_t i = entryCount; i < output_->Count(); ++i)
-    if (output_->AddName(i) == "file") files.push_back(output_->AddValue(i));
+  std::vector<AnsiString> files = output_->FilesFrom(entryCount);
   output_->Truncate(entryCount);
   // The named units are handled from the last to the first.
   for (auto it = files.rbegin(); it != files.rend(); ++it)

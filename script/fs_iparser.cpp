@@ -311,7 +311,8 @@ AnsiString TfsParser::GetNumber() {
   }
   AnsiString number =
       text_.substr(static_cast<std::size_t>(tokenStart_ - 1), static_cast<std::size_t>(position_ - tokenStart_));
-  if (HexSequence != "$" && !HexSequence.empty()) number = rtl::StringReplace(number, HexSequence, "$", rtl::rfReplaceAll);
+  if (HexSequence != "$" && !HexSequence.empty())
+    number = rtl::StringReplace(number, HexSequence, "$", rtl::rfReplaceAll);
   return number;
 }
 

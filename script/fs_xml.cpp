@@ -61,8 +61,9 @@ TfsXMLItem::~TfsXMLItem() {
 }
 
 void TfsXMLItem::Detach(TfsXMLItem* child) {
-  auto it = std::find(children_.begin(), children_.end(), child);
-  if (it != children_.end()) children_.erase(it);
+  // Searched from the end: the reader drops the child it just appended.
+  auto it = std::find(children_.rbegin(), children_.rend(), child);
+  if (it != children_.rend()) children_.erase(std::next(it).base());
 }
 
 void TfsXMLItem::SetParent(TfsXMLItem* item) {

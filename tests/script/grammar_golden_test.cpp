@@ -133,10 +133,11 @@ TEST(ScriptGrammars, GoldenIntermediatePrograms) {
     SCOPED_TRACE(c.name);
     script::TfsCompileSite site;
     site.OnGetUnit = [](const std::string& name, std::string& text) {
-      const std::map<std::string, std::string> units = {
-          {"unit1.pas", "var u1: Integer; begin end."}, {"unit1.cpp", "int u1; {}"},
-          {"unit2.cpp", "int u2; {}"},                  {"lib.js", "var l = 1"},
-          {"lib.vb", "dim v\r\n"}};
+      const std::map<std::string, std::string> units = {{"unit1.pas", "var u1: Integer; begin end."},
+                                                        {"unit1.cpp", "int u1; {}"},
+                                                        {"unit2.cpp", "int u2; {}"},
+                                                        {"lib.js", "var l = 1"},
+                                                        {"lib.vb", "dim v\r\n"}};
       auto it = units.find(name);
       if (it == units.end()) return false;
       text = it->second;

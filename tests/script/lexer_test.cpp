@@ -173,7 +173,7 @@ TEST(ScriptLexer, CommentsPerLanguage) {
       {Options::Basic, "' c\r\nx", "x"},
       {Options::Basic, "rem c\r\nx", "x"},
       {Options::Basic, "remark\r\nx", "x"},  // "rem" starts a comment even inside a word
-      {Options::Basic, "REM", "REM"},         // only in small letters
+      {Options::Basic, "REM", "REM"},        // only in small letters
       {Options::Basic, "/\\ block /\\ x", "x"},
   };
   for (const auto& c : cases) {
@@ -260,11 +260,8 @@ TEST(ScriptLexer, EmbeddedReportExpressions) {
     const char* text;
     int stop;
   } cases[] = {
-      {"Date>", "Date", 5},
-      {"a<b>c> rest", "a<b>c", 6},
-      {"x['>']>", "x['>']", 7},
-      {"\"]\"]", "\"]\"", 4},
-      {"never closed", "never closed", 13},
+      {"Date>", "Date", 5},   {"a<b>c> rest", "a<b>c", 6},          {"x['>']>", "x['>']", 7},
+      {"\"]\"]", "\"]\"", 4}, {"never closed", "never closed", 13},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);

@@ -86,7 +86,7 @@ TEST(ScriptWalker, LanguageDirective) {
       {"#language JScript\rvar a = 1", true},
       {"#language JScript", true},
       {" #language JScript\r\nvar a = 1", false},  // not at the very first character
-      {"#language BasicScript\r\nx = 1", true},     // the last line needs no line end of its own
+      {"#language BasicScript\r\nx = 1", true},    // the last line needs no line end of its own
       {"#language PascalScript\r\nBEGIN END.", true},
   };
   for (const auto& c : cases) {
@@ -156,7 +156,8 @@ TEST(ScriptWalker, HostileInputNeverCrashes) {
 }
 
 TEST(ScriptWalker, MissingRuleIsInvalidLanguage) {
-  fsRegisterLanguage("@Broken", "<?xml version=\"1.0\"?><language><parser/><program><nosuchrule/></program></language>");
+  fsRegisterLanguage("@Broken",
+                     "<?xml version=\"1.0\"?><language><parser/><program><nosuchrule/></program></language>");
   FrontEndResult r = CompileToIL("@Broken", "x");
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.message, "Invalid language definition");

@@ -26,8 +26,7 @@ TEST(ScriptXml, LoadsTreeAndWritesItBackIndented) {
   EXPECT_EQ(a->Items(1)->Parent(), a);
 
   doc.IndentOutput = true;
-  EXPECT_EQ(doc.SaveToString(),
-            "<?xml version=\"1.0\"?>\r\n<a x=\"1\">\r\n  <b/>\r\n  <c y=\"2\"/>\r\n</a>\r\n");
+  EXPECT_EQ(doc.SaveToString(), "<?xml version=\"1.0\"?>\r\n<a x=\"1\">\r\n  <b/>\r\n  <c y=\"2\"/>\r\n</a>\r\n");
   doc.IndentOutput = false;
   EXPECT_EQ(doc.SaveToString(), "<?xml version=\"1.0\"?><a x=\"1\"><b/><c y=\"2\"/></a>");
 }
@@ -54,10 +53,10 @@ TEST(ScriptXml, ReaderSkipsTextAndComments) {
 
 TEST(ScriptXml, MalformedDocumentsRaiseInvalidFileFormat) {
   const char* cases[] = {
-      "<a></a>",                            // no header
-      "<?xml?><a><b <c/></b></a>",          // less-than inside a tag
-      "<?xml?><a><b/",                      // stream ends inside a tag
-      "<?xml?><a><b></c></a>",              // closing tag of another element
+      "<a></a>",                    // no header
+      "<?xml?><a><b <c/></b></a>",  // less-than inside a tag
+      "<?xml?><a><b/",              // stream ends inside a tag
+      "<?xml?><a><b></c></a>",      // closing tag of another element
   };
   for (const char* text : cases) {
     SCOPED_TRACE(text);
@@ -133,8 +132,8 @@ TEST(ScriptXml, SetPropReplacesInPlaceOrAppends) {
 
 TEST(ScriptXml, TextEscapesRoundTrip) {
   // Every one of these must come back unchanged through an attribute.
-  const char* texts[] = {"plain", "&#65;", "&quot;", "&", "a&b", "<tag>", "\"q\"", "line\r\nbreak", "&amp;", "x&",
-                         "\xC0\xE1\xE2"};
+  const char* texts[] = {"plain", "&#65;",         "&quot;", "&",  "a&b",         "<tag>",
+                         "\"q\"", "line\r\nbreak", "&amp;",  "x&", "\xC0\xE1\xE2"};
   for (const char* t : texts) {
     SCOPED_TRACE(t);
     EXPECT_EQ(XMLToStr(StrToXML(t)), t);
@@ -152,10 +151,10 @@ TEST(ScriptXml, ReadsOldEscapes) {
     const char* stored;
     const char* read;
   } cases[] = {
-      {"&#34;", "\""},        {"&quot;", "\""},       {"a&#60;b", "a<b"}, {"&lt;", "&lt;"},
-      {"&amp;", "&amp;"},     {"&#65;&#66;", "AB"},   {"&#321;", "A"},    {"&", "&"},
-      {"&#65", "&#65"},       {"&#6", "&#6"},         {"x&#", "x&#"},     {"&#12345678", "&#12345678"},
-      {"&quot", "&quot"},     {"&#38;quot;", "&quot;"},
+      {"&#34;", "\""},    {"&quot;", "\""},         {"a&#60;b", "a<b"}, {"&lt;", "&lt;"},
+      {"&amp;", "&amp;"}, {"&#65;&#66;", "AB"},     {"&#321;", "A"},    {"&", "&"},
+      {"&#65", "&#65"},   {"&#6", "&#6"},           {"x&#", "x&#"},     {"&#12345678", "&#12345678"},
+      {"&quot", "&quot"}, {"&#38;quot;", "&quot;"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stored);
