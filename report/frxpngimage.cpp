@@ -7,7 +7,7 @@
 
 #include "platform/gfx/picture.h"
 #include "platform/gui/clipboard.h"
-#include "report/frxpngcodec.h"
+#include "report/frxpngcodec_p.h"
 
 namespace report {
 
