@@ -100,12 +100,11 @@ TEST_F(DesignatorTest, ByReferenceParametersWriteBack) {
 
 TEST_F(DesignatorTest, MacroArgumentsArriveAsSourceText) {
   std::vector<std::string> received;
-  TfsMethodHelper* sum = script.AddMethod(
-      "macrofunction SUM(Expr: Variant; Band: Variant = 0): Variant",
-      [&](rtl::TObject*, TClass, const AnsiString&, TfsMethodHelper* c) {
-        received = {c->GetVParam(0).AsString(), c->GetVParam(1).AsString()};
-        return Variant(0);
-      });
+  TfsMethodHelper* sum = script.AddMethod("macrofunction SUM(Expr: Variant; Band: Variant = 0): Variant",
+                                          [&](rtl::TObject*, TClass, const AnsiString&, TfsMethodHelper* c) {
+                                            received = {c->GetVParam(0).AsString(), c->GetVParam(1).AsString()};
+                                            return Variant(0);
+                                          });
   ASSERT_TRUE(sum->MacroFlag);
   TfsVariable* a = b.Var("a", fvtInt, Variant(1));
   std::unique_ptr<TfsDesignator> call(

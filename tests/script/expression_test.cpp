@@ -96,11 +96,11 @@ TEST_F(ExpressionTest, TypingOfResultsAndTypeErrors) {
 
 TEST_F(ExpressionTest, BooleanOperandsShortCircuitWithACountingHostFunction) {
   int calls = 0;
-  TfsMethodHelper* probe = script.AddMethod(
-      "function Probe(v: Boolean): Boolean", [&](rtl::TObject*, TClass, const AnsiString&, TfsMethodHelper* caller) {
-        ++calls;
-        return caller->GetVParam(0);
-      });
+  TfsMethodHelper* probe = script.AddMethod("function Probe(v: Boolean): Boolean",
+                                            [&](rtl::TObject*, TClass, const AnsiString&, TfsMethodHelper* caller) {
+                                              ++calls;
+                                              return caller->GetVParam(0);
+                                            });
   auto probeCall = [&](bool v) { return b.D(probe, {b.E({v})}); };
   struct Case {
     const char* op;
@@ -109,8 +109,10 @@ TEST_F(ExpressionTest, BooleanOperandsShortCircuitWithACountingHostFunction) {
     int calls;
   };
   const Case cases[] = {
-      {"and", false, Variant(false), 1}, {"and", true, Variant(true), 2},
-      {"or", true, Variant(true), 1},    {"or", false, Variant(true), 2},
+      {"and", false, Variant(false), 1},
+      {"and", true, Variant(true), 2},
+      {"or", true, Variant(true), 1},
+      {"or", false, Variant(true), 2},
   };
   for (const Case& c : cases) {
     calls = 0;
@@ -184,17 +186,61 @@ TEST_F(ExpressionTest, CompoundAssignmentRecognition) {
     Variant rest;  // value of what remains
   };
   const Case cases[] = {
-      {"x := x + 1", x, [&] { return b.E({b.D(x), Op{"+"}, 1}); }, "+", Variant(1)},
-      {"x := 1 + x", x, [&] { return b.E({1, Op{"+"}, b.D(x)}); }, "+", Variant(1)},
-      {"x := x - y", x, [&] { return b.E({b.D(x), Op{"-"}, b.D(y)}); }, "-", Variant(2)},
-      {"x := 3 - x stays", x, [&] { return b.E({3, Op{"-"}, b.D(x)}); }, " ", Variant(-2)},
-      {"x := x * 2", x, [&] { return b.E({b.D(x), Op{"*"}, 2}); }, "*", Variant(2)},
-      {"x := 2 * x", x, [&] { return b.E({2, Op{"*"}, b.D(x)}); }, "*", Variant(2)},
-      {"x := x / 2", x, [&] { return b.E({b.D(x), Op{"/"}, 2}); }, "/", Variant(2)},
-      {"x := y + 1 stays", x, [&] { return b.E({b.D(y), Op{"+"}, 1}); }, " ", Variant(3)},
-      {"x := x + 1 * 2 keeps the product", x, [&] { return b.E({b.D(x), Op{"+"}, 1, Op{"*"}, 2}); }, "+", Variant(2)},
-      {"s := 'a' + s stays", s, [&] { return b.E({Str{"a"}, Op{"+"}, b.D(s)}); }, " ", Variant("ab")},
-      {"s := s strcat 1 stays", s, [&] { return b.E({b.D(s), Op{"strcat"}, 1}); }, " ", Variant("b1")},
+      {"x := x + 1", x,
+       [&] {
+         return b.E({b.D(x), Op{"+"}, 1});
+       },
+       "+", Variant(1)},
+      {"x := 1 + x", x,
+       [&] {
+         return b.E({1, Op{"+"}, b.D(x)});
+       },
+       "+", Variant(1)},
+      {"x := x - y", x,
+       [&] {
+         return b.E({b.D(x), Op{"-"}, b.D(y)});
+       },
+       "-", Variant(2)},
+      {"x := 3 - x stays", x,
+       [&] {
+         return b.E({3, Op{"-"}, b.D(x)});
+       },
+       " ", Variant(-2)},
+      {"x := x * 2", x,
+       [&] {
+         return b.E({b.D(x), Op{"*"}, 2});
+       },
+       "*", Variant(2)},
+      {"x := 2 * x", x,
+       [&] {
+         return b.E({2, Op{"*"}, b.D(x)});
+       },
+       "*", Variant(2)},
+      {"x := x / 2", x,
+       [&] {
+         return b.E({b.D(x), Op{"/"}, 2});
+       },
+       "/", Variant(2)},
+      {"x := y + 1 stays", x,
+       [&] {
+         return b.E({b.D(y), Op{"+"}, 1});
+       },
+       " ", Variant(3)},
+      {"x := x + 1 * 2 keeps the product", x,
+       [&] {
+         return b.E({b.D(x), Op{"+"}, 1, Op{"*"}, 2});
+       },
+       "+", Variant(2)},
+      {"s := 'a' + s stays", s,
+       [&] {
+         return b.E({Str{"a"}, Op{"+"}, b.D(s)});
+       },
+       " ", Variant("ab")},
+      {"s := s strcat 1 stays", s,
+       [&] {
+         return b.E({b.D(s), Op{"strcat"}, 1});
+       },
+       " ", Variant("b1")},
   };
   for (const Case& c : cases) {
     std::unique_ptr<TfsExpression> e(c.build());

@@ -36,24 +36,24 @@ class Builder {
   // Registers the basic type names, as the system library does.
   explicit Builder(TfsScript& script) : s(script) {
     const std::pair<const char*, TfsVarType> types[] = {
-        {"Integer", fvtInt},  {"Word", fvtInt},       {"LongInt", fvtInt},  {"Boolean", fvtBool},
-        {"Extended", fvtFloat}, {"Double", fvtFloat}, {"TDateTime", fvtFloat}, {"Char", fvtChar},
-        {"String", fvtString}, {"Variant", fvtVariant}, {"Array", fvtArray}, {"Constructor", fvtConstructor}};
+        {"Integer", fvtInt},    {"Word", fvtInt},        {"LongInt", fvtInt},     {"Boolean", fvtBool},
+        {"Extended", fvtFloat}, {"Double", fvtFloat},    {"TDateTime", fvtFloat}, {"Char", fvtChar},
+        {"String", fvtString},  {"Variant", fvtVariant}, {"Array", fvtArray},     {"Constructor", fvtConstructor}};
     for (auto [name, type] : types) s.AddType(name, type);
   }
   TfsScript& s;
 
-  TfsVariable* Var(const char* name, TfsVarType type, const Variant& value = Variant::Null(),
-                   TfsScript* in = nullptr) {
-    auto* v = type == fvtString || type == fvtChar ? new TfsStringVariable(name, type, "")
-                                                   : new TfsVariable(name, type, "");
+  TfsVariable* Var(const char* name, TfsVarType type, const Variant& value = Variant::Null(), TfsScript* in = nullptr) {
+    auto* v =
+        type == fvtString || type == fvtChar ? new TfsStringVariable(name, type, "") : new TfsVariable(name, type, "");
     if (!value.IsNull()) v->SetValue(value);
     (in ? in : &s)->Add(name, v);
     return v;
   }
 
   // A designator of steps (item, arguments...); finalised and specialised.
-  TfsDesignator* D(TfsScript* in, std::initializer_list<std::pair<TfsCustomVariable*, std::vector<TfsCustomExpression*>>> steps) {
+  TfsDesignator* D(TfsScript* in,
+                   std::initializer_list<std::pair<TfsCustomVariable*, std::vector<TfsCustomExpression*>>> steps) {
     auto* d = new TfsDesignator(in);
     for (auto& [item, args] : steps) {
       TfsDesignatorItem* step = d->AddStep(item);

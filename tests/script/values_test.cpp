@@ -114,8 +114,8 @@ TEST(ScriptValues, CompatibilityTables) {
   script.AddClass(fsHostClass<Base>("TBaseThing"), "TObject");
   script.AddClass(fsHostClass<Derived>("TDerivedThing"), "TBaseThing");
 
-  const TfsVarType all[] = {fvtInt,     fvtBool, fvtFloat, fvtChar, fvtString,      fvtClass,
-                            fvtArray,   fvtVariant, fvtEnum, fvtConstructor, fvtInt64};
+  const TfsVarType all[] = {fvtInt,   fvtBool,    fvtFloat, fvtChar,        fvtString, fvtClass,
+                            fvtArray, fvtVariant, fvtEnum,  fvtConstructor, fvtInt64};
   // Which sources each target accepts (class and enum names aside).
   const std::pair<TfsVarType, std::vector<TfsVarType>> table[] = {
       {fvtInt, {fvtInt, fvtFloat, fvtVariant, fvtEnum, fvtInt64}},
@@ -124,15 +124,17 @@ TEST(ScriptValues, CompatibilityTables) {
       {fvtChar, {fvtChar, fvtString, fvtVariant}},
       {fvtString, {fvtChar, fvtString, fvtVariant}},
       {fvtArray, {fvtArray, fvtVariant}},
-      {fvtVariant, {fvtInt, fvtBool, fvtFloat, fvtChar, fvtString, fvtClass, fvtArray, fvtVariant, fvtEnum,
-                    fvtConstructor, fvtInt64}},
+      {fvtVariant,
+       {fvtInt, fvtBool, fvtFloat, fvtChar, fvtString, fvtClass, fvtArray, fvtVariant, fvtEnum, fvtConstructor,
+        fvtInt64}},
       {fvtConstructor, {}},
       {fvtInt64, {}},
   };
   for (const auto& [target, sources] : table)
     for (TfsVarType source : all) {
       const bool expected = std::find(sources.begin(), sources.end(), source) != sources.end();
-      EXPECT_EQ(TypesCompatible({target, "X"}, {source, "Y"}, &script), expected) << int(target) << " <- " << int(source);
+      EXPECT_EQ(TypesCompatible({target, "X"}, {source, "Y"}, &script), expected)
+          << int(target) << " <- " << int(source);
     }
 
   struct Case {
@@ -196,9 +198,9 @@ TEST(ScriptValues, PositionTexts) {
 
 TEST(ScriptValues, FullTypeNames) {
   const std::pair<TfsVarType, const char*> cases[] = {
-      {fvtInt, "Integer"}, {fvtBool, "Boolean"}, {fvtFloat, "Extended"},  {fvtChar, "Char"},
-      {fvtString, "String"}, {fvtClass, "TFoo"}, {fvtArray, "Array"},     {fvtVariant, "Variant"},
-      {fvtEnum, "TFoo"},   {fvtConstructor, "Variant"}, {fvtInt64, "Int64"}};
+      {fvtInt, "Integer"},   {fvtBool, "Boolean"},        {fvtFloat, "Extended"}, {fvtChar, "Char"},
+      {fvtString, "String"}, {fvtClass, "TFoo"},          {fvtArray, "Array"},    {fvtVariant, "Variant"},
+      {fvtEnum, "TFoo"},     {fvtConstructor, "Variant"}, {fvtInt64, "Int64"}};
   for (auto [type, name] : cases) EXPECT_EQ(TfsVariable("v", type, "TFoo").GetFullTypeName(), name);
 }
 
