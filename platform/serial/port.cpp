@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/serial/backend.h"
-#include "platform/serial/backends.h"
+#include "platform/serial/backend_p.h"
+#include "platform/serial/backends_p.h"
 #include "platform/serial/port_map.h"
 
 namespace serial {

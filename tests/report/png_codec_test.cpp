@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "report/frxpngcodec.h"
+#include "report/frxpngcodec_p.h"
 #include "report/frxpngimage.h"
 #include "report/png_support.h"
 
