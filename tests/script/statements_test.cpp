@@ -20,8 +20,8 @@ struct StatementsTest : ::testing::Test {
     TfsScript* owner = in ? in : &script;
     TfsVariable* text = b.Var(("__t" + std::to_string(++temp)).c_str(), fvtString, Variant(), owner);
     b.Assign(into, b.D(text, {}, owner), b.E({what}, owner), owner);
-    b.Assign(into, b.D(log, {}, owner), b.E({b.D(log, {}, owner), Op{"+"}, b.D(text, {}, owner), Op{"+"}, Str{" "}}, owner),
-             owner);
+    b.Assign(into, b.D(log, {}, owner),
+             b.E({b.D(log, {}, owner), Op{"+"}, b.D(text, {}, owner), Op{"+"}, Str{" "}}, owner), owner);
   }
   std::string Log() { return log->GetValue().AsString(); }
   int temp = 0;
@@ -36,7 +36,7 @@ TEST_F(StatementsTest, PascalForRoundsAndFinalCounter) {
     int finalCounter;  // 77: unchanged
   };
   const Case cases[] = {
-      {1, 3, false, false, "1 2 3 ", 3}, {5, 1, false, false, "", 77},  {1, 5, true, false, "", 77},
+      {1, 3, false, false, "1 2 3 ", 3}, {5, 1, false, false, "", 77},     {1, 5, true, false, "", 77},
       {1, 1, false, false, "1 ", 1},     {3, 1, true, false, "3 2 1 ", 1}, {1, 3, false, true, "1 2 3 ", 3},
   };
   for (const Case& c : cases) {
@@ -166,11 +166,11 @@ TEST_F(StatementsTest, WhileAndDoWhileAndCppFor) {
 
 TEST_F(StatementsTest, CaseValueIsEvaluatedOnceAndOnlyOneBranchRuns) {
   int reads = 0;
-  TfsMethodHelper* value = script.AddMethod("function Pick: Integer",
-                                            [&](rtl::TObject*, TClass, const AnsiString&, TfsMethodHelper*) {
-                                              ++reads;
-                                              return Variant(4);
-                                            });
+  TfsMethodHelper* value =
+      script.AddMethod("function Pick: Integer", [&](rtl::TObject*, TClass, const AnsiString&, TfsMethodHelper*) {
+        ++reads;
+        return Variant(4);
+      });
   for (bool withMatch : {true, false}) {
     main->Clear();
     log->SetValue(Variant(""));
@@ -207,7 +207,7 @@ TEST_F(StatementsTest, TryExceptSetsTheExceptionVariablesAndGoesOn) {
   auto* t = b.Add<TfsTryStmt>(main);
   t->CatchForm = true;
   b.Assign(t, b.D(x), b.E({Str{"oops"}}));  // a conversion error
-  Append(t, b.D(x));                          // not reached
+  Append(t, b.D(x));                        // not reached
   Append(t->HandlerPart, b.D(script.FindLocal("ExceptionMessage")));
   Append(main, b.D(script.FindLocal("ExceptionClassName")));
   script.Execute();
@@ -285,14 +285,14 @@ TEST_F(StatementsTest, OnRunLineFollowsTheStatementsInOrder) {
   script.OnRunLine = [&](TfsScript*, const AnsiString&, const AnsiString& pos) { lines.push_back(pos); };
   TfsVariable* i = b.Var("i", fvtInt);
   b.line = 0;
-  b.Assign(main, b.D(i), b.E({0}));                  // 1:1
-  auto* w = b.Add<TfsWhileStmt>(main);              // 2:1
+  b.Assign(main, b.D(i), b.E({0}));     // 1:1
+  auto* w = b.Add<TfsWhileStmt>(main);  // 2:1
   w->Test = b.E({b.D(i), Op{"<"}, 2});
   b.Assign(w, b.D(i), b.E({b.D(i), Op{"+"}, 1}));  // 3:1
-  auto* never = b.Add<TfsWhileStmt>(main);          // 4:1
+  auto* never = b.Add<TfsWhileStmt>(main);         // 4:1
   never->Test = b.E({false});
-  b.Assign(never, b.D(i), b.E({0}));                 // 5:1
-  b.Add<TfsBreakStmt>(main);                         // 6:1: reports nothing
+  b.Assign(never, b.D(i), b.E({0}));  // 5:1
+  b.Add<TfsBreakStmt>(main);          // 6:1: reports nothing
   script.Execute();
   EXPECT_EQ(lines, (std::vector<std::string>{"1:1", "2:1", "3:1", "3:1", "4:1"}));
 }
