@@ -73,10 +73,18 @@ TEST(Declarations, ParametersResultTypesAndMacros) {
        {{"Expr", false, false, Variant::Null()},
         {"TrueValue", false, false, Variant::Null()},
         {"FalseValue", false, false, Variant::Null()}}},
-      {"function BoolToStr(B: Boolean): string;", "BoolToStr", fvtString, "string", false,
+      {"function BoolToStr(B: Boolean): string;",
+       "BoolToStr",
+       fvtString,
+       "string",
+       false,
        {{"B", false, false, Variant::Null()}}},
       {"function Pi: Extended", "Pi", fvtFloat, "Extended", false, {}},
-      {"function StrToInt64(s: String): Int64", "StrToInt64", fvtClass, "Int64", false,
+      {"function StrToInt64(s: String): Int64",
+       "StrToInt64",
+       fvtClass,
+       "Int64",
+       false,
        {{"s", false, false, Variant::Null()}}},
       {"procedure WriteTStrings(const Section :String; Value :TStrings; IsClear :Boolean = True)",
        "WriteTStrings",
@@ -116,7 +124,8 @@ TEST(Declarations, ParametersResultTypesAndMacros) {
 TEST(Declarations, ExtendedIdentifiersAndBadText) {
   TfsScript script;
   script.ExtendedIdentifiers = true;
-  std::unique_ptr<TfsCustomVariable> item = ParseMethodSyntax("procedure \xCF\xF0\xE8\xE2\xE5\xF2(x: Integer)", &script);
+  std::unique_ptr<TfsCustomVariable> item =
+      ParseMethodSyntax("procedure \xCF\xF0\xE8\xE2\xE5\xF2(x: Integer)", &script);
   EXPECT_EQ(item->Name, "\xCF\xF0\xE8\xE2\xE5\xF2");
   EXPECT_EQ(item->UpperName, "\xCF\xD0\xC8\xC2\xC5\xD2");
   for (const char* bad : {"", "function", "12 x", "procedure (a: Integer)"})
