@@ -149,7 +149,8 @@ bool ExactPalette(const std::uint32_t* pixels, std::size_t count, int maxColors,
 // through a cache over 6 bits per channel.
 void MapPixels(const std::uint32_t* pixels, std::size_t count, TQuantizedPicture& out) {
   std::unordered_map<std::uint32_t, std::uint8_t> exact;
-  for (std::size_t i = 0; i < out.Palette.size(); ++i) exact.emplace(XRGB(out.Palette[i]), static_cast<std::uint8_t>(i));
+  for (std::size_t i = 0; i < out.Palette.size(); ++i)
+    exact.emplace(XRGB(out.Palette[i]), static_cast<std::uint8_t>(i));
   std::vector<std::int16_t> cache(1 << 18, -1);
   out.Indices.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
@@ -234,8 +235,10 @@ void vuzConvertTo8Bit(gfx::TBitmap& bitmap) {
   const gfx::TColor color = bitmap.TransparentColor();
   bitmap.Assign(reduced);
   bitmap.SetTransparent(transparent);
-  if (mode == gfx::TBitmap::tmFixed) bitmap.SetTransparentColor(color);
-  else bitmap.SetTransparentMode(mode);
+  if (mode == gfx::TBitmap::tmFixed)
+    bitmap.SetTransparentColor(color);
+  else
+    bitmap.SetTransparentMode(mode);
 }
 
 }  // namespace report
