@@ -9,7 +9,7 @@
 
 #include "platform/gfx/document_canvas.h"
 #include "platform/rtl/streams.h"
-#include "support/private_print_server.h"
+#include "tests/platform/print/private_print_server.h"
 
 namespace {
 
