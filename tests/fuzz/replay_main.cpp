@@ -23,7 +23,11 @@ int Feed(const std::string& bytes) {
 std::vector<std::string> BuiltInInputs() {
   std::string ascending;
   for (int i = 0; i < 256; ++i) ascending.push_back(static_cast<char>(i));
-  return {"", std::string(1, '\0'), std::string(64, '\xFF'), std::string(4096, '\0'), ascending,
+  return {"",
+          std::string(1, '\0'),
+          std::string(64, '\xFF'),
+          std::string(4096, '\0'),
+          ascending,
           "<?xml version=\"1.0\"?><a b=\"&amp;\"><c/></a>"};
 }
 
