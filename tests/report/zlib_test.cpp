@@ -283,3 +283,37 @@ TEST(GZipCompressor, DecompressOnlyGZipSources) {
   vuzGZipCompress(source, prepared, false);
   EXPECT_EQ(prepared.Bytes().substr(10, 6), std::string("1.fp3\0", 6));
 }
+
+namespace {
+
+// A megabyte of zeros packs into about a kilobyte: the shape of a hostile
+// file that would blow up when inflated without a bound.
+TEST(InflationLimit, OutputBeyondTheLimitIsAClearError) {
+  const std::string big(1 << 20, '\0');
+  const std::string zlibData = ZCompress(big), member = GZip(big);
+  ASSERT_LT(member.size(), 4096u);
+  struct Case {
+    std::size_t limit;
+    bool fits;
+  };
+  for (const Case c : {Case{big.size(), true}, Case{big.size() + 1, true}, Case{big.size() - 1, false},
+                       Case{1000, false}, Case{0, false}}) {
+    const std::string expected = c.fits ? "no exception" : InflateLimitText(c.limit);
+    EXPECT_EQ(MessageOf<EZDecompressionError>([&] { EXPECT_EQ(ZDecompress(zlibData, 0, c.limit), big); }), expected)
+        << c.limit;
+    EXPECT_EQ(MessageOf<EZDecompressionError>([&] {
+                TMemoryStream src(member), dst;
+                rtl::AnsiString name;
+                vuzDecompressStream(src, dst, name, c.limit);
+                EXPECT_EQ(dst.Bytes(), big);
+              }),
+              expected)
+        << c.limit;
+    TMemoryStream src(member), work;
+    EXPECT_EQ(MessageOf<EZDecompressionError>([&] { vuzGZipDecompress(src, work, c.limit); }), expected) << c.limit;
+  }
+  // Without a limit of the caller's, the default one applies.
+  EXPECT_EQ(ZDecompress(zlibData), big);
+}
+
+}  // namespace
