@@ -1,11 +1,12 @@
 #include "platform/gui/termination.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "platform/gui/application.h"
 #include "platform/gui/forms.h"
@@ -41,7 +42,7 @@ void CloseMainFormOnTerminationSignals() {
   if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, [] { CloseMainForm(); });
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = NoteTerminationSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;

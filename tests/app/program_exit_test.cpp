@@ -32,14 +32,15 @@ std::string FileText(const fs::path& path) {
 // reports it (128 + n when signal n ended it).
 int RunAndSignal(const ScratchFolder& folder, int serverPort, const std::string& signalName) {
   fs::create_directories(folder.Folder() / "config" / "zarnik");
-  std::ofstream(folder.Folder() / "config" / "zarnik" / "ports")
-      << "COM1=rfc2217://127.0.0.1:" << serverPort << "\n";
+  std::ofstream(folder.Folder() / "config" / "zarnik" / "ports") << "COM1=rfc2217://127.0.0.1:" << serverPort << "\n";
   fs::copy_file(ZARNIK_PROGRAM, folder.Folder() / "zarnik");
   const std::string script =
       "cd '" + folder.Path() + "' && export XDG_CONFIG_HOME=\"$PWD/config\" QT_QPA_PLATFORM=offscreen; " +
       "./zarnik >out.txt 2>&1 & pid=$!; "
       "for i in $(seq 300); do grep -q Uses Zarnik.ini 2>/dev/null && break; sleep 0.05; done; sleep 2; "
-      "kill -" + signalName + " $pid; "
+      "kill -" +
+      signalName +
+      " $pid; "
       "for i in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done; "
       "kill -KILL $pid 2>/dev/null; wait $pid; exit $?";
   const int status = std::system(script.c_str());
