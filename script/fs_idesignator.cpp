@@ -2,6 +2,7 @@
 // protocol), the fast plain-variable, string-index and array-index forms,
 // and late binding.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
@@ -172,9 +173,9 @@ Variant TfsDesignator::DoCalc(const Variant* writeValue) {
     }
 
     // A recursive call works on the same items: keep the caller's locals.
-    std::unique_ptr<SavedLocals> saved;
+    std::optional<SavedLocals> saved;
     if (r->Kind() == TfsItemKind::Proc && static_cast<TfsProcVariable*>(r)->Running)
-      saved = std::make_unique<SavedLocals>(static_cast<TfsProcVariable*>(r)->LocalScope);
+      saved.emplace(static_cast<TfsProcVariable*>(r)->LocalScope);
 
     // Every argument is evaluated before any parameter is set, so an
     // argument may read a parameter of the same procedure.
