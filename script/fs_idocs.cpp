@@ -58,9 +58,11 @@ void GenerateXMLContents(TfsScript* script, TfsXMLItem* root, bool functionsOnly
       if (variable->VarType == fvtEnum) {
         TfsXMLItem* type = types->FindItem(variable->TypeIdent);
         AnsiString& names = enumNames[type];
-        if (!rtl::AnsiSameText(variable->Name, variable->TypeIdent)) names += (names.empty() ? "" : ",") + variable->Name;
+        if (!rtl::AnsiSameText(variable->Name, variable->TypeIdent))
+          names += (names.empty() ? "" : ",") + variable->Name;
       } else if (variable->ReadOnly) {
-        AddItem(constants, variable->Name + ": " + variable->GetFullTypeName() + " = " + rtl::VarToStr(variable->Value));
+        AddItem(constants,
+                variable->Name + ": " + variable->GetFullTypeName() + " = " + rtl::VarToStr(variable->Value));
       } else {
         AddItem(variables, variable->Name + ": " + variable->GetFullTypeName());
       }
