@@ -79,6 +79,16 @@ class TfsCustomEvent;
 // pointers for identity.
 using TClass = const rtl::TClassInfo*;
 
+// A class description for a host class that declares no reflection of its
+// own: its name, and as parent the nearest reflected class (whose published
+// properties it shows), made once per type. `is` recognises objects only of
+// classes that declare RTL_CLASS_INFO; prefer that for real host classes.
+template <class T>
+TClass fsHostClass(const char* name, TClass parent = nullptr) {
+  static const rtl::TClassInfo info(name, parent ? parent : &T::StaticClass());
+  return &info;
+}
+
 // Host objects as script values: an Integer handle, nil 0.
 Variant fsObjectToVariant(rtl::TObject* object);
 // Null, Empty and 0 give nullptr; a stale or forged handle raises

@@ -366,3 +366,20 @@ TEST_F(HelpersTest, ComponentMembersTravelAsHandles) {
 }
 
 }  // namespace
+
+namespace {
+
+class Unreflected : public rtl::TComponent {};
+
+TEST(HostClassDescriptions, AClassWithoutReflectionGetsANameAndItsAncestorsProperties) {
+  TClass cls = fsHostClass<Unreflected>("TUnreflected");
+  EXPECT_EQ(cls, fsHostClass<Unreflected>("ignored later"));
+  EXPECT_EQ(cls->Name(), "TUnreflected");
+  EXPECT_TRUE(cls->InheritsFrom(rtl::TComponent::StaticClass()));
+  TfsScript script;
+  TfsClassVariable* registered = script.AddClass(cls, "TComponent");
+  ASSERT_NE(registered, nullptr);
+  EXPECT_NE(registered->Find("Tag"), nullptr);  // published by TComponent
+}
+
+}  // namespace
