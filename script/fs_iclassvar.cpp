@@ -85,8 +85,7 @@ TfsPropertyHelper* TfsClassVariable::AddPropertyEx(const AnsiString& name, const
 }
 
 // "function Items(p0: Integer; p1: String): Variant" from "Integer,String".
-static AnsiString IndexDeclaration(const AnsiString& name, const AnsiString& indexTypes,
-                                   const AnsiString& resultType) {
+static AnsiString IndexDeclaration(const AnsiString& name, const AnsiString& indexTypes, const AnsiString& resultType) {
   AnsiString params;
   size_t start = 0;
   int n = 0;

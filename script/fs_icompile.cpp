@@ -59,9 +59,7 @@ Variant TfsScript::Evaluate(const AnsiString& expression) {
   struct SilentRunLine {
     TfsScript& s;
     TfsRunLineEvent saved;
-    explicit SilentRunLine(TfsScript& script) : s(script), saved(std::move(script.OnRunLine)) {
-      s.OnRunLine = nullptr;
-    }
+    explicit SilentRunLine(TfsScript& script) : s(script), saved(std::move(script.OnRunLine)) { s.OnRunLine = nullptr; }
     ~SilentRunLine() { s.OnRunLine = std::move(saved); }
   } silent(*this);
 

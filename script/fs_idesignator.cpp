@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
-#include "script/fs_inesting.h"
 #include "script/fs_iinterpreter.h"
+#include "script/fs_inesting.h"
 
 namespace script {
 
@@ -220,8 +220,8 @@ void TfsVariableDesignator::SetValue(const Variant& value) { LinkedItem->SetValu
 static size_t CheckedCharIndex(const Variant& index, size_t length) {
   int32_t i = index.AsInteger();
   if (i < 1 || static_cast<size_t>(i) > length)
-    throw rtl::ERangeError("String index out of range: " + std::to_string(i) + " (length " +
-                           std::to_string(length) + ")");
+    throw rtl::ERangeError("String index out of range: " + std::to_string(i) + " (length " + std::to_string(length) +
+                           ")");
   return static_cast<size_t>(i - 1);
 }
 

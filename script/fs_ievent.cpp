@@ -73,7 +73,7 @@ void TfsCustomEvent::CallHandler(std::span<const Variant> arguments) {
   if (!proc || proc->Running) return;
   for (int i = 0; i < proc->Count(); ++i)
     proc->GetParam(i)->SetValue(static_cast<size_t>(i) < arguments.size() ? arguments[static_cast<size_t>(i)]
-                                                                            : Variant::Null());
+                                                                          : Variant::Null());
   proc->WantsResult = false;
   proc->GetValue();
 }

@@ -175,14 +175,14 @@ TfsOperatorNode* Make() {
   return new Node();
 }
 const OperatorText kOperators[] = {
-    {" ", Make<TNoneNode>},       {">", Make<TGreatNode>},        {"<", Make<TLessNode>},
-    {"<=", Make<TLessEqNode>},    {">=", Make<TGreatEqNode>},     {"<>", Make<TNonEqNode>},
-    {"=", Make<TEqNode>},         {"+", Make<TPlusNode>},         {"STRCAT", Make<TStrCatNode>},
-    {"-", Make<TMinusNode>},      {"OR", Make<TOrNode>},          {"XOR", Make<TXorNode>},
-    {"*", Make<TMulNode>},        {"/", Make<TDivFloatNode>},     {"DIV", Make<TDivIntNode>},
-    {"MOD", Make<TModNode>},      {"AND", Make<TAndNode>},        {"SHL", Make<TShlNode>},
-    {"SHR", Make<TShrNode>},      {"(", Make<TLeftBracketNode>},  {")", Make<TRightBracketNode>},
-    {"NOT", Make<TNotNode>},      {"UNMINUS", Make<TUnMinusNode>}, {"IN", Make<TInNode>},
+    {" ", Make<TNoneNode>},    {">", Make<TGreatNode>},         {"<", Make<TLessNode>},
+    {"<=", Make<TLessEqNode>}, {">=", Make<TGreatEqNode>},      {"<>", Make<TNonEqNode>},
+    {"=", Make<TEqNode>},      {"+", Make<TPlusNode>},          {"STRCAT", Make<TStrCatNode>},
+    {"-", Make<TMinusNode>},   {"OR", Make<TOrNode>},           {"XOR", Make<TXorNode>},
+    {"*", Make<TMulNode>},     {"/", Make<TDivFloatNode>},      {"DIV", Make<TDivIntNode>},
+    {"MOD", Make<TModNode>},   {"AND", Make<TAndNode>},         {"SHL", Make<TShlNode>},
+    {"SHR", Make<TShrNode>},   {"(", Make<TLeftBracketNode>},   {")", Make<TRightBracketNode>},
+    {"NOT", Make<TNotNode>},   {"UNMINUS", Make<TUnMinusNode>}, {"IN", Make<TInNode>},
     {"IS", Make<TIsNode>},
 };
 
@@ -233,9 +233,7 @@ TfsDesignatorNode::TfsDesignatorNode(TfsDesignator* designator)
 
 TfsDesignatorNode::~TfsDesignatorNode() { delete OwnedDesignator; }
 
-TfsSetNode::TfsSetNode(TfsSetExpression* set) : TfsOperandNode(Variant::Null()), OwnedSet(set) {
-  VarType = fvtVariant;
-}
+TfsSetNode::TfsSetNode(TfsSetExpression* set) : TfsOperandNode(Variant::Null()), OwnedSet(set) { VarType = fvtVariant; }
 
 TfsSetNode::~TfsSetNode() { delete OwnedSet; }
 
@@ -283,8 +281,7 @@ TfsExpression::~TfsExpression() { delete Root; }
 void TfsExpression::AddOperand(TfsExpressionNode* node) {
   if (++nodes_ > kMaxExpressionNodes) {
     delete node;
-    throw EScriptNestingError("Expression too complex: more than " + std::to_string(kMaxExpressionNodes) +
-                              " elements");
+    throw EScriptNestingError("Expression too complex: more than " + std::to_string(kMaxExpressionNodes) + " elements");
   }
   LastNode->AddNode(node);
   LastNode = node;
@@ -343,8 +340,7 @@ void TfsExpression::AddOperator(std::string_view text) {
 
   if (++nodes_ > kMaxExpressionNodes) {
     delete p;
-    throw EScriptNestingError("Expression too complex: more than " + std::to_string(kMaxExpressionNodes) +
-                              " elements");
+    throw EScriptNestingError("Expression too complex: more than " + std::to_string(kMaxExpressionNodes) + " elements");
   }
   if (LastNode == Root) {
     Root->AddNode(p);

@@ -1,10 +1,10 @@
 // Member helpers: properties, methods and indexed properties, components,
 // events, and character and element access.
 #include "platform/rtl/textcase.h"
-#include "script/fs_ievents_registry.h"
 #include "script/fs_iconst.h"
-#include "script/fs_ipublished.h"
+#include "script/fs_ievents_registry.h"
 #include "script/fs_iinterpreter.h"
+#include "script/fs_ipublished.h"
 #include "script/fs_itools.h"
 
 namespace script {

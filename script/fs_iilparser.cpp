@@ -8,6 +8,7 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/textcase.h"
 #include "script/fs_iconst.h"
+#include "script/fs_iinterpreter.h"
 
 namespace script {
 
@@ -124,6 +125,44 @@ class TfsILParser::Output {
 };
 
 // ---- construction and language selection ----
+
+namespace {
+
+// What the front end needs of a script, answered from the script itself.
+class TfsScriptSite : public TfsCompileSite {
+ public:
+  explicit TfsScriptSite(TfsScript& script) : script_(script) {}
+  bool ExtendedIdentifiers() const override { return script_.ExtendedIdentifiers; }
+  bool GetUnit(const AnsiString& unitName, AnsiString& text) override {
+    if (!script_.OnGetUnit) return false;
+    text.clear();
+    script_.OnGetUnit(&script_, unitName, text);
+    return true;
+  }
+  std::vector<AnsiString> UnitSearchPath() const override {
+    std::vector<AnsiString> folders;
+    for (int i = 0; i < script_.UnitSearchPath.Count(); ++i) folders.push_back(script_.UnitSearchPath[i]);
+    if (folders.empty()) folders.emplace_back();
+    return folders;
+  }
+  void SetError(const AnsiString& message, const AnsiString& position) override {
+    script_.ErrorMessage = message;
+    script_.ErrorPosition = position;
+  }
+  AnsiString ErrorUnitName() const override { return script_.ErrorUnitName; }
+  void SetErrorUnitName(const AnsiString& unitName) override { script_.ErrorUnitName = unitName; }
+
+ private:
+  TfsScript& script_;
+};
+
+}  // namespace
+
+TfsILParser::TfsILParser(TfsScript* script)
+    : script_(script),
+      ownSite_(std::make_unique<TfsScriptSite>(*script)),
+      site_(ownSite_.get()),
+      output_(std::make_unique<Output>()) {}
 
 TfsILParser::TfsILParser(TfsCompileSite& site) : site_(&site), output_(std::make_unique<Output>()) {}
 

@@ -120,13 +120,12 @@ using TfsGetValueNewEvent = std::function<Variant(rtl::TObject* Instance, TClass
                                                   TfsPropertyHelper* Caller)>;
 using TfsSetValueNewEvent = std::function<void(rtl::TObject* Instance, TClass ClassType, const AnsiString& PropName,
                                                const Variant& Value, TfsPropertyHelper* Caller)>;
-using TfsCallMethodEvent = std::function<Variant(rtl::TObject* Instance, TClass ClassType,
-                                                 const AnsiString& MethodName, Variant& Params)>;
+using TfsCallMethodEvent =
+    std::function<Variant(rtl::TObject* Instance, TClass ClassType, const AnsiString& MethodName, Variant& Params)>;
 using TfsCallMethodNewEvent = std::function<Variant(rtl::TObject* Instance, TClass ClassType,
                                                     const AnsiString& MethodName, TfsMethodHelper* Caller)>;
 using TfsGetUnitEvent = std::function<void(TfsScript* Sender, const AnsiString& UnitName, AnsiString& UnitText)>;
-using TfsRunLineEvent =
-    std::function<void(TfsScript* Sender, const AnsiString& UnitName, const AnsiString& SourcePos)>;
+using TfsRunLineEvent = std::function<void(TfsScript* Sender, const AnsiString& UnitName, const AnsiString& SourcePos)>;
 
 // ---- item lists ------------------------------------------------------------
 
@@ -459,14 +458,12 @@ class TfsClassVariable : public TfsCustomVariable {
                                  TfsSetValueEvent setter = nullptr);
   TfsPropertyHelper* AddPropertyEx(const AnsiString& name, const AnsiString& typeName, TfsGetValueNewEvent getter,
                                    TfsSetValueNewEvent setter = nullptr);
-  TfsMethodHelper* AddIndexProperty(const AnsiString& name, const AnsiString& indexTypes,
-                                    const AnsiString& resultType, TfsCallMethodEvent handler, bool readOnly = false);
-  TfsMethodHelper* AddIndexProperty(const AnsiString& name, const AnsiString& indexTypes,
-                                    const AnsiString& resultType, TfsCallMethodNewEvent handler,
-                                    bool readOnly = false);
+  TfsMethodHelper* AddIndexProperty(const AnsiString& name, const AnsiString& indexTypes, const AnsiString& resultType,
+                                    TfsCallMethodEvent handler, bool readOnly = false);
+  TfsMethodHelper* AddIndexProperty(const AnsiString& name, const AnsiString& indexTypes, const AnsiString& resultType,
+                                    TfsCallMethodNewEvent handler, bool readOnly = false);
   TfsMethodHelper* AddDefaultProperty(const AnsiString& name, const AnsiString& indexTypes,
-                                      const AnsiString& resultType, TfsCallMethodEvent handler,
-                                      bool readOnly = false);
+                                      const AnsiString& resultType, TfsCallMethodEvent handler, bool readOnly = false);
   TfsMethodHelper* AddDefaultProperty(const AnsiString& name, const AnsiString& indexTypes,
                                       const AnsiString& resultType, TfsCallMethodNewEvent handler,
                                       bool readOnly = false);

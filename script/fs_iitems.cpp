@@ -93,8 +93,8 @@ void TfsCustomVariable::SetValue(const Variant& value) {
 }
 
 TfsParamItem* TfsCustomVariable::GetParam(int index) const {
-  if (index < 0 || index >= Count()) throw rtl::EListError(rtl::AnsiString("List index out of bounds (") +
-                                                           std::to_string(index) + ")");
+  if (index < 0 || index >= Count())
+    throw rtl::EListError(rtl::AnsiString("List index out of bounds (") + std::to_string(index) + ")");
   return static_cast<TfsParamItem*>(RawItem(index));
 }
 

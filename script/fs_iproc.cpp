@@ -5,8 +5,8 @@
 
 namespace script {
 
-TfsProcVariable::TfsProcVariable(const AnsiString& name, TfsVarType type, const AnsiString& typeName,
-                                 bool isFunction, TfsScript* declaringScript)
+TfsProcVariable::TfsProcVariable(const AnsiString& name, TfsVarType type, const AnsiString& typeName, bool isFunction,
+                                 TfsScript* declaringScript)
     : TfsCustomVariable(name, type, typeName), IsFunction(isFunction), LocalScope(new TfsScript(nullptr)) {
   kind_ = TfsItemKind::Proc;
   ReadOnly = true;

@@ -210,8 +210,8 @@ void TfsScript::AddEnumSet(const AnsiString& typeName, const AnsiString& names) 
   AddEnumItems(*this, typeName, names, true);
 }
 
-static TfsMethodHelper* AddMethodHelper(TfsScript& script, const AnsiString& declaration,
-                                        const AnsiString& category, const AnsiString& description) {
+static TfsMethodHelper* AddMethodHelper(TfsScript& script, const AnsiString& declaration, const AnsiString& category,
+                                        const AnsiString& description) {
   auto helper = std::make_unique<TfsMethodHelper>(declaration, &script);
   helper->HelpText = description.empty() ? helper->Name : description;
   helper->Category = category;
@@ -372,7 +372,8 @@ void TfsScript::AddCodeLine(const AnsiString& unitName, const AnsiString& positi
 
 bool TfsScript::IsExecutableLine(int line, const AnsiString& unitName) const {
   for (const auto& unit : unitLines_)
-    if (rtl::AnsiSameText(unit.first, unitName)) return std::binary_search(unit.second.begin(), unit.second.end(), line);
+    if (rtl::AnsiSameText(unit.first, unitName))
+      return std::binary_search(unit.second.begin(), unit.second.end(), line);
   return false;
 }
 

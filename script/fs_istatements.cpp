@@ -38,8 +38,9 @@ TfsAssignmentStmt::~TfsAssignmentStmt() {
 }
 
 void TfsAssignmentStmt::Optimize() {
-  FastTarget = dynamic_cast<TfsVariableDesignator*>(TargetDesignator) ? TargetDesignator->LinkedItem
-                                                                       : static_cast<TfsCustomVariable*>(TargetDesignator);
+  FastTarget = dynamic_cast<TfsVariableDesignator*>(TargetDesignator)
+                   ? TargetDesignator->LinkedItem
+                   : static_cast<TfsCustomVariable*>(TargetDesignator);
   FastValue = ValueExpr;
   if (auto* expression = dynamic_cast<TfsExpression*>(ValueExpr))
     if (TfsCustomVariable* single = expression->SingleItem()) FastValue = single;
@@ -59,11 +60,11 @@ void TfsAssignmentStmt::Execute() {
   }
 }
 
-#define FS_COMPOUND_ASSIGNMENT(Class, Operation)                                                     \
-  Class::Class(TfsScript* script, const AnsiString& position, const AnsiString& unitName)            \
-      : TfsAssignmentStmt(script, position, unitName) {                                              \
-    compound_ = true;                                                                                \
-  }                                                                                                  \
+#define FS_COMPOUND_ASSIGNMENT(Class, Operation)                                          \
+  Class::Class(TfsScript* script, const AnsiString& position, const AnsiString& unitName) \
+      : TfsAssignmentStmt(script, position, unitName) {                                   \
+    compound_ = true;                                                                     \
+  }                                                                                       \
   Variant Class::Combine(const Variant& target, const Variant& value) { return Operation(target, value); }
 
 FS_COMPOUND_ASSIGNMENT(TfsAssignPlusStmt, rtl::VarAdd)
@@ -243,8 +244,7 @@ TfsTryStmt::~TfsTryStmt() { delete HandlerPart; }
 static AnsiString ExceptionClassName(const std::exception& e) {
   const char* mangled = typeid(e).name();
   int status = 0;
-  std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
-                                                   std::free);
+  std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
   AnsiString name = status == 0 && demangled ? demangled.get() : mangled;
   size_t colon = name.rfind("::");
   return colon == AnsiString::npos ? name : name.substr(colon + 2);

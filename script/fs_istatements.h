@@ -13,8 +13,7 @@ namespace script {
 
 class TfsStatement : public TfsItemList {
  public:
-  TfsStatement(TfsScript* script, const AnsiString& position = AnsiString(),
-               const AnsiString& unitName = AnsiString());
+  TfsStatement(TfsScript* script, const AnsiString& position = AnsiString(), const AnsiString& unitName = AnsiString());
   TfsStatement* GetItem(int index) const { return static_cast<TfsStatement*>(RawItem(index)); }
   // Runs the children in order; stops after one that set a control flag.
   virtual void Execute();
@@ -108,8 +107,7 @@ class TfsCaseSelector : public TfsStatement {
 
 class TfsCaseStmt : public TfsStatement {
  public:
-  TfsCaseStmt(TfsScript* script, const AnsiString& position = AnsiString(),
-              const AnsiString& unitName = AnsiString());
+  TfsCaseStmt(TfsScript* script, const AnsiString& position = AnsiString(), const AnsiString& unitName = AnsiString());
   ~TfsCaseStmt() override;
   void Execute() override;
   TfsCustomExpression* CaseValue = nullptr;

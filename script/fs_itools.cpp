@@ -39,8 +39,7 @@ bool TypesCompatible(const TfsTypeRec& target, const TfsTypeRec& source, TfsScri
     case fvtFloat: return s == fvtInt || s == fvtFloat || s == fvtVariant;
     case fvtChar:
     case fvtString: return s == fvtChar || s == fvtString || s == fvtVariant;
-    case fvtClass:
-      return s == fvtVariant || (s == fvtClass && ClassDescends(target.TypeName, source.TypeName, script));
+    case fvtClass: return s == fvtVariant || (s == fvtClass && ClassDescends(target.TypeName, source.TypeName, script));
     case fvtArray: return s == fvtArray || s == fvtVariant;
     case fvtVariant: return true;
     case fvtEnum:
