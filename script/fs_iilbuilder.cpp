@@ -327,8 +327,8 @@ void TfsILParser::DoParameters(const TfsXMLItem* item, TfsProcVariable* proc) {
       if (!Named(child, "ident")) continue;
       ErrorPos(child);
       CheckIdent(proc->LocalScope, child->GetProp("text"));
-      auto* param = static_cast<TfsParamItem*>(
-          CreateVar(group, proc->LocalScope, k, nullptr, true, byRefGroup || byRefName));
+      auto* param =
+          static_cast<TfsParamItem*>(CreateVar(group, proc->LocalScope, k, nullptr, true, byRefGroup || byRefName));
       proc->AddParam(param);
       byRefName = false;
     }

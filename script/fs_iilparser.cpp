@@ -300,6 +300,7 @@ bool TfsILParser::WalkChildren(const TfsGrammarNode* element, int depth) {
 
 bool TfsILParser::WalkLoop(const TfsGrammarNode* element, int depth) {
   const int start = parser_.Position();
+  const std::size_t startCount = output_->Count();
   int repetitions = 0;
   bool first = false;
   int reached = start;
@@ -329,7 +330,10 @@ bool TfsILParser::WalkLoop(const TfsGrammarNode* element, int depth) {
     parser_.SetPosition(reached);
     return true;
   }
-  if (!first) parser_.SetPosition(start);
+  if (!first) {
+    parser_.SetPosition(start);
+    output_->Truncate(startCount);
+  }
   return element->kind == TfsGrammarNode::OptionalLoop || first;
 }
 
@@ -351,16 +355,21 @@ bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
         if (Walk(child, depth + 1)) return true;
       if (element->kind == TfsGrammarNode::OptionalSwitch) return true;
       parser_.SetPosition(entryPosition);
+      output_->Truncate(entryCount);
       RecordError(element, entryPosition);
       return false;
     case TfsGrammarNode::Loop:
     case TfsGrammarNode::OptionalLoop:
       if (WalkLoop(element, depth)) return true;
       parser_.SetPosition(entryPosition);
+      output_->Truncate(entryCount);
       RecordError(element, entryPosition);
       return false;
     case TfsGrammarNode::Optional:
-      if (!WalkChildren(element, depth)) parser_.SetPosition(entryPosition);
+      if (!WalkChildren(element, depth)) {
+        parser_.SetPosition(entryPosition);
+        output_->Truncate(entryCount);
+      }
       return true;
     case TfsGrammarNode::Reference:
       if (!element->rule) throw rtl::Exception(SInvalidLanguage());
@@ -399,15 +408,16 @@ bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
     }
   }
 
-  if (!matched) parser_.SetPosition(entryPosition);
-  if (isRule && !element->node.empty()) {
-    if (element->node == "uses")
-      IncludeUnits(entryCount);
-    else if (matched)
-      Wrap(element->node, entryPosition, entryCount);
-    else
-      output_->Truncate(entryCount);
+  if (isRule && element->node == "uses") {
+    IncludeUnits(entryCount);
+  } else if (!matched) {
+    // An abandoned alternative leaves nothing behind: its text is read again
+    // by the next one, so its output must go with it.
+    output_->Truncate(entryCount);
+  } else if (isRule && !element->node.empty()) {
+    Wrap(element->node, entryPosition, entryCount);
   }
+  if (!matched) parser_.SetPosition(entryPosition);
   return matched;
 }
 

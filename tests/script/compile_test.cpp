@@ -36,3 +36,181 @@ TEST(ScriptCompile, EvaluateInEveryLanguage) {
     EXPECT_EQ(v.AsInteger(), 3);
   }
 }
+
+namespace {
+
+// A small host class: a point with an X property and an indexed Items property.
+class TTestPoint : public rtl::TObject {
+ public:
+  int X = 0;
+};
+
+TClass TestPointClass() { return fsHostClass<TTestPoint>("TTestPoint"); }
+
+// A script with Output and the point Pt registered, as a host would.
+struct Host {
+  TfsScript script;
+  TTestPoint point;
+  Host() {
+    script.AddRTTI();
+    TfsClassVariable* cls = script.AddClass(TestPointClass(), "TObject");
+    cls->AddProperty(
+        "X", "Integer",
+        [](rtl::TObject* o, TClass, const AnsiString&) { return Variant(static_cast<TTestPoint*>(o)->X); },
+        [](rtl::TObject* o, TClass, const AnsiString&, const Variant& v) {
+          static_cast<TTestPoint*>(o)->X = v.AsInteger();
+        });
+    cls->AddIndexProperty(
+        "Items", "Integer", "Integer",
+        TfsCallMethodEvent([](rtl::TObject*, TClass, const AnsiString&, Variant&) { return Variant(7); }));
+    script.AddObject("Pt", &point);
+    script.AddVariable("Output", "String", Variant(AnsiString()));
+  }
+};
+
+// One algorithm (loops, recursion, try, case, with, strings, arrays) per language.
+const std::pair<const char*, const char*> kAlgorithm[] = {
+    {"PascalScript",
+     "function Fact(n: Integer): Integer;\r\n"
+     "begin\r\n"
+     "  if n <= 1 then Result := 1 else Result := n * Fact(n - 1);\r\n"
+     "end;\r\n"
+     "function Kind(n: Integer): String;\r\n"
+     "begin\r\n"
+     "  case n of\r\n"
+     "    0: Result := 'zero';\r\n"
+     "    1, 2: Result := 'small';\r\n"
+     "  else Result := 'big';\r\n"
+     "  end;\r\n"
+     "end;\r\n"
+     "var i, sum: Integer; a: array[5] of Integer; s: String;\r\n"
+     "begin\r\n"
+     "  sum := 0;\r\n"
+     "  for i := 1 to 10 do sum := sum + i;\r\n"
+     "  Output := IntToStr(sum) + ' ' + IntToStr(Fact(5));\r\n"
+     "  for i := 0 to 4 do a[i] := i * i;\r\n"
+     "  sum := 0;\r\n"
+     "  i := 0;\r\n"
+     "  while i < 5 do begin sum := sum + a[i]; i := i + 1 end;\r\n"
+     "  Output := Output + ' ' + IntToStr(sum);\r\n"
+     "  try RaiseException('boom') except Output := Output + ' ' + ExceptionMessage end;\r\n"
+     "  Output := Output + ' ' + Kind(0) + ' ' + Kind(2) + ' ' + Kind(7);\r\n"
+     "  s := 'hello';\r\n"
+     "  Output := Output + ' ' + UpperCase(Copy(s, 2, 3)) + IntToStr(Length(s));\r\n"
+     "  with Pt do X := 42;\r\n"
+     "  Output := Output + ' ' + IntToStr(Pt.X);\r\n"
+     "end."},
+    {"C++Script",
+     "int Fact(int n) { if (n <= 1) return 1; else return n * Fact(n - 1); }\r\n"
+     "string Kind(int n) { switch (n) { case 0: return \"zero\"; case 1, 2: return \"small\"; default: return \"big\"; "
+     "} }\r\n"
+     "int i, sum, a[5]; string s;\r\n"
+     "{\r\n"
+     "  sum = 0;\r\n"
+     "  for (i = 1; i <= 10; i++) sum += i;\r\n"
+     "  Output = IntToStr(sum) + \" \" + IntToStr(Fact(5));\r\n"
+     "  for (i = 0; i < 5; i++) a[i] = i * i;\r\n"
+     "  sum = 0;\r\n"
+     "  i = 0;\r\n"
+     "  while (i < 5) { sum = sum + a[i]; i++; }\r\n"
+     "  Output = Output + \" \" + IntToStr(sum);\r\n"
+     "  try { RaiseException(\"boom\"); } except { Output = Output + \" \" + ExceptionMessage; }\r\n"
+     "  Output = Output + \" \" + Kind(0) + \" \" + Kind(2) + \" \" + Kind(7);\r\n"
+     "  s = \"hello\";\r\n"
+     "  Output = Output + \" \" + UpperCase(Copy(s, 2, 3)) + IntToStr(Length(s));\r\n"
+     "  Pt.X = 42;\r\n"
+     "  Output = Output + \" \" + IntToStr(Pt.X);\r\n"
+     "}"},
+    {"JScript",
+     "function Fact(n) { if (n <= 1) return 1; else return n * Fact(n - 1); }\r\n"
+     "function Kind(n) { switch (n) { case 0: return \"zero\"; case 1, 2: return \"small\"; default: return \"big\"; } "
+     "}\r\n"
+     "var a[5];\r\n"
+     "sum = 0;\r\n"
+     "for (i = 1; i <= 10; i++) sum += i;\r\n"
+     "Output = IntToStr(sum) + \" \" + IntToStr(Fact(5));\r\n"
+     "for (i = 0; i < 5; i++) a[i] = i * i;\r\n"
+     "sum = 0\r\n"
+     "i = 0\r\n"
+     "while (i < 5) { sum = sum + a[i]; i++ }\r\n"
+     "Output = Output + \" \" + IntToStr(sum);\r\n"
+     "try { RaiseException(\"boom\"); } except { Output = Output + \" \" + ExceptionMessage; }\r\n"
+     "Output = Output + \" \" + Kind(0) + \" \" + Kind(2) + \" \" + Kind(7);\r\n"
+     "s = \"hello\";\r\n"
+     "Output = Output + \" \" + UpperCase(Copy(s, 2, 3)) + IntToStr(Length(s));\r\n"
+     "with (Pt) { X = 42; }\r\n"
+     "Output = Output + \" \" + IntToStr(Pt.X);\r\n"},
+    {"BasicScript",
+     "function Fact(n)\r\n"
+     "  if n <= 1 then\r\n"
+     "    return 1\r\n"
+     "  else\r\n"
+     "    return n * Fact(n - 1)\r\n"
+     "  end if\r\n"
+     "end function\r\n"
+     "function Kind(n)\r\n"
+     "  select case n\r\n"
+     "  case 0: return \"zero\"\r\n"
+     "  case 1, 2: return \"small\"\r\n"
+     "  case else: return \"big\"\r\n"
+     "  end select\r\n"
+     "end function\r\n"
+     "dim a[5], s\r\n"
+     "sum = 0\r\n"
+     "for i = 1 to 10\r\n"
+     "  sum += i\r\n"
+     "next\r\n"
+     "Output = IntToStr(sum) & \" \" & IntToStr(Fact(5))\r\n"
+     "for i = 0 to 4\r\n"
+     "  a[i] = i * i\r\n"
+     "next\r\n"
+     "sum = 0\r\n"
+     "i = 0\r\n"
+     "while i < 5\r\n"
+     "  sum = sum + a[i] : i = i + 1\r\n"
+     "wend\r\n"
+     "Output = Output & \" \" & IntToStr(sum)\r\n"
+     "try\r\n"
+     "  RaiseException(\"boom\")\r\n"
+     "catch\r\n"
+     "  Output = Output & \" \" & ExceptionMessage\r\n"
+     "end try\r\n"
+     "Output = Output & \" \" & Kind(0) & \" \" & Kind(2) & \" \" & Kind(7)\r\n"
+     "s = \"hello\"\r\n"
+     "Output = Output & \" \" & UpperCase(Copy(s, 2, 3)) & IntToStr(Length(s))\r\n"
+     "with Pt\r\n"
+     "  X = 42\r\n"
+     "end with\r\n"
+     "Output = Output & \" \" & IntToStr(Pt.X)\r\n"},
+};
+
+}  // namespace
+
+TEST(ScriptCompile, OneAlgorithmInFourLanguages) {
+  for (const auto& [language, source] : kAlgorithm) {
+    SCOPED_TRACE(language);
+    Host host;
+    Outcome o = Compile(host.script, language, source);
+    ASSERT_TRUE(o.compiled) << o.message << " at " << o.position;
+    host.script.Execute();
+    EXPECT_EQ(host.script.GetVariables("Output").AsString(), "55 120 30 boom zero small big ELL5 42");
+    EXPECT_EQ(host.point.X, 42);
+  }
+}
+
+TEST(ScriptCompile, IntermediateCodeStoresAndRestoresAProgram) {
+  for (const auto& [language, source] : kAlgorithm) {
+    SCOPED_TRACE(language);
+    Host writer;
+    writer.script.SyntaxType = language;
+    writer.script.Lines.SetText(source);
+    rtl::TMemoryStream stream;
+    ASSERT_TRUE(writer.script.GetILCode(stream)) << writer.script.ErrorMessage;
+    stream.SetPosition(0);
+    Host reader;
+    reader.script.SyntaxType = language;
+    ASSERT_TRUE(reader.script.SetILCode(stream)) << reader.script.ErrorMessage << " at " << reader.script.ErrorPosition;
+    reader.script.Execute();
+    EXPECT_EQ(reader.script.GetVariables("Output").AsString(), "55 120 30 boom zero small big ELL5 42");
+  }
+}
