@@ -214,3 +214,112 @@ TEST(ScriptCompile, IntermediateCodeStoresAndRestoresAProgram) {
     EXPECT_EQ(reader.script.GetVariables("Output").AsString(), "55 120 30 boom zero small big ELL5 42");
   }
 }
+
+// Positions are those of the element the builder read last: a name or an
+// operator is placed just behind its token, a call or a value at its start.
+TEST(ScriptCompile, BuilderMessagesWithPositions) {
+  struct Case {
+    const char* language;
+    const char* source;
+    const char* message;
+    const char* position;
+  } cases[] = {
+      {"PascalScript", "begin x := 1 end.", "Undeclared identifier: 'x'", "1:8"},
+      {"PascalScript", "var a: Integer;\r\n    a: String;\r\nbegin end.", "Identifier redeclared: 'a'", "2:6"},
+      {"PascalScript", "var a: TNoSuchType; begin end.", "Unknown type: 'TNoSuchType'", "1:6"},
+      {"PascalScript", "var s: String; begin s := 1 end.", "Incompatible types: 'String', 'Integer'", "1:28"},
+      {"PascalScript", "var b: Boolean; begin b := 'a' + 1 end.", "Incompatible types", "1:33"},
+      {"PascalScript", "var i: Integer; begin with i do ; end.", "Class type required", "1:28"},
+      {"PascalScript", "begin Pt.Items.X := 1 end.", "Index required", "1:17"},
+      {"PascalScript", "var s: String; begin s.Size := 1 end.", "Strings doesn't have properties or methods", "1:28"},
+      {"PascalScript", "begin Pt[0] := 1 end.", "Class TTestPoint does not have a default property", "1:10"},
+      {"PascalScript", "var i: Integer; begin i[0] := 1 end.", "Array type required", "1:25"},
+      {"PascalScript", "var v: String; begin v := @Pt.X end.", "Variable required", "1:32"},
+      {"PascalScript", "var s: String; begin s := Copy('a') end.", "Not enough actual parameters", "1:27"},
+      {"PascalScript", "var e: Extended; begin e := Pi(1) end.", "Too many actual parameters", "1:29"},
+      {"PascalScript", "begin True := False end.", "Left side cannot be assigned to", "1:15"},
+      {"PascalScript", "var s: String; begin for s := 1 to 2 do ; end.", "For loop variable must be numeric variable",
+       "1:27"},
+      {"PascalScript", "var i: Integer; begin i := 2.5 end.", "Incompatible types: 'Integer', 'Extended'", "1:31"},
+      {"C++Script", "{ x = 1; }", "Undeclared identifier: 'x'", "1:4"},
+      {"Cobol", "begin end.", "Language 'Cobol' not found", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.language) + ": " + c.source);
+    Host host;
+    Outcome o = Compile(host.script, c.language, c.source);
+    EXPECT_FALSE(o.compiled);
+    EXPECT_EQ(o.message, c.message);
+    EXPECT_EQ(o.position, c.position);
+  }
+}
+
+TEST(ScriptCompile, DeclarationFreeLanguagesMakeVariants) {
+  for (const char* language : {"JScript", "BasicScript"}) {
+    SCOPED_TRACE(language);
+    Host host;
+    ASSERT_TRUE(Compile(host.script, language, "x = 5\r\n").compiled) << host.script.ErrorMessage;
+    host.script.Execute();
+    EXPECT_EQ(host.script.GetVariables("x").AsInteger(), 5);
+  }
+}
+
+TEST(ScriptCompile, ArrayBoundsPerLanguage) {
+  struct Case {
+    const char* language;
+    const char* source;
+    int low, high;
+  } cases[] = {
+      {"PascalScript", "var a: array[1..3] of Integer; begin end.", 1, 3},
+      {"PascalScript", "var a: array[5] of Integer; begin end.", 0, 4},
+      {"C++Script", "int a[3]; {}", 0, 2},
+      {"JScript", "var a[3];", 0, 2},
+      {"BasicScript", "dim a[3]\r\n", 0, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    Host host;
+    ASSERT_TRUE(Compile(host.script, c.language, c.source).compiled) << host.script.ErrorMessage;
+    TfsCustomVariable* a = host.script.Find("a");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(rtl::VarArrayLowBound(a->Value, 1), c.low);
+    EXPECT_EQ(rtl::VarArrayHighBound(a->Value, 1), c.high);
+  }
+}
+
+TEST(ScriptCompile, CaseSelectorWithEmptyStatementKeepsItsValues) {
+  // The empty branch of 2 must win over else: 2 does nothing, 3 goes to else.
+  Host host;
+  ASSERT_TRUE(Compile(host.script, "PascalScript",
+                      "var i: Integer; begin Output := ''; for i := 1 to 3 do\r\n"
+                      "  case i of 1: Output := Output + 'one'; 2: ; else Output := Output + 'else' end end.")
+                  .compiled)
+      << host.script.ErrorMessage;
+  host.script.Execute();
+  EXPECT_EQ(host.script.GetVariables("Output").AsString(), "oneelse");
+}
+
+TEST(ScriptCompile, NestedWithGetsDistinctHiddenVariables) {
+  Host host;
+  ASSERT_TRUE(Compile(host.script, "PascalScript", "begin with Pt do with Pt do X := 3 end.").compiled)
+      << host.script.ErrorMessage;
+  EXPECT_NE(host.script.FindLocal("_WithList_0"), nullptr);
+  EXPECT_NE(host.script.FindLocal("_WithList_1"), nullptr);
+  host.script.Execute();
+  EXPECT_EQ(host.point.X, 3);
+}
+
+TEST(ScriptCompile, CppDefaultParameterAndVoidFunction) {
+  Host host;
+  ASSERT_TRUE(Compile(host.script, "C++Script",
+                      "int Add(int a, int b = 10) { return a + b; }\r\n"
+                      "void Put(int v) { Output = IntToStr(v); }\r\n"
+                      "{ Put(Add(1)); }")
+                  .compiled)
+      << host.script.ErrorMessage << " at " << host.script.ErrorPosition;
+  host.script.Execute();
+  EXPECT_EQ(host.script.GetVariables("Output").AsString(), "11");
+  auto* put = dynamic_cast<TfsProcVariable*>(host.script.Find("Put"));
+  ASSERT_NE(put, nullptr);
+  EXPECT_FALSE(put->IsFunction);
+}
