@@ -131,8 +131,12 @@ TEST(ScriptSysFunctions, FormatPassesLongStringsWhole) {
 }
 
 TEST(ScriptSysFunctions, OutOfRangeArgumentsRaise) {
-  const char* expressions[] = {"Ord('')", "DaysInMonth(2000, 13)", "DaysInMonth(2000, 0)", "StrToInt('x')",
-                               "CreateOleObject('Excel.Application')", "Round(1e12)"};
+  const char* expressions[] = {"Ord('')",
+                               "DaysInMonth(2000, 13)",
+                               "DaysInMonth(2000, 0)",
+                               "StrToInt('x')",
+                               "CreateOleObject('Excel.Application')",
+                               "Round(1e12)"};
   for (const char* expression : expressions) {
     SCOPED_TRACE(expression);
     TfsScript script;
