@@ -19,7 +19,8 @@ const std::pair<const char*, const char*> kPrograms[] = {
      "begin for i := 1 to N do a[i] := F(i); case i of 1..2: s := #65 else s := '' end;\r\n"
      "  with Obj do Caption := <Date>; try s := s + 'q' except s := '' end end."},
     {"C++Script",
-     "#include \"u.cpp\"\r\n#define N 3\r\nint i, a[N][2] = 0;\r\nint F(int &x, string y = \"d\") { x++; return x; }\r\n"
+     "#include \"u.cpp\"\r\n#define N 3\r\nint i, a[N][2] = 0;\r\nint F(int &x, string y = \"d\") { x++; return x; "
+     "}\r\n"
      "{ for (i = 0; i < N; i++) { a[i][0] = F(i); } switch (i) { case 1: i -= 0x1F; default: ; }\r\n"
      "  do i--; while (i > 0); delete o; o = new TObject(); }"},
     {"JScript",
@@ -27,7 +28,8 @@ const std::pair<const char*, const char*> kPrograms[] = {
      "for (i = 0; i < 3; i++) { a[i] = F(i, s) } with (o) { x = 1 } try { s += \"q\" } finally { s = \"\" }"},
     {"BasicScript",
      "imports \"u.vb\"\r\ndim a[3], s as string = \"x\"\r\nsub P(byref x)\r\n  x = x & \"a\"\r\nend sub\r\n"
-     "for i = 0 to 2 step 1\r\n  P(s) : a[i] = i \\ 2\r\nnext\r\nselect case i\r\ncase 1: s = \"\"\r\ncase else: s = \"z\"\r\n"
+     "for i = 0 to 2 step 1\r\n  P(s) : a[i] = i \\ 2\r\nnext\r\nselect case i\r\ncase 1: s = \"\"\r\ncase else: s = "
+     "\"z\"\r\n"
      "end select\r\nif i > 1 then\r\n  s = s & \"b\"\r\nelseif i < 0 then s = \"\"\r\nend if\r\n"},
 };
 
