@@ -323,3 +323,32 @@ TEST(ScriptCompile, CppDefaultParameterAndVoidFunction) {
   ASSERT_NE(put, nullptr);
   EXPECT_FALSE(put->IsFunction);
 }
+
+TEST(ScriptCompile, MembersOfVariantsAreBoundWhenFirstUsed) {
+  struct Case {
+    const char* language;
+    const char* source;
+  } cases[] = {
+      {"JScript", "o = Pt; o.X = 5; with (o) { X = X + 1 } Output = IntToStr(o.X);"},
+      {"PascalScript", "var o: Variant; begin o := Pt; o.X := 6; Output := IntToStr(o.X) end."},
+      {"BasicScript", "o = Pt\r\no.X = 6\r\nOutput = IntToStr(o.X)\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.language);
+    Host host;
+    ASSERT_TRUE(Compile(host.script, c.language, c.source).compiled) << host.script.ErrorMessage;
+    host.script.Execute();
+    EXPECT_EQ(host.point.X, 6);
+    EXPECT_EQ(host.script.GetVariables("Output").AsString(), "6");
+  }
+}
+
+TEST(ScriptCompile, LineEndsOfAnyKind) {
+  const char* texts[] = {"x = 1\ny = x + 1\n", "x = 1\ry = x + 1", "x = 1\r\ny = x + 1"};
+  for (const char* text : texts) {
+    Host host;
+    ASSERT_TRUE(Compile(host.script, "BasicScript", text).compiled) << host.script.ErrorMessage;
+    host.script.Execute();
+    EXPECT_EQ(host.script.GetVariables("y").AsInteger(), 2);
+  }
+}
