@@ -2,7 +2,10 @@
 // Evaluate in each, and the builder's static checks with their positions.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "script/fs_iinterpreter.h"
+#include "support/scratch_folder.h"
 
 using namespace script;
 using rtl::Variant;
@@ -351,4 +354,25 @@ TEST(ScriptCompile, LineEndsOfAnyKind) {
     host.script.Execute();
     EXPECT_EQ(host.script.GetVariables("y").AsInteger(), 2);
   }
+}
+
+TEST(ScriptCompile, UnitFilesFromTheSearchPath) {
+  ScratchFolder folder;
+  // A unit file with LF line ends only, in the second folder searched.
+  std::ofstream(folder.File("shared.pas"), std::ios::binary) << "var Shared: Integer;\nbegin\nend.\n";
+  Host host;
+  host.script.UnitSearchPath.Clear();
+  host.script.UnitSearchPath.Add(folder.Path() + "missing");
+  host.script.UnitSearchPath.Add(folder.Path());
+  ASSERT_TRUE(
+      Compile(host.script, "PascalScript", "uses 'shared.pas';\r\nbegin Shared := 4; Output := IntToStr(Shared) end.")
+          .compiled)
+      << host.script.ErrorMessage;
+  host.script.Execute();
+  EXPECT_EQ(host.script.GetVariables("Output").AsString(), "4");
+
+  Host other;
+  Outcome o = Compile(other.script, "PascalScript", "uses 'nowhere.pas'; begin end.");
+  EXPECT_FALSE(o.compiled);
+  EXPECT_FALSE(o.message.empty());
 }
