@@ -14,17 +14,17 @@ const rtl::TEnumType& PenStyleType() {
 }
 
 const rtl::TEnumType& PenModeType() {
-  static const rtl::TEnumType type{"TPenMode",
-                                   {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot",
-                                    "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask",
-                                    "pmNotMask", "pmXor", "pmNotXor"}};
+  static const rtl::TEnumType type{
+      "TPenMode",
+      {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen",
+       "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor"}};
   return type;
 }
 
 const rtl::TEnumType& BrushStyleType() {
-  static const rtl::TEnumType type{"TBrushStyle",
-                                   {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal",
-                                    "bsCross", "bsDiagCross"}};
+  static const rtl::TEnumType type{
+      "TBrushStyle",
+      {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"}};
   return type;
 }
 
@@ -124,8 +124,7 @@ void TPicture::Assign(const rtl::TPersistent* source) {
 
 void TPicture::DefineProperties(rtl::TFiler& filer) {
   filer.DefineBinaryProperty(
-      "Data", [this](rtl::TStream& s) { ReadData(s); }, [this](rtl::TStream& s) { WriteData(s); },
-      graphic_ != nullptr);
+      "Data", [this](rtl::TStream& s) { ReadData(s); }, [this](rtl::TStream& s) { WriteData(s); }, graphic_ != nullptr);
 }
 
 }  // namespace gfx

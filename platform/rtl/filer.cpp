@@ -185,8 +185,7 @@ void WritePublished(TWriter& w, TPersistent& object, const AnsiString& prefix) {
         }
         break;
       }
-      case pkEvent:
-        break;
+      case pkEvent: break;
       default:
         w.WritePropName(name);
         w.WriteInteger(p->GetOrd(object));
@@ -276,8 +275,7 @@ std::int64_t TReader::ReadInteger() {
       ReadBytes(&v, 8);
       return v;
     }
-    default:
-      InvalidValue();
+    default: InvalidValue();
   }
 }
 
@@ -322,8 +320,7 @@ AnsiString TReader::ReadString() {
       stream_.Seek(-1, soCurrent);
       return WideToAnsi(ReadWideString());
     }
-    default:
-      InvalidValue();
+    default: InvalidValue();
   }
 }
 
@@ -360,16 +357,11 @@ AnsiString TReader::ReadIdent() {
       ReadBytes(s.data(), n);
       return s;
     }
-    case vaFalse:
-      return "False";
-    case vaTrue:
-      return "True";
-    case vaNil:
-      return "nil";
-    case vaNull:
-      return "Null";
-    default:
-      InvalidValue();
+    case vaFalse: return "False";
+    case vaTrue: return "True";
+    case vaNil: return "nil";
+    case vaNull: return "Null";
+    default: InvalidValue();
   }
 }
 
@@ -384,30 +376,18 @@ Variant TReader::ReadVariant() {
   switch (NextValue()) {
     case vaInt8:
     case vaInt16:
-    case vaInt32:
-      return Variant(static_cast<std::int32_t>(ReadInteger()));
-    case vaInt64:
-      return Variant(ReadInteger());
-    case vaExtended:
-      return Variant::FromExtended(ReadFloat());
+    case vaInt32: return Variant(static_cast<std::int32_t>(ReadInteger()));
+    case vaInt64: return Variant(ReadInteger());
+    case vaExtended: return Variant::FromExtended(ReadFloat());
     case vaString:
-    case vaLString:
-      return Variant(ReadString());
+    case vaLString: return Variant(ReadString());
     case vaWString:
-    case vaUTF8String:
-      return Variant(ReadWideString());
+    case vaUTF8String: return Variant(ReadWideString());
     case vaFalse:
-    case vaTrue:
-      return Variant(ReadBoolean());
-    case vaNull:
-      ReadValue();
-      return Variant::Null();
-    case vaNil:
-      ReadValue();
-      return Variant();
-    default:
-      SkipValue();
-      return Variant::Null();
+    case vaTrue: return Variant(ReadBoolean());
+    case vaNull: ReadValue(); return Variant::Null();
+    case vaNil: ReadValue(); return Variant();
+    default: SkipValue(); return Variant::Null();
   }
 }
 
@@ -416,8 +396,7 @@ void TReader::SkipValue() {
     case vaNull:
     case vaFalse:
     case vaTrue:
-    case vaNil:
-      return;
+    case vaNil: return;
     case vaList: {
       if (++depth_ > kMaxNesting) InvalidValue();
       while (!EndOfList()) SkipValue();
@@ -425,19 +404,14 @@ void TReader::SkipValue() {
       --depth_;
       return;
     }
-    case vaInt8:
-      return stream_.Seek(1, soCurrent), void();
-    case vaInt16:
-      return stream_.Seek(2, soCurrent), void();
+    case vaInt8: return stream_.Seek(1, soCurrent), void();
+    case vaInt16: return stream_.Seek(2, soCurrent), void();
     case vaInt32:
-    case vaSingle:
-      return stream_.Seek(4, soCurrent), void();
+    case vaSingle: return stream_.Seek(4, soCurrent), void();
     case vaInt64:
     case vaCurrency:
-    case vaDate:
-      return stream_.Seek(8, soCurrent), void();
-    case vaExtended:
-      return stream_.Seek(10, soCurrent), void();
+    case vaDate: return stream_.Seek(8, soCurrent), void();
+    case vaExtended: return stream_.Seek(10, soCurrent), void();
     case vaString:
     case vaIdent: {
       std::uint8_t n = 0;
@@ -446,8 +420,7 @@ void TReader::SkipValue() {
     }
     case vaLString:
     case vaBinary:
-    case vaUTF8String:
-      return stream_.Seek(ReadLength32(), soCurrent), void();
+    case vaUTF8String: return stream_.Seek(ReadLength32(), soCurrent), void();
     case vaWString: {
       std::uint32_t n = 0;
       ReadBytes(&n, 4);
@@ -525,23 +498,17 @@ void ReadPublished(TReader& r, TPersistent& object, const TPropInfo& p) {
       }
       return p.SetOrd(object, mask);
     }
-    case pkFloat:
-      return p.SetFloat(object, r.ReadFloat());
-    case pkString:
-      return p.SetStr(object, r.ReadString());
-    case pkWideString:
-      return p.SetWideStr(object, r.ReadWideString());
-    case pkVariant:
-      return p.SetVariant(object, r.ReadVariant());
+    case pkFloat: return p.SetFloat(object, r.ReadFloat());
+    case pkString: return p.SetStr(object, r.ReadString());
+    case pkWideString: return p.SetWideStr(object, r.ReadWideString());
+    case pkVariant: return p.SetVariant(object, r.ReadVariant());
     case pkComponent: {
       const AnsiString ident = r.ReadIdent();
       if (SameText(ident, "nil")) return p.SetObject(object, nullptr);
       r.References.push_back({&object, p.Name, ident});
       return;
     }
-    case pkEvent:
-      r.SkipValue();
-      return;
+    case pkEvent: r.SkipValue(); return;
     default:
       if (!IsOrdinalKind(p.Kind)) InvalidValue();
       return p.SetOrd(object, r.ReadInteger());

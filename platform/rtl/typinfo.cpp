@@ -15,16 +15,13 @@ bool IsOrdinalKind(TPropKind kind) {
     case pkWideChar:
     case pkInt64:
     case pkEnumeration:
-    case pkSet:
-      return true;
-    default:
-      return false;
+    case pkSet: return true;
+    default: return false;
   }
 }
 
 bool IsObjectKind(TPropKind kind) {
-  return kind == pkComponent || kind == pkStrings || kind == pkWideStrings ||
-         kind == pkPersistent;
+  return kind == pkComponent || kind == pkStrings || kind == pkWideStrings || kind == pkPersistent;
 }
 
 int TEnumType::ValueOf(std::string_view name) const {
@@ -51,39 +48,25 @@ namespace {
 }
 }  // namespace
 
-bool TPropInfo::HasSetter() const {
-  return setOrd_ || setFloat_ || setStr_ || setWStr_ || setVar_ || setObj_;
-}
+bool TPropInfo::HasSetter() const { return setOrd_ || setFloat_ || setStr_ || setWStr_ || setVar_ || setObj_; }
 
-bool TPropInfo::HasGetter() const {
-  return getOrd_ || getFloat_ || getStr_ || getWStr_ || getVar_ || getObj_;
-}
+bool TPropInfo::HasGetter() const { return getOrd_ || getFloat_ || getStr_ || getWStr_ || getVar_ || getObj_; }
 
 AnsiString TPropInfo::TypeName() const {
   if (EnumType) return EnumType->Name;
   if (SetType) return SetType->Name;
   if (PropClass) return PropClass->Name();
   switch (Kind) {
-    case pkInteger:
-      return "Integer";
-    case pkChar:
-      return "Char";
-    case pkWideChar:
-      return "WideChar";
-    case pkInt64:
-      return "Int64";
-    case pkFloat:
-      return "Extended";
-    case pkString:
-      return "String";
-    case pkWideString:
-      return "WideString";
-    case pkVariant:
-      return "Variant";
-    case pkEvent:
-      return "TNotifyEvent";
-    default:
-      return "TObject";
+    case pkInteger: return "Integer";
+    case pkChar: return "Char";
+    case pkWideChar: return "WideChar";
+    case pkInt64: return "Int64";
+    case pkFloat: return "Extended";
+    case pkString: return "String";
+    case pkWideString: return "WideString";
+    case pkVariant: return "Variant";
+    case pkEvent: return "TNotifyEvent";
+    default: return "TObject";
   }
 }
 
@@ -160,22 +143,14 @@ Variant TPropInfo::GetValue(const TObject& object) const {
     case pkInteger:
     case pkChar:
     case pkWideChar:
-    case pkSet:
-      return Variant(static_cast<int>(GetOrd(object)));
-    case pkInt64:
-      return Variant(static_cast<std::int64_t>(GetOrd(object)));
-    case pkFloat:
-      return Variant::FromExtended(GetFloat(object));
-    case pkString:
-      return Variant(GetStr(object));
-    case pkWideString:
-      return Variant(GetWideStr(object));
-    case pkVariant:
-      return GetVariant(object);
-    case pkEvent:
-      return Variant::Null();
-    default:
-      return Variant(ObjectHandles::HandleOf<TObject>(GetObject(object)));
+    case pkSet: return Variant(static_cast<int>(GetOrd(object)));
+    case pkInt64: return Variant(static_cast<std::int64_t>(GetOrd(object)));
+    case pkFloat: return Variant::FromExtended(GetFloat(object));
+    case pkString: return Variant(GetStr(object));
+    case pkWideString: return Variant(GetWideStr(object));
+    case pkVariant: return GetVariant(object);
+    case pkEvent: return Variant::Null();
+    default: return Variant(ObjectHandles::HandleOf<TObject>(GetObject(object)));
   }
 }
 
@@ -192,20 +167,13 @@ void TPropInfo::SetValue(TObject& object, const Variant& value) const {
     case pkChar:
     case pkWideChar:
     case pkSet:
-    case pkInt64:
-      return SetOrd(object, value.AsInt64());
-    case pkFloat:
-      return SetFloat(object, value.AsExtended());
-    case pkString:
-      return SetStr(object, value.AsString());
-    case pkWideString:
-      return SetWideStr(object, value.AsWideString());
-    case pkVariant:
-      return SetVariant(object, value);
-    case pkEvent:
-      return;
-    default:
-      return SetObject(object, ObjectHandles::Resolve<TObject>(static_cast<std::int32_t>(value.AsInt64())));
+    case pkInt64: return SetOrd(object, value.AsInt64());
+    case pkFloat: return SetFloat(object, value.AsExtended());
+    case pkString: return SetStr(object, value.AsString());
+    case pkWideString: return SetWideStr(object, value.AsWideString());
+    case pkVariant: return SetVariant(object, value);
+    case pkEvent: return;
+    default: return SetObject(object, ObjectHandles::Resolve<TObject>(static_cast<std::int32_t>(value.AsInt64())));
   }
 }
 
@@ -296,15 +264,11 @@ AnsiString GetPropText(TObject& object, std::string_view path) {
   TObject* target = nullptr;
   const TPropInfo& p = RequireProp(object, path, target);
   switch (p.Kind) {
-    case pkEnumeration:
-      return p.EnumType ? p.EnumType->NameOf(p.GetOrd(*target)) : IntToStr(p.GetOrd(*target));
-    case pkFloat:
-      return FloatToStr(p.GetFloat(*target));
+    case pkEnumeration: return p.EnumType ? p.EnumType->NameOf(p.GetOrd(*target)) : IntToStr(p.GetOrd(*target));
+    case pkFloat: return FloatToStr(p.GetFloat(*target));
     case pkString:
-    case pkWideString:
-      return p.GetStr(*target);
-    case pkVariant:
-      return p.GetVariant(*target).AsString();
+    case pkWideString: return p.GetStr(*target);
+    case pkVariant: return p.GetVariant(*target).AsString();
     case pkComponent: {
       auto* c = dynamic_cast<TComponent*>(p.GetObject(*target));
       return c ? c->Name() : AnsiString();
@@ -315,10 +279,8 @@ AnsiString GetPropText(TObject& object, std::string_view path) {
     }
     case pkWideStrings:
     case pkPersistent:
-    case pkEvent:
-      return AnsiString();
-    default:
-      return IntToStr(p.GetOrd(*target));
+    case pkEvent: return AnsiString();
+    default: return IntToStr(p.GetOrd(*target));
   }
 }
 

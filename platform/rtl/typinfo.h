@@ -109,8 +109,8 @@ class TPropInfo {
 
   AnsiString Name;
   TPropKind Kind = pkInteger;
-  const TEnumType* EnumType = nullptr;   // enumerations (Boolean included)
-  const TSetType* SetType = nullptr;     // sets
+  const TEnumType* EnumType = nullptr;    // enumerations (Boolean included)
+  const TSetType* SetType = nullptr;      // sets
   const TClassInfo* PropClass = nullptr;  // object kinds: the declared class
   // The declared default of an ordinal property; without one the value is
   // always stored.
@@ -247,9 +247,9 @@ const TClassInfo* ClassInfoOf() {
 // engine's wide string list says WideStrings).
 template <class T>
 struct PropKindOf {
-  static constexpr TPropKind kind = std::is_base_of_v<TComponent, T>  ? pkComponent
+  static constexpr TPropKind kind = std::is_base_of_v<TComponent, T> ? pkComponent
                                     : std::is_base_of_v<TStrings, T> ? pkStrings
-                                                                      : pkPersistent;
+                                                                     : pkPersistent;
 };
 
 template <class C>
@@ -299,7 +299,9 @@ class TClassBuilder {
         return std::invoke(getter, static_cast<const C&>(o));
       };
       if constexpr (!std::is_null_pointer_v<S>)
-        p->setFloat_ = [setter](TObject& o, long double v) { std::invoke(setter, static_cast<C&>(o), static_cast<R>(v)); };
+        p->setFloat_ = [setter](TObject& o, long double v) {
+          std::invoke(setter, static_cast<C&>(o), static_cast<R>(v));
+        };
     } else if constexpr (std::is_same_v<R, AnsiString>) {
       p->Kind = pkString;
       p->getStr_ = [getter](const TObject& o) -> AnsiString { return std::invoke(getter, static_cast<const C&>(o)); };

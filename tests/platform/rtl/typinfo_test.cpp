@@ -179,9 +179,9 @@ TEST(Reflection, ClassesKnowTheirParents) {
 }
 
 TEST(Reflection, PropertiesListBaseClassesFirstAndKeepTheFirstPlaceOfARepublishedOne) {
-  EXPECT_EQ(Names(TTestBox::StaticClass()), (std::vector<AnsiString>{"Name", "Tag", "Visible", "Left", "Align", "Sides",
-                                                                     "Caption", "Frame", "Link", "Lines", "Value",
-                                                                     "OnClick"}));
+  EXPECT_EQ(Names(TTestBox::StaticClass()),
+            (std::vector<AnsiString>{"Name", "Tag", "Visible", "Left", "Align", "Sides", "Caption", "Frame", "Link",
+                                     "Lines", "Value", "OnClick"}));
   EXPECT_EQ(Names(TTestBigBox::StaticClass()),
             (std::vector<AnsiString>{"Name", "Tag", "visible", "Left", "Align", "Sides", "Caption", "Frame", "Link",
                                      "Lines", "Value", "OnClick", "Extra"}));
@@ -199,10 +199,12 @@ TEST(Reflection, KindsFollowTheDeclaredTypes) {
     const char* typeName;
   };
   const Case cases[] = {
-      {"Visible", pkEnumeration, "Boolean"}, {"Left", pkFloat, "Extended"},      {"Align", pkEnumeration, "TTestAlign"},
-      {"Sides", pkSet, "TTestSides"},        {"Caption", pkString, "String"},    {"Frame", pkPersistent, "TTestFrame"},
-      {"Link", pkComponent, "TComponent"},   {"Lines", pkStrings, "TStringList"}, {"Value", pkVariant, "Variant"},
-      {"OnClick", pkEvent, "TNotifyEvent"},  {"Tag", pkInteger, "Integer"},
+      {"Visible", pkEnumeration, "Boolean"},  {"Left", pkFloat, "Extended"},
+      {"Align", pkEnumeration, "TTestAlign"}, {"Sides", pkSet, "TTestSides"},
+      {"Caption", pkString, "String"},        {"Frame", pkPersistent, "TTestFrame"},
+      {"Link", pkComponent, "TComponent"},    {"Lines", pkStrings, "TStringList"},
+      {"Value", pkVariant, "Variant"},        {"OnClick", pkEvent, "TNotifyEvent"},
+      {"Tag", pkInteger, "Integer"},
   };
   for (const Case& c : cases) {
     const TPropInfo* p = TTestBox::StaticClass().FindProperty(c.name);
