@@ -4,12 +4,15 @@
 #include <cmath>
 #include <set>
 
+#include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzDataSet.h"
 #include "report/vuzRes.h"
+#include "report/vuzStyles.h"
+#include "report/vuzVariables.h"
 #include "report/vuzXML.h"
 #include "report/vuzXMLSerializer.h"
-#include "platform/rtl/classes.h"
 
 namespace report {
 
@@ -214,9 +217,7 @@ TfrxComponent* TfrxComponent::GetReport() const {
   return nullptr;
 }
 
-TfrxReportServices* TfrxComponent::GetReportServices() const {
-  return dynamic_cast<TfrxReportServices*>(GetReport());
-}
+TfrxReportServices* TfrxComponent::GetReportServices() const { return dynamic_cast<TfrxReportServices*>(GetReport()); }
 
 void TfrxComponent::Clear() {
   std::size_t i = 0;
@@ -345,8 +346,7 @@ void TfrxComponent::CreateUniqueName() {
   const AnsiString baseName = BaseName();
   const AnsiString base = Key(baseName);
   long long n = index ? std::max(1LL, index->hints[base]) : 1;
-  while (index ? index->Contains(baseName + rtl::IntToStr(n)) : taken.count(Key(baseName + rtl::IntToStr(n))) != 0)
-    ++n;
+  while (index ? index->Contains(baseName + rtl::IntToStr(n)) : taken.count(Key(baseName + rtl::IntToStr(n))) != 0) ++n;
   SetName(baseName + rtl::IntToStr(n));
   if ((index = IndexFor(scope))) index->hints[base] = n + 1;
 }
@@ -449,8 +449,7 @@ void TfrxComponent::LoadFromStream(rtl::TStream& stream) {
   if (services) services->Errors().AddStrings(serializer.Errors());
 }
 
-void TfrxComponent::SaveToStream(rtl::TStream& stream, bool saveChildren, bool saveDefaultValues,
-                                 bool useGetAncestor) {
+void TfrxComponent::SaveToStream(rtl::TStream& stream, bool saveChildren, bool saveDefaultValues, bool useGetAncestor) {
   TfrxXMLSerializer serializer(&stream);
   serializer.SetOwner(GetReport());
   serializer.SerializeDefaultValues = saveDefaultValues;
@@ -527,20 +526,15 @@ void TfrxComponent::AlignChildren() {
   for (TfrxComponent* c : objects_) {
     if (!c->IsA("TfrxView")) continue;
     switch (alignOf(c)) {
-      case baCenter:
-        c->SetLeft((width_ - c->Width()) / 2);
-        break;
-      case baBottom:
-        c->SetTop(height_ - c->Height());
-        break;
+      case baCenter: c->SetLeft((width_ - c->Width()) / 2); break;
+      case baBottom: c->SetTop(height_ - c->Height()); break;
       case baClient:
         c->SetLeft(0);
         c->SetTop(0);
         c->SetWidth(width_);
         c->SetHeight(height_);
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }
@@ -630,7 +624,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxShapeView", nullptr},
     {"TfrxSubreport", nullptr},
     {"TfrxSysMemoView", nullptr},
-    {"TfrxStyleItem", nullptr},
+    {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
     {"TfrxNullBand", nullptr},
     {"TfrxCustomLineView", nullptr},
     {"TfrxDataPage", nullptr},
@@ -653,6 +647,8 @@ bool ReportClassesStarted() { return g_startupNesting > 0; }
 
 void ReportClassesStartup() {
   if (g_startupNesting++ > 0) return;
+  vuzCreateDataSetList();
+  vuzCreateGlobalVariables();
   for (const StandardClass& c : kStandardClasses)
     if (c.info) vuzRegisterReportClass(c.info());
   vuzResources();  // builds the table, which updates the script engine's messages
@@ -660,6 +656,8 @@ void ReportClassesStartup() {
 
 void ReportClassesShutdown() {
   if (g_startupNesting == 0 || --g_startupNesting > 0) return;
+  vuzFreeGlobalVariables();
+  vuzFreeDataSetList();
 }
 
 }  // namespace report

@@ -210,7 +210,9 @@ void TfrxDataSetItem::SetDataSetName(const AnsiString& name) {
 TfrxReportDataSets::TfrxReportDataSets(TfrxComponent* report)
     : rtl::TCollection(rtl::TCollection::Of<TfrxDataSetItem>(), report), report_(report) {}
 
-void TfrxReportDataSets::Add(TfrxDataSet* dataSet) { static_cast<TfrxDataSetItem*>(TCollection::Add())->SetDataSet(dataSet); }
+void TfrxReportDataSets::Add(TfrxDataSet* dataSet) {
+  static_cast<TfrxDataSetItem*>(TCollection::Add())->SetDataSet(dataSet);
+}
 
 TfrxDataSetItem* TfrxReportDataSets::Find(const TfrxDataSet* dataSet) const {
   for (int i = 0; i < Count(); ++i)
@@ -264,12 +266,13 @@ const rtl::TClassInfo& TfrxDataSet::StaticClass() {
 }
 
 const rtl::TClassInfo& TfrxUserDataSet::StaticClass() {
-  static const rtl::TClassInfo info = rtl::TClassBuilder<TfrxUserDataSet>("TfrxUserDataSet", &TfrxDataSet::StaticClass())
-                                          .Creatable()
-                                          .Property("Fields", &TfrxUserDataSet::Fields, &TfrxUserDataSet::SetFields)
-                                          .Event("OnGetValue")
-                                          .Event("OnNewGetValue")
-                                          .Build();
+  static const rtl::TClassInfo info =
+      rtl::TClassBuilder<TfrxUserDataSet>("TfrxUserDataSet", &TfrxDataSet::StaticClass())
+          .Creatable()
+          .Property("Fields", &TfrxUserDataSet::Fields, &TfrxUserDataSet::SetFields)
+          .Event("OnGetValue")
+          .Event("OnNewGetValue")
+          .Build();
   return info;
 }
 

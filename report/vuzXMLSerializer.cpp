@@ -255,8 +255,7 @@ void TfrxXMLSerializer::ReadPropData(rtl::TPersistent* object, const AnsiString&
     // The first bad record ends the property data without a message.
   }
   for (const auto& ref : reader.References)
-    if (const rtl::TPropInfo* p = ref.object->ClassType().FindProperty(ref.property))
-      AddFixup(ref.object, p, ref.name);
+    if (const rtl::TPropInfo* p = ref.object->ClassType().FindProperty(ref.property)) AddFixup(ref.object, p, ref.name);
 }
 
 void TfrxXMLSerializer::ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
@@ -272,25 +271,19 @@ void TfrxXMLSerializer::ApplyProperty(rtl::TPersistent* object, const rtl::TProp
       if (v < 0) throw rtl::EPropertyError("Invalid property value: " + name + "=\"" + value + "\"");
       return p.SetOrd(*object, v);
     }
-    case rtl::pkFloat:
-      return p.SetFloat(*object, vuzStrToFloat(value));
-    case rtl::pkString:
-      return p.SetStr(*object, DecodeString(value));
+    case rtl::pkFloat: return p.SetFloat(*object, vuzStrToFloat(value));
+    case rtl::pkString: return p.SetStr(*object, DecodeString(value));
     case rtl::pkWideString: {
       const AnsiString plain = vuzXMLToStr(value);
       return p.SetWideStr(*object, OldFormat ? rtl::AnsiToWide(plain) : rtl::Utf8ToWide(plain));
     }
-    case rtl::pkComponent:
-      return AddFixup(object, &p, value);
-    case rtl::pkVariant:
-      return p.SetVariant(*object, rtl::Variant(DecodeString(value)));
+    case rtl::pkComponent: return AddFixup(object, &p, value);
+    case rtl::pkVariant: return p.SetVariant(*object, rtl::Variant(DecodeString(value)));
     case rtl::pkInteger:
     case rtl::pkChar:
     case rtl::pkWideChar:
-    case rtl::pkSet:
-      return p.SetOrd(*object, rtl::StrToInt(value));
-    case rtl::pkInt64:
-      return p.SetOrd(*object, rtl::StrToInt64(value));
+    case rtl::pkSet: return p.SetOrd(*object, rtl::StrToInt(value));
+    case rtl::pkInt64: return p.SetOrd(*object, rtl::StrToInt64(value));
     default:  // objects and events take no attribute value
       return;
   }
@@ -332,8 +325,7 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const AnsiStrin
           return;
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
   if (last == "Text") {

@@ -78,10 +78,9 @@ TEST(ComponentTree, Renaming) {
     bool raisesDuplicate;
   };
   const Case cases[] = {
-      {"memo1", "Memo1", false},  // only the letter case: nothing changes
-      {"Memo2", "Memo1", true},   // another object's name
-      {"MEMO2", "Memo1", true},
-      {"", "", false},  // an empty name is allowed
+      {"memo1", "Memo1", false},                   // only the letter case: nothing changes
+      {"Memo2", "Memo1", true},                    // another object's name
+      {"MEMO2", "Memo1", true},  {"", "", false},  // an empty name is allowed
       {"Other", "Other", false},
   };
   for (const Case& c : cases) {

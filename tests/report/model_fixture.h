@@ -99,8 +99,8 @@ class TfrxTestReport : public TfrxComponent, public report::TfrxReportServices {
   }
   void DefineProperties(rtl::TFiler& filer) override {
     filer.DefineProperty(
-        "Notes", [this](rtl::TReader& r) { notes = r.ReadString(); },
-        [this](rtl::TWriter& w) { w.WriteString(notes); }, !notes.empty());
+        "Notes", [this](rtl::TReader& r) { notes = r.ReadString(); }, [this](rtl::TWriter& w) { w.WriteString(notes); },
+        !notes.empty());
   }
   AnsiString Title() const { return title_; }
   void SetTitle(const AnsiString& t) { title_ = t; }

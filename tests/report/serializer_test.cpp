@@ -146,7 +146,8 @@ TEST(TemplateSerializer, BadValuesBecomeErrorLinesAndTheRestLoads) {
       "<TfrxTestPage Name=\"Page1\">"
       "<TfrxNoSuchBand Name=\"Lost\"><TfrxTestMemoView Name=\"LostChild\"/></TfrxNoSuchBand>"
       "<TfrxTestBand Name=\"MasterData1\">"
-      "<TfrxTestMemoView Name=\"Memo1\" Left=\"abc\" Top=\"7\" Font.NoSuch=\"1\" Align=\"baMiddle\" Width=\"99999999999999999999\""
+      "<TfrxTestMemoView Name=\"Memo1\" Left=\"abc\" Top=\"7\" Font.NoSuch=\"1\" Align=\"baMiddle\" "
+      "Width=\"99999999999999999999\""
       " Tag=\"99999999999999\" Visible=\"0\"/>"
       "</TfrxTestBand></TfrxTestPage></TfrxTestReport>";
   t.memo->SetAlign(report::baRight);
@@ -155,8 +156,8 @@ TEST(TemplateSerializer, BadValuesBecomeErrorLinesAndTheRestLoads) {
   EXPECT_NE(std::find(errors.begin(), errors.end(), cantFind), errors.end());
   EXPECT_EQ(errors.size(), 4u);  // the class, Left, Align, Tag
   EXPECT_EQ(t.report->FindObject("LostChild"), nullptr);
-  EXPECT_EQ(t.memo->Left(), 0);  // unchanged
-  EXPECT_EQ(t.memo->Top(), 7);   // the others still apply
+  EXPECT_EQ(t.memo->Left(), 0);                 // unchanged
+  EXPECT_EQ(t.memo->Top(), 7);                  // the others still apply
   EXPECT_EQ(t.memo->Align(), report::baRight);  // an unknown name keeps the value
   EXPECT_FALSE(t.memo->Visible());
   EXPECT_EQ(t.report->Title(), "T");
@@ -175,13 +176,15 @@ TEST(TemplateSerializer, ReferencesResolveAfterTheWholeReadAndNilClearsThem) {
   ASSERT_NE(back.report->FindObject("Target"), nullptr);
   EXPECT_EQ(back.memo->Link(), back.report->FindObject("Target"));
   // "nil" clears a reference an object already held.
-  Read(back.report, "<?xml version=\"1.0\"?><TfrxTestReport><TfrxTestPage Name=\"Page1\"><TfrxTestBand Name=\"MasterData1\">"
-                    "<TfrxTestMemoView Name=\"Memo1\" Link=\"nil\"/></TfrxTestBand></TfrxTestPage></TfrxTestReport>");
+  Read(back.report,
+       "<?xml version=\"1.0\"?><TfrxTestReport><TfrxTestPage Name=\"Page1\"><TfrxTestBand Name=\"MasterData1\">"
+       "<TfrxTestMemoView Name=\"Memo1\" Link=\"nil\"/></TfrxTestBand></TfrxTestPage></TfrxTestReport>");
   EXPECT_EQ(back.memo->Link(), nullptr);
   // A name nobody has leaves the reference as it was.
   back.memo->SetLink(back.band);
-  Read(back.report, "<?xml version=\"1.0\"?><TfrxTestReport><TfrxTestPage Name=\"Page1\"><TfrxTestBand Name=\"MasterData1\">"
-                    "<TfrxTestMemoView Name=\"Memo1\" Link=\"Nobody\"/></TfrxTestBand></TfrxTestPage></TfrxTestReport>");
+  Read(back.report,
+       "<?xml version=\"1.0\"?><TfrxTestReport><TfrxTestPage Name=\"Page1\"><TfrxTestBand Name=\"MasterData1\">"
+       "<TfrxTestMemoView Name=\"Memo1\" Link=\"Nobody\"/></TfrxTestBand></TfrxTestPage></TfrxTestReport>");
   EXPECT_EQ(back.memo->Link(), back.band);
 }
 
@@ -204,7 +207,9 @@ TEST(TemplateSerializer, DefinedDataTravelsAsPropData) {
   TfrxXMLSerializer s(nullptr);
   const AnsiString text = s.ObjToXML(t.report);
   // 5 'Notes', vaString (6), length 7, the 1251 bytes.
-  EXPECT_EQ(text, " PropData=\"054E6F74657306" "07C7E0ECE5F2EAE8\"");
+  EXPECT_EQ(text,
+            " PropData=\"054E6F74657306"
+            "07C7E0ECE5F2EAE8\"");
   // The same data as the ancestor's writes nothing; other data writes again.
   TfrxTestReport ancestor;
   ancestor.notes = t.report->notes;
@@ -289,7 +294,8 @@ TEST(TemplateSerializer, HostileTemplatesGiveErrorsNeverACrash) {
       "</TfrxTestReport>",
       "<?xml version=\"1.0\"?><TfrxTestReport><TfrxTestView Name=\"V\" Name=\"W\" Font.Font.Font=\"1\" Link=\"V\"/>"
       "</TfrxTestReport>",
-      "<?xml version=\"1.0\"?><TfrxTestReport><TfrxTestView Name=\"bad name\" PropData=\"ZZ0\" Caption=\"&#99999999999;\"/>"
+      "<?xml version=\"1.0\"?><TfrxTestReport><TfrxTestView Name=\"bad name\" PropData=\"ZZ0\" "
+      "Caption=\"&#99999999999;\"/>"
       "</TfrxTestReport>",
   };
   std::string deep = "<?xml version=\"1.0\"?><TfrxTestReport>";
