@@ -123,11 +123,14 @@ void TCryptoAES::ExpandKey(const std::uint8_t* key, int keyLength) {
     } else if (nk > 6 && i % nk == 4) {
       for (auto& x : temp) x = sbox[x];
     }
-    for (std::size_t b = 0; b < 4; ++b) w[static_cast<std::size_t>(i)][b] = w[static_cast<std::size_t>(i - nk)][b] ^ temp[b];
+    for (std::size_t b = 0; b < 4; ++b)
+      w[static_cast<std::size_t>(i)][b] = w[static_cast<std::size_t>(i - nk)][b] ^ temp[b];
   }
   RoundKeys.assign(static_cast<std::size_t>(roundCount_ + 1), Block{});
   for (int i = 0; i < words; ++i)
-    for (int r = 0; r < 4; ++r) At(RoundKeys[static_cast<std::size_t>(i / 4)], r, i % 4) = w[static_cast<std::size_t>(i)][static_cast<std::size_t>(r)];
+    for (int r = 0; r < 4; ++r)
+      At(RoundKeys[static_cast<std::size_t>(i / 4)], r, i % 4) =
+          w[static_cast<std::size_t>(i)][static_cast<std::size_t>(r)];
 }
 
 void TCryptoAES::Encrypt(Block& block) {

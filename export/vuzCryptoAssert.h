@@ -23,7 +23,7 @@ VUZ_DECLARE_EXCEPTION(EAssertionFailed, rtl::Exception)
 }  // namespace report
 
 // VUZ_ASSERT(condition, message, unit): message may be "" for the default text.
-#define VUZ_ASSERT(cond, message, unit) \
-  do {                                  \
+#define VUZ_ASSERT(cond, message, unit)                                 \
+  do {                                                                  \
     if (!(cond)) ::report::vuzAssertionFailed(message, unit, __LINE__); \
   } while (0)

@@ -82,7 +82,8 @@ void TCryptoWhirlpool::Transform(Matrix& m, const Matrix& key) {
   Matrix shifted;
   // S-box, then column j moves down by j rows.
   for (int i = 0; i < 8; ++i)
-    for (int j = 0; j < 8; ++j) shifted[static_cast<std::size_t>(8 * i + j)] = t.sbox[m[static_cast<std::size_t>(8 * ((i - j + 8) % 8) + j)]];
+    for (int j = 0; j < 8; ++j)
+      shifted[static_cast<std::size_t>(8 * i + j)] = t.sbox[m[static_cast<std::size_t>(8 * ((i - j + 8) % 8) + j)]];
   for (int i = 0; i < 8; ++i) {
     const std::uint8_t* a = &shifted[static_cast<std::size_t>(8 * i)];
     for (int j = 0; j < 8; ++j) {
@@ -96,7 +97,8 @@ void TCryptoWhirlpool::Transform(Matrix& m, const Matrix& key) {
 void TCryptoWhirlpool::Encrypt(Matrix& out, const Matrix& key, const Matrix& block) {
   const auto& sbox = Tables().sbox;
   Matrix k = key;
-  for (int i = 0; i < 64; ++i) out[static_cast<std::size_t>(i)] = block[static_cast<std::size_t>(i)] ^ k[static_cast<std::size_t>(i)];
+  for (int i = 0; i < 64; ++i)
+    out[static_cast<std::size_t>(i)] = block[static_cast<std::size_t>(i)] ^ k[static_cast<std::size_t>(i)];
   for (int r = 1; r <= 10; ++r) {
     Matrix constant{};
     for (int j = 0; j < 8; ++j) constant[static_cast<std::size_t>(j)] = sbox[static_cast<std::size_t>(8 * (r - 1) + j)];
@@ -109,7 +111,8 @@ void TCryptoWhirlpool::Process(const std::uint8_t* block) {
   Matrix m, w;
   std::memcpy(m.data(), block, 64);
   Encrypt(w, HashState, m);
-  for (int i = 0; i < 64; ++i) HashState[static_cast<std::size_t>(i)] ^= w[static_cast<std::size_t>(i)] ^ m[static_cast<std::size_t>(i)];
+  for (int i = 0; i < 64; ++i)
+    HashState[static_cast<std::size_t>(i)] ^= w[static_cast<std::size_t>(i)] ^ m[static_cast<std::size_t>(i)];
 }
 
 void TCryptoWhirlpool::GetDigest(void* destination, int size) {

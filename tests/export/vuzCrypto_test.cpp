@@ -28,7 +28,8 @@ std::string Hex(const void* data, std::size_t n) {
 
 std::string Unhex(const std::string& hex) {
   std::string out;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   return out;
 }
 
@@ -64,13 +65,16 @@ TEST(CryptoHash, PublishedVectors) {
       {"SHA1", million, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
       // Whirlpool, final version
       {"Whirlpool", "",
-       "19fa61d75522a4669b44e39c1d2e1726c530232130d407f89afee0964997f7a73e83be698b288febcf88e3e03c4f0757ea8964e59b63d93708b"
+       "19fa61d75522a4669b44e39c1d2e1726c530232130d407f89afee0964997f7a73e83be698b288febcf88e3e03c4f0757ea8964e59b63d93"
+       "708b"
        "138cc42a66eb3"},
       {"Whirlpool", "abc",
-       "4e2448a4c6f486bb16b6562c73b4020bf3043e3a731bce721ae1b303d97e6d4c7181eebdb6c57e277d0e34957114cbd6c797fc9d95d8b582d22"
+       "4e2448a4c6f486bb16b6562c73b4020bf3043e3a731bce721ae1b303d97e6d4c7181eebdb6c57e277d0e34957114cbd6c797fc9d95d8b58"
+       "2d22"
        "5292076d4eef5"},
       {"Whirlpool", "The quick brown fox jumps over the lazy dog",
-       "b97de512e91e3828b40d2b0fdce9ceb3c4a71f9bea8d88e75c4fa854df36725fd2b52eb6544edcacd6f8beddfea403cb55ae31f03ad62a5ef54"
+       "b97de512e91e3828b40d2b0fdce9ceb3c4a71f9bea8d88e75c4fa854df36725fd2b52eb6544edcacd6f8beddfea403cb55ae31f03ad62a5"
+       "ef54"
        "e42ee82c3fb35"},
       // The one-at-a-time hash over its padded chunks
       {"Jenkins", "abc", "5aa77e5a"},
