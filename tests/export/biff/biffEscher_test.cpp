@@ -101,6 +101,17 @@ TEST(Escher, PropertiesSortAndStoreRecords) {
   EXPECT_EQ(U(b, at + 4, 4), 36u + 8 + 16 + 1 + 3);
   EXPECT_EQ(U(b, at + 8 + 20, 4), 1u + 3 + 24);  // the picture record with its header and id
   EXPECT_EQ(Hex(b.substr(at + 44, 4)), "00 6E 1E F0");
+  // A metafile: 34-byte header (sizes, bounds, EMU size, no compression), then the bytes.
+  TBiffWorkbook book;
+  book.AddMetafile("EMFDATA", 100, 50);
+  TEscherBlip* emf = book.Pictures().GetImage(0);
+  EXPECT_EQ(emf->Picture->PictureType, 2);
+  EXPECT_EQ(emf->Picture->GetESize(), 7 + 34);
+  rtl::TMemoryStream m;
+  emf->Picture->Flush(m);
+  EXPECT_EQ(Hex(m.Bytes().substr(0, 34)),
+            "07 00 00 00 00 00 00 00 00 00 00 00 64 00 00 00 32 00 00 00 "
+            "B4 88 0E 00 5A 44 07 00 07 00 00 00 FE FE");
   EXPECT_EQ(EscherGetBlipSign(5), 0x46A);
   EXPECT_EQ(EscherGetBlipSign(9), 0);
 }
