@@ -29,8 +29,8 @@ void Put32(std::string& s, std::uint32_t v) {
 
 std::uint16_t Length16(std::size_t n, const char* what) {
   if (static_cast<std::int64_t>(n) > kMax16)
-    throw EZipLimitError(rtl::Format("ZIP %s of %d bytes exceeds the limit of 65535 bytes",
-                                     {what, static_cast<std::int64_t>(n)}));
+    throw EZipLimitError(
+        rtl::Format("ZIP %s of %d bytes exceeds the limit of 65535 bytes", {what, static_cast<std::int64_t>(n)}));
   return static_cast<std::uint16_t>(n);
 }
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
-#include "platform/rtl/stringlists.h"
 #include "platform/rtl/streams.h"
+#include "platform/rtl/stringlists.h"
 #include "platform/rtl/strings.h"
 
 namespace report {

@@ -48,14 +48,14 @@ TEST_F(MimeDatabase, TypesByExtension) {
   };
   const Case cases[] = {
       {".html", "text/html"},
-      {".HTML", "text/html"},                 // case ignored by default
-      {"html", "text/html"},                  // a missing dot is supplied
-      {".png", "image/x-user-png"},           // equal weights: the first folder wins
-      {".c", "text/x-csrc"},                  // case-sensitive patterns
-      {".C", "text/x-c++src"},                //
-      {".heavy", "text/x-weighty"},           // the heaviest wins across folders
-      {".gz", "application/x-gzip-light"},    // "*.tar.gz" names no extension of its own
-      {".core", ""},                          // "core" is a whole name, not an extension
+      {".HTML", "text/html"},               // case ignored by default
+      {"html", "text/html"},                // a missing dot is supplied
+      {".png", "image/x-user-png"},         // equal weights: the first folder wins
+      {".c", "text/x-csrc"},                // case-sensitive patterns
+      {".C", "text/x-c++src"},              //
+      {".heavy", "text/x-weighty"},         // the heaviest wins across folders
+      {".gz", "application/x-gzip-light"},  // "*.tar.gz" names no extension of its own
+      {".core", ""},                        // "core" is a whole name, not an extension
       {".unknownext", ""},
       {"", ""},
   };
@@ -69,9 +69,14 @@ TEST(MimeTypes, DesktopDatabaseKnowsPictureTypes) {
     const char* ext;
     const char* type;
   };
-  const Case cases[] = {{".png", "image/png"}, {".jpg", "image/jpeg"},  {".gif", "image/gif"},
-                        {".bmp", "image/bmp"}, {".PNG", "image/png"},   {".xml", "application/xml"},
-                        {".odt", "application/vnd.oasis.opendocument.text"}, {".zzqqxx", ""}};
+  const Case cases[] = {{".png", "image/png"},
+                        {".jpg", "image/jpeg"},
+                        {".gif", "image/gif"},
+                        {".bmp", "image/bmp"},
+                        {".PNG", "image/png"},
+                        {".xml", "application/xml"},
+                        {".odt", "application/vnd.oasis.opendocument.text"},
+                        {".zzqqxx", ""}};
   for (const Case& c : cases) EXPECT_EQ(report::GetFileMIMEType(c.ext), c.type) << c.ext;
   report::SetMIMEDataFolders({});
 }
@@ -141,19 +146,19 @@ TEST(StreamSearch, FindsTheFirstRealOccurrence) {
     std::int64_t found;
   };
   const Case cases[] = {
-      {"aab", 0, "ab", 1},        // inside a failed partial match
-      {"xyzab", 0, "ab", 3},      // ending exactly at the end
-      {"abab", 1, "ab", 2},       // from start on
-      {"abab", 2, "ab", 2},       // at start
-      {"ababab", 0, "abab", 0},   //
-      {"aaaab", 0, "aaab", 1},    // overlapping prefixes
-      {"abc", 0, "abcd", -1},     // runs off the end
-      {"abc", 0, "c", 2},         //
-      {"abc", 3, "c", -1},        // start at the end
-      {"abc", 10, "a", -1},       // start beyond the end
-      {"abc", -1, "a", -1},       //
-      {"abc", 0, "", -1},         // nothing to find
-      {"", 0, "a", -1},           //
+      {"aab", 0, "ab", 1},       // inside a failed partial match
+      {"xyzab", 0, "ab", 3},     // ending exactly at the end
+      {"abab", 1, "ab", 2},      // from start on
+      {"abab", 2, "ab", 2},      // at start
+      {"ababab", 0, "abab", 0},  //
+      {"aaaab", 0, "aaab", 1},   // overlapping prefixes
+      {"abc", 0, "abcd", -1},    // runs off the end
+      {"abc", 0, "c", 2},        //
+      {"abc", 3, "c", -1},       // start at the end
+      {"abc", 10, "a", -1},      // start beyond the end
+      {"abc", -1, "a", -1},      //
+      {"abc", 0, "", -1},        // nothing to find
+      {"", 0, "a", -1},          //
       {std::string("\0\xff\0", 3), 0, std::string("\xff\0", 2), 1},
   };
   for (const Case& c : cases) {

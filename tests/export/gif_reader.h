@@ -107,9 +107,12 @@ inline GifFile ReadGif(const std::string& bytes) {
       }
       if (code == end) break;
       std::string entry;
-      if (code < static_cast<int>(table.size())) entry = table[static_cast<std::size_t>(code)];
-      else if (code == static_cast<int>(table.size()) && havePrevious) entry = previous + previous[0];
-      else throw std::runtime_error("bad code " + std::to_string(code));
+      if (code < static_cast<int>(table.size()))
+        entry = table[static_cast<std::size_t>(code)];
+      else if (code == static_cast<int>(table.size()) && havePrevious)
+        entry = previous + previous[0];
+      else
+        throw std::runtime_error("bad code " + std::to_string(code));
       gif.pixels.insert(gif.pixels.end(), entry.begin(), entry.end());
       if (havePrevious && table.size() < 4096) table.push_back(previous + entry[0]);
       previous = entry;

@@ -1,11 +1,12 @@
 // The GIF writer: exact bytes of small files, the LZW coder's clear codes
 // and widths, the colour reduction, and decoding by ImageMagick and Python.
+#include "export/Gif.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
 
-#include "export/Gif.h"
 #include "export/vuzColorQuantizer.h"
 #include "tests/export/export_tools.h"
 #include "tests/export/gif_reader.h"
@@ -45,7 +46,8 @@ Bitmap IndexNoise(int w, int h, unsigned seed) {
   Bitmap b = std::make_unique<gfx::TBitmap>(w, h, gfx::pf8bit);
   std::vector<gfx::TRGBQuad> palette(256);
   for (int i = 0; i < 256; ++i)
-    palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7), 0};
+    palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7),
+                  0};
   b->SetPalette(palette);
   std::mt19937 random(seed);
   for (int y = 0; y < h; ++y)
@@ -101,7 +103,8 @@ TEST(GifWriter, OnePixelFileByteForByte) {
   gfx::TBitmap b(1, 1, gfx::pf24bit);
   b.SetPixelColor(0, 0, 0x563412);  // TColor: red 0x12, green 0x34, blue 0x56
   const std::string gif = Gif(b);
-  std::string want = "GIF89a" + Bytes({1, 0, 1, 0, 0xE7, 0, 0}) + Bytes({0x12, 0x34, 0x56}) + std::string(255 * 3, '\0');
+  std::string want =
+      "GIF89a" + Bytes({1, 0, 1, 0, 0xE7, 0, 0}) + Bytes({0x12, 0x34, 0x56}) + std::string(255 * 3, '\0');
   want += Bytes({0x21, 0xF9, 4, 0, 0, 0, 0, 0});
   want += Bytes({0x21, 0xFE, 10}) + "ReziZuzore" + Bytes({0});
   want += Bytes({0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 8});
@@ -247,12 +250,9 @@ TEST(GifWriter, IndependentReadersDecodeEveryFile) {
     const char* name;
     Bitmap bitmap;
   };
-  Case cases[] = {{"one", Blank(1, 1)},
-                  {"noise", NoiseBitmap(256, 256, 5)},
-                  {"indexnoise", IndexNoise(300, 200, 9)},
-                  {"zero", Black(300, 200)},
-                  {"gradient", Gradient(300, 100)},
-                  {"page", Page(500, 400)}};
+  Case cases[] = {
+      {"one", Blank(1, 1)},      {"noise", NoiseBitmap(256, 256, 5)}, {"indexnoise", IndexNoise(300, 200, 9)},
+      {"zero", Black(300, 200)}, {"gradient", Gradient(300, 100)},    {"page", Page(500, 400)}};
   TempDir dir;
   std::string files;
   std::vector<std::vector<std::uint32_t>> wants;

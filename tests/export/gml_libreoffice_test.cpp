@@ -28,8 +28,7 @@ TEST(GmlRtfInLibreOffice, WrittenBackTextIsIntact) {
        "italic\\i0{} and\\tab tabbed\\line next line\\par\r\n"
        "\\pard\\qc Centred\\~text\\par}",
        "Plain bold, italic and\ttabbed\nnext line\nCentred\u00a0text\n"},
-      {"unicode",
-       "{\\rtf1\\ansi\\uc1\\pard Caf\\u233?\\'e9 \\u1046?\\par}", "Café\u00e9 Ж\n"},
+      {"unicode", "{\\rtf1\\ansi\\uc1\\pard Caf\\u233?\\'e9 \\u1046?\\par}", "Café\u00e9 Ж\n"},
   };
   TempDir dir;
   std::string files;

@@ -124,10 +124,10 @@ TEST(GmlRtf, FontTableVariants) {
   };
   const Case cases[] = {
       {"{\\fonttbl{\\f0\\fcharset204 Arial;}{\\f1\\fnil Courier New;}}", 2, 0, 204, "Arial"},
-      {"{\\fonttbl{\\fnil Times;}}", 1, -1, 0, "Times"},     // no number, no charset
-      {"{\\fonttbl{\\f3\\fcharset0}}", 1, 3, 0, ""},          // no name
-      {"{\\fonttbl{\\f2 Name;;}}", 1, 2, 0, "Name;"},         // one ";" removed
-      {"{\\fonttbl\\f0\\fnil Arial;}", 0, -1, 0, ""},         // entries without groups
+      {"{\\fonttbl{\\fnil Times;}}", 1, -1, 0, "Times"},  // no number, no charset
+      {"{\\fonttbl{\\f3\\fcharset0}}", 1, 3, 0, ""},      // no name
+      {"{\\fonttbl{\\f2 Name;;}}", 1, 2, 0, "Name;"},     // one ";" removed
+      {"{\\fonttbl\\f0\\fnil Arial;}", 0, -1, 0, ""},     // entries without groups
   };
   for (const Case& c : cases) {
     TGmlRtf rtf(c.text);
@@ -299,7 +299,8 @@ class RtfGenerator {
 
   void Control() {
     std::string word = "\\";
-    for (int n = Between(1, 10); n > 0; --n) word += static_cast<char>(Chance(4) ? 'A' + Between(0, 25) : 'a' + Between(0, 25));
+    for (int n = Between(1, 10); n > 0; --n)
+      word += static_cast<char>(Chance(4) ? 'A' + Between(0, 25) : 'a' + Between(0, 25));
     if (Chance(2)) {
       const int value = Between(0, 999999999);
       if (value != 0 && Chance(3)) word += '-';  // "-0" would come back as "0"
@@ -309,14 +310,16 @@ class RtfGenerator {
   }
 
   void Text() {
-    static const std::string chars =
-        "abcXYZ 0123456789.,;:'\"!?()[]<>-+=*/&%$#@^_~|`\xC0\xE0\xFF\x80\x81\x82\x83\t";
+    static const std::string chars = "abcXYZ 0123456789.,;:'\"!?()[]<>-+=*/&%$#@^_~|`\xC0\xE0\xFF\x80\x81\x82\x83\t";
     std::string text = lastWasControl_ ? " " : "";
     for (int n = Between(1, 12); n > 0; --n) {
       const int kind = Between(0, 9);
-      if (kind == 0) text += "\r\n";
-      else if (kind == 1) text += Chance(2) ? "\r" : "\n";
-      else text += chars[static_cast<std::size_t>(Between(0, static_cast<int>(chars.size()) - 1))];
+      if (kind == 0)
+        text += "\r\n";
+      else if (kind == 1)
+        text += Chance(2) ? "\r" : "\n";
+      else
+        text += chars[static_cast<std::size_t>(Between(0, static_cast<int>(chars.size()) - 1))];
     }
     Emit(text, false);
   }

@@ -134,8 +134,8 @@ TEST(PictureSaver, EmptyPicturesAndUnknownTypes) {
     int type;
     bool writes;
   };
-  const Case cases[] = {{gpPNG, false}, {gpBMP, false}, {gpEMF, true},  {gpWMF, true},
-                        {gpJPG, false}, {gpGIF, true}, {17, false}};
+  const Case cases[] = {{gpPNG, false}, {gpBMP, false}, {gpEMF, true}, {gpWMF, true},
+                        {gpJPG, false}, {gpGIF, true},  {17, false}};
   for (const Case& c : cases) {
     std::string bytes;
     ASSERT_NO_THROW(bytes = Saved(empty, static_cast<TfrxPictureType>(c.type))) << c.type;
@@ -179,7 +179,8 @@ TEST(PictureSaver, IndependentReadersAcceptTheFiles) {
   // A bitmap and a PNG image as sources too.
   gfx::TBitmap bitmap(kW, kH, gfx::pf24bit);
   mf->Draw(bitmap.Canvas(), {0, 0, kW, kH});
-  for (const gfx::TGraphic* source : {static_cast<const gfx::TGraphic*>(mf.get()), static_cast<const gfx::TGraphic*>(&bitmap)}) {
+  for (const gfx::TGraphic* source :
+       {static_cast<const gfx::TGraphic*>(mf.get()), static_cast<const gfx::TGraphic*>(&bitmap)}) {
     for (TfrxPictureType type : {gpPNG, gpBMP, gpJPG, gpGIF}) {
       const std::string file = dir.File("p." + GetPicFileExtension(type));
       SaveGraphicAs(*source, file, type);

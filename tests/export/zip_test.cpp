@@ -163,8 +163,14 @@ TEST(ZipArchive, FirstFileSetsTheRootAndMissingFilesAreListed) {
 TEST(ZipArchive, NamedFirstEntryAndStableOrder) {
   TempDir dir;
   for (const char* sub : {"Pictures", "META-INF", "Thumbnails"}) std::filesystem::create_directories(dir.File(sub));
-  const char* files[] = {"content.xml", "styles.xml", "meta.xml", "Pictures/2.png", "Pictures/1.png",
-                         "META-INF/manifest.xml", "Thumbnails/thumbnail.png", "mimetype"};
+  const char* files[] = {"content.xml",
+                         "styles.xml",
+                         "meta.xml",
+                         "Pictures/2.png",
+                         "Pictures/1.png",
+                         "META-INF/manifest.xml",
+                         "Thumbnails/thumbnail.png",
+                         "mimetype"};
   for (const char* f : files) WriteFile(dir.File(f), std::string(f) == "mimetype" ? "application/x" : Filler(300));
   std::vector<std::string> first;
   for (int round = 0; round < 2; ++round) {
@@ -180,8 +186,10 @@ TEST(ZipArchive, NamedFirstEntryAndStableOrder) {
     EXPECT_EQ(entries[0].method, 0);
     EXPECT_EQ(entries[0].offset, 0u);
     EXPECT_TRUE(std::is_sorted(names.begin() + 1, names.end())) << "byte order of the paths after the first";
-    if (round == 0) first = names;
-    else EXPECT_EQ(names, first);
+    if (round == 0)
+      first = names;
+    else
+      EXPECT_EQ(names, first);
   }
 }
 
@@ -192,7 +200,7 @@ TEST(ZipArchive, DosTimesAndDates) {
   };
   const Case cases[] = {
       {2021, 6, 15, 10, 20, 30, (10 << 11) | (20 << 5) | 15, ((2021 - 1980) << 9) | (6 << 5) | 15},
-      {1980, 1, 1, 0, 0, 1, 0, (1 << 5) | 1},  // odd seconds round down
+      {1980, 1, 1, 0, 0, 1, 0, (1 << 5) | 1},       // odd seconds round down
       {1979, 12, 31, 23, 59, 59, 0, (1 << 5) | 1},  // before DOS time: its first day
       {2107, 12, 31, 23, 59, 58, (23 << 11) | (59 << 5) | 29, (127 << 9) | (12 << 5) | 31},
       {2150, 1, 1, 0, 0, 0, (23 << 11) | (59 << 5) | 29, (127 << 9) | (12 << 5) | 31},  // after: its last
@@ -229,8 +237,10 @@ class CountingSink : public rtl::TStream {
     return count;
   }
   std::int64_t Seek(std::int64_t offset, rtl::TSeekOrigin origin) override {
-    if (origin == rtl::soBeginning) pos_ = offset;
-    else pos_ += offset;
+    if (origin == rtl::soBeginning)
+      pos_ = offset;
+    else
+      pos_ += offset;
     return pos_;
   }
 
