@@ -77,6 +77,7 @@ WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openB
 
 // Message boxes through the GUI layer (gui::MessageBox; tests script the
 // answers with gui::DialogScript). Flags and answers are the Windows ones.
+// They are defined in the GUI companion vuzUtils_gui.cpp.
 void vuzErrorMsg(const AnsiString& text);
 void vuzInfoMsg(const AnsiString& text);
 // buttons: gui::MB_YESNO and the like; answers the button pressed (gui::IDYES...).
@@ -127,9 +128,7 @@ rtl::TComponent* vuzFindComponent(rtl::TComponent* owner, const AnsiString& name
 // GUI layer installs it.
 using TGlobalComponentFinder = std::function<rtl::TComponent*(const AnsiString& name)>;
 void vuzSetGlobalComponentFinder(TGlobalComponentFinder finder);
-class EClassNotFound : public rtl::EStreamError {
- public:
-  using rtl::EStreamError::EStreamError;
-};
+// The runtime's one class-not-found error (catching either name catches both).
+using rtl::EClassNotFound;
 
 }  // namespace report

@@ -8,7 +8,7 @@
 
 #include "platform/gui/application.h"
 #include "platform/gui/forms.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 #include "platform/rtl/files.h"
 
 namespace gui {

@@ -74,8 +74,19 @@ std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
   if (count <= 0) return 0;
-  if (pos_ + count > Size()) data_.resize(static_cast<std::size_t>(pos_ + count));
-  std::memcpy(data_.data() + pos_, buffer, static_cast<std::size_t>(count));
+  const auto* bytes = static_cast<const char*>(buffer);
+  const auto n = static_cast<std::size_t>(count);
+  const auto pos = static_cast<std::size_t>(pos_);
+  if (pos > data_.size()) data_.resize(pos);  // a gap after a seek past the end reads as zeros
+  // Overwrite what is there and append the rest: appending grows the block
+  // geometrically and copies each byte once, where resizing first would
+  // zero-fill the new bytes only to overwrite them.
+  const std::size_t overlap = std::min(n, data_.size() - pos);
+  if (overlap > 0) std::memcpy(data_.data() + pos, bytes, overlap);
+  if (overlap < n) {
+    if (data_.capacity() < pos + n) data_.reserve(std::max(pos + n, data_.capacity() * 2));
+    data_.append(bytes + overlap, n - overlap);
+  }
   pos_ += count;
   return count;
 }

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <chrono>
 
-#include "platform/serial/backends.h"
-#include "platform/serial/net.h"
+#include "platform/serial/backends_p.h"
+#include "platform/serial/net_p.h"
 #include "platform/serial/telnet.h"
 
 namespace serial::detail {

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/serial/net.h"
+#include "platform/serial/net_p.h"
 #include "platform/serial/telnet.h"
 
 namespace serial {
