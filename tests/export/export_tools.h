@@ -7,18 +7,17 @@
 #include <string>
 
 #include "tests/platform/gfx/external_tools.h"
-#include "tests/support/external_tools.h"
-#include "tests/support/files.h"
-#include "tests/support/scratch_folder.h"
 
 namespace exporttest {
 
 using gfx_test::Output;
 using support::FindTool;
 using support::ReadFile;
-using support::WriteFile;
 
-// A scratch folder whose Path() has no trailing "/".
+inline void WriteFile(const std::string& path, const std::string& bytes) { support::WriteFile(path, bytes); }
+
+// A fresh folder, removed with its contents at the end of the test; Path()
+// has no trailing "/".
 class TempDir {
  public:
   std::string Path() const { return folder_.Folder().string(); }
