@@ -116,8 +116,9 @@ void TfrxVirtualPrinter::SetPrintParams(int paperSize, long double paperWidth, l
 
 int vuzBinOfTray(const std::string& keyword, int position) {
   static const std::pair<const char*, int> kKnown[] = {
-      {"auto", DMBIN_AUTO},        {"top", DMBIN_UPPER},           {"main", DMBIN_UPPER},
-      {"bottom", DMBIN_LOWER},     {"middle", DMBIN_MIDDLE},       {"manual", DMBIN_MANUAL},
+      {"auto", DMBIN_AUTO},         {"top", DMBIN_UPPER},
+      {"main", DMBIN_UPPER},        {"bottom", DMBIN_LOWER},
+      {"middle", DMBIN_MIDDLE},     {"manual", DMBIN_MANUAL},
       {"envelope", DMBIN_ENVELOPE}, {"large-capacity", DMBIN_LARGECAPACITY}};
   for (const auto& [name, bin] : kKnown)
     if (keyword == name) return bin;
@@ -260,8 +261,7 @@ void TfrxPrinter::SetPrintParams(int paperSize, long double paperWidth, long dou
     const long double w = orientation == poLandscape ? paperHeight : paperWidth;
     const long double h = orientation == poLandscape ? paperWidth : paperHeight;
     const std::string size = rtl::FloatToStr(static_cast<double>(rtl::Round(static_cast<double>(w) * 10) / 10.0)) +
-                             "x" +
-                             rtl::FloatToStr(static_cast<double>(rtl::Round(static_cast<double>(h) * 10) / 10.0));
+                             "x" + rtl::FloatToStr(static_cast<double>(rtl::Round(static_cast<double>(h) * 10) / 10.0));
     std::string dotted = size;
     std::replace(dotted.begin(), dotted.end(), ',', '.');
     s.Media = "custom_" + dotted + "mm_" + dotted + "mm";

@@ -238,8 +238,8 @@ class TfrxPrinter : public TfrxCustomPrinter {
   std::vector<std::pair<std::string, int>> trays_;  // keyword, bin number
   std::string defaultSides_;
   bool canDuplex_ = false;
-  TfrxJobSettings pending_;                                // set by SetPrintParams
-  std::vector<std::pair<int, TfrxJobSettings>> runs_;      // first page (1-based) of each run
+  TfrxJobSettings pending_;                            // set by SetPrintParams
+  std::vector<std::pair<int, TfrxJobSettings>> runs_;  // first page (1-based) of each run
   int pagesBegun_ = 0;
   std::string rawBuffer_;
   bool rawDoc_ = false;

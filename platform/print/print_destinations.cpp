@@ -126,8 +126,8 @@ bool QueryDestination(const std::string& name, TDestination& out, std::string& e
   bool haveDefault = false;
   if (ipp_attribute_t* md = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info.info, "media")) {
     const char* keyword = ippGetString(md, 0, nullptr);
-    haveDefault = keyword && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info.info, keyword,
-                                                 CUPS_MEDIA_FLAGS_DEFAULT, &def);
+    haveDefault =
+        keyword && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info.info, keyword, CUPS_MEDIA_FLAGS_DEFAULT, &def);
   }
   if (!haveDefault)
     haveDefault = cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info.info, CUPS_MEDIA_FLAGS_DEFAULT, &def);

@@ -42,9 +42,9 @@ inline constexpr const char* kTwoSidedShortEdge = "two-sided-short-edge";
 
 struct TJob {
   std::string Title;
-  std::string Media;  // a media keyword, or "" for the destination's default
-  std::string Tray;   // a tray keyword, or "" for automatic
-  std::string Sides;  // a sides keyword, or "" for the default
+  std::string Media;       // a media keyword, or "" for the destination's default
+  std::string Tray;        // a tray keyword, or "" for automatic
+  std::string Sides;       // a sides keyword, or "" for the default
   std::string PageRanges;  // "1-3,5", or "" for every page
   int Copies = 1;
   bool Collate = true;

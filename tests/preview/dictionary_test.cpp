@@ -1,9 +1,9 @@
-#include "preview/vuzDictionary.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "preview/vuzDictionary.h"
 
 using preview::TfrxDictionary;
 

@@ -19,7 +19,8 @@ namespace {
 // prepared report carries them.
 void FillFromBytes(TfrxPictureCache& cache, const std::vector<std::string>& pictures) {
   TfrxXMLItem saved("picturecache");
-  for (const std::string& bytes : pictures) saved.Add("item")->Prop = "stream=\"" + preview::vuzBytesToHex(bytes) + "\"";
+  for (const std::string& bytes : pictures)
+    saved.Add("item")->Prop = "stream=\"" + preview::vuzBytesToHex(bytes) + "\"";
   cache.LoadFromXML(&saved);
 }
 
@@ -68,14 +69,20 @@ TEST_P(PictureCacheLayout, EntriesAndSegments) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PictureCacheLayout,
-    ::testing::Values(
-        LayoutCase{"three pictures in one segment", TfrxPictureCache::kDefaultSegmentLimit, {10, 20, 30},
-                   {{0, 0}, {0, 10}, {0, 30}}, 1},
-        LayoutCase{"a full segment starts a new one", 25, {10, 20, 30, 5}, {{0, 0}, {0, 10}, {1, 0}, {2, 0}}, 3},
-        LayoutCase{"the limit is reached, not passed", 10, {10, 1}, {{0, 0}, {1, 0}}, 2},
-        LayoutCase{"an empty picture takes no bytes", TfrxPictureCache::kDefaultSegmentLimit, {4, 0, 4},
-                   {{0, 0}, {0, 4}, {0, 4}}, 1},
-        LayoutCase{"no pictures, no segment", TfrxPictureCache::kDefaultSegmentLimit, {}, {}, 0}));
+    ::testing::Values(LayoutCase{"three pictures in one segment",
+                                 TfrxPictureCache::kDefaultSegmentLimit,
+                                 {10, 20, 30},
+                                 {{0, 0}, {0, 10}, {0, 30}},
+                                 1},
+                      LayoutCase{
+                          "a full segment starts a new one", 25, {10, 20, 30, 5}, {{0, 0}, {0, 10}, {1, 0}, {2, 0}}, 3},
+                      LayoutCase{"the limit is reached, not passed", 10, {10, 1}, {{0, 0}, {1, 0}}, 2},
+                      LayoutCase{"an empty picture takes no bytes",
+                                 TfrxPictureCache::kDefaultSegmentLimit,
+                                 {4, 0, 4},
+                                 {{0, 0}, {0, 4}, {0, 4}},
+                                 1},
+                      LayoutCase{"no pictures, no segment", TfrxPictureCache::kDefaultSegmentLimit, {}, {}, 0}));
 
 TEST(PictureCache, PicturesComeBackUnderTheirNumbers) {
   TfrxPictureCache cache;
@@ -138,8 +145,8 @@ TEST_P(HexDecoding, StopsAtTheFirstNonDigit) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, HexDecoding,
                          ::testing::Values(HexCase{"01ABFF", std::string("\x01\xAB\xFF", 3)},
-                                           HexCase{"01abFf", std::string("\x01\xAB\xFF", 3)},
-                                           HexCase{"", ""}, HexCase{"ABC", "\xAB"},
+                                           HexCase{"01abFf", std::string("\x01\xAB\xFF", 3)}, HexCase{"", ""},
+                                           HexCase{"ABC", "\xAB"},
                                            // characters between "0" and "f" that are no hex digits
                                            HexCase{"41:2", "A"}, HexCase{"41G0", "A"}, HexCase{"41@0", "A"},
                                            HexCase{"41`0", "A"}, HexCase{"4 1", ""}, HexCase{"zz41", ""}));

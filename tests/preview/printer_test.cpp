@@ -78,8 +78,8 @@ TEST_F(NoPrinters, VirtualPrinterPageLayout) {
     long double wAfter, hAfter;
   };
   for (const Case& c : {Case{9, 0, 0, poPortrait, 9, 210, 297}, Case{9, 0, 0, poLandscape, 9, 297, 210},
-                       Case{11, 1, 1, poPortrait, 11, 148, 210}, Case{256, 100, 150, poLandscape, 256, 100, 150},
-                       Case{48, 120, 80, poPortrait, 256, 120, 80}}) {
+                        Case{11, 1, 1, poPortrait, 11, 148, 210}, Case{256, 100, 150, poLandscape, 256, 100, 150},
+                        Case{48, 120, 80, poPortrait, 256, 120, 80}}) {
     p->SetViewParams(c.paper, c.w, c.h, c.o);
     EXPECT_EQ(p->Paper(), c.paperAfter) << c.paper;
     EXPECT_EQ(p->PaperWidth(), c.wAfter) << c.paper;
@@ -101,11 +101,11 @@ TEST(TrayNumbers, KeywordsGiveStableBinNumbers) {
     const char* keyword;
     int position, bin;
   };
-  for (const Case c : {Case{"auto", 3, 7}, Case{"top", 0, 1}, Case{"main", 0, 1}, Case{"bottom", 5, 2},
-                       Case{"middle", 0, 3}, Case{"manual", 9, 4}, Case{"envelope", 0, 5},
-                       Case{"large-capacity", 0, 11}, Case{"tray-1", 2, 257}, Case{"tray-12", 0, 268},
-                       Case{"tray-x", 4, 516}, Case{"tray-", 1, 513}, Case{"tray-99999999", 1, 513},
-                       Case{"photo", 6, 518}})
+  for (const Case c :
+       {Case{"auto", 3, 7}, Case{"top", 0, 1}, Case{"main", 0, 1}, Case{"bottom", 5, 2}, Case{"middle", 0, 3},
+        Case{"manual", 9, 4}, Case{"envelope", 0, 5}, Case{"large-capacity", 0, 11}, Case{"tray-1", 2, 257},
+        Case{"tray-12", 0, 268}, Case{"tray-x", 4, 516}, Case{"tray-", 1, 513}, Case{"tray-99999999", 1, 513},
+        Case{"photo", 6, 518}})
     EXPECT_EQ(vuzBinOfTray(c.keyword, c.position), c.bin) << c.keyword;
 }
 
@@ -193,12 +193,12 @@ TEST_F(SystemPrinter, DuplexAndBinsOfAJob) {
   };
   const std::string manual = p.TrayOfBin(DMBIN_MANUAL);
   ASSERT_EQ(manual, "manual");
-  for (const Case& c : {Case{7, dmNone, -1, -1, "", print::kOneSided},
-                        Case{DMBIN_MANUAL, dmVertical, -1, -1, manual, print::kTwoSidedLongEdge},
-                        Case{7, dmHorizontal, -1, -1, "", print::kTwoSidedShortEdge},
-                        Case{7, dmSimplex, -1, -1, "", print::kOneSided},
-                        Case{7, dmNone, DMBIN_MANUAL, DMDUP_VERTICAL, manual, print::kTwoSidedLongEdge},
-                        Case{2, dmHorizontal, DMBIN_MANUAL, DMDUP_SIMPLEX, p.TrayOfBin(2), print::kOneSided}}) {
+  for (const Case& c :
+       {Case{7, dmNone, -1, -1, "", print::kOneSided},
+        Case{DMBIN_MANUAL, dmVertical, -1, -1, manual, print::kTwoSidedLongEdge},
+        Case{7, dmHorizontal, -1, -1, "", print::kTwoSidedShortEdge}, Case{7, dmSimplex, -1, -1, "", print::kOneSided},
+        Case{7, dmNone, DMBIN_MANUAL, DMDUP_VERTICAL, manual, print::kTwoSidedLongEdge},
+        Case{2, dmHorizontal, DMBIN_MANUAL, DMDUP_SIMPLEX, p.TrayOfBin(2), print::kOneSided}}) {
     p.OnPropertiesDialog = [&](TfrxPrinter&, int& bin, int& duplex) {
       bin = c.dialogBin;
       duplex = c.dialogDuplex;

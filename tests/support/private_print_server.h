@@ -130,15 +130,16 @@ class PrivatePrintServer {
     for (const char* d : {"", "spool", "tmp", "cache", "state", "log", "out", "ppd"})
       chmod(folder_.File(d).c_str(), 01777);
     Write("cupsd.conf", "Listen 127.0.0.1:" + std::to_string(port_) +
-                            "\nLogLevel info\nBrowsing Off\nDefaultAuthType None\nWebInterface No\nDefaultPaperSize A4\nPreserveJobFiles Yes\n"
+                            "\nLogLevel info\nBrowsing Off\nDefaultAuthType None\nWebInterface No\nDefaultPaperSize "
+                            "A4\nPreserveJobFiles Yes\n"
                             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                             "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
                             "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
-    Write("cups-files.conf", "ServerRoot " + folder_.Path() + "\nRequestRoot " + folder_.File("spool") +
-                                 "\nTempDir " + folder_.File("tmp") + "\nCacheDir " + folder_.File("cache") +
-                                 "\nStateDir " + folder_.File("state") + "\nErrorLog " +
-                                 folder_.File("log/error_log") + "\nAccessLog " + folder_.File("log/access_log") +
-                                 "\nPageLog " + folder_.File("log/page_log") +
+    Write("cups-files.conf", "ServerRoot " + folder_.Path() + "\nRequestRoot " + folder_.File("spool") + "\nTempDir " +
+                                 folder_.File("tmp") + "\nCacheDir " + folder_.File("cache") + "\nStateDir " +
+                                 folder_.File("state") + "\nErrorLog " + folder_.File("log/error_log") +
+                                 "\nAccessLog " + folder_.File("log/access_log") + "\nPageLog " +
+                                 folder_.File("log/page_log") +
                                  "\nFileDevice Yes\nServerBin /usr/lib/cups\nDataDir /usr/share/cups\n");
     Write("ppd/zarnik.ppd", kPpd);
     pid_ = fork();
@@ -168,9 +169,9 @@ class PrivatePrintServer {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    const std::string out =
-        Run("lpadmin -h " + Server() + " -p " + kQueue + " -E -v file://" + OutputFile() + " -P " +
-            folder_.File("ppd/zarnik.ppd") + " -o PageSize=A4 2>&1 && lpadmin -h " + Server() + " -d " + kQueue + " 2>&1");
+    const std::string out = Run("lpadmin -h " + Server() + " -p " + kQueue + " -E -v file://" + OutputFile() + " -P " +
+                                folder_.File("ppd/zarnik.ppd") + " -o PageSize=A4 2>&1 && lpadmin -h " + Server() +
+                                " -d " + kQueue + " 2>&1");
     queueReady_ = Run("lpstat -h " + Server() + " -p " + kQueue + " 2>&1").find(kQueue) != std::string::npos;
     if (!queueReady_) reason_ = "the queue could not be made: " + out;
   }

@@ -30,14 +30,14 @@ TEST_P(MemoryStreamWrite, LeavesTheExpectedBytes) {
   EXPECT_EQ(s.Size(), static_cast<std::int64_t>(c.expected.size())) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MemoryStreamWrite,
-    ::testing::Values(WriteCase{"into an empty stream", "", 0, "abc", "abc", 3},
-                      WriteCase{"appended at the end", "abc", 3, "de", "abcde", 5},
-                      WriteCase{"inside, size kept", "abcdef", 1, "XY", "aXYdef", 3},
-                      WriteCase{"across the end", "abcdef", 4, "XYZ", "abcdXYZ", 7},
-                      WriteCase{"past the end: the gap is zeros", "ab", 5, "Z", std::string("ab\0\0\0Z", 6), 6},
-                      WriteCase{"nothing written", "ab", 1, "", "ab", 1}));
+INSTANTIATE_TEST_SUITE_P(Cases, MemoryStreamWrite,
+                         ::testing::Values(WriteCase{"into an empty stream", "", 0, "abc", "abc", 3},
+                                           WriteCase{"appended at the end", "abc", 3, "de", "abcde", 5},
+                                           WriteCase{"inside, size kept", "abcdef", 1, "XY", "aXYdef", 3},
+                                           WriteCase{"across the end", "abcdef", 4, "XYZ", "abcdXYZ", 7},
+                                           WriteCase{"past the end: the gap is zeros", "ab", 5, "Z",
+                                                     std::string("ab\0\0\0Z", 6), 6},
+                                           WriteCase{"nothing written", "ab", 1, "", "ab", 1}));
 
 TEST(MemoryStream, ManySmallWritesKeepEveryByte) {
   TMemoryStream s;
