@@ -128,9 +128,7 @@ rtl::TComponent* vuzFindComponent(rtl::TComponent* owner, const AnsiString& name
 // GUI layer installs it.
 using TGlobalComponentFinder = std::function<rtl::TComponent*(const AnsiString& name)>;
 void vuzSetGlobalComponentFinder(TGlobalComponentFinder finder);
-class EClassNotFound : public rtl::EStreamError {
- public:
-  using rtl::EStreamError::EStreamError;
-};
+// The runtime's one class-not-found error (catching either name catches both).
+using rtl::EClassNotFound;
 
 }  // namespace report

@@ -156,7 +156,7 @@ void TfsDesignator::SetValue(const Variant& value) {
 }
 
 Variant TfsDesignator::DoCalc(const Variant* writeValue) {
-  TfsNestingGuard nesting(1);
+  TfsNestingGuard nesting;
   Variant current = Variant::Null();
   TfsCustomVariable* previous = nullptr;
   const int steps = Count();

@@ -16,7 +16,7 @@ namespace {
 
 // An expression of more nodes than this cannot be evaluated within the
 // nesting budget anyway; building stops with an error instead.
-constexpr int kMaxExpressionNodes = 4000;
+constexpr int kMaxExpressionNodes = 2000;
 
 TfsVarType TagOfConstant(const Variant& value) {
   switch (value.RawType()) {
@@ -373,11 +373,9 @@ namespace {
 struct Typing {
   TfsScript* script;
   AnsiString firstError;
-  int maxDepth = 0;
 
-  TfsTypeRec TypeOf(TfsExpressionNode* node, int depth) {
+  TfsTypeRec TypeOf(TfsExpressionNode* node) {
     if (!node) return {fvtVariant, ""};
-    maxDepth = std::max(maxDepth, depth);
     auto* op = dynamic_cast<TfsOperatorNode*>(node);
     if (!op) {
       if (auto* d = dynamic_cast<TfsDesignatorNode*>(node)) {
@@ -386,8 +384,8 @@ struct Typing {
       }
       return {node->VarType, node->TypeIdent};
     }
-    TfsTypeRec l = TypeOf(node->LeftChild, depth + 1);
-    TfsTypeRec r = TypeOf(node->RightChild, depth + 1);
+    TfsTypeRec l = TypeOf(node->LeftChild);
+    TfsTypeRec r = TypeOf(node->RightChild);
     if (l.Typ == fvtBool && r.Typ == fvtBool) op->ShortCircuit = true;
     const TfsOperatorType k = op->OpKind;
     bool ok = (k == opIs && l.Typ == fvtClass && r.Typ == fvtClass);
@@ -427,8 +425,7 @@ AnsiString TfsExpression::Finalize() {
     LastNode = Root;
   }
   Typing typing{OwnerScript, {}};
-  TfsTypeRec type = typing.TypeOf(Root, 1);
-  depth_ = typing.maxDepth;
+  TfsTypeRec type = typing.TypeOf(Root);
   VarType = type.Typ;
   TypeIdent = type.TypeName;
   auto* designator = dynamic_cast<TfsDesignatorNode*>(Root);
@@ -479,7 +476,7 @@ TfsCustomVariable* TfsExpression::SingleItem() const {
 }
 
 Variant TfsExpression::GetValue() {
-  TfsNestingGuard nesting(depth_);
+  TfsNestingGuard nesting;
   return Root->GetValue();
 }
 

@@ -120,7 +120,6 @@ class TfsExpression : public TfsCustomExpression {
   AnsiString ExprSource;
 
  private:
-  int depth_ = 1;  // of the finished tree, charged against the evaluation budget
   int nodes_ = 0;
   bool finalized_ = false;
 };

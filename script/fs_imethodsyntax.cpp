@@ -3,24 +3,55 @@
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/textcase.h"
-#include "script/fs_declaration_lexer.h"
+#include "script/fs_iparser.h"
 #include "script/fs_itools.h"
 
 namespace script {
 
 namespace {
 
+// The script lexer with its default options (plus characters 128 to 255 for
+// scripts with extended identifiers), and the few reads a declaration needs.
+class DeclarationReader {
+ public:
+  DeclarationReader(std::string_view text, bool extended) {
+    if (extended) lexer_.AddExtendedIdentifierChars();
+    lexer_.SetText(text);
+  }
+  AnsiString Ident() { return lexer_.Ident(); }
+  AnsiString GetNumber() { return lexer_.GetNumber(); }
+  AnsiString GetString() { return lexer_.GetString(); }
+  // The next character after blanks and comments, not consumed (NUL at the end).
+  char Peek() {
+    lexer_.SkipSpaces();
+    const int p = lexer_.Position();
+    return p >= 1 && p <= lexer_.Length() ? lexer_.Text()[static_cast<size_t>(p - 1)] : '\0';
+  }
+  void Skip() {
+    if (lexer_.Position() <= lexer_.Length()) lexer_.SetPosition(lexer_.Position() + 1);
+  }
+  void GetChar() { Skip(); }
+  int Position() const { return lexer_.Position(); }
+  bool AtEnd() {
+    lexer_.SkipSpaces();
+    return lexer_.Position() > lexer_.Length();
+  }
+
+ private:
+  TfsParser lexer_;
+};
+
 // The result type: the identifier after the declaration's last colon.
 AnsiString ResultTypeName(std::string_view declaration, bool extended) {
   size_t colon = declaration.rfind(':');
   if (colon == std::string_view::npos) return AnsiString();
-  TfsDeclarationLexer lexer(declaration.substr(colon + 1), extended);
+  DeclarationReader lexer(declaration.substr(colon + 1), extended);
   return lexer.Ident();
 }
 
 // A parameter default: a number, a quoted string, a negative number, or an
 // identifier whose item's value is taken (True, False, nil); Null otherwise.
-Variant ReadDefault(TfsDeclarationLexer& lexer, TfsScript* script) {
+Variant ReadDefault(DeclarationReader& lexer, TfsScript* script) {
   AnsiString number = lexer.GetNumber();
   if (!number.empty()) return ParserStringToVariant(number);
   AnsiString text = lexer.GetString();
@@ -37,7 +68,7 @@ Variant ReadDefault(TfsDeclarationLexer& lexer, TfsScript* script) {
 }
 
 // One group: [var|const] a, b: Type [= default]
-void ReadGroup(TfsDeclarationLexer& lexer, TfsScript* script, TfsCustomVariable& item) {
+void ReadGroup(DeclarationReader& lexer, TfsScript* script, TfsCustomVariable& item) {
   bool byRef = false;
   std::vector<AnsiString> names;
   AnsiString word = lexer.Ident();
@@ -76,7 +107,7 @@ void ReadGroup(TfsDeclarationLexer& lexer, TfsScript* script, TfsCustomVariable&
 
 std::unique_ptr<TfsCustomVariable> ParseMethodSyntax(std::string_view declaration, TfsScript* script) {
   const bool extended = script && script->ExtendedIdentifiers;
-  TfsDeclarationLexer lexer(declaration, extended);
+  DeclarationReader lexer(declaration, extended);
   AnsiString kind = lexer.Ident();
   bool macro = false;
   if (rtl::LowerCase(kind).starts_with("macro")) {
@@ -95,7 +126,7 @@ std::unique_ptr<TfsCustomVariable> ParseMethodSyntax(std::string_view declaratio
   if (lexer.Peek() == '(') {
     lexer.GetChar();
     while (!lexer.AtEnd() && lexer.Peek() != ')') {
-      const size_t before = lexer.Position();
+      const int before = lexer.Position();
       ReadGroup(lexer, script, *item);
       if (lexer.Peek() == ';') lexer.GetChar();
       // Text that is none of the above is skipped a character at a time.

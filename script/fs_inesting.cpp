@@ -3,9 +3,11 @@
 namespace script {
 
 thread_local int TfsNestingGuard::depth_ = 0;
+thread_local const char* TfsNestingGuard::base_ = nullptr;
 
 void TfsNestingGuard::Fail() {
-  throw EScriptNestingError("Script nesting too deep: recursion or expression depth exceeds the engine's limit");
+  --depth_;
+  throw EScriptNestingError("Script nesting too deep: recursion or expressions nested beyond the engine's stack limit");
 }
 
 }  // namespace script

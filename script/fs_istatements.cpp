@@ -179,11 +179,17 @@ void TfsForStmt::Execute() {
   const int64_t step = Downward ? -1 : 1;
   const int64_t rounds = Downward ? start - stop + 1 : stop - start + 1;
   int64_t counter = start;
+  bool complete = true;
   for (int64_t round = 0; round < rounds; ++round, counter += step) {
     Counter->StoreRaw(Variant(static_cast<int32_t>(counter)));
     TfsStatement::Execute();
-    if (RoundEnds(s)) break;
+    if (RoundEnds(s)) {
+      complete = false;
+      break;
+    }
   }
+  // A complete loop leaves the stop value, whatever the body wrote.
+  if (complete && rounds > 0) Counter->StoreRaw(Variant(static_cast<int32_t>(stop)));
   s.BreakPending = false;
 }
 

@@ -132,6 +132,14 @@ void TBiffFormulaRPNStack::PushArg(TBiffFormulaOperatorKind op, const AnsiString
 }
 
 void TBiffFormulaRPNStack::PushOp(TBiffFormulaOperatorKind op, const AnsiString& text, int operands) {
+  // "push" binds tightest, so the next operator would move it to the output
+  // first anyway; doing it now keeps it with its operand when a frame (an
+  // argument after a missing one) opens before any operator comes.
+  if (op == fokPush) {
+    output_.push_back({ftkOp, op, text, operands});
+    values_ += 1 - operands;
+    return;
+  }
   for (;;) {
     if (FrameOperators() == 0 || OpPriority(operators_.back().Op) < OpPriority(op) ||
         (operators_.back().Op == fokPow && op == fokPow)) {

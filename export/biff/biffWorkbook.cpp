@@ -153,6 +153,11 @@ int TBiffWorkbook::UniqueStringsCount() {
   return strings_.Count();
 }
 
+const TBiffUCS* TBiffWorkbook::GetString(int index) {
+  std::lock_guard<rtl::TCriticalSection> hold(sst_);
+  return index >= 0 && index < strings_.Count() ? strings_[index] : nullptr;
+}
+
 int TBiffWorkbook::AddStyle(std::unique_ptr<TBiffStyle> style) {
   std::lock_guard<rtl::TCriticalSection> hold(styles_);
   return styleList_.Add(std::move(style));

@@ -56,6 +56,8 @@ class TBiffWorkbook : public TBiffObject {
   int AddString(std::unique_ptr<TBiffUCS> string);
   int StringsCount();
   int UniqueStringsCount();
+  // The shared string at a table index, or nullptr.
+  const TBiffUCS* GetString(int index);
   int AddStyle(std::unique_ptr<TBiffStyle> style);
   int AddColor(std::uint32_t color);
   int AddBlip(std::unique_ptr<TEscherPicture> picture);

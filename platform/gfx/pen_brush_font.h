@@ -1,6 +1,9 @@
 // The drawing tools a canvas holds: pen, brush and font. Each is a small value
 // with change notification; assigning one copies the values (never the
 // notification) and notifies the owner, so `canvas.Pen() = pen` works.
+// They are persistent objects of the runtime's class tree with published
+// properties (persistent_graphics.cpp), so report objects hold them as
+// sub-objects ("Font.Name") and scripts reach them.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -8,7 +11,9 @@
 #include <vector>
 
 #include "platform/gfx/colors.h"
+#include "platform/rtl/object.h"
 #include "platform/rtl/strings.h"
+#include "platform/rtl/typinfo.h"
 
 namespace gfx {
 
@@ -16,15 +21,16 @@ namespace gfx {
 int MulDiv(int a, int b, int c);
 
 // Change notification shared by the three tools.
-class TGraphicsObject {
+class TGraphicsObject : public rtl::TPersistent {
+  RTL_CLASS_INFO
  public:
   std::function<void()> OnChange;
 
  protected:
   TGraphicsObject() = default;
-  TGraphicsObject(const TGraphicsObject&) {}
+  TGraphicsObject(const TGraphicsObject&) : rtl::TPersistent() {}
   TGraphicsObject& operator=(const TGraphicsObject&) { return *this; }
-  ~TGraphicsObject() = default;
+  ~TGraphicsObject() override = default;
   void Changed() {
     if (OnChange) OnChange();
   }
@@ -73,6 +79,7 @@ enum TPenJoin : std::uint8_t { pjRound, pjBevel, pjMiter };
 // a width in device units, end caps and joins, and for psUserStyle the dash
 // lengths in Dashes (on, off, on, off ... in device units).
 class TPen : public TGraphicsObject {
+  RTL_CLASS_INFO
  public:
   TPen() = default;
   TPen(const TPen& o) : TGraphicsObject(o) { CopyValues(o); }
@@ -84,6 +91,7 @@ class TPen : public TGraphicsObject {
     CopyValues(o);
     Changed();
   }
+  void Assign(const rtl::TPersistent* source) override;
 
   TColor Color() const { return color_; }
   void SetColor(TColor c) {
@@ -188,6 +196,7 @@ enum TBrushStyle : std::uint8_t {
 // Hatched brushes paint 8x8-pixel line patterns in Color; the gaps between the
 // lines show the background colour when the canvas background mode is opaque.
 class TBrush : public TGraphicsObject {
+  RTL_CLASS_INFO
  public:
   TBrush() = default;
   TBrush(const TBrush& o) : TGraphicsObject(o), color_(o.color_), style_(o.style_) {}
@@ -200,6 +209,7 @@ class TBrush : public TGraphicsObject {
     style_ = o.style_;
     Changed();
   }
+  void Assign(const rtl::TPersistent* source) override;
 
   TColor Color() const { return color_; }
   // Setting a colour on a clear brush makes it solid, as users of brushes expect.
@@ -287,6 +297,7 @@ unsigned CharsetToCodePage(TFontCharset charset);
 // Size is in points: setting it gives Height = -MulDiv(Size, PixelsPerInch, 72).
 // Name is the family name as 1251 bytes.
 class TFont : public TGraphicsObject {
+  RTL_CLASS_INFO
  public:
   TFont() = default;
   TFont(const TFont& o) : TGraphicsObject(o) { CopyValues(o); }
@@ -298,6 +309,7 @@ class TFont : public TGraphicsObject {
     CopyValues(o);
     Changed();
   }
+  void Assign(const rtl::TPersistent* source) override;
 
   const rtl::AnsiString& Name() const { return name_; }
   void SetName(const rtl::AnsiString& n) {
@@ -398,5 +410,13 @@ class TFont : public TGraphicsObject {
   TFontQuality quality_ = fqDefault;
   int orientation_ = 0;
 };
+
+// Type descriptions of the published enumerations and sets.
+const rtl::TEnumType& PenStyleType();
+const rtl::TEnumType& PenModeType();
+const rtl::TEnumType& BrushStyleType();
+const rtl::TEnumType& FontStyleType();
+const rtl::TSetType& FontStylesType();
+const rtl::TEnumType& FontPitchType();
 
 }  // namespace gfx

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/gfx/graphic.h"
+#include "platform/rtl/object.h"
 
 namespace gfx {
 
@@ -30,10 +31,13 @@ struct TFileFormat {
   std::string className;    // "TPNGObject"
 };
 
-class TPicture {
+// A persistent object: a report picture property stores its graphic as the
+// defined property "Data" (WriteData/ReadData).
+class TPicture : public rtl::TPersistent {
+  RTL_CLASS_INFO
  public:
   TPicture() = default;
-  ~TPicture();
+  ~TPicture() override;
   TPicture(const TPicture&) = delete;
   TPicture& operator=(const TPicture&) = delete;
 
@@ -74,6 +78,8 @@ class TPicture {
   void Clear() { TakeGraphic(nullptr); }
 
   void Assign(const TPicture& source) { SetGraphic(source.Graphic()); }
+  void Assign(const rtl::TPersistent* source) override;
+  void DefineProperties(rtl::TFiler& filer) override;
 
   // Reads a picture of any registered class, told by its first bytes;
   // unknown or damaged data raise EInvalidGraphic and keep the picture.

@@ -1,6 +1,7 @@
 #include "platform/rtl/classes.h"
 
 #include <deque>
+#include <memory>
 #include <mutex>
 
 #include "platform/rtl/textcase.h"
@@ -26,11 +27,31 @@ TClassEntry* Lookup(Registry& r, std::string_view name) {
 
 }  // namespace
 
-void RegisterClass(const AnsiString& name, TClassFactory create) {
+void RegisterClassEntry(TClassEntry entry) {
   auto& r = TheRegistry();
   std::lock_guard lock(r.m);
-  if (name.empty() || !create || Lookup(r, name)) return;
-  r.entries.push_back({name, std::move(create)});
+  if (entry.name.empty() || !entry.create || Lookup(r, entry.name)) return;
+  r.entries.push_back(std::move(entry));
+}
+
+void RegisterClass(const AnsiString& name, TClassFactory create) { RegisterClassEntry({name, std::move(create)}); }
+
+void RegisterClass(const TClassInfo& info) {
+  if (!info.CanCreate()) return;
+  const TClassInfo* cls = &info;
+  RegisterClassEntry({info.Name(),
+                      [cls](TComponent* owner) -> TPersistent* {
+                        std::unique_ptr<TObject> made(cls->Create(owner));
+                        auto* persistent = dynamic_cast<TPersistent*>(made.get());
+                        if (persistent) made.release();
+                        return persistent;
+                      },
+                      cls});
+}
+
+const TClassInfo* GetClassInfo(std::string_view name) {
+  const TClassEntry* e = GetClass(name);
+  return e ? e->info : nullptr;
 }
 
 void UnRegisterClass(const AnsiString& name) {

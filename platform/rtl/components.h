@@ -12,8 +12,8 @@
 // about its own children going away (its Notification override) calls
 // DestroyComponents() in its own destructor.
 //
-// Published-property reflection is not here: the report engine adds it on
-// this base.
+// Published-property reflection (typinfo.h) describes these classes too:
+// TComponent publishes Name and Tag.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -46,6 +46,7 @@ using TComponentState = unsigned;
 bool IsValidIdent(std::string_view name);
 
 class TComponent : public TPersistent {
+  RTL_CLASS_INFO
  public:
   explicit TComponent(TComponent* owner = nullptr);
   ~TComponent() override;
@@ -119,6 +120,7 @@ class TCollection;
 enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
 
 class TCollectionItem : public TPersistent {
+  RTL_CLASS_INFO
  public:
   explicit TCollectionItem(TCollection* collection);
   ~TCollectionItem() override;
@@ -147,6 +149,7 @@ class TCollectionItem : public TPersistent {
 // A list of items of one class. In place of a class reference the collection
 // takes a factory that makes an item inside it: TCollection::Of<TMyItem>().
 class TCollection : public TPersistent {
+  RTL_CLASS_INFO
  public:
   using ItemFactory = std::function<TCollectionItem*(TCollection*)>;
   explicit TCollection(ItemFactory itemClass, TPersistent* owner = nullptr);

@@ -42,10 +42,16 @@ RTL_DECLARE_EXCEPTION(EVariantError, Exception)
 RTL_DECLARE_EXCEPTION(EStreamError, Exception)
 RTL_DECLARE_EXCEPTION(EFOpenError, EStreamError)
 RTL_DECLARE_EXCEPTION(EFCreateError, EStreamError)
-RTL_DECLARE_EXCEPTION(EReadError, EStreamError)
-RTL_DECLARE_EXCEPTION(EWriteError, EStreamError)
+// Errors of stored objects: reading, writing, unknown classes. One
+// EClassNotFound serves the runtime's class registry and the report engine.
+RTL_DECLARE_EXCEPTION(EFilerError, EStreamError)
+RTL_DECLARE_EXCEPTION(EReadError, EFilerError)
+RTL_DECLARE_EXCEPTION(EWriteError, EFilerError)
+RTL_DECLARE_EXCEPTION(EClassNotFound, EFilerError)
 RTL_DECLARE_EXCEPTION(EInOutError, Exception)
 RTL_DECLARE_EXCEPTION(EComponentError, Exception)
+// A name already taken by another object of the same tree.
+RTL_DECLARE_EXCEPTION(EDuplicateName, EComponentError)
 RTL_DECLARE_EXCEPTION(EPropertyError, Exception)
 RTL_DECLARE_EXCEPTION(EOSError, Exception)
 

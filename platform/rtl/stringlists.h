@@ -23,6 +23,7 @@
 namespace rtl {
 
 class TStrings : public TPersistent {
+  RTL_CLASS_INFO
  public:
   ~TStrings() override = default;
 
@@ -97,6 +98,7 @@ class TStrings : public TPersistent {
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList : public TStrings {
+  RTL_CLASS_INFO
  public:
   TStringList() = default;
   explicit TStringList(bool ownsObjects) : ownsObjects_(ownsObjects) {}

@@ -334,7 +334,8 @@ TEST(XMLDocument, ParkingRoundTrips) {
 }
 
 TEST(XMLDocument, PartialLoadThenParkingAgainKeepsEveryPage) {
-  const auto dir = ScratchDir("xmlpartial");
+  const support::ScratchFolder scratch("zarnik-report-xmlpartial-");
+  const auto& dir = scratch.Folder();
   const std::string file = (dir / "report.fp3").string();
   {
     TfrxXMLDocument doc;
@@ -364,13 +365,13 @@ TEST(XMLDocument, PartialLoadThenParkingAgainKeepsEveryPage) {
     EXPECT_EQ(page->Items(0)->GetProp("text"), i == 0 ? "changed" : "page" + std::to_string(i));
   }
   doc.Clear();
-  std::filesystem::remove_all(dir);
 }
 
 TEST(XMLDocument, SaveToFileReplacesAndReloads) {
-  const auto dir = ScratchDir("xmlsave");
+  const support::ScratchFolder scratch("zarnik-report-xmlsave-");
+  const auto& dir = scratch.Folder();
   const std::string file = (dir / "t.xml").string();
-  WriteFile(file, "old contents");
+  support::WriteFile(file, "old contents");
   TfrxXMLDocument doc;
   doc.Root()->Name = "r";
   TfrxXMLItem* page = doc.Root()->Add("page");
@@ -378,11 +379,11 @@ TEST(XMLDocument, SaveToFileReplacesAndReloads) {
   page->Add("c");
   doc.SaveToFile(file);
   EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
-  EXPECT_EQ(ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
+  EXPECT_EQ(support::ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
   // Reloaded from the saved file, the page parked in it.
   EXPECT_FALSE(doc.Root()->Items(0)->Loaded);
   doc.SaveToFile(file);  // parked items are read from the file being replaced
-  EXPECT_EQ(ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
+  EXPECT_EQ(support::ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
 
   // A save that fails keeps the file, leaves no stray file beside it, and
   // the page parked in the file still loads.
@@ -390,19 +391,20 @@ TEST(XMLDocument, SaveToFileReplacesAndReloads) {
   rtl::SetSaveFaultForTests([](std::string_view) { throw rtl::EWriteError("disk full"); });
   EXPECT_THROW(doc.SaveToFile(file), rtl::EWriteError);
   rtl::SetSaveFaultForTests(nullptr);
-  EXPECT_EQ(ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
+  EXPECT_EQ(support::ReadFile(file), kHeader + "<r><page ld=\"0\"><c/></page></r>");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
   page = doc.Root()->Items(0);
   doc.LoadItem(page);
   ASSERT_EQ(page->Count(), 1);
   EXPECT_EQ(page->Items(0)->Name, "c");
   doc.Clear();
-  std::filesystem::remove_all(dir);
 }
 
 TEST(XMLDocument, OutputPassesXmllint) {
-  if (!ToolExists("xmllint")) GTEST_SKIP() << "xmllint missing";
-  const auto dir = ScratchDir("xmllint");
+  const std::string xmllint = support::FindTool("xmllint");
+  if (xmllint.empty()) GTEST_SKIP() << support::Missing("xmllint", "libxml2-utils");
+  const support::ScratchFolder scratch("zarnik-report-xmllint-");
+  const auto& dir = scratch.Folder();
   TfrxXMLDocument doc;
   doc.Root()->Name = "TfrxReport";
   doc.Root()->SetProp("Name", "Report & <friends>");
@@ -414,8 +416,7 @@ TEST(XMLDocument, OutputPassesXmllint) {
   for (bool indent : {false, true}) {
     doc.AutoIndent = indent;
     const auto file = dir / (indent ? "indent.xml" : "flat.xml");
-    WriteFile(file, Save(doc));
-    EXPECT_EQ(std::system(("xmllint --noout " + file.string()).c_str()), 0) << ReadFile(file);
+    support::WriteFile(file, Save(doc));
+    EXPECT_EQ(std::system((xmllint + " --noout " + file.string()).c_str()), 0) << support::ReadFile(file);
   }
-  std::filesystem::remove_all(dir);
 }

@@ -64,29 +64,32 @@ TEST(GZipMember, RoundTripsAtEveryLevel) {
 }
 
 TEST(GZipMember, StandardToolsAcceptOurMembers) {
-  if (!ToolExists("gzip") || !ToolExists("python3")) GTEST_SKIP() << "gzip or python3 missing";
-  const auto dir = ScratchDir("gzip");
+  const std::string gzip = support::FindTool("gzip"), python = support::FindTool("python3");
+  if (gzip.empty()) GTEST_SKIP() << support::Missing("gzip", "gzip");
+  if (python.empty()) GTEST_SKIP() << support::Missing("python3", "python3");
+  const support::ScratchFolder scratch("zarnik-report-gzip-");
+  const auto& dir = scratch.Folder();
   const std::string data = RandomBytes(100000, 7, 16) + "tail";
-  WriteFile(dir / "data.gz", GZip(data, gzMax, "data.bin"));
-  WriteFile(dir / "empty.gz", GZip(""));
-  EXPECT_EQ(std::system(("gzip -t " + (dir / "data.gz").string() + " " + (dir / "empty.gz").string()).c_str()), 0);
-  const std::string py = "python3 -c \"import gzip,sys; sys.stdout.buffer.write(gzip.open(sys.argv[1]).read())\" " +
+  support::WriteFile(dir / "data.gz", GZip(data, gzMax, "data.bin"));
+  support::WriteFile(dir / "empty.gz", GZip(""));
+  EXPECT_EQ(std::system((gzip + " -t " + (dir / "data.gz").string() + " " + (dir / "empty.gz").string()).c_str()), 0);
+  const std::string py = python + " -c \"import gzip,sys; sys.stdout.buffer.write(gzip.open(sys.argv[1]).read())\" " +
                          (dir / "data.gz").string() + " > " + (dir / "py.out").string();
   ASSERT_EQ(std::system(py.c_str()), 0);
-  EXPECT_EQ(ReadFile(dir / "py.out"), data);
-  std::filesystem::remove_all(dir);
+  EXPECT_EQ(support::ReadFile(dir / "py.out"), data);
 }
 
 TEST(GZipMember, ReadsStandardMembersWithRealTimeStamps) {
-  if (!ToolExists("gzip")) GTEST_SKIP() << "gzip missing";
-  const auto dir = ScratchDir("gunzip");
+  const std::string gzip = support::FindTool("gzip");
+  if (gzip.empty()) GTEST_SKIP() << support::Missing("gzip", "gzip");
+  const support::ScratchFolder scratch("zarnik-report-gunzip-");
+  const auto& dir = scratch.Folder();
   const std::string data = RandomBytes(50000, 3, 8);
-  WriteFile(dir / "plain.txt", data);
-  ASSERT_EQ(std::system(("gzip -k -9 " + (dir / "plain.txt").string()).c_str()), 0);
+  support::WriteFile(dir / "plain.txt", data);
+  ASSERT_EQ(std::system((gzip + " -k -9 " + (dir / "plain.txt").string()).c_str()), 0);
   std::string name;
-  EXPECT_EQ(GUnzip(ReadFile(dir / "plain.txt.gz"), &name), data);
+  EXPECT_EQ(GUnzip(support::ReadFile(dir / "plain.txt.gz"), &name), data);
   EXPECT_EQ(name, "plain.txt");
-  std::filesystem::remove_all(dir);
 }
 
 TEST(GZipMember, ReadsHeadersWithExtraCommentAndHeaderCrc) {
