@@ -18,10 +18,9 @@ bool StartsWithText(const AnsiString& s, const char* prefix) {
 
 // Extensions of documents the desktop opens with a viewer, never a program.
 bool IsDocumentFile(const AnsiString& path) {
-  static const char* const kDocuments[] = {".pdf", ".txt", ".htm", ".html", ".rtf", ".odt", ".ods", ".odp",
-                                           ".doc", ".docx", ".xls", ".xlsx", ".csv", ".png", ".jpg", ".jpeg",
-                                           ".gif", ".bmp", ".tif", ".tiff", ".svg", ".emf", ".wmf", ".fp3",
-                                           ".xml", ".prn", ".ps"};
+  static const char* const kDocuments[] = {".pdf",  ".txt",  ".htm",  ".html", ".rtf", ".odt", ".ods",  ".odp", ".doc",
+                                           ".docx", ".xls",  ".xlsx", ".csv",  ".png", ".jpg", ".jpeg", ".gif", ".bmp",
+                                           ".tif",  ".tiff", ".svg",  ".emf",  ".wmf", ".fp3", ".xml",  ".prn", ".ps"};
   const AnsiString ext = rtl::ExtractFileExt(path);
   for (const char* e : kDocuments)
     if (rtl::SameText(ext, e)) return rtl::FileExists(path);

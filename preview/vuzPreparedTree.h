@@ -30,7 +30,7 @@ class TfrxPreparedTree {
   TfrxXMLItem* Section(const AnsiString& name) const { return Root()->FindItem(name); }
   TfrxXMLItem* Pages() const { return Section("previewpages"); }
 
-  int CurPage = -1;  // the current page index, -1 when there is none
+  int CurPage = -1;                                       // the current page index, -1 when there is none
   int FirstPage = -1, FirstObject = 0, FirstOutline = 0;  // marks of BeginPass
   int LogicalPageCounter = 0;
   std::int64_t XMLSize = 0;  // bytes of page elements written since the last parking

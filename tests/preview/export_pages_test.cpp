@@ -1,8 +1,8 @@
-#include "preview/vuzExportPages.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "preview/vuzExportPages.h"
 
 using namespace preview;
 
@@ -26,8 +26,8 @@ TEST(ExportPages, RangeTextAndCurrentPage) {
       {"7", false, 0, 3, {}},
       {"1-2", false, 0, 5, {0, 1}},
       {"3-1", false, 0, 5, {0, 1, 2, 3, 4}},  // a range of no page leaves the list empty: every page
-      {"2", true, 4, 5, {3}},  // the preview's page wins over the text
-      {"2", true, 0, 5, {0}},  // no preview: page 1
+      {"2", true, 4, 5, {3}},                 // the preview's page wins over the text
+      {"2", true, 0, 5, {0}},                 // no preview: page 1
       {"", false, 0, 0, {}},
       {"1,x", false, 0, 5, {}, false},
       {"a-b", false, 0, 5, {}, false},

@@ -1,5 +1,3 @@
-#include "preview/vuzLinks.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,9 +6,12 @@
 #include <thread>
 
 #include "platform/rtl/shell.h"
+#include "preview/vuzLinks.h"
 #include "support/scratch_folder.h"
 
 using namespace preview;
+
+using support::ScratchFolder;
 
 namespace {
 
@@ -23,8 +24,8 @@ struct LinkCase {
 
 TEST(Links, ClassifiedBeforeAnythingIsOpened) {
   ScratchFolder folder;
-  const std::string doc = folder.File("report.pdf"), program = folder.File("tool.sh"),
-                    noExt = folder.File("tool"), desktop = folder.File("x.desktop");
+  const std::string doc = folder.File("report.pdf"), program = folder.File("tool.sh"), noExt = folder.File("tool"),
+                    desktop = folder.File("x.desktop");
   for (const std::string& f : {doc, program, noExt, desktop}) std::ofstream(f) << "x";
   const LinkCase cases[] = {
       {"@3", TfrxLinkKind::PageNumber, 3},

@@ -16,6 +16,8 @@ using namespace preview;
 using report::TfrxXMLItem;
 using rtl::operator""_cp;
 
+using support::ScratchFolder;
+
 namespace {
 
 std::string Saved(TfrxPreparedTree& tree) {
@@ -216,7 +218,8 @@ TEST(PreparedTreeParking, ParkedPagesSaveAndComeBackIdentically) {
   PageWithObjects(tree, {1});
   tree.ParkPages(folder.Path());
   EXPECT_FALSE(tree.Page(5)->Loaded);
-  EXPECT_EQ(Saved(tree).size(), before.size() + std::string("<page0 ld=\"0\"><b1 l=\"10\" t=\"1\" h=\"20\" u=\"0\"/></page0>").size());
+  EXPECT_EQ(Saved(tree).size(),
+            before.size() + std::string("<page0 ld=\"0\"><b1 l=\"10\" t=\"1\" h=\"20\" u=\"0\"/></page0>").size());
   tree.Clear();
   EXPECT_EQ(tree.Count(), 0);
 }
@@ -268,7 +271,7 @@ TEST(PreparedFile, SavedTwiceIdenticalAndReloadedEqualButTheMarkers) {
   const std::string first = Saved(tree);
   EXPECT_EQ(Saved(tree), first);
   EXPECT_EQ(first.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?><preparedreport>", 0), 0u);
-  EXPECT_EQ(first.find('\n'), std::string::npos);        // one line
+  EXPECT_EQ(first.find('\n'), std::string::npos);                // one line
   EXPECT_NE(first.find("<page0 ld=\"0\">"), std::string::npos);  // pages 3 and 4
   EXPECT_EQ(first.find("&amp;"), std::string::npos);
   EXPECT_NE(first.find("&#38;"), std::string::npos);
@@ -384,11 +387,11 @@ TEST(PreparedFile, DictionaryEntriesBeyondTheSourcePagesAreSkipped) {
     const char* prop;
     bool kept;
   };
-  const Entry entries[] = {{"m1", "name=\"Page0.Memo1\"", true},   {"m2", "name=\"Page1.Memo2\"", true},
-                           {"m3", "name=\"Page2.Memo3\"", false},  {"m4", "name=\"Page-1.Memo\"", false},
-                           {"m5", "name=\"PageX.Memo\"", false},   {"m6", "name=\"Memo\"", false},
-                           {"m7", "nome=\"Page0.Memo\"", false},   {"m8", "name=\"Page99999999999.M\"", false},
-                           {"m9", "name=\"Page0.\"", true},        {"", "name=\"Page0.Memo\"", false}};
+  const Entry entries[] = {{"m1", "name=\"Page0.Memo1\"", true},  {"m2", "name=\"Page1.Memo2\"", true},
+                           {"m3", "name=\"Page2.Memo3\"", false}, {"m4", "name=\"Page-1.Memo\"", false},
+                           {"m5", "name=\"PageX.Memo\"", false},  {"m6", "name=\"Memo\"", false},
+                           {"m7", "nome=\"Page0.Memo\"", false},  {"m8", "name=\"Page99999999999.M\"", false},
+                           {"m9", "name=\"Page0.\"", true},       {"", "name=\"Page0.Memo\"", false}};
   for (const Entry& e : entries) d->Add(e.alias)->Prop = e.prop;
   TfrxDictionary dict;
   std::vector<AnsiString> errors;
@@ -408,9 +411,9 @@ TEST(PreparedFile, SourcePageIndexOfElementNames) {
     const char* name;
     int index;
   };
-  for (const Case c : {Case{"page0", 0}, Case{"page12", 12}, Case{"PAGE3", 3}, Case{"page-1", -1}, Case{"page", -1},
-                       Case{"pageX", -1}, Case{"TfrxReportPage", -1}, Case{"page99999999999", -1}, Case{"pag", -1},
-                       Case{"page1x", -1}})
+  for (const Case c :
+       {Case{"page0", 0}, Case{"page12", 12}, Case{"PAGE3", 3}, Case{"page-1", -1}, Case{"page", -1}, Case{"pageX", -1},
+        Case{"TfrxReportPage", -1}, Case{"page99999999999", -1}, Case{"pag", -1}, Case{"page1x", -1}})
     EXPECT_EQ(vuzSourcePageIndex(c.name), c.index) << c.name;
 }
 
@@ -470,6 +473,39 @@ TEST(Outline, LevelsItemsAndShift) {
   EXPECT_EQ(outline.GetCurPosition(), nullptr);
   outline.AddItem("fresh", 1);
   EXPECT_EQ(outline.Root()->Count(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PreparedFile, OddNumbersAndReferencesReadAsAbsentNotAsErrors) {
+  const std::string file =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><preparedreport><previewpages><page0/></previewpages>"
+      "<anchors><item text=\"&#x;\" page=\"99999999999999\" top=\"1e999\"/>"
+      "<item text=\"ok\" page=\"-7x\" top=\"12\"/></anchors>"
+      "<logicalpagenumbers><page n=\"&#;\" t=\"2147483648\"/></logicalpagenumbers>"
+      "<outline><item text=\"&#zz;\" page=\"\" top=\"1.5\"/></outline></preparedreport>";
+  TfrxPreparedTree tree;
+  rtl::TMemoryStream in(file);
+  tree.LoadFromStream(in);
+  EXPECT_EQ(tree.GetAnchorPage("&#x;"), 1);  // the raw text, page unreadable
+  EXPECT_EQ(tree.GetAnchorPage("ok"), 1);
+  EXPECT_EQ(tree.FindAnchor("ok"), tree.Section("anchors")->Items(1));
+  tree.ShiftAnchors(-1, 0);  // the unreadable top counts as 0
+  EXPECT_EQ(vuzIntProp(tree.Section("anchors")->Items(1), "top"), 12);
+  EXPECT_EQ(vuzIntProp(tree.Section("anchors")->Items(1), "page"), 1);
+  tree.CurPage = 0;
+  EXPECT_EQ(tree.GetLogicalPageNo(0), 0);
+  EXPECT_EQ(tree.GetLogicalTotalPages(5, 0), 0);
+  TfrxOutline outline(tree);
+  outline.LevelRoot();
+  AnsiString text;
+  int page = 4, top = 9;
+  outline.GetItem(0, text, page, top);
+  EXPECT_EQ(text, "&#zz;");
+  EXPECT_EQ(page, 4);
+  EXPECT_EQ(top, 9);
 }
 
 }  // namespace
