@@ -168,7 +168,10 @@ void TfrxPictureCache::LoadFromXML(report::TfrxXMLItem* item) {
   Clear();
   for (int i = 0; i < item->Count(); ++i) {
     Add();
-    LastSegment().WriteString(vuzHexToBytes(item->Items(i)->GetProp("stream")));
+    // Hex digits need no decoding; the raw value is read as it stands.
+    const AnsiString& prop = item->Items(i)->Prop;
+    const std::size_t start = prop.find("stream=\"");
+    LastSegment().WriteString(start == std::string::npos ? std::string() : vuzHexToBytes(prop.substr(start + 8)));
   }
 }
 

@@ -13,6 +13,8 @@
 using preview::TfrxPictureCache;
 using report::TfrxXMLItem;
 
+using support::ScratchFolder;
+
 namespace {
 
 // A cache element holding pictures of the given raw bytes, as a saved

@@ -7,11 +7,14 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 #include "preview/vuzPrinter.h"
+#include "support/external_tools.h"
 #include "support/scratch_folder.h"
 #include "tests/platform/print/private_print_server.h"
 
 using namespace preview;
 using rtl::operator""_cp;
+
+using support::ScratchFolder;
 
 namespace {
 
@@ -220,6 +223,8 @@ TEST_F(SystemPrinter, DuplexAndBinsOfAJob) {
 }
 
 TEST_F(SystemPrinter, TwoPagesInTwoCopiesArePrintedAsPdf) {
+  if (support::FindTool("qpdf").empty()) GTEST_SKIP() << support::Missing("qpdf", "qpdf");
+  if (support::FindTool("pdftotext").empty()) GTEST_SKIP() << support::Missing("pdftotext", "poppler-utils");
   TfrxPrinter& p = Current();
   p.Title = "";
   p.Collate = true;
@@ -251,6 +256,7 @@ TEST_F(SystemPrinter, TwoPagesInTwoCopiesArePrintedAsPdf) {
 }
 
 TEST_F(SystemPrinter, ATrayChangeBetweenPagesSplitsTheJob) {
+  if (support::FindTool("pdfinfo").empty()) GTEST_SKIP() << support::Missing("pdfinfo", "poppler-utils");
   TfrxPrinter& p = Current();
   p.BeginDoc();
   for (int bin : {DMBIN_AUTO, DMBIN_AUTO, DMBIN_MANUAL}) {
@@ -269,6 +275,7 @@ TEST_F(SystemPrinter, ATrayChangeBetweenPagesSplitsTheJob) {
 }
 
 TEST_F(SystemPrinter, PrintToFileWritesTheSamePdfAndSendsNoJob) {
+  if (support::FindTool("pdfinfo").empty()) GTEST_SKIP() << support::Missing("pdfinfo", "poppler-utils");
   ScratchFolder folder;
   TfrxPrinter& p = Current();
   p.FileName = folder.File("out.prn");

@@ -9,6 +9,7 @@
 
 #include "platform/gfx/document_canvas.h"
 #include "platform/rtl/streams.h"
+#include "support/external_tools.h"
 #include "tests/platform/print/private_print_server.h"
 
 namespace {
@@ -76,6 +77,7 @@ TEST_F(PrintDestinations, UnknownDestinationIsAnErrorNotACrash) {
 }
 
 TEST_F(PrintDestinations, APdfJobWithPageRangeAndCopiesLandsAsPdf) {
+  if (support::FindTool("pdftotext").empty()) GTEST_SKIP() << support::Missing("pdftotext", "poppler-utils");
   rtl::TMemoryStream pdf;
   {
     gfx::TDocumentCanvas c(pdf, gfx::TDocumentFormat::Pdf, 72, 72);

@@ -261,7 +261,7 @@ class PrivatePrintServer {
 *Font Courier: Standard "(001.004)" Standard ROM
 )PPD";
 
-  ScratchFolder folder_;
+  support::ScratchFolder folder_;
   int port_ = 0;
   pid_t pid_ = -1;
   bool queueReady_ = false;
