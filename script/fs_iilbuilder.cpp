@@ -853,9 +853,8 @@ TfsDesignator* TfsILParser::DoDesignator(const TfsXMLItem* item, TfsScript* prog
         arguments.emplace_back();
         continue;
       } else if (rtl::TObject* object = fsVariantToObject(value)) {
-        TClass cls = fsClassOfObject(object);
         type = fvtClass;
-        typeName = cls ? cls->Name : object->ClassName();
+        typeName = object->ClassName();
       } else {
         Fail(SClassRequired());
       }
