@@ -102,8 +102,8 @@ void TfrxCustomPreviewPages::ModifyPage(int, TfrxComponent*) { Abstract(); }
 void TfrxCustomPreviewPages::DrawPage(int, gfx::TCanvas&, long double, long double, long double, long double) {
   Abstract();
 }
-bool TfrxCustomPreviewPages::ObjectOver(int, int, int, int, unsigned, long double, long double, long double, bool,
-                                        int&, bool) {
+bool TfrxCustomPreviewPages::ObjectOver(int, int, int, int, unsigned, long double, long double, long double, bool, int&,
+                                        bool) {
   Abstract();
 }
 void TfrxCustomPreviewPages::AddFrom(TfrxComponent*) { Abstract(); }

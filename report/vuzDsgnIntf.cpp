@@ -115,8 +115,8 @@ void TfrxWizardCollection::Unregister(const rtl::TClassInfo* cls) {
   std::erase_if(items_, [cls](const auto& i) { return i->ClassRef == cls; });
 }
 
-void TfrxComponentEditorCollection::Register(const rtl::TClassInfo* componentClass,
-                                             const rtl::TClassInfo* editorClass, TfrxComponentEditorFactory create) {
+void TfrxComponentEditorCollection::Register(const rtl::TClassInfo* componentClass, const rtl::TClassInfo* editorClass,
+                                             TfrxComponentEditorFactory create) {
   auto item = std::make_unique<TfrxComponentEditorItem>();
   item->ComponentClass = componentClass;
   item->EditorClass = editorClass;

@@ -59,7 +59,9 @@ class TfrxExportFilterCollection {
   void Register(TfrxCustomExportFilter* filter);
   void Unregister(TfrxCustomExportFilter* filter);
   int Count() const { return static_cast<int>(items_.size()); }
-  TfrxExportFilterItem* GetExportFilterItem(int index) const { return items_.at(static_cast<std::size_t>(index)).get(); }
+  TfrxExportFilterItem* GetExportFilterItem(int index) const {
+    return items_.at(static_cast<std::size_t>(index)).get();
+  }
 
  private:
   std::vector<std::unique_ptr<TfrxExportFilterItem>> items_;

@@ -150,7 +150,8 @@ void TfrxStyleSheet::LoadFromStream(rtl::TStream& stream) {
   doc.LoadFromStream(stream);
   if (!rtl::AnsiSameText(doc.Root()->Name, "stylesheet")) return;
   for (int i = 0; i < doc.Root()->Count(); ++i)
-    if (rtl::AnsiSameText(doc.Root()->Items(i)->Name, "style")) Add()->LoadFromXMLItem(doc.Root()->Items(i), doc.OldVersion());
+    if (rtl::AnsiSameText(doc.Root()->Items(i)->Name, "style"))
+      Add()->LoadFromXMLItem(doc.Root()->Items(i), doc.OldVersion());
 }
 
 void TfrxStyleSheet::SaveToStream(rtl::TStream& stream) {

@@ -182,7 +182,7 @@ TEST_F(Variables, CategoriesGroupTheFollowingItems) {
   EXPECT_EQ(list.Count(), 0);
 
   v.AddVariable("Process", "Start", "[Date]");
-  EXPECT_EQ(v.IndexOf("Start"), 3);  // after the category's last variable
+  EXPECT_EQ(v.IndexOf("Start"), 3);      // after the category's last variable
   v.AddVariable("Device", "Number", 7);  // an existing name: only the value changes
   EXPECT_EQ(v.IndexOf("number"), 2);
   EXPECT_EQ(v.GetVariable("Number").AsInteger(), 7);
