@@ -141,7 +141,7 @@ bool TRecorderLink::ReadDirectory() {
 
 void TRecorderLink::ReadJob() {
   view_.ShowCancelButton(true);
-  cancel_ = false;
+  SetCancel(false);
   view_.SetPanelText(1, "Чтение задания..."_cp);
   const std::vector<std::uint8_t> request = {0x03, 0xFC};
   std::uint8_t reply[7];
@@ -160,7 +160,7 @@ void TRecorderLink::ReadJob() {
 
 void TRecorderLink::WriteJob() {
   view_.ShowCancelButton(true);
-  cancel_ = false;
+  SetCancel(false);
   view_.SetPanelText(1, "Запись задания..."_cp);
   const TRecordingJob& job = Recorder().Job;
   std::vector<std::uint8_t> request = {0x04,
@@ -196,7 +196,7 @@ void TRecorderLink::ClearGaugeArchive() {
   busy_ = true;
   view_.ShowCancelButton(true);
   view_.SetPanelText(1, "Команда очистки архива..."_cp);
-  cancel_ = false;
+  SetCancel(false);
   std::vector<std::uint8_t> request = {0x08, 0xF7};
   const std::uint16_t cs = FrameChecksum(request.data(), 2);
   request.push_back(cs & 0xFF);
@@ -218,7 +218,7 @@ void TRecorderLink::ProcStartStop(bool start) {
   if (busy_) return;
   busy_ = true;
   WaitSpacing();
-  cancel_ = false;
+  SetCancel(false);
   view_.SetPanelText(0, "");
   view_.SetPanelText(1, "");
   bool error = false;

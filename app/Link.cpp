@@ -194,10 +194,22 @@ void TRecorderLink::SendCommand(const std::uint8_t* frame, int length) {
   for (int i = 0; i < length; ++i) {
     const char c = static_cast<char>(frame[i]);
     if (port_.Write(&c, 1) < 1) view_.SetPanelText(0, "Ошибка записи команды в COM-порт"_cp);
-    while (port_.OutQueCount() > 0) rtl::Sleep(1);
+    DrainOutput();
     rtl::Sleep(2);
   }
   rtl::Sleep(5);
+}
+
+void TRecorderLink::DrainOutput() {
+  // The window stays alive and Cancel works even when the bytes never leave
+  // (a network port whose server has gone): the send gives up after as long
+  // a silence as a wait for a reply would.
+  const std::uint32_t start = rtl::GetTickCount();
+  while (port_.OutQueCount() > 0 && !cancel_) {
+    if (rtl::GetTickCount() - start > kSilenceTimeoutMs) break;
+    view_.ProcessMessages();
+    rtl::Sleep(1);
+  }
 }
 
 void TRecorderLink::SendCommand(std::initializer_list<std::uint8_t> frame) {
@@ -208,7 +220,10 @@ int TRecorderLink::WaitForBytes(int n) {
   int previous = 0;
   lastActivity_ = rtl::GetTickCount();
   for (;;) {
-    if (cancel_) return 2;
+    if (cancel_) {
+      if (linkLost_) view_.SetPanelText(0, "COM-порт занят другой программой или не работает"_cp);
+      return 2;
+    }
     const int count = port_.InQueCount();
     if (count >= n) return 0;
     if (count != previous) {
@@ -217,8 +232,8 @@ int TRecorderLink::WaitForBytes(int n) {
       lastActivity_ = rtl::GetTickCount();
     } else {
       const std::uint32_t silent = rtl::GetTickCount() - lastActivity_;
-      if (silent > 2000) return 1;
-      if (silent > 1000) LampRed();
+      if (silent > kSilenceTimeoutMs) return 1;
+      if (silent > kSilenceTimeoutMs / 2) LampRed();
     }
     rtl::Sleep(1);
   }
@@ -227,18 +242,30 @@ int TRecorderLink::WaitForBytes(int n) {
 // --- guards ---
 
 void TRecorderLink::WaitSpacing() {
-  while (static_cast<std::int32_t>(rtl::GetTickCount() - nextTick_) < 0) {
+  // The tick count wraps at 2^32 ms (49.7 days): the time still to wait is an
+  // unsigned difference, and the first operation has nothing to wait for.
+  auto remaining = [this] { return spaced_ ? std::uint32_t(nextTick_ - rtl::GetTickCount()) : 0u; };
+  for (std::uint32_t left = remaining(); left != 0 && left <= kSpacingMs; left = remaining()) {
     view_.SetPanelText(0, "Подождите..."_cp);
     view_.ProcessMessages();
     rtl::Sleep(1);
   }
-  nextTick_ = rtl::GetTickCount() + 2000;
+  spaced_ = true;
+  nextTick_ = rtl::GetTickCount() + kSpacingMs;
 }
 
 // --- the common exchange ---
 
 void TRecorderLink::RestAfterTimeout() {
   LampRed();
+  if (port_.InQueCount() < 0) {
+    // The port has closed or its device has gone: asking again would only
+    // time out for ever, so the operation ends at its next wait as if
+    // cancelled.
+    linkLost_ = true;
+    cancel_ = true;
+    return;
+  }
   rtl::Sleep(50);
 }
 

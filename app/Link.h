@@ -116,8 +116,13 @@ class TRecorderLink {
   void LampGreen() { view_.SetLamp(TLamp::Green); }
   void LampIdle() { view_.SetLamp(TLamp::Idle); }
   // After a wait that timed out: the lamp turns red and the line rests a
-  // moment before the request goes out again.
+  // moment before the request goes out again. A link that is gone sets the
+  // cancel flag instead (saying so in panel 0), so the next wait ends.
   void RestAfterTimeout();
+  // Silence after which a wait for a reply gives up.
+  static constexpr std::uint32_t kSilenceTimeoutMs = 2000;
+  // The least time between the starts of two spaced device operations.
+  static constexpr std::uint32_t kSpacingMs = 2000;
 
   // --- the frame checksum register ---
   void ChecksumSeed() { checksum_ = 0x5AA5; }
@@ -130,7 +135,10 @@ class TRecorderLink {
   bool Busy() const { return busy_; }
   void SetBusy(bool b) { busy_ = b; }
   bool Cancelled() const { return cancel_; }
-  void SetCancel(bool c) { cancel_ = c; }
+  void SetCancel(bool c) {
+    cancel_ = c;
+    if (!c) linkLost_ = false;
+  }
   // Waits, showing "Подождите...", until 2 s have passed since the previous
   // spaced operation started, then marks this one's start.
   void WaitSpacing();
@@ -169,6 +177,8 @@ class TRecorderLink {
 
  private:
   void ProcStartStop(bool start);
+  // Waits, pumping messages, until the byte just written has left the port.
+  void DrainOutput();
 
   TLinkPort& port_;
   TLinkView& view_;
@@ -177,6 +187,8 @@ class TRecorderLink {
   bool busy_ = false;
   bool cancel_ = false;
   std::uint32_t nextTick_ = 0;
+  bool spaced_ = false;    // a spaced operation has started
+  bool linkLost_ = false;  // the port went away during the operation
   long directoryPoints_ = 0;
 };
 

@@ -59,8 +59,13 @@ int DiagPeriodIndex(const AnsiString& setting) {
 }
 
 std::uint32_t DiagNextInterval(std::uint32_t& due, int periodIndex, std::uint32_t now) {
-  due += std::uint32_t(periodIndex + 1) * 1000;
-  if (static_cast<std::int32_t>(due - now) <= 0) due = now + 1;
+  const std::uint32_t period = std::uint32_t(periodIndex + 1) * 1000;
+  due += period;
+  // Unsigned differences stay right across the tick count's wrap at 2^32. A
+  // due time more than a period ahead is a schedule that never ran (it starts
+  // at 0) or ran long ago: like a late one, it is due at once.
+  const std::uint32_t ahead = due - now;
+  if (ahead == 0 || ahead > period) due = now + 1;
   return due - now;
 }
 

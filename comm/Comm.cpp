@@ -236,7 +236,8 @@ int TThreadComm::InQueCount() {
   if (!open_) return -1;
   COMSTAT stat;
   DWORD errors = 0;
-  if (!handle_->ClearCommError(&errors, &stat)) return 0;
+  // A device that has gone counts as closed.
+  if (!handle_->ClearCommError(&errors, &stat)) return -1;
   return static_cast<int>(stat.cbInQue);
 }
 
@@ -244,7 +245,7 @@ int TThreadComm::OutQueCount() {
   if (!open_) return -1;
   COMSTAT stat;
   DWORD errors = 0;
-  if (!handle_->ClearCommError(&errors, &stat)) return 0;
+  if (!handle_->ClearCommError(&errors, &stat)) return -1;
   return static_cast<int>(stat.cbOutQue);
 }
 

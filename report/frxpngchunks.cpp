@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "report/frxpngcodec.h"
+#include "report/frxpngcodec_p.h"
 #include "report/frxpngimage.h"
 
 namespace report {

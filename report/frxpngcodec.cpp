@@ -1,5 +1,3 @@
-#include "report/frxpngcodec.h"
-
 #include <zlib.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "report/frxpngcodec_p.h"
 #include "report/frxpngimage.h"
 
 namespace report {

@@ -6,8 +6,7 @@
 #include <utility>
 
 #include "platform/gfx/picture.h"
-#include "platform/gui/clipboard.h"
-#include "report/frxpngcodec.h"
+#include "report/frxpngcodec_p.h"
 
 namespace report {
 
@@ -625,19 +624,6 @@ void TPNGObject::AssignTo(gfx::TGraphic& dest) const {
   }
   bitmap->SetTransparent(mode == ptmBit);
   if (mode == ptmBit) bitmap->SetTransparentColor(static_cast<gfx::TColor>(GetTransparentColor()));
-}
-
-void TPNGObject::SaveToClipboardFormat() const {
-  gfx::TBitmap bitmap;
-  AssignTo(bitmap);
-  gui::Clipboard().SetBitmap(bitmap);
-}
-
-bool TPNGObject::LoadFromClipboardFormat() {
-  gfx::TBitmap bitmap;
-  if (!gui::Clipboard().GetBitmap(bitmap)) return false;
-  AssignHandle(bitmap, false, 0);
-  return true;
 }
 
 void TPNGObject::Draw(gfx::TCanvas& canvas, const gfx::TRect& rect) const {

@@ -326,6 +326,7 @@ class TPNGObject : public gfx::TGraphic {
 
   // The clipboard, through a bitmap of the image's size (loading takes no
   // transparency). Loading answers false when the clipboard holds no picture.
+  // Defined in the GUI companion frxpngimage_gui.cpp.
   void SaveToClipboardFormat() const;
   bool LoadFromClipboardFormat();
 

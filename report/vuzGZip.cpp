@@ -87,7 +87,7 @@ void vuzCompressStream(rtl::TStream& source, rtl::TStream& dest, TfrxCompression
   dest.WriteBuffer(trailer, 8);
 }
 
-void vuzDecompressStream(rtl::TStream& source, rtl::TStream& dest, rtl::AnsiString& fileName) {
+void vuzDecompressStream(rtl::TStream& source, rtl::TStream& dest, rtl::AnsiString& fileName, std::size_t limit) {
   fileName.clear();
   const std::string member = source.ReadRest();
   const std::size_t dataStart = ParseHeader(member, fileName);
@@ -111,6 +111,7 @@ void vuzDecompressStream(rtl::TStream& source, rtl::TStream& dest, rtl::AnsiStri
       const std::size_t got = sizeof buf - z.avail_out;
       if (got == 0 && rc != Z_STREAM_END && z.avail_in == 0) Fail(Z_BUF_ERROR);
       crc = crc32(crc, reinterpret_cast<Bytef*>(buf), static_cast<uInt>(got));
+      if (out.size() + got > limit) throw EZDecompressionError(InflateLimitText(limit));
       out.append(buf, got);
     }
   } catch (...) {
@@ -144,12 +145,13 @@ void vuzInflateStream(rtl::TStream& source, rtl::TStream& dest) {
   dest.WriteString(ZDecompress(packed));
 }
 
-bool vuzGZipDecompress(rtl::TStream& source, rtl::TStream& work) {
+bool vuzGZipDecompress(rtl::TStream& source, rtl::TStream& work, std::size_t limit) {
   unsigned char magic[2] = {0, 0};
   const std::int64_t got = source.Read(magic, 2);
   if (got > 0) source.Seek(-got, rtl::soCurrent);
   const bool isGZip = got == 2 && magic[0] == 0x1F && magic[1] == 0x8B;
-  if (isGZip) vuzDecompressStream(source, work);
+  rtl::AnsiString name;
+  if (isGZip) vuzDecompressStream(source, work, name, limit);
   work.SetPosition(0);
   return isGZip;
 }

@@ -19,7 +19,9 @@ void vuzCompressStream(rtl::TStream& source, rtl::TStream& dest, TfrxCompression
 // dest's position; fileName receives the member's name field (empty when it
 // has none). The CRC-32 and length of the member are verified; any failure
 // raises EZDecompressionError.
-void vuzDecompressStream(rtl::TStream& source, rtl::TStream& dest, rtl::AnsiString& fileName);
+// More than limit inflated bytes raise EZDecompressionError.
+void vuzDecompressStream(rtl::TStream& source, rtl::TStream& dest, rtl::AnsiString& fileName,
+                         std::size_t limit = kMaxInflatedSize);
 void vuzDecompressStream(rtl::TStream& source, rtl::TStream& dest);
 
 // The whole source (from position 0) as a zlib-format stream at dest's position.
@@ -31,7 +33,7 @@ void vuzInflateStream(rtl::TStream& source, rtl::TStream& dest);
 // Decompress steps back over the first two bytes of source and, when they are
 // 1F 8B, inflates the member into work; work is left at position 0 either
 // way; answers whether source was a gzip member.
-bool vuzGZipDecompress(rtl::TStream& source, rtl::TStream& work);
+bool vuzGZipDecompress(rtl::TStream& source, rtl::TStream& work, std::size_t limit = kMaxInflatedSize);
 // Compress writes work as one member into dest: "1.fr3" at gzMax for a
 // template, "1.fp3" at gzDefault for a prepared report.
 void vuzGZipCompress(rtl::TStream& work, rtl::TStream& dest, bool isTemplate);

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/format.h"
@@ -167,18 +166,6 @@ WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openB
 }
 
 // --- messages ------------------------------------------------------------------
-
-void vuzErrorMsg(const AnsiString& text) {
-  gui::MessageBox(text, vuzResources().Get("mbError"), gui::MB_OK | gui::MB_ICONERROR);
-}
-
-void vuzInfoMsg(const AnsiString& text) {
-  gui::MessageBox(text, vuzResources().Get("mbInfo"), gui::MB_OK | gui::MB_ICONINFORMATION);
-}
-
-int vuzConfirmMsg(const AnsiString& text, int buttons) {
-  return gui::MessageBox(text, vuzResources().Get("mbConfirm"), static_cast<unsigned>(buttons) | gui::MB_ICONQUESTION);
-}
 
 void vuzCommonErrorHandler(TfrxSilentMode mode, const AnsiString& text) {
   switch (mode) {

@@ -79,6 +79,7 @@ WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openB
 
 // Message boxes through the GUI layer (gui::MessageBox; tests script the
 // answers with gui::DialogScript). Flags and answers are the Windows ones.
+// They are defined in the GUI companion vuzUtils_gui.cpp.
 void vuzErrorMsg(const AnsiString& text);
 void vuzInfoMsg(const AnsiString& text);
 // buttons: gui::MB_YESNO and the like; answers the button pressed (gui::IDYES...).

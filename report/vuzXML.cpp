@@ -290,7 +290,12 @@ void TfrxXMLReader::ReadItem(AnsiString& name, AnsiString& text) {
         break;
     }
   }
-  if (!collect_.empty() && collect_.back() == ' ') collect_.pop_back();
+  // Every trailing blank goes, so "<a x="1"/  >" is self-closing like
+  // "<a x="1"/ >": otherwise the first would keep its children behind an
+  // attribute text ending in "/", which would be written back self-closing.
+  while (!collect_.empty() &&
+         (collect_.back() == ' ' || collect_.back() == '\t' || collect_.back() == '\r' || collect_.back() == '\n'))
+    collect_.pop_back();
   const std::size_t blank = collect_.find(' ');
   if (blank == std::string::npos) {
     name = collect_;
@@ -341,6 +346,9 @@ void TfrxXMLReader::FinishItem(TfrxXMLItem* item, std::int64_t start, bool loadA
     item->Prop.erase(0, kMarker.size() - 1);
   else
     item->Prop.erase(p - 1, kMarker.size());
+  // What the marker leaves must not end in "/" or a blank: the element would
+  // be written back as if it had no children.
+  while (!item->Prop.empty() && (item->Prop.back() == ' ' || item->Prop.back() == '/')) item->Prop.pop_back();
   if (!loadAll) {
     item->Clear();
     item->SetOffset(static_cast<std::uint64_t>(start));

@@ -223,10 +223,15 @@ std::string ZCompress(const void* in, std::size_t inSize, TZCompressionLevel lev
 
 std::string ZCompress(std::string_view in, TZCompressionLevel level) { return ZCompress(in.data(), in.size(), level); }
 
-std::string ZDecompress(const void* in, std::size_t inSize, std::size_t estimate) {
-  const std::size_t step = std::max<std::size_t>((inSize + 255) / 256 * 256, 256);
+std::string InflateLimitText(std::size_t limit) {
+  return "The decompressed data exceed the limit of " + std::to_string(limit) + " bytes";
+}
+
+std::string ZDecompress(const void* in, std::size_t inSize, std::size_t estimate, std::size_t limit) {
+  // Growing by at least the input size and doubling keeps large outputs linear.
+  std::size_t step = std::max<std::size_t>((inSize + 255) / 256 * 256, 256);
   std::string out;
-  out.resize(estimate ? estimate : step);
+  out.resize(std::min(estimate ? estimate : step, limit + 1));
   z_stream z{};
   z.next_in = static_cast<Bytef*>(const_cast<void*>(in));
   z.avail_in = static_cast<uInt>(inSize);
@@ -235,7 +240,9 @@ std::string ZDecompress(const void* in, std::size_t inSize, std::size_t estimate
     z.next_out = reinterpret_cast<Bytef*>(out.data());
     z.avail_out = static_cast<uInt>(out.size());
     while (CheckInflate(inflate(&z, Z_NO_FLUSH)) != Z_STREAM_END) {
-      out.resize(out.size() + step);
+      if (z.total_out > limit) throw EZDecompressionError(InflateLimitText(limit));
+      step = std::max(step, out.size());
+      out.resize(std::min(out.size() + step, limit + 1));
       z.next_out = reinterpret_cast<Bytef*>(out.data()) + z.total_out;
       z.avail_out = static_cast<uInt>(out.size() - z.total_out);
     }
@@ -244,12 +251,13 @@ std::string ZDecompress(const void* in, std::size_t inSize, std::size_t estimate
     throw;
   }
   Check<EZDecompressionError>(inflateEnd(&z));
+  if (z.total_out > limit) throw EZDecompressionError(InflateLimitText(limit));
   out.resize(z.total_out);
   return out;
 }
 
-std::string ZDecompress(std::string_view in, std::size_t estimate) {
-  return ZDecompress(in.data(), in.size(), estimate);
+std::string ZDecompress(std::string_view in, std::size_t estimate, std::size_t limit) {
+  return ZDecompress(in.data(), in.size(), estimate, limit);
 }
 
 }  // namespace report

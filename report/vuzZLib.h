@@ -79,11 +79,19 @@ class TZDecompressionStream : public TCustomZStream {
   bool ended_ = false;
 };
 
+// Inflation stops with EZDecompressionError past this many bytes unless the
+// caller gives its own limit: a small hostile input cannot exhaust memory.
+inline constexpr std::size_t kMaxInflatedSize = std::size_t(1) << 30;
+// The error text of an inflation that went past its limit.
+std::string InflateLimitText(std::size_t limit);
+
 // Whole-buffer deflate and inflate in zlib format.
 std::string ZCompress(const void* in, std::size_t inSize, TZCompressionLevel level = zcDefault);
 std::string ZCompress(std::string_view in, TZCompressionLevel level = zcDefault);
-// estimate is a first guess of the output size (0 = none).
-std::string ZDecompress(const void* in, std::size_t inSize, std::size_t estimate = 0);
-std::string ZDecompress(std::string_view in, std::size_t estimate = 0);
+// estimate is a first guess of the output size (0 = none); more than limit
+// bytes of output raise EZDecompressionError.
+std::string ZDecompress(const void* in, std::size_t inSize, std::size_t estimate = 0,
+                        std::size_t limit = kMaxInflatedSize);
+std::string ZDecompress(std::string_view in, std::size_t estimate = 0, std::size_t limit = kMaxInflatedSize);
 
 }  // namespace report

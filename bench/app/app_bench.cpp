@@ -23,7 +23,7 @@ struct Window {
   rtl::ManualClock clock{1000000};
   rtl::ScopedClock use{clock};
   gui::DialogScript dialogs;
-  ScratchFolder scratch{"zarnik-bench-"};
+  support::ScratchFolder scratch{"zarnik-bench-"};
   std::filesystem::path folder = scratch.Folder();
   std::unique_ptr<app::TForm1> form;
 

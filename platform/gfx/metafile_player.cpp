@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <variant>
 
-#include "platform/gfx/metafile_mapping.h"
+#include "platform/gfx/metafile_mapping_p.h"
 
 namespace gfx::emf {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/gfx/dib_bytes.h"
-#include "platform/gfx/metafile_mapping.h"
+#include "platform/gfx/metafile_mapping_p.h"
 #include "platform/rtl/strings.h"
 
 namespace gfx::wmf {

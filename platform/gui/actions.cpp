@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/gui/forms.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 
 namespace gui {
 

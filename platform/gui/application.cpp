@@ -15,7 +15,7 @@
 #include "platform/gfx/colors.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/threads.h"
 

@@ -1,8 +1,7 @@
-#include "platform/gui/canvas_delegate.h"
-
 #include <QImage>
 
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/canvas_delegate_p.h"
+#include "platform/gui/qt_bridge_p.h"
 
 namespace gui::detail {
 

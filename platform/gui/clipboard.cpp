@@ -7,7 +7,7 @@
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/metafile.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 #include "platform/rtl/streams.h"
 
 namespace gui {

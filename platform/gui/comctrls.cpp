@@ -15,7 +15,7 @@
 
 #include "platform/gui/imglist.h"
 #include "platform/gui/menus.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 #include "platform/gui/stdctrls.h"
 #include "platform/rtl/datetime.h"
 

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 
 namespace gui {
 

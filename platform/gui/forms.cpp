@@ -12,7 +12,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/menus.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 #include "platform/gui/stdctrls.h"
 #include "platform/rtl/exceptions.h"
 

@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "platform/gui/canvas_delegate.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/canvas_delegate_p.h"
+#include "platform/gui/qt_bridge_p.h"
 
 namespace gui {
 

@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "platform/gui/imglist.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 
 namespace gui {
 

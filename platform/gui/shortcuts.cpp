@@ -1,6 +1,6 @@
 #include <QKeySequence>
 
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 #include "platform/gui/types.h"
 
 namespace gui {

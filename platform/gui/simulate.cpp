@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 
 namespace gui::simulate {
 

@@ -15,9 +15,9 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
-#include "platform/gui/canvas_delegate.h"
+#include "platform/gui/canvas_delegate_p.h"
 #include "platform/gui/forms.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/qt_bridge_p.h"
 
 namespace gui {
 

@@ -74,8 +74,19 @@ std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
   if (count <= 0) return 0;
-  if (pos_ + count > Size()) data_.resize(static_cast<std::size_t>(pos_ + count));
-  std::memcpy(data_.data() + pos_, buffer, static_cast<std::size_t>(count));
+  const auto* bytes = static_cast<const char*>(buffer);
+  const auto n = static_cast<std::size_t>(count);
+  const auto pos = static_cast<std::size_t>(pos_);
+  if (pos > data_.size()) data_.resize(pos);  // a gap after a seek past the end reads as zeros
+  // Overwrite what is there and append the rest: appending grows the block
+  // geometrically and copies each byte once, where resizing first would
+  // zero-fill the new bytes only to overwrite them.
+  const std::size_t overlap = std::min(n, data_.size() - pos);
+  if (overlap > 0) std::memcpy(data_.data() + pos, bytes, overlap);
+  if (overlap < n) {
+    if (data_.capacity() < pos + n) data_.reserve(std::max(pos + n, data_.capacity() * 2));
+    data_.append(bytes + overlap, n - overlap);
+  }
   pos_ += count;
   return count;
 }
@@ -116,7 +127,9 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
   const std::string path = NativePath(fileName);
   int flags = O_CLOEXEC;
   if (mode == fmCreate) {
-    flags |= O_RDWR | O_CREAT | O_TRUNC;
+    // Truncated only once the lock is held: a file another writer holds
+    // must be left as it is.
+    flags |= O_RDWR | O_CREAT;
   } else {
     switch (mode & 3) {
       case fmOpenWrite: flags |= O_WRONLY; break;
@@ -124,17 +137,22 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
       default: flags |= O_RDONLY; break;
     }
   }
-  fd_ = ::open(path.c_str(), flags, 0644);
+  // Non-blocking, so that a named pipe in the file's place cannot stall the
+  // open; only regular files are kept.
+  fd_ = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
   if (fd_ < 0) {
     if (mode == fmCreate) throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   }
   struct stat st {};
-  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool directory = S_ISDIR(st.st_mode);
     ::close(fd_);
     fd_ = -1;
-    throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
+    throw EFOpenError("Cannot open file \"" + fileName + "\". " +
+                      (directory ? "Is a directory" : "Is not a regular file"));
   }
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
   // Exclusive or deny-write sharing takes an exclusive advisory lock; the other
   // sharing modes take a shared one, so a deny-write holder keeps writers out.
   unsigned share = mode == fmCreate ? fmShareExclusive : (mode & 0xF0);
@@ -144,6 +162,11 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
     ::close(fd_);
     fd_ = -1;
     throw EFOpenError("Cannot open file \"" + fileName + "\". The file is in use by another process");
+  }
+  if (mode == fmCreate && ::ftruncate(fd_, 0) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
   }
 }
 

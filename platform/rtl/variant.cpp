@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/rtl/variant_blocks.h"
+#include "platform/rtl/variant_blocks_p.h"
 
 namespace rtl {
 

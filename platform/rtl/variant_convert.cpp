@@ -5,7 +5,7 @@
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/variant.h"
-#include "platform/rtl/variant_blocks.h"
+#include "platform/rtl/variant_blocks_p.h"
 
 namespace rtl {
 

@@ -1,12 +1,12 @@
 // Variant operators. The rules (Null propagation, Empty as the other side's
 // zero, strings as numbers, promotion on overflow) are tabled in
-// docs/architecture.md under "Values and formatting".
+// platform/rtl/README.md under "Values and formatting".
 #include <cmath>
 #include <cstring>
 
 #include "platform/rtl/format.h"
 #include "platform/rtl/variant.h"
-#include "platform/rtl/variant_blocks.h"
+#include "platform/rtl/variant_blocks_p.h"
 
 namespace rtl {
 

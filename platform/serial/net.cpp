@@ -1,5 +1,3 @@
-#include "platform/serial/net.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -11,6 +9,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+#include "platform/serial/net_p.h"
 
 namespace serial::detail {
 

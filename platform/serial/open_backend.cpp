@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "platform/serial/backends.h"
+#include "platform/serial/backends_p.h"
 
 namespace serial::detail {
 

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/serial/backend.h"
-#include "platform/serial/backends.h"
+#include "platform/serial/backend_p.h"
+#include "platform/serial/backends_p.h"
 #include "platform/serial/port_map.h"
 
 namespace serial {
@@ -182,12 +182,17 @@ class PortImpl : public BackendSink {
       backendOut = backend_->OutQueue();
     }
     std::lock_guard<std::mutex> lock(m_);
+    // A device that has gone (a network port whose server stopped, an
+    // unplugged adapter) fails once what it sent has been read; what is
+    // still queued for it will never leave.
+    if (broken_ && rx_.empty()) return Fail(ERROR_IO_DEVICE);
+    if (broken_) backendOut = 0;
     if (errors) *errors = errors_;
     errors_ = 0;
     if (stat) {
       *stat = COMSTAT{};
       stat->cbInQue = static_cast<DWORD>(rx_.size());
-      stat->cbOutQue = static_cast<DWORD>(tx_.size()) + backendOut;
+      stat->cbOutQue = broken_ ? 0 : static_cast<DWORD>(tx_.size()) + backendOut;
     }
     return true;
   }

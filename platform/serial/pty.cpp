@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "platform/serial/backends.h"
+#include "platform/serial/backends_p.h"
 
 namespace serial {
 

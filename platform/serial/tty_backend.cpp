@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/serial/backends.h"
+#include "platform/serial/backends_p.h"
 
 namespace serial::detail {
 

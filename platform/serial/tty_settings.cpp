@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/serial/backends.h"
+#include "platform/serial/backends_p.h"
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/serial/backends.h"
+#include "platform/serial/backends_p.h"
 
 namespace serial {
 

@@ -179,3 +179,24 @@ TEST_F(SelfTestFigures, PeriodAndSchedule) {
   due = 0;
   EXPECT_EQ(app::DiagNextInterval(due, 9, 0), 10000u);
 }
+
+TEST(DiagSchedule, WrapSafeNearTwoToThe31And32) {
+  const std::uint32_t wrap31 = 1u << 31;
+  struct Case {
+    const char* what;
+    std::uint32_t due, now;
+    int index;
+    std::uint32_t interval;
+  } cases[] = {
+      {"never run, uptime past 2^31", 0, wrap31 + 1000000, 1, 1},
+      {"never run, uptime just under 2^32", 0, 0xFFFFF000u, 0, 1},
+      {"due across 2^31", wrap31 - 500, wrap31 + 700, 1, 800},
+      {"due across the wrap", 0xFFFFFC18u, 0xFFFFFE00u, 1, 1512},
+      {"late across the wrap", 0xFFFFFC18u, 600, 0, 1},
+  };
+  for (const auto& c : cases) {
+    std::uint32_t due = c.due;
+    EXPECT_EQ(app::DiagNextInterval(due, c.index, c.now), c.interval) << c.what;
+    EXPECT_EQ(due, std::uint32_t(c.now + c.interval)) << c.what;
+  }
+}

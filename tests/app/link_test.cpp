@@ -376,6 +376,40 @@ TEST_F(LinkTest, SpacingKeepsOperationsTwoSecondsApart) {
   EXPECT_EQ(view.panel0History.back(), "Подождите..."_cp);
 }
 
+// The tick count is 32 bits and wraps after 49.7 days of uptime; the spacing
+// must hold on either side of 2^31 and across the wrap, and the first
+// operation must never wait.
+TEST(LinkSpacing, WrapSafeAtAnyUptime) {
+  const std::uint64_t starts[] = {0,
+                                  100000,
+                                  (1ull << 31) - 1000,
+                                  (1ull << 31) + 5,
+                                  (1ull << 31) + 86400000ull,
+                                  (1ull << 32) - 1500,
+                                  (1ull << 32) + 3,
+                                  (1ull << 33) - 700};
+  for (std::uint64_t start : starts) {
+    SCOPED_TRACE(start);
+    rtl::ManualClock clock(start);
+    rtl::ScopedClock use(clock);
+    FakeLine line(clock);
+    RecordingView view;
+    app::TRecorderLink link(line, view);
+    link.WaitSpacing();
+    EXPECT_EQ(clock.NowMs(), start) << "the first operation waited";
+    EXPECT_TRUE(view.panel0History.empty());
+    clock.Advance(500);
+    link.WaitSpacing();
+    EXPECT_GE(clock.NowMs() - start, 2000u);
+    EXPECT_LT(clock.NowMs() - start, 2010u);
+    // Long after the last one, the next starts at once.
+    clock.Advance(3600000);
+    const auto later = clock.NowMs();
+    link.WaitSpacing();
+    EXPECT_EQ(clock.NowMs(), later);
+  }
+}
+
 TEST_F(LinkTest, JobReadAndWrite) {
   line.model.job = {30, 1441, 5};
   link.ReadJob();

@@ -12,6 +12,9 @@
 #include "platform/serial/port_map.h"
 #include "platform/serial/pty.h"
 #include "platform/serial/rfc2217_server.h"
+#include "tests/support/errors.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/simulated_recorder.h"
 
 using namespace comm;
@@ -28,15 +31,6 @@ bool PumpUntil(F cond, int limitMs = 3000) {
     rtl::CheckSynchronize(1);
   }
   return true;
-}
-
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rtl::Exception& e) {
-    return e.Message();
-  }
-  return "(no error)";
 }
 
 class CommOnPty : public ::testing::Test {
@@ -111,9 +105,9 @@ TEST(Comm, ClosedPortAnswers) {
   c.UpdateDataControlBlock();
   for (int line = 0; line <= 5; ++line) EXPECT_FALSE(c.GetModemState(line));
   for (int which = 0; which <= 6; ++which) EXPECT_FALSE(c.GetComState(which));
-  EXPECT_EQ(ErrorOf([&] { c.SetRTSState(true); }), "Port not open (Error: -1)");
-  EXPECT_EQ(ErrorOf([&] { c.SetDTRState(false); }), "Port not open (Error: -1)");
-  EXPECT_EQ(ErrorOf([&] { c.SetBREAKState(true); }), "Port not open (Error: -1)");
+  EXPECT_EQ(support::ErrorOf([&] { c.SetRTSState(true); }), "Port not open (Error: -1)");
+  EXPECT_EQ(support::ErrorOf([&] { c.SetDTRState(false); }), "Port not open (Error: -1)");
+  EXPECT_EQ(support::ErrorOf([&] { c.SetBREAKState(true); }), "Port not open (Error: -1)");
   c.SetBaudRate(br38400);  // a line setter on a closed port only stores
   EXPECT_EQ(c.BaudRate(), br38400);
   c.Close();
@@ -121,8 +115,9 @@ TEST(Comm, ClosedPortAnswers) {
 
 TEST(Comm, DevicesThatDoNotOpenLeaveThePortClosedQuietly) {
   namespace fs = std::filesystem;
-  fs::path file = fs::temp_directory_path() / ("zarnik-comm-not-a-device-" + std::to_string(std::random_device{}()));
-  std::ofstream(file) << "x";
+  const support::ScratchFolder scratch("zarnik-comm-not-a-device-");
+  const fs::path file = scratch.File("plain-file");
+  support::WriteFile(file, "x");
   serial::PseudoTerminal pty;
   TComm holder;
   holder.SetDeviceName(pty.SlavePath());
@@ -135,7 +130,6 @@ TEST(Comm, DevicesThatDoNotOpenLeaveThePortClosedQuietly) {
     EXPECT_NO_THROW(c.Open()) << name;
     EXPECT_FALSE(c.Enabled()) << name;
   }
-  fs::remove(file);
 }
 
 TEST_F(CommOnPty, OpensAndProgramsTheLine) {
@@ -180,8 +174,8 @@ TEST_F(CommOnPty, OpensAndProgramsTheLine) {
 TEST_F(CommOnPty, OpenOnAnOpenPortRaisesAndLeavesItOpen) {
   comm.Open();
   serial::Port* before = comm.Handle();
-  EXPECT_EQ(ErrorOf([&] { comm.Open(); }), "Port already assigned (open) (Error: -1)");
-  EXPECT_EQ(ErrorOf([&] { comm.CheckOpen(); }), "Port already assigned (open) (Error: -1)");
+  EXPECT_EQ(support::ErrorOf([&] { comm.Open(); }), "Port already assigned (open) (Error: -1)");
+  EXPECT_EQ(support::ErrorOf([&] { comm.CheckOpen(); }), "Port already assigned (open) (Error: -1)");
   EXPECT_TRUE(comm.Enabled());
   EXPECT_EQ(comm.Handle(), before);
   comm.Close();
@@ -215,7 +209,7 @@ TEST_F(CommOnPty, ModemQueriesOutsideTheLinesAreFalse) {
   EXPECT_FALSE(comm.GetModemState(5));
   EXPECT_NO_THROW(comm.SetRTSState(true));
   EXPECT_NO_THROW(comm.SetXONState(true));
-  EXPECT_EQ(ErrorOf([&] { comm.EscapeComm(77); }), "EscapeCommFunction failure (Error: 87)");
+  EXPECT_EQ(support::ErrorOf([&] { comm.EscapeComm(77); }), "EscapeCommFunction failure (Error: 87)");
 }
 
 TEST_F(CommOnPty, ReadsWritesQueuesAndPurges) {
@@ -242,11 +236,11 @@ TEST_F(CommOnPty, ReadsWritesQueuesAndPurges) {
 
 TEST_F(CommOnPty, RefusedLineSettingsRaiseWithTheCode) {
   comm.Open();
-  EXPECT_EQ(ErrorOf([&] { comm.SetDataBits(da4); }), "Error updating DataControlBlock (Error: 87)");
+  EXPECT_EQ(support::ErrorOf([&] { comm.SetDataBits(da4); }), "Error updating DataControlBlock (Error: 87)");
   EXPECT_EQ(comm.DataBits(), da4);  // the value is kept all the same
   comm.Close();
   // Opening with settings the line refuses raises and leaves no half-open port.
-  EXPECT_EQ(ErrorOf([&] { comm.Open(); }), "Error updating DataControlBlock (Error: 87)");
+  EXPECT_EQ(support::ErrorOf([&] { comm.Open(); }), "Error updating DataControlBlock (Error: 87)");
   EXPECT_FALSE(comm.Enabled());
   comm.SetDataBits(da8);
   comm.Open();
@@ -378,8 +372,7 @@ class CommOnRecorder : public ::testing::TestWithParam<Via> {
         break;
       case Via::kComName: {
         // ctest runs each case in its own process at once: one file each.
-        portsFile =
-            std::filesystem::temp_directory_path() / ("zarnik-comm-ports-" + std::to_string(std::random_device{}()));
+        portsFile = scratch.File("ports");
         std::ofstream(portsFile) << "COM9=" << recorder->Target() << "\n";
         serial::SetPortsFilePathForTesting(portsFile.string());
         serial::SetDeviceScanForTesting("", "");
@@ -402,7 +395,6 @@ class CommOnRecorder : public ::testing::TestWithParam<Via> {
     recorder.reset();
     if (!portsFile.empty()) {
       serial::ResetPortMapForTesting();
-      std::filesystem::remove(portsFile);
     }
   }
   // Sends a request byte by byte, as the link layer does.
@@ -422,6 +414,7 @@ class CommOnRecorder : public ::testing::TestWithParam<Via> {
 
   std::unique_ptr<sim::RegisteredRecorder> recorder;
   std::unique_ptr<serial::Rfc2217Server> server;
+  support::ScratchFolder scratch{"zarnik-comm-ports-"};
   std::filesystem::path portsFile;
   std::string name;
   TComm comm;

@@ -5,15 +5,15 @@
 #include <random>
 #include <string>
 
-#include "report/frxpngcodec.h"
+#include "report/frxpngcodec_p.h"
 #include "report/frxpngimage.h"
 #include "report/png_support.h"
 
 using namespace report;
-using pngtest::Chunk;
-using pngtest::Load;
-using pngtest::RawImage;
-using pngtest::Save;
+using report_test::Chunk;
+using report_test::Load;
+using report_test::RawImage;
+using report_test::Save;
 
 namespace {
 
@@ -34,7 +34,7 @@ void FillNoise(TPNGObject& png, std::uint32_t seed) {
 
 // The filter-type byte of every row of a non-interlaced image.
 std::vector<int> RowFilters(const std::string& file, std::size_t rowBytes, int rows) {
-  std::string raw = pngtest::InflateIdat(pngtest::ListChunks(file));
+  std::string raw = report_test::InflateIdat(report_test::ListChunks(file));
   std::vector<int> types;
   for (int r = 0; r < rows; ++r)
     types.push_back(static_cast<std::uint8_t>(raw.at(static_cast<std::size_t>(r) * (rowBytes + 1))));
@@ -55,11 +55,11 @@ TEST(PngWriter, RgbImageWritesHeaderDataEndWithSubFilterAndFullIdatChunks) {
   TPNGObject png(COLOR_RGB, 8, 300, 250);
   FillNoise(png, 1);
   std::string file = Save(png);
-  auto chunks = pngtest::ListChunks(file);
+  auto chunks = report_test::ListChunks(file);
   EXPECT_EQ(chunks.front().name, "IHDR");
   EXPECT_EQ(chunks.back().name, "IEND");
   for (std::size_t i = 1; i + 1 < chunks.size(); ++i) EXPECT_EQ(chunks[i].name, "IDAT");
-  EXPECT_EQ(chunks[0].data, pngtest::IhdrData(300, 250, 8, 2, 0));
+  EXPECT_EQ(chunks[0].data, report_test::IhdrData(300, 250, 8, 2, 0));
   ExpectIdatSizes(chunks, 65535);
   // zlib's header records level 7 as "maximum compression" (FLEVEL 3).
   EXPECT_EQ(static_cast<std::uint8_t>(chunks[1].data[1]) >> 6, 3);
@@ -69,7 +69,7 @@ TEST(PngWriter, RgbImageWritesHeaderDataEndWithSubFilterAndFullIdatChunks) {
 TEST(PngWriter, TransparentColourAddsSixByteTrnsBeforeImageData) {
   TPNGObject png(COLOR_RGB, 8, 4, 4);
   png.SetTransparentColor(PNGColor(1, 2, 3));
-  auto chunks = pngtest::ListChunks(Save(png));
+  auto chunks = report_test::ListChunks(Save(png));
   EXPECT_EQ(Names(chunks), (Names_{"IHDR", "tRNS", "IDAT", "IEND"}));
   EXPECT_EQ(chunks[1].data, std::string("\0\1\0\2\0\3", 6));
   EXPECT_EQ(png.GetTransparencyMode(), ptmBit);
@@ -88,12 +88,12 @@ TEST(PngWriter, LargestIdatSize) {
   TPNGObject png(COLOR_RGB, 8, 300, 250);
   FillNoise(png, 2);
   png.SetMaxIdatSize(100000);
-  ExpectIdatSizes(pngtest::ListChunks(Save(png)), 100000);
+  ExpectIdatSizes(report_test::ListChunks(Save(png)), 100000);
 }
 
 TEST(PngWriter, SmallImageGetsOneIdatChunk) {
   TPNGObject png(COLOR_PALETTE, 8, 50, 50);
-  EXPECT_EQ(Names(pngtest::ListChunks(Save(png))), (Names_{"IHDR", "PLTE", "IDAT", "IEND"}));
+  EXPECT_EQ(Names(report_test::ListChunks(Save(png))), (Names_{"IHDR", "PLTE", "IDAT", "IEND"}));
 }
 
 TEST(PngWriter, FilterChoicePerRow) {
@@ -142,7 +142,7 @@ TEST(PngWriter, ChooseFilterWithoutPositiveScoreIsNoneEvenWhenNotInSet) {
 }
 
 TEST(PngReader, RejectsOrKeepsChunks) {
-  RawImage img = pngtest::RandomImage(COLOR_RGB, 8, 5, 4, 7);
+  RawImage img = report_test::RandomImage(COLOR_RGB, 8, 5, 4, 7);
   struct Row {
     const char* what;
     std::vector<Chunk> extra;
@@ -159,16 +159,16 @@ TEST(PngReader, RejectsOrKeepsChunks) {
        {"IHDR", "tIME", "tEXt", "IDAT", "IEND"}},
   };
   for (const Row& r : rows) {
-    pngtest::EncodeOptions opt;
+    report_test::EncodeOptions opt;
     opt.beforeIdat = r.extra;
-    std::string file = pngtest::Encode(img, opt);
+    std::string file = report_test::Encode(img, opt);
     TPNGObject png;
     if (r.fails) {
       EXPECT_THROW(Load(png, file), EPNGUnknownCriticalChunk) << r.what;
       continue;
     }
     Load(png, file);
-    auto chunks = pngtest::ListChunks(Save(png));
+    auto chunks = report_test::ListChunks(Save(png));
     EXPECT_EQ(Names(chunks), r.saved) << r.what;
     for (const auto& c : r.extra)
       for (const auto& s : chunks)
@@ -179,13 +179,13 @@ TEST(PngReader, RejectsOrKeepsChunks) {
 }
 
 TEST(PngReader, ReadsTimeTextAndPhysicalSize) {
-  RawImage img = pngtest::RandomImage(COLOR_GRAYSCALE, 8, 3, 3, 1);
-  pngtest::EncodeOptions opt;
+  RawImage img = report_test::RandomImage(COLOR_GRAYSCALE, 8, 3, 3, 1);
+  report_test::EncodeOptions opt;
   opt.beforeIdat = {{"tIME", std::string("\x07\xEA\x0C\x0A\x0D\x0E\x0F", 7)},
                     {"pHYs", std::string("\0\0\x0B\x13\0\0\x0B\x13\1", 9)},
                     {"tEXt", std::string("Title\0Report", 12)}};
   TPNGObject png;
-  Load(png, pngtest::Encode(img, opt));
+  Load(png, report_test::Encode(img, opt));
   auto* t = png.Chunks().FindChunk<TChunktIME>();
   ASSERT_TRUE(t);
   EXPECT_EQ(t->Year, 2026);
@@ -202,28 +202,28 @@ TEST(PngReader, ReadsTimeTextAndPhysicalSize) {
 }
 
 TEST(PngReader, ImageDataSplitAnywhereReadsTheSameImage) {
-  RawImage img = pngtest::RandomImage(COLOR_RGBALPHA, 8, 40, 30, 5);
+  RawImage img = report_test::RandomImage(COLOR_RGBALPHA, 8, 40, 30, 5);
   std::string whole;
   {
     TPNGObject png;
-    Load(png, pngtest::Encode(img));
+    Load(png, report_test::Encode(img));
     whole = Save(png);
   }
   for (std::vector<std::size_t> sizes : {std::vector<std::size_t>{1}, {7, 100}, {1000, 1, 1}, {70000}}) {
-    pngtest::EncodeOptions opt;
+    report_test::EncodeOptions opt;
     opt.idatSizes = sizes;
     TPNGObject png;
-    Load(png, pngtest::Encode(img, opt));
+    Load(png, report_test::Encode(img, opt));
     EXPECT_EQ(Save(png), whole) << sizes.front();
   }
 }
 
 TEST(PngReader, CrcErrorInTheSecondOfThreeIdatChunks) {
-  RawImage img = pngtest::RandomImage(COLOR_RGB, 8, 40, 30, 5);
-  pngtest::EncodeOptions opt;
+  RawImage img = report_test::RandomImage(COLOR_RGB, 8, 40, 30, 5);
+  report_test::EncodeOptions opt;
   opt.idatSizes = {300};
-  std::string file = pngtest::Encode(img, opt);
-  auto chunks = pngtest::ListChunks(file);
+  std::string file = report_test::Encode(img, opt);
+  auto chunks = report_test::ListChunks(file);
   ASSERT_GE(chunks.size(), 5u);
   // Position of the CRC of the second IDAT: signature, IHDR, first IDAT.
   std::size_t pos = 8 + 12 + chunks[0].data.size() + 12 + chunks[1].data.size() + 8 + chunks[2].data.size();
@@ -233,15 +233,15 @@ TEST(PngReader, CrcErrorInTheSecondOfThreeIdatChunks) {
 }
 
 TEST(PngReader, ReadErrors) {
-  RawImage img = pngtest::RandomImage(COLOR_GRAYSCALE, 8, 6, 6, 3);
-  const std::string good = pngtest::Encode(img);
+  RawImage img = report_test::RandomImage(COLOR_GRAYSCALE, 8, 6, 6, 3);
+  const std::string good = report_test::Encode(img);
   const std::string sig = good.substr(0, 8);
-  const std::string ihdr = pngtest::ChunkBytes("IHDR", pngtest::IhdrData(6, 6, 8, 0, 0));
-  const std::string iend = pngtest::ChunkBytes("IEND", "");
+  const std::string ihdr = report_test::ChunkBytes("IHDR", report_test::IhdrData(6, 6, 8, 0, 0));
+  const std::string iend = report_test::ChunkBytes("IEND", "");
   auto idatOnly = [&] {
     std::string s;
-    for (auto& c : pngtest::ListChunks(good))
-      if (c.name == "IDAT") s += pngtest::ChunkBytes("IDAT", c.data);
+    for (auto& c : report_test::ListChunks(good))
+      if (c.name == "IDAT") s += report_test::ChunkBytes("IDAT", c.data);
     return s;
   }();
   auto expectThrow = [](const std::string& what, const std::string& file, auto tag) {
@@ -251,28 +251,32 @@ TEST(PngReader, ReadErrors) {
   };
   expectThrow("bad signature", "\x89PNX" + good.substr(4), EPNGInvalidFileHeader());
   expectThrow("empty stream", "", EPNGInvalidFileHeader());
-  expectThrow("IHDR not first", sig + pngtest::ChunkBytes("gAMA", std::string(4, '\1')) + ihdr + idatOnly + iend,
+  expectThrow("IHDR not first", sig + report_test::ChunkBytes("gAMA", std::string(4, '\1')) + ihdr + idatOnly + iend,
               EPNGIHDRNotFirst());
-  expectThrow("width 70000", sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(70000, 6, 8, 0, 0)) + idatOnly + iend,
+  expectThrow("width 70000",
+              sig + report_test::ChunkBytes("IHDR", report_test::IhdrData(70000, 6, 8, 0, 0)) + idatOnly + iend,
               EPNGSizeExceeds());
-  expectThrow("short IHDR",
-              sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(6, 6, 8, 0, 0).substr(0, 12)) + idatOnly + iend,
-              EPngInvalidIHDR());
-  std::string badCompression = pngtest::IhdrData(6, 6, 8, 0, 0);
+  expectThrow(
+      "short IHDR",
+      sig + report_test::ChunkBytes("IHDR", report_test::IhdrData(6, 6, 8, 0, 0).substr(0, 12)) + idatOnly + iend,
+      EPngInvalidIHDR());
+  std::string badCompression = report_test::IhdrData(6, 6, 8, 0, 0);
   badCompression[10] = 1;
-  expectThrow("compression 1", sig + pngtest::ChunkBytes("IHDR", badCompression) + idatOnly + iend,
+  expectThrow("compression 1", sig + report_test::ChunkBytes("IHDR", badCompression) + idatOnly + iend,
               EPNGUnknownCompression());
-  expectThrow("interlace 2", sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(6, 6, 8, 0, 2)) + idatOnly + iend,
+  expectThrow("interlace 2",
+              sig + report_test::ChunkBytes("IHDR", report_test::IhdrData(6, 6, 8, 0, 2)) + idatOnly + iend,
               EPNGUnknownInterlace());
   expectThrow("no image data", sig + ihdr + iend, EPNGNoImageData());
   expectThrow("ends after IHDR", sig + ihdr, EPngUnexpectedEnd());
-  expectThrow("palette of 4 bytes", sig + ihdr + pngtest::ChunkBytes("PLTE", "abcd") + idatOnly + iend,
+  expectThrow("palette of 4 bytes", sig + ihdr + report_test::ChunkBytes("PLTE", "abcd") + idatOnly + iend,
               EPNGInvalidPalette());
-  expectThrow("tRNS of 257 bytes", sig + ihdr + pngtest::ChunkBytes("tRNS", std::string(257, 'a')) + idatOnly + iend,
+  expectThrow("tRNS of 257 bytes",
+              sig + ihdr + report_test::ChunkBytes("tRNS", std::string(257, 'a')) + idatOnly + iend,
               EPNGInvalidPalette());
   expectThrow("image data continued by another chunk",
-              sig + ihdr + pngtest::ChunkBytes("IDAT", pngtest::ListChunks(good)[1].data.substr(0, 20)) +
-                  pngtest::ChunkBytes("tEXt", "a\0b") + iend,
+              sig + ihdr + report_test::ChunkBytes("IDAT", report_test::ListChunks(good)[1].data.substr(0, 20)) +
+                  report_test::ChunkBytes("tEXt", "a\0b") + iend,
               EPNGMissingMultipleIDAT());
   std::string crcBroken = good;
   crcBroken[8 + 8 + 13] ^= 1;
@@ -281,8 +285,8 @@ TEST(PngReader, ReadErrors) {
 
 TEST(PngReader, ZlibErrorText) {
   const std::string sig("\x89PNG\r\n\x1a\n", 8);
-  std::string file = sig + pngtest::ChunkBytes("IHDR", pngtest::IhdrData(2, 2, 8, 0, 0)) +
-                     pngtest::ChunkBytes("IDAT", "\x78\x9c\xff\xff\xff\xff") + pngtest::ChunkBytes("IEND", "");
+  std::string file = sig + report_test::ChunkBytes("IHDR", report_test::IhdrData(2, 2, 8, 0, 0)) +
+                     report_test::ChunkBytes("IDAT", "\x78\x9c\xff\xff\xff\xff") + report_test::ChunkBytes("IEND", "");
   TPNGObject png;
   try {
     Load(png, file);
@@ -295,11 +299,11 @@ TEST(PngReader, ZlibErrorText) {
 }
 
 TEST(PngReader, TwoBitPaletteIsSavedAtFourBits) {
-  RawImage img = pngtest::RandomImage(COLOR_PALETTE, 2, 11, 7, 4);
+  RawImage img = report_test::RandomImage(COLOR_PALETTE, 2, 11, 7, 4);
   TPNGObject png;
-  Load(png, pngtest::Encode(img));
-  auto chunks = pngtest::ListChunks(Save(png));
-  EXPECT_EQ(chunks[0].data, pngtest::IhdrData(11, 7, 4, 3, 0));
+  Load(png, report_test::Encode(img));
+  auto chunks = report_test::ListChunks(Save(png));
+  EXPECT_EQ(chunks[0].data, report_test::IhdrData(11, 7, 4, 3, 0));
   EXPECT_EQ(chunks[1].name, "PLTE");
   EXPECT_EQ(chunks[1].data.size(), 12u);  // the file's four entries
 }
@@ -322,9 +326,9 @@ TEST(PngObject, TypedConstructor) {
   }
   EXPECT_THROW(TPNGObject(COLOR_RGB, 8, 0, 4), EPNGInvalidSpec);
   TPNGObject pal(COLOR_PALETTE, 2, 4, 4);
-  auto chunks = pngtest::ListChunks(Save(pal));
+  auto chunks = report_test::ListChunks(Save(pal));
   EXPECT_EQ(Names(chunks), (Names_{"IHDR", "PLTE", "IDAT", "IEND"}));
-  EXPECT_EQ(chunks[0].data, pngtest::IhdrData(4, 4, 4, 3, 0));
+  EXPECT_EQ(chunks[0].data, report_test::IhdrData(4, 4, 4, 3, 0));
   EXPECT_EQ(chunks[1].data.size(), 48u);
 }
 
@@ -337,7 +341,7 @@ TEST(PngObject, ChunkRules) {
   png.Chunks().Add<TChunkpHYs>();
   png.Chunks().Add<TChunktRNS>();
   png.AddtEXt("Author", "me");
-  EXPECT_EQ(Names(pngtest::ListChunks(Save(png))),
+  EXPECT_EQ(Names(report_test::ListChunks(Save(png))),
             (Names_{"IHDR", "pHYs", "gAMA", "PLTE", "tRNS", "IDAT", "tEXt", "IEND"}));
   try {
     png.Chunks().Add<TChunktRNS>();
@@ -364,8 +368,8 @@ TEST(PngObject, ChunkRules) {
 TEST(PngObject, TrnsOfAGreyImageWithoutPaletteGoesAfterHeader) {
   TPNGObject png(COLOR_GRAYSCALE, 8, 2, 2);
   png.SetTransparentColor(PNGColor(200, 200, 200));
-  EXPECT_EQ(Names(pngtest::ListChunks(Save(png))), (Names_{"IHDR", "tRNS", "IDAT", "IEND"}));
-  EXPECT_EQ(pngtest::ListChunks(Save(png))[1].data, std::string("\0\xC8", 2));
+  EXPECT_EQ(Names(report_test::ListChunks(Save(png))), (Names_{"IHDR", "tRNS", "IDAT", "IEND"}));
+  EXPECT_EQ(report_test::ListChunks(Save(png))[1].data, std::string("\0\xC8", 2));
 }
 
 TEST(PngObject, TextChunksRoundTrip) {
@@ -382,7 +386,7 @@ TEST(PngObject, TextChunksRoundTrip) {
   EXPECT_EQ(texts[0], std::make_pair(std::string("Title"), std::string("Отчёт")));
   EXPECT_EQ(texts[1], std::make_pair(std::string("Comment"), std::string(5000, 'z')));
   EXPECT_EQ(texts[2], std::make_pair(std::string("Empty"), std::string(" ")));
-  EXPECT_TRUE(pngtest::PngcheckPasses(Save(png)));
+  EXPECT_TRUE(report_test::PngcheckPasses(Save(png)));
 }
 
 TEST(PngObject, TransparencyModes) {
@@ -405,10 +409,10 @@ TEST(PngObject, TransparencyModes) {
       {"rgb alpha", 6, "", ptmPartial},
   };
   for (const Row& r : rows) {
-    RawImage img = pngtest::RandomImage(r.type, 8, 3, 3, 2);
+    RawImage img = report_test::RandomImage(r.type, 8, 3, 3, 2);
     img.trns.assign(r.trns.begin(), r.trns.end());
     TPNGObject png;
-    Load(png, pngtest::Encode(img));
+    Load(png, report_test::Encode(img));
     EXPECT_EQ(png.GetTransparencyMode(), r.mode) << r.what;
     EXPECT_EQ(png.GetTransparent(), r.mode != ptmNone) << r.what;
   }
@@ -423,25 +427,25 @@ TEST(PngObject, TransparentColourRules) {
   EXPECT_EQ(empty.GetTransparentColor(), 0u);
 
   // Palette: the first entry of the colour gets 0, those before it 255.
-  RawImage img = pngtest::RandomImage(COLOR_PALETTE, 8, 3, 3, 2);
+  RawImage img = report_test::RandomImage(COLOR_PALETTE, 8, 3, 3, 2);
   img.palette = {10, 10, 10, 20, 20, 20, 30, 30, 30, 20, 20, 20};
   TPNGObject pal;
-  Load(pal, pngtest::Encode(img));
+  Load(pal, report_test::Encode(img));
   pal.SetTransparentColor(PNGColor(20, 20, 20));
-  auto chunks = pngtest::ListChunks(Save(pal));
+  auto chunks = report_test::ListChunks(Save(pal));
   EXPECT_EQ(chunks[2].name, "tRNS");
   EXPECT_EQ(chunks[2].data, std::string("\xFF\0", 2));
   EXPECT_EQ(pal.GetTransparentColor(), PNGColor(20, 20, 20));
   EXPECT_EQ(pal.GetTransparencyMode(), ptmBit);
   // A colour the palette lacks makes nothing transparent and keeps the file valid.
   pal.SetTransparentColor(PNGColor(1, 2, 3));
-  EXPECT_EQ(pngtest::ListChunks(Save(pal))[2].data, std::string(4, '\xFF'));
-  EXPECT_TRUE(pngtest::PngcheckPasses(Save(pal)));
+  EXPECT_EQ(report_test::ListChunks(Save(pal))[2].data, std::string(4, '\xFF'));
+  EXPECT_TRUE(report_test::PngcheckPasses(Save(pal)));
 
   pal.RemoveTransparency();
   EXPECT_FALSE(pal.Chunks().FindChunk<TChunktRNS>());
   pal.CreateAlpha();
-  EXPECT_EQ(pngtest::ListChunks(Save(pal))[2].data, std::string(4, '\xFF'));
+  EXPECT_EQ(report_test::ListChunks(Save(pal))[2].data, std::string(4, '\xFF'));
 }
 
 TEST(PngObject, AlphaPlaneComesAndGoes) {
@@ -452,7 +456,7 @@ TEST(PngObject, AlphaPlaneComesAndGoes) {
   EXPECT_EQ(png.GetAlphaScanline(1)[2], 255);
   png.GetAlphaScanline(1)[1] = 17;
   RawImage back;
-  ASSERT_TRUE(pngtest::LibpngDecode(Save(png), back));
+  ASSERT_TRUE(report_test::LibpngDecode(Save(png), back));
   EXPECT_EQ(back.Sample(1, 1, 0), 9);
   EXPECT_EQ(back.Sample(1, 1, 3), 17);
   png.RemoveTransparency();
@@ -467,7 +471,7 @@ TEST(PngObject, AlphaPlaneComesAndGoes) {
   EXPECT_EQ(grey.GetHeader()->BitDepth, 8);
   EXPECT_EQ(grey.GetPixels(0, 0), 0xFFFFFFu);
   EXPECT_EQ(grey.GetPixels(1, 0), 0u);
-  EXPECT_TRUE(pngtest::PngcheckPasses(Save(grey)));
+  EXPECT_TRUE(report_test::PngcheckPasses(Save(grey)));
 }
 
 TEST(PngObject, Resize) {
@@ -487,7 +491,7 @@ TEST(PngObject, Resize) {
   EXPECT_EQ(png.GetWidth(), 1);
   EXPECT_EQ(png.GetHeight(), 3);
   RawImage back;
-  ASSERT_TRUE(pngtest::LibpngDecode(Save(png), back));
+  ASSERT_TRUE(report_test::LibpngDecode(Save(png), back));
   EXPECT_EQ(back.width, 1);
 
   TPNGObject bits(COLOR_GRAYSCALE, 1, 9, 1);
@@ -499,15 +503,15 @@ TEST(PngObject, Resize) {
 }
 
 TEST(PngObject, GammaTablesFromGama) {
-  RawImage img = pngtest::RandomImage(COLOR_RGB, 8, 1, 1, 2);
+  RawImage img = report_test::RandomImage(COLOR_RGB, 8, 1, 1, 2);
   img.rows[0] = {0, 128, 255};
-  pngtest::EncodeOptions opt;
+  report_test::EncodeOptions opt;
   opt.beforeIdat = {{"gAMA", std::string("\0\0\xB1\x8F", 4)}};  // 45455: a display exponent of 1
   TPNGObject png;
-  Load(png, pngtest::Encode(img, opt));
+  Load(png, report_test::Encode(img, opt));
   EXPECT_EQ(png.GammaTable[128], 128);
   opt.beforeIdat = {{"gAMA", std::string("\0\1\x86\xA0", 4)}};  // 100000: exponent 1 / 2.2
-  Load(png, pngtest::Encode(img, opt));
+  Load(png, report_test::Encode(img, opt));
   EXPECT_EQ(png.GammaTable[0], 0);
   EXPECT_EQ(png.GammaTable[255], 255);
   EXPECT_EQ(png.GammaTable[128], 186);  // 255 * (128/255)^(1/2.2)
@@ -515,19 +519,19 @@ TEST(PngObject, GammaTablesFromGama) {
   EXPECT_EQ(png.InverseTable[186], 128);
   // Saving undoes the table: the file keeps its samples.
   RawImage back;
-  ASSERT_TRUE(pngtest::LibpngDecode(Save(png), back));
+  ASSERT_TRUE(report_test::LibpngDecode(Save(png), back));
   EXPECT_EQ(back.rows[0], img.rows[0]);
   png.InitializeGamma();
   EXPECT_EQ(png.GammaTable[128], 128);
 }
 
 TEST(PngObject, AssignCopiesEverything) {
-  RawImage img = pngtest::RandomImage(COLOR_RGBALPHA, 16, 9, 7, 3);
-  pngtest::EncodeOptions opt;
+  RawImage img = report_test::RandomImage(COLOR_RGBALPHA, 16, 9, 7, 3);
+  report_test::EncodeOptions opt;
   opt.interlace = true;
   opt.afterIdat = {{"zzZz", "keep"}};
   TPNGObject src;
-  Load(src, pngtest::Encode(img, opt));
+  Load(src, report_test::Encode(img, opt));
   src.SetFilters(FilterSet({pfPaeth}));
   src.SetCompressionLevel(9);
   TPNGObject copy;
@@ -537,7 +541,7 @@ TEST(PngObject, AssignCopiesEverything) {
   EXPECT_EQ(copy.CompressionLevel(), 9);
   EXPECT_EQ(Save(copy), Save(src));
   RawImage back;
-  ASSERT_TRUE(pngtest::LibpngDecode(Save(copy), back));
+  ASSERT_TRUE(report_test::LibpngDecode(Save(copy), back));
   EXPECT_EQ(back.rows, img.rows);  // the low bytes too
 }
 

@@ -10,16 +10,16 @@
 #include "report/png_support.h"
 
 using namespace report;
-using pngtest::Chunk;
-using pngtest::Load;
-using pngtest::RawImage;
-using pngtest::Save;
+using report_test::Chunk;
+using report_test::Load;
+using report_test::RawImage;
+using report_test::Save;
 
 namespace {
 
 std::vector<std::string> Names(const std::string& file) {
   std::vector<std::string> n;
-  for (auto& c : pngtest::ListChunks(file)) n.push_back(c.name);
+  for (auto& c : report_test::ListChunks(file)) n.push_back(c.name);
   return n;
 }
 using Names_ = std::vector<std::string>;
@@ -39,11 +39,11 @@ TEST(PngFromBitmap, TrueColourBitmapBecomesRgbImageWithSubFilter) {
   png.Assign(bmp);
   std::string file = Save(png);
   EXPECT_EQ(Names(file), (Names_{"IHDR", "IDAT", "IEND"}));
-  EXPECT_EQ(pngtest::ListChunks(file)[0].data, pngtest::IhdrData(40, 30, 8, 2, 0));
-  std::string raw = pngtest::InflateIdat(pngtest::ListChunks(file));
+  EXPECT_EQ(report_test::ListChunks(file)[0].data, report_test::IhdrData(40, 30, 8, 2, 0));
+  std::string raw = report_test::InflateIdat(report_test::ListChunks(file));
   for (int row = 0; row < 30; ++row) EXPECT_EQ(raw[static_cast<std::size_t>(row) * 121], 1);
   RawImage back;
-  ASSERT_TRUE(pngtest::LibpngDecode(file, back));
+  ASSERT_TRUE(report_test::LibpngDecode(file, back));
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 40; ++x) {
       gfx::TColorRef c = gfx::ColorToRGB(bmp.PixelColor(x, y));
@@ -63,10 +63,10 @@ TEST(PngFromBitmap, TransparentBitmapAddsTrns) {
   png.Assign(bmp);
   std::string file = Save(png);
   EXPECT_EQ(Names(file), (Names_{"IHDR", "tRNS", "IDAT", "IEND"}));
-  EXPECT_EQ(pngtest::ListChunks(file)[1].data, std::string("\0\xFF\0\0\0\xFF", 6));
+  EXPECT_EQ(report_test::ListChunks(file)[1].data, std::string("\0\xFF\0\0\0\xFF", 6));
   EXPECT_EQ(png.GetTransparencyMode(), ptmBit);
   EXPECT_TRUE(png.Transparent());
-  EXPECT_TRUE(pngtest::PngcheckPasses(file));
+  EXPECT_TRUE(report_test::PngcheckPasses(file));
 }
 
 TEST(PngFromBitmap, IndexedBitmapsBecomePaletteImages) {
@@ -79,11 +79,11 @@ TEST(PngFromBitmap, IndexedBitmapsBecomePaletteImages) {
     std::string file = Save(png);
     EXPECT_EQ(Names(file), (Names_{"IHDR", "PLTE", "IDAT", "IEND"}));
     const int depth = f == gfx::pf1bit ? 1 : f == gfx::pf4bit ? 4 : 8;
-    EXPECT_EQ(pngtest::ListChunks(file)[0].data, pngtest::IhdrData(13, 5, depth, 3, 0));
+    EXPECT_EQ(report_test::ListChunks(file)[0].data, report_test::IhdrData(13, 5, depth, 3, 0));
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 13; ++x)
         ASSERT_EQ(png.GetPixels(x, y), static_cast<TPNGColor>(gfx::ColorToRGB(bmp.PixelColor(x, y))));
-    EXPECT_TRUE(pngtest::PngcheckPasses(file));
+    EXPECT_TRUE(report_test::PngcheckPasses(file));
   }
 }
 
@@ -98,9 +98,9 @@ TEST(PngToBitmap, PixelFormatFollowsTypeDepthAndTransparency) {
                       {2, 8, false, gfx::pf24bit}, {2, 16, false, gfx::pf24bit}, {6, 8, true, gfx::pf24bit},
                       {4, 8, true, gfx::pf24bit}};
   for (const Row& r : rows) {
-    RawImage img = pngtest::RandomImage(r.type, r.depth, 6, 4, 9);
+    RawImage img = report_test::RandomImage(r.type, r.depth, 6, 4, 9);
     TPNGObject png;
-    Load(png, pngtest::Encode(img));
+    Load(png, report_test::Encode(img));
     if (r.alpha)
       for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x) png.GetAlphaScanline(y)[x] = 255;
@@ -223,7 +223,7 @@ TEST(PngCanvas, DrawsIntoThePixelsThatAreSaved) {
   EXPECT_EQ(png.GetPixels(3, 3), static_cast<TPNGColor>(gfx::ColorToRGB(gfx::clBlue)));
   EXPECT_EQ(png.GetPixels(8, 8), static_cast<TPNGColor>(gfx::ColorToRGB(gfx::clFuchsia)));
   RawImage back;
-  ASSERT_TRUE(pngtest::LibpngDecode(Save(png), back));
+  ASSERT_TRUE(report_test::LibpngDecode(Save(png), back));
   EXPECT_EQ(back.Sample(3, 3, 2), 255);
   EXPECT_EQ(back.Sample(8, 8, 0), 255);
   EXPECT_EQ(back.Sample(8, 8, 1), 0);
@@ -252,8 +252,8 @@ TEST(PngGraphic, NotifiesChangesAndStreamsLikeAnyGraphic) {
   TPNGObject png;
   int changes = 0;
   png.OnChange = [&](gfx::TGraphic&) { ++changes; };
-  RawImage img = pngtest::RandomImage(COLOR_RGB, 8, 3, 3, 1);
-  Load(png, pngtest::Encode(img));
+  RawImage img = report_test::RandomImage(COLOR_RGB, 8, 3, 3, 1);
+  Load(png, report_test::Encode(img));
   EXPECT_GE(changes, 1);
   EXPECT_EQ(png.ClassName(), "TPNGObject");
   EXPECT_EQ(png.Width(), 3);
@@ -284,8 +284,8 @@ TEST(PngPicture, RegisteredAsPictureFormat) {
 }
 
 TEST(PngPicture, PictureLoadsAndStoresPng) {
-  RawImage img = pngtest::RandomImage(COLOR_PALETTE, 4, 7, 5, 3);
-  const std::string file = pngtest::Encode(img);
+  RawImage img = report_test::RandomImage(COLOR_PALETTE, 4, 7, 5, 3);
+  const std::string file = report_test::Encode(img);
   gfx::TPicture picture;
   rtl::TMemoryStream in(file);
   picture.LoadFromStream(in);

@@ -7,7 +7,7 @@
 #include "report/frxpngimage.h"
 #include "report/png_support.h"
 
-using pngtest::RawImage;
+using report_test::RawImage;
 using namespace report;
 
 namespace {
@@ -109,16 +109,17 @@ class PngAgainstLibpng : public testing::TestWithParam<Case> {};
 
 TEST_P(PngAgainstLibpng, DecodesRandomFiltersAndSplitDataLikeLibpng) {
   const Case& c = GetParam();
-  RawImage img = pngtest::RandomImage(c.colorType, c.depth, c.width, c.height, 1234u + static_cast<unsigned>(c.width));
-  pngtest::EncodeOptions opt;
+  RawImage img =
+      report_test::RandomImage(c.colorType, c.depth, c.width, c.height, 1234u + static_cast<unsigned>(c.width));
+  report_test::EncodeOptions opt;
   opt.interlace = c.interlace;
   opt.idatSizes = {13, 1, 200};
   opt.seed = 77;
-  std::string file = pngtest::Encode(img, opt);
+  std::string file = report_test::Encode(img, opt);
 
   RawImage reference;
   std::string error;
-  ASSERT_TRUE(pngtest::LibpngDecode(file, reference, &error)) << error;
+  ASSERT_TRUE(report_test::LibpngDecode(file, reference, &error)) << error;
   ExpectSameSamples(img, reference);
 
   TPNGObject png;
@@ -132,11 +133,12 @@ TEST_P(PngAgainstLibpng, DecodesRandomFiltersAndSplitDataLikeLibpng) {
 
 TEST_P(PngAgainstLibpng, WritesFilesLibpngAndPngcheckAccept) {
   const Case& c = GetParam();
-  RawImage img = pngtest::RandomImage(c.colorType, c.depth, c.width, c.height, 99u + static_cast<unsigned>(c.height));
-  pngtest::EncodeOptions opt;
+  RawImage img =
+      report_test::RandomImage(c.colorType, c.depth, c.width, c.height, 99u + static_cast<unsigned>(c.height));
+  report_test::EncodeOptions opt;
   opt.interlace = c.interlace;
   TPNGObject png;
-  rtl::TMemoryStream in(pngtest::Encode(img, opt));
+  rtl::TMemoryStream in(report_test::Encode(img, opt));
   png.LoadFromStream(in);
 
   const TFilters sets[] = {FilterSet({pfSub}), FilterSet({pfNone, pfSub, pfUp, pfAverage, pfPaeth}),
@@ -147,10 +149,10 @@ TEST_P(PngAgainstLibpng, WritesFilesLibpngAndPngcheckAccept) {
     png.SaveToStream(out);
     RawImage back;
     std::string error;
-    ASSERT_TRUE(pngtest::LibpngDecode(out.Bytes(), back, &error)) << error << " filters " << int(set);
+    ASSERT_TRUE(report_test::LibpngDecode(out.Bytes(), back, &error)) << error << " filters " << int(set);
     ExpectSameSamples(AsWritten(img), back);
     std::string report;
-    EXPECT_TRUE(pngtest::PngcheckPasses(out.Bytes(), &report)) << report;
+    EXPECT_TRUE(report_test::PngcheckPasses(out.Bytes(), &report)) << report;
   }
 }
 
@@ -165,11 +167,11 @@ TEST(PngAgainstLibpngTest, BlankImagesOfTheTypedConstructorAreValidFiles) {
     png.SaveToStream(out);
     RawImage back;
     std::string error;
-    ASSERT_TRUE(pngtest::LibpngDecode(out.Bytes(), back, &error)) << error;
+    ASSERT_TRUE(report_test::LibpngDecode(out.Bytes(), back, &error)) << error;
     EXPECT_EQ(back.colorType, f[0]);
     EXPECT_EQ(back.depth, f[1] == 2 ? 4 : f[1]);
     std::string report;
-    EXPECT_TRUE(pngtest::PngcheckPasses(out.Bytes(), &report)) << report;
+    EXPECT_TRUE(report_test::PngcheckPasses(out.Bytes(), &report)) << report;
   }
 }
 

@@ -11,8 +11,11 @@
 
 #include "platform/rtl/files.h"
 #include "report/frxpngimage.h"
+#include "tests/support/external_tools.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
-namespace pngtest {
+namespace report_test {
 
 int RawImage::Channels() const {
   switch (colorType) {
@@ -325,10 +328,15 @@ void Load(report::TPNGObject& png, const std::string& bytes) {
 }
 
 bool PngcheckPasses(const std::string& bytes, std::string* output) {
-  const std::string path = rtl::NativePath(rtl::GetTempFileName("", "png_check"));
-  if (path.empty()) return false;
-  bool written = static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
-  std::string cmd = "pngcheck " + path + " 2>&1";
+  const std::string pngcheck = support::FindTool("pngcheck");
+  if (pngcheck.empty()) {
+    if (output) *output = support::Missing("pngcheck", "pngcheck");
+    return false;
+  }
+  const support::ScratchFolder scratch("zarnik-pngcheck-");
+  const std::string path = scratch.File("check.png");
+  const bool written = support::WriteFile(path, bytes);
+  std::string cmd = "'" + pngcheck + "' '" + path + "' 2>&1";
   std::string text;
   int rc = -1;
   if (written) {
@@ -338,10 +346,8 @@ bool PngcheckPasses(const std::string& bytes, std::string* output) {
       rc = pclose(f);
     }
   }
-  std::error_code ec;
-  std::filesystem::remove(path, ec);
   if (output) *output = text;
   return rc == 0;
 }
 
-}  // namespace pngtest
+}  // namespace report_test

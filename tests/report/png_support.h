@@ -11,7 +11,7 @@ namespace report {
 class TPNGObject;
 }
 
-namespace pngtest {
+namespace report_test {
 
 // An image in PNG sample order: each row holds its packed samples, unfiltered.
 struct RawImage {
@@ -64,4 +64,4 @@ void Load(report::TPNGObject& png, const std::string& bytes);
 // Runs pngcheck on the bytes; true when it finds no error.
 bool PngcheckPasses(const std::string& bytes, std::string* output = nullptr);
 
-}  // namespace pngtest
+}  // namespace report_test

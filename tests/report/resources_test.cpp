@@ -116,24 +116,25 @@ TEST(Resources, HelpOpensTheFileAtTheSendersPage) {
 }
 
 TEST(Resources, DefaultHelpOpensAnExistingFileWithTheDesktop) {
-  const auto dir = ScratchDir("help");
+  const support::ScratchFolder scratch("zarnik-report-help-");
+  const auto& dir = scratch.Folder();
   const auto log = dir / "opened.txt";
-  WriteFile(dir / "opener.sh", "#!/bin/sh\necho \"$1\" > '" + log.string() + "'\n");
+  support::WriteFile(dir / "opener.sh", "#!/bin/sh\necho \"$1\" > '" + log.string() + "'\n");
   std::filesystem::permissions(dir / "opener.sh", std::filesystem::perms::owner_all);
-  WriteFile(dir / "VIDudo.chm", "help");
+  support::WriteFile(dir / "VIDudo.chm", "help");
   rtl::SetShellOpenProgram((dir / "opener.sh").string());
   EXPECT_TRUE(vuzOpenHelpFile((dir / "VIDudo.chm").string() + "::/Text_object.htm", true));
-  EXPECT_EQ(ReadFile(log), (dir / "VIDudo.chm").string() + "\n");
+  EXPECT_EQ(support::ReadFile(log), (dir / "VIDudo.chm").string() + "\n");
   EXPECT_FALSE(vuzOpenHelpFile((dir / "missing.chm").string(), true));
   rtl::SetShellOpenProgram("");
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Resources, LanguageListNamesTheFilesBesideTheProgram) {
-  const auto dir = ScratchDir("langs");
-  WriteFile(dir / "english.FRC", "");
-  WriteFile(dir / "Deutsch.frc", "");
-  WriteFile(dir / "readme.txt", "");
+  const support::ScratchFolder scratch("zarnik-report-langs-");
+  const auto& dir = scratch.Folder();
+  support::WriteFile(dir / "english.FRC", "");
+  support::WriteFile(dir / "Deutsch.frc", "");
+  support::WriteFile(dir / "readme.txt", "");
   const AnsiString program = rtl::ParamStr(0);
   rtl::SetProgramFileName((dir / "zarnik").string());
   TfrxResources t;
@@ -141,5 +142,4 @@ TEST(Resources, LanguageListNamesTheFilesBesideTheProgram) {
   ASSERT_EQ(t.Languages().Count(), 2);
   EXPECT_EQ(t.Languages().Get(0), "Deutsch");
   EXPECT_EQ(t.Languages().Get(1), "English");
-  std::filesystem::remove_all(dir);
 }

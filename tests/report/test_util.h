@@ -1,11 +1,13 @@
-// Helpers shared by the report engine's tests.
+// Helpers shared by the report engine's tests; files, scratch folders and
+// external programs come from tests/support.
 #pragma once
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <initializer_list>
 #include <random>
-#include <sstream>
 #include <string>
+
+#include "tests/support/external_tools.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace report_test {
 
@@ -20,30 +22,6 @@ inline std::string RandomBytes(std::size_t n, unsigned seed, int alphabet = 256)
   std::string s(n, '\0');
   for (auto& c : s) c = static_cast<char>(rng() % alphabet);
   return s;
-}
-
-// A fresh folder under the test's temporary area.
-inline std::filesystem::path ScratchDir(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() /
-             ("zarnik-report-test-" + name + "-" + std::to_string(std::random_device{}()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
-
-inline void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
-
-inline std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-
-inline bool ToolExists(const std::string& tool) {
-  return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 }  // namespace report_test

@@ -94,7 +94,8 @@ TEST(RectArea, InterceptsOnlyRealOverlaps) {
 }
 
 TEST(TempFiles, CreatedEmptyAndUnique) {
-  const auto dir = ScratchDir("temp");
+  const support::ScratchFolder scratch("zarnik-report-temp-");
+  const auto& dir = scratch.Folder();
   const AnsiString folder = dir.string();
   const AnsiString a = vuzCreateTempFile(folder), b = vuzCreateTempFile(folder + "/");
   EXPECT_NE(a, b);
@@ -109,7 +110,6 @@ TEST(TempFiles, CreatedEmptyAndUnique) {
   rtl::DeleteFile(t);
   EXPECT_FALSE(GetAppPath().empty());
   EXPECT_EQ(GetAppPath().back(), '/');
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Messages, CaptionsIconsAndSilentModes) {

@@ -110,7 +110,8 @@ TEST(WideStrings, TextAndStreams) {
   back.LoadFromWStream(w);
   EXPECT_EQ(Lines(back), (L{u"Hi", u"!"}));
 
-  const auto dir = ScratchDir("wide");
+  const support::ScratchFolder scratch("zarnik-report-wide-");
+  const auto& dir = scratch.Folder();
   const auto file = rtl::Utf8ToWide((dir / "lines.txt").string());
   l.Add(u"Привет");
   l.SaveToFile(file);
@@ -118,14 +119,13 @@ TEST(WideStrings, TextAndStreams) {
   fromFile.LoadFromWStream(*std::make_unique<rtl::TFileStream>(rtl::WideToAnsi(file), rtl::fmOpenRead));
   EXPECT_EQ(Lines(fromFile), (L{u"a", u"b", u"Привет"}));
   // A save that fails after writing leaves the old file as it was.
-  const std::string before = ReadFile(dir / "lines.txt");
+  const std::string before = support::ReadFile(dir / "lines.txt");
   rtl::SetSaveFaultForTests([](std::string_view) { throw rtl::EWriteError("disk full"); });
   l.Add(u"lost");
   EXPECT_THROW(l.SaveToFile(file), rtl::EWriteError);
   rtl::SetSaveFaultForTests(nullptr);
-  EXPECT_EQ(ReadFile(dir / "lines.txt"), before);
+  EXPECT_EQ(support::ReadFile(dir / "lines.txt"), before);
   l.Delete(l.Count() - 1);
-  std::filesystem::remove_all(dir);
 
   const auto utf8 = l.GetUTF8Lines();
   EXPECT_EQ(utf8.back(), "Привет");

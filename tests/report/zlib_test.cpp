@@ -64,29 +64,32 @@ TEST(GZipMember, RoundTripsAtEveryLevel) {
 }
 
 TEST(GZipMember, StandardToolsAcceptOurMembers) {
-  if (!ToolExists("gzip") || !ToolExists("python3")) GTEST_SKIP() << "gzip or python3 missing";
-  const auto dir = ScratchDir("gzip");
+  const std::string gzip = support::FindTool("gzip"), python = support::FindTool("python3");
+  if (gzip.empty()) GTEST_SKIP() << support::Missing("gzip", "gzip");
+  if (python.empty()) GTEST_SKIP() << support::Missing("python3", "python3");
+  const support::ScratchFolder scratch("zarnik-report-gzip-");
+  const auto& dir = scratch.Folder();
   const std::string data = RandomBytes(100000, 7, 16) + "tail";
-  WriteFile(dir / "data.gz", GZip(data, gzMax, "data.bin"));
-  WriteFile(dir / "empty.gz", GZip(""));
-  EXPECT_EQ(std::system(("gzip -t " + (dir / "data.gz").string() + " " + (dir / "empty.gz").string()).c_str()), 0);
-  const std::string py = "python3 -c \"import gzip,sys; sys.stdout.buffer.write(gzip.open(sys.argv[1]).read())\" " +
+  support::WriteFile(dir / "data.gz", GZip(data, gzMax, "data.bin"));
+  support::WriteFile(dir / "empty.gz", GZip(""));
+  EXPECT_EQ(std::system((gzip + " -t " + (dir / "data.gz").string() + " " + (dir / "empty.gz").string()).c_str()), 0);
+  const std::string py = python + " -c \"import gzip,sys; sys.stdout.buffer.write(gzip.open(sys.argv[1]).read())\" " +
                          (dir / "data.gz").string() + " > " + (dir / "py.out").string();
   ASSERT_EQ(std::system(py.c_str()), 0);
-  EXPECT_EQ(ReadFile(dir / "py.out"), data);
-  std::filesystem::remove_all(dir);
+  EXPECT_EQ(support::ReadFile(dir / "py.out"), data);
 }
 
 TEST(GZipMember, ReadsStandardMembersWithRealTimeStamps) {
-  if (!ToolExists("gzip")) GTEST_SKIP() << "gzip missing";
-  const auto dir = ScratchDir("gunzip");
+  const std::string gzip = support::FindTool("gzip");
+  if (gzip.empty()) GTEST_SKIP() << support::Missing("gzip", "gzip");
+  const support::ScratchFolder scratch("zarnik-report-gunzip-");
+  const auto& dir = scratch.Folder();
   const std::string data = RandomBytes(50000, 3, 8);
-  WriteFile(dir / "plain.txt", data);
-  ASSERT_EQ(std::system(("gzip -k -9 " + (dir / "plain.txt").string()).c_str()), 0);
+  support::WriteFile(dir / "plain.txt", data);
+  ASSERT_EQ(std::system((gzip + " -k -9 " + (dir / "plain.txt").string()).c_str()), 0);
   std::string name;
-  EXPECT_EQ(GUnzip(ReadFile(dir / "plain.txt.gz"), &name), data);
+  EXPECT_EQ(GUnzip(support::ReadFile(dir / "plain.txt.gz"), &name), data);
   EXPECT_EQ(name, "plain.txt");
-  std::filesystem::remove_all(dir);
 }
 
 TEST(GZipMember, ReadsHeadersWithExtraCommentAndHeaderCrc) {
@@ -280,3 +283,37 @@ TEST(GZipCompressor, DecompressOnlyGZipSources) {
   vuzGZipCompress(source, prepared, false);
   EXPECT_EQ(prepared.Bytes().substr(10, 6), std::string("1.fp3\0", 6));
 }
+
+namespace {
+
+// A megabyte of zeros packs into about a kilobyte: the shape of a hostile
+// file that would blow up when inflated without a bound.
+TEST(InflationLimit, OutputBeyondTheLimitIsAClearError) {
+  const std::string big(1 << 20, '\0');
+  const std::string zlibData = ZCompress(big), member = GZip(big);
+  ASSERT_LT(member.size(), 4096u);
+  struct Case {
+    std::size_t limit;
+    bool fits;
+  };
+  for (const Case c : {Case{big.size(), true}, Case{big.size() + 1, true}, Case{big.size() - 1, false},
+                       Case{1000, false}, Case{0, false}}) {
+    const std::string expected = c.fits ? "no exception" : InflateLimitText(c.limit);
+    EXPECT_EQ(MessageOf<EZDecompressionError>([&] { EXPECT_EQ(ZDecompress(zlibData, 0, c.limit), big); }), expected)
+        << c.limit;
+    EXPECT_EQ(MessageOf<EZDecompressionError>([&] {
+                TMemoryStream src(member), dst;
+                rtl::AnsiString name;
+                vuzDecompressStream(src, dst, name, c.limit);
+                EXPECT_EQ(dst.Bytes(), big);
+              }),
+              expected)
+        << c.limit;
+    TMemoryStream src(member), work;
+    EXPECT_EQ(MessageOf<EZDecompressionError>([&] { vuzGZipDecompress(src, work, c.limit); }), expected) << c.limit;
+  }
+  // Without a limit of the caller's, the default one applies.
+  EXPECT_EQ(ZDecompress(zlibData), big);
+}
+
+}  // namespace

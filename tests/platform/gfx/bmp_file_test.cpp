@@ -18,11 +18,11 @@ namespace {
 
 const char* kConvert = "/usr/bin/convert";
 
-bool HaveImageMagick() { return gfxtest::IsProgram(kConvert); }
+bool HaveImageMagick() { return support::IsProgram(kConvert); }
 
 // In a folder of this program's own: test programs run in parallel.
 std::string Temp(const std::string& name) {
-  static gfxtest::TempDir dir;
+  static support::ScratchFolder dir;
   return dir.File(name);
 }
 
@@ -43,7 +43,7 @@ std::string MagickPixel(const std::string& file, int x, int y) {
   std::ostringstream cmd;
   cmd << kConvert << " '" << file << "' -depth 8 -format '%[fx:int(255*p{" << x << "," << y << "}.r)],%[fx:int(255*p{"
       << x << "," << y << "}.g)],%[fx:int(255*p{" << x << "," << y << "}.b)]' info:";
-  return gfxtest::Output(cmd.str());
+  return gfx_test::Output(cmd.str());
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ TEST(BmpFile, EveryDepthRoundTripsAndImageMagickAgrees) {
       for (int x = 0; x < 13; ++x) ASSERT_EQ(back.PixelColor(x, y), b.PixelColor(x, y)) << x << "," << y;
 
     if (!HaveImageMagick()) continue;
-    std::string id = gfxtest::Output(std::string(kConvert) + " '" + file + "' -format '%w %h' info:");
+    std::string id = gfx_test::Output(std::string(kConvert) + " '" + file + "' -format '%w %h' info:");
     EXPECT_EQ(id, "13 7");
     EXPECT_EQ(MagickPixel(file, 2, 2), "0,0,0");
     EXPECT_EQ(MagickPixel(file, 8, 2), "255,255,255");
@@ -97,7 +97,7 @@ TEST(BmpFile, ReadsWhatImageMagickWrites) {
   for (const auto& v : variants) {
     SCOPED_TRACE(v.what);
     const std::string out = Temp("magick.bmp");
-    gfxtest::Output(std::string(kConvert) + " '" + ppm + "' " + v.args + "'" + out + "'");
+    gfx_test::Output(std::string(kConvert) + " '" + ppm + "' " + v.args + "'" + out + "'");
     TBitmap b;
     b.LoadFromFile(out);
     ASSERT_EQ(b.Width(), 4);

@@ -13,7 +13,7 @@ using namespace gfx;
 
 namespace {
 
-bool Have(const char* tool) { return gfxtest::IsProgram(tool); }
+bool Have(const char* tool) { return support::IsProgram(tool); }
 
 void DrawPage(TCanvas& c, const char* text) {
   c.Pen().SetColor(clBlack);
@@ -45,21 +45,21 @@ TEST(DocumentCanvas, PdfPagesHaveTheirSizeAndText) {
   }
   ASSERT_GT(out.Size(), 1000);
   EXPECT_EQ(out.Bytes().substr(0, 5), "%PDF-");
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   const std::string file = dir.File("pages.pdf");
   out.SaveToFile(file);
   if (Have("/usr/bin/qpdf")) {
-    EXPECT_NE(gfxtest::Output("/usr/bin/qpdf --check '" + file + "' 2>&1").find("No syntax or stream encoding errors"),
+    EXPECT_NE(gfx_test::Output("/usr/bin/qpdf --check '" + file + "' 2>&1").find("No syntax or stream encoding errors"),
               std::string::npos);
   }
   if (Have("/usr/bin/pdftotext")) {
-    std::string text = gfxtest::Output("/usr/bin/pdftotext '" + file + "' - 2>/dev/null");
+    std::string text = gfx_test::Output("/usr/bin/pdftotext '" + file + "' - 2>/dev/null");
     EXPECT_NE(text.find("First page"), std::string::npos) << text;
     EXPECT_NE(text.find("Second страница"), std::string::npos) << text;
     EXPECT_EQ(text.find("lost"), std::string::npos);
   }
   if (Have("/usr/bin/pdfinfo")) {
-    std::string info = gfxtest::Output("/usr/bin/pdfinfo -f 1 -l 2 '" + file + "' 2>/dev/null");
+    std::string info = gfx_test::Output("/usr/bin/pdfinfo -f 1 -l 2 '" + file + "' 2>/dev/null");
     EXPECT_NE(info.find("595.32 x 841.92 pts"), std::string::npos) << info;
     EXPECT_NE(info.find("841.92 x 595.32 pts"), std::string::npos) << info;
   }

@@ -8,7 +8,7 @@
 #include "sample_metafile.h"
 
 using namespace gfx::emf;
-using gfxtest::SampleDocument;
+using gfx_test::SampleDocument;
 
 TEST(EmfFormat, SerializedHeaderDescribesTheFile) {
   Document doc = SampleDocument();
@@ -207,15 +207,15 @@ TEST(EmfFormat, ShortRecordsRaiseInsteadOfReading) {
 }
 
 TEST(EmfFormat, LibreOfficeRendersOurFile) {
-  std::string soffice = gfxtest::FindTool("soffice"), convert = gfxtest::FindTool("convert");
+  std::string soffice = support::FindTool("soffice"), convert = support::FindTool("convert");
   if (soffice.empty() || convert.empty())
     GTEST_SKIP() << "needs soffice (libreoffice-draw-nogui) and convert (imagemagick)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   std::string emf = dir.File("sample.emf");
-  gfxtest::WriteFile(emf, SampleDocument().Serialize());
-  std::string png = gfxtest::ConvertWithLibreOffice(soffice, dir, emf);
+  support::WriteFile(emf, SampleDocument().Serialize());
+  std::string png = gfx_test::ConvertWithLibreOffice(soffice, dir, emf);
   ASSERT_FALSE(png.empty()) << "LibreOffice did not convert the EMF";
-  gfxtest::RgbImage img = gfxtest::ReadWithImageMagick(convert, png, dir.File("out.ppm"));
+  gfx_test::RgbImage img = gfx_test::ReadWithImageMagick(convert, png, dir.File("out.ppm"));
   ASSERT_FALSE(img.Empty());
-  gfxtest::ExpectSampleRendered(img);
+  gfx_test::ExpectSampleRendered(img);
 }

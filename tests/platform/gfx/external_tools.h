@@ -1,6 +1,7 @@
 // Helpers for tests that check our files with independent programs
-// (LibreOffice, libwmf, ImageMagick). A test whose program is missing skips
-// with a message that names the Debian package.
+// (LibreOffice, libwmf, ImageMagick). The programs are found with
+// support::FindTool; a test whose program is missing skips with a message
+// that names the Debian package.
 #pragma once
 #include <algorithm>
 #include <cstdio>
@@ -11,33 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/external_tools.h"
+#include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
 
-namespace gfxtest {
-
-// A regular file someone may execute.
-inline bool IsProgram(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::file_status st = fs::status(path, ec);
-  return !ec && fs::is_regular_file(st) &&
-         (st.permissions() & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec)) !=
-             fs::perms::none;
-}
-
-inline std::string FindTool(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  std::string dir;
-  // ImageMagick's convert is looked up in /usr/bin first: other copies on
-  // PATH may be wrappers.
-  if (std::filesystem::exists("/usr/bin/" + name)) return "/usr/bin/" + name;
-  while (std::getline(dirs, dir, ':')) {
-    std::string p = dir + "/" + name;
-    if (!dir.empty() && IsProgram(p)) return p;
-  }
-  return {};
-}
+namespace gfx_test {
 
 inline int Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
@@ -51,26 +30,6 @@ inline std::string Output(const std::string& command) {
   while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
   pclose(p);
   return out;
-}
-
-// A fresh folder, removed with its contents at the end of the test; Path()
-// has no trailing "/".
-class TempDir {
- public:
-  std::string Path() const { return folder_.Folder().string(); }
-  std::string File(const std::string& name) const { return folder_.File(name); }
-
- private:
-  ScratchFolder folder_{"gfxtest-"};
-};
-
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // An RGB raster read through ImageMagick (as a binary PPM).
@@ -89,7 +48,7 @@ inline RgbImage ReadWithImageMagick(const std::string& convert, const std::strin
   RgbImage img;
   if (Run("'" + convert + "' '" + file + "' -alpha remove -background white -depth 8 ppm:'" + ppm + "'") != 0)
     return img;
-  std::string data = ReadFile(ppm);
+  std::string data = support::ReadFile(ppm);
   std::istringstream in(data);
   std::string magic;
   int maxval = 0;
@@ -129,13 +88,14 @@ inline bool NearColor(unsigned c, unsigned want, int tolerance = 48) {
 }
 
 // Converts a picture to PNG with LibreOffice headless; empty when it fails.
-inline std::string ConvertWithLibreOffice(const std::string& soffice, const TempDir& dir, const std::string& file) {
-  std::string profile = "file://" + dir.Path() + "/lo-profile";
-  Run("'" + soffice + "' -env:UserInstallation=" + profile + " --headless --convert-to png --outdir '" + dir.Path() +
-      "/lo-out' '" + file + "'");
+inline std::string ConvertWithLibreOffice(const std::string& soffice, const support::ScratchFolder& dir,
+                                          const std::string& file) {
+  std::string profile = "file://" + dir.File("lo-profile");
+  Run("'" + soffice + "' -env:UserInstallation=" + profile + " --headless --convert-to png --outdir '" +
+      dir.File("lo-out") + "' '" + file + "'");
   std::string stem = std::filesystem::path(file).stem().string();
-  std::string png = dir.Path() + "/lo-out/" + stem + ".png";
+  std::string png = dir.File("lo-out/" + stem + ".png");
   return std::filesystem::exists(png) ? png : std::string();
 }
 
-}  // namespace gfxtest
+}  // namespace gfx_test

@@ -31,11 +31,6 @@ std::uint32_t Be32(const std::string& s, std::size_t at) {
   return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 TEST(FontMatching, DocumentFamiliesGetMetricCompatibleSubstitutes) {
@@ -220,7 +215,7 @@ TEST(FontGlyphs, IndicesShapingAndSymbols) {
 TEST(FontProgram, TablesAndWholeFile) {
   auto fi = TFontInstance::Get(TimesAt(10));
   std::string whole = fi->FontData();
-  EXPECT_EQ(whole, ReadFile(fi->FilePath()));
+  EXPECT_EQ(whole, support::ReadFile(fi->FilePath()));
   std::string head = fi->FontData(TFontInstance::MakeTag("head"));
   ASSERT_EQ(head.size(), 54u);
   EXPECT_EQ(Be32(head, 12), 0x5F0F3CF5u);  // the table's magic number
@@ -256,7 +251,7 @@ TEST(FontProgram, OneFaceIsTakenOutOfACollection) {
     return d;
   };
   ttc += relocated(a, dataA) + relocated(b, dataB) + a + b;
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   const std::string path = dir.File("two-faces.ttc");
   { std::ofstream(path, std::ios::binary) << ttc; }
 

@@ -51,9 +51,9 @@ TEST(JpegCodec, EncodeDecodeKeepsThePicture) {
     jpeg::Image back = jpeg::Decode(data);
     ASSERT_EQ(back.width, 64);
     ASSERT_EQ(back.components, 3);
-    EXPECT_TRUE(gfxtest::NearColor(RgbAt(back, 8, 8), 0x0000FF, 40)) << c.quality;
-    EXPECT_TRUE(gfxtest::NearColor(RgbAt(back, 56, 40), 0xFF0000, 40)) << c.quality;
-    EXPECT_TRUE(gfxtest::NearColor(RgbAt(back, 32, 24), 0xFFFFFF, 40)) << c.quality;
+    EXPECT_TRUE(gfx_test::NearColor(RgbAt(back, 8, 8), 0x0000FF, 40)) << c.quality;
+    EXPECT_TRUE(gfx_test::NearColor(RgbAt(back, 56, 40), 0xFF0000, 40)) << c.quality;
+    EXPECT_TRUE(gfx_test::NearColor(RgbAt(back, 32, 24), 0xFFFFFF, 40)) << c.quality;
   }
   // Higher quality means more bytes.
   EXPECT_GT(jpeg::Encode(TestPattern(), 95).size(), jpeg::Encode(TestPattern(), 20).size());
@@ -75,31 +75,31 @@ TEST(JpegCodec, GreyscaleAndScaledDecoding) {
 }
 
 TEST(JpegCodec, ImageMagickReadsWhatWeWrite) {
-  std::string convert = gfxtest::FindTool("convert");
+  std::string convert = support::FindTool("convert");
   if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   for (bool progressive : {false, true}) {
     std::string file = dir.File(progressive ? "p.jpg" : "b.jpg");
-    gfxtest::WriteFile(file, jpeg::Encode(TestPattern(), 90, progressive));
-    gfxtest::RgbImage img = gfxtest::ReadWithImageMagick(convert, file, dir.File("out.ppm"));
+    support::WriteFile(file, jpeg::Encode(TestPattern(), 90, progressive));
+    gfx_test::RgbImage img = gfx_test::ReadWithImageMagick(convert, file, dir.File("out.ppm"));
     ASSERT_EQ(img.width, 64);
     ASSERT_EQ(img.height, 48);
-    EXPECT_TRUE(gfxtest::NearColor(img.Pixel(8, 8), 0x0000FF, 40));
-    EXPECT_TRUE(gfxtest::NearColor(img.Pixel(56, 40), 0xFF0000, 40));
+    EXPECT_TRUE(gfx_test::NearColor(img.Pixel(8, 8), 0x0000FF, 40));
+    EXPECT_TRUE(gfx_test::NearColor(img.Pixel(56, 40), 0xFF0000, 40));
   }
 }
 
 TEST(JpegCodec, CmykFilesFromOtherWritersDecodeToRgb) {
-  std::string convert = gfxtest::FindTool("convert");
+  std::string convert = support::FindTool("convert");
   if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   std::string file = dir.File("cmyk.jpg");
-  ASSERT_EQ(gfxtest::Run("'" + convert + "' -size 16x16 xc:'#FF0000' -colorspace CMYK -quality 95 '" + file + "'"), 0);
-  std::string data = gfxtest::ReadFile(file);
+  ASSERT_EQ(gfx_test::Run("'" + convert + "' -size 16x16 xc:'#FF0000' -colorspace CMYK -quality 95 '" + file + "'"), 0);
+  std::string data = support::ReadFile(file);
   EXPECT_EQ(jpeg::ReadInfo(data).components, 4);
   jpeg::Image img = jpeg::Decode(data);
   EXPECT_EQ(img.components, 3);
-  EXPECT_TRUE(gfxtest::NearColor(RgbAt(img, 8, 8), 0x0000FF, 40)) << std::hex << RgbAt(img, 8, 8);
+  EXPECT_TRUE(gfx_test::NearColor(RgbAt(img, 8, 8), 0x0000FF, 40)) << std::hex << RgbAt(img, 8, 8);
 }
 
 TEST(JpegCodec, DamagedDataRaisesInsteadOfExiting) {
@@ -153,19 +153,19 @@ std::string SavedJpeg(const gfx::TJPEGImage& img) {
 }  // namespace
 
 TEST(JPEGImage, FromABitmapToAFileOthersRead) {
-  std::string convert = gfxtest::FindTool("convert");
+  std::string convert = support::FindTool("convert");
   if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
   gfx::TJPEGImage img;
   img.Assign(*PatternBitmap());
   EXPECT_EQ(img.Width(), 64);
   EXPECT_EQ(img.CompressionQuality(), 90);
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   img.SaveToFile(dir.File("p.jpg"));
-  gfxtest::RgbImage read = gfxtest::ReadWithImageMagick(convert, dir.File("p.jpg"), dir.File("p.ppm"));
+  gfx_test::RgbImage read = gfx_test::ReadWithImageMagick(convert, dir.File("p.jpg"), dir.File("p.ppm"));
   ASSERT_EQ(read.width, 64);
-  EXPECT_TRUE(gfxtest::NearColor(read.Pixel(8, 8), 0x0000FF, 40));
-  EXPECT_TRUE(gfxtest::NearColor(read.Pixel(56, 40), 0xFF0000, 40));
-  EXPECT_TRUE(gfxtest::NearColor(read.Pixel(32, 24), 0xFFFFFF, 40));
+  EXPECT_TRUE(gfx_test::NearColor(read.Pixel(8, 8), 0x0000FF, 40));
+  EXPECT_TRUE(gfx_test::NearColor(read.Pixel(56, 40), 0xFF0000, 40));
+  EXPECT_TRUE(gfx_test::NearColor(read.Pixel(32, 24), 0xFFFFFF, 40));
 }
 
 TEST(JPEGImage, QualityGreyAndProgressiveApplyWhenCompressing) {
@@ -195,7 +195,7 @@ TEST(JPEGImage, ReadingKeepsTheFileAndDecodesForDrawing) {
 
   gfx::TBitmap target(64, 48, gfx::pf24bit);
   target.Canvas().Draw(0, 0, img);
-  EXPECT_TRUE(gfxtest::NearColor(gfx::ColorToRGB(target.PixelColor(8, 8)), gfx::ColorToRGB(gfx::clRed), 40));
+  EXPECT_TRUE(gfx_test::NearColor(gfx::ColorToRGB(target.PixelColor(8, 8)), gfx::ColorToRGB(gfx::clRed), 40));
 
   img.SetScale(gfx::jsQuarter);
   EXPECT_EQ(img.Width(), 16);

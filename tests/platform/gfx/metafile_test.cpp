@@ -69,7 +69,7 @@ double Mismatch(const TBitmap& a, const TBitmap& b, int tolerance = 60) {
   int bad = 0;
   for (int y = 0; y < a.Height(); ++y)
     for (int x = 0; x < a.Width(); ++x)
-      if (!gfxtest::NearColor(ColorToRGB(a.PixelColor(x, y)), ColorToRGB(b.PixelColor(x, y)), tolerance)) ++bad;
+      if (!gfx_test::NearColor(ColorToRGB(a.PixelColor(x, y)), ColorToRGB(b.PixelColor(x, y)), tolerance)) ++bad;
   return double(bad) / (a.Width() * a.Height());
 }
 
@@ -138,7 +138,7 @@ TEST(Metafile, PlaysIntoTheGivenRectangleOnly) {
   int bad = 0;
   for (int y = 0; y < 150; ++y)
     for (int x = 0; x < 200; ++x)
-      if (!gfxtest::NearColor(ColorToRGB(page.PixelColor(60 + x, 40 + y)), ColorToRGB(direct->PixelColor(x, y)), 60))
+      if (!gfx_test::NearColor(ColorToRGB(page.PixelColor(60 + x, 40 + y)), ColorToRGB(direct->PixelColor(x, y)), 60))
         ++bad;
   EXPECT_LT(bad, 300);
   for (auto [x, y] : {std::pair{59, 100}, {260, 100}, {150, 39}, {150, 190}, {0, 0}, {299, 249}})
@@ -379,8 +379,8 @@ TEST(Metafile, ClipRegionsAreSelectedAndRemoved) {
 namespace {
 
 // Checks a reader's raster of the scene, located on its page by its ground.
-void ExpectSceneRendered(const gfxtest::RgbImage& img) {
-  gfxtest::Box box = gfxtest::ContentBox(img);
+void ExpectSceneRendered(const gfx_test::RgbImage& img) {
+  gfx_test::Box box = gfx_test::ContentBox(img);
   ASSERT_GT(box.Width(), 100);
   EXPECT_NEAR(double(box.Width()) / box.Height(), 200.0 / 150.0, 0.05);
   auto at = [&](int x, int y) { return img.Pixel(box.left + x * box.Width() / 200, box.top + y * box.Height() / 150); };
@@ -394,42 +394,42 @@ void ExpectSceneRendered(const gfxtest::RgbImage& img) {
       {155, 100, 0xFFFFFF, "bitmap white"}, {185, 100, 0x800000, "bitmap navy"}, {100, 65, 0xC0FFFF, "ground"},
   };
   for (const Probe& p : probes)
-    EXPECT_TRUE(gfxtest::NearColor(at(p.x, p.y), p.color, 70)) << p.what << ": " << std::hex << at(p.x, p.y);
+    EXPECT_TRUE(gfx_test::NearColor(at(p.x, p.y), p.color, 70)) << p.what << ": " << std::hex << at(p.x, p.y);
   int dark = 0;
   for (int y = 95; y < 112; ++y)
     for (int x = 10; x < 110; ++x)
-      if (gfxtest::NearColor(at(x, y), 0, 100)) ++dark;
+      if (gfx_test::NearColor(at(x, y), 0, 100)) ++dark;
   EXPECT_GT(dark, 60) << "the text";
 }
 
 }  // namespace
 
 TEST(Metafile, LibreOfficeRendersOurEmfAndWmf) {
-  std::string soffice = gfxtest::FindTool("soffice"), convert = gfxtest::FindTool("convert");
+  std::string soffice = support::FindTool("soffice"), convert = support::FindTool("convert");
   if (soffice.empty() || convert.empty())
     GTEST_SKIP() << "needs soffice (libreoffice-draw-nogui) and convert (imagemagick)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   auto mf = Recorded();
   for (bool enhanced : {true, false}) {
     mf->SetEnhanced(enhanced);
     std::string file = dir.File(enhanced ? "scene.emf" : "scene.wmf");
     mf->SaveToFile(file);
-    std::string png = gfxtest::ConvertWithLibreOffice(soffice, dir, file);
+    std::string png = gfx_test::ConvertWithLibreOffice(soffice, dir, file);
     ASSERT_FALSE(png.empty()) << file;
     SCOPED_TRACE(file);
-    ExpectSceneRendered(gfxtest::ReadWithImageMagick(convert, png, dir.File("out.ppm")));
+    ExpectSceneRendered(gfx_test::ReadWithImageMagick(convert, png, dir.File("out.ppm")));
   }
 }
 
 TEST(Metafile, LibwmfReadsOurWmf) {
-  std::string wmf2svg = gfxtest::FindTool("wmf2svg");
+  std::string wmf2svg = support::FindTool("wmf2svg");
   if (wmf2svg.empty()) GTEST_SKIP() << "needs wmf2svg (libwmf-bin)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   auto mf = Recorded();
   mf->SetEnhanced(false);
   mf->SaveToFile(dir.File("scene.wmf"));
-  ASSERT_EQ(gfxtest::Run("'" + wmf2svg + "' -o '" + dir.File("scene.svg") + "' '" + dir.File("scene.wmf") + "'"), 0);
-  std::string svg = gfxtest::ReadFile(dir.File("scene.svg"));
+  ASSERT_EQ(gfx_test::Run("'" + wmf2svg + "' -o '" + dir.File("scene.svg") + "' '" + dir.File("scene.wmf") + "'"), 0);
+  std::string svg = support::ReadFile(dir.File("scene.svg"));
   for (const char* element : {"<ellipse", "<polygon", "<image", "<text", "<line"})
     EXPECT_NE(svg.find(element), std::string::npos) << element;
   EXPECT_NE(svg.find("width=\"200\" height=\"150\""), std::string::npos);
@@ -482,12 +482,12 @@ TEST(Metafile, DamagedRecordsPlayWithoutHarm) {
 
 TEST(Metafile, PrintedThroughADocumentCanvasLooksTheSame) {
   // The printing path: a 300-dpi document canvas, read back with poppler.
-  std::string pdftoppm = gfxtest::FindTool("pdftoppm"), pdftotext = gfxtest::FindTool("pdftotext");
-  std::string convert = gfxtest::FindTool("convert");
+  std::string pdftoppm = support::FindTool("pdftoppm"), pdftotext = support::FindTool("pdftotext");
+  std::string convert = support::FindTool("convert");
   if (pdftoppm.empty() || pdftotext.empty() || convert.empty())
     GTEST_SKIP() << "needs pdftoppm, pdftotext (poppler-utils) and convert (imagemagick)";
   auto mf = Recorded();
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   {
     rtl::TFileStream out(dir.File("page.pdf"), rtl::fmCreate);
     TDocumentCanvas printer(out, TDocumentFormat::Pdf, 300, 300);
@@ -496,23 +496,23 @@ TEST(Metafile, PrintedThroughADocumentCanvasLooksTheSame) {
     printer.EndPage();
     printer.EndDocument();
   }
-  ASSERT_EQ(gfxtest::Run("'" + pdftoppm + "' -scale-to-x 200 -scale-to-y 150 -png -singlefile '" +
-                         dir.File("page.pdf") + "' '" + dir.File("page") + "'"),
+  ASSERT_EQ(gfx_test::Run("'" + pdftoppm + "' -scale-to-x 200 -scale-to-y 150 -png -singlefile '" +
+                          dir.File("page.pdf") + "' '" + dir.File("page") + "'"),
             0);
-  gfxtest::RgbImage img = gfxtest::ReadWithImageMagick(convert, dir.File("page.png"), dir.File("page.ppm"));
+  gfx_test::RgbImage img = gfx_test::ReadWithImageMagick(convert, dir.File("page.png"), dir.File("page.ppm"));
   ASSERT_EQ(img.width, 200);
   ASSERT_EQ(img.height, 150);
   auto direct = Direct();
   int bad = 0;
   for (int y = 0; y < 150; ++y)
     for (int x = 0; x < 200; ++x)
-      if (!gfxtest::NearColor(img.Pixel(x, y), ColorToRGB(direct->PixelColor(x, y)), 80)) ++bad;
+      if (!gfx_test::NearColor(img.Pixel(x, y), ColorToRGB(direct->PixelColor(x, y)), 80)) ++bad;
   EXPECT_LT(bad, 200 * 150 * 4 / 100);
   std::string text;
   {
     std::string cmd = "'" + pdftotext + "' '" + dir.File("page.pdf") + "' '" + dir.File("page.txt") + "'";
-    ASSERT_EQ(gfxtest::Run(cmd), 0);
-    text = gfxtest::ReadFile(dir.File("page.txt"));
+    ASSERT_EQ(gfx_test::Run(cmd), 0);
+    text = support::ReadFile(dir.File("page.txt"));
   }
   EXPECT_NE(text.find("Температура"), std::string::npos) << text;
 }

@@ -242,13 +242,13 @@ TEST(Picture, AChartMetafileSurvivesThePictureCacheAndDrawsTheSame) {
 }
 
 TEST(Picture, FilesByContentThenExtension) {
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   TPicture pic;
   pic.SetGraphic(SmallMetafile(true).get());
   pic.SaveToFile(dir.File("m.wmf"));
   pic.SaveToFile(dir.File("m.emf"));
-  EXPECT_EQ(static_cast<unsigned char>(gfxtest::ReadFile(dir.File("m.wmf"))[0]), 0xD7) << "placeable WMF by name";
-  EXPECT_EQ(gfxtest::ReadFile(dir.File("m.emf")).substr(40, 4), " EMF");
+  EXPECT_EQ(static_cast<unsigned char>(support::ReadFile(dir.File("m.wmf"))[0]), 0xD7) << "placeable WMF by name";
+  EXPECT_EQ(support::ReadFile(dir.File("m.emf")).substr(40, 4), " EMF");
   EXPECT_TRUE(static_cast<TMetafile*>(pic.Graphic())->Enhanced()) << "saving does not change the metafile";
 
   // A file named wrongly is read by its content.
@@ -258,26 +258,26 @@ TEST(Picture, FilesByContentThenExtension) {
   back.LoadFromFile(dir.File("really-a-bitmap.jpg"));
   EXPECT_EQ(back.Graphic()->ClassName(), "TBitmap");
 
-  gfxtest::WriteFile(dir.File("odd.xyz"), "nothing known");
+  support::WriteFile(dir.File("odd.xyz"), "nothing known");
   try {
     back.LoadFromFile(dir.File("odd.xyz"));
     FAIL();
   } catch (const EInvalidGraphic& e) {
     EXPECT_NE(std::string(e.what()).find(".xyz"), std::string::npos) << e.what();
   }
-  gfxtest::WriteFile(dir.File("odd.bmp"), "nothing known");
+  support::WriteFile(dir.File("odd.bmp"), "nothing known");
   EXPECT_THROW(back.LoadFromFile(dir.File("odd.bmp")), EInvalidGraphic) << "the extension's class refuses it";
   EXPECT_EQ(back.Graphic()->ClassName(), "TBitmap");
 }
 
 TEST(Picture, BitmapFilesWeWriteReadBackInImageMagick) {
-  std::string convert = gfxtest::FindTool("convert");
+  std::string convert = support::FindTool("convert");
   if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   TPicture pic;
   pic.SetGraphic(SmallBitmap().get());
   pic.SaveToFile(dir.File("p.bmp"));
-  gfxtest::RgbImage img = gfxtest::ReadWithImageMagick(convert, dir.File("p.bmp"), dir.File("p.ppm"));
+  gfx_test::RgbImage img = gfx_test::ReadWithImageMagick(convert, dir.File("p.bmp"), dir.File("p.ppm"));
   ASSERT_EQ(img.width, 8);
   ASSERT_EQ(img.height, 6);
   EXPECT_EQ(img.Pixel(1, 1), 0x0000FFu);
@@ -387,14 +387,14 @@ TEST(Icon, ReadsBitmapImagesWithMaskAndAlpha) {
 }
 
 TEST(Icon, ReadsIconsImageMagickWritesWithPngImages) {
-  std::string convert = gfxtest::FindTool("convert");
+  std::string convert = support::FindTool("convert");
   if (convert.empty()) GTEST_SKIP() << "needs convert (imagemagick)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   std::string file = dir.File("multi.ico");
-  ASSERT_EQ(gfxtest::Run("'" + convert +
-                         "' -size 256x256 xc:'#00FF00' \\( -clone 0 -resize 32x32 \\) "
-                         "\\( -clone 0 -resize 16x16 \\) '" +
-                         file + "'"),
+  ASSERT_EQ(gfx_test::Run("'" + convert +
+                          "' -size 256x256 xc:'#00FF00' \\( -clone 0 -resize 32x32 \\) "
+                          "\\( -clone 0 -resize 16x16 \\) '" +
+                          file + "'"),
             0);
   TPicture pic;
   pic.LoadFromFile(file);

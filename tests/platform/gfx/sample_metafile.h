@@ -5,7 +5,7 @@
 #include "external_tools.h"
 #include "platform/gfx/emf_format.h"
 
-namespace gfxtest {
+namespace gfx_test {
 
 // 100 x 80 pixels on a 96-dpi reference: a red box with a black frame, a
 // blue ellipse without a frame, a green line and the black text "Дата".
@@ -48,9 +48,9 @@ inline gfx::emf::Document SampleDocument() {
   return doc;
 }
 
-}  // namespace gfxtest
+}  // namespace gfx_test
 
-namespace gfxtest {
+namespace gfx_test {
 
 // Checks a reader's raster of SampleDocument(): the reader places the
 // picture on a page, so it is found by its ground and sampled by proportion.
@@ -72,4 +72,4 @@ inline void ExpectSampleRendered(const RgbImage& img) {
   EXPECT_GT(dark, box.Width() * box.Height() / 400) << "the text is drawn";
 }
 
-}  // namespace gfxtest
+}  // namespace gfx_test

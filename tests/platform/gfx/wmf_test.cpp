@@ -11,7 +11,7 @@
 
 using namespace gfx::emf;
 using namespace gfx::wmf;
-using gfxtest::SampleDocument;
+using gfx_test::SampleDocument;
 
 namespace {
 
@@ -221,13 +221,13 @@ TEST(WmfFormat, GarbageNeverCrashes) {
 }
 
 TEST(WmfFormat, LibwmfReadsOurFile) {
-  std::string wmf2svg = gfxtest::FindTool("wmf2svg");
+  std::string wmf2svg = support::FindTool("wmf2svg");
   if (wmf2svg.empty()) GTEST_SKIP() << "needs wmf2svg (libwmf-bin)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   std::string file = dir.File("sample.wmf"), svg = dir.File("sample.svg");
-  gfxtest::WriteFile(file, FromEmf(SampleDocument(), 0));
-  ASSERT_EQ(gfxtest::Run("'" + wmf2svg + "' -o '" + svg + "' '" + file + "'"), 0);
-  std::string out = gfxtest::ReadFile(svg);
+  support::WriteFile(file, FromEmf(SampleDocument(), 0));
+  ASSERT_EQ(gfx_test::Run("'" + wmf2svg + "' -o '" + svg + "' '" + file + "'"), 0);
+  std::string out = support::ReadFile(svg);
   EXPECT_NE(out.find("width=\"100\" height=\"80\""), std::string::npos) << out;
   EXPECT_NE(out.find("fill:red"), std::string::npos) << out;
   EXPECT_NE(out.find("<ellipse"), std::string::npos) << out;
@@ -245,17 +245,17 @@ TEST(WmfFormat, LibwmfReadsOurFile) {
 }
 
 TEST(WmfFormat, LibreOfficeRendersOurFile) {
-  std::string soffice = gfxtest::FindTool("soffice"), convert = gfxtest::FindTool("convert");
+  std::string soffice = support::FindTool("soffice"), convert = support::FindTool("convert");
   if (soffice.empty() || convert.empty())
     GTEST_SKIP() << "needs soffice (libreoffice-draw-nogui) and convert (imagemagick)";
-  gfxtest::TempDir dir;
+  support::ScratchFolder dir;
   std::string file = dir.File("sample.wmf");
-  gfxtest::WriteFile(file, FromEmf(SampleDocument(), 0));
-  std::string png = gfxtest::ConvertWithLibreOffice(soffice, dir, file);
+  support::WriteFile(file, FromEmf(SampleDocument(), 0));
+  std::string png = gfx_test::ConvertWithLibreOffice(soffice, dir, file);
   ASSERT_FALSE(png.empty()) << "LibreOffice did not convert the WMF";
-  gfxtest::RgbImage img = gfxtest::ReadWithImageMagick(convert, png, dir.File("out.ppm"));
+  gfx_test::RgbImage img = gfx_test::ReadWithImageMagick(convert, png, dir.File("out.ppm"));
   ASSERT_FALSE(img.Empty());
-  gfxtest::ExpectSampleRendered(img);
+  gfx_test::ExpectSampleRendered(img);
 }
 
 TEST(WmfFormat, RestoreLevelsBecomeRelative) {

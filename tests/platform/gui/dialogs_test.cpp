@@ -148,7 +148,7 @@ TEST(RealMessageBox, EnterTakesTheDefaultButtonEscTheCancel) {
 }
 
 TEST(RealFileDialog, EscCancelsAndEnterTakesTheProposedNameWithTheExtension) {
-  ScratchFolder scratch("gui_dialog_test_");
+  support::ScratchFolder scratch("gui_dialog_test_");
   const std::string dir = scratch.Folder().string();
   TOpenDialog open;
   open.InitialDir = dir;

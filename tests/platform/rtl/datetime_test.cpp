@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "error_text.h"
 #include "platform/rtl/exceptions.h"
+#include "tests/support/errors.h"
 
 using namespace rtl;
 
@@ -43,7 +43,7 @@ TEST_F(DateTimeTest, EncodeAndDecodeDates) {
     DecodeDate(c.value, y, m, d);
     EXPECT_EQ(y * 10000 + m * 100 + d, c.y * 10000 + c.m * 100 + c.d) << c.value;
   }
-  EXPECT_EQ(ErrorOf([] { EncodeDate(1900, 2, 29); }), "Invalid argument to date encode");
+  EXPECT_EQ(support::ErrorOf([] { EncodeDate(1900, 2, 29); }), "Invalid argument to date encode");
   EXPECT_THROW(EncodeDate(2023, 2, 29), EConvertError);
   EXPECT_THROW(EncodeDate(0, 1, 1), EConvertError);
   EXPECT_THROW(EncodeDate(10000, 1, 1), EConvertError);
@@ -56,7 +56,7 @@ TEST_F(DateTimeTest, EncodeAndDecodeDates) {
 
 TEST_F(DateTimeTest, TimesAndDatesBefore1899) {
   EXPECT_DOUBLE_EQ(EncodeTime(6, 0, 0, 0), 0.25);
-  EXPECT_EQ(ErrorOf([] { EncodeTime(24, 0, 0, 0); }), "Invalid argument to time encode");
+  EXPECT_EQ(support::ErrorOf([] { EncodeTime(24, 0, 0, 0); }), "Invalid argument to time encode");
   EXPECT_THROW(EncodeTime(0, 60, 0, 0), EConvertError);
   EXPECT_THROW(EncodeTime(0, 0, 0, 1000), EConvertError);
   // Before 30 December 1899 the fraction still counts forward from midnight.
@@ -201,7 +201,7 @@ TEST_F(DateTimeTest, StrToDateTable) {
       EXPECT_EQ(v, EncodeDate(c.y, c.m, c.d)) << c.text;
     }
   }
-  EXPECT_EQ(ErrorOf([] { StrToDate("31.02.2013"); }), "'31.02.2013' is not a valid date");
+  EXPECT_EQ(support::ErrorOf([] { StrToDate("31.02.2013"); }), "'31.02.2013' is not a valid date");
   EXPECT_EQ(StrToDate("3/7/2013", english), EncodeDate(2013, 3, 7));
 }
 
@@ -226,12 +226,12 @@ TEST_F(DateTimeTest, StrToTimeAndDateTime) {
       EXPECT_DOUBLE_EQ(v, EncodeTime(c.h, c.m, c.s, c.ms)) << c.text;
     }
   }
-  EXPECT_EQ(ErrorOf([] { StrToTime("25:00"); }), "'25:00' is not a valid time");
+  EXPECT_EQ(support::ErrorOf([] { StrToTime("25:00"); }), "'25:00' is not a valid time");
   EXPECT_DOUBLE_EQ(StrToDateTime("07.03.2013 9:05:03"), EncodeDateTime(2013, 3, 7, 9, 5, 3, 0));
   EXPECT_DOUBLE_EQ(StrToDateTime("07.03.2013"), EncodeDate(2013, 3, 7));
   EXPECT_DOUBLE_EQ(StrToDateTime("9:05"), EncodeTime(9, 5, 0, 0));
   EXPECT_DOUBLE_EQ(StrToDateTime("29.12.1899 06:00"), -1.25);
-  EXPECT_EQ(ErrorOf([] { StrToDateTime("07.03.2013 x"); }), "'07.03.2013 x' is not a valid date and time");
+  EXPECT_EQ(support::ErrorOf([] { StrToDateTime("07.03.2013 x"); }), "'07.03.2013 x' is not a valid date and time");
   // What DateTimeToStr writes, StrToDateTime reads back.
   TDateTime t = EncodeDateTime(2013, 3, 7, 9, 5, 3, 0);
   EXPECT_DOUBLE_EQ(StrToDateTime(DateTimeToStr(t)), t);

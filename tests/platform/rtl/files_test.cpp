@@ -7,7 +7,8 @@
 #include <set>
 
 #include "platform/rtl/datetime.h"
-#include "scratch_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 using namespace rtl;
 
@@ -57,7 +58,7 @@ TEST(Paths, ProgramFolderAndTemporaryFiles) {
   EXPECT_EQ(ProgramFolder(), "C:/Zarnik/");
   SetProgramFileName("");
 
-  ScratchFolder dir;
+  support::ScratchFolder dir;
   const char* old = std::getenv("TMPDIR");
   std::string saved = old ? old : "";
   setenv("TMPDIR", dir.Path().c_str(), 1);
@@ -79,7 +80,7 @@ TEST(Paths, ProgramFolderAndTemporaryFiles) {
 }
 
 TEST(Files, ExistenceFoldersRenameDelete) {
-  ScratchFolder dir;
+  support::ScratchFolder dir;
   AnsiString data = dir.Path() + "Data\\Deep\\Er";
   EXPECT_FALSE(DirectoryExists(data));
   EXPECT_TRUE(ForceDirectories(data));
@@ -138,7 +139,7 @@ TEST(Files, MaskMatching) {
 }
 
 TEST(Files, FindFirstListsMatchesOnly) {
-  ScratchFolder dir;
+  support::ScratchFolder dir;
   CreateDir(dir.Path() + "Data");
   for (const char* n : {"131105_0930.bin", "131105_0930.note", "140101_1200.bin", "140101_1200.b", ".hidden.bin"})
     Touch(dir.Path() + "Data/" + n, "x");
@@ -170,12 +171,12 @@ TEST(Files, FindFirstListsMatchesOnly) {
 }
 
 TEST(Files, AtomicSaveReplacesOrKeepsTheOldFile) {
-  ScratchFolder dir;
+  support::ScratchFolder dir;
   AnsiString name = dir.Path() + "Zarnik.ini";
   SaveFileAtomically(name, std::string_view("first"));
-  EXPECT_EQ(Slurp(name), "first");
+  EXPECT_EQ(support::ReadFile(name), "first");
   SaveFileAtomically(name, std::string_view("second, longer"));
-  EXPECT_EQ(Slurp(name), "second, longer");
+  EXPECT_EQ(support::ReadFile(name), "second, longer");
 
   // A writer that fails half-way leaves the old content and no stray file.
   EXPECT_THROW(SaveFileAtomically(name,
@@ -184,7 +185,7 @@ TEST(Files, AtomicSaveReplacesOrKeepsTheOldFile) {
                                     throw EWriteError("disk full");
                                   }),
                EWriteError);
-  EXPECT_EQ(Slurp(name), "second, longer");
+  EXPECT_EQ(support::ReadFile(name), "second, longer");
   EXPECT_EQ(FindFiles(dir.Path() + "*").size(), 1u);
 
   // A folder that does not exist: an error, nothing created.
@@ -194,13 +195,13 @@ TEST(Files, AtomicSaveReplacesOrKeepsTheOldFile) {
   SetSaveFaultForTests([](std::string_view) { throw EWriteError("disk full"); });
   EXPECT_THROW(TMemoryStream("lost").SaveToFile(name), EWriteError);
   SetSaveFaultForTests(nullptr);
-  EXPECT_EQ(Slurp(name), "second, longer");
+  EXPECT_EQ(support::ReadFile(name), "second, longer");
   TMemoryStream("kept").SaveToFile(name);
-  EXPECT_EQ(Slurp(name), "kept");
+  EXPECT_EQ(support::ReadFile(name), "kept");
 
   AnsiString replacement = dir.Path() + "new.tmp";
   Touch(replacement, "third");
   EXPECT_TRUE(ReplaceFile(name, replacement));
-  EXPECT_EQ(Slurp(name), "third");
+  EXPECT_EQ(support::ReadFile(name), "third");
   EXPECT_FALSE(FileExists(replacement));
 }

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "error_text.h"
 #include "platform/rtl/variant.h"
+#include "tests/support/errors.h"
 
 using namespace rtl;
 
@@ -72,7 +72,7 @@ TEST_F(FormatTest, StrToIntTable) {
       EXPECT_EQ(v, c.value) << c.text;
     }
   }
-  EXPECT_EQ(ErrorOf([] { StrToInt("-3x"); }), "'-3x' is not a valid integer value");
+  EXPECT_EQ(support::ErrorOf([] { StrToInt("-3x"); }), "'-3x' is not a valid integer value");
   EXPECT_EQ(StrToIntDef("x", 9), 9);
   EXPECT_EQ(StrToInt64("4294967296"), 4294967296LL);
   EXPECT_EQ(StrToInt64("-9223372036854775808"), INT64_MIN);
@@ -102,7 +102,7 @@ TEST_F(FormatTest, StrToFloatTable) {
           << c.text;
     }
   }
-  EXPECT_EQ(ErrorOf([] { StrToFloat("1.5"); }), "'1.5' is not a valid floating point value");
+  EXPECT_EQ(support::ErrorOf([] { StrToFloat("1.5"); }), "'1.5' is not a valid floating point value");
   EXPECT_EQ(StrToFloat("1.5", dot), 1.5L);
   EXPECT_EQ(StrToFloatDef("x", 2.5L), 2.5L);
 }
@@ -290,7 +290,7 @@ TEST_F(FormatTest, BooleanTexts) {
   EXPECT_TRUE(StrToBool("tRUE"));
   EXPECT_FALSE(StrToBool("0"));
   EXPECT_TRUE(StrToBool("-1"));
-  EXPECT_EQ(ErrorOf([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
+  EXPECT_EQ(support::ErrorOf([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
 }
 
 TEST_F(FormatTest, CurrencyText) {
@@ -370,7 +370,7 @@ TEST_F(FormatTest, FormatRefusesMismatchedArguments) {
       {"%ls", {"a"}, "Format '%ls' invalid or incompatible with argument"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ErrorOf([&] { Format(c.format, c.args); }), c.error) << c.format;
+    EXPECT_EQ(support::ErrorOf([&] { Format(c.format, c.args); }), c.error) << c.format;
     EXPECT_THROW(Format(c.format, c.args), EConvertError) << c.format;
   }
 }

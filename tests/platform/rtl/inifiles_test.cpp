@@ -4,7 +4,8 @@
 
 #include "platform/rtl/files.h"
 #include "platform/rtl/format.h"
-#include "scratch_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 using namespace rtl;
 
@@ -14,7 +15,7 @@ void Put(const std::string& name, const std::string& bytes) { SaveFileAtomically
 
 class IniTest : public ::testing::Test {
  protected:
-  ScratchFolder dir;
+  support::ScratchFolder dir;
   std::string ini = dir.Path() + "Zarnik.ini";
 };
 
@@ -100,17 +101,17 @@ TEST_F(IniTest, WritingCreatesAndEdits) {
   ASSERT_TRUE(WritePrivateProfileString("Config", "Sort", "byNote1", ini.c_str()));
   ASSERT_TRUE(WritePrivateProfileString("Note", "Note1", "Кирпич"_cp.c_str(), ini.c_str()));
   ASSERT_TRUE(WritePrivateProfileString("config", "USES", "2", ini.c_str()));  // replaces, case-insensitive
-  EXPECT_EQ(Slurp(ini), "[Config]\r\nUSES=2\r\nSort=byNote1\r\n[Note]\r\nNote1=Кирпич\r\n"_cp);
+  EXPECT_EQ(support::ReadFile(ini), "[Config]\r\nUSES=2\r\nSort=byNote1\r\n[Note]\r\nNote1=Кирпич\r\n"_cp);
 
   ASSERT_TRUE(WritePrivateProfileString("Config", "Sort", nullptr, ini.c_str()));  // deletes the key
   ASSERT_TRUE(WritePrivateProfileString("Note", nullptr, nullptr, ini.c_str()));   // deletes the section
   ASSERT_TRUE(WritePrivateProfileString("Gone", "x", nullptr, ini.c_str()));       // nothing to delete
-  EXPECT_EQ(Slurp(ini), "[Config]\r\nUSES=2\r\n");
+  EXPECT_EQ(support::ReadFile(ini), "[Config]\r\nUSES=2\r\n");
 
   // A new key goes after the section's last entry, not after blank lines.
   Put(ini, "[A]\r\nk=1\r\n\r\n[B]\r\nx=2\r\n");
   ASSERT_TRUE(WritePrivateProfileString("A", "n", "v", ini.c_str()));
-  EXPECT_EQ(Slurp(ini), "[A]\r\nk=1\r\nn=v\r\n\r\n[B]\r\nx=2\r\n");
+  EXPECT_EQ(support::ReadFile(ini), "[A]\r\nk=1\r\nn=v\r\n\r\n[B]\r\nx=2\r\n");
 
   // Line breaks in a value cannot forge entries.
   ASSERT_TRUE(WritePrivateProfileString("A", "k", "evil\r\n[B]\r\nx=3", ini.c_str()));
@@ -126,7 +127,7 @@ TEST_F(IniTest, FailedWriteKeepsTheOldFile) {
   EXPECT_THROW(file.WriteString("Config", "Width", "100"), EIniFileException);
   SetSaveFaultForTests({});
   EXPECT_FALSE(written);
-  EXPECT_EQ(Slurp(ini), "[Config]\r\nUses=1\r\n");
+  EXPECT_EQ(support::ReadFile(ini), "[Config]\r\nUses=1\r\n");
   EXPECT_EQ(FindFiles(dir.Path() + "*").size(), 1u);  // no temporary left behind
 }
 

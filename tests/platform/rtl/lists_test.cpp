@@ -4,7 +4,8 @@
 
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/textcase.h"
-#include "scratch_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 using namespace rtl;
 
@@ -261,7 +262,7 @@ TEST(TStringList, AssignCopiesStringsAndRefusesOtherClasses) {
 }
 
 TEST(TStringList, FilesAndStreamsKeep1251Bytes) {
-  ScratchFolder dir;
+  support::ScratchFolder dir;
   TStringList list;
   list.Add("Вид продукции"_cp);
   list.Add("second");

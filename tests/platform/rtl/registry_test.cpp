@@ -5,7 +5,8 @@
 #include <cstdlib>
 
 #include "platform/rtl/files.h"
-#include "scratch_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 using namespace rtl;
 
@@ -16,7 +17,7 @@ class RegistryTest : public ::testing::Test {
  protected:
   RegistryTest() { SetSettingsFolder(dir.Path() + "cfg"); }
   ~RegistryTest() override { SetSettingsFolder(""); }
-  ScratchFolder dir;
+  support::ScratchFolder dir;
 };
 
 }  // namespace
@@ -97,7 +98,7 @@ TEST_F(RegistryTest, KeysValuesAndTypes) {
   EXPECT_FALSE(reg.DeleteValue("Flag"));
 
   // The file is UTF-8 text in the documented format.
-  std::string file = Slurp(dir.Path() + "cfg/user.reg");
+  std::string file = support::ReadFile(dir.Path() + "cfg/user.reg");
   EXPECT_NE(file.find("[Software\\Vendor\\Fonts]\n"), std::string::npos) << file;
   EXPECT_NE(file.find("\"Font0\"=s:Arial\n"), std::string::npos);
   EXPECT_NE(file.find("\"FontType0\"=i:4\n"), std::string::npos);

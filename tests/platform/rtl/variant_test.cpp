@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "error_text.h"
 #include "platform/rtl/format_settings.h"
+#include "tests/support/errors.h"
 
 using namespace rtl;
 
@@ -98,16 +98,19 @@ TEST_F(VariantTest, ConversionToInteger) {
 }
 
 TEST_F(VariantTest, ConversionErrors) {
-  EXPECT_EQ(ErrorOf([] { Variant("x").AsDouble(); }), "Could not convert variant of type (String) into type (Double)");
-  EXPECT_EQ(ErrorOf([] { Variant("x").AsInteger(); }),
+  EXPECT_EQ(support::ErrorOf([] { Variant("x").AsDouble(); }),
+            "Could not convert variant of type (String) into type (Double)");
+  EXPECT_EQ(support::ErrorOf([] { Variant("x").AsInteger(); }),
             "Could not convert variant of type (String) into type (Integer)");
-  EXPECT_EQ(ErrorOf([] { Variant("").AsInteger(); }), "Could not convert variant of type (String) into type (Integer)");
-  EXPECT_EQ(ErrorOf([] { Variant::Null().AsInteger(); }),
+  EXPECT_EQ(support::ErrorOf([] { Variant("").AsInteger(); }),
+            "Could not convert variant of type (String) into type (Integer)");
+  EXPECT_EQ(support::ErrorOf([] { Variant::Null().AsInteger(); }),
             "Could not convert variant of type (Null) into type (Integer)");
-  EXPECT_EQ(ErrorOf([] { Variant::Null().AsString(); }), "Could not convert variant of type (Null) into type (String)");
-  EXPECT_EQ(ErrorOf([] { Variant("maybe").AsBoolean(); }),
+  EXPECT_EQ(support::ErrorOf([] { Variant::Null().AsString(); }),
+            "Could not convert variant of type (Null) into type (String)");
+  EXPECT_EQ(support::ErrorOf([] { Variant("maybe").AsBoolean(); }),
             "Could not convert variant of type (String) into type (Boolean)");
-  EXPECT_EQ(ErrorOf([] { VarArrayOf({1}).AsInteger(); }),
+  EXPECT_EQ(support::ErrorOf([] { VarArrayOf({1}).AsInteger(); }),
             "Could not convert variant of type (Array Variant) into type (Integer)");
   EXPECT_THROW(Variant("x").AsInteger(), EConvertError);
   EXPECT_THROW(Variant::Null().AsDouble(), EConvertError);

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "platform/rtl/registry.h"
 #include "platform/serial/win32_comm.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 using namespace serial;
@@ -19,18 +19,12 @@ namespace {
 class PortMapFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() / ("zarnik-portmap-" + std::to_string(std::random_device{}()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
     fs::create_directories(root / "dev");
     fs::create_directories(root / "sys");
     SetDeviceScanForTesting((root / "dev").string(), (root / "sys").string());
     SetPortsFilePathForTesting((root / "ports").string());
   }
-  void TearDown() override {
-    ResetPortMapForTesting();
-    fs::remove_all(root);
-  }
+  void TearDown() override { ResetPortMapForTesting(); }
   void Device(const std::string& name) { std::ofstream(root / "dev" / name) << ""; }
   // A ttyS node whose device hangs off the given bus.
   void LegacyPort(const std::string& name, const std::string& bus) {
@@ -42,7 +36,8 @@ class PortMapFixture : public ::testing::Test {
   void PortsFile(const std::string& text) { std::ofstream(root / "ports") << text; }
   std::string Dev(const std::string& name) { return (root / "dev" / name).string(); }
 
-  fs::path root;
+  support::ScratchFolder scratch{"zarnik-portmap-"};
+  const fs::path root = scratch.Folder();
 };
 
 }  // namespace
@@ -108,6 +103,19 @@ TEST_F(PortMapFixture, ResolvesTheNamesTheComponentUses) {
 }
 
 TEST_F(PortMapFixture, EmptyWithoutDevicesOrFile) { EXPECT_TRUE(ListPortMap().empty()); }
+
+// What stands in the ports file's place must not stall or flood the listing.
+TEST_F(PortMapFixture, PortsFileThatIsNotARegularFileIsIgnored) {
+  fs::create_symlink("/dev/zero", root / "ports");
+  EXPECT_TRUE(ListPortMap().empty());
+  fs::remove(root / "ports");
+  ASSERT_EQ(std::system(("mkfifo '" + (root / "ports").string() + "'").c_str()), 0);
+  EXPECT_TRUE(ListPortMap().empty());
+  fs::remove(root / "ports");
+  // A huge file is read only as far as a ports file can reach.
+  PortsFile("COM4=sim\n" + std::string(8 << 20, '#') + "\nCOM5=sim\n");
+  EXPECT_EQ(ListComPortNames(), std::vector<std::string>{"COM4"});
+}
 
 TEST(PortsFilePath, FollowsTheConfigurationFolder) {
   const char* old = std::getenv("XDG_CONFIG_HOME");

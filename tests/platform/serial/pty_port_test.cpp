@@ -12,6 +12,8 @@
 #include "platform/serial/port.h"
 #include "platform/serial/pty.h"
 #include "scripted_peer.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 using namespace serial;
 using serial_test::Eventually;
@@ -67,8 +69,9 @@ TEST_F(PtyPort, OpensAsACharacterDevice) { EXPECT_EQ(port->GetFileType(), DWORD(
 
 TEST(PtyPortOpen, RefusesWhatIsNotAFreeSerialDevice) {
   namespace fs = std::filesystem;
-  fs::path file = fs::temp_directory_path() / ("zarnik-not-a-device-" + std::to_string(std::random_device{}()));
-  std::ofstream(file) << "x";
+  const support::ScratchFolder scratch("zarnik-not-a-device-");
+  const fs::path file = scratch.File("plain-file");
+  support::WriteFile(file, "x");
   struct Case {
     std::string name;
     DWORD error;
@@ -86,7 +89,6 @@ TEST(PtyPortOpen, RefusesWhatIsNotAFreeSerialDevice) {
       EXPECT_EQ(GetLastError(), c.error) << c.name;
     }
   }
-  fs::remove(file);
 }
 
 TEST_F(PtyPort, APortHeldOpenCannotBeOpenedAgain) {

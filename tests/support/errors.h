@@ -1,8 +1,11 @@
-// The message of the runtime exception a call raises, or "no error".
+// The message of the runtime exception a call raises, or "no error", so a
+// table of cases can compare error texts in one line each.
 #pragma once
 #include <string>
 
 #include "platform/rtl/exceptions.h"
+
+namespace support {
 
 template <class F>
 std::string ErrorOf(F&& f) {
@@ -13,3 +16,5 @@ std::string ErrorOf(F&& f) {
   }
   return "no error";
 }
+
+}  // namespace support

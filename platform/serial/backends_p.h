@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/serial/backend.h"
+#include "platform/serial/backend_p.h"
 
 namespace serial::detail {
 

@@ -1,0 +1,11 @@
+# ZARNIK_LIBRARY_DIRS: the library folders of tools/layers.txt, lowest first.
+set(ZARNIK_LAYER_TABLE ${CMAKE_SOURCE_DIR}/tools/layers.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ZARNIK_LAYER_TABLE})
+file(STRINGS ${ZARNIK_LAYER_TABLE} zarnik_layer_lines REGEX "^[a-z]")
+set(ZARNIK_LIBRARY_DIRS)
+foreach(line IN LISTS zarnik_layer_lines)
+  string(REGEX MATCH "^[^ \t]+" folder "${line}")
+  if(NOT folder STREQUAL "known-gui")
+    list(APPEND ZARNIK_LIBRARY_DIRS ${folder})
+  endif()
+endforeach()

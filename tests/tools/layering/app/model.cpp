@@ -1,0 +1,2 @@
+#include "app/window.h"
+#include "platform/gui/forms.h"  // expect: gui

@@ -1,0 +1,4 @@
+#include "app/window.h"
+
+#include "platform/gui/forms.h"
+#include "report/dialogs_gui.h"

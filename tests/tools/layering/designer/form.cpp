@@ -1,0 +1,2 @@
+// expect: table
+#include "report/xml.h"

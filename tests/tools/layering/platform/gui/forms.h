@@ -1,0 +1,4 @@
+#pragma once
+#include <QWidget>
+
+#include "platform/rtl/strings.h"

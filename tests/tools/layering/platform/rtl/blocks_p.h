@@ -1,0 +1,3 @@
+// Internal to platform/rtl.
+#pragma once
+#include <unistd.h>

@@ -1,0 +1,2 @@
+#pragma once
+#include "platform/rtl/blocks_p.h"  // expect: internal

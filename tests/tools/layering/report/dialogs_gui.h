@@ -1,0 +1,3 @@
+// A companion: declares what talks to the user.
+#pragma once
+void ShowError();

@@ -1,0 +1,3 @@
+#include <unistd.h>
+
+#include "platform/rtl/blocks_p.h"
