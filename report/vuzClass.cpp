@@ -121,6 +121,7 @@ AnsiString TfrxComponent::BaseName() const {
 }
 
 TfrxComponent::~TfrxComponent() {
+  if (!Owner() || !Owner()->HasState(rtl::csDestroying)) Destroying();
   SetParent(nullptr);
   Clear();
   // Children from a parent template survive Clear, not their parent's end.
@@ -295,6 +296,12 @@ bool TfrxComponent::GetIsAncestor() const { return HasState(rtl::csAncestor) || 
 
 void TfrxComponent::Loaded() { rtl::TComponent::Loaded(); }
 
+void TfrxComponent::Notification(rtl::TComponent* component, rtl::TOperation operation) {
+  if (operation == rtl::opRemove && component) RemoveFreeNotification(component);
+  if (operation == rtl::opInsert || HasState(rtl::csDestroying)) return;
+  rtl::TComponent::Notification(component, operation);
+}
+
 void TfrxComponent::ValidateRename(rtl::TComponent* component, const AnsiString& current, const AnsiString& newName) {
   auto* fr = dynamic_cast<TfrxComponent*>(component);
   if (parent_ || !fr || fr->TreeTop() != this || newName.empty() || rtl::AnsiSameText(current, newName))
@@ -317,22 +324,14 @@ void TfrxComponent::SetName(const AnsiString& name) {
   }
   TfrxNameIndex* index = TreeTop()->nameIndex_.get();
   if (TreeTop() == this) index = nullptr;  // a top object is not in its own index
-  rtl::TComponent::SetName(name);
-  if (index) {
-    // The old name left, the new one came: keep the index exact.
-    index->hints.clear();
-    for (auto it = index->names.begin(); it != index->names.end();) {
-      if (it->second.first == this) {
-        if (--it->second.count == 0) {
-          it = index->names.erase(it);
-          continue;
-        }
-        it->second.first = nullptr;
-      }
-      ++it;
-    }
-    index->Add(this);
+  if (index) index->Remove(this);          // the old name leaves...
+  try {
+    rtl::TComponent::SetName(name);
+  } catch (...) {
+    if (index) index->Add(this);
+    throw;
   }
+  if (index) index->Add(this);  // ...and the new one comes
 }
 
 void TfrxComponent::CreateUniqueName() {

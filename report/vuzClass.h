@@ -224,6 +224,12 @@ class TfrxComponent : public rtl::TComponent {
   // A tree's top checks new names of the objects it owns through its name
   // index instead of a walk over every component.
   void ValidateRename(rtl::TComponent* component, const AnsiString& current, const AnsiString& newName) override;
+  // Report objects are all owned by the report: telling every one of them of
+  // each new object, or of each removal while the report itself goes, would
+  // make building and freeing a report grow with the square of its size.
+  // Removals of a living report still reach every object (references to
+  // datasets are cleared that way).
+  void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
  private:
   friend struct TfrxNameIndex;

@@ -80,12 +80,14 @@ void TComponent::SetName(const AnsiString& name) {
 
 void TComponent::Insert(TComponent* component) {
   components_.push_back(component);
+  ++componentsVersion_;
   component->owner_ = this;
 }
 
 void TComponent::Remove(TComponent* component) {
   component->owner_ = nullptr;
   Erase(components_, component);
+  ++componentsVersion_;
 }
 
 void TComponent::InsertComponent(TComponent* component) {
@@ -137,9 +139,12 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
 void TComponent::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component) RemoveFreeNotification(component);
   // Copy: a handler may change the list.
+  // Copy: a handler may change the list; only when it did is each child
+  // looked for again (so one notice costs no more than the list is long).
   auto children = components_;
+  const std::uint64_t version = componentsVersion_;
   for (TComponent* c : children)
-    if (Contains(components_, c)) c->Notification(component, operation);
+    if (version == componentsVersion_ || Contains(components_, c)) c->Notification(component, operation);
 }
 
 void TComponent::BeginLoading() {

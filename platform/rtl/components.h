@@ -111,6 +111,7 @@ class TComponent : public TPersistent {
   TComponent* owner_ = nullptr;
   AnsiString name_;
   std::vector<TComponent*> components_;
+  std::uint64_t componentsVersion_ = 0;  // moves on with every insert and removal
   std::vector<TComponent*> freeNotifies_;
   TComponentState state_ = 0;
 };

@@ -86,7 +86,6 @@ class TfrxTestReport : public TfrxComponent, public report::TfrxReportServices {
   RTL_CLASS_INFO
  public:
   explicit TfrxTestReport(rtl::TComponent* owner = nullptr) : TfrxComponent(owner) {}
-  ~TfrxTestReport() override { Clear(); }
   report::TfrxXMLSerializer* ActiveSerializer() const override { return active_; }
   void SetActiveSerializer(report::TfrxXMLSerializer* s) override { active_ = s; }
   rtl::TStrings& Errors() override { return errors_; }
