@@ -246,6 +246,8 @@ class TForm1 : public gui::TForm, public TLinkView {
   void ACopySelectedExecute(gui::TObject* Sender);
 
  private:
+  // The archive file of each list row (row 1 first), as the last rebuild listed them.
+  std::vector<AnsiString> rowFiles_;
   TProcessData shown_;
   float shrinkBase_ = 150000;
   int dragZone_ = 0;

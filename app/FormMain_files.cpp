@@ -183,6 +183,8 @@ void TForm1::DeleteGridRow(TStringGrid* grid, int row) {
   for (int r = row; r + 1 < rows; ++r)
     for (int c = 0; c < grid->ColCount(); ++c) grid->SetCells(c, r, grid->Cells(c, r + 1));
   grid->SetRowCount(rows - 1);
+  if (grid == StringGridProcessList && row >= 1 && std::size_t(row - 1) < rowFiles_.size())
+    rowFiles_.erase(rowFiles_.begin() + (row - 1));
 }
 
 void TForm1::DeleteProcessFiles(int row) {

@@ -1,6 +1,8 @@
 // Copies of the recorder's whole memory: the dump into Flash.bin, and taking
 // the processes out of such a copy into the archive.
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "app/FileBytes.h"
 #include "app/FlashImage.h"
@@ -32,9 +34,16 @@ void TForm1::AFlashExecute(TObject*) {
   link.SetCancel(false);
   ClearStatusPanels();
   std::unique_ptr<rtl::TFileStream> file;
+  const AnsiString path = rtl::ProgramFolder() + "Flash.bin";
+  // The copy is written beside the previous one and takes its place only
+  // when it is complete: a cancelled or failed dump keeps the old copy.
+  const AnsiString partPath = path + ".part";
   auto ending = [&] {
     LampIdle();
-    file.reset();
+    if (file) {
+      file.reset();
+      rtl::DeleteFile(partPath);
+    }
     ShowProgressBar(false);
     ShowCancelButton(false);
     link.SetBusy(false);
@@ -50,9 +59,8 @@ void TForm1::AFlashExecute(TObject*) {
   ProgressBar1->SetPosition(0);
   ShowProgressBar(true);
   ShowCancelButton(true);
-  const AnsiString path = rtl::ProgramFolder() + "Flash.bin";
   try {
-    file = std::make_unique<rtl::TFileStream>(path, rtl::fmCreate);
+    file = std::make_unique<rtl::TFileStream>(partPath, rtl::fmCreate);
   } catch (const std::exception&) {
     Ask("Не удается создать файл "_cp + path, MB_OK);
     return ending();
@@ -109,6 +117,12 @@ void TForm1::AFlashExecute(TObject*) {
     link.SendCommand({0x0C, 0xF3});
   }
   link.SendCommand({0xFF, 0xFF, 0xFF});
+  file.reset();
+  if (!ReplaceArchiveFile(path, partPath)) {
+    rtl::DeleteFile(partPath);
+    Ask("Не удается записать файл "_cp + path, MB_OK);
+    return ending();
+  }
   SetPanelText(0, "Flash считана в файл "_cp + path);
 
   // The sensor fitted now, from the header of the diagnostics answer.
@@ -126,7 +140,6 @@ void TForm1::AFlashExecute(TObject*) {
   ShowProgressBar(false);
   ShowCancelButton(false);
   LampIdle();
-  file.reset();
   std::string image;
   if (!ReadImage(path, image)) {
     Ask("Не могу открыть файл "_cp + path, MB_OK);
@@ -143,6 +156,14 @@ void TForm1::AFlashExecute(TObject*) {
 }
 
 void TForm1::AFlashFileRdExecute(TObject*) {
+  // Taking processes into the archive while a read writes them too could
+  // leave either half-done: the import is a guarded operation like the read.
+  if (link_->Busy()) return;
+  link_->SetBusy(true);
+  struct Release {
+    TRecorderLink& link;
+    ~Release() { link.SetBusy(false); }
+  } release{*link_};
   ClearStatusPanels();
   if (!EnsureDataFolder()) return;
   OpenDialogFlash->FileName = "Flash.bin";
@@ -186,10 +207,20 @@ int TForm1::ImportFlashImage(const std::string& image, int marker) {
     return 0;
   }
   int count = 0;
+  std::vector<AnsiString> written;  // the archive files this import has made
   for (int slot = 0; slot < kFlashSlots; ++slot) {
     TProcessHeader stored;
     if (!FlashDirectoryHeader(image, slot, stored)) break;
-    if (CheckProcessHeader(stored) != 0) continue;
+    if (!HeaderNamesArchiveFile(stored)) continue;
+    // A damaged directory can list one start twice: the second would only
+    // overwrite the first's file, so it is reported and not counted.
+    const AnsiString name = ProcessFileName(MarkedHeader(stored, marker));
+    if (std::find(written.begin(), written.end(), name) != written.end()) {
+      Ask("Процесс со стартом "_cp + HeaderDateTimeText(3, stored) +
+              " записан в копии Flash дважды; повтор пропущен (файл "_cp + name + " уже считан)",
+          MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+      continue;
+    }
     // Built in steps: a long chain of literals is hard on some compilers.
     AnsiString question = "Найден процесс...\n\n"_cp;
     question += "Дата и время старта: "_cp;
@@ -201,7 +232,7 @@ int TForm1::ImportFlashImage(const std::string& image, int marker) {
     question += " мин)\n\n"_cp;
     question += IsProcessSaved(stored) ? AnsiString("Процесс уже был считан ранее. Считать еще раз?"_cp)
                                        : AnsiString("Процесс еще не считан. Считать?"_cp);
-    if (Ask(question, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) != IDYES) continue;
+    if (Ask(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL) != IDYES) continue;
     std::string samples;
     if (ExtractFlashProcess(image, stored, samples) != TFlashExtract::Ok) continue;
     const TProcessHeader header = MarkedHeader(stored, marker);
@@ -220,19 +251,20 @@ int TForm1::ImportFlashImage(const std::string& image, int marker) {
       }
     }
     if (skip) continue;
-    bool written = true;
+    bool ok = true;
     try {
       file->WriteBuffer(header.Bytes.data(), 16);
       file->WriteBuffer(samples.data(), static_cast<std::int64_t>(samples.size()));
     } catch (const std::exception&) {
-      written = false;
+      ok = false;
     }
     file.reset();
     // The complete file replaces an older one of the same start in one step.
-    if (!written || !ReplaceArchiveFile(finalName, tempName)) {
+    if (!ok || !ReplaceArchiveFile(finalName, tempName)) {
       rtl::DeleteFile(tempName);
       continue;
     }
+    written.push_back(name);
     ++count;
   }
   return count;

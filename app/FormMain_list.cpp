@@ -6,6 +6,7 @@
 #include "app/FileBytes.h"
 #include "app/FormMain.h"
 #include "app/NoteEdit.h"
+#include "app/NoteFile.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifiles.h"
@@ -34,6 +35,10 @@ bool TForm1::ProcessListEmpty() { return StringGridProcessList->Cells(1, 1).empt
 AnsiString TForm1::RowFileName(int row) {
   TStringGrid* g = StringGridProcessList;
   if (row < 0 || row >= g->RowCount()) return {};
+  // The file the row was read from: a file whose name and header disagree
+  // must not be mistaken for the one its header names.
+  if (g->Cells(0, row).empty()) return {};
+  if (row >= 1 && std::size_t(row - 1) < rowFiles_.size()) return rowFiles_[std::size_t(row - 1)];
   return FileNameFromCells(g->Cells(0, row), g->Cells(1, row));
 }
 
@@ -55,7 +60,7 @@ AnsiString TForm1::NoteFileName(const AnsiString& archiveFileName) {
 AnsiString TForm1::ReadNote(const AnsiString& archiveFileName, int note) {
   const AnsiString file = DataFolder() + NoteFileName(archiveFileName);
   if (archiveFileName.empty() || !rtl::FileExists(file)) return {};
-  return rtl::GetPrivateProfileString("Note", note == 2 ? "Note2" : "Note1", "", 511, file);
+  return ReadNoteFile(file, note);
 }
 
 void TForm1::WriteNote(const AnsiString& archiveFileName, int note, const AnsiString& text) {
@@ -112,6 +117,7 @@ void TForm1::RefreshProcessList() {
   g->SetRowCount(names.empty() ? 2 : int(names.size()) + 1);
   g->SetFixedRows(1);
   TProcessHeader& header = Recorder().Current;
+  rowFiles_ = names;
   for (std::size_t k = 0; k < names.size(); ++k) {
     const int row = int(k) + 1;
     std::string bytes;

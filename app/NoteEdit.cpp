@@ -32,7 +32,7 @@ TfrmNoteEdit::TfrmNoteEdit(TComponent* owner, TForm1& main) : TForm(owner), main
     note = new TEdit(this);
     note->SetParent(g);
     note->SetBounds(8, 54, 232, 22);
-    note->SetMaxLength(kNoteMaxLength);
+    note->SetMaxLength(static_cast<int>(kNoteMaxLength));
     return g;
   };
   GroupBox1 = box(8, EditTitle1, EditNote1);

@@ -1,6 +1,7 @@
 // The notes dialog: both notes of the selected process and the two note
 // titles, which caption the list's note columns.
 #pragma once
+#include "app/NoteFile.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/stdctrls.h"
 #include "platform/rtl/strings.h"
@@ -9,9 +10,7 @@ namespace app {
 
 class TForm1;
 
-// What survives a save and a reading back: notes are read into 511 bytes,
-// titles into 40.
-constexpr int kNoteMaxLength = 510;
+// Titles are read back into 40 bytes.
 constexpr int kNoteTitleMaxLength = 39;
 
 class TfrmNoteEdit : public gui::TForm {

@@ -36,7 +36,7 @@ AnsiString ProcessFileKey(std::string_view bytes) {
   if (bytes.size() < 16) return {};
   TProcessHeader h;
   std::copy(bytes.begin(), bytes.begin() + 16, h.Bytes.begin());
-  if (CheckProcessHeader(h) != 0) return {};
+  if (!HeaderNamesArchiveFile(h)) return {};
   return ProcessFileName(h);
 }
 

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "platform/gui/application.h"
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/textcase.h"
 
@@ -36,6 +34,12 @@ int CheckProcessHeader(const TProcessHeader& h) {
     return 4;
   if (h.Channels() > 5 || h.Channels() < 3 || h.Points() > MaxPoints(h.Channels())) return 5;
   return 0;
+}
+
+bool HeaderNamesArchiveFile(const TProcessHeader& h) {
+  // The archive lists only names of the form YYMMDD_HHMM.bin: a year of
+  // three digits would make a file nobody can see or remove.
+  return CheckProcessHeader(h) == 0 && h.Year() <= 99;
 }
 
 AnsiString HeaderDateTimeText(int layout, std::uint32_t timeWord, std::uint16_t dateWord) {
@@ -106,17 +110,6 @@ void ConvertSht(const std::uint16_t raw[2], float& temperature, float& humidity,
 }
 
 AnsiString DataFolder() { return rtl::ProgramFolder() + "Data/"; }
-
-bool EnsureDataFolder() {
-  const AnsiString folder = DataFolder();
-  for (;;) {
-    if (rtl::DirectoryExists(folder) || rtl::CreateDir(rtl::ExcludeTrailingPathDelimiter(folder))) return true;
-    const int answer =
-        gui::MessageBox("Не могу создать папку "_cp + folder, gui::Application->Title(),
-                        gui::MB_RETRYCANCEL | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
-    if (answer != gui::IDRETRY) return false;
-  }
-}
 
 TRecorderState& Recorder() {
   static TRecorderState state;

@@ -56,6 +56,9 @@ constexpr int MaxPoints(int channels) { return int((kFlashSize - kDataStart) / (
 // 0 valid; 2 start address too low; 3 slot above 50; 4 a date, time or point
 // count out of range; 5 a channel count or point count beyond the memory.
 int CheckProcessHeader(const TProcessHeader& h);
+// The header passes the check and its start gives a file name the archive
+// lists (a two-digit year): what may be taken into the archive from a file.
+bool HeaderNamesArchiveFile(const TProcessHeader& h);
 
 // The start date and time in one of five layouts (0 07.03.13, 1 9:05,
 // 2 7.03.13, 9:05, 3 7 марта 2013, 9:05, 4 130307_0905); "" for another.
@@ -76,7 +79,8 @@ void ConvertSht(const std::uint16_t raw[2], float& temperature, float& humidity,
 
 // The archive folder: program folder + "/Data/".
 AnsiString DataFolder();
-// The folder exists or was created; asks Retry/Cancel when it cannot be.
+// The folder exists or was created; asks Retry/Cancel when it cannot be
+// (DataFolderPrompt.cpp).
 bool EnsureDataFolder();
 
 // The job of the recording: start delay and period in minutes.

@@ -53,17 +53,34 @@ function(zarnik_test name)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# zarnik_bench(name SOURCES... DEPS ...) — one Google Benchmark program.
+# zarnik_bench(name SOURCES... DEPS ... [SMOKE_ARGS ...]) — one Google
+# Benchmark program. ctest runs each of its benchmarks once for the shortest
+# time (a smoke run: it builds, starts and finishes; its figures are not
+# checked). SMOKE_ARGS adds arguments to that run, e.g. a filter that leaves
+# out a benchmark that takes real wire time by design.
 function(zarnik_bench name)
-  cmake_parse_arguments(ZB "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ZB "" "" "SOURCES;DEPS;SMOKE_ARGS" ${ARGN})
   add_executable(${name} ${ZB_SOURCES})
   target_link_libraries(${name} PRIVATE ${ZB_DEPS} benchmark::benchmark)
+  if(ZARNIK_BUILD_TESTS)
+    add_test(NAME bench_smoke.${name} COMMAND ${name} --benchmark_min_time=0 --benchmark_repetitions=1 ${ZB_SMOKE_ARGS})
+    set_tests_properties(bench_smoke.${name} PROPERTIES LABELS bench ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
 endfunction()
 
-# zarnik_fuzz(name SOURCES... DEPS ...) — one libFuzzer target (ZARNIK_FUZZ only).
+# zarnik_fuzz(name SOURCES... DEPS ...) — one fuzz target, seeds in
+# tests/fuzz/corpus/<name>/. With ZARNIK_FUZZ (clang) it links libFuzzer's
+# main; in the ordinary build it links a replay main instead and ctest runs it
+# over the seeds, so no target goes unbuilt or unrun.
 function(zarnik_fuzz name)
   cmake_parse_arguments(ZF "" "" "SOURCES;DEPS" ${ARGN})
-  add_executable(${name} ${ZF_SOURCES})
+  if(ZARNIK_FUZZ)
+    add_executable(${name} ${ZF_SOURCES})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    add_executable(${name} ${ZF_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+    add_test(NAME fuzz_replay.${name} COMMAND ${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+    set_tests_properties(fuzz_replay.${name} PROPERTIES LABELS fuzz ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
   target_link_libraries(${name} PRIVATE ${ZF_DEPS})
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <limits>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace report {
 
@@ -38,18 +40,28 @@ struct Box {
   bool splittable = true;
 };
 
+// The picture row by row: row y (0 = top) as 0x00RRGGBB into out.
+struct Rows {
+  int width = 0, height = 0;
+  std::function<const std::uint32_t*(int y, std::uint32_t* buffer)> read;
+};
+
 class Histogram {
  public:
-  explicit Histogram(const std::uint32_t* pixels, std::size_t count) : cells_(kSide * kSide * kSide) {
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::uint32_t p = pixels[i];
-      const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-      Moments& c = cells_[Index(r >> (8 - kBits), g >> (8 - kBits), b >> (8 - kBits))];
-      c.w += 1;
-      c.r += r;
-      c.g += g;
-      c.b += b;
-      c.sq += double(r) * r + double(g) * g + double(b) * b;
+  explicit Histogram(const Rows& rows) : cells_(kSide * kSide * kSide) {
+    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(rows.width));
+    for (int y = 0; y < rows.height; ++y) {
+      const std::uint32_t* row = rows.read(y, buffer.data());
+      for (int x = 0; x < rows.width; ++x) {
+        const std::uint32_t p = row[x];
+        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        Moments& c = cells_[Index(r >> (8 - kBits), g >> (8 - kBits), b >> (8 - kBits))];
+        c.w += 1;
+        c.r += r;
+        c.g += g;
+        c.b += b;
+        c.sq += double(r) * r + double(g) * g + double(b) * b;
+      }
     }
   }
 
@@ -123,73 +135,28 @@ std::uint32_t XRGB(const gfx::TRGBQuad& q) {
 }
 
 // Exactly the colours of the picture, when there are few enough of them.
-bool ExactPalette(const std::uint32_t* pixels, std::size_t count, int maxColors, TQuantizedPicture& out) {
-  std::unordered_map<std::uint32_t, std::uint8_t> seen;
-  out.Indices.resize(count);
+bool ExactPalette(const Rows& rows, int maxColors, std::vector<gfx::TRGBQuad>& palette) {
+  std::unordered_set<std::uint32_t> seen;
+  std::vector<std::uint32_t> buffer(static_cast<std::size_t>(rows.width));
   std::uint32_t last = 0xFFFFFFFF;
-  std::uint8_t lastIndex = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t p = pixels[i] & 0xFFFFFF;
-    if (p != last) {
-      auto [it, added] = seen.emplace(p, static_cast<std::uint8_t>(seen.size() & 0xFF));
-      if (added) {
-        if (static_cast<int>(seen.size()) > maxColors) return false;
-        out.Palette.push_back({static_cast<std::uint8_t>(p & 0xFF), static_cast<std::uint8_t>((p >> 8) & 0xFF),
-                               static_cast<std::uint8_t>(p >> 16), 0});
-      }
+  for (int y = 0; y < rows.height; ++y) {
+    const std::uint32_t* row = rows.read(y, buffer.data());
+    for (int x = 0; x < rows.width; ++x) {
+      const std::uint32_t p = row[x] & 0xFFFFFF;
+      if (p == last) continue;
       last = p;
-      lastIndex = it->second;
+      if (seen.insert(p).second) {
+        if (static_cast<int>(seen.size()) > maxColors) return false;
+        palette.push_back({static_cast<std::uint8_t>(p & 0xFF), static_cast<std::uint8_t>((p >> 8) & 0xFF),
+                           static_cast<std::uint8_t>(p >> 16), 0});
+      }
     }
-    out.Indices[i] = lastIndex;
   }
   return true;
 }
 
-// The nearest palette entry of each pixel: exact entries by a table, others
-// through a cache over 6 bits per channel.
-void MapPixels(const std::uint32_t* pixels, std::size_t count, TQuantizedPicture& out) {
-  std::unordered_map<std::uint32_t, std::uint8_t> exact;
-  for (std::size_t i = 0; i < out.Palette.size(); ++i)
-    exact.emplace(XRGB(out.Palette[i]), static_cast<std::uint8_t>(i));
-  std::vector<std::int16_t> cache(1 << 18, -1);
-  out.Indices.resize(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t p = pixels[i] & 0xFFFFFF;
-    if (auto it = exact.find(p); it != exact.end()) {
-      out.Indices[i] = it->second;
-      continue;
-    }
-    const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-    const int key = ((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2);
-    if (cache[key] < 0) {
-      // The centre of the cell stands for every colour in it.
-      const int cr = (r & ~3) | 2, cg = (g & ~3) | 2, cb = (b & ~3) | 2;
-      long bestD = std::numeric_limits<long>::max();
-      int best = 0;
-      for (std::size_t k = 0; k < out.Palette.size(); ++k) {
-        const auto& q = out.Palette[k];
-        const long dr = q.rgbRed - cr, dg = q.rgbGreen - cg, db = q.rgbBlue - cb;
-        const long d = dr * dr + dg * dg + db * db;
-        if (d < bestD) {
-          bestD = d;
-          best = static_cast<int>(k);
-        }
-      }
-      cache[key] = static_cast<std::int16_t>(best);
-    }
-    out.Indices[i] = static_cast<std::uint8_t>(cache[key]);
-  }
-}
-
-}  // namespace
-
-TQuantizedPicture vuzQuantizeColors(const std::uint32_t* pixels, std::size_t count, int maxColors) {
-  maxColors = std::clamp(maxColors, 2, 256);
-  TQuantizedPicture out;
-  if (ExactPalette(pixels, count, maxColors, out)) return out;
-  out = {};
-
-  const Histogram h(pixels, count);
+std::vector<gfx::TRGBQuad> MedianCutPalette(const Rows& rows, int maxColors) {
+  const Histogram h(rows);
   std::vector<Box> boxes(1);
   boxes[0].lo = {0, 0, 0};
   boxes[0].hi = {kSide - 1, kSide - 1, kSide - 1};
@@ -210,9 +177,78 @@ TQuantizedPicture vuzQuantizeColors(const std::uint32_t* pixels, std::size_t cou
     else
       boxes[static_cast<std::size_t>(pick)].splittable = false;
   }
+  std::vector<gfx::TRGBQuad> palette;
   for (const Box& b : boxes)
-    if (b.m.w > 0) out.Palette.push_back(Mean(b.m));
-  MapPixels(pixels, count, out);
+    if (b.m.w > 0) palette.push_back(Mean(b.m));
+  return palette;
+}
+
+// The nearest palette entry of a colour: exact entries by a table, others
+// through a cache over 6 bits per channel.
+class NearestEntry {
+ public:
+  explicit NearestEntry(const std::vector<gfx::TRGBQuad>& palette) : palette_(palette), cache_(1 << 18, -1) {
+    for (std::size_t i = 0; i < palette.size(); ++i) exact_.emplace(XRGB(palette[i]), static_cast<std::uint8_t>(i));
+  }
+
+  void MapRow(const std::uint32_t* row, int n, std::uint8_t* out) {
+    for (int x = 0; x < n; ++x) {
+      const std::uint32_t p = row[x] & 0xFFFFFF;
+      if (p != last_) {
+        last_ = p;
+        lastIndex_ = Index(p);
+      }
+      out[x] = lastIndex_;
+    }
+  }
+
+ private:
+  std::uint8_t Index(std::uint32_t p) {
+    if (auto it = exact_.find(p); it != exact_.end()) return it->second;
+    const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+    const int key = ((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2);
+    if (cache_[static_cast<std::size_t>(key)] < 0) {
+      // The centre of the cell stands for every colour in it.
+      const int cr = (r & ~3) | 2, cg = (g & ~3) | 2, cb = (b & ~3) | 2;
+      long bestD = std::numeric_limits<long>::max();
+      int best = 0;
+      for (std::size_t k = 0; k < palette_.size(); ++k) {
+        const auto& q = palette_[k];
+        const long dr = q.rgbRed - cr, dg = q.rgbGreen - cg, db = q.rgbBlue - cb;
+        const long d = dr * dr + dg * dg + db * db;
+        if (d < bestD) {
+          bestD = d;
+          best = static_cast<int>(k);
+        }
+      }
+      cache_[static_cast<std::size_t>(key)] = static_cast<std::int16_t>(best);
+    }
+    return static_cast<std::uint8_t>(cache_[static_cast<std::size_t>(key)]);
+  }
+
+  const std::vector<gfx::TRGBQuad>& palette_;
+  std::unordered_map<std::uint32_t, std::uint8_t> exact_;
+  std::vector<std::int16_t> cache_;
+  std::uint32_t last_ = 0xFFFFFFFF;
+  std::uint8_t lastIndex_ = 0;
+};
+
+std::vector<gfx::TRGBQuad> MakePalette(const Rows& rows, int maxColors) {
+  std::vector<gfx::TRGBQuad> palette;
+  if (!ExactPalette(rows, maxColors, palette)) palette = MedianCutPalette(rows, maxColors);
+  return palette;
+}
+
+}  // namespace
+
+TQuantizedPicture vuzQuantizeColors(const std::uint32_t* pixels, std::size_t count, int maxColors) {
+  maxColors = std::clamp(maxColors, 2, 256);
+  // The pixels as one row.
+  const Rows rows{static_cast<int>(count), count > 0 ? 1 : 0, [pixels](int, std::uint32_t*) { return pixels; }};
+  TQuantizedPicture out;
+  out.Palette = MakePalette(rows, maxColors);
+  out.Indices.resize(count);
+  if (count > 0) NearestEntry(out.Palette).MapRow(pixels, static_cast<int>(count), out.Indices.data());
   return out;
 }
 
@@ -223,12 +259,28 @@ void vuzConvertTo8Bit(gfx::TBitmap& bitmap) {
     bitmap.SetPixelFormat(gfx::pf8bit);
     return;
   }
-  const std::vector<std::uint32_t> pixels = bitmap.ToRGB32();
-  TQuantizedPicture q = vuzQuantizeColors(pixels.data(), pixels.size(), 256);
+  // 24- and 32-bit rows are read in place; other depths go through one copy.
+  const gfx::TBitmap& source = bitmap;
+  const gfx::TPixelFormat format = source.PixelFormat();
+  std::vector<std::uint32_t> copy;
+  if (format != gfx::pf24bit && format != gfx::pf32bit) copy = source.ToRGB32();
+  const Rows rows{w, h, [&](int y, std::uint32_t* buffer) -> const std::uint32_t* {
+                    if (!copy.empty()) return copy.data() + static_cast<std::size_t>(y) * w;
+                    const std::uint8_t* p = source.ScanLine(y);
+                    const int step = format == gfx::pf32bit ? 4 : 3;
+                    for (int x = 0; x < w; ++x, p += step)
+                      buffer[x] = (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
+                    return buffer;
+                  }};
+  std::vector<gfx::TRGBQuad> palette = MakePalette(rows, 256);
   gfx::TBitmap reduced(w, h, gfx::pf8bit);
-  q.Palette.resize(256);
-  reduced.SetPalette(q.Palette);
-  for (int y = 0; y < h; ++y) std::copy_n(q.Indices.data() + std::size_t(y) * w, w, reduced.ScanLine(y));
+  {
+    NearestEntry nearest(palette);
+    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(w));
+    for (int y = 0; y < h; ++y) nearest.MapRow(rows.read(y, buffer.data()), w, reduced.ScanLine(y));
+  }
+  palette.resize(256);
+  reduced.SetPalette(palette);
   // Assign copies the transparency too: keep the bitmap's own.
   const bool transparent = bitmap.Transparent();
   const auto mode = bitmap.TransparentMode();

@@ -1,9 +1,51 @@
 #include "report/vuzUnicodeUtils.h"
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/filer.h"
 #include "platform/rtl/files.h"
 
 namespace report {
+
+const rtl::TClassInfo& TWideStrings::StaticClass() {
+  static const rtl::TClassInfo info =
+      rtl::TClassBuilder<TWideStrings>("TWideStrings", &rtl::TPersistent::StaticClass()).Creatable().Build();
+  return info;
+}
+
+void TWideStrings::DefineProperties(rtl::TFiler& filer) {
+  const bool hasData = Count() > 0;
+  filer.DefineProperty(
+      "Strings",
+      [this](rtl::TReader& r) {
+        r.ReadListBegin();
+        Clear();
+        while (!r.EndOfList()) {
+          const rtl::TValueType t = r.NextValue();
+          Add(t == rtl::vaString || t == rtl::vaLString ? rtl::AnsiToWide(r.ReadString(), GetACP())
+                                                        : r.ReadWideString());
+        }
+        r.ReadListEnd();
+      },
+      nullptr, hasData);
+  filer.DefineProperty(
+      "UTF8",
+      [this](rtl::TReader& r) {
+        r.ReadListBegin();
+        Clear();
+        while (!r.EndOfList()) {
+          const rtl::TValueType t = r.NextValue();
+          // 8-bit values hold the UTF-8 bytes; others are decoded by the reader.
+          Add(t == rtl::vaString || t == rtl::vaLString ? rtl::Utf8ToWide(r.ReadString()) : r.ReadWideString());
+        }
+        r.ReadListEnd();
+      },
+      [this](rtl::TWriter& w) {
+        w.WriteListBegin();
+        for (const std::string& line : GetUTF8Lines()) w.WriteString(line);
+        w.WriteListEnd();
+      },
+      hasData);
+}
 
 WideString TWideStrings::Get(int index) const {
   if (index < 0 || index >= Count()) return {};

@@ -9,6 +9,7 @@
 #include "platform/rtl/streams.h"
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/strings.h"
+#include "platform/rtl/typinfo.h"
 
 namespace report {
 
@@ -16,6 +17,7 @@ using rtl::AnsiString;
 using rtl::WideString;
 
 class TWideStrings : public rtl::TPersistent {
+  RTL_CLASS_INFO
  public:
   using TObjectRef = rtl::TObject*;  // carried along, never owned
 
@@ -68,6 +70,8 @@ class TWideStrings : public rtl::TPersistent {
   // string per line; "Strings" (read only) 8-bit or wide strings.
   std::vector<std::string> GetUTF8Lines() const;
   void SetUTF8Lines(const std::vector<std::string>& lines);
+  // Defines "UTF8" and the read-only "Strings", both only with entries.
+  void DefineProperties(rtl::TFiler& filer) override;
 
  private:
   struct TWString {
@@ -116,3 +120,9 @@ unsigned GetLocalByCharSet(int charSet);
 AnsiString OemToStr(const AnsiString& s);
 
 }  // namespace report
+
+// A published TWideStrings is a wide string list sub-object.
+template <>
+struct rtl::PropKindOf<report::TWideStrings> {
+  static constexpr rtl::TPropKind kind = rtl::pkWideStrings;
+};

@@ -305,10 +305,40 @@ rtl::TComponent* FindGlobal(const AnsiString& name) {
   return finder ? finder(name) : nullptr;
 }
 
-bool IsReport(const rtl::TComponent* c) { return c && c->ClassName() == "TfrxReport"; }
+TGlobalComponentLister& GlobalLister() {
+  static TGlobalComponentLister lister;
+  return lister;
+}
+
+bool IsReport(const rtl::TComponent* c) { return c && c->ClassType().InheritsFrom("TfrxReport"); }
+
+bool IsGlobal(rtl::TComponent* c) { return c && !c->Name().empty() && FindGlobal(c->Name()) == c; }
 }  // namespace
 
 void vuzSetGlobalComponentFinder(TGlobalComponentFinder finder) { GlobalFinder() = std::move(finder); }
+void vuzSetGlobalComponentLister(TGlobalComponentLister lister) { GlobalLister() = std::move(lister); }
+
+AnsiString vuzGetFullName(rtl::TComponent* owner, rtl::TComponent* component) {
+  if (!component) return AnsiString();
+  rtl::TComponent* o = component->Owner();
+  if (!o || o == owner || (IsReport(owner) && owner->Owner() == o)) return component->Name();
+  if (IsGlobal(o)) return o->Name() + "." + component->Name();
+  if (IsGlobal(o->Owner())) return o->Owner()->Name() + "." + o->Name() + "." + component->Name();
+  return AnsiString();
+}
+
+void vuzGetComponents(rtl::TComponent* owner, const rtl::TClassInfo& cls, rtl::TStrings& list, rtl::TComponent* skip) {
+  list.Clear();
+  auto scan = [&](rtl::TComponent* holder) {
+    for (int i = 0; i < holder->ComponentCount(); ++i) {
+      rtl::TComponent* c = holder->Components(i);
+      if (c != skip && c->ClassType().InheritsFrom(cls)) list.AddObject(vuzGetFullName(owner, c), c);
+    }
+  };
+  if (IsReport(owner)) scan(owner);
+  if (auto& lister = GlobalLister())
+    for (rtl::TComponent* global : lister()) scan(global);
+}
 
 rtl::TComponent* vuzFindComponent(rtl::TComponent* owner, const AnsiString& name) {
   try {

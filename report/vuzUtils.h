@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/gfx/colors.h"
 #include "platform/rtl/components.h"
@@ -12,6 +13,7 @@
 #include "platform/rtl/streams.h"
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/strings.h"
+#include "platform/rtl/typinfo.h"
 
 namespace report {
 
@@ -128,7 +130,20 @@ rtl::TComponent* vuzFindComponent(rtl::TComponent* owner, const AnsiString& name
 // GUI layer installs it.
 using TGlobalComponentFinder = std::function<rtl::TComponent*(const AnsiString& name)>;
 void vuzSetGlobalComponentFinder(TGlobalComponentFinder finder);
+// Every global component (forms, data modules): the GUI layer installs it.
+using TGlobalComponentLister = std::function<std::vector<rtl::TComponent*>()>;
+void vuzSetGlobalComponentLister(TGlobalComponentLister lister);
 // The runtime's one class-not-found error (catching either name catches both).
 using rtl::EClassNotFound;
+
+// The name under which a component is known from the owner: the bare name
+// for a component without owner, owned by the owner, or owned by a report's
+// own owner; "Form.Component" for a component of a global component;
+// "Form.Frame.Component" one level further down; empty otherwise.
+AnsiString vuzGetFullName(rtl::TComponent* owner, rtl::TComponent* component);
+// Clears the list and adds (full name, component) for every component of the
+// class or a descendant, except skip: the report's own (when the owner is a
+// report), then those of every global component.
+void vuzGetComponents(rtl::TComponent* owner, const rtl::TClassInfo& cls, rtl::TStrings& list, rtl::TComponent* skip);
 
 }  // namespace report

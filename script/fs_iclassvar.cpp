@@ -6,8 +6,8 @@
 namespace script {
 
 TfsClassVariable::TfsClassVariable(TClass hostClass, const AnsiString& ancestorName)
-    : TfsCustomVariable(hostClass ? hostClass->Name : AnsiString(), fvtClass,
-                        hostClass ? hostClass->Name : AnsiString()),
+    : TfsCustomVariable(hostClass ? hostClass->Name() : AnsiString(), fvtClass,
+                        hostClass ? hostClass->Name() : AnsiString()),
       AncestorName(ancestorName),
       HostClass(hostClass) {
   kind_ = TfsItemKind::Class;

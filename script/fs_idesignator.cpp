@@ -2,6 +2,7 @@
 // protocol), the fast plain-variable, string-index and array-index forms,
 // and late binding.
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
@@ -13,19 +14,33 @@ namespace script {
 namespace {
 
 // A few values on the stack, more on the heap: arguments and saved locals
-// of one call, without an allocation for the common small case.
+// of one call, without an allocation (or clearing unused slots) for the
+// common small case.
 class ValueBuffer {
  public:
   explicit ValueBuffer(size_t n) : size_(n) {
-    if (n > kInline) heap_ = std::make_unique<Variant[]>(n);
+    if (n > kInline) {
+      heap_ = std::make_unique<Variant[]>(n);
+      data_ = heap_.get();
+    } else {
+      data_ = reinterpret_cast<Variant*>(raw_);
+      for (size_t i = 0; i < n; ++i) new (data_ + i) Variant();
+    }
   }
-  Variant& operator[](size_t i) { return heap_ ? heap_[i] : inline_[i]; }
+  ~ValueBuffer() {
+    if (!heap_)
+      for (size_t i = 0; i < size_; ++i) data_[i].~Variant();
+  }
+  ValueBuffer(const ValueBuffer&) = delete;
+  ValueBuffer& operator=(const ValueBuffer&) = delete;
+  Variant& operator[](size_t i) { return data_[i]; }
   size_t size() const { return size_; }
 
  private:
   static constexpr size_t kInline = 6;
-  Variant inline_[kInline];
+  alignas(Variant) unsigned char raw_[kInline * sizeof(Variant)];
   std::unique_ptr<Variant[]> heap_;
+  Variant* data_;
   size_t size_;
 };
 
@@ -172,9 +187,16 @@ Variant TfsDesignator::DoCalc(const Variant* writeValue) {
     }
 
     // A recursive call works on the same items: keep the caller's locals.
-    std::unique_ptr<SavedLocals> saved;
+    // Constructed only for a recursive call: nothing to clear otherwise.
+    struct SavedSlot {
+      alignas(SavedLocals) unsigned char raw[sizeof(SavedLocals)];
+      SavedLocals* locals = nullptr;
+      ~SavedSlot() {
+        if (locals) locals->~SavedLocals();
+      }
+    } saved;
     if (r->Kind() == TfsItemKind::Proc && static_cast<TfsProcVariable*>(r)->Running)
-      saved = std::make_unique<SavedLocals>(static_cast<TfsProcVariable*>(r)->LocalScope);
+      saved.locals = new (saved.raw) SavedLocals(static_cast<TfsProcVariable*>(r)->LocalScope);
 
     // Every argument is evaluated before any parameter is set, so an
     // argument may read a parameter of the same procedure.

@@ -162,7 +162,7 @@ class TIsNode : public TfsOperatorNode {
     TfsCustomVariable* first = designatorNode->OwnedDesignator->GetItem(0)->StepItem;
     if (!first || first->Kind() != TfsItemKind::Class) return Variant(false);
     TClass cls = static_cast<TfsClassVariable*>(first)->HostClass;
-    return Variant(object && cls && cls->IsInstance && cls->IsInstance(object));
+    return Variant(object && cls && object->InheritsFrom(*cls));
   }
 };
 

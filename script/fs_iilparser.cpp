@@ -8,6 +8,7 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/textcase.h"
 #include "script/fs_iconst.h"
+#include "script/fs_iinterpreter.h"
 
 namespace script {
 
@@ -124,6 +125,44 @@ class TfsILParser::Output {
 };
 
 // ---- construction and language selection ----
+
+namespace {
+
+// What the front end needs of a script, answered from the script itself.
+class TfsScriptSite : public TfsCompileSite {
+ public:
+  explicit TfsScriptSite(TfsScript& script) : script_(script) {}
+  bool ExtendedIdentifiers() const override { return script_.ExtendedIdentifiers; }
+  bool GetUnit(const AnsiString& unitName, AnsiString& text) override {
+    if (!script_.OnGetUnit) return false;
+    text.clear();
+    script_.OnGetUnit(&script_, unitName, text);
+    return true;
+  }
+  std::vector<AnsiString> UnitSearchPath() const override {
+    std::vector<AnsiString> folders;
+    for (int i = 0; i < script_.UnitSearchPath.Count(); ++i) folders.push_back(script_.UnitSearchPath[i]);
+    if (folders.empty()) folders.emplace_back();
+    return folders;
+  }
+  void SetError(const AnsiString& message, const AnsiString& position) override {
+    script_.ErrorMessage = message;
+    script_.ErrorPosition = position;
+  }
+  AnsiString ErrorUnitName() const override { return script_.ErrorUnitName; }
+  void SetErrorUnitName(const AnsiString& unitName) override { script_.ErrorUnitName = unitName; }
+
+ private:
+  TfsScript& script_;
+};
+
+}  // namespace
+
+TfsILParser::TfsILParser(TfsScript* script)
+    : script_(script),
+      ownSite_(std::make_unique<TfsScriptSite>(*script)),
+      site_(ownSite_.get()),
+      output_(std::make_unique<Output>()) {}
 
 TfsILParser::TfsILParser(TfsCompileSite& site) : site_(&site), output_(std::make_unique<Output>()) {}
 
@@ -261,6 +300,7 @@ bool TfsILParser::WalkChildren(const TfsGrammarNode* element, int depth) {
 
 bool TfsILParser::WalkLoop(const TfsGrammarNode* element, int depth) {
   const int start = parser_.Position();
+  const std::size_t startCount = output_->Count();
   int repetitions = 0;
   bool first = false;
   int reached = start;
@@ -290,7 +330,10 @@ bool TfsILParser::WalkLoop(const TfsGrammarNode* element, int depth) {
     parser_.SetPosition(reached);
     return true;
   }
-  if (!first) parser_.SetPosition(start);
+  if (!first) {
+    parser_.SetPosition(start);
+    output_->Truncate(startCount);
+  }
   return element->kind == TfsGrammarNode::OptionalLoop || first;
 }
 
@@ -312,16 +355,21 @@ bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
         if (Walk(child, depth + 1)) return true;
       if (element->kind == TfsGrammarNode::OptionalSwitch) return true;
       parser_.SetPosition(entryPosition);
+      output_->Truncate(entryCount);
       RecordError(element, entryPosition);
       return false;
     case TfsGrammarNode::Loop:
     case TfsGrammarNode::OptionalLoop:
       if (WalkLoop(element, depth)) return true;
       parser_.SetPosition(entryPosition);
+      output_->Truncate(entryCount);
       RecordError(element, entryPosition);
       return false;
     case TfsGrammarNode::Optional:
-      if (!WalkChildren(element, depth)) parser_.SetPosition(entryPosition);
+      if (!WalkChildren(element, depth)) {
+        parser_.SetPosition(entryPosition);
+        output_->Truncate(entryCount);
+      }
       return true;
     case TfsGrammarNode::Reference:
       if (!element->rule) throw rtl::Exception(SInvalidLanguage());
@@ -360,15 +408,16 @@ bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
     }
   }
 
-  if (!matched) parser_.SetPosition(entryPosition);
-  if (isRule && !element->node.empty()) {
-    if (element->node == "uses")
-      IncludeUnits(entryCount);
-    else if (matched)
-      Wrap(element->node, entryPosition, entryCount);
-    else
-      output_->Truncate(entryCount);
+  if (isRule && element->node == "uses") {
+    IncludeUnits(entryCount);
+  } else if (!matched) {
+    // An abandoned alternative leaves nothing behind: its text is read again
+    // by the next one, so its output must go with it.
+    output_->Truncate(entryCount);
+  } else if (isRule && !element->node.empty()) {
+    Wrap(element->node, entryPosition, entryCount);
   }
+  if (!matched) parser_.SetPosition(entryPosition);
   return matched;
 }
 

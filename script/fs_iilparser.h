@@ -12,6 +12,7 @@
 
 #include "platform/rtl/strings.h"
 #include "script/fs_igrammar.h"
+#include "script/fs_iinterpreter.h"
 #include "script/fs_iparser.h"
 #include "script/fs_xml.h"
 
@@ -20,6 +21,14 @@ namespace script {
 using rtl::AnsiString;
 
 class TfsScript;
+class TfsStatement;
+class TfsCustomVariable;
+class TfsVariable;
+class TfsProcVariable;
+class TfsDesignator;
+class TfsExpression;
+class TfsSetExpression;
+class TfsWithStmt;
 
 // The extra step a designator receives: a `new` expression calls the class's
 // constructor, a `delete` statement the object's Free.
@@ -66,8 +75,14 @@ class TfsILParser {
   // Walks text and builds the intermediate program; true on success. The
   // error message and position always go to the site (empty on success).
   bool MakeILScript(const AnsiString& text);
-  // Builds the intermediate program into the script's objects.
+  // Builds the intermediate program into the script's objects; a static
+  // error ends in the script's ErrorMessage, ErrorPosition and ErrorUnitName.
   void ParseILScript();
+  // Builds one designator from its intermediate element in scope `prog`
+  // (late binding builds the designators it deferred this way).
+  TfsDesignator* DoDesignator(const TfsXMLItem* item, TfsScript* prog, TfsEmitOp emitOp = emNone);
+  // Undeclared names become variant variables when the language allows it.
+  void SetDeclareVars(bool value) { declareVars_ = value; }
 
   // The intermediate program (after MakeILScript, or loaded by the caller).
   TfsXMLDocument& ILScript() { return ilDocument_; }
@@ -83,6 +98,8 @@ class TfsILParser {
   // The deepest the walk may nest grammar elements before it gives up with
   // a compile error instead of exhausting the stack.
   static constexpr int kMaxWalkDepth = 3000;
+  // The same for the builder's nesting of statements and expressions.
+  static constexpr int kMaxBuildDepth = 400;
 
  private:
   // ---- the walk ----
@@ -98,6 +115,57 @@ class TfsILParser {
   AnsiString ReadUnitText(const AnsiString& unitName);
   AnsiString PositionAfterBlanks(int position);
   int SkipLanguageDirective(const AnsiString& text);
+
+  // ---- the program builder ----
+  struct WithEntry {
+    AnsiString name;
+    TfsVariable* variable;
+    TfsScript* prog;
+  };
+  class DepthGuard;
+  void ErrorPos(const TfsXMLItem* item);
+  [[noreturn]] void Fail(const AnsiString& message);
+  void CheckIdent(TfsScript* prog, const AnsiString& name);
+  TfsCustomVariable* FindVar(TfsScript* prog, const AnsiString& name);
+  void FindType(const AnsiString& name, TfsVarType& type, AnsiString& typeName);
+  void CheckTypeCompatibility(TfsCustomVariable* target, TfsCustomVariable* source);
+  TfsCustomVariable* CreateVar(const TfsXMLItem* item, TfsScript* prog, int identIndex, TfsStatement* statements,
+                               bool isParameter, bool byRef);
+  void DoProgram(const TfsXMLItem* item, TfsScript* prog);
+  void DeclareRoutines(const TfsXMLItem* item, TfsScript* prog);
+  void DoStmt(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoCompoundStmt(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoVar(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoConst(const TfsXMLItem* item, TfsScript* prog);
+  void DoProc1(const TfsXMLItem* item, TfsScript* prog, bool isFunction);
+  void DoProc2(const TfsXMLItem* item, TfsScript* prog);
+  void DoParameters(const TfsXMLItem* item, TfsProcVariable* proc);
+  void DoUses(const TfsXMLItem* item, TfsScript* prog);
+  void DoAssign(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoCall(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoIf(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoCase(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoFor(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoVbFor(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoCppFor(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoWhile(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoRepeat(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoTry(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoReturn(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoWith(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  void DoDelete(const TfsXMLItem* item, TfsScript* prog, TfsStatement* statements);
+  TfsVariable* ForCounter(const TfsXMLItem* item, TfsScript* prog);
+  TfsExpression* DoExpression(const TfsXMLItem* item, TfsScript* prog);
+  void AddExpressionItems(TfsExpression* expression, const TfsXMLItem* item, TfsScript* prog);
+  TfsSetExpression* DoSet(const TfsXMLItem* item, TfsScript* prog);
+  AnsiString SourceBetween(const AnsiString& from, const AnsiString& to) const;
+  void CheckArguments(TfsDesignator* designator, const std::vector<std::vector<const TfsXMLItem*>>& arguments);
+
+  std::vector<WithEntry> withStack_;
+  const TfsXMLItem* programRoot_ = nullptr;
+  AnsiString errorPos_;
+  AnsiString buildUnit_;
+  int buildDepth_ = 0;
 
   TfsScript* script_ = nullptr;
   std::unique_ptr<TfsCompileSite> ownSite_;

@@ -25,6 +25,7 @@
 #include "platform/rtl/components.h"
 #include "platform/rtl/object.h"
 #include "platform/rtl/stringlists.h"
+#include "platform/rtl/typinfo.h"
 #include "platform/rtl/variant.h"
 
 namespace rtl {
@@ -73,35 +74,20 @@ class TfsCustomEvent;
 
 // ---- host classes ----------------------------------------------------------
 
-// A host class as scripts know it: its name, its parent, and a test whether
-// an object is of it (or of a descendant). C++ has no class references, so
-// each host class is described once by fsHostClass<T>(); callbacks compare
-// these pointers for identity.
-struct TfsHostClass {
-  AnsiString Name;
-  const TfsHostClass* Parent = nullptr;
-  bool (*IsInstance)(const rtl::TObject* object) = nullptr;
-  // This class or one of its ancestors is `other`.
-  bool InheritsFrom(const TfsHostClass* other) const;
-};
-using TClass = const TfsHostClass*;
+// A host class is the runtime's reflected class (platform/rtl/typinfo.h): its
+// name, its parent and its published properties. Callbacks compare these
+// pointers for identity.
+using TClass = const rtl::TClassInfo*;
 
-// The one description of host class T, made on first use; `name` and
-// `parent` are read then. The description is also found by name later
-// (fsFindHostClass).
-void fsRegisterHostClass(const TfsHostClass* cls);
+// A class description for a host class that declares no reflection of its
+// own: its name, and as parent the nearest reflected class (whose published
+// properties it shows), made once per type. `is` recognises objects only of
+// classes that declare RTL_CLASS_INFO; prefer that for real host classes.
 template <class T>
 TClass fsHostClass(const char* name, TClass parent = nullptr) {
-  static const TfsHostClass cls{name, parent,
-                                +[](const rtl::TObject* object) { return dynamic_cast<const T*>(object) != nullptr; }};
-  static const bool registered = (fsRegisterHostClass(&cls), true);
-  (void)registered;
-  return &cls;
+  static const rtl::TClassInfo info(name, parent ? parent : &T::StaticClass());
+  return &info;
 }
-// A described host class by name (1251 case ignored), or nullptr.
-TClass fsFindHostClass(std::string_view name);
-// The most derived described class that `object` is an instance of, or nullptr.
-TClass fsClassOfObject(const rtl::TObject* object);
 
 // Host objects as script values: an Integer handle, nil 0.
 Variant fsObjectToVariant(rtl::TObject* object);

@@ -1,7 +1,6 @@
 // The item base, plain and string variables, type entries, parameters, set
 // constructors, and host classes and objects as script values.
 #include <algorithm>
-#include <mutex>
 
 #include "platform/rtl/object_handles.h"
 #include "platform/rtl/textcase.h"
@@ -9,51 +8,7 @@
 
 namespace script {
 
-// ---- host classes ----------------------------------------------------------
-
-bool TfsHostClass::InheritsFrom(const TfsHostClass* other) const {
-  for (const TfsHostClass* c = this; c; c = c->Parent)
-    if (c == other) return true;
-  return false;
-}
-
-namespace {
-std::vector<TClass>& HostClasses() {
-  static std::vector<TClass> classes;
-  return classes;
-}
-std::mutex& HostClassesLock() {
-  static std::mutex lock;
-  return lock;
-}
-int ChainLength(TClass c) {
-  int n = 0;
-  for (; c; c = c->Parent) ++n;
-  return n;
-}
-}  // namespace
-
-void fsRegisterHostClass(const TfsHostClass* cls) {
-  std::lock_guard<std::mutex> hold(HostClassesLock());
-  auto& classes = HostClasses();
-  if (std::find(classes.begin(), classes.end(), cls) == classes.end()) classes.push_back(cls);
-}
-
-TClass fsFindHostClass(std::string_view name) {
-  std::lock_guard<std::mutex> hold(HostClassesLock());
-  for (TClass c : HostClasses())
-    if (rtl::AnsiSameText(c->Name, name)) return c;
-  return nullptr;
-}
-
-TClass fsClassOfObject(const rtl::TObject* object) {
-  if (!object) return nullptr;
-  std::lock_guard<std::mutex> hold(HostClassesLock());
-  TClass best = nullptr;
-  for (TClass c : HostClasses())
-    if (c->IsInstance && c->IsInstance(object) && ChainLength(c) > ChainLength(best)) best = c;
-  return best;
-}
+// ---- host objects ----------------------------------------------------------
 
 Variant fsObjectToVariant(rtl::TObject* object) { return Variant(rtl::ObjectHandles::HandleOf<rtl::TObject>(object)); }
 

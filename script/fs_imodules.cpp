@@ -1,5 +1,6 @@
 // The process-wide binding-module list and the global unit.
 #include "script/fs_iinterpreter.h"
+#include "script/fs_isysrtti.h"
 
 namespace script {
 
@@ -19,7 +20,8 @@ ModuleState& State() {
 std::vector<TfsRTTIModuleClass>* fsRTTIModules() {
   ModuleState& s = State();
   if (s.shutDown) return nullptr;
-  if (!s.modules) s.modules = new std::vector<TfsRTTIModuleClass>();
+  // The system library is always the first module.
+  if (!s.modules) s.modules = new std::vector<TfsRTTIModuleClass>{&fsCreateSysFunctions};
   return s.modules;
 }
 

@@ -36,8 +36,8 @@ class TfsNestingGuard {
 
  private:
   [[noreturn]] static void Fail();
-  static thread_local int depth_;
-  static thread_local const char* base_;
+  static inline thread_local int depth_ = 0;
+  static inline thread_local const char* base_ = nullptr;
 };
 
 }  // namespace script

@@ -157,11 +157,11 @@ void TfsScript::AddType(const AnsiString& name, TfsVarType type) {
 }
 
 TfsClassVariable* TfsScript::AddClass(TClass cls, const AnsiString& ancestorName) {
-  if (!cls || Find(cls->Name)) return nullptr;
+  if (!cls || Find(cls->Name())) return nullptr;
   auto* item = new TfsClassVariable(cls, ancestorName);
   item->OwnerScript = this;
   if (TfsClassVariable* ancestor = FindClass(ancestorName)) item->DefaultMember = ancestor->DefaultMember;
-  Add(cls->Name, item);
+  Add(cls->Name(), item);
   return item;
 }
 
@@ -239,25 +239,22 @@ void TfsScript::AddForm(rtl::TComponent* form) { AddComponent(form); }
 // The registered ancestor a component's own class gets: forms, data modules
 // and frames only.
 static const char* ContainerAncestor(TClass cls) {
-  for (TClass c = cls; c; c = c->Parent) {
-    if (rtl::SameText(c->Name, "TForm") || rtl::SameText(c->Name, "TCustomForm")) return "TForm";
-    if (rtl::SameText(c->Name, "TDataModule")) return "TDataModule";
-    if (rtl::SameText(c->Name, "TFrame") || rtl::SameText(c->Name, "TCustomFrame")) return "TFrame";
-  }
+  if (cls->InheritsFrom("TCustomForm") || cls->InheritsFrom("TForm")) return "TForm";
+  if (cls->InheritsFrom("TDataModule")) return "TDataModule";
+  if (cls->InheritsFrom("TCustomFrame") || cls->InheritsFrom("TFrame")) return "TFrame";
   return nullptr;
 }
 
 void TfsScript::AddComponent(rtl::TComponent* component) {
   if (!component) return;
-  TfsClassVariable* cls = FindClass(component->ClassName());
+  TClass hostClass = &component->ClassType();
+  TfsClassVariable* cls = FindClass(hostClass->Name());
   if (!cls) {
-    TClass hostClass = fsFindHostClass(component->ClassName());
-    if (!hostClass) hostClass = fsClassOfObject(component);
     const char* ancestor = ContainerAncestor(hostClass);
     if (!ancestor) return;
     cls = AddClass(hostClass, ancestor);
     // A visible class of that name answers none: its members go there.
-    if (!cls) cls = FindClass(hostClass->Name);
+    if (!cls) cls = FindClass(hostClass->Name());
     if (!cls) return;
   }
   for (int i = 0; i < component->ComponentCount(); ++i) cls->AddComponent(component->Components(i));

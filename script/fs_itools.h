@@ -69,3 +69,16 @@ TfsPoint fsPosToPoint(std::string_view position);
 std::unique_ptr<TfsCustomVariable> ParseMethodSyntax(std::string_view declaration, TfsScript* script);
 
 }  // namespace script
+
+namespace script {
+
+class TfsXMLItem;
+
+// The documentation tree of a script's registrations under `root`:
+// "Functions" by category, "Classes" with their members, "Types" (enumerations),
+// "Variables" and "Constants". With `functionsOnly`, the functions alone.
+void GenerateXMLContents(TfsScript* script, TfsXMLItem* root, bool functionsOnly = false);
+// Appends the members of every registered class that `cls` is or descends from.
+void GenerateMembers(TfsScript* script, TClass cls, TfsXMLItem* element);
+
+}  // namespace script

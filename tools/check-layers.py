@@ -124,17 +124,6 @@ def resolve(root, known, path, bracket, name):
     return None
 
 
-def owner_folder(table, path):
-    """The table folder whose rules a file follows; a test follows the folder
-    it tests (tests/platform/gfx/x.cpp: platform/gfx) for internal headers."""
-    folder = table.folder_of(path)
-    if folder is not None:
-        return folder
-    if path.startswith("tests/"):
-        return table.folder_of(path[len("tests/"):])
-    return None
-
-
 def is_internal(path):
     return re.search(r"_p\.(h|hpp)$", path) is not None
 
@@ -188,8 +177,9 @@ def check(root, table):
         if folder is None and not free:
             fault(path, 1, "table", "folder is not in the layer table (tools/layers.txt)")
             continue
-        owner = owner_folder(table, path)
-        platform_side = owner is not None and owner.startswith("platform/")
+        # Only the libraries outside platform/ are kept from the system's and
+        # the toolkits' headers; tests, benchmarks and tools may use them.
+        platform_side = folder is None or folder.startswith("platform/")
         companion = folder is not None and table.is_companion(path)
         for (line, bracket, name, target) in resolved[path]:
             if target is None:

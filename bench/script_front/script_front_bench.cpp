@@ -6,6 +6,7 @@
 #include <string>
 
 #include "script/fs_iilparser.h"
+#include "script/fs_iinterpreter.h"
 
 using namespace script;
 
@@ -36,6 +37,25 @@ void BM_ExpressionWrapperToIL(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpressionWrapperToIL)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
+// The whole compilation the report engine pays per distinct expression:
+// walk, build, and the function ready to call, into a script with bindings.
+void BM_ExpressionWrapperCompile(benchmark::State& state) {
+  const Wrapper& w = kWrappers[state.range(0)];
+  state.SetLabel(w.language);
+  TfsScript parent;
+  parent.AddRTTI();
+  parent.AddVariable("Value", "Variant", rtl::Variant(5));
+  for (auto _ : state) {
+    TfsScript script;
+    script.ParentScript = &parent;
+    script.SyntaxType = w.language;
+    script.Lines.SetText(w.text);
+    if (!script.Compile()) state.SkipWithError(script.ErrorMessage.c_str());
+    benchmark::DoNotOptimize(script.Count());
+  }
+}
+BENCHMARK(BM_ExpressionWrapperCompile)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+
 std::string PascalProgram(int lines) {
   std::string text = "var i, total: Integer; s: String;\r\nbegin\r\n";
   for (int i = 0; i < lines; ++i)
@@ -55,6 +75,18 @@ void BM_PascalProgramToIL(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_PascalProgramToIL)->Arg(250)->Arg(1000)->Arg(4000)->Complexity()->Unit(benchmark::kMillisecond);
+
+void BM_PascalProgramCompile(benchmark::State& state) {
+  const std::string text = PascalProgram(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    TfsScript script;
+    script.AddRTTI();
+    script.Lines.SetText(text);
+    if (!script.Compile()) state.SkipWithError(script.ErrorMessage.c_str());
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_PascalProgramCompile)->Arg(250)->Arg(1000)->Arg(4000)->Complexity()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

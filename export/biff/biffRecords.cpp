@@ -1,6 +1,7 @@
 #include "export/biff/biffRecords.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "export/vuzCrypto.h"
@@ -158,6 +159,13 @@ int TBiffFont::StrWidth(const WideString& text) const {
   request.charset = Charset;
   const auto font = gfx::TFontInstance::Get(request);
   return font ? font->TextWidth(text) : 0;
+}
+
+int TBiffFont::ZeroWidth() const {
+  const int measured = StrWidth(u"0");
+  if (measured > 0) return measured;
+  // About 0.55 em, as in the usual sans-serif faces; height twips / 15 = pixels.
+  return std::max(1, static_cast<int>(std::lround(Height / 15.0 * 0.55)));
 }
 
 // --- cell formats ------------------------------------------------------------------

@@ -111,6 +111,10 @@ class TBiffFont : public TBiffObject {
   void Flush(TBiffStream& stream) override;
   // Width in pixels of the text in this font on the screen (0 for none).
   int StrWidth(const WideString& text) const;
+  // Width of the digit 0 in pixels, the unit of column widths. Never 0 (a
+  // width derived from the height when the font cannot be measured), so
+  // callers may divide by it.
+  int ZeroWidth() const;
 
  private:
   std::string HashedBytes() const;

@@ -129,6 +129,39 @@ void TBiffSheet::FlushRowBlocks(TBiffStream& stream) {
   }
 }
 
+// Each picture's shape container goes into its own MSODRAWING record followed
+// by its OBJ record: readers pair an object with the drawing bytes before it,
+// so objects written after one record of all shapes would be lost.
+void TBiffSheet::FlushDrawing(TBiffStream& stream) {
+  TEscherStream drawing;
+  drawing_->Flush(drawing);
+  rtl::TMemoryStream bytes;
+  drawing.Flush(bytes);
+  const int count = drawing_->Count();
+  // The shape containers end the drawing: find where each one ends.
+  std::vector<std::int64_t> ends(static_cast<std::size_t>(count));
+  std::int64_t end = bytes.Size();
+  for (int i = count - 1; i >= 0; --i) {
+    ends[static_cast<std::size_t>(i)] = end;
+    TEscherStream one;
+    drawing_->GetShape(i)->Flush(one);
+    rtl::TMemoryStream shape;
+    one.Flush(shape);
+    end -= shape.Size();
+  }
+  std::int64_t from = 0;
+  for (int i = 0; i < count; ++i) {
+    const std::int64_t to = ends[static_cast<std::size_t>(i)];
+    stream.Add(0x00EC).Write(bytes.Memory() + from, static_cast<int>(to - from));
+    from = to;
+    TBiffRecord obj = stream.Add(0x005D);
+    // Each object needs its own id.
+    const auto id = static_cast<std::uint16_t>(i + 1);
+    const std::uint16_t words[] = {0x0015, 18, 8, id, 0, 0, 0, 0, 0, 0, 0, 0x0007, 2, 0xFFFF, 0x0008, 2, 0};
+    obj.Write(words, sizeof words);
+  }
+}
+
 void TBiffSheet::Flush(TBiffStream& stream) {
   stream.AddBOF(0x0010);
   U16Record(stream, 0x000D, 1);
@@ -172,18 +205,7 @@ void TBiffSheet::Flush(TBiffStream& stream) {
   dims.WriteConst(static_cast<std::uint32_t>(lastCol_ + 1), 2);
   dims.WriteConst(0, 2);
   FlushRowBlocks(stream);
-  if (drawing_) {
-    TEscherStream drawing;
-    drawing_->Flush(drawing);
-    rtl::TMemoryStream bytes;
-    drawing.Flush(bytes);
-    stream.Add(0x00EC).Write(bytes.Memory(), static_cast<int>(bytes.Size()));
-    for (int i = 0; i < drawing_->Count(); ++i) {
-      TBiffRecord obj = stream.Add(0x005D);
-      const std::uint16_t words[] = {0x0015, 18, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0x0007, 2, 0xFFFF, 0x0008, 2, 0};
-      obj.Write(words, sizeof words);
-    }
-  }
+  if (drawing_) FlushDrawing(stream);
   Window.Flush(stream);
   for (std::size_t first = 0; first < merged_.size(); first += 1026) {
     const std::size_t count = std::min<std::size_t>(1026, merged_.size() - first);

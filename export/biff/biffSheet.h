@@ -62,6 +62,7 @@ class TBiffSheet : public TBiffObject {
 
  private:
   void FlushRowBlocks(TBiffStream& stream);
+  void FlushDrawing(TBiffStream& stream);
 
   TBiffWorkbook* workbook_;
   TObjList<TBiffRow> rows_;

@@ -27,12 +27,12 @@ class TRecordOffset : public rtl::TObject {
 // --- TBiffRecord -------------------------------------------------------------
 
 int TBiffRecord::GetRecId() const { return static_cast<int>(stream_->ReadBytes(offset_, 2)); }
-int TBiffRecord::GetSize() const { return static_cast<int>(stream_->ReadBytes(offset_ + 2, 2)); }
-
-void TBiffRecord::SetSize(int n) {
-  VUZ_ASSERT(n >= 0 && n <= kBiffMaxRecordData, "", kUnit);
-  stream_->WriteBytes(offset_ + 2, static_cast<std::uint32_t>(n), 2);
+int TBiffRecord::GetSize() const {
+  if (*this == stream_->last_) return stream_->lastSize_;
+  return static_cast<int>(stream_->ReadBytes(offset_ + 2, 2));
 }
+
+void TBiffRecord::SetSize(int n) { stream_->SetRecordSize(*this, n); }
 
 void TBiffRecord::Write(const void* data, int n) { stream_->AppendRecord(*this, data, n); }
 
@@ -166,9 +166,16 @@ TBiffRecord TBiffStream::Add(int id) {
   records_->Add(std::make_unique<TRecordOffset>(record.Offset()));
   if (id != kBiffContinue) lastReal_ = record;
   last_ = record;
+  lastSize_ = 0;
   const std::uint8_t header[4] = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8), 0, 0};
   AppendData(header, 4);
   return record;
+}
+
+void TBiffStream::SetRecordSize(const TBiffRecord& record, int n) {
+  VUZ_ASSERT(n >= 0 && n <= kBiffMaxRecordData, "", kUnit);
+  WriteBytes(std::int64_t{record.Offset()} + 2, static_cast<std::uint32_t>(n), 2);
+  if (record == last_) lastSize_ = n;
 }
 
 TBiffRecord TBiffStream::AddBOF(int type) {
@@ -202,7 +209,7 @@ void TBiffStream::AppendRecord(const TBiffRecord& record, const void* data, int 
   VUZ_ASSERT(last_ && n > 0 && data != nullptr, "", kUnit);
   VUZ_ASSERT(record == lastReal_ || record == last_, "Only the last record can be modified", kUnit);
   const auto* p = static_cast<const std::uint8_t*>(data);
-  const int size = last_.GetSize();
+  const int size = lastSize_;
   const int first = std::min(kBiffMaxRecordData - size, n);
   if (first > 0) {
     AppendData(p, first);

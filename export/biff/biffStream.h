@@ -82,13 +82,20 @@ class TBiffStream {
   void AppendRecord(const TBiffRecord& record, const void* data, int n);
 
   bool UsesFileCache() const { return fileCache_; }
+  int LastRecordSize() const { return lastSize_; }
 
+ private:
+  friend class TBiffRecord;
+  void SetRecordSize(const TBiffRecord& record, int n);
+
+ public:
  private:
   bool fileCache_;
   std::unique_ptr<rtl::TStream> data_;
   AnsiString dataFileName_;
   std::unique_ptr<TListCache> records_;
   TBiffRecord lastReal_, last_;
+  int lastSize_ = 0;  // payload size of last_, kept here to save reading it back
   std::int64_t size_ = 0;
 };
 

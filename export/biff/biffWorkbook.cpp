@@ -1,6 +1,7 @@
 #include "export/biff/biffWorkbook.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/gfx/colors.h"
 #include "platform/rtl/format.h"
@@ -188,6 +189,16 @@ int TBiffWorkbook::AddBitmap(int blipType, rtl::TStream& stream) {
   auto picture = std::make_unique<TEscherBitmap>(blipType);
   stream.SetPosition(0);
   picture->CopyFrom(stream, stream.Size());
+  return AddBlip(std::move(picture));
+}
+
+int TBiffWorkbook::AddMetafile(const std::string& emfBytes, int widthPx, int heightPx) {
+  auto picture = std::make_unique<TEscherMetafile>();
+  picture->WriteBuffer(emfBytes.data(), static_cast<std::int64_t>(emfBytes.size()));
+  picture->Bounds[2] = widthPx;
+  picture->Bounds[3] = heightPx;
+  picture->SizeX = static_cast<std::int32_t>(std::lround(widthPx * 9525.0));
+  picture->SizeY = static_cast<std::int32_t>(std::lround(heightPx * 9525.0));
   return AddBlip(std::move(picture));
 }
 

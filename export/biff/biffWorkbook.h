@@ -62,6 +62,8 @@ class TBiffWorkbook : public TBiffObject {
   int AddColor(std::uint32_t color);
   int AddBlip(std::unique_ptr<TEscherPicture> picture);
   int AddBitmap(int blipType, rtl::TStream& stream);
+  // An enhanced metafile's bytes with its size in pixels (at 96 per inch).
+  int AddMetafile(const std::string& emfBytes, int widthPx, int heightPx);
   TBiffLinkTable* GetLinkTable();
   void SetPassword(const WideString& password);
   // The salt and verifier of the next password come from these bytes (tests).

@@ -194,7 +194,7 @@ int DialogScript::TakeMessageBox(MessageBoxRecord rec) {
     rec.Scripted = true;
     boxAnswers_.pop_front();
   } else {
-    rec.Answer = MessageBoxDefault(rec.Flags);
+    rec.Answer = otherAnswer_ && (rec.Flags & 0xF) != MB_OK ? otherAnswer_ : MessageBoxDefault(rec.Flags);
   }
   boxes_.push_back(rec);
   return rec.Answer;

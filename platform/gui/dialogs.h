@@ -154,6 +154,9 @@ class DialogScript {
 
   // Queues the answers of the next message boxes (IDYES, IDNO, ...).
   void AnswerMessageBox(int id) { boxAnswers_.push_back(id); }
+  // Answers the message boxes that have no queued answer with id instead of
+  // their default button (0 restores the default button).
+  void AnswerOtherMessageBoxes(int id) { otherAnswer_ = id; }
   // Queues the choice of the next file dialog: a path, or a cancel.
   void ChooseFile(const AnsiString& path) { fileAnswers_.push_back({true, path}); }
   void CancelFileDialog() { fileAnswers_.push_back({false, {}}); }
@@ -179,6 +182,7 @@ class DialogScript {
   };
   DialogScript* previous_;
   std::deque<int> boxAnswers_;
+  int otherAnswer_ = 0;
   std::deque<FileAnswer> fileAnswers_;
   std::deque<std::function<void(TForm&)>> modalScripts_;
   std::vector<MessageBoxRecord> boxes_;

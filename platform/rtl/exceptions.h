@@ -54,6 +54,8 @@ RTL_DECLARE_EXCEPTION(EComponentError, Exception)
 RTL_DECLARE_EXCEPTION(EDuplicateName, EComponentError)
 RTL_DECLARE_EXCEPTION(EPropertyError, Exception)
 RTL_DECLARE_EXCEPTION(EOSError, Exception)
+// A call of an operation that a base class declares and the object's class does not provide.
+RTL_DECLARE_EXCEPTION(EAbstractError, Exception)
 
 // Ends an operation quietly: the main loop shows no message for it.
 class EAbort : public Exception {

@@ -127,7 +127,9 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
   const std::string path = NativePath(fileName);
   int flags = O_CLOEXEC;
   if (mode == fmCreate) {
-    flags |= O_RDWR | O_CREAT | O_TRUNC;
+    // Truncated only once the lock is held: a file another writer holds
+    // must be left as it is.
+    flags |= O_RDWR | O_CREAT;
   } else {
     switch (mode & 3) {
       case fmOpenWrite: flags |= O_WRONLY; break;
@@ -135,17 +137,22 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
       default: flags |= O_RDONLY; break;
     }
   }
-  fd_ = ::open(path.c_str(), flags, 0644);
+  // Non-blocking, so that a named pipe in the file's place cannot stall the
+  // open; only regular files are kept.
+  fd_ = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
   if (fd_ < 0) {
     if (mode == fmCreate) throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   }
   struct stat st {};
-  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool directory = S_ISDIR(st.st_mode);
     ::close(fd_);
     fd_ = -1;
-    throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
+    throw EFOpenError("Cannot open file \"" + fileName + "\". " +
+                      (directory ? "Is a directory" : "Is not a regular file"));
   }
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
   // Exclusive or deny-write sharing takes an exclusive advisory lock; the other
   // sharing modes take a shared one, so a deny-write holder keeps writers out.
   unsigned share = mode == fmCreate ? fmShareExclusive : (mode & 0xF0);
@@ -155,6 +162,11 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
     ::close(fd_);
     fd_ = -1;
     throw EFOpenError("Cannot open file \"" + fileName + "\". The file is in use by another process");
+  }
+  if (mode == fmCreate && ::ftruncate(fd_, 0) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
   }
 }
 

@@ -8,7 +8,7 @@
 // (object_handles.h), never as addresses; nil is 0.
 //
 // Conversion and operator rules (Null, Empty, mixed kinds) are in
-// docs/architecture.md, "Values and formatting"; tests/platform/rtl keeps them
+// platform/rtl/README.md, "Values and formatting"; tests/platform/rtl keeps them
 // as tables.
 #pragma once
 #include <atomic>

@@ -1,6 +1,6 @@
 // Variant operators. The rules (Null propagation, Empty as the other side's
 // zero, strings as numbers, promotion on overflow) are tabled in
-// docs/architecture.md under "Values and formatting".
+// platform/rtl/README.md under "Values and formatting".
 #include <cmath>
 #include <cstring>
 

@@ -1,10 +1,14 @@
 #include "platform/serial/port_map.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -25,6 +29,29 @@ std::mutex configMutex;
 std::string portsFileOverride;
 bool scanOverridden = false;
 std::string devDirOverride, sysDirOverride;
+
+// A ports file names at most a few hundred ports; more is not read.
+constexpr std::size_t kPortsFileReadLimit = 64 * 1024;
+
+// At most limit bytes of a regular file. A named pipe or a device in the
+// file's place (a link to /dev/zero, say) is not read at all, and the open
+// does not wait for a writer.
+bool ReadSmallRegularFile(const std::string& path, std::size_t limit, std::string& text) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  text.clear();
+  while (ok && text.size() < limit) {
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - text.size()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return ok;
+}
 
 // "COM12" (any case) -> 12; 0 when the text is not a COM name.
 int ComNumber(std::string_view name) {
@@ -105,11 +132,9 @@ std::vector<PortMapEntry> ListPortMap() {
   std::map<int, std::string> map;
   std::set<std::string> named;
   {
-    std::ifstream f(portsFile);
-    if (f) {
-      std::stringstream ss;
-      ss << f.rdbuf();
-      for (auto& e : ParsePortsFile(ss.str())) {
+    std::string text;
+    if (ReadSmallRegularFile(portsFile, kPortsFileReadLimit, text)) {
+      for (auto& e : ParsePortsFile(text)) {
         map[e.number] = e.target;  // a later line for the same number wins
       }
       for (auto& [n, t] : map) named.insert(t);

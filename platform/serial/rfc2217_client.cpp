@@ -76,7 +76,12 @@ class Rfc2217Backend : public Backend, private telnet::Handler {
     if (n > 0) {
       decoder_.Feed(buf, static_cast<std::size_t>(n), *this);
       Flush();
-      return true;
+      // A server that keeps asking but never reads the answers is dropped.
+      if (out_.size() > kMaxUnsentBytes) {
+        broken_ = true;
+        SetLastError(ERROR_IO_DEVICE);
+      }
+      return !broken_;
     }
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
     return false;

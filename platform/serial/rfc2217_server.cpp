@@ -217,6 +217,13 @@ class Rfc2217Server::Impl : private telnet::Handler {
         ssize_t got = ::recv(client_, buf, sizeof buf, 0);
         if (got > 0) {
           decoder_.Feed(buf, static_cast<std::size_t>(got), *this);
+          // A client that keeps asking but never reads the answers is dropped.
+          std::size_t unsent;
+          {
+            std::lock_guard<std::mutex> lock(outMutex_);
+            unsent = out_.size();
+          }
+          if (unsent > kMaxUnsentBytes) Disconnect();
         } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
           Disconnect();
         }

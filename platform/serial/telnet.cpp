@@ -8,6 +8,12 @@ void Decoder::Feed(const std::uint8_t* data, std::size_t count, Handler& handler
     if (!run_.empty()) handler.Data(run_.data(), run_.size());
     run_.clear();
   };
+  auto keep = [this](std::uint8_t b) {
+    if (sb_.size() < kMaxSubnegotiation)
+      sb_.push_back(b);
+    else
+      sbOverflow_ = true;
+  };
   for (std::size_t i = 0; i < count; ++i) {
     std::uint8_t b = data[i];
     switch (state_) {
@@ -26,6 +32,7 @@ void Decoder::Feed(const std::uint8_t* data, std::size_t count, Handler& handler
           state_ = kOption;
         } else if (b == SB) {
           sb_.clear();
+          sbOverflow_ = false;
           state_ = kSb;
         } else {
           state_ = kData;  // NOP, GA and the like carry nothing for us
@@ -40,15 +47,15 @@ void Decoder::Feed(const std::uint8_t* data, std::size_t count, Handler& handler
         if (b == IAC)
           state_ = kSbIac;
         else
-          sb_.push_back(b);
+          keep(b);
         break;
       case kSbIac:
         if (b == IAC) {
-          sb_.push_back(IAC);
+          keep(IAC);
           state_ = kSb;
         } else if (b == SE) {
           flush();
-          if (!sb_.empty()) {
+          if (!sb_.empty() && !sbOverflow_) {
             std::uint8_t option = sb_.front();
             std::vector<std::uint8_t> payload(sb_.begin() + 1, sb_.end());
             handler.Subnegotiation(option, payload);

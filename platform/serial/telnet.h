@@ -74,13 +74,25 @@ class Handler {
 class Decoder {
  public:
   void Feed(const std::uint8_t* data, std::size_t count, Handler& handler);
+  // Bytes held of a sub-negotiation that has not ended yet.
+  std::size_t PendingSubnegotiation() const { return sb_.size(); }
 
  private:
+  bool sbOverflow_ = false;  // the sub-negotiation grew too long and is dropped
   enum State { kData, kIac, kOption, kSb, kSbIac } state_ = kData;
   std::uint8_t command_ = 0;
   std::vector<std::uint8_t> sb_;
   std::vector<std::uint8_t> run_;
 };
+
+// The longest sub-negotiation kept: COM-PORT-OPTION values are a few bytes,
+// a signature text a few dozen. Longer ones are dropped whole, so a peer
+// that never ends one cannot fill the memory.
+constexpr std::size_t kMaxSubnegotiation = 1024;
+// What either side lets pile up unsent for a peer that does not read (its
+// answers to a flood of option requests, say) before it closes the
+// connection.
+constexpr std::size_t kMaxUnsentBytes = 1 << 20;
 
 void AppendData(std::vector<std::uint8_t>& out, const std::uint8_t* data, std::size_t count);
 void AppendNegotiation(std::vector<std::uint8_t>& out, std::uint8_t command, std::uint8_t option);

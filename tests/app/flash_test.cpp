@@ -16,6 +16,8 @@ class FlashTest : public apptest::FormFixture {
   void SetUp() override {
     model = std::make_unique<sim::RecorderModel>();
     sim::AddDemoProcesses(*model);
+    // "Найден процесс..." defaults to No; these tests take every process.
+    dialogs.AnswerOtherMessageBoxes(gui::IDYES);
   }
   std::map<std::string, std::string> Snapshot() {
     std::map<std::string, std::string> m;
@@ -108,7 +110,7 @@ TEST_F(FlashTest, FourFailedPagesEndTheDump) {
   Create();
   line->passBytes = 100 * 260;  // the cable comes out after page 100
   Dump();
-  EXPECT_EQ(ReadFile(FlashFile()).size(), 100u * 256);
+  EXPECT_FALSE(std::filesystem::exists(FlashFile())) << "a failed dump left a partial copy";
   EXPECT_EQ(Sent(0x0C, 0xF3), 4);
   ASSERT_FALSE(dialogs.MessageBoxes().empty());
   EXPECT_EQ(dialogs.MessageBoxes().back().Text, "Ошибка чтения данных из прибора"_cp);
@@ -127,8 +129,10 @@ TEST_F(FlashTest, BadEchoesCountAsFailuresAGoodPageResetsThem) {
   for (const auto& b : dialogs.MessageBoxes()) EXPECT_NE(b.Text, "Ошибка чтения данных из прибора"_cp);
 }
 
-TEST_F(FlashTest, CancelEndsTheDumpAndKeepsThePartialCopy) {
+TEST_F(FlashTest, CancelledDumpKeepsThePreviousCopy) {
   Create();
+  const std::string previous(app::kFlashSize, '\x3C');
+  std::ofstream(FlashFile(), std::ios::binary) << previous;
   int pages = 0;
   line->onWrite = [&](apptest::FakeLine& l) {
     if (l.written.size() >= 2 && l.written.back() == 0x0C && l.written[l.written.size() - 2] == 0x0C && ++pages == 10)
@@ -136,7 +140,8 @@ TEST_F(FlashTest, CancelEndsTheDumpAndKeepsThePartialCopy) {
   };
   Dump();
   EXPECT_EQ(Panel(1), "Чтение прервано"_cp);
-  EXPECT_EQ(ReadFile(FlashFile()).size(), 9u * 256);
+  EXPECT_EQ(ReadFile(FlashFile()), previous);
+  EXPECT_FALSE(std::filesystem::exists(folder / "Flash.bin.part"));
   EXPECT_FALSE(form->Link().Busy());
   EXPECT_FALSE(form->Link().Cancelled());
 }
@@ -185,7 +190,7 @@ TEST_F(FlashTest, ImageSizesAndInvalidSlots) {
 
   WriteImage(image);
   ReadCopy();
-  // Two questions (slot 1 asks nothing), both answered Yes by default.
+  // Two questions (slot 1 asks nothing), both answered Yes.
   ASSERT_EQ(dialogs.MessageBoxes().size(), 3u);
   EXPECT_EQ(
       dialogs.MessageBoxes()[1].Text,
@@ -300,4 +305,39 @@ TEST_F(FlashTest, ShortAndRandomImagesLeaveNoPartialFiles) {
   WriteImage(random);
   ReadCopy();
   for (const auto& n : DataFiles()) EXPECT_EQ(n.substr(n.size() - 4), ".bin") << n;
+}
+
+TEST_F(FlashTest, FoundProcessQuestionDefaultsToNo) {
+  Create();
+  dialogs.AnswerOtherMessageBoxes(0);
+  WriteImage(Image({{0, 0x340, 5, 3, {2013, 3, 1, 8, 0, 0}}}, 0x15));
+  ReadCopy();
+  ASSERT_EQ(dialogs.MessageBoxes().size(), 1u);
+  EXPECT_EQ(dialogs.MessageBoxes()[0].Flags,
+            gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
+  EXPECT_TRUE(DataFiles().empty());
+}
+
+TEST_F(FlashTest, SecondSlotOfTheSameStartIsReportedNotCounted) {
+  Create();
+  WriteImage(Image({{0, 0x340, 5, 3, {2013, 3, 1, 8, 0, 0}}, {1, 0x400, 7, 3, {2013, 3, 1, 8, 0, 0}}}, 0x15));
+  ReadCopy();
+  ASSERT_EQ(dialogs.MessageBoxes().size(), 2u);
+  EXPECT_NE(dialogs.MessageBoxes()[1].Text.find("130301_0800.bin"), std::string::npos);
+  EXPECT_EQ(dialogs.MessageBoxes()[1].Flags & 0xF, unsigned(gui::MB_OK));
+  EXPECT_EQ(Panel(0), "Считан 1 процесс из файла - копии Flash прибора \"copy.bin\""_cp);
+  EXPECT_EQ(ReadFile(DataFile("130301_0800.bin")).size(), 16u + 5 * 6);  // the first one's
+}
+
+TEST_F(FlashTest, ImportFromACopyWaitsForNoRunningRead) {
+  Create();
+  WriteImage(Image({{0, 0x340, 5, 3, {2013, 3, 1, 8, 0, 0}}}, 0x15));
+  form->Link().SetBusy(true);
+  ReadCopy();
+  EXPECT_TRUE(DataFiles().empty());
+  EXPECT_TRUE(dialogs.FileDialogs().empty());
+  form->Link().SetBusy(false);
+  form->AFlashFileRdExecute(form->AFlashFileRd);  // takes the file chosen above
+  EXPECT_EQ(DataFiles(), std::vector<std::string>{"130301_0800.bin"});
+  EXPECT_FALSE(form->Link().Busy());
 }

@@ -1,6 +1,7 @@
 // The process list, the note files, the notes dialog and the configuration
 // file, through the main window in a scratch program folder.
 #include "app/NoteEdit.h"
+#include "app/NoteFile.h"
 #include "platform/rtl/format_settings.h"
 #include "platform/rtl/inifiles.h"
 #include "tests/app/form_fixture.h"
@@ -153,6 +154,54 @@ TEST_F(ListTest, NoteFilesExistOnlyWithANote) {
   app::TForm1::WriteNote(name, 1, longNote);
   EXPECT_EQ(app::TForm1::ReadNote(name, 1), longNote.substr(0, 510));
   EXPECT_EQ(app::TForm1::ReadNote("", 1), "");
+}
+
+TEST(NoteFileText, NotesReadBackExactly) {
+  struct Case {
+    const char* what;
+    std::string text;
+    int note;
+    std::string expected;
+  } cases[] = {
+      {"blanks and quotes kept", "[Note]\r\nNote1=  \"quoted\"  \r\n", 1, "  \"quoted\"  "},
+      {"second key", "[Note]\r\nNote1=a\r\nNote2= b \r\n", 2, " b "},
+      {"key case and blanks around the key", "[note]\n  NOTE2 =x=y\n", 2, "x=y"},
+      {"another section's key", "[Other]\nNote1=no\n[Note]\nNote2=yes\n", 1, ""},
+      {"the first of two", "[Note]\nNote1=first\nNote1=second\n", 1, "first"},
+      {"cut to 510", "[Note]\nNote1=" + std::string(600, 'x') + "\n", 1, std::string(510, 'x')},
+      {"no section", "Note1=loose\n", 1, ""},
+      {"last line without a break", "[Note]\nNote1=end", 1, "end"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::NoteFromText(c.text, c.note), c.expected) << c.what;
+}
+
+TEST_F(ListTest, NotesKeepBlanksAndQuotesAndHostileNoteFilesAreHarmless) {
+  Create();
+  const std::string name = "130307_0905.bin";
+  app::TForm1::WriteNote(name, 1, "  \"quoted\"  ");
+  EXPECT_EQ(app::TForm1::ReadNote(name, 1), "  \"quoted\"  ");
+  // A note file of nothing but line breaks, far beyond what two notes fill,
+  // reads as no note; a named pipe in its place does not stall.
+  std::ofstream(DataFile("130307_0905.note"), std::ios::binary | std::ios::trunc) << std::string(1 << 20, '\n');
+  EXPECT_EQ(app::TForm1::ReadNote(name, 1), "");
+  std::filesystem::remove(DataFile("130307_0905.note"));
+  ASSERT_EQ(std::system(("mkfifo '" + DataFile("130307_0905.note").string() + "'").c_str()), 0);
+  EXPECT_EQ(app::TForm1::ReadNote(name, 2), "");
+}
+
+// A file whose name and header disagree is named by its file: deleting its
+// row removes that file, never the one its header would name.
+TEST_F(ListTest, RowsStandForTheirOwnFiles) {
+  AddArchive(13, 3, 7, 9, 5);
+  std::filesystem::copy_file(DataFile("130307_0905.bin"), DataFile("130101_0000.bin"));
+  Create();
+  ASSERT_EQ(Rows(), 3);
+  EXPECT_EQ(form->RowFileName(1), "130101_0000.bin");
+  EXPECT_EQ(form->RowFileName(2), "130307_0905.bin");
+  form->StringGridProcessList->SetSelection({0, 1, 6, 1});
+  form->ADeleteProgProcessExecute(nullptr);
+  EXPECT_EQ(DataFiles(), std::vector<std::string>{"130307_0905.bin"});
+  EXPECT_EQ(form->RowFileName(1), "130307_0905.bin");
 }
 
 TEST_F(ListTest, NotesDialogSavesWhatChangedCancelWritesNothing) {

@@ -111,8 +111,10 @@ TEST(ProcessFile, HostileFilesAreRefused) {
   std::mt19937 rng(7);
   std::string random(3000, '\0');
   for (auto& ch : random) ch = char(rng());
-  std::string badMonth = a;
+  std::string badMonth = a, year100 = a, year150 = a;
   badMonth[8] = 13;
+  year100[9] = char(100);  // would be named 1001105_0930.bin, which the archive never lists
+  year150[9] = char(150);
   struct Case {
     const char* what;
     std::string bytes;
@@ -121,6 +123,8 @@ TEST(ProcessFile, HostileFilesAreRefused) {
       {"empty", "", TProcessFileError::BadHeader},
       {"shorter than a header", a.substr(0, 15), TProcessFileError::BadHeader},
       {"month 13", badMonth, TProcessFileError::BadHeader},
+      {"year byte 100", year100, TProcessFileError::BadHeader},
+      {"year byte 150", year150, TProcessFileError::BadHeader},
       {"random bytes", random, TProcessFileError::BadHeader},
       {"truncated samples", a.substr(0, a.size() - 1), TProcessFileError::Truncated},
       {"truncated before a note", a.substr(0, a.size() - 3) + std::string("Note1:x\0", 8),
@@ -142,4 +146,7 @@ TEST(ProcessFile, KeyFromHeader) {
   lowAddress[0] = 0x3F;
   lowAddress[1] = 0x03;
   EXPECT_EQ(app::ProcessFileKey(lowAddress), "");
+  std::string year99 = Archive(1);
+  year99[9] = 99;
+  EXPECT_EQ(app::ProcessFileKey(year99), "991105_0930.bin");
 }

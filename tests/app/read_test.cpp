@@ -1,5 +1,6 @@
 // Reading processes from the recorder and deleting them there, through the
 // main window on a simulated recorder with the clock injected.
+#include "platform/rtl/streams.h"
 #include "tests/app/form_fixture.h"
 
 using namespace rtl::literals;
@@ -210,6 +211,21 @@ TEST_F(ReadTest, FileThatCannotBeCreatedIgnoreDeclinesAbortStops) {
   EXPECT_FALSE(std::filesystem::exists(DataFile(ArchiveName(line->model, 1))));
   EXPECT_EQ(Panel(1), "Чтение завершено"_cp);
   EXPECT_FALSE(form->Link().Busy());
+}
+
+// A second copy of the program reading the same process finds the temporary
+// file held by the first: it must leave that file as it is, or the first
+// would rename a file with a zeroed start into the archive.
+TEST_F(ReadTest, TemporaryFileHeldByAnotherWriterIsNeverTruncated) {
+  Create();
+  const std::string written(5000, '\x5A');
+  rtl::TFileStream other(rtl::FromNativePath(DataFile("130307_0905.b").string()), rtl::fmCreate);
+  other.WriteBuffer(written.data(), static_cast<std::int64_t>(written.size()));
+  dialogs.AnswerMessageBox(gui::IDIGNORE);
+  FirstTick();
+  ASSERT_EQ(dialogs.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ReadFile(DataFile("130307_0905.b")), written);
+  EXPECT_FALSE(std::filesystem::exists(DataFile("130307_0905.bin")));
 }
 
 TEST_F(ReadTest, FailedRenameIsReportedAndTheOldFileStays) {

@@ -302,7 +302,7 @@ TEST(ZipArchive, FailedSaveToFileKeepsTheOldArchive) {
   zip.AddFile(dir.File("a.txt"));
   zip.AddFile(dir.File("gone.txt"));
   std::filesystem::remove(dir.File("gone.txt"));
-  EXPECT_THROW(zip.SaveToFile(target), rtl::Exception);
+  EXPECT_THROW(zip.SaveToFile(target), rtl::EFOpenError);
   EXPECT_EQ(ReadFile(target), "old archive");
 }
 

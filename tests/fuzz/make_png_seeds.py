@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes a seed corpus for png_fuzzer: small files of every colour type and
-depth, plain and interlaced, with ancillary chunks. Usage: make_png_seeds.py DIR"""
+"""Writes the seed corpus of png_fuzzer (tests/fuzz/corpus/png_fuzzer): small
+files of every colour type and depth, plain and interlaced, with ancillary
+chunks. Usage: make_png_seeds.py DIR"""
 import os, random, struct, sys, zlib
 
 def chunk(name, data):

@@ -8,8 +8,8 @@
 #include "platform/rtl/strings.h"
 #include "preview/vuzPrinter.h"
 #include "support/external_tools.h"
-#include "support/private_print_server.h"
 #include "support/scratch_folder.h"
+#include "tests/platform/print/private_print_server.h"
 
 using namespace preview;
 using rtl::operator""_cp;

@@ -8,6 +8,15 @@ using namespace script::testing;
 
 namespace {
 
+struct Thing : rtl::TObject {
+  RTL_CLASS_INFO
+  int initialised = 0;
+};
+const rtl::TClassInfo& Thing::StaticClass() {
+  static const rtl::TClassInfo info = rtl::TClassBuilder<Thing>("TThing", &rtl::TObject::StaticClass()).Build();
+  return info;
+}
+
 struct DesignatorTest : ::testing::Test {
   TfsScript script;
   Builder b{script};
@@ -212,10 +221,7 @@ TEST_F(DesignatorTest, RunawayRecursionEndsInAClearError) {
 }
 
 TEST_F(DesignatorTest, ConstructorCallOnAClassNameYieldsAnInitialisedObject) {
-  struct Thing : rtl::TObject {
-    int initialised = 0;
-  };
-  TClass thingClass = fsHostClass<Thing>("TThing");
+  TClass thingClass = &Thing::StaticClass();
   TfsClassVariable* cls = script.AddClass(thingClass, "TObject");
   std::vector<std::unique_ptr<Thing>> made;
   cls->AddConstructor("constructor Create(Seed: Integer)",

@@ -144,12 +144,12 @@ TEST_F(ExpressionTest, SetMembershipInConstructorsAndStoredSets) {
   }
 }
 
-class Shape : public rtl::TComponent {};
-class Circle : public Shape {};
+FS_TEST_CLASS(Shape, rtl::TComponent, "TShape")
+FS_TEST_CLASS(Circle, Shape, "TCircle")
 
 TEST_F(ExpressionTest, IsTestsOnlyLiveObjectsOfTheClass) {
-  TClass shapeClass = fsHostClass<Shape>("TShape");
-  TClass circleClass = fsHostClass<Circle>("TCircle", shapeClass);
+  TClass shapeClass = &Shape::StaticClass();
+  TClass circleClass = &Circle::StaticClass();
   script.AddClass(shapeClass, "TComponent");
   script.AddClass(circleClass, "TShape");
   TfsVariable* obj = b.Var("obj", fvtVariant);

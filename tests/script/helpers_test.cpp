@@ -11,12 +11,23 @@ namespace {
 
 // A host object with one event, as a control with OnClick.
 class Button : public rtl::TComponent {
+  RTL_CLASS_INFO
  public:
   std::function<void(rtl::TObject*)> OnClick;
   void Click() {
     if (OnClick) OnClick(this);
   }
 };
+
+const rtl::TClassInfo& Button::StaticClass() {
+  static const rtl::TClassInfo info =
+      rtl::TClassBuilder<Button>("TTestButton", &rtl::TComponent::StaticClass()).Event("OnClick").Build();
+  return info;
+}
+
+FS_TEST_CLASS(TestBase, rtl::TComponent, "TTestBase")
+FS_TEST_CLASS(TestDerived, TestBase, "TTestDerived")
+FS_TEST_CLASS(TestOdd, rtl::TObject, "TTestOdd")
 
 // The adapter of a notify event: passes the sender to the script procedure.
 class NotifyAdapter : public TfsCustomEvent {
@@ -41,7 +52,7 @@ int NotifyAdapter::live = 0;
 struct HelpersTest : ::testing::Test {
   TfsScript script;
   Builder b{script};
-  TClass buttonClass = fsHostClass<Button>("TTestButton");
+  TClass buttonClass = &Button::StaticClass();
   TfsClassVariable* cls = script.AddClass(buttonClass, "TComponent");
 };
 
@@ -110,24 +121,96 @@ TEST_F(HelpersTest, IndexedPropertiesPassIndicesAndTheValue) {
 }
 
 TEST_F(HelpersTest, MembersAreFoundInTheAncestorAndTheFirstOfANameWins) {
-  class Base : public rtl::TComponent {};
-  TfsClassVariable* base = script.AddClass(fsHostClass<Base>("TTestBase"), "TComponent");
-  base->AddProperty("Tag", "Integer", [](rtl::TObject*, TClass, const AnsiString&) { return Variant(1); });
-  class Derived : public Base {};
-  TfsClassVariable* derived = script.AddClass(fsHostClass<Derived>("TTestDerived"), "TTestBase");
+  TfsClassVariable* base = script.AddClass(&TestBase::StaticClass(), "TComponent");
+  base->AddProperty("Weight", "Integer", [](rtl::TObject*, TClass, const AnsiString&) { return Variant(1); });
+  TfsClassVariable* derived = script.AddClass(&TestDerived::StaticClass(), "TTestBase");
   ASSERT_NE(derived, nullptr);
-  EXPECT_EQ(derived->Find("tag"), base->Find("Tag"));
+  EXPECT_EQ(derived->Find("weight"), base->Find("Weight"));
   TfsPropertyHelper* first =
       derived->AddProperty("Caption", "String", [](rtl::TObject*, TClass, const AnsiString&) { return Variant(1); });
   derived->AddProperty("Caption", "String", [](rtl::TObject*, TClass, const AnsiString&) { return Variant(2); });
   EXPECT_EQ(derived->Find("CAPTION"), first);
   EXPECT_EQ(derived->Find("Nothing"), nullptr);
   // A visible class is not registered again: none.
-  EXPECT_EQ(script.AddClass(fsHostClass<Base>("TTestBase"), "x"), nullptr);
+  EXPECT_EQ(script.AddClass(&TestBase::StaticClass(), "x"), nullptr);
   // A class that names itself as its ancestor does not loop.
-  class Odd : public rtl::TObject {};
-  TfsClassVariable* odd = script.AddClass(fsHostClass<Odd>("TTestOdd"), "TTestOdd");
+  TfsClassVariable* odd = script.AddClass(&TestOdd::StaticClass(), "TTestOdd");
   EXPECT_EQ(odd->Find("Missing"), nullptr);
+}
+
+// A class with published properties of the common kinds.
+class Label : public rtl::TComponent {
+  RTL_CLASS_INFO
+ public:
+  AnsiString caption = "start";
+  bool enabled = false;
+  int count = 3;
+  double ratio = 0.5;
+  char letter = 'q';
+  rtl::TComponent* buddy = nullptr;
+};
+const rtl::TClassInfo& Label::StaticClass() {
+  static const rtl::TClassInfo info =
+      rtl::TClassBuilder<Label>("TTestLabel", &rtl::TComponent::StaticClass())
+          .Property(
+              "Caption", [](const Label& l) { return l.caption; }, [](Label& l, const AnsiString& v) { l.caption = v; })
+          .Property(
+              "Enabled", [](const Label& l) { return l.enabled; }, [](Label& l, bool v) { l.enabled = v; })
+          .Property("Count", [](const Label& l) { return l.count; })
+          .Property(
+              "Ratio", [](const Label& l) { return l.ratio; }, [](Label& l, double v) { l.ratio = v; })
+          .Ordinal(
+              "Letter", rtl::pkChar, [](const Label& l) { return l.letter; }, [](Label& l, char v) { l.letter = v; })
+          .Property(
+              "Buddy", [](const Label& l) { return l.buddy; }, [](Label& l, rtl::TComponent* v) { l.buddy = v; })
+          .Event("OnClick")
+          .Build();
+  return info;
+}
+
+TEST_F(HelpersTest, PublishedPropertiesReadAndWriteThroughTheReflection) {
+  TfsClassVariable* labelClass = script.AddClass(&Label::StaticClass(), "TComponent");
+  // A later AddProperty of a published name is never reached.
+  labelClass->AddProperty("Caption", "String",
+                          [](rtl::TObject*, TClass, const AnsiString&) { return Variant("hand"); });
+  EXPECT_TRUE(labelClass->Find("Caption")->ReadOnly == false);
+  EXPECT_EQ(labelClass->Find("OnClick"), nullptr);  // events are not values
+  Label label, other;
+  TfsVariable* obj = b.Var("obj", fvtVariant, fsObjectToVariant(&label));
+  auto member = [&](const char* name) {
+    return std::unique_ptr<TfsDesignator>(b.D(&script, {{obj, {}}, {labelClass->Find(name), {}}}));
+  };
+  struct Case {
+    const char* name;
+    TfsVarType type;
+    Variant read;
+    Variant write;
+    Variant after;  // Empty: the write changes nothing
+  };
+  const Case cases[] = {
+      {"Caption", fvtString, Variant("start"), Variant(12), Variant("12")},
+      {"Enabled", fvtBool, Variant(false), Variant(true), Variant(true)},
+      {"Count", fvtInt, Variant(3), Variant(9), Variant()},
+      {"Ratio", fvtFloat, Variant(0.5), Variant(2), Variant(2.0)},
+      {"Letter", fvtChar, Variant("q"), Variant("xyz"), Variant("x")},
+      {"Tag", fvtInt, Variant(0), Variant(7), Variant(7)},
+      {"Buddy", fvtClass, Variant(0), fsObjectToVariant(&other), fsObjectToVariant(&other)},
+  };
+  for (const Case& c : cases) {
+    auto d = member(c.name);
+    EXPECT_EQ(d->VarType, c.type) << c.name;
+    EXPECT_TRUE(rtl::VarSameValue(d->GetValue(), c.read)) << c.name << ": " << rtl::VarToStr(d->GetValue());
+    d->SetValue(c.write);
+    if (!c.after.IsEmpty()) {
+      EXPECT_TRUE(rtl::VarSameValue(d->GetValue(), c.after)) << c.name << ": " << rtl::VarToStr(d->GetValue());
+    } else {
+      EXPECT_TRUE(rtl::VarSameValue(d->GetValue(), c.read)) << c.name;
+    }
+  }
+  EXPECT_TRUE(label.enabled);
+  member("Enabled")->SetValue(Variant(false));
+  EXPECT_FALSE(label.enabled);
+  EXPECT_EQ(labelClass->Find("Buddy")->TypeIdent, "TComponent");
 }
 
 TEST_F(HelpersTest, GlobalFunctionWithoutHandlersAnswersZero) {
@@ -280,6 +363,23 @@ TEST_F(HelpersTest, ComponentMembersTravelAsHandles) {
   Variant handle = helper->GetValue();
   owner.reset();
   EXPECT_THROW(fsVariantToObject(handle), rtl::EInvalidPointer);
+}
+
+}  // namespace
+
+namespace {
+
+class Unreflected : public rtl::TComponent {};
+
+TEST(HostClassDescriptions, AClassWithoutReflectionGetsANameAndItsAncestorsProperties) {
+  TClass cls = fsHostClass<Unreflected>("TUnreflected");
+  EXPECT_EQ(cls, fsHostClass<Unreflected>("ignored later"));
+  EXPECT_EQ(cls->Name(), "TUnreflected");
+  EXPECT_TRUE(cls->InheritsFrom(rtl::TComponent::StaticClass()));
+  TfsScript script;
+  TfsClassVariable* registered = script.AddClass(cls, "TComponent");
+  ASSERT_NE(registered, nullptr);
+  EXPECT_NE(registered->Find("Tag"), nullptr);  // published by TComponent
 }
 
 }  // namespace

@@ -10,6 +10,16 @@
 #include "script/fs_iinterpreter.h"
 #include "script/fs_istatements.h"
 
+// A reflected test class `Name` ("ScriptName" to scripts) derived from `Base`.
+#define FS_TEST_CLASS(Name, Base, ScriptName)                                                               \
+  class Name : public Base {                                                                                \
+    RTL_CLASS_INFO                                                                                          \
+  };                                                                                                        \
+  inline const rtl::TClassInfo& Name::StaticClass() {                                                       \
+    static const rtl::TClassInfo info = rtl::TClassBuilder<Name>(ScriptName, &Base::StaticClass()).Build(); \
+    return info;                                                                                            \
+  }
+
 namespace script::testing {
 
 // One element of an expression in source order.

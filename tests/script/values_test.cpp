@@ -9,6 +9,9 @@ using namespace script::testing;
 
 namespace {
 
+FS_TEST_CLASS(BaseThing, rtl::TObject, "TBaseThing")
+FS_TEST_CLASS(DerivedThing, BaseThing, "TDerivedThing")
+
 TEST(ScriptValues, AssignmentConvertsByTheVariableType) {
   struct Case {
     TfsVarType type;
@@ -109,10 +112,8 @@ TEST(ScriptValues, LiteralConversion) {
 TEST(ScriptValues, CompatibilityTables) {
   TfsScript script;
   Builder b(script);
-  class Base : public rtl::TObject {};
-  class Derived : public Base {};
-  script.AddClass(fsHostClass<Base>("TBaseThing"), "TObject");
-  script.AddClass(fsHostClass<Derived>("TDerivedThing"), "TBaseThing");
+  script.AddClass(&BaseThing::StaticClass(), "TObject");
+  script.AddClass(&DerivedThing::StaticClass(), "TBaseThing");
 
   const TfsVarType all[] = {fvtInt,   fvtBool,    fvtFloat, fvtChar,        fvtString, fvtClass,
                             fvtArray, fvtVariant, fvtEnum,  fvtConstructor, fvtInt64};

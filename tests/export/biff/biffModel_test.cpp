@@ -42,6 +42,10 @@ TEST(BiffRecords, FontHeightsAndHashes) {
   EXPECT_EQ(Hex(recs[0].payload.substr(14)), "05 01 41 00 72 00 69 00 61 00 6C 00");
   EXPECT_EQ(a.StrWidth(u""), 0);
   EXPECT_GT(a.StrWidth(u"Brick"), 10);
+  EXPECT_GT(a.ZeroWidth(), 3);
+  TBiffFont tiny;  // too small to measure: still a width to divide by
+  tiny.Height = 0;
+  EXPECT_GE(tiny.ZeroWidth(), 1);
 }
 
 TEST(BiffRecords, RowPayloads) {

@@ -103,6 +103,15 @@ std::unique_ptr<TBiffWorkbook> SampleWorkbook() {
   return book;
 }
 
+TEST(BiffReaders, MemoryAndFileCacheFilesAreIdentical) {
+  auto book = SampleWorkbook();
+  TBiffDocumentInfo info;
+  info.Created = OlepsFileTimeFromUnix(1700000000);
+  const std::string cached = bifftest::WorkbookFile(*book, true, info);
+  EXPECT_EQ(cached, bifftest::WorkbookFile(*book, false, info));
+  EXPECT_GT(cached.size(), 4096u);
+}
+
 TEST(BiffReaders, XlrdReadsValuesTypesAndFormatting) {
   if (!bifftest::HavePythonModule("xlrd")) GTEST_SKIP() << "xlrd (Debian python3-xlrd) missing";
   ScratchFolder folder;

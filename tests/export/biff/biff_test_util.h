@@ -121,4 +121,41 @@ inline std::vector<std::string> CalcCsv(const ScratchFolder& folder, const std::
   return out;
 }
 
+// Runs Python code with `load(password)` (the workbook in LibreOffice, or
+// "refused") and `desktop` defined, after starting LibreOffice for it.
+inline std::string CalcUno(const ScratchFolder& folder, const std::string& xls, const std::string& body) {
+  const std::string script = R"PY(
+import os, sys, time, subprocess, uno
+from com.sun.star.beans import PropertyValue
+folder = sys.argv[1]; pipe = "zarnik" + str(os.getpid())
+office = subprocess.Popen(["/usr/bin/soffice", "-env:UserInstallation=file://" + folder + "/lo", "--headless",
+                           "--invisible", "--norestore", "--accept=pipe,name=%s;urp;" % pipe],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=dict(os.environ, HOME=folder))
+try:
+    local = uno.getComponentContext()
+    resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
+    for _ in range(120):
+        try:
+            ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe); break
+        except Exception:
+            time.sleep(0.5)
+    desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+    url = uno.systemPathToFileUrl(sys.argv[2])
+    def load(password=None):
+        props = [PropertyValue(Name="Hidden", Value=True)]
+        if password is not None: props.append(PropertyValue(Name="Password", Value=password))
+        try:
+            doc = desktop.loadComponentFromURL(url, "_blank", 0, tuple(props))
+        except Exception:
+            return "refused"
+        return doc if doc is not None else "refused"
+)PY" + body + R"PY(
+finally:
+    try: desktop.terminate()
+    except Exception: pass
+    office.wait(timeout=60)
+)PY";
+  return RunPython(folder, script, folder.Path() + " " + xls);
+}
+
 }  // namespace bifftest

@@ -10,7 +10,7 @@
 #include "platform/gfx/document_canvas.h"
 #include "platform/rtl/streams.h"
 #include "support/external_tools.h"
-#include "support/private_print_server.h"
+#include "tests/platform/print/private_print_server.h"
 
 namespace {
 

@@ -104,6 +104,19 @@ TEST_F(PortMapFixture, ResolvesTheNamesTheComponentUses) {
 
 TEST_F(PortMapFixture, EmptyWithoutDevicesOrFile) { EXPECT_TRUE(ListPortMap().empty()); }
 
+// What stands in the ports file's place must not stall or flood the listing.
+TEST_F(PortMapFixture, PortsFileThatIsNotARegularFileIsIgnored) {
+  fs::create_symlink("/dev/zero", root / "ports");
+  EXPECT_TRUE(ListPortMap().empty());
+  fs::remove(root / "ports");
+  ASSERT_EQ(std::system(("mkfifo '" + (root / "ports").string() + "'").c_str()), 0);
+  EXPECT_TRUE(ListPortMap().empty());
+  fs::remove(root / "ports");
+  // A huge file is read only as far as a ports file can reach.
+  PortsFile("COM4=sim\n" + std::string(8 << 20, '#') + "\nCOM5=sim\n");
+  EXPECT_EQ(ListComPortNames(), std::vector<std::string>{"COM4"});
+}
+
 TEST(PortsFilePath, FollowsTheConfigurationFolder) {
   const char* old = std::getenv("XDG_CONFIG_HOME");
   std::string saved = old ? old : "";

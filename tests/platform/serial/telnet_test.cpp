@@ -55,3 +55,21 @@ TEST(Telnet, AgentAgreesOnceAndRefusesUnknownOptions) {
   agent.Answer(DO, 24, out);
   EXPECT_EQ(out, (std::vector<std::uint8_t>{IAC, WONT, 24}));
 }
+
+// A peer that opens a sub-negotiation and never ends it must not fill the
+// memory; the stream goes on normally after the over-long one is dropped.
+TEST(Telnet, OverlongSubnegotiationIsDroppedAndBounded) {
+  Decoder d;
+  Recorder r;
+  const std::vector<std::uint8_t> open = {IAC, SB, OPT_COM_PORT};
+  d.Feed(open.data(), open.size(), r);
+  const std::vector<std::uint8_t> chunk(64 * 1024, 0x41);
+  for (int i = 0; i < 64; ++i) d.Feed(chunk.data(), chunk.size(), r);
+  EXPECT_LE(d.PendingSubnegotiation(), kMaxSubnegotiation);
+  std::vector<std::uint8_t> rest = {IAC, SE, 'o', 'k'};
+  AppendComPort(rest, SERVER_OFFSET + NOTIFY_MODEMSTATE, {0x30});
+  d.Feed(rest.data(), rest.size(), r);
+  EXPECT_EQ(r.data, (std::vector<std::uint8_t>{'o', 'k'}));
+  ASSERT_EQ(r.subs.size(), 1u);  // only the well-formed one
+  EXPECT_EQ(r.subs[0], (std::vector<std::uint8_t>{OPT_COM_PORT, SERVER_OFFSET + NOTIFY_MODEMSTATE, 0x30}));
+}

@@ -2,9 +2,13 @@
 // loopback: the same cases both ways, since the program must not see a
 // difference.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include "platform/serial/net.h"
 #include "platform/serial/port.h"
 #include "platform/serial/rfc2217_server.h"
+#include "platform/serial/telnet.h"
 #include "scripted_peer.h"
 
 using namespace serial;
@@ -259,4 +263,38 @@ TEST(Rfc2217, NobodyListeningIsAMissingPort) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(CreatePort("rfc2217://127.0.0.1:notaport"), nullptr);
   EXPECT_EQ(CreatePort("rfc2217://nohostport"), nullptr);
+}
+
+// A client that floods the server with option requests and never reads the
+// answers is disconnected instead of making the server's buffer grow.
+TEST(Rfc2217, ServerDropsAClientThatNeverReads) {
+  Rfc2217Server server(std::make_shared<ScriptedPeer>());
+  ASSERT_TRUE(server.Listen());
+  const int fd = detail::ConnectTcp("127.0.0.1", server.BoundPort(), 3000);
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(Eventually([&] { return server.HasClient(); }));
+  std::vector<std::uint8_t> flood;
+  for (int i = 0; i < 64 * 1024; ++i)
+    flood.insert(flood.end(),
+                 {telnet::IAC, telnet::DO, telnet::OPT_BINARY, telnet::IAC, telnet::DONT, telnet::OPT_BINARY});
+  bool dropped = false;
+  for (int round = 0; round < 400 && !dropped; ++round) {
+    std::size_t sent = 0;
+    while (sent < flood.size()) {
+      const ssize_t n = ::send(fd, flood.data() + sent, flood.size() - sent, MSG_NOSIGNAL);
+      if (n > 0) {
+        sent += static_cast<std::size_t>(n);
+      } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        if (!server.HasClient()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      } else {
+        // The server has closed the connection.
+        dropped = Eventually([&] { return !server.HasClient(); });
+        break;
+      }
+    }
+    dropped = dropped || !server.HasClient();
+  }
+  EXPECT_TRUE(dropped);
+  ::close(fd);
 }

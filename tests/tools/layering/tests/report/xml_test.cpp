@@ -1,4 +1,4 @@
-#include <QWidget>  // expect: platform-only
+#include <QWidget>
 
 #include "app/window.h"
 #include "platform/gui/forms.h"

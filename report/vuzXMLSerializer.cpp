@@ -1,0 +1,585 @@
+#include "report/vuzXMLSerializer.h"
+
+#include <cmath>
+
+#include "platform/rtl/classes.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/textcase.h"
+#include "report/vuzRes.h"
+#include "report/vuzUnicodeUtils.h"
+#include "report/vuzUtils.h"
+
+namespace report {
+
+namespace {
+
+// Marks an object (and its ancestor) as being written while its text is built.
+class WritingScope {
+ public:
+  WritingScope(rtl::TPersistent* a, rtl::TPersistent* b)
+      : a_(dynamic_cast<TfrxComponent*>(a)), b_(dynamic_cast<TfrxComponent*>(b)) {
+    if (a_) a_->SetIsWriting(true);
+    if (b_) b_->SetIsWriting(true);
+  }
+  ~WritingScope() {
+    if (a_) a_->SetIsWriting(false);
+    if (b_) b_->SetIsWriting(false);
+  }
+
+ private:
+  TfrxComponent* a_;
+  TfrxComponent* b_;
+};
+
+AnsiString WithoutLastLineBreak(AnsiString text) {
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  return text;
+}
+
+bool IsReportObject(rtl::TPersistent* object) {
+  auto* c = dynamic_cast<TfrxComponent*>(object);
+  return c && c->IsA("TfrxReport");
+}
+
+// The text lines of a text object (its published "Memo"); nil for other objects.
+TWideStrings* MemoLines(rtl::TPersistent* object) {
+  auto* c = dynamic_cast<TfrxComponent*>(object);
+  if (!c || !c->IsA("TfrxCustomMemoView")) return nullptr;
+  const rtl::TPropInfo* p = c->ClassType().FindProperty("Memo");
+  if (!p || p->Kind != rtl::pkWideStrings) return nullptr;
+  return dynamic_cast<TWideStrings*>(p->GetObject(*c));
+}
+
+AnsiString Attribute(const AnsiString& name, const AnsiString& value) { return " " + name + "=\"" + value + "\""; }
+
+}  // namespace
+
+TfrxXMLSerializer::TfrxXMLSerializer(rtl::TStream* stream) : stream_(stream) {
+  errors_.SetSorted(true);
+  errors_.Duplicates = rtl::dupIgnore;
+}
+
+TfrxXMLSerializer::~TfrxXMLSerializer() = default;
+
+void TfrxXMLSerializer::AddError(const AnsiString& text) { errors_.Add(text); }
+
+// ---------------------------------------------------------------- writing
+
+AnsiString TfrxXMLSerializer::DefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor) {
+  auto bytesOf = [this](rtl::TPersistent* o, rtl::TPersistent* a, rtl::TMemoryStream& out) {
+    rtl::TWriter writer(out);
+    writer.Root = owner_;
+    writer.Ancestor = a;
+    writer.WriteDefinedProperties(*o);
+  };
+  rtl::TMemoryStream own;
+  bytesOf(object, ancestor, own);
+  if (own.Size() == 0) return AnsiString();
+  if (ancestor) {
+    rtl::TMemoryStream theirs;
+    bytesOf(ancestor, nullptr, theirs);
+    if (vuzStreamCRC32(own) == vuzStreamCRC32(theirs)) return AnsiString();
+  }
+  return vuzStreamToString(own);
+}
+
+AnsiString TfrxXMLSerializer::ObjToXML(rtl::TPersistent* object, const AnsiString& prefix, rtl::TPersistent* ancestor) {
+  if (!object) return AnsiString();
+  if (!ancestor && OnGetAncestor)
+    if (auto* c = dynamic_cast<rtl::TComponent*>(object)) ancestor = OnGetAncestor(c->Name());
+  if (ancestor && &ancestor->ClassType() != &object->ClassType() &&
+      !object->ClassType().InheritsFrom(ancestor->ClassType()))
+    ancestor = nullptr;  // an ancestor of another kind answers nothing
+  WritingScope writing(object, ancestor);
+  const bool all = SerializeDefaultValues;
+  AnsiString s;
+  auto emit = [&s](const AnsiString& name, const AnsiString& value) {
+    if (!value.empty()) s += Attribute(name, value);
+  };
+
+  for (const rtl::TPropInfo* p : object->ClassType().Properties()) {
+    if (!p->IsStored(*object) || !p->HasGetter()) continue;
+    const AnsiString name = prefix + p->Name;
+    switch (p->Kind) {
+      case rtl::pkEnumeration:
+      case rtl::pkInteger:
+      case rtl::pkChar:
+      case rtl::pkWideChar:
+      case rtl::pkInt64:
+      case rtl::pkSet: {
+        const long long v = p->GetOrd(*object);
+        const bool same = ancestor ? v == p->GetOrd(*ancestor) : p->HasDefault && v == p->Default;
+        if (same && !all) break;
+        emit(name, p->Kind == rtl::pkEnumeration && p->EnumType ? p->EnumType->NameOf(v) : rtl::IntToStr(v));
+        break;
+      }
+      case rtl::pkFloat: {
+        const long double v = p->GetFloat(*object);
+        if (ancestor && !all && std::fabs(v - p->GetFloat(*ancestor)) <= 0.000001L) break;
+        emit(name, rtl::FloatToStr(v));
+        break;
+      }
+      case rtl::pkString:
+      case rtl::pkWideString: {
+        const AnsiString v = p->GetStr(*object);
+        if (!all && (ancestor ? v == p->GetStr(*ancestor) : v.empty())) break;
+        emit(name, vuzStrToXML(v));
+        break;
+      }
+      case rtl::pkVariant: {
+        const rtl::Variant v = p->GetVariant(*object);
+        const AnsiString text = v.IsNull() || v.IsEmpty() ? AnsiString() : v.AsString();
+        if (ancestor && !all) {
+          const rtl::Variant a = p->GetVariant(*ancestor);
+          const AnsiString theirs = a.IsNull() || a.IsEmpty() ? AnsiString() : a.AsString();
+          if (text == theirs && v.IsNull() == a.IsNull()) break;
+        }
+        emit(name, vuzStrToXML(text));
+        break;
+      }
+      case rtl::pkComponent: {
+        auto* v = dynamic_cast<rtl::TComponent*>(p->GetObject(*object));
+        if (ancestor) {
+          auto* a = dynamic_cast<rtl::TComponent*>(p->GetObject(*ancestor));
+          if (!all && ((!v && !a) || (v && a && rtl::AnsiSameText(v->Name(), a->Name())))) break;
+          if (!v && a) {
+            emit(name, "nil");
+            break;
+          }
+        }
+        if (!v) break;
+        emit(name, vuzGetFullName(owner_, v));
+        break;
+      }
+      case rtl::pkStrings: {
+        auto* v = dynamic_cast<rtl::TStrings*>(p->GetObject(*object));
+        if (!v) break;
+        const AnsiString text = WithoutLastLineBreak(v->Text());
+        if (ancestor && !all)
+          if (auto* a = dynamic_cast<rtl::TStrings*>(p->GetObject(*ancestor)); a && a->Text() == v->Text()) break;
+        s += Attribute(name + ".Text", vuzStrToXML(text));  // an empty list still writes its empty text
+        break;
+      }
+      case rtl::pkPersistent: {
+        auto* v = dynamic_cast<rtl::TPersistent*>(p->GetObject(*object));
+        if (!v) break;
+        rtl::TPersistent* a = ancestor ? dynamic_cast<rtl::TPersistent*>(p->GetObject(*ancestor)) : nullptr;
+        s += ObjToXML(v, name + ".", a);
+        break;
+      }
+      default:  // wide string lists, events
+        break;
+    }
+  }
+
+  if (TWideStrings* lines = MemoLines(object)) {
+    const std::string utf8 = rtl::WideToUtf8(lines->GetTextStr());
+    const AnsiString text = WithoutLastLineBreak(utf8);
+    TWideStrings* theirs = MemoLines(ancestor);
+    if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) s += Attribute(prefix + "Text", vuzStrToXML(text));
+  }
+
+  const AnsiString data = DefinedData(object, ancestor);
+  if (!data.empty()) s += Attribute(prefix + "PropData", data);
+  return s;
+}
+
+void TfrxXMLSerializer::FillItem(TfrxComponent* object, TfrxXMLItem* item, bool saveChildren, bool saveRealClass,
+                                 bool isRoot) {
+  // Without recursion: the tree may be as deep as a file made it.
+  struct Work {
+    TfrxComponent* object;
+    TfrxXMLItem* item;
+    bool isRoot;
+  };
+  std::vector<Work> stack{{object, item, isRoot}};
+  while (!stack.empty()) {
+    Work w = stack.back();
+    stack.pop_back();
+    if (w.isRoot) {
+      w.item->Name = w.object->ClassName();
+      w.item->Prop = ObjToXML(w.object);
+    } else {
+      w.item->Name = w.object->GetIsAncestor() && !saveRealClass ? AnsiString("inherited") : w.object->ClassName();
+      w.item->Prop = Attribute("Name", w.object->Name()) + ObjToXML(w.object);
+    }
+    if (!saveChildren) continue;
+    const auto& children = w.object->Objects();
+    std::vector<Work> next;
+    for (TfrxComponent* child : children) next.push_back({child, w.item->Add(), false});
+    stack.insert(stack.end(), next.rbegin(), next.rend());
+  }
+}
+
+void TfrxXMLSerializer::WriteRootComponent(TfrxComponent* root, bool saveChildren, TfrxXMLItem* item,
+                                           bool saveRealClass) {
+  if (!owner_) owner_ = root;
+  if (item) {
+    FillItem(root, item, saveChildren, saveRealClass, true);
+    return;
+  }
+  TfrxXMLDocument doc;
+  doc.AutoIndent = true;
+  FillItem(root, doc.Root(), saveChildren, saveRealClass, true);
+  if (stream_) doc.SaveToStream(*stream_);
+}
+
+AnsiString TfrxXMLSerializer::WriteComponentStr(TfrxComponent* object) {
+  return object->ClassName() + ObjToXML(object);
+}
+
+void TfrxXMLSerializer::WriteComponent(TfrxComponent* object) {
+  const AnsiString s = "<" + WriteComponentStr(object) + "/>";
+  if (stream_) stream_->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
+}
+
+// ---------------------------------------------------------------- reading
+
+AnsiString TfrxXMLSerializer::DecodeString(const AnsiString& escaped) const {
+  const AnsiString plain = vuzXMLToStr(escaped);
+  return OldFormat ? plain : rtl::Utf8ToAnsi(plain);
+}
+
+void TfrxXMLSerializer::ReadPropData(rtl::TPersistent* object, const AnsiString& hex) {
+  // The stream is cut to the decoded bytes, so nothing of a longer earlier
+  // value is read again.
+  readerStream_.SetSize(0);
+  vuzStringToStream(hex, readerStream_);
+  readerStream_.SetSize(readerStream_.Position());
+  readerStream_.SetPosition(0);
+  rtl::TReader reader(readerStream_);
+  reader.Root = owner_;
+  try {
+    reader.ReadProperties(*object);
+  } catch (const std::exception&) {
+    // The first bad record ends the property data without a message.
+  }
+  for (const auto& ref : reader.References)
+    if (const rtl::TPropInfo* p = ref.object->ClassType().FindProperty(ref.property)) AddFixup(ref.object, p, ref.name);
+}
+
+void TfrxXMLSerializer::ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
+                                      const AnsiString& value) {
+  if (!p.HasSetter()) return;
+  switch (p.Kind) {
+    case rtl::pkEnumeration: {
+      std::int64_t ordinal = 0;
+      if (rtl::TryStrToInt64(value, ordinal)) return p.SetOrd(*object, ordinal);
+      const int v = p.EnumType ? p.EnumType->ValueOf(value) : -1;
+      // An unknown name would store an ordinal no enumeration holds: refuse it
+      // and keep the value.
+      if (v < 0) throw rtl::EPropertyError("Invalid property value: " + name + "=\"" + value + "\"");
+      return p.SetOrd(*object, v);
+    }
+    case rtl::pkFloat: return p.SetFloat(*object, vuzStrToFloat(value));
+    case rtl::pkString: return p.SetStr(*object, DecodeString(value));
+    case rtl::pkWideString: {
+      const AnsiString plain = vuzXMLToStr(value);
+      return p.SetWideStr(*object, OldFormat ? rtl::AnsiToWide(plain) : rtl::Utf8ToWide(plain));
+    }
+    case rtl::pkComponent: return AddFixup(object, &p, value);
+    case rtl::pkVariant: return p.SetVariant(*object, rtl::Variant(DecodeString(value)));
+    case rtl::pkInteger:
+    case rtl::pkChar:
+    case rtl::pkWideChar:
+    case rtl::pkSet: return p.SetOrd(*object, rtl::StrToInt(value));
+    case rtl::pkInt64: return p.SetOrd(*object, rtl::StrToInt64(value));
+    default:  // objects and events take no attribute value
+      return;
+  }
+}
+
+void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const AnsiString& name, const AnsiString& value) {
+  rtl::TPersistent* target = object;
+  std::string_view rest = name;
+  const bool dotted = rest.find('.') != std::string_view::npos;
+  for (std::size_t dot = rest.find('.'); dot != std::string_view::npos; dot = rest.find('.')) {
+    const rtl::TPropInfo* p = target->ClassType().FindProperty(rest.substr(0, dot));
+    if (!p || !rtl::IsObjectKind(p->Kind)) return;  // a part that names no object: ignored
+    target = dynamic_cast<rtl::TPersistent*>(p->GetObject(*target));
+    if (!target) return;
+    rest.remove_prefix(dot + 1);
+  }
+  const AnsiString last(rest);
+
+  if (!dotted && last.size() == 1) {
+    auto* c = dynamic_cast<TfrxComponent*>(target);
+    switch (last[0]) {
+      case 'l':
+        if (c) c->SetLeft(vuzStrToFloat(value));
+        return;
+      case 't':
+        if (c) c->SetTop(vuzStrToFloat(value));
+        return;
+      case 'w':
+        if (c) c->SetWidth(vuzStrToFloat(value));
+        return;
+      case 'h':
+        if (c) c->SetHeight(vuzStrToFloat(value));
+        return;
+      case 'u':
+      case 'x':
+        if (TWideStrings* lines = MemoLines(target)) {
+          const AnsiString plain = vuzXMLToStr(value);
+          lines->SetTextStr(last[0] == 'u' ? rtl::Utf8ToWide(plain) : rtl::AnsiToWide(plain));
+          return;
+        }
+        break;
+      default: break;
+    }
+  }
+  if (last == "Text") {
+    if (auto* list = dynamic_cast<rtl::TStrings*>(target)) return list->SetText(DecodeString(value));
+    if (auto* wide = dynamic_cast<TWideStrings*>(target)) return wide->SetTextStr(rtl::AnsiToWide(vuzXMLToStr(value)));
+    if (TWideStrings* lines = MemoLines(target)) return lines->SetTextStr(rtl::Utf8ToWide(vuzXMLToStr(value)));
+  }
+  if (last == "PropData") return ReadPropData(target, value);
+  if (!dotted && IsReportObject(target) && rtl::SameText(last, "Name")) return;
+  if (const rtl::TPropInfo* p = target->ClassType().FindProperty(last)) ApplyProperty(target, *p, name, value);
+}
+
+void TfrxXMLSerializer::XMLToObj(const AnsiString& text, rtl::TPersistent* object) {
+  if (!object) return;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    const std::size_t eq = text.find('=', pos);
+    if (eq == AnsiString::npos) break;
+    AnsiString name = text.substr(pos, eq - pos);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (name.empty()) break;
+    const std::size_t open = text.find('"', eq);
+    if (open == AnsiString::npos) break;
+    std::size_t close = text.find('"', open + 1);
+    if (close == AnsiString::npos) close = text.size();
+    const AnsiString value = text.substr(open + 1, close - open - 1);
+    pos = close + 1;
+    try {
+      ApplyAttribute(object, name, value);
+    } catch (const std::exception& e) {
+      AddError(e.what());
+    }
+  }
+}
+
+void TfrxXMLSerializer::AddFixup(rtl::TPersistent* object, const rtl::TPropInfo* property, const AnsiString& value) {
+  fixups_.push_back({object, property, value});
+}
+
+void TfrxXMLSerializer::ClearFixups() { fixups_.clear(); }
+
+void TfrxXMLSerializer::CopyFixupList(std::vector<TfrxFixupItem>* list) const {
+  if (list) list->insert(list->end(), fixups_.begin(), fixups_.end());
+}
+
+void TfrxXMLSerializer::FixupReferences() {
+  std::vector<TfrxFixupItem> pending;
+  pending.swap(fixups_);
+  for (const TfrxFixupItem& f : pending) {
+    try {
+      // "nil" clears a reference, also one an inherited object brought along.
+      if (rtl::SameText(f.Value, "nil")) {
+        f.Property->SetObject(*f.Object, nullptr);
+        continue;
+      }
+      rtl::TComponent* found = owner_ ? owner_->FindObject(f.Value) : nullptr;
+      if (!found) found = vuzFindComponent(owner_, f.Value);
+      if (found) f.Property->SetObject(*f.Object, found);
+    } catch (const std::exception&) {
+      // An unresolvable reference stays as it was.
+    }
+  }
+}
+
+void TfrxXMLSerializer::ReadRootComponent(TfrxComponent* root, TfrxXMLItem* item) {
+  std::unique_ptr<TfrxXMLDocument> doc;
+  if (!item) {
+    doc = std::make_unique<TfrxXMLDocument>();
+    if (stream_) doc->LoadFromStream(*stream_);
+    OldFormat = doc->OldVersion();
+    item = doc->Root();
+  }
+  if (!owner_) owner_ = root;
+  std::vector<TfrxComponent*> touched;
+
+  struct Work {
+    TfrxXMLItem* item;
+    TfrxComponent* parent;  // nil for the root item
+    int depth;
+  };
+  std::vector<Work> stack{{item, nullptr, 0}};
+  while (!stack.empty()) {
+    const Work w = stack.back();
+    stack.pop_back();
+    const bool inherited = rtl::SameText(w.item->Name, "inherited");
+    TfrxComponent* object = nullptr;
+    if (!w.parent) {
+      object = root;
+    } else {
+      if (w.depth > kMaxDepth) {
+        AddError("Nesting too deep: " + w.item->Name);
+        continue;
+      }
+      const rtl::TClassEntry* entry = inherited ? nullptr : rtl::GetClass(w.item->Name);
+      if (!inherited && !entry) {
+        AddError(vuzResources().Get("xrCantFindClass") + " " + w.item->Name);
+        continue;
+      }
+      const AnsiString name = w.item->GetProp("Name");
+      if (!name.empty() && owner_) {
+        // An object of that name the owner already holds is reused.
+        object = owner_->FindObject(name);
+        if (object && object->Owner() != owner_) object = nullptr;
+      }
+      if (!object && !inherited) {
+        std::unique_ptr<rtl::TPersistent> made(entry->create(w.parent));
+        object = dynamic_cast<TfrxComponent*>(made.get());
+        if (!object) {
+          AddError(vuzResources().Get("xrCantFindClass") + " " + w.item->Name);
+          continue;
+        }
+        made.release();  // the parent (through the report) owns it now
+      }
+      if (!object) continue;  // an inherited item without its object
+    }
+    object->SetIsLoading(true);
+    XMLToObj(w.item->Prop, object);
+    touched.push_back(object);
+    for (int i = w.item->Count() - 1; i >= 0; --i) stack.push_back({w.item->Items(i), object, w.depth + 1});
+  }
+
+  FixupReferences();
+  for (TfrxComponent* c : touched) {
+    c->SetIsLoading(false);
+    if (!c->IsA("TfrxReport")) c->Loaded();
+  }
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, const AnsiString& text, bool dontFixup) {
+  if (auto* fr = dynamic_cast<TfrxComponent*>(owner)) owner_ = fr;
+  const AnsiString trimmed = rtl::Trim(text);
+  if (trimmed.empty()) return nullptr;
+  const std::size_t blank = trimmed.find(' ');
+  const AnsiString className = trimmed.substr(0, blank);
+  const AnsiString attributes = blank == AnsiString::npos ? AnsiString() : trimmed.substr(blank + 1);
+  std::unique_ptr<rtl::TPersistent> made(rtl::FindClass(className).create(owner));
+  auto* object = dynamic_cast<TfrxComponent*>(made.get());
+  if (!object) throw rtl::EClassNotFound("Class " + className + " not found");
+  made.release();
+  object->SetIsLoading(true);
+  struct Finish {
+    TfrxXMLSerializer& s;
+    TfrxComponent* object;
+    bool dontFixup;
+    ~Finish() {
+      if (dontFixup)
+        s.ClearFixups();
+      else
+        s.FixupReferences();
+      object->SetIsLoading(false);
+      if (!object->IsA("TfrxReport")) object->Loaded();
+    }
+  } finish{*this, object, dontFixup};
+  XMLToObj(attributes, object);
+  return object;
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadComponent(rtl::TComponent* owner) {
+  if (!stream_) return nullptr;
+  TfrxXMLReader reader(*stream_);
+  AnsiString name, text;
+  reader.ReadItem(name, text);
+  if (!text.empty() && text.back() == '/') text.pop_back();
+  return ReadComponentStr(owner, name + " " + text);
+}
+
+void TfrxXMLSerializer::ReadPersistentStr(TfrxComponent* root, rtl::TPersistent* object, const AnsiString& text) {
+  if (!owner_) owner_ = root;
+  XMLToObj(text, object);
+  FixupReferences();
+}
+
+// ---------------------------------------------------------------- collections
+
+void vuzWriteCollection(rtl::TCollection& collection, rtl::TWriter& writer, TfrxComponent* component) {
+  if (!component || !component->IsWriting()) {
+    writer.WriteCollection(collection);
+    return;
+  }
+  TfrxXMLSerializer serializer(nullptr);
+  serializer.SetOwner(component->GetReport() ? component->GetReport() : component);
+  writer.WriteListBegin();
+  for (int i = 0; i < collection.Count(); ++i) {
+    writer.WriteListBegin();
+    const AnsiString text = serializer.ObjToXML(collection.Items(i));
+    writer.WriteValue(rtl::vaLString);
+    const auto n = static_cast<std::uint32_t>(text.size());
+    writer.Stream().WriteBuffer(&n, 4);
+    writer.Stream().WriteBuffer(text.data(), n);
+    writer.WriteListEnd();
+  }
+  writer.WriteListEnd();
+}
+
+namespace {
+// Older streams kept characters above 127 as code 1 followed by the code less 128.
+AnsiString DecodeHighCharacters(const AnsiString& s) {
+  AnsiString out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\x01' && i + 1 < s.size()) {
+      out += static_cast<char>(static_cast<unsigned char>(s[i + 1]) + 128);
+      ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+}  // namespace
+
+void vuzReadCollection(rtl::TCollection& collection, rtl::TReader& reader, TfrxComponent* component) {
+  if (reader.NextValue() == rtl::vaCollection) {
+    reader.ReadCollection(collection);
+    for (int i = 0; i < collection.Count(); ++i) {
+      rtl::TCollectionItem* item = collection.Items(i);
+      for (const rtl::TPropInfo* p : item->ClassType().Properties()) {
+        if (!p->HasSetter()) continue;
+        if (p->Kind == rtl::pkString || p->Kind == rtl::pkWideString) {
+          const AnsiString v = p->GetStr(*item);
+          const AnsiString decoded = DecodeHighCharacters(v);
+          if (decoded != v) p->SetStr(*item, decoded);
+        } else if (p->Kind == rtl::pkVariant) {
+          const rtl::Variant v = p->GetVariant(*item);
+          if (v.IsString()) p->SetVariant(*item, rtl::Variant(DecodeHighCharacters(v.AsString())));
+        }
+      }
+    }
+    return;
+  }
+  TfrxComponent* report = component ? component->GetReport() : nullptr;
+  TfrxReportServices* services = component ? component->GetReportServices() : nullptr;
+  TfrxXMLSerializer* loading = services ? services->ActiveSerializer() : nullptr;
+  std::unique_ptr<TfrxXMLSerializer> temporary;
+  if (!loading) {
+    temporary = std::make_unique<TfrxXMLSerializer>(nullptr);
+    temporary->SetOwner(report ? report : component);
+  }
+  collection.Clear();
+  reader.ReadListBegin();
+  while (!reader.EndOfList()) {
+    reader.ReadListBegin();
+    rtl::TCollectionItem* item = collection.Add();
+    while (!reader.EndOfList()) {
+      const AnsiString text = reader.ReadString();
+      if (loading)
+        loading->XMLToObj(text, item);
+      else
+        temporary->ReadPersistentStr(report ? report : component, item, text);
+    }
+    reader.ReadListEnd();
+  }
+  reader.ReadListEnd();
+}
+
+}  // namespace report

@@ -1,0 +1,112 @@
+// The template serializer: report objects to the engine's XML template form
+// and back, one element per object and one attribute per stored published
+// property; single objects as one line of text (the prepared pages); the
+// items of the report's stored collections.
+//
+// Reading never stops at a bad value: each attribute that cannot be applied
+// and each unknown class becomes an error line (Errors), and the rest loads.
+// Malformed XML raises TfrxInvalidXMLException.
+#pragma once
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/rtl/filer.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/stringlists.h"
+#include "platform/rtl/typinfo.h"
+#include "report/vuzClass.h"
+#include "report/vuzXML.h"
+
+namespace report {
+
+// A reference waiting for its object: set when the whole read is done.
+struct TfrxFixupItem {
+  rtl::TPersistent* Object = nullptr;
+  const rtl::TPropInfo* Property = nullptr;
+  AnsiString Value;  // the referenced object's name
+};
+
+class TfrxXMLSerializer {
+ public:
+  // The stream may be nil for a serializer that only converts attribute texts.
+  explicit TfrxXMLSerializer(rtl::TStream* stream);
+  ~TfrxXMLSerializer();
+  TfrxXMLSerializer(const TfrxXMLSerializer&) = delete;
+  TfrxXMLSerializer& operator=(const TfrxXMLSerializer&) = delete;
+
+  // Messages of attributes that failed and of unknown classes (sorted,
+  // each once).
+  rtl::TStringList& Errors() { return errors_; }
+  // The root for references and names; once set it stays.
+  TfrxComponent* Owner() const { return owner_; }
+  void SetOwner(TfrxComponent* owner) { owner_ = owner; }
+  // Write properties even when they equal their defaults.
+  bool SerializeDefaultValues = false;
+  // String values are 8-bit text (true) or UTF-8 (false); taken from the
+  // document's header when reading.
+  bool OldFormat = true;
+  // The object of the parent template with a given name (inherited templates).
+  std::function<TfrxComponent*(const AnsiString& name)> OnGetAncestor;
+  // Elements nested deeper than this are skipped with an error line.
+  static constexpr int kMaxDepth = 256;
+
+  // A tree of objects: with no item, a whole document written to the
+  // stream; with one, that item is filled.
+  void WriteRootComponent(TfrxComponent* root, bool saveChildren = true, TfrxXMLItem* item = nullptr,
+                          bool saveRealClass = false);
+  // With no item the document is read from the stream.
+  void ReadRootComponent(TfrxComponent* root, TfrxXMLItem* item = nullptr);
+
+  // One object's attribute text (each attribute " Name=\"value\"").
+  AnsiString ObjToXML(rtl::TPersistent* object, const AnsiString& prefix = AnsiString(),
+                      rtl::TPersistent* ancestor = nullptr);
+  // Applies an attribute text to an object.
+  void XMLToObj(const AnsiString& text, rtl::TPersistent* object);
+
+  // The class name followed by the attribute text.
+  AnsiString WriteComponentStr(TfrxComponent* object);
+  // "<" + WriteComponentStr + "/>" to the stream.
+  void WriteComponent(TfrxComponent* object);
+  // A new object of the named class from "Class attributes"; nil for an
+  // empty text. An unknown class raises EClassNotFound.
+  TfrxComponent* ReadComponentStr(rtl::TComponent* owner, const AnsiString& text, bool dontFixup = false);
+  // One element from the stream.
+  TfrxComponent* ReadComponent(rtl::TComponent* owner);
+  // An attribute text applied to any persistent object, references resolved.
+  void ReadPersistentStr(TfrxComponent* root, rtl::TPersistent* object, const AnsiString& text);
+
+  void AddFixup(rtl::TPersistent* object, const rtl::TPropInfo* property, const AnsiString& value);
+  // Stores each referenced object found by name; "nil" clears the reference.
+  void FixupReferences();
+  void ClearFixups();
+  // Appends a copy of each pending fixup (a nil list does nothing).
+  void CopyFixupList(std::vector<TfrxFixupItem>* list) const;
+
+ private:
+  void ApplyAttribute(rtl::TPersistent* object, const AnsiString& name, const AnsiString& value);
+  void ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
+                     const AnsiString& value);
+  void ReadPropData(rtl::TPersistent* object, const AnsiString& hex);
+  AnsiString DefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor);
+  void FillItem(TfrxComponent* object, TfrxXMLItem* item, bool saveChildren, bool saveRealClass, bool isRoot);
+  AnsiString DecodeString(const AnsiString& escaped) const;
+  void AddError(const AnsiString& text);
+
+  rtl::TStringList errors_;
+  std::vector<TfrxFixupItem> fixups_;
+  TfrxComponent* owner_ = nullptr;
+  rtl::TMemoryStream readerStream_;
+  rtl::TStream* stream_;
+};
+
+// The report's stored collections ("Datasets", "Variables", "Style") in the
+// component's defined data: while the template writer writes the component,
+// each item is a list holding one long string, the item's attribute text;
+// otherwise the standard collection form.
+void vuzWriteCollection(rtl::TCollection& collection, rtl::TWriter& writer, TfrxComponent* component);
+// Either form; list items are applied with the report's loading serializer,
+// or a temporary one when there is none.
+void vuzReadCollection(rtl::TCollection& collection, rtl::TReader& reader, TfrxComponent* component);
+
+}  // namespace report
