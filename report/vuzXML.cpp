@@ -293,9 +293,9 @@ void TfrxXMLReader::ReadItem(AnsiString& name, AnsiString& text) {
   // Every trailing blank goes, so "<a x="1"/  >" is self-closing like
   // "<a x="1"/ >": otherwise the first would keep its children behind an
   // attribute text ending in "/", which would be written back self-closing.
-  while (!collect_.empty() &&
-         (collect_.back() == ' ' || collect_.back() == '\t' || collect_.back() == '\r' || collect_.back() == '\n'))
-    collect_.pop_back();
+  // (Only blanks: a name is cut at the first blank, so other white space
+  // belongs to the name and must stay for its end tag to match.)
+  while (!collect_.empty() && collect_.back() == ' ') collect_.pop_back();
   const std::size_t blank = collect_.find(' ');
   if (blank == std::string::npos) {
     name = collect_;

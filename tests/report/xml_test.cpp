@@ -98,7 +98,7 @@ TEST(XMLReader, TrailingBlanksBeforeTheTagEndReadBackTheSame) {
   const Case cases[] = {
       {"slash and one blank", kHeader + "<r><a x=\"1\"/ ><b/></r>", 0},
       {"slash and two blanks", kHeader + "<r><a x=\"1\"/  ><b/></r>", 0},
-      {"slash and a line end", kHeader + "<r><a x=\"1\"/\r\n><b/></r>", 0},
+      {"a line end belongs to the name", kHeader + "<r><a\n x=\"1\"><b/></a\n></r>", 1},
       {"blanks without slash", kHeader + "<r><a x=\"1\"   ><b/></a></r>", 1},
       {"name only, blanks", kHeader + "<r><a  ><b/></a></r>", 1},
       {"a slash left by the parking marker", kHeader + "<r><a x=\"1\"/ ld=\"0\"><b/></a></r>", 1},
