@@ -7,21 +7,33 @@
 #include <string>
 
 #include "tests/platform/gfx/external_tools.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace exporttest {
 
-using gfxtest::FindTool;
-using gfxtest::Output;
-using gfxtest::ReadFile;
-using gfxtest::TempDir;
-using gfxtest::WriteFile;
+using gfx_test::Output;
+using support::FindTool;
+using support::ReadFile;
+using support::WriteFile;
+
+// A scratch folder (support::ScratchFolder) whose Path() has no trailing "/":
+// these tests join names to it themselves.
+class TempDir {
+ public:
+  std::string Path() const { return folder_.Folder().string(); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
+
+ private:
+  support::ScratchFolder folder_{"zarnik-export-"};
+};
 
 // Debian's interpreter: the one on PATH may lack Debian's modules.
 inline constexpr const char* kPython = "/usr/bin/python3";
 
 // Runs a shell command quietly; answers its exit status. (Not "Run": tests
 // inherit a Run of their own.)
-inline int Shell(const std::string& command) { return gfxtest::Run(command); }
+inline int Shell(const std::string& command) { return gfx_test::Run(command); }
 
 inline bool PythonHas(const std::string& module) {
   return std::filesystem::exists(kPython) && Shell(std::string(kPython) + " -c 'import " + module + "'") == 0;
@@ -39,10 +51,10 @@ inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 // A picture read through ImageMagick without its comment (which ImageMagick
 // would otherwise copy into the PPM header).
-inline gfxtest::RgbImage ReadWithImageMagick(const std::string& convert, const std::string& file) {
+inline gfx_test::RgbImage ReadWithImageMagick(const std::string& convert, const std::string& file) {
   const std::string plain = file + ".nocomment.png";
   if (Shell(Quote(convert) + " " + Quote(file) + " +set comment " + Quote("png:" + plain)) != 0) return {};
-  return gfxtest::ReadWithImageMagick(convert, plain, file + ".ppm");
+  return gfx_test::ReadWithImageMagick(convert, plain, file + ".ppm");
 }
 
 }  // namespace exporttest

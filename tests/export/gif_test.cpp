@@ -287,7 +287,7 @@ for f in sys.argv[1:]:
       }
     }
     if (!convert.empty()) {
-      const gfxtest::RgbImage img = ReadWithImageMagick(convert, gif);
+      const gfx_test::RgbImage img = ReadWithImageMagick(convert, gif);
       ASSERT_EQ(static_cast<std::size_t>(img.width) * img.height, want.size()) << "ImageMagick could not read it";
       for (std::size_t i = 0; i < want.size(); ++i) {
         const unsigned bgr = img.Pixel(static_cast<int>(i % img.width), static_cast<int>(i / img.width));

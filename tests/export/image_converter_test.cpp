@@ -124,8 +124,8 @@ TEST(PictureSaver, GifAndJpegStartWhite) {
   gfx::TJPEGImage jpeg;
   rtl::TMemoryStream in(Saved(*mf, gpJPG));
   jpeg.LoadFromStream(in);
-  EXPECT_TRUE(gfxtest::NearColor(jpeg.Bitmap().PixelColor(1, 1), gfx::clWhite, 8));
-  EXPECT_TRUE(gfxtest::NearColor(jpeg.Bitmap().PixelColor(20, 15), kRed, 24));
+  EXPECT_TRUE(gfx_test::NearColor(jpeg.Bitmap().PixelColor(1, 1), gfx::clWhite, 8));
+  EXPECT_TRUE(gfx_test::NearColor(jpeg.Bitmap().PixelColor(20, 15), kRed, 24));
 }
 
 TEST(PictureSaver, EmptyPicturesAndUnknownTypes) {
@@ -191,15 +191,15 @@ TEST(PictureSaver, IndependentReadersAcceptTheFiles) {
       if (type == gpJPG) {
         EXPECT_EQ(Output(Quote(identify) + " -format %Q " + Quote(file)), "90");
       }
-      const gfxtest::RgbImage img = ReadWithImageMagick(convert, file);
+      const gfx_test::RgbImage img = ReadWithImageMagick(convert, file);
       ASSERT_EQ(img.width, kW);
       ASSERT_EQ(img.height, kH);
-      EXPECT_TRUE(gfxtest::NearColor(img.Pixel(20, 15), kRed, 24));
+      EXPECT_TRUE(gfx_test::NearColor(img.Pixel(20, 15), kRed, 24));
       // Unpainted: transparent in PNG (white behind it), the marker in BMP,
       // white in JPEG and GIF; a bitmap source paints everything white.
       const bool fromMetafile = source == mf.get();
       const gfx::TColor corner = fromMetafile && type == gpBMP ? kPictureTransparentColor : gfx::clWhite;
-      EXPECT_TRUE(gfxtest::NearColor(img.Pixel(0, 0), corner, 8)) << std::hex << img.Pixel(0, 0);
+      EXPECT_TRUE(gfx_test::NearColor(img.Pixel(0, 0), corner, 8)) << std::hex << img.Pixel(0, 0);
     }
   }
 }
