@@ -7,24 +7,25 @@
 #include <string>
 
 #include "tests/platform/gfx/external_tools.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace exporttest {
 
 using gfx_test::Output;
 using support::FindTool;
 using support::ReadFile;
+using support::WriteFile;
 
-inline void WriteFile(const std::string& path, const std::string& bytes) { support::WriteFile(path, bytes); }
-
-// A fresh folder, removed with its contents at the end of the test; Path()
-// has no trailing "/".
+// A scratch folder (support::ScratchFolder) whose Path() has no trailing "/":
+// these tests join names to it themselves.
 class TempDir {
  public:
   std::string Path() const { return folder_.Folder().string(); }
   std::string File(const std::string& name) const { return folder_.File(name); }
 
  private:
-  support::ScratchFolder folder_{"exporttest-"};
+  support::ScratchFolder folder_{"zarnik-export-"};
 };
 
 // Debian's interpreter: the one on PATH may lack Debian's modules.

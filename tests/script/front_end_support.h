@@ -2,8 +2,6 @@
 // the tests of the grammars and the walker.
 #pragma once
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "script/fs_iilparser.h"
@@ -38,11 +36,4 @@ inline FrontEndResult CompileToIL(const std::string& language, const std::string
 inline std::string SourceDir() {
   const char* dir = std::getenv("ZARNIK_SOURCE_DIR");
   return dir ? dir : ZARNIK_SOURCE_DIR_FALLBACK;
-}
-
-inline std::string ReadTextFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }

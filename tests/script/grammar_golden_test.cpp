@@ -6,6 +6,7 @@
 #include <map>
 
 #include "front_end_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -150,6 +151,6 @@ TEST(ScriptGrammars, GoldenIntermediatePrograms) {
       std::ofstream(path, std::ios::binary) << r.il;
       continue;
     }
-    EXPECT_EQ(r.il, ReadTextFile(path));
+    EXPECT_EQ(r.il, support::ReadFile(path));
   }
 }

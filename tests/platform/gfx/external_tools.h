@@ -99,3 +99,6 @@ inline std::string ConvertWithLibreOffice(const std::string& soffice, const supp
 }
 
 }  // namespace gfx_test
+
+// The namespace's earlier name, for tests written before the rename.
+namespace gfxtest = gfx_test;
