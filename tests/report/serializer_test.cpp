@@ -64,7 +64,8 @@ std::string RunTool(const std::string& command) {
 }
 
 std::string SaveTemp(const std::string& name, const std::string& text) {
-  const auto path = ScratchDir("serializer") / name;
+  static const support::ScratchFolder folder("zarnik-serializer-");
+  const auto path = folder.Folder() / name;
   std::ofstream(path, std::ios::binary) << text;
   return path.string();
 }

@@ -5,7 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/serial/net.h"
+#include "platform/serial/net_p.h"
 #include "platform/serial/port.h"
 #include "platform/serial/rfc2217_server.h"
 #include "platform/serial/telnet.h"
