@@ -259,6 +259,7 @@ unsigned Resolve(unsigned codePage) {
   switch (codePage) {
     case CP_ACP: return GetACP();
     case CP_OEMCP: return GetOEMCP();
+    case CP_MACCP: return 10007;  // the Mac page of a Russian system: Mac Cyrillic
     default: return codePage;
   }
 }

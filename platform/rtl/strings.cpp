@@ -1,5 +1,7 @@
 #include "platform/rtl/strings.h"
 
+#include "platform/rtl/codepage_converters.h"
+
 namespace rtl {
 namespace {
 
@@ -21,6 +23,32 @@ const ReverseTable& ReverseFor(unsigned codePage) {
   static const ReverseTable t1251(detail::kCp1251High);
   static const ReverseTable t866(detail::kCp866High);
   return codePage == CP_866 ? t866 : t1251;
+}
+
+bool HasTable(unsigned codePage) { return codePage == CP_1251 || codePage == CP_866; }
+
+WideString SymbolToWide(std::string_view s) {
+  WideString out;
+  out.reserve(s.size());
+  for (unsigned char c : s) out.push_back(c < 0x20 ? c : static_cast<char16_t>(0xF000 + c));
+  return out;
+}
+
+AnsiString WideToSymbol(std::u16string_view s) {
+  AnsiString out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) ++i;
+    if (c < 0x20) {
+      out.push_back(static_cast<char>(c));
+    } else if (c >= 0xF020 && c <= 0xF0FF) {
+      out.push_back(static_cast<char>(c - 0xF000));
+    } else {
+      out.push_back('?');
+    }
+  }
+  return out;
 }
 
 void AppendUtf16(WideString& out, char32_t cp) {
@@ -57,6 +85,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 WideString AnsiToWide(std::string_view s, unsigned codePage) {
   if (codePage == CP_UTF8) return Utf8ToWide(s);
+  if (codePage == CP_SYMBOL) return SymbolToWide(s);
+  if (codePage != CP_1252 && !HasTable(codePage)) return detail::ConvertToWide(s, codePage);
   WideString out;
   out.reserve(s.size());
   if (codePage == CP_1252) {
@@ -71,6 +101,8 @@ WideString AnsiToWide(std::string_view s, unsigned codePage) {
 
 AnsiString WideToAnsi(std::u16string_view s, unsigned codePage) {
   if (codePage == CP_UTF8) return WideToUtf8(s);
+  if (codePage == CP_SYMBOL) return WideToSymbol(s);
+  if (codePage != CP_1252 && !HasTable(codePage)) return detail::ConvertFromWide(s, codePage);
   AnsiString out;
   out.reserve(s.size());
   if (codePage == CP_1252) {

@@ -19,10 +19,14 @@ enum : unsigned {
   CP_1251 = 1251,
   CP_866 = 866,
   CP_1252 = 1252,
+  CP_SYMBOL = 42,  // symbol fonts: bytes 0x20-0xFF sit at U+F020-U+F0FF
   CP_UTF8 = 65001,
 };
 
-// 1251 <-> UTF-16 <-> UTF-8. Characters a code page lacks become '?'.
+// 8-bit code pages <-> UTF-16 <-> UTF-8. 1251 and 866 go by table; the other
+// Windows pages (1250-1258, 874, the East Asian 932, 936, 949, 950, 1361) and
+// Mac Cyrillic (10007) by the C library's converters. Characters a code page
+// lacks become '?'; an unknown code page raises EConvertError.
 WideString AnsiToWide(std::string_view s, unsigned codePage = CP_1251);
 AnsiString WideToAnsi(std::u16string_view s, unsigned codePage = CP_1251);
 std::string WideToUtf8(std::u16string_view s);

@@ -146,6 +146,20 @@ TEST(CodePages, CharSetsAndConversions) {
   EXPECT_EQ(_UnicodeToAnsi(u"При", RUSSIAN_CHARSET), std::string("\xCF\xF0\xE8"));
   EXPECT_EQ(_UnicodeToAnsi(u"\u4E2D", RUSSIAN_CHARSET), "?");
   EXPECT_EQ(AnsiToUnicode("", DEFAULT_CHARSET), u"");
+  // Fonts of other scripts convert by their own pages, both ways.
+  const struct {
+    int charSet;
+    const char* bytes;
+    const char16_t* text;
+  } byCharSet[] = {
+      {EASTEUROPE_CHARSET, "\x8A", u"\u0160"},   {GREEK_CHARSET, "\xC1", u"\u0391"},
+      {SHIFTJIS_CHARSET, "\x82\xA0", u"\u3042"}, {CHINESEBIG5_CHARSET, "\xA4\xA4", u"\u4E2D"},
+      {MAC_CHARSET, "\x80", u"\u0410"},
+  };
+  for (const auto& c : byCharSet) {
+    EXPECT_EQ(AnsiToUnicode(c.bytes, c.charSet), c.text) << c.charSet;
+    EXPECT_EQ(_UnicodeToAnsi(c.text, c.charSet), c.bytes) << c.charSet;
+  }
   EXPECT_EQ(GetLocalByCharSet(204), 1049u);
   EXPECT_EQ(GetLocalByCharSet(178), 13313u);
   EXPECT_EQ(OemToStr(std::string("\x8F\xE0\xA8")), std::string("\xCF\xF0\xE8"));
