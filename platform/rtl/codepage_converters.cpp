@@ -118,8 +118,8 @@ class PageConverter {
         out.append(buffer, sizeof buffer - dstLeft);
         out.push_back('?');
         const std::size_t at = s.size() - inLeft / sizeof(char16_t);
-        const bool pair = at + 1 < s.size() && s[at] >= 0xD800 && s[at] <= 0xDBFF && s[at + 1] >= 0xDC00 &&
-                          s[at + 1] <= 0xDFFF;
+        const bool pair =
+            at + 1 < s.size() && s[at] >= 0xD800 && s[at] <= 0xDBFF && s[at + 1] >= 0xDC00 && s[at + 1] <= 0xDFFF;
         const std::size_t skip = (pair ? 2 : 1) * sizeof(char16_t);
         in += skip;
         inLeft -= skip;

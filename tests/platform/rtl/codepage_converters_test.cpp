@@ -20,11 +20,11 @@ struct PageCase {
 };
 
 const PageCase kPages[] = {
-    {1250, "\x8A", u'\u0160'},      {1253, "\xC1", u'\u0391'},     {1254, "\xD0", u'\u011E'},
-    {1255, "\xE0", u'\u05D0'},      {1256, "\xC7", u'\u0627'},     {1257, "\xC0", u'\u0104'},
-    {1258, "\xC3", u'\u0102'},      {874, "\xA1", u'\u0E01'},      {932, "\x82\xA0", u'\u3042'},
-    {936, "\xC4\xE3", u'\u4F60'},   {949, "\xB0\xA1", u'\uAC00'},  {950, "\xA4\xA4", u'\u4E2D'},
-    {1361, "\x88\x61", u'\uAC00'},  {10007, "\x80", u'\u0410'},
+    {1250, "\x8A", u'\u0160'},     {1253, "\xC1", u'\u0391'},    {1254, "\xD0", u'\u011E'},
+    {1255, "\xE0", u'\u05D0'},     {1256, "\xC7", u'\u0627'},    {1257, "\xC0", u'\u0104'},
+    {1258, "\xC3", u'\u0102'},     {874, "\xA1", u'\u0E01'},     {932, "\x82\xA0", u'\u3042'},
+    {936, "\xC4\xE3", u'\u4F60'},  {949, "\xB0\xA1", u'\uAC00'}, {950, "\xA4\xA4", u'\u4E2D'},
+    {1361, "\x88\x61", u'\uAC00'}, {10007, "\x80", u'\u0410'},
 };
 
 }  // namespace
@@ -57,10 +57,10 @@ TEST(CodePageConverters, UnmappableCharactersBecomeQuestionMarks) {
     std::u16string text;
     std::string expected;
   } cases[] = {
-      {1250, u"a\u0416b", "a?b"},          // Cyrillic in a Latin page
-      {1253, u"\u4E2D\u0391", "?\xC1"},    // Han in Greek
-      {932, u"\U0001F600x", "?x"},         // a surrogate pair is one character
-      {936, u"\xD800x", "?x"},             // a lone surrogate
+      {1250, u"a\u0416b", "a?b"},           // Cyrillic in a Latin page
+      {1253, u"\u4E2D\u0391", "?\xC1"},     // Han in Greek
+      {932, u"\U0001F600x", "?x"},          // a surrogate pair is one character
+      {936, u"\xD800x", "?x"},              // a lone surrogate
       {949, u"\u0E01\uAC00", "?\xB0\xA1"},  // Thai in Korean
   };
   for (const auto& c : cases) EXPECT_EQ(WideToAnsi(c.text, c.codePage), c.expected) << c.codePage;
@@ -68,9 +68,12 @@ TEST(CodePageConverters, UnmappableCharactersBecomeQuestionMarks) {
 }
 
 TEST(CodePageConverters, BrokenMultibyteInputBecomesReplacementCharacters) {
-  EXPECT_EQ(AnsiToWide("a\x82", 932), u"a\uFFFD");          // cut off after the lead byte
+  EXPECT_EQ(AnsiToWide("a\x82", 932), u"a\uFFFD");  // cut off after the lead byte
   EXPECT_EQ(AnsiToWide("\xA4\xA4\xA4", 950), u"\u4E2D\uFFFD");
-  EXPECT_EQ(AnsiToWide("\xFF" "a", 936), u"\uFFFDa");       // a byte that starts nothing
+  EXPECT_EQ(AnsiToWide("\xFF"
+                       "a",
+                       936),
+            u"\uFFFDa");  // a byte that starts nothing
   EXPECT_EQ(AnsiToWide("", 949), u"");
 }
 
