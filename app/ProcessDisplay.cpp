@@ -30,13 +30,13 @@ TTimeAxisStyle TimeAxisStyle(double start, int points, int period, bool relative
 
 int DataColumnCount(int channels) { return channels == 4 ? 6 : channels == 5 ? 7 : 5; }
 
-AnsiString DataColumnCaption(int col, bool percent) {
+AnsiString DataColumnCaption(int col) {
   switch (col) {
     case 0: return "Дата"_cp;
     case 1: return "Время"_cp;
     case 2: return "°C, температура среды"_cp;
     case 3: return "%, относительная влажность"_cp;
-    case 4: return percent ? "%, усадка"_cp : "мм, усадка"_cp;
+    case 4: return "мм, усадка"_cp;  // in both units
     case 5: return "°C, температура доп."_cp;
     case 6: return "°C, температура доп.2"_cp;
     default: return "";
@@ -167,7 +167,7 @@ bool DecodeProcessFile(const std::string& bytes, const TDisplayOptions& o, TProc
 
 AnsiString DataCellText(const TProcessData& d, int col, int row) {
   if (col < 0 || col >= DataColumnCount(d.channels)) return "";
-  if (row == 0) return DataColumnCaption(col, d.percent);
+  if (row == 0) return DataColumnCaption(col);
   const int k = row - 1;
   if (k < 0 || k >= d.points) return "";
   const auto i = static_cast<std::size_t>(k);

@@ -61,9 +61,8 @@ TEST(TimeAxis, LongProcessesShowTheDayAboveTheTime) {
 TEST(DataTable, ColumnsFollowTheChannelCount) {
   for (auto [channels, cols] : {std::pair{3, 5}, {4, 6}, {5, 7}, {2, 5}, {6, 5}})
     EXPECT_EQ(DataColumnCount(channels), cols) << channels;
-  EXPECT_EQ(DataColumnCaption(4, false), "мм, усадка"_cp);
-  EXPECT_EQ(DataColumnCaption(4, true), "%, усадка"_cp);
-  EXPECT_EQ(DataColumnCaption(6, false), "°C, температура доп.2"_cp);
+  EXPECT_EQ(DataColumnCaption(4), "мм, усадка"_cp);  // in per cent as well
+  EXPECT_EQ(DataColumnCaption(6), "°C, температура доп.2"_cp);
 }
 
 TEST(DataTable, CellsComeFromTheSamples) {
@@ -190,7 +189,7 @@ TEST(ShrinkAxis, PerCentOfTheBaseLength) {
   TProcessData d;
   ASSERT_TRUE(DecodeProcessFile(ProcessBytes(3, 2, 10, {6560, 1835, 10000, 6560, 1835, 9000}), o, d));
   EXPECT_EQ(DataCellText(d, 4, 2), "99,4");
-  EXPECT_EQ(DataCellText(d, 4, 0), "%, усадка"_cp);
+  EXPECT_EQ(DataCellText(d, 4, 0), "мм, усадка"_cp);
 }
 
 TEST(ShrinkBaseDialog, TextsAccepted) {
