@@ -5,6 +5,7 @@
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/textcase.h"
 
 namespace app {
 
@@ -23,7 +24,7 @@ AnsiString ChartTitleText(double start) {
 TTimeAxisStyle TimeAxisStyle(double start, int points, int period, bool relative) {
   const AnsiString twoLines = "dd.mmm\r hh:nn";
   const AnsiString twoLineTitle = "\rВремя, час"_cp;
-  if (relative) return {twoLines, twoLineTitle, 2.0};
+  if (relative) return {twoLines, twoLineTitle, kRelativeTimeOrigin};
   if (static_cast<long>(points + 1) * period > 1728) return {twoLines, twoLineTitle, start};
   return {"hh:mm", "Время, час"_cp, start};
 }
@@ -248,7 +249,13 @@ bool InterpolateAt(const std::vector<double>& xs, const std::vector<double>& ys,
 }
 
 AnsiString ReadoutTimeText(double x, bool relative) {
-  if (relative) return AnsiString("Время: "_cp) + rtl::FormatDateTime("hh:mm:ss", x);
+  if (relative) {
+    // Elapsed time since the first point, whole hours however many: hour 25
+    // of a long process must not read as 1:00.
+    const long long total = std::max(0LL, std::llround((x - kRelativeTimeOrigin) * 86400.0));
+    const auto two = [](long long v) { return (v < 10 ? AnsiString("0") : AnsiString()) + rtl::IntToStr(v); };
+    return AnsiString("Время: "_cp) + two(total / 3600) + ":" + two(total / 60 % 60) + ":" + two(total % 60);
+  }
   return AnsiString("Дата, время: "_cp) + rtl::FormatDateTime("d.m.yyyy", x) + ", " +
          rtl::FormatDateTime("hh:mm:ss", x);
 }

@@ -73,6 +73,9 @@ struct TProcessData {
   double X(int k) const { return start + k * step; }
 };
 
+// The date-time value of the first point when time is shown relative to it.
+constexpr double kRelativeTimeOrigin = 2.0;
+
 struct TDisplayOptions {
   bool relative = false;
   bool percent = false;

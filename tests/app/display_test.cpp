@@ -287,7 +287,10 @@ TEST(ChartMouse, ReadoutInterpolatesBetweenPoints) {
 
 TEST(ChartMouse, ReadoutTexts) {
   Russian ru;
-  EXPECT_EQ(ReadoutTimeText(2.0 + 25.0 / 24, true), "Время: 01:00:00"_cp);
+  // The whole elapsed time, past a day as well.
+  EXPECT_EQ(ReadoutTimeText(2.0 + 25.0 / 24, true), "Время: 25:00:00"_cp);
+  EXPECT_EQ(ReadoutTimeText(2.0 + (47.0 + 59.0 / 60) / 24, true), "Время: 47:59:00"_cp);
+  EXPECT_EQ(ReadoutTimeText(2.0 + 90.0 / 86400, true), "Время: 00:01:30"_cp);
   EXPECT_EQ(ReadoutTimeText(rtl::EncodeDateTime(2013, 3, 7, 9, 5, 30, 0), false), "Дата, время: 7.3.2013, 09:05:30"_cp);
   EXPECT_EQ(ReadoutValuesText({23.5, 64.2, -1.234, 21.0}, false), "23,5°C, 64,2%, -1,234 мм, 21,0 °C"_cp);
   EXPECT_EQ(ReadoutValuesText({23.5, 64.2, -1.234}, false), "23,5°C, 64,2%, -1,234 мм"_cp);
