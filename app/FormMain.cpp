@@ -143,7 +143,7 @@ void TForm1::CreateComponents() {
   StatusBar1->SetHeight(22);
   GroupBoxShrinkShift->SetParent(this);
   GroupBoxShrinkShift->SetAlign(alTop);
-  GroupBoxShrinkShift->SetHeight(45);
+  GroupBoxShrinkShift->SetHeight(40);
   GroupBoxShrinkShift->SetVisible(false);
   GroupBoxProcessList->SetParent(this);
   GroupBoxProcessList->SetAlign(alTop);

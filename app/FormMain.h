@@ -153,6 +153,8 @@ class TForm1 : public gui::TForm, public TLinkView {
   bool VersionNotRead() const { return versionNotRead_; }
   // Whether the recorder confirmed every deletion of the last deletion run.
   bool GaugeDeletionConfirmed() const { return deletionConfirmed_; }
+  // Whether the recorder left a deletion of the last run unconfirmed.
+  bool GaugeDeletionRefused() const { return deletionRefused_; }
   bool RawExtraTemperature() const { return rawExtraTemperature_; }
   void SetRawExtraTemperature(bool raw) { rawExtraTemperature_ = raw; }
   // Tests replace the final rename to see its failure handled.
@@ -276,6 +278,7 @@ class TForm1 : public gui::TForm, public TLinkView {
   bool rawExtraTemperature_ = false;
   bool popupOverPort_ = false;
   bool deletionConfirmed_ = true;
+  bool deletionRefused_ = false;
   bool created_ = false;
 };
 

@@ -106,6 +106,7 @@ void TForm1::CreateDisplay() {
   g->SetFixedRows(1);
   g->SetFixedCols(0);
   g->SetDefaultRowHeight(16);
+  g->SetScrollBars(ssVertical);
   g->SetColCount(5);
   g->SetRowCount(2);
   g->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
@@ -194,6 +195,14 @@ void TForm1::ShowProcess() {
     const AnsiString name = RowFileName(StringGridProcessList->Row());
     if (name.empty()) return;
     path = DataFolder() + name;
+    // A row whose file has just gone (the list is being rebuilt) shows nothing.
+    if (!rtl::FileExists(path)) return;
+    // A file that cannot be opened is reported (with Retry) before anything
+    // else, and then as a process whose data are wrong.
+    if (ReadProcessFileKey(path).empty()) {
+      MessageBox("Выбранный процесс содержит ошибочные данные"_cp, "Неверные данные"_cp, MB_OK | MB_ICONWARNING);
+      return;
+    }
     if (ReadWholeFile(path, bytes)) break;
     if (MessageBox("Не удается прочитать файл данных "_cp + path, Application->Title(),
                    MB_RETRYCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) != IDRETRY)

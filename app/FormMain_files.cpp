@@ -182,9 +182,9 @@ void TForm1::DeleteGridRow(TStringGrid* grid, int row) {
   if (row < 0 || row >= rows) return;
   for (int r = row; r + 1 < rows; ++r)
     for (int c = 0; c < grid->ColCount(); ++c) grid->SetCells(c, r, grid->Cells(c, r + 1));
-  grid->SetRowCount(rows - 1);
   if (grid == StringGridProcessList && row >= 1 && std::size_t(row - 1) < rowFiles_.size())
     rowFiles_.erase(rowFiles_.begin() + (row - 1));
+  grid->SetRowCount(rows - 1);
 }
 
 void TForm1::DeleteProcessFiles(int row) {
@@ -232,6 +232,9 @@ void TForm1::ADeleteProcessTotalExecute(TObject*) {
     link_->SetCancel(false);
     return;
   }
+  // A process the recorder may still hold keeps its copy here, and the text
+  // saying the recorder did not confirm stays in view.
+  if (GaugeDeletionRefused()) return;
   ADeleteProgProcessExecute(nullptr);
 }
 

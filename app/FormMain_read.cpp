@@ -221,6 +221,7 @@ void TForm1::ADeleteGaugeProcessExecute(TObject* Sender) {
   if (link.Busy()) return;
   link.SetBusy(true);
   deletionConfirmed_ = false;
+  deletionRefused_ = false;
   struct BusyEnd {
     TRecorderLink& l;
     ~BusyEnd() { l.SetBusy(false); }
@@ -297,6 +298,7 @@ void TForm1::ADeleteGaugeProcessExecute(TObject* Sender) {
     if (!confirmed) {
       // Without the recorder's word the directory stays as it was.
       SetPanelText(1, "Удаление не подтверждено прибором"_cp);
+      deletionRefused_ = true;
       return finish();
     }
     for (int j = s; j < 49; ++j) {

@@ -41,8 +41,7 @@ TfrmJob::TfrmJob(TComponent* owner, TRecordingJob& job, int channels) : TForm(ow
   DTPickerStartDelay->SetKind(dtkTime);
   DTPickerStartDelay->SetFormat("H:mm");
   DTPickerStartDelay->SetBounds(170, 132, 70, 22);
-  DTPickerStartDelay->SetHint("(до 24 часов)"_cp);
-  DTPickerStartDelay->SetShowHint(true);
+  AddHint("(до 24 часов)"_cp, 132);
 
   btnWrite = new TButton(this);
   btnWrite->SetParent(this);
@@ -77,19 +76,21 @@ TEdit* TfrmJob::AddEdit(const AnsiString& label, const AnsiString& hint, int top
   auto* e = new TEdit(this);
   e->SetParent(GroupBox1);
   e->SetBounds(170, top, 70, 22);
-  if (!hint.empty()) {
-    auto* h = new TLabel(this);
-    h->SetParent(GroupBox1);
-    h->SetCaption(hint);
-    h->SetBounds(246, top + 4, 56, 16);
-  }
+  if (!hint.empty()) AddHint(hint, top);
   return e;
+}
+
+void TfrmJob::AddHint(const AnsiString& hint, int top) {
+  auto* h = new TLabel(this);
+  h->SetParent(GroupBox1);
+  h->SetCaption(hint);
+  h->SetBounds(246, top + 4, 58, 16);
 }
 
 void TfrmJob::Compute() {
   figures_ = ComputeJob(EditDuration->Text(), EditPointPeriod->Text(), channels_);
-  // Only figures within the ranges reach the job; anything else is red and
-  // cannot be written.
+  // The figures reach the job at once, capped at the memory; only a period
+  // the recorder cannot hold keeps the job from being written.
   if (figures_.Valid) {
     job_.Period = static_cast<std::uint8_t>(figures_.Period);
     job_.Points = static_cast<std::uint16_t>(figures_.Points);
@@ -101,7 +102,8 @@ void TfrmJob::Compute() {
 }
 
 void TfrmJob::EditKeyPress(TObject*, char& Key) {
-  if (!((Key >= '0' && Key <= '9') || Key == '.' || Key == '\b')) Key = 0;
+  // Tab still moves on to the next control.
+  if (!((Key >= '0' && Key <= '9') || Key == '.' || Key == '\b' || Key == '\t')) Key = 0;
 }
 
 void TfrmJob::DTPickerStartDelayChange(TObject*) {
@@ -111,7 +113,7 @@ void TfrmJob::DTPickerStartDelayChange(TObject*) {
 }
 
 void TfrmJob::btnWriteClick(TObject*) {
-  if (!figures_.Valid) return;  // nothing out of range is ever written
+  if (!figures_.Valid) return;  // a period one byte cannot hold is never written
   int h, m, s, ms;
   rtl::DecodeTime(DTPickerStartDelay->Time(), h, m, s, ms);
   job_.Delay = static_cast<std::uint16_t>(h * 60 + m);

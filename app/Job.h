@@ -33,6 +33,8 @@ class TfrmJob : public gui::TForm {
 
  private:
   gui::TEdit* AddEdit(const AnsiString& label, const AnsiString& hint, int top);
+  // A range hint to the right of the control at top.
+  void AddHint(const AnsiString& hint, int top);
   TRecordingJob& job_;
   int channels_;
   TJobFigures figures_;

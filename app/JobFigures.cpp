@@ -27,17 +27,16 @@ TJobFigures ComputeJob(const AnsiString& hoursText, const AnsiString& periodText
   TJobFigures f;
   const int limit = JobPointLimit(channels);
   int hours = 0, period = 0;
-  f.Valid = WholeNumber(hoursText, hours) && WholeNumber(periodText, period) && hours >= kJobHoursMin &&
-            hours <= kJobHoursMax && period >= kJobPeriodMin && period <= kJobPeriodMax;
-  if (f.Valid) {
-    f.Period = period;
-    const int n = hours * 60 / period + 1;
-    f.Red = n >= limit;
-    f.Points = f.Red ? limit : n;
-  } else {
-    f.Red = true;
-    f.Points = limit;
-  }
+  const bool hoursRead = WholeNumber(hoursText, hours);
+  // The recorder keeps the period in one byte: a larger one is refused
+  // rather than silently wrapped; 0 means 1.
+  f.Valid = WholeNumber(periodText, period) && period <= kJobPeriodByteMax;
+  if (f.Valid && period == 0) period = 1;
+  f.Period = f.Valid ? period : 0;
+  // A duration that is not a number gives more points than any memory holds.
+  const long long n = hoursRead && f.Valid ? static_cast<long long>(hours) * 60 / period + 1 : kJobPointsUnreadable;
+  f.Red = n >= limit;
+  f.Points = f.Red ? limit : static_cast<int>(n);
   const int c = channels == 4 || channels == 5 ? channels : 3;
   f.Memory = rtl::FormatFloat("0.0 %", static_cast<long double>(f.Points) * 2 * c * 100 / 130240.0L);
   return f;

@@ -6,24 +6,29 @@
 
 namespace app {
 
-// The range the dialog accepts.
+// The ranges the dialog suggests (shown as hints, not enforced).
 constexpr int kJobHoursMin = 1, kJobHoursMax = 1000;
 constexpr int kJobPeriodMin = 1, kJobPeriodMax = 240;
+// The largest period the recorder's one-byte field holds.
+constexpr int kJobPeriodByteMax = 255;
+// The point count taken for a duration that is not a whole number.
+constexpr long long kJobPointsUnreadable = 100000;
 
 // Points the recorder's data area holds for a channel count (3 for any
 // count other than 4 or 5).
 int JobPointLimit(int channels);
 
 struct TJobFigures {
-  bool Valid = false;  // both texts whole numbers within their ranges
-  bool Red = false;    // invalid, or the point count reached the limit
-  int Points = 0;      // the point count shown (capped at the limit)
-  int Period = 0;      // the period to store (when valid)
+  bool Valid = false;  // the period is a whole number one byte holds: the job can be written
+  bool Red = false;    // the point count reached the limit (and is capped there)
+  int Points = 0;      // the point count shown and written (capped at the limit)
+  int Period = 0;      // the period to store (when valid; 0 becomes 1)
   AnsiString Memory;   // the memory share, "6,6 %"
 };
 
-// hours × 60 / period + 1 points; a text that is not a whole number in range
-// makes the input invalid (points at the limit, red).
+// hours × 60 / period + 1 points, capped at the memory's limit (red); a
+// duration that is not a whole number gives the limit, red; a period that is
+// not a whole number up to 255 makes the input invalid.
 TJobFigures ComputeJob(const AnsiString& hoursText, const AnsiString& periodText, int channels);
 
 // The duration the dialog proposes for a job: trunc((points − 1) × period / 60).

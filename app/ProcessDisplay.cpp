@@ -5,6 +5,7 @@
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/textcase.h"
 
 namespace app {
 
@@ -23,20 +24,20 @@ AnsiString ChartTitleText(double start) {
 TTimeAxisStyle TimeAxisStyle(double start, int points, int period, bool relative) {
   const AnsiString twoLines = "dd.mmm\r hh:nn";
   const AnsiString twoLineTitle = "\rВремя, час"_cp;
-  if (relative) return {twoLines, twoLineTitle, 2.0};
+  if (relative) return {twoLines, twoLineTitle, kRelativeTimeOrigin};
   if (static_cast<long>(points + 1) * period > 1728) return {twoLines, twoLineTitle, start};
   return {"hh:mm", "Время, час"_cp, start};
 }
 
 int DataColumnCount(int channels) { return channels == 4 ? 6 : channels == 5 ? 7 : 5; }
 
-AnsiString DataColumnCaption(int col, bool percent) {
+AnsiString DataColumnCaption(int col) {
   switch (col) {
     case 0: return "Дата"_cp;
     case 1: return "Время"_cp;
     case 2: return "°C, температура среды"_cp;
     case 3: return "%, относительная влажность"_cp;
-    case 4: return percent ? "%, усадка"_cp : "мм, усадка"_cp;
+    case 4: return "мм, усадка"_cp;  // in both units
     case 5: return "°C, температура доп."_cp;
     case 6: return "°C, температура доп.2"_cp;
     default: return "";
@@ -167,7 +168,7 @@ bool DecodeProcessFile(const std::string& bytes, const TDisplayOptions& o, TProc
 
 AnsiString DataCellText(const TProcessData& d, int col, int row) {
   if (col < 0 || col >= DataColumnCount(d.channels)) return "";
-  if (row == 0) return DataColumnCaption(col, d.percent);
+  if (row == 0) return DataColumnCaption(col);
   const int k = row - 1;
   if (k < 0 || k >= d.points) return "";
   const auto i = static_cast<std::size_t>(k);
@@ -248,7 +249,13 @@ bool InterpolateAt(const std::vector<double>& xs, const std::vector<double>& ys,
 }
 
 AnsiString ReadoutTimeText(double x, bool relative) {
-  if (relative) return AnsiString("Время: "_cp) + rtl::FormatDateTime("hh:mm:ss", x);
+  if (relative) {
+    // Elapsed time since the first point, whole hours however many: hour 25
+    // of a long process must not read as 1:00.
+    const long long total = std::max(0LL, std::llround((x - kRelativeTimeOrigin) * 86400.0));
+    const auto two = [](long long v) { return (v < 10 ? AnsiString("0") : AnsiString()) + rtl::IntToStr(v); };
+    return AnsiString("Время: "_cp) + two(total / 3600) + ":" + two(total / 60 % 60) + ":" + two(total % 60);
+  }
   return AnsiString("Дата, время: "_cp) + rtl::FormatDateTime("d.m.yyyy", x) + ", " +
          rtl::FormatDateTime("hh:mm:ss", x);
 }

@@ -35,8 +35,8 @@ TTimeAxisStyle TimeAxisStyle(double start, int points, int period, bool relative
 
 // 5, 6 or 7 table columns for 3, 4 or 5 channels (anything else counts as 3).
 int DataColumnCount(int channels);
-// The caption of a table column; column 4 names the shrinkage unit.
-AnsiString DataColumnCaption(int col, bool percent);
+// The caption of a table column; column 4 reads "мм, усадка" in either unit.
+AnsiString DataColumnCaption(int col);
 
 // The zero shift text "+01.250": sign, two digits of millimetres, a point,
 // three digits of thousandths. False (no shift) when a number does not parse.
@@ -72,6 +72,9 @@ struct TProcessData {
   float ref = 0;
   double X(int k) const { return start + k * step; }
 };
+
+// The date-time value of the first point when time is shown relative to it.
+constexpr double kRelativeTimeOrigin = 2.0;
 
 struct TDisplayOptions {
   bool relative = false;

@@ -5,10 +5,13 @@
 #include <QCursor>
 #include <QEventLoop>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdlib>
 
@@ -48,6 +51,7 @@ class ZarnikQtApp : public QApplication {
 TScreen screenInstance;
 TApplication applicationInstance;
 bool overrideCursor = false;
+bool translationsLoaded = false;
 
 }  // namespace
 
@@ -68,6 +72,13 @@ void EnsureQtApp() {
   // Lives until the process ends: widgets may outlive every scope.
   auto* app = new ZarnikQtApp(argc, argv);
   app->setQuitOnLastWindowClosed(false);
+  // The toolkit's own texts (file dialogs, the edit context menu) in
+  // Russian, like the rest of the program, when its translations are there.
+  auto* translator = new QTranslator(app);
+  if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator))
+    translationsLoaded = true;
   // The windows were laid out for an 8-point sans-serif face: widths, row
   // heights and caption lengths fit it.
   QFont font(QStringLiteral("Liberation Sans"), 8);
@@ -105,6 +116,13 @@ void EnsureQtApp() {
 void HandleCurrentException() { Application->HandleException(nullptr); }
 
 }  // namespace detail
+
+bool ToolkitSpeaksRussian() {
+  detail::EnsureQtApp();
+  return translationsLoaded && QCoreApplication::translate("QFileDialog", "Open") != QStringLiteral("Open");
+}
+
+namespace detail {}  // namespace detail
 
 TApplication::TApplication() : TComponent(nullptr) {}
 TApplication::~TApplication() = default;

@@ -104,6 +104,10 @@ class TScreen {
   TCursor cursor_ = crDefault;
 };
 
+// Whether the toolkit's own texts (file dialogs, edit context menus) are
+// shown in Russian: its translations are installed and loaded.
+bool ToolkitSpeaksRussian();
+
 extern TApplication* const Application;
 extern TScreen* const Screen;
 

@@ -155,6 +155,9 @@ bool TOpenDialog::Execute() {
     detail::EnsureQtApp();
     QFileDialog dlg(nullptr, detail::ToQ(Title));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
+    // The descriptions already name their patterns ("Файлы *.zrn"): the
+    // toolkit would add them a second time in brackets.
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setAcceptMode(rec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(rec.Save                         ? QFileDialog::AnyFile
                     : (Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles

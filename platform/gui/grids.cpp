@@ -364,6 +364,7 @@ int ViewportHeight(const QTableView* v) {
 }  // namespace
 
 void TStringGrid::SetScrollBars(TScrollStyle s) {
+  scrollBars_ = s;
   view_->setHorizontalScrollBarPolicy(s == ssHorizontal || s == ssBoth ? Qt::ScrollBarAsNeeded
                                                                        : Qt::ScrollBarAlwaysOff);
   view_->setVerticalScrollBarPolicy(s == ssVertical || s == ssBoth ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);

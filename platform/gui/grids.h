@@ -80,6 +80,7 @@ class TStringGrid : public TControl {
   void SetOptions(TGridOptions o);
   // ssVertical: never a horizontal bar (a list whose columns fill its width).
   void SetScrollBars(TScrollStyle s);
+  TScrollStyle ScrollBars() const { return scrollBars_; }
   // The area the cells are shown in: without the frame and the scroll bars
   // (and, for ClientHeight, with the caption row).
   int ClientWidth() const override;
@@ -117,6 +118,7 @@ class TStringGrid : public TControl {
   void Sync() const;
 
  private:
+  TScrollStyle scrollBars_ = ssBoth;
   class Model;
   class View;
   friend class Model;

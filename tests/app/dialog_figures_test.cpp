@@ -1,6 +1,8 @@
 // The figures of the job, calibration and diagnostics dialogs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/CalibrFigures.h"
 #include "app/JobFigures.h"
 #include "app/SelfTestFigures.h"
@@ -29,21 +31,24 @@ TEST_F(JobFigures, PointsMemoryAndRedLimits) {
     const char* memory;
   } cases[] = {
       {"24 h at 1 min", "24", "1", 3, true, false, 1441, "6,6 %"},
-      {"1000 h at 2 min is over the limit", "1000", "2", 3, true, true, 21706, "100,0 %"},
+      {"1000 h at 2 min is over the limit: capped, red, writable", "1000", "2", 3, true, true, 21706, "100,0 %"},
       {"just under the limit stays black", "361", "1", 3, true, false, 21661, "99,8 %"},
       {"first value over the limit", "362", "1", 3, true, true, 21706, "100,0 %"},
       {"4 channels limit", "1000", "3", 4, true, true, 16280, "100,0 %"},
       {"5 channels limit", "1000", "4", 5, true, true, 13024, "100,0 %"},
       {"unknown channel count counts as 3", "1", "1", 0, true, false, 61, "0,3 %"},
-      {"empty duration", "", "1", 3, false, true, 21706, "100,0 %"},
-      {"period 0", "24", "0", 3, false, true, 21706, "100,0 %"},
-      {"period 300 (not 44)", "24", "300", 3, false, true, 21706, "100,0 %"},
-      {"period 240 allowed", "24", "240", 3, true, false, 7, "0,0 %"},
-      {"period 241", "24", "241", 3, false, true, 21706, "100,0 %"},
-      {"duration 0", "0", "10", 3, false, true, 21706, "100,0 %"},
-      {"duration 1001", "1001", "10", 3, false, true, 21706, "100,0 %"},
-      {"a decimal point", "2.5", "10", 3, false, true, 21706, "100,0 %"},
-      {"sign", "+5", "10", 3, false, true, 21706, "100,0 %"},
+      {"empty duration: the limit, red", "", "1", 3, true, true, 21706, "100,0 %"},
+      {"period 0 is taken as 1", "24", "0", 3, true, false, 1441, "6,6 %"},
+      {"period 300 does not fit a byte", "24", "300", 3, false, true, 21706, "100,0 %"},
+      {"period 240", "24", "240", 3, true, false, 7, "0,0 %"},
+      {"period 255 beyond the hint fits", "24", "255", 3, true, false, 6, "0,0 %"},
+      {"period 256", "24", "256", 3, false, true, 21706, "100,0 %"},
+      {"empty period", "24", "", 3, false, true, 21706, "100,0 %"},
+      {"duration 0 gives one point", "0", "10", 3, true, false, 1, "0,0 %"},
+      {"duration 1001 beyond the hint fits", "1001", "10", 3, true, false, 6007, "27,7 %"},
+      {"a huge duration", "999999999", "1", 3, true, true, 21706, "100,0 %"},
+      {"a decimal point is not a whole number", "2.5", "10", 3, true, true, 21706, "100,0 %"},
+      {"sign", "+5", "10", 3, true, true, 21706, "100,0 %"},
   };
   for (const auto& c : cases) {
     const app::TJobFigures f = app::ComputeJob(c.hours, c.period, c.channels);
@@ -52,7 +57,7 @@ TEST_F(JobFigures, PointsMemoryAndRedLimits) {
     EXPECT_EQ(f.Points, c.points) << c.what;
     EXPECT_EQ(f.Memory, c.memory) << c.what;
     if (c.valid) {
-      EXPECT_EQ(f.Period, std::atoi(c.period)) << c.what;
+      EXPECT_EQ(f.Period, std::max(1, std::atoi(c.period))) << c.what;
     }
   }
   EXPECT_EQ(app::JobPointLimit(3), 21706);

@@ -4,6 +4,7 @@
 #include "app/Job.h"
 #include "app/SelfTestFigures.h"
 #include "app/frmSelfTest.h"
+#include "platform/gui/simulate.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/inifiles.h"
 #include "tests/app/form_fixture.h"
@@ -61,26 +62,49 @@ TEST_F(DialogsTest, UnchangedJobIsNotWritten) {
   EXPECT_EQ(Panel(1), "Запись не требуется"_cp);
 }
 
-TEST_F(DialogsTest, OutOfRangeValuesAreRedAndNeverWritten) {
+TEST_F(DialogsTest, APeriodOneByteCannotHoldIsNeverWritten) {
   Create();
-  struct Case {
-    const char *hours, *period;
-  } cases[] = {{"24", "300"}, {"24", "0"}, {"", "10"}, {"1001", "10"}, {"0", "10"}};
-  for (const auto& c : cases) {
+  for (const char* period : {"300", "256", ""}) {
     Job([&](app::TfrmJob& d) {
-      d.EditDuration->SetText(c.hours);
-      d.EditPointPeriod->SetText(c.period);
-      EXPECT_EQ(d.EditDuration->Font().Color(), gui::clRed) << c.hours << "/" << c.period;
-      EXPECT_EQ(d.EditPointPeriod->Font().Color(), gui::clRed);
+      d.EditDuration->SetText("24");
+      d.EditPointPeriod->SetText(period);
+      EXPECT_EQ(d.EditPointPeriod->Font().Color(), gui::clRed) << period;
       EXPECT_FALSE(d.btnWrite->Enabled());
       d.btnWriteClick(d.btnWrite);  // even a click that gets through writes nothing
       EXPECT_EQ(d.ModalResult(), gui::mrNone);
       d.SetModalResult(gui::mrCancel);
     });
-    EXPECT_EQ(line->model.job.period, 1) << c.period;
+    EXPECT_EQ(line->model.job.period, 1) << period;
     EXPECT_EQ(line->model.job.points, 1441);
   }
   EXPECT_EQ(Sent(0x04, 0xFB), 0);
+}
+
+// The hints are hints: what the memory holds is written, over it the points
+// are capped (red) and written capped.
+TEST_F(DialogsTest, DurationsBeyondTheHintsAreWritten) {
+  Create();
+  struct Case {
+    const char *hours, *period;
+    int points, period_;
+    bool red;
+  } cases[] = {{"1001", "10", 6007, 10, false},
+               {"0", "10", 1, 10, false},
+               {"24", "0", 1441, 1, false},
+               {"", "10", 21706, 10, true},
+               {"24", "250", 6, 250, false}};
+  for (const auto& c : cases) {
+    Job([&](app::TfrmJob& d) {
+      d.EditDuration->SetText(c.hours);
+      d.EditPointPeriod->SetText(c.period);
+      EXPECT_EQ(d.EditDuration->Font().Color(), c.red ? gui::clRed : gui::clWindowText) << c.hours;
+      EXPECT_TRUE(d.btnWrite->Enabled());
+      d.btnWrite->Click();
+    });
+    EXPECT_EQ(line->model.job.points, c.points) << c.hours << "/" << c.period;
+    EXPECT_EQ(line->model.job.period, c.period_) << c.hours << "/" << c.period;
+    clock.Advance(3000);
+  }
 }
 
 TEST_F(DialogsTest, OverTheMemoryIsRedButCappedAndWritable) {
@@ -116,11 +140,20 @@ TEST_F(DialogsTest, JobKeysAndEsc) {
   app::TRecordingJob job{0, 1441, 1};
   Create();
   app::TfrmJob d(form.get(), job, 3);
-  for (char k : {'5', '.', '\b', 'x', '-', ' '}) {
+  for (char k : {'5', '.', '\b', '\t', 'x', '-', ' '}) {
     char key = k;
     d.EditKeyPress(d.EditDuration, key);
-    EXPECT_EQ(key, (k >= '0' && k <= '9') || k == '.' || k == '\b' ? k : 0) << k;
+    EXPECT_EQ(key, (k >= '0' && k <= '9') || k == '.' || k == '\b' || k == '\t' ? k : 0) << k;
   }
+  // Tab moves out of the duration and the period, as a user expects.
+  d.Show();
+  d.EditDuration->SetFocus();
+  gui::simulate::PressKey(*d.EditDuration, gui::VK_TAB);
+  EXPECT_FALSE(d.EditDuration->Focused());
+  d.EditPointPeriod->SetFocus();
+  gui::simulate::PressKey(*d.EditPointPeriod, gui::VK_TAB);
+  EXPECT_FALSE(d.EditPointPeriod->Focused());
+  d.Hide();
   gui::Word esc = gui::VK_ESCAPE;
   d.FormKeyUp(&d, esc, {});
   EXPECT_EQ(d.ModalResult(), gui::mrCancel);
@@ -384,17 +417,23 @@ TEST_F(DiagTest, PeriodSettingAndSchedule) {
 
 TEST_F(DiagTest, ActionOpensTheDialogOnce) {
   Create();
-  dialogs.OnModal([](gui::TForm& f) {
+  dialogs.OnModal([this](gui::TForm& f) {
     auto& d = dynamic_cast<app::TfrmTest&>(f);
     // The first exchange is due 100 ms after opening; on a slow machine the
     // real timer may have run it already.
     EXPECT_TRUE(d.Timer1->Enabled() || d.LabelDateTime->Caption() != "");
     d.Timer1Timer(d.Timer1);
+    // The start-up read due meanwhile does not start inside the dialog.
+    EXPECT_TRUE(form->Link().Busy());
+    const int before = Sent(0x01, 0xFE);
+    form->ADataReadExecute(form->ADataRead);
+    EXPECT_EQ(Sent(0x01, 0xFE), before);
     d.ButtonExitClick(d.ButtonExit);
     EXPECT_FALSE(d.Timer1->Enabled());
   });
   clock.Advance(3000);
   form->ASelfcheckExecute(form->ASelfcheck);
+  EXPECT_FALSE(form->Link().Busy());
   EXPECT_GE(Sent(0x0B, 0xF4), 1);
   EXPECT_EQ(dialogs.PendingAnswers(), 0);
   EXPECT_EQ(form->ShapeLink->BrushColor(), gui::clBtnFace);

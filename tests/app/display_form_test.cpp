@@ -136,7 +136,7 @@ TEST_F(DisplayTest, ViewOptionsWriteTheirKeysAndChangeTheViews) {
   EXPECT_EQ(Chart().RightAxis().Title(), "Усадка (%)"_cp);
   EXPECT_FALSE(form->AZoom5mm->Enabled());
   EXPECT_TRUE(Chart().RightAxis().Automatic());
-  EXPECT_EQ(form->StringGridData->Cells(4, 0), "%, усадка"_cp);
+  EXPECT_EQ(form->StringGridData->Cells(4, 0), "мм, усадка"_cp);
   EXPECT_EQ(form->StringGridData->Cells(4, 1), "100,0");  // the first point is the reference
   form->AZoomMm->Execute(form->AZoomMm);
   EXPECT_EQ(Ini("Config", "ShrinkUnit"), "mm");
@@ -186,6 +186,10 @@ TEST_F(DisplayTest, ZeroShiftRedrawsOnceAfterTheLastChange) {
   form->AUseShrinkShift->Execute(form->AUseShrinkShift);
   EXPECT_EQ(Ini("Config", "UseShrinkShift"), "Y");
   EXPECT_TRUE(form->GroupBoxShrinkShift->Visible());
+  // The list moves down to make room: top 40, height 121.
+  form->FormResize(form.get());
+  EXPECT_EQ(form->GroupBoxProcessList->Top(), 40);
+  EXPECT_EQ(form->GroupBoxProcessList->Height(), 121);
   form->TimerChangeShrinkShiftTimer(form->TimerChangeShrinkShift);
   form->cbShrinkShift->SetChecked(true);
   EXPECT_TRUE(form->MaskEditShrinkShift->Enabled());
@@ -348,6 +352,24 @@ TEST_F(DisplayTest, DamagedFileIsReportedAndTheViewsStayCleared) {
   EXPECT_EQ(form->StringGridData->RowCount(), 2);
   EXPECT_EQ(form->StringGridData->Cells(0, 1), "");
   EXPECT_EQ(form->StringGridData->Cells(0, 0), "Дата"_cp);
+}
+
+// A file that cannot be opened is reported with Retry and Cancel, and then
+// as a process with wrong data; the table never shows a horizontal bar.
+TEST_F(DisplayTest, UnreadableFileIsReportedByBothBoxes) {
+  Open();
+  EXPECT_EQ(form->StringGridData->ScrollBars(), gui::ssVertical);
+  const std::string name = form->RowFileName(1);
+  std::filesystem::remove(DataFile(name));
+  ASSERT_EQ(std::system(("mkfifo '" + DataFile(name).string() + "'").c_str()), 0);
+  dialogs.AnswerOtherMessageBoxes(gui::IDCANCEL);
+  Select(1);
+  const auto& boxes = dialogs.MessageBoxes();
+  ASSERT_GE(boxes.size(), 2u);
+  const auto& open = boxes[boxes.size() - 2];
+  EXPECT_EQ(open.Text, "Не могу открыть файл "_cp + rtl::FromNativePath(DataFile(name).string()));
+  EXPECT_EQ(open.Flags & 0xF, unsigned(gui::MB_RETRYCANCEL));
+  EXPECT_EQ(boxes.back().Text, "Выбранный процесс содержит ошибочные данные"_cp);
 }
 
 TEST_F(DisplayTest, RightClickOnTheTableMovesASingleCellAndKeepsARange) {

@@ -61,9 +61,8 @@ TEST(TimeAxis, LongProcessesShowTheDayAboveTheTime) {
 TEST(DataTable, ColumnsFollowTheChannelCount) {
   for (auto [channels, cols] : {std::pair{3, 5}, {4, 6}, {5, 7}, {2, 5}, {6, 5}})
     EXPECT_EQ(DataColumnCount(channels), cols) << channels;
-  EXPECT_EQ(DataColumnCaption(4, false), "мм, усадка"_cp);
-  EXPECT_EQ(DataColumnCaption(4, true), "%, усадка"_cp);
-  EXPECT_EQ(DataColumnCaption(6, false), "°C, температура доп.2"_cp);
+  EXPECT_EQ(DataColumnCaption(4), "мм, усадка"_cp);  // in per cent as well
+  EXPECT_EQ(DataColumnCaption(6), "°C, температура доп.2"_cp);
 }
 
 TEST(DataTable, CellsComeFromTheSamples) {
@@ -190,7 +189,7 @@ TEST(ShrinkAxis, PerCentOfTheBaseLength) {
   TProcessData d;
   ASSERT_TRUE(DecodeProcessFile(ProcessBytes(3, 2, 10, {6560, 1835, 10000, 6560, 1835, 9000}), o, d));
   EXPECT_EQ(DataCellText(d, 4, 2), "99,4");
-  EXPECT_EQ(DataCellText(d, 4, 0), "%, усадка"_cp);
+  EXPECT_EQ(DataCellText(d, 4, 0), "мм, усадка"_cp);
 }
 
 TEST(ShrinkBaseDialog, TextsAccepted) {
@@ -288,7 +287,10 @@ TEST(ChartMouse, ReadoutInterpolatesBetweenPoints) {
 
 TEST(ChartMouse, ReadoutTexts) {
   Russian ru;
-  EXPECT_EQ(ReadoutTimeText(2.0 + 25.0 / 24, true), "Время: 01:00:00"_cp);
+  // The whole elapsed time, past a day as well.
+  EXPECT_EQ(ReadoutTimeText(2.0 + 25.0 / 24, true), "Время: 25:00:00"_cp);
+  EXPECT_EQ(ReadoutTimeText(2.0 + (47.0 + 59.0 / 60) / 24, true), "Время: 47:59:00"_cp);
+  EXPECT_EQ(ReadoutTimeText(2.0 + 90.0 / 86400, true), "Время: 00:01:30"_cp);
   EXPECT_EQ(ReadoutTimeText(rtl::EncodeDateTime(2013, 3, 7, 9, 5, 30, 0), false), "Дата, время: 7.3.2013, 09:05:30"_cp);
   EXPECT_EQ(ReadoutValuesText({23.5, 64.2, -1.234, 21.0}, false), "23,5°C, 64,2%, -1,234 мм, 21,0 °C"_cp);
   EXPECT_EQ(ReadoutValuesText({23.5, 64.2, -1.234}, false), "23,5°C, 64,2%, -1,234 мм"_cp);

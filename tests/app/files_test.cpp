@@ -341,6 +341,24 @@ TEST_F(FilesTest, CancelledTotalDeletionKeepsTheComputersCopy) {
   EXPECT_FALSE(form->Link().Cancelled());
 }
 
+TEST_F(FilesTest, UnconfirmedTotalDeletionKeepsTheComputersCopyAndSaysSo) {
+  CreateAndRead();
+  SelectRow(2, 2);
+  const std::string name = form->RowFileName(2);
+  // The recorder takes the deletion but its confirming answer is lost.
+  line->onWrite = [](apptest::FakeLine& l) {
+    const auto& w = l.written;
+    if (w.size() >= 2 && w[w.size() - 2] == 0x07 && w.back() == 0x07) l.plugged = false;
+  };
+  clock.Advance(3000);
+  dialogs.AnswerMessageBox(gui::IDYES);
+  form->ADeleteProcessTotalExecute(form->ADeleteProcessTotal);
+  line->onWrite = nullptr;
+  EXPECT_TRUE(std::filesystem::exists(DataFile(name)));
+  EXPECT_EQ(Rows(), 4);
+  EXPECT_EQ(Panel(1), "Удаление не подтверждено прибором"_cp);
+}
+
 TEST_F(FilesTest, ImportIntoAnEmptyListShowsTheProcess) {
   CreateAndRead();
   const std::string name = form->RowFileName(3);

@@ -192,3 +192,6 @@ TEST_F(WindowTest, NoSerialPortsAtAll) {
   form->ADataReadExecute(form->ADataRead);
   EXPECT_EQ(Panel(0), "COM-порт занят другой программой или не работает"_cp);
 }
+
+// The toolkit's own dialogs and menus speak the program's language.
+TEST(WindowLanguage, ToolkitTextsAreRussian) { EXPECT_TRUE(gui::ToolkitSpeaksRussian()); }

@@ -69,12 +69,17 @@ int main(int argc, char** argv) {
   }
 
   auto recorder = std::make_shared<sim::SimulatedRecorder>();
-  recorder->WithModel([&](sim::RecorderModel& m) {
+  const bool fullAdded = recorder->WithModel([&](sim::RecorderModel& m) {
     m.SetSht21(!sht15);
     if (!empty) sim::AddDemoProcesses(m);
-    if (full) m.AddProcess(sim::MakeProcess(21706, 3, sim::DateTime{2013, 5, 1, 6, 0, 0}, 1));
-    return 0;
+    return !full || m.AddProcess(sim::MakeProcess(21706, 3, sim::DateTime{2013, 5, 1, 6, 0, 0}, 1)) >= 0;
   });
+  // The full process takes the whole memory: beside the demo processes it
+  // cannot be stored, and the user should know rather than miss it.
+  if (!fullAdded)
+    std::fprintf(stderr,
+                 "recorder-sim: the full 21706-point process does not fit beside the demo processes; "
+                 "add --empty to have it alone\n");
   if (pacing) recorder->SetPacing(38400);
 
   serial::Rfc2217Server server(recorder);

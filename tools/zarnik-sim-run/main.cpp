@@ -68,7 +68,10 @@ int main(int argc, char** argv) {
   fs::create_directories(run / "Data", ec);
   if (fresh)
     for (auto& e : fs::directory_iterator(run / "Data")) fs::remove_all(e.path(), ec);
-  fs::copy_file(program, run / "zarnik", fs::copy_options::overwrite_existing, ec);
+  // Copied beside and renamed into place: a copy of the program that still
+  // runs from the old file keeps it, and writing over it would fail.
+  fs::copy_file(program, run / "zarnik.new", fs::copy_options::overwrite_existing, ec);
+  if (!ec) fs::rename(run / "zarnik.new", run / "zarnik", ec);
   if (ec) {
     std::fprintf(stderr, "zarnik-sim-run: cannot copy the program into %s: %s\n", run.c_str(), ec.message().c_str());
     return 1;
