@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/external_tools.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -263,16 +264,7 @@ TEST(CryptoAES, Fips197Vectors) {
   }
 }
 
-std::string Capture(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
+std::string Capture(const std::string& command) { return support::CommandOutput(command); }
 
 TEST(CryptoAES, CbcMatchesOpenssl) {
   if (std::system("command -v openssl >/dev/null 2>&1") != 0) GTEST_SKIP() << "openssl (Debian openssl) missing";

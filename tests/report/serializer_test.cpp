@@ -53,15 +53,7 @@ struct Template {
   ~Template() { delete report; }
 };
 
-std::string RunTool(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    while (std::size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+std::string RunTool(const std::string& command) { return support::CommandOutput(command); }
 
 std::string SaveTemp(const std::string& name, const std::string& text) {
   static const support::ScratchFolder folder("zarnik-serializer-");

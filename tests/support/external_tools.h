@@ -5,6 +5,7 @@
 //   std::string convert = support::FindTool("convert");
 //   if (convert.empty()) GTEST_SKIP() << support::Missing("convert", "imagemagick");
 #pragma once
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -38,6 +39,18 @@ inline std::string FindTool(const std::string& name) {
 // The skip message for a missing program.
 inline std::string Missing(const std::string& tool, const std::string& package) {
   return "needs " + tool + " (Debian package " + package + ")";
+}
+
+// What a shell command writes to its standard output ("" when it cannot start).
+inline std::string CommandOutput(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
 }
 
 }  // namespace support

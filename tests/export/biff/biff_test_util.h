@@ -11,6 +11,7 @@
 
 #include "export/biff/biffFile.h"
 #include "export/biff/biffStream.h"
+#include "tests/support/external_tools.h"
 #include "tests/support/scratch_folder.h"
 
 namespace bifftest {
@@ -58,16 +59,7 @@ inline std::string Hex(const std::string& s) {
   return out;
 }
 
-inline std::string Capture(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
+inline std::string Capture(const std::string& command) { return support::CommandOutput(command); }
 
 inline void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;

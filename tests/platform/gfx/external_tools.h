@@ -21,16 +21,7 @@ namespace gfx_test {
 inline int Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
 // What a shell command writes to its standard output ("" when it cannot start).
-inline std::string Output(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
+inline std::string Output(const std::string& command) { return support::CommandOutput(command); }
 
 // An RGB raster read through ImageMagick (as a binary PPM).
 struct RgbImage {

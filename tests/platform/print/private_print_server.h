@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "support/external_tools.h"
 #include "support/scratch_folder.h"
 
 class PrivatePrintServer {
@@ -66,16 +67,7 @@ class PrivatePrintServer {
     return s.str();
   }
 
-  static std::string Run(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-      char buf[4096];
-      std::size_t n;
-      while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-      pclose(p);
-    }
-    return out;
-  }
+  static std::string Run(const std::string& command) { return support::CommandOutput(command); }
 
  private:
   static bool Executable(const char* path) { return access(path, X_OK) == 0; }
