@@ -7,6 +7,9 @@
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzClassPicture.h"
+#include "report/vuzClassShape.h"
+#include "report/vuzClassView.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzRes.h"
 #include "report/vuzStyles.h"
@@ -605,27 +608,27 @@ const StandardClass kStandardClasses[] = {
     {"TfrxDataBand6", nullptr},
     {"TfrxDialogPage", nullptr},
     {"TfrxFooter", nullptr},
-    {"TfrxFrame", nullptr},
+    {"TfrxFrame", &TfrxFrame::StaticClass},
     {"TfrxGroupFooter", nullptr},
     {"TfrxGroupHeader", nullptr},
     {"TfrxHeader", nullptr},
-    {"TfrxHighlight", nullptr},
-    {"TfrxLineView", nullptr},
+    {"TfrxHighlight", &TfrxHighlight::StaticClass},
+    {"TfrxLineView", &TfrxLineView::StaticClass},
     {"TfrxMemoView", nullptr},
     {"TfrxOverlay", nullptr},
     {"TfrxPageFooter", nullptr},
     {"TfrxPageHeader", nullptr},
-    {"TfrxPictureView", nullptr},
+    {"TfrxPictureView", &TfrxPictureView::StaticClass},
     {"TfrxReport", nullptr},
     {"TfrxReportPage", nullptr},
     {"TfrxReportSummary", nullptr},
     {"TfrxReportTitle", nullptr},
-    {"TfrxShapeView", nullptr},
+    {"TfrxShapeView", &TfrxShapeView::StaticClass},
     {"TfrxSubreport", nullptr},
     {"TfrxSysMemoView", nullptr},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
     {"TfrxNullBand", nullptr},
-    {"TfrxCustomLineView", nullptr},
+    {"TfrxCustomLineView", &TfrxCustomLineView::StaticClass},
     {"TfrxDataPage", nullptr},
 };
 
@@ -650,6 +653,7 @@ void ReportClassesStartup() {
   vuzCreateGlobalVariables();
   for (const StandardClass& c : kStandardClasses)
     if (c.info) vuzRegisterReportClass(c.info());
+  RegisterViewClasses();
   vuzResources();  // builds the table, which updates the script engine's messages
 }
 
