@@ -113,8 +113,11 @@ TEST(CheckBox, StateFromFieldOrExpression) {
   const struct {
     rtl::Variant value;
     bool checked;
-  } fields[] = {{rtl::Variant(), false},     {rtl::Variant(true), true}, {rtl::Variant(0), false},
-                {rtl::Variant(5), true},     {rtl::Variant(false), false}};
+  } fields[] = {{rtl::Variant(), false},
+                {rtl::Variant(true), true},
+                {rtl::Variant(0), false},
+                {rtl::Variant(5), true},
+                {rtl::Variant(false), false}};
   for (const auto& f : fields) {
     box->SetChecked(!f.checked);
     data.value = f.value;

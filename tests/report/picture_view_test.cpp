@@ -79,10 +79,10 @@ std::string MetafileBytes(bool enhanced) {
 
 // A 1 x 1 icon of one 32-bit image with its AND mask.
 std::string IconBytes() {
-  std::string image = U32(40) + U32(1) + U32(2) + Bytes({1, 0, 32, 0}) + U32(0) + U32(0) + U32(0) + U32(0) +
-                      U32(0) + U32(0) + Bytes({0x20, 0x40, 0x60, 0xFF}) + U32(0);
-  return Bytes({0, 0, 1, 0, 1, 0}) + Bytes({1, 1, 0, 0, 1, 0, 32, 0}) +
-         U32(static_cast<std::uint32_t>(image.size())) + U32(22) + image;
+  std::string image = U32(40) + U32(1) + U32(2) + Bytes({1, 0, 32, 0}) + U32(0) + U32(0) + U32(0) + U32(0) + U32(0) +
+                      U32(0) + Bytes({0x20, 0x40, 0x60, 0xFF}) + U32(0);
+  return Bytes({0, 0, 1, 0, 1, 0}) + Bytes({1, 1, 0, 0, 1, 0, 32, 0}) + U32(static_cast<std::uint32_t>(image.size())) +
+         U32(22) + image;
 }
 
 TEST(PictureSniffing, SignaturesByTheirFirstBytes) {
@@ -123,12 +123,9 @@ TEST(PictureLoading, EveryFormatWithAndWithoutBlobPrefix) {
     const char* cls;
     int width, height;
   } cases[] = {
-      {"bmp", BmpBytes(6, 4), "TBitmap", 6, 4},
-      {"jpeg", JpegBytes(8, 5), "TJPEGImage", 8, 5},
-      {"png", PngBytes(7, 3), "TPNGObject", 7, 3},
-      {"wmf", MetafileBytes(false), "TMetafile", 40, 30},
-      {"emf", MetafileBytes(true), "TMetafile", 40, 30},
-      {"ico", IconBytes(), "TIcon", 1, 1},
+      {"bmp", BmpBytes(6, 4), "TBitmap", 6, 4},          {"jpeg", JpegBytes(8, 5), "TJPEGImage", 8, 5},
+      {"png", PngBytes(7, 3), "TPNGObject", 7, 3},       {"wmf", MetafileBytes(false), "TMetafile", 40, 30},
+      {"emf", MetafileBytes(true), "TMetafile", 40, 30}, {"ico", IconBytes(), "TIcon", 1, 1},
   };
   for (const auto& c : cases) {
     for (bool prefixed : {false, true}) {
@@ -202,8 +199,8 @@ TEST_F(PictureDrawing, AspectRatioAndCentring) {
     bool keep, center;
     gfx::TRect rect;
   } cases[] = {
-      {200, 100, true, false, {0, 0, 100, 50}},  {200, 100, true, true, {0, 25, 100, 75}},
-      {100, 200, true, false, {0, 0, 50, 100}},  {100, 200, true, true, {25, 0, 75, 100}},
+      {200, 100, true, false, {0, 0, 100, 50}},   {200, 100, true, true, {0, 25, 100, 75}},
+      {100, 200, true, false, {0, 0, 50, 100}},   {100, 200, true, true, {25, 0, 75, 100}},
       {200, 100, false, false, {0, 0, 100, 100}}, {200, 100, false, true, {0, 0, 100, 100}},
       {30, 90, true, true, {33, 0, 66, 100}},
   };
@@ -279,8 +276,7 @@ TEST(PictureView, DiffHandsChangedPicturesToThePreparedPages) {
   EXPECT_EQ(report.pages.pictures.size(), 2u);
   view->SetTransparent(true);
   view->SetTransparentColor(255);
-  EXPECT_EQ(view->Diff(&other),
-            " Color=\"536870911\" ImageIndex=\"1\" Transparent=\"1\" TransparentColor=\"255\"");
+  EXPECT_EQ(view->Diff(&other), " Color=\"536870911\" ImageIndex=\"1\" Transparent=\"1\" TransparentColor=\"255\"");
 }
 
 TEST(PictureView, FileLinkIsExpandedAndMissingFilesClear) {

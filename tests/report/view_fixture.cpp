@@ -58,8 +58,7 @@ std::string ShapeText(const gfx::TCanvasCall& c) {
 
 std::vector<std::string> ShapeTexts(const gfx::TRecordingCanvas& canvas) {
   std::vector<std::string> out;
-  for (const gfx::TCanvasCall& c : canvas.Calls())
-    switch (c.op) {
+  for (const gfx::TCanvasCall& c : canvas.Calls()) switch (c.op) {
       case gfx::TCanvasOp::Rectangle:
       case gfx::TCanvasOp::Ellipse:
       case gfx::TCanvasOp::RoundRect:

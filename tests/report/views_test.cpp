@@ -22,9 +22,9 @@ struct TRoundingCase {
 // Halves go to the even neighbour, on both edges and on both axes.
 TEST(ViewBeginDraw, RoundsHalvesToEven) {
   const TRoundingCase cases[] = {
-      {0.5L, 1, 1, 0, 0, 2},          {2.5L, 1, 1, 0, 2, 4},        {1.5L, 1, 1, 0, 2, 2},
-      {10, 20, 1.5L, 0.25L, 15, 45},  {1, 1, 0.5L, 0, 0, 1},        {3, 2, 0.5L, 0, 2, 2},
-      {-0.5L, 1, 1, 0, 0, 0},         {-1.5L, 1, 1, 0, -2, 0},      {7, 3, 2, 0.5L, 14, 20},
+      {0.5L, 1, 1, 0, 0, 2},         {2.5L, 1, 1, 0, 2, 4},   {1.5L, 1, 1, 0, 2, 2},
+      {10, 20, 1.5L, 0.25L, 15, 45}, {1, 1, 0.5L, 0, 0, 1},   {3, 2, 0.5L, 0, 2, 2},
+      {-0.5L, 1, 1, 0, 0, 0},        {-1.5L, 1, 1, 0, -2, 0}, {7, 3, 2, 0.5L, 14, 20},
   };
   for (const TRoundingCase& c : cases) {
     TfrxView view(nullptr);
