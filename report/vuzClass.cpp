@@ -8,6 +8,7 @@
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzDataSet.h"
+#include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
 #include "report/vuzStyles.h"
 #include "report/vuzVariables.h"
@@ -648,6 +649,7 @@ void ReportClassesStartup() {
   if (g_startupNesting++ > 0) return;
   vuzCreateDataSetList();
   vuzCreateGlobalVariables();
+  vuzDrawTextStartup();
   for (const StandardClass& c : kStandardClasses)
     if (c.info) vuzRegisterReportClass(c.info());
   vuzResources();  // builds the table, which updates the script engine's messages
@@ -655,6 +657,7 @@ void ReportClassesStartup() {
 
 void ReportClassesShutdown() {
   if (g_startupNesting == 0 || --g_startupNesting > 0) return;
+  vuzDrawTextShutdown();
   vuzFreeGlobalVariables();
   vuzFreeDataSetList();
 }
