@@ -42,8 +42,8 @@ void TfrxHTMLTagsList::DeleteFrom(int line) {
   if (line >= 0 && line < Count()) lines_.resize(static_cast<std::size_t>(line));
 }
 
-int TfrxHTMLTagsList::FillCharSpacingArray(std::vector<int>& out, const rtl::WideString& text, const gfx::TCanvas&,
-                                           int, int, bool, bool, const TfrxTextMeasurer*) const {
+int TfrxHTMLTagsList::FillCharSpacingArray(std::vector<int>& out, const rtl::WideString& text, const gfx::TCanvas&, int,
+                                           int, bool, bool, const TfrxTextMeasurer*) const {
   out.assign(text.size(), 0);
   return 0;
 }
