@@ -162,29 +162,48 @@ namespace {
 
 // The dataset methods and field-indexed properties.
 Variant DataSetMethod(TfrxDataSet& ds, const AnsiString& name, TfsMethodHelper* caller) {
-  if (name == "OPEN") ds.Open();
-  else if (name == "CLOSE") ds.Close();
-  else if (name == "FIRST") ds.First();
-  else if (name == "NEXT") ds.Next();
-  else if (name == "PRIOR") ds.Prior();
-  else if (name == "EOF") return Variant(ds.Eof());
-  else if (name == "FIELDSCOUNT") return Variant(ds.FieldsCount());
-  else if (name == "HASFIELD") return Variant(ds.HasField(ArgText(caller, 0)));
-  else if (name == "ISBLOBFIELD") return Variant(ds.IsBlobField(ArgText(caller, 0)));
-  else if (name == "RECORDCOUNT") return Variant(ds.RecordCount());
-  else if (name == "GETFIELDLIST") ds.GetFieldList(ArgStrings(caller, 0));
-  else if (name == "DISPLAYTEXT.GET") return Variant(ds.GetDisplayText(ArgText(caller, 0))).AsString();
-  else if (name == "DISPLAYWIDTH.GET") return Variant(ds.GetDisplayWidth(ArgText(caller, 0)));
-  else if (name == "FIELDTYPE.GET") return Variant(static_cast<int32_t>(ds.GetFieldType(ArgText(caller, 0))));
-  else if (name == "VALUE.GET") return ds.GetValue(ArgText(caller, 0));
+  if (name == "OPEN")
+    ds.Open();
+  else if (name == "CLOSE")
+    ds.Close();
+  else if (name == "FIRST")
+    ds.First();
+  else if (name == "NEXT")
+    ds.Next();
+  else if (name == "PRIOR")
+    ds.Prior();
+  else if (name == "EOF")
+    return Variant(ds.Eof());
+  else if (name == "FIELDSCOUNT")
+    return Variant(ds.FieldsCount());
+  else if (name == "HASFIELD")
+    return Variant(ds.HasField(ArgText(caller, 0)));
+  else if (name == "ISBLOBFIELD")
+    return Variant(ds.IsBlobField(ArgText(caller, 0)));
+  else if (name == "RECORDCOUNT")
+    return Variant(ds.RecordCount());
+  else if (name == "GETFIELDLIST")
+    ds.GetFieldList(ArgStrings(caller, 0));
+  else if (name == "DISPLAYTEXT.GET")
+    return Variant(ds.GetDisplayText(ArgText(caller, 0))).AsString();
+  else if (name == "DISPLAYWIDTH.GET")
+    return Variant(ds.GetDisplayWidth(ArgText(caller, 0)));
+  else if (name == "FIELDTYPE.GET")
+    return Variant(static_cast<int32_t>(ds.GetFieldType(ArgText(caller, 0))));
+  else if (name == "VALUE.GET")
+    return ds.GetValue(ArgText(caller, 0));
   return Variant(0);
 }
 
 Variant ComponentMethod(TfrxComponent& c, const AnsiString& name, TfsMethodHelper* caller) {
-  if (name == "CLEAR") c.Clear();
-  else if (name == "FINDOBJECT") return Object(c.FindObject(ArgText(caller, 0)));
-  else if (name == "LOADFROMSTREAM") c.LoadFromStream(ArgStream(caller, 0));
-  else if (name == "SAVETOSTREAM") c.SaveToStream(ArgStream(caller, 0), Arg(caller, 1).AsBoolean());
+  if (name == "CLEAR")
+    c.Clear();
+  else if (name == "FINDOBJECT")
+    return Object(c.FindObject(ArgText(caller, 0)));
+  else if (name == "LOADFROMSTREAM")
+    c.LoadFromStream(ArgStream(caller, 0));
+  else if (name == "SAVETOSTREAM")
+    c.SaveToStream(ArgStream(caller, 0), Arg(caller, 1).AsBoolean());
   else if (name == "SETBOUNDS")
     c.SetBounds(Arg(caller, 0).AsExtended(), Arg(caller, 1).AsExtended(), Arg(caller, 2).AsExtended(),
                 Arg(caller, 3).AsExtended());
@@ -196,18 +215,30 @@ Variant WideStringsMethod(TWideStrings* list, const AnsiString& name, TfsMethodH
   if (!list) WrongObject("TWideStrings");
   if (name == "ADD") return Variant(list->Add(Arg(caller, 0).AsWideString()));
   if (name == "ADDOBJECT") return Variant(list->AddObject(Arg(caller, 0).AsWideString(), ArgObject(caller, 1)));
-  if (name == "CLEAR") list->Clear();
-  else if (name == "DELETE") list->Delete(Arg(caller, 0).AsInteger());
-  else if (name == "INDEXOF") return Variant(list->IndexOf(Arg(caller, 0).AsWideString()));
-  else if (name == "INSERT") list->Insert(Arg(caller, 0).AsInteger(), Arg(caller, 1).AsWideString());
-  else if (name == "LOADFROMFILE") list->LoadFromFile(Arg(caller, 0).AsWideString());
-  else if (name == "LOADFROMSTREAM") list->LoadFromStream(ArgStream(caller, 0));
-  else if (name == "SAVETOFILE") list->SaveToFile(Arg(caller, 0).AsWideString());
-  else if (name == "SAVETOSTREAM") list->SaveToStream(ArgStream(caller, 0));
-  else if (name == "OBJECTS.GET") return Object(list->GetObject(Arg(caller, 0).AsInteger()));
-  else if (name == "OBJECTS.SET") list->PutObject(Arg(caller, 0).AsInteger(), ArgObject(caller, 1));
-  else if (name == "STRINGS.GET") return Variant(list->Get(Arg(caller, 0).AsInteger())).AsString();
-  else if (name == "STRINGS.SET") list->Put(Arg(caller, 0).AsInteger(), Arg(caller, 1).AsWideString());
+  if (name == "CLEAR")
+    list->Clear();
+  else if (name == "DELETE")
+    list->Delete(Arg(caller, 0).AsInteger());
+  else if (name == "INDEXOF")
+    return Variant(list->IndexOf(Arg(caller, 0).AsWideString()));
+  else if (name == "INSERT")
+    list->Insert(Arg(caller, 0).AsInteger(), Arg(caller, 1).AsWideString());
+  else if (name == "LOADFROMFILE")
+    list->LoadFromFile(Arg(caller, 0).AsWideString());
+  else if (name == "LOADFROMSTREAM")
+    list->LoadFromStream(ArgStream(caller, 0));
+  else if (name == "SAVETOFILE")
+    list->SaveToFile(Arg(caller, 0).AsWideString());
+  else if (name == "SAVETOSTREAM")
+    list->SaveToStream(ArgStream(caller, 0));
+  else if (name == "OBJECTS.GET")
+    return Object(list->GetObject(Arg(caller, 0).AsInteger()));
+  else if (name == "OBJECTS.SET")
+    list->PutObject(Arg(caller, 0).AsInteger(), ArgObject(caller, 1));
+  else if (name == "STRINGS.GET")
+    return Variant(list->Get(Arg(caller, 0).AsInteger())).AsString();
+  else if (name == "STRINGS.SET")
+    list->Put(Arg(caller, 0).AsInteger(), Arg(caller, 1).AsWideString());
   return Variant(0);
 }
 
@@ -217,12 +248,18 @@ Variant StylesMethod(TfrxStyles* styles, const AnsiString& name, TfsMethodHelper
   if (name == "ITEMS.GET") return Object(styles->GetItem(Arg(caller, 0).AsInteger()));
   if (name == "ADD") return Object(styles->Add());
   if (name == "FIND") return Object(styles->Find(ArgText(caller, 0)));
-  if (name == "APPLY") styles->Apply();
-  else if (name == "GETLIST") styles->GetList(ArgStrings(caller, 0));
-  else if (name == "LOADFROMFILE") styles->LoadFromFile(ArgText(caller, 0));
-  else if (name == "LOADFROMSTREAM") styles->LoadFromStream(ArgStream(caller, 0));
-  else if (name == "SAVETOFILE") styles->SaveToFile(ArgText(caller, 0));
-  else if (name == "SAVETOSTREAM") styles->SaveToStream(ArgStream(caller, 0));
+  if (name == "APPLY")
+    styles->Apply();
+  else if (name == "GETLIST")
+    styles->GetList(ArgStrings(caller, 0));
+  else if (name == "LOADFROMFILE")
+    styles->LoadFromFile(ArgText(caller, 0));
+  else if (name == "LOADFROMSTREAM")
+    styles->LoadFromStream(ArgStream(caller, 0));
+  else if (name == "SAVETOFILE")
+    styles->SaveToFile(ArgText(caller, 0));
+  else if (name == "SAVETOSTREAM")
+    styles->SaveToStream(ArgStream(caller, 0));
   return Variant(0);
 }
 
@@ -232,13 +269,20 @@ TfrxCustomPreviewPages& PreviewPagesOf(TfrxCustomEngine& engine) {
 }
 
 Variant EngineMethod(TfrxCustomEngine& engine, const AnsiString& name, TfsMethodHelper* caller) {
-  if (name == "ADDANCHOR") PreviewPagesOf(engine).AddAnchor(ArgText(caller, 0));
-  else if (name == "NEWPAGE") engine.NewPage();
-  else if (name == "NEWCOLUMN") engine.NewColumn();
-  else if (name == "SHOWBAND") engine.ShowBand(dynamic_cast<TfrxComponent*>(ArgObject(caller, 0)));
-  else if (name == "STOPREPORT") engine.StopReport();
-  else if (name == "FREESPACE") return Float(engine.FreeSpace());
-  else if (name == "GETANCHORPAGE") return Variant(PreviewPagesOf(engine).GetAnchorPage(ArgText(caller, 0)));
+  if (name == "ADDANCHOR")
+    PreviewPagesOf(engine).AddAnchor(ArgText(caller, 0));
+  else if (name == "NEWPAGE")
+    engine.NewPage();
+  else if (name == "NEWCOLUMN")
+    engine.NewColumn();
+  else if (name == "SHOWBAND")
+    engine.ShowBand(dynamic_cast<TfrxComponent*>(ArgObject(caller, 0)));
+  else if (name == "STOPREPORT")
+    engine.StopReport();
+  else if (name == "FREESPACE")
+    return Float(engine.FreeSpace());
+  else if (name == "GETANCHORPAGE")
+    return Variant(PreviewPagesOf(engine).GetAnchorPage(ArgText(caller, 0)));
   return Variant(0);
 }
 
@@ -283,7 +327,8 @@ TFunctions::TFunctions(TfsScript* script) : script::TfsRTTIModule(script) {
   s.AddEnum("TfrxHAlign", "haLeft, haRight, haCenter, haBlock");
   s.AddEnum("TfrxVAlign", "vaTop, vaBottom, vaCenter");
   s.AddEnumSet("TfrxRestrictions", "rfDontModify, rfDontSize, rfDontMove, rfDontDelete");
-  s.AddEnum("TfrxShapeKind", "skRectangle, skRoundRectangle, skEllipse, skTriangle, skDiamond, skDiagonal1, skDiagonal2");
+  s.AddEnum("TfrxShapeKind",
+            "skRectangle, skRoundRectangle, skEllipse, skTriangle, skDiamond, skDiagonal1, skDiagonal2");
   s.AddEnumSet("TfrxPreviewButtons",
                "pbPrint, pbLoad, pbSave, pbExport, pbZoom, pbFind, pbTree, pbPageSetup, pbRefresh, pbTools, pbEdit, "
                "pbNavigator, pbExportQuick");
@@ -352,11 +397,11 @@ void TFunctions::RegisterClasses() {
     }
 
   if (TfsClassVariable* c = add("TfrxDataSet", "TComponent")) {
-    for (const char* d : {"procedure Open", "procedure Close", "procedure First", "procedure Next", "procedure Prior",
-                          "function Eof: Boolean", "function FieldsCount: Integer",
-                          "function HasField(const fName: String): Boolean",
-                          "function IsBlobField(const fName: String): Boolean", "function RecordCount: Integer",
-                          "procedure GetFieldList(List: TStrings)"})
+    for (const char* d :
+         {"procedure Open", "procedure Close", "procedure First", "procedure Next", "procedure Prior",
+          "function Eof: Boolean", "function FieldsCount: Integer", "function HasField(const fName: String): Boolean",
+          "function IsBlobField(const fName: String): Boolean", "function RecordCount: Integer",
+          "procedure GetFieldList(List: TStrings)"})
       c->AddMethod(d, method);
     c->AddProperty("RecNo", "Integer", getter);
     c->AddIndexProperty("DisplayText", "String", "String", method, true);
@@ -388,11 +433,10 @@ void TFunctions::RegisterClasses() {
   if (TfsClassVariable* c = add("TfrxStyles", "TCollection")) {
     c->AddConstructor("constructor Create(AReport: TfrxReport)", method);
     c->AddDefaultProperty("Items", "Integer", "TfrxStyleItem", method, true);
-    for (const char* d :
-         {"function Add: TfrxStyleItem", "function Find(const Name: String): TfrxStyleItem", "procedure Apply",
-          "procedure GetList(List: TStrings)", "procedure LoadFromFile(const FileName: String)",
-          "procedure LoadFromStream(Stream: TStream)", "procedure SaveToFile(const FileName: String)",
-          "procedure SaveToStream(Stream: TStream)"})
+    for (const char* d : {"function Add: TfrxStyleItem", "function Find(const Name: String): TfrxStyleItem",
+                          "procedure Apply", "procedure GetList(List: TStrings)",
+                          "procedure LoadFromFile(const FileName: String)", "procedure LoadFromStream(Stream: TStream)",
+                          "procedure SaveToFile(const FileName: String)", "procedure SaveToStream(Stream: TStream)"})
       c->AddMethod(d, method);
   }
   if (TfsClassVariable* c = add("TfrxArray", "TCollection")) {
@@ -560,8 +604,7 @@ void AddModule(script::TfsRTTIModuleClass module) {
   if (auto* modules = script::fsRTTIModules()) modules->push_back(module);
 }
 void RemoveModule(script::TfsRTTIModuleClass module) {
-  if (auto* modules = script::fsRTTIModules())
-    std::erase(*modules, module);
+  if (auto* modules = script::fsRTTIModules()) std::erase(*modules, module);
 }
 }  // namespace
 

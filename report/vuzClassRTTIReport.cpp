@@ -3,11 +3,10 @@
 
 namespace report::rtti {
 
-void RegisterReportClasses(script::TfsScript& /*script*/, const MethodHandler& /*method*/,
-                           const GetHandler& /*getter*/, const SetHandler& /*setter*/) {}
+void RegisterReportClasses(script::TfsScript& /*script*/, const MethodHandler& /*method*/, const GetHandler& /*getter*/,
+                           const SetHandler& /*setter*/) {}
 
-bool CallReportMethod(rtl::TObject*, script::TClass, const rtl::AnsiString&, script::TfsMethodHelper*,
-                      rtl::Variant&) {
+bool CallReportMethod(rtl::TObject*, script::TClass, const rtl::AnsiString&, script::TfsMethodHelper*, rtl::Variant&) {
   return false;
 }
 bool GetReportProp(rtl::TObject*, script::TClass, const rtl::AnsiString&, rtl::Variant&) { return false; }

@@ -31,8 +31,8 @@ T& Need(rtl::TObject* instance, const char* className) {
   return *typed;
 }
 
-using MethodHandler = std::function<rtl::Variant(rtl::TObject*, script::TClass, const rtl::AnsiString&,
-                                                 script::TfsMethodHelper*)>;
+using MethodHandler =
+    std::function<rtl::Variant(rtl::TObject*, script::TClass, const rtl::AnsiString&, script::TfsMethodHelper*)>;
 using GetHandler = std::function<rtl::Variant(rtl::TObject*, script::TClass, const rtl::AnsiString&)>;
 using SetHandler = std::function<void(rtl::TObject*, script::TClass, const rtl::AnsiString&, const rtl::Variant&)>;
 
@@ -53,8 +53,7 @@ void RegisterReportClasses(script::TfsScript& script, const MethodHandler& metho
                            const SetHandler& setter);
 bool CallReportMethod(rtl::TObject* instance, script::TClass classType, const rtl::AnsiString& name,
                       script::TfsMethodHelper* caller, rtl::Variant& result);
-bool GetReportProp(rtl::TObject* instance, script::TClass classType, const rtl::AnsiString& name,
-                   rtl::Variant& result);
+bool GetReportProp(rtl::TObject* instance, script::TClass classType, const rtl::AnsiString& name, rtl::Variant& result);
 bool SetReportProp(rtl::TObject* instance, script::TClass classType, const rtl::AnsiString& name,
                    const rtl::Variant& value);
 

@@ -7,6 +7,7 @@
 
 #include "platform/rtl/datetime.h"
 #include "report/vuzClass.h"
+#include "report/vuzClassBands.h"
 #include "report/vuzClassRTTI.h"
 #include "report/vuzClassServices.h"
 #include "report/vuzDataSet.h"
@@ -69,22 +70,14 @@ TEST_F(BindingsFixture, ConstantsEnumerationsAndSetsAreTheScriptSideLists) {
     const char* expression;
     Variant expected;
   } cases[] = {
-      {"fr1cm", Variant(37.7953)},
-      {"fr01in", Variant(9.6)},
-      {"fr1CharY", Variant(17.0)},
-      {"clTransparent", Variant(536870911)},
-      {"crFormat", Variant(152)},
-      {"smMaxHeight", Variant(2)},
-      {"fsDouble", Variant(5)},
-      {"ftBottom", Variant(8)},
-      {"pbTree", Variant(64)},
-      {"pbExportQuick", Variant(4096)},
-      {"rfDontDelete", Variant(8)},
-      {"fsx15cpi", Variant(256)},
-      {"reCount", Variant(2)},
-      {"fftBoolean", Variant(2)},
-      {"fkBoolean", Variant(3)},
-      {"csPlus", Variant(3)},
+      {"fr1cm", Variant(37.7953)},  {"fr01in", Variant(9.6)},
+      {"fr1CharY", Variant(17.0)},  {"clTransparent", Variant(536870911)},
+      {"crFormat", Variant(152)},   {"smMaxHeight", Variant(2)},
+      {"fsDouble", Variant(5)},     {"ftBottom", Variant(8)},
+      {"pbTree", Variant(64)},      {"pbExportQuick", Variant(4096)},
+      {"rfDontDelete", Variant(8)}, {"fsx15cpi", Variant(256)},
+      {"reCount", Variant(2)},      {"fftBoolean", Variant(2)},
+      {"fkBoolean", Variant(3)},    {"csPlus", Variant(3)},
       {"usMinus", Variant(3)},
   };
   for (const Case& c : cases) EXPECT_EQ(Eval(c.expression), c.expected) << c.expression;
@@ -175,6 +168,23 @@ TEST_F(BindingsFixture, TheEngineAnswersItsFreeSpace) {
   EXPECT_EQ(Eval("Engine.FreeSpace"), Variant(123.5));
   EXPECT_EQ(Run("begin Engine.NewPage; Engine.NewPage; end."), "");
   EXPECT_EQ(engine.newPages, 2);
+}
+
+TEST_F(BindingsFixture, BandsAreBoundByTheirClassesWithTheirOverflowFlag) {
+  report::TfrxMasterData band(nullptr);
+  band.SetName("MasterData1");
+  band.SetHeight(20);
+  script->AddObject("MasterData1", &band);
+  EXPECT_EQ(Eval("MasterData1.Overflow"), Variant(false));
+  band.Overflow = true;
+  EXPECT_EQ(Eval("MasterData1.Overflow"), Variant(true));
+  // Published properties come from the class itself, members through the ancestors.
+  EXPECT_EQ(Eval("MasterData1.Height"), Variant(20.0));
+  EXPECT_EQ(Eval("MasterData1.AbsTop"), Variant(0.0));
+  EXPECT_NE(script->FindClass("TfrxGroupHeader"), nullptr);
+  EXPECT_NE(script->FindClass("TfrxBand"), nullptr);
+  // Overflow is read-only.
+  EXPECT_NE(Run("begin MasterData1.Overflow := False; end."), "");
 }
 
 TEST_F(BindingsFixture, AMemberOnTheWrongObjectRaisesInsteadOfCrashing) {
