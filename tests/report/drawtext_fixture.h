@@ -26,16 +26,14 @@ struct DrawTextFixture {
     layout.SetGaps(0, 0, 0);
   }
 
-  void Options(bool wordWrap = true, bool tags = false, bool wordBreak = false, int rotation = 0,
-               bool wysiwyg = true) {
+  void Options(bool wordWrap = true, bool tags = false, bool wordBreak = false, int rotation = 0, bool wysiwyg = true) {
     layout.SetOptions(wordWrap, tags, false, wordBreak, true, wysiwyg, rotation);
   }
 
   // Lays text (lines separated by CR LF) out in a rectangle at (0, 0) of the
   // given width and height in report pixels, drawn at scale 1 at (left, top).
   void Lay(const std::u16string& text, int width, int height = 1000, int left = 0, int top = 0) {
-    layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, width, height),
-                         gfx::Rect(left, top, left + width, top + height));
+    layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, width, height), gfx::Rect(left, top, left + width, top + height));
     report::TWideStrings lines;
     lines.SetText(text);
     layout.SetText(lines);

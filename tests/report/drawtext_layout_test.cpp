@@ -30,7 +30,12 @@ TEST(TextLayoutWrap, Table) {
       {"word longer than the width is cut", u"abcdefghij", 4, false, false, {u"abcd", u"efgh", u"ij"}, {1, 0, 2}},
       {"width below one character", u"abc", 0, false, false, {u"a", u"b", u"c"}, {1, 0, 2}},
       {"two paragraphs", u"aa bb\r\ncc", 3, false, false, {u"aa", u"bb", u"cc"}, {1, 2, 3}},
-      {"a blank inside nowrap is no wrap point", u"<nowrap>aa bbbb</nowrap>", 5, true, false, {u"aa bb", u"bb"},
+      {"a blank inside nowrap is no wrap point",
+       u"<nowrap>aa bbbb</nowrap>",
+       5,
+       true,
+       false,
+       {u"aa bb", u"bb"},
        {1, 2}},
       {"the same without nowrap", u"aa bbbb", 5, false, false, {u"aa", u"bbbb"}, {1, 2}},
       {"tags take no width", u"<b>aa</b> <i>bb</i>", 6, true, false, {u"aa bb"}, {3}},
@@ -120,8 +125,8 @@ TEST(Hyphenation, SyllablePositions) {
     const char* word;  // UTF-8, upper case
     std::vector<int> positions;
   } cases[] = {
-      {"МОЛОКО", {2, 4}},  {"ВАННА", {3}},          {"ЧАЙКА", {3}},  {"ПОДЪЕЗД", {2}}, {"ДОМ", {}},
-      {"ВСТРЕЧ", {}},      {"КОЛБАСА", {2, 3, 5}},     {"LATIN", {}},   {"", {}},
+      {"МОЛОКО", {2, 4}}, {"ВАННА", {3}},         {"ЧАЙКА", {3}}, {"ПОДЪЕЗД", {2}}, {"ДОМ", {}},
+      {"ВСТРЕЧ", {}},     {"КОЛБАСА", {2, 3, 5}}, {"LATIN", {}},  {"", {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.word);
