@@ -7,6 +7,8 @@
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzClassBands.h"
+#include "report/vuzClassPage.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
@@ -594,40 +596,40 @@ struct StandardClass {
   const rtl::TClassInfo& (*info)();
 };
 const StandardClass kStandardClasses[] = {
-    {"TfrxChild", nullptr},
-    {"TfrxColumnFooter", nullptr},
-    {"TfrxColumnHeader", nullptr},
+    {"TfrxChild", &TfrxChild::StaticClass},
+    {"TfrxColumnFooter", &TfrxColumnFooter::StaticClass},
+    {"TfrxColumnHeader", &TfrxColumnHeader::StaticClass},
     {"TfrxCustomMemoView", nullptr},
-    {"TfrxMasterData", nullptr},
-    {"TfrxDetailData", nullptr},
-    {"TfrxSubdetailData", nullptr},
-    {"TfrxDataBand4", nullptr},
-    {"TfrxDataBand5", nullptr},
-    {"TfrxDataBand6", nullptr},
+    {"TfrxMasterData", &TfrxMasterData::StaticClass},
+    {"TfrxDetailData", &TfrxDetailData::StaticClass},
+    {"TfrxSubdetailData", &TfrxSubdetailData::StaticClass},
+    {"TfrxDataBand4", &TfrxDataBand4::StaticClass},
+    {"TfrxDataBand5", &TfrxDataBand5::StaticClass},
+    {"TfrxDataBand6", &TfrxDataBand6::StaticClass},
     {"TfrxDialogPage", nullptr},
-    {"TfrxFooter", nullptr},
+    {"TfrxFooter", &TfrxFooter::StaticClass},
     {"TfrxFrame", nullptr},
-    {"TfrxGroupFooter", nullptr},
-    {"TfrxGroupHeader", nullptr},
-    {"TfrxHeader", nullptr},
+    {"TfrxGroupFooter", &TfrxGroupFooter::StaticClass},
+    {"TfrxGroupHeader", &TfrxGroupHeader::StaticClass},
+    {"TfrxHeader", &TfrxHeader::StaticClass},
     {"TfrxHighlight", nullptr},
     {"TfrxLineView", nullptr},
     {"TfrxMemoView", nullptr},
-    {"TfrxOverlay", nullptr},
-    {"TfrxPageFooter", nullptr},
-    {"TfrxPageHeader", nullptr},
+    {"TfrxOverlay", &TfrxOverlay::StaticClass},
+    {"TfrxPageFooter", &TfrxPageFooter::StaticClass},
+    {"TfrxPageHeader", &TfrxPageHeader::StaticClass},
     {"TfrxPictureView", nullptr},
     {"TfrxReport", nullptr},
-    {"TfrxReportPage", nullptr},
-    {"TfrxReportSummary", nullptr},
-    {"TfrxReportTitle", nullptr},
+    {"TfrxReportPage", &TfrxReportPage::StaticClass},
+    {"TfrxReportSummary", &TfrxReportSummary::StaticClass},
+    {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
     {"TfrxShapeView", nullptr},
     {"TfrxSubreport", nullptr},
     {"TfrxSysMemoView", nullptr},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
-    {"TfrxNullBand", nullptr},
+    {"TfrxNullBand", &TfrxNullBand::StaticClass},
     {"TfrxCustomLineView", nullptr},
-    {"TfrxDataPage", nullptr},
+    {"TfrxDataPage", &TfrxDataPage::StaticClass},
 };
 
 }  // namespace
