@@ -340,9 +340,7 @@ const rtl::TClassInfo& TfrxDataBand::StaticClass() {
 
 const rtl::TClassInfo& TfrxMasterData::StaticClass() { return DataBandKind<TfrxMasterData>("TfrxMasterData"); }
 const rtl::TClassInfo& TfrxDetailData::StaticClass() { return DataBandKind<TfrxDetailData>("TfrxDetailData"); }
-const rtl::TClassInfo& TfrxSubdetailData::StaticClass() {
-  return DataBandKind<TfrxSubdetailData>("TfrxSubdetailData");
-}
+const rtl::TClassInfo& TfrxSubdetailData::StaticClass() { return DataBandKind<TfrxSubdetailData>("TfrxSubdetailData"); }
 const rtl::TClassInfo& TfrxDataBand4::StaticClass() { return DataBandKind<TfrxDataBand4>("TfrxDataBand4"); }
 const rtl::TClassInfo& TfrxDataBand5::StaticClass() { return DataBandKind<TfrxDataBand5>("TfrxDataBand5"); }
 const rtl::TClassInfo& TfrxDataBand6::StaticClass() { return DataBandKind<TfrxDataBand6>("TfrxDataBand6"); }
@@ -424,12 +422,12 @@ const rtl::TClassInfo& TfrxNullBand::StaticClass() {
 
 const std::array<const rtl::TClassInfo*, kBandKindCount>& vuzBands() {
   static const std::array<const rtl::TClassInfo*, kBandKindCount> table = {
-      &TfrxReportTitle::StaticClass(),   &TfrxReportSummary::StaticClass(), &TfrxPageHeader::StaticClass(),
-      &TfrxPageFooter::StaticClass(),    &TfrxHeader::StaticClass(),        &TfrxFooter::StaticClass(),
-      &TfrxMasterData::StaticClass(),    &TfrxDetailData::StaticClass(),    &TfrxSubdetailData::StaticClass(),
-      &TfrxDataBand4::StaticClass(),     &TfrxDataBand5::StaticClass(),     &TfrxDataBand6::StaticClass(),
-      &TfrxGroupHeader::StaticClass(),   &TfrxGroupFooter::StaticClass(),   &TfrxChild::StaticClass(),
-      &TfrxColumnHeader::StaticClass(),  &TfrxColumnFooter::StaticClass(),  &TfrxOverlay::StaticClass(),
+      &TfrxReportTitle::StaticClass(),  &TfrxReportSummary::StaticClass(), &TfrxPageHeader::StaticClass(),
+      &TfrxPageFooter::StaticClass(),   &TfrxHeader::StaticClass(),        &TfrxFooter::StaticClass(),
+      &TfrxMasterData::StaticClass(),   &TfrxDetailData::StaticClass(),    &TfrxSubdetailData::StaticClass(),
+      &TfrxDataBand4::StaticClass(),    &TfrxDataBand5::StaticClass(),     &TfrxDataBand6::StaticClass(),
+      &TfrxGroupHeader::StaticClass(),  &TfrxGroupFooter::StaticClass(),   &TfrxChild::StaticClass(),
+      &TfrxColumnHeader::StaticClass(), &TfrxColumnFooter::StaticClass(),  &TfrxOverlay::StaticClass(),
   };
   return table;
 }

@@ -232,13 +232,12 @@ AnsiString TfrxDataPage::GetDescription() const { return vuzResources().Get("obD
 // ---------------------------------------------------------------- reflection
 
 const rtl::TClassInfo& TfrxPage::StaticClass() {
-  static const rtl::TClassInfo info =
-      rtl::TClassBuilder<TfrxPage>("TfrxPage", &TfrxComponent::StaticClass())
-          .Property("Font", &TfrxComponent::Font, &TfrxComponent::SetFont)
-          .Stored(&TfrxComponent::IsFontStored)
-          .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible)
-          .Default(true)
-          .Build();
+  static const rtl::TClassInfo info = rtl::TClassBuilder<TfrxPage>("TfrxPage", &TfrxComponent::StaticClass())
+                                          .Property("Font", &TfrxComponent::Font, &TfrxComponent::SetFont)
+                                          .Stored(&TfrxComponent::IsFontStored)
+                                          .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible)
+                                          .Default(true)
+                                          .Build();
   return info;
 }
 
