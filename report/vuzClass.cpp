@@ -10,6 +10,7 @@
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPage.h"
 #include "report/vuzDataSet.h"
+#include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
 #include "report/vuzStyles.h"
 #include "report/vuzVariables.h"
@@ -650,6 +651,7 @@ void ReportClassesStartup() {
   if (g_startupNesting++ > 0) return;
   vuzCreateDataSetList();
   vuzCreateGlobalVariables();
+  vuzDrawTextStartup();
   for (const StandardClass& c : kStandardClasses)
     if (c.info) vuzRegisterReportClass(c.info());
   vuzResources();  // builds the table, which updates the script engine's messages
@@ -657,6 +659,7 @@ void ReportClassesStartup() {
 
 void ReportClassesShutdown() {
   if (g_startupNesting == 0 || --g_startupNesting > 0) return;
+  vuzDrawTextShutdown();
   vuzFreeGlobalVariables();
   vuzFreeDataSetList();
 }
