@@ -40,16 +40,26 @@ TEST(Bands, NumbersAndNamesOfEveryKind) {
     const char* name;
   };
   Case cases[] = {
-      {Make<TfrxReportTitle>(), 0, "ReportTitle"},    {Make<TfrxReportSummary>(), 1, "ReportSummary"},
-      {Make<TfrxPageHeader>(), 2, "PageHeader"},      {Make<TfrxPageFooter>(), 3, "PageFooter"},
-      {Make<TfrxHeader>(), 4, "Header"},              {Make<TfrxFooter>(), 5, "Footer"},
-      {Make<TfrxMasterData>(), 6, "MasterData"},      {Make<TfrxDetailData>(), 7, "DetailData"},
-      {Make<TfrxSubdetailData>(), 8, "SubdetailData"}, {Make<TfrxDataBand4>(), 9, "Data4"},
-      {Make<TfrxDataBand5>(), 10, "Data5"},           {Make<TfrxDataBand6>(), 11, "Data6"},
-      {Make<TfrxGroupHeader>(), 12, "GroupHeader"},   {Make<TfrxGroupFooter>(), 13, "GroupFooter"},
-      {Make<TfrxChild>(), 14, "Child"},               {Make<TfrxColumnHeader>(), 15, "ColumnHeader"},
-      {Make<TfrxColumnFooter>(), 16, "ColumnFooter"}, {Make<TfrxOverlay>(), 17, "Overlay"},
-      {Make<TfrxNullBand>(), 0, "Null"},              {Make<TfrxMyMaster>(), 6, "MyMaster"},
+      {Make<TfrxReportTitle>(), 0, "ReportTitle"},
+      {Make<TfrxReportSummary>(), 1, "ReportSummary"},
+      {Make<TfrxPageHeader>(), 2, "PageHeader"},
+      {Make<TfrxPageFooter>(), 3, "PageFooter"},
+      {Make<TfrxHeader>(), 4, "Header"},
+      {Make<TfrxFooter>(), 5, "Footer"},
+      {Make<TfrxMasterData>(), 6, "MasterData"},
+      {Make<TfrxDetailData>(), 7, "DetailData"},
+      {Make<TfrxSubdetailData>(), 8, "SubdetailData"},
+      {Make<TfrxDataBand4>(), 9, "Data4"},
+      {Make<TfrxDataBand5>(), 10, "Data5"},
+      {Make<TfrxDataBand6>(), 11, "Data6"},
+      {Make<TfrxGroupHeader>(), 12, "GroupHeader"},
+      {Make<TfrxGroupFooter>(), 13, "GroupFooter"},
+      {Make<TfrxChild>(), 14, "Child"},
+      {Make<TfrxColumnHeader>(), 15, "ColumnHeader"},
+      {Make<TfrxColumnFooter>(), 16, "ColumnFooter"},
+      {Make<TfrxOverlay>(), 17, "Overlay"},
+      {Make<TfrxNullBand>(), 0, "Null"},
+      {Make<TfrxMyMaster>(), 6, "MyMaster"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.band->ClassName());

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "platform/rtl/classes.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzDMPClass.h"
 #include "test_util.h"
@@ -59,8 +60,12 @@ TEST(DotMatrix, CommandBytes) {
     std::string bytes;
   };
   const Case cases[] = {
-      {"1B40", Bytes({0x1B, 0x40})}, {"#27#64", Bytes({27, 64})}, {"1B4", Bytes({0x1B})},
-      {"#255", Bytes({255})},        {"ff00", Bytes({255, 0})},   {"", ""},
+      {"1B40", Bytes({0x1B, 0x40})},
+      {"#27#64", Bytes({27, 64})},
+      {"1B4", Bytes({0x1B})},
+      {"#255", Bytes({255})},
+      {"ff00", Bytes({255, 0})},
+      {"", ""},
       {"#0", Bytes({0})},
   };
   for (const Case& c : cases) {
@@ -128,4 +133,12 @@ TEST(DotMatrix, BandsOnADotMatrixPageSnapToCells) {
   EXPECT_DOUBLE_EQ(D(onDmp->Width()), 100);  // widths follow the page
   EXPECT_DOUBLE_EQ(D(onPlain->Left()), 14);
   EXPECT_DOUBLE_EQ(D(onPlain->Top()), 20);
+}
+
+TEST(DotMatrix, TheTemplateReaderKnowsThePage) {
+  ReportClassesStartup();
+  const rtl::TClassInfo* info = rtl::GetClassInfo("TfrxDMPPage");
+  ASSERT_NE(info, nullptr);
+  EXPECT_TRUE(info->InheritsFrom("TfrxReportPage"));
+  ReportClassesShutdown();
 }
