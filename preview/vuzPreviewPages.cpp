@@ -208,16 +208,15 @@ void TfrxPreviewPages::AddSourcePage(TfrxComponent* page) {
     p.templ->SetOriginal(p.copy);
     p.copy->SetOriginal(p.templ);
     const AnsiString prefix = p.copy->IsA("TfrxBand") ? AnsiString("b") : LowerFirst(p.copy->BaseName());
-    const AnsiString alias =
-        dictionary_.AddUnique(prefix, "Page" + std::to_string(k) + "." + p.copy->Name(), p.copy);
+    const AnsiString alias = dictionary_.AddUnique(prefix, "Page" + std::to_string(k) + "." + p.copy->Name(), p.copy);
     if (p.copy->IsA("TfrxCustomMemoView")) {
       rtl::TObject* holder = nullptr;
       if (const rtl::TPropInfo* ds = rtl::FindPropPath(*p.copy, "DataSet", holder); ds && holder && ds->HasSetter())
         ds->SetObject(*holder, nullptr);
       vuzSetProp(p.copy, "DataField", rtl::Variant(AnsiString()));
     }
-    storedTexts_[p.copy] = (p.copy->FrComponentStyle() & csDefaultDiff) ? p.copy->ClassName()
-                                                                         : serializer.WriteComponentStr(p.copy);
+    storedTexts_[p.copy] =
+        (p.copy->FrComponentStyle() & csDefaultDiff) ? p.copy->ClassName() : serializer.WriteComponentStr(p.copy);
     p.templ->SetAliasName(alias);
     p.copy->SetAliasName(alias);
   }
@@ -254,8 +253,7 @@ void TfrxPreviewPages::ClearFirstPassPages() {
 
 void TfrxPreviewPages::AddPage(TfrxComponent* page) {
   SyncIn();
-  if (host_->UseFileCache() &&
-      tree_.XMLSize > static_cast<std::int64_t>(std::max(host_->MaxMemSize(), 0)) * 1048576LL)
+  if (host_->UseFileCache() && tree_.XMLSize > static_cast<std::int64_t>(std::max(host_->MaxMemSize(), 0)) * 1048576LL)
     tree_.ParkPages(host_->TempDir());
   ++tree_.CurPage;
   if (tree_.CurPage < tree_.Count() && AddPageAction != report::apAdd) {

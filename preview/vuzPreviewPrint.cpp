@@ -77,8 +77,7 @@ bool TfrxPreviewPages::Print() {
       };
       for (int copy = 1; copy <= (collate ? copies : 1) && !stopped; ++copy) {
         for (int k = 0; k < positions && !stopped; ++k)
-          if (!printPosition(reverse ? positions - 1 - k : k, collate ? copy : 1, collate ? 1 : copies))
-            stopped = true;
+          if (!printPosition(reverse ? positions - 1 - k : k, collate ? copy : 1, collate ? 1 : copies)) stopped = true;
         if (host_->Terminated()) stopped = true;
       }
       if (started && !stopped) printer->EndDoc();

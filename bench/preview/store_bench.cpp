@@ -46,8 +46,7 @@ struct LongReport {
       f->store->AddPage(page.get());
       for (int r = 0; r < kRows; ++r) {
         band->SetTop(40 + r * 18);
-        for (int m = 0; m < kMemos; ++m)
-          memos[m]->Text = "Значение "_cp + std::to_string(p * 1000 + r * 10 + m);
+        for (int m = 0; m < kMemos; ++m) memos[m]->Text = "Значение "_cp + std::to_string(p * 1000 + r * 10 + m);
         f->store->AddObject(band);
       }
     }

@@ -9,9 +9,9 @@
 #include "platform/gfx/recording_canvas.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/streams.h"
-#include "report/vuzRes.h"
 #include "preview/vuzPreviewPages.h"
 #include "preview/vuzPrinter.h"
+#include "report/vuzRes.h"
 #include "store_fixture.h"
 
 namespace preview_test {
@@ -78,11 +78,11 @@ TEST(ExportDriver, CallOrder) {
   Build(f, t, 2);
   RecordingFilter filter;
   EXPECT_TRUE(f.store->Export(&filter));
-  const std::vector<std::string> expected = {
-      "Start",        "StartPage 0",  "  _pagebackground", "  PageHeader1", "  Memo1", "  MasterData1", "  Memo2",
-      "  Memo3",      "  PageFooter1", "FinishPage 0",     "StartPage 1",   "  _pagebackground",
-      "  PageHeader1", "  Memo1",      "  MasterData1",     "  Memo2",       "  Memo3", "  PageFooter1",
-      "FinishPage 1", "Finish"};
+  const std::vector<std::string> expected = {"Start",         "StartPage 0",   "  _pagebackground", "  PageHeader1",
+                                             "  Memo1",       "  MasterData1", "  Memo2",           "  Memo3",
+                                             "  PageFooter1", "FinishPage 0",  "StartPage 1",       "  _pagebackground",
+                                             "  PageHeader1", "  Memo1",       "  MasterData1",     "  Memo2",
+                                             "  Memo3",       "  PageFooter1", "FinishPage 1",      "Finish"};
   EXPECT_EQ(filter.log, expected);
   EXPECT_EQ(filter.Report, nullptr);
   EXPECT_NE(filter.CreationTime, 0);
@@ -320,9 +320,22 @@ TEST(ObjectOver, Cases) {
       {"move over a page link", "@3", 0, false, false, {"over Memo2"}, -21, "@3"},
       {"click on a page link", "@3", 0, true, false, {"page 3", "click Memo2"}, -21, "@3"},
       {"@ and no number is ignored", "@x1", 0, true, false, {"click Memo2"}, -21, "@x1"},
-      {"anchor, any case, the last of a name", "#TOTAL", 0, true, false, {"position 2 77", "click Memo2"}, -21, "#TOTAL"},
+      {"anchor, any case, the last of a name",
+       "#TOTAL",
+       0,
+       true,
+       false,
+       {"position 2 77", "click Memo2"},
+       -21,
+       "#TOTAL"},
       {"missing anchor", "#none", 0, true, false, {"click Memo2"}, -21, "#none"},
-      {"web address", "https://example.org/a", 0, true, false, {"open https://example.org/a", "click Memo2"}, -21,
+      {"web address",
+       "https://example.org/a",
+       0,
+       true,
+       false,
+       {"open https://example.org/a", "click Memo2"},
+       -21,
        "https://example.org/a"},
       {"program path refused", "/bin/sh", 0, true, false, {"click Memo2"}, -21, "/bin/sh"},
       {"own cursor", "", 150, false, false, {"over Memo2"}, 150, ""},

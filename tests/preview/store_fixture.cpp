@@ -86,11 +86,11 @@ const rtl::TClassInfo& TestBand::StaticClass() {
   return info;
 }
 
-#define PREVIEW_TEST_BAND_INFO(Name, EngineName)                                                  \
-  const rtl::TClassInfo& Name::StaticClass() {                                                    \
-    static const rtl::TClassInfo info =                                                           \
+#define PREVIEW_TEST_BAND_INFO(Name, EngineName)                                                          \
+  const rtl::TClassInfo& Name::StaticClass() {                                                            \
+    static const rtl::TClassInfo info =                                                                   \
         rtl::TClassBuilder<Name>(#Name, &Named(EngineName, TestBand::StaticClass())).Creatable().Build(); \
-    return info;                                                                                  \
+    return info;                                                                                          \
   }
 PREVIEW_TEST_BAND_INFO(TestPageHeader, "TfrxPageHeader")
 PREVIEW_TEST_BAND_INFO(TestPageFooter, "TfrxPageFooter")
@@ -167,8 +167,8 @@ const rtl::TClassInfo& TestPicture::StaticClass() {
 
 const rtl::TClassInfo& TestPage::StaticClass() {
   using P = TestPage;
-  static rtl::TClassBuilder<P> b(
-      "TestPage", &Named("TfrxReportPage", Named("TfrxPage", TfrxReportComponent::StaticClass())));
+  static rtl::TClassBuilder<P> b("TestPage",
+                                 &Named("TfrxReportPage", Named("TfrxPage", TfrxReportComponent::StaticClass())));
   static const rtl::TClassInfo info =
       b.Creatable()
           .Property("PaperWidth", &P::PaperWidth, &P::SetPaperWidth)

@@ -30,11 +30,11 @@ class TestBand : public report::TfrxReportComponent {
   using TfrxReportComponent::TfrxReportComponent;
   void Draw(gfx::TCanvas&, long double, long double, long double, long double) override {}
 };
-#define PREVIEW_TEST_BAND(Name)                 \
-  class Name : public TestBand {                \
-    RTL_CLASS_INFO                              \
-   public:                                      \
-    using TestBand::TestBand;                   \
+#define PREVIEW_TEST_BAND(Name)  \
+  class Name : public TestBand { \
+    RTL_CLASS_INFO               \
+   public:                       \
+    using TestBand::TestBand;    \
   };
 PREVIEW_TEST_BAND(TestPageHeader)
 PREVIEW_TEST_BAND(TestPageFooter)
@@ -138,9 +138,7 @@ class RecordingHost : public preview::TfrxPreviewHost {
   void ProgressStart(report::TfrxProgressType t, int v) override { Note("progress-start", t, v); }
   void Progress(report::TfrxProgressType t, int v) override { Note("progress", t, v); }
   void ProgressStop(report::TfrxProgressType t, int v) override { Note("progress-stop", t, v); }
-  void SetProgressMessage(const AnsiString& text, bool hint) override {
-    (hint ? hintText : statusText) = text;
-  }
+  void SetProgressMessage(const AnsiString& text, bool hint) override { (hint ? hintText : statusText) = text; }
   void MouseOverObject(TfrxComponent* view) override { log.push_back("over " + view->Name()); }
   void PreviewClick(TfrxComponent* view, int, unsigned, bool& modified, bool dbl) override {
     log.push_back(std::string(dbl ? "dblclick " : "click ") + view->Name());

@@ -3,6 +3,7 @@
 // the page cache, swapping and the prepared-report file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -434,6 +435,8 @@ TEST(PreviewPagesFile, RoundTripThroughTheStore) {
   f.store->CurPage = 2;
   f.store->AddAnchor("Итого"_cp);
   f.store->SaveToFile(file);
+  // Writes the fuzz seed of the store when asked to.
+  if (const char* seed = std::getenv("ZARNIK_WRITE_STORE_SEED")) f.store->SaveToFile(seed);
   std::vector<std::string> pages;
   for (int i = 0; i < 3; ++i) pages.push_back(Written(f.store->GetPage(i)));
 
