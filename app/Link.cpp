@@ -49,7 +49,7 @@ int TCommLinkPort::InQueCount() { return comm_.InQueCount(); }
 int TCommLinkPort::OutQueCount() { return comm_.OutQueCount(); }
 void TCommLinkPort::PurgeIn() { comm_.PurgeIn(); }
 
-bool TCommLinkPort::GetModemState(int line) { return comm_.GetModemState(line); }
+bool TCommLinkPort::GetModemState(comm::TModemLine line) { return comm_.GetModemState(line); }
 
 void TCommLinkPort::SetRTSState(bool on) {
   try {
@@ -125,7 +125,7 @@ bool TRecorderLink::PresenceTest() {
   port_.SetDTRState(false);
   rtl::Sleep(100);
   rtl::Sleep(100);
-  if (!port_.GetModemState(1) || port_.GetModemState(2)) {
+  if (!port_.GetModemState(comm::mlCTS) || port_.GetModemState(comm::mlDSR)) {
     port_.SetRTSState(false);
     port_.SetDTRState(true);
     return false;
@@ -134,7 +134,7 @@ bool TRecorderLink::PresenceTest() {
   port_.SetDTRState(true);
   rtl::Sleep(100);
   rtl::Sleep(100);
-  return !port_.GetModemState(1);
+  return !port_.GetModemState(comm::mlCTS);
 }
 
 void TRecorderLink::OpenComPort(int n) {
@@ -216,23 +216,23 @@ void TRecorderLink::SendCommand(std::initializer_list<std::uint8_t> frame) {
   SendCommand(frame.begin(), static_cast<int>(frame.size()));
 }
 
-int TRecorderLink::WaitForBytes(int n) {
+TWaitResult TRecorderLink::WaitForBytes(int n) {
   int previous = 0;
   lastActivity_ = rtl::GetTickCount();
   for (;;) {
     if (cancel_) {
       if (linkLost_) view_.SetPanelText(0, "COM-порт занят другой программой или не работает"_cp);
-      return 2;
+      return TWaitResult::Cancelled;
     }
     const int count = port_.InQueCount();
-    if (count >= n) return 0;
+    if (count >= n) return TWaitResult::Arrived;
     if (count != previous) {
       LampGreen();
       previous = count;
       lastActivity_ = rtl::GetTickCount();
     } else {
       const std::uint32_t silent = rtl::GetTickCount() - lastActivity_;
-      if (silent > kSilenceTimeoutMs) return 1;
+      if (silent > kSilenceTimeoutMs) return TWaitResult::TimedOut;
       if (silent > kSilenceTimeoutMs / 2) LampRed();
     }
     rtl::Sleep(1);
@@ -269,19 +269,19 @@ void TRecorderLink::RestAfterTimeout() {
   rtl::Sleep(50);
 }
 
-int TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
-                            const std::function<bool(const std::uint8_t*)>& check) {
+TExchangeResult TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply,
+                                        int replyLength, const std::function<bool(const std::uint8_t*)>& check) {
   for (;;) {
     view_.ProcessMessages();
     SendCommand(request.data(), static_cast<int>(request.size()));
-    const int r = WaitForBytes(replyLength);
-    if (r == 2) return 2;
-    if (r == 1) {
+    const TWaitResult r = WaitForBytes(replyLength);
+    if (r == TWaitResult::Cancelled) return TExchangeResult::Cancelled;
+    if (r == TWaitResult::TimedOut) {
       RestAfterTimeout();
       continue;
     }
     LampIdle();
-    if (Read(reply, replyLength) == replyLength && check(reply)) return 0;
+    if (Read(reply, replyLength) == replyLength && check(reply)) return TExchangeResult::Done;
   }
 }
 

@@ -75,10 +75,10 @@ class FakeLine : public app::TLinkPort {
   }
   void SetDeviceName(const rtl::AnsiString& name) override { deviceName = name; }
   void SetBaudRate(comm::TBaudRate rate) override { baud = rate; }
-  bool GetModemState(int line) override {
+  bool GetModemState(comm::TModemLine line) override {
     if (!open_) return false;
-    if (line == 1) return ctsStuck || (plugged && rts_);
-    if (line == 2) return dsrOn;
+    if (line == comm::mlCTS) return ctsStuck || (plugged && rts_);
+    if (line == comm::mlDSR) return dsrOn;
     return false;
   }
   void SetRTSState(bool on) override { rts_ = on; }
