@@ -177,8 +177,7 @@ void TRecorderLink::WriteJob() {
   request.push_back(cs & 0xFF);
   request.push_back(cs >> 8);
   std::uint8_t reply = 0;
-  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x04; }) ==
-      TExchangeResult::Cancelled) {
+  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x04; }) == TExchangeResult::Cancelled) {
     view_.SetPanelText(1, "");
   } else {
     view_.SetPanelText(1, "Задание записано"_cp);
@@ -206,8 +205,7 @@ void TRecorderLink::ClearGaugeArchive() {
   request.push_back(cs & 0xFF);
   request.push_back(cs >> 8);
   std::uint8_t reply = 0;
-  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x08; }) ==
-      TExchangeResult::Cancelled)
+  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x08; }) == TExchangeResult::Cancelled)
     view_.SetPanelText(1, "Команда отменена"_cp);
   else
     view_.SetPanelText(0, "Архив очищен"_cp);

@@ -269,8 +269,8 @@ void TRecorderLink::RestAfterTimeout() {
   rtl::Sleep(50);
 }
 
-TExchangeResult TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply,
-                                        int replyLength, const std::function<bool(const std::uint8_t*)>& check) {
+TExchangeResult TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
+                                        const std::function<bool(const std::uint8_t*)>& check) {
   for (;;) {
     view_.ProcessMessages();
     SendCommand(request.data(), static_cast<int>(request.size()));

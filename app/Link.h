@@ -178,7 +178,7 @@ class TRecorderLink {
   // them and checks them with check; repeats on a time-out (red lamp, 50 ms)
   // and on a failed check until it succeeds or the user cancels.
   TExchangeResult Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
-               const std::function<bool(const std::uint8_t*)>& check);
+                           const std::function<bool(const std::uint8_t*)>& check);
   // Checks a reply whose last two bytes are the checksum over covered + data.
   static bool ChecksumMatches(const std::vector<std::uint8_t>& covered, const std::uint8_t* data, int dataLength);
 
