@@ -1,7 +1,6 @@
 // The recorder's command set: version, device type, clock, directory, job,
 // clearing the archive, starting and stopping recording.
 #include "app/Link.h"
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/datetime.h"
 
@@ -192,9 +191,8 @@ void TRecorderLink::ClearGaugeArchive() {
   if (busy_) return;
   view_.SetPanelText(0, "");
   view_.SetPanelText(1, "");
-  if (view_.Ask(
-          "Вы действительно хотите полностью очистить архив прибора? \nВосстановление данных будет невозможно."_cp,
-          gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL) != gui::IDYES)
+  if (!view_.Confirm(
+          "Вы действительно хотите полностью очистить архив прибора? \nВосстановление данных будет невозможно."_cp))
     return;
   busy_ = true;
   view_.ShowCancelButton(true);
@@ -249,7 +247,7 @@ void TRecorderLink::ProcStartStop(bool start) {
         error = true;
     }
   }
-  if (error) view_.Ask("Ошибка связи с прибором"_cp, gui::MB_OK);
+  if (error) view_.ShowLinkError("Ошибка связи с прибором"_cp);
   busy_ = false;
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/format.h"
@@ -115,11 +114,6 @@ void TRecorderLink::ClosePort() {
   if (port_.Enabled()) port_.Close();
 }
 
-namespace {
-constexpr unsigned kPortQuestion =
-    gui::MB_ABORTRETRYIGNORE | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL;
-}
-
 bool TRecorderLink::PresenceTest() {
   port_.SetRTSState(true);
   port_.SetDTRState(false);
@@ -147,11 +141,11 @@ void TRecorderLink::OpenComPort(int n) {
     const bool exists = std::find(list.begin(), list.end(), n) != list.end();
     view_.ShowPortList(list, exists ? n : 0);
     if (exists) break;
-    const int answer = view_.Ask("Выбранный COM-порт (COM"_cp + number +
-                                     ") не существует.\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
-                                 kPortQuestion);
-    if (answer == gui::IDABORT) return view_.Halt(1);
-    if (answer == gui::IDIGNORE) return;
+    const TPortAnswer answer =
+        view_.AskPortProblem("Выбранный COM-порт (COM"_cp + number +
+                             ") не существует.\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+    if (answer == TPortAnswer::Abort) return view_.Halt(1);
+    if (answer == TPortAnswer::Ignore) return;
   }
   // 2-3. Open it.
   for (;;) {
@@ -159,20 +153,18 @@ void TRecorderLink::OpenComPort(int n) {
     port_.SetDeviceName("\\\\.\\COM" + number);
     port_.SetBaudRate(comm::br38400);
     if (port_.Open() && port_.Enabled()) break;
-    const int answer =
-        view_.Ask("Выбранный COM-порт (COM"_cp + number +
-                      ") открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
-                  kPortQuestion);
-    if (answer == gui::IDABORT) return view_.Halt(1);
-    if (answer == gui::IDIGNORE) return;
+    const TPortAnswer answer =
+        view_.AskPortProblem("Выбранный COM-порт (COM"_cp + number +
+                             ") открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+    if (answer == TPortAnswer::Abort) return view_.Halt(1);
+    if (answer == TPortAnswer::Ignore) return;
   }
   // 4. Is the recorder on the line?
   while (!PresenceTest()) {
-    const int answer = view_.Ask("Прибор не подключен к выбранному COM-порту (COM"_cp + number +
-                                     ").\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
-                                 kPortQuestion);
-    if (answer == gui::IDABORT) return view_.Halt(1);
-    if (answer == gui::IDIGNORE) return;
+    const TPortAnswer answer = view_.AskPortProblem("Прибор не подключен к выбранному COM-порту (COM"_cp + number +
+                                                    ").\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+    if (answer == TPortAnswer::Abort) return view_.Halt(1);
+    if (answer == TPortAnswer::Ignore) return;
   }
 }
 

@@ -60,6 +60,9 @@ class TCommLinkPort : public TLinkPort {
 
 enum class TLamp { Idle, Red, Green };
 
+// The answers to a question about the port.
+enum class TPortAnswer { Abort, Retry, Ignore };
+
 // How a wait for reply bytes ended.
 enum class TWaitResult {
   Arrived,   // the bytes wait in the receive queue
@@ -90,8 +93,13 @@ class TLinkView {
   virtual bool RecordingActionsEnabled() = 0;
   // The port actions after a relisting; checked: the port to tick (0 none).
   virtual void ShowPortList(const std::vector<int>& ports, int checked) = 0;
-  // A message box captioned with the application title.
-  virtual int Ask(const AnsiString& text, unsigned flags) = 0;
+  // The questions, each a message box captioned with the application title:
+  // a port problem offers Abort, Retry (the default) and Ignore; a
+  // confirmation offers Yes and No (the default) and answers true for Yes;
+  // a link error is a plain box with OK.
+  virtual TPortAnswer AskPortProblem(const AnsiString& text) = 0;
+  virtual bool Confirm(const AnsiString& text) = 0;
+  virtual void ShowLinkError(const AnsiString& text) = 0;
   // The Abort answer: ends the program at once with this code.
   virtual void Halt(int code) = 0;
 };

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <random>
 
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/datetime.h"
 #include "platform/serial/port_map.h"
 #include "tests/app/fake_line.h"
@@ -108,19 +107,20 @@ class PortsFile {
  private:
   std::filesystem::path path_;
 };
-constexpr unsigned kQuestion = gui::MB_ABORTRETRYIGNORE | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL;
+using Kind = apptest::RecordingView::Kind;
+using app::TPortAnswer;
 }  // namespace
 
 TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   PortsFile ports({4, 1});
   line.Close();
   // Port 2 does not exist: Retry lists again, Ignore gives up with the port closed.
-  view.answers = {gui::IDRETRY, gui::IDIGNORE};
+  view.portAnswers = {TPortAnswer::Retry, TPortAnswer::Ignore};
   link.OpenComPort(2);
   ASSERT_EQ(view.asked.size(), 2u);
   EXPECT_EQ(view.asked[0].first,
             "Выбранный COM-порт (COM2) не существует.\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
-  EXPECT_EQ(view.asked[0].second, kQuestion);
+  EXPECT_EQ(view.asked[0].second, Kind::PortProblem);
   EXPECT_EQ(view.ports, (std::vector<int>{1, 4}));
   EXPECT_EQ(view.checkedPort, 0);
   EXPECT_FALSE(line.Enabled());
@@ -128,7 +128,7 @@ TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   // Held by another program, then Abort: the program ends with 1.
   view.asked.clear();
   line.exists = false;
-  view.answers = {gui::IDABORT};
+  view.portAnswers = {TPortAnswer::Abort};
   link.OpenComPort(4);
   ASSERT_EQ(view.asked.size(), 1u);
   EXPECT_EQ(
@@ -141,7 +141,7 @@ TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   view.asked.clear();
   line.exists = true;
   line.plugged = false;
-  view.answers = {gui::IDRETRY, gui::IDIGNORE};
+  view.portAnswers = {TPortAnswer::Retry, TPortAnswer::Ignore};
   link.OpenComPort(1);
   ASSERT_EQ(view.asked.size(), 2u);
   EXPECT_EQ(
@@ -327,13 +327,13 @@ TEST_F(LinkTest, DirectoryCountsAndDamagedAnswers) {
 TEST_F(LinkTest, ClearingTheArchiveAndRecordingCommands) {
   sim::AddDemoProcesses(line.model);
   // No keeps everything.
-  view.answers = {gui::IDNO};
+  view.confirmAnswers = {false};
   link.ClearGaugeArchive();
   EXPECT_EQ(line.model.ProcessCount(), 3);
-  EXPECT_EQ(view.asked.back().second, gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
+  EXPECT_EQ(view.asked.back().second, Kind::Confirm);
   // Answered first with a wrong byte: sent twice, then "Архив очищен".
   line.model.faults.badEchoes = 1;
-  view.answers = {gui::IDYES};
+  view.confirmAnswers = {true};
   link.ClearGaugeArchive();
   EXPECT_EQ(CountRequests(0x08), 2);
   EXPECT_EQ(view.panels[0], "Архив очищен"_cp);
@@ -364,6 +364,7 @@ TEST_F(LinkTest, ClearingTheArchiveAndRecordingCommands) {
   link.ProcStop();
   ASSERT_EQ(view.asked.size(), 2u);
   EXPECT_EQ(view.asked[0].first, "Ошибка связи с прибором"_cp);
+  EXPECT_EQ(view.asked[0].second, Kind::LinkError);
   EXPECT_FALSE(link.Busy());
 }
 
