@@ -41,7 +41,7 @@ AnsiString vuzSniffPictureClass(rtl::TStream& stream) {
   if (n >= 14 && Word(p) == 0x4D42) return "TBitmap";
   if (n >= 2 && p[0] == 0xFF && p[1] == 0xD8) return "TJPEGImage";
   if (n >= 8 && std::memcmp(p, kPng, 8) == 0) return "TPNGObject";
-  if (n >= 22 && DWord(p) == 0x9AC6CDD7u) return "TMetafile";  // placeable WMF
+  if (n >= 22 && DWord(p) == 0x9AC6CDD7u) return "TMetafile";        // placeable WMF
   if (n >= 100 && DWord(p + 40) == 0x464D4520u) return "TMetafile";  // " EMF"
   if (n >= 6 && Word(p + 2) < 2) return "TIcon";
   return AnsiString();

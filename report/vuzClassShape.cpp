@@ -119,8 +119,7 @@ void TfrxShapeView::DrawOutline() {
     }
     case skEllipse: c.Ellipse(DevX, DevY, DevX1 + 1, DevY1 + 1); break;
     case skTriangle:
-      c.Polygon(std::vector<gfx::TPoint>{
-          {DevX1, DevY1}, {DevX, DevY1}, {DevX + DevWidth / 2, DevY}, {DevX1, DevY1}});
+      c.Polygon(std::vector<gfx::TPoint>{{DevX1, DevY1}, {DevX, DevY1}, {DevX + DevWidth / 2, DevY}, {DevX1, DevY1}});
       break;
     case skDiamond:
       c.Polygon(std::vector<gfx::TPoint>{{DevX + DevWidth / 2, DevY},

@@ -13,7 +13,8 @@ namespace report {
 
 const rtl::TEnumType& FrameStyleType() {
   static const rtl::TEnumType type{
-      "TfrxFrameStyle", {"fsSolid", "fsDash", "fsDot", "fsDashDot", "fsDashDotDot", "fsDouble", "fsAltDot", "fsSquare"}};
+      "TfrxFrameStyle",
+      {"fsSolid", "fsDash", "fsDot", "fsDashDot", "fsDashDotDot", "fsDouble", "fsAltDot", "fsSquare"}};
   return type;
 }
 
@@ -38,9 +39,9 @@ const rtl::TEnumType& StretchModeType() {
 }
 
 const rtl::TEnumType& ShapeKindType() {
-  static const rtl::TEnumType type{"TfrxShapeKind",
-                                   {"skRectangle", "skRoundRectangle", "skEllipse", "skTriangle", "skDiamond",
-                                    "skDiagonal1", "skDiagonal2"}};
+  static const rtl::TEnumType type{
+      "TfrxShapeKind",
+      {"skRectangle", "skRoundRectangle", "skEllipse", "skTriangle", "skDiamond", "skDiagonal1", "skDiagonal2"}};
   return type;
 }
 
@@ -141,28 +142,27 @@ void TfrxFrame::Assign(const rtl::TPersistent* source) {
 }
 
 const rtl::TClassInfo& TfrxFrame::StaticClass() {
-  static const rtl::TClassInfo info =
-      rtl::TClassBuilder<TfrxFrame>("TfrxFrame", &rtl::TPersistent::StaticClass())
-          .Creatable()
-          .Property("Color", &TfrxFrame::Color, &TfrxFrame::SetColor)
-          .Default(0)
-          .Property("DropShadow", &TfrxFrame::DropShadow, &TfrxFrame::SetDropShadow)
-          .Default(false)
-          .Property("ShadowColor", &TfrxFrame::ShadowColor, &TfrxFrame::SetShadowColor)
-          .Default(0)
-          .Property("ShadowWidth", &TfrxFrame::ShadowWidth, &TfrxFrame::SetShadowWidth)
-          .Stored(&TfrxFrame::IsShadowWidthStored)
-          .Enum("Style", FrameStyleType(), &TfrxFrame::Style, &TfrxFrame::SetStyle)
-          .Default(fsSolid)
-          .Set("Typ", FrameTypesType(), &TfrxFrame::Typ, &TfrxFrame::SetTyp)
-          .Stored(&TfrxFrame::IsTypStored)
-          .Property("Width", &TfrxFrame::Width, &TfrxFrame::SetWidth)
-          .Stored(&TfrxFrame::IsWidthStored)
-          .Property("LeftLine", &TfrxFrame::LeftLine, &TfrxFrame::SetLeftLine)
-          .Property("TopLine", &TfrxFrame::TopLine, &TfrxFrame::SetTopLine)
-          .Property("RightLine", &TfrxFrame::RightLine, &TfrxFrame::SetRightLine)
-          .Property("BottomLine", &TfrxFrame::BottomLine, &TfrxFrame::SetBottomLine)
-          .Build();
+  static const rtl::TClassInfo info = rtl::TClassBuilder<TfrxFrame>("TfrxFrame", &rtl::TPersistent::StaticClass())
+                                          .Creatable()
+                                          .Property("Color", &TfrxFrame::Color, &TfrxFrame::SetColor)
+                                          .Default(0)
+                                          .Property("DropShadow", &TfrxFrame::DropShadow, &TfrxFrame::SetDropShadow)
+                                          .Default(false)
+                                          .Property("ShadowColor", &TfrxFrame::ShadowColor, &TfrxFrame::SetShadowColor)
+                                          .Default(0)
+                                          .Property("ShadowWidth", &TfrxFrame::ShadowWidth, &TfrxFrame::SetShadowWidth)
+                                          .Stored(&TfrxFrame::IsShadowWidthStored)
+                                          .Enum("Style", FrameStyleType(), &TfrxFrame::Style, &TfrxFrame::SetStyle)
+                                          .Default(fsSolid)
+                                          .Set("Typ", FrameTypesType(), &TfrxFrame::Typ, &TfrxFrame::SetTyp)
+                                          .Stored(&TfrxFrame::IsTypStored)
+                                          .Property("Width", &TfrxFrame::Width, &TfrxFrame::SetWidth)
+                                          .Stored(&TfrxFrame::IsWidthStored)
+                                          .Property("LeftLine", &TfrxFrame::LeftLine, &TfrxFrame::SetLeftLine)
+                                          .Property("TopLine", &TfrxFrame::TopLine, &TfrxFrame::SetTopLine)
+                                          .Property("RightLine", &TfrxFrame::RightLine, &TfrxFrame::SetRightLine)
+                                          .Property("BottomLine", &TfrxFrame::BottomLine, &TfrxFrame::SetBottomLine)
+                                          .Build();
   return info;
 }
 
@@ -303,8 +303,7 @@ const rtl::TClassInfo& TfrxView::StaticClass() {
           .Property("OnAfterData", &OnAfterDataOf, [](TfrxView& v, const AnsiString& s) { v.OnAfterData = s; })
           .Property("OnAfterPrint", &OnAfterPrintOf, [](TfrxView& v, const AnsiString& s) { v.OnAfterPrint = s; })
           .Property("OnBeforePrint", &OnBeforePrintOf, [](TfrxView& v, const AnsiString& s) { v.OnBeforePrint = s; })
-          .Property("OnPreviewClick", &OnPreviewClickOf,
-                    [](TfrxView& v, const AnsiString& s) { v.OnPreviewClick = s; })
+          .Property("OnPreviewClick", &OnPreviewClickOf, [](TfrxView& v, const AnsiString& s) { v.OnPreviewClick = s; })
           .Property("OnPreviewDblClick", &OnPreviewDblClickOf,
                     [](TfrxView& v, const AnsiString& s) { v.OnPreviewDblClick = s; })
           .Build();

@@ -67,11 +67,9 @@ struct TDiffText {
 void DiffLine(TDiffText& d, const AnsiString& prefix, const TfrxFrame& mine, const TfrxFrameLine& line,
               const TfrxFrame& theirs, const TfrxFrameLine& other) {
   const bool colorSet = mine.Color() != theirs.Color();
-  if (colorSet ? line.Color() != mine.Color() : line.Color() != other.Color())
-    d.Int(prefix + ".Color", line.Color());
+  if (colorSet ? line.Color() != mine.Color() : line.Color() != other.Color()) d.Int(prefix + ".Color", line.Color());
   const bool styleSet = mine.Style() != theirs.Style();
-  if (styleSet ? line.Style() != mine.Style() : line.Style() != other.Style())
-    d.Int(prefix + ".Style", line.Style());
+  if (styleSet ? line.Style() != mine.Style() : line.Style() != other.Style()) d.Int(prefix + ".Style", line.Style());
   const bool widthSet = Differs(mine.Width(), theirs.Width());
   if (widthSet ? Differs(line.Width(), mine.Width()) : Differs(line.Width(), other.Width()))
     d.Float(prefix + ".Width", line.Width());

@@ -69,7 +69,6 @@ void TfrxView::DrawLine(int x1, int y1, int x2, int y2, int w) {
   }
 }
 
-
 // ---- the frame
 
 namespace {

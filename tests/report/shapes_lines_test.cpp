@@ -196,8 +196,11 @@ TEST(LineView, RegistryFlags) {
   const struct {
     std::uint16_t flags;
     bool diagonal, start, end;
-  } cases[] = {{0, false, false, false}, {1, true, false, false}, {2, true, false, true},
-               {3, true, true, false},   {4, true, true, true}};
+  } cases[] = {{0, false, false, false},
+               {1, true, false, false},
+               {2, true, false, true},
+               {3, true, true, false},
+               {4, true, true, true}};
   for (const auto& c : cases) {
     TfrxLineView line(nullptr, c.flags);
     EXPECT_EQ(line.Diagonal(), c.diagonal) << c.flags;
@@ -230,10 +233,9 @@ TEST(ShapeView, TemplateRoundTripWithFrameAndFill) {
   rtl::TMemoryStream xml;
   shape.SaveToStream(xml);
   const std::string text(xml.Memory(), static_cast<std::size_t>(xml.Size()));
-  for (const char* expected :
-       {"BrushStyle=\"bsCross\"", "Color=\"255\"", "Curve=\"3\"", "Shape=\"skEllipse\"", "Frame.Typ=\"15\"",
-        "Frame.Color=\"16711680\"", "Frame.DropShadow=\"True\"", "Frame.LeftLine.Style=\"fsDot\"",
-        "TagStr=\"tag [x]\""})
+  for (const char* expected : {"BrushStyle=\"bsCross\"", "Color=\"255\"", "Curve=\"3\"", "Shape=\"skEllipse\"",
+                               "Frame.Typ=\"15\"", "Frame.Color=\"16711680\"", "Frame.DropShadow=\"True\"",
+                               "Frame.LeftLine.Style=\"fsDot\"", "TagStr=\"tag [x]\""})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   // Lines equal to their frame, and defaults, are left out.
   for (const char* absent : {"Frame.TopLine", "Frame.RightLine", "Frame.LeftLine.Color", "ShadowWidth", "Printable"})
