@@ -7,6 +7,7 @@
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzClassReport.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzRes.h"
 #include "report/vuzStyles.h"
@@ -616,7 +617,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxPageFooter", nullptr},
     {"TfrxPageHeader", nullptr},
     {"TfrxPictureView", nullptr},
-    {"TfrxReport", nullptr},
+    {"TfrxReport", &TfrxReport::StaticClass},
     {"TfrxReportPage", nullptr},
     {"TfrxReportSummary", nullptr},
     {"TfrxReportTitle", nullptr},
