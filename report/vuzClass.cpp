@@ -10,6 +10,7 @@
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPage.h"
 #include "report/vuzClassPicture.h"
+#include "report/vuzClassReport.h"
 #include "report/vuzClassShape.h"
 #include "report/vuzClassView.h"
 #include "report/vuzDMPClass.h"
@@ -623,7 +624,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxPageFooter", &TfrxPageFooter::StaticClass},
     {"TfrxPageHeader", &TfrxPageHeader::StaticClass},
     {"TfrxPictureView", &TfrxPictureView::StaticClass},
-    {"TfrxReport", nullptr},
+    {"TfrxReport", &TfrxReport::StaticClass},
     {"TfrxReportPage", &TfrxReportPage::StaticClass},
     {"TfrxReportSummary", &TfrxReportSummary::StaticClass},
     {"TfrxReportTitle", &TfrxReportTitle::StaticClass},

@@ -22,6 +22,9 @@
 namespace gfx {
 class TCanvas;
 }
+namespace script {
+class TfsScript;
+}
 
 namespace report {
 
@@ -88,15 +91,18 @@ class TfrxReportServices {
 
   // ---- what printing objects ask of a running report; the defaults serve
   // a report without an engine (no value, no "Self", no prepared pages).
+  // The signatures are the report object's own, so its members are the
+  // overriders.
   // The value of an expression (TfrxReport::Calc); its errors propagate.
-  virtual rtl::Variant Calc(const AnsiString& expression) {
+  virtual rtl::Variant Calc(const AnsiString& expression, script::TfsScript* script = nullptr) {
     (void)expression;
+    (void)script;
     return rtl::Variant();
   }
   // Makes the object the report's "Self" for the expressions that follow.
   virtual void SetSelfValue(TfrxComponent* object) { (void)object; }
   // The prepared pages the report builds into (nil before they exist).
-  virtual TfrxCustomPreviewPages* PreviewPages() { return nullptr; }
+  virtual TfrxCustomPreviewPages* PreviewPages() const { return nullptr; }
 };
 
 // ---------------------------------------------------------------- TfrxComponent

@@ -10,7 +10,7 @@ void TRecordingPreviewPages::AddPicture(report::TfrxComponent* picture) {
     p->SetOrd(*picture, static_cast<long long>(pictures.size()) - 1);
 }
 
-rtl::Variant TfrxCalcReport::Calc(const AnsiString& expression) {
+rtl::Variant TfrxCalcReport::Calc(const AnsiString& expression, script::TfsScript*) {
   asked.push_back(expression);
   auto it = values.find(expression);
   if (it == values.end()) throw rtl::Exception("Unknown expression: " + expression);

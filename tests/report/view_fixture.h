@@ -26,9 +26,9 @@ class TRecordingPreviewPages : public report::TfrxCustomPreviewPages {
 class TfrxCalcReport : public TfrxTestReport {
  public:
   TfrxCalcReport() : pages(this) {}
-  rtl::Variant Calc(const AnsiString& expression) override;
+  rtl::Variant Calc(const AnsiString& expression, script::TfsScript* script = nullptr) override;
   void SetSelfValue(TfrxComponent* object) override { self = object; }
-  report::TfrxCustomPreviewPages* PreviewPages() override { return &pages; }
+  report::TfrxCustomPreviewPages* PreviewPages() const override { return const_cast<TRecordingPreviewPages*>(&pages); }
 
   std::map<AnsiString, rtl::Variant> values;
   std::vector<AnsiString> asked;

@@ -5,6 +5,7 @@
 
 #include "platform/gfx/recording_canvas.h"
 #include "platform/rtl/format_settings.h"
+#include "report/vuzClassReport.h"
 #include "report/vuzClassShape.h"
 #include "report/vuzClassView.h"
 #include "view_fixture.h"
@@ -292,6 +293,17 @@ TEST_F(ViewOnReport, ExpandVariablesTable) {
   }
   AnsiString bad = "[missing]";
   EXPECT_THROW(view->ExpandVariables(bad), rtl::Exception);
+}
+
+// The report object's own members answer what the views ask through the
+// tree's services.
+TEST(ViewOnTheReportObject, ServicesReachTheReport) {
+  TfrxReport report(nullptr);
+  auto* view = new TfrxView(&report);
+  TfrxReportServices* services = view->GetReportServices();
+  ASSERT_EQ(services, static_cast<TfrxReportServices*>(&report));
+  EXPECT_NE(report.PreviewPages(), nullptr);
+  EXPECT_EQ(services->PreviewPages(), report.PreviewPages());
 }
 
 // ---------------------------------------------------------------- Diff
