@@ -91,8 +91,9 @@ class TfrxReportServices {
 
   // ---- what printing objects ask of a running report; the defaults serve
   // a report without an engine (no value, no "Self", no prepared pages).
-  // The signatures are the report object's own, so its members are the
-  // overriders.
+  // The signatures are the report object's own (TfrxReport::Calc with its
+  // script, SetSelfValue, PreviewPages() const), so its members override
+  // these; keep them equal when either side changes.
   // The value of an expression (TfrxReport::Calc); its errors propagate.
   virtual rtl::Variant Calc(const AnsiString& expression, script::TfsScript* script = nullptr) {
     (void)expression;
