@@ -3,6 +3,7 @@
 // same on both, since the preview draws on bitmaps and printing makes PDF.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,7 +12,9 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/document_canvas.h"
 #include "platform/rtl/streams.h"
+#include "png_support.h"
 #include "report/vuzChBox.h"
+#include "report/vuzClassPicture.h"
 #include "report/vuzClassShape.h"
 #include "test_util.h"
 
@@ -28,6 +31,7 @@ struct TScene {
   TfrxShapeView ellipse{nullptr};
   TfrxLineView arrow{nullptr};
   TfrxView dotted{nullptr};
+  TfrxPictureView picture{nullptr};
 
   TScene() {
     tick.SetBounds(10, 10, 30, 30);
@@ -46,9 +50,25 @@ struct TScene {
     dotted.Frame()->SetTyp(15);
     dotted.Frame()->SetStyle(fsAltDot);
     dotted.Frame()->SetWidth(2);
+    // A PNG of a black left half and a light right half, twice as wide as
+    // high, in a square: drawn 40 x 20, centred down by 10.
+    RawImage img;
+    img.width = 20;
+    img.height = 10;
+    img.colorType = 0;
+    img.depth = 8;
+    for (int y = 0; y < img.height; ++y) {
+      std::vector<std::uint8_t> row(20, 220);
+      std::fill(row.begin(), row.begin() + 10, 0);
+      img.rows.push_back(row);
+    }
+    rtl::TMemoryStream png(Encode(img));
+    picture.LoadPictureFromStream(png);
+    picture.SetBounds(10, 78, 40, 40);
+    picture.SetCenter(true);
   }
   void Draw(gfx::TCanvas& c) {
-    for (TfrxView* v : std::initializer_list<TfrxView*>{&tick, &cross, &lineCross, &ellipse, &arrow, &dotted})
+    for (TfrxView* v : std::initializer_list<TfrxView*>{&tick, &cross, &lineCross, &ellipse, &arrow, &dotted, &picture})
       v->Draw(c, 1, 1, 0, 0);
   }
 };
@@ -160,6 +180,7 @@ TEST(ViewsRendered, BitmapAndPdfShowTheSameMarks) {
       {"tick", {10, 10, 40, 40}, 40},        {"cross", {50, 10, 80, 40}, 40},
       {"line cross", {90, 10, 120, 40}, 40}, {"ellipse", {130, 10, 191, 41}, 800},
       {"arrow", {10, 60, 111, 81}, 100},     {"dotted frame", {128, 58, 212, 102}, 100},
+      {"picture", {10, 78, 50, 118}, 390},
   };
   for (const auto& r : regions) {
     EXPECT_GE(screen.Dark(r.area), r.minDark) << r.name;
@@ -172,6 +193,29 @@ TEST(ViewsRendered, BitmapAndPdfShowTheSameMarks) {
   // Nothing drawn outside the objects.
   EXPECT_EQ(screen.Dark({0, 0, 8, kPageH}), 0);
   EXPECT_EQ(printed.Dark({0, 0, 8, kPageH}), 0);
+}
+
+// The page kept as a screenshot: ImageMagick compares it with the fixture,
+// allowing for anti-aliased edges. After a deliberate change, write the
+// fixture again with ZARNIK_UPDATE_GOLDEN=1.
+TEST(ViewsRendered, ScreenshotFixture) {
+  const std::string compare = support::FindTool("compare");
+  if (compare.empty()) GTEST_SKIP() << support::Missing("compare", "imagemagick");
+  TScene scene;
+  gfx::TBitmap bmp(kPageW, kPageH, gfx::pf24bit);
+  bmp.Canvas().Brush().SetColor(gfx::clWhite);
+  bmp.Canvas().FillRect(gfx::Rect(0, 0, kPageW, kPageH));
+  scene.Draw(bmp.Canvas());
+  const std::filesystem::path golden = std::filesystem::path(REPORT_TEST_DATA) / "views_scene.bmp";
+  if (std::getenv("ZARNIK_UPDATE_GOLDEN")) bmp.SaveToFile(golden.string());
+  ASSERT_TRUE(std::filesystem::exists(golden));
+  support::ScratchFolder dir("zarnik-views-shot-");
+  bmp.SaveToFile(dir.File("now.bmp"));
+  // AE: the number of pixels that differ by more than the fuzz.
+  const std::string out = support::CommandOutput(compare + " -metric AE -fuzz 20% " + golden.string() + " " +
+                                                 dir.File("now.bmp") + " null: 2>&1");
+  ASSERT_FALSE(out.empty());
+  EXPECT_LE(std::stod(out), kPageW * kPageH / 200.0) << out;
 }
 
 // A one-pixel frame covers its device rectangle exactly, corners included.
