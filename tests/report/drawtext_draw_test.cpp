@@ -36,7 +36,9 @@ TEST(HTMLTags, ParserTable) {
       {"tags without regard to case", u"<B>x</B>", u"x", {{true, clBlack, 12, 0, false}}},
       {"subscript", u"a<sub>2</sub>", u"a2", {{false, clBlack, 12, 0, true}, {false, clBlack, 8, 1, false}}},
       {"superscript", u"a<sup>2</sup>", u"a2", {{false, clBlack, 12, 0, true}, {false, clBlack, 8, 0, false}}},
-      {"quoted hex colour", u"<font color=\"#FF0000\">r</font>g", u"rg",
+      {"quoted hex colour",
+       u"<font color=\"#FF0000\">r</font>g",
+       u"rg",
        {{false, 0x0000FF, 12, 0, false}, {false, clBlack, 12, 0, false}}},
       {"colour name", u"<font color=Red>r", u"r", {{false, gfx::clRed, 12, 0, false}}},
       {"blanks after =", u"<font color=  Navy>r", u"r", {{false, gfx::clNavy, 12, 0, false}}},
@@ -151,7 +153,9 @@ TEST(TextDrawing, HorizontalAlignment) {
     bool bold;
     int x;
   } cases[] = {
-      {haLeft, false, 0},    {haCenter, false, 20}, {haRight, false, 40},
+      {haLeft, false, 0},
+      {haCenter, false, 20},
+      {haRight, false, 40},
       {haRight, true, 33},  // 38 pixels of bold text by layout, one pixel further left
   };
   for (const auto& c : cases) {
@@ -232,9 +236,9 @@ TEST(TextDrawing, StartPointsOfTheEightAngles) {
     TfrxVAlign vAlign;
     gfx::TPoint start;
   } cases[] = {
-      {0, vaTop, {100, 200}},   {45, vaTop, {100, 389}},     {90, vaTop, {100, 400}},  {135, vaTop, {289, 400}},
-      {180, vaTop, {300, 400}}, {225, vaTop, {300, 211}},    {270, vaTop, {300, 200}}, {315, vaTop, {111, 200}},
-      {0, vaBottom, {100, 384}}, {0, vaCenter, {100, 292}}, {90, vaBottom, {284, 400}}, {180, vaBottom, {300, 216}},
+      {0, vaTop, {100, 200}},      {45, vaTop, {100, 389}},   {90, vaTop, {100, 400}},    {135, vaTop, {289, 400}},
+      {180, vaTop, {300, 400}},    {225, vaTop, {300, 211}},  {270, vaTop, {300, 200}},   {315, vaTop, {111, 200}},
+      {0, vaBottom, {100, 384}},   {0, vaCenter, {100, 292}}, {90, vaBottom, {284, 400}}, {180, vaBottom, {300, 216}},
       {270, vaBottom, {116, 200}},
   };
   for (const auto& c : cases) {
@@ -302,8 +306,8 @@ TEST(SpreadIncrements, SpreadsEvenly) {
     int size, n;
     std::vector<int> result;
   } cases[] = {
-      {4, 1, {0, 1, 0, 0}}, {4, 2, {1, 0, 1, 0}}, {4, 4, {1, 1, 1, 1}},
-      {5, 2, {1, 0, 1, 0, 0}}, {1, 1, {1}},       {3, 0, {0, 0, 0}},
+      {4, 1, {0, 1, 0, 0}},    {4, 2, {1, 0, 1, 0}}, {4, 4, {1, 1, 1, 1}},
+      {5, 2, {1, 0, 1, 0, 0}}, {1, 1, {1}},          {3, 0, {0, 0, 0}},
   };
   for (const auto& c : cases) {
     std::vector<int> a(static_cast<std::size_t>(c.size), 0);
@@ -337,8 +341,8 @@ TEST(TextDrawing, RussianTextOnABitmap) {
   for (int i = 0; i + 1 < layout.WrappedLineCount(); ++i) {
     TRecordingCanvas recording;
     std::vector<int> advances;
-    const int width = layout.TagList().FillCharSpacingArray(advances, layout.WrappedLine(i), layout.LayoutCanvas(),
-                                                            i, 0, false, false);
+    const int width = layout.TagList().FillCharSpacingArray(advances, layout.WrappedLine(i), layout.LayoutCanvas(), i,
+                                                            0, false, false);
     EXPECT_LE(width, std::lround(box.Width() * 6.25)) << i;  // every wrapped line fits the width
   }
   gfx::TBitmap bitmap(200, 120, gfx::pf24bit);
