@@ -12,12 +12,12 @@ using namespace report;
 using namespace report_test;
 using namespace rtl::literals;
 
-TEST(Resources, CoreTableHas227Texts) {
+TEST(Resources, CoreTableHas234Texts) {
   TfrxResources table;
   table.AddXML(vuzCoreResourceXML());
-  EXPECT_EQ(table.Count(), 227);
+  EXPECT_EQ(table.Count(), 234);
   EXPECT_EQ(table.CodePage(), 1251);
-  EXPECT_GE(vuzResources().Count(), 227);
+  EXPECT_GE(vuzResources().Count(), 234);
 }
 
 TEST(Resources, LookupsOfTheCoreTable) {
