@@ -44,6 +44,12 @@ TEST(ClassRegistry, PropertyOrderOfEveryReflectedClass) {
     printed += PropertyOrder(*info);
   ReportClassesShutdown();
   EXPECT_EQ(printed,
+            "TfrxReport: Name Tag Version ParentReport DataSet DataSetName DotMatrixReport EngineOptions IniFile "
+            "OldStyleProgress PreviewOptions PrintOptions ReportOptions ScriptLanguage ScriptText ShowProgress "
+            "StoreInDFM OnAfterPrint OnBeforeConnect OnAfterDisconnect OnBeforePrint OnBeginDoc OnClickObject "
+            "OnDblClickObject OnEndDoc OnGetValue OnNewGetValue OnManualBuild OnMouseOverObject OnPreview OnPrintPage "
+            "OnPrintReport OnAfterPrintReport OnProgressStart OnProgress OnProgressStop OnRunDialogs OnStartReport "
+            "OnStopReport OnUserFunction OnClosePreview OnReportPrint OnAfterScriptCompile\n"
             "TfrxStyleItem: Name Color Font\n"
             "TfrxReportComponent: Name Tag Description\n"
             "TfrxDialogComponent: Name Tag Description\n"
