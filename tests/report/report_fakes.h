@@ -70,9 +70,7 @@ class FakePreviewForm : public report::TfrxCustomPreviewForm {
     log_->push_back("form.ShowModal");
     if (duringModal) duringModal();
   }
-  void ShowModeless(bool appWindow) override {
-    log_->push_back(appWindow ? "form.Show+appwindow" : "form.Show");
-  }
+  void ShowModeless(bool appWindow) override { log_->push_back(appWindow ? "form.Show+appwindow" : "form.Show"); }
   void SetMessageText(const rtl::AnsiString& text, bool hint) override {
     log_->push_back((hint ? "form.hint " : "form.text ") + std::string(text));
   }

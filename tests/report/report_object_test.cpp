@@ -221,7 +221,7 @@ TEST_F(ReportObject, PasswordsAreStoredShiftedByTenModulo256) {
   };
   const Case cases[] = {
       {"", ""},
-      {"secret", "i[Yh[j"},                                  // each byte lowered by 10
+      {"secret", "i[Yh[j"},                                // each byte lowered by 10
       {std::string("\x05\xFF"), std::string("\xFB\xF5")},  // wraps below 0
       {std::string("пароль"_cp), std::string("еЦждбт"_cp)},
   };
@@ -462,8 +462,8 @@ TEST_F(ReportObject, ShowReportOpensThePreviewBeforeTheBuild) {
   // Forms are made by the hook when ShowPreparedReport runs, after this assignment.
   r.ShowReport();
   EXPECT_FALSE(timer->enabled);
-  const Log expected = {"form.Init",      "form.designed", "form.ShowModal", "engine.Run", "preview.start",
-                        "preview.page 0", "preview.page 1", "preview.stop",  "form.freed"};
+  const Log expected = {"form.Init",      "form.designed",  "form.ShowModal", "engine.Run", "preview.start",
+                        "preview.page 0", "preview.page 1", "preview.stop",   "form.freed"};
   EXPECT_EQ(hooks.log, expected);
   EXPECT_EQ(r.Preview(), nullptr) << "the window's control detached itself";
   EXPECT_EQ(r.PreviewPages()->GetCount(), 2);
@@ -482,8 +482,8 @@ TEST_F(ReportObject, OldStyleProgressBuildsFirstAndAFailedBuildShowsNothing) {
     };
     hooks.log.clear();
     r.ShowReport();
-    const Log expected = engineOk ? Log{"engine.Run", "form.Init", "form.designed", "form.ShowModal", "form.freed"}
-                                  : Log{"engine.Run"};
+    const Log expected =
+        engineOk ? Log{"engine.Run", "form.Init", "form.designed", "form.ShowModal", "form.freed"} : Log{"engine.Run"};
     EXPECT_EQ(hooks.log, expected);
   }
 }
