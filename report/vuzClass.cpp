@@ -9,6 +9,7 @@
 #include "platform/rtl/textcase.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzClassReport.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzDrawText.h"
@@ -620,7 +621,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxPageFooter", &TfrxPageFooter::StaticClass},
     {"TfrxPageHeader", &TfrxPageHeader::StaticClass},
     {"TfrxPictureView", nullptr},
-    {"TfrxReport", nullptr},
+    {"TfrxReport", &TfrxReport::StaticClass},
     {"TfrxReportPage", &TfrxReportPage::StaticClass},
     {"TfrxReportSummary", &TfrxReportSummary::StaticClass},
     {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
