@@ -20,9 +20,9 @@ const TVersionInfo& ProgramVersionInfo() {
 AnsiString MonthWord(std::string_view abbreviation) {
   static const std::array<std::string_view, 12> kAbbreviations = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  static const std::array<AnsiString, 12> kWords = {
-      " января "_cp, " февраля "_cp, " марта "_cp,    " апреля "_cp,   " мая "_cp,     " июня "_cp,
-      " июля "_cp,   " августа "_cp, " сентября "_cp, " октября "_cp, " ноября "_cp, " декабря "_cp};
+  static const std::array<AnsiString, 12> kWords = {" января "_cp,   " февраля "_cp, " марта "_cp,  " апреля "_cp,
+                                                    " мая "_cp,      " июня "_cp,    " июля "_cp,   " августа "_cp,
+                                                    " сентября "_cp, " октября "_cp, " ноября "_cp, " декабря "_cp};
   for (std::size_t i = 0; i < kAbbreviations.size(); ++i)
     if (abbreviation == kAbbreviations[i]) return kWords[i];
   return kWords[0];
@@ -40,8 +40,8 @@ AnsiString VersionLine(const AnsiString& fileVersion, std::string_view buildDate
     if (i > start) fields.push_back(buildDate.substr(start, i - start));
   }
   fields.resize(3);
-  return "Версия "_cp + fileVersion + " от "_cp + AnsiString(fields[1]) + MonthWord(fields[0]) +
-         AnsiString(fields[2]) + " г."_cp;
+  return "Версия "_cp + fileVersion + " от "_cp + AnsiString(fields[1]) + MonthWord(fields[0]) + AnsiString(fields[2]) +
+         " г."_cp;
 }
 
 }  // namespace app
