@@ -9,6 +9,7 @@
 #include "platform/rtl/textcase.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
@@ -655,10 +656,12 @@ void ReportClassesStartup() {
   for (const StandardClass& c : kStandardClasses)
     if (c.info) vuzRegisterReportClass(c.info());
   vuzResources();  // builds the table, which updates the script engine's messages
+  DMPClassesStartup();
 }
 
 void ReportClassesShutdown() {
   if (g_startupNesting == 0 || --g_startupNesting > 0) return;
+  DMPClassesShutdown();
   vuzDrawTextShutdown();
   vuzFreeGlobalVariables();
   vuzFreeDataSetList();

@@ -187,6 +187,9 @@ class TfrxReportPage : public TfrxPage {
 
  protected:
   void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
+  // Store a size as it is, for pages that round sizes their own way.
+  void SetPaperWidthDirect(long double value) { paperWidth_ = value; }
+  void SetPaperHeightDirect(long double value) { paperHeight_ = value; }
 
  private:
   void Init();

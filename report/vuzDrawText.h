@@ -136,9 +136,11 @@ class TfrxDrawText {
     rtl::WideString text;
     int flags = 0;
   };
-  struct TDrawState;
-
   const TfrxTextMeasurer& Measurer() const;
+  // The height of a font of that many points on the canvas.
+  int OutputFontHeight(int points, const gfx::TCanvas& canvas) const;
+  // The canvas font takes a run's format (nil: the output font's).
+  void ApplyFormat(gfx::TCanvas& canvas, const TfrxHTMLTag* tag) const;
   void WrapTextLine(rtl::WideString s, int width, int charSpacing, int firstWidth);
   int SyllablePrefix(const rtl::WideString& s, int wordStart, int overflow) const;
   void AddLine(rtl::WideString text) { wrappedLines_.push_back({std::move(text), 0}); }
@@ -149,6 +151,7 @@ class TfrxDrawText {
   std::vector<TWrappedLine> wrappedLines_;
   rtl::WideString sourceText_;
   std::vector<int> advances_;  // the line being laid out or drawn, sized to it
+  gfx::TFont outputFont_;      // the font DrawText draws with, at the base size
   bool wordWrap_ = true;
   bool wordBreak_ = false;
   bool rtlReading_ = false;
@@ -162,6 +165,11 @@ class TfrxDrawText {
   bool useDefaultCharset_ = false;
   const TfrxTextMeasurer* measurer_ = nullptr;
 };
+
+// Spreads n single pixels, each worth one (1 or -1), evenly over a[lo..hi]:
+// half of them to each half of the range, recursively. Nothing when n is not
+// positive or the range is empty or outside a.
+void vuzSpreadIncrements(std::vector<int>& a, int lo, int hi, int one, int n);
 
 // The shared layout object: text objects outside a report and the exports
 // use it. Nil before vuzDrawTextStartup and after vuzDrawTextShutdown.

@@ -101,6 +101,13 @@ class TfrxHTMLTagsList {
   // Moves the records from index count on into a new line; with hyphen the
   // old line gets a copy of its last record for the hyphen.
   void Wrap(int count, bool hyphen);
+  // Wrap for each cut in turn (counts relative to the line each cut leaves
+  // last), in time linear in the line's length.
+  struct TWrapCut {
+    int count;
+    bool hyphen;
+  };
+  void Wrap(const std::vector<TWrapCut>& cuts);
   // The record before the last one: the second-to-last of the current line,
   // or the last of the previous line; nil when there is none.
   const TfrxHTMLTag* GetPrevTag() const;
@@ -124,6 +131,10 @@ class TfrxHTMLTagsList {
   // total. With useDefault off and a font charset other than the default one,
   // the text is measured as its 8-bit form in that charset reads.
   int FillCharSpacingArray(std::vector<int>& out, const rtl::WideString& text, const gfx::TCanvas& canvas, int line,
+                           int spacing, bool cumulative, bool useDefault,
+                           const TfrxTextMeasurer* measurer = nullptr) const;
+  // The same in a given font.
+  int FillCharSpacingArray(std::vector<int>& out, const rtl::WideString& text, const gfx::TFont& font, int line,
                            int spacing, bool cumulative, bool useDefault,
                            const TfrxTextMeasurer* measurer = nullptr) const;
 

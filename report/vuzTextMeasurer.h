@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/gfx/pen_brush_font.h"
+#include "platform/rtl/strings.h"
 
 namespace report {
 
@@ -24,6 +25,12 @@ const TfrxTextMeasurer& vuzFontEngineMeasurer();
 // engine's). Answers the previous one.
 const TfrxTextMeasurer& vuzTextMeasurer();
 const TfrxTextMeasurer* vuzSetTextMeasurer(const TfrxTextMeasurer* measurer);
+
+// The text as a font of that charset shows it: with a charset other than the
+// default one (and useDefaultCharset off) the text goes through the charset's
+// 8-bit code page, so characters it lacks read as "?". Symbol fonts and
+// unknown charsets keep the text.
+rtl::WideString vuzFontCharsetText(const rtl::WideString& text, gfx::TFontCharset charset, bool useDefaultCharset);
 
 // Fixed metrics: every character advances round(em x ratio) pixels, with
 // boldRatio in a bold font, where em is the font's |Height|.
