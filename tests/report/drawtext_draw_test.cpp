@@ -297,6 +297,33 @@ TEST(TextDrawing, PrinterSizesFromItsResolution) {
   EXPECT_EQ(TextCalls(screen)[0]->dx, (std::vector<int>{16, 16}));
 }
 
+// A font of another charset shows the text as its 8-bit code page has it,
+// unless the text object asks for the default charset.
+TEST(TextDrawing, FontCharsetDecidesWhatIsShown) {
+  const struct {
+    gfx::TFontCharset charset;
+    bool useDefault;
+    std::u16string shown;
+  } cases[] = {
+      {gfx::ANSI_CHARSET, false, u"?aé"},
+      {gfx::ANSI_CHARSET, true, u"Жaé"},
+      {gfx::RUSSIAN_CHARSET, false, u"Жa?"},
+      {gfx::DEFAULT_CHARSET, false, u"Жaé"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.charset));
+    DrawTextFixture f;
+    f.font.SetCharset(c.charset);
+    f.layout.SetFont(f.font);
+    f.layout.SetUseDefaultCharset(c.useDefault);
+    f.Lay(u"Жaé", 100);
+    TRecordingCanvas canvas;
+    f.layout.DrawText(canvas, haLeft, vaTop);
+    ASSERT_EQ(TextCalls(canvas).size(), 1u);
+    EXPECT_EQ(TextCalls(canvas)[0]->text, c.shown);
+  }
+}
+
 TEST(TextDrawing, NothingToDrawWithoutLines) {
   DrawTextFixture f;
   TRecordingCanvas canvas;
