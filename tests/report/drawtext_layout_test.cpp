@@ -221,7 +221,8 @@ TEST(TextLayoutCut, GetOutBoundsText) {
     int linesLeft;
   } cases[] = {
       {"everything fits", u"aaa bbb", 10, 1, false, false, u"", u"aaa bbb\r\n", false, 1},
-      {"cut at a blank", u"aaa bbb ccc ddd", 7, 1, false, false, u"ccc ddd\r\n", u"aaa bbb ", true, 1},
+      {"cut at a blank", u"aaa bbb ccc ddd", 7, 1, false, false, u"ccc ddd\r\n", u"aaa bbb", true, 1},
+      {"a hyphen of the text's own is not doubled", u"aaa- bbbbbb", 5, 1, false, true, u"bbbbbb\r\n", u"aaa-", true, 1},
       {"cut at a paragraph end", u"aaa\r\nbbb", 7, 1, false, false, u"bbb\r\n", u"aaa\r\n", false, 1},
       {"cut inside a word repeats nothing", u"abcdefghij", 4, 1, false, false, u"efghij\r\n", u"abcd", true, 1},
       {"cut after a hyphen", u"МОЛОКО", 5, 1, false, true, u"КО\r\n", u"МОЛО-", true, 1},
