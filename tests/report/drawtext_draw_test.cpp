@@ -233,6 +233,26 @@ TEST(TextDrawing, WysiwygLineAdvancesAddUpToTheLayoutHeight) {
   EXPECT_EQ(texts[2]->points[0].Y, 31);
 }
 
+TEST(TextDrawing, WysiwygLineAdvancesOnAPrinter) {
+  DrawTextFixture f;
+  f.font.SetSize(10);
+  f.layout.SetFont(f.font);
+  f.layout.SetGaps(0, 0, 2);
+  const double scale = 300.0 / 96;
+  f.layout.SetDimensions(scale, scale, 1, gfx::Rect(0, 0, 100, 100), gfx::Rect(0, 0, 313, 313));
+  TWideStrings lines;
+  lines.SetText(u"a\r\nb\r\nc");
+  f.layout.SetText(lines);
+  TRecordingCanvas printer(300, 300, {}, gfx::dkPrinter);
+  f.layout.DrawText(printer, haLeft, vaTop);
+  const auto texts = TextCalls(printer);
+  ASSERT_EQ(texts.size(), 3u);
+  // 42 + 6 pixels a line at 300 dpi; layout gives 143.25: one pixel comes off.
+  EXPECT_EQ(texts[0]->state.font.Height(), -42);
+  EXPECT_EQ(texts[1]->points[0].Y, 47);
+  EXPECT_EQ(texts[2]->points[0].Y, 95);
+}
+
 TEST(TextDrawing, StartPointsOfTheEightAngles) {
   const struct {
     int rotation;
