@@ -227,7 +227,7 @@ void TfrxDrawText::WrapTextLine(rtl::WideString s, int width, int charSpacing, i
       // Break at the last blank, or inside the next word when it hyphenates.
       const int p = wordBreak_ ? SyllablePrefix(s, wp + 1, i) : 0;
       if (p > 0) {
-        AddLine(part(start, wp - start + 1) + part(wp + 1, p) + u"-");
+        AddLine(part(start, wp - start + 1) + part(wp + 1, p) + u"-", true);
         wrapTags(wp - start + 1 + p, true);
         wp += p;
       } else {
@@ -241,7 +241,7 @@ void TfrxDrawText::WrapTextLine(rtl::WideString s, int width, int charSpacing, i
       int p = SyllablePrefix(s, start, i);
       const bool hyphen = p > 0;
       if (!hyphen) p = i - start;
-      AddLine(hyphen ? part(start, p) + u"-" : part(start, p));
+      AddLine(hyphen ? part(start, p) + u"-" : part(start, p), hyphen);
       wrapTags(p, hyphen);
       wp = start + p - 1;
     } else {
@@ -344,9 +344,14 @@ rtl::WideString TfrxDrawText::GetOutBoundsText(bool& inParagraph) {
   inParagraph = n > 0 && !(wrappedLines_[static_cast<std::size_t>(n - 1)].flags & pfParagraphEnd);
   rtl::WideString rest = sourceText_.substr(q - 1);
   if (inParagraph && !rest.empty() && rest.front() == u' ') rest.erase(0, 1);
-  sourceText_.resize(q - 1);
-  if (wordBreak_ && n > 0 && !wrappedLines_.back().text.empty() && wrappedLines_.back().text.back() == u'-')
-    sourceText_ += u'-';
+  // A cut at a blank leaves the blank out of both parts, so that a justified
+  // last line of the part does not spread its width into a trailing blank.
+  std::size_t keep = q - 1;
+  if (inParagraph && keep > 0 && sourceText_[keep - 1] == u' ') --keep;
+  sourceText_.resize(keep);
+  // Only a hyphen that hyphenation added is carried into the text; a line
+  // that ends in a hyphen of its own keeps just that one.
+  if (wordBreak_ && n > 0 && wrappedLines_.back().hyphenated) sourceText_ += u'-';
   if (tagList_.TagsAllowed) {
     // The rest starts in the format the cut fell in.
     rtl::WideString prefix = u"<font color=\"" + rtl::AnsiToWide(HTMLRGBColor(tag.FontColor)) + u"\">";

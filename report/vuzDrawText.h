@@ -135,6 +135,7 @@ class TfrxDrawText {
   struct TWrappedLine {
     rtl::WideString text;
     int flags = 0;
+    bool hyphenated = false;  // ends in a hyphen that hyphenation added
   };
   const TfrxTextMeasurer& Measurer() const;
   // The height of a font of that many points on the canvas.
@@ -143,7 +144,9 @@ class TfrxDrawText {
   void ApplyFormat(gfx::TCanvas& canvas, const TfrxHTMLTag* tag) const;
   void WrapTextLine(rtl::WideString s, int width, int charSpacing, int firstWidth);
   int SyllablePrefix(const rtl::WideString& s, int wordStart, int overflow) const;
-  void AddLine(rtl::WideString text) { wrappedLines_.push_back({std::move(text), 0}); }
+  void AddLine(rtl::WideString text, bool hyphenated = false) {
+    wrappedLines_.push_back({std::move(text), 0, hyphenated});
+  }
 
   std::unique_ptr<gfx::TCanvas> layoutCanvas_;
   int pointSize_ = 10;

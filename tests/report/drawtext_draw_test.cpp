@@ -233,6 +233,26 @@ TEST(TextDrawing, WysiwygLineAdvancesAddUpToTheLayoutHeight) {
   EXPECT_EQ(texts[2]->points[0].Y, 31);
 }
 
+TEST(TextDrawing, WysiwygLineAdvancesOnAPrinter) {
+  DrawTextFixture f;
+  f.font.SetSize(10);
+  f.layout.SetFont(f.font);
+  f.layout.SetGaps(0, 0, 2);
+  const double scale = 300.0 / 96;
+  f.layout.SetDimensions(scale, scale, 1, gfx::Rect(0, 0, 100, 100), gfx::Rect(0, 0, 313, 313));
+  TWideStrings lines;
+  lines.SetText(u"a\r\nb\r\nc");
+  f.layout.SetText(lines);
+  TRecordingCanvas printer(300, 300, {}, gfx::dkPrinter);
+  f.layout.DrawText(printer, haLeft, vaTop);
+  const auto texts = TextCalls(printer);
+  ASSERT_EQ(texts.size(), 3u);
+  // 42 + 6 pixels a line at 300 dpi; layout gives 143.25: one pixel comes off.
+  EXPECT_EQ(texts[0]->state.font.Height(), -42);
+  EXPECT_EQ(texts[1]->points[0].Y, 47);
+  EXPECT_EQ(texts[2]->points[0].Y, 95);
+}
+
 TEST(TextDrawing, StartPointsOfTheEightAngles) {
   const struct {
     int rotation;
@@ -295,6 +315,33 @@ TEST(TextDrawing, PrinterSizesFromItsResolution) {
   f.layout.DrawText(screen, haLeft, vaTop);
   EXPECT_EQ(TextCalls(screen)[0]->state.font.Height(), -32);
   EXPECT_EQ(TextCalls(screen)[0]->dx, (std::vector<int>{16, 16}));
+}
+
+// A font of another charset shows the text as its 8-bit code page has it,
+// unless the text object asks for the default charset.
+TEST(TextDrawing, FontCharsetDecidesWhatIsShown) {
+  const struct {
+    gfx::TFontCharset charset;
+    bool useDefault;
+    std::u16string shown;
+  } cases[] = {
+      {gfx::ANSI_CHARSET, false, u"?aé"},
+      {gfx::ANSI_CHARSET, true, u"Жaé"},
+      {gfx::RUSSIAN_CHARSET, false, u"Жa?"},
+      {gfx::DEFAULT_CHARSET, false, u"Жaé"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.charset));
+    DrawTextFixture f;
+    f.font.SetCharset(c.charset);
+    f.layout.SetFont(f.font);
+    f.layout.SetUseDefaultCharset(c.useDefault);
+    f.Lay(u"Жaé", 100);
+    TRecordingCanvas canvas;
+    f.layout.DrawText(canvas, haLeft, vaTop);
+    ASSERT_EQ(TextCalls(canvas).size(), 1u);
+    EXPECT_EQ(TextCalls(canvas)[0]->text, c.shown);
+  }
 }
 
 TEST(TextDrawing, NothingToDrawWithoutLines) {

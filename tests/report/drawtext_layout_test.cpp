@@ -1,6 +1,9 @@
 // Text layout: wrapping, hyphenation, measuring and cutting, on fixed metrics.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
 #include "drawtext_fixture.h"
 #include "platform/rtl/exceptions.h"
 #include "report/vuzGraphicUtils.h"
@@ -221,7 +224,8 @@ TEST(TextLayoutCut, GetOutBoundsText) {
     int linesLeft;
   } cases[] = {
       {"everything fits", u"aaa bbb", 10, 1, false, false, u"", u"aaa bbb\r\n", false, 1},
-      {"cut at a blank", u"aaa bbb ccc ddd", 7, 1, false, false, u"ccc ddd\r\n", u"aaa bbb ", true, 1},
+      {"cut at a blank", u"aaa bbb ccc ddd", 7, 1, false, false, u"ccc ddd\r\n", u"aaa bbb", true, 1},
+      {"a hyphen of the text's own is not doubled", u"aaa- bbbbbb", 5, 1, false, true, u"bbbbbb\r\n", u"aaa-", true, 1},
       {"cut at a paragraph end", u"aaa\r\nbbb", 7, 1, false, false, u"bbb\r\n", u"aaa\r\n", false, 1},
       {"cut inside a word repeats nothing", u"abcdefghij", 4, 1, false, false, u"efghij\r\n", u"abcd", true, 1},
       {"cut after a hyphen", u"МОЛОКО", 5, 1, false, true, u"КО\r\n", u"МОЛО-", true, 1},
@@ -293,6 +297,38 @@ TEST(TextLayoutLock, StartupMakesTheSharedObjectAndTheLock) {
     vuzDrawTextShutdown();  // one too many does nothing
     EXPECT_EQ(vuzDrawText(), nullptr);
   }
+}
+
+// Two threads configure, lay out and query the shared object, each holding
+// the lock for its whole sequence: neither sees the other's settings.
+TEST(TextLayoutLock, SequencesOnTheSharedObjectDoNotMix) {
+  vuzDrawTextStartup();
+  static const TfrxFixedTextMeasurer metrics(0.5, 0.5);
+  auto run = [](int widthChars, int expectedLines, int& wrong) {
+    TWideStrings lines;
+    lines.Add(u"aa bb cc dd ee ff gg hh ii jj kk ll");
+    gfx::TFont font;
+    font.SetSize(12);
+    for (int k = 0; k < 300; ++k) {
+      TfrxDrawTextLock lock;
+      TfrxDrawText& layout = *vuzDrawText();
+      layout.SetMeasurer(&metrics);
+      layout.SetFont(font);
+      layout.SetOptions(true, false, false, false, true, true, 0);
+      layout.SetGaps(0, 0, 0);
+      layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, Chars(widthChars), 100), gfx::Rect(0, 0, Chars(widthChars), 100));
+      layout.SetText(lines);
+      if (layout.WrappedLineCount() != expectedLines) ++wrong;
+    }
+  };
+  int wrongA = 0, wrongB = 0;
+  std::thread a(run, 2, 12, std::ref(wrongA)), b(run, 5, 6, std::ref(wrongB));
+  a.join();
+  b.join();
+  EXPECT_EQ(wrongA, 0);
+  EXPECT_EQ(wrongB, 0);
+  vuzDrawText()->SetMeasurer(nullptr);
+  vuzDrawTextShutdown();
 }
 
 }  // namespace
