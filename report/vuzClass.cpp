@@ -8,12 +8,12 @@
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzClassBands.h"
+#include "report/vuzClassMemo.h"
 #include "report/vuzClassPage.h"
 #include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzClassShape.h"
 #include "report/vuzClassView.h"
-#include "report/vuzClassReport.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzDrawText.h"
@@ -605,7 +605,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxChild", &TfrxChild::StaticClass},
     {"TfrxColumnFooter", &TfrxColumnFooter::StaticClass},
     {"TfrxColumnHeader", &TfrxColumnHeader::StaticClass},
-    {"TfrxCustomMemoView", nullptr},
+    {"TfrxCustomMemoView", &TfrxCustomMemoView::StaticClass},
     {"TfrxMasterData", &TfrxMasterData::StaticClass},
     {"TfrxDetailData", &TfrxDetailData::StaticClass},
     {"TfrxSubdetailData", &TfrxSubdetailData::StaticClass},
@@ -620,7 +620,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxHeader", &TfrxHeader::StaticClass},
     {"TfrxHighlight", &TfrxHighlight::StaticClass},
     {"TfrxLineView", &TfrxLineView::StaticClass},
-    {"TfrxMemoView", nullptr},
+    {"TfrxMemoView", &TfrxMemoView::StaticClass},
     {"TfrxOverlay", &TfrxOverlay::StaticClass},
     {"TfrxPageFooter", &TfrxPageFooter::StaticClass},
     {"TfrxPageHeader", &TfrxPageHeader::StaticClass},
@@ -631,7 +631,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
     {"TfrxShapeView", &TfrxShapeView::StaticClass},
     {"TfrxSubreport", nullptr},
-    {"TfrxSysMemoView", nullptr},
+    {"TfrxSysMemoView", &TfrxSysMemoView::StaticClass},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
     {"TfrxNullBand", &TfrxNullBand::StaticClass},
     {"TfrxCustomLineView", &TfrxCustomLineView::StaticClass},
