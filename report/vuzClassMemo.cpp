@@ -19,8 +19,7 @@ namespace report {
 
 TfrxCustomMemoView::TfrxCustomMemoView(rtl::TComponent* owner) : TfrxStretcheable(owner) { InitMemo(); }
 
-TfrxCustomMemoView::TfrxCustomMemoView(rtl::TComponent* owner, std::uint16_t flags)
-    : TfrxStretcheable(owner, flags) {
+TfrxCustomMemoView::TfrxCustomMemoView(rtl::TComponent* owner, std::uint16_t flags) : TfrxStretcheable(owner, flags) {
   InitMemo();
 }
 
@@ -56,9 +55,7 @@ AnsiString TfrxSysMemoView::GetDescription() const { return vuzResources().Get("
 
 // ---------------------------------------------------------------- text
 
-bool TfrxCustomMemoView::ConvertsCharset() const {
-  return Font()->Charset() != DEFAULT_CHARSET && !useDefaultCharset_;
-}
+bool TfrxCustomMemoView::ConvertsCharset() const { return Font()->Charset() != DEFAULT_CHARSET && !useDefaultCharset_; }
 
 AnsiString TfrxCustomMemoView::AnsiText() const { return _UnicodeToAnsi(Text(), Font()->Charset()); }
 
@@ -280,8 +277,7 @@ AnsiString TfrxCustomMemoView::Diff(TfrxComponent* other) {
   ordAttr("VAlign", vAlign_, m->vAlign_);
   boolAttr("WordWrap", wordWrap_, m->wordWrap_);
   ordAttr("DisplayFormat.Kind", displayFormat_->Kind(), m->displayFormat_->Kind());
-  strAttr("DisplayFormat.DecimalSeparator", displayFormat_->DecimalSeparator(),
-          m->displayFormat_->DecimalSeparator());
+  strAttr("DisplayFormat.DecimalSeparator", displayFormat_->DecimalSeparator(), m->displayFormat_->DecimalSeparator());
   strAttr("DisplayFormat.ThousandSeparator", displayFormat_->ThousandSeparator(),
           m->displayFormat_->ThousandSeparator());
   strAttr("DisplayFormat.FormatStr", displayFormat_->FormatStr(), m->displayFormat_->FormatStr());
@@ -326,8 +322,9 @@ void PublishMemo(rtl::TClassBuilder<C>& b, bool full) {
     b.Property("LastParaBreak", &M::LastParaBreak, &M::SetLastParaBreak).Default(false);
     b.Property("FlowTo", &M::FlowTo, &M::SetFlowTo);
   }
-  b.Property("Font", &TfrxComponent::Font, [](C& v, gfx::TFont* f) { v.SetFont(f); })
-      .Stored(&TfrxComponent::IsFontStored);
+  b.Property("Font", &TfrxComponent::Font, [](C& v, gfx::TFont* f) {
+     v.SetFont(f);
+   }).Stored(&TfrxComponent::IsFontStored);
   ViewProps::Frame(b);
   b.Property("GapX", &M::GapX, &M::SetGapX).Stored(&M::IsGapXStored);
   b.Property("GapY", &M::GapY, &M::SetGapY).Stored(&M::IsGapYStored);

@@ -111,8 +111,8 @@ void TfrxCustomMemoView::SetDrawParams(gfx::TCanvas* canvas, long double scaleX,
   const gfx::TRect deviceRect = InnerRect;
   ComputeInnerRect(canvas, 1, 1, 0, 0);
   if (!IsPrinting()) PrintScale = 1;
-  dt.SetDimensions(static_cast<double>(scaleX), static_cast<double>(scaleY), static_cast<double>(PrintScale),
-                   InnerRect, deviceRect);
+  dt.SetDimensions(static_cast<double>(scaleX), static_cast<double>(scaleY), static_cast<double>(PrintScale), InnerRect,
+                   deviceRect);
   dt.SetText(*Memo());
   dt.SetParaBreaks(FirstParaBreak(), LastParaBreak());
 }

@@ -9,6 +9,7 @@
 #include "platform/gfx/recording_canvas.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/format_settings.h"
+#include "report/vuzClassReport.h"
 #include "report/vuzVariables.h"
 #include "report/vuzXMLSerializer.h"
 
@@ -261,6 +262,15 @@ TEST(MemoDraw, ActiveHighlightPaintsItsColourOnlyWhileDrawing) {
   EXPECT_EQ(f.memo->Color(), report::clTransparent);
 }
 
+TEST(MemoDraw, WrapTextGivesTheLaidOutLinesOrTheTextWithoutTags) {
+  MemoFixture f;
+  f.memo->SetWidth(40);
+  f.memo->SetAllowHTMLTags(true);
+  f.memo->SetText(u"aaa <b>bbb</b> ccc");
+  EXPECT_EQ(f.memo->WrapText(true), u"aaa\r\nbbb\r\nccc\r\n");
+  EXPECT_EQ(f.memo->WrapText(false), u"aaa bbb ccc\r\n");
+}
+
 // ---------------------------------------------------------------- splitting
 
 TEST(MemoSplit, DrawPartTable) {
@@ -275,8 +285,7 @@ TEST(MemoSplit, DrawPartTable) {
   };
   const Case cases[] = {
       {"lower than a line keeps everything", u"one\r\ntwo", 10, u"", u"one\r\ntwo\r\n", false, 10},
-      {"two of three paragraphs", u"one\r\ntwo\r\nthree", 40, u"one\r\ntwo\r\n", u"three\r\n", false,
-       40 - 2 * 15.28L},
+      {"two of three paragraphs", u"one\r\ntwo\r\nthree", 40, u"one\r\ntwo\r\n", u"three\r\n", false, 40 - 2 * 15.28L},
       {"cut inside a paragraph", u"aaa bbb ccc", 40, u"aaa bbb \r\n", u"ccc\r\n", true, 40 - 2 * 15.28L},
       {"everything fits", u"one", 40, u"one\r\n", u"", false, 40 - 2 * 15.28L},
   };
@@ -410,6 +419,30 @@ TEST(MemoTemplate, SerializerRoundTrip) {
   EXPECT_EQ(back.memo->DisplayFormat()->Kind(), report::fkNumeric);
   EXPECT_EQ(back.memo->DisplayFormat()->FormatStr(), "%2.2f");
   EXPECT_EQ(back.memo->ExpressionDelimiters(), "<,>");
+}
+
+}  // namespace
+}  // namespace report_test
+
+namespace report_test {
+namespace {
+
+// The report object itself answers the text object: its styles here.
+TEST(MemoInReport, StylesComeFromTheReportObject) {
+  report::ReportClassesStartup();
+  {
+    report::TfrxReport rep;
+    auto* memo = new TfrxMemoView(&rep);
+    report::TfrxStyleItem* style = rep.Styles()->Add();
+    style->SetName("Title");
+    style->SetColor(0x0000FF);
+    memo->SetStyle("TITLE");
+    EXPECT_EQ(memo->Color(), 0x0000FF);
+    memo->SetText(u"plain");
+    memo->GetData();
+    EXPECT_EQ(memo->Text(), u"plain\r\n");
+  }
+  report::ReportClassesShutdown();
 }
 
 }  // namespace
