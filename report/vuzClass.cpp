@@ -8,6 +8,7 @@
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzClassBands.h"
+#include "report/vuzClassMemo.h"
 #include "report/vuzClassPage.h"
 #include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
@@ -604,7 +605,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxChild", &TfrxChild::StaticClass},
     {"TfrxColumnFooter", &TfrxColumnFooter::StaticClass},
     {"TfrxColumnHeader", &TfrxColumnHeader::StaticClass},
-    {"TfrxCustomMemoView", nullptr},
+    {"TfrxCustomMemoView", &TfrxCustomMemoView::StaticClass},
     {"TfrxMasterData", &TfrxMasterData::StaticClass},
     {"TfrxDetailData", &TfrxDetailData::StaticClass},
     {"TfrxSubdetailData", &TfrxSubdetailData::StaticClass},
@@ -619,7 +620,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxHeader", &TfrxHeader::StaticClass},
     {"TfrxHighlight", &TfrxHighlight::StaticClass},
     {"TfrxLineView", &TfrxLineView::StaticClass},
-    {"TfrxMemoView", nullptr},
+    {"TfrxMemoView", &TfrxMemoView::StaticClass},
     {"TfrxOverlay", &TfrxOverlay::StaticClass},
     {"TfrxPageFooter", &TfrxPageFooter::StaticClass},
     {"TfrxPageHeader", &TfrxPageHeader::StaticClass},
@@ -630,7 +631,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
     {"TfrxShapeView", &TfrxShapeView::StaticClass},
     {"TfrxSubreport", nullptr},
-    {"TfrxSysMemoView", nullptr},
+    {"TfrxSysMemoView", &TfrxSysMemoView::StaticClass},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
     {"TfrxNullBand", &TfrxNullBand::StaticClass},
     {"TfrxCustomLineView", &TfrxCustomLineView::StaticClass},
