@@ -12,8 +12,8 @@
 #include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzClassShape.h"
+#include "report/vuzClassSubreport.h"
 #include "report/vuzClassView.h"
-#include "report/vuzClassReport.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzDrawText.h"
@@ -630,7 +630,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxReportSummary", &TfrxReportSummary::StaticClass},
     {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
     {"TfrxShapeView", &TfrxShapeView::StaticClass},
-    {"TfrxSubreport", nullptr},
+    {"TfrxSubreport", &TfrxSubreport::StaticClass},
     {"TfrxSysMemoView", nullptr},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
     {"TfrxNullBand", &TfrxNullBand::StaticClass},
