@@ -6,9 +6,7 @@
 namespace report {
 
 TfrxSubreport::TfrxSubreport(rtl::TComponent* owner) : TfrxView(owner) { InitSubreport(); }
-TfrxSubreport::TfrxSubreport(rtl::TComponent* owner, std::uint16_t flags) : TfrxView(owner, flags) {
-  InitSubreport();
-}
+TfrxSubreport::TfrxSubreport(rtl::TComponent* owner, std::uint16_t flags) : TfrxView(owner, flags) { InitSubreport(); }
 
 void TfrxSubreport::InitSubreport() {
   SetFrComponentStyle(FrComponentStyle() & ~csPreviewVisible);
