@@ -13,6 +13,7 @@
 #include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzClassShape.h"
+#include "report/vuzClassSubreport.h"
 #include "report/vuzClassView.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
@@ -630,7 +631,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxReportSummary", &TfrxReportSummary::StaticClass},
     {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
     {"TfrxShapeView", &TfrxShapeView::StaticClass},
-    {"TfrxSubreport", nullptr},
+    {"TfrxSubreport", &TfrxSubreport::StaticClass},
     {"TfrxSysMemoView", &TfrxSysMemoView::StaticClass},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
     {"TfrxNullBand", &TfrxNullBand::StaticClass},

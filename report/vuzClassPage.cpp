@@ -5,6 +5,7 @@
 
 #include "platform/rtl/format.h"
 #include "report/vuzClassBands.h"
+#include "report/vuzClassPicture.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzPaperSizes.h"
 #include "report/vuzRes.h"
@@ -49,6 +50,12 @@ void TfrxReportPage::Init() {
   hGuides_ = std::make_unique<rtl::TStringList>();
   vGuides_ = std::make_unique<rtl::TStringList>();
   SetBaseName("Page");
+  // The background: a picture object of no report, transparent, stretched
+  // over the printable area without keeping its aspect.
+  auto background = std::make_unique<TfrxPictureView>(nullptr);
+  background->SetColor(clTransparent);
+  background->SetKeepAspectRatio(false);
+  background_ = std::move(background);
   paperSize_ = DMPAPER_A4;
   vuzGetPaperDimensions(paperSize_, paperWidth_, paperHeight_);
   UpdateDimensions();
@@ -58,7 +65,7 @@ TfrxReportPage::~TfrxReportPage() = default;
 
 AnsiString TfrxReportPage::GetDescription() const { return vuzResources().Get("obRepPage"); }
 
-TfrxPictureView* TfrxReportPage::BackgroundView() const { return nullptr; }
+TfrxPictureView* TfrxReportPage::BackgroundView() const { return static_cast<TfrxPictureView*>(background_.get()); }
 
 // ---- paper
 
@@ -152,14 +159,27 @@ void TfrxReportPage::ClearGuides() {
 
 // ---- background
 
-gfx::TPicture* TfrxReportPage::BackPicture() const { return nullptr; }
-void TfrxReportPage::SetBackPicture(const gfx::TPicture*) {}
-gfx::TColor TfrxReportPage::Color() const { return clTransparent; }
-void TfrxReportPage::SetColor(gfx::TColor) {}
-TfrxFrame* TfrxReportPage::Frame() const { return nullptr; }
-void TfrxReportPage::SetFrame(const TfrxFrame*) {}
-void TfrxReportPage::SizeBackground() {}
-void TfrxReportPage::Draw(gfx::TCanvas&, long double, long double, long double, long double) {}
+gfx::TPicture* TfrxReportPage::BackPicture() const { return BackgroundView()->Picture(); }
+void TfrxReportPage::SetBackPicture(const gfx::TPicture* value) { BackgroundView()->SetPicture(value); }
+gfx::TColor TfrxReportPage::Color() const { return BackgroundView()->Color(); }
+void TfrxReportPage::SetColor(gfx::TColor value) { BackgroundView()->SetColor(value); }
+TfrxFrame* TfrxReportPage::Frame() const { return BackgroundView()->Frame(); }
+void TfrxReportPage::SetFrame(const TfrxFrame* value) { BackgroundView()->SetFrame(value); }
+
+void TfrxReportPage::SizeBackground() {
+  BackgroundView()->SetWidth((paperWidth_ - leftMargin_ - rightMargin_) * fr01cm);
+  BackgroundView()->SetHeight((paperHeight_ - topMargin_ - bottomMargin_) * fr01cm);
+}
+
+void TfrxReportPage::Draw(gfx::TCanvas& canvas, long double scaleX, long double scaleY, long double offsetX,
+                          long double offsetY) {
+  SizeBackground();
+  if (!backPictureVisible_ || (IsPrinting() && !backPicturePrintable_)) return;
+  TfrxPictureView* background = BackgroundView();
+  background->SetIsPrinting(IsPrinting());
+  background->Draw(canvas, scaleX, scaleY, offsetX + leftMargin_ * fr01cm * scaleX,
+                   offsetY + topMargin_ * fr01cm * scaleY);
+}
 
 // ---- data
 
@@ -263,6 +283,7 @@ const rtl::TClassInfo& TfrxReportPage::StaticClass() {
           .Default(7)
           .Property("BinOtherPages", &P::BinOtherPages, &P::SetBinOtherPages)
           .Default(7)
+          .Property("BackPicture", &P::BackPicture, &P::SetBackPicture)
           .Property("BackPictureVisible", &P::BackPictureVisible, &P::SetBackPictureVisible)
           .Default(true)
           .Property("BackPicturePrintable", &P::BackPicturePrintable, &P::SetBackPicturePrintable)
@@ -275,6 +296,7 @@ const rtl::TClassInfo& TfrxReportPage::StaticClass() {
           .Property("DataSetName", &P::GetDataSetName, &P::SetDataSetName)
           .Enum("Duplex", DuplexModeType(), &P::Duplex, &P::SetDuplex)
           .Default(dmNone)
+          .Property("Frame", &P::Frame, &P::SetFrame)
           .Property("EndlessHeight", &P::EndlessHeight, &P::SetEndlessHeight)
           .Default(false)
           .Property("EndlessWidth", &P::EndlessWidth, &P::SetEndlessWidth)

@@ -5,6 +5,8 @@
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "report/vuzDsgnIntf.h"
+#include "report/vuzRes.h"
+#include "report/vuzXML.h"
 
 namespace report {
 
@@ -147,19 +149,99 @@ const rtl::TClassInfo& TfrxDMPPage::StaticClass() {
   return info;
 }
 
+TfrxDMPPage* vuzDMPPageOf(const TfrxComponent* object) {
+  return object ? dynamic_cast<TfrxDMPPage*>(object->GetPage()) : nullptr;
+}
+
+namespace {
+AnsiString FontStyleDiff(TfrxDMPFontStyles mine, TfrxDMPFontStyles theirs) {
+  if ((mine & kDMPFontStyleMask) == (theirs & kDMPFontStyleMask)) return AnsiString();
+  return " FontStyle=\"" + rtl::IntToStr(static_cast<int>(mine & kDMPFontStyleMask)) + "\"";
+}
+}  // namespace
+
+// ---------------------------------------------------------------- TfrxDMPLineView
+
+TfrxDMPLineView::TfrxDMPLineView(rtl::TComponent* owner) : TfrxCustomLineView(owner) {}
+TfrxDMPLineView::TfrxDMPLineView(rtl::TComponent* owner, std::uint16_t flags) : TfrxCustomLineView(owner, flags) {}
+
+void TfrxDMPLineView::SetLeft(long double value) { TfrxCustomLineView::SetLeft(vuzDMPLineLeft(value, Align())); }
+void TfrxDMPLineView::SetTop(long double value) { TfrxCustomLineView::SetTop(vuzDMPLineTop(value)); }
+void TfrxDMPLineView::SetWidth(long double value) { TfrxCustomLineView::SetWidth(vuzDMPLineWidth(value, Align())); }
+
+void TfrxDMPLineView::SetFontStyle(TfrxDMPFontStyles value) {
+  fontStyle_ = value & kDMPFontStyleMask;
+  TfrxCustomLineView::SetParentFont(false);
+}
+
+void TfrxDMPLineView::SetParentFont(bool value) {
+  TfrxCustomLineView::SetParentFont(value);
+  if (!value) return;
+  if (TfrxDMPPage* page = vuzDMPPageOf(this)) fontStyle_ = page->FontStyle();
+}
+
+AnsiString TfrxDMPLineView::Diff(TfrxComponent* other) {
+  AnsiString s = TfrxView::Diff(other);
+  if (auto* line = dynamic_cast<TfrxDMPLineView*>(other)) s += FontStyleDiff(fontStyle_, line->fontStyle_);
+  return s;
+}
+
+AnsiString TfrxDMPLineView::GetDescription() const { return vuzResources().Get("obDMPLine"); }
+
+const rtl::TClassInfo& TfrxDMPLineView::StaticClass() {
+  static const rtl::TClassInfo info =
+      rtl::TClassBuilder<TfrxDMPLineView>("TfrxDMPLineView", &TfrxCustomLineView::StaticClass())
+          .Creatable()
+          .Set("FontStyle", DMPFontStylesType(), &TfrxDMPLineView::FontStyle, &TfrxDMPLineView::SetFontStyle)
+          .Stored(&TfrxDMPLineView::IsFontStyleStored)
+          .Property("ParentFont", &TfrxComponent::ParentFont, [](TfrxDMPLineView& v, bool on) { v.SetParentFont(on); })
+          .Default(true)
+          .Build();
+  return info;
+}
+
+// ---------------------------------------------------------------- TfrxDMPCommand
+
+void TfrxDMPCommand::SetLeft(long double value) { TfrxView::SetLeft(vuzDMPCommandLeft(value)); }
+void TfrxDMPCommand::SetTop(long double value) { TfrxView::SetTop(vuzDMPCommandTop(value)); }
+
+AnsiString TfrxDMPCommand::Diff(TfrxComponent* other) {
+  AnsiString s = TfrxView::Diff(other);
+  auto* command = dynamic_cast<TfrxDMPCommand*>(other);
+  if (!command || command->command_ != command_) s += " Command=\"" + vuzStrToXML(command_) + "\"";
+  return s;
+}
+
+AnsiString TfrxDMPCommand::GetDescription() const { return vuzResources().Get("obDMPCmd"); }
+
+const rtl::TClassInfo& TfrxDMPCommand::StaticClass() {
+  static const rtl::TClassInfo info = rtl::TClassBuilder<TfrxDMPCommand>("TfrxDMPCommand", &TfrxView::StaticClass())
+                                          .Creatable()
+                                          .Property("Command", &TfrxDMPCommand::Command, &TfrxDMPCommand::SetCommand)
+                                          .Build();
+  return info;
+}
+
 // ---------------------------------------------------------------- start-up
 
 namespace {
 int g_dmpNesting = 0;
+// The objects the designer offers on dot-matrix pages.
+std::vector<const rtl::TClassInfo*> DMPObjectClasses() {
+  return {&TfrxDMPLineView::StaticClass(), &TfrxDMPCommand::StaticClass()};
 }
+}  // namespace
 
 void DMPClassesStartup() {
   if (g_dmpNesting++ > 0) return;
   vuzRegisterReportClass(TfrxDMPPage::StaticClass());
+  for (const rtl::TClassInfo* cls : DMPObjectClasses())
+    vuzObjects().RegisterObject1(cls, nullptr, AnsiString(), AnsiString(), 0, -1, ctDMP);
 }
 
 void DMPClassesShutdown() {
   if (g_dmpNesting == 0 || --g_dmpNesting > 0) return;
+  for (const rtl::TClassInfo* cls : DMPObjectClasses()) vuzObjects().Unregister(cls);
   rtl::UnRegisterClass(TfrxDMPPage::StaticClass().Name());
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "report/vuzClassPage.h"
+#include "report/vuzClassShape.h"
+#include "report/vuzClassView.h"
 
 namespace report {
 
@@ -76,6 +78,62 @@ class TfrxDMPPage : public TfrxReportPage {
 
   TfrxDMPFontStyles fontStyle_ = 0;
 };
+
+// ---------------------------------------------------------------- TfrxDMPLineView
+
+// A line through the middle of character cells.
+class TfrxDMPLineView : public TfrxCustomLineView {
+  RTL_CLASS_INFO
+ public:
+  explicit TfrxDMPLineView(rtl::TComponent* owner);
+  TfrxDMPLineView(rtl::TComponent* owner, std::uint16_t flags);
+
+  void SetLeft(long double value) override;
+  void SetTop(long double value) override;
+  void SetWidth(long double value) override;
+
+  TfrxDMPFontStyles FontStyle() const { return fontStyle_; }
+  // A style of its own: the line stops following its page.
+  void SetFontStyle(TfrxDMPFontStyles value);
+  bool IsFontStyleStored() const { return !ParentFont(); }
+  // Following the parent on a dot-matrix page takes the page's style.
+  void SetParentFont(bool value) override;
+
+  // The view's attributes, then FontStyle (as the set's mask) when it differs.
+  AnsiString Diff(TfrxComponent* other) override;
+  AnsiString GetDescription() const override;
+
+ private:
+  TfrxDMPFontStyles fontStyle_ = 0;
+};
+
+// ---------------------------------------------------------------- TfrxDMPCommand
+
+// A raw printer command placed on a cell.
+class TfrxDMPCommand : public TfrxView {
+  RTL_CLASS_INFO
+ public:
+  using TfrxView::TfrxView;
+
+  void SetLeft(long double value) override;
+  void SetTop(long double value) override;
+
+  // "#27#64" or "1B40" (see vuzDMPCommandBytes).
+  const AnsiString& Command() const { return command_; }
+  void SetCommand(const AnsiString& value) { command_ = value; }
+  // The command as the bytes to send; malformed texts raise rtl::EConvertError.
+  AnsiString ToChr() const { return vuzDMPCommandBytes(command_); }
+
+  // The view's attributes, then Command (escaped) when it differs.
+  AnsiString Diff(TfrxComponent* other) override;
+  AnsiString GetDescription() const override;
+
+ private:
+  AnsiString command_;
+};
+
+// The dot-matrix page of an object (nil when it is on another page).
+TfrxDMPPage* vuzDMPPageOf(const TfrxComponent* object);
 
 // Registers the page for reading templates and the dot-matrix objects in
 // the object registry; the shutdown undoes both.

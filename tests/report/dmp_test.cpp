@@ -5,6 +5,7 @@
 #include "platform/rtl/classes.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzDMPClass.h"
+#include "report/vuzDsgnIntf.h"
 #include "test_util.h"
 
 using namespace report_test;
@@ -140,5 +141,71 @@ TEST(DotMatrix, TheTemplateReaderKnowsThePage) {
   const rtl::TClassInfo* info = rtl::GetClassInfo("TfrxDMPPage");
   ASSERT_NE(info, nullptr);
   EXPECT_TRUE(info->InheritsFrom("TfrxReportPage"));
+  ReportClassesShutdown();
+}
+
+TEST(DotMatrix, LinesAndCommandsSnapThroughTheirSetters) {
+  TfrxDMPLineView line(nullptr);
+  line.SetBounds(14, 20, 15, 0);
+  EXPECT_NEAR(D(line.Left()), 14.4, 1e-12);
+  EXPECT_NEAR(D(line.Top()), 25.5, 1e-12);
+  EXPECT_NEAR(D(line.Width()), 19.2, 1e-12);
+  line.SetAlign(baWidth);
+  line.SetWidth(15);
+  EXPECT_NEAR(D(line.Width()), 9.6, 1e-12);
+
+  TfrxDMPCommand command(nullptr);
+  command.SetBounds(15, 9, 30, 30);
+  EXPECT_NEAR(D(command.Left()), 19.2, 1e-12);
+  EXPECT_DOUBLE_EQ(D(command.Top()), 17);
+  EXPECT_DOUBLE_EQ(D(command.Width()), 30);  // sizes are the view's own
+  command.SetCommand("#27#64");
+  EXPECT_EQ(command.ToChr(), Bytes({27, 64}));
+  command.SetCommand("#27#256");
+  EXPECT_THROW(command.ToChr(), rtl::EConvertError);
+}
+
+TEST(DotMatrix, LinesTakeThePagesStyleWhileTheyFollowIt) {
+  TfrxDMPPage page(nullptr);
+  auto* band = new TfrxMasterData(&page);
+  auto* line = new TfrxDMPLineView(band);
+  page.SetFontStyle(1u << fsxCondensed);
+  EXPECT_EQ(line->FontStyle(), 1u << fsxCondensed);
+  line->SetFontStyle(1u << fsxWide);  // its own style: stops following
+  EXPECT_FALSE(line->ParentFont());
+  page.SetFontStyle(1u << fsxBold);
+  EXPECT_EQ(line->FontStyle(), 1u << fsxWide);
+  line->SetParentFont(true);
+  EXPECT_EQ(line->FontStyle(), 1u << fsxBold);
+}
+
+TEST(DotMatrix, DescriptionsOfLinesAndCommands) {
+  TfrxDMPLineView line(nullptr), otherLine(nullptr);
+  line.SetBounds(14, 20, 15, 0);
+  otherLine.SetBounds(14, 20, 15, 0);
+  EXPECT_EQ(line.Diff(&otherLine), "");
+  line.SetFontStyle(0x1FF);
+  const AnsiString lineDiff = line.Diff(&otherLine);
+  EXPECT_EQ(lineDiff.substr(lineDiff.size() - 16), " FontStyle=\"511\"") << lineDiff;
+
+  TfrxDMPCommand command(nullptr), other(nullptr);
+  command.SetCommand("#27#64");
+  const AnsiString diff = command.Diff(&other);
+  EXPECT_NE(diff.find(" Command=\"#27#64\""), AnsiString::npos) << diff;
+  other.SetCommand("#27#64");
+  EXPECT_EQ(command.Diff(&other).find("Command="), AnsiString::npos);
+}
+
+TEST(DotMatrix, TheDesignerOffersTheDotMatrixObjects) {
+  ReportClassesStartup();
+  int found = 0;
+  for (int i = 0; i < vuzObjects().Count(); ++i) {
+    const TfrxObjectItem* item = vuzObjects().GetObjectItem(i);
+    if (item->ClassRef == &TfrxDMPLineView::StaticClass() || item->ClassRef == &TfrxDMPCommand::StaticClass()) {
+      EXPECT_EQ(item->Category, static_cast<TfrxObjectCategories>(ctDMP));
+      ++found;
+    }
+  }
+  EXPECT_EQ(found, 2);
   ReportClassesShutdown();
 }
