@@ -118,8 +118,9 @@ void TfrmCalibrTC::ARdIntoGaugeExecute(TObject*) {
   main_.SetPanelText(1, "Чтение коэффициентов..."_cp);
   const std::vector<std::uint8_t> request = {0x09, 0xF6};
   std::uint8_t reply[10];
-  if (link.Exchange(request, reply, 10,
-                    [&](const std::uint8_t* r) { return TRecorderLink::ChecksumMatches(request, r, 8); }) == 0) {
+  if (link.Exchange(request, reply, 10, [&](const std::uint8_t* r) {
+        return TRecorderLink::ChecksumMatches(request, r, 8);
+      }) == TExchangeResult::Done) {
     const std::uint32_t a1 = Le32(reply), a0 = Le32(reply + 4);
     main_.SetPanelText(0, "Коэффициенты термопары считаны"_cp);
     const TCalibrMode mode = CalibrModeFromA1(a1);
@@ -149,7 +150,8 @@ void TfrmCalibrTC::AWriteToGaugeExecute(TObject*) {
   TRecorderLink& link = main_.Link();
   main_.SetPanelText(1, "Запись коэффициентов..."_cp);
   std::uint8_t answer = 0;
-  const bool written = link.Exchange(request, &answer, 1, [](const std::uint8_t* r) { return r[0] == 0x0A; }) == 0;
+  const bool written =
+      link.Exchange(request, &answer, 1, [](const std::uint8_t* r) { return r[0] == 0x0A; }) == TExchangeResult::Done;
   if (written) main_.SetPanelText(0, "Коэффициенты термопары записаны"_cp);
   main_.ShowCancelButton(false);
   link.SetBusy(false);

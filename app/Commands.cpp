@@ -1,7 +1,6 @@
 // The recorder's command set: version, device type, clock, directory, job,
 // clearing the archive, starting and stopping recording.
 #include "app/Link.h"
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/datetime.h"
 
@@ -19,28 +18,30 @@ bool TRecorderLink::FirmwareEnablesRecording(const std::uint8_t text[10]) {
   return day >= 27;
 }
 
-bool TRecorderLink::ReadFirmwareVersion() {
+TExchangeResult TRecorderLink::ReadFirmwareVersion() {
   view_.SetPanelText(1, "Чтение версии..."_cp);
   std::uint8_t reply[12];
   const std::vector<std::uint8_t> request = {0x01, 0xFE};
-  if (Exchange(request, reply, 12, [&](const std::uint8_t* r) { return ChecksumMatches(request, r, 10); }) == 2)
-    return true;
+  if (Exchange(request, reply, 12, [&](const std::uint8_t* r) { return ChecksumMatches(request, r, 10); }) ==
+      TExchangeResult::Cancelled)
+    return TExchangeResult::Cancelled;
   view_.SetPanelText(0, "Версия программы прибора "_cp + AnsiString(reinterpret_cast<char*>(reply), 10));
   view_.EnableRecordingActions(FirmwareEnablesRecording(reply));
-  return false;
+  return TExchangeResult::Done;
 }
 
-bool TRecorderLink::ReadDeviceType() {
+TExchangeResult TRecorderLink::ReadDeviceType() {
   view_.SetPanelText(1, "Чтение типа прибора..."_cp);
   std::uint8_t reply[5];
   const std::vector<std::uint8_t> request = {0x11, 0xEE};
-  if (Exchange(request, reply, 5, [&](const std::uint8_t* r) { return ChecksumMatches(request, r, 3); }) == 2)
-    return true;
+  if (Exchange(request, reply, 5, [&](const std::uint8_t* r) { return ChecksumMatches(request, r, 3); }) ==
+      TExchangeResult::Cancelled)
+    return TExchangeResult::Cancelled;
   if (reply[0] == '2' && reply[2] == '1') view_.EnableRecordingActions(false);
-  return false;
+  return TExchangeResult::Done;
 }
 
-bool TRecorderLink::SetDeviceClock() {
+TExchangeResult TRecorderLink::SetDeviceClock() {
   view_.SetPanelText(1, "Установка часов..."_cp);
   for (;;) {
     view_.ProcessMessages();
@@ -59,29 +60,29 @@ bool TRecorderLink::SetDeviceClock() {
     frame[8] = cs & 0xFF;
     frame[9] = cs >> 8;
     SendCommand(frame, 10);
-    const int r = WaitForBytes(1);
-    if (r == 2) return true;
-    if (r == 1) {
+    const TWaitResult r = WaitForBytes(1);
+    if (r == TWaitResult::Cancelled) return TExchangeResult::Cancelled;
+    if (r == TWaitResult::TimedOut) {
       RestAfterTimeout();
       continue;
     }
     LampIdle();
     std::uint8_t answer = 0;
-    if (Read(&answer, 1) == 1 && answer == 0x02) return false;
+    if (Read(&answer, 1) == 1 && answer == 0x02) return TExchangeResult::Done;
   }
 }
 
-bool TRecorderLink::ReadDirectory() {
+TExchangeResult TRecorderLink::ReadDirectory() {
   TRecorderState& state = Recorder();
   view_.SetPanelText(1, "Чтение параметров..."_cp);
   const std::vector<std::uint8_t> request = {0x05, 0xFA};
   for (;;) {
     view_.ProcessMessages();
     SendCommand(request.data(), 2);
-    int r = WaitForBytes(12);
-    if (r == 1) r = WaitForBytes(12);  // the first answer may take twice as long
-    if (r == 2) return true;
-    if (r == 1) {
+    TWaitResult r = WaitForBytes(12);
+    if (r == TWaitResult::TimedOut) r = WaitForBytes(12);  // the first answer may take twice as long
+    if (r == TWaitResult::Cancelled) return TExchangeResult::Cancelled;
+    if (r == TWaitResult::TimedOut) {
       RestAfterTimeout();
       continue;
     }
@@ -101,7 +102,7 @@ bool TRecorderLink::ReadDirectory() {
       view_.ShowProgressBar(false);
       view_.ShowCancelButton(false);
       busy_ = false;
-      return false;
+      return TExchangeResult::Done;
     }
     // The register runs on over the headers from the value of the answer.
     ChecksumSeed();
@@ -113,8 +114,8 @@ bool TRecorderLink::ReadDirectory() {
     for (int slot = 0; slot < count; ++slot) {
       view_.ProcessMessages();
       r = WaitForBytes(16);
-      if (r == 2) return true;
-      if (r == 1) {
+      if (r == TWaitResult::Cancelled) return TExchangeResult::Cancelled;
+      if (r == TWaitResult::TimedOut) {
         failed = true;
         break;
       }
@@ -126,16 +127,16 @@ bool TRecorderLink::ReadDirectory() {
     if (!failed) {
       state.Directory[std::size_t(count)] = TProcessHeader{};
       r = WaitForBytes(2);
-      if (r == 2) return true;
-      if (r == 0) {
+      if (r == TWaitResult::Cancelled) return TExchangeResult::Cancelled;
+      if (r == TWaitResult::Arrived) {
         std::uint8_t cs[2];
         Read(cs, 2);
-        if ((cs[0] | (cs[1] << 8)) == checksum_) return false;
+        if ((cs[0] | (cs[1] << 8)) == checksum_) return TExchangeResult::Done;
       }
     }
     // Let the recorder finish whatever it still sends, then ask again.
     LampRed();
-    if (WaitForBytes(800) == 2) return true;
+    if (WaitForBytes(800) == TWaitResult::Cancelled) return TExchangeResult::Cancelled;
   }
 }
 
@@ -145,7 +146,8 @@ void TRecorderLink::ReadJob() {
   view_.SetPanelText(1, "Чтение задания..."_cp);
   const std::vector<std::uint8_t> request = {0x03, 0xFC};
   std::uint8_t reply[7];
-  if (Exchange(request, reply, 7, [&](const std::uint8_t* r) { return ChecksumMatches(request, r, 5); }) == 2) {
+  if (Exchange(request, reply, 7, [&](const std::uint8_t* r) { return ChecksumMatches(request, r, 5); }) ==
+      TExchangeResult::Cancelled) {
     view_.SetPanelText(1, "");
   } else {
     TRecordingJob& job = Recorder().Job;
@@ -174,7 +176,7 @@ void TRecorderLink::WriteJob() {
   request.push_back(cs & 0xFF);
   request.push_back(cs >> 8);
   std::uint8_t reply = 0;
-  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x04; }) == 2) {
+  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x04; }) == TExchangeResult::Cancelled) {
     view_.SetPanelText(1, "");
   } else {
     view_.SetPanelText(1, "Задание записано"_cp);
@@ -189,9 +191,8 @@ void TRecorderLink::ClearGaugeArchive() {
   if (busy_) return;
   view_.SetPanelText(0, "");
   view_.SetPanelText(1, "");
-  if (view_.Ask(
-          "Вы действительно хотите полностью очистить архив прибора? \nВосстановление данных будет невозможно."_cp,
-          gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL) != gui::IDYES)
+  if (!view_.Confirm(
+          "Вы действительно хотите полностью очистить архив прибора? \nВосстановление данных будет невозможно."_cp))
     return;
   busy_ = true;
   view_.ShowCancelButton(true);
@@ -202,7 +203,7 @@ void TRecorderLink::ClearGaugeArchive() {
   request.push_back(cs & 0xFF);
   request.push_back(cs >> 8);
   std::uint8_t reply = 0;
-  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x08; }) == 2)
+  if (Exchange(request, &reply, 1, [](const std::uint8_t* r) { return r[0] == 0x08; }) == TExchangeResult::Cancelled)
     view_.SetPanelText(1, "Команда отменена"_cp);
   else
     view_.SetPanelText(0, "Архив очищен"_cp);
@@ -229,11 +230,11 @@ void TRecorderLink::ProcStartStop(bool start) {
       SendCommand({0x0D, 0xF2, 0x3F, 0x5A});
     else
       SendCommand({0x0E, 0xF1, 0xC0, 0xA5});
-    const int r = WaitForBytes(2);
-    if (r == 1) {
+    const TWaitResult r = WaitForBytes(2);
+    if (r == TWaitResult::TimedOut) {
       RestAfterTimeout();
       error = true;
-    } else if (r == 0) {
+    } else if (r == TWaitResult::Arrived) {
       LampIdle();
       std::uint8_t a[2] = {0, 0};
       Read(a, 2);
@@ -246,7 +247,7 @@ void TRecorderLink::ProcStartStop(bool start) {
         error = true;
     }
   }
-  if (error) view_.Ask("Ошибка связи с прибором"_cp, gui::MB_OK);
+  if (error) view_.ShowLinkError("Ошибка связи с прибором"_cp);
   busy_ = false;
 }
 

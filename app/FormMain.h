@@ -119,8 +119,12 @@ class TForm1 : public gui::TForm, public TLinkView {
   void EnableRecordingActions(bool enabled) override;
   bool RecordingActionsEnabled() override;
   void ShowPortList(const std::vector<int>& ports, int checked) override;
-  int Ask(const AnsiString& text, unsigned flags) override;
+  TPortAnswer AskPortProblem(const AnsiString& text) override;
+  bool Confirm(const AnsiString& text) override;
+  void ShowLinkError(const AnsiString& text) override;
   void Halt(int code) override;
+  // A message box captioned with the application title.
+  virtual int Ask(const AnsiString& text, unsigned flags);
 
   // --- process list and notes (FormMain_list.cpp) ---
   void SetupProcessListHeader();

@@ -73,9 +73,9 @@ void TForm1::AFlashExecute(TObject*) {
     const std::uint8_t a[3] = {std::uint8_t(address), std::uint8_t(address >> 8), std::uint8_t(address >> 16)};
     link.SendCommand(a, 3);
     bool failed = false;
-    int r = link.WaitForBytes(2);
-    if (r == 2) return ending();
-    if (r == 1) {
+    TWaitResult r = link.WaitForBytes(2);
+    if (r == TWaitResult::Cancelled) return ending();
+    if (r == TWaitResult::TimedOut) {
       RestAfterTimeout();
       failed = true;
     } else {
@@ -87,8 +87,8 @@ void TForm1::AFlashExecute(TObject*) {
     if (!failed) {
       link.SendCommand({0x0C, 0x0C});
       r = link.WaitForBytes(258);
-      if (r == 2) return ending();
-      if (r == 1) {
+      if (r == TWaitResult::Cancelled) return ending();
+      if (r == TWaitResult::TimedOut) {
         RestAfterTimeout();
         failed = true;
       } else {

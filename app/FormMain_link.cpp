@@ -103,6 +103,20 @@ void TForm1::ShowPortList(const std::vector<int>& ports, int checked) {
 
 int TForm1::Ask(const AnsiString& text, unsigned flags) { return MessageBox(text, Application->Title(), flags); }
 
+TPortAnswer TForm1::AskPortProblem(const AnsiString& text) {
+  switch (Ask(text, MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL)) {
+    case IDABORT: return TPortAnswer::Abort;
+    case IDIGNORE: return TPortAnswer::Ignore;
+    default: return TPortAnswer::Retry;
+  }
+}
+
+bool TForm1::Confirm(const AnsiString& text) {
+  return Ask(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL) == IDYES;
+}
+
+void TForm1::ShowLinkError(const AnsiString& text) { Ask(text, MB_OK); }
+
 void TForm1::Halt(int code) {
   if (setup_.halt) return setup_.halt(code);
   std::_Exit(code);  // at once: nothing is saved

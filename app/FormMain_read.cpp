@@ -53,14 +53,14 @@ void TForm1::ADataReadExecute(TObject*) {
   }
   ShowCancelButton(true);
   do {
-    if (link.ReadFirmwareVersion()) break;
+    if (link.ReadFirmwareVersion() == TExchangeResult::Cancelled) break;
     rtl::Sleep(50);
     versionNotRead_ = false;
     const AnsiString versionLine = PanelText(0);
-    if (AProcStart->Enabled() && link.ReadDeviceType()) break;
-    if (link.SetDeviceClock()) break;
+    if (AProcStart->Enabled() && link.ReadDeviceType() == TExchangeResult::Cancelled) break;
+    if (link.SetDeviceClock() == TExchangeResult::Cancelled) break;
     rtl::Sleep(50);
-    if (link.ReadDirectory()) break;
+    if (link.ReadDirectory() == TExchangeResult::Cancelled) break;
     const int count = Recorder().ProcessCount;
     if (count == 0) return;  // the directory read has ended the read already
     rtl::Sleep(50);
@@ -108,9 +108,9 @@ TForm1::Step TForm1::DownloadProcess(int entry, long& counted) {
   const std::uint8_t slot = listed.Slot();
   const std::uint8_t request[3] = {0x06, 0xF9, slot};
   link.SendCommand(request, 3);
-  int r = link.WaitForBytes(18);
-  if (r == 2) return Step::Stop;
-  if (r == 1) {
+  TWaitResult r = link.WaitForBytes(18);
+  if (r == TWaitResult::Cancelled) return Step::Stop;
+  if (r == TWaitResult::TimedOut) {
     std::uint8_t b = 0;
     if (link.Read(&b, 1) == 1 && b == 0xFF) {  // the recorder has no such process
       AdvanceProgress(listed.Points());
@@ -173,10 +173,10 @@ TForm1::Step TForm1::DownloadProcess(int entry, long& counted) {
     AdvanceProgress(1);
     ++counted;
     r = link.WaitForBytes(recordSize);
-    if (r != 0) {
+    if (r != TWaitResult::Arrived) {
       file.reset();
       rtl::DeleteFile(tempName);
-      if (r == 2) return Step::Stop;
+      if (r == TWaitResult::Cancelled) return Step::Stop;
       RestAfterTimeout();
       return Step::Restart;
     }
@@ -269,9 +269,9 @@ void TForm1::ADeleteGaugeProcessExecute(TObject* Sender) {
     const std::uint16_t expected = FrameChecksum(frame, 3);
     for (;;) {
       link.SendCommand(frame, 3);
-      const int r = link.WaitForBytes(2);
-      if (r == 2) return cancelled();
-      if (r == 1) {
+      const TWaitResult r = link.WaitForBytes(2);
+      if (r == TWaitResult::Cancelled) return cancelled();
+      if (r == TWaitResult::TimedOut) {
         RestAfterTimeout();
         continue;
       }
@@ -282,9 +282,9 @@ void TForm1::ADeleteGaugeProcessExecute(TObject* Sender) {
     link.SendCommand({0x07, 0x07});
     bool confirmed = false;
     for (;;) {
-      const int r = link.WaitForBytes(1);
-      if (r == 2) return cancelled();
-      if (r == 1) {
+      const TWaitResult r = link.WaitForBytes(1);
+      if (r == TWaitResult::Cancelled) return cancelled();
+      if (r == TWaitResult::TimedOut) {
         RestAfterTimeout();
         break;
       }

@@ -147,7 +147,7 @@ void TForm1::AJobFormExecute(TObject*) {
     SetPanelText(0, "COM-порт занят другой программой или не работает"_cp);
     return end();
   }
-  if (link.SetDeviceClock()) return cancelled();
+  if (link.SetDeviceClock() == TExchangeResult::Cancelled) return cancelled();
   rtl::Sleep(50);
   link.ReadJob();
   if (link.Cancelled()) return cancelled();

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/format.h"
@@ -49,7 +48,7 @@ int TCommLinkPort::InQueCount() { return comm_.InQueCount(); }
 int TCommLinkPort::OutQueCount() { return comm_.OutQueCount(); }
 void TCommLinkPort::PurgeIn() { comm_.PurgeIn(); }
 
-bool TCommLinkPort::GetModemState(int line) { return comm_.GetModemState(line); }
+bool TCommLinkPort::GetModemState(comm::TModemLine line) { return comm_.GetModemState(line); }
 
 void TCommLinkPort::SetRTSState(bool on) {
   try {
@@ -115,17 +114,12 @@ void TRecorderLink::ClosePort() {
   if (port_.Enabled()) port_.Close();
 }
 
-namespace {
-constexpr unsigned kPortQuestion =
-    gui::MB_ABORTRETRYIGNORE | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL;
-}
-
 bool TRecorderLink::PresenceTest() {
   port_.SetRTSState(true);
   port_.SetDTRState(false);
   rtl::Sleep(100);
   rtl::Sleep(100);
-  if (!port_.GetModemState(1) || port_.GetModemState(2)) {
+  if (!port_.GetModemState(comm::mlCTS) || port_.GetModemState(comm::mlDSR)) {
     port_.SetRTSState(false);
     port_.SetDTRState(true);
     return false;
@@ -134,7 +128,7 @@ bool TRecorderLink::PresenceTest() {
   port_.SetDTRState(true);
   rtl::Sleep(100);
   rtl::Sleep(100);
-  return !port_.GetModemState(1);
+  return !port_.GetModemState(comm::mlCTS);
 }
 
 void TRecorderLink::OpenComPort(int n) {
@@ -147,11 +141,11 @@ void TRecorderLink::OpenComPort(int n) {
     const bool exists = std::find(list.begin(), list.end(), n) != list.end();
     view_.ShowPortList(list, exists ? n : 0);
     if (exists) break;
-    const int answer = view_.Ask("Выбранный COM-порт (COM"_cp + number +
-                                     ") не существует.\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
-                                 kPortQuestion);
-    if (answer == gui::IDABORT) return view_.Halt(1);
-    if (answer == gui::IDIGNORE) return;
+    const TPortAnswer answer =
+        view_.AskPortProblem("Выбранный COM-порт (COM"_cp + number +
+                             ") не существует.\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+    if (answer == TPortAnswer::Abort) return view_.Halt(1);
+    if (answer == TPortAnswer::Ignore) return;
   }
   // 2-3. Open it.
   for (;;) {
@@ -159,20 +153,18 @@ void TRecorderLink::OpenComPort(int n) {
     port_.SetDeviceName("\\\\.\\COM" + number);
     port_.SetBaudRate(comm::br38400);
     if (port_.Open() && port_.Enabled()) break;
-    const int answer =
-        view_.Ask("Выбранный COM-порт (COM"_cp + number +
-                      ") открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
-                  kPortQuestion);
-    if (answer == gui::IDABORT) return view_.Halt(1);
-    if (answer == gui::IDIGNORE) return;
+    const TPortAnswer answer =
+        view_.AskPortProblem("Выбранный COM-порт (COM"_cp + number +
+                             ") открыт другой программой. \nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+    if (answer == TPortAnswer::Abort) return view_.Halt(1);
+    if (answer == TPortAnswer::Ignore) return;
   }
   // 4. Is the recorder on the line?
   while (!PresenceTest()) {
-    const int answer = view_.Ask("Прибор не подключен к выбранному COM-порту (COM"_cp + number +
-                                     ").\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp,
-                                 kPortQuestion);
-    if (answer == gui::IDABORT) return view_.Halt(1);
-    if (answer == gui::IDIGNORE) return;
+    const TPortAnswer answer = view_.AskPortProblem("Прибор не подключен к выбранному COM-порту (COM"_cp + number +
+                                                    ").\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
+    if (answer == TPortAnswer::Abort) return view_.Halt(1);
+    if (answer == TPortAnswer::Ignore) return;
   }
 }
 
@@ -216,23 +208,23 @@ void TRecorderLink::SendCommand(std::initializer_list<std::uint8_t> frame) {
   SendCommand(frame.begin(), static_cast<int>(frame.size()));
 }
 
-int TRecorderLink::WaitForBytes(int n) {
+TWaitResult TRecorderLink::WaitForBytes(int n) {
   int previous = 0;
   lastActivity_ = rtl::GetTickCount();
   for (;;) {
     if (cancel_) {
       if (linkLost_) view_.SetPanelText(0, "COM-порт занят другой программой или не работает"_cp);
-      return 2;
+      return TWaitResult::Cancelled;
     }
     const int count = port_.InQueCount();
-    if (count >= n) return 0;
+    if (count >= n) return TWaitResult::Arrived;
     if (count != previous) {
       LampGreen();
       previous = count;
       lastActivity_ = rtl::GetTickCount();
     } else {
       const std::uint32_t silent = rtl::GetTickCount() - lastActivity_;
-      if (silent > kSilenceTimeoutMs) return 1;
+      if (silent > kSilenceTimeoutMs) return TWaitResult::TimedOut;
       if (silent > kSilenceTimeoutMs / 2) LampRed();
     }
     rtl::Sleep(1);
@@ -269,19 +261,19 @@ void TRecorderLink::RestAfterTimeout() {
   rtl::Sleep(50);
 }
 
-int TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
-                            const std::function<bool(const std::uint8_t*)>& check) {
+TExchangeResult TRecorderLink::Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
+                                        const std::function<bool(const std::uint8_t*)>& check) {
   for (;;) {
     view_.ProcessMessages();
     SendCommand(request.data(), static_cast<int>(request.size()));
-    const int r = WaitForBytes(replyLength);
-    if (r == 2) return 2;
-    if (r == 1) {
+    const TWaitResult r = WaitForBytes(replyLength);
+    if (r == TWaitResult::Cancelled) return TExchangeResult::Cancelled;
+    if (r == TWaitResult::TimedOut) {
       RestAfterTimeout();
       continue;
     }
     LampIdle();
-    if (Read(reply, replyLength) == replyLength && check(reply)) return 0;
+    if (Read(reply, replyLength) == replyLength && check(reply)) return TExchangeResult::Done;
   }
 }
 

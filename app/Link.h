@@ -32,8 +32,7 @@ class TLinkPort {
   virtual void PurgeIn() = 0;
   virtual void SetDeviceName(const AnsiString& name) = 0;
   virtual void SetBaudRate(comm::TBaudRate rate) = 0;
-  // line 1 CTS, 2 DSR.
-  virtual bool GetModemState(int line) = 0;
+  virtual bool GetModemState(comm::TModemLine line) = 0;
   virtual void SetRTSState(bool on) = 0;
   virtual void SetDTRState(bool on) = 0;
 };
@@ -51,7 +50,7 @@ class TCommLinkPort : public TLinkPort {
   void PurgeIn() override;
   void SetDeviceName(const AnsiString& name) override { comm_.SetDeviceName(name); }
   void SetBaudRate(comm::TBaudRate rate) override { comm_.SetBaudRate(rate); }
-  bool GetModemState(int line) override;
+  bool GetModemState(comm::TModemLine line) override;
   void SetRTSState(bool on) override;
   void SetDTRState(bool on) override;
 
@@ -60,6 +59,23 @@ class TCommLinkPort : public TLinkPort {
 };
 
 enum class TLamp { Idle, Red, Green };
+
+// The answers to a question about the port.
+enum class TPortAnswer { Abort, Retry, Ignore };
+
+// How a wait for reply bytes ended.
+enum class TWaitResult {
+  Arrived,   // the bytes wait in the receive queue
+  TimedOut,  // 2 s passed without a new byte (or the port is closed)
+  Cancelled  // the user asked to stop
+};
+
+// How an exchange or a recorder command ended: it retries until it
+// succeeds, so the only other end is the user's cancel.
+enum class TExchangeResult { Done, Cancelled };
+
+// Every exchange seeds the frame checksum register with this.
+constexpr std::uint16_t kChecksumSeed = 0x5AA5;
 
 // What the link shows and asks through the main window.
 class TLinkView {
@@ -77,14 +93,19 @@ class TLinkView {
   virtual bool RecordingActionsEnabled() = 0;
   // The port actions after a relisting; checked: the port to tick (0 none).
   virtual void ShowPortList(const std::vector<int>& ports, int checked) = 0;
-  // A message box captioned with the application title.
-  virtual int Ask(const AnsiString& text, unsigned flags) = 0;
+  // The questions, each a message box captioned with the application title:
+  // a port problem offers Abort, Retry (the default) and Ignore; a
+  // confirmation offers Yes and No (the default) and answers true for Yes;
+  // a link error is a plain box with OK.
+  virtual TPortAnswer AskPortProblem(const AnsiString& text) = 0;
+  virtual bool Confirm(const AnsiString& text) = 0;
+  virtual void ShowLinkError(const AnsiString& text) = 0;
   // The Abort answer: ends the program at once with this code.
   virtual void Halt(int code) = 0;
 };
 
 // Checksum of the recorder protocol over bytes, from the seed.
-std::uint16_t FrameChecksum(const std::uint8_t* data, std::size_t count, std::uint16_t seed = 0x5AA5);
+std::uint16_t FrameChecksum(const std::uint8_t* data, std::size_t count, std::uint16_t seed = kChecksumSeed);
 
 // The COM numbers of the computer's serial ports, ascending, at most the
 // first ten names; a name without a whole number after "COM" is skipped.
@@ -108,8 +129,8 @@ class TRecorderLink {
   void FlushInput();
   void SendCommand(const std::uint8_t* frame, int length);
   void SendCommand(std::initializer_list<std::uint8_t> frame);
-  // 0 when n bytes wait, 1 after 2 s without a new byte, 2 when cancelled.
-  int WaitForBytes(int n);
+  // Arrived when n bytes wait, TimedOut after 2 s without a new byte.
+  TWaitResult WaitForBytes(int n);
   int Read(std::uint8_t* buffer, int count) { return port_.Read(reinterpret_cast<char*>(buffer), count); }
   int InQueCount() { return port_.InQueCount(); }
   void LampRed() { view_.SetLamp(TLamp::Red); }
@@ -125,7 +146,7 @@ class TRecorderLink {
   static constexpr std::uint32_t kSpacingMs = 2000;
 
   // --- the frame checksum register ---
-  void ChecksumSeed() { checksum_ = 0x5AA5; }
+  void ChecksumSeed() { checksum_ = kChecksumSeed; }
   void ChecksumUpdate(std::uint8_t byte);
   void ChecksumBlock(const std::uint8_t* data, int length);
   std::uint16_t Checksum() const { return checksum_; }
@@ -144,11 +165,11 @@ class TRecorderLink {
   void WaitSpacing();
   std::uint32_t NextOperationTick() const { return nextTick_; }
 
-  // --- commands (true: cancelled) ---
-  bool ReadFirmwareVersion();
-  bool ReadDeviceType();
-  bool SetDeviceClock();
-  bool ReadDirectory();
+  // --- commands ---
+  TExchangeResult ReadFirmwareVersion();
+  TExchangeResult ReadDeviceType();
+  TExchangeResult SetDeviceClock();
+  TExchangeResult ReadDirectory();
   // Total points of the directory just read (the read's progress range).
   long DirectoryPoints() const { return directoryPoints_; }
   void ReadJob();
@@ -163,9 +184,9 @@ class TRecorderLink {
 
   // The common exchange: sends request, waits for replyLength bytes, reads
   // them and checks them with check; repeats on a time-out (red lamp, 50 ms)
-  // and on a failed check. Answers 0, or 2 when cancelled.
-  int Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
-               const std::function<bool(const std::uint8_t*)>& check);
+  // and on a failed check until it succeeds or the user cancels.
+  TExchangeResult Exchange(const std::vector<std::uint8_t>& request, std::uint8_t* reply, int replyLength,
+                           const std::function<bool(const std::uint8_t*)>& check);
   // Checks a reply whose last two bytes are the checksum over covered + data.
   static bool ChecksumMatches(const std::vector<std::uint8_t>& covered, const std::uint8_t* data, int dataLength);
 
@@ -183,7 +204,7 @@ class TRecorderLink {
   TLinkPort& port_;
   TLinkView& view_;
   std::uint32_t lastActivity_ = 0;
-  std::uint16_t checksum_ = 0x5AA5;
+  std::uint16_t checksum_ = kChecksumSeed;
   bool busy_ = false;
   bool cancel_ = false;
   std::uint32_t nextTick_ = 0;

@@ -148,7 +148,7 @@ void TfrmTest::Timer1Timer(TObject*) {
   link.SendCommand({0x0B, 0xF4});
 
   std::uint8_t clock[6];
-  if (link.WaitForBytes(6) != 0) {
+  if (link.WaitForBytes(6) != TWaitResult::Arrived) {
     LabelDateTime->SetCaption("...Не считано..."_cp);
   } else {
     link.Read(clock, 6);
@@ -159,13 +159,13 @@ void TfrmTest::Timer1Timer(TObject*) {
   }
 
   std::uint8_t alarm[4];
-  if (link.WaitForBytes(4) == 0) {
+  if (link.WaitForBytes(4) == TWaitResult::Arrived) {
     link.Read(alarm, 4);
     LabelAlarm->SetCaption(DiagAlarmText(alarm));
   }
 
   std::uint8_t block[16];
-  if (link.WaitForBytes(16) != 0) {
+  if (link.WaitForBytes(16) != TWaitResult::Arrived) {
     LabelU->SetCaption("Процессы регистрации не считаны."_cp);
     LabelDU->SetCaption("Напряжение батареи проверяется в ходе регистрации"_cp);
   } else {
@@ -176,7 +176,7 @@ void TfrmTest::Timer1Timer(TObject*) {
     LabelDU->SetCaption(du);
   }
 
-  const bool sensors = link.WaitForBytes(22) == 0;
+  const bool sensors = link.WaitForBytes(22) == TWaitResult::Arrived;
   if (!sensors) {
     for (TLabel* l : {LabelT, LabelRh, LabelL}) l->SetCaption("Не считано"_cp);
   } else {

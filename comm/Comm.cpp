@@ -261,10 +261,10 @@ bool TThreadComm::GetModemState(int line) {
   if (!open_) return false;
   DWORD bit;
   switch (line) {
-    case 1: bit = MS_CTS_ON; break;
-    case 2: bit = MS_DSR_ON; break;
-    case 3: bit = MS_RING_ON; break;
-    case 4: bit = MS_RLSD_ON; break;
+    case mlCTS: bit = MS_CTS_ON; break;
+    case mlDSR: bit = MS_DSR_ON; break;
+    case mlRING: bit = MS_RING_ON; break;
+    case mlRLSD: bit = MS_RLSD_ON; break;
     default: return false;
   }
   DWORD status = 0;

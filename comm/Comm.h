@@ -52,6 +52,8 @@ enum TCommEventType : std::uint8_t {
 };
 enum TCommOption : std::uint8_t { coParityCheck, coDsrSensitivity, coIgnoreXOff, coErrorChar, coNullStrip };
 enum TFlowControl : std::uint8_t { fcNone, fcCTS, fcDTR, fcSoftware, fcDefault };
+// The modem status lines GetModemState reads; any other number reads false.
+enum TModemLine : int { mlCTS = 1, mlDSR = 2, mlRING = 3, mlRLSD = 4 };
 
 // Sets of the two enumerations above, one bit per member by ordinal.
 using TCommEventTypes = std::uint16_t;

@@ -7,8 +7,12 @@
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzClassBands.h"
+#include "report/vuzClassPage.h"
 #include "report/vuzClassReport.h"
+#include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
+#include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
 #include "report/vuzStyles.h"
 #include "report/vuzVariables.h"
@@ -594,40 +598,40 @@ struct StandardClass {
   const rtl::TClassInfo& (*info)();
 };
 const StandardClass kStandardClasses[] = {
-    {"TfrxChild", nullptr},
-    {"TfrxColumnFooter", nullptr},
-    {"TfrxColumnHeader", nullptr},
+    {"TfrxChild", &TfrxChild::StaticClass},
+    {"TfrxColumnFooter", &TfrxColumnFooter::StaticClass},
+    {"TfrxColumnHeader", &TfrxColumnHeader::StaticClass},
     {"TfrxCustomMemoView", nullptr},
-    {"TfrxMasterData", nullptr},
-    {"TfrxDetailData", nullptr},
-    {"TfrxSubdetailData", nullptr},
-    {"TfrxDataBand4", nullptr},
-    {"TfrxDataBand5", nullptr},
-    {"TfrxDataBand6", nullptr},
+    {"TfrxMasterData", &TfrxMasterData::StaticClass},
+    {"TfrxDetailData", &TfrxDetailData::StaticClass},
+    {"TfrxSubdetailData", &TfrxSubdetailData::StaticClass},
+    {"TfrxDataBand4", &TfrxDataBand4::StaticClass},
+    {"TfrxDataBand5", &TfrxDataBand5::StaticClass},
+    {"TfrxDataBand6", &TfrxDataBand6::StaticClass},
     {"TfrxDialogPage", nullptr},
-    {"TfrxFooter", nullptr},
+    {"TfrxFooter", &TfrxFooter::StaticClass},
     {"TfrxFrame", nullptr},
-    {"TfrxGroupFooter", nullptr},
-    {"TfrxGroupHeader", nullptr},
-    {"TfrxHeader", nullptr},
+    {"TfrxGroupFooter", &TfrxGroupFooter::StaticClass},
+    {"TfrxGroupHeader", &TfrxGroupHeader::StaticClass},
+    {"TfrxHeader", &TfrxHeader::StaticClass},
     {"TfrxHighlight", nullptr},
     {"TfrxLineView", nullptr},
     {"TfrxMemoView", nullptr},
-    {"TfrxOverlay", nullptr},
-    {"TfrxPageFooter", nullptr},
-    {"TfrxPageHeader", nullptr},
+    {"TfrxOverlay", &TfrxOverlay::StaticClass},
+    {"TfrxPageFooter", &TfrxPageFooter::StaticClass},
+    {"TfrxPageHeader", &TfrxPageHeader::StaticClass},
     {"TfrxPictureView", nullptr},
     {"TfrxReport", &TfrxReport::StaticClass},
-    {"TfrxReportPage", nullptr},
-    {"TfrxReportSummary", nullptr},
-    {"TfrxReportTitle", nullptr},
+    {"TfrxReportPage", &TfrxReportPage::StaticClass},
+    {"TfrxReportSummary", &TfrxReportSummary::StaticClass},
+    {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
     {"TfrxShapeView", nullptr},
     {"TfrxSubreport", nullptr},
     {"TfrxSysMemoView", nullptr},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
-    {"TfrxNullBand", nullptr},
+    {"TfrxNullBand", &TfrxNullBand::StaticClass},
     {"TfrxCustomLineView", nullptr},
-    {"TfrxDataPage", nullptr},
+    {"TfrxDataPage", &TfrxDataPage::StaticClass},
 };
 
 }  // namespace
@@ -649,13 +653,17 @@ void ReportClassesStartup() {
   if (g_startupNesting++ > 0) return;
   vuzCreateDataSetList();
   vuzCreateGlobalVariables();
+  vuzDrawTextStartup();
   for (const StandardClass& c : kStandardClasses)
     if (c.info) vuzRegisterReportClass(c.info());
   vuzResources();  // builds the table, which updates the script engine's messages
+  DMPClassesStartup();
 }
 
 void ReportClassesShutdown() {
   if (g_startupNesting == 0 || --g_startupNesting > 0) return;
+  DMPClassesShutdown();
+  vuzDrawTextShutdown();
   vuzFreeGlobalVariables();
   vuzFreeDataSetList();
 }

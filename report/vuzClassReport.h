@@ -18,6 +18,7 @@
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/variant.h"
 #include "report/vuzClass.h"
+#include "report/vuzClassPage.h"
 #include "report/vuzClassServices.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzStyles.h"
@@ -35,7 +36,6 @@ class TfrxExpressionCache;
 enum TfrxZoomMode { zmDefault, zmWholePage, zmPageWidth, zmManyPages };
 enum TfrxPrintMode { pmDefault, pmSplit, pmJoin, pmScale };
 enum TfrxPrintPages { ppAll, ppOdd, ppEven };
-enum TfrxDuplexMode { dmNone, dmVertical, dmHorizontal, dmSimplex };
 // The preview window's buttons (a set, member n is bit n).
 enum TfrxPreviewButton {
   pbPrint,
@@ -61,7 +61,6 @@ const rtl::TEnumType& SilentModeType();
 const rtl::TEnumType& ZoomModeType();
 const rtl::TEnumType& PrintModeType();
 const rtl::TEnumType& PrintPagesType();
-const rtl::TEnumType& DuplexModeType();
 const rtl::TEnumType& PreviewButtonType();
 const rtl::TSetType& PreviewButtonsType();
 

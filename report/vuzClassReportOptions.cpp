@@ -25,11 +25,6 @@ const rtl::TEnumType& PrintPagesType() {
   return type;
 }
 
-const rtl::TEnumType& DuplexModeType() {
-  static const rtl::TEnumType type{"TfrxDuplexMode", {"dmNone", "dmVertical", "dmHorizontal", "dmSimplex"}};
-  return type;
-}
-
 const rtl::TEnumType& PreviewButtonType() {
   static const rtl::TEnumType type{
       "TfrxPreviewButton",

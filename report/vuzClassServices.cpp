@@ -89,6 +89,8 @@ void TfrxCustomPreviewPages::IncLogicalPageNumber() { Abstract(); }
 void TfrxCustomPreviewPages::ResetLogicalPageNumber() { Abstract(); }
 void TfrxCustomPreviewPages::PasteObjects(long double, long double) { Abstract(); }
 void TfrxCustomPreviewPages::ShiftAnchors(int, int) { Abstract(); }
+void TfrxCustomPreviewPages::AddAnchor(const AnsiString&) { Abstract(); }
+int TfrxCustomPreviewPages::GetAnchorPage(const AnsiString&) { Abstract(); }
 void TfrxCustomPreviewPages::AddPicture(TfrxComponent*) { Abstract(); }
 bool TfrxCustomPreviewPages::BandExists(TfrxComponent*) { Abstract(); }
 int TfrxCustomPreviewPages::GetCurPosition() { Abstract(); }

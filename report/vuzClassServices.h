@@ -129,6 +129,10 @@ class TfrxCustomPreviewPages : public rtl::TObject {
   virtual void ResetLogicalPageNumber();
   virtual void PasteObjects(long double x, long double y);
   virtual void ShiftAnchors(int from, int delta);
+  // An anchor with the text at the current page and the engine's CurY; the
+  // page number (from 1) of the last anchor with that text, 1 when none.
+  virtual void AddAnchor(const AnsiString& text);
+  virtual int GetAnchorPage(const AnsiString& text);
   virtual void AddPicture(TfrxComponent* picture);
   virtual bool BandExists(TfrxComponent* band);
   virtual int GetCurPosition();

@@ -1,6 +1,6 @@
 // Drawing helpers of the report engine: pictures stretched into rectangles,
-// transparent bitmaps, and image lists cut from bitmap strips (the engine's
-// button images).
+// transparent bitmaps, image lists cut from bitmap strips (the engine's
+// button images), and the text layout (vuzDrawText.h).
 #pragma once
 #include <memory>
 #include <vector>
@@ -9,6 +9,7 @@
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/colors.h"
 #include "platform/gfx/graphic.h"
+#include "report/vuzDrawText.h"
 
 namespace report {
 

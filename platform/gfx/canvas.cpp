@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/rtl/exceptions.h"
 
 namespace gfx {
 
@@ -90,8 +91,13 @@ std::u16string TCanvas::AnsiToFontText(std::string_view text) const {
     for (unsigned char c : text) w.push_back(c);
     return w;
   }
-  if (cp != rtl::CP_1251 && cp != rtl::CP_1252 && cp != rtl::CP_866) cp = rtl::CP_1251;
-  return rtl::AnsiToWide(text, cp);
+  try {
+    return rtl::AnsiToWide(text, cp);
+  } catch (const rtl::EConvertError&) {
+    // A character set whose page this system cannot convert still shows
+    // something readable rather than failing the whole drawing.
+    return rtl::AnsiToWide(text, rtl::CP_1251);
+  }
 }
 
 void TCanvas::ExtTextOutA(int x, int y, unsigned options, const TRect* rect, std::string_view text, const int* dx) {

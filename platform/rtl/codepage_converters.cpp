@@ -30,6 +30,7 @@ const char* IconvName(unsigned codePage) {
     case 1257: return "CP1257";
     case 1258: return "CP1258";
     case 1361: return "JOHAB";
+    case 10000: return "MACINTOSH";
     case 10007: return "MAC-CYRILLIC";
     default: return nullptr;
   }

@@ -81,6 +81,23 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+// Windows-1252 is Latin-1 except 0x80-0x9F, where it places the euro sign,
+// typographic quotes and a few letters; its five unassigned bytes keep their
+// C1 control codes, so every byte converts and converts back.
+constexpr char16_t k1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t Cp1252ToWide(unsigned char c) { return c >= 0x80 && c < 0xA0 ? k1252High[c - 0x80] : c; }
+
+char WideToCp1252(char16_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c < 0x100)) return static_cast<char>(c);
+  for (int i = 0; i < 32; ++i)
+    if (k1252High[i] == c) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
 }  // namespace
 
 WideString AnsiToWide(std::string_view s, unsigned codePage) {
@@ -90,8 +107,7 @@ WideString AnsiToWide(std::string_view s, unsigned codePage) {
   WideString out;
   out.reserve(s.size());
   if (codePage == CP_1252) {
-    // Latin-1 is close enough for the few Western texts the engine meets.
-    for (unsigned char c : s) out.push_back(c);
+    for (unsigned char c : s) out.push_back(Cp1252ToWide(c));
     return out;
   }
   const auto& high = TableFor(codePage);
@@ -106,7 +122,7 @@ AnsiString WideToAnsi(std::u16string_view s, unsigned codePage) {
   AnsiString out;
   out.reserve(s.size());
   if (codePage == CP_1252) {
-    for (char16_t c : s) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    for (char16_t c : s) out.push_back(WideToCp1252(c));
     return out;
   }
   const auto& rev = ReverseFor(codePage);

@@ -75,10 +75,10 @@ class FakeLine : public app::TLinkPort {
   }
   void SetDeviceName(const rtl::AnsiString& name) override { deviceName = name; }
   void SetBaudRate(comm::TBaudRate rate) override { baud = rate; }
-  bool GetModemState(int line) override {
+  bool GetModemState(comm::TModemLine line) override {
     if (!open_) return false;
-    if (line == 1) return ctsStuck || (plugged && rts_);
-    if (line == 2) return dsrOn;
+    if (line == comm::mlCTS) return ctsStuck || (plugged && rts_);
+    if (line == comm::mlDSR) return dsrOn;
     return false;
   }
   void SetRTSState(bool on) override { rts_ = on; }
@@ -134,8 +134,11 @@ class RecordingView : public app::TLinkView {
   bool cancelVisible = false, progressVisible = false, recordingEnabled = false;
   std::vector<int> ports;
   int checkedPort = -1;
-  std::deque<int> answers;
-  std::vector<std::pair<rtl::AnsiString, unsigned>> asked;
+  // What the link asked or told, in order, and of which kind.
+  enum class Kind { PortProblem, Confirm, LinkError };
+  std::vector<std::pair<rtl::AnsiString, Kind>> asked;
+  std::deque<app::TPortAnswer> portAnswers;  // none left: Ignore
+  std::deque<bool> confirmAnswers;           // none left: No
   int haltCode = -1;
   std::function<void()> onPump;
 
@@ -160,14 +163,25 @@ class RecordingView : public app::TLinkView {
     ports = p;
     checkedPort = checked;
   }
-  int Ask(const rtl::AnsiString& text, unsigned flags) override {
-    asked.push_back({text, flags});
-    if (answers.empty()) return 0;
-    int a = answers.front();
-    answers.pop_front();
+  app::TPortAnswer AskPortProblem(const rtl::AnsiString& text) override {
+    asked.push_back({text, Kind::PortProblem});
+    return Next(portAnswers, app::TPortAnswer::Ignore);
+  }
+  bool Confirm(const rtl::AnsiString& text) override {
+    asked.push_back({text, Kind::Confirm});
+    return Next(confirmAnswers, false);
+  }
+  void ShowLinkError(const rtl::AnsiString& text) override { asked.push_back({text, Kind::LinkError}); }
+  void Halt(int code) override { haltCode = code; }
+
+ private:
+  template <class T>
+  static T Next(std::deque<T>& queue, T otherwise) {
+    if (queue.empty()) return otherwise;
+    T a = queue.front();
+    queue.pop_front();
     return a;
   }
-  void Halt(int code) override { haltCode = code; }
 };
 
 }  // namespace apptest

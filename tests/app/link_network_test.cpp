@@ -58,15 +58,15 @@ TEST(LinkOnNetworkPort, VanishedServerEndsTheOperationWithThePortMessage) {
   apptest::RecordingView view;
   app::TRecorderLink link(port, view);
   ASSERT_TRUE(port.Open());
-  ASSERT_FALSE(link.ReadFirmwareVersion());  // the link works
+  ASSERT_EQ(link.ReadFirmwareVersion(), app::TExchangeResult::Done);  // the link works
 
   server.reset();  // the server stops and its connection closes
   Watchdog watchdog(60);
-  EXPECT_TRUE(link.ReadFirmwareVersion());
+  EXPECT_EQ(link.ReadFirmwareVersion(), app::TExchangeResult::Cancelled);
   EXPECT_EQ(view.panels[0], "COM-порт занят другой программой или не работает"_cp);
   // The next operation ends at once as well.
   link.SetCancel(false);
-  EXPECT_TRUE(link.ReadDeviceType());
+  EXPECT_EQ(link.ReadDeviceType(), app::TExchangeResult::Cancelled);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <random>
 
-#include "platform/gui/dialogs.h"
 #include "platform/rtl/datetime.h"
 #include "platform/serial/port_map.h"
 #include "tests/app/fake_line.h"
@@ -108,19 +107,20 @@ class PortsFile {
  private:
   std::filesystem::path path_;
 };
-constexpr unsigned kQuestion = gui::MB_ABORTRETRYIGNORE | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL;
+using Kind = apptest::RecordingView::Kind;
+using app::TPortAnswer;
 }  // namespace
 
 TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   PortsFile ports({4, 1});
   line.Close();
   // Port 2 does not exist: Retry lists again, Ignore gives up with the port closed.
-  view.answers = {gui::IDRETRY, gui::IDIGNORE};
+  view.portAnswers = {TPortAnswer::Retry, TPortAnswer::Ignore};
   link.OpenComPort(2);
   ASSERT_EQ(view.asked.size(), 2u);
   EXPECT_EQ(view.asked[0].first,
             "Выбранный COM-порт (COM2) не существует.\nСвязь с прибором невозможна.\nПродолжить выполнение?"_cp);
-  EXPECT_EQ(view.asked[0].second, kQuestion);
+  EXPECT_EQ(view.asked[0].second, Kind::PortProblem);
   EXPECT_EQ(view.ports, (std::vector<int>{1, 4}));
   EXPECT_EQ(view.checkedPort, 0);
   EXPECT_FALSE(line.Enabled());
@@ -128,7 +128,7 @@ TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   // Held by another program, then Abort: the program ends with 1.
   view.asked.clear();
   line.exists = false;
-  view.answers = {gui::IDABORT};
+  view.portAnswers = {TPortAnswer::Abort};
   link.OpenComPort(4);
   ASSERT_EQ(view.asked.size(), 1u);
   EXPECT_EQ(
@@ -141,7 +141,7 @@ TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
   view.asked.clear();
   line.exists = true;
   line.plugged = false;
-  view.answers = {gui::IDRETRY, gui::IDIGNORE};
+  view.portAnswers = {TPortAnswer::Retry, TPortAnswer::Ignore};
   link.OpenComPort(1);
   ASSERT_EQ(view.asked.size(), 2u);
   EXPECT_EQ(
@@ -161,7 +161,7 @@ TEST_F(LinkTest, OpeningAsksAboutMissingHeldAndAbsentPorts) {
 TEST_F(LinkTest, WaitingLampsTimeOutAndCancel) {
   // Nothing comes: time-out once 2 s have passed without a byte; the lamp turned red after 1 s.
   auto start = clock.NowMs();
-  EXPECT_EQ(link.WaitForBytes(3), 1);
+  EXPECT_EQ(link.WaitForBytes(3), app::TWaitResult::TimedOut);
   EXPECT_GT(clock.NowMs() - start, 2000u);
   EXPECT_LT(clock.NowMs() - start, 2010u);
   EXPECT_EQ(view.lamps.back(), app::TLamp::Red);
@@ -175,19 +175,19 @@ TEST_F(LinkTest, WaitingLampsTimeOutAndCancel) {
     }
   };
   start = clock.NowMs();
-  EXPECT_EQ(link.WaitForBytes(6), 0);
+  EXPECT_EQ(link.WaitForBytes(6), app::TWaitResult::Arrived);
   EXPECT_GE(clock.NowMs() - start, 9000u);
   clock.OnSleep = nullptr;
   line.PurgeIn();
 
-  // Cancel during a wait answers 2 at the next poll.
+  // Cancel during a wait ends it at the next poll.
   view.onPump = [&] { link.SetCancel(true); };
-  EXPECT_EQ(link.WaitForBytes(1), 2);
+  EXPECT_EQ(link.WaitForBytes(1), app::TWaitResult::Cancelled);
   view.onPump = nullptr;
   link.SetCancel(false);
   // A closed port reports -1 bytes: the wait ends as a time-out.
   line.Close();
-  EXPECT_EQ(link.WaitForBytes(1), 1);
+  EXPECT_EQ(link.WaitForBytes(1), app::TWaitResult::TimedOut);
 }
 
 TEST_F(LinkTest, SendingSpacesBytesAndFlushesFirst) {
@@ -198,7 +198,7 @@ TEST_F(LinkTest, SendingSpacesBytesAndFlushesFirst) {
   EXPECT_GE(clock.NowMs() - start, 2u * 2 + 5);
   EXPECT_EQ(line.written, (std::vector<std::uint8_t>{0x01, 0xFE}));
   std::uint8_t reply[12];
-  ASSERT_EQ(link.WaitForBytes(12), 0);
+  ASSERT_EQ(link.WaitForBytes(12), app::TWaitResult::Arrived);
   EXPECT_EQ(link.Read(reply, 12), 12);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(reply), 10), "27.03.2012");
 }
@@ -222,7 +222,7 @@ TEST_F(LinkTest, VersionAnswerLateBadOrSilent) {
     line.model.faults.silentRequests = c.silent;
     line.model.faults.badChecksums = c.badChecksums;
     line.model.faults.noiseBytes = c.noise;
-    EXPECT_FALSE(link.ReadFirmwareVersion()) << c.what;
+    EXPECT_EQ(link.ReadFirmwareVersion(), app::TExchangeResult::Done) << c.what;
     EXPECT_EQ(CountRequests(0x01), c.requests) << c.what;
     EXPECT_EQ(view.panels[0], "Версия программы прибора 27.03.2012"_cp) << c.what;
     EXPECT_EQ(view.panels[1], "Чтение версии..."_cp) << c.what;
@@ -247,9 +247,9 @@ TEST_F(LinkTest, VersionDatesEnableRecordingAndDeviceTypeDisablesIt) {
     line.model.firmware = c.version;
     line.model.deviceType = c.type;
     view.recordingEnabled = !c.enabled;
-    ASSERT_FALSE(link.ReadFirmwareVersion());
+    ASSERT_EQ(link.ReadFirmwareVersion(), app::TExchangeResult::Done);
     EXPECT_EQ(view.recordingEnabled, c.enabled) << c.version;
-    ASSERT_FALSE(link.ReadDeviceType());
+    ASSERT_EQ(link.ReadDeviceType(), app::TExchangeResult::Done);
     EXPECT_EQ(view.recordingEnabled, c.afterType) << c.version << " " << c.type;
   }
 }
@@ -265,7 +265,7 @@ TEST_F(LinkTest, ClockRequestCarriesTheTimeOfItsAttempt) {
   g_clock = &clock;
   auto previous = rtl::SetNowSource(TestNow);
   line.model.faults.silentRequests = 1;
-  EXPECT_FALSE(link.SetDeviceClock());
+  EXPECT_EQ(link.SetDeviceClock(), app::TExchangeResult::Done);
   rtl::SetNowSource(previous);
   // Two frames of 10 bytes; the second carries a later second.
   ASSERT_EQ(line.written.size(), 20u);
@@ -284,7 +284,7 @@ TEST_F(LinkTest, ClockRequestCarriesTheTimeOfItsAttempt) {
 TEST_F(LinkTest, DirectoryCountsAndDamagedAnswers) {
   // No processes: "Процессов нет", no 05 05 sent, busy cleared.
   link.SetBusy(true);
-  EXPECT_FALSE(link.ReadDirectory());
+  EXPECT_EQ(link.ReadDirectory(), app::TExchangeResult::Done);
   EXPECT_EQ(view.panels[1], "Процессов нет"_cp);
   EXPECT_EQ(app::Recorder().ProcessCount, 0);
   EXPECT_FALSE(link.Busy());
@@ -294,7 +294,7 @@ TEST_F(LinkTest, DirectoryCountsAndDamagedAnswers) {
   for (int count : {50, 200}) {
     view.panels[0].clear();
     line.model.faults.directoryCount = count;
-    EXPECT_FALSE(link.ReadDirectory());
+    EXPECT_EQ(link.ReadDirectory(), app::TExchangeResult::Done);
     EXPECT_EQ(view.panels[0], "Испорчены параметры прибора. Очистите архив."_cp) << count;
     EXPECT_EQ(app::Recorder().ProcessCount, 0);
   }
@@ -309,7 +309,7 @@ TEST_F(LinkTest, DirectoryCountsAndDamagedAnswers) {
       l.onWrite = nullptr;
     }
   };
-  EXPECT_FALSE(link.ReadDirectory());
+  EXPECT_EQ(link.ReadDirectory(), app::TExchangeResult::Done);
   int rounds = 0;
   for (std::size_t i = 0; i + 1 < line.written.size(); ++i)
     rounds += line.written[i] == 0x05 && line.written[i + 1] == 0xFA;
@@ -327,13 +327,13 @@ TEST_F(LinkTest, DirectoryCountsAndDamagedAnswers) {
 TEST_F(LinkTest, ClearingTheArchiveAndRecordingCommands) {
   sim::AddDemoProcesses(line.model);
   // No keeps everything.
-  view.answers = {gui::IDNO};
+  view.confirmAnswers = {false};
   link.ClearGaugeArchive();
   EXPECT_EQ(line.model.ProcessCount(), 3);
-  EXPECT_EQ(view.asked.back().second, gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
+  EXPECT_EQ(view.asked.back().second, Kind::Confirm);
   // Answered first with a wrong byte: sent twice, then "Архив очищен".
   line.model.faults.badEchoes = 1;
-  view.answers = {gui::IDYES};
+  view.confirmAnswers = {true};
   link.ClearGaugeArchive();
   EXPECT_EQ(CountRequests(0x08), 2);
   EXPECT_EQ(view.panels[0], "Архив очищен"_cp);
@@ -364,6 +364,7 @@ TEST_F(LinkTest, ClearingTheArchiveAndRecordingCommands) {
   link.ProcStop();
   ASSERT_EQ(view.asked.size(), 2u);
   EXPECT_EQ(view.asked[0].first, "Ошибка связи с прибором"_cp);
+  EXPECT_EQ(view.asked[0].second, Kind::LinkError);
   EXPECT_FALSE(link.Busy());
 }
 

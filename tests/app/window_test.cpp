@@ -144,6 +144,32 @@ TEST_F(WindowTest, StartAndStopFollowTheFirmware) {
   EXPECT_EQ(Panel(0), "Процесс запущен"_cp);
 }
 
+TEST_F(WindowTest, TheLinkAsksAndWarnsThroughTheWindowsBoxes) {
+  model = std::make_unique<sim::RecorderModel>();
+  model->firmware = "27.03.2012";
+  Create();
+  FirstTick();
+  const std::size_t before = dialogs.MessageBoxes().size();
+  // Clearing the recorder's archive: Yes/No with No as default.
+  dialogs.AnswerMessageBox(gui::IDNO);
+  form->AClearGaugeArchExecute(nullptr);
+  ASSERT_EQ(dialogs.MessageBoxes().size(), before + 1);
+  const gui::MessageBoxRecord& clear = dialogs.MessageBoxes().back();
+  EXPECT_EQ(clear.Flags, gui::MB_YESNO | gui::MB_ICONQUESTION | gui::MB_DEFBUTTON2 | gui::MB_TASKMODAL);
+  EXPECT_EQ(clear.Caption, app::kApplicationTitle);
+  EXPECT_EQ(Sent(0x08, 0xF7), 0);
+  dialogs.AnswerMessageBox(gui::IDYES);
+  form->AClearGaugeArchExecute(nullptr);
+  EXPECT_EQ(Sent(0x08, 0xF7), 1);
+  // A start the recorder does not answer: a plain box with OK.
+  line->plugged = false;
+  clock.Advance(3000);
+  form->AProcStart->Execute();
+  const gui::MessageBoxRecord& error = dialogs.MessageBoxes().back();
+  EXPECT_EQ(error.Text, "Ошибка связи с прибором"_cp);
+  EXPECT_EQ(error.Flags, unsigned(gui::MB_OK));
+}
+
 TEST_F(WindowTest, DiagnosticsAreRefusedWhileAnExchangeRuns) {
   Create();
   form->Link().SetBusy(true);

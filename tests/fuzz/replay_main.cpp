@@ -2,7 +2,9 @@
 // once over every file of the folders (and files) named on the command line,
 // plus a few inputs every reader must survive, so each target is compiled
 // with the tree and its seeds replayed by ctest. A crash, an abort or an
-// escaping exception ends the program and fails the test.
+// escaping exception ends the program and fails the test; so does a seed
+// folder that is missing or empty, which would otherwise pass unnoticed (a
+// target renamed without its corpus).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -39,13 +41,16 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const fs::path arg = argv[i];
     std::error_code ec;
+    const std::size_t before = files.size();
     if (fs::is_directory(arg, ec)) {
       for (const auto& entry : fs::recursive_directory_iterator(arg))
         if (entry.is_regular_file()) files.push_back(entry.path());
     } else if (fs::is_regular_file(arg, ec)) {
       files.push_back(arg);
-    } else {
-      std::printf("no seeds at %s: only the built-in inputs\n", arg.string().c_str());
+    }
+    if (files.size() == before) {
+      std::fprintf(stderr, "no seeds at %s: add seed files under the target's name\n", arg.string().c_str());
+      return 1;
     }
   }
   std::sort(files.begin(), files.end());

@@ -7,6 +7,8 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 #include "preview/vuzPrinter.h"
+#include "preview/vuzPrinterDefaults.h"
+#include "report/vuzClassPage.h"
 #include "support/external_tools.h"
 #include "support/scratch_folder.h"
 #include "tests/platform/print/private_print_server.h"
@@ -317,3 +319,18 @@ TEST_F(SystemPrinter, AQueueThatVanishedIsAnErrorNotACrash) {
 }
 
 }  // namespace
+
+// New report pages take the current printer's default paper once the
+// program has installed the hook.
+TEST_F(NoPrinters, ReportPagesTakeThePrintersDefaultPaper) {
+  vuzInstallPrinterDefaults();
+  report::TfrxReportPage page(nullptr);
+  page.SetPaperSize(11);  // A5, so the defaults show
+  page.SetDefaults();
+  const TfrxCustomPrinter* p = vuzPrinters().GetCurrentPrinter();
+  EXPECT_EQ(page.PaperSize(), p->DefPaper());
+  EXPECT_EQ(page.PaperWidth(), p->DefPaperWidth());
+  EXPECT_EQ(page.PaperHeight(), p->DefPaperHeight());
+  EXPECT_EQ(page.Orientation(), report::poPortrait);
+  report::vuzSetPrinterDefaultsProvider(nullptr);
+}

@@ -21,7 +21,9 @@ using Header = std::array<std::uint8_t, 16>;
 // The protocol's frame checksum: a 16-bit shift register fed bit by bit, least
 // significant bit first, with the taps 15, 11, 8 and 6.
 std::uint16_t ChecksumUpdate(std::uint16_t reg, std::uint8_t byte);
-std::uint16_t FrameChecksum(const std::uint8_t* data, std::size_t count, std::uint16_t seed = 0x5AA5);
+// The register is seeded with this before the first byte of every frame.
+constexpr std::uint16_t kChecksumSeed = 0x5AA5;
+std::uint16_t FrameChecksum(const std::uint8_t* data, std::size_t count, std::uint16_t seed = kChecksumSeed);
 std::uint16_t FrameChecksum(std::initializer_list<std::uint8_t> bytes);
 inline std::uint16_t FrameChecksum(const Bytes& b) { return FrameChecksum(b.data(), b.size()); }
 

@@ -65,3 +65,25 @@ TEST(RecordingCanvas, BrushSetsTheBackground) {
   c.SetBkMode(bkOpaque);
   EXPECT_EQ(c.BkMode(), bkOpaque);
 }
+
+// 8-bit text is read in the code page of the font's character set, so a
+// Greek or Central-European font shows its own letters, not Cyrillic ones.
+TEST(RecordingCanvas, EightBitTextFollowsTheFontsCharacterSet) {
+  const struct {
+    TFontCharset charset;
+    const char* bytes;
+    std::u16string expected;
+  } cases[] = {
+      {RUSSIAN_CHARSET, "\xC0", u"\u0410"},    {DEFAULT_CHARSET, "\xC0", u"\u0410"},
+      {ANSI_CHARSET, "\x80", u"\u20AC"},       {GREEK_CHARSET, "\xC1", u"\u0391"},
+      {EASTEUROPE_CHARSET, "\x8A", u"\u0160"}, {BALTIC_CHARSET, "\xC0", u"\u0104"},
+      {TURKISH_CHARSET, "\xD0", u"\u011E"},    {OEM_CHARSET, "\x80", u"\u0410"},
+  };
+  for (const auto& c : cases) {
+    TRecordingCanvas canvas;
+    canvas.Font().SetCharset(c.charset);
+    canvas.TextOut(0, 0, c.bytes);
+    ASSERT_EQ(canvas.Calls().size(), 1u);
+    EXPECT_EQ(canvas.Calls()[0].text, c.expected) << int(c.charset);
+  }
+}

@@ -106,3 +106,22 @@ TEST(CodePageConverters, ThreadsShareOneConverterSafely) {
   for (auto& th : threads) th.join();
   for (int f : failures) EXPECT_EQ(f, 0);
 }
+
+// Windows-1252 differs from Latin-1 in 0x80-0x9F; reading those bytes as
+// Latin-1 turned the euro sign and the typographic quotes into control codes.
+TEST(CodePageConverters, Cp1252PlacesTheEuroAndQuotesAndKeepsItsHoles) {
+  const struct {
+    unsigned char byte;
+    char16_t character;
+  } cases[] = {{0x80, u'\u20AC'}, {0x84, u'\u201E'}, {0x8A, u'\u0160'}, {0x93, u'\u201C'}, {0x99, u'\u2122'},
+               {0x9F, u'\u0178'}, {0x81, u'\u0081'}, {0x9D, u'\u009D'}, {0xE9, u'\u00E9'}, {0x41, u'A'}};
+  for (const auto& c : cases) {
+    const std::string byte(1, static_cast<char>(c.byte));
+    EXPECT_EQ(AnsiToWide(byte, 1252), std::u16string(1, c.character)) << int(c.byte);
+  }
+  for (int b = 0; b < 0x100; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    EXPECT_EQ(WideToAnsi(AnsiToWide(byte, 1252), 1252), byte) << b;
+  }
+  EXPECT_EQ(WideToAnsi(u"\u0080\u0416", 1252), "??");  // a C1 code 1252 assigns elsewhere; Cyrillic
+}

@@ -1,0 +1,321 @@
+#include "report/vuzClassPage.h"
+
+#include <cmath>
+#include <utility>
+
+#include "platform/rtl/format.h"
+#include "report/vuzClassBands.h"
+#include "report/vuzDataSet.h"
+#include "report/vuzPaperSizes.h"
+#include "report/vuzRes.h"
+
+namespace report {
+
+const rtl::TEnumType& PrinterOrientationType() {
+  static const rtl::TEnumType type{"TPrinterOrientation", {"poPortrait", "poLandscape"}};
+  return type;
+}
+
+const rtl::TEnumType& DuplexModeType() {
+  static const rtl::TEnumType type{"TfrxDuplexMode", {"dmNone", "dmVertical", "dmHorizontal", "dmSimplex"}};
+  return type;
+}
+
+// ---------------------------------------------------------------- printer defaults
+
+namespace {
+TfrxPrinterDefaultsProvider& Provider() {
+  static TfrxPrinterDefaultsProvider provider;
+  return provider;
+}
+}  // namespace
+
+void vuzSetPrinterDefaultsProvider(TfrxPrinterDefaultsProvider provider) { Provider() = std::move(provider); }
+
+TfrxPrinterDefaults vuzPrinterDefaults() { return Provider() ? Provider()() : TfrxPrinterDefaults{}; }
+
+// ---------------------------------------------------------------- TfrxPage
+
+TfrxPage::TfrxPage(rtl::TComponent* owner) : TfrxComponent(owner) {}
+TfrxPage::TfrxPage(rtl::TComponent* owner, std::uint16_t flags) : TfrxComponent(owner, flags) {}
+
+// ---------------------------------------------------------------- TfrxReportPage
+
+TfrxReportPage::TfrxReportPage(rtl::TComponent* owner) : TfrxPage(owner) { Init(); }
+TfrxReportPage::TfrxReportPage(rtl::TComponent* owner, std::uint16_t flags) : TfrxPage(owner, flags) { Init(); }
+
+void TfrxReportPage::Init() {
+  columnPositions_ = std::make_unique<rtl::TStringList>();
+  hGuides_ = std::make_unique<rtl::TStringList>();
+  vGuides_ = std::make_unique<rtl::TStringList>();
+  SetBaseName("Page");
+  paperSize_ = DMPAPER_A4;
+  vuzGetPaperDimensions(paperSize_, paperWidth_, paperHeight_);
+  UpdateDimensions();
+}
+
+TfrxReportPage::~TfrxReportPage() {
+  if (dataSet_) RemoveFreeNotification(dataSet_);
+}
+
+AnsiString TfrxReportPage::GetDescription() const { return vuzResources().Get("obRepPage"); }
+
+TfrxPictureView* TfrxReportPage::BackgroundView() const { return nullptr; }
+
+// ---- paper
+
+void TfrxReportPage::UpdateDimensions() {
+  SetWidth(std::nearbyint(paperWidth_ * fr01cm));
+  SetHeight(std::nearbyint(paperHeight_ * fr01cm));
+}
+
+void TfrxReportPage::SetPaperWidth(long double value) {
+  paperWidth_ = vuzRound8(value);
+  paperSize_ = DMPAPER_USER;
+  UpdateDimensions();
+}
+
+void TfrxReportPage::SetPaperHeight(long double value) {
+  paperHeight_ = vuzRound8(value);
+  paperSize_ = DMPAPER_USER;
+  UpdateDimensions();
+}
+
+void TfrxReportPage::SetPaperSize(int value) {
+  paperSize_ = value;
+  if (value < DMPAPER_USER) {
+    long double w = 0, h = 0;
+    if (vuzGetPaperDimensions(value, w, h)) {
+      if (orientation_ == poLandscape) std::swap(w, h);
+      paperWidth_ = w;
+      paperHeight_ = h;
+    }
+  }
+  UpdateDimensions();
+}
+
+void TfrxReportPage::SetSizeAndDimensions(int paperSize, long double width, long double height) {
+  paperSize_ = paperSize;
+  paperWidth_ = vuzRound8(width);
+  paperHeight_ = vuzRound8(height);
+  UpdateDimensions();
+}
+
+void TfrxReportPage::SetOrientation(TPrinterOrientation value) {
+  if (orientation_ != value) {
+    std::swap(paperWidth_, paperHeight_);
+    const long double l = leftMargin_, r = rightMargin_, t = topMargin_, b = bottomMargin_;
+    if (value == poLandscape) {
+      leftMargin_ = t;
+      rightMargin_ = b;
+      topMargin_ = r;
+      bottomMargin_ = l;
+    } else {
+      leftMargin_ = b;
+      rightMargin_ = t;
+      topMargin_ = l;
+      bottomMargin_ = r;
+    }
+    UpdateDimensions();
+  }
+  orientation_ = value;
+}
+
+void TfrxReportPage::SetDefaults() {
+  leftMargin_ = rightMargin_ = topMargin_ = bottomMargin_ = 10;
+  const TfrxPrinterDefaults d = vuzPrinterDefaults();
+  paperSize_ = d.PaperSize;
+  paperWidth_ = d.PaperWidth;
+  paperHeight_ = d.PaperHeight;
+  orientation_ = d.Orientation;
+  UpdateDimensions();
+}
+
+// ---- columns and other setters
+
+void TfrxReportPage::SetColumns(int n) {
+  columns_ = n;
+  columnPositions_->Clear();
+  if (n <= 0) return;
+  columnWidth_ = (paperWidth_ - leftMargin_ - rightMargin_) / n;
+  for (int i = 0; i < n; ++i) columnPositions_->Add(rtl::FloatToStr(i * columnWidth_));
+}
+
+void TfrxReportPage::SetColumnPositions(const rtl::TStrings* value) { columnPositions_->Assign(value); }
+
+void TfrxReportPage::SetPageCount(int value) {
+  if (value > 0) pageCount_ = value;
+}
+
+void TfrxReportPage::ClearGuides() {
+  hGuides_->Clear();
+  vGuides_->Clear();
+}
+
+// ---- background
+
+gfx::TPicture* TfrxReportPage::BackPicture() const { return nullptr; }
+void TfrxReportPage::SetBackPicture(const gfx::TPicture*) {}
+gfx::TColor TfrxReportPage::Color() const { return clTransparent; }
+void TfrxReportPage::SetColor(gfx::TColor) {}
+TfrxFrame* TfrxReportPage::Frame() const { return nullptr; }
+void TfrxReportPage::SetFrame(const TfrxFrame*) {}
+void TfrxReportPage::SizeBackground() {}
+void TfrxReportPage::Draw(gfx::TCanvas&, long double, long double, long double, long double) {}
+
+// ---- data
+
+void TfrxReportPage::SetDataSet(TfrxDataSet* dataSet) {
+  if (dataSet_ && dataSet_ != dataSet) RemoveFreeNotification(dataSet_);
+  dataSet_ = dataSet;
+  if (dataSet_) FreeNotification(dataSet_);
+  dataSetName_ = dataSet_ ? dataSet_->UserName() : AnsiString();
+}
+
+AnsiString TfrxReportPage::GetDataSetName() const { return dataSet_ ? dataSet_->UserName() : dataSetName_; }
+
+void TfrxReportPage::SetDataSetName(const AnsiString& name) {
+  dataSetName_ = name;
+  TfrxDataSet* found = FindDataSet(dataSet_, name);
+  if (found != dataSet_) {
+    if (dataSet_) RemoveFreeNotification(dataSet_);
+    dataSet_ = found;
+    if (dataSet_) FreeNotification(dataSet_);
+  }
+}
+
+void TfrxReportPage::Notification(rtl::TComponent* component, rtl::TOperation operation) {
+  TfrxPage::Notification(component, operation);
+  if (operation != rtl::opRemove || !component) return;
+  if (component == dataSet_) dataSet_ = nullptr;
+  if (component == subReport_) subReport_ = nullptr;
+}
+
+// ---- layout
+
+void TfrxReportPage::AlignChildren() {
+  SetWidth((paperWidth_ - leftMargin_ - rightMargin_) * fr01cm);
+  SetHeight((paperHeight_ - topMargin_ - bottomMargin_) * fr01cm);
+  TfrxPage::AlignChildren();
+  for (TfrxComponent* c : Objects()) {
+    auto* band = dynamic_cast<TfrxBand*>(c);
+    if (!band) continue;
+    if (band->Vertical()) {
+      band->SetHeight((paperHeight_ - topMargin_ - bottomMargin_) * fr01cm - band->Top());
+    } else if (columns_ > 1 && !band->IsA("TfrxNullBand") && !band->IsA("TfrxReportSummary") &&
+               !band->IsA("TfrxPageHeader") && !band->IsA("TfrxPageFooter") && !band->IsA("TfrxReportTitle") &&
+               !band->IsA("TfrxOverlay")) {
+      band->SetWidth(columnWidth_ * fr01cm);
+    } else {
+      band->SetWidth(Width() - band->Left());
+    }
+    band->AlignChildren();
+  }
+  UpdateDimensions();
+}
+
+TfrxComponent* TfrxReportPage::FindBand(const rtl::TClassInfo& bandClass) const {
+  for (TfrxComponent* c : Objects())
+    if (c->ClassType().InheritsFrom(bandClass)) return c;
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- TfrxDataPage
+
+TfrxDataPage::TfrxDataPage(rtl::TComponent* owner) : TfrxPage(owner) { SetBounds(0, 0, 1000, 1000); }
+TfrxDataPage::TfrxDataPage(rtl::TComponent* owner, std::uint16_t flags) : TfrxPage(owner, flags) {
+  SetBounds(0, 0, 1000, 1000);
+}
+
+AnsiString TfrxDataPage::GetDescription() const { return vuzResources().Get("obDataPage"); }
+
+// ---------------------------------------------------------------- reflection
+
+const rtl::TClassInfo& TfrxPage::StaticClass() {
+  static const rtl::TClassInfo info = rtl::TClassBuilder<TfrxPage>("TfrxPage", &TfrxComponent::StaticClass())
+                                          .Property("Font", &TfrxComponent::Font, &TfrxComponent::SetFont)
+                                          .Stored(&TfrxComponent::IsFontStored)
+                                          .Property("Visible", &TfrxComponent::Visible, &TfrxComponent::SetVisible)
+                                          .Default(true)
+                                          .Build();
+  return info;
+}
+
+const rtl::TClassInfo& TfrxReportPage::StaticClass() {
+  using P = TfrxReportPage;
+  static const rtl::TClassInfo info =
+      rtl::TClassBuilder<P>("TfrxReportPage", &TfrxPage::StaticClass())
+          .Creatable()
+          .Enum("Orientation", PrinterOrientationType(), &P::Orientation, &P::SetOrientation)
+          .Default(poPortrait)
+          .Property("PaperWidth", &P::PaperWidth, &P::SetPaperWidth)
+          .Property("PaperHeight", &P::PaperHeight, &P::SetPaperHeight)
+          .Property("PaperSize", &P::PaperSize, &P::SetPaperSize)
+          .Property("LeftMargin", &P::LeftMargin, &P::SetLeftMargin)
+          .Property("RightMargin", &P::RightMargin, &P::SetRightMargin)
+          .Property("TopMargin", &P::TopMargin, &P::SetTopMargin)
+          .Property("BottomMargin", &P::BottomMargin, &P::SetBottomMargin)
+          .Property("MirrorMargins", &P::MirrorMargins, &P::SetMirrorMargins)
+          .Default(false)
+          .Property("Columns", &P::Columns, &P::SetColumns)
+          .Default(0)
+          .Property("ColumnWidth", &P::ColumnWidth, &P::SetColumnWidth)
+          .Property("ColumnPositions", &P::ColumnPositions, &P::SetColumnPositions)
+          .Property("Bin", &P::Bin, &P::SetBin)
+          .Default(7)
+          .Property("BinOtherPages", &P::BinOtherPages, &P::SetBinOtherPages)
+          .Default(7)
+          .Property("BackPictureVisible", &P::BackPictureVisible, &P::SetBackPictureVisible)
+          .Default(true)
+          .Property("BackPicturePrintable", &P::BackPicturePrintable, &P::SetBackPicturePrintable)
+          .Default(true)
+          .Property("PageCount", &P::PageCount, &P::SetPageCount)
+          .Default(1)
+          .Property("Color", &P::Color, &P::SetColor)
+          .Default(clTransparent)
+          .Property("DataSet", &P::DataSet, &P::SetDataSet)
+          .Property("DataSetName", &P::GetDataSetName, &P::SetDataSetName)
+          .Enum("Duplex", DuplexModeType(), &P::Duplex, &P::SetDuplex)
+          .Default(dmNone)
+          .Property("EndlessHeight", &P::EndlessHeight, &P::SetEndlessHeight)
+          .Default(false)
+          .Property("EndlessWidth", &P::EndlessWidth, &P::SetEndlessWidth)
+          .Default(false)
+          .Property("LargeDesignHeight", &P::LargeDesignHeight, &P::SetLargeDesignHeight)
+          .Default(false)
+          .Property("OutlineText", &P::OutlineText, &P::SetOutlineText)
+          .Property("PrintIfEmpty", &P::PrintIfEmpty, &P::SetPrintIfEmpty)
+          .Default(true)
+          .Property("PrintOnPreviousPage", &P::PrintOnPreviousPage, &P::SetPrintOnPreviousPage)
+          .Default(false)
+          .Property("ResetPageNumbers", &P::ResetPageNumbers, &P::SetResetPageNumbers)
+          .Default(false)
+          .Property("TitleBeforeHeader", &P::TitleBeforeHeader, &P::SetTitleBeforeHeader)
+          .Default(true)
+          .Property("HGuides", &P::HGuides, &P::SetHGuides)
+          .Property("VGuides", &P::VGuides, &P::SetVGuides)
+          .Property(
+              "OnAfterPrint", [](const P& p) { return p.OnAfterPrint; },
+              [](P& p, const AnsiString& v) { p.OnAfterPrint = v; })
+          .Property(
+              "OnBeforePrint", [](const P& p) { return p.OnBeforePrint; },
+              [](P& p, const AnsiString& v) { p.OnBeforePrint = v; })
+          .Property(
+              "OnManualBuild", [](const P& p) { return p.OnManualBuild; },
+              [](P& p, const AnsiString& v) { p.OnManualBuild = v; })
+          .Build();
+  return info;
+}
+
+const rtl::TClassInfo& TfrxDataPage::StaticClass() {
+  static const rtl::TClassInfo info = rtl::TClassBuilder<TfrxDataPage>("TfrxDataPage", &TfrxPage::StaticClass())
+                                          .Creatable()
+                                          .Property("Height", &TfrxComponent::Height, &TfrxComponent::SetHeight)
+                                          .Property("Left", &TfrxComponent::Left, &TfrxComponent::SetLeft)
+                                          .Property("Top", &TfrxComponent::Top, &TfrxComponent::SetTop)
+                                          .Property("Width", &TfrxComponent::Width, &TfrxComponent::SetWidth)
+                                          .Build();
+  return info;
+}
+
+}  // namespace report

@@ -1,0 +1,360 @@
+// Text layout drawn on a recording canvas (fixed metrics) and on a bitmap
+// (the font engine), and the tag parser.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "drawtext_fixture.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/rtl/exceptions.h"
+
+using namespace report;
+using namespace report_test;
+using gfx::TCanvasOp;
+using gfx::TRecordingCanvas;
+
+namespace {
+
+std::vector<const gfx::TCanvasCall*> TextCalls(const TRecordingCanvas& canvas) {
+  return canvas.CallsOf(TCanvasOp::ExtTextOut);
+}
+
+// ---------------------------------------------------------------- the tag parser
+
+struct TagCase {
+  const char* name;
+  std::u16string source;
+  std::u16string text;
+  // Per character: bold, colour, size, lowered, same as previous.
+  std::vector<std::tuple<bool, gfx::TColor, int, int, bool>> tags;
+};
+
+TEST(HTMLTags, ParserTable) {
+  using gfx::clBlack;
+  const TagCase cases[] = {
+      {"bold on and off", u"<b>x</b>y", u"xy", {{true, clBlack, 12, 0, false}, {false, clBlack, 12, 0, false}}},
+      {"tags without regard to case", u"<B>x</B>", u"x", {{true, clBlack, 12, 0, false}}},
+      {"subscript", u"a<sub>2</sub>", u"a2", {{false, clBlack, 12, 0, true}, {false, clBlack, 8, 1, false}}},
+      {"superscript", u"a<sup>2</sup>", u"a2", {{false, clBlack, 12, 0, true}, {false, clBlack, 8, 0, false}}},
+      {"quoted hex colour",
+       u"<font color=\"#FF0000\">r</font>g",
+       u"rg",
+       {{false, 0x0000FF, 12, 0, false}, {false, clBlack, 12, 0, false}}},
+      {"colour name", u"<font color=Red>r", u"r", {{false, gfx::clRed, 12, 0, false}}},
+      {"blanks after =", u"<font color=  Navy>r", u"r", {{false, gfx::clNavy, 12, 0, false}}},
+      {"quoted colour name is text", u"<font color=\"Red\">", u"<font color=\"Red\">", {}},
+      {"unknown tag is text", u"<x>", u"<x>", {}},
+      {"unclosed font tag is text", u"<font color=Red", u"<font color=Red", {}},
+      {"empty text becomes a blank", u"<b></b>", u" ", {{false, clBlack, 12, 0, true}}},
+  };
+  for (const TagCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TfrxHTMLTagsList list;
+    list.SetDefaults(clBlack, 12, {});
+    std::u16string text = c.source;
+    list.ExpandHTMLTags(text);
+    EXPECT_EQ(text, c.text);
+    ASSERT_EQ(list.Count(), 1);
+    ASSERT_EQ(list.GetItems(0).Count(), static_cast<int>(text.size()));
+    for (std::size_t k = 0; k < c.tags.size(); ++k) {
+      SCOPED_TRACE(k);
+      const TfrxHTMLTag& tag = list.GetItems(0)[static_cast<int>(k)];
+      const auto& [bold, colour, size, lowered, same] = c.tags[k];
+      EXPECT_EQ(tag.FontStyle.Contains(gfx::fsBold), bold);
+      EXPECT_EQ(tag.FontColor, colour);
+      EXPECT_EQ(tag.FontSize, size);
+      EXPECT_EQ(tag.Lowered, lowered);
+      EXPECT_EQ(tag.Reduced, size != 12);
+      EXPECT_EQ(tag.SameAsPrevious, same);
+    }
+  }
+}
+
+TEST(HTMLTags, PositionsCountTagsAndLineEnds) {
+  TfrxHTMLTagsList list;
+  list.SetDefaults(gfx::clBlack, 10, {});
+  std::u16string first = u"<i>ab</i>", second = u"<strike>c</strike><nowrap> d</nowrap>";
+  list.ExpandHTMLTags(first);
+  list.NextPos += 2;
+  list.NewLine();
+  list.ExpandHTMLTags(second);
+  EXPECT_EQ(second, u"c d");
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.GetItems(0)[0].SourcePos, 4);
+  EXPECT_EQ(list.GetItems(0)[1].SourcePos, 5);
+  EXPECT_EQ(list.GetItems(1)[0].SourcePos, 9 + 2 + 8 + 1);
+  EXPECT_TRUE(list.GetItems(1)[0].FontStyle.Contains(gfx::fsStrikeOut));
+  EXPECT_FALSE(list.GetItems(1)[0].SameAsPrevious);  // italic before, strike-out now
+  EXPECT_TRUE(list.GetItems(1)[1].NoWrap);
+  EXPECT_FALSE(list.GetItems(1)[0].NoWrap);
+  EXPECT_EQ(list.GetPrevTag(), &list.GetItems(1)[1]);
+}
+
+TEST(HTMLTags, TagsNotAllowedAreText) {
+  TfrxHTMLTagsList list;
+  list.TagsAllowed = false;
+  list.SetDefaults(gfx::clBlack, 10, {});
+  std::u16string text = u"<b>x";
+  list.ExpandHTMLTags(text);
+  EXPECT_EQ(text, u"<b>x");
+  for (const TfrxHTMLTag& tag : list.GetItems(0).Items()) EXPECT_TRUE(tag.SameAsPrevious);
+}
+
+TEST(HTMLTags, InvalidHexColourRaisesAConversionError) {
+  TfrxHTMLTagsList list;
+  list.SetDefaults(gfx::clBlack, 10, {});
+  std::u16string text = u"<font color=\"#GG0000\">x";
+  EXPECT_THROW(list.ExpandHTMLTags(text), rtl::EConvertError);
+
+  DrawTextFixture f;
+  f.Options(true, true);
+  EXPECT_THROW(f.Lay(text, 100), rtl::EConvertError);
+}
+
+TEST(HTMLTags, WrapMovesTheTailAndCopiesTheHyphensFormat) {
+  TfrxHTMLTagsList list;
+  list.SetDefaults(gfx::clBlack, 10, {});
+  std::u16string text = u"<b>abc</b>def";
+  list.ExpandHTMLTags(text);
+  list.Wrap(2, true);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.GetItems(0).Count(), 3);  // a, b and the hyphen in b's format
+  EXPECT_TRUE(list.GetItems(0)[2].FontStyle.Contains(gfx::fsBold));
+  EXPECT_EQ(list.GetItems(1).Count(), 4);
+  EXPECT_EQ(list.GetItems(1)[0].SourcePos, 6);
+  list.Wrap(10, false);  // not that many tags: nothing
+  EXPECT_EQ(list.Count(), 2);
+  list.Wrap(2, false);
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.GetItems(2)[0].SourcePos, 12);  // its own position, not its predecessor's
+}
+
+// ---------------------------------------------------------------- drawing
+
+TEST(TextDrawing, JustificationSpreadsOverTheBlanksWithOneExtraPixel) {
+  DrawTextFixture f;
+  f.Lay(u"a b c d eeeeeeee", 66, 100, 10, 20);
+  ASSERT_EQ(f.layout.WrappedLine(0), u"a b c d");
+  TRecordingCanvas canvas;
+  f.layout.DrawText(canvas, haBlock, vaTop);
+  const auto texts = TextCalls(canvas);
+  ASSERT_EQ(texts.size(), 2u);
+  // 66 - 56 = 10 pixels over 3 blanks: 4, 4 and 3.
+  EXPECT_EQ(texts[0]->dx, (std::vector<int>{8, 12, 8, 12, 8, 11, 8}));
+  EXPECT_EQ(texts[0]->points[0], (gfx::TPoint{10, 20}));
+  // The paragraph's last line is left-aligned.
+  EXPECT_EQ(texts[1]->dx, std::vector<int>(8, 8));
+  EXPECT_EQ(texts[1]->points[0], (gfx::TPoint{10, 36}));
+}
+
+TEST(TextDrawing, HorizontalAlignment) {
+  const struct {
+    TfrxHAlign align;
+    bool bold;
+    int x;
+  } cases[] = {
+      {haLeft, false, 0},
+      {haCenter, false, 20},
+      {haRight, false, 40},
+      {haRight, true, 33},  // 38 pixels of bold text by layout, one pixel further left
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.align));
+    DrawTextFixture f;
+    f.font.SetStyle(c.bold ? gfx::TFontStyles{gfx::fsBold} : gfx::TFontStyles{});
+    f.layout.SetFont(f.font);
+    f.Lay(u"abcd", 72);
+    TRecordingCanvas canvas;
+    f.layout.DrawText(canvas, c.align, vaTop);
+    ASSERT_EQ(TextCalls(canvas).size(), 1u);
+    EXPECT_EQ(TextCalls(canvas)[0]->points[0].X, c.x);
+  }
+}
+
+TEST(TextDrawing, WysiwygPlacesRunsWhereLayoutPutThem) {
+  DrawTextFixture f;
+  f.Options(true, true);
+  f.Lay(u"<b>ab</b>cd", 100, 100, 100, 0);
+  TRecordingCanvas canvas;
+  f.layout.DrawText(canvas, haLeft, vaTop);
+  const auto texts = TextCalls(canvas);
+  ASSERT_EQ(texts.size(), 2u);
+  // Layout: 60 + 60 + 50 + 50 = 220 layout pixels = 35 device pixels; the
+  // device measures 10 + 10 + 8 + 8 = 36, so one pixel comes off.
+  EXPECT_EQ(texts[0]->text, u"ab");
+  EXPECT_EQ(texts[0]->dx, (std::vector<int>{10, 9}));
+  EXPECT_TRUE(texts[0]->state.font.Style().Contains(gfx::fsBold));
+  EXPECT_EQ(texts[1]->text, u"cd");
+  EXPECT_EQ(texts[1]->points[0].X, 119);
+  EXPECT_FALSE(texts[1]->state.font.Style().Contains(gfx::fsBold));
+  EXPECT_EQ(texts[0]->args[0] & gfx::ETO_CLIPPED, int(gfx::ETO_CLIPPED));
+  EXPECT_EQ(texts[0]->rect, gfx::Rect(100, 0, 200, 100));
+
+  f.Options(true, true, false, 0, false);  // without Wysiwyg: the device's own advances
+  f.Lay(u"<b>ab</b>cd", 100, 100, 100, 0);
+  canvas.Clear();
+  f.layout.DrawText(canvas, haLeft, vaTop);
+  ASSERT_EQ(TextCalls(canvas).size(), 2u);
+  EXPECT_TRUE(TextCalls(canvas)[0]->dx.empty());
+  EXPECT_EQ(TextCalls(canvas)[1]->points[0].X, 120);
+}
+
+TEST(TextDrawing, SubscriptIsSmallerAndLowered) {
+  DrawTextFixture f;
+  f.Options(true, true);
+  f.Lay(u"H<sub>2</sub>O", 100);
+  TRecordingCanvas canvas;
+  f.layout.DrawText(canvas, haLeft, vaTop);
+  const auto texts = TextCalls(canvas);
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0]->state.font.Height(), -16);
+  EXPECT_EQ(texts[1]->state.font.Height(), -11);  // 8 points
+  EXPECT_EQ(texts[1]->points[0].Y, 8);            // lowered by its size
+  EXPECT_EQ(texts[2]->state.font.Height(), -16);
+  EXPECT_EQ(texts[2]->points[0].Y, 0);
+}
+
+TEST(TextDrawing, WysiwygLineAdvancesAddUpToTheLayoutHeight) {
+  DrawTextFixture f;
+  f.font.SetSize(10);
+  f.layout.SetFont(f.font);
+  f.layout.SetGaps(0, 0, 2);
+  f.Lay(u"a\r\nb\r\nc", 100, 100);
+  TRecordingCanvas canvas;
+  f.layout.DrawText(canvas, haLeft, vaTop);
+  const auto texts = TextCalls(canvas);
+  ASSERT_EQ(texts.size(), 3u);
+  // 13 + 2 pixels a line on screen, 45.84 by layout: one pixel spread in.
+  EXPECT_EQ(texts[0]->points[0].Y, 0);
+  EXPECT_EQ(texts[1]->points[0].Y, 16);
+  EXPECT_EQ(texts[2]->points[0].Y, 31);
+}
+
+TEST(TextDrawing, StartPointsOfTheEightAngles) {
+  const struct {
+    int rotation;
+    TfrxVAlign vAlign;
+    gfx::TPoint start;
+  } cases[] = {
+      {0, vaTop, {100, 200}},      {45, vaTop, {100, 389}},   {90, vaTop, {100, 400}},    {135, vaTop, {289, 400}},
+      {180, vaTop, {300, 400}},    {225, vaTop, {300, 211}},  {270, vaTop, {300, 200}},   {315, vaTop, {111, 200}},
+      {0, vaBottom, {100, 384}},   {0, vaCenter, {100, 292}}, {90, vaBottom, {284, 400}}, {180, vaBottom, {300, 216}},
+      {270, vaBottom, {116, 200}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rotation);
+    DrawTextFixture f;
+    f.Options(false, false, false, c.rotation);
+    f.layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, 200, 200), gfx::Rect(100, 200, 300, 400));
+    TWideStrings lines;
+    lines.Add(u"ab");
+    f.layout.SetText(lines);
+    TRecordingCanvas canvas;
+    f.layout.DrawText(canvas, haLeft, c.vAlign);
+    const auto texts = TextCalls(canvas);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->points[0], c.start);
+    EXPECT_EQ(texts[0]->state.font.Orientation(), c.rotation * 10);
+    EXPECT_EQ(canvas.Font().Orientation(), 0);  // the caller's font comes back
+  }
+}
+
+TEST(TextDrawing, RotatedLinesStackAcrossTheBaseline) {
+  DrawTextFixture f;
+  f.Options(true, false, false, 90);
+  f.layout.SetGaps(Chars(1), 0, 0);
+  f.layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, 100, Chars(4)), gfx::Rect(0, 0, 100, Chars(4)));
+  TWideStrings lines;
+  lines.Add(u"aa bbbb");
+  f.layout.SetText(lines);
+  ASSERT_EQ(f.layout.WrappedLineCount(), 2);
+  TRecordingCanvas canvas;
+  f.layout.DrawText(canvas, haLeft, vaTop);
+  const auto texts = TextCalls(canvas);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0]->points[0], (gfx::TPoint{0, 32 - 8}));  // the indent runs up the baseline
+  EXPECT_EQ(texts[1]->points[0], (gfx::TPoint{16, 32}));     // the next line to the right
+}
+
+TEST(TextDrawing, PrinterSizesFromItsResolution) {
+  DrawTextFixture f;
+  f.Lay(u"ab", 100);
+  TRecordingCanvas printer(600, 600, {}, gfx::dkPrinter), screen(96, 96);
+  EXPECT_TRUE(TfrxDrawText::IsPrinter(printer));
+  EXPECT_FALSE(TfrxDrawText::IsPrinter(screen));
+  f.layout.SetDimensions(6.25, 6.25, 1, gfx::Rect(0, 0, 100, 100), gfx::Rect(0, 0, 625, 625));
+  f.layout.DrawText(printer, haLeft, vaTop);
+  ASSERT_EQ(TextCalls(printer).size(), 1u);
+  EXPECT_EQ(TextCalls(printer)[0]->state.font.Height(), -100);
+  EXPECT_EQ(TextCalls(printer)[0]->state.font.PixelsPerInch(), 600);
+  EXPECT_EQ(TextCalls(printer)[0]->dx, (std::vector<int>{50, 50}));
+  f.layout.SetDimensions(2, 2, 1, gfx::Rect(0, 0, 100, 100), gfx::Rect(0, 0, 200, 200));
+  f.layout.DrawText(screen, haLeft, vaTop);
+  EXPECT_EQ(TextCalls(screen)[0]->state.font.Height(), -32);
+  EXPECT_EQ(TextCalls(screen)[0]->dx, (std::vector<int>{16, 16}));
+}
+
+TEST(TextDrawing, NothingToDrawWithoutLines) {
+  DrawTextFixture f;
+  TRecordingCanvas canvas;
+  f.layout.DrawText(canvas, haLeft, vaTop);
+  EXPECT_TRUE(canvas.Calls().empty());
+}
+
+TEST(SpreadIncrements, SpreadsEvenly) {
+  const struct {
+    int size, n;
+    std::vector<int> result;
+  } cases[] = {
+      {4, 1, {0, 1, 0, 0}},    {4, 2, {1, 0, 1, 0}}, {4, 4, {1, 1, 1, 1}},
+      {5, 2, {1, 0, 1, 0, 0}}, {1, 1, {1}},          {3, 0, {0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    std::vector<int> a(static_cast<std::size_t>(c.size), 0);
+    vuzSpreadIncrements(a, 0, c.size - 1, 1, c.n);
+    EXPECT_EQ(a, c.result) << c.size << " " << c.n;
+  }
+  std::vector<int> empty;
+  vuzSpreadIncrements(empty, 0, -1, 1, 3);  // an empty range takes nothing
+  EXPECT_TRUE(empty.empty());
+}
+
+// ---------------------------------------------------------------- real fonts
+
+// The font engine measures: a justified, wrapped Russian text fills its lines
+// and its ink stays inside the clip rectangle.
+TEST(TextDrawing, RussianTextOnABitmap) {
+  TfrxDrawText layout;
+  gfx::TFont font;
+  font.SetName("Arial");
+  font.SetSize(10);
+  font.SetColor(gfx::clBlack);
+  layout.SetFont(font);
+  layout.SetOptions(true, false, false, true, true, true, 0);
+  layout.SetGaps(0, 0, 2);
+  const gfx::TRect box = gfx::Rect(10, 10, 160, 90);
+  layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, box.Width(), box.Height()), box);
+  TWideStrings lines;
+  lines.Add(u"Кирпич сушится в камере при постоянной температуре и влажности, усадка измеряется датчиком.");
+  layout.SetText(lines);
+  ASSERT_GE(layout.WrappedLineCount(), 3);
+  for (int i = 0; i + 1 < layout.WrappedLineCount(); ++i) {
+    TRecordingCanvas recording;
+    std::vector<int> advances;
+    const int width = layout.TagList().FillCharSpacingArray(advances, layout.WrappedLine(i), layout.LayoutCanvas(), i,
+                                                            0, false, false);
+    EXPECT_LE(width, std::lround(box.Width() * 6.25)) << i;  // every wrapped line fits the width
+  }
+  gfx::TBitmap bitmap(200, 120, gfx::pf24bit);
+  bitmap.Canvas().Brush().SetColor(gfx::clWhite);
+  bitmap.Canvas().FillRect(gfx::Rect(0, 0, 200, 120));
+  layout.DrawText(bitmap.Canvas(), haBlock, vaTop);
+  int inside = 0, outside = 0;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 200; ++x)
+      if ((gfx::ColorToRGB(bitmap.PixelColor(x, y)) & 0xFF) < 128) ++(box.Contains(x, y) ? inside : outside);
+  EXPECT_GT(inside, 200);
+  EXPECT_EQ(outside, 0);
+}
+
+}  // namespace
