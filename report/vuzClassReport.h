@@ -165,6 +165,9 @@ class TfrxReportOptions : public rtl::TPersistent {
   void SetDescription(const rtl::TStrings* value) { description_->Assign(value); }
   gfx::TPicture* Picture() const { return picture_.get(); }
   void SetPicture(const gfx::TPicture* value);
+  // Stores the name and hands the connection strings stored under it in the
+  // settings store to the report's OnSetConnection.
+  void SetConnectionName(const AnsiString& value);
 
   AnsiString Author;
   bool Compressed = false;

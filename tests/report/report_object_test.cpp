@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
@@ -547,14 +549,47 @@ TEST_F(ReportObject, ClicksReachTheReportsEvents) {
 }
 
 TEST_F(ReportObject, SettingsStoreFollowsTheIniFileName) {
-  TfrxReport r;
-  EXPECT_NE(dynamic_cast<rtl::TRegistryIniFile*>(r.GetIniFile().get()), nullptr);
   ScratchFolder dir("report-ini");
-  r.SetIniFile(dir.Path() + "/settings.ini");
+  rtl::SetSettingsFolder(dir.Path());
+  TfrxReport r;
+  {
+    std::unique_ptr<rtl::TCustomIniFile> ini = r.GetIniFile();
+    ASSERT_NE(dynamic_cast<rtl::TRegistryIniFile*>(ini.get()), nullptr);
+    ini->WriteString("Preview", "Zoom", "3");
+  }
+  rtl::TRegistry registry;
+  ASSERT_TRUE(registry.OpenKeyReadOnly("\\Software\\Dodo Vavezev\\Preview"));
+  EXPECT_EQ(registry.ReadString("Zoom"), "3");
+
+  r.SetIniFile(dir.Path() + "settings.ini");
   std::unique_ptr<rtl::TCustomIniFile> ini = r.GetIniFile();
   ASSERT_NE(dynamic_cast<rtl::TIniFile*>(ini.get()), nullptr);
   ini->WriteString("Preview", "Zoom", "2");
   EXPECT_EQ(r.GetIniFile()->ReadString("Preview", "Zoom", ""), "2");
+  rtl::SetSettingsFolder("");
+}
+
+TEST_F(ReportObject, AConnectionNameHandsItsStoredStringsToTheReport) {
+  ScratchFolder dir("report-connections");
+  rtl::SetSettingsFolder(dir.Path());
+  for (auto [root, key, text] : {std::tuple{rtl::HKEY_LOCAL_MACHINE, "Connections", "machine"},
+                                 std::tuple{rtl::HKEY_CURRENT_USER, "Connections", "user"},
+                                 std::tuple{rtl::HKEY_CURRENT_USER, "ConnectionsFIB", "fib"}}) {
+    rtl::TRegistry registry;
+    registry.SetRootKey(root);
+    ASSERT_TRUE(registry.OpenKey(std::string("\\Software\\Dodo Vavezev\\") + key, true));
+    registry.WriteString("Main", text);
+  }
+  TfrxReport r;
+  std::vector<std::string> got;
+  r.ReportOptions()->SetConnectionName("Main");  // no handler: nothing to tell
+  r.OnSetConnection = [&](const rtl::AnsiString& text) { got.push_back(text); };
+  r.ReportOptions()->SetConnectionName("Other");
+  EXPECT_TRUE(got.empty());
+  r.ReportOptions()->SetConnectionName("Main");
+  EXPECT_EQ(got, (std::vector<std::string>{"machine", "user", "fib"}));
+  EXPECT_EQ(r.ReportOptions()->ConnectionName, "Main");
+  rtl::SetSettingsFolder("");
 }
 
 TEST_F(ReportObject, SelectPrinterAsksThePrinterListThroughItsHook) {
