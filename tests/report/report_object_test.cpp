@@ -32,7 +32,11 @@ const std::string kErrorsHeading = std::string("Были обнаружены с
 
 class ReportObject : public ::testing::Test {
  protected:
-  void SetUp() override { ReportClassesStartup(); }
+  void SetUp() override {
+    ReportClassesStartup();
+    // The program registers the dataset classes it uses; so do the tests.
+    if (!rtl::GetClassInfo("TfrxUserDataSet")) rtl::RegisterClass(TfrxUserDataSet::StaticClass());
+  }
   void TearDown() override { ReportClassesShutdown(); }
   ReportHooksScope hooks;
   gui::DialogScript noBlockingDialogs;  // tests that look at the boxes open their own
@@ -216,6 +220,35 @@ TEST_F(ReportObject, LoadingATemplateKeepsTheRunningProgramsSettings) {
   target.SetPreview(nullptr);
 }
 
+TEST_F(ReportObject, ATemplateCarriesItsDatasetsVariablesStylesAndScript) {
+  for (bool storeInDFM : {true, false}) {  // a form-stream switch: templates keep everything
+    TfrxReport source;
+    source.SetStoreInDFM(storeInDFM);
+    auto* data = new TfrxUserDataSet(&source);
+    data->SetName("Orders");
+    source.DataSets()->Add(data);
+    source.Variables()->Add()->SetName(" Totals");  // a category
+    source.Variables()->AddVariable("Totals", "Rate", rtl::Variant("2+3"));
+    source.Styles()->Add()->SetName("Heading");
+    source.SetScriptLanguage("BasicScript");
+    source.ScriptText()->SetText("dim a\r\n");
+    source.ReportOptions()->Name = "Drying";
+    const std::string bytes = Save(source);
+
+    TfrxReport target;
+    Load(target, bytes);
+    EXPECT_EQ(target.Errors().Count(), 0) << target.Errors().Text();
+    ASSERT_EQ(target.DataSets()->Count(), 1);
+    EXPECT_EQ(target.DataSets()->GetItem(0)->DataSetName(), "Orders");
+    EXPECT_EQ(target.GetDataset("Orders"), target.FindObject("Orders"));
+    EXPECT_EQ(target.Variables()->GetVariable("Rate").AsString(), "2+3");
+    EXPECT_NE(target.Styles()->Find("Heading"), nullptr);
+    EXPECT_EQ(target.ScriptLanguage(), "BasicScript");
+    EXPECT_EQ(target.ScriptText()->Text(), "dim a\r\n");
+    EXPECT_EQ(target.ReportOptions()->Name, "Drying");
+  }
+}
+
 TEST_F(ReportObject, PasswordsAreStoredShiftedByTenModulo256) {
   struct Case {
     std::string plain;
@@ -304,7 +337,6 @@ const rtl::TClassInfo& TfrxStandInDataPage::StaticClass() {
 
 TEST_F(ReportObject, ALoadedReportGetsADataPageFirstAndItsDialogComponents) {
   if (!rtl::GetClassInfo("TfrxDataPage")) rtl::RegisterClass(TfrxStandInDataPage::StaticClass());
-  if (!rtl::GetClassInfo("TfrxUserDataSet")) rtl::RegisterClass(TfrxUserDataSet::StaticClass());
   TfrxReport source;
   auto* page = new TfrxTestPage(&source);
   page->SetName("Data");  // the name is taken: the data page gets another
