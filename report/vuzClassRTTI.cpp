@@ -31,6 +31,11 @@ using script::TfsScript;
 
 namespace {
 
+TfrxAnchorService& Anchors() {
+  static TfrxAnchorService service;
+  return service;
+}
+
 // Picture classes that are not runtime objects: scripts know only their names.
 const rtl::TClassInfo& GraphicInfo() {
   static const rtl::TClassInfo info("TGraphic", &rtl::TPersistent::StaticClass());
@@ -268,9 +273,19 @@ TfrxCustomPreviewPages& PreviewPagesOf(TfrxCustomEngine& engine) {
   return *engine.PreviewPages;
 }
 
+void AddAnchor(TfrxCustomEngine& engine, const AnsiString& text) {
+  if (!Anchors().add) throw rtl::EAbstractError("Abstract Error");
+  Anchors().add(PreviewPagesOf(engine), text);
+}
+
+int GetAnchorPage(TfrxCustomEngine& engine, const AnsiString& text) {
+  if (!Anchors().page) throw rtl::EAbstractError("Abstract Error");
+  return Anchors().page(PreviewPagesOf(engine), text);
+}
+
 Variant EngineMethod(TfrxCustomEngine& engine, const AnsiString& name, TfsMethodHelper* caller) {
   if (name == "ADDANCHOR")
-    PreviewPagesOf(engine).AddAnchor(ArgText(caller, 0));
+    AddAnchor(engine, ArgText(caller, 0));
   else if (name == "NEWPAGE")
     engine.NewPage();
   else if (name == "NEWCOLUMN")
@@ -282,7 +297,7 @@ Variant EngineMethod(TfrxCustomEngine& engine, const AnsiString& name, TfsMethod
   else if (name == "FREESPACE")
     return Float(engine.FreeSpace());
   else if (name == "GETANCHORPAGE")
-    return Variant(PreviewPagesOf(engine).GetAnchorPage(ArgText(caller, 0)));
+    return Variant(GetAnchorPage(engine, ArgText(caller, 0)));
   return Variant(0);
 }
 
@@ -590,6 +605,8 @@ void TFunctions::SetProp(rtl::TObject* instance, TClass classType, const AnsiStr
 }
 
 }  // namespace vuzClassRTTI
+
+void vuzSetAnchorService(TfrxAnchorService service) { Anchors() = std::move(service); }
 
 // ---------------------------------------------------------------- start-up
 

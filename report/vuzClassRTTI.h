@@ -11,6 +11,7 @@
 // lands later needs only that registration; its hand-written members (if
 // any) are dispatched by class name.
 #pragma once
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -60,6 +61,16 @@ class TFunctions : public script::TfsRTTIModule {
 // a class in the runtime's registry, or one reached from those through
 // parents and published object properties. nullptr when none is known.
 const rtl::TClassInfo* vuzFindReportClassInfo(const rtl::AnsiString& name);
+
+// The prepared pages' anchors, which live in the preview layer: scripts'
+// Engine.AddAnchor and Engine.GetAnchorPage go through these (without them
+// the two raise EAbstractError).
+class TfrxCustomPreviewPages;
+struct TfrxAnchorService {
+  std::function<void(TfrxCustomPreviewPages& pages, const rtl::AnsiString& text)> add;
+  std::function<int(TfrxCustomPreviewPages& pages, const rtl::AnsiString& text)> page;
+};
+void vuzSetAnchorService(TfrxAnchorService service);
 
 // Add the modules to the script engine's module list (and take them out).
 // Counted: only the first start-up and the last shut-down act. Every script

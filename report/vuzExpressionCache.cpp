@@ -9,6 +9,8 @@
 
 namespace report {
 
+using namespace rtl::literals;
+
 using script::TfsProcVariable;
 using script::TfsScript;
 
@@ -126,5 +128,12 @@ rtl::Variant TfrxExpressionCache::Calc(const AnsiString& expression, AnsiString&
   }
   return rtl::Variant::Null();
 }
+
+TfrxCalcHooks& vuzCalcHooks() {
+  static TfrxCalcHooks hooks;
+  return hooks;
+}
+
+AnsiString vuzVariableCycleText(const AnsiString& name) { return "Циклическая ссылка в переменной '"_cp + name + "'"; }
 
 }  // namespace report

@@ -10,6 +10,7 @@
 // fails to compile is not kept; it is compiled again at its next use.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -78,5 +79,23 @@ class TfrxExpressionCache {
   bool caseSensitive_ = false;
   std::uint64_t compileCount_ = 0;
 };
+
+class TfrxReport;
+
+// Process-wide extension points of the report's evaluation, for hosts that
+// answer names in their own way; nothing in this program sets them.
+struct TfrxCalcHooks {
+  // Asked first for every name; an answer that is not Empty is taken.
+  std::function<void(const AnsiString& name, rtl::Variant& value)> GetValue;
+  // When set, the report's script values are not looked up by name, and
+  // the script's Get asks this for names nobody answered.
+  std::function<rtl::Variant(const AnsiString& name)> GetScriptValue;
+  // Called at the end of the report's script preparation.
+  std::function<void(TfrxReport& report)> PrepareScript;
+};
+TfrxCalcHooks& vuzCalcHooks();
+
+// The text of a variable met again while its own value is evaluated.
+AnsiString vuzVariableCycleText(const AnsiString& name);
 
 }  // namespace report

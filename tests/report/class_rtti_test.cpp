@@ -187,6 +187,28 @@ TEST_F(BindingsFixture, BandsAreBoundByTheirClassesWithTheirOverflowFlag) {
   EXPECT_NE(Run("begin MasterData1.Overflow := False; end."), "");
 }
 
+TEST_F(BindingsFixture, EngineAnchorsGoToThePreparedPages) {
+  RegisterTestClasses();
+  TfrxTestReport report;
+  FakeEngine engine(&report);
+  report::TfrxCustomPreviewPages pages(&report);
+  engine.PreviewPages = &pages;
+  script->AddVariable("Engine", "TfrxCustomEngine", script::fsObjectToVariant(&engine));
+  // Without the preview layer's service the members are abstract.
+  EXPECT_THROW(script->Evaluate("Engine.GetAnchorPage('x')"), rtl::EAbstractError);
+  std::vector<AnsiString> added;
+  report::vuzSetAnchorService(
+      {[&](report::TfrxCustomPreviewPages& p, const AnsiString& text) {
+         EXPECT_EQ(&p, &pages);
+         added.push_back(text);
+       },
+       [&](report::TfrxCustomPreviewPages&, const AnsiString& text) { return text == "total" ? 3 : 1; }});
+  EXPECT_EQ(Run("begin Engine.AddAnchor('total'); end."), "");
+  EXPECT_EQ(added, std::vector<AnsiString>{"total"});
+  EXPECT_EQ(Eval("Engine.GetAnchorPage('total')"), Variant(3));
+  report::vuzSetAnchorService({});
+}
+
 TEST_F(BindingsFixture, AMemberOnTheWrongObjectRaisesInsteadOfCrashing) {
   RegisterTestClasses();
   script->AddVariable("Nothing", "TfrxComponent", Variant(0));
