@@ -3,6 +3,8 @@
 // password and inherit-error dialogs with their captions.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 
 #include "platform/gui/application.h"
@@ -187,4 +189,20 @@ TEST_F(ReportWindows, TheInheritErrorDialogOffersDeletingFirst) {
   EXPECT_TRUE(dialog.DeleteDuplicates());
   dialog.RenameRB()->SetChecked(true);
   EXPECT_FALSE(dialog.DeleteDuplicates());
+}
+
+TEST_F(ReportWindows, TheGuiStartTimerTicksInTheMessageLoop) {
+  std::unique_ptr<TfrxTimer> timer = vuzCreateGuiTimer();
+  int ticks = 0;
+  timer->OnTimer = [&] {
+    ++ticks;
+    timer->SetEnabled(false);  // as the report's tick does
+  };
+  EXPECT_FALSE(timer->Enabled());
+  timer->SetInterval(1);
+  timer->SetEnabled(true);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ticks == 0 && std::chrono::steady_clock::now() < end) gui::Application->HandleMessage(2);
+  EXPECT_EQ(ticks, 1);
+  EXPECT_FALSE(timer->Enabled());
 }
