@@ -246,13 +246,14 @@ void TfrxReport::SetStyles(const TfrxStyles* value) {
 }
 
 rtl::TStrings* TfrxReport::GetScriptText() const {
-  if (IsWriting() && !storeInDFM_) return emptyScriptText_.get();
+  if (HasState(rtl::csWriting) && !storeInDFM_) return emptyScriptText_.get();
   return scriptText_.get();
 }
 
 void TfrxReport::DefineProperties(rtl::TFiler& filer) {
   TfrxComponent::DefineProperties(filer);
-  if (dynamic_cast<rtl::TWriter*>(&filer) && !storeInDFM_) return;
+  // StoreInDFM concerns the program's own form streams, not templates.
+  if (HasState(rtl::csWriting) && !storeInDFM_) return;
   auto define = [&](const char* name, rtl::TCollection& collection) {
     filer.DefineProperty(
         name, [this, &collection](rtl::TReader& reader) { vuzReadCollection(collection, reader, this); },

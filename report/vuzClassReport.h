@@ -19,6 +19,7 @@
 #include "platform/rtl/variant.h"
 #include "report/vuzClass.h"
 #include "report/vuzClassPage.h"  // TfrxDuplexMode
+#include "report/vuzClassPage.h"
 #include "report/vuzClassServices.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzStyles.h"
@@ -165,6 +166,9 @@ class TfrxReportOptions : public rtl::TPersistent {
   void SetDescription(const rtl::TStrings* value) { description_->Assign(value); }
   gfx::TPicture* Picture() const { return picture_.get(); }
   void SetPicture(const gfx::TPicture* value);
+  // Stores the name and hands the connection strings stored under it in the
+  // settings store to the report's OnSetConnection.
+  void SetConnectionName(const AnsiString& value);
 
   AnsiString Author;
   bool Compressed = false;

@@ -290,7 +290,7 @@ const rtl::TClassInfo& TfrxReportOptions::StaticClass() {
           .Property("Author", Field(&C::Author), SetField(&C::Author))
           .Property("Compressed", Field(&C::Compressed), SetField(&C::Compressed))
           .Default(false)
-          .Property("ConnectionName", Field(&C::ConnectionName), SetField(&C::ConnectionName))
+          .Property("ConnectionName", Field(&C::ConnectionName), &C::SetConnectionName)
           .Property(
               "CreateDate", [](const C& o) { return static_cast<long double>(o.CreateDate); },
               [](C& o, long double v) { o.CreateDate = static_cast<rtl::TDateTime>(v); })

@@ -234,6 +234,25 @@ bool TfrxReportOptions::CheckPassword() {
 
 // ---------------------------------------------------------------- settings and clicks
 
+void TfrxReportOptions::SetConnectionName(const AnsiString& value) {
+  ConnectionName = value;
+  if (value.empty() || !report_ || !report_->OnSetConnection) return;
+  // The machine's settings first, then the user's; the "FIB" keys after both.
+  for (const char* key : {"\\Software\\Dodo Vavezev\\Connections", "\\Software\\Dodo Vavezev\\ConnectionsFIB"})
+    for (rtl::HKEY root : {rtl::HKEY_LOCAL_MACHINE, rtl::HKEY_CURRENT_USER}) {
+      rtl::TRegistry registry;
+      registry.SetRootKey(root);
+      if (!registry.OpenKeyReadOnly(key)) continue;
+      AnsiString connection;
+      try {
+        connection = registry.ReadString(value);
+      } catch (const rtl::Exception&) {
+        continue;  // a value of another type holds no connection string
+      }
+      if (!connection.empty()) report_->OnSetConnection(connection);
+    }
+}
+
 std::unique_ptr<rtl::TCustomIniFile> TfrxReport::GetIniFile() {
   static constexpr std::string_view kRegistryPrefix = "\\Software\\";
   if (iniFile_.size() >= kRegistryPrefix.size() &&

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
@@ -30,7 +32,11 @@ const std::string kErrorsHeading = std::string("Были обнаружены с
 
 class ReportObject : public ::testing::Test {
  protected:
-  void SetUp() override { ReportClassesStartup(); }
+  void SetUp() override {
+    ReportClassesStartup();
+    // The program registers the dataset classes it uses; so do the tests.
+    if (!rtl::GetClassInfo("TfrxUserDataSet")) rtl::RegisterClass(TfrxUserDataSet::StaticClass());
+  }
   void TearDown() override { ReportClassesShutdown(); }
   ReportHooksScope hooks;
   gui::DialogScript noBlockingDialogs;  // tests that look at the boxes open their own
@@ -214,6 +220,35 @@ TEST_F(ReportObject, LoadingATemplateKeepsTheRunningProgramsSettings) {
   target.SetPreview(nullptr);
 }
 
+TEST_F(ReportObject, ATemplateCarriesItsDatasetsVariablesStylesAndScript) {
+  for (bool storeInDFM : {true, false}) {  // a form-stream switch: templates keep everything
+    TfrxReport source;
+    source.SetStoreInDFM(storeInDFM);
+    auto* data = new TfrxUserDataSet(&source);
+    data->SetName("Orders");
+    source.DataSets()->Add(data);
+    source.Variables()->Add()->SetName(" Totals");  // a category
+    source.Variables()->AddVariable("Totals", "Rate", rtl::Variant("2+3"));
+    source.Styles()->Add()->SetName("Heading");
+    source.SetScriptLanguage("BasicScript");
+    source.ScriptText()->SetText("dim a\r\n");
+    source.ReportOptions()->Name = "Drying";
+    const std::string bytes = Save(source);
+
+    TfrxReport target;
+    Load(target, bytes);
+    EXPECT_EQ(target.Errors().Count(), 0) << target.Errors().Text();
+    ASSERT_EQ(target.DataSets()->Count(), 1);
+    EXPECT_EQ(target.DataSets()->GetItem(0)->DataSetName(), "Orders");
+    EXPECT_EQ(target.GetDataset("Orders"), target.FindObject("Orders"));
+    EXPECT_EQ(target.Variables()->GetVariable("Rate").AsString(), "2+3");
+    EXPECT_NE(target.Styles()->Find("Heading"), nullptr);
+    EXPECT_EQ(target.ScriptLanguage(), "BasicScript");
+    EXPECT_EQ(target.ScriptText()->Text(), "dim a\r\n");
+    EXPECT_EQ(target.ReportOptions()->Name, "Drying");
+  }
+}
+
 TEST_F(ReportObject, PasswordsAreStoredShiftedByTenModulo256) {
   struct Case {
     std::string plain;
@@ -302,7 +337,6 @@ const rtl::TClassInfo& TfrxStandInDataPage::StaticClass() {
 
 TEST_F(ReportObject, ALoadedReportGetsADataPageFirstAndItsDialogComponents) {
   if (!rtl::GetClassInfo("TfrxDataPage")) rtl::RegisterClass(TfrxStandInDataPage::StaticClass());
-  if (!rtl::GetClassInfo("TfrxUserDataSet")) rtl::RegisterClass(TfrxUserDataSet::StaticClass());
   TfrxReport source;
   auto* page = new TfrxTestPage(&source);
   page->SetName("Data");  // the name is taken: the data page gets another
@@ -547,14 +581,47 @@ TEST_F(ReportObject, ClicksReachTheReportsEvents) {
 }
 
 TEST_F(ReportObject, SettingsStoreFollowsTheIniFileName) {
-  TfrxReport r;
-  EXPECT_NE(dynamic_cast<rtl::TRegistryIniFile*>(r.GetIniFile().get()), nullptr);
   ScratchFolder dir("report-ini");
-  r.SetIniFile(dir.Path() + "/settings.ini");
+  rtl::SetSettingsFolder(dir.Path());
+  TfrxReport r;
+  {
+    std::unique_ptr<rtl::TCustomIniFile> ini = r.GetIniFile();
+    ASSERT_NE(dynamic_cast<rtl::TRegistryIniFile*>(ini.get()), nullptr);
+    ini->WriteString("Preview", "Zoom", "3");
+  }
+  rtl::TRegistry registry;
+  ASSERT_TRUE(registry.OpenKeyReadOnly("\\Software\\Dodo Vavezev\\Preview"));
+  EXPECT_EQ(registry.ReadString("Zoom"), "3");
+
+  r.SetIniFile(dir.Path() + "settings.ini");
   std::unique_ptr<rtl::TCustomIniFile> ini = r.GetIniFile();
   ASSERT_NE(dynamic_cast<rtl::TIniFile*>(ini.get()), nullptr);
   ini->WriteString("Preview", "Zoom", "2");
   EXPECT_EQ(r.GetIniFile()->ReadString("Preview", "Zoom", ""), "2");
+  rtl::SetSettingsFolder("");
+}
+
+TEST_F(ReportObject, AConnectionNameHandsItsStoredStringsToTheReport) {
+  ScratchFolder dir("report-connections");
+  rtl::SetSettingsFolder(dir.Path());
+  for (auto [root, key, text] : {std::tuple{rtl::HKEY_LOCAL_MACHINE, "Connections", "machine"},
+                                 std::tuple{rtl::HKEY_CURRENT_USER, "Connections", "user"},
+                                 std::tuple{rtl::HKEY_CURRENT_USER, "ConnectionsFIB", "fib"}}) {
+    rtl::TRegistry registry;
+    registry.SetRootKey(root);
+    ASSERT_TRUE(registry.OpenKey(std::string("\\Software\\Dodo Vavezev\\") + key, true));
+    registry.WriteString("Main", text);
+  }
+  TfrxReport r;
+  std::vector<std::string> got;
+  r.ReportOptions()->SetConnectionName("Main");  // no handler: nothing to tell
+  r.OnSetConnection = [&](const rtl::AnsiString& text) { got.push_back(text); };
+  r.ReportOptions()->SetConnectionName("Other");
+  EXPECT_TRUE(got.empty());
+  r.ReportOptions()->SetConnectionName("Main");
+  EXPECT_EQ(got, (std::vector<std::string>{"machine", "user", "fib"}));
+  EXPECT_EQ(r.ReportOptions()->ConnectionName, "Main");
+  rtl::SetSettingsFolder("");
 }
 
 TEST_F(ReportObject, SelectPrinterAsksThePrinterListThroughItsHook) {
