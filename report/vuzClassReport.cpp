@@ -200,9 +200,7 @@ void TfrxReport::SetParentReport(const AnsiString& value) {
   }
 }
 
-TfrxComponent* TfrxReport::Pages(int index) const {
-  return Objects().at(static_cast<std::size_t>(index));
-}
+TfrxComponent* TfrxReport::Pages(int index) const { return Objects().at(static_cast<std::size_t>(index)); }
 
 int TfrxReport::PagesCount() const { return static_cast<int>(Objects().size()); }
 
@@ -539,8 +537,7 @@ void TfrxReport::SaveToStream(rtl::TStream& stream, bool saveChildren, bool save
   };
   {
     Restore restore{*this, password, savedPreview};
-    TfrxComponent::SaveToStream(*target, saveChildren, saveDefaultValues,
-                                useGetAncestor || !parentReport_.empty());
+    TfrxComponent::SaveToStream(*target, saveChildren, saveDefaultValues, useGetAncestor || !parentReport_.empty());
   }
   if (crypter) crypter->Crypt(*afterCrypt, password);
   if (compressor) compressor->Compress(stream);
@@ -575,58 +572,61 @@ void TfrxReport::SaveToFile(const AnsiString& fileName) {
 
 const rtl::TClassInfo& TfrxReport::StaticClass() {
   using C = TfrxReport;
-  static const rtl::TClassInfo info =
-      rtl::TClassBuilder<C>("TfrxReport", &TfrxComponent::StaticClass())
-          .Creatable()
-          .Property("Version", &C::Version, &C::SetVersion)
-          .Property("ParentReport", &C::ParentReport, &C::SetParentReport)
-          .Property("DataSet", &C::DataSet, &C::SetDataSet)
-          .Property("DataSetName", &C::DataSetName, &C::SetDataSetName)
-          .Property("DotMatrixReport", &C::DotMatrixReport, &C::SetDotMatrixReport)
-          .Property("EngineOptions", &C::EngineOptions, &C::SetEngineOptions)
-          .Property("IniFile", &C::IniFile, &C::SetIniFile)
-          .Property("OldStyleProgress", &C::OldStyleProgress, &C::SetOldStyleProgress)
-          .Default(false)
-          .Property("PreviewOptions", &C::PreviewOptions, &C::SetPreviewOptions)
-          .Property("PrintOptions", &C::PrintOptions, &C::SetPrintOptions)
-          .Property("ReportOptions", &C::ReportOptions, &C::SetReportOptions)
-          .Property("ScriptLanguage", &C::ScriptLanguage, &C::SetScriptLanguage)
-          .Property("ScriptText", &C::GetScriptText, &C::SetScriptText)
-          .Property("ShowProgress", &C::ShowProgress, &C::SetShowProgress)
-          .Default(true)
-          .Property("StoreInDFM", &C::StoreInDFM, &C::SetStoreInDFM)
-          .Default(true)
-          .Event("OnAfterPrint")
-          .Event("OnBeforeConnect")
-          .Event("OnAfterDisconnect")
-          .Event("OnBeforePrint")
-          .Event("OnBeginDoc")
-          .Event("OnClickObject")
-          .Event("OnDblClickObject")
-          .Event("OnEndDoc")
-          .Event("OnGetValue")
-          .Event("OnNewGetValue")
-          .Event("OnManualBuild")
-          .Event("OnMouseOverObject")
-          .Event("OnPreview")
-          .Event("OnPrintPage")
-          .Event("OnPrintReport")
-          .Event("OnAfterPrintReport")
-          .Event("OnProgressStart")
-          .Event("OnProgress")
-          .Event("OnProgressStop")
-          .Property("OnRunDialogs", [](const C& r) { return r.OnRunDialogs; },
-                    [](C& r, const AnsiString& v) { r.OnRunDialogs = v; })
-          .Property("OnStartReport", [](const C& r) { return r.OnStartReport; },
-                    [](C& r, const AnsiString& v) { r.OnStartReport = v; })
-          .Property("OnStopReport", [](const C& r) { return r.OnStopReport; },
-                    [](C& r, const AnsiString& v) { r.OnStopReport = v; })
-          .Event("OnUserFunction")
-          .Event("OnClosePreview")
-          .Property("OnReportPrint", [](const C& r) { return r.OnReportPrint; },
-                    [](C& r, const AnsiString& v) { r.OnReportPrint = v; })
-          .Event("OnAfterScriptCompile")
-          .Build();
+  static const rtl::TClassInfo info = rtl::TClassBuilder<C>("TfrxReport", &TfrxComponent::StaticClass())
+                                          .Creatable()
+                                          .Property("Version", &C::Version, &C::SetVersion)
+                                          .Property("ParentReport", &C::ParentReport, &C::SetParentReport)
+                                          .Property("DataSet", &C::DataSet, &C::SetDataSet)
+                                          .Property("DataSetName", &C::DataSetName, &C::SetDataSetName)
+                                          .Property("DotMatrixReport", &C::DotMatrixReport, &C::SetDotMatrixReport)
+                                          .Property("EngineOptions", &C::EngineOptions, &C::SetEngineOptions)
+                                          .Property("IniFile", &C::IniFile, &C::SetIniFile)
+                                          .Property("OldStyleProgress", &C::OldStyleProgress, &C::SetOldStyleProgress)
+                                          .Default(false)
+                                          .Property("PreviewOptions", &C::PreviewOptions, &C::SetPreviewOptions)
+                                          .Property("PrintOptions", &C::PrintOptions, &C::SetPrintOptions)
+                                          .Property("ReportOptions", &C::ReportOptions, &C::SetReportOptions)
+                                          .Property("ScriptLanguage", &C::ScriptLanguage, &C::SetScriptLanguage)
+                                          .Property("ScriptText", &C::GetScriptText, &C::SetScriptText)
+                                          .Property("ShowProgress", &C::ShowProgress, &C::SetShowProgress)
+                                          .Default(true)
+                                          .Property("StoreInDFM", &C::StoreInDFM, &C::SetStoreInDFM)
+                                          .Default(true)
+                                          .Event("OnAfterPrint")
+                                          .Event("OnBeforeConnect")
+                                          .Event("OnAfterDisconnect")
+                                          .Event("OnBeforePrint")
+                                          .Event("OnBeginDoc")
+                                          .Event("OnClickObject")
+                                          .Event("OnDblClickObject")
+                                          .Event("OnEndDoc")
+                                          .Event("OnGetValue")
+                                          .Event("OnNewGetValue")
+                                          .Event("OnManualBuild")
+                                          .Event("OnMouseOverObject")
+                                          .Event("OnPreview")
+                                          .Event("OnPrintPage")
+                                          .Event("OnPrintReport")
+                                          .Event("OnAfterPrintReport")
+                                          .Event("OnProgressStart")
+                                          .Event("OnProgress")
+                                          .Event("OnProgressStop")
+                                          .Property(
+                                              "OnRunDialogs", [](const C& r) { return r.OnRunDialogs; },
+                                              [](C& r, const AnsiString& v) { r.OnRunDialogs = v; })
+                                          .Property(
+                                              "OnStartReport", [](const C& r) { return r.OnStartReport; },
+                                              [](C& r, const AnsiString& v) { r.OnStartReport = v; })
+                                          .Property(
+                                              "OnStopReport", [](const C& r) { return r.OnStopReport; },
+                                              [](C& r, const AnsiString& v) { r.OnStopReport = v; })
+                                          .Event("OnUserFunction")
+                                          .Event("OnClosePreview")
+                                          .Property(
+                                              "OnReportPrint", [](const C& r) { return r.OnReportPrint; },
+                                              [](C& r, const AnsiString& v) { r.OnReportPrint = v; })
+                                          .Event("OnAfterScriptCompile")
+                                          .Build();
   return info;
 }
 

@@ -433,18 +433,18 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   void SetStoreInDFM(bool value) { storeInDFM_ = value; }
 
   // ---- events
-  std::function<void(TfrxReportComponent* sender)> OnAfterPrint, OnBeforePrint;
+  std::function<void(TfrxReportComponent*sender)> OnAfterPrint, OnBeforePrint;
   std::function<void(TfrxCustomDatabase* sender, bool& connected)> OnBeforeConnect;
   std::function<void(TfrxCustomDatabase* sender)> OnAfterDisconnect;
   rtl::TNotifyEvent OnBeginDoc, OnEndDoc, OnPreview, OnPrintReport, OnAfterPrintReport, OnClosePreview,
       OnAfterScriptCompile;
-  std::function<void(TfrxComponent* view, int button, unsigned shift, bool& modified)> OnClickObject, OnDblClickObject;
+  std::function<void(TfrxComponent*view, int button, unsigned shift, bool&modified)> OnClickObject, OnDblClickObject;
   std::function<void(const AnsiString& varName, rtl::Variant& value)> OnGetValue;
   std::function<void(rtl::TObject* sender, const AnsiString& varName, rtl::Variant& value)> OnNewGetValue;
   std::function<void(TfrxComponent* page)> OnManualBuild;
   std::function<void(TfrxComponent* view)> OnMouseOverObject;
   std::function<void(TfrxComponent* page, int copyNo)> OnPrintPage;
-  std::function<void(TfrxReport* sender, TfrxProgressType type, int progress)> OnProgressStart, OnProgress,
+  std::function<void(TfrxReport*sender, TfrxProgressType type, int progress)> OnProgressStart, OnProgress,
       OnProgressStop;
   std::function<rtl::Variant(const AnsiString& methodName, rtl::Variant& params)> OnUserFunction;
   std::function<void(TfrxReport* report, const AnsiString& templateName)> OnLoadTemplate;

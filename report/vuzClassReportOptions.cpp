@@ -25,12 +25,11 @@ const rtl::TEnumType& PrintPagesType() {
   return type;
 }
 
-
 const rtl::TEnumType& PreviewButtonType() {
-  static const rtl::TEnumType type{"TfrxPreviewButton",
-                                   {"pbPrint", "pbLoad", "pbSave", "pbExport", "pbZoom", "pbFind", "pbOutline",
-                                    "pbPageSetup", "pbTools", "pbEdit", "pbNavigator", "pbExportQuick", "pbNoClose",
-                                    "pbNoFullScreen", "pbNoEmail"}};
+  static const rtl::TEnumType type{
+      "TfrxPreviewButton",
+      {"pbPrint", "pbLoad", "pbSave", "pbExport", "pbZoom", "pbFind", "pbOutline", "pbPageSetup", "pbTools", "pbEdit",
+       "pbNavigator", "pbExportQuick", "pbNoClose", "pbNoFullScreen", "pbNoEmail"}};
   return type;
 }
 
@@ -188,11 +187,11 @@ void TfrxReportOptions::Clear() {
 
 namespace {
 template <class C, class T>
-auto Field(T C::* member) {
+auto Field(T C::*member) {
   return [member](const C& o) { return o.*member; };
 }
 template <class C, class T>
-auto SetField(T C::* member) {
+auto SetField(T C::*member) {
   return [member](C& o, T v) { o.*member = std::move(v); };
 }
 }  // namespace
@@ -292,13 +291,15 @@ const rtl::TClassInfo& TfrxReportOptions::StaticClass() {
           .Property("Compressed", Field(&C::Compressed), SetField(&C::Compressed))
           .Default(false)
           .Property("ConnectionName", Field(&C::ConnectionName), SetField(&C::ConnectionName))
-          .Property("CreateDate", [](const C& o) { return static_cast<long double>(o.CreateDate); },
-                    [](C& o, long double v) { o.CreateDate = static_cast<rtl::TDateTime>(v); })
+          .Property(
+              "CreateDate", [](const C& o) { return static_cast<long double>(o.CreateDate); },
+              [](C& o, long double v) { o.CreateDate = static_cast<rtl::TDateTime>(v); })
           .Property("Description", &C::Description, &C::SetDescription)
           .Property("InitString", Field(&C::InitString), SetField(&C::InitString))
           .Property("Name", Field(&C::Name), SetField(&C::Name))
-          .Property("LastChange", [](const C& o) { return static_cast<long double>(o.LastChange); },
-                    [](C& o, long double v) { o.LastChange = static_cast<rtl::TDateTime>(v); })
+          .Property(
+              "LastChange", [](const C& o) { return static_cast<long double>(o.LastChange); },
+              [](C& o, long double v) { o.LastChange = static_cast<rtl::TDateTime>(v); })
           .Property("Password", Field(&C::Password), SetField(&C::Password))
           .Property("Picture", &C::Picture, &C::SetPicture)
           .Property("VersionBuild", Field(&C::VersionBuild), SetField(&C::VersionBuild))
