@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/About_gui.h"
 #include "app/MenuBuilding.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/clock.h"
@@ -390,7 +391,9 @@ void TForm1::AChmHelpExecute(TObject*) {
 }
 
 void TForm1::AAboutExecute(TObject*) {
-  // The program file carries no version block here, so there is nothing to show.
+  TAboutBox box(this);
+  box.ShowVersionInfo(ProgramVersionInfo());
+  box.ShowModal();
 }
 
 // --- the end ---

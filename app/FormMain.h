@@ -255,6 +255,9 @@ class TForm1 : public gui::TForm, public TLinkView {
   // The archive file of each list row (row 1 first), as the last rebuild listed them.
   std::vector<AnsiString> rowFiles_;
   TProcessData shown_;
+  // Counts the ShowProcess calls, so a selection can tell whether the grid's
+  // click already showed the row it chose.
+  unsigned showCalls_ = 0;
   float shrinkBase_ = 150000;
   int dragZone_ = 0;
   gui::TPoint lastPos_;

@@ -187,8 +187,10 @@ void TForm1::ClearDataView() {
 }
 
 void TForm1::ShowProcess() {
-  if (ProcessListEmpty()) return;
+  ++showCalls_;
   ClearDataView();
+  // An empty list shows nothing and highlights nothing.
+  if (ProcessListEmpty()) return ClearGridSelection(StringGridProcessList);
   std::string bytes;
   AnsiString path;
   for (;;) {

@@ -153,6 +153,7 @@ void TForm1::KeepRowVisible() {
 
 void TForm1::SelectLastProcess() {
   TStringGrid* g = StringGridProcessList;
+  const unsigned shown = showCalls_;
   const int n = g->RowCount(), v = g->VisibleRowCount();
   if (v + 1 < n) {
     g->SetTopRow(n - v);
@@ -160,15 +161,19 @@ void TForm1::SelectLastProcess() {
   } else if (n > 1) {
     g->SetRow(n - 1);
   }
-  // One data row is current already, so no change of row shows it.
-  if (n == 2) StringGridProcessListClick(g);
+  // A row that was current already (the only one, or the last one after the
+  // rows under it went) is not shown by a change of row: the display must
+  // still follow the list.
+  if (showCalls_ == shown) StringGridProcessListClick(g);
 }
 
 void TForm1::SelectProcessRow(const AnsiString& fileName) {
   for (int row = 1; row < StringGridProcessList->RowCount(); ++row) {
     if (RowFileName(row) == fileName) {
+      const unsigned shown = showCalls_;
       StringGridProcessList->SetRow(row);
       KeepRowVisible();
+      if (showCalls_ == shown) ShowProcess();
       return;
     }
   }

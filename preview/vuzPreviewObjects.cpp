@@ -3,6 +3,7 @@
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/typinfo.h"
+#include "report/vuzClassPage.h"
 
 namespace preview {
 
@@ -32,7 +33,10 @@ TfrxObjectHooks DefaultHooks() {
   h.ExtractMacros = [](TfrxComponent*) {};
   h.DrawPageBackground = [](TfrxComponent* page, gfx::TCanvas& canvas, long double sx, long double sy, long double ox,
                             long double oy) {
-    if (auto* c = dynamic_cast<report::TfrxReportComponent*>(page)) c->Draw(canvas, sx, sy, ox, oy);
+    if (auto* reportPage = dynamic_cast<report::TfrxReportPage*>(page))
+      reportPage->Draw(canvas, sx, sy, ox, oy);
+    else if (auto* c = dynamic_cast<report::TfrxReportComponent*>(page))
+      c->Draw(canvas, sx, sy, ox, oy);
   };
   return h;
 }

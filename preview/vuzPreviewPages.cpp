@@ -196,9 +196,7 @@ void TfrxPreviewPages::AddSourcePage(TfrxComponent* page) {
 
   pageCopy->SetOriginal(page);
   const int k = SourcePageCount();
-  TfrxComponent* pageCopyRaw = pageCopy.get();
   sourcePages_.push_back(std::move(pageCopy));
-  (void)pageCopyRaw;
   report::TfrxXMLSerializer serializer(nullptr);
   for (const Pair& p : pairs) {
     if (!p.copy) {

@@ -7,7 +7,8 @@ namespace preview {
 
 // Runs once (a nesting counter makes a second call do nothing).
 void vuzPreviewStartup();
-// Removes the hooks again; every report must be gone.
+// Removes the printer hook again (the store's outline stays: it serves any
+// store, and the library installs it when it loads).
 void vuzPreviewShutdown();
 
 }  // namespace preview

@@ -9,6 +9,10 @@
 #include "platform/rtl/textcase.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzClassPicture.h"
+#include "report/vuzClassReport.h"
+#include "report/vuzClassShape.h"
+#include "report/vuzClassView.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
@@ -610,27 +614,27 @@ const StandardClass kStandardClasses[] = {
     {"TfrxDataBand6", &TfrxDataBand6::StaticClass},
     {"TfrxDialogPage", nullptr},
     {"TfrxFooter", &TfrxFooter::StaticClass},
-    {"TfrxFrame", nullptr},
+    {"TfrxFrame", &TfrxFrame::StaticClass},
     {"TfrxGroupFooter", &TfrxGroupFooter::StaticClass},
     {"TfrxGroupHeader", &TfrxGroupHeader::StaticClass},
     {"TfrxHeader", &TfrxHeader::StaticClass},
-    {"TfrxHighlight", nullptr},
-    {"TfrxLineView", nullptr},
+    {"TfrxHighlight", &TfrxHighlight::StaticClass},
+    {"TfrxLineView", &TfrxLineView::StaticClass},
     {"TfrxMemoView", nullptr},
     {"TfrxOverlay", &TfrxOverlay::StaticClass},
     {"TfrxPageFooter", &TfrxPageFooter::StaticClass},
     {"TfrxPageHeader", &TfrxPageHeader::StaticClass},
-    {"TfrxPictureView", nullptr},
+    {"TfrxPictureView", &TfrxPictureView::StaticClass},
     {"TfrxReport", &TfrxReport::StaticClass},
     {"TfrxReportPage", &TfrxReportPage::StaticClass},
     {"TfrxReportSummary", &TfrxReportSummary::StaticClass},
     {"TfrxReportTitle", &TfrxReportTitle::StaticClass},
-    {"TfrxShapeView", nullptr},
+    {"TfrxShapeView", &TfrxShapeView::StaticClass},
     {"TfrxSubreport", nullptr},
     {"TfrxSysMemoView", nullptr},
     {"TfrxStyleItem", &TfrxStyleItem::StaticClass},
     {"TfrxNullBand", &TfrxNullBand::StaticClass},
-    {"TfrxCustomLineView", nullptr},
+    {"TfrxCustomLineView", &TfrxCustomLineView::StaticClass},
     {"TfrxDataPage", &TfrxDataPage::StaticClass},
 };
 
@@ -656,6 +660,7 @@ void ReportClassesStartup() {
   vuzDrawTextStartup();
   for (const StandardClass& c : kStandardClasses)
     if (c.info) vuzRegisterReportClass(c.info());
+  RegisterViewClasses();
   vuzResources();  // builds the table, which updates the script engine's messages
   DMPClassesStartup();
 }

@@ -16,6 +16,7 @@
 #include "platform/rtl/components.h"
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/typinfo.h"
+#include "platform/rtl/variant.h"
 #include "report/vuzUtils.h"
 
 namespace gfx {
@@ -30,6 +31,7 @@ class TfrxComponent;
 class TfrxXMLSerializer;
 class TfrxDataSet;
 class TfrxReportDataSets;
+class TfrxCustomPreviewPages;
 
 // ---------------------------------------------------------------- constants
 
@@ -83,6 +85,18 @@ class TfrxReportServices {
   virtual TfrxReportDataSets* ReportDataSets() = 0;
   // The object of the parent template with that name (nil without one).
   virtual TfrxComponent* FindAncestor(const AnsiString& name) = 0;
+
+  // ---- what printing objects ask of a running report; the defaults serve
+  // a report without an engine (no value, no "Self", no prepared pages).
+  // The value of an expression (TfrxReport::Calc); its errors propagate.
+  virtual rtl::Variant Calc(const AnsiString& expression) {
+    (void)expression;
+    return rtl::Variant();
+  }
+  // Makes the object the report's "Self" for the expressions that follow.
+  virtual void SetSelfValue(TfrxComponent* object) { (void)object; }
+  // The prepared pages the report builds into (nil before they exist).
+  virtual TfrxCustomPreviewPages* PreviewPages() { return nullptr; }
 };
 
 // ---------------------------------------------------------------- TfrxComponent

@@ -14,9 +14,10 @@ namespace report {
 TfrxBand::TfrxBand(rtl::TComponent* owner) : TfrxReportComponent(owner) {}
 TfrxBand::TfrxBand(rtl::TComponent* owner, std::uint16_t flags) : TfrxReportComponent(owner, flags) {}
 
-TfrxBand::~TfrxBand() {
-  if (child_) RemoveFreeNotification(child_);
-}
+// The runtime's component destructor forgets the free notifications; the
+// child may already be gone when a whole report is freed, so it is not
+// touched here.
+TfrxBand::~TfrxBand() = default;
 
 AnsiString TfrxBand::GetDescription() const { return vuzResources().Get("obBand"); }
 
@@ -91,9 +92,7 @@ void TfrxDataBand::Init() {
   virtualDataSet_->SetRangeEnd(reCount);
 }
 
-TfrxDataBand::~TfrxDataBand() {
-  if (dataSet_) RemoveFreeNotification(dataSet_);
-}
+TfrxDataBand::~TfrxDataBand() = default;
 
 AnsiString TfrxDataBand::GetDescription() const { return vuzResources().Get("obDataBand"); }
 

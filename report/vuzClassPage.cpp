@@ -54,9 +54,7 @@ void TfrxReportPage::Init() {
   UpdateDimensions();
 }
 
-TfrxReportPage::~TfrxReportPage() {
-  if (dataSet_) RemoveFreeNotification(dataSet_);
-}
+TfrxReportPage::~TfrxReportPage() = default;
 
 AnsiString TfrxReportPage::GetDescription() const { return vuzResources().Get("obRepPage"); }
 

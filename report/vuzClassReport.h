@@ -18,6 +18,7 @@
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/variant.h"
 #include "report/vuzClass.h"
+#include "report/vuzClassPage.h"  // TfrxDuplexMode
 #include "report/vuzClassPage.h"
 #include "report/vuzClassServices.h"
 #include "report/vuzDataSet.h"

@@ -25,6 +25,7 @@ const rtl::TEnumType& PrintPagesType() {
   return type;
 }
 
+
 const rtl::TEnumType& PreviewButtonType() {
   static const rtl::TEnumType type{
       "TfrxPreviewButton",

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/rtl/components.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/variant.h"
 #include "report/vuzDialogComponent.h"
@@ -40,6 +41,9 @@ class TfrxDataSet : public TfrxDialogComponent {
   virtual int FieldsCount() { return 0; }
   virtual bool IsBlobField(const AnsiString& /*field*/) { return false; }
   virtual void AssignBlobTo(const AnsiString& /*field*/, rtl::TObject* /*target*/) {}
+  // The bytes of a blob field, written into the stream (the picture object
+  // reads its graphic so); nothing for a dataset without blobs.
+  virtual void AssignBlobToStream(const AnsiString& /*field*/, rtl::TStream& /*target*/) {}
   virtual void GetFieldList(rtl::TStrings& list) { list.Clear(); }
   // Whether GetFieldList lists the field (by the list's own case rule).
   bool HasField(const AnsiString& field);

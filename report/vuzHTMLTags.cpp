@@ -152,6 +152,8 @@ void TfrxHTMLTagsList::Wrap(const std::vector<TWrapCut>& cuts) {
 void TfrxHTMLTagsList::ExpandHTMLTags(rtl::WideString& text) {
   rtl::WideString out;
   out.reserve(text.size());
+  if (lines_.empty()) lines_.push_back(std::make_unique<TfrxHTMLTags>());
+  lines_.back()->Items().reserve(lines_.back()->Items().size() + text.size() + 1);
   auto record = [&] {
     TfrxHTMLTag& tag = Add();
     tag.SourcePos = NextPos;

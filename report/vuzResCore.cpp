@@ -1,4 +1,4 @@
-// The core language table: the report engine's own 227 texts, as the built-in
+// The core language table: the report engine's own 234 texts, as the built-in
 // XML table (UTF-8, texts escaped twice). Generated from the engine's list of
 // texts; keep one StrRes per key.
 #include "report/vuzRes.h"
@@ -128,6 +128,12 @@ const std::string& vuzCoreResourceXML() {
 <StrRes Name="508" Text="OEM-кодировка"/>
 <StrRes Name="509" Text="Псевдографика"/>
 <StrRes Name="510" Text="Файл печати (*.prn)|*.prn"/>
+<StrRes Name="5000" Text="Пароль"/>
+<StrRes Name="5001" Text="Введите пароль:"/>
+<StrRes Name="6000" Text="Ошибка"/>
+<StrRes Name="6001" Text="Базовый и унаследованный отчеты содержат объекты с одинаковыми именами. Что сделать?"/>
+<StrRes Name="6002" Text="Удалить дубликаты"/>
+<StrRes Name="6003" Text="Переименовать дубликаты"/>
 <StrRes Name="600" Text="Раскрыть все"/>
 <StrRes Name="601" Text="Свернуть все"/>
 <StrRes Name="mbConfirm" Text="Подтверждение"/>
@@ -151,6 +157,7 @@ const std::string& vuzCoreResourceXML() {
 <StrRes Name="clCantRen" Text="Невозможно переименовать %s, объект был объявлен в родительском отчёте"/>
 <StrRes Name="clCirRefNotAllow" Text="Circular child reference is not allowed"/>
 <StrRes Name="clDupName" Text="Duplicate name"/>
+<StrRes Name="prInvProp" Text="Неверное значение свойства"/>
 <StrRes Name="expMtm" Text="Timeout expired"/>
 <StrRes Name="erInvalidImg" Text="Invalid image format"/>
 <StrRes Name="clFP3files" Text="Готовый отчет"/>

@@ -363,6 +363,10 @@ struct TFontInstance::Impl {
   TTextMetric tm;
   TOutlineTextMetric otm;
   mutable std::vector<std::int32_t> charGlyph;  // glyph per code below kDirect, -1 unknown
+  // Advance in pixels per code below kDirect, -1 unknown: text layout measures
+  // the same Latin and Cyrillic letters of one face, size and style over and
+  // over, so each is worked out once.
+  mutable std::vector<std::int32_t> charPixels;
   static constexpr char32_t kDirect = 0x500;
 
   std::uint32_t Glyph(char32_t ch) const {
@@ -386,6 +390,12 @@ struct TFontInstance::Impl {
   int Pixels(std::uint32_t glyph) const {
     int px = RoundHalfUp(Units(glyph) * scale);
     if (synthBold && px > 0) ++px;
+    return px;
+  }
+  int CharPixels(char32_t ch) const {
+    if (ch >= kDirect) return Pixels(Glyph(ch));
+    std::int32_t& px = charPixels[ch];
+    if (px < 0) px = Pixels(Glyph(ch));
     return px;
   }
 };
@@ -440,6 +450,7 @@ std::unique_ptr<TFontInstance::Impl> BuildInstance(const TFontRequest& req, cons
       FT_Select_Charmap(ft, FT_ENCODING_MS_SYMBOL);
   }
   p->charGlyph.assign(TFontInstance::Impl::kDirect, -1);
+  p->charPixels.assign(TFontInstance::Impl::kDirect, -1);
 
   const double upem = ft && ft->units_per_EM ? ft->units_per_EM : 2048;
   auto* os2 = ft ? static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2)) : nullptr;
@@ -620,20 +631,20 @@ int TFontInstance::GlyphAdvanceUnits(std::uint32_t glyph) const {
 
 int TFontInstance::CharAdvance(char32_t ch) const {
   std::lock_guard lock(EngineMutex());
-  return impl_->Pixels(impl_->Glyph(ch));
+  return impl_->CharPixels(ch);
 }
 
 std::vector<int> TFontInstance::Advances(std::u16string_view text) const {
   std::lock_guard lock(EngineMutex());
   std::vector<int> out(text.size(), 0);
-  ForEachChar(text, [&](std::size_t i, char32_t c, int) { out[i] = impl_->Pixels(impl_->Glyph(c)); });
+  ForEachChar(text, [&](std::size_t i, char32_t c, int) { out[i] = impl_->CharPixels(c); });
   return out;
 }
 
 int TFontInstance::TextWidth(std::u16string_view text) const {
   std::lock_guard lock(EngineMutex());
   int w = 0;
-  ForEachChar(text, [&](std::size_t, char32_t c, int) { w += impl_->Pixels(impl_->Glyph(c)); });
+  ForEachChar(text, [&](std::size_t, char32_t c, int) { w += impl_->CharPixels(c); });
   return w;
 }
 

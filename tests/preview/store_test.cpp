@@ -19,6 +19,7 @@ namespace preview_test {
 
 using rtl::operator""_cp;
 
+using preview::TfrxOutline;
 using preview::TfrxPreviewPages;
 using report::TfrxXMLItem;
 
@@ -494,6 +495,49 @@ TEST(PreviewPagesFile, DictionaryEntriesBeyondTheSourcePagesAreSkipped) {
   EXPECT_EQ(g.store->GetObject("m2"), nullptr);
   EXPECT_FALSE(g.store->Problems().empty());
   ASSERT_NE(g.store->GetPage(0), nullptr);  // the page still builds, without that object
+}
+
+TEST(PreviewPagesEditing, AddFromAppendsAnotherReportsPages) {
+  TestPage reportA, reportB;  // stand for the two reports the stores belong to
+  StoreFixture a, b;
+  a.store = std::make_unique<TfrxPreviewPages>(&reportA);
+  b.store = std::make_unique<TfrxPreviewPages>(&reportB);
+  for (StoreFixture* f : {&a, &b}) {
+    auto host = std::make_unique<RecordingHost>();
+    f->host = host.get();
+    f->store->SetHost(std::move(host));
+    f->store->Engine = &f->engine;
+    f->engine.FinalPass = true;
+  }
+  TemplatePage t;
+  BuildRun(a, t, 2, 1);
+  BuildRun(b, t, 3, 2);
+  b.store->CurPage = 2;
+  b.store->AddAnchor("end");
+  b.store->PreparedOutline().LevelRoot();
+  b.store->PreparedOutline().AddItem("chapter", 5);
+  b.store->PreparedOutline().AddItem("section", 7);
+  const std::string third = Written(b.store->GetPage(2));
+  a.store->AddFrom(&reportB);
+  EXPECT_EQ(a.store->GetCount(), 5);
+  EXPECT_EQ(a.store->Tree().Page(4)->Name, "TestPage");
+  EXPECT_EQ(Written(a.store->GetPage(4)), third);
+  EXPECT_EQ(a.store->GetAnchorPage("end"), 5);
+  TfrxOutline& outline = a.store->PreparedOutline();
+  outline.LevelRoot();
+  ASSERT_EQ(outline.GetCount(), 1);
+  AnsiString text;
+  int page = 0, top = 0;
+  outline.GetItem(0, text, page, top);
+  EXPECT_EQ(text, "chapter");
+  EXPECT_EQ(page, 4);
+  outline.LevelDown(0);
+  ASSERT_EQ(outline.GetCount(), 1);
+  outline.GetItem(0, text, page, top);
+  EXPECT_EQ(text, "section");
+  EXPECT_EQ(top, 7);
+  EXPECT_EQ(a.store->LastY(), 80);  // the other report's lowest band on its last page
+  EXPECT_EQ(b.store->CurPage, -1);
 }
 
 TEST(PreviewPagesOutline, TheBaseOutlineWorksOnTheStoreTree) {

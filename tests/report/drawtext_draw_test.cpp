@@ -6,7 +6,10 @@
 
 #include "drawtext_fixture.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/document_canvas.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/streams.h"
+#include "test_util.h"
 
 using namespace report;
 using namespace report_test;
@@ -355,6 +358,50 @@ TEST(TextDrawing, RussianTextOnABitmap) {
       if ((gfx::ColorToRGB(bitmap.PixelColor(x, y)) & 0xFF) < 128) ++(box.Contains(x, y) ? inside : outside);
   EXPECT_GT(inside, 200);
   EXPECT_EQ(outside, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The printing path: a 300-dpi PDF page read back by poppler keeps the
+// Russian words of a justified, wrapped memo and of a turned one.
+TEST(TextDrawing, RussianTextInAPdfReadsBack) {
+  const std::string pdftotext = support::FindTool("pdftotext");
+  if (pdftotext.empty()) GTEST_SKIP() << support::Missing("pdftotext", "poppler-utils");
+  support::ScratchFolder dir;
+  {
+    rtl::TFileStream out(dir.File("page.pdf"), rtl::fmCreate);
+    gfx::TDocumentCanvas printer(out, gfx::TDocumentFormat::Pdf, 300, 300);
+    printer.BeginPage({2480, 3508});
+    TfrxDrawText layout;
+    gfx::TFont font;
+    font.SetName("Times New Roman");
+    font.SetSize(12);
+    font.SetColor(gfx::clBlack);
+    const double scale = 300.0 / 96;
+    auto draw = [&](const std::u16string& text, int rotation, const gfx::TRect& rect) {
+      layout.SetFont(font);
+      layout.SetOptions(true, false, false, true, true, true, rotation);
+      layout.SetGaps(0, 0, 2);
+      const gfx::TRect device = gfx::Rect(std::lround(rect.Left * scale), std::lround(rect.Top * scale),
+                                          std::lround(rect.Right * scale), std::lround(rect.Bottom * scale));
+      layout.SetDimensions(scale, scale, 1, gfx::Rect(0, 0, rect.Width(), rect.Height()), device);
+      TWideStrings lines;
+      lines.SetText(text);
+      layout.SetText(lines);
+      layout.DrawText(printer, haBlock, vaTop);
+    };
+    draw(u"Кирпич сушится в камере при постоянной температуре, усадка образца измеряется датчиком.", 0,
+         gfx::Rect(40, 40, 240, 200));
+    draw(u"Повёрнутый текст", 90, gfx::Rect(300, 40, 340, 300));
+    printer.EndPage();
+    printer.EndDocument();
+  }
+  const std::string text =
+      support::CommandOutput("'" + pdftotext + "' -enc UTF-8 '" + dir.File("page.pdf") + "' - 2>/dev/null");
+  for (const char* word : {"Кирпич", "сушится", "температуре,", "усадка", "датчиком.", "Повёрнутый", "текст"})
+    EXPECT_NE(text.find(word), std::string::npos) << word << " in\n" << text;
 }
 
 }  // namespace

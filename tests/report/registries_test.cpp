@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "model_fixture.h"
@@ -9,6 +11,7 @@
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzStyles.h"
 #include "report/vuzVariables.h"
+#include "tests/support/files.h"
 
 using namespace report_test;
 using namespace report;
@@ -43,97 +46,11 @@ TEST(ClassRegistry, PropertyOrderOfEveryReflectedClass) {
         &gfx::TFont::StaticClass(), &gfx::TPen::StaticClass(), &gfx::TBrush::StaticClass()})
     printed += PropertyOrder(*info);
   ReportClassesShutdown();
-  EXPECT_EQ(printed,
-            "TfrxChild: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible Width "
-            "OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child KeepChild PrintChildIfInvisible "
-            "StartNewPage Stretched\n"
-            "TfrxColumnFooter: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical "
-            "Visible Width OnAfterCalcHeight OnAfterPrint OnBeforePrint\n"
-            "TfrxColumnHeader: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical "
-            "Visible Width OnAfterCalcHeight OnAfterPrint OnBeforePrint Child Stretched\n"
-            "TfrxMasterData: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child Columns ColumnWidth ColumnGap "
-            "DataSet DataSetName FooterAfterEach KeepChild KeepFooter KeepHeader KeepTogether OutlineText "
-            "PrintChildIfInvisible PrintIfDetailEmpty RowCount StartNewPage Stretched OnMasterDetail\n"
-            "TfrxDetailData: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child Columns ColumnWidth ColumnGap "
-            "DataSet DataSetName FooterAfterEach KeepChild KeepFooter KeepHeader KeepTogether OutlineText "
-            "PrintChildIfInvisible PrintIfDetailEmpty RowCount StartNewPage Stretched OnMasterDetail\n"
-            "TfrxSubdetailData: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical "
-            "Visible Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child Columns ColumnWidth "
-            "ColumnGap DataSet DataSetName FooterAfterEach KeepChild KeepFooter KeepHeader KeepTogether "
-            "OutlineText PrintChildIfInvisible PrintIfDetailEmpty RowCount StartNewPage Stretched "
-            "OnMasterDetail\n"
-            "TfrxDataBand4: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child Columns ColumnWidth ColumnGap "
-            "DataSet DataSetName FooterAfterEach KeepChild KeepFooter KeepHeader KeepTogether OutlineText "
-            "PrintChildIfInvisible PrintIfDetailEmpty RowCount StartNewPage Stretched OnMasterDetail\n"
-            "TfrxDataBand5: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child Columns ColumnWidth ColumnGap "
-            "DataSet DataSetName FooterAfterEach KeepChild KeepFooter KeepHeader KeepTogether OutlineText "
-            "PrintChildIfInvisible PrintIfDetailEmpty RowCount StartNewPage Stretched OnMasterDetail\n"
-            "TfrxDataBand6: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child Columns ColumnWidth ColumnGap "
-            "DataSet DataSetName FooterAfterEach KeepChild KeepFooter KeepHeader KeepTogether OutlineText "
-            "PrintChildIfInvisible PrintIfDetailEmpty RowCount StartNewPage Stretched OnMasterDetail\n"
-            "TfrxFooter: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child KeepChild PrintChildIfInvisible "
-            "Stretched\n"
-            "TfrxGroupFooter: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child HideIfSingleDataRecord "
-            "KeepChild PrintChildIfInvisible Stretched\n"
-            "TfrxGroupHeader: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child Condition DrillDown "
-            "ExpandDrillDown KeepChild KeepTogether ReprintOnNewPage OutlineText PrintChildIfInvisible "
-            "ResetPageNumbers ShowFooterIfDrillDown ShowChildIfDrillDown StartNewPage Stretched DrillName\n"
-            "TfrxHeader: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child KeepChild PrintChildIfInvisible "
-            "ReprintOnNewPage StartNewPage Stretched\n"
-            "TfrxOverlay: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint PrintOnTop\n"
-            "TfrxPageFooter: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint PrintOnFirstPage PrintOnLastPage\n"
-            "TfrxPageHeader: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint Child PrintChildIfInvisible PrintOnFirstPage "
-            "Stretched\n"
-            "TfrxReport: Name Tag Version ParentReport DataSet DataSetName DotMatrixReport EngineOptions IniFile "
-            "OldStyleProgress PreviewOptions PrintOptions ReportOptions ScriptLanguage ScriptText ShowProgress "
-            "StoreInDFM OnAfterPrint OnBeforeConnect OnAfterDisconnect OnBeforePrint OnBeginDoc OnClickObject "
-            "OnDblClickObject OnEndDoc OnGetValue OnNewGetValue OnManualBuild OnMouseOverObject OnPreview "
-            "OnPrintPage OnPrintReport OnAfterPrintReport OnProgressStart OnProgress OnProgressStop OnRunDialogs "
-            "OnStartReport OnStopReport OnUserFunction OnClosePreview OnReportPrint OnAfterScriptCompile\n"
-            "TfrxReportPage: Name Tag Font Visible Orientation PaperWidth PaperHeight PaperSize LeftMargin "
-            "RightMargin TopMargin BottomMargin MirrorMargins Columns ColumnWidth ColumnPositions Bin "
-            "BinOtherPages BackPictureVisible BackPicturePrintable PageCount Color DataSet DataSetName Duplex "
-            "EndlessHeight EndlessWidth LargeDesignHeight OutlineText PrintIfEmpty PrintOnPreviousPage "
-            "ResetPageNumbers TitleBeforeHeader HGuides VGuides OnAfterPrint OnBeforePrint OnManualBuild\n"
-            "TfrxReportSummary: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical "
-            "Visible Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child KeepChild "
-            "PrintChildIfInvisible StartNewPage Stretched\n"
-            "TfrxReportTitle: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint AllowSplit Child KeepChild PrintChildIfInvisible "
-            "StartNewPage Stretched\n"
-            "TfrxStyleItem: Name Color Font\n"
-            "TfrxNullBand: Name Tag Description Font Height Left ParentFont Restrictions Top Vertical Visible "
-            "Width OnAfterCalcHeight OnAfterPrint OnBeforePrint\n"
-            "TfrxDataPage: Name Tag Font Visible Height Left Top Width\n"
-            "TfrxReportComponent: Name Tag Description\n"
-            "TfrxDialogComponent: Name Tag Description\n"
-            "TfrxDataSet: Name Tag Description Enabled RangeBegin RangeEnd RangeEndCount UserName OnCheckEOF OnFirst "
-            "OnNext OnPrior\n"
-            "TfrxUserDataSet: Name Tag Description Enabled RangeBegin RangeEnd RangeEndCount UserName OnCheckEOF "
-            "OnFirst OnNext OnPrior Fields OnGetValue OnNewGetValue\n"
-            "TfrxCustomDBDataSet: Name Tag Description Enabled RangeBegin RangeEnd RangeEndCount UserName OnCheckEOF "
-            "OnFirst OnNext OnPrior CloseDataSource FieldAliases OpenDataSource OnClose OnOpen\n"
-            "TfrxDataSetItem: DataSet DataSetName\n"
-            "TfrxVariable: Name Value\n"
-            "TfrxCustomExportFilter: Name Tag ShowDialog FileName ExportNotPrintable UseFileCache DefaultPath "
-            "ShowProgress OverwritePrompt CreationTime DataOnly OnBeginExport\n"
-            "TfrxCustomEngine: CurColumn CurVColumn CurX CurY DoublePass FinalPass PageHeight PageWidth StartDate "
-            "StartTime TotalPages SecondScriptCall\n"
-            "TFont: Charset Color Height Name Pitch Size Style\n"
-            "TPen: Color Mode Style Width\n"
-            "TBrush: Color Style\n");
+  // One line per class, in registration order; after a deliberate change,
+  // regenerate the file with ZARNIK_UPDATE_GOLDEN=1.
+  const std::filesystem::path golden = std::filesystem::path(REPORT_TEST_DATA) / "class_property_order.txt";
+  if (std::getenv("ZARNIK_UPDATE_GOLDEN")) support::WriteFile(golden, printed);
+  EXPECT_EQ(printed, support::ReadFile(golden));
 }
 
 TEST(ClassRegistry, ExportFiltersRegisterThemselvesInOrder) {

@@ -12,12 +12,12 @@ using namespace report;
 using namespace report_test;
 using namespace rtl::literals;
 
-TEST(Resources, CoreTableHas227Texts) {
+TEST(Resources, CoreTableHas234Texts) {
   TfrxResources table;
   table.AddXML(vuzCoreResourceXML());
-  EXPECT_EQ(table.Count(), 227);
+  EXPECT_EQ(table.Count(), 234);
   EXPECT_EQ(table.CodePage(), 1251);
-  EXPECT_GE(vuzResources().Count(), 227);
+  EXPECT_GE(vuzResources().Count(), 234);
 }
 
 TEST(Resources, LookupsOfTheCoreTable) {
@@ -46,7 +46,9 @@ TEST(Resources, LookupsOfTheCoreTable) {
   for (const auto& c : cases) EXPECT_EQ(vuzResources().Get(c.key), c.text) << c.key;
   EXPECT_EQ(vuzGet(215), "215");
   EXPECT_EQ(vuzGet(216), std::string("Дуплекс"_cp));
-  EXPECT_EQ(vuzGet(5000), "5000");
+  EXPECT_EQ(vuzGet(5000), std::string("Пароль"_cp));
+  EXPECT_EQ(vuzGet(6003), std::string("Переименовать дубликаты"_cp));
+  EXPECT_EQ(vuzGet(6004), "6004");
 }
 
 TEST(Resources, AddReplaceAndBang) {
