@@ -7,6 +7,7 @@
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzExpressionCache.h"
 #include "report/vuzRes.h"
@@ -240,6 +241,8 @@ bool TfrxReport::PrepareScript() {
   for (TfrxComponent* object : GetAllObjects()) {
     object->SetIsDesigning(false);
     object->BeforeStartReport();
+    // The prepared pages take each picture again in the new run.
+    if (auto* picture = dynamic_cast<TfrxPictureView*>(object)) picture->PictureChanged();
     if (!object->Name().empty()) AddScriptObject(*script_, object->Name(), object);
   }
 

@@ -11,6 +11,7 @@
 #include "report/vuzClassBands.h"
 #include "report/vuzClassRTTI.h"
 #include "report/vuzClassReport.h"
+#include "report/vuzClassShape.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzExpressionCache.h"
 #include "report/vuzVariables.h"
@@ -329,6 +330,24 @@ TEST_F(ReportCalc, ScriptItemsOfARun) {
   report->SetSelfValue(report.get());
   EXPECT_EQ(report->GetSelfValue(), report.get());
   EXPECT_EQ(report->Calc("Report.Variables <> nil"), Variant(true));
+}
+
+TEST_F(ReportCalc, ReportAndViewMembersInExpressions) {
+  auto* page = new report::TfrxReportPage(report.get());
+  page->SetName("Page1");
+  auto* shape = new report::TfrxShapeView(page);
+  shape->SetName("Shape1");
+  shape->SetTagStr("tag");
+  report->PrepareScript();
+  EXPECT_EQ(report->Calc("Shape1.TagStr + '!'"), Variant("tag!"));
+  EXPECT_EQ(report->Calc("Report.Terminated"), Variant(false));
+  report->SetTerminated(true);
+  EXPECT_EQ(report->Calc("Report.Terminated"), Variant(true));
+  EXPECT_EQ(report->Calc("Report.EngineOptions.DestroyForms"), Variant(true));
+  EXPECT_EQ(report->Calc("Report.GetDataset('none') = nil"), Variant(true));
+  // Self holds the view being printed.
+  report->SetSelfValue(shape);
+  EXPECT_EQ(report->Calc("Self.TagStr"), Variant("tag"));
 }
 
 TEST(ReportCalcLanguages, TheFourLanguagesGiveTheSameValuesThroughTheReport) {
