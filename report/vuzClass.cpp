@@ -13,7 +13,6 @@
 #include "report/vuzClassReport.h"
 #include "report/vuzClassShape.h"
 #include "report/vuzClassView.h"
-#include "report/vuzClassReport.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzDrawText.h"

@@ -25,7 +25,6 @@ const rtl::TEnumType& PrintPagesType() {
   return type;
 }
 
-
 const rtl::TEnumType& PreviewButtonType() {
   static const rtl::TEnumType type{
       "TfrxPreviewButton",

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   format.Kind = head.empty() ? 0 : static_cast<unsigned char>(head[0]) % 4;
   format.FormatStr = head.size() > 1 ? head.substr(1) : std::string();
   format.DecimalSeparator.assign(1, ',');
-  const rtl::Variant values[] = {rtl::Variant(3.14159),    rtl::Variant(-42),   rtl::Variant(true),
-                                 rtl::Variant("текст"),     rtl::Variant(0.0),   rtl::Variant::Null(),
+  const rtl::Variant values[] = {rtl::Variant(3.14159),          rtl::Variant(-42), rtl::Variant(true),
+                                 rtl::Variant("текст"),          rtl::Variant(0.0), rtl::Variant::Null(),
                                  rtl::Variant::FromDate(45000.5)};
   for (const rtl::Variant& v : values) {
     (void)vuzFormatValue(v, format, kNoConversion);

@@ -128,8 +128,8 @@ TEST(MemoFormat, HiddenZeros) {
     bool hidden;
   };
   const Case cases[] = {
-      {Variant(0), true},        {Variant(0.0), true},   {Variant(false), true}, {Variant(1), false},
-      {Variant("0"), false},     {Variant::Null(), false}, {Variant(1e-9), false},
+      {Variant(0), true},    {Variant(0.0), true},     {Variant(false), true}, {Variant(1), false},
+      {Variant("0"), false}, {Variant::Null(), false}, {Variant(1e-9), false},
   };
   for (const Case& c : cases) EXPECT_EQ(report::vuzIsHiddenZero(c.value), c.hidden) << rtl::VarToStr(c.value);
 }

@@ -137,7 +137,8 @@ TEST(ViewsRendered, BitmapAndPdfShowTheSameMarks) {
     scene.Draw(doc);
     doc.EndPage();
     doc.EndDocument();
-    ASSERT_TRUE(support::WriteFile(dir.File("page.pdf"), std::string(pdf.Memory(), static_cast<std::size_t>(pdf.Size()))));
+    ASSERT_TRUE(
+        support::WriteFile(dir.File("page.pdf"), std::string(pdf.Memory(), static_cast<std::size_t>(pdf.Size()))));
   }
   support::CommandOutput(pdftoppm + " -r 96 -aa no -aaVector no " + dir.File("page.pdf") + " " + dir.File("page"));
   std::string ppm;
