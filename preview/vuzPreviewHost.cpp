@@ -1,76 +1,59 @@
 #include "preview/vuzPreviewHost.h"
 
-#include "platform/rtl/typinfo.h"
 #include "preview/vuzLinks.h"
+#include "report/vuzClassReport.h"
 #include "report/vuzRes.h"
 #include "report/vuzUtils.h"
 
 namespace preview {
 
-const rtl::TPropInfo* TfrxPreviewHost::Find(const char* path, rtl::TObject*& holder) const {
-  holder = nullptr;
-  return report_ ? rtl::FindPropPath(*report_, path, holder) : nullptr;
-}
+TfrxPreviewHost::TfrxPreviewHost(TfrxComponent* report)
+    : report_(report), full_(dynamic_cast<report::TfrxReport*>(report)) {}
 
-long long TfrxPreviewHost::OrdOr(const char* path, long long fallback) const {
-  rtl::TObject* holder = nullptr;
-  const rtl::TPropInfo* p = Find(path, holder);
-  if (!p || !holder) return fallback;
-  try {
-    return rtl::IsOrdinalKind(p->Kind) ? p->GetOrd(*holder) : fallback;
-  } catch (const rtl::Exception&) {
-    return fallback;
-  }
-}
+TfrxPreviewCommands* TfrxPreviewHost::Commands() const { return dynamic_cast<TfrxPreviewCommands*>(Control()); }
 
-AnsiString TfrxPreviewHost::StrOr(const char* path, const AnsiString& fallback) const {
-  rtl::TObject* holder = nullptr;
-  const rtl::TPropInfo* p = Find(path, holder);
-  if (!p || !holder) return fallback;
-  try {
-    return p->GetStr(*holder);
-  } catch (const rtl::Exception&) {
-    return fallback;
-  }
-}
-
-int TfrxPreviewHost::MaxMemSize() const { return static_cast<int>(OrdOr("EngineOptions.MaxMemSize", 10)); }
-bool TfrxPreviewHost::UseFileCache() const { return OrdOr("EngineOptions.UseFileCache", 0) != 0; }
-AnsiString TfrxPreviewHost::TempDir() const { return StrOr("EngineOptions.TempDir", AnsiString()); }
-int TfrxPreviewHost::PagesInCache() const { return static_cast<int>(OrdOr("PreviewOptions.PagesInCache", 50)); }
-bool TfrxPreviewHost::PictureCacheInFile() const { return OrdOr("PreviewOptions.PictureCacheInFile", 0) != 0; }
+int TfrxPreviewHost::MaxMemSize() const { return full_ ? full_->EngineOptions()->MaxMemSize : 10; }
+bool TfrxPreviewHost::UseFileCache() const { return full_ && full_->EngineOptions()->UseFileCache; }
+AnsiString TfrxPreviewHost::TempDir() const { return full_ ? full_->EngineOptions()->TempDir : AnsiString(); }
+int TfrxPreviewHost::PagesInCache() const { return full_ ? full_->PreviewOptions()->PagesInCache : 50; }
+bool TfrxPreviewHost::PictureCacheInFile() const { return full_ && full_->PreviewOptions()->PictureCacheInFile; }
 
 TfrxPreparedReportSettings TfrxPreviewHost::Settings() const {
   TfrxPreparedReportSettings s;
-  s.DotMatrixReport = OrdOr("DotMatrixReport", 0) != 0;
-  s.OutlineVisible = OrdOr("PreviewOptions.OutlineVisible", 0) != 0;
-  s.OutlineWidth = static_cast<int>(OrdOr("PreviewOptions.OutlineWidth", 120));
-  s.Name = StrOr("ReportOptions.Name", AnsiString());
+  if (!full_) return s;
+  s.DotMatrixReport = full_->DotMatrixReport();
+  s.OutlineVisible = full_->PreviewOptions()->OutlineVisible;
+  s.OutlineWidth = full_->PreviewOptions()->OutlineWidth;
+  s.Name = full_->ReportOptions()->Name;
   return s;
 }
 
 void TfrxPreviewHost::ApplySettings(const TfrxPreparedReportSettings& s) {
-  auto set = [this](const char* path, const rtl::Variant& v) {
-    rtl::TObject* holder = nullptr;
-    const rtl::TPropInfo* p = Find(path, holder);
-    if (!p || !holder || !p->HasSetter()) return;
-    try {
-      p->SetValue(*holder, v);
-    } catch (const rtl::Exception&) {
-    }
-  };
-  set("DotMatrixReport", rtl::Variant(s.DotMatrixReport));
-  set("PreviewOptions.OutlineVisible", rtl::Variant(s.OutlineVisible));
-  set("PreviewOptions.OutlineWidth", rtl::Variant(s.OutlineWidth));
-  set("ReportOptions.Name", rtl::Variant(s.Name));
+  if (!full_) return;
+  full_->SetDotMatrixReport(s.DotMatrixReport);
+  full_->PreviewOptions()->OutlineVisible = s.OutlineVisible;
+  full_->PreviewOptions()->OutlineWidth = s.OutlineWidth;
+  full_->ReportOptions()->Name = s.Name;
 }
 
-bool TfrxPreviewHost::Terminated() const { return OrdOr("Terminated", 0) != 0; }
+TfrxPrintSettings TfrxPreviewHost::PrintSettings() const {
+  TfrxPrintSettings p;
+  if (!full_) return p;
+  const report::TfrxPrintOptions& o = *full_->PrintOptions();
+  p.Copies = o.Copies;
+  p.Collate = o.Collate;
+  p.PageNumbers = o.PageNumbers;
+  p.Printer = o.Printer;
+  p.Reverse = o.Reverse;
+  p.PrintPages = static_cast<int>(o.PrintPages);
+  p.Title = full_->ReportOptions()->Name.empty() ? full_->FileName() : full_->ReportOptions()->Name;
+  return p;
+}
+
+bool TfrxPreviewHost::Terminated() const { return full_ && full_->Terminated(); }
 
 void TfrxPreviewHost::SetTerminated(bool value) {
-  rtl::TObject* holder = nullptr;
-  const rtl::TPropInfo* p = Find("Terminated", holder);
-  if (p && holder && p->HasSetter()) p->SetOrd(*holder, value ? 1 : 0);
+  if (full_) full_->SetTerminated(value);
 }
 
 rtl::TStrings* TfrxPreviewHost::Errors() {
@@ -80,6 +63,46 @@ rtl::TStrings* TfrxPreviewHost::Errors() {
 
 void TfrxPreviewHost::CommonErrorHandler(const AnsiString& text) { report::vuzCommonErrorHandler(report_, text); }
 
+void TfrxPreviewHost::ErrorMessage(const AnsiString& text) { report::vuzErrorMsg(text); }
+
+rtl::TStrings* TfrxPreviewHost::DrillState() { return full_ ? full_->DrillState() : nullptr; }
+
+void TfrxPreviewHost::ProgressStart(report::TfrxProgressType type, int /*progress*/) {
+  if (full_) full_->InternalOnProgressStart(type);
+}
+
+void TfrxPreviewHost::Progress(report::TfrxProgressType type, int progress) {
+  if (full_) full_->InternalOnProgress(type, progress);
+}
+
+void TfrxPreviewHost::ProgressStop(report::TfrxProgressType type, int /*progress*/) {
+  if (full_) full_->InternalOnProgressStop(type);
+}
+
+void TfrxPreviewHost::SetProgressMessage(const AnsiString& text, bool hint) {
+  if (full_) full_->SetProgressMessage(text, hint);
+}
+
+void TfrxPreviewHost::MouseOverObject(TfrxComponent* view) {
+  if (full_ && full_->OnMouseOverObject) full_->OnMouseOverObject(view);
+}
+
+void TfrxPreviewHost::PreviewClick(TfrxComponent* view, int button, unsigned shift, bool& modified, bool doubleClick) {
+  if (full_) full_->DoPreviewClick(view, button, shift, modified, doubleClick);
+}
+
+void TfrxPreviewHost::PrintReport() {
+  if (full_ && full_->OnPrintReport) full_->OnPrintReport(full_);
+}
+
+void TfrxPreviewHost::AfterPrintReport() {
+  if (full_ && full_->OnAfterPrintReport) full_->OnAfterPrintReport(full_);
+}
+
+void TfrxPreviewHost::ProcessMessages() {
+  if (full_) report::vuzProcessMessages();
+}
+
 bool TfrxPreviewHost::OpenExternal(const AnsiString& target) {
   TfrxLinkTarget link;
   link.Kind = TfrxLinkKind::External;
@@ -87,6 +110,54 @@ bool TfrxPreviewHost::OpenExternal(const AnsiString& target) {
   return vuzOpenExternalLink(link);
 }
 
-void TfrxPreviewHost::ErrorMessage(const AnsiString& text) { report::vuzErrorMsg(text); }
+report::TfrxCustomPreview* TfrxPreviewHost::Control() const { return full_ ? full_->Preview() : nullptr; }
+
+bool TfrxPreviewHost::HasPreview() const { return Control() != nullptr; }
+
+void TfrxPreviewHost::PreviewLock() {
+  if (report::TfrxCustomPreview* c = Control()) c->Lock();
+}
+
+void TfrxPreviewHost::PreviewRefresh() {
+  if (TfrxPreviewCommands* c = Commands()) c->RefreshPages();
+}
+
+void TfrxPreviewHost::PreviewHideMessage() {
+  if (TfrxPreviewCommands* c = Commands()) c->HideMessage();
+}
+
+void TfrxPreviewHost::PreviewSetPageNo(int page) {
+  if (TfrxPreviewCommands* c = Commands()) c->SetPageNo(page);
+}
+
+void TfrxPreviewHost::PreviewSetPosition(int page, int top) {
+  if (TfrxPreviewCommands* c = Commands()) c->SetPosition(page, top);
+}
+
+bool TfrxPreviewHost::PreviewShowHint() const {
+  TfrxPreviewCommands* c = Commands();
+  return c && c->ShowHint();
+}
+
+void TfrxPreviewHost::SetPreviewShowHint(bool value) {
+  if (TfrxPreviewCommands* c = Commands()) c->SetShowHint(value);
+}
+
+bool TfrxPreviewHost::PreviewUseReportHints() const {
+  report::TfrxCustomPreview* c = Control();
+  return !c || c->UseReportHints;
+}
+
+void TfrxPreviewHost::SetPreviewHint(const AnsiString& text) {
+  if (TfrxPreviewCommands* c = Commands()) c->SetHint(text);
+}
+
+void TfrxPreviewHost::PreviewInvalidate() {
+  if (TfrxPreviewCommands* c = Commands()) c->Invalidate();
+}
+
+void TfrxPreviewHost::PreviewRefreshReport() {
+  if (report::TfrxCustomPreview* c = Control()) c->RefreshReport();
+}
 
 }  // namespace preview

@@ -2,10 +2,10 @@
 // preview control showing it: options, the stop flag, the error list, events
 // and the few preview commands that drawing, hit-testing and exporting use.
 //
-// The default host reads the report's published options by name
-// ("EngineOptions.MaxMemSize", ...) and answers defaults where a report
-// lacks them; the report object installs a host that knows it directly, and
-// tests install recording ones.
+// The host of a store made for a TfrxReport reads that report's options and
+// raises its events; the preview commands go to the report's preview control
+// when it offers TfrxPreviewCommands. Without a report every answer is a
+// default and every command does nothing. Tests install recording hosts.
 #pragma once
 #include <memory>
 
@@ -15,14 +15,50 @@
 #include "report/vuzClass.h"
 #include "report/vuzClassServices.h"
 
+namespace report {
+class TfrxReport;
+class TfrxCustomPreview;
+}  // namespace report
+
 namespace preview {
 
 using report::TfrxComponent;
 using rtl::AnsiString;
 
+// What the preview control offers the store beyond the report's base of it
+// (Init, Lock, Unlock, RefreshReport and the progress operations): the GUI
+// preview control implements both.
+class TfrxPreviewCommands {
+ public:
+  virtual ~TfrxPreviewCommands() = default;
+  // Repaints the pages shown.
+  virtual void RefreshPages() = 0;
+  // Hides the message the preview shows over the pages.
+  virtual void HideMessage() = 0;
+  // Shows that page (1-based).
+  virtual void SetPageNo(int page) = 0;
+  // Shows that page (1-based) scrolled to that top (pixels).
+  virtual void SetPosition(int page, int top) = 0;
+  virtual bool ShowHint() const = 0;
+  virtual void SetShowHint(bool value) = 0;
+  virtual void SetHint(const AnsiString& text) = 0;
+  virtual void Invalidate() = 0;
+};
+
+// The print options one print run uses.
+struct TfrxPrintSettings {
+  int Copies = 1;
+  bool Collate = true;
+  AnsiString PageNumbers;
+  AnsiString Printer;
+  bool Reverse = false;
+  int PrintPages = 0;  // all, odd, even
+  AnsiString Title;    // the report's name, else its file name
+};
+
 class TfrxPreviewHost {
  public:
-  explicit TfrxPreviewHost(TfrxComponent* report) : report_(report) {}
+  explicit TfrxPreviewHost(TfrxComponent* report);
   virtual ~TfrxPreviewHost() = default;
   TfrxComponent* Report() const { return report_; }
 
@@ -34,6 +70,7 @@ class TfrxPreviewHost {
   virtual bool PictureCacheInFile() const;
   virtual TfrxPreparedReportSettings Settings() const;
   virtual void ApplySettings(const TfrxPreparedReportSettings& settings);
+  virtual TfrxPrintSettings PrintSettings() const;
 
   // ---- state of the report
   virtual bool Terminated() const;
@@ -45,25 +82,24 @@ class TfrxPreviewHost {
   // Shows an error text in a message box (the "no printer" message).
   virtual void ErrorMessage(const AnsiString& text);
   // DrillName values of the groups whose state clicks toggled (nil: none).
-  virtual rtl::TStrings* DrillState() { return nullptr; }
+  virtual rtl::TStrings* DrillState();
 
   // ---- progress and events of the report
-  virtual void ProgressStart(report::TfrxProgressType /*type*/, int /*progress*/) {}
-  virtual void Progress(report::TfrxProgressType /*type*/, int /*progress*/) {}
-  virtual void ProgressStop(report::TfrxProgressType /*type*/, int /*progress*/) {}
+  virtual void ProgressStart(report::TfrxProgressType type, int progress);
+  virtual void Progress(report::TfrxProgressType type, int progress);
+  virtual void ProgressStop(report::TfrxProgressType type, int progress);
   // The preview window's status text (hint false) or hint text (true).
-  virtual void SetProgressMessage(const AnsiString& /*text*/, bool /*hint*/) {}
-  virtual void MouseOverObject(TfrxComponent* /*view*/) {}
+  virtual void SetProgressMessage(const AnsiString& text, bool hint);
+  virtual void MouseOverObject(TfrxComponent* view);
   // OnClickObject / OnDblClickObject; a handler sets modified to have the
   // page written back.
-  virtual void PreviewClick(TfrxComponent* /*view*/, int /*button*/, unsigned /*shift*/, bool& /*modified*/,
-                            bool /*doubleClick*/) {}
-  virtual void PrintReport() {}
+  virtual void PreviewClick(TfrxComponent* view, int button, unsigned shift, bool& modified, bool doubleClick);
+  virtual void PrintReport();
   // The print dialog (a GUI companion installs it); false when cancelled.
   virtual bool ShowPrintDialog() { return true; }
-  virtual void AfterPrintReport() {}
+  virtual void AfterPrintReport();
   // Serves pending window messages (a progress window's cancel button).
-  virtual void ProcessMessages() {}
+  virtual void ProcessMessages();
   // True when the filter is the process-wide dot-matrix filter.
   virtual bool IsDotMatrixFilter(report::TfrxCustomExportFilter* /*filter*/) const { return false; }
 
@@ -72,29 +108,26 @@ class TfrxPreviewHost {
   virtual bool OpenExternal(const AnsiString& target);
 
   // ---- the preview control (all do nothing without one)
-  virtual bool HasPreview() const { return false; }
-  virtual void PreviewLock() {}
-  virtual void PreviewRefresh() {}
-  virtual void PreviewHideMessage() {}
-  virtual void PreviewSetPageNo(int /*page*/) {}
-  virtual void PreviewSetPosition(int /*page*/, int /*top*/) {}
-  virtual bool PreviewShowHint() const { return false; }
-  virtual void SetPreviewShowHint(bool /*value*/) {}
+  virtual bool HasPreview() const;
+  virtual void PreviewLock();
+  virtual void PreviewRefresh();
+  virtual void PreviewHideMessage();
+  virtual void PreviewSetPageNo(int page);
+  virtual void PreviewSetPosition(int page, int top);
+  virtual bool PreviewShowHint() const;
+  virtual void SetPreviewShowHint(bool value);
   // Whether the preview shows the views' hints at all.
-  virtual bool PreviewUseReportHints() const { return true; }
-  virtual void SetPreviewHint(const AnsiString& /*text*/) {}
-  virtual void PreviewInvalidate() {}
+  virtual bool PreviewUseReportHints() const;
+  virtual void SetPreviewHint(const AnsiString& text);
+  virtual void PreviewInvalidate();
   // Builds the report again (after a drill-down toggle).
-  virtual void PreviewRefreshReport() {}
-
- protected:
-  // A published property of the report by dotted name, or nullptr.
-  const rtl::TPropInfo* Find(const char* path, rtl::TObject*& holder) const;
-  long long OrdOr(const char* path, long long fallback) const;
-  AnsiString StrOr(const char* path, const AnsiString& fallback) const;
+  virtual void PreviewRefreshReport();
 
  private:
+  report::TfrxCustomPreview* Control() const;
+  TfrxPreviewCommands* Commands() const;
   TfrxComponent* report_;
+  report::TfrxReport* full_;  // the report when it is the engine's report object
 };
 
 }  // namespace preview

@@ -4,6 +4,7 @@
 #include "platform/rtl/format.h"
 #include "platform/rtl/typinfo.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzClassView.h"
 
 namespace preview {
 
@@ -105,11 +106,31 @@ gfx::TPicture* vuzPictureOf(TfrxComponent* view, const char* path) {
   return dynamic_cast<gfx::TPicture*>(vuzObjectProp(view, path));
 }
 
-bool vuzIsPrintable(TfrxComponent* view) { return vuzOrdProp(view, "Printable", 1) != 0; }
-int vuzCursorOf(TfrxComponent* view) { return static_cast<int>(vuzOrdProp(view, "Cursor", 0)); }
-AnsiString vuzURLOf(TfrxComponent* view) { return vuzStrPropOf(view, "URL"); }
-AnsiString vuzHintOf(TfrxComponent* view) { return vuzStrPropOf(view, "Hint"); }
-bool vuzShowHintOf(TfrxComponent* view) { return vuzOrdProp(view, "ShowHint", 0) != 0; }
+// The engine's views answer directly; other classes by their published names.
+bool vuzIsPrintable(TfrxComponent* view) {
+  if (auto* v = dynamic_cast<report::TfrxView*>(view)) return v->Printable();
+  return vuzOrdProp(view, "Printable", 1) != 0;
+}
+
+int vuzCursorOf(TfrxComponent* view) {
+  if (auto* v = dynamic_cast<report::TfrxView*>(view)) return v->Cursor();
+  return static_cast<int>(vuzOrdProp(view, "Cursor", 0));
+}
+
+AnsiString vuzURLOf(TfrxComponent* view) {
+  if (auto* v = dynamic_cast<report::TfrxView*>(view)) return v->URL();
+  return vuzStrPropOf(view, "URL");
+}
+
+AnsiString vuzHintOf(TfrxComponent* view) {
+  if (auto* v = dynamic_cast<report::TfrxView*>(view)) return v->Hint();
+  return vuzStrPropOf(view, "Hint");
+}
+
+bool vuzShowHintOf(TfrxComponent* view) {
+  if (auto* v = dynamic_cast<report::TfrxView*>(view)) return v->ShowHint();
+  return vuzOrdProp(view, "ShowHint", 0) != 0;
+}
 
 TfrxPageMargins vuzPageMargins(TfrxComponent* page) {
   TfrxPageMargins m;

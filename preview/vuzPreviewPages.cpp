@@ -9,6 +9,7 @@
 #include "platform/rtl/textcase.h"
 #include "preview/vuzPreparedFile.h"
 #include "preview/vuzPreviewObjects.h"
+#include "report/vuzClassPicture.h"
 #include "report/vuzXMLSerializer.h"
 
 namespace preview {
@@ -185,10 +186,22 @@ void TfrxPreviewPages::AddSourcePage(TfrxComponent* page) {
       pairs.push_back({w.templ, nullptr});
       continue;
     }
-    copy->Assign(w.templ);
     // The copy carries no picture: pages take pictures from the picture cache.
-    if (copy->IsA("TfrxPictureView"))
-      if (gfx::TPicture* picture = vuzPictureOf(copy)) picture->Assign(nullptr);
+    if (auto* picture = dynamic_cast<report::TfrxPictureView*>(w.templ)) {
+      const bool stored = picture->IsPictureStored();
+      picture->SetIsPictureStored(false);
+      try {
+        copy->Assign(w.templ);
+      } catch (...) {
+        picture->SetIsPictureStored(stored);
+        throw;
+      }
+      picture->SetIsPictureStored(stored);
+    } else {
+      copy->Assign(w.templ);
+      if (copy->IsA("TfrxPictureView"))
+        if (gfx::TPicture* p = vuzPictureOf(copy)) p->Assign(nullptr);
+    }
     SetNameQuietly(copy, w.templ->Name());
     pairs.push_back({w.templ, copy});
     for (auto it = w.templ->Objects().rbegin(); it != w.templ->Objects().rend(); ++it) stack.push_back({*it, copy});
@@ -306,6 +319,11 @@ void TfrxPreviewPages::AddPicture(TfrxComponent* picture) {
   if (!picture) return;
   gfx::TPicture* p = vuzPictureOf(picture);
   const int index = p ? pictures_.AddPicture(*p) : 0;
+  if (auto* view = dynamic_cast<report::TfrxPictureView*>(picture)) {
+    view->SetImageIndex(index);
+    view->SetIsImageIndexStored(true);  // the page element refers to the cache
+    return;
+  }
   vuzSetProp(picture, "ImageIndex", rtl::Variant(index));
 }
 

@@ -1,5 +1,5 @@
 // Printing prepared pages one page per sheet on the current printer.
-#include <cmath>
+#include <algorithm>
 
 #include "platform/rtl/stringlists.h"
 #include "preview/vuzPreviewObjects.h"
@@ -16,10 +16,8 @@ bool TfrxPreviewPages::Print() {
     return false;
   }
   PrintScale = 1;
-  TfrxComponent* report = Report();
-  auto option = [report](const char* path, long long fallback) { return vuzOrdProp(report, path, fallback); };
-  const AnsiString printerName = report ? vuzStrPropOf(report, "PrintOptions.Printer") : AnsiString();
-  if (const int at = vuzPrinters().IndexOf(printerName); at >= 0) vuzPrinters().SetPrinterIndex(at);
+  const TfrxPrintSettings options = host_->PrintSettings();
+  if (const int at = vuzPrinters().IndexOf(options.Printer); at >= 0) vuzPrinters().SetPrinterIndex(at);
   TfrxCustomPrinter* printer = vuzPrinters().GetCurrentPrinter();
   if (!host_->ShowPrintDialog()) {
     CopyNo = 0;
@@ -30,22 +28,19 @@ bool TfrxPreviewPages::Print() {
     host_->PreviewLock();
     host_->PreviewRefresh();
   }
-  const int copies = std::max<int>(1, static_cast<int>(option("PrintOptions.Copies", 1)));
-  const bool collate = option("PrintOptions.Collate", 1) != 0;
-  const bool reverse = option("PrintOptions.Reverse", 0) != 0;
-  const int printPages = static_cast<int>(option("PrintOptions.PrintPages", 0));  // all, odd, even
+  const int copies = std::max(1, options.Copies);
+  const bool collate = options.Collate, reverse = options.Reverse;
+  const int printPages = options.PrintPages;
   try {
     if (!printer || !printer->Initialized()) {
       host_->ErrorMessage("Printer selected is not valid");
     } else {
       rtl::TStringList list;
-      report::vuzParsePageNumbers(report ? vuzStrPropOf(report, "PrintOptions.PageNumbers") : AnsiString(), list,
-                                  GetCount());
+      report::vuzParsePageNumbers(options.PageNumbers, list, GetCount());
       ClearPageCache();
       host_->SetTerminated(false);
       host_->ProgressStart(report::ptPrinting, 0);
-      const AnsiString name = host_->Settings().Name;
-      printer->Title = name.empty() && report ? vuzStrPropOf(report, "FileName") : name;
+      printer->Title = options.Title;
       const int positions = list.Count() > 0 ? list.Count() : GetCount();
       bool started = false, stopped = false;
       auto printPosition = [&](int i, int copyNo, int requested) {

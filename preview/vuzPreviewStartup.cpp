@@ -3,6 +3,7 @@
 #include "preview/vuzPreviewPages.h"
 #include "preview/vuzPrinter.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzClassReport.h"
 
 namespace preview {
 
@@ -13,6 +14,13 @@ int g_nesting = 0;
 void vuzPreviewStartup() {
   if (g_nesting++ > 0) return;
   vuzInstallStoreOutline();
+  report::TfrxReportHooks& hooks = report::vuzReportHooks();
+  hooks.CreatePreviewPages = [](report::TfrxReport& report) -> std::unique_ptr<report::TfrxCustomPreviewPages> {
+    return std::make_unique<TfrxPreviewPages>(&report);
+  };
+  hooks.SelectPrinter = [](const AnsiString& name) {
+    if (const int at = vuzPrinters().IndexOf(name); at >= 0) vuzPrinters().SetPrinterIndex(at);
+  };
   // New report pages take the current printer's paper.
   report::vuzSetPrinterDefaultsProvider([] {
     report::TfrxPrinterDefaults d;
@@ -31,6 +39,8 @@ void vuzPreviewStartup() {
 void vuzPreviewShutdown() {
   if (g_nesting == 0 || --g_nesting > 0) return;
   report::vuzSetPrinterDefaultsProvider(nullptr);
+  report::vuzReportHooks().CreatePreviewPages = nullptr;
+  report::vuzReportHooks().SelectPrinter = nullptr;
 }
 
 }  // namespace preview

@@ -9,9 +9,12 @@
 #include "preview/vuzPrinter.h"
 #include "report/vuzClass.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzClassReport.h"
 #include "store_fixture.h"
 
 namespace preview_test {
+
+using rtl::operator""_cp;
 
 namespace {
 
@@ -77,6 +80,49 @@ TEST(PreviewStartup, EngineReportPagesGoThroughTheStore) {
   EXPECT_NE(dynamic_cast<report::TfrxReportPage*>(f.store->GetPage(1)), nullptr);
   // The store's outline comes from the factory the start-up installs.
   EXPECT_NE(f.store->Outline(), nullptr);
+}
+
+TEST(PreviewStartup, ReportsMakeThisStoreAndItServesThem) {
+  Started started;
+  report::TfrxReport report;
+  auto* store = dynamic_cast<preview::TfrxPreviewPages*>(report.PreviewPages());
+  ASSERT_NE(store, nullptr);
+  EXPECT_EQ(store->Engine, report.Engine());
+  EXPECT_EQ(preview::TfrxPreviewPages::StoreOf(&report), store);
+  report.PreviewOptions()->PagesInCache = 3;
+  report.EngineOptions()->MaxMemSize = 4;
+  EXPECT_EQ(store->Host().PagesInCache(), 3);
+  EXPECT_EQ(store->Host().MaxMemSize(), 4);
+
+  TemplatePage t;
+  report.Engine()->FinalPass = true;
+  store->AddPageAction = report::apAdd;
+  store->AddSourcePage(t.page.get());
+  store->AddPage(t.page.get());
+  store->AddObject(t.data);
+  store->Finish();
+
+  // A failing export reports into the report's error list (silently here).
+  struct FailingFilter : report::TfrxCustomExportFilter {
+    FailingFilter() { ShowDialog = false; }
+    void ExportObject(TfrxComponent*) override { throw rtl::Exception("disk full"); }
+  } filter;
+  report.EngineOptions()->NewSilentMode = report::simSilent;
+  EXPECT_FALSE(report.Export(&filter));
+  EXPECT_EQ(report.Errors().Text(), "disk full\r\n");
+  EXPECT_EQ(filter.Report, &report);
+
+  // The report's settings travel with the prepared report.
+  report.ReportOptions()->Name = "Продажи"_cp;
+  report.PreviewOptions()->OutlineWidth = 150;
+  rtl::TMemoryStream saved;
+  store->SaveToStream(saved);
+  saved.SetPosition(0);
+  report::TfrxReport other;
+  other.PreviewPages()->LoadFromStream(saved);
+  EXPECT_EQ(other.ReportOptions()->Name, "Продажи"_cp);
+  EXPECT_EQ(other.PreviewOptions()->OutlineWidth, 150);
+  EXPECT_EQ(other.PreviewPages()->GetCount(), 1);
 }
 
 }  // namespace preview_test
