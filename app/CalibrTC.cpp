@@ -131,6 +131,7 @@ void TfrmCalibrTC::ARdIntoGaugeExecute(TObject*) {
       EditA0->SetText(CoefficientText(a0));
     }
   }
+  main_.SetPanelText(1, "");
   main_.ShowCancelButton(false);
   link.SetBusy(false);
 }
@@ -153,6 +154,7 @@ void TfrmCalibrTC::AWriteToGaugeExecute(TObject*) {
   const bool written =
       link.Exchange(request, &answer, 1, [](const std::uint8_t* r) { return r[0] == 0x0A; }) == TExchangeResult::Done;
   if (written) main_.SetPanelText(0, "Коэффициенты термопары записаны"_cp);
+  main_.SetPanelText(1, "");
   main_.ShowCancelButton(false);
   link.SetBusy(false);
   if (written) SetModalResult(mrOk);
@@ -172,7 +174,8 @@ void TForm1::ACalibrExecute(TObject*) {
     TfrmCalibrTC dialog(this, *this);
     dialog.ShowModal();
   }
-  SetRawExtraTemperature(true);
+  // The display keeps converting the extra temperature: a new calibration
+  // changes what the recorder records next, not the processes already read.
   LampIdle();
 }
 

@@ -159,8 +159,6 @@ class TForm1 : public gui::TForm, public TLinkView {
   bool GaugeDeletionConfirmed() const { return deletionConfirmed_; }
   // Whether the recorder left a deletion of the last run unconfirmed.
   bool GaugeDeletionRefused() const { return deletionRefused_; }
-  bool RawExtraTemperature() const { return rawExtraTemperature_; }
-  void SetRawExtraTemperature(bool raw) { rawExtraTemperature_ = raw; }
   // Tests replace the final rename to see its failure handled.
   static std::function<bool(const AnsiString& target, const AnsiString& replacement)> ReplaceArchiveFile;
 
@@ -282,7 +280,6 @@ class TForm1 : public gui::TForm, public TLinkView {
   AnsiString noteNames_[2];
   int timerTicks_ = 0;
   bool versionNotRead_ = true;
-  bool rawExtraTemperature_ = false;
   bool popupOverPort_ = false;
   bool deletionConfirmed_ = true;
   bool deletionRefused_ = false;

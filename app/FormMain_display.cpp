@@ -221,7 +221,6 @@ void TForm1::ShowProcess() {
   o.base = shrinkBase_;
   o.shiftVisible = GroupBoxShrinkShift->Visible();
   o.shiftText = MaskEditShrinkShift->Text();
-  o.rawExtraTemperature = RawExtraTemperature();
   TProcessData d;
   if (!DecodeProcessFile(bytes, o, d)) return;
 

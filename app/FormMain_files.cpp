@@ -9,6 +9,7 @@
 #include "platform/gui/application.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/inifiles.h"
+#include "platform/rtl/textcase.h"
 
 namespace app {
 
@@ -171,6 +172,16 @@ void TForm1::AFileOpenExecute(TObject*) {
     if (StringGridProcessList->Row() == rowBefore && RowFileName(rowBefore) == content.Key)
       StringGridProcessListClick(StringGridProcessList);
     SetPanelText(0, "Файл \""_cp + content.Key + "\" добавлен в список процессов"_cp);
+    if (content.Incomplete()) {
+      // A file cut short still holds a process: its whole records are in the
+      // archive now, and the user learns what the file lacked.
+      AnsiString text = "Файл "_cp + path + " содержит "_cp + rtl::IntToStr(content.WholePoints) + " из "_cp +
+                        rtl::IntToStr(content.Header.Points()) + " точек процесса.\nПроцесс добавлен с ними"_cp;
+      if (content.DroppedBytes > 0)
+        text += ", неполная последняя запись ("_cp + rtl::IntToStr(std::int64_t(content.DroppedBytes)) +
+                " байт) отброшена"_cp;
+      MessageBox(text + ".", "Неполный файл"_cp, MB_OK | MB_ICONINFORMATION);
+    }
     return;
   }
 }

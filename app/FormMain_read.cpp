@@ -39,7 +39,6 @@ void TForm1::ADataReadExecute(TObject*) {
   link.SetBusy(true);
   link.WaitSpacing();
   link.SetCancel(false);
-  rawExtraTemperature_ = false;
   SetPanelText(0, "");
   SetPanelText(1, "");
   if (!EnsureDataFolder()) {

@@ -159,7 +159,7 @@ bool DecodeProcessFile(const std::string& bytes, const TDisplayOptions& o, TProc
     d.shrink[i] = o.percent ? ShrinkPercent(s, o.base, d.ref) : ShrinkMm(s, d.ref);
     if (d.channels >= 4) {
       const auto e = static_cast<std::int16_t>(word(k, 3));
-      d.extra1[i] = o.rawExtraTemperature ? static_cast<float>(e) : static_cast<float>(e / 256.0);
+      d.extra1[i] = static_cast<float>(e / 256.0);
     }
     if (d.channels >= 5) d.extra2[i] = static_cast<float>(static_cast<std::int16_t>(word(k, 4)) / 256.0);
   }

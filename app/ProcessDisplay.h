@@ -82,7 +82,6 @@ struct TDisplayOptions {
   float base = 150000;  // micrometres
   bool shiftVisible = false;
   AnsiString shiftText;
-  bool rawExtraTemperature = false;
 };
 
 // Converts a whole archive file (header and records). Only complete records

@@ -60,13 +60,16 @@ TProcessFileContent ParseProcessFile(std::string_view bytes) {
   if (bytes.size() >= announced && (bytes.size() == announced || MarkerAt(bytes, announced))) {
     archiveEnd = announced;
   } else {
-    archiveEnd = std::min(FindMarker(bytes, 0), bytes.size());
+    archiveEnd = std::min(FindMarker(bytes, 16), bytes.size());  // the header is never a note
   }
+  const std::size_t record = static_cast<std::size_t>(c.Header.Channels()) * 2;
+  std::size_t kept = archiveEnd;
   if (archiveEnd < announced) {
-    c.Error = TProcessFileError::Truncated;
-    return c;
+    kept = 16 + (archiveEnd - 16) / record * record;
+    c.DroppedBytes = archiveEnd - kept;
   }
-  c.Archive.assign(bytes.substr(0, archiveEnd));
+  c.WholePoints = static_cast<int>(std::min<std::size_t>((kept - 16) / record, c.Header.Points()));
+  c.Archive.assign(bytes.substr(0, kept));
 
   for (std::size_t at = FindMarker(bytes, archiveEnd); at != std::string_view::npos;) {
     const std::size_t text = at + 6;

@@ -22,7 +22,6 @@ std::string BuildProcessFile(std::string_view archive, const AnsiString& note1, 
 enum class TProcessFileError {
   None,
   BadHeader,         // shorter than a header, or a header that fails the check
-  Truncated,         // fewer samples than the header announces
   Oversized,         // longer than any process with its notes can be
   UnterminatedNote,  // a note block without its closing zero byte
 };
@@ -31,6 +30,12 @@ struct TProcessFileContent {
   TProcessFileError Error = TProcessFileError::None;
   TProcessHeader Header;
   std::string Archive;  // the bytes of the archive file
+  // Whole records in Archive, and the bytes of a partial record after the
+  // last whole one that were left out. A file cut short still holds a
+  // process: what is whole is taken, and the header keeps its own count.
+  int WholePoints = 0;
+  std::size_t DroppedBytes = 0;
+  bool Incomplete() const { return WholePoints < Header.Points(); }
   AnsiString Notes[2];  // note 1 and note 2, "" when absent
   // The archive file name the header gives ("" when the header is refused).
   AnsiString Key;
@@ -42,7 +47,8 @@ AnsiString ProcessFileKey(std::string_view bytes);
 
 // Reads an exported file. The archive part is the length the header gives
 // when the file holds it and a note block or the end follows it; otherwise
-// every byte before the first "Note?:" marker. Notes follow at each marker
+// every byte before the first "Note?:" marker, cut to whole records when it
+// holds fewer than the header announces. Notes follow at each marker
 // ("Note1:" note 1, "Note2:" note 2, another fifth byte: skipped) up to the
 // next zero byte, at most 510 bytes kept.
 TProcessFileContent ParseProcessFile(std::string_view bytes);

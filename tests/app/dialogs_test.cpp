@@ -263,12 +263,42 @@ TEST_F(DialogsTest, CalibrationWithTheWrongChecksumRepeatsAndClosedPortReports) 
   EXPECT_FALSE(form->Link().Busy());
 }
 
-TEST_F(DialogsTest, CalibrationActionSetsTheRawTemperatureFlag) {
+TEST_F(DialogsTest, AfterTheCalibrationTheExtraTemperatureIsStillConverted) {
+  sim::AddDemoProcesses(*model);
   Create();
+  FirstTick();
+  form->StringGridProcessList->SetRow(2);  // four channels: one extra temperature
+  form->ShowProcess();
+  const std::vector<float> before = form->ShownProcess().extra1;
+  ASSERT_FALSE(before.empty());
+  const std::string cell = form->StringGridData->Cells(5, 1);
+  clock.Advance(3000);
   dialogs.OnModal([](gui::TForm& f) { f.SetModalResult(gui::mrCancel); });
   form->ACalibrExecute(form->ACalibr);
-  EXPECT_TRUE(form->RawExtraTemperature());
   EXPECT_EQ(Sent(0x09, 0xF6), 1);
+  form->ShowProcess();
+  EXPECT_EQ(form->ShownProcess().extra1, before);
+  EXPECT_EQ(form->StringGridData->Cells(5, 1), cell);
+}
+
+TEST_F(DialogsTest, CalibrationExchangesLeaveNoProgressTextBehind) {
+  Create();
+  line->model.a1 = app::FloatWord(1.5f);
+  app::TfrmCalibrTC d(form.get(), *form);  // reads the coefficients
+  EXPECT_EQ(Panel(0), "Коэффициенты термопары считаны"_cp);
+  EXPECT_EQ(Panel(1), "");
+  d.AWriteToGaugeExecute(d.btnWrite);
+  EXPECT_EQ(Panel(0), "Коэффициенты термопары записаны"_cp);
+  EXPECT_EQ(Panel(1), "");
+  // A cancelled read leaves nothing either.
+  line->plugged = false;
+  clock.OnSleep = [&](std::uint32_t) {
+    if (form->btnLinkCancel->Visible()) form->btnLinkCancel->Click();
+  };
+  d.ARdIntoGaugeExecute(d.btnRead);
+  clock.OnSleep = nullptr;
+  EXPECT_EQ(Panel(1), "");
+  EXPECT_FALSE(form->Link().Busy());
 }
 
 // --- diagnostics ---

@@ -91,13 +91,6 @@ TEST(DataTable, CellsComeFromTheSamples) {
   EXPECT_EQ(DataCellText(d, 1, 1), "00:00");
   EXPECT_EQ(DataCellText(d, 1, 2), "00:10");
   EXPECT_EQ(d.X(0), 2.0);
-
-  // The raw extra-temperature flag shows the first extra word undivided.
-  TDisplayOptions raw;
-  raw.rawExtraTemperature = true;
-  ASSERT_TRUE(DecodeProcessFile(ProcessBytes(5, 3, 10, words), raw, d));
-  EXPECT_EQ(DataCellText(d, 5, 1), "6400,0");
-  EXPECT_EQ(DataCellText(d, 6, 1), "-1,5");
 }
 
 TEST(DataTable, ChannelCountsAndShortFiles) {

@@ -162,8 +162,6 @@ TEST_F(FilesTest, HostileFilesChangeNothingAndSayWhy) {
     std::string bytes;
   } cases[] = {
       {"empty", ""},
-      {"truncated", archive.substr(0, archive.size() - 5)},
-      {"header only", archive.substr(0, 16)},
       {"month 13", badMonth},
       {"random bytes", random},
       {"oversized", archive + std::string(200000, 'x')},
@@ -181,6 +179,48 @@ TEST_F(FilesTest, HostileFilesChangeNothingAndSayWhy) {
     // The open dialog came back (and was cancelled by the script).
     EXPECT_FALSE(dialogs.FileDialogs().back().Accepted) << c.what;
   }
+}
+
+TEST_F(FilesTest, AFileCutShortIsImportedWithItsWholeRecordsAndSaysSo) {
+  CreateAndRead();
+  const std::string name = form->RowFileName(1);
+  const std::string archive = ReadFile(DataFile(name));
+  app::TProcessHeader h;
+  std::copy(archive.begin(), archive.begin() + 16, h.Bytes.begin());
+  const std::size_t record = std::size_t(h.Channels()) * 2;
+  const int points = h.Points();
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int whole;
+    std::string tail;  // of the box's text
+  } cases[] = {
+      {"header only", archive.substr(0, 16), 0, ".\nПроцесс добавлен с ними."_cp},
+      {"a partial record at the end", archive.substr(0, archive.size() - 5), points - 1,
+       ".\nПроцесс добавлен с ними, неполная последняя запись ("_cp + std::to_string(record - 5) +
+           " байт) отброшена."_cp},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto path = folder / "cut.zrn";
+    Write(path, c.bytes);
+    const int boxes = Boxes();
+    Import(path);
+    ASSERT_EQ(Boxes(), boxes + 1);
+    EXPECT_EQ(LastBox().Caption, "Неполный файл"_cp);
+    EXPECT_EQ(LastBox().Icon(), unsigned(gui::MB_ICONINFORMATION));
+    EXPECT_EQ(LastBox().Text, "Файл "_cp + Native(path) + " содержит "_cp + std::to_string(c.whole) + " из "_cp +
+                                  std::to_string(points) + " точек процесса"_cp + c.tail);
+    EXPECT_EQ(ReadFile(DataFile(name)), archive.substr(0, 16 + std::size_t(c.whole) * record));
+    EXPECT_EQ(Panel(0), "Файл \""_cp + name + "\" добавлен в список процессов"_cp);
+    // Listed and shown with what it holds.
+    EXPECT_EQ(form->RowFileName(form->StringGridProcessList->Row()), name);
+    EXPECT_EQ(form->ShownProcess().points, c.whole);
+  }
+  // The next read from the recorder fetches the whole process again.
+  clock.Advance(3000);
+  form->ADataReadExecute(form->ADataRead);
+  EXPECT_EQ(ReadFile(DataFile(name)), archive);
 }
 
 TEST_F(FilesTest, AnArchiveFileIsNotImportedOntoItself) {

@@ -126,9 +126,6 @@ TEST(ProcessFile, HostileFilesAreRefused) {
       {"year byte 100", year100, TProcessFileError::BadHeader},
       {"year byte 150", year150, TProcessFileError::BadHeader},
       {"random bytes", random, TProcessFileError::BadHeader},
-      {"truncated samples", a.substr(0, a.size() - 1), TProcessFileError::Truncated},
-      {"truncated before a note", a.substr(0, a.size() - 3) + std::string("Note1:x\0", 8),
-       TProcessFileError::Truncated},
       {"note without terminator", a + "Note1:never ends", TProcessFileError::UnterminatedNote},
       {"second note without terminator", a + std::string("Note1:a\0Note2:b", 15), TProcessFileError::UnterminatedNote},
       {"oversized", a + std::string(app::kMaxProcessFileSize, 'q'), TProcessFileError::Oversized},
@@ -137,6 +134,39 @@ TEST(ProcessFile, HostileFilesAreRefused) {
     const auto back = ParseProcessFile(c.bytes);
     EXPECT_EQ(back.Error, c.error) << c.what;
   }
+}
+
+TEST(ProcessFile, FilesCutShortKeepTheirWholeRecords) {
+  const std::string a = Archive(50);  // 3 channels: 6 bytes a record
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int whole;
+    std::size_t dropped;
+    const char* note1;
+  } cases[] = {
+      {"header only", a.substr(0, 16), 0, 0, ""},
+      {"header and part of the first record", a.substr(0, 20), 0, 4, ""},
+      {"one byte short", a.substr(0, a.size() - 1), 49, 5, ""},
+      {"a record short", a.substr(0, a.size() - 6), 49, 0, ""},
+      {"cut before a note", a.substr(0, a.size() - 3) + std::string("Note1:x\0", 8), 49, 3, "x"},
+      {"whole records then a note", a.substr(0, 16 + 10 * 6) + std::string("Note1:y\0", 8), 10, 0, "y"},
+  };
+  for (const auto& c : cases) {
+    const auto back = ParseProcessFile(c.bytes);
+    ASSERT_EQ(back.Error, TProcessFileError::None) << c.what;
+    EXPECT_TRUE(back.Incomplete()) << c.what;
+    EXPECT_EQ(back.WholePoints, c.whole) << c.what;
+    EXPECT_EQ(back.DroppedBytes, c.dropped) << c.what;
+    EXPECT_EQ(back.Archive, a.substr(0, 16 + std::size_t(c.whole) * 6)) << c.what;
+    EXPECT_EQ(back.Header.Points(), 50) << c.what;  // the header is kept as it is
+    EXPECT_EQ(back.Notes[0], c.note1) << c.what;
+  }
+  // A whole file is not incomplete.
+  const auto whole = ParseProcessFile(a);
+  EXPECT_FALSE(whole.Incomplete());
+  EXPECT_EQ(whole.WholePoints, 50);
+  EXPECT_EQ(whole.DroppedBytes, 0u);
 }
 
 TEST(ProcessFile, KeyFromHeader) {
