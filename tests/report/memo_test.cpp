@@ -286,7 +286,7 @@ TEST(MemoSplit, DrawPartTable) {
   const Case cases[] = {
       {"lower than a line keeps everything", u"one\r\ntwo", 10, u"", u"one\r\ntwo\r\n", false, 10},
       {"two of three paragraphs", u"one\r\ntwo\r\nthree", 40, u"one\r\ntwo\r\n", u"three\r\n", false, 40 - 2 * 15.28L},
-      {"cut inside a paragraph", u"aaa bbb ccc", 40, u"aaa bbb \r\n", u"ccc\r\n", true, 40 - 2 * 15.28L},
+      {"cut inside a paragraph", u"aaa bbb ccc", 40, u"aaa bbb\r\n", u"ccc\r\n", true, 40 - 2 * 15.28L},
       {"everything fits", u"one", 40, u"one\r\n", u"", false, 40 - 2 * 15.28L},
   };
   for (const Case& c : cases) {
