@@ -520,7 +520,8 @@ AnsiString ApplySection(std::string_view s, const Layout& l, const DecimalDigits
           for (int k = 0; k < n - P; ++k) emitIntDigit(k);
         intEmitted = true;
         int r = P - 1 - placeholder;  // position from the right
-        if (r < n) emitIntDigit(n - 1 - r);
+        // Placeholders past those the layout counted (after an exponent) show nothing.
+        if (r >= 0 && r < n) emitIntDigit(n - 1 - r);
         ++placeholder;
       } else if (fracIndex < static_cast<int>(fracDigits.size())) {
         out += fracDigits[fracIndex++];

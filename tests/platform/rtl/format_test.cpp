@@ -407,6 +407,14 @@ TEST_F(FormatTest, FormatMaskTextTable) {
 
 // Format texts come from templates and files: any text must either format or
 // raise the runtime's error, never crash or hang.
+TEST_F(FormatTest, PlaceholdersAfterAnExponentShowNothing) {
+  // The layout stops counting at the exponent: later placeholders used to
+  // index past the integer digits.
+  EXPECT_NO_THROW((void)FormatFloat("#,###g #e-e##", 1234.5L));
+  EXPECT_NO_THROW((void)FormatFloat("0E+0 ### 000", 98765.4321L));
+  EXPECT_EQ(FormatFloat("0E+0 #", 5.0L).substr(0, 4), "5E+0");
+}
+
 TEST_F(FormatTest, HostileFormatTextsNeverCrash) {
   const char alphabet[] = "%0123456789.-*:;#,Ee+'\"dDuxefgnmpsSyYmMhHnNsSzZtTcCaApP/\\ \r\x01\xFF";
   uint32_t state = 12345;
