@@ -26,9 +26,7 @@ void TfrxDMPMemoView::ResetFontOptions() {
   SetGapY(0);
 }
 
-void TfrxDMPMemoView::SetLeft(long double value) {
-  TfrxCustomMemoView::SetLeft(vuzDMPMemoLeft(value, Align()));
-}
+void TfrxDMPMemoView::SetLeft(long double value) { TfrxCustomMemoView::SetLeft(vuzDMPMemoLeft(value, Align())); }
 void TfrxDMPMemoView::SetTop(long double value) { TfrxCustomMemoView::SetTop(vuzDMPMemoTopOrHeight(value)); }
 void TfrxDMPMemoView::SetWidth(long double value) { TfrxCustomMemoView::SetWidth(vuzDMPMemoWidth(value)); }
 void TfrxDMPMemoView::SetHeight(long double value) { TfrxCustomMemoView::SetHeight(vuzDMPMemoTopOrHeight(value)); }
