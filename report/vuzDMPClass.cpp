@@ -4,6 +4,7 @@
 
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
+#include "report/vuzDMPMemo.h"
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzRes.h"
 #include "report/vuzXML.h"
@@ -228,7 +229,7 @@ namespace {
 int g_dmpNesting = 0;
 // The objects the designer offers on dot-matrix pages.
 std::vector<const rtl::TClassInfo*> DMPObjectClasses() {
-  return {&TfrxDMPLineView::StaticClass(), &TfrxDMPCommand::StaticClass()};
+  return {&TfrxDMPMemoView::StaticClass(), &TfrxDMPLineView::StaticClass(), &TfrxDMPCommand::StaticClass()};
 }
 }  // namespace
 

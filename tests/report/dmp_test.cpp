@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "platform/gfx/recording_canvas.h"
 #include "platform/rtl/classes.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzDMPClass.h"
+#include "report/vuzDMPMemo.h"
 #include "report/vuzDsgnIntf.h"
 #include "test_util.h"
 
@@ -201,11 +204,99 @@ TEST(DotMatrix, TheDesignerOffersTheDotMatrixObjects) {
   int found = 0;
   for (int i = 0; i < vuzObjects().Count(); ++i) {
     const TfrxObjectItem* item = vuzObjects().GetObjectItem(i);
-    if (item->ClassRef == &TfrxDMPLineView::StaticClass() || item->ClassRef == &TfrxDMPCommand::StaticClass()) {
+    if (item->ClassRef == &TfrxDMPLineView::StaticClass() || item->ClassRef == &TfrxDMPCommand::StaticClass() ||
+        item->ClassRef == &TfrxDMPMemoView::StaticClass()) {
       EXPECT_EQ(item->Category, static_cast<TfrxObjectCategories>(ctDMP));
       ++found;
     }
   }
-  EXPECT_EQ(found, 2);
+  EXPECT_EQ(found, 3);
   ReportClassesShutdown();
+}
+
+TEST(DotMatrixText, SnapsToCellsAndUsesThePrinterFont) {
+  TfrxDMPMemoView memo(nullptr);
+  EXPECT_EQ(memo.Font()->Name(), "Courier New");
+  EXPECT_EQ(memo.Font()->Size(), 12);
+  EXPECT_DOUBLE_EQ(D(memo.GapX()), 0);
+  EXPECT_DOUBLE_EQ(D(memo.GapY()), 0);
+  EXPECT_DOUBLE_EQ(D(memo.LineSpacing()), 1);
+  EXPECT_DOUBLE_EQ(D(memo.CharSpacing()), 0);
+
+  struct Case {
+    TfrxAlign align;
+    long double left, expected;
+  };
+  const Case cases[] = {{baNone, 14, 9.6L}, {baRight, 14, 9.6L}, {baNone, 15, 19.2L}, {baRight, 15, 9.6L}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<double>(c.left));
+    memo.SetAlign(c.align);
+    memo.SetLeft(c.left);
+    EXPECT_NEAR(D(memo.Left()), D(c.expected), 1e-12);
+  }
+  memo.SetBounds(14, 20, 100, 26);
+  EXPECT_DOUBLE_EQ(D(memo.Top()), 17);
+  EXPECT_DOUBLE_EQ(D(memo.Width()), 96);
+  EXPECT_DOUBLE_EQ(D(memo.Height()), 34);
+  memo.SetBoundsDirect(1, 2, 3, 4);  // as given
+  EXPECT_DOUBLE_EQ(D(memo.Left()), 1);
+  EXPECT_DOUBLE_EQ(D(memo.Height()), 4);
+
+  memo.SetFontStyle(1u << fsxItalic);
+  EXPECT_FALSE(memo.ParentFont());
+  EXPECT_TRUE(memo.Font()->Style().Contains(gfx::fsItalic));
+  EXPECT_EQ(memo.Font()->Name(), "Courier New");
+}
+
+TEST(DotMatrixText, FollowsThePagesStyle) {
+  TfrxDMPPage page(nullptr);
+  auto* band = new TfrxMasterData(&page);
+  auto* memo = new TfrxDMPMemoView(band);
+  page.SetFontStyle((1u << fsxBold) | (1u << fsx12cpi));
+  EXPECT_EQ(memo->FontStyle(), (1u << fsxBold) | (1u << fsx12cpi));
+  EXPECT_TRUE(memo->ParentFont());
+}
+
+TEST(DotMatrixText, TextThatFitsTheCells) {
+  TfrxDMPMemoView memo(nullptr);
+  memo.SetBounds(0, 0, 5 * 9.6L, 2 * 17);  // 5 columns, 2 rows
+  memo.SetText(u"Привет, мир\r\nab\r\nthird line");
+  EXPECT_EQ(memo.GetoutBoundText(), rtl::WideToAnsi(u"Приве\r\nab\r\n"));
+  memo.SetHeight(0);
+  EXPECT_EQ(memo.GetoutBoundText(), "");
+}
+
+TEST(DotMatrixText, FrameLiesHalfACellOutside) {
+  ReportClassesStartup();  // the text layout the drawing needs
+  struct Shutdown {
+    ~Shutdown() { ReportClassesShutdown(); }
+  } shutdown;
+  TfrxDMPMemoView memo(nullptr);
+  memo.SetBounds(9.6L, 17, 96, 34);
+  memo.Frame()->SetTyp(15);
+  gfx::TRecordingCanvas canvas;
+  memo.Draw(canvas, 1, 1, 0, 0);
+  int minX = 1 << 30, maxX = -(1 << 30), minY = 1 << 30, maxY = -(1 << 30);
+  for (const gfx::TCanvasCall& c : canvas.Calls()) {
+    if (c.op != gfx::TCanvasOp::MoveTo && c.op != gfx::TCanvasOp::LineTo) continue;
+    for (const gfx::TPoint& p : c.points) {
+      minX = std::min(minX, p.X);
+      maxX = std::max(maxX, p.X);
+      minY = std::min(minY, p.Y);
+      maxY = std::max(maxY, p.Y);
+    }
+  }
+  // round(9.6 - 4.8) = 5, round(17 - 8.5) = 8 (halves to even), round(110.4)
+  // = 110, round(59.5) = 60.
+  EXPECT_EQ(minX, 5) << canvas.Dump();
+  EXPECT_EQ(minY, 8);
+  EXPECT_EQ(maxX, 110);
+  EXPECT_EQ(maxY, 60);
+}
+
+TEST(DotMatrixText, DescriptionAddsTheFontStyle) {
+  TfrxDMPMemoView memo(nullptr), other(nullptr);
+  EXPECT_EQ(memo.Diff(&other).find("FontStyle"), AnsiString::npos);
+  memo.SetFontStyle(3);
+  EXPECT_NE(memo.Diff(&other).find(" FontStyle=\"3\""), AnsiString::npos) << memo.Diff(&other);
 }
