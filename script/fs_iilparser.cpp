@@ -338,7 +338,9 @@ bool TfsILParser::WalkLoop(const TfsGrammarNode* element, int depth) {
 }
 
 bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
-  if (depth > kMaxWalkDepth) throw rtl::Exception("Program nested too deeply");
+  const char* here = static_cast<const char*>(__builtin_frame_address(0));
+  if (depth == 0) walkBase_ = here;
+  if (depth > kMaxWalkDepth || walkBase_ - here > kWalkStackBudget) throw rtl::Exception("Program nested too deeply");
   const int entryPosition = parser_.Position();
   const std::size_t entryCount = output_->Count();
   bool matched = true;

@@ -341,6 +341,10 @@ void AfterControlEvent(QObject* receiver, QEvent* e) {
       if (TControl* c = ControlAt(receiver)) Guarded([&] { c->DoResize(); });
       return;
     }
+    case QEvent::Move: {
+      if (auto* f = dynamic_cast<TForm*>(ControlAt(receiver))) f->NoteMoved();
+      return;
+    }
     case QEvent::WindowActivate: {
       if (auto* f = dynamic_cast<TForm*>(ControlAt(receiver))) {
         Screen->NoteActivated(f);
@@ -472,8 +476,10 @@ void TControl::RemoveChild(TControl* c) {
   controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
 }
 
-int TControl::Left() const { return widget_->geometry().x(); }
-int TControl::Top() const { return widget_->geometry().y(); }
+// A window's position is its frame's (title bar included), as on the desktop;
+// a child's is its place in the parent.
+int TControl::Left() const { return widget_->x(); }
+int TControl::Top() const { return widget_->y(); }
 int TControl::Width() const { return widget_->width(); }
 int TControl::Height() const { return widget_->height(); }
 int TControl::ClientWidth() const { return ClientHandle()->width(); }

@@ -76,8 +76,16 @@ void TForm::SetBounds(int left, int top, int width, int height) {
   if (constraints_.MinHeight > 0) height = std::max(height, constraints_.MinHeight);
   if (constraints_.MaxWidth > 0) width = std::min(width, constraints_.MaxWidth);
   if (constraints_.MaxHeight > 0) height = std::min(height, constraints_.MaxHeight);
-  w->setGeometry(left, top, std::max(0, width), std::max(0, height));
+  // The size is the window's own, the position its frame's: a window placed
+  // at 0, 0 keeps its title bar on screen.
+  w->resize(std::max(0, width), std::max(0, height));
+  w->move(left, top);
+  normalPos_ = {left, top};
   DoResize();
+}
+
+void TForm::NoteMoved() {
+  if (Handle()->isVisible() && WindowState() == wsNormal) normalPos_ = {Left(), Top()};
 }
 
 int TForm::ClientWidth() const { return clientArea_->width(); }
@@ -86,9 +94,13 @@ void TForm::SetClientWidth(int w) { SetBounds(Left(), Top(), w, Height()); }
 void TForm::SetClientHeight(int h) { SetBounds(Left(), Top(), Width(), h + (Height() - ClientHeight())); }
 
 TRect TForm::NormalBounds() const {
-  QRect r = Handle()->normalGeometry();
-  if (!r.isValid()) r = Handle()->geometry();
-  return Bounds(r.x(), r.y(), r.width(), r.height());
+  const QWidget* w = Handle();
+  if (WindowState() == wsNormal) return BoundsRect();
+  QRect r = w->normalGeometry();
+  if (!r.isValid()) r = w->geometry();
+  // The toolkit's normal position is the frame's only until the window has
+  // been shown normal: the position is kept apart, as the frame's.
+  return Bounds(normalPos_.X, normalPos_.Y, r.width(), r.height());
 }
 
 void TForm::SetConstraints(const TSizeConstraints& c) {

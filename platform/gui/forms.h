@@ -102,6 +102,8 @@ class TForm : public TControl {
   void DoResize() override;
   // The window system asked to close the window (its close box).
   bool HandleCloseRequest();
+  // The window moved: a normal window's frame position is its normal one.
+  void NoteMoved();
 
  private:
   void ApplyWindowFlags();
@@ -123,6 +125,8 @@ class TForm : public TControl {
   TButton* cancelButton_ = nullptr;
   bool closing_ = false;
   bool dragByBody_ = false;
+  // Where the frame of the normal (not maximized) window is.
+  TPoint normalPos_;
 
  public:
   // Platform-internal: a mouse press or move over the form's body while it

@@ -182,6 +182,24 @@ TEST_F(WindowTest, DiagnosticsAreRefusedWhileAnExchangeRuns) {
   form->Link().SetBusy(false);
 }
 
+TEST_F(WindowTest, StoredLeftAndTopAreTheFramesSoTheTitleBarStaysOnScreen) {
+  std::ofstream(folder / "Zarnik.ini") << "[FormMain]\nLeft=0\nTop=0\nWidth=500\nHeight=480\n";
+  Create();
+  form->Show();
+  gui::Application->ProcessMessages();
+  EXPECT_EQ(form->Left(), 0);
+  EXPECT_EQ(form->Top(), 0);
+  // The window's frame is at 0, 0: its client area starts inside it.
+  EXPECT_GT(form->ClientToScreen({0, 0}).X, 0);
+  gui::TCloseAction action = gui::caFree;
+  form->FormClose(form.get(), action);
+  auto ini = [&](const char* key) {
+    return rtl::GetPrivateProfileString("FormMain", key, "", 20, (folder / "Zarnik.ini").string());
+  };
+  EXPECT_EQ(ini("Left"), "0");
+  EXPECT_EQ(ini("Top"), "0");
+}
+
 TEST_F(WindowTest, MaximizedWindowStoresItsNormalBounds) {
   std::ofstream(folder / "Zarnik.ini") << "[FormMain]\nLeft=10\nTop=20\nWidth=500\nHeight=480\nMaximized=1\n";
   Create();

@@ -147,9 +147,35 @@ TEST(FormBounds, ScreenCentreAndMainFormCentrePlacement) {
   centred.SetBounds(0, 0, 100, 50);
   centred.SetPosition(poScreenCenter);
   centred.Show();
-  EXPECT_EQ(centred.Left(), (Screen->Width() - 100) / 2);
-  EXPECT_EQ(centred.Top(), (Screen->Height() - 50) / 2);
+  // The client area is what is centred; Left and Top are its frame's.
+  EXPECT_EQ(centred.ClientToScreen({0, 0}).X, (Screen->Width() - 100) / 2);
+  EXPECT_EQ(centred.ClientToScreen({0, 0}).Y, (Screen->Height() - 50) / 2);
   gui::Application->SetMainForm(nullptr);
+}
+
+// Left and Top of a window are its frame's, as a user sees the window: a
+// window placed at 0, 0 has its title bar on screen. (The offscreen platform
+// gives windows a two-pixel frame, so the client area starts inside it.)
+TEST(FormBounds, LeftAndTopAreTheFramesPosition) {
+  TForm f(nullptr);
+  f.SetBounds(0, 0, 300, 200);
+  f.Show();
+  gui::Application->ProcessMessages();
+  EXPECT_EQ(f.Left(), 0);
+  EXPECT_EQ(f.Top(), 0);
+  const TPoint client = f.ClientToScreen({0, 0});
+  EXPECT_GT(client.X, f.Left());
+  EXPECT_GT(client.Y, f.Top());
+  // Moving keeps the frame where it is asked to be.
+  f.SetBounds(30, 40, 300, 200);
+  gui::Application->ProcessMessages();
+  EXPECT_EQ(f.Left(), 30);
+  EXPECT_EQ(f.Top(), 40);
+  EXPECT_EQ(f.ClientToScreen({0, 0}).X - 30, client.X);
+  // The normal bounds of a maximized window are the frame's too.
+  f.SetWindowState(wsMaximized);
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return f.WindowState() == wsMaximized && f.Width() > 300; }));
+  EXPECT_EQ(f.NormalBounds(), Bounds(30, 40, 300, 200));
 }
 
 TEST(FormBounds, MaximizedStateAndNormalBounds) {
