@@ -19,7 +19,6 @@
 #include "platform/rtl/variant.h"
 #include "report/vuzClass.h"
 #include "report/vuzClassPage.h"  // TfrxDuplexMode
-#include "report/vuzClassPage.h"
 #include "report/vuzClassServices.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzStyles.h"
