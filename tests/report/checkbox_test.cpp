@@ -94,6 +94,10 @@ TEST_F(CheckMarks, CrossAndTickInsideTheBox) {
     }
   }
   // The clip goes again after the mark.
+  box.SetChecked(true);
+  box.SetCheckStyle(csCross);
+  Draw();
+  ASSERT_FALSE(canvas.Calls().empty());
   EXPECT_FALSE(canvas.Calls().back().state.clip.has_value());
 }
 
