@@ -235,6 +235,9 @@ class TfrxComponent : public rtl::TComponent {
   virtual void ContainerMouseUp(TObject* /*sender*/, int /*x*/, int /*y*/) {}
   // The dataset named so for expressions of this object (see TfrxDataSet).
   TfrxDataSet* FindDataSet(TfrxDataSet* defaultDataSet, const AnsiString& name) const;
+  // Points a dataset field of this object at another dataset, moving the
+  // free notification with it, so the field never outlives its dataset.
+  void BindDataSet(TfrxDataSet*& field, TfrxDataSet* dataSet);
 
   void Loaded() override;
 

@@ -97,9 +97,7 @@ TfrxDataBand::~TfrxDataBand() = default;
 AnsiString TfrxDataBand::GetDescription() const { return vuzResources().Get("obDataBand"); }
 
 void TfrxDataBand::SetDataSet(TfrxDataSet* dataSet) {
-  if (dataSet_ && dataSet_ != dataSet) RemoveFreeNotification(dataSet_);
-  dataSet_ = dataSet;
-  if (dataSet_) FreeNotification(dataSet_);
+  BindDataSet(dataSet_, dataSet);
   dataSetName_ = dataSet_ ? dataSet_->UserName() : AnsiString();
 }
 
@@ -107,12 +105,7 @@ AnsiString TfrxDataBand::GetDataSetName() const { return dataSet_ ? dataSet_->Us
 
 void TfrxDataBand::SetDataSetName(const AnsiString& name) {
   dataSetName_ = name;
-  TfrxDataSet* found = FindDataSet(dataSet_, name);
-  if (found != dataSet_) {
-    if (dataSet_) RemoveFreeNotification(dataSet_);
-    dataSet_ = found;
-    if (dataSet_) FreeNotification(dataSet_);
-  }
+  BindDataSet(dataSet_, FindDataSet(dataSet_, name));
 }
 
 void TfrxDataBand::SetRowCount(int n) {

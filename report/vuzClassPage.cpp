@@ -184,9 +184,7 @@ void TfrxReportPage::Draw(gfx::TCanvas& canvas, long double scaleX, long double 
 // ---- data
 
 void TfrxReportPage::SetDataSet(TfrxDataSet* dataSet) {
-  if (dataSet_ && dataSet_ != dataSet) RemoveFreeNotification(dataSet_);
-  dataSet_ = dataSet;
-  if (dataSet_) FreeNotification(dataSet_);
+  BindDataSet(dataSet_, dataSet);
   dataSetName_ = dataSet_ ? dataSet_->UserName() : AnsiString();
 }
 
@@ -194,12 +192,7 @@ AnsiString TfrxReportPage::GetDataSetName() const { return dataSet_ ? dataSet_->
 
 void TfrxReportPage::SetDataSetName(const AnsiString& name) {
   dataSetName_ = name;
-  TfrxDataSet* found = FindDataSet(dataSet_, name);
-  if (found != dataSet_) {
-    if (dataSet_) RemoveFreeNotification(dataSet_);
-    dataSet_ = found;
-    if (dataSet_) FreeNotification(dataSet_);
-  }
+  BindDataSet(dataSet_, FindDataSet(dataSet_, name));
 }
 
 void TfrxReportPage::Notification(rtl::TComponent* component, rtl::TOperation operation) {

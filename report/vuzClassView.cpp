@@ -238,20 +238,15 @@ void TfrxView::InitView() {
 bool TfrxView::IsDataField() const { return dataSet_ && !dataField_.empty(); }
 
 void TfrxView::SetDataSet(TfrxDataSet* dataSet) {
-  if (dataSet_ && dataSet_ != dataSet) RemoveFreeNotification(dataSet_);
-  dataSet_ = dataSet;
+  BindDataSet(dataSet_, dataSet);
   dataSetName_ = dataSet ? dataSet->UserName() : AnsiString();
-  if (dataSet) FreeNotification(dataSet);
 }
 
 AnsiString TfrxView::DataSetName() const { return dataSet_ ? dataSet_->UserName() : dataSetName_; }
 
 void TfrxView::SetDataSetName(const AnsiString& name) {
   dataSetName_ = name;
-  TfrxDataSet* found = FindDataSet(dataSet_, name);
-  if (dataSet_ && dataSet_ != found) RemoveFreeNotification(dataSet_);
-  dataSet_ = found;
-  if (found) FreeNotification(found);
+  BindDataSet(dataSet_, FindDataSet(dataSet_, name));
 }
 
 void TfrxView::SetFrame(const TfrxFrame* frame) {

@@ -315,6 +315,13 @@ const rtl::TClassInfo& TfrxReportDataSets::StaticClass() {
 
 namespace report {
 
+void TfrxComponent::BindDataSet(TfrxDataSet*& field, TfrxDataSet* dataSet) {
+  if (field == dataSet) return;
+  if (field) RemoveFreeNotification(field);
+  field = dataSet;
+  if (field) FreeNotification(field);
+}
+
 TfrxDataSet* TfrxComponent::FindDataSet(TfrxDataSet* defaultDataSet, const AnsiString& name) const {
   TfrxComponent* report = GetReport();
   TfrxReportServices* services = GetReportServices();
