@@ -79,6 +79,13 @@ class TfrxBand : public TfrxReportComponent {
   bool Overflow = false;
   // The height the band grew to while printing.
   long double StretchedHeight = 0;
+  // The band's own row counters while the engine runs it ("Line" and
+  // "Line#" of expressions): within the current master row, and through
+  // the whole run.
+  int LineN = 0;
+  int LineThrough = 0;
+  // Set when objects of this horizontal band were moved into vertical bands.
+  bool HasVBands = false;
 
  protected:
   void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
