@@ -48,8 +48,8 @@ class TfrxAggregateItem {
   TfrxAggregateFunction Function = agSum;
   bool RunningTotal = false;
   bool CountInvisibleBands = false;
-  TfrxDataBand* Band = nullptr;        // the band whose rows feed it
-  TfrxComponent* ParentBand = nullptr; // the band printing (and resetting) it
+  TfrxDataBand* Band = nullptr;         // the band whose rows feed it
+  TfrxComponent* ParentBand = nullptr;  // the band printing (and resetting) it
   bool IsPageFooter = false;
   AnsiString Expression;
   AnsiString CallText;
