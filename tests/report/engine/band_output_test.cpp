@@ -142,16 +142,15 @@ TEST_P(ExactFit, ABandAsTallAsTheFreeSpaceFitsAndOnePixelMoreDoesNot) {
     // The row that did not fit opens the second column under the header.
     ASSERT_EQ(first.size(), 3u);
     EXPECT_GT(first.back().left, 100);
-    EXPECT_NEAR(static_cast<double>(first.back().top), static_cast<double>(Printable(page) - c.freeBelowHeader),
-                0.001);
+    EXPECT_NEAR(static_cast<double>(first.back().top), static_cast<double>(Printable(page) - c.freeBelowHeader), 0.001);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ExactFit,
-    ::testing::Values(FitCase{"exactly the free space", 150, 0, 3, 1}, FitCase{"one pixel short", 149, 0, 2, 2},
-                      FitCase{"one pixel short, two page columns", 149, 2, 2, 1},
-                      FitCase{"exact fit in two page columns", 150, 2, 3, 1}));
+INSTANTIATE_TEST_SUITE_P(Rows, ExactFit,
+                         ::testing::Values(FitCase{"exactly the free space", 150, 0, 3, 1},
+                                           FitCase{"one pixel short", 149, 0, 2, 2},
+                                           FitCase{"one pixel short, two page columns", 149, 2, 2, 1},
+                                           FitCase{"exact fit in two page columns", 150, 2, 3, 1}));
 
 // ---------------------------------------------------------------- growing and shifting
 
@@ -279,13 +278,16 @@ TEST_P(SplitThatCannotFit, GoesOutAnywayOnTheFreshPage) {
   b.AddBand<report::TfrxPageHeader>(page, 0, 500, "Head");
   auto* data = b.AddDataBand(page, 600, 60, rows, "Data");
   data->SetAllowSplit(true);
+  data->SetStretched(true);
   if (c.stretchable) {
     // One line of this font is taller than the whole page.
     auto* memo = b.AddMemo(data, 0, 0, 700, 20, "W\r\nW", Stretching(), "Big");
     memo->Font()->SetSize(900);
   } else {
     // Taller than the space under the header, not than the page.
-    b.AddMemo(data, 0, 0, 100, 700, "tall", {}, "Big");
+    auto* shape = new report::TfrxShapeView(data);
+    shape->SetName("Big");
+    shape->SetBounds(0, 0, 100, 700);
   }
   ASSERT_TRUE(b.Prepare()) << b.Errors();
 
