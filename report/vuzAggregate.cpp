@@ -177,11 +177,8 @@ class TfrxAggregateScanner {
 
 void TfrxAggregateItem::Calc() {
   if (!Band || (!Band->Visible() && !CountInvisibleBands)) return;
-  Variant value = Variant::Null();
-  if (Function != agCount) {
-    Report->SetCurObject(MemoName);
-    value = Report->Calc(Expression);
-  }
+  Report->SetCurObject(MemoName);
+  Variant value = Function == agCount ? Variant::Null() : Report->Calc(Expression);
   // A condition counts as one when true.
   if (value.IsBoolean() && value.AsBoolean()) value = Variant(1);
 
