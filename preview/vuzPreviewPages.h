@@ -92,7 +92,7 @@ class TfrxPreviewPages : public report::TfrxCustomPreviewPages {
   int GetAnchorPage(const AnsiString& text) const { return tree_.GetAnchorPage(text); }
   // The source copy of that template page becomes a custom paper of that
   // size in pixels; every page made from it takes the new size.
-  void UpdatePageDimensions(TfrxComponent* page, long double width, long double height);
+  void UpdatePageDimensions(TfrxComponent* page, long double width, long double height) override;
 
   int CopyNo = 0;              // the copy being printed or exported
   long double PrintScale = 1;  // handed to text objects while they draw

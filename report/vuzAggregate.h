@@ -7,6 +7,7 @@
 // page.
 #pragma once
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/rtl/variant.h"
@@ -48,8 +49,8 @@ class TfrxAggregateItem {
   TfrxAggregateFunction Function = agSum;
   bool RunningTotal = false;
   bool CountInvisibleBands = false;
-  TfrxDataBand* Band = nullptr;        // the band whose rows feed it
-  TfrxComponent* ParentBand = nullptr; // the band printing (and resetting) it
+  TfrxDataBand* Band = nullptr;         // the band whose rows feed it
+  TfrxComponent* ParentBand = nullptr;  // the band printing (and resetting) it
   bool IsPageFooter = false;
   AnsiString Expression;
   AnsiString CallText;
@@ -70,6 +71,8 @@ class TfrxAggregateItem {
 };
 
 class TfrxAggregateList {
+  friend class TfrxAggregateScanner;
+
  public:
   explicit TfrxAggregateList(TfrxReport* report);
   ~TfrxAggregateList();
@@ -96,6 +99,14 @@ class TfrxAggregateList {
   TfrxAggregateItem* GetItem(int index) const { return items_.at(static_cast<std::size_t>(index)).get(); }
 
  private:
+  // One item for a call found in a memo; the default band serves when the
+  // call names none.
+  void AddItem(const AnsiString& callText, TfrxCustomMemoView* memo, TfrxDataBand* defaultBand);
+  // The memos placed on a band (and on its chain of child bands).
+  void AddBandMemos(TfrxBand* band, TfrxDataBand* defaultBand, bool withChildren);
+  // A data band's footers (its own and its groups') and its details in turn.
+  void AddDataBand(TfrxBand* band, std::set<TfrxBand*>& visited);
+
   std::vector<std::unique_ptr<TfrxAggregateItem>> items_;
   TfrxReport* report_;
 };

@@ -10,6 +10,7 @@
 #include "platform/rtl/registry.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzEngine.h"
 #include "report/vuzProgress.h"
 #include "report/vuzRes.h"
 #include "report/vuzUtils.h"
@@ -112,7 +113,7 @@ TfrxReport::TfrxReport(rtl::TComponent* owner) : TfrxComponent(owner) {
   enabledDataSets_ = std::make_unique<TfrxReportDataSets>(this);
   showProgress_ = true;
   storeInDFM_ = true;
-  SetEngine(hooks.CreateEngine ? hooks.CreateEngine(*this) : std::make_unique<TfrxCustomEngine>(this));
+  SetEngine(hooks.CreateEngine ? hooks.CreateEngine(*this) : std::make_unique<TfrxEngine>(this));
   SetPreviewPages(hooks.CreatePreviewPages ? hooks.CreatePreviewPages(*this)
                                            : std::make_unique<TfrxBasicPreviewPages>(this));
   drillState_ = std::make_unique<rtl::TStringList>();

@@ -243,7 +243,7 @@ struct TfrxReportHooks {
   // The prepared-pages store of a new report; without it a small store that
   // counts pages and routes progress serves.
   std::function<std::unique_ptr<TfrxCustomPreviewPages>(TfrxReport&)> CreatePreviewPages;
-  // The engine of a new report; without it the abstract base (its Run raises).
+  // The engine of a new report; without it the report engine (tests install fakes).
   std::function<std::unique_ptr<TfrxCustomEngine>(TfrxReport&)> CreateEngine;
   // The preview window (owned by the caller); without it ShowPreparedReport
   // on a report without a preview control raises.

@@ -143,6 +143,9 @@ class TfrxCustomPreviewPages : public rtl::TObject {
   virtual void AddEmptyPage(int index);
   virtual void DeletePage(int index);
   virtual void ModifyPage(int index, TfrxComponent* page);
+  // The store's copy of that template page becomes a custom paper of that
+  // size in pixels (an endless page's final size); nothing in the base.
+  virtual void UpdatePageDimensions(TfrxComponent* /*page*/, long double /*width*/, long double /*height*/) {}
   virtual void DrawPage(int index, gfx::TCanvas& canvas, long double scaleX, long double scaleY, long double offsetX,
                         long double offsetY);
   virtual bool ObjectOver(int index, int x, int y, int button, unsigned shift, long double scale, long double offsetX,

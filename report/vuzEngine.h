@@ -20,6 +20,7 @@ namespace report {
 class TfrxAggregateList;
 class TfrxBand;
 class TfrxDataBand;
+class TfrxDataSet;
 class TfrxGroupHeader;
 class TfrxNullBand;
 class TfrxReport;
@@ -125,6 +126,8 @@ class TfrxEngine : public TfrxCustomEngine {
   // Rows a dataset that never reports its end may give one data band before
   // the run stops with an error (the guard against endless datasets).
   static constexpr int kMaxRowsWithoutEnd = 10'000'000;
+  // The guard in force (tests lower it).
+  int MaxRowsWithoutEnd = kMaxRowsWithoutEnd;
 
  private:
   // ---- run control helpers (vuzEngine.cpp)
@@ -132,6 +135,12 @@ class TfrxEngine : public TfrxCustomEngine {
   void ShowPageObjects();
   void ShowDataBands(TfrxComponent* parent);
   void ShowVDataBands(TfrxComponent* parent);
+  bool Terminated() const;
+  // The report pages among the report's children, in order.
+  std::vector<TfrxReportPage*> ReportPages() const;
+  // Counts a row a dataset gives; past the guard the run stops with an
+  // error in the report's list and the answer is false.
+  bool CountRow(TfrxDataSet* dataSet, int& rows);
 
   // ---- output helpers (vuzEngineOutput.cpp)
   void ShowFooterBand(TfrxBand* band);  // page footer or top overlay
