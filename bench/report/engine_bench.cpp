@@ -97,7 +97,8 @@ class LogReport {
       if (field == "Time") {
         value = rtl::Variant::FromDate(log_.times[static_cast<std::size_t>(r)]);
       } else if (field.size() == 2 && field[0] == 'V' && field[1] >= '1' && field[1] < '1' + kValues) {
-        value = rtl::Variant(log_.values[static_cast<std::size_t>(r) * kValues + static_cast<std::size_t>(field[1] - '1')]);
+        value =
+            rtl::Variant(log_.values[static_cast<std::size_t>(r) * kValues + static_cast<std::size_t>(field[1] - '1')]);
       }
     };
 
@@ -118,7 +119,7 @@ class LogReport {
       return b;
     };
     auto memo = [&](TfrxComponent* parent, long double left, long double w, const std::string& text,
-                     TfrxFormatKind kind = fkText, const char* format = "") {
+                    TfrxFormatKind kind = fkText, const char* format = "") {
       auto* m = new TfrxMemoView(parent);
       m->SetName("Memo" + std::to_string(++n));
       m->SetBounds(left, 0, w, 16);
@@ -192,8 +193,8 @@ void BM_EngineLogReportDoublePass(benchmark::State& state) {
     report.reset();
     state.ResumeTiming();
   }
-  state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(kRows) * static_cast<double>(state.iterations()),
-                                                    benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] = benchmark::Counter(
+      static_cast<double>(kRows) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["pages"] = pages;
   state.counters["compiles"] = compiles;
   state.counters["distinct_texts"] = LogReport::kCompiledTexts;

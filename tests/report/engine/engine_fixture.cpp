@@ -61,7 +61,9 @@ EngineScope::~EngineScope() {
 // ---------------------------------------------------------------- TableDataSet
 
 TableDataSet::TableDataSet(const std::string& name, std::vector<std::string> columns, std::vector<Row> rows)
-    : columns_(std::move(columns)), rows_(std::move(rows)), dataSet_(std::make_unique<report::TfrxUserDataSet>(nullptr)) {
+    : columns_(std::move(columns)),
+      rows_(std::move(rows)),
+      dataSet_(std::make_unique<report::TfrxUserDataSet>(nullptr)) {
   report::TfrxUserDataSet& d = *dataSet_;
   d.SetName(Ansi(name));
   rtl::TStringList fields;
@@ -171,8 +173,8 @@ report::TfrxReportPage* ReportBuilder::AddPage(const PageSpec& spec) {
   return page;
 }
 
-void ReportBuilder::PlaceBand(report::TfrxBand* band, report::TfrxComponent* page, long double top,
-                              long double height, const std::string& name) {
+void ReportBuilder::PlaceBand(report::TfrxBand* band, report::TfrxComponent* page, long double top, long double height,
+                              const std::string& name) {
   Name(band, name);
   long double width = page->Width();
   if (auto* p = dynamic_cast<report::TfrxReportPage*>(page))
@@ -182,9 +184,8 @@ void ReportBuilder::PlaceBand(report::TfrxBand* band, report::TfrxComponent* pag
 
 void ReportBuilder::BindData(report::TfrxDataBand* band, TableDataSet& data) { band->SetDataSet(&data.DataSet()); }
 
-report::TfrxGroupHeader* ReportBuilder::AddGroupHeader(report::TfrxComponent* page, long double top,
-                                                       long double height, const std::string& condition,
-                                                       const std::string& name) {
+report::TfrxGroupHeader* ReportBuilder::AddGroupHeader(report::TfrxComponent* page, long double top, long double height,
+                                                       const std::string& condition, const std::string& name) {
   auto* group = AddBand<report::TfrxGroupHeader>(page, top, height, name);
   group->SetCondition(Ansi(condition));
   return group;
@@ -216,12 +217,12 @@ report::TfrxMemoView* ReportBuilder::AddMemo(report::TfrxComponent* parent, long
 }
 
 report::TfrxSubreport* ReportBuilder::AddSubreport(report::TfrxComponent* band, long double left, long double top,
-                                                   long double width, long double height,
-                                                   report::TfrxReportPage** page, const std::string& name) {
+                                                   long double width, long double height, report::TfrxReportPage** page,
+                                                   const PageSpec& spec, const std::string& name) {
   auto* sub = new report::TfrxSubreport(band);
   Name(sub, name);
   sub->SetBounds(left, top, width, height);
-  report::TfrxReportPage* subPage = AddPage();
+  report::TfrxReportPage* subPage = AddPage(spec);
   sub->SetPage(subPage);
   if (page) *page = subPage;
   return sub;
@@ -345,7 +346,7 @@ std::string LineDiff(const std::string& expected, const std::string& actual, int
   while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
   const std::size_t n = a.size() - head - tail, m = b.size() - head - tail;
   struct Op {
-    char kind;  // ' ', '-', '+'
+    char kind;         // ' ', '-', '+'
     std::size_t line;  // index into a (for ' ' and '-') or b (for '+')
   };
   std::vector<Op> ops;

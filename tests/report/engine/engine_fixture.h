@@ -104,7 +104,7 @@ class TableDataSet {
 // ---------------------------------------------------------------- builder
 
 struct PageSpec {
-  int paperSize = 9;  // A4; 256 is a custom paper of paperWidth x paperHeight
+  int paperSize = 9;                                // A4; 256 is a custom paper of paperWidth x paperHeight
   long double paperWidth = 210, paperHeight = 297;  // millimetres
   long double leftMargin = 10, topMargin = 10, rightMargin = 10, bottomMargin = 10;
   int columns = 0;
@@ -152,12 +152,12 @@ class ReportBuilder {
   }
   report::TfrxGroupHeader* AddGroupHeader(report::TfrxComponent* page, long double top, long double height,
                                           const std::string& condition, const std::string& name = {});
-  report::TfrxMemoView* AddMemo(report::TfrxComponent* parent, long double left, long double top,
-                                long double width, long double height, const std::string& text,
-                                const MemoSpec& spec = {}, const std::string& name = {});
+  report::TfrxMemoView* AddMemo(report::TfrxComponent* parent, long double left, long double top, long double width,
+                                long double height, const std::string& text, const MemoSpec& spec = {},
+                                const std::string& name = {});
   // A subreport view on a band and the new report page it prints.
-  report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top,
-                                      long double width, long double height, report::TfrxReportPage** page,
+  report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
+                                      long double height, report::TfrxReportPage** page, const PageSpec& spec = {},
                                       const std::string& name = {});
   // A dataset the report knows (in its dataset list), owned by the builder.
   TableDataSet& AddDataSet(const std::string& name, std::vector<std::string> columns,

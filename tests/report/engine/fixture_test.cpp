@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "engine_fixture.h"
+#include "platform/rtl/strings.h"
 #include "report/vuzEngine.h"
 #include "report/vuzPaperSizes.h"
-#include "platform/rtl/strings.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
 
@@ -89,9 +89,10 @@ TEST(EngineFixture, BuilderMakesTheReportTreeWithTheRealClasses) {
   EXPECT_EQ(sub->Page(), subPage);
   EXPECT_EQ(subPage->SubReport(), sub);
   // Every object got a name of its own.
-  for (report::TfrxComponent* o : {static_cast<report::TfrxComponent*>(page), static_cast<report::TfrxComponent*>(header),
-                                   static_cast<report::TfrxComponent*>(group), static_cast<report::TfrxComponent*>(memo),
-                                   static_cast<report::TfrxComponent*>(total), static_cast<report::TfrxComponent*>(sub)})
+  for (report::TfrxComponent* o :
+       {static_cast<report::TfrxComponent*>(page), static_cast<report::TfrxComponent*>(header),
+        static_cast<report::TfrxComponent*>(group), static_cast<report::TfrxComponent*>(memo),
+        static_cast<report::TfrxComponent*>(total), static_cast<report::TfrxComponent*>(sub)})
     EXPECT_FALSE(o->Name().empty());
   EXPECT_NE(memo->Name(), total->Name());
   // The report makes the real store and, without another engine, the real engine.
@@ -182,12 +183,11 @@ TEST(EngineFixture, DumpListsPagesBandsAndMemosOfTheStore) {
   const std::string w = Fixed2(80 * report::fr01cm);  // 100 - 10 - 10 mm
   // The page is sized in whole pixels.
   const std::string pageLine = "TfrxReportPage 100.00x50.00mm 378.00x189.00\n";
-  const std::string onePage = "  TfrxPageHeader Head 0.00 0.00 " + w + " 20.00\n" +
-                              "    TfrxMemoView Title 0.00 0.00 150.50 20.00 \"Страница @\"\n" +
-                              "  TfrxMasterData Data 0.00 30.00 " + w + " 18.00\n" +
-                              "    TfrxMemoView Cell 10.13 0.00 60.00 18.00 \"один\"\n" +
-                              "  TfrxMasterData Data 0.00 30.00 " + w + " 18.00\n" +
-                              "    TfrxMemoView Cell 10.13 0.00 60.00 18.00 \"два \\\"2\\\"\\nи\\\\всё\"\n";
+  const std::string onePage =
+      "  TfrxPageHeader Head 0.00 0.00 " + w + " 20.00\n" +
+      "    TfrxMemoView Title 0.00 0.00 150.50 20.00 \"Страница @\"\n" + "  TfrxMasterData Data 0.00 30.00 " + w +
+      " 18.00\n" + "    TfrxMemoView Cell 10.13 0.00 60.00 18.00 \"один\"\n" + "  TfrxMasterData Data 0.00 30.00 " + w +
+      " 18.00\n" + "    TfrxMemoView Cell 10.13 0.00 60.00 18.00 \"два \\\"2\\\"\\nи\\\\всё\"\n";
   auto numbered = [&](const char* n) {
     std::string s = onePage;
     s.replace(s.find('@'), 1, n);
@@ -205,7 +205,7 @@ TEST(EngineFixture, DumpListsPagesBandsAndMemosOfTheStore) {
 
 TEST(EngineFixture, Fixed2RoundsToHundredthsWithoutNegativeZero) {
   const std::pair<long double, const char*> cases[] = {
-      {0, "0.00"},       {-0.001L, "0.00"},    {1.005L, "1.00"}, {1.006L, "1.01"}, {-2.5L, "-2.50"},
+      {0, "0.00"},           {-0.001L, "0.00"},     {1.005L, "1.00"},  {1.006L, "1.01"}, {-2.5L, "-2.50"},
       {793.7007L, "793.70"}, {1e7L, "10000000.00"}, {-0.004L, "0.00"}, {0.125L, "0.13"},
   };
   for (const auto& [value, text] : cases) EXPECT_EQ(Fixed2(value), text) << static_cast<double>(value);
