@@ -110,7 +110,11 @@ class LogReport {
 
     auto* page = new TfrxReportPage(report_.get());
     page->SetName("Page1");
-    page->SetPaperSize(9);
+    page->SetPaperSize(9);  // A4 with 10 mm margins
+    page->SetLeftMargin(10);
+    page->SetTopMargin(10);
+    page->SetRightMargin(10);
+    page->SetBottomMargin(10);
     const long double width = (page->PaperWidth() - page->LeftMargin() - page->RightMargin()) * fr01cm;
     int n = 0;
     auto band = [&](TfrxBand* b, const char* name, long double top, long double height) {
