@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "engine_fixture.h"
@@ -195,6 +196,134 @@ TEST(EngineGolden, Subreport) {
   auto* sub = b.AddDataBand(subPage, 0, 16, temps);
   b.AddMemo(sub, 0, 0, 100, 16, "t = [Temps.\"T\"]");
   ExpectPages(b, "subreport");
+}
+
+// A memo that grows by two lines: the object under it with smAlways moves
+// down by the growth, the smDontShift one stays, the smWhenOverlapped one
+// moves only as far as the grown memo's bottom, an object beside the memo
+// stays, and the band (Stretched) grows to hold them all.
+TEST(EngineGolden, StretchAndShiftModes) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPaper());
+  auto& rows = b.AddDataSet("Rows", {"Text"}, {{S("один\r\nдва\r\nтри")}, {S("одна строка")}});
+  auto* data = b.AddDataBand(page, 0, 60, rows);
+  data->SetStretched(true);
+  b.AddMemo(data, 0, 0, 100, 20, "[Rows.\"Text\"]", Stretching(), "Grows");
+  MemoSpec always;
+  b.AddMemo(data, 0, 22, 100, 16, "всегда", always, "Always");
+  MemoSpec still;
+  still.shift = report::smDontShift;
+  b.AddMemo(data, 110, 22, 60, 16, "на месте", still, "Still");
+  MemoSpec overlapped;
+  overlapped.shift = report::smWhenOverlapped;
+  b.AddMemo(data, 50, 40, 100, 16, "если задет", overlapped, "Overlapped");
+  b.AddMemo(data, 200, 0, 100, 16, "сбоку", always, "Beside");
+  ExpectPages(b, "stretch_shift");
+}
+
+// The page's own bands: the title once, a page header on every page but the
+// first (PrintOnFirstPage off), a data header reprinted on each page, the
+// page footer with the page number, the summary after the last row.
+TEST(EngineGolden, PageBandsAndReprintedHeader) {
+  EngineScope scope;
+  ReportBuilder b;
+  b.Report().EngineOptions()->DoublePass = true;
+  auto* page = b.AddPage(SmallPaper(60));
+  std::vector<TableDataSet::Row> table;
+  for (int i = 1; i <= 14; ++i) table.push_back({I(i)});
+  auto& rows = b.AddDataSet("Rows", {"N"}, table);
+  auto* title = b.AddBand<report::TfrxReportTitle>(page, 0, 20);
+  b.AddMemo(title, 0, 0, 200, 18, "Отчёт");
+  auto* header = b.AddBand<report::TfrxPageHeader>(page, 30, 16);
+  header->SetPrintOnFirstPage(false);
+  b.AddMemo(header, 0, 0, 200, 16, "продолжение");
+  auto* dataHeader = b.AddBand<report::TfrxHeader>(page, 60, 16);
+  dataHeader->SetReprintOnNewPage(true);
+  b.AddMemo(dataHeader, 0, 0, 200, 16, "№ строки");
+  auto* data = b.AddDataBand(page, 90, 18, rows);
+  b.AddMemo(data, 0, 0, 100, 18, "[Rows.\"N\"] ([Line])");
+  auto* summary = b.AddBand<report::TfrxReportSummary>(page, 120, 16);
+  b.AddMemo(summary, 0, 0, 200, 16, "Конец, страниц: [TotalPages]");
+  auto* footer = b.AddBand<report::TfrxPageFooter>(page, 150, 16);
+  b.AddMemo(footer, 0, 0, 200, 16, "[Page#]");
+  ExpectPages(b, "page_bands");
+}
+
+// A data band of three columns: rows go across, then down; the band's
+// left moves by column width plus gap.
+TEST(EngineGolden, DataBandColumns) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPaper());
+  std::vector<TableDataSet::Row> table;
+  for (int i = 1; i <= 7; ++i) table.push_back({I(i)});
+  auto& rows = b.AddDataSet("Rows", {"N"}, table);
+  auto* data = b.AddDataBand(page, 0, 20, rows);
+  data->SetColumns(3);
+  data->SetColumnWidth(100);
+  data->SetColumnGap(10);
+  b.AddMemo(data, 0, 0, 90, 18, "№[Rows.\"N\"]");
+  auto* footer = b.AddBand<report::TfrxFooter>(page, 40, 18);
+  b.AddMemo(footer, 0, 0, 200, 18, "Всего [COUNT(MasterData1)]");
+  ExpectPages(b, "band_columns");
+}
+
+// Group options: a footer that hides for a group of one row, and groups
+// that start a new page from the second on with page numbers restarting.
+TEST(EngineGolden, GroupFooterHiddenForOneRowAndNewPagePerGroup) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPaper());
+  auto& rows = b.AddDataSet("Rows", {"G", "N"}, {{S("А"), I(1)}, {S("Б"), I(2)}, {S("Б"), I(3)}, {S("В"), I(4)}});
+  auto* group = b.AddGroupHeader(page, 0, 20, "<Rows.\"G\">");
+  group->SetStartNewPage(true);
+  group->SetResetPageNumbers(true);
+  b.AddMemo(group, 0, 0, 250, 18, "Группа [Rows.\"G\"], стр. [Page]");
+  auto* data = b.AddDataBand(page, 30, 18, rows);
+  b.AddMemo(data, 10, 0, 100, 18, "[Rows.\"N\"]");
+  auto* footer = b.AddBand<report::TfrxGroupFooter>(page, 60, 18);
+  footer->SetHideIfSingleDataRecord(true);
+  b.AddMemo(footer, 10, 0, 200, 18, "Строк в группе: [COUNT(MasterData1)]");
+  (void)data;
+  ExpectPages(b, "group_options");
+}
+
+// Structure errors are reported with the band's name and nothing is built.
+TEST(EngineGolden, StructureErrorsBuildNothing) {
+  EngineScope scope;
+  struct Case {
+    const char* what;
+    std::function<void(ReportBuilder&, report::TfrxReportPage*, TableDataSet&)> make;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"header without data band",
+       [](ReportBuilder& b, report::TfrxReportPage* page, TableDataSet&) {
+         b.AddBand<report::TfrxHeader>(page, 0, 20, "Lonely");
+       },
+       "Не подключенный header/footer Lonely"},
+      {"group without data band",
+       [](ReportBuilder& b, report::TfrxReportPage* page, TableDataSet&) {
+         b.AddGroupHeader(page, 0, 20, "1", "Alone");
+       },
+       "Нет дата-бэнда для группы Alone"},
+      {"group footer without header",
+       [](ReportBuilder& b, report::TfrxReportPage* page, TableDataSet& rows) {
+         b.AddDataBand(page, 0, 20, rows);
+         b.AddBand<report::TfrxGroupFooter>(page, 40, 20, "Orphan");
+       },
+       "Нет заголовка группы Orphan"},
+  };
+  for (const Case& c : cases) {
+    ReportBuilder b;
+    auto* page = b.AddPage(SmallPaper());
+    auto& rows = b.AddDataSet("Rows", {"N"}, {{I(1)}});
+    c.make(b, page, rows);
+    EXPECT_FALSE(b.Prepare()) << c.what;
+    EXPECT_NE(b.Errors().find(c.error), std::string::npos) << c.what << ": " << b.Errors();
+    EXPECT_EQ(b.Store().GetCount(), 0) << c.what;
+  }
 }
 
 }  // namespace engine_test
