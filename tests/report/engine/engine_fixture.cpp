@@ -218,11 +218,11 @@ report::TfrxMemoView* ReportBuilder::AddMemo(report::TfrxComponent* parent, long
 
 report::TfrxSubreport* ReportBuilder::AddSubreport(report::TfrxComponent* band, long double left, long double top,
                                                    long double width, long double height, report::TfrxReportPage** page,
-                                                   const std::string& name) {
+                                                   const PageSpec& spec, const std::string& name) {
   auto* sub = new report::TfrxSubreport(band);
   Name(sub, name);
   sub->SetBounds(left, top, width, height);
-  report::TfrxReportPage* subPage = AddPage();
+  report::TfrxReportPage* subPage = AddPage(spec);
   sub->SetPage(subPage);
   if (page) *page = subPage;
   return sub;

@@ -157,7 +157,8 @@ class ReportBuilder {
                                 const std::string& name = {});
   // A subreport view on a band and the new report page it prints.
   report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
-                                      long double height, report::TfrxReportPage** page, const std::string& name = {});
+                                      long double height, report::TfrxReportPage** page, const PageSpec& spec = {},
+                                      const std::string& name = {});
   // A dataset the report knows (in its dataset list), owned by the builder.
   TableDataSet& AddDataSet(const std::string& name, std::vector<std::string> columns,
                            std::vector<TableDataSet::Row> rows);
