@@ -979,7 +979,13 @@ void TfrxEngine::ShowVerticalBand(TfrxBand* band) {
       if (page_ && page_->EndlessWidth()) {
         PageWidth += band->Width();
       } else {
-        if (PreviewPages) PreviewPages->AddPage(page_);
+        // The next prepared page, or a new one past the last.
+        if (PreviewPages) {
+          const TfrxAddPageAction action = PreviewPages->AddPageAction;
+          PreviewPages->AddPageAction = apWriteOver;
+          PreviewPages->AddPage(page_);
+          PreviewPages->AddPageAction = action;
+        }
         CurX = 0;
         vPageList_.push_back(static_cast<int>(vMasterBand_->Objects().size()));
         const std::vector<TfrxBand*> headers = vHeaderList_;

@@ -906,6 +906,70 @@ TEST(BandOutput, VerticalBandRepeatsItsPartOfTheRowAcrossThePage) {
   EXPECT_EQ(bands[1].top, 20);
 }
 
+TEST(BandOutput, VerticalBandsWiderThanThePageGoOnOnTheNextPageAtTheRowsHeight) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(2));
+  std::vector<TableDataSet::Row> c;
+  for (int i = 0; i < 15; ++i) c.push_back({V(i)});
+  auto& cols = b.AddDataSet("Cols", {"C"}, c);
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  auto* row = b.AddDataBand(page, 40, 20, rows, "Row");
+  auto* column = b.AddDataBand(page, 0, 0, cols, "Column");
+  column->SetVertical(true);
+  column->SetLeft(100);
+  column->SetWidth(60);
+  b.AddMemo(row, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
+  b.AddMemo(row, 105, 0, 50, 20, "[Cols.\"C\"]", {}, "C");
+  b.AddBand<report::TfrxPageFooter>(page, 300, 20, "Foot");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  // 718 pixels hold eleven columns of 60; the other four go on page 2.
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Named(Bands(b.Store(), p), "Row");
+    ASSERT_EQ(bands.size(), 2u) << p;
+    for (std::size_t r = 0; r < 2; ++r) {
+      EXPECT_EQ(bands[r].top, 30 + 20 * static_cast<int>(r));
+      std::vector<std::string> texts;
+      for (const Placed& k : bands[r].kids)
+        if (k.name == "C") texts.push_back(k.text);
+      std::vector<std::string> expected;
+      for (int i = p ? 11 : 0; i < (p ? 15 : 11); ++i) expected.push_back(std::to_string(i));
+      EXPECT_EQ(texts, expected) << "page " << p << " row " << r;
+      EXPECT_EQ(Kid(bands[r], "N") != nullptr, p == 0);
+    }
+    EXPECT_EQ(Named(Bands(b.Store(), p), "Head").size(), 1u);
+    EXPECT_EQ(Named(Bands(b.Store(), p), "Foot").size(), 1u);
+  }
+}
+
+TEST(BandOutput, SubreportLongerThanAPageLeadsTheNextRowToWhereItEnded) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(2));
+  auto& details = b.AddDataSet("Details", {"D"}, Numbers(60));
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  auto* master = b.AddDataBand(page, 40, 20, rows, "Master");
+  report::TfrxReportPage* subPage = nullptr;
+  b.AddSubreport(master, 300, 0, 200, 20, &subPage, {}, "Sub");
+  b.AddDataBand(subPage, 0, 20, details, "Detail");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  // 50 rows of 20 under the header on a page: the first subreport ends at
+  // 30 + 10 x 20 on page 2, where the second master row starts.
+  ASSERT_EQ(b.Store().GetCount(), 3);
+  std::vector<int> details1;
+  for (int p = 0; p < 3; ++p) details1.push_back(static_cast<int>(Named(Bands(b.Store(), p), "Detail").size()));
+  EXPECT_EQ(details1, (std::vector<int>{50, 50, 20}));
+  const std::vector<Placed> second = Named(Bands(b.Store(), 1), "Master");
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_EQ(second[0].top, 230);
+  for (const Placed& d : Named(Bands(b.Store(), 1), "Detail")) EXPECT_EQ(d.left, 300);
+}
+
 // ---------------------------------------------------------------- endless pages
 
 TEST(BandOutput, EndlessHeightPageHoldsEveryRowAndTakesTheirHeight) {
