@@ -453,4 +453,42 @@ TEST(EnginePages, AnEndlessPageGrowsToWhatItHolds) {
   EXPECT_EQ(built->PaperSize(), report::DMPAPER_USER);
 }
 
+// ---------------------------------------------------------------- headers and footers of a data band
+
+TEST(EnginePages, AHeaderRepeatsOnNewPagesOnlyWhileItsBandRuns) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b", "c", "d"}));
+  auto& more = b.AddDataSet("More", {"Key", "N"}, Keys({"e", "f", "g"}));
+  auto* head = b.AddBand<report::TfrxHeader>(page, 10, 20, "Head");
+  head->SetReprintOnNewPage(true);
+  b.AddMemo(head, 0, 0, 50, 20, "h");
+  auto* md = b.AddDataBand(page, 40, 40, rows, "MD");
+  b.AddMemo(md, 0, 0, 50, 20, "[Rows.\"Key\"]");
+  auto* md2 = b.AddDataBand(page, 90, 40, more, "MD2");
+  b.AddMemo(md2, 0, 0, 50, 20, "[More.\"Key\"]");
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  EXPECT_EQ(AllBands(b.Store()),
+            "[Head(0,0):h MD(0,20):a MD(0,60):b MD(0,100):c]"
+            "[Head(0,0):h MD(0,20):d MD2(0,60):e MD2(0,100):f]"
+            "[MD2(0,0):g]");
+}
+
+TEST(EnginePages, AFooterAfterEachRowReplacesTheFooterAtTheEnd) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b"}));
+  auto* md = b.AddDataBand(page, 20, 20, rows, "MD");
+  md->SetFooterAfterEach(true);
+  b.AddMemo(md, 0, 0, 50, 20, "[Rows.\"Key\"]");
+  auto* foot = b.AddBand<report::TfrxFooter>(page, 50, 10, "Foot");
+  b.AddMemo(foot, 0, 0, 50, 10, "[Rows.\"N\"]");
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  EXPECT_EQ(AllBands(b.Store()), "[MD(0,0):a Foot(0,20):1 MD(0,30):b Foot(0,50):2]");
+}
+
 }  // namespace engine_test
