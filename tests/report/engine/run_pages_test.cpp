@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine_fixture.h"
@@ -191,16 +192,15 @@ TEST_P(EmptyData, BuildsAPageOnlyWhenSomethingPrintsOrEmptyPagesAreWanted) {
   EXPECT_EQ(b.Store().GetCount(), c.pages) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Engine, EmptyData,
-    ::testing::Values(EmptyCase{"empty master, empty pages wanted", true, 0, -1, false, 1},
-                      EmptyCase{"empty master", false, 0, -1, false, 0},
-                      EmptyCase{"one master row", false, 1, -1, false, 1},
-                      EmptyCase{"no data band", false, -1, -1, false, 0},
-                      EmptyCase{"no data band, empty pages wanted", true, -1, -1, false, 1},
-                      EmptyCase{"master rows whose details are empty", false, 2, 0, false, 0},
-                      EmptyCase{"master rows printed without details", false, 2, 0, true, 1},
-                      EmptyCase{"master rows with details", false, 2, 1, false, 1}));
+INSTANTIATE_TEST_SUITE_P(Engine, EmptyData,
+                         ::testing::Values(EmptyCase{"empty master, empty pages wanted", true, 0, -1, false, 1},
+                                           EmptyCase{"empty master", false, 0, -1, false, 0},
+                                           EmptyCase{"one master row", false, 1, -1, false, 1},
+                                           EmptyCase{"no data band", false, -1, -1, false, 0},
+                                           EmptyCase{"no data band, empty pages wanted", true, -1, -1, false, 1},
+                                           EmptyCase{"master rows whose details are empty", false, 2, 0, false, 0},
+                                           EmptyCase{"master rows printed without details", false, 2, 0, true, 1},
+                                           EmptyCase{"master rows with details", false, 2, 1, false, 1}));
 
 TEST(EnginePages, MasterRowsWithoutDetailsAreLeftOutUnlessAskedFor) {
   EngineScope scope;
@@ -259,8 +259,8 @@ TEST(EnginePages, AColumnRowThatDoesNotFitMovesToThePagesNextColumn) {
   const int x = static_cast<int>(40 * report::fr01cm + 0.5L);  // the second page column
   const std::string second = std::to_string(x);
   const std::string secondPlus = std::to_string(x + 70);
-  EXPECT_EQ(AllBands(b.Store()), "[MD(0,0):a MD(70,0):b MD(0,40):c MD(70,40):d MD(0,80):e MD(70,80):f MD(" +
-                                     second + ",0):g MD(" + secondPlus + ",0):h MD(" + second + ",40):i]");
+  EXPECT_EQ(AllBands(b.Store()), "[MD(0,0):a MD(70,0):b MD(0,40):c MD(70,40):d MD(0,80):e MD(70,80):f MD(" + second +
+                                     ",0):g MD(" + secondPlus + ",0):h MD(" + second + ",40):i]");
 }
 
 // ---------------------------------------------------------------- groups
@@ -284,8 +284,8 @@ TEST(EnginePages, GroupFootersShowTheLastRowOfTheirGroup) {
 
 struct DrillCase {
   const char* what;
-  bool expand;       // ExpandDrillDown
-  bool footerAlways; // ShowFooterIfDrillDown
+  bool expand;            // ExpandDrillDown
+  bool footerAlways;      // ShowFooterIfDrillDown
   const char* stateName;  // a name put into the drill state ("" none)
   const char* bands;
 };
@@ -314,13 +314,12 @@ TEST_P(DrillDown, ShowsTheRowsOfExpandedGroupsOnly) {
   EXPECT_EQ(names, c.bands) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Engine, DrillDown,
-    ::testing::Values(DrillCase{"all collapsed", false, false, "", "GH GH "},
-                      DrillCase{"all collapsed, footers shown", false, true, "", "GH GF GH GF "},
-                      DrillCase{"all expanded", true, false, "", "GH MD MD GF GH MD GF "},
-                      DrillCase{"the second group opened", false, false, "GH.2", "GH GH MD GF "},
-                      DrillCase{"the first group closed", true, false, "GH.1", "GH GH MD GF "}));
+INSTANTIATE_TEST_SUITE_P(Engine, DrillDown,
+                         ::testing::Values(DrillCase{"all collapsed", false, false, "", "GH GH "},
+                                           DrillCase{"all collapsed, footers shown", false, true, "", "GH GF GH GF "},
+                                           DrillCase{"all expanded", true, false, "", "GH MD MD GF GH MD GF "},
+                                           DrillCase{"the second group opened", false, false, "GH.2", "GH GH MD GF "},
+                                           DrillCase{"the first group closed", true, false, "GH.1", "GH GH MD GF "}));
 
 // ---------------------------------------------------------------- building by hand
 
@@ -372,7 +371,124 @@ TEST(EnginePages, ASecondRunOfTheSameReportBuildsTheSamePages) {
   const std::string first = DumpPages(b.Store());
   ASSERT_TRUE(b.Prepare()) << b.Errors();
   EXPECT_EQ(LineDiff(first, DumpPages(b.Store())), "");
-  EXPECT_EQ(AllBands(b.Store()), "[PH(0,0):1 Head(0,60):head][PH(0,0):2 MD(0,60):a][PH(0,0):3 MD(0,60):b][Title(0,0):title]");
+  EXPECT_EQ(AllBands(b.Store()),
+            "[PH(0,0):1 Head(0,60):head][PH(0,0):2 MD(0,60):a][PH(0,0):3 MD(0,60):b][Title(0,0):title]");
+}
+
+// ---------------------------------------------------------------- vertical bands
+
+TEST(EnginePages, VerticalBandsRepeatTheirStripOfEachRowAcrossThePage) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b"}));
+  auto& cols = b.AddDataSet("Cols", {"Key", "N"}, Keys({"x", "y", "z"}));
+  auto* md = b.AddDataBand(page, 20, 20, rows, "MD");
+  b.AddMemo(md, 0, 0, 50, 20, "[Rows.\"Key\"]", {}, "RowName");
+  b.AddMemo(md, 60, 0, 40, 20, "[Rows.\"Key\"][Cols.\"Key\"]", {}, "Cell");
+  b.AddMemo(md, 110, 0, 30, 20, "end", {}, "RowEnd");
+  // The strips: a header (0..50), the data (60..100), a footer (110..140).
+  auto* vh = b.AddBand<report::TfrxHeader>(page, 0, 20, "VH");
+  auto* vb = b.AddDataBand(page, 0, 20, cols, "VB");
+  auto* vf = b.AddBand<report::TfrxFooter>(page, 0, 20, "VF");
+  for (auto [band, left, width] : {std::tuple<report::TfrxBand*, int, int>{vh, 0, 50}, {vb, 60, 40}, {vf, 110, 30}}) {
+    band->SetVertical(true);
+    band->SetLeft(left);
+    band->SetWidth(width);
+  }
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  EXPECT_EQ(b.Store().GetCount(), 1);
+  std::string cells;
+  for (TfrxComponent* band : b.Store().GetPage(0)->Objects())
+    for (TfrxComponent* o : band->Objects())
+      if (auto* memo = dynamic_cast<report::TfrxCustomMemoView*>(o)) {
+        std::string text = rtl::WideToUtf8(memo->Text());
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        cells += text + "@" + std::to_string(static_cast<int>(o->Left() + 0.5L)) + "," +
+                 std::to_string(static_cast<int>(band->Top() + 0.5L)) + " ";
+      }
+  EXPECT_EQ(cells, "a@0,0 ax@50,0 ay@90,0 az@130,0 end@170,0 b@0,20 bx@50,20 by@90,20 bz@130,20 end@170,20 ");
+}
+
+// ---------------------------------------------------------------- subreports and endless pages
+
+TEST(EnginePages, ASubreportRunsItsPagesDataBandsUnderEachRow) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b"}));
+  auto& subs = b.AddDataSet("Subs", {"Key", "N"}, Keys({"s", "t"}));
+  auto* md = b.AddDataBand(page, 20, 20, rows, "MD");
+  b.AddMemo(md, 0, 0, 50, 20, "[Rows.\"Key\"]");
+  report::TfrxReportPage* subPage = nullptr;
+  b.AddSubreport(md, 150, 0, 100, 20, &subPage, "Sub");
+  auto* sd = b.AddDataBand(subPage, 0, 15, subs, "SD");
+  b.AddMemo(sd, 0, 0, 50, 15, "[Rows.\"Key\"][Subs.\"Key\"]");
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  // The subreport page builds no page of its own; its rows follow each
+  // master row at the subreport's place, and the next row starts below them.
+  EXPECT_EQ(AllBands(b.Store()), "[MD(0,0):a SD(150,0):as SD(150,15):at MD(0,30):b SD(150,30):bs SD(150,45):bt]");
+}
+
+TEST(EnginePages, AnEndlessPageGrowsToWhatItHolds) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  page->SetEndlessHeight(true);
+  std::vector<TableDataSet::Row> table(10, TableDataSet::Row{V("r"), V(1)});
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, table);
+  b.AddDataBand(page, 20, 40, rows, "MD");
+  auto* footer = b.AddBand<report::TfrxPageFooter>(page, 100, 20, "PF");
+  b.AddMemo(footer, 0, 0, 50, 20, "foot");
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  ASSERT_EQ(b.Store().GetCount(), 1);
+  auto* built = dynamic_cast<report::TfrxReportPage*>(b.Store().GetPage(0));
+  ASSERT_NE(built, nullptr);
+  // Ten rows of 40 and the page footer of 20, with the margins of 10 mm.
+  EXPECT_NEAR(static_cast<double>(built->PaperHeight()), 420 / report::fr01cm + 20, 0.01);
+  EXPECT_NEAR(static_cast<double>(built->PaperWidth()), 100, 0.01);
+  EXPECT_EQ(built->PaperSize(), report::DMPAPER_USER);
+}
+
+// ---------------------------------------------------------------- headers and footers of a data band
+
+TEST(EnginePages, AHeaderRepeatsOnNewPagesOnlyWhileItsBandRuns) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b", "c", "d"}));
+  auto& more = b.AddDataSet("More", {"Key", "N"}, Keys({"e", "f", "g"}));
+  auto* head = b.AddBand<report::TfrxHeader>(page, 10, 20, "Head");
+  head->SetReprintOnNewPage(true);
+  b.AddMemo(head, 0, 0, 50, 20, "h");
+  auto* md = b.AddDataBand(page, 40, 40, rows, "MD");
+  b.AddMemo(md, 0, 0, 50, 20, "[Rows.\"Key\"]");
+  auto* md2 = b.AddDataBand(page, 90, 40, more, "MD2");
+  b.AddMemo(md2, 0, 0, 50, 20, "[More.\"Key\"]");
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  EXPECT_EQ(AllBands(b.Store()),
+            "[Head(0,0):h MD(0,20):a MD(0,60):b MD(0,100):c]"
+            "[Head(0,0):h MD(0,20):d MD2(0,60):e MD2(0,100):f]"
+            "[MD2(0,0):g]");
+}
+
+TEST(EnginePages, AFooterAfterEachRowReplacesTheFooterAtTheEnd) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b"}));
+  auto* md = b.AddDataBand(page, 20, 20, rows, "MD");
+  md->SetFooterAfterEach(true);
+  b.AddMemo(md, 0, 0, 50, 20, "[Rows.\"Key\"]");
+  auto* foot = b.AddBand<report::TfrxFooter>(page, 50, 10, "Foot");
+  b.AddMemo(foot, 0, 0, 50, 10, "[Rows.\"N\"]");
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  EXPECT_EQ(AllBands(b.Store()), "[MD(0,0):a Foot(0,20):1 MD(0,30):b Foot(0,50):2]");
 }
 
 }  // namespace engine_test
