@@ -57,51 +57,15 @@ bool IsAggregateName(const AnsiString& upperWord) {
 // Characters passed over between the words of an expression: controls and
 // blanks, operators, digits and the index brackets.
 bool IsSkipped(unsigned char c) {
-  if (c >= 1 && c <= ' ') return true;
-  switch (c) {
-    case '!':
-    case '#':
-    case '$':
-    case '%':
-    case '&':
-    case '*':
-    case '+':
-    case ',':
-    case '-':
-    case '.':
-    case '/':
-    case '=':
-    case '[':
-    case ']':
-    case '^':
-    case '|': return true;
-    default: return c >= '0' && c <= '9';
-  }
+  static constexpr std::string_view kOperators = "!#$%&*+,-./=[]^|";
+  return (c >= 1 && c <= ' ') || (c >= '0' && c <= '9') ||
+         (c != 0 && kOperators.find(static_cast<char>(c)) != std::string_view::npos);
 }
 
 // Characters that end a word; letters of the 1251 upper half belong to it.
 bool EndsWord(unsigned char c) {
-  if (c >= 1 && c <= ' ') return true;
-  switch (c) {
-    case '!':
-    case '#':
-    case '$':
-    case '%':
-    case '&':
-    case '(':
-    case '*':
-    case '+':
-    case ',':
-    case '-':
-    case '.':
-    case '/':
-    case '=':
-    case '[':
-    case ']':
-    case '^':
-    case '|': return true;
-    default: return false;
-  }
+  static constexpr std::string_view kOperators = "!#$%&(*+,-./=[]^|";
+  return (c >= 1 && c <= ' ') || (c != 0 && kOperators.find(static_cast<char>(c)) != std::string_view::npos);
 }
 
 // The index of the bracket that closes the one at `open` (0-based), counting
@@ -125,10 +89,11 @@ std::size_t MatchBracket(std::string_view text, std::size_t open, char openChar,
   return std::string_view::npos;
 }
 
-// Nesting deeper than this is not searched for aggregates: no real text
-// nests so deep, and each level costs a pass over the text below it, so a
-// hostile template could otherwise make the search take hours.
-constexpr int kMaxScanDepth = 64;
+// Nesting (of brackets and of variables naming variables) deeper than this
+// is not searched for aggregates: no real text nests so deep, each level
+// costs a pass over the text below it, and a hostile template must not
+// exhaust the stack.
+constexpr int kMaxScanDepth = 256;
 
 }  // namespace
 
@@ -192,10 +157,13 @@ class TfrxAggregateScanner {
       }
       return true;
     }
+    // Only a whole Alias."Field" name: a text that merely contains `."`
+    // ("DS."a" + SUM(...)") is an expression to search.
+    if (text.back() != '"') return false;
     TfrxDataSet* dataSet = nullptr;
     AnsiString field;
     report_->GetDatasetAndField(text, dataSet, field);
-    return dataSet != nullptr && !field.empty();
+    return dataSet != nullptr && !field.empty() && field.find('"') == AnsiString::npos;
   }
 
   TfrxAggregateList& list_;
@@ -209,11 +177,8 @@ class TfrxAggregateScanner {
 
 void TfrxAggregateItem::Calc() {
   if (!Band || (!Band->Visible() && !CountInvisibleBands)) return;
-  Variant value = Variant::Null();
-  if (Function != agCount) {
-    Report->SetCurObject(MemoName);
-    value = Report->Calc(Expression);
-  }
+  Report->SetCurObject(MemoName);
+  Variant value = Function == agCount ? Variant::Null() : Report->Calc(Expression);
   // A condition counts as one when true.
   if (value.IsBoolean() && value.AsBoolean()) value = Variant(1);
 

@@ -39,7 +39,8 @@ class TfrxAggregateItem {
 
   // Adds the current row's value.
   void Calc();
-  // The value for the current column; Null becomes the integer 0.
+  // The value for the current column (column 0: the rows added without a
+  // column); Null becomes the integer 0.
   rtl::Variant Value();
   void Reset();
   void DeleteValue();
@@ -83,6 +84,7 @@ class TfrxAggregateList {
   // analysis: the page's master-band lists are filled).
   void AddItems(TfrxReportPage* page);
   void FindAggregates(TfrxCustomMemoView* memo, TfrxDataBand* defaultBand);
+  // Flags written as an expression rather than a number are evaluated.
   TfrxAggregateCall ParseName(const AnsiString& callText) const;
   void AddValue(TfrxBand* band, int column = 0);
   void DeleteValue(TfrxBand* band);

@@ -437,7 +437,6 @@ void TfrxEngine::ShowPageObjects() {
   std::vector<TfrxComponent*> objects;
   for (TfrxComponent* c : page_->Objects())
     if (!As<TfrxBand>(c)) objects.push_back(c);
-  if (objects.empty()) return;
 
   // The objects lying on the page print as one band at the page's origin;
   // they go back to the page afterwards, in their order.
