@@ -628,7 +628,7 @@ TEST(BandOutput, SubreportPrintsItsPageBesideTheBandAndTheNextRowFollowsItsEnd) 
   auto& details = b.AddDataSet("Details", {"D"}, Numbers(3));
   auto* master = b.AddDataBand(page, 0, 20, rows, "Master");
   report::TfrxReportPage* subPage = nullptr;
-  b.AddSubreport(master, 300, 0, 200, 20, &subPage, "Sub");
+  b.AddSubreport(master, 300, 0, 200, 20, &subPage, {}, "Sub");
   auto* detail = b.AddDataBand(subPage, 0, 15, details, "Detail");
   b.AddMemo(detail, 0, 0, 50, 15, "[Details.\"D\"]", {}, "D");
   ASSERT_TRUE(b.Prepare()) << b.Errors();
@@ -657,7 +657,7 @@ TEST(BandOutput, SubreportPrintedOnParentPutsItsObjectsIntoTheBand) {
   master->SetStretched(true);
   b.AddMemo(master, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
   report::TfrxReportPage* subPage = nullptr;
-  b.AddSubreport(master, 300, 5, 200, 20, &subPage, "Sub")->SetPrintOnParent(true);
+  b.AddSubreport(master, 300, 5, 200, 20, &subPage, {}, "Sub")->SetPrintOnParent(true);
   auto* detail = b.AddDataBand(subPage, 0, 15, details, "Detail");
   b.AddMemo(detail, 10, 0, 50, 15, "[Details.\"D\"]", {}, "D");
   ASSERT_TRUE(b.Prepare()) << b.Errors();
