@@ -158,6 +158,11 @@ class ReportBuilder {
   report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
                                       long double height, report::TfrxReportPage** page, const PageSpec& spec = {},
                                       const std::string& name = {});
+  // The same on a default page, named.
+  report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
+                                      long double height, report::TfrxReportPage** page, const std::string& name) {
+    return AddSubreport(band, left, top, width, height, page, PageSpec{}, name);
+  }
   // A dataset the report knows (in its dataset list), owned by the builder.
   TableDataSet& AddDataSet(const std::string& name, std::vector<std::string> columns,
                            std::vector<TableDataSet::Row> rows);
