@@ -148,6 +148,8 @@ class TfrxEngine : public TfrxCustomEngine {
   void ShowVerticalBand(TfrxBand* band);
   void ShowVerticalPages(TfrxBand* band);
   long double ColumnX(int column) const;
+  // Set while AddPage prints a band that every page repeats (not the title).
+  bool reprintingHeader_ = false;
 
   // ---- state (the field table of the engine, in order)
   std::unique_ptr<TfrxAggregateList> aggregates_;

@@ -167,7 +167,11 @@ void TfrxEngine::DoShow(TfrxBand* band) {
     if (band->Visible()) {
       bool split = false;
       const bool nullBand = band->IsA("TfrxNullBand");
-      if (!columnBand && !band->IsA("TfrxOverlay") && !nullBand && !outputBand_ && band->Height() > FreeSpace()) {
+      // Bands that AddPage prints again at the top of every page are placed
+      // as they come: one that does not fit there would fit on no new page
+      // either, and asking for one would print it again without end.
+      if (!columnBand && !band->IsA("TfrxOverlay") && !nullBand && !outputBand_ && !reprintingHeader_ &&
+          band->Height() > FreeSpace()) {
         if ((band->AllowSplit() && !keeping_) ||
             (band->Height() > GetPageHeight() - FooterHeight() && !band->HasVBands)) {
           if (!band->AllowSplit() && band->LineThrough > 1 && !band->StartNewPage()) {
@@ -179,7 +183,7 @@ void TfrxEngine::DoShow(TfrxBand* band) {
           split = true;
         } else {
           if (!keeping_) CheckSuppress(band);
-          if (!(band->IsA("TfrxChild") && callFromPHeader_)) NewColumn();
+          NewColumn();
         }
       }
       if (!split) {
@@ -226,7 +230,8 @@ void TfrxEngine::Stretch(TfrxBand* band) {
   TfrxReport& report = OwnerReport();
   curBand_ = band;
   PrepareShiftTree(band);
-  const bool vMaster = band == vMasterBand_;
+  // The vertical master band while its vertical output is under way.
+  const bool vMaster = band == vMasterBand_ && band->OriginalObjectsCount >= 0;
   if (!vMaster) {
     report.SetCurObject(band->Name());
     band->BeforePrint();
@@ -293,7 +298,7 @@ void TfrxEngine::UnStretch(TfrxBand* band) {
       report.DoAfterPrint(rc);
     }
   }
-  const bool vMaster = band == vMasterBand_;
+  const bool vMaster = band == vMasterBand_ && band->OriginalObjectsCount >= 0;
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (vMaster && static_cast<int>(i) >= band->OriginalObjectsCount) break;
     if (auto* rc = dynamic_cast<TfrxReportComponent*>(objects[i])) rc->AfterPrint();
@@ -627,6 +632,7 @@ void TfrxEngine::AddPage() {
     {
       FlagScope fromAddPage(callFromAddPage_, true);
       FlagScope fromPageHeader(callFromPHeader_, pageHeader);
+      FlagScope reprinting(reprintingHeader_, !title);
       try {
         ShowBand(band);
       } catch (...) {

@@ -303,6 +303,90 @@ INSTANTIATE_TEST_SUITE_P(Objects, SplitThatCannotFit,
                          ::testing::Values(SplitStuckCase{"text taller than a page", true},
                                            SplitStuckCase{"fixed object under a tall header", false}));
 
+TEST(BandOutput, TallTitleSplitsOverPagesWithThePageHeaderOnEach) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  page->SetTitleBeforeHeader(false);
+  auto* title = b.AddBand<report::TfrxReportTitle>(page, 0, 30, "Title");
+  title->SetAllowSplit(true);
+  title->SetStretched(true);
+  b.AddMemo(title, 0, 0, 300, 20, Lines(1, 100), Stretching(), "Long");
+  b.AddBand<report::TfrxPageHeader>(page, 100, 30, "Head");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  std::string all;
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    EXPECT_EQ(Named(bands, "Head").size(), 1u) << p;
+    ASSERT_EQ(Named(bands, "Title").size(), 1u) << p;
+    all += (p ? "\r\n" : "") + Kid(Named(bands, "Title")[0], "Long")->text;
+  }
+  EXPECT_EQ(all, Lines(1, 100));
+}
+
+struct TooTallCase {
+  const char* what;
+  long double pageHeader;   // height of the page header
+  long double groupHeader;  // height of a group header printed on every page
+};
+
+class HeaderTallerThanItsPage : public ::testing::TestWithParam<TooTallCase> {};
+
+// A band every page repeats that cannot fit under the page's other headers
+// is placed as it is instead of asking for new pages that repeat it again.
+TEST_P(HeaderTallerThanItsPage, IsPlacedAsItIsOnEveryPage) {
+  const TooTallCase& c = GetParam();
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(3));
+  auto* head = b.AddBand<report::TfrxPageHeader>(page, 0, c.pageHeader, "Head");
+  b.AddMemo(head, 0, 0, 100, c.pageHeader, "head", {}, "HeadText");
+  auto* group = b.AddGroupHeader(page, 1500, c.groupHeader, "1", "GroupHead");
+  group->SetReprintOnNewPage(true);
+  b.AddMemo(group, 0, 0, 100, c.groupHeader, "group", {}, "GroupText");
+  b.AddDataBand(page, 1600, 20, rows, "Data");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  const int pages = b.Store().GetCount();
+  EXPECT_GE(pages, 2) << c.what;
+  EXPECT_LE(pages, 5) << c.what;  // at worst one row a page
+  int rowCount = 0;
+  for (int p = 0; p < pages; ++p) {
+    EXPECT_EQ(Named(Bands(b.Store(), p), "Head").size(), 1u) << c.what << " page " << p;
+    rowCount += static_cast<int>(Named(Bands(b.Store(), p), "Data").size());
+  }
+  EXPECT_EQ(rowCount, 3) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Bands, HeaderTallerThanItsPage,
+                         ::testing::Values(TooTallCase{"page header taller than the page", 1200, 20},
+                                           TooTallCase{"group header under a tall page header", 600, 600}));
+
+TEST(BandOutput, HeaderWithReprintOnNewPageStartsEachPageOfItsRows) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(60));
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  auto* header = b.AddBand<report::TfrxHeader>(page, 100, 25, "DataHead");
+  header->SetReprintOnNewPage(true);
+  b.AddDataBand(page, 200, 20, rows, "Data");
+  b.AddBand<report::TfrxFooter>(page, 300, 15, "DataFoot");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    ASSERT_EQ(Named(bands, "DataHead").size(), 1u) << p;
+    EXPECT_EQ(Named(bands, "DataHead")[0].top, 30) << p;
+    EXPECT_EQ(Named(bands, "Data")[0].top, 55) << p;
+  }
+  EXPECT_TRUE(Named(Bands(b.Store(), 0), "DataFoot").empty());
+  EXPECT_EQ(Named(Bands(b.Store(), 1), "DataFoot").size(), 1u);
+}
+
 // ---------------------------------------------------------------- keep-together
 
 TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnlyRowsThatStayed) {
