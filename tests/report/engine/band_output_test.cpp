@@ -445,6 +445,106 @@ TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnl
   EXPECT_EQ(b.Store().GetAnchorPage("C"), 2);
 }
 
+struct KeepEdgeCase {
+  const char* what;
+  bool keepHeader, keepFooter;
+  std::vector<int> rowsPerPage;
+  std::vector<int> headerPerPage, footerPerPage;
+};
+
+class KeepHeaderAndFooter : public ::testing::TestWithParam<KeepEdgeCase> {};
+
+// The title leaves room for the data header but not for its first row.
+TEST_P(KeepHeaderAndFooter, KeepTheHeaderWithTheFirstRowAndTheFooterWithTheLast) {
+  const KeepEdgeCase& c = GetParam();
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(5));
+  b.AddBand<report::TfrxReportTitle>(page, 0, Printable(page) - 30, "Title");
+  b.AddBand<report::TfrxHeader>(page, 1400, 20, "DataHead");
+  auto* data = b.AddDataBand(page, 1500, 20, rows, "Data");
+  data->SetKeepHeader(c.keepHeader);
+  data->SetKeepFooter(c.keepFooter);
+  b.AddMemo(data, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
+  auto* footer = b.AddBand<report::TfrxFooter>(page, 1600, 20, "DataFoot");
+  b.AddMemo(footer, 0, 0, 100, 20, "[SUM(<Rows.\"N\">)]", {}, "Total");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  const int pages = b.Store().GetCount();
+  std::vector<int> rowsPerPage, headers, footers;
+  std::string total;
+  for (int p = 0; p < pages; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    rowsPerPage.push_back(static_cast<int>(Named(bands, "Data").size()));
+    headers.push_back(static_cast<int>(Named(bands, "DataHead").size()));
+    footers.push_back(static_cast<int>(Named(bands, "DataFoot").size()));
+    for (const std::string& t : Texts(b.Store(), p, "DataFoot", "Total")) total = t;
+  }
+  EXPECT_EQ(rowsPerPage, c.rowsPerPage) << c.what;
+  EXPECT_EQ(headers, c.headerPerPage) << c.what;
+  EXPECT_EQ(footers, c.footerPerPage) << c.what;
+  EXPECT_EQ(total, "15") << c.what;  // a row moved with the footer counts once
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, KeepHeaderAndFooter,
+                         ::testing::Values(KeepEdgeCase{"nothing kept", false, false, {0, 5}, {1, 0}, {0, 1}},
+                                           KeepEdgeCase{"header kept", true, false, {0, 5}, {0, 1}, {0, 1}},
+                                           KeepEdgeCase{"footer kept", false, true, {0, 5}, {1, 0}, {0, 1}}));
+
+TEST(BandOutput, FooterKeptWithTheLastRowTakesThatRowToTheNextPage) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(5));
+  // Five rows fill what the title leaves; the footer does not fit after them.
+  b.AddBand<report::TfrxReportTitle>(page, 0, Printable(page) - 100, "Title");
+  auto* data = b.AddDataBand(page, 1500, 20, rows, "Data");
+  data->SetKeepFooter(true);
+  b.AddMemo(data, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
+  auto* footer = b.AddBand<report::TfrxFooter>(page, 1600, 20, "DataFoot");
+  b.AddMemo(footer, 0, 0, 100, 20, "[SUM(<Rows.\"N\">)]", {}, "Total");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  EXPECT_EQ(Texts(b.Store(), 0, "Data", "N"), (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(Texts(b.Store(), 1, "Data", "N"), (std::vector<std::string>{"5"}));
+  EXPECT_EQ(Named(Bands(b.Store(), 1), "Data")[0].top, 0);
+  EXPECT_EQ(Texts(b.Store(), 1, "DataFoot", "Total"), (std::vector<std::string>{"15"}));
+  EXPECT_EQ(Named(Bands(b.Store(), 1), "DataFoot")[0].top, 20);
+}
+
+TEST(BandOutput, OverlayUnderneathAndPageOutlineOnEveryPage) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  page->SetOutlineText("'Seite'");
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(60));
+  b.AddBand<report::TfrxOverlay>(page, 500, 100, "Under");
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  b.AddDataBand(page, 100, 20, rows, "Data");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    ASSERT_FALSE(bands.empty());
+    EXPECT_EQ(bands[0].name, "Under") << p;  // drawn first, so underneath
+    EXPECT_EQ(bands[0].top, 0) << p;
+  }
+  preview::TfrxOutline& outline = b.Store().PreparedOutline();
+  outline.LevelRoot();
+  ASSERT_EQ(outline.GetCount(), 2);
+  for (int i = 0; i < 2; ++i) {
+    AnsiString text;
+    int pageNo = -1, top = -1;
+    outline.GetItem(i, text, pageNo, top);
+    EXPECT_EQ(text, "Seite");
+    EXPECT_EQ(pageNo, i);
+    EXPECT_EQ(top, 0);
+  }
+}
+
 // ---------------------------------------------------------------- page footer and header
 
 struct FooterCase {
