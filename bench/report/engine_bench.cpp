@@ -26,7 +26,6 @@
 #include "report/vuzClassRTTI.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzDataSet.h"
-#include "report/vuzEngine.h"
 #include "report/vuzExpressionCache.h"
 
 using namespace report;
@@ -63,21 +62,12 @@ struct Started {
     ReportClassesStartup();
     vuzClassRTTIStartup();
     preview::vuzPreviewStartup();
-    TfrxReportHooks& hooks = vuzReportHooks();
-    if (!hooks.CreateEngine) {
-      hooks.CreateEngine = [](TfrxReport& r) -> std::unique_ptr<TfrxCustomEngine> {
-        return std::make_unique<TfrxEngine>(&r);
-      };
-      installed = true;
-    }
   }
   ~Started() {
-    if (installed) vuzReportHooks().CreateEngine = nullptr;
     preview::vuzPreviewShutdown();
     vuzClassRTTIShutdown();
     ReportClassesShutdown();
   }
-  bool installed = false;
 };
 
 class LogReport {

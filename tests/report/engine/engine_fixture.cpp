@@ -14,7 +14,6 @@
 #include "report/frxpngimage.h"
 #include "report/vuzClass.h"
 #include "report/vuzClassRTTI.h"
-#include "report/vuzEngine.h"
 #include "report/vuzPaperSizes.h"
 #include "report/vuzUnicodeUtils.h"
 #include "tests/support/files.h"
@@ -35,13 +34,6 @@ EngineScope::EngineScope(bool fixedMetrics) {
   report::vuzClassRTTIStartup();
   report::vuzChBoxRTTIStartup();
   preview::vuzPreviewStartup();
-  report::TfrxReportHooks& hooks = report::vuzReportHooks();
-  if (!hooks.CreateEngine) {
-    hooks.CreateEngine = [](report::TfrxReport& r) -> std::unique_ptr<report::TfrxCustomEngine> {
-      return std::make_unique<report::TfrxEngine>(&r);
-    };
-    installedEngine_ = true;
-  }
   if (fixedMetrics) {
     measurer_ = std::make_unique<report::TfrxFixedTextMeasurer>();
     measurerScope_ = std::make_unique<report::TfrxTextMeasurerScope>(*measurer_);
@@ -51,7 +43,6 @@ EngineScope::EngineScope(bool fixedMetrics) {
 EngineScope::~EngineScope() {
   measurerScope_.reset();
   measurer_.reset();
-  if (installedEngine_) report::vuzReportHooks().CreateEngine = nullptr;
   preview::vuzPreviewShutdown();
   report::vuzChBoxRTTIShutdown();
   report::vuzClassRTTIShutdown();
