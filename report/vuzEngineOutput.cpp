@@ -323,7 +323,13 @@ void TfrxEngine::PrepareShiftTree(TfrxBand* band) {
     long long key;
   };
   std::vector<Entry> list;
-  for (TfrxComponent* c : band->Objects()) {
+  // The vertical master band's copies of vertical objects live for one
+  // output only: they never join the tree.
+  std::vector<TfrxComponent*> objects = band->Objects();
+  if (band == vMasterBand_ && band->OriginalObjectsCount >= 0 &&
+      band->OriginalObjectsCount < static_cast<int>(objects.size()))
+    objects.resize(static_cast<std::size_t>(band->OriginalObjectsCount));
+  for (TfrxComponent* c : objects) {
     auto* rc = dynamic_cast<TfrxReportComponent*>(c);
     if (!rc) continue;
     rc->ShiftChildren().clear();
