@@ -2,6 +2,7 @@
 // and columns, splitting, keep blocks, subreports, vertical bands, outline.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -582,6 +583,7 @@ void TfrxEngine::InitPage() {
   vMasterBand_ = nullptr;
   isFirstPage_ = true;
   isLastPage_ = false;
+  outlineOpen_.clear();
   OutlineRoot();
   if (page_ && page_->ResetPageNumbers() && PreviewPages) PreviewPages->ResetLogicalPageNumber();
   if (PreviewPages && PreviewPages->GetCount() > 0 && page_ && page_->PrintOnPreviousPage()) {
@@ -1071,7 +1073,9 @@ void TfrxEngine::AddBandOutline(TfrxBand* band) {
   report.SetCurObject(band->Name());
   const long double height = band->Stretched() ? band->StretchedHeight : band->Height();
   const int top = static_cast<int>(std::lround(CurY - height));
-  if (band->Visible()) PreviewPages->Outline()->AddItem(rtl::VarToStr(report.Calc(band->OutlineText())), top);
+  if (!band->Visible()) return;
+  PreviewPages->Outline()->AddItem(rtl::VarToStr(report.Calc(band->OutlineText())), top);
+  outlineOpen_.push_back(band);
 }
 
 void TfrxEngine::AddPageOutline() {
@@ -1085,8 +1089,13 @@ void TfrxEngine::OutlineRoot() {
 }
 
 void TfrxEngine::OutlineUp(TfrxBand* band) {
-  if (band && !band->OutlineText().empty() && PreviewPages && PreviewPages->Outline())
-    PreviewPages->Outline()->LevelUp();
+  if (!band || band->OutlineText().empty() || !PreviewPages || !PreviewPages->Outline()) return;
+  // A band that added no entry (it was hidden) has no level to leave: going
+  // up for it would hang every later entry one level too high.
+  auto it = std::find(outlineOpen_.rbegin(), outlineOpen_.rend(), band);
+  if (it == outlineOpen_.rend()) return;
+  outlineOpen_.erase(std::next(it).base());
+  PreviewPages->Outline()->LevelUp();
 }
 
 }  // namespace report

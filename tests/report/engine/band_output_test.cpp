@@ -545,6 +545,34 @@ TEST(BandOutput, OverlayUnderneathAndPageOutlineOnEveryPage) {
   }
 }
 
+// Rows of a hidden band with an outline text add no entry, so they leave no
+// level either: the second group still hangs under the page's entry.
+TEST(BandOutput, HiddenBandWithOutlineTextLeavesTheOutlineLevelsAlone) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  page->SetOutlineText("'P'");
+  auto& rows = b.AddDataSet("Rows", {"G"}, {{V("A")}, {V("A")}, {V("B")}, {V("B")}});
+  auto* group = b.AddGroupHeader(page, 100, 20, "Rows.\"G\"", "Group");
+  group->SetOutlineText("Rows.\"G\"");
+  auto* data = b.AddDataBand(page, 200, 20, rows, "Data");
+  data->SetOutlineText("'row'");
+  data->SetVisible(false);
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  preview::TfrxOutline& outline = b.Store().PreparedOutline();
+  outline.LevelRoot();
+  ASSERT_EQ(outline.GetCount(), 1);
+  outline.LevelDown(0);
+  ASSERT_EQ(outline.GetCount(), 2);
+  for (int i = 0; i < 2; ++i) {
+    AnsiString text;
+    int pageNo = -1, top = -1;
+    outline.GetItem(i, text, pageNo, top);
+    EXPECT_EQ(text, i == 0 ? "A" : "B");
+  }
+}
+
 // ---------------------------------------------------------------- page footer and header
 
 struct FooterCase {
