@@ -367,4 +367,23 @@ TEST(EngineEnd, TheRowGuardLeavesDatasetsThatEndAlone) {
   EXPECT_EQ(b.Errors(), "");
 }
 
+TEST(EngineEnd, AnErrorWhileBuildingEndsTheRunAndStillFinishes) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, {{V("a"), V(1)}, {V("b"), V(0)}, {V("c"), V(3)}});
+  auto* band = b.AddDataBand(page, 40, 20, rows, "MD");
+  b.AddMemo(band, 0, 0, 100, 20, "[10 div <Rows.\"N\">]", {}, "Cell");
+  LogEngine& engine = UseLogEngine(b);
+  engine.watched = &rows;
+
+  EXPECT_FALSE(b.Prepare());
+  EXPECT_NE(b.Errors().find("Cell"), std::string::npos) << b.Errors();
+  EXPECT_FALSE(engine.Running);
+  EXPECT_EQ(Join(engine.log), "MD@0 MD@1") << b.Errors();
+  // The pages built so far are finished and readable.
+  EXPECT_EQ(b.Store().GetCount(), 1);
+  EXPECT_NE(b.Store().GetPage(0), nullptr);
+}
+
 }  // namespace engine_test
