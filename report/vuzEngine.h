@@ -148,6 +148,11 @@ class TfrxEngine : public TfrxCustomEngine {
   void ShowVerticalBand(TfrxBand* band);
   void ShowVerticalPages(TfrxBand* band);
   long double ColumnX(int column) const;
+  // Set while AddPage prints a band that every page repeats (not the title).
+  bool reprintingHeader_ = false;
+  // Bands whose outline entry is open (the outline went down into it), so
+  // that only those go up again.
+  std::vector<TfrxBand*> outlineOpen_;
 
   // ---- state (the field table of the engine, in order)
   std::unique_ptr<TfrxAggregateList> aggregates_;

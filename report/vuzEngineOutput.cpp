@@ -2,6 +2,7 @@
 // and columns, splitting, keep blocks, subreports, vertical bands, outline.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -167,7 +168,11 @@ void TfrxEngine::DoShow(TfrxBand* band) {
     if (band->Visible()) {
       bool split = false;
       const bool nullBand = band->IsA("TfrxNullBand");
-      if (!columnBand && !band->IsA("TfrxOverlay") && !nullBand && !outputBand_ && band->Height() > FreeSpace()) {
+      // Bands that AddPage prints again at the top of every page are placed
+      // as they come: one that does not fit there would fit on no new page
+      // either, and asking for one would print it again without end.
+      if (!columnBand && !band->IsA("TfrxOverlay") && !nullBand && !outputBand_ && !reprintingHeader_ &&
+          band->Height() > FreeSpace()) {
         if ((band->AllowSplit() && !keeping_) ||
             (band->Height() > GetPageHeight() - FooterHeight() && !band->HasVBands)) {
           if (!band->AllowSplit() && band->LineThrough > 1 && !band->StartNewPage()) {
@@ -179,7 +184,7 @@ void TfrxEngine::DoShow(TfrxBand* band) {
           split = true;
         } else {
           if (!keeping_) CheckSuppress(band);
-          if (!(band->IsA("TfrxChild") && callFromPHeader_)) NewColumn();
+          NewColumn();
         }
       }
       if (!split) {
@@ -226,7 +231,8 @@ void TfrxEngine::Stretch(TfrxBand* band) {
   TfrxReport& report = OwnerReport();
   curBand_ = band;
   PrepareShiftTree(band);
-  const bool vMaster = band == vMasterBand_;
+  // The vertical master band while its vertical output is under way.
+  const bool vMaster = band == vMasterBand_ && band->OriginalObjectsCount >= 0;
   if (!vMaster) {
     report.SetCurObject(band->Name());
     band->BeforePrint();
@@ -293,7 +299,7 @@ void TfrxEngine::UnStretch(TfrxBand* band) {
       report.DoAfterPrint(rc);
     }
   }
-  const bool vMaster = band == vMasterBand_;
+  const bool vMaster = band == vMasterBand_ && band->OriginalObjectsCount >= 0;
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (vMaster && static_cast<int>(i) >= band->OriginalObjectsCount) break;
     if (auto* rc = dynamic_cast<TfrxReportComponent*>(objects[i])) rc->AfterPrint();
@@ -318,7 +324,13 @@ void TfrxEngine::PrepareShiftTree(TfrxBand* band) {
     long long key;
   };
   std::vector<Entry> list;
-  for (TfrxComponent* c : band->Objects()) {
+  // The vertical master band's copies of vertical objects live for one
+  // output only: they never join the tree.
+  std::vector<TfrxComponent*> objects = band->Objects();
+  if (band == vMasterBand_ && band->OriginalObjectsCount >= 0 &&
+      band->OriginalObjectsCount < static_cast<int>(objects.size()))
+    objects.resize(static_cast<std::size_t>(band->OriginalObjectsCount));
+  for (TfrxComponent* c : objects) {
     auto* rc = dynamic_cast<TfrxReportComponent*>(c);
     if (!rc) continue;
     rc->ShiftChildren().clear();
@@ -571,6 +583,7 @@ void TfrxEngine::InitPage() {
   vMasterBand_ = nullptr;
   isFirstPage_ = true;
   isLastPage_ = false;
+  outlineOpen_.clear();
   OutlineRoot();
   if (page_ && page_->ResetPageNumbers() && PreviewPages) PreviewPages->ResetLogicalPageNumber();
   if (PreviewPages && PreviewPages->GetCount() > 0 && page_ && page_->PrintOnPreviousPage()) {
@@ -627,6 +640,7 @@ void TfrxEngine::AddPage() {
     {
       FlagScope fromAddPage(callFromAddPage_, true);
       FlagScope fromPageHeader(callFromPHeader_, pageHeader);
+      FlagScope reprinting(reprintingHeader_, !title);
       try {
         ShowBand(band);
       } catch (...) {
@@ -973,7 +987,13 @@ void TfrxEngine::ShowVerticalBand(TfrxBand* band) {
       if (page_ && page_->EndlessWidth()) {
         PageWidth += band->Width();
       } else {
-        if (PreviewPages) PreviewPages->AddPage(page_);
+        // The next prepared page, or a new one past the last.
+        if (PreviewPages) {
+          const TfrxAddPageAction action = PreviewPages->AddPageAction;
+          PreviewPages->AddPageAction = apWriteOver;
+          PreviewPages->AddPage(page_);
+          PreviewPages->AddPageAction = action;
+        }
         CurX = 0;
         vPageList_.push_back(static_cast<int>(vMasterBand_->Objects().size()));
         const std::vector<TfrxBand*> headers = vHeaderList_;
@@ -1053,7 +1073,9 @@ void TfrxEngine::AddBandOutline(TfrxBand* band) {
   report.SetCurObject(band->Name());
   const long double height = band->Stretched() ? band->StretchedHeight : band->Height();
   const int top = static_cast<int>(std::lround(CurY - height));
-  if (band->Visible()) PreviewPages->Outline()->AddItem(rtl::VarToStr(report.Calc(band->OutlineText())), top);
+  if (!band->Visible()) return;
+  PreviewPages->Outline()->AddItem(rtl::VarToStr(report.Calc(band->OutlineText())), top);
+  outlineOpen_.push_back(band);
 }
 
 void TfrxEngine::AddPageOutline() {
@@ -1067,8 +1089,13 @@ void TfrxEngine::OutlineRoot() {
 }
 
 void TfrxEngine::OutlineUp(TfrxBand* band) {
-  if (band && !band->OutlineText().empty() && PreviewPages && PreviewPages->Outline())
-    PreviewPages->Outline()->LevelUp();
+  if (!band || band->OutlineText().empty() || !PreviewPages || !PreviewPages->Outline()) return;
+  // A band that added no entry (it was hidden) has no level to leave: going
+  // up for it would hang every later entry one level too high.
+  auto it = std::find(outlineOpen_.rbegin(), outlineOpen_.rend(), band);
+  if (it == outlineOpen_.rend()) return;
+  outlineOpen_.erase(std::next(it).base());
+  PreviewPages->Outline()->LevelUp();
 }
 
 }  // namespace report

@@ -303,6 +303,90 @@ INSTANTIATE_TEST_SUITE_P(Objects, SplitThatCannotFit,
                          ::testing::Values(SplitStuckCase{"text taller than a page", true},
                                            SplitStuckCase{"fixed object under a tall header", false}));
 
+TEST(BandOutput, TallTitleSplitsOverPagesWithThePageHeaderOnEach) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  page->SetTitleBeforeHeader(false);
+  auto* title = b.AddBand<report::TfrxReportTitle>(page, 0, 30, "Title");
+  title->SetAllowSplit(true);
+  title->SetStretched(true);
+  b.AddMemo(title, 0, 0, 300, 20, Lines(1, 100), Stretching(), "Long");
+  b.AddBand<report::TfrxPageHeader>(page, 100, 30, "Head");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  std::string all;
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    EXPECT_EQ(Named(bands, "Head").size(), 1u) << p;
+    ASSERT_EQ(Named(bands, "Title").size(), 1u) << p;
+    all += (p ? "\r\n" : "") + Kid(Named(bands, "Title")[0], "Long")->text;
+  }
+  EXPECT_EQ(all, Lines(1, 100));
+}
+
+struct TooTallCase {
+  const char* what;
+  long double pageHeader;   // height of the page header
+  long double groupHeader;  // height of a group header printed on every page
+};
+
+class HeaderTallerThanItsPage : public ::testing::TestWithParam<TooTallCase> {};
+
+// A band every page repeats that cannot fit under the page's other headers
+// is placed as it is instead of asking for new pages that repeat it again.
+TEST_P(HeaderTallerThanItsPage, IsPlacedAsItIsOnEveryPage) {
+  const TooTallCase& c = GetParam();
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(3));
+  auto* head = b.AddBand<report::TfrxPageHeader>(page, 0, c.pageHeader, "Head");
+  b.AddMemo(head, 0, 0, 100, c.pageHeader, "head", {}, "HeadText");
+  auto* group = b.AddGroupHeader(page, 1500, c.groupHeader, "1", "GroupHead");
+  group->SetReprintOnNewPage(true);
+  b.AddMemo(group, 0, 0, 100, c.groupHeader, "group", {}, "GroupText");
+  b.AddDataBand(page, 1600, 20, rows, "Data");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  const int pages = b.Store().GetCount();
+  EXPECT_GE(pages, 2) << c.what;
+  EXPECT_LE(pages, 5) << c.what;  // at worst one row a page
+  int rowCount = 0;
+  for (int p = 0; p < pages; ++p) {
+    EXPECT_EQ(Named(Bands(b.Store(), p), "Head").size(), 1u) << c.what << " page " << p;
+    rowCount += static_cast<int>(Named(Bands(b.Store(), p), "Data").size());
+  }
+  EXPECT_EQ(rowCount, 3) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Bands, HeaderTallerThanItsPage,
+                         ::testing::Values(TooTallCase{"page header taller than the page", 1200, 20},
+                                           TooTallCase{"group header under a tall page header", 600, 600}));
+
+TEST(BandOutput, HeaderWithReprintOnNewPageStartsEachPageOfItsRows) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(60));
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  auto* header = b.AddBand<report::TfrxHeader>(page, 100, 25, "DataHead");
+  header->SetReprintOnNewPage(true);
+  b.AddDataBand(page, 200, 20, rows, "Data");
+  b.AddBand<report::TfrxFooter>(page, 300, 15, "DataFoot");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    ASSERT_EQ(Named(bands, "DataHead").size(), 1u) << p;
+    EXPECT_EQ(Named(bands, "DataHead")[0].top, 30) << p;
+    EXPECT_EQ(Named(bands, "Data")[0].top, 55) << p;
+  }
+  EXPECT_TRUE(Named(Bands(b.Store(), 0), "DataFoot").empty());
+  EXPECT_EQ(Named(Bands(b.Store(), 1), "DataFoot").size(), 1u);
+}
+
 // ---------------------------------------------------------------- keep-together
 
 TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnlyRowsThatStayed) {
@@ -359,6 +443,134 @@ TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnl
   EXPECT_EQ(outlinePages, (std::vector<int>{0, 0, 1}));
   EXPECT_EQ(b.Store().GetAnchorPage("A"), 1);
   EXPECT_EQ(b.Store().GetAnchorPage("C"), 2);
+}
+
+struct KeepEdgeCase {
+  const char* what;
+  bool keepHeader, keepFooter;
+  std::vector<int> rowsPerPage;
+  std::vector<int> headerPerPage, footerPerPage;
+};
+
+class KeepHeaderAndFooter : public ::testing::TestWithParam<KeepEdgeCase> {};
+
+// The title leaves room for the data header but not for its first row.
+TEST_P(KeepHeaderAndFooter, KeepTheHeaderWithTheFirstRowAndTheFooterWithTheLast) {
+  const KeepEdgeCase& c = GetParam();
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(5));
+  b.AddBand<report::TfrxReportTitle>(page, 0, Printable(page) - 30, "Title");
+  b.AddBand<report::TfrxHeader>(page, 1400, 20, "DataHead");
+  auto* data = b.AddDataBand(page, 1500, 20, rows, "Data");
+  data->SetKeepHeader(c.keepHeader);
+  data->SetKeepFooter(c.keepFooter);
+  b.AddMemo(data, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
+  auto* footer = b.AddBand<report::TfrxFooter>(page, 1600, 20, "DataFoot");
+  b.AddMemo(footer, 0, 0, 100, 20, "[SUM(<Rows.\"N\">)]", {}, "Total");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  const int pages = b.Store().GetCount();
+  std::vector<int> rowsPerPage, headers, footers;
+  std::string total;
+  for (int p = 0; p < pages; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    rowsPerPage.push_back(static_cast<int>(Named(bands, "Data").size()));
+    headers.push_back(static_cast<int>(Named(bands, "DataHead").size()));
+    footers.push_back(static_cast<int>(Named(bands, "DataFoot").size()));
+    for (const std::string& t : Texts(b.Store(), p, "DataFoot", "Total")) total = t;
+  }
+  EXPECT_EQ(rowsPerPage, c.rowsPerPage) << c.what;
+  EXPECT_EQ(headers, c.headerPerPage) << c.what;
+  EXPECT_EQ(footers, c.footerPerPage) << c.what;
+  EXPECT_EQ(total, "15") << c.what;  // a row moved with the footer counts once
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, KeepHeaderAndFooter,
+                         ::testing::Values(KeepEdgeCase{"nothing kept", false, false, {0, 5}, {1, 0}, {0, 1}},
+                                           KeepEdgeCase{"header kept", true, false, {0, 5}, {0, 1}, {0, 1}},
+                                           KeepEdgeCase{"footer kept", false, true, {0, 5}, {1, 0}, {0, 1}}));
+
+TEST(BandOutput, FooterKeptWithTheLastRowTakesThatRowToTheNextPage) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(5));
+  // Five rows fill what the title leaves; the footer does not fit after them.
+  b.AddBand<report::TfrxReportTitle>(page, 0, Printable(page) - 100, "Title");
+  auto* data = b.AddDataBand(page, 1500, 20, rows, "Data");
+  data->SetKeepFooter(true);
+  b.AddMemo(data, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
+  auto* footer = b.AddBand<report::TfrxFooter>(page, 1600, 20, "DataFoot");
+  b.AddMemo(footer, 0, 0, 100, 20, "[SUM(<Rows.\"N\">)]", {}, "Total");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  EXPECT_EQ(Texts(b.Store(), 0, "Data", "N"), (std::vector<std::string>{"1", "2", "3", "4"}));
+  EXPECT_EQ(Texts(b.Store(), 1, "Data", "N"), (std::vector<std::string>{"5"}));
+  EXPECT_EQ(Named(Bands(b.Store(), 1), "Data")[0].top, 0);
+  EXPECT_EQ(Texts(b.Store(), 1, "DataFoot", "Total"), (std::vector<std::string>{"15"}));
+  EXPECT_EQ(Named(Bands(b.Store(), 1), "DataFoot")[0].top, 20);
+}
+
+TEST(BandOutput, OverlayUnderneathAndPageOutlineOnEveryPage) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  page->SetOutlineText("'Seite'");
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(60));
+  b.AddBand<report::TfrxOverlay>(page, 500, 100, "Under");
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  b.AddDataBand(page, 100, 20, rows, "Data");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Bands(b.Store(), p);
+    ASSERT_FALSE(bands.empty());
+    EXPECT_EQ(bands[0].name, "Under") << p;  // drawn first, so underneath
+    EXPECT_EQ(bands[0].top, 0) << p;
+  }
+  preview::TfrxOutline& outline = b.Store().PreparedOutline();
+  outline.LevelRoot();
+  ASSERT_EQ(outline.GetCount(), 2);
+  for (int i = 0; i < 2; ++i) {
+    AnsiString text;
+    int pageNo = -1, top = -1;
+    outline.GetItem(i, text, pageNo, top);
+    EXPECT_EQ(text, "Seite");
+    EXPECT_EQ(pageNo, i);
+    EXPECT_EQ(top, 0);
+  }
+}
+
+// Rows of a hidden band with an outline text add no entry, so they leave no
+// level either: the second group still hangs under the page's entry.
+TEST(BandOutput, HiddenBandWithOutlineTextLeavesTheOutlineLevelsAlone) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  page->SetOutlineText("'P'");
+  auto& rows = b.AddDataSet("Rows", {"G"}, {{V("A")}, {V("A")}, {V("B")}, {V("B")}});
+  auto* group = b.AddGroupHeader(page, 100, 20, "Rows.\"G\"", "Group");
+  group->SetOutlineText("Rows.\"G\"");
+  auto* data = b.AddDataBand(page, 200, 20, rows, "Data");
+  data->SetOutlineText("'row'");
+  data->SetVisible(false);
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  preview::TfrxOutline& outline = b.Store().PreparedOutline();
+  outline.LevelRoot();
+  ASSERT_EQ(outline.GetCount(), 1);
+  outline.LevelDown(0);
+  ASSERT_EQ(outline.GetCount(), 2);
+  for (int i = 0; i < 2; ++i) {
+    AnsiString text;
+    int pageNo = -1, top = -1;
+    outline.GetItem(i, text, pageNo, top);
+    EXPECT_EQ(text, i == 0 ? "A" : "B");
+  }
 }
 
 // ---------------------------------------------------------------- page footer and header
@@ -628,7 +840,7 @@ TEST(BandOutput, SubreportPrintsItsPageBesideTheBandAndTheNextRowFollowsItsEnd) 
   auto& details = b.AddDataSet("Details", {"D"}, Numbers(3));
   auto* master = b.AddDataBand(page, 0, 20, rows, "Master");
   report::TfrxReportPage* subPage = nullptr;
-  b.AddSubreport(master, 300, 0, 200, 20, &subPage, "Sub");
+  b.AddSubreport(master, 300, 0, 200, 20, &subPage, {}, "Sub");
   auto* detail = b.AddDataBand(subPage, 0, 15, details, "Detail");
   b.AddMemo(detail, 0, 0, 50, 15, "[Details.\"D\"]", {}, "D");
   ASSERT_TRUE(b.Prepare()) << b.Errors();
@@ -657,7 +869,7 @@ TEST(BandOutput, SubreportPrintedOnParentPutsItsObjectsIntoTheBand) {
   master->SetStretched(true);
   b.AddMemo(master, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
   report::TfrxReportPage* subPage = nullptr;
-  b.AddSubreport(master, 300, 5, 200, 20, &subPage, "Sub")->SetPrintOnParent(true);
+  b.AddSubreport(master, 300, 5, 200, 20, &subPage, {}, "Sub")->SetPrintOnParent(true);
   auto* detail = b.AddDataBand(subPage, 0, 15, details, "Detail");
   b.AddMemo(detail, 10, 0, 50, 15, "[Details.\"D\"]", {}, "D");
   ASSERT_TRUE(b.Prepare()) << b.Errors();
@@ -720,6 +932,70 @@ TEST(BandOutput, VerticalBandRepeatsItsPartOfTheRowAcrossThePage) {
     EXPECT_EQ(Kid(bands[r], "N")->text, std::to_string(r + 1));
   }
   EXPECT_EQ(bands[1].top, 20);
+}
+
+TEST(BandOutput, VerticalBandsWiderThanThePageGoOnOnTheNextPageAtTheRowsHeight) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(2));
+  std::vector<TableDataSet::Row> c;
+  for (int i = 0; i < 15; ++i) c.push_back({V(i)});
+  auto& cols = b.AddDataSet("Cols", {"C"}, c);
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  auto* row = b.AddDataBand(page, 40, 20, rows, "Row");
+  auto* column = b.AddDataBand(page, 0, 0, cols, "Column");
+  column->SetVertical(true);
+  column->SetLeft(100);
+  column->SetWidth(60);
+  b.AddMemo(row, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
+  b.AddMemo(row, 105, 0, 50, 20, "[Cols.\"C\"]", {}, "C");
+  b.AddBand<report::TfrxPageFooter>(page, 300, 20, "Foot");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  // 718 pixels hold eleven columns of 60; the other four go on page 2.
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<Placed> bands = Named(Bands(b.Store(), p), "Row");
+    ASSERT_EQ(bands.size(), 2u) << p;
+    for (std::size_t r = 0; r < 2; ++r) {
+      EXPECT_EQ(bands[r].top, 30 + 20 * static_cast<int>(r));
+      std::vector<std::string> texts;
+      for (const Placed& k : bands[r].kids)
+        if (k.name == "C") texts.push_back(k.text);
+      std::vector<std::string> expected;
+      for (int i = p ? 11 : 0; i < (p ? 15 : 11); ++i) expected.push_back(std::to_string(i));
+      EXPECT_EQ(texts, expected) << "page " << p << " row " << r;
+      EXPECT_EQ(Kid(bands[r], "N") != nullptr, p == 0);
+    }
+    EXPECT_EQ(Named(Bands(b.Store(), p), "Head").size(), 1u);
+    EXPECT_EQ(Named(Bands(b.Store(), p), "Foot").size(), 1u);
+  }
+}
+
+TEST(BandOutput, SubreportLongerThanAPageLeadsTheNextRowToWhereItEnded) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(2));
+  auto& details = b.AddDataSet("Details", {"D"}, Numbers(60));
+  b.AddBand<report::TfrxPageHeader>(page, 0, 30, "Head");
+  auto* master = b.AddDataBand(page, 40, 20, rows, "Master");
+  report::TfrxReportPage* subPage = nullptr;
+  b.AddSubreport(master, 300, 0, 200, 20, &subPage, {}, "Sub");
+  b.AddDataBand(subPage, 0, 20, details, "Detail");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  // 50 rows of 20 under the header on a page: the first subreport ends at
+  // 30 + 10 x 20 on page 2, where the second master row starts.
+  ASSERT_EQ(b.Store().GetCount(), 3);
+  std::vector<int> details1;
+  for (int p = 0; p < 3; ++p) details1.push_back(static_cast<int>(Named(Bands(b.Store(), p), "Detail").size()));
+  EXPECT_EQ(details1, (std::vector<int>{50, 50, 20}));
+  const std::vector<Placed> second = Named(Bands(b.Store(), 1), "Master");
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_EQ(second[0].top, 230);
+  for (const Placed& d : Named(Bands(b.Store(), 1), "Detail")) EXPECT_EQ(d.left, 300);
 }
 
 // ---------------------------------------------------------------- endless pages

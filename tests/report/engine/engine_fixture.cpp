@@ -14,7 +14,6 @@
 #include "report/frxpngimage.h"
 #include "report/vuzClass.h"
 #include "report/vuzClassRTTI.h"
-#include "report/vuzEngine.h"
 #include "report/vuzPaperSizes.h"
 #include "report/vuzUnicodeUtils.h"
 #include "tests/support/files.h"
@@ -35,13 +34,6 @@ EngineScope::EngineScope(bool fixedMetrics) {
   report::vuzClassRTTIStartup();
   report::vuzChBoxRTTIStartup();
   preview::vuzPreviewStartup();
-  report::TfrxReportHooks& hooks = report::vuzReportHooks();
-  if (!hooks.CreateEngine) {
-    hooks.CreateEngine = [](report::TfrxReport& r) -> std::unique_ptr<report::TfrxCustomEngine> {
-      return std::make_unique<report::TfrxEngine>(&r);
-    };
-    installedEngine_ = true;
-  }
   if (fixedMetrics) {
     measurer_ = std::make_unique<report::TfrxFixedTextMeasurer>();
     measurerScope_ = std::make_unique<report::TfrxTextMeasurerScope>(*measurer_);
@@ -51,7 +43,6 @@ EngineScope::EngineScope(bool fixedMetrics) {
 EngineScope::~EngineScope() {
   measurerScope_.reset();
   measurer_.reset();
-  if (installedEngine_) report::vuzReportHooks().CreateEngine = nullptr;
   preview::vuzPreviewShutdown();
   report::vuzChBoxRTTIShutdown();
   report::vuzClassRTTIShutdown();
@@ -218,11 +209,11 @@ report::TfrxMemoView* ReportBuilder::AddMemo(report::TfrxComponent* parent, long
 
 report::TfrxSubreport* ReportBuilder::AddSubreport(report::TfrxComponent* band, long double left, long double top,
                                                    long double width, long double height, report::TfrxReportPage** page,
-                                                   const std::string& name) {
+                                                   const PageSpec& spec, const std::string& name) {
   auto* sub = new report::TfrxSubreport(band);
   Name(sub, name);
   sub->SetBounds(left, top, width, height);
-  report::TfrxReportPage* subPage = AddPage();
+  report::TfrxReportPage* subPage = AddPage(spec);
   sub->SetPage(subPage);
   if (page) *page = subPage;
   return sub;

@@ -39,11 +39,11 @@ using rtl::AnsiString;
 
 // Everything a report run needs, undone in reverse order when it goes: the
 // report classes and process-wide objects, the script bindings of the report
-// classes, the preview library's hooks (the prepared-pages store every
-// report makes, the printer defaults new pages take) and, when nothing else
-// installed one, the hook that gives reports the real engine. With
-// fixedMetrics, text is measured with fixed advances (half the font size per
-// letter), so wrapping and heights do not depend on the fonts installed.
+// classes and the preview library's hooks (the prepared-pages store every
+// report makes, the printer defaults new pages take); reports make the real
+// engine themselves. With fixedMetrics, text is measured with fixed advances
+// (half the font size per letter), so wrapping and heights do not depend on
+// the fonts installed.
 class EngineScope {
  public:
   explicit EngineScope(bool fixedMetrics = true);
@@ -52,7 +52,6 @@ class EngineScope {
   EngineScope& operator=(const EngineScope&) = delete;
 
  private:
-  bool installedEngine_ = false;
   std::unique_ptr<report::TfrxFixedTextMeasurer> measurer_;
   std::unique_ptr<report::TfrxTextMeasurerScope> measurerScope_;
 };
@@ -157,7 +156,13 @@ class ReportBuilder {
                                 const std::string& name = {});
   // A subreport view on a band and the new report page it prints.
   report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
-                                      long double height, report::TfrxReportPage** page, const std::string& name = {});
+                                      long double height, report::TfrxReportPage** page, const PageSpec& spec = {},
+                                      const std::string& name = {});
+  // The same on a default page, named.
+  report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
+                                      long double height, report::TfrxReportPage** page, const std::string& name) {
+    return AddSubreport(band, left, top, width, height, page, PageSpec{}, name);
+  }
   // A dataset the report knows (in its dataset list), owned by the builder.
   TableDataSet& AddDataSet(const std::string& name, std::vector<std::string> columns,
                            std::vector<TableDataSet::Row> rows);
