@@ -442,6 +442,7 @@ void TfrxEngine::ShowPageObjects() {
   // they go back to the page afterwards, in their order.
   TfrxNullBand* band = new TfrxNullBand(nullptr);
   band->SetParent(page_);
+  band->SetFont(page_->Font());  // objects that take their parent's font keep the page's
   band->SetBounds(0, 0, PageWidth, PageHeight);
   const long double savedY = CurY;
   auto restore = [&] {

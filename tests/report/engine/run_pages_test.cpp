@@ -491,4 +491,53 @@ TEST(EnginePages, AFooterAfterEachRowReplacesTheFooterAtTheEnd) {
   EXPECT_EQ(AllBands(b.Store()), "[MD(0,0):a Foot(0,20):1 MD(0,30):b Foot(0,50):2]");
 }
 
+// ---------------------------------------------------------------- the page's own objects
+
+TEST(EnginePages, ObjectsOnThePageItselfPrintWhereTheyStandInThePagesFont) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage(SmallPage());
+  page->Font()->SetSize(20);
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b", "c", "d"}));
+  auto* title = b.AddBand<report::TfrxReportTitle>(page, 0, 30, "Title");
+  b.AddMemo(title, 0, 0, 50, 20, "title");
+  auto* md = b.AddDataBand(page, 40, 50, rows, "MD");
+  b.AddMemo(md, 0, 0, 50, 20, "[Rows.\"Key\"]");
+  auto* stamp = b.AddMemo(page, 200, 100, 80, 20, "[Page#]", {}, "Stamp");
+  stamp->SetParentFont(true);
+  // Text that grows with its font: the same on the page and on a band.
+  MemoSpec grow;
+  grow.stretch = report::smActualHeight;
+  b.AddMemo(page, 0, 60, 60, 20, "one two three four", grow, "Grown")->SetParentFont(true);
+  b.AddMemo(title, 100, 0, 60, 20, "one two three four", grow, "Same")->Font()->SetSize(20);
+
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  // They print once, with the start of the page's build, at their own place
+  // (not below the title), and the rows continue below the title.
+  ASSERT_EQ(b.Store().GetCount(), 2);
+  EXPECT_EQ(AllBands(b.Store()),
+            "[Title(0,0):title|one two three four (0,0):1|one two three four MD(0,30):a MD(0,80):b]"
+            "[MD(0,0):c MD(0,50):d]");
+  TfrxComponent* found = nullptr;
+  for (TfrxComponent* band : b.Store().GetPage(0)->Objects())
+    for (TfrxComponent* o : band->Objects())
+      if (o->Name() == "Stamp") found = o;
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(static_cast<int>(found->Left()), 200);
+  EXPECT_EQ(static_cast<int>(found->Top()), 100);
+  EXPECT_EQ(found->Font()->Size(), 20);
+  long double grown = 0, same = 0;
+  for (TfrxComponent* band : b.Store().GetPage(0)->Objects())
+    for (TfrxComponent* o : band->Objects()) {
+      if (o->Name() == "Grown") grown = o->Height();
+      if (o->Name() == "Same") same = o->Height();
+    }
+  EXPECT_GT(same, 20);
+  EXPECT_EQ(Fixed2(grown), Fixed2(same));
+  // The template's page keeps its objects, in their order, after the run.
+  report::TfrxComponent* again = b.Report().FindObject("Stamp");
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->Parent(), b.Report().FindObject("Page1"));
+}
+
 }  // namespace engine_test

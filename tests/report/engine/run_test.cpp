@@ -367,4 +367,55 @@ TEST(EngineEnd, TheRowGuardLeavesDatasetsThatEndAlone) {
   EXPECT_EQ(b.Errors(), "");
 }
 
+TEST(EngineEnd, AnErrorWhileBuildingEndsTheRunAndStillFinishes) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"Key", "N"}, {{V("a"), V(1)}, {V("b"), V(0)}, {V("c"), V(3)}});
+  auto* band = b.AddDataBand(page, 40, 20, rows, "MD");
+  b.AddMemo(band, 0, 0, 100, 20, "[10 div <Rows.\"N\">]", {}, "Cell");
+  LogEngine& engine = UseLogEngine(b);
+  engine.watched = &rows;
+
+  EXPECT_FALSE(b.Prepare());
+  EXPECT_NE(b.Errors().find("Cell"), std::string::npos) << b.Errors();
+  EXPECT_FALSE(engine.Running);
+  EXPECT_EQ(Join(engine.log), "MD@0 MD@1") << b.Errors();
+  // The pages built so far are finished and readable.
+  EXPECT_EQ(b.Store().GetCount(), 1);
+  EXPECT_NE(b.Store().GetPage(0), nullptr);
+}
+
+// ---------------------------------------------------------------- vertical bands
+
+TEST(EngineVertical, GroupsRunAcrossAndCloseOnlyWhatWasOpened) {
+  for (const bool empty : {false, true}) {
+    EngineScope scope;
+    ReportBuilder b;
+    auto* page = b.AddPage();
+    auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Rows({"r"}));
+    auto& cols = b.AddDataSet("Cols", {"Key", "N"}, empty ? Rows({}) : Rows({"a", "a", "b"}));
+    auto* md = b.AddDataBand(page, 20, 20, rows, "MD");
+    b.AddMemo(md, 0, 0, 30, 20, "g");
+    b.AddMemo(md, 40, 0, 30, 20, "[Cols.\"Key\"]");
+    b.AddMemo(md, 80, 0, 30, 20, "f");
+    auto* gh = b.AddGroupHeader(page, 0, 20, "Cols.\"Key\"", "VGH");
+    auto* vb = b.AddDataBand(page, 0, 20, cols, "VB");
+    auto* gf = b.AddBand<report::TfrxGroupFooter>(page, 0, 20, "VGF");
+    int left = 0;
+    for (report::TfrxBand* band :
+         {static_cast<report::TfrxBand*>(gh), static_cast<report::TfrxBand*>(vb), static_cast<report::TfrxBand*>(gf)}) {
+      band->SetVertical(true);
+      band->SetLeft(left);
+      band->SetWidth(30);
+      left += 40;
+    }
+    LogEngine& engine = UseLogEngine(b);
+    engine.watched = &cols;
+
+    ASSERT_TRUE(b.Prepare()) << b.Errors();
+    EXPECT_EQ(Join(engine.log), empty ? "MD@-1" : "MD@0 VGH@0 VB@0 VB@1 VGF@1 VGH@2 VB@2 VGF@2") << empty;
+  }
+}
+
 }  // namespace engine_test
