@@ -929,6 +929,18 @@ void TfrxEngine::RemoveFromVHeaderList(TfrxBand* band) {
 
 // ---------------------------------------------------------------- subreports
 
+void TfrxEngine::RunSubreportPage(TfrxReportPage* page) {
+  // A template whose subreports lead back to a page already running (its
+  // own page included) would run it again and again until the stack ran out.
+  if (!page || std::find(runningSubPages_.begin(), runningSubPages_.end(), page) != runningSubPages_.end()) return;
+  runningSubPages_.push_back(page);
+  struct Pop {
+    std::vector<TfrxReportPage*>& pages;
+    ~Pop() { pages.pop_back(); }
+  } pop{runningSubPages_};
+  RunPage(page);
+}
+
 void TfrxEngine::CheckSubReports(TfrxBand* band) {
   if (!PreviewPages) return;
   const int savedPage = PreviewPages->CurPage;
@@ -945,7 +957,7 @@ void TfrxEngine::CheckSubReports(TfrxBand* band) {
     pageCurX_ = savedPageX + sub->Left();
     CurX = savedX + sub->Left();
     CurY = savedY - band->StretchedHeight + sub->Top();
-    RunPage(sub->Page());
+    RunSubreportPage(sub->Page());
     const std::tuple<int, int, long double> end{PreviewPages->CurPage, CurColumn, CurY};
     if (!any || end > furthest) furthest = end;
     any = true;
@@ -976,7 +988,7 @@ void TfrxEngine::RunSubreportsOnParent(TfrxBand* band) {
       pageCurX_ = savedPageX + sub->Left();
       CurX = sub->Left();
       CurY = sub->Top();
-      RunPage(sub->Page());
+      RunSubreportPage(sub->Page());
     }
   } catch (...) {
     CurX = savedX;

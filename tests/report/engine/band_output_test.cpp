@@ -967,6 +967,27 @@ TEST(BandOutput, SubreportPrintedOnParentPutsItsObjectsIntoTheBand) {
   EXPECT_EQ(masters[1].top, 50);
 }
 
+// A subreport whose page holds a subreport of that same page prints the
+// page once instead of running it inside itself until the stack runs out.
+TEST(BandOutput, SubreportLeadingBackToItsOwnPageRunsItOnce) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(1));
+  auto& details = b.AddDataSet("Details", {"D"}, Numbers(2));
+  auto* master = b.AddDataBand(page, 0, 20, rows, "Master");
+  report::TfrxReportPage* subPage = nullptr;
+  b.AddSubreport(master, 300, 0, 200, 20, &subPage, {}, "Sub");
+  auto* detail = b.AddDataBand(subPage, 0, 15, details, "Detail");
+  auto* loop = new report::TfrxSubreport(detail);
+  loop->SetName("Loop");
+  loop->SetBounds(100, 0, 50, 15);
+  loop->SetPage(subPage);
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  EXPECT_EQ(Named(Bands(b.Store(), 0), "Detail").size(), 2u);
+}
+
 // ---------------------------------------------------------------- vertical bands
 
 TEST(BandOutput, VerticalBandRepeatsItsPartOfTheRowAcrossThePage) {
