@@ -1089,6 +1089,35 @@ TEST(BandOutput, SubreportLongerThanAPageLeadsTheNextRowToWhereItEnded) {
   for (const Placed& d : Named(Bands(b.Store(), 1), "Detail")) EXPECT_EQ(d.left, 300);
 }
 
+class PageWithoutRoom : public ::testing::TestWithParam<long double> {};
+
+// Margins that leave no printable height (or less than none): every band
+// still goes out, one a page, and the run ends.
+TEST_P(PageWithoutRoom, StillPrintsEveryRowAndEnds) {
+  EngineScope scope;
+  ReportBuilder b;
+  PageSpec spec;
+  spec.paperSize = 256;
+  spec.paperHeight = GetParam();
+  auto* page = b.AddPage(spec);
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(3));
+  b.AddBand<report::TfrxPageHeader>(page, 0, 10, "Head");
+  auto* data = b.AddDataBand(page, 100, 20, rows, "Data");
+  data->SetStretched(true);
+  b.AddMemo(data, 0, 0, 100, 20, "[Rows.\"N\"] aaaa bbbb cccc dddd eeee ffff", Stretching(), "N");
+  b.AddBand<report::TfrxPageFooter>(page, 300, 10, "Foot");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  int rowsSeen = 0;
+  for (int p = 0; p < b.Store().GetCount(); ++p)
+    for (const Placed& band : Named(Bands(b.Store(), p), "Data"))
+      if (Kid(band, "N")) ++rowsSeen;  // split rows leave empty parts too
+  EXPECT_EQ(rowsSeen, 3);
+  EXPECT_LE(b.Store().GetCount(), 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(PaperHeights, PageWithoutRoom, ::testing::Values(20.0L, 5.0L));
+
 // ---------------------------------------------------------------- endless pages
 
 TEST(BandOutput, EndlessHeightPageHoldsEveryRowAndTakesTheirHeight) {
