@@ -130,6 +130,7 @@ TEST_P(ExactFit, ABandAsTallAsTheFreeSpaceFitsAndOnePixelMoreDoesNot) {
   b.AddBand<report::TfrxPageHeader>(page, 0, Printable(page) - c.freeBelowHeader, "Head");
   auto* data = b.AddDataBand(page, 2000, 50, rows, "Data");
   b.AddMemo(data, 0, 0, 50, 20, "[Rows.\"N\"]", {}, "N");
+  const long double printable = Printable(page);
   ASSERT_TRUE(b.Prepare()) << b.Errors();
 
   ASSERT_EQ(b.Store().GetCount(), c.pages) << c.what;
@@ -142,7 +143,7 @@ TEST_P(ExactFit, ABandAsTallAsTheFreeSpaceFitsAndOnePixelMoreDoesNot) {
     // The row that did not fit opens the second column under the header.
     ASSERT_EQ(first.size(), 3u);
     EXPECT_GT(first.back().left, 100);
-    EXPECT_NEAR(static_cast<double>(first.back().top), static_cast<double>(Printable(page) - c.freeBelowHeader), 0.001);
+    EXPECT_NEAR(static_cast<double>(first.back().top), static_cast<double>(printable - c.freeBelowHeader), 0.001);
   }
 }
 
@@ -440,6 +441,7 @@ TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnl
   b.Report().OnBeforePrint = [&b](report::TfrxReportComponent* c) {
     if (c->IsA("TfrxGroupHeader")) b.Store().AddAnchor(rtl::VarToStr(b.Report().Calc("Rows.\"G\"")));
   };
+  const long double printable = Printable(page);
   ASSERT_TRUE(b.Prepare()) << b.Errors();
 
   ASSERT_EQ(b.Store().GetCount(), 2);
@@ -450,7 +452,7 @@ TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnl
   EXPECT_EQ(Texts(b.Store(), 0, "Foot", "Total"), (std::vector<std::string>{"10"}));
   EXPECT_EQ(Texts(b.Store(), 1, "Foot", "Total"), (std::vector<std::string>{"5"}));
   // The moved group starts right under the page header of page 2.
-  const long double headHeight = Printable(page) - 20 - 300;
+  const long double headHeight = printable - 20 - 300;
   const Placed movedHeader = Named(Bands(b.Store(), 1), "Group")[0];
   EXPECT_NEAR(static_cast<double>(movedHeader.top), static_cast<double>(headHeight), 0.01);
 
@@ -681,12 +683,13 @@ TEST(BandOutput, FooterOnTheLastPageIsReservedAndTheRowsStopAboveIt) {
   auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(60));
   b.AddDataBand(page, 0, 20, rows, "Data");
   b.AddBand<report::TfrxPageFooter>(page, 200, 40, "Foot");
+  const long double printable = Printable(page);
   ASSERT_TRUE(b.Prepare()) << b.Errors();
   for (int p = 0; p < b.Store().GetCount(); ++p) {
     const std::vector<Placed> bands = Bands(b.Store(), p);
     const std::vector<Placed> foot = Named(bands, "Foot");
     ASSERT_EQ(foot.size(), 1u);
-    EXPECT_NEAR(static_cast<double>(foot[0].top), static_cast<double>(Printable(page) - 40), 0.001);
+    EXPECT_NEAR(static_cast<double>(foot[0].top), static_cast<double>(printable - 40), 0.001);
     for (const Placed& row : Named(bands, "Data")) EXPECT_LE(row.Bottom(), foot[0].top + 0.0001);
   }
 }
@@ -857,11 +860,13 @@ TEST(BandOutput, PageColumnsFillColumnByColumnWithTheColumnHeaderInEach) {
   b.AddBand<report::TfrxColumnHeader>(page, 0, 20, "ColHead");
   b.AddDataBand(page, 100, 20, rows, "Data");
   b.AddBand<report::TfrxColumnFooter>(page, 300, 10, "ColFoot");
+  const long double printable = Printable(page);
+  const long double columnWidth = page->ColumnWidth();
   ASSERT_TRUE(b.Prepare()) << b.Errors();
 
   ASSERT_EQ(b.Store().GetCount(), 2);
   const std::vector<Placed> bands = Bands(b.Store(), 0);
-  const long double x2 = page->ColumnWidth() * report::fr01cm;
+  const long double x2 = columnWidth * report::fr01cm;
   const std::vector<Placed> heads = Named(bands, "ColHead");
   ASSERT_EQ(heads.size(), 2u);
   EXPECT_EQ(heads[1].top, 0);
@@ -870,7 +875,7 @@ TEST(BandOutput, PageColumnsFillColumnByColumnWithTheColumnHeaderInEach) {
   int inSecond = 0;
   for (const Placed& row : Named(bands, "Data")) {
     if (row.left > 1) ++inSecond;
-    EXPECT_LE(row.Bottom(), Printable(page) - 10 + 0.0001);
+    EXPECT_LE(row.Bottom(), printable - 10 + 0.0001);
   }
   EXPECT_GT(inSecond, 0);
 }
@@ -967,25 +972,31 @@ TEST(BandOutput, SubreportPrintedOnParentPutsItsObjectsIntoTheBand) {
   EXPECT_EQ(masters[1].top, 50);
 }
 
-// A subreport whose page holds a subreport of that same page prints the
-// page once instead of running it inside itself until the stack runs out.
-TEST(BandOutput, SubreportLeadingBackToItsOwnPageRunsItOnce) {
+// Subreports that lead back to a page already running (here A, then B,
+// then A again) print each page once instead of running them inside each
+// other until the stack runs out.
+TEST(BandOutput, SubreportsLeadingBackToARunningPageRunItOnce) {
   EngineScope scope;
   ReportBuilder b;
   auto* page = b.AddPage();
   auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(1));
   auto& details = b.AddDataSet("Details", {"D"}, Numbers(2));
+  auto& more = b.AddDataSet("More", {"M"}, Numbers(3));
   auto* master = b.AddDataBand(page, 0, 20, rows, "Master");
-  report::TfrxReportPage* subPage = nullptr;
-  b.AddSubreport(master, 300, 0, 200, 20, &subPage, {}, "Sub");
-  auto* detail = b.AddDataBand(subPage, 0, 15, details, "Detail");
-  auto* loop = new report::TfrxSubreport(detail);
-  loop->SetName("Loop");
-  loop->SetBounds(100, 0, 50, 15);
-  loop->SetPage(subPage);
+  report::TfrxReportPage* pageA = nullptr;
+  report::TfrxReportPage* pageB = nullptr;
+  b.AddSubreport(master, 300, 0, 200, 20, &pageA, {}, "ToA");
+  auto* detailA = b.AddDataBand(pageA, 0, 15, details, "DetailA");
+  b.AddSubreport(detailA, 100, 0, 50, 15, &pageB, {}, "ToB");
+  auto* detailB = b.AddDataBand(pageB, 0, 10, more, "DetailB");
+  auto* back = new report::TfrxSubreport(detailB);
+  back->SetName("BackToA");
+  back->SetBounds(50, 0, 20, 10);
+  back->SetPage(pageA);
   ASSERT_TRUE(b.Prepare()) << b.Errors();
 
-  EXPECT_EQ(Named(Bands(b.Store(), 0), "Detail").size(), 2u);
+  EXPECT_EQ(Named(Bands(b.Store(), 0), "DetailA").size(), 2u);
+  EXPECT_EQ(Named(Bands(b.Store(), 0), "DetailB").size(), 6u);  // three under each row of A
 }
 
 // ---------------------------------------------------------------- vertical bands
