@@ -289,6 +289,58 @@ TEST(EngineGolden, GroupFooterHiddenForOneRowAndNewPagePerGroup) {
   ExpectPages(b, "group_options");
 }
 
+// The fit test has no tolerance: a band exactly as tall as the space left
+// stays on the page, one a pixel taller goes to the next. A printable
+// height of 188.98 (60 mm less margins) under a 20-pixel header leaves
+// 168.98: rows of 42.245 fill it exactly with four, rows of 43.245 take three.
+TEST(EngineGolden, BandThatFitsExactlyStaysAndOnePixelMoreMoves) {
+  EngineScope scope;
+  for (const char* name : {"fit_exact", "fit_pixel_more"}) {
+    ReportBuilder b;
+    auto* page = b.AddPage(SmallPaper(60));
+    auto& rows = b.AddDataSet("Rows", {"N"}, {{I(1)}, {I(2)}, {I(3)}, {I(4)}, {I(5)}});
+    auto* header = b.AddBand<report::TfrxPageHeader>(page, 0, 20);
+    b.AddMemo(header, 0, 0, 100, 18, "[Page#]");
+    const long double printable = (60 - 10) * report::fr01cm;
+    const long double row = (printable - 20) / 4 + (name == std::string("fit_exact") ? 0 : 1);
+    auto* data = b.AddDataBand(page, 30, row, rows);
+    b.AddMemo(data, 0, 0, 100, 18, "[Rows.\"N\"]");
+    ExpectPages(b, name);
+  }
+}
+
+// A memo with SuppressRepeated prints a value once per run of equal values,
+// and again on the first row of a new page; the page footer tells the last
+// page apart through the first pass's page count (two passes), and a data
+// band with RowCount and no dataset prints that many rows.
+TEST(EngineGolden, SuppressRepeatedLastPageAndRowCount) {
+  EngineScope scope;
+  ReportBuilder b;
+  b.Report().EngineOptions()->DoublePass = true;
+  auto* page = b.AddPage(SmallPaper(60));
+  auto& rows = b.AddDataSet("Rows", {"Kiln", "T"},
+                            {{S("К1"), I(60)},
+                             {S("К1"), I(61)},
+                             {S("К1"), I(62)},
+                             {S("К1"), I(63)},
+                             {S("К1"), I(64)},
+                             {S("К1"), I(65)},
+                             {S("К1"), I(66)},
+                             {S("К2"), I(70)},
+                             {S("К2"), I(71)}});
+  auto* data = b.AddDataBand(page, 0, 20, rows);
+  auto* kiln = b.AddMemo(data, 0, 0, 100, 18, "[Rows.\"Kiln\"]");
+  kiln->SetSuppressRepeated(true);
+  b.AddMemo(data, 110, 0, 100, 18, "[Rows.\"T\"]");
+  auto* counter = b.AddBand<report::TfrxMasterData>(page, 40, 16);
+  counter->SetRowCount(3);
+  b.AddMemo(counter, 0, 0, 100, 16, "пустая [Line]");
+  auto* footer = b.AddBand<report::TfrxPageFooter>(page, 80, 16);
+  b.AddMemo(footer, 0, 0, 300, 16,
+            "[Page#] [IIF(<Page#> = <TotalPages#>, 'последняя', 'из ' + IntToStr(<TotalPages#>))]");
+  ExpectPages(b, "suppress_lastpage_rowcount");
+}
+
 // Structure errors are reported with the band's name and nothing is built.
 TEST(EngineGolden, StructureErrorsBuildNothing) {
   EngineScope scope;
