@@ -3,6 +3,7 @@
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/typinfo.h"
+#include "report/vuzClassMemo.h"
 #include "report/vuzClassPage.h"
 #include "report/vuzClassView.h"
 
@@ -19,19 +20,24 @@ const rtl::TPropInfo* Prop(TfrxComponent* object, const char* path, rtl::TObject
 
 TfrxObjectHooks DefaultHooks() {
   TfrxObjectHooks h;
-  h.SetMemoPrintValues = [](TfrxComponent* memo, int totalPages, int copyNo) {
-    vuzSetProp(memo, "TotalPages", rtl::Variant(totalPages));
-    vuzSetProp(memo, "CopyNo", rtl::Variant(copyNo));
+  // The text object keeps these as plain fields: they are not published.
+  h.SetMemoPrintValues = [](TfrxComponent* object, int totalPages, int copyNo) {
+    if (auto* memo = dynamic_cast<report::TfrxCustomMemoView*>(object)) {
+      memo->PageTotal = totalPages;
+      memo->CopyNumber = copyNo;
+    }
   };
-  h.SetMemoPrintScale = [](TfrxComponent* memo, long double printScale) {
-    vuzSetFloatProp(memo, "PrintScale", printScale);
+  h.SetMemoPrintScale = [](TfrxComponent* object, long double printScale) {
+    if (auto* memo = dynamic_cast<report::TfrxCustomMemoView*>(object)) memo->PrintScale = printScale;
   };
   h.CreatePictureView = []() -> TfrxComponent* {
     const rtl::TClassInfo* info = rtl::GetClassInfo("TfrxPictureView");
     if (!info || !info->CanCreate()) return nullptr;
     return dynamic_cast<TfrxComponent*>(info->Create(nullptr));
   };
-  h.ExtractMacros = [](TfrxComponent*) {};
+  h.ExtractMacros = [](TfrxComponent* object) {
+    if (auto* memo = dynamic_cast<report::TfrxCustomMemoView*>(object)) memo->ExtractMacros();
+  };
   h.DrawPageBackground = [](TfrxComponent* page, gfx::TCanvas& canvas, long double sx, long double sy, long double ox,
                             long double oy) {
     if (auto* reportPage = dynamic_cast<report::TfrxReportPage*>(page))

@@ -35,9 +35,9 @@ struct TfrxObjectHooks {
   std::function<TfrxComponent*()> CreatePictureView;
 };
 
-// The installed hooks; the defaults use published properties by name
-// ("TotalPages", "CopyNo", "PrintScale") where a class has them, and a page
-// that is a report component draws through its Draw.
+// The installed hooks; the defaults hand the page total, copy number and
+// print scale to text objects (and let them replace their macros), and a
+// page that is a report component draws through its Draw.
 TfrxObjectHooks& vuzObjectHooks();
 
 // ---- published properties by name (absent ones read as the fallback)

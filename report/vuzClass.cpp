@@ -223,6 +223,12 @@ TfrxComponent* TfrxComponent::GetPage() const {
 }
 
 TfrxComponent* TfrxComponent::GetReport() const {
+  // Reports do not nest, so the report is the top of the tree: one class
+  // test there instead of a name comparison at every level (the engine asks
+  // for every object of every row).
+  const TfrxComponent* top = this;
+  while (top->parent_) top = top->parent_;
+  if (top->IsA("TfrxReport")) return const_cast<TfrxComponent*>(top);
   for (const TfrxComponent* c = this; c; c = c->parent_)
     if (c->IsA("TfrxReport")) return const_cast<TfrxComponent*>(c);
   return nullptr;

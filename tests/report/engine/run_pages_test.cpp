@@ -33,11 +33,11 @@ std::vector<TableDataSet::Row> Keys(std::initializer_list<const char*> keys) {
 // A small page: 100 x 60 mm with margins of 10, so the printable area is
 // 302.36 x 151.18 pixels.
 PageSpec SmallPage() {
-  PageSpec spec;
-  spec.paperSize = report::DMPAPER_USER;
-  spec.paperWidth = 100;
-  spec.paperHeight = 60;
-  return spec;
+  PageSpec paper;
+  paper.paperSize = report::DMPAPER_USER;
+  paper.paperWidth = 100;
+  paper.paperHeight = 60;
+  return paper;
 }
 
 // The named bands of a prepared page with their position, and their memo
@@ -246,9 +246,9 @@ TEST(EnginePages, AColumnRowThatDoesNotFitMovesWholeToTheNextPage) {
 TEST(EnginePages, AColumnRowThatDoesNotFitMovesToThePagesNextColumn) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec = SmallPage();
-  spec.columns = 2;
-  auto* page = b.AddPage(spec);  // two page columns of 40 mm
+  PageSpec paper = SmallPage();
+  paper.columns = 2;
+  auto* page = b.AddPage(paper);  // two page columns of 40 mm
   auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b", "c", "d", "e", "f", "g", "h", "i"}));
   auto* data = b.AddDataBand(page, 20, 40, rows, "MD");
   data->SetColumns(2);
