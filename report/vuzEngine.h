@@ -153,6 +153,10 @@ class TfrxEngine : public TfrxCustomEngine {
   // Bands whose outline entry is open (the outline went down into it), so
   // that only those go up again.
   std::vector<TfrxBand*> outlineOpen_;
+  // Subreport pages being run, innermost last: a subreport that leads back
+  // to one of them is not run again.
+  std::vector<TfrxReportPage*> runningSubPages_;
+  void RunSubreportPage(TfrxReportPage* page);
 
   // ---- state (the field table of the engine, in order)
   std::unique_ptr<TfrxAggregateList> aggregates_;

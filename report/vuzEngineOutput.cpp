@@ -370,28 +370,57 @@ void TfrxEngine::PrepareShiftTree(TfrxBand* band) {
 }
 
 void TfrxEngine::ShiftObjects(TfrxReportComponent* parent, long double offset) {
-  const bool underBand = parent->IsA("TfrxBand");
-  const std::vector<TfrxReportComponent*> children = parent->ShiftChildren();
-  for (TfrxReportComponent* c : children) {
+  // The objects under the parent, each once, with the objects directly
+  // above it. An object under two grown objects moves as far as the
+  // furthest push, not by their sum, and each object is visited once
+  // however many paths lead to it.
+  struct Node {
+    std::vector<TfrxReportComponent*> above;
+    long double out = 0;  // what the objects under it are pushed by
+  };
+  std::map<TfrxReportComponent*, Node> nodes;
+  std::vector<TfrxReportComponent*> order;
+  std::vector<TfrxReportComponent*> pending{parent};
+  while (!pending.empty()) {
+    TfrxReportComponent* p = pending.back();
+    pending.pop_back();
+    for (TfrxReportComponent* c : p->ShiftChildren()) {
+      auto [it, added] = nodes.try_emplace(c);
+      it->second.above.push_back(p);
+      if (added) {
+        order.push_back(c);
+        pending.push_back(c);
+      }
+    }
+  }
+  // An object lies below every object above it, so going down by the tops
+  // they had before anything moved meets each one after those above it.
+  std::stable_sort(order.begin(), order.end(),
+                   [](const TfrxReportComponent* a, const TfrxReportComponent* b) { return a->Top() < b->Top(); });
+  auto outOf = [&](TfrxReportComponent* p) { return p == parent ? offset : nodes[p].out; };
+  for (TfrxReportComponent* c : order) {
+    Node& node = nodes[c];
     auto* view = dynamic_cast<TfrxView*>(c);
     const TfrxShiftMode mode = view ? view->ShiftMode() : smDontShift;
+    long double moved = 0;
     if (mode == smAlways) {
-      c->SetTop(c->Top() + offset);
-      ShiftObjects(c, offset + c->ShiftAmount);
+      for (TfrxReportComponent* p : node.above) moved = std::max(moved, outOf(p));
+      node.out = moved + c->ShiftAmount;
     } else if (mode == smWhenOverlapped) {
-      const long double parentBottom = parent->Top() + parent->Height();
-      if (underBand || c->Top() >= parentBottom) {
-        ShiftObjects(c, c->ShiftAmount);
-      } else {
-        const long double moved = parentBottom - c->Top();
-        c->SetTop(parentBottom);
-        ShiftObjects(c, moved + c->ShiftAmount);
+      for (TfrxReportComponent* p : node.above) {
+        if (p->IsA("TfrxBand")) continue;
+        const long double bottom = p->Top() + p->Height();
+        if (c->Top() < bottom) moved = std::max(moved, bottom - c->Top());
       }
+      node.out = moved + c->ShiftAmount;
     } else {
-      ShiftObjects(c, offset + c->ShiftAmount);
+      long double pushed = 0;
+      for (TfrxReportComponent* p : node.above) pushed = std::max(pushed, outOf(p));
+      node.out = pushed + c->ShiftAmount;
     }
-    c->ShiftAmount = 0;
+    if (moved != 0) c->SetTop(c->Top() + moved);
   }
+  for (TfrxReportComponent* c : order) c->ShiftAmount = 0;
 }
 
 void TfrxEngine::CheckSuppress(TfrxBand* band) {
@@ -900,6 +929,18 @@ void TfrxEngine::RemoveFromVHeaderList(TfrxBand* band) {
 
 // ---------------------------------------------------------------- subreports
 
+void TfrxEngine::RunSubreportPage(TfrxReportPage* page) {
+  // A template whose subreports lead back to a page already running (its
+  // own page included) would run it again and again until the stack ran out.
+  if (!page || std::find(runningSubPages_.begin(), runningSubPages_.end(), page) != runningSubPages_.end()) return;
+  runningSubPages_.push_back(page);
+  struct Pop {
+    std::vector<TfrxReportPage*>& pages;
+    ~Pop() { pages.pop_back(); }
+  } pop{runningSubPages_};
+  RunPage(page);
+}
+
 void TfrxEngine::CheckSubReports(TfrxBand* band) {
   if (!PreviewPages) return;
   const int savedPage = PreviewPages->CurPage;
@@ -916,7 +957,7 @@ void TfrxEngine::CheckSubReports(TfrxBand* band) {
     pageCurX_ = savedPageX + sub->Left();
     CurX = savedX + sub->Left();
     CurY = savedY - band->StretchedHeight + sub->Top();
-    RunPage(sub->Page());
+    RunSubreportPage(sub->Page());
     const std::tuple<int, int, long double> end{PreviewPages->CurPage, CurColumn, CurY};
     if (!any || end > furthest) furthest = end;
     any = true;
@@ -947,7 +988,7 @@ void TfrxEngine::RunSubreportsOnParent(TfrxBand* band) {
       pageCurX_ = savedPageX + sub->Left();
       CurX = sub->Left();
       CurY = sub->Top();
-      RunPage(sub->Page());
+      RunSubreportPage(sub->Page());
     }
   } catch (...) {
     CurX = savedX;

@@ -196,6 +196,34 @@ TEST(BandOutput, GrowingMemoShiftsObjectsByTheirShiftModes) {
   EXPECT_NEAR(static_cast<double>(Kid(band, "UnderHighMemo")->top), static_cast<double>(-0.5L + highGrowth), 0.001);
 }
 
+// Under two memos that both grew, an object moves by the larger growth: it
+// used to move by their sum, doubling the gap.
+TEST(BandOutput, ObjectUnderTwoGrownMemosMovesByTheLargerGrowth) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(1));
+  auto* data = b.AddDataBand(page, 0, 300, rows, "Data");
+  b.AddMemo(data, 0, 0, 100, 20, "aaaa bbbb cccc dddd eeee ffff", Stretching(), "Left");
+  b.AddMemo(data, 110, 0, 100, 20, "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj", Stretching(), "Right");
+  b.AddMemo(data, 0, 30, 210, 10, "wide", {}, "Wide");
+  MemoSpec overlapped;
+  overlapped.shift = report::smWhenOverlapped;
+  b.AddMemo(data, 0, 50, 210, 10, "below", overlapped, "Below");
+  b.AddMemo(data, 0, 200, 210, 10, "far", overlapped, "Far");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  const Placed band = Named(Bands(b.Store(), 0), "Data")[0];
+  const long double left = Kid(band, "Left")->height - 20, right = Kid(band, "Right")->height - 20;
+  ASSERT_GT(left, 0);
+  ASSERT_GT(right, left);
+  EXPECT_NEAR(static_cast<double>(Kid(band, "Wide")->top), static_cast<double>(30 + right), 0.001);
+  // Overlapped by the moved object above it, the next one goes under it;
+  // one further down stays.
+  EXPECT_EQ(Kid(band, "Below")->top, Kid(band, "Wide")->Bottom());
+  EXPECT_EQ(Kid(band, "Far")->top, 200);
+}
+
 TEST(BandOutput, StretchedBandTakesTheHeightOfItsObjectsAndMaxHeightMemosReachTheBottom) {
   EngineScope scope;
   ReportBuilder b;
@@ -443,6 +471,48 @@ TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnl
   EXPECT_EQ(outlinePages, (std::vector<int>{0, 0, 1}));
   EXPECT_EQ(b.Store().GetAnchorPage("A"), 1);
   EXPECT_EQ(b.Store().GetAnchorPage("C"), 2);
+}
+
+TEST(BandOutput, KeptGroupMovesToTheNextPageColumnAndItsOutlineEntryStaysOnThePage) {
+  EngineScope scope;
+  ReportBuilder b;
+  PageSpec spec;
+  spec.columns = 2;
+  auto* page = b.AddPage(spec);
+  std::vector<TableDataSet::Row> data;
+  for (const char* g : {"A", "B", "C"})
+    for (int i = 0; i < 5; ++i) data.push_back({V(g), V(1)});
+  auto& rows = b.AddDataSet("Rows", {"G", "V"}, data);
+  const long double headHeight = Printable(page) - 300;
+  b.AddBand<report::TfrxPageHeader>(page, 0, headHeight, "Head");
+  auto* group = b.AddGroupHeader(page, 1000, 20, "Rows.\"G\"", "Group");
+  group->SetKeepTogether(true);
+  group->SetOutlineText("Rows.\"G\"");
+  b.AddMemo(group, 0, 0, 100, 20, "[Rows.\"G\"]", {}, "GName");
+  b.AddDataBand(page, 1100, 20, rows, "Data");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  ASSERT_EQ(b.Store().GetCount(), 1);
+  const std::vector<Placed> groups = Named(Bands(b.Store(), 0), "Group");
+  ASSERT_EQ(groups.size(), 3u);
+  EXPECT_EQ(groups[0].left, 0);
+  EXPECT_EQ(groups[1].left, 0);
+  EXPECT_GT(groups[2].left, 100);  // C went whole to the second column
+  EXPECT_NEAR(static_cast<double>(groups[2].top), static_cast<double>(headHeight), 0.01);
+  int rowsInSecond = 0;
+  for (const Placed& row : Named(Bands(b.Store(), 0), "Data"))
+    if (row.left > 100) ++rowsInSecond;
+  EXPECT_EQ(rowsInSecond, 5);
+
+  preview::TfrxOutline& outline = b.Store().PreparedOutline();
+  outline.LevelRoot();
+  ASSERT_EQ(outline.GetCount(), 3);
+  for (int i = 0; i < 3; ++i) {
+    AnsiString text;
+    int pageNo = -1, top = -1;
+    outline.GetItem(i, text, pageNo, top);
+    EXPECT_EQ(pageNo, 0) << i;
+  }
 }
 
 struct KeepEdgeCase {
@@ -897,6 +967,27 @@ TEST(BandOutput, SubreportPrintedOnParentPutsItsObjectsIntoTheBand) {
   EXPECT_EQ(masters[1].top, 50);
 }
 
+// A subreport whose page holds a subreport of that same page prints the
+// page once instead of running it inside itself until the stack runs out.
+TEST(BandOutput, SubreportLeadingBackToItsOwnPageRunsItOnce) {
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(1));
+  auto& details = b.AddDataSet("Details", {"D"}, Numbers(2));
+  auto* master = b.AddDataBand(page, 0, 20, rows, "Master");
+  report::TfrxReportPage* subPage = nullptr;
+  b.AddSubreport(master, 300, 0, 200, 20, &subPage, {}, "Sub");
+  auto* detail = b.AddDataBand(subPage, 0, 15, details, "Detail");
+  auto* loop = new report::TfrxSubreport(detail);
+  loop->SetName("Loop");
+  loop->SetBounds(100, 0, 50, 15);
+  loop->SetPage(subPage);
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  EXPECT_EQ(Named(Bands(b.Store(), 0), "Detail").size(), 2u);
+}
+
 // ---------------------------------------------------------------- vertical bands
 
 TEST(BandOutput, VerticalBandRepeatsItsPartOfTheRowAcrossThePage) {
@@ -997,6 +1088,35 @@ TEST(BandOutput, SubreportLongerThanAPageLeadsTheNextRowToWhereItEnded) {
   EXPECT_EQ(second[0].top, 230);
   for (const Placed& d : Named(Bands(b.Store(), 1), "Detail")) EXPECT_EQ(d.left, 300);
 }
+
+class PageWithoutRoom : public ::testing::TestWithParam<long double> {};
+
+// Margins that leave no printable height (or less than none): every band
+// still goes out, one a page, and the run ends.
+TEST_P(PageWithoutRoom, StillPrintsEveryRowAndEnds) {
+  EngineScope scope;
+  ReportBuilder b;
+  PageSpec spec;
+  spec.paperSize = 256;
+  spec.paperHeight = GetParam();
+  auto* page = b.AddPage(spec);
+  auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(3));
+  b.AddBand<report::TfrxPageHeader>(page, 0, 10, "Head");
+  auto* data = b.AddDataBand(page, 100, 20, rows, "Data");
+  data->SetStretched(true);
+  b.AddMemo(data, 0, 0, 100, 20, "[Rows.\"N\"] aaaa bbbb cccc dddd eeee ffff", Stretching(), "N");
+  b.AddBand<report::TfrxPageFooter>(page, 300, 10, "Foot");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+
+  int rowsSeen = 0;
+  for (int p = 0; p < b.Store().GetCount(); ++p)
+    for (const Placed& band : Named(Bands(b.Store(), p), "Data"))
+      if (Kid(band, "N")) ++rowsSeen;  // split rows leave empty parts too
+  EXPECT_EQ(rowsSeen, 3);
+  EXPECT_LE(b.Store().GetCount(), 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(PaperHeights, PageWithoutRoom, ::testing::Values(20.0L, 5.0L));
 
 // ---------------------------------------------------------------- endless pages
 
