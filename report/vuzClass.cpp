@@ -18,6 +18,7 @@
 #include "report/vuzClassView.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
+#include "report/vuzDialogPage.h"
 #include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
 #include "report/vuzStyles.h"
@@ -702,7 +703,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxDataBand4", &TfrxDataBand4::StaticClass},
     {"TfrxDataBand5", &TfrxDataBand5::StaticClass},
     {"TfrxDataBand6", &TfrxDataBand6::StaticClass},
-    {"TfrxDialogPage", nullptr},
+    {"TfrxDialogPage", &TfrxDialogPage::StaticClass},
     {"TfrxFooter", &TfrxFooter::StaticClass},
     {"TfrxFrame", &TfrxFrame::StaticClass},
     {"TfrxGroupFooter", &TfrxGroupFooter::StaticClass},
