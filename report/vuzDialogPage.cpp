@@ -16,8 +16,8 @@ const rtl::TEnumType& FormBorderStyleType() {
 
 const rtl::TEnumType& PositionType() {
   static const rtl::TEnumType type{"TPosition",
-                                   {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
-                                    "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"}};
+                                   {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                                    "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"}};
   return type;
 }
 
@@ -215,7 +215,8 @@ const rtl::TClassInfo& TfrxDialogPage::StaticClass() {
           .Enum("WindowState", WindowStateType(), &P::WindowState, &P::SetWindowState)
           .Default(wsNormal)
           .Property(
-              "OnActivate", [](const P& p) { return p.OnActivate; }, [](P& p, const AnsiString& v) { p.OnActivate = v; })
+              "OnActivate", [](const P& p) { return p.OnActivate; },
+              [](P& p, const AnsiString& v) { p.OnActivate = v; })
           .Property(
               "OnClick", [](const P& p) { return p.OnClick; }, [](P& p, const AnsiString& v) { p.OnClick = v; })
           .Property(
@@ -229,7 +230,8 @@ const rtl::TClassInfo& TfrxDialogPage::StaticClass() {
           .Property(
               "OnKeyDown", [](const P& p) { return p.OnKeyDown; }, [](P& p, const AnsiString& v) { p.OnKeyDown = v; })
           .Property(
-              "OnKeyPress", [](const P& p) { return p.OnKeyPress; }, [](P& p, const AnsiString& v) { p.OnKeyPress = v; })
+              "OnKeyPress", [](const P& p) { return p.OnKeyPress; },
+              [](P& p, const AnsiString& v) { p.OnKeyPress = v; })
           .Property(
               "OnKeyUp", [](const P& p) { return p.OnKeyUp; }, [](P& p, const AnsiString& v) { p.OnKeyUp = v; })
           .Property(

@@ -123,8 +123,7 @@ class TfrxDialogPage : public TfrxPage {
   void DoOnResize();
   void DoOnMouseMove();
 
-  AnsiString OnActivate, OnClick, OnCloseQuery, OnDeactivate, OnHide, OnKeyDown, OnKeyPress, OnKeyUp, OnShow,
-      OnResize;
+  AnsiString OnActivate, OnClick, OnCloseQuery, OnDeactivate, OnHide, OnKeyDown, OnKeyPress, OnKeyUp, OnShow, OnResize;
 
  private:
   void InitDialogPage();

@@ -63,7 +63,9 @@ class TfrxDialogForm final : public TfrxDialogWindow {
     form_->OnCloseQuery = [&p](rtl::TObject*, bool& canClose) { p.DoOnCloseQuery(canClose); };
     form_->OnDeactivate = [&p](rtl::TObject*) { p.DoOnDeactivate(); };
     form_->OnHide = [&p](rtl::TObject*) { p.DoOnHide(); };
-    form_->OnKeyDown = [&p](rtl::TObject*, gui::Word& key, gui::TShiftState shift) { p.DoOnKeyDown(key, shift.Bits()); };
+    form_->OnKeyDown = [&p](rtl::TObject*, gui::Word& key, gui::TShiftState shift) {
+      p.DoOnKeyDown(key, shift.Bits());
+    };
     form_->OnKeyPress = [&p](rtl::TObject*, char& key) { p.DoOnKeyPress(key); };
     form_->OnKeyUp = [&p](rtl::TObject*, gui::Word& key, gui::TShiftState shift) { p.DoOnKeyUp(key, shift.Bits()); };
     form_->OnShow = [&p](rtl::TObject*) { p.DoOnShow(); };
