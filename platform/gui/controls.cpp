@@ -668,6 +668,10 @@ void TControl::ApplyFont() {
 
 void TControl::SetCursor(TCursor c) {
   cursor_ = c;
+  if (const QCursor* own = detail::TableCursor(c)) {
+    widget_->setCursor(*own);
+    return;
+  }
   switch (c) {
     case crHourGlass: widget_->setCursor(Qt::WaitCursor); break;
     case crCross: widget_->setCursor(Qt::CrossCursor); break;
