@@ -198,8 +198,8 @@ TEST(WindowConventions, DialogAndSingleBordersCannotBeResizedOrMaximized) {
     TFormBorderStyle style;
     bool fixed, minimize, maximize;
   };
-  for (Case c : {Case{bsDialog, true, false, false}, Case{bsSingle, true, true, false},
-                 Case{bsSizeable, false, true, true}}) {
+  for (Case c :
+       {Case{bsDialog, true, false, false}, Case{bsSingle, true, true, false}, Case{bsSizeable, false, true, true}}) {
     SCOPED_TRACE(static_cast<int>(c.style));
     TForm form(nullptr);
     form.SetBorderStyle(c.style);
