@@ -4,12 +4,22 @@
 #include "app/FormMain.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
+#include "report/vuzClass.h"
+#include "report/vuzClass_gui.h"
+#include "report/vuzDsgnIntf.h"
+#include "report/vuzUtils_gui.h"
 
 int main() {
   using namespace gui;
   Application->Initialize();
   Application->SetTitle(app::kApplicationTitle);
   CloseMainFormOnTerminationSignals();
+  // The report engine's process-wide objects come before the main window
+  // (whose reports and filters use them) and go after it.
+  report::ReportClassesStartup();
+  report::ReportClassesGuiStartup();
+  // Templates name components of the main window as "Form1.Name".
+  report::vuzInstallFormComponentFinder();
   try {
     Application->CreateForm<app::TForm1>();
     Application->Run();
@@ -20,5 +30,8 @@ int main() {
   // itself is static and would otherwise free them after the toolkit's own
   // statics have gone.
   Application->DestroyComponents();
+  report::ReportClassesGuiShutdown();
+  report::ReportClassesShutdown();
+  report::ReportDesignShutdown();
   return 0;
 }

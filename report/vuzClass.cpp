@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <unordered_set>
 
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
@@ -17,6 +18,7 @@
 #include "report/vuzClassView.h"
 #include "report/vuzDMPClass.h"
 #include "report/vuzDataSet.h"
+#include "report/vuzDialogPage.h"
 #include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
 #include "report/vuzStyles.h"
@@ -236,7 +238,69 @@ TfrxComponent* TfrxComponent::GetReport() const {
 
 TfrxReportServices* TfrxComponent::GetReportServices() const { return dynamic_cast<TfrxReportServices*>(GetReport()); }
 
+namespace {
+// Passes a removal on to another component, as the owner's own notice does
+// (Notification is the owner's to call; an owner of ours calls it here).
+struct NoticeRelay : rtl::TComponent {
+  static void Tell(rtl::TComponent* to, rtl::TComponent* component, rtl::TOperation operation) {
+    (to->*&NoticeRelay::Notification)(component, operation);
+  }
+};
+}  // namespace
+
+// The objects of one owner that a Clear frees together, and those of its
+// objects that stay (in the owner's order): only they need to hear of each
+// removal, since the leaving objects are on their way out.
+struct TfrxBulkRemoval {
+  std::unordered_set<const rtl::TComponent*> leaving;
+  std::vector<rtl::TComponent*> staying;
+  std::uint64_t stayingVersion = 0;  // changes when an object joins or leaves staying
+  int depth = 0;                     // Clears that use it (a kept inherited child clears inside another Clear)
+};
+
+void TfrxComponent::AnnounceLeaving(TfrxComponent* child, std::vector<TfrxComponent*>& owners) {
+  std::vector<TfrxComponent*> stack{child};
+  std::vector<TfrxComponent*> touched;  // owners whose staying list must lose the newcomers
+  while (!stack.empty()) {
+    TfrxComponent* c = stack.back();
+    stack.pop_back();
+    auto* owner = dynamic_cast<TfrxComponent*>(c->Owner());
+    // An owner that is going itself tells nobody anything.
+    if (!owner || owner->HasState(rtl::csDestroying)) {
+      stack.insert(stack.end(), c->objects_.begin(), c->objects_.end());
+      continue;
+    }
+    if (!owner->bulk_) owner->bulk_ = std::make_unique<TfrxBulkRemoval>();
+    TfrxBulkRemoval& bulk = *owner->bulk_;
+    if (!bulk.leaving.insert(c).second) continue;  // its subtree was announced by an enclosing Clear
+    stack.insert(stack.end(), c->objects_.begin(), c->objects_.end());
+    if (std::find(owners.begin(), owners.end(), owner) == owners.end()) {
+      owners.push_back(owner);
+      ++bulk.depth;
+      if (bulk.depth == 1) bulk.staying.clear();
+    }
+    if (std::find(touched.begin(), touched.end(), owner) == touched.end()) touched.push_back(owner);
+  }
+  for (TfrxComponent* owner : touched) {
+    TfrxBulkRemoval& bulk = *owner->bulk_;
+    bulk.staying.clear();
+    ++bulk.stayingVersion;
+    for (int i = 0; i < owner->ComponentCount(); ++i)
+      if (!bulk.leaving.count(owner->Components(i))) bulk.staying.push_back(owner->Components(i));
+  }
+}
+
 void TfrxComponent::Clear() {
+  std::vector<TfrxComponent*> owners;
+  for (TfrxComponent* child : objects_)
+    if (!child->HasState(rtl::csAncestor)) AnnounceLeaving(child, owners);
+  struct EndBulk {
+    std::vector<TfrxComponent*>& owners;
+    ~EndBulk() {
+      for (TfrxComponent* owner : owners)
+        if (owner->bulk_ && --owner->bulk_->depth == 0) owner->bulk_.reset();
+    }
+  } endBulk{owners};
   std::size_t i = 0;
   while (i < objects_.size()) {
     TfrxComponent* child = objects_[i];
@@ -314,6 +378,32 @@ void TfrxComponent::Loaded() { rtl::TComponent::Loaded(); }
 
 void TfrxComponent::Notification(rtl::TComponent* component, rtl::TOperation operation) {
   if (operation == rtl::opRemove && component) RemoveFreeNotification(component);
+  if (bulk_ && component) {
+    // The address of a freed object may come back as a new one.
+    if (operation == rtl::opInsert) {
+      bulk_->leaving.erase(component);
+      bulk_->staying.push_back(component);
+      ++bulk_->stayingVersion;
+    } else if (bulk_->leaving.count(component)) {
+      // The leaving objects hear of each other through their free-notice
+      // links (every reference between report objects keeps one).
+      bulk_->leaving.erase(component);
+      if (HasState(rtl::csDestroying)) return;
+      const std::vector<rtl::TComponent*> staying = bulk_->staying;  // a handler may free one
+      const std::uint64_t version = bulk_->stayingVersion;
+      for (rtl::TComponent* c : staying)
+        if (bulk_ && (bulk_->stayingVersion == version ||
+                      std::find(bulk_->staying.begin(), bulk_->staying.end(), c) != bulk_->staying.end()))
+          NoticeRelay::Tell(c, component, operation);
+      return;
+    } else if (operation == rtl::opRemove) {
+      auto it = std::find(bulk_->staying.begin(), bulk_->staying.end(), component);
+      if (it != bulk_->staying.end()) {
+        bulk_->staying.erase(it);
+        ++bulk_->stayingVersion;
+      }
+    }
+  }
   if (operation == rtl::opInsert || HasState(rtl::csDestroying)) return;
   rtl::TComponent::Notification(component, operation);
 }
@@ -619,7 +709,7 @@ const StandardClass kStandardClasses[] = {
     {"TfrxDataBand4", &TfrxDataBand4::StaticClass},
     {"TfrxDataBand5", &TfrxDataBand5::StaticClass},
     {"TfrxDataBand6", &TfrxDataBand6::StaticClass},
-    {"TfrxDialogPage", nullptr},
+    {"TfrxDialogPage", &TfrxDialogPage::StaticClass},
     {"TfrxFooter", &TfrxFooter::StaticClass},
     {"TfrxFrame", &TfrxFrame::StaticClass},
     {"TfrxGroupFooter", &TfrxGroupFooter::StaticClass},

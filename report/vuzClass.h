@@ -253,10 +253,18 @@ class TfrxComponent : public rtl::TComponent {
   // make building and freeing a report grow with the square of its size.
   // Removals of a living report still reach every object (references to
   // datasets are cleared that way).
+  // Clear tells the owner which objects are about to go together: their
+  // removals then reach only the objects that stay (the leaving ones are
+  // being freed and hear nothing, as in a report's own end), so clearing a
+  // report of n objects costs no n notices per object.
   void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
  private:
   friend struct TfrxNameIndex;
+  friend struct TfrxBulkRemoval;
+  // Announces the subtree of child (child included) as leaving to the
+  // owners of its objects; adds each owner that began a removal here.
+  static void AnnounceLeaving(TfrxComponent* child, std::vector<TfrxComponent*>& owners);
   void Init(rtl::TComponent* owner);
   TfrxComponent* TreeTop();
   struct TfrxNameIndex* IndexFor(const TfrxComponent* scope);
@@ -286,6 +294,7 @@ class TfrxComponent : public rtl::TComponent {
   TfrxRect savedBounds_;
   TfrxComponent* sourceBand_ = nullptr;
   std::unique_ptr<struct TfrxNameIndex> nameIndex_;  // held by a tree's top object
+  std::unique_ptr<struct TfrxBulkRemoval> bulk_;     // objects it owns that are leaving together
 };
 
 // ---------------------------------------------------------------- TfrxReportComponent

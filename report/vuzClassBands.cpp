@@ -60,7 +60,7 @@ void TfrxBand::SetChild(TfrxChild* child) {
   if (child_ == child) return;
   if (child_) RemoveFreeNotification(child_);
   child_ = child;
-  if (child_) FreeNotification(child_);
+  if (child_) FreeNotificationAlways(child_);
 }
 
 void TfrxBand::Notification(rtl::TComponent* component, rtl::TOperation operation) {

@@ -40,7 +40,7 @@ void TfrxCustomMemoView::SetFlowTo(TfrxCustomMemoView* v) {
   if (flowTo_ == v) return;
   if (flowTo_) flowTo_->RemoveFreeNotification(this);
   flowTo_ = v;
-  if (flowTo_) flowTo_->FreeNotification(this);
+  if (flowTo_) flowTo_->FreeNotificationAlways(this);
 }
 
 void TfrxCustomMemoView::Notification(rtl::TComponent* component, rtl::TOperation operation) {

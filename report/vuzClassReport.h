@@ -328,6 +328,8 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   void DoParamEvent(const AnsiString& eventName, rtl::Variant& params, bool runAlways = false);
   // No designer exists in this system.
   void DesignReport() {}
+  // The modified mark a designer sets (TfrxCustomDesigner::SetModified).
+  bool Modified = false;
   bool DesignPreviewPage() { return false; }
 
   // ---- progress

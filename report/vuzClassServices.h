@@ -3,8 +3,9 @@
 // export filters, the compressor and crypter of template files, and wizards.
 // An operation a subclass does not provide raises EAbstractError when called.
 //
-// The preview control and the designer are windows: their bases belong to
-// the preview layer (a companion of these units).
+// The preview control is the preview layer's (TfrxCustomPreview in
+// vuzClassReport.h is what the report asks of it); the designer is a window,
+// its base is in the GUI companion vuzDesigner_gui.h.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -31,7 +31,7 @@ void TfrxSubreport::SetPage(TfrxReportPage* page) {
   page_ = page;
   if (page_) {
     page_->SetSubReport(this);
-    FreeNotification(page_);
+    FreeNotificationAlways(page_);
   }
 }
 

@@ -319,7 +319,7 @@ void TfrxComponent::BindDataSet(TfrxDataSet*& field, TfrxDataSet* dataSet) {
   if (field == dataSet) return;
   if (field) RemoveFreeNotification(field);
   field = dataSet;
-  if (field) FreeNotification(field);
+  if (field) FreeNotificationAlways(field);
 }
 
 TfrxDataSet* TfrxComponent::FindDataSet(TfrxDataSet* defaultDataSet, const AnsiString& name) const {

@@ -4,6 +4,10 @@
 
 #include "model_fixture.h"
 #include "platform/rtl/format.h"
+#include "report/vuzClassBands.h"
+#include "report/vuzClassMemo.h"
+#include "report/vuzClassPage.h"
+#include "report/vuzClassReport.h"
 
 using namespace report_test;
 
@@ -75,6 +79,41 @@ void BM_CreateUniqueName(benchmark::State& state) {
   state.SetComplexityN(n);
 }
 BENCHMARK(BM_CreateUniqueName)->RangeMultiplier(2)->Range(1250, 10000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// Freeing a report of n objects on one band: each object leaves its parent's
+// list and the report's name index, which must not cost a walk of the tree.
+void BM_FreeReport(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto report = std::make_unique<TfrxTestReport>();
+    auto* page = new TfrxTestPage(report.get());
+    auto* band = new TfrxTestBand(page);
+    for (int i = 0; i < n; ++i) (new TfrxTestMemoView(band))->SetName("Memo" + rtl::IntToStr(i + 1));
+    state.ResumeTiming();
+    report.reset();
+  }
+  state.SetComplexityN(n);
+}
+BENCHMARK(BM_FreeReport)->RangeMultiplier(2)->Range(1250, 20000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// The same with the report object itself, which hears of every removal while
+// it lives.
+void BM_FreeRealReport(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  report::ReportClassesStartup();
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto rep = std::make_unique<report::TfrxReport>();
+    auto* page = new report::TfrxReportPage(rep.get());
+    auto* band = new report::TfrxMasterData(page);
+    for (int i = 0; i < n; ++i) (new report::TfrxMemoView(band))->SetName("Memo" + rtl::IntToStr(i + 1));
+    state.ResumeTiming();
+    rep.reset();
+  }
+  state.SetComplexityN(n);
+}
+BENCHMARK(BM_FreeRealReport)->RangeMultiplier(2)->Range(1250, 10000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace
 

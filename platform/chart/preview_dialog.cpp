@@ -4,10 +4,12 @@
 #include <cmath>
 
 #include "platform/gfx/document_canvas.h"
+#include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/extctrls.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/stdctrls.h"
+#include "platform/rtl/datetime.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/shell.h"
 #include "platform/rtl/streams.h"
@@ -18,6 +20,11 @@ using namespace rtl::literals;
 
 namespace {
 
+using rtl::AnsiString;
+
+// How long the desktop's opener is watched for a failure.
+constexpr int kViewerWaitMs = 1500;
+
 // A4 in millimetres.
 constexpr double kPageShortMm = 210, kPageLongMm = 297, kMarginMm = 10;
 
@@ -27,16 +34,47 @@ gfx::TSize PageDots(bool landscape, int dpi) {
   return landscape ? gfx::TSize{l, s} : gfx::TSize{s, l};
 }
 
+// The page is written under a name of its own: a time stamp, and a claimed
+// name, so two copies of the program or two prints in one second never write
+// over each other's file (a viewer may still be showing the last one).
+AnsiString PrintFileStem() {
+  const AnsiString program = rtl::ChangeFileExt(rtl::ExtractFileName(rtl::ParamStr(0)), "");
+  return (program.empty() ? AnsiString("chart") : program) + "-chart-" +
+         rtl::FormatDateTime("yyyymmdd-hhnnss", rtl::Now());
+}
+
 bool DefaultSink(const std::string& pdf) {
-  const rtl::AnsiString name = rtl::GetTempPath() + "chart-print.pdf";
-  // Written whole or not at all: a viewer still showing the last page never
-  // sees half a file, and a full disk is no "printed".
+  const AnsiString folder = rtl::GetTempPath();
+  const AnsiString stem = PrintFileStem();
+  const AnsiString name = rtl::CreateUniqueFile(folder, stem, ".pdf");
+  const unsigned warning = gui::MB_OK | gui::MB_ICONWARNING;
+  if (name.empty()) {
+    gui::MessageBox("Не могу записать файл "_cp + folder + stem + ".pdf", gui::Application->Title(), warning);
+    return false;
+  }
+  // Written whole or not at all: a full disk is no "printed".
   try {
     rtl::SaveFileAtomically(name, pdf);
   } catch (const std::exception&) {
+    rtl::DeleteFile(name);
+    gui::MessageBox("Не могу записать файл "_cp + name, gui::Application->Title(), warning);
     return false;
   }
-  return rtl::ShellOpen(name);
+  // The desktop's viewer prints the page. Its opener is watched briefly (the
+  // window keeps answering) so the user learns when nothing could show it.
+  const rtl::TShellOpenOutcome opened =
+      rtl::ShellOpenWatched(name, kViewerWaitMs, [] { gui::Application->ProcessMessages(); });
+  if (opened == rtl::TShellOpenOutcome::Failed) {
+    gui::MessageBox("График для печати записан в файл "_cp + name +
+                        ".\nПрограмма просмотра PDF-файлов не установлена или не смогла открыть его: "
+                        "откройте файл и напечатайте его другой программой."_cp,
+                    gui::Application->Title(), warning);
+  } else {
+    gui::MessageBox("График для печати записан в файл "_cp + name +
+                        ".\nОн открыт программой просмотра PDF-файлов, напечатайте его оттуда."_cp,
+                    gui::Application->Title(), gui::MB_OK | gui::MB_ICONINFORMATION);
+  }
+  return true;
 }
 
 TChartPrintSink& Sink() {
@@ -124,8 +162,11 @@ bool ChartPreview(rtl::TComponent* owner, TChart& chart) {
 
   bool printed = false;
   print->OnClick = [&](rtl::TObject*) {
+    // The window answers while the viewer starts: no second print meanwhile.
+    print->SetEnabled(false);
     const std::string pdf = ChartPagePdf(chart, landscape->Checked());
     printed = Sink() ? Sink()(pdf) : DefaultSink(pdf);
+    print->SetEnabled(true);
     if (printed) form.SetModalResult(gui::mrOk);
   };
   form.ShowModal();

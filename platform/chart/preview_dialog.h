@@ -1,7 +1,10 @@
 // The chart's print preview: a modal window "Предварительный просмотр" that
 // shows the chart on a page, lets the user choose the orientation and prints
 // the page. Printing renders the page as a PDF document and hands it to the
-// print sink (by default the desktop's opener, from which it is printed).
+// print sink. By default the PDF is written to the temporary folder under a
+// name of its own (program name, "-chart-", date and time, a number when
+// taken) and opened with the desktop's viewer, from which it is printed; a
+// message box says where the file is, and says so when no viewer opened it.
 #pragma once
 #include <functional>
 #include <string>

@@ -5,15 +5,18 @@
 #include <QCursor>
 #include <QEventLoop>
 #include <QFont>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
+#include <QPixmap>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 
 #include "platform/gfx/colors.h"
 #include "platform/gui/dialogs.h"
@@ -259,6 +262,41 @@ TForm* TScreen::ActiveForm() const {
   return nullptr;
 }
 
+namespace {
+std::map<TCursor, QCursor>& CursorTable() {
+  static std::map<TCursor, QCursor> table;
+  return table;
+}
+}  // namespace
+
+const QCursor* detail::TableCursor(TCursor c) {
+  auto it = CursorTable().find(c);
+  return it == CursorTable().end() ? nullptr : &it->second;
+}
+
+void TScreen::SetCursorImage(TCursor c, const gfx::TBitmap& image, TColor transparent, int hotX, int hotY) {
+  detail::EnsureQtApp();
+  if (image.Empty()) {
+    CursorTable().erase(c);
+    return;
+  }
+  const int w = image.Width(), h = image.Height();
+  const std::vector<std::uint32_t> rgb = image.ToRGB32();
+  const std::uint32_t key = gfx::ColorToRGB(transparent);
+  // 0x00BBGGRR colours against 0x00RRGGBB pixels.
+  const std::uint32_t keyPixel = ((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF);
+  QImage img(w, h, QImage::Format_ARGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = rgb[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu;
+      img.setPixel(x, y, p == keyPixel ? 0u : (p | 0xFF000000u));
+    }
+  CursorTable().insert_or_assign(c, QCursor(QPixmap::fromImage(img), hotX, hotY));
+  if (cursor_ == c) SetCursor(c);
+}
+
+bool TScreen::HasCursorImage(TCursor c) const { return detail::TableCursor(c) != nullptr; }
+
 void TScreen::SetCursor(TCursor c) {
   detail::EnsureQtApp();
   cursor_ = c;
@@ -267,6 +305,11 @@ void TScreen::SetCursor(TCursor c) {
     overrideCursor = false;
   }
   if (c == crDefault) return;
+  if (const QCursor* own = detail::TableCursor(c)) {
+    QApplication::setOverrideCursor(*own);
+    overrideCursor = true;
+    return;
+  }
   Qt::CursorShape shape = Qt::ArrowCursor;
   switch (c) {
     case crHourGlass: shape = Qt::WaitCursor; break;

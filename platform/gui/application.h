@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gfx/bitmap.h"
 #include "platform/gui/component.h"
 
 class QEventLoop;
@@ -92,6 +93,11 @@ class TScreen {
   TCursor Cursor() const { return cursor_; }
   // crHourGlass and the others apply to every window until crDefault.
   void SetCursor(TCursor c);
+  // The cursor table's own entries: a picture (pixels of the transparent
+  // colour are left out) with its hot spot, used wherever the number is set
+  // (Screen and controls). An empty picture removes the entry.
+  void SetCursorImage(TCursor c, const gfx::TBitmap& image, TColor transparent, int hotX, int hotY);
+  bool HasCursorImage(TCursor c) const;
 
   // Platform-internal bookkeeping of the forms that exist.
   void AddForm(TForm* f) { forms_.push_back(f); }

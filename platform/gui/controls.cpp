@@ -169,6 +169,8 @@ bool DispatchKeyDown(QObject* receiver, QKeyEvent* ke) {
       if (TAction::ExecuteShortCut(form, sc) || (form->Menu() && form->Menu()->Items()->ExecuteShortCut(sc)))
         return true;
     }
+    // F10 opens the main menu, as desktops do, unless a shortcut took it.
+    if (form && key == VK_F10 && shift.Empty() && form->OpenMainMenu()) return true;
     // Enter and Esc press the form's default and cancel buttons.
     if (form && (key == VK_RETURN || key == VK_ESCAPE) && shift.Empty() && !control->WantsKey(key)) {
       TButton* b = key == VK_RETURN ? form->DefaultButton() : form->CancelButton();
@@ -668,6 +670,10 @@ void TControl::ApplyFont() {
 
 void TControl::SetCursor(TCursor c) {
   cursor_ = c;
+  if (const QCursor* own = detail::TableCursor(c)) {
+    widget_->setCursor(*own);
+    return;
+  }
   switch (c) {
     case crHourGlass: widget_->setCursor(Qt::WaitCursor); break;
     case crCross: widget_->setCursor(Qt::CrossCursor); break;

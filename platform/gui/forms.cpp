@@ -78,7 +78,13 @@ void TForm::SetBounds(int left, int top, int width, int height) {
   if (constraints_.MaxHeight > 0) height = std::min(height, constraints_.MaxHeight);
   // The size is the window's own, the position its frame's: a window placed
   // at 0, 0 keeps its title bar on screen.
+  if (FixedSize()) {
+    // Code may still size a fixed window: the fixed size follows it.
+    w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
   w->resize(std::max(0, width), std::max(0, height));
+  if (FixedSize()) ApplySizeLimits();
   w->move(left, top);
   normalPos_ = {left, top};
   DoResize();
@@ -105,15 +111,26 @@ TRect TForm::NormalBounds() const {
 
 void TForm::SetConstraints(const TSizeConstraints& c) {
   constraints_ = c;
-  Handle()->setMinimumSize(c.MinWidth, c.MinHeight);
-  Handle()->setMaximumSize(c.MaxWidth > 0 ? c.MaxWidth : QWIDGETSIZE_MAX,
-                           c.MaxHeight > 0 ? c.MaxHeight : QWIDGETSIZE_MAX);
+  ApplySizeLimits();
   SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TForm::ApplySizeLimits() {
+  QWidget* w = Handle();
+  if (FixedSize()) {
+    // Equal minimum and maximum sizes: the window manager offers no resizing.
+    w->setFixedSize(w->size());
+    return;
+  }
+  const TSizeConstraints& c = constraints_;
+  w->setMinimumSize(c.MinWidth, c.MinHeight);
+  w->setMaximumSize(c.MaxWidth > 0 ? c.MaxWidth : QWIDGETSIZE_MAX, c.MaxHeight > 0 ? c.MaxHeight : QWIDGETSIZE_MAX);
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle s) {
   borderStyle_ = s;
   ApplyWindowFlags();
+  ApplySizeLimits();
 }
 
 void TForm::SetFormStyle(TFormStyle s) {
@@ -127,7 +144,10 @@ void TForm::ApplyWindowFlags() {
   Qt::WindowFlags f = Qt::Window;
   switch (borderStyle_) {
     case bsNone: f |= Qt::FramelessWindowHint; break;
+    // A dialog has a title and a close box only: no minimising, no maximising.
     case bsDialog: f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
+    // A single border may be minimised, as on the desktop the forms were
+    // made for, but not maximised: its size is fixed.
     case bsSingle:
       f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
       break;
@@ -184,6 +204,7 @@ void TForm::SetVisible(bool v) {
     TControl::SetVisible(true);
     LayoutFrame();
     Realign();
+    FocusFirstControl();
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) Handle()->raise();
     Handle()->activateWindow();
     Screen->NoteActivated(this);
@@ -349,6 +370,45 @@ TControl* TForm::ActiveControl() const {
 
 void TForm::SetActiveControl(TControl* c) {
   if (c) c->SetFocus();
+}
+
+namespace {
+TControl* FirstTabStop(const TControl* container) {
+  std::vector<TControl*> children;
+  for (int i = 0; i < container->ControlCount(); ++i) children.push_back(container->Controls(i));
+  std::stable_sort(children.begin(), children.end(),
+                   [](const TControl* a, const TControl* b) { return a->TabOrder() < b->TabOrder(); });
+  for (TControl* c : children) {
+    // Visible here means within the form: the form itself may not be shown yet.
+    if (!c->Visible() || !c->Enabled()) continue;
+    if (c->TabStop()) return c;
+    if (TControl* inner = FirstTabStop(c)) return inner;
+  }
+  return nullptr;
+}
+}  // namespace
+
+TControl* TForm::FirstTabControl() const { return FirstTabStop(this); }
+
+void TForm::FocusFirstControl() {
+  // A control focused by code (in OnShow, or left from the last showing)
+  // keeps the focus; otherwise the first one the user could tab to takes it,
+  // so typing goes into the dialog at once.
+  QWidget* current = Handle()->focusWidget();
+  if (current && current != Handle() && current->isVisible() && current->isEnabled()) return;
+  if (TControl* first = FirstTabControl()) first->SetFocus();
+}
+
+bool TForm::OpenMainMenu() {
+  QMenuBar* bar = menu_ ? MenuBarOf(Handle()) : nullptr;
+  if (!bar || !bar->isVisible()) return false;
+  for (QAction* a : bar->actions()) {
+    if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
+      bar->setActiveAction(a);
+      return true;
+    }
+  }
+  return false;
 }
 
 bool GrabToPng(TControl& control, const AnsiString& fileName) {

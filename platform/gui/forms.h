@@ -78,6 +78,13 @@ class TForm : public TControl {
   void SetMenu(TMainMenu* m);
   TControl* ActiveControl() const;
   void SetActiveControl(TControl* c);
+  // The first control the user can tab to, by TabOrder among siblings (then
+  // creation order), looking into containers; nullptr when there is none. A
+  // form being shown without a focused control gives it the focus.
+  TControl* FirstTabControl() const;
+  // F10: opens the main menu's first menu, as desktops do; false without a
+  // main menu.
+  bool OpenMainMenu();
   // The buttons Enter and Esc press (set by TButton::SetDefault/SetCancel).
   TButton* DefaultButton() const { return defaultButton_; }
   TButton* CancelButton() const { return cancelButton_; }
@@ -107,6 +114,11 @@ class TForm : public TControl {
 
  private:
   void ApplyWindowFlags();
+  // Dialog and single borders keep the size code gives them; the user cannot
+  // change it. Other borders keep the size constraints.
+  void ApplySizeLimits();
+  bool FixedSize() const { return borderStyle_ == bsDialog || borderStyle_ == bsSingle; }
+  void FocusFirstControl();
   void PlaceOnShow();
   void LayoutFrame();
 

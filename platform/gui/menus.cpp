@@ -105,8 +105,10 @@ void TMenuItem::ActionDestroyed() {
 void TMenuItem::UpdateNative() {
   QAction* entry = NativeEntry();
   bool checked = Checked();
+  // A line carries no text: some desktop styles draw a separator's text as a
+  // section title, which would show the "-" itself.
   entry->setSeparator(IsLine());
-  entry->setText(MenuText(Caption(), ShortCut()));
+  entry->setText(IsLine() ? QString() : MenuText(Caption(), ShortCut()));
   entry->setEnabled(Enabled());
   entry->setVisible(Visible());
   native_->setCheckable(checked || radio_);

@@ -17,6 +17,8 @@ namespace gui::detail {
 
 // Creates the Qt application object on first use (every widget needs it).
 void EnsureQtApp();
+// The cursor the screen's table holds under the number, or null.
+const QCursor* TableCursor(TCursor c);
 
 // 1251 bytes <-> Qt text.
 QString ToQ(std::string_view ansi);

@@ -130,6 +130,14 @@ void TComponent::FreeNotification(TComponent* component) {
   state_ |= csFreeNotification;
 }
 
+void TComponent::FreeNotificationAlways(TComponent* component) {
+  if (!component || component == this) return;
+  if (!Contains(freeNotifies_, component)) freeNotifies_.push_back(component);
+  if (!Contains(component->freeNotifies_, this)) component->freeNotifies_.push_back(this);
+  component->state_ |= csFreeNotification;
+  state_ |= csFreeNotification;
+}
+
 void TComponent::RemoveFreeNotification(TComponent* component) {
   if (!component) return;
   Erase(freeNotifies_, component);

@@ -77,6 +77,9 @@ class TComponent : public TPersistent {
   // Asks to hear (Notification opRemove) when component is destroyed. Two
   // components of one owner hear of each other through that owner anyway.
   void FreeNotification(TComponent* component);
+  // The same link also between two components of one owner, for owners
+  // that do not pass every removal on to all they own.
+  void FreeNotificationAlways(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
 
   TComponentState ComponentState() const { return state_; }

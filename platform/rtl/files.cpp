@@ -204,6 +204,20 @@ AnsiString GetTempFileName(std::string_view folder, std::string_view prefix) {
   return FromNativePath(pattern);
 }
 
+AnsiString CreateUniqueFile(std::string_view folder, std::string_view stem, std::string_view ext) {
+  const AnsiString base = IncludeTrailingPathDelimiter(folder) + AnsiString(stem);
+  for (int n = 1; n <= 1000; ++n) {
+    const AnsiString name = base + (n == 1 ? AnsiString() : "-" + std::to_string(n)) + AnsiString(ext);
+    const int fd = ::open(NativePath(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) return {};
+  }
+  return {};
+}
+
 AnsiString GetCurrentDir() {
   char buf[PATH_MAX];
   return ::getcwd(buf, sizeof buf) ? FromNativePath(buf) : AnsiString();

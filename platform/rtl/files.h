@@ -54,6 +54,11 @@ AnsiString GetTempPath();
 // (the temporary folder when empty) and answers its full name; "" when it
 // cannot be created (a missing folder, no rights).
 AnsiString GetTempFileName(std::string_view folder, std::string_view prefix);
+// Creates a new empty file named stem + ext in folder, or stem + "-2" + ext,
+// "-3" and so on when that name is taken (by another copy of the program
+// too: the name is claimed by creating the file), and answers its full name;
+// "" when none can be created.
+AnsiString CreateUniqueFile(std::string_view folder, std::string_view stem, std::string_view ext);
 AnsiString GetCurrentDir();
 bool SetCurrentDir(std::string_view dir);
 

@@ -22,6 +22,8 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/shell.h"
 #include "platform/rtl/streams.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 using namespace chart;
 using namespace rtl::literals;
@@ -299,31 +301,97 @@ TEST(ChartControl, CopiesToTheClipboardAsBitmapAndMetafile) {
   EXPECT_TRUE(gui::Clipboard().HasMetafile());
 }
 
-TEST(ChartPreview, WithoutASinkThePdfIsSavedWholeOrPrintingFails) {
+// Without a sink the page goes to a PDF of its own in the temporary folder,
+// opened by the desktop's opener; a box tells where, and whether a viewer
+// could show it.
+class ChartPrintToFile : public ::testing::Test {
+ protected:
+  ChartPrintToFile() {
+    const char* old = std::getenv("TMPDIR");
+    hadTmp_ = old != nullptr;
+    if (old) oldTmp_ = old;
+    setenv("TMPDIR", tmp.Path().c_str(), 1);
+    oldOpener_ = rtl::ShellOpenProgram();
+    rtl::SetProgramFileName(tmp.Path() + "zarnik");
+  }
+  ~ChartPrintToFile() override {
+    rtl::SetShellOpenProgram(oldOpener_);
+    rtl::SetProgramFileName("");
+    if (hadTmp_)
+      setenv("TMPDIR", oldTmp_.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+  }
+  // Runs the preview, presses "Печать" and answers whether it printed.
+  bool Print(gui::DialogScript& script) {
+    script.OnModal([](gui::TForm& form) {
+      for (int i = 0; i < form.ControlCount(); ++i)
+        if (auto* b = dynamic_cast<gui::TButton*>(form.Controls(i)); b && b->Caption() == "Печать"_cp) b->Click();
+      if (form.ModalResult() == gui::mrNone) form.SetModalResult(gui::mrCancel);
+    });
+    return ChartPreview(nullptr, *f.chart);
+  }
+  std::vector<rtl::AnsiString> Pdfs() {
+    std::vector<rtl::AnsiString> names = rtl::FindFiles(tmp.Path() + "*.pdf");
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   ChartOnForm f;
-  const rtl::AnsiString opener = rtl::ShellOpenProgram();
-  rtl::SetShellOpenProgram("true");  // no viewer opens during tests
-  const rtl::AnsiString file = rtl::GetTempPath() + "chart-print.pdf";
-  auto clickPrint = [](gui::TForm& form) {
-    for (int i = 0; i < form.ControlCount(); ++i)
-      if (auto* b = dynamic_cast<gui::TButton*>(form.Controls(i)); b && b->Caption() == "Печать"_cp) b->Click();
-    if (form.ModalResult() == gui::mrNone) form.SetModalResult(gui::mrCancel);
+  support::ScratchFolder tmp{"zarnik-chart-print-"};
+
+ private:
+  bool hadTmp_ = false;
+  std::string oldTmp_;
+  rtl::AnsiString oldOpener_;
+};
+
+TEST_F(ChartPrintToFile, EachPrintHasItsOwnFileAndTheUserIsToldWhere) {
+  struct Case {
+    const char* opener;  // the desktop's opener
+    unsigned icon;
+    const char* says;
   };
-  {
+  const Case cases[] = {
+      {"true", gui::MB_ICONINFORMATION, "Он открыт программой просмотра PDF-файлов"},
+      {"false", gui::MB_ICONWARNING, "Программа просмотра PDF-файлов не установлена или не смогла открыть его"},
+      {"/nonexistent/xdg-open", gui::MB_ICONWARNING, "не установлена"},
+  };
+  std::vector<rtl::AnsiString> seen;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.opener);
+    rtl::SetShellOpenProgram(c.opener);
     gui::DialogScript script;
-    script.OnModal(clickPrint);
-    rtl::SetSaveFaultForTests([](std::string_view) { throw rtl::EWriteError("disk full"); });
-    EXPECT_FALSE(ChartPreview(nullptr, *f.chart));
-    rtl::SetSaveFaultForTests(nullptr);
+    EXPECT_TRUE(Print(script));
+    const std::vector<rtl::AnsiString> files = Pdfs();
+    ASSERT_EQ(files.size(), seen.size() + 1);
+    rtl::AnsiString name;
+    for (const auto& file : files)
+      if (std::find(seen.begin(), seen.end(), file) == seen.end()) name = file;
+    seen.push_back(name);
+    // zarnik-chart-YYYYMMDD-HHMMSS[-n].pdf
+    const rtl::AnsiString stem = rtl::ExtractFileName(name);
+    EXPECT_EQ(stem.substr(0, 13), "zarnik-chart-") << stem;
+    EXPECT_EQ(stem.substr(13, 4), rtl::FormatDateTime("yyyy", rtl::Now())) << stem;
+    EXPECT_EQ(support::ReadFile(rtl::NativePath(name)).substr(0, 5), "%PDF-");
+    ASSERT_EQ(script.MessageBoxes().size(), 1u);
+    const gui::MessageBoxRecord& box = script.MessageBoxes()[0];
+    EXPECT_NE(box.Text.find(name), std::string::npos) << box.Text;
+    EXPECT_NE(box.Text.find(rtl::Utf8ToAnsi(c.says)), std::string::npos) << box.Text;
+    EXPECT_EQ(box.Icon(), c.icon);
   }
-  {
-    gui::DialogScript script;
-    script.OnModal(clickPrint);
-    EXPECT_TRUE(ChartPreview(nullptr, *f.chart));
-  }
-  rtl::SetShellOpenProgram(opener);
-  rtl::TFileStream saved(file, rtl::fmOpenRead);
-  EXPECT_EQ(saved.ReadRest().substr(0, 5), "%PDF-");
+}
+
+TEST_F(ChartPrintToFile, APageThatCannotBeWrittenIsNotPrintedAndLeavesNoFile) {
+  rtl::SetShellOpenProgram("true");
+  gui::DialogScript script;
+  rtl::SetSaveFaultForTests([](std::string_view) { throw rtl::EWriteError("disk full"); });
+  EXPECT_FALSE(Print(script));
+  rtl::SetSaveFaultForTests(nullptr);
+  EXPECT_TRUE(Pdfs().empty());
+  ASSERT_EQ(script.MessageBoxes().size(), 1u);
+  EXPECT_EQ(script.MessageBoxes()[0].Text.substr(0, 22), "Не могу записать файл "_cp);
+  EXPECT_EQ(script.MessageBoxes()[0].Icon(), gui::MB_ICONWARNING);
 }
 
 TEST(ChartPreview, ShowsThePageAndPrintsItAsPdf) {

@@ -79,6 +79,19 @@ TEST(Paths, ProgramFolderAndTemporaryFiles) {
   EXPECT_EQ(GetTempFileName(dir.Path() + "missing/", "fr"), "");
 }
 
+TEST(Paths, UniqueFilesClaimTheirNameAndNeverReuseOne) {
+  support::ScratchFolder dir;
+  Touch(dir.Path() + "zarnik-chart-3.pdf", "kept");  // taken already
+  std::vector<AnsiString> names;
+  for (int i = 0; i < 4; ++i) names.push_back(CreateUniqueFile(dir.Path(), "zarnik-chart", ".pdf"));
+  const std::vector<AnsiString> expected = {dir.Path() + "zarnik-chart.pdf", dir.Path() + "zarnik-chart-2.pdf",
+                                            dir.Path() + "zarnik-chart-4.pdf", dir.Path() + "zarnik-chart-5.pdf"};
+  EXPECT_EQ(names, expected);
+  for (const auto& name : names) EXPECT_EQ(FileSize(name), 0);
+  EXPECT_EQ(support::ReadFile(NativePath(dir.Path() + "zarnik-chart-3.pdf")), "kept");
+  EXPECT_EQ(CreateUniqueFile(dir.Path() + "missing/", "x", ".pdf"), "");
+}
+
 TEST(Files, ExistenceFoldersRenameDelete) {
   support::ScratchFolder dir;
   AnsiString data = dir.Path() + "Data\\Deep\\Er";

@@ -5,6 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
 #include "platform/serial/net_p.h"
 #include "platform/serial/port.h"
 #include "platform/serial/rfc2217_server.h"
@@ -297,4 +301,60 @@ TEST(Rfc2217, ServerDropsAClientThatNeverReads) {
   }
   EXPECT_TRUE(dropped);
   ::close(fd);
+}
+
+// The other way round: a server that floods the client with option requests
+// and never reads the answers. The client ends the connection with a device
+// error (or refuses to open) instead of keeping the answers without bound.
+TEST(Rfc2217, ClientDropsAServerThatNeverReads) {
+  const int listener = detail::ListenTcp("127.0.0.1", 0);
+  ASSERT_GE(listener, 0);
+  const int small = 4096;  // the server's receive window fills at once
+  ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  detail::MakeNonBlocking(listener);
+  std::atomic<bool> stop{false};
+  std::thread server([&] {
+    int fd = -1;
+    while (fd < 0 && !stop) {
+      fd = ::accept(listener, nullptr, nullptr);
+      if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (fd < 0) return;
+    std::vector<std::uint8_t> flood;
+    for (int i = 0; i < 16 * 1024; ++i)
+      flood.insert(flood.end(),
+                   {telnet::IAC, telnet::DO, telnet::OPT_BINARY, telnet::IAC, telnet::DONT, telnet::OPT_BINARY});
+    std::size_t at = 0;
+    while (!stop) {
+      const ssize_t n = ::send(fd, flood.data() + at, flood.size() - at, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        at = (at + static_cast<std::size_t>(n)) % flood.size();
+      } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      } else {
+        break;  // the client has closed the connection
+      }
+    }
+    ::close(fd);
+  });
+  auto port = CreatePort("rfc2217://127.0.0.1:" + std::to_string(detail::LocalPort(listener)));
+  bool dropped = port == nullptr;
+  if (port) {
+    COMMTIMEOUTS t;
+    t.ReadTotalTimeoutConstant = 50;
+    port->SetCommTimeouts(t);
+    dropped = Eventually(
+        [&] {
+          char buf[16];
+          DWORD r = 0;
+          SetLastError(0);
+          return !port->ReadFile(buf, sizeof buf, r) && GetLastError() == DWORD(ERROR_IO_DEVICE);
+        },
+        20000);
+  }
+  EXPECT_TRUE(dropped);
+  port.reset();
+  stop = true;
+  server.join();
+  ::close(listener);
 }
