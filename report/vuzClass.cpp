@@ -236,7 +236,12 @@ TfrxComponent* TfrxComponent::GetReport() const {
   return nullptr;
 }
 
-TfrxReportServices* TfrxComponent::GetReportServices() const { return dynamic_cast<TfrxReportServices*>(GetReport()); }
+TfrxReportServices* TfrxComponent::GetReportServices() const {
+  TfrxComponent* report = GetReport();
+  if (!report) return nullptr;
+  if (TfrxReportServices* services = report->AsReportServices()) return services;
+  return dynamic_cast<TfrxReportServices*>(report);  // a stand-in report of the tests
+}
 
 namespace {
 // Passes a removal on to another component, as the owner's own notice does

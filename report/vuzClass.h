@@ -35,6 +35,9 @@ class TfrxXMLSerializer;
 class TfrxDataSet;
 class TfrxReportDataSets;
 class TfrxCustomPreviewPages;
+class TfrxReportComponent;
+class TfrxStretcheable;
+class TfrxSubreport;
 
 // ---------------------------------------------------------------- constants
 
@@ -244,6 +247,13 @@ class TfrxComponent : public rtl::TComponent {
   // True when the object's reflected class is the named one or descends from it.
   bool IsA(std::string_view className) const { return ClassType().InheritsFrom(className); }
 
+  // Kind tests for loops that run for every object of every row: a
+  // dynamic_cast that fails walks the whole class graph, these are one call.
+  virtual TfrxReportComponent* AsReportComponent() { return nullptr; }
+  virtual TfrxStretcheable* AsStretcheable() { return nullptr; }
+  virtual TfrxSubreport* AsSubreport() { return nullptr; }
+  virtual TfrxReportServices* AsReportServices() { return nullptr; }
+
  protected:
   // A tree's top checks new names of the objects it owns through its name
   // index instead of a walk over every component.
@@ -315,6 +325,7 @@ class TfrxReportComponent : public TfrxComponent {
   virtual void AfterPrint();
   virtual AnsiString GetComponentText() { return AnsiString(); }
   virtual TfrxRect GetRealBounds();
+  TfrxReportComponent* AsReportComponent() override { return this; }
 
   // Script handler names (published by the views).
   AnsiString OnAfterData, OnAfterPrint, OnBeforePrint, OnPreviewClick, OnPreviewDblClick;

@@ -75,7 +75,10 @@ rtl::Variant TfrxCustomMemoView::ReportCalc(const AnsiString& expression) const 
 }
 
 void TfrxCustomMemoView::ReportSetLocalValue(const rtl::Variant& value) const {
-  if (TfrxReport* report = ReportOf(*this)) report->SetLocalValue(value);
+  if (TfrxReport* report = ReportOf(*this)) {
+    report->SetLocalValue(value);
+    return;
+  }
   if (TfrxMemoReportLink* link = LinkOf(*this)) link->SetLocalValue(value);
 }
 

@@ -274,6 +274,7 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
  public:
   explicit TfrxReport(rtl::TComponent* owner = nullptr);
   ~TfrxReport() override;
+  TfrxReportServices* AsReportServices() override { return this; }
 
   // ---- services of the tree
   TfrxXMLSerializer* ActiveSerializer() const override { return activeSerializer_; }

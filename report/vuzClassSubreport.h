@@ -22,6 +22,7 @@ class TfrxSubreport : public TfrxView {
   // Also makes the page point back at this subreport (and a page left
   // behind forget it).
   void SetPage(TfrxReportPage* page);
+  TfrxSubreport* AsSubreport() override { return this; }
   bool PrintOnParent() const { return printOnParent_; }
   void SetPrintOnParent(bool v) { printOnParent_ = v; }
 

@@ -288,6 +288,7 @@ class TfrxStretcheable : public TfrxView {
   RTL_CLASS_INFO
  public:
   using TfrxView::TfrxView;
+  TfrxStretcheable* AsStretcheable() override { return this; }
   TfrxStretchMode StretchMode() const { return stretchMode_; }
   void SetStretchMode(TfrxStretchMode m) { stretchMode_ = m; }
 

@@ -3,6 +3,7 @@
 #include "report/vuzEngine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 
@@ -493,9 +494,20 @@ bool TfrxEngine::CanShow(TfrxComponent* bandOrPage, bool printIfEmpty) {
 
 // ---------------------------------------------------------------- the data-band loop
 
+// The loop runs once per row for each band's details, most often over no
+// detail at all: polling the window system every time would cost more than
+// the row. A few milliseconds between polls keep the preview and the
+// progress window (and their cancel) live.
+void TfrxEngine::PumpMessages() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPump_ < std::chrono::milliseconds(kPumpIntervalMs)) return;
+  lastPump_ = now;
+  vuzProcessMessages();
+}
+
 void TfrxEngine::ShowDataBands(TfrxComponent* parent) {
   TfrxReport& report = OwnerReport();
-  if (!report.EngineOptions()->EnableThreadSafe) vuzProcessMessages();
+  if (!report.EngineOptions()->EnableThreadSafe) PumpMessages();
   if (Terminated()) return;
 
   long double rowStartY = CurY;

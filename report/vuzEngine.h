@@ -7,6 +7,7 @@
 // prepared pages. The engine is the only writer of the prepared pages while
 // a run lasts.
 #pragma once
+#include <chrono>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -135,6 +136,10 @@ class TfrxEngine : public TfrxCustomEngine {
   void ShowPageObjects();
   void ShowDataBands(TfrxComponent* parent);
   void ShowVDataBands(TfrxComponent* parent);
+  // Lets the window system handle what is waiting, at most every few ms.
+  void PumpMessages();
+  static constexpr int kPumpIntervalMs = 15;
+  std::chrono::steady_clock::time_point lastPump_{};
   bool Terminated() const;
   // The report pages among the report's children, in order.
   std::vector<TfrxReportPage*> ReportPages() const;

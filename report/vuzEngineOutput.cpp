@@ -23,7 +23,7 @@ constexpr long double kEps = 0.0001L;
 
 bool IsDataBand(const TfrxComponent* c) { return c && c->IsA("TfrxDataBand"); }
 
-TfrxStretcheable* AsStretcheable(TfrxComponent* c) { return dynamic_cast<TfrxStretcheable*>(c); }
+TfrxStretcheable* AsStretcheable(TfrxComponent* c) { return c ? c->AsStretcheable() : nullptr; }
 
 // A dot-matrix text object whose frame has a bottom line takes one more
 // character row below its text.
@@ -242,7 +242,7 @@ void TfrxEngine::Stretch(TfrxBand* band) {
   bool grew = false;
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (vMaster && static_cast<int>(i) >= band->OriginalObjectsCount) continue;
-    auto* c = dynamic_cast<TfrxReportComponent*>(objects[i]);
+    auto* c = objects[i]->AsReportComponent();
     if (!c) continue;
     report.SetCurObject(c->Name());
     c->BeforePrint();
@@ -266,7 +266,7 @@ void TfrxEngine::Stretch(TfrxBand* band) {
   if (grew) ShiftObjects(band, 0);
   bool onParent = false;
   for (TfrxComponent* c : band->Objects())
-    if (auto* sub = dynamic_cast<TfrxSubreport*>(c); sub && sub->Visible() && sub->PrintOnParent()) onParent = true;
+    if (auto* sub = c->AsSubreport(); sub && sub->Visible() && sub->PrintOnParent()) onParent = true;
   if (onParent) RunSubreportsOnParent(band);
 
   long double bottom = 0;
@@ -293,7 +293,7 @@ void TfrxEngine::UnStretch(TfrxBand* band) {
   const std::vector<TfrxComponent*> objects = band->Objects();
   if (band->Visible()) {
     for (TfrxComponent* c : objects) {
-      auto* rc = dynamic_cast<TfrxReportComponent*>(c);
+      auto* rc = c->AsReportComponent();
       if (!rc) continue;
       report.SetCurObject(rc->Name());
       report.DoAfterPrint(rc);
@@ -302,7 +302,7 @@ void TfrxEngine::UnStretch(TfrxBand* band) {
   const bool vMaster = band == vMasterBand_ && band->OriginalObjectsCount >= 0;
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (vMaster && static_cast<int>(i) >= band->OriginalObjectsCount) break;
-    if (auto* rc = dynamic_cast<TfrxReportComponent*>(objects[i])) rc->AfterPrint();
+    if (auto* rc = objects[i]->AsReportComponent()) rc->AfterPrint();
   }
   report.SetCurObject(band->Name());
   report.DoAfterPrint(band);
@@ -331,7 +331,7 @@ void TfrxEngine::PrepareShiftTree(TfrxBand* band) {
       band->OriginalObjectsCount < static_cast<int>(objects.size()))
     objects.resize(static_cast<std::size_t>(band->OriginalObjectsCount));
   for (TfrxComponent* c : objects) {
-    auto* rc = dynamic_cast<TfrxReportComponent*>(c);
+    auto* rc = c->AsReportComponent();
     if (!rc) continue;
     rc->ShiftChildren().clear();
     const long double l = rc->GetAbsLeft(), t = rc->GetAbsTop();
@@ -453,7 +453,7 @@ void TfrxEngine::DrawSplit(TfrxBand* band) {
   std::map<TfrxComponent*, PartState> state;
   for (TfrxComponent* c : all) {
     c->SetParent(nullptr);
-    if (dynamic_cast<TfrxSubreport*>(c)) continue;
+    if (c->AsSubreport()) continue;
     work.push_back(c);
     if (TfrxStretcheable* s = AsStretcheable(c)) {
       s->InitPart();
@@ -950,7 +950,7 @@ void TfrxEngine::CheckSubReports(TfrxBand* band) {
   std::tuple<int, int, long double> furthest{savedPage, savedColumn, savedY};
   const std::vector<TfrxComponent*> objects = band->Objects();
   for (TfrxComponent* c : objects) {
-    auto* sub = dynamic_cast<TfrxSubreport*>(c);
+    auto* sub = c->AsSubreport();
     if (!sub || !sub->Visible() || sub->PrintOnParent() || !sub->Page()) continue;
     PreviewPages->CurPage = savedPage;
     CurColumn = savedColumn;
@@ -983,7 +983,7 @@ void TfrxEngine::RunSubreportsOnParent(TfrxBand* band) {
   try {
     const std::vector<TfrxComponent*> objects = band->Objects();
     for (TfrxComponent* c : objects) {
-      auto* sub = dynamic_cast<TfrxSubreport*>(c);
+      auto* sub = c->AsSubreport();
       if (!sub || !sub->Visible() || !sub->PrintOnParent() || !sub->Page()) continue;
       pageCurX_ = savedPageX + sub->Left();
       CurX = sub->Left();
@@ -1043,7 +1043,7 @@ void TfrxEngine::ShowVerticalBand(TfrxBand* band) {
     }
     const std::vector<TfrxComponent*> objects = band->Objects();
     for (TfrxComponent* c : objects) {
-      auto* rc = dynamic_cast<TfrxReportComponent*>(c);
+      auto* rc = c->AsReportComponent();
       if (!rc || rc->SourceBand() != vMasterBand_) continue;
       report.SetCurObject(rc->Name());
       rc->BeforePrint();
