@@ -6,6 +6,7 @@
 #include "platform/rtl/format.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPicture.h"
+#include "report/vuzClassSubreport.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzPaperSizes.h"
 #include "report/vuzRes.h"
@@ -61,7 +62,12 @@ void TfrxReportPage::Init() {
   UpdateDimensions();
 }
 
-TfrxReportPage::~TfrxReportPage() = default;
+TfrxReportPage::~TfrxReportPage() {
+  // A subreport among this page's own objects would otherwise reach back
+  // into the page after its part of the object is gone.
+  if (subReport_)
+    if (TfrxSubreport* sub = subReport_->AsSubreport()) sub->SetPage(nullptr);
+}
 
 AnsiString TfrxReportPage::GetDescription() const { return vuzResources().Get("obRepPage"); }
 

@@ -153,5 +153,19 @@ TEST_F(Clearing, ASubreportAndItsPageGoTogetherInEitherOrder) {
   }
 }
 
+// A hostile template can give a subreport its own page: the page then frees
+// the subreport while the page itself is going, and the subreport must not
+// reach back into it (sanitizers caught the read of the half-freed page).
+TEST_F(Clearing, ASubreportOnItsOwnPageGoesWithIt) {
+  TfrxReport report;
+  auto* page = new TfrxReportPage(&report);
+  auto* band = new TfrxMasterData(page);
+  auto* sub = new TfrxSubreport(band);
+  sub->SetPage(page);
+  ASSERT_EQ(page->SubReport(), sub);
+  delete page;
+  EXPECT_TRUE(report.Objects().empty());
+}
+
 }  // namespace
 }  // namespace report_test
