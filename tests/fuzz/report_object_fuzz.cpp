@@ -1,6 +1,7 @@
 // Any input loaded as a report: the report object's load (options kept,
-// password decoded, data page checked) and a run that fails in the engine
-// and reads the template back, never a crash; what loaded saves and loads again.
+// password decoded, data page checked) and an engine run into the report's
+// own small store (the preview layer is not linked) that reads the template
+// back, never a crash; what loaded saves and loads again.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   report::TfrxReport report;
   Prepare(report);
   Load(report, input);
-  report.PrepareReport();  // the abstract engine raises: an error line, the template read back
+  report.PrepareReport();  // built by the engine into the fallback store, the template read back
   rtl::TMemoryStream out;
   report.SaveToStream(out);
   out.SetPosition(0);
