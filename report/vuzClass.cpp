@@ -263,6 +263,12 @@ struct TfrxBulkRemoval {
   int depth = 0;                     // Clears that use it (a kept inherited child clears inside another Clear)
 };
 
+bool TfrxComponent::GoesWithClear(const TfrxComponent* object) const {
+  for (const TfrxComponent* c = object; c; c = c->parent_)
+    if (c->parent_ == this) return !c->HasState(rtl::csAncestor);
+  return false;
+}
+
 void TfrxComponent::AnnounceLeaving(TfrxComponent* child, std::vector<TfrxComponent*>& owners) {
   std::vector<TfrxComponent*> stack{child};
   std::vector<TfrxComponent*> touched;  // owners whose staying list must lose the newcomers
@@ -270,8 +276,10 @@ void TfrxComponent::AnnounceLeaving(TfrxComponent* child, std::vector<TfrxCompon
     TfrxComponent* c = stack.back();
     stack.pop_back();
     auto* owner = dynamic_cast<TfrxComponent*>(c->Owner());
-    // An owner that is going itself tells nobody anything.
-    if (!owner || owner->HasState(rtl::csDestroying)) {
+    // An owner that is going itself tells nobody anything: one being
+    // destroyed, or one inside the objects this Clear frees (copies of
+    // pages own their objects), which must keep no list past its end.
+    if (!owner || owner->HasState(rtl::csDestroying) || GoesWithClear(owner)) {
       stack.insert(stack.end(), c->objects_.begin(), c->objects_.end());
       continue;
     }

@@ -274,7 +274,10 @@ class TfrxComponent : public rtl::TComponent {
   friend struct TfrxBulkRemoval;
   // Announces the subtree of child (child included) as leaving to the
   // owners of its objects; adds each owner that began a removal here.
-  static void AnnounceLeaving(TfrxComponent* child, std::vector<TfrxComponent*>& owners);
+  void AnnounceLeaving(TfrxComponent* child, std::vector<TfrxComponent*>& owners);
+  // True when the object is inside one of the children a Clear of this
+  // object frees (not a kept inherited one).
+  bool GoesWithClear(const TfrxComponent* object) const;
   void Init(rtl::TComponent* owner);
   TfrxComponent* TreeTop();
   struct TfrxNameIndex* IndexFor(const TfrxComponent* scope);
