@@ -241,7 +241,8 @@ TEST(WindowConventions, ASizeableWindowKeepsItsConstraintsAfterTurningFixedAndBa
 
 TEST(WindowConventions, FileDialogFiltersReadAsTheProgramWroteThem) {
   // "Файлы *.zrn" already names its pattern: the list must not add "(*.zrn)".
-  TOpenDialog dialog(nullptr);
+  TForm owner(nullptr);  // the toolkit is up before the timer below
+  TOpenDialog dialog(&owner);
   dialog.Filter = "Файлы *.zrn|*.zrn|Все файлы (*.*)|*.*"_cp;
   QStringList shown;
   int looks = 0;
