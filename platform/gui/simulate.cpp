@@ -132,11 +132,14 @@ void DoubleClick(TControl& control, int x, int y) { SendMouse(control, x, y, mbL
 void PressKeyInNextDialog(Word key) {
   detail::EnsureQtApp();
   auto tries = std::make_shared<int>(0);
+  // The step holds itself only weakly (a strong hold would be a cycle that
+  // is never freed); each pending timer holds it strongly until it runs.
   auto step = std::make_shared<std::function<void()>>();
-  *step = [key, tries, step] {
+  std::weak_ptr<std::function<void()>> weak = step;
+  *step = [key, tries, weak] {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal) {
-      if (++*tries < 500) QTimer::singleShot(2, *step);
+      if (auto self = weak.lock(); self && ++*tries < 500) QTimer::singleShot(2, [self] { (*self)(); });
       return;
     }
     QPointer<QWidget> open(modal);
@@ -150,7 +153,7 @@ void PressKeyInNextDialog(Word key) {
       if (auto* d = qobject_cast<QDialog*>(open.data())) d->reject();
     });
   };
-  QTimer::singleShot(0, *step);
+  QTimer::singleShot(0, [step] { (*step)(); });
 }
 
 }  // namespace gui::simulate

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QWidget>
 
 #include "gui_test_util.h"
@@ -234,4 +237,27 @@ TEST(WindowConventions, ASizeableWindowKeepsItsConstraintsAfterTurningFixedAndBa
   EXPECT_EQ(form.Handle()->maximumWidth(), QWIDGETSIZE_MAX);
   form.SetBounds(0, 0, 100, 100);
   EXPECT_EQ(form.Width(), 360);
+}
+
+TEST(WindowConventions, FileDialogFiltersReadAsTheProgramWroteThem) {
+  // "Файлы *.zrn" already names its pattern: the list must not add "(*.zrn)".
+  TForm owner(nullptr);  // the toolkit is up before the timer below
+  TOpenDialog dialog(&owner);
+  dialog.Filter = "Файлы *.zrn|*.zrn|Все файлы (*.*)|*.*"_cp;
+  QStringList shown;
+  int looks = 0;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* open = qobject_cast<QFileDialog*>(modal)) {
+      if (auto* combo = open->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+      open->reject();
+    } else if (modal && ++looks > 200) {
+      modal->close();  // never hang on something else
+    }
+  });
+  look.start(10);
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(shown, QStringList({QString::fromUtf8("Файлы *.zrn"), QString::fromUtf8("Все файлы (*.*)")}));
 }
