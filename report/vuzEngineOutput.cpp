@@ -120,7 +120,7 @@ void TfrxEngine::ShowBand(const rtl::TClassInfo& bandClass) { ShowBand(FindBand(
 
 void TfrxEngine::DoShow(TfrxBand* band) {
   TfrxReport& report = OwnerReport();
-  // 1. A horizontal band whose objects were moved into vertical bands lays
+  // A horizontal band whose objects were moved into vertical bands lays
   // those out first.
   long double vSavedCurX = CurX;
   std::vector<int> vPages;
@@ -139,14 +139,13 @@ void TfrxEngine::DoShow(TfrxBand* band) {
     vPages = vPageList_;
     vMaster = vMasterBand_;
   }
-  // 2. Vertical bands have their own output.
+  // Vertical bands have their own output.
   if (band->Vertical()) {
     ShowVerticalBand(band);
     return;
   }
-  // 3.
   const bool columnBand = IsDataBand(band) && static_cast<TfrxDataBand*>(band)->Columns() > 1;
-  // 4. A new page first: a data band or group asks for one from its second
+  // A new page first: a data band or group asks for one from its second
   // row or group on.
   const bool dataOrGroup = IsDataBand(band) || band->IsA("TfrxGroupHeader");
   if (!callFromAddPage_ && band->Visible() && band->StartNewPage() && !outputBand_ &&
@@ -160,10 +159,8 @@ void TfrxEngine::DoShow(TfrxBand* band) {
       PreviewPages->ResetLogicalPageNumber();
     NewPage();
   }
-  // 5.
   Stretch(band);
   band->StretchedHeight = band->Height();
-  // 6.
   try {
     if (band->Visible()) {
       bool split = false;
@@ -219,9 +216,7 @@ void TfrxEngine::DoShow(TfrxBand* band) {
     throw;
   }
   UnStretch(band);
-  // 7.
   aggregates_->Reset(band);
-  // 8.
   if (band->Visible()) CheckSubReports(band);
 }
 
@@ -744,12 +739,11 @@ void TfrxEngine::ShowFooterBand(TfrxBand* band) {
 }
 
 void TfrxEngine::NewPage() {
-  // 1. A keep block taller than a page cannot move whole.
+  // A keep block taller than a page cannot move whole.
   if (keepBand_ && CurY - keepCurY_ + keepBand_->Height() > GetPageHeight() - FooterHeight()) {
     keeping_ = false;
     aggregates_->EndKeep();
   }
-  // 2.
   TfrxBand* carried = nullptr;
   const bool moving = keeping_ && PreviewPages;
   if (moving) {
@@ -758,10 +752,8 @@ void TfrxEngine::NewPage() {
     if (IsDataBand(curBand_) && std::fabs(PreviewPages->GetLastY(0) - CurY) >= kEps) carried = curBand_->Header;
     RemoveFromHeaderList(carried);
   }
-  // 3.
   lastBandOnPage_ = curBand_;
   EndPage();
-  // 4.
   if (page_ && page_->EndlessHeight() && PreviewPages && PreviewPages->GetCount() > 0) {
     const int last = PreviewPages->GetCount() - 1;
     if (auto* p = dynamic_cast<TfrxReportPage*>(PreviewPages->GetPage(last))) {
@@ -770,10 +762,9 @@ void TfrxEngine::NewPage() {
       PreviewPages->ModifyPage(last, p);
     }
   }
-  // 5.
   AddPage();
   lastBandOnPage_ = nullptr;
-  // 6. The kept block continues on the new page.
+  // The kept block continues on the new page.
   if (moving) {
     aggregates_->EndKeep();
     PreviewPages->PasteObjects(0, CurY);
@@ -784,7 +775,6 @@ void TfrxEngine::NewPage() {
     if (keepFooter_) aggregates_->AddValue(keepBand_);
     AddToHeaderList(carried);
   }
-  // 7.
   keeping_ = false;
   keepHeader_ = false;
   keepCurY_ = 0;

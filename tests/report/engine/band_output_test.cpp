@@ -98,8 +98,8 @@ std::string Lines(int from, int to) {
   return s;
 }
 
-MemoSpec Stretching() {
-  MemoSpec s;
+MemoSetup Stretching() {
+  MemoSetup s;
   s.stretch = report::smActualHeight;
   return s;
 }
@@ -122,7 +122,7 @@ TEST_P(ExactFit, ABandAsTallAsTheFreeSpaceFitsAndOnePixelMoreDoesNot) {
   const FitCase& c = GetParam();
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec;
+  PageSetup spec;
   spec.columns = c.columns;
   auto* page = b.AddPage(spec);
   auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(3));
@@ -163,7 +163,7 @@ TEST(BandOutput, GrowingMemoShiftsObjectsByTheirShiftModes) {
   auto* data = b.AddDataBand(page, 0, 500, rows, "Data");
   b.AddMemo(data, 0, 0, 200, 20, "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj kkkk llll mmmm nnnn", Stretching(),
             "Grow");
-  MemoSpec always, dont, overlapped;
+  MemoSetup always, dont, overlapped;
   dont.shift = report::smDontShift;
   overlapped.shift = report::smWhenOverlapped;
   b.AddMemo(data, 0, 30, 30, 10, "A", always, "Always");
@@ -208,7 +208,7 @@ TEST(BandOutput, ObjectUnderTwoGrownMemosMovesByTheLargerGrowth) {
   b.AddMemo(data, 0, 0, 100, 20, "aaaa bbbb cccc dddd eeee ffff", Stretching(), "Left");
   b.AddMemo(data, 110, 0, 100, 20, "aaaa bbbb cccc dddd eeee ffff gggg hhhh iiii jjjj", Stretching(), "Right");
   b.AddMemo(data, 0, 30, 210, 10, "wide", {}, "Wide");
-  MemoSpec overlapped;
+  MemoSetup overlapped;
   overlapped.shift = report::smWhenOverlapped;
   b.AddMemo(data, 0, 50, 210, 10, "below", overlapped, "Below");
   b.AddMemo(data, 0, 200, 210, 10, "far", overlapped, "Far");
@@ -233,7 +233,7 @@ TEST(BandOutput, StretchedBandTakesTheHeightOfItsObjectsAndMaxHeightMemosReachTh
   auto* data = b.AddDataBand(page, 0, 30, rows, "Data");
   data->SetStretched(true);
   b.AddMemo(data, 0, 0, 100, 20, "aaaa bbbb cccc dddd eeee ffff gggg hhhh", Stretching(), "Grow");
-  MemoSpec max;
+  MemoSetup max;
   max.stretch = report::smMaxHeight;
   b.AddMemo(data, 200, 5, 100, 10, "side", max, "Side");
   ASSERT_TRUE(b.Prepare()) << b.Errors();
@@ -478,7 +478,7 @@ TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnl
 TEST(BandOutput, KeptGroupMovesToTheNextPageColumnAndItsOutlineEntryStaysOnThePage) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec;
+  PageSetup spec;
   spec.columns = 2;
   auto* page = b.AddPage(spec);
   std::vector<TableDataSet::Row> data;
@@ -853,7 +853,7 @@ TEST(BandOutput, DataBandColumnsPlaceRowsSideBySide) {
 TEST(BandOutput, PageColumnsFillColumnByColumnWithTheColumnHeaderInEach) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec;
+  PageSetup spec;
   spec.columns = 2;
   auto* page = b.AddPage(spec);
   auto& rows = b.AddDataSet("Rows", {"N"}, Numbers(120));
@@ -885,7 +885,7 @@ TEST(BandOutput, PageColumnsFillColumnByColumnWithTheColumnHeaderInEach) {
 TEST(BandOutput, MissingColumnPositionFallsBackToTheColumnWidth) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec;
+  PageSetup spec;
   spec.columns = 3;
   auto* page = b.AddPage(spec);
   page->SetColumnWidth(50);
@@ -1107,7 +1107,7 @@ class PageWithoutRoom : public ::testing::TestWithParam<long double> {};
 TEST_P(PageWithoutRoom, StillPrintsEveryRowAndEnds) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec;
+  PageSetup spec;
   spec.paperSize = 256;
   spec.paperHeight = GetParam();
   auto* page = b.AddPage(spec);

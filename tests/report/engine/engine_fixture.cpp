@@ -145,7 +145,7 @@ void ReportBuilder::Name(report::TfrxComponent* object, const std::string& name)
     object->SetName(Ansi(name));
 }
 
-report::TfrxReportPage* ReportBuilder::AddPage(const PageSpec& spec) {
+report::TfrxReportPage* ReportBuilder::AddPage(const PageSetup& spec) {
   auto* page = new report::TfrxReportPage(report_.get());
   Name(page, {});
   if (spec.paperSize == report::DMPAPER_USER)
@@ -184,7 +184,7 @@ report::TfrxGroupHeader* ReportBuilder::AddGroupHeader(report::TfrxComponent* pa
 
 report::TfrxMemoView* ReportBuilder::AddMemo(report::TfrxComponent* parent, long double left, long double top,
                                              long double width, long double height, const std::string& text,
-                                             const MemoSpec& spec, const std::string& name) {
+                                             const MemoSetup& spec, const std::string& name) {
   auto* memo = new report::TfrxMemoView(parent);
   Name(memo, name);
   memo->SetBounds(left, top, width, height);
@@ -209,7 +209,7 @@ report::TfrxMemoView* ReportBuilder::AddMemo(report::TfrxComponent* parent, long
 
 report::TfrxSubreport* ReportBuilder::AddSubreport(report::TfrxComponent* band, long double left, long double top,
                                                    long double width, long double height, report::TfrxReportPage** page,
-                                                   const PageSpec& spec, const std::string& name) {
+                                                   const PageSetup& spec, const std::string& name) {
   auto* sub = new report::TfrxSubreport(band);
   Name(sub, name);
   sub->SetBounds(left, top, width, height);

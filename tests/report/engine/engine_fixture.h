@@ -102,7 +102,7 @@ class TableDataSet {
 
 // ---------------------------------------------------------------- builder
 
-struct PageSpec {
+struct PageSetup {
   int paperSize = 9;                                // A4; 256 is a custom paper of paperWidth x paperHeight
   long double paperWidth = 210, paperHeight = 297;  // millimetres
   long double leftMargin = 10, topMargin = 10, rightMargin = 10, bottomMargin = 10;
@@ -111,7 +111,7 @@ struct PageSpec {
   bool landscape = false;
 };
 
-struct MemoSpec {
+struct MemoSetup {
   report::TfrxStretchMode stretch = report::smDontStretch;
   report::TfrxShiftMode shift = report::smAlways;
   bool wordWrap = true;
@@ -133,7 +133,7 @@ class ReportBuilder {
   report::TfrxReport& Report() { return *report_; }
   preview::TfrxPreviewPages& Store();
 
-  report::TfrxReportPage* AddPage(const PageSpec& spec = {});
+  report::TfrxReportPage* AddPage(const PageSetup& spec = {});
   // A band of any kind across the page's printable width.
   template <class Band>
   Band* AddBand(report::TfrxComponent* page, long double top, long double height, const std::string& name = {}) {
@@ -152,16 +152,16 @@ class ReportBuilder {
   report::TfrxGroupHeader* AddGroupHeader(report::TfrxComponent* page, long double top, long double height,
                                           const std::string& condition, const std::string& name = {});
   report::TfrxMemoView* AddMemo(report::TfrxComponent* parent, long double left, long double top, long double width,
-                                long double height, const std::string& text, const MemoSpec& spec = {},
+                                long double height, const std::string& text, const MemoSetup& spec = {},
                                 const std::string& name = {});
   // A subreport view on a band and the new report page it prints.
   report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
-                                      long double height, report::TfrxReportPage** page, const PageSpec& spec = {},
+                                      long double height, report::TfrxReportPage** page, const PageSetup& spec = {},
                                       const std::string& name = {});
   // The same on a default page, named.
   report::TfrxSubreport* AddSubreport(report::TfrxComponent* band, long double left, long double top, long double width,
                                       long double height, report::TfrxReportPage** page, const std::string& name) {
-    return AddSubreport(band, left, top, width, height, page, PageSpec{}, name);
+    return AddSubreport(band, left, top, width, height, page, PageSetup{}, name);
   }
   // A dataset the report knows (in its dataset list), owned by the builder.
   TableDataSet& AddDataSet(const std::string& name, std::vector<std::string> columns,

@@ -51,7 +51,7 @@ class EnvVar {
 TEST(EngineFixture, BuilderMakesTheReportTreeWithTheRealClasses) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec;
+  PageSetup spec;
   spec.paperSize = 11;  // A5 148 x 210
   spec.leftMargin = 15;
   spec.rightMargin = 5;
@@ -60,11 +60,11 @@ TEST(EngineFixture, BuilderMakesTheReportTreeWithTheRealClasses) {
   auto* header = b.AddBand<report::TfrxPageHeader>(page, 0, 30);
   auto* group = b.AddGroupHeader(page, 40, 20, "<Rows.\"Name\">");
   auto* data = b.AddDataBand(page, 70, 18, rows, "Lines");
-  MemoSpec stretch;
+  MemoSetup stretch;
   stretch.stretch = report::smMaxHeight;
   stretch.shift = report::smWhenOverlapped;
   auto* memo = b.AddMemo(data, 4, 1, 100, 16, "Сумма: [Rows.\"Sum\"]", stretch);
-  MemoSpec expr;
+  MemoSetup expr;
   expr.expressionOnly = true;
   auto* total = b.AddMemo(header, 0, 0, 80, 16, "SUM(<Rows.\"Sum\">)", expr);
   report::TfrxReportPage* subPage = nullptr;
@@ -154,7 +154,7 @@ TEST(EngineFixture, TableDataSetWalksItsRowsAndReadsNullsAndMissingFields) {
 TEST(EngineFixture, DumpListsPagesBandsAndMemosOfTheStore) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec;
+  PageSetup spec;
   spec.paperSize = report::DMPAPER_USER;
   spec.paperWidth = 100;
   spec.paperHeight = 50;

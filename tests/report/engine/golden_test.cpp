@@ -25,8 +25,8 @@ rtl::Variant I(int v) { return rtl::Variant(v); }
 rtl::Variant Null() { return rtl::Variant::Null(); }
 
 // A small custom paper keeps the reports to a few rows a page.
-PageSpec SmallPaper(long double heightMm = 80) {
-  PageSpec spec;
+PageSetup SmallPaper(long double heightMm = 80) {
+  PageSetup spec;
   spec.paperSize = report::DMPAPER_USER;
   spec.paperWidth = 100;
   spec.paperHeight = heightMm;
@@ -49,8 +49,8 @@ void ExpectPages(ReportBuilder& b, const std::string& name) {
   EXPECT_GOLDEN(name, dump);
 }
 
-MemoSpec Stretching() {
-  MemoSpec m;
+MemoSetup Stretching() {
+  MemoSetup m;
   m.stretch = report::smActualHeight;
   return m;
 }
@@ -128,7 +128,7 @@ TEST(EngineGolden, MasterDetail) {
 TEST(EngineGolden, TwoPageColumns) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec spec = SmallPaper(60);
+  PageSetup spec = SmallPaper(60);
   spec.columns = 2;
   auto* page = b.AddPage(spec);
   std::vector<TableDataSet::Row> table;
@@ -210,12 +210,12 @@ TEST(EngineGolden, StretchAndShiftModes) {
   auto* data = b.AddDataBand(page, 0, 60, rows);
   data->SetStretched(true);
   b.AddMemo(data, 0, 0, 100, 20, "[Rows.\"Text\"]", Stretching(), "Grows");
-  MemoSpec always;
+  MemoSetup always;
   b.AddMemo(data, 0, 22, 100, 16, "всегда", always, "Always");
-  MemoSpec still;
+  MemoSetup still;
   still.shift = report::smDontShift;
   b.AddMemo(data, 110, 22, 60, 16, "на месте", still, "Still");
-  MemoSpec overlapped;
+  MemoSetup overlapped;
   overlapped.shift = report::smWhenOverlapped;
   b.AddMemo(data, 50, 40, 100, 16, "если задет", overlapped, "Overlapped");
   b.AddMemo(data, 200, 0, 100, 16, "сбоку", always, "Beside");

@@ -31,7 +31,7 @@ class TextCollector : public report::TfrxCustomExportFilter {
 TEST(PageTotal, ExportedPageHeadersCarryTheRealPageCount) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec small;
+  PageSetup small;
   small.paperSize = 256;
   small.paperWidth = 100;
   small.paperHeight = 60;

@@ -32,8 +32,8 @@ std::vector<TableDataSet::Row> Keys(std::initializer_list<const char*> keys) {
 
 // A small page: 100 x 60 mm with margins of 10, so the printable area is
 // 302.36 x 151.18 pixels.
-PageSpec SmallPage() {
-  PageSpec paper;
+PageSetup SmallPage() {
+  PageSetup paper;
   paper.paperSize = report::DMPAPER_USER;
   paper.paperWidth = 100;
   paper.paperHeight = 60;
@@ -246,7 +246,7 @@ TEST(EnginePages, AColumnRowThatDoesNotFitMovesWholeToTheNextPage) {
 TEST(EnginePages, AColumnRowThatDoesNotFitMovesToThePagesNextColumn) {
   EngineScope scope;
   ReportBuilder b;
-  PageSpec paper = SmallPage();
+  PageSetup paper = SmallPage();
   paper.columns = 2;
   auto* page = b.AddPage(paper);  // two page columns of 40 mm
   auto& rows = b.AddDataSet("Rows", {"Key", "N"}, Keys({"a", "b", "c", "d", "e", "f", "g", "h", "i"}));
@@ -506,7 +506,7 @@ TEST(EnginePages, ObjectsOnThePageItselfPrintWhereTheyStandInThePagesFont) {
   auto* stamp = b.AddMemo(page, 200, 100, 80, 20, "[Page#]", {}, "Stamp");
   stamp->SetParentFont(true);
   // Text that grows with its font: the same on the page and on a band.
-  MemoSpec grow;
+  MemoSetup grow;
   grow.stretch = report::smActualHeight;
   b.AddMemo(page, 0, 60, 60, 20, "one two three four", grow, "Grown")->SetParentFont(true);
   b.AddMemo(title, 100, 0, 60, 20, "one two three four", grow, "Same")->Font()->SetSize(20);
