@@ -13,22 +13,13 @@
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
 #include "preview/vuzPreviewStartup.h"
+#include "quiet_timer.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPage.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzEngine.h"
 
 namespace {
-
-class QuietTimer : public report::TfrxTimer {
- public:
-  void SetInterval(unsigned) override {}
-  void SetEnabled(bool value) override { enabled_ = value; }
-  bool Enabled() const override { return enabled_; }
-
- private:
-  bool enabled_ = false;
-};
 
 // Every row loop stops long before the engine's own guard, and a build
 // stops after a few hundred pages: a fuzz run must stay quick even when
@@ -42,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool started = [] {
     report::ReportClassesStartup();
     preview::vuzPreviewStartup();
-    report::vuzReportHooks().CreateTimer = [] { return std::make_unique<QuietTimer>(); };
+    report::vuzReportHooks().CreateTimer = [] { return std::make_unique<fuzz_support::QuietTimer>(); };
     return true;
   }();
   (void)started;

@@ -8,19 +8,10 @@
 #include <string>
 
 #include "platform/rtl/streams.h"
+#include "quiet_timer.h"
 #include "report/vuzClassReport.h"
 
 namespace {
-
-class QuietTimer : public report::TfrxTimer {
- public:
-  void SetInterval(unsigned) override {}
-  void SetEnabled(bool value) override { enabled_ = value; }
-  bool Enabled() const override { return enabled_; }
-
- private:
-  bool enabled_ = false;
-};
 
 void Load(report::TfrxReport& report, const std::string& bytes) {
   rtl::TMemoryStream s;
@@ -40,7 +31,7 @@ void Prepare(report::TfrxReport& report) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool started = [] {
     report::ReportClassesStartup();
-    report::vuzReportHooks().CreateTimer = [] { return std::make_unique<QuietTimer>(); };
+    report::vuzReportHooks().CreateTimer = [] { return std::make_unique<fuzz_support::QuietTimer>(); };
     return true;
   }();
   (void)started;
