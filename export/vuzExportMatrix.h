@@ -179,12 +179,12 @@ class TfrxIEMatrix {
   bool RotatedAsPicture = false;   // rotated text becomes a picture
   bool RichAsPlainText = true;
   bool KeepRichText = false;
-  bool WhiteFillCropped = false;  // the white fill starts at MinObjectLeft/Top
-  bool WhiteFill = false;         // one white object under all others
+  bool WhiteFillCropped = false;   // the white fill starts at MinObjectLeft/Top
+  bool WhiteFill = false;          // one white object under all others
   bool FrameOptimization = false;  // drop frame sides a neighbour already draws
   bool StripHTMLTags = false;
   bool BackgroundAsPicture = false;
-  bool Background = false;  // the page background object is taken at all
+  bool Background = false;                // the page background object is taken at all
   TfrxComponent* SourceReport = nullptr;  // resolves "#anchor" URLs to "@page"
   bool ExportNotPrintable = true;
   bool AllowPictures = true;
@@ -292,6 +292,7 @@ class TfrxIEMatrix {
   void CheckObjectRoom(int more) const;
   const TfrxIEMObjectList& Record(int id) const;
   void Tick();
+  static void MoveContent(TfrxIEMObject& from, TfrxIEMObject& to);
 
   std::vector<std::unique_ptr<TfrxIEMObjectList>> records_;
   std::vector<std::unique_ptr<TfrxIEMStyle>> styles_;
@@ -299,6 +300,7 @@ class TfrxIEMatrix {
   std::vector<std::unique_ptr<TfrxIEMPage>> pages_;
   std::vector<std::int32_t> cells_;
   std::unordered_map<AnsiString, int> fontCharsets_;
+  std::unordered_map<int, int> firstFragment_;  // cut record -> its first fragment (while Analyse runs)
   bool progress_ = false;
 };
 
