@@ -1,11 +1,11 @@
 #include "preview/vuzPrintPlan.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
-#include "platform/rtl/stringlists.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/stringlists.h"
 #include "report/vuzUtils.h"
 
 namespace preview {

@@ -152,8 +152,7 @@ bool TfrxPrintRun::SplitStep(int position, int copyNo, int requested) {
   TfrxSheetGrid grid = vuzSplitGrid(pp.Width, pp.Height, sheetWidth_, sheetHeight_);
   // Sheets that meet repeat a strip of the overlap, and the printer's
   // unprintable margins are lost on each of them.
-  long double acrossAllowance =
-      grid.Across > 1 ? s_.Overlap + printer_.TopMargin() + printer_.BottomMargin() : 0.0L;
+  long double acrossAllowance = grid.Across > 1 ? s_.Overlap + printer_.TopMargin() + printer_.BottomMargin() : 0.0L;
   long double downAllowance = grid.Down > 1 ? s_.Overlap + printer_.LeftMargin() + printer_.RightMargin() : 0.0L;
   if (grid.Landscape) std::swap(acrossAllowance, downAllowance);
   grid = vuzSplitGrid(pp.Width, pp.Height, sheetWidth_ - acrossAllowance, sheetHeight_ - downAllowance);
@@ -184,8 +183,8 @@ bool TfrxPrintRun::SplitStep(int position, int copyNo, int requested) {
       const int saved = canvas.SaveDC();
       try {
         // The strip a neighbour repeats is cut off again here.
-        canvas.IntersectClipRect(gfx::TRect{vuzRoundClamped(lm + leftAllowance), vuzRoundClamped(tm + topAllowance),
-                                            right, bottom});
+        canvas.IntersectClipRect(
+            gfx::TRect{vuzRoundClamped(lm + leftAllowance), vuzRoundClamped(tm + topAllowance), right, bottom});
         store_.DrawPage(p, canvas, dx / 96, dy / 96, ox, oy);
       } catch (...) {
         canvas.RestoreDC(saved);

@@ -54,8 +54,8 @@ class RecordingPrinter : public preview::TfrxCustomPrinter {
                       int copies) override {
     Size(paper, w, h, o);
     log.push_back("params " + std::to_string(paper) + " " + std::to_string(std::lround(paperWidth_)) + "x" +
-                  std::to_string(std::lround(paperHeight_)) + (o == preview::poLandscape ? " land" : " port") +
-                  " bin" + std::to_string(bin) + " dup" + std::to_string(duplex) + " x" + std::to_string(copies));
+                  std::to_string(std::lround(paperHeight_)) + (o == preview::poLandscape ? " land" : " port") + " bin" +
+                  std::to_string(bin) + " dup" + std::to_string(duplex) + " x" + std::to_string(copies));
   }
   void PropertiesDlg() override {}
   gfx::TCanvas& PageCanvas() override { return canvas_; }
@@ -198,7 +198,7 @@ TEST_F(Printing, OrderOfPages) {
     int printPages;
     const char* order;
   } cases[] = {{"", false, 0, "P1 P2 P3 P4 P5"}, {"2,4", true, 0, "P4 P2"},    {"", false, 1, "P1 P3 P5"},
-               {"", true, 2, "P4 P2"},            {"3-", false, 0, "P3 P4 P5"}, {"5,1,9", false, 0, "P5 P1"},
+               {"", true, 2, "P4 P2"},           {"3-", false, 0, "P3 P4 P5"}, {"5,1,9", false, 0, "P5 P1"},
                {"2-4", false, 1, "P3"}};
   for (const Case& c : cases) {
     drawn.clear();
@@ -257,8 +257,8 @@ TEST_F(Printing, PrinterSettingsAreSentOnlyWhenTheyChange) {
   t.page->Bin = 1;  // the first page from the upper tray, the rest automatic
   Build(4);
   EXPECT_TRUE(f.store->Print());
-  EXPECT_EQ(Params(), (std::vector<std::string>{"params 9 210x297 port bin1 dup0 x1",
-                                                "params 9 210x297 port bin7 dup0 x1"}));
+  EXPECT_EQ(Params(),
+            (std::vector<std::string>{"params 9 210x297 port bin1 dup0 x1", "params 9 210x297 port bin7 dup0 x1"}));
   EXPECT_EQ(std::count(printer->log.begin(), printer->log.end(), "begin-doc"), 1);
 }
 
