@@ -149,8 +149,8 @@ bool TfrxPDFExport::Start() {
   TfrxReport* report = ReportOf(Report);
   if (ExportToTemp) {
     const AnsiString temp = rtl::IncludeTrailingPathDelimiter(rtl::GetTempPath());
-    const AnsiString base = report && !report->FileName().empty() ? rtl::ExtractFileName(report->FileName())
-                                                                   : AnsiString("report");
+    const AnsiString base =
+        report && !report->FileName().empty() ? rtl::ExtractFileName(report->FileName()) : AnsiString("report");
     FileName = temp + rtl::ChangeFileExt(base, vuzGet(8708));
   }
   if (FileName.empty() && !Stream) return false;
@@ -541,8 +541,7 @@ const rtl::TClassInfo& TfrxPDFExport::StaticClass() {
               [](F& f, bool v) { f.OpenAfterExport = v; })
           .Default(false)
           .Property(
-              "PrintOptimized", [](const F& f) { return f.PrintOptimized; },
-              [](F& f, bool v) { f.PrintOptimized = v; })
+              "PrintOptimized", [](const F& f) { return f.PrintOptimized; }, [](F& f, bool v) { f.PrintOptimized = v; })
           .Property(
               "Outline", [](const F& f) { return f.Outline; }, [](F& f, bool v) { f.Outline = v; })
           .Property(

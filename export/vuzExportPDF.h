@@ -124,10 +124,10 @@ struct TfrxPDFPage {
 
 struct TfrxPDFAnnot {
   int Number = 0;
-  AnsiString Rect;     // "left bottom right top"
-  std::string URI;     // literal string bytes (before encryption); empty: internal
-  int DestPage = 0;    // prepared page, 0-based
-  int DestY = 0;       // points
+  AnsiString Rect;   // "left bottom right top"
+  std::string URI;   // literal string bytes (before encryption); empty: internal
+  int DestPage = 0;  // prepared page, 0-based
+  int DestY = 0;     // points
 };
 
 struct TfrxPDFOutlineNode {

@@ -81,16 +81,11 @@ AnsiString PdfFillRect(double x1, double y1, double x2, double y2, gfx::TColor c
 AnsiString PdfDash(TfrxFrameStyle style, double width) {
   const AnsiString d = PdfNum(width * 6) + " ", e = PdfNum(width * 2) + " ";
   switch (style) {
-    case fsDash:
-      return "[" + d + "] 0 d" + kEol;
-    case fsDot:
-      return "[" + e + d + "] 0 d" + kEol;
-    case fsDashDot:
-      return "[" + d + d + e + d + "] 0 d" + kEol;
-    case fsDashDotDot:
-      return "[" + d + d + e + d + e + d + "] 0 d" + kEol;
-    default:
-      return AnsiString("[] 0 d") + kEol;
+    case fsDash: return "[" + d + "] 0 d" + kEol;
+    case fsDot: return "[" + e + d + "] 0 d" + kEol;
+    case fsDashDot: return "[" + d + d + e + d + "] 0 d" + kEol;
+    case fsDashDotDot: return "[" + d + d + e + d + e + d + "] 0 d" + kEol;
+    default: return AnsiString("[] 0 d") + kEol;
   }
 }
 
@@ -99,23 +94,12 @@ AnsiString EscapeSpecialChar(std::string_view text) {
   out.reserve(text.size() + 8);
   for (char c : text) {
     switch (c) {
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '(':
-        out += "\\(";
-        break;
-      case ')':
-        out += "\\)";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += c;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '(': out += "\\("; break;
+      case ')': out += "\\)"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
     }
   }
   return out;
@@ -332,15 +316,11 @@ void TfrxPDFExport::DrawShape(TfrxShapeView& shape) {
     case skDiamond:
       c += pen;
       c += brush();
-      c += PdfPoint(cx, y1) + " m " + PdfPoint(x2, cy) + " l " + PdfPoint(cx, y2) + " l " + PdfPoint(x1, cy) +
-           " l " + PdfPoint(cx, y1) + " l" + kEol + close;
+      c += PdfPoint(cx, y1) + " m " + PdfPoint(x2, cy) + " l " + PdfPoint(cx, y2) + " l " + PdfPoint(x1, cy) + " l " +
+           PdfPoint(cx, y1) + " l" + kEol + close;
       break;
-    case skDiagonal1:
-      c += pen + PdfMove(x1, y2) + PdfLine(x2, y1) + "S" + kEol;
-      break;
-    case skDiagonal2:
-      c += pen + PdfMove(x1, y1) + PdfLine(x2, y2) + "S" + kEol;
-      break;
+    case skDiagonal1: c += pen + PdfMove(x1, y2) + PdfLine(x2, y1) + "S" + kEol; break;
+    case skDiagonal2: c += pen + PdfMove(x1, y1) + PdfLine(x2, y2) + "S" + kEol; break;
   }
 }
 
@@ -351,8 +331,8 @@ void TfrxPDFExport::DrawCheck(TfrxCheckBoxView& box) {
   auto pt = [&](double x, double y) { return PdfPoint(X(x), Y(y)); };
   std::string& c = content_;
   c += AnsiString("[] 0 d") + kEol;
-  c += GetPDFColor(frame.Color()) + " RG" + kEol + PdfNum(static_cast<double>(frame.Width()) * 0.75 * 2) + " w" +
-       kEol + GetPDFColor(box.Color()) + " rg" + kEol;
+  c += GetPDFColor(frame.Color()) + " RG" + kEol + PdfNum(static_cast<double>(frame.Width()) * 0.75 * 2) + " w" + kEol +
+       GetPDFColor(box.Color()) + " rg" + kEol;
   c += pt(left + width / 8, top + height / 2) + " m " + pt(left + width / 3, top + height - height / 4) + " l " +
        pt(left + width - width / 4, top + height / 7) + " l" + kEol;
   if (frame.Typ() == 15)
@@ -583,8 +563,8 @@ void TfrxPDFExport::DrawText(TfrxCustomMemoView& memo) {
         c += "<" + StrToHex(pdfFont.RemapString(line, memo.RTLReading())) + "> Tj" + kEol + "ET" + kEol;
         if (boldSim) c += AnsiString("0 Tr") + kEol;
         if (font.Style().Contains(gfx::fsUnderline))
-          c += GetPDFColor(font.Color()) + " RG" + kEol +
-               PdfNum(size * 0.08) + " w" + kEol + PdfMove(x, y - u) + PdfLine(lw * 0.75 + x, y - u) + "S" + kEol;
+          c += GetPDFColor(font.Color()) + " RG" + kEol + PdfNum(size * 0.08) + " w" + kEol + PdfMove(x, y - u) +
+               PdfLine(lw * 0.75 + x, y - u) + "S" + kEol;
         if (font.Style().Contains(gfx::fsStrikeOut))
           c += GetPDFColor(font.Color()) + " RG" + kEol + PdfNum(size * 0.08) + " w" + kEol + PdfMove(x, y + k) +
                PdfLine(lw * 0.75 + x, y + k) + "S" + kEol;

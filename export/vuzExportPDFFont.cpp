@@ -17,8 +17,11 @@ namespace {
 constexpr int kEm = 1000;
 
 const AnsiString kStylelessFonts[] = {
-    "\x2D\x33\x20\xB4\xB7\xC3\xAF", "\x2D\x33\x20\x30\xB4\xB7\xC3\xAF", "\x2D\x33\x20\x0E\x1D",
-    "\x2D\x33\x20\x30\x0E\x1D",     "MS UI Gothic",
+    "\x2D\x33\x20\xB4\xB7\xC3\xAF",
+    "\x2D\x33\x20\x30\xB4\xB7\xC3\xAF",
+    "\x2D\x33\x20\x0E\x1D",
+    "\x2D\x33\x20\x30\x0E\x1D",
+    "MS UI Gothic",
 };
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
@@ -115,44 +118,21 @@ AnsiString TfrxPDFFont::GetFontName() const {
   AnsiString name;
   for (char c : source_.Name()) {
     switch (c) {
-      case ' ':
-        name += "#20";
-        break;
-      case '(':
-        name += "#28";
-        break;
-      case ')':
-        name += "#29";
-        break;
-      case '%':
-        name += "#25";
-        break;
-      case '<':
-        name += "#3C";
-        break;
-      case '>':
-        name += "#3E";
-        break;
-      case '[':
-        name += "#5B";
-        break;
-      case ']':
-        name += "#5D";
-        break;
-      case '{':
-        name += "#7B";
-        break;
-      case '}':
-        name += "#7D";
-        break;
-      case '/':
-        name += "#2F";
-        break;
+      case ' ': name += "#20"; break;
+      case '(': name += "#28"; break;
+      case ')': name += "#29"; break;
+      case '%': name += "#25"; break;
+      case '<': name += "#3C"; break;
+      case '>': name += "#3E"; break;
+      case '[': name += "#5B"; break;
+      case ']': name += "#5D"; break;
+      case '{': name += "#7B"; break;
+      case '}': name += "#7D"; break;
+      case '/': name += "#2F"; break;
       case '#':  // else a reader takes it for the start of an escape
         name += "#23";
         break;
-      default:
-        name += c;
+      default: name += c;
     }
   }
   const bool bold = source_.Style().Contains(gfx::fsBold), italic = source_.Style().Contains(gfx::fsItalic);

@@ -12,9 +12,7 @@ void TfrxMD5::Init() {
   digest_.fill(0);
 }
 
-void TfrxMD5::Update(const void* data, std::size_t count) {
-  hash_->Push(data, static_cast<std::int64_t>(count));
-}
+void TfrxMD5::Update(const void* data, std::size_t count) { hash_->Push(data, static_cast<std::int64_t>(count)); }
 
 void TfrxMD5::Finalize() {
   hash_->GetDigest(digest_.data(), static_cast<int>(digest_.size()));

@@ -84,7 +84,7 @@ PdfReport::PdfReport(const PdfReportOptions& options) : data_(std::make_unique<D
   auto* heading = memo(title, 0, 0, 500, 30, "Hello PDF — Привет, отчёт");
   heading->Font()->SetSize(16);
   heading->Font()->SetStyle({gfx::fsBold});
-  heading->SetURL("https://example.org/путь");
+  heading->SetURL("https://example.org/путь"_cp);
   auto* framed = memo(title, 0, 40, 200, 40, "Framed text in a box");
   framed->Frame()->SetTyp(15);
   framed->Frame()->SetStyle(fsDash);

@@ -99,9 +99,8 @@ TEST_F(PdfReaders, FontsAreCompositeTrueTypeWithTextMaps) {
     o.font = c.font;
     o.picture = false;
     PdfReport r(o);
-    const std::string path = Save(dir, "f.pdf", ExportToBytes(r, [&](TfrxPDFExport& f) {
-                                      f.EmbeddedFonts = c.embedded;
-                                    }));
+    const std::string path =
+        Save(dir, "f.pdf", ExportToBytes(r, [&](TfrxPDFExport& f) { f.EmbeddedFonts = c.embedded; }));
     const CommandResult fonts = RunCommand("pdffonts " + path);
     ASSERT_EQ(fonts.status, 0) << fonts.output;
     // name, type "CID TrueType", encoding "Identity-H", emb, sub, uni
@@ -141,10 +140,11 @@ TEST_F(PdfReaders, EmbeddedProgramOpensInFontTools) {
     const CommandResult dump =
         RunCommand("qpdf --show-object=" + m[1].str() + " --filtered-stream-data " + path + " > " + font);
     ASSERT_EQ(dump.status, 0) << dump.output;
-    const CommandResult open = RunCommand(
-        python + " -c \"import sys; from fontTools.ttLib import TTFont; f = TTFont(sys.argv[1]); "
-        "print(f['name'].getDebugName(1), f['maxp'].numGlyphs)\" " +
-        font);
+    const CommandResult open =
+        RunCommand(python +
+                   " -c \"import sys; from fontTools.ttLib import TTFont; f = TTFont(sys.argv[1]); "
+                   "print(f['name'].getDebugName(1), f['maxp'].numGlyphs)\" " +
+                   font);
     EXPECT_EQ(open.status, 0) << open.output;
     EXPECT_NE(open.output.find("DejaVu Sans"), std::string::npos) << open.output;
     ++programs;
@@ -181,7 +181,7 @@ TEST_F(PdfReaders, EncryptedFilesOpenWithEitherPasswordOnly) {
     int p;
   } cases[] = {
       {"user", "owner", report::kAllPDFPermissions, -4},
-      {"u", "", 0, -64},                         // the owner password takes the user's
+      {"u", "", 0, -64},                        // the owner password takes the user's
       {"", "boss", 1u << report::ePrint, -60},  // anyone opens, the owner has full rights
   };
   for (const Case& c : cases) {
