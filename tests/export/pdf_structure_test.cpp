@@ -208,7 +208,8 @@ TEST_F(PdfStructure, LinksTable) {
   const std::string pdf = ExportToBytes(r, [](TfrxPDFExport& f) { f.Compressed = false; });
   const std::string kids = Between(pdf, "/Kids [", "]");
   const std::string second = kids.substr(kids.find("R ") + 2, kids.find(" 0 R", kids.find("R ")) - kids.find("R ") - 2);
-  EXPECT_NE(pdf.find("/Dest [" + second + " 0 R /XYZ null 842 null]"), std::string::npos) << Between(pdf, "/Border", "endobj");
+  EXPECT_NE(pdf.find("/Dest [" + second + " 0 R /XYZ null 842 null]"), std::string::npos)
+      << Between(pdf, "/Border", "endobj");
 }
 
 TEST_F(PdfStructure, CatalogFlags) {
@@ -271,8 +272,8 @@ TEST_F(PdfStructure, OutputLocationAndNothingHalfWritten) {
     EXPECT_FALSE(r.Report().Export(&f));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() + "new.pdf"));
     int leftovers = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.Folder())) leftovers += e.path().filename() != "old.pdf" &&
-                                                                                      e.path().filename() != "out.pdf";
+    for (const auto& e : std::filesystem::directory_iterator(dir.Folder()))
+      leftovers += e.path().filename() != "old.pdf" && e.path().filename() != "out.pdf";
     EXPECT_EQ(leftovers, 0);
   }
 }
