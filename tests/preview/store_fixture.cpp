@@ -1,5 +1,6 @@
 #include "store_fixture.h"
 
+#include "platform/gfx/canvas.h"
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "preview/vuzPreviewObjects.h"
@@ -46,6 +47,8 @@ void TestView::Draw(gfx::TCanvas&, long double, long double, long double ox, lon
 void TestMemo::Draw(gfx::TCanvas& canvas, long double sx, long double sy, long double ox, long double oy) {
   TestView::Draw(canvas, sx, sy, ox, oy);
   DrawLog().back() += " total=" + std::to_string(TotalPages) + " copy=" + std::to_string(CopyNo);
+  // The text, for searches over what a page drew.
+  if (!Text.empty()) canvas.TextOutW(R(ox + GetAbsLeft() * sx), R(oy + GetAbsTop() * sy), rtl::AnsiToWide(Text));
 }
 
 AnsiString TestMemo::Diff(TfrxComponent* other) {
