@@ -81,8 +81,7 @@ bool TfrxCustomImageExport::Start() {
     firstPage_ = true;
   }
   const bool result = !FileName.empty() || Stream != nullptr;
-  if (result && !DefaultPath.empty() && rtl::ExtractFilePath(FileName).empty())
-    FileName = DefaultPath + "/" + FileName;
+  if (result && !DefaultPath.empty() && rtl::ExtractFilePath(FileName).empty()) FileName = DefaultPath + "/" + FileName;
   return result;
 }
 
@@ -198,9 +197,7 @@ void TfrxCustomImageExport::Save() {
   suffix_ = SeparateFiles ? AnsiString("." + std::to_string(pageCounter_)) : AnsiString();
 }
 
-AnsiString TfrxCustomImageExport::PictureFileName() const {
-  return rtl::ChangeFileExt(FileName, suffix_ + DefaultExt);
-}
+AnsiString TfrxCustomImageExport::PictureFileName() const { return rtl::ChangeFileExt(FileName, suffix_ + DefaultExt); }
 
 void TfrxCustomImageExport::WritePicture(const std::function<void(rtl::TStream&)>& writer) {
   if (Stream) {
@@ -360,8 +357,7 @@ void TfrxEMFExport::FinishExport() {
       }
       metafile_ = std::move(cropped);
     }
-    if (!std::current_exception() && metafile_)
-      WritePicture([&](rtl::TStream& s) { metafile_->SaveToStream(s); });
+    if (!std::current_exception() && metafile_) WritePicture([&](rtl::TStream& s) { metafile_->SaveToStream(s); });
   } catch (...) {
     metafile_.reset();
     throw;

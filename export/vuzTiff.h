@@ -7,7 +7,7 @@
 namespace report {
 
 struct TfrxTiffPaper {
-  double WidthMM = 0;   // the paper of the last finished page
+  double WidthMM = 0;  // the paper of the last finished page
   double HeightMM = 0;
   int Resolution = 96;  // dots per inch of the picture
 };

@@ -10,9 +10,9 @@
 
 #include "engine_fixture.h"
 #include "export/vuzExportImage.h"
+#include "export/vuzExportRes.h"
 #include "export/vuzTiff.h"
 #include "platform/rtl/streams.h"
-#include "export/vuzExportRes.h"
 #include "tests/support/external_tools.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
@@ -76,19 +76,24 @@ TEST_F(ImageExport, SeparateFilesPerFormat) {
     std::unique_ptr<report::TfrxCustomImageExport> (*make)(report::TfrxReport&, const std::string&);
   };
   const Case cases[] = {
-      {"png", [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
+      {"png",
+       [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
          return NewFilter<report::TfrxPNGExport>(rep, f);
        }},
-      {"bmp", [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
+      {"bmp",
+       [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
          return NewFilter<report::TfrxBMPExport>(rep, f);
        }},
-      {"jpg", [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
+      {"jpg",
+       [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
          return NewFilter<report::TfrxJPEGExport>(rep, f);
        }},
-      {"gif", [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
+      {"gif",
+       [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
          return NewFilter<report::TfrxGIFExport>(rep, f);
        }},
-      {"tif", [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
+      {"tif",
+       [](report::TfrxReport& rep, const std::string& f) -> std::unique_ptr<report::TfrxCustomImageExport> {
          return NewFilter<report::TfrxTIFFExport>(rep, f);
        }},
   };
@@ -230,12 +235,12 @@ TEST_F(ImageExport, ResolutionAndSizeAreBounded) {
     double scale;
     int width, height;
   } cases[] = {
-      {794, 1123, 1, 794, 1123},             // A4 at 96 dpi
-      {794, 1123, 2, 1588, 2246},            // halves go to the even neighbour: 2246
-      {794, 31444, 1, 794, 30000},           // one picture of 28 pages
-      {794, 1123, 12.5, 9925, 13523},        // 1200 dpi: the area cap cuts the bottom
-      {1e30L, 1e30L, 1, 30000, 4473},        // absurd sizes
-      {0, -5, 1, 1, 1},                      // nothing to draw still makes a pixel
+      {794, 1123, 1, 794, 1123},       // A4 at 96 dpi
+      {794, 1123, 2, 1588, 2246},      // halves go to the even neighbour: 2246
+      {794, 31444, 1, 794, 30000},     // one picture of 28 pages
+      {794, 1123, 12.5, 9925, 13523},  // 1200 dpi: the area cap cuts the bottom
+      {1e30L, 1e30L, 1, 30000, 4473},  // absurd sizes
+      {0, -5, 1, 1, 1},                // nothing to draw still makes a pixel
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.w << " x " << c.h << " at " << c.scale);
