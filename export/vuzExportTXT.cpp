@@ -173,8 +173,8 @@ bool TfrxTXTExport::Start() {
     auto* report = dynamic_cast<TfrxReport*>(Report);
     const AnsiString name = report ? rtl::ExtractFileName(report->FileName()) : AnsiString();
     const AnsiString ext = vuzResources().Get("8326");
-    FileName = name.empty() ? rtl::ChangeFileExt(GetTempFile(), ext)
-                            : GetTemporaryFolder() + rtl::ChangeFileExt(name, ext);
+    FileName =
+        name.empty() ? rtl::ChangeFileExt(GetTempFile(), ext) : GetTemporaryFolder() + rtl::ChangeFileExt(name, ext);
   }
   ClearPage();
   out_.SetSize(0);
@@ -280,8 +280,8 @@ void TfrxTXTExport::FinishPage(TfrxComponent* /*page*/, int /*index*/) {
   const long long height = RoundEven(ScaleHeight * maxBottom_ / kRowPixels) + 2;
   if (width <= 0 || height <= 0 || width * height > kMaxScreenCells)
     throw rtl::Exception("Страница слишком велика для текстового экспорта"_cp);
-  TfrxTextScreen screen(static_cast<int>(width), static_cast<int>(height), ChooseFrameSet(CustomFrameSet, Pseudogrpahic),
-                        OEMCodepage);
+  TfrxTextScreen screen(static_cast<int>(width), static_cast<int>(height),
+                        ChooseFrameSet(CustomFrameSet, Pseudogrpahic), OEMCodepage);
   for (const PageObject& o : objects_) {
     const auto x = static_cast<int>(RoundEven(ScaleWidth * o.left / kColumnPixels));
     const auto y = static_cast<int>(RoundEven(ScaleHeight * o.top / kRowPixels));
@@ -342,7 +342,7 @@ void TfrxTXTExport::SpoolFile(const AnsiString& fileName) {
 }
 
 void TfrxTXTExport::AfterExport(const AnsiString& fileName) {
-  if (!PrintAfter || preview::vuzPrinters().Count() == 0) return;
+  if (!PrintAfter || !preview::vuzPrinters().HasPhysicalPrinters()) return;
   if (PrinterDialog && PrinterInitDialog()) {
     if (PrinterInitDialog()(*this) != 1) return;
   }
@@ -394,7 +394,8 @@ const rtl::TClassInfo& TfrxTXTExport::StaticClass() {
           .Property(
               "UseSavedProps", [](const F& f) { return f.UseSavedProps; }, [](F& f, bool v) { f.UseSavedProps = v; })
           .Property(
-              "InitString", [](const F& f) { return f.InitString; }, [](F& f, const AnsiString& v) { f.InitString = v; })
+              "InitString", [](const F& f) { return f.InitString; },
+              [](F& f, const AnsiString& v) { f.InitString = v; })
           .Property(
               "CustomFrameSet", [](const F& f) { return f.CustomFrameSet; },
               [](F& f, const AnsiString& v) { f.CustomFrameSet = v; })

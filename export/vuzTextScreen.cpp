@@ -44,8 +44,8 @@ void TfrxTextScreen::DrawSide(int x0, int y0, int length, bool vertical, char fi
   }
 }
 
-void TfrxTextScreen::DrawMemo(int x, int y, int dx, int dy, const AnsiString& text, unsigned frameSides,
-                              bool borders, TVAlign vAlign, THAlign hAlign, bool oemConvert) {
+void TfrxTextScreen::DrawMemo(int x, int y, int dx, int dy, const AnsiString& text, unsigned frameSides, bool borders,
+                              TVAlign vAlign, THAlign hAlign, bool oemConvert) {
   if (frameSides && borders) {
     auto joins = [&](char c) { return c == set_[fcVertical] || c == set_[fcTopLeft] || c == set_[fcTopRight]; };
     if (joins(Get(x + 1, y))) {

@@ -52,8 +52,8 @@ class TfrxTextScreen {
   // 8, drawn only with borders), then the text wrapped into the box. Lines
   // are aligned, converted to OEM when asked (never the frame), and set
   // byte by byte. A box narrower than one column takes no text.
-  void DrawMemo(int x, int y, int dx, int dy, const AnsiString& text, unsigned frameSides, bool borders,
-                TVAlign vAlign, THAlign hAlign, bool oemConvert);
+  void DrawMemo(int x, int y, int dx, int dy, const AnsiString& text, unsigned frameSides, bool borders, TVAlign vAlign,
+                THAlign hAlign, bool oemConvert);
   // Resolves the junction characters (with borders), removes the
   // indentation common to all rows unless leadSpaces, and answers the rows
   // without trailing spaces and control characters.

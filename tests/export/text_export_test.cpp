@@ -41,13 +41,13 @@ TEST(TextWrap, Cases) {
     const char* wrapped;
   } cases[] = {
       {"short", 10, 5, "short"},
-      {"one two three", 7, 5, "one two\r\nthree"},              // the break character is dropped
-      {"one-two-three", 5, 5, "one-\r\ntwo-\r\nthree"},        // a dash stays at the line's end
-      {"abcdefghij", 4, 5, "abcd\r\nefgh\r\nij"},              // no break: cut at the width
-      {"ab\r\ncd", 5, 5, "ab\r\ncd"},                          // the text's own line end is kept
-      {"abcd\r\nef", 4, 5, "abcd\r\nef"},                      // CR right after the width
-      {"one two three four", 4, 2, "one \r\ntwo \r\n"},        // at most two; the space stays
-      {"anything", 0, 3, ""},                                  // no room
+      {"one two three", 7, 5, "one two\r\nthree"},       // the break character is dropped
+      {"one-two-three", 5, 5, "one-\r\ntwo-\r\nthree"},  // a dash stays at the line's end
+      {"abcdefghij", 4, 5, "abcd\r\nefgh\r\nij"},        // no break: cut at the width
+      {"ab\r\ncd", 5, 5, "ab\r\ncd"},                    // the text's own line end is kept
+      {"abcd\r\nef", 4, 5, "abcd\r\nef"},                // CR right after the width
+      {"one two three four", 4, 2, "one \r\ntwo \r\n"},  // at most two; the space stays
+      {"anything", 0, 3, ""},                            // no room
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -181,8 +181,7 @@ TEST_F(TextExport, InitStringPerPrinterType) {
   } cases[] = {
       {0, true, ""},
       {1, false, "\x12\x1BH\x1B\x35\x1BW\x00\x1BP"},
-      {2, true,
-       "\x1B\x45\x1B&l1O\x1B(s1S\x1B(s3B\x1B(s1Q\x1B(s12H\x1B&l8D"},
+      {2, true, "\x1B\x45\x1B&l1O\x1B(s1S\x1B(s3B\x1B(s1Q\x1B(s12H\x1B&l8D"},
       {3, false, "\x12\x1BH\x1B\x35\x1BP"},
   };
   cases[1].init = std::string("\x12\x1BH\x1B\x35\x1BW\x00\x1BP", 10);
@@ -216,12 +215,14 @@ TEST_F(TextExport, PrinterInitFiles) {
     const char* content;
     bool refused;
   } cases[] = {
-      {"7\r\nTrue\r\n", true},      // no such printer type
-      {"-1\r\n", true},             //
-      {"abc\r\n", true},            // not a number
-      {"", true},                   // empty
-      {"1\r\nTrue", false},         // fewer lines than commands: the rest keep their state
-      {"3\r\nTrue\r\n" "True\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\n", false},  // extra lines
+      {"7\r\nTrue\r\n", true},  // no such printer type
+      {"-1\r\n", true},         //
+      {"abc\r\n", true},        // not a number
+      {"", true},               // empty
+      {"1\r\nTrue", false},     // fewer lines than commands: the rest keep their state
+      {"3\r\nTrue\r\n"
+       "True\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\nTrue\r\n",
+       false},  // extra lines
   };
   for (const Hostile& c : cases) {
     SCOPED_TRACE(c.content);
@@ -240,7 +241,9 @@ namespace {
 struct TableReport {
   TableReport() {
     report::TfrxReportPage* page = b.AddPage();
-    auto& data = b.AddDataSet("Rows", {"N", "T"}, {{rtl::Variant(1), rtl::Variant(AnsiString("Один"_cp))}, {rtl::Variant(2), rtl::Variant(AnsiString("Два"_cp))}});
+    auto& data = b.AddDataSet("Rows", {"N", "T"},
+                              {{rtl::Variant(1), rtl::Variant(AnsiString("Один"_cp))},
+                               {rtl::Variant(2), rtl::Variant(AnsiString("Два"_cp))}});
     auto* band = b.AddDataBand(page, 0, 32, data);
     band->SetStartNewPage(true);
     auto* a = b.AddMemo(band, 0, 8, 70, 16, "[Rows.\"N\"]");
@@ -268,15 +271,16 @@ TEST_F(TextExport, PagesWithFramesAndBreaks) {
   auto f = NewText(r.b.Report(), dir.File("t.txt"));
   f->Borders = true;
   ASSERT_TRUE(r.b.Store().Export(f.get()));
-  const std::string page1 = "+---------+-------------------+\r\n"
-                            "|1        |Один               |\r\n"
-                            "+---------+-------------------+\r\n"
-                            "\x0C";
+  const std::string page1 =
+      "+---------+-------------------+\r\n"
+      "|1        |Один               |\r\n"
+      "+---------+-------------------+\r\n"
+      "\x0C";
   EXPECT_EQ(support::ReadFile(dir.File("t.txt")),
             rtl::Utf8ToAnsi(page1) + rtl::Utf8ToAnsi("+---------+-------------------+\r\n"
-                                                    "|2        |Два                |\r\n"
-                                                    "+---------+-------------------+\r\n"
-                                                    "\x0C"));
+                                                     "|2        |Два                |\r\n"
+                                                     "+---------+-------------------+\r\n"
+                                                     "\x0C"));
 }
 
 // The options that shape the file: form feeds, blank lines, the preview's
@@ -292,11 +296,13 @@ TEST_F(TextExport, Options) {
       {"default", [](report::TfrxTXTExport&) {}, "1", "\x0C"},
       {"no page breaks", [](report::TfrxTXTExport& f) { f.PageBreaks = false; }, "1", "\xE0\r\n\x0C"},
       {"init string", [](report::TfrxTXTExport& f) { f.InitString = "\x1B@"; }, "\x1B@1", "\x0C"},
-      {"preview", [](report::TfrxTXTExport& f) {
+      {"preview",
+       [](report::TfrxTXTExport& f) {
          f.InitString = "\x1B@";
          f.PageBreaks = false;
          f.PreviewMode = true;
-       }, "1", "\xE0\r\n"},
+       },
+       "1", "\xE0\r\n"},
       {"empty lines", [](report::TfrxTXTExport& f) { f.EmptyLines = true; }, "\r\n\r\n\r\n\r\n\r\n", "\r\n\x0C"},
   };
   for (const Case& c : cases) {
@@ -339,7 +345,7 @@ TEST_F(TextExport, EveryObjectIsDrawn) {
   auto* band = b.AddBand<report::TfrxReportTitle>(page, 0, 60);
   b.AddMemo(band, 0, 0, 70, 16, "first");
   b.AddMemo(band, 0, 0, 70, 16, "overdrawn");  // same cell, longer: drawn over the first
-  b.AddMemo(band, 140, 0.4, 70, 16, "right");           // same row, sorted after
+  b.AddMemo(band, 140, 0.4, 70, 16, "right");  // same row, sorted after
   b.AddMemo(band, 100, 0.2, 3, 16, "narrow");
   b.AddMemo(band, 0, 40, 70, 16, "below");
   ASSERT_TRUE(b.Prepare()) << b.Errors();
