@@ -4,13 +4,14 @@
 // and tests' tool; the program's users export from the preview window.
 //
 //   zarnik-report PROCESS.bin -o OUT [-f FORMAT] [--pages 1-3,7] [--password TEXT]
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unistd.h>
 
 #include "app/ProcessReport.h"
 #include "export/vuzExportStartup.h"
@@ -84,8 +85,10 @@ bool ParseArguments(int argc, char** argv, TOptions& o, std::string& error) {
       return false;
     }
   }
-  if (o.process.empty()) error = "no process file given";
-  else if (o.output.empty()) error = "no output file given (-o OUT)";
+  if (o.process.empty())
+    error = "no process file given";
+  else if (o.output.empty())
+    error = "no output file given (-o OUT)";
   return error.empty();
 }
 
