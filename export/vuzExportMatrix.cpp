@@ -514,6 +514,8 @@ void TfrxIEMatrix::GetObjectPos(int id, int& column, int& row, int& columnSpan, 
   rowSpan = r.SpanY;
 }
 
+bool TfrxIEMatrix::IsSettled(int id) const { return Record(id).Settled; }
+
 TfrxIEMStyle* TfrxIEMatrix::GetStyleById(int id) const {
   if (id < 0 || id >= GetStylesCount()) rtl::ListIndexError(id);
   return styles_[static_cast<std::size_t>(id)].get();

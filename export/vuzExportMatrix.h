@@ -227,6 +227,9 @@ class TfrxIEMatrix {
   TfrxIEMObject* GetObjectById(int id) const;
   // An id outside the records raises the list-index error (EListError).
   void GetObjectPos(int id, int& column, int& row, int& columnSpan, int& rowSpan) const;
+  // True when the object owns its block of cells (false for objects cut into
+  // fragments and for objects of no width or height).
+  bool IsSettled(int id) const;
   int GetObjectsCount() const { return static_cast<int>(records_.size()); }
   int GetStylesCount() const { return static_cast<int>(styles_.size()); }
   int GetPagesCount() const { return static_cast<int>(pages_.size()); }
