@@ -10,19 +10,12 @@
 #include <string>
 
 #include "platform/rtl/streams.h"
-#include "preview/vuzPreviewStartup.h"
-#include "quiet_timer.h"
 #include "report/vuzClassReport.h"
+#include "report_start.h"
 #include "tests/export/matrix_filter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool started = [] {
-    report::ReportClassesStartup();
-    preview::vuzPreviewStartup();
-    report::vuzReportHooks().CreateTimer = [] { return std::make_unique<fuzz_support::QuietTimer>(); };
-    return true;
-  }();
-  (void)started;
+  fuzz_support::StartReportsWithPreparedPages();
   report::TfrxReport report;
   report.EngineOptions()->NewSilentMode = report::simSilent;
   report.SetShowProgress(false);
