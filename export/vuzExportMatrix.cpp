@@ -54,10 +54,10 @@ bool IsLine(TfrxView* view) {
 
 bool IsRect(TfrxView* view) {
   if (auto* shape = dynamic_cast<TfrxShapeView*>(view)) return shape->Shape() == skRectangle;
-  return view->ClassName() == "TfrxGradientView";
+  return view->ClassType().Name() == "TfrxGradientView";
 }
 
-bool IsRichView(TfrxView* view) { return view->ClassName() == "TfrxRichView"; }
+bool IsRichView(TfrxView* view) { return view->ClassType().Name() == "TfrxRichView"; }
 
 }  // namespace
 
@@ -65,6 +65,11 @@ bool IsRichView(TfrxView* view) { return view->ClassName() == "TfrxRichView"; }
 
 TfrxIEMStyle::TfrxIEMStyle() : Font(std::make_unique<gfx::TFont>()), DisplayFormat(std::make_unique<TfrxFormat>()) {}
 TfrxIEMStyle::~TfrxIEMStyle() = default;
+
+void TfrxIEMStyle::Reset() {
+  static const TfrxIEMStyle defaults;
+  Assign(defaults);
+}
 
 void TfrxIEMStyle::Assign(const TfrxIEMStyle& s) {
   Font->Assign(*s.Font);
@@ -177,7 +182,9 @@ void TfrxIEMatrix::AddPos(std::vector<TfrxIEMPos>& list, long double value) {
   list.push_back({value});
 }
 
-int TfrxIEMatrix::AddStyleInternal(std::unique_ptr<TfrxIEMStyle> style) {
+int TfrxIEMatrix::AddStyleInternal(std::unique_ptr<TfrxIEMStyle> style) { return StoreStyle(style); }
+
+int TfrxIEMatrix::StoreStyle(std::unique_ptr<TfrxIEMStyle>& style) {
   const std::size_t h = style->Hash();
   std::vector<int>& bucket = styleIndex_[h];
   for (int id : bucket)
@@ -199,7 +206,11 @@ int TfrxIEMatrix::GetFontCharset(const gfx::TFont& font) {
 }
 
 int TfrxIEMatrix::AddStyle(TfrxView* view) {
-  auto style = std::make_unique<TfrxIEMStyle>();
+  // Most objects repeat a style already stored: one scratch style is filled
+  // for each and kept unless it is new.
+  if (!scratchStyle_) scratchStyle_ = std::make_unique<TfrxIEMStyle>();
+  std::unique_ptr<TfrxIEMStyle>& style = scratchStyle_;
+  style->Reset();
   TfrxFrame* frame = view->Frame();
   if (IsMemo(*this, view)) {
     auto* memo = static_cast<TfrxCustomMemoView*>(view);
@@ -243,7 +254,7 @@ int TfrxIEMatrix::AddStyle(TfrxView* view) {
   style->FrameLineWidth = static_cast<float>(frame->Width());
   style->FrameLineColor = frame->Color();
   style->FrameLineStyle = frame->Style();
-  return AddStyleInternal(std::move(style));
+  return StoreStyle(style);
 }
 
 void TfrxIEMatrix::AddObject(TfrxComponent* object) {
@@ -455,9 +466,7 @@ void TfrxIEMatrix::PlaceObject(std::unique_ptr<TfrxIEMObject> o, TfrxView* view)
   AddPos(XCoordinates, o->Left + o->Width);
   AddPos(YCoordinates, o->Top);
   AddPos(YCoordinates, o->Top + o->Height);
-  auto record = std::make_unique<TfrxIEMObjectList>();
-  record->Target = std::move(o);
-  records_.push_back(std::move(record));
+  records_.emplace_back().Target = std::move(o);
 }
 
 void TfrxIEMatrix::AddPage(TPrinterOrientation orientation, long double width, long double height,
@@ -481,7 +490,7 @@ void TfrxIEMatrix::AddPage(TPrinterOrientation orientation, long double width, l
 
 const TfrxIEMObjectList& TfrxIEMatrix::Record(int id) const {
   if (id < 0 || id >= RecordCount()) rtl::ListIndexError(id);
-  return *records_[static_cast<std::size_t>(id)];
+  return records_[static_cast<std::size_t>(id)];
 }
 
 int TfrxIEMatrix::GetCell(int column, int row) const {
@@ -513,6 +522,8 @@ void TfrxIEMatrix::GetObjectPos(int id, int& column, int& row, int& columnSpan, 
   columnSpan = r.SpanX;
   rowSpan = r.SpanY;
 }
+
+bool TfrxIEMatrix::IsSettled(int id) const { return Record(id).Settled; }
 
 TfrxIEMStyle* TfrxIEMatrix::GetStyleById(int id) const {
   if (id < 0 || id >= GetStylesCount()) rtl::ListIndexError(id);

@@ -15,6 +15,7 @@
 // clear message instead of allocating without end. See export/README.md.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -86,6 +87,8 @@ class TfrxIEMStyle {
 
   // Copies every field (font and display format by value).
   void Assign(const TfrxIEMStyle& source);
+  // Back to the values of a new style.
+  void Reset();
   void SetDisplayFormat(const TfrxFormat& format) { DisplayFormat->Assign(&format); }
   bool SameAs(const TfrxIEMStyle& other) const;
   std::size_t Hash() const;
@@ -227,6 +230,9 @@ class TfrxIEMatrix {
   TfrxIEMObject* GetObjectById(int id) const;
   // An id outside the records raises the list-index error (EListError).
   void GetObjectPos(int id, int& column, int& row, int& columnSpan, int& rowSpan) const;
+  // True when the object owns its block of cells (false for objects cut into
+  // fragments and for objects of no width or height).
+  bool IsSettled(int id) const;
   int GetObjectsCount() const { return static_cast<int>(records_.size()); }
   int GetStylesCount() const { return static_cast<int>(styles_.size()); }
   int GetPagesCount() const { return static_cast<int>(pages_.size()); }
@@ -292,14 +298,17 @@ class TfrxIEMatrix {
   void CheckObjectRoom(int more) const;
   const TfrxIEMObjectList& Record(int id) const;
   void Tick();
+  // Stores the style unless an equal one is stored; takes it only when new.
+  int StoreStyle(std::unique_ptr<TfrxIEMStyle>& style);
   static void MoveContent(TfrxIEMObject& from, TfrxIEMObject& to);
 
-  std::vector<std::unique_ptr<TfrxIEMObjectList>> records_;
+  std::deque<TfrxIEMObjectList> records_;  // a deque: records stay in place while fragments are added
   std::vector<std::unique_ptr<TfrxIEMStyle>> styles_;
   std::unordered_map<std::size_t, std::vector<int>> styleIndex_;  // hash -> style ids, ascending
   std::vector<std::unique_ptr<TfrxIEMPage>> pages_;
   std::vector<std::int32_t> cells_;
   std::unordered_map<AnsiString, int> fontCharsets_;
+  std::unique_ptr<TfrxIEMStyle> scratchStyle_;
   std::unordered_map<int, int> firstFragment_;  // cut record -> its first fragment (while Analyse runs)
   bool progress_ = false;
 };

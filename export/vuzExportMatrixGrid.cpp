@@ -50,9 +50,7 @@ void TfrxIEMatrix::Prepare() {
     fill->Height = MaxBottom;
     AddPos(XCoordinates, 0);
     AddPos(YCoordinates, 0);
-    auto record = std::make_unique<TfrxIEMObjectList>();
-    record->Target = std::move(fill);
-    records_.insert(records_.begin(), std::move(record));
+    records_.emplace_front().Target = std::move(fill);
   }
   OrderByCells();
   ColumnCount = static_cast<int>(XCoordinates.size());
@@ -173,10 +171,10 @@ void TfrxIEMatrix::OrderByCells() {
     const int j = it == list.end() ? count - 1 : static_cast<int>(it - list.begin());
     span = j - k;
   };
-  for (auto& r : records_) {
-    const TfrxIEMObject& o = *r->Target;
-    place(XCoordinates, o.Left, o.Width, r->CellX, r->SpanX);
-    place(YCoordinates, o.Top, o.Height, r->CellY, r->SpanY);
+  for (TfrxIEMObjectList& r : records_) {
+    const TfrxIEMObject& o = *r.Target;
+    place(XCoordinates, o.Left, o.Width, r.CellX, r.SpanX);
+    place(YCoordinates, o.Top, o.Height, r.CellY, r.SpanY);
   }
   Tick();
 }
@@ -204,13 +202,13 @@ void TfrxIEMatrix::Render() {
   cells_.assign(static_cast<std::size_t>(cells), -1);
   std::int64_t painted = 0;
   for (int id = 0; id < RecordCount(); ++id) {
-    TfrxIEMObjectList& r = *records_[static_cast<std::size_t>(id)];
+    TfrxIEMObjectList& r = records_[static_cast<std::size_t>(id)];
     TfrxIEMObject& o = *r.Target;
     // A transparent object over a coloured one takes the colour beneath its
     // top-left cell, unless that is its own text colour.
     if (o.CellStyle && o.CellStyle->Color == clTransparent) {
       const int under = GetCell(r.CellX, r.CellY);
-      const TfrxIEMStyle* beneath = under >= 0 ? records_[static_cast<std::size_t>(under)]->Target->CellStyle : nullptr;
+      const TfrxIEMStyle* beneath = under >= 0 ? records_[static_cast<std::size_t>(under)].Target->CellStyle : nullptr;
       if (beneath && beneath->Color != o.CellStyle->Color && beneath->Color != o.CellStyle->Font->Color()) {
         auto copy = std::make_unique<TfrxIEMStyle>();
         copy->Assign(*o.CellStyle);
@@ -261,7 +259,7 @@ void TfrxIEMatrix::Analyse() {
     for (int x = 0; x < ColumnCount; ++x) {
       const int id = cells_[static_cast<std::size_t>(x) + static_cast<std::size_t>(y) * ColumnCount];
       if (id < 0) continue;
-      TfrxIEMObjectList& r = *records_[static_cast<std::size_t>(id)];
+      TfrxIEMObjectList& r = records_[static_cast<std::size_t>(id)];
       if (r.Settled) continue;
       int w = 0, h = 0;
       FindRectArea(x, y, w, h);
@@ -279,9 +277,9 @@ void TfrxIEMatrix::Analyse() {
   // thirds would keep its text and picture in no cell at all: they go to
   // its first fragment instead of being lost.
   for (const auto& [cut, first] : firstFragment_) {
-    TfrxIEMObject& o = *records_[static_cast<std::size_t>(cut)]->Target;
+    TfrxIEMObject& o = *records_[static_cast<std::size_t>(cut)].Target;
     if (o.Memo.Count() == 0 && !o.GetImage() && !o.LinkedObject) continue;
-    MoveContent(o, *records_[static_cast<std::size_t>(first)]->Target);
+    MoveContent(o, *records_[static_cast<std::size_t>(first)].Target);
   }
   firstFragment_.clear();
   Tick();
@@ -299,7 +297,7 @@ void TfrxIEMatrix::MoveContent(TfrxIEMObject& from, TfrxIEMObject& to) {
 }
 
 void TfrxIEMatrix::CutObject(int id, int x, int y, int w, int h) {
-  TfrxIEMObject& o = *records_[static_cast<std::size_t>(id)]->Target;
+  TfrxIEMObject& o = *records_[static_cast<std::size_t>(id)].Target;
   auto f = std::make_unique<TfrxIEMObject>();
   f->StyleId = o.StyleId;
   f->CellStyle = o.CellStyle;
@@ -318,18 +316,17 @@ void TfrxIEMatrix::CutObject(int id, int x, int y, int w, int h) {
   firstFragment_.emplace(id, j);
   ReplaceArea(id, x, y, w, h, j);
   CloneFrames(id, j);
-  records_[static_cast<std::size_t>(j)]->Settled = true;
+  records_[static_cast<std::size_t>(j)].Settled = true;
 }
 
 int TfrxIEMatrix::AddInternalObject(std::unique_ptr<TfrxIEMObject> object, int column, int row, int columns, int rows) {
   CheckObjectRoom(1);
-  auto record = std::make_unique<TfrxIEMObjectList>();
-  record->Target = std::move(object);
-  record->CellX = column;
-  record->CellY = row;
-  record->SpanX = columns;
-  record->SpanY = rows;
-  records_.push_back(std::move(record));
+  TfrxIEMObjectList& record = records_.emplace_back();
+  record.Target = std::move(object);
+  record.CellX = column;
+  record.CellY = row;
+  record.SpanX = columns;
+  record.SpanY = rows;
   return RecordCount() - 1;
 }
 
@@ -343,8 +340,8 @@ void TfrxIEMatrix::ReplaceArea(int oldId, int x, int y, int w, int h, int newId)
 }
 
 void TfrxIEMatrix::CloneFrames(int cutId, int fragmentId) {
-  TfrxIEMObject& o = *records_[static_cast<std::size_t>(cutId)]->Target;
-  TfrxIEMObject& f = *records_[static_cast<std::size_t>(fragmentId)]->Target;
+  TfrxIEMObject& o = *records_[static_cast<std::size_t>(cutId)].Target;
+  TfrxIEMObject& f = *records_[static_cast<std::size_t>(fragmentId)].Target;
   if (!o.CellStyle || !f.CellStyle) return;
   // A fragment keeps a side only where its edge lies on the object's edge.
   TfrxFrameTypes sides = 0;
@@ -364,7 +361,7 @@ void TfrxIEMatrix::CloneFrames(int cutId, int fragmentId) {
 void TfrxIEMatrix::OptimizeFrames() {
   auto styleAt = [this](int x, int y, int& id) -> const TfrxIEMStyle* {
     id = GetCell(x, y);
-    return id < 0 ? nullptr : records_[static_cast<std::size_t>(id)]->Target->CellStyle;
+    return id < 0 ? nullptr : records_[static_cast<std::size_t>(id)].Target->CellStyle;
   };
   for (int y = 0; y < RowCount; ++y) {
     for (int x = 0; x < ColumnCount; ++x) {
@@ -384,7 +381,7 @@ void TfrxIEMatrix::OptimizeFrames() {
       auto copy = std::make_unique<TfrxIEMStyle>();
       copy->Assign(*style);
       copy->FrameSides = sides;
-      TfrxIEMObject& o = *records_[static_cast<std::size_t>(id)]->Target;
+      TfrxIEMObject& o = *records_[static_cast<std::size_t>(id)].Target;
       o.StyleId = AddStyleInternal(std::move(copy));
       o.CellStyle = styles_[static_cast<std::size_t>(o.StyleId)].get();
     }

@@ -199,6 +199,25 @@ TEST(MatrixGrid, EmptyRowsGoWhenAsked) {
   }
 }
 
+// One row taken out by hand: the rows below move up by its height; the
+// last row has no height to give; rows outside the grid are ignored.
+TEST(MatrixGrid, DeleteMatrixLineMovesTheRowsBelowUp) {
+  MatrixFixture f;
+  f.AddMemo(0, 0, 50, 20, u"a");
+  f.AddMemo(0, 20, 50, 30, u"b");
+  f.AddMemo(0, 50, 50, 10, u"c");
+  f.m.Prepare();
+  EXPECT_EQ(f.Grid(), "0 .\n1 .\n2 .\n. .\n");
+  f.m.DeleteMatrixLine(1);
+  EXPECT_EQ(f.Ys(), (Coords{0, 20, 30}));
+  EXPECT_EQ(f.Grid(), "0 .\n2 .\n. .\n");
+  f.m.DeleteMatrixLine(2);
+  EXPECT_EQ(f.Ys(), (Coords{0, 20}));
+  f.m.DeleteMatrixLine(7);
+  f.m.DeleteMatrixLine(-1);
+  EXPECT_EQ(f.m.RowCount, 2);
+}
+
 TEST(MatrixGrid, FrameOptimisationDropsDoubledSides) {
   const struct {
     const char* name;
