@@ -365,6 +365,15 @@ void TfrxEMFExport::FinishExport() {
   metafile_.reset();
 }
 
+void vuzCreatePictureExports(rtl::TComponent* owner) {
+  new TfrxBMPExport(owner);
+  new TfrxTIFFExport(owner);
+  new TfrxJPEGExport(owner);
+  new TfrxGIFExport(owner);
+  new TfrxPNGExport(owner);
+  new TfrxEMFExport(owner);
+}
+
 void GIFSaveToFile(const AnsiString& fileName, gfx::TBitmap& bitmap) {
   rtl::SaveFileAtomically(fileName, [&](rtl::TStream& s) { GIFSaveToStream(s, bitmap); });
 }

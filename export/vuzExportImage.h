@@ -145,6 +145,10 @@ class TfrxEMFExport : public TfrxCustomImageExport {
   std::unique_ptr<gfx::TMetafileCanvas> canvas_;
 };
 
+// The six picture filters, owned (and so registered) by owner. The program's
+// window does not offer them; the report tool does.
+void vuzCreatePictureExports(rtl::TComponent* owner);
+
 // Creates the file and writes the bitmap as a GIF.
 void GIFSaveToFile(const AnsiString& fileName, gfx::TBitmap& bitmap);
 

@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "export/vuzExportTXT.h"
 #include "platform/rtl/components.h"
+#include "platform/rtl/typinfo.h"
 
 namespace report {
 
@@ -15,6 +17,24 @@ std::unique_ptr<rtl::TComponent>& FilterOwner() {
   return owner;
 }
 
+struct TStoredValue {
+  const char* name;
+  rtl::Variant value;
+};
+
+// Sets what the main window stores for a filter: the settings every filter
+// is stored with, then its own.
+template <class Filter>
+Filter* Stored(rtl::TComponent* owner, std::initializer_list<TStoredValue> values) {
+  auto* filter = new Filter(owner);
+  for (const TStoredValue& v :
+       {TStoredValue{"UseFileCache", rtl::Variant(true)}, TStoredValue{"ShowProgress", rtl::Variant(true)},
+        TStoredValue{"OverwritePrompt", rtl::Variant(false)}, TStoredValue{"DataOnly", rtl::Variant(false)}})
+    rtl::SetPropValue(*filter, v.name, v.value);
+  for (const TStoredValue& v : values) rtl::SetPropValue(*filter, v.name, v.value);
+  return filter;
+}
+
 }  // namespace
 
 void vuzExportStartup() {
@@ -24,7 +44,17 @@ void vuzExportStartup() {
   // One line per filter, in the export menu's order: a filter created with
   // an owner registers itself. Each export adds its own line here, e.g.
   //   new TfrxPDFExport(owner.get());
-  (void)owner;
+  Stored<TfrxTXTExport>(owner.get(), {{"ScaleWidth", rtl::Variant(1.0)},
+                                      {"ScaleHeight", rtl::Variant(1.0)},
+                                      {"Borders", rtl::Variant(false)},
+                                      {"Pseudogrpahic", rtl::Variant(false)},
+                                      {"PageBreaks", rtl::Variant(true)},
+                                      {"OEMCodepage", rtl::Variant(false)},
+                                      {"EmptyLines", rtl::Variant(false)},
+                                      {"LeadSpaces", rtl::Variant(false)},
+                                      {"PrintAfter", rtl::Variant(false)},
+                                      {"PrinterDialog", rtl::Variant(true)},
+                                      {"UseSavedProps", rtl::Variant(true)}});
 }
 
 void vuzExportShutdown() { FilterOwner().reset(); }

@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "app/ProcessReport.h"
+#include "export/vuzExportImage.h"
 #include "export/vuzExportStartup.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/strings.h"
@@ -115,13 +116,18 @@ struct TEngineStarted {
     report::vuzClassRTTIStartup();
     preview::vuzPreviewStartup();
     report::vuzExportStartup();
+    pictures = std::make_unique<rtl::TComponent>(nullptr);
+    report::vuzCreatePictureExports(pictures.get());
   }
   ~TEngineStarted() {
+    pictures.reset();
     report::vuzExportShutdown();
     preview::vuzPreviewShutdown();
     report::vuzClassRTTIShutdown();
     report::ReportClassesShutdown();
   }
+  // The picture exports, which the program's window does not offer.
+  std::unique_ptr<rtl::TComponent> pictures;
 };
 
 // A name beside the output for writing it first; renamed over it when whole.
@@ -134,13 +140,22 @@ fs::path TemporaryBeside(const fs::path& output) {
 int Export(report::TfrxReport& r, report::TfrxCustomExportFilter& filter, const zreport::TReportFormat& format,
            const TOptions& o) {
   const fs::path output = o.output;
-  const fs::path tmp = TemporaryBeside(output);
+  // Filters that put their own extension on the name (the picture exports)
+  // find theirs already there.
+  fs::path tmp = TemporaryBeside(output);
+  tmp += std::string(filter.DefaultExt);
   filter.ShowDialog = false;
   filter.ShowProgress = false;
   filter.OverwritePrompt = false;
   filter.FileName = rtl::Utf8ToAnsi(tmp.string());
   filter.PageNumbers = o.hasPages ? rtl::AnsiString(o.pages) : rtl::AnsiString();
   filter.CurPage = false;
+  // A picture export writes one file: all pages in one picture, a TIFF with
+  // one image per page.
+  if (auto* picture = dynamic_cast<report::TfrxCustomImageExport*>(&filter)) {
+    picture->SeparateFiles = false;
+    picture->MultiImage = true;
+  }
   if (o.hasPassword) rtl::SetPropValue(filter, format.passwordProperty, rtl::Variant(rtl::Utf8ToWide(o.password)));
   std::error_code ec;
   bool done = false;
