@@ -53,7 +53,15 @@ enum : TMessageBoxFlags {
   MB_TASKMODAL = 0x2000,
 };
 // What a message box answers: the same numbers as the modal results.
-enum : int { IDOK = mrOk, IDCANCEL = mrCancel, IDABORT = mrAbort, IDRETRY = mrRetry, IDIGNORE = mrIgnore, IDYES = mrYes, IDNO = mrNo };
+enum : int {
+  IDOK = mrOk,
+  IDCANCEL = mrCancel,
+  IDABORT = mrAbort,
+  IDRETRY = mrRetry,
+  IDIGNORE = mrIgnore,
+  IDYES = mrYes,
+  IDNO = mrNo
+};
 
 // The buttons of a flag set in order, and the answer of its default button
 // (what a question answers where no one can answer it).
