@@ -187,6 +187,18 @@ const rtl::TClassInfo& TestPage::StaticClass() {
           .Property(
               "MirrorMargins", [](const P& p) { return p.MirrorMargins; }, [](P& p, bool x) { p.MirrorMargins = x; })
           .Default(false)
+          .Property(
+              "Orientation", [](const P& p) { return p.Orientation; }, [](P& p, int x) { p.Orientation = x; })
+          .Default(0)
+          .Property(
+              "Bin", [](const P& p) { return p.Bin; }, [](P& p, int x) { p.Bin = x; })
+          .Default(7)
+          .Property(
+              "BinOtherPages", [](const P& p) { return p.BinOtherPages; }, [](P& p, int x) { p.BinOtherPages = x; })
+          .Default(7)
+          .Property(
+              "Duplex", [](const P& p) { return p.Duplex; }, [](P& p, int x) { p.Duplex = x; })
+          .Default(0)
           .Build();
   return info;
 }
