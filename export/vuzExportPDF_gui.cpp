@@ -106,7 +106,9 @@ struct PdfDialog {
   }
 
   void Show(const TfrxPDFDialogValues& v) {
-    (v.pages == TfrxPDFDialogValues::pgNumbers ? numbers : v.pages == TfrxPDFDialogValues::pgCurrent ? current : all)
+    (v.pages == TfrxPDFDialogValues::pgNumbers   ? numbers
+     : v.pages == TfrxPDFDialogValues::pgCurrent ? current
+                                                 : all)
         ->SetChecked(true);
     if (!v.pageNumbers.empty()) pageNumbers->SetText(v.pageNumbers);
     openAfter->SetVisible(v.openAfterVisible);

@@ -65,8 +65,8 @@ TEST(PdfDialog, QualityIsCheckedBeforeItIsTaken) {
   struct Case {
     const char* text;
     bool ok;
-  } cases[] = {{"100", true}, {"1", true}, {"55", true}, {"0", false}, {"101", false},
-               {"", false},    {"abc", false}, {"9x", false}, {"-5", false}, {"99999999999", false}};
+  } cases[] = {{"100", true}, {"1", true},    {"55", true},  {"0", false},  {"101", false},
+               {"", false},   {"abc", false}, {"9x", false}, {"-5", false}, {"99999999999", false}};
   for (const Case& c : cases) {
     TfrxPDFDialogValues v;
     v.quality = c.text;
