@@ -33,7 +33,9 @@ bool TfrxPreviewPages::Print() {
       return false;
     }
   }
+  // The dialog may have chosen another printer, and a file to print into.
   TfrxCustomPrinter* printer = vuzPrinters().GetCurrentPrinter();
+  if (printer) printer->FileName = run.OutputFile;
   // The options keep what the dialog chose while this print runs (handlers
   // may read them); afterwards only the duplex mode stays.
   TfrxPrintSettings restored = saved;
@@ -60,6 +62,8 @@ bool TfrxPreviewPages::Print() {
     host_->PreviewRefresh();
   }
   auto finish = [&] {
+    // Printing into a file was for this print only.
+    if (printer) printer->FileName.clear();
     host_->AfterPrintReport();
     CopyNo = 0;
     host_->SetPrintSettings(restored);

@@ -20,8 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "app/ProcessReport.h"
 #include "export/vuzExportPDF.h"
 #include "platform/gfx/font_engine.h"
+#include "platform/rtl/format.h"
 #include "platform/rtl/streams.h"
 #include "preview/vuzPreviewStartup.h"
 #include "report/vuzClass.h"
@@ -31,6 +33,7 @@
 #include "report/vuzClassRTTI.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzDataSet.h"
+#include "tests/support/process_files.h"
 
 using namespace report;
 
@@ -115,7 +118,8 @@ class RecorderReport {
     auto* time = memo(band, 0, 130, "[Log.\"Time\"]");
     time->DisplayFormat()->SetKind(fkDateTime);
     time->DisplayFormat()->SetFormatStr("dd.mm.yyyy hh:nn");
-    for (int c = 1; c <= kChannels; ++c) memo(band, 130 + (c - 1) * 95, 95, "[Log.\"T" + std::to_string(c) + "\"]", "%2.2f");
+    for (int c = 1; c <= kChannels; ++c)
+      memo(band, 130 + (c - 1) * 95, 95, "[Log.\"T" + std::to_string(c) + "\"]", "%2.2f");
   }
   TfrxReport& Report() { return *report_; }
 
@@ -162,6 +166,66 @@ void BM_PdfRecorderReport(benchmark::State& state) {
   state.counters["pages"] = pages;
 }
 BENCHMARK(BM_PdfRecorderReport)->Arg(500)->Arg(21'706)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The program's own recorder report of a process file with the recorder's
+// memory full (21,706 points of 3 channels), as zarnik-report makes it.
+void BM_PdfProgramRecorderReport(benchmark::State& state) {
+  Started started;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "pdf_bench_process";
+  std::filesystem::create_directories(dir);
+  support::ProcessFileSpec spec;
+  spec.points = static_cast<int>(state.range(0));
+  const std::string file = support::WriteProcessFile(dir.string() + "/", spec);
+  rtl::CurrentFormatSettings().DecimalSeparator = ',';
+  double prepareMs = 0, exportMs = 0, peakMb = 0, bytes = 0, pages = 0;
+  for (auto _ : state) {
+    const long before = PeakKb();
+    const auto t0 = std::chrono::steady_clock::now();
+    app::TShownProcess process;
+    if (app::LoadShownProcess(rtl::Utf8ToAnsi(file), app::TDisplayOptions{}, process) !=
+        app::TProcessLoadResult::Loaded) {
+      state.SkipWithError("the process file did not load");
+      break;
+    }
+    app::TShownProcessSource source(process, app::TProcessChartView{});
+    app::TRecorderReport recorder(source, source.TableColCount());
+    TfrxReport& r = recorder.Report();
+    r.EngineOptions()->NewSilentMode = simSilent;
+    r.SetShowProgress(false);
+    if (!recorder.Prepare()) {
+      state.SkipWithError("the report did not prepare");
+      break;
+    }
+    const auto t1 = std::chrono::steady_clock::now();
+    TfrxPDFExport filter;
+    filter.ShowDialog = false;
+    filter.ShowProgress = false;
+    rtl::TMemoryStream out;
+    filter.Stream = &out;
+    if (!r.Export(&filter)) {
+      state.SkipWithError("the export failed");
+      break;
+    }
+    const auto t2 = std::chrono::steady_clock::now();
+    prepareMs = std::chrono::duration<double, std::milli>(t1 - t0).count();
+    exportMs = std::chrono::duration<double, std::milli>(t2 - t1).count();
+    peakMb = static_cast<double>(PeakKb() - before) / 1024.0;
+    bytes = static_cast<double>(out.Size());
+    pages = r.PreviewPages()->GetCount();
+  }
+  state.counters["prepare_ms"] = prepareMs;
+  state.counters["export_ms"] = exportMs;
+  state.counters["peak_MB"] = peakMb;
+  state.counters["pdf_MB"] = bytes / 1e6;
+  state.counters["pages"] = pages;
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_PdfProgramRecorderReport)
+    ->Arg(500)
+    ->Arg(support::kLargestProcessPoints)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 const char* kReportLabScript = R"(
 import math, sys, time

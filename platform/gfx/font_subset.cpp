@@ -1,10 +1,10 @@
 // Font programs cut down to the glyphs a document uses (HarfBuzz's subsetter).
+#include "platform/gfx/font_subset.h"
+
 #include <hb-subset.h>
 #include <hb.h>
 
 #include <memory>
-
-#include "platform/gfx/font_subset.h"
 
 namespace gfx {
 
@@ -14,9 +14,9 @@ std::string FontSubset(const TFontInstance& font, const std::vector<std::uint32_
   using Blob = std::unique_ptr<hb_blob_t, decltype(&hb_blob_destroy)>;
   using Face = std::unique_ptr<hb_face_t, decltype(&hb_face_destroy)>;
   using Input = std::unique_ptr<hb_subset_input_t, decltype(&hb_subset_input_destroy)>;
-  Blob blob(hb_blob_create(program.data(), static_cast<unsigned>(program.size()), HB_MEMORY_MODE_READONLY, nullptr,
-                           nullptr),
-            hb_blob_destroy);
+  Blob blob(
+      hb_blob_create(program.data(), static_cast<unsigned>(program.size()), HB_MEMORY_MODE_READONLY, nullptr, nullptr),
+      hb_blob_destroy);
   Face face(hb_face_create(blob.get(), 0), hb_face_destroy);
   Input input(hb_subset_input_create_or_fail(), hb_subset_input_destroy);
   if (!input) return {};

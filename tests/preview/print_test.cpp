@@ -16,6 +16,7 @@
 #include "preview/vuzPreviewPages.h"
 #include "preview/vuzPrintPlan.h"
 #include "preview/vuzPrinter.h"
+#include "recording_printer.h"
 #include "report/vuzPaperSizes.h"
 #include "store_fixture.h"
 
@@ -24,60 +25,6 @@ namespace preview_test {
 namespace {
 
 using preview::TfrxPrintSettings;
-
-// A printer that logs what it is asked and draws on a recording canvas.
-class RecordingPrinter : public preview::TfrxCustomPrinter {
- public:
-  explicit RecordingPrinter(bool initializes = true)
-      : TfrxCustomPrinter("Recorder", ""), initializes_(initializes), canvas_(600, 600, {}, gfx::dkPrinter) {}
-  void Init() override {
-    initialized_ = initializes_;
-    dpiX_ = dpiY_ = 600;
-    leftMargin_ = topMargin_ = rightMargin_ = bottomMargin_ = 5;
-    Size(report::DMPAPER_A4, 0, 0, preview::poPortrait);
-  }
-  void Abort() override { log.push_back("abort"); }
-  void BeginDoc() override { log.push_back("begin-doc"); }
-  void EndDoc() override { log.push_back("end-doc"); }
-  void BeginPage() override {
-    log.push_back("sheet");
-    ++sheets;
-  }
-  void EndPage() override {}
-  void BeginRAWDoc() override {}
-  void EndRAWDoc() override {}
-  void WriteRAWDoc(const AnsiString&) override {}
-  void SetViewParams(int paper, long double w, long double h, preview::TPrinterOrientation o) override {
-    Size(paper, w, h, o);
-  }
-  void SetPrintParams(int paper, long double w, long double h, preview::TPrinterOrientation o, int bin, int duplex,
-                      int copies) override {
-    Size(paper, w, h, o);
-    log.push_back("params " + std::to_string(paper) + " " + std::to_string(std::lround(paperWidth_)) + "x" +
-                  std::to_string(std::lround(paperHeight_)) + (o == preview::poLandscape ? " land" : " port") + " bin" +
-                  std::to_string(bin) + " dup" + std::to_string(duplex) + " x" + std::to_string(copies));
-  }
-  void PropertiesDlg() override {}
-  gfx::TCanvas& PageCanvas() override { return canvas_; }
-
-  std::vector<std::string> log;
-  int sheets = 0;
-
- private:
-  bool initializes_;
-
- public:
-  gfx::TRecordingCanvas canvas_;
-
- private:
-  void Size(int paper, long double w, long double h, preview::TPrinterOrientation o) {
-    if (paper != report::DMPAPER_USER) report::vuzGetPaperDimensions(paper, w, h);
-    paper_ = paper;
-    orientation_ = o;
-    paperWidth_ = o == preview::poLandscape ? h : w;
-    paperHeight_ = o == preview::poLandscape ? w : h;
-  }
-};
 
 // What DrawPage was handed for each page drawn: the page's title text, the
 // scales in hundredths and the offsets in device dots.
