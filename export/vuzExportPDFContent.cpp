@@ -3,6 +3,7 @@
 // shapes and check marks are paths; every other view is drawn on a bitmap
 // and placed as an inline JPEG picture.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <mutex>
 
@@ -38,19 +39,39 @@ struct Box {
 
 bool HasSide(TfrxFrameTypes typ, TfrxFrameType side) { return (typ & FrameBit(side)) != 0; }
 
+// Appending in place: the content of a big report is millions of these.
+void PutNums(std::string& c, std::initializer_list<double> values, const char* op) {
+  for (double v : values) {
+    c += PdfNum(v);
+    c += ' ';
+  }
+  c += op;
+  c += kEol;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- numbers and operators
 
 AnsiString PdfNum(double value) {
-  char text[48];
-  if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 9e15) {
-    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
+  // Written by hand: this runs several times for every object of every page.
+  char text[32];
+  char* end = text + sizeof text;
+  if (!std::isfinite(value)) return "0";
+  if (value == std::trunc(value) && std::fabs(value) < 9e15)
+    return AnsiString(text, std::to_chars(text, end, static_cast<long long>(value)).ptr);
+  if (std::fabs(value) >= 9e13) {
+    std::snprintf(text, sizeof text, "%.2f", value);
     return text;
   }
-  if (!std::isfinite(value)) return "0";
-  std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
+  const long long cents = std::llround(std::fabs(value) * 100);
+  char* p = text;
+  if (value < 0) *p++ = '-';
+  p = std::to_chars(p, end, cents / 100).ptr;
+  *p++ = '.';
+  *p++ = static_cast<char>('0' + cents % 100 / 10);
+  *p++ = static_cast<char>('0' + cents % 10);
+  return AnsiString(text, p);
 }
 
 AnsiString PdfColor(gfx::TColor color) {
@@ -194,12 +215,18 @@ void TfrxPDFExport::DrawFrame(TfrxView& view) {
   const double x1 = X(left), y1 = Y(top), x2 = X(left + static_cast<double>(view.Width()));
   const double y2 = Y(top + static_cast<double>(view.Height()));
   std::string& c = content_;
-  c += GetPDFColor(frame.Color()) + " RG" + kEol;
+  c += GetPDFColor(frame.Color());
+  c += " RG\r\n";
   auto side = [&](const TfrxFrameLine& line, double xa, double ya, double xb, double yb) {
     const double w = static_cast<double>(line.Width());
-    c += PdfDash(line.Style(), w);
-    c += PdfNum(w * 0.75) + " w" + kEol;
-    c += PdfMove(xa, ya) + PdfLine(xb, yb) + "S" + kEol;
+    if (line.Style() == fsSolid || line.Style() >= fsDouble)
+      c += "[] 0 d\r\n";
+    else
+      c += PdfDash(line.Style(), w);
+    PutNums(c, {w * 0.75}, "w");
+    PutNums(c, {xa, ya}, "m");
+    PutNums(c, {xb, yb}, "l");
+    c += "S\r\n";
   };
   if (HasSide(frame.Typ(), ftTop)) side(*frame.TopLine(), x1, y1, x2, y1);
   if (HasSide(frame.Typ(), ftRight)) side(*frame.RightLine(), x2, y1, x2, y2);
@@ -427,9 +454,9 @@ void TfrxPDFExport::DrawText(TfrxCustomMemoView& memo) {
   const double gapX = static_cast<double>(memo.GapX()), gapY = static_cast<double>(memo.GapY());
   std::string& c = content_;
 
-  c += AnsiString("q") + kEol;
-  c += PdfNum(X(left - fw)) + " " + PdfNum(Y(top + height + fw)) + " " + PdfNum((fw * 2 + width) * 0.75) + " " +
-       PdfNum((fw * 2 + height) * 0.75) + " re" + kEol + "W" + kEol + "n" + kEol;
+  c += "q\r\n";
+  PutNums(c, {X(left - fw), Y(top + height + fw), (fw * 2 + width) * 0.75, (fw * 2 + height) * 0.75}, "re");
+  c += "W\r\nn\r\n";
   try {
     double x1 = X(left), y2 = Y(top + height), w = width * 0.75, h = height * 0.75;
     if (frame.DropShadow()) {
@@ -470,9 +497,12 @@ void TfrxPDFExport::DrawText(TfrxCustomMemoView& memo) {
     dt.SetText(*memo.Memo());
     const double lh = dt.LineHeight();
 
-    if (memo.Color() != gfx::clTransparent)
-      c += GetPDFColor(memo.Color()) + " rg" + kEol + PdfNum(x1) + " " + PdfNum(y2) + " " + PdfNum(w) + " " +
-           PdfNum(h) + " re" + kEol + "f" + kEol;
+    if (memo.Color() != gfx::clTransparent) {
+      c += GetPDFColor(memo.Color());
+      c += " rg\r\n";
+      PutNums(c, {x1, y2, w, h}, "re");
+      c += "f\r\n";
+    }
     DrawFrame(memo);
 
     const int rotation = memo.Rotation();
@@ -516,7 +546,12 @@ void TfrxPDFExport::DrawText(TfrxCustomMemoView& memo) {
       const bool italicSim = italic && (listed || pdfFont.Instance().SyntheticItalic());
       const int size = font.Size();
       const AnsiString tc = GetPDFColor(font.Color() == gfx::clTransparent ? 0 : font.Color());
-      c += pdfFont.Name + " " + std::to_string(size) + " Tf" + kEol + tc + " rg" + kEol;
+      c += pdfFont.Name;
+      c += ' ';
+      c += std::to_string(size);
+      c += " Tf\r\n";
+      c += tc;
+      c += " rg\r\n";
       const double cs0 = static_cast<double>(memo.CharSpacing()) * 0.75;
       if (cs0 != 0) c += PdfNum(cs0) + " Tc" + kEol;
       const double u = size * 0.12, k = size * 0.28;
@@ -557,10 +592,13 @@ void TfrxPDFExport::DrawText(TfrxCustomMemoView& memo) {
                                             : (i + 1) * lh - bb / 2;
           y = -v * 0.75 + size * 0.4;
         }
-        c += AnsiString("BT") + kEol + PdfPoint(x, y) + " Td" + kEol;
+        c += "BT\r\n";
+        PutNums(c, {x, y}, "Td");
         if (italicSim) c += "1 0 0.3333 1 " + PdfPoint(x, y) + " Tm" + kEol;
         if (boldSim) c += "2 Tr " + PdfNum(size / 35.0) + " w " + tc + " RG" + kEol;
-        c += "<" + StrToHex(pdfFont.RemapString(line, memo.RTLReading())) + "> Tj" + kEol + "ET" + kEol;
+        c += '<';
+        c += StrToHex(pdfFont.RemapString(line, memo.RTLReading()));
+        c += "> Tj\r\nET\r\n";
         if (boldSim) c += AnsiString("0 Tr") + kEol;
         if (font.Style().Contains(gfx::fsUnderline))
           c += GetPDFColor(font.Color()) + " RG" + kEol + PdfNum(size * 0.08) + " w" + kEol + PdfMove(x, y - u) +
@@ -571,10 +609,10 @@ void TfrxPDFExport::DrawText(TfrxCustomMemoView& memo) {
       }
     }
   } catch (...) {
-    c += AnsiString("Q") + kEol;  // the graphics state is closed whatever failed
+    c += "Q\r\n";  // the graphics state is closed whatever failed
     throw;
   }
-  c += AnsiString("Q") + kEol;
+  c += "Q\r\n";
 }
 
 }  // namespace report

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "export/vuzExportPDF.h"
+#include "platform/gfx/font_subset.h"
 #include "report/vuzGZip.h"
 #include "report/vuzUtils.h"
 
@@ -172,8 +173,33 @@ TfrxPDFFont& TfrxPDFExport::FontFor(const gfx::TFont& font) {
   return f;
 }
 
+namespace {
+
+// The six capital letters that name a cut-down program: the same glyphs give
+// the same tag, so equal input gives equal files.
+AnsiString SubsetTag(const std::vector<std::uint16_t>& glyphs) {
+  std::uint32_t h = 2166136261u;
+  for (std::uint16_t g : glyphs) h = (h ^ g) * 16777619u;
+  AnsiString tag;
+  for (int i = 0; i < 6; ++i, h /= 26) tag += static_cast<char>('A' + h % 26);
+  return tag + "+";
+}
+
+}  // namespace
+
 void TfrxPDFExport::WriteFont(TfrxPDFFont& font) {
-  const AnsiString baseName = font.GetFontName();
+  // The font program: when asked for, and always for a substitute face,
+  // whose glyph ids a viewer can only draw with this very program. Only the
+  // glyphs used go in; their ids stay, so the codes need no map.
+  std::string program;
+  bool subset = false;
+  if ((EmbeddedFonts || font.IsSubstitute()) && font.EmbeddingAllowed()) {
+    const std::vector<std::uint32_t> used(font.UsedGlyphs().begin(), font.UsedGlyphs().end());
+    program = gfx::FontSubset(font.Instance(), used);
+    subset = !program.empty();
+    if (!subset) program = font.FontFile();
+  }
+  const AnsiString baseName = (subset ? SubsetTag(font.UsedGlyphs()) : AnsiString()) + font.GetFontName();
   const gfx::TOutlineTextMetric& otm = font.Instance().OutlineTextMetrics();
   const gfx::TTextMetric& tm = otm.otmTextMetrics;
   auto streamHead = [&](const std::string& data, std::size_t plainSize) {
@@ -184,11 +210,8 @@ void TfrxPDFExport::WriteFont(TfrxPDFFont& font) {
       WriteLn("<< /Length " + std::to_string(data.size()) + " /Length1 " + std::to_string(plainSize) + " >>");
   };
 
-  // The font program: when asked for, and always for a substitute face,
-  // whose glyph ids a viewer can only draw with this very program.
   int fileObject = 0;
-  if ((EmbeddedFonts || font.IsSubstitute()) && font.EmbeddingAllowed()) {
-    const std::string program = font.FontFile();
+  {
     if (!program.empty()) {
       fileObject = UpdateXRef();
       WriteLn(std::to_string(fileObject) + " 0 obj");

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/typinfo.h"
@@ -42,8 +43,7 @@ void vuzExportStartup() {
   if (owner) return;
   owner = std::make_unique<rtl::TComponent>(nullptr);
   // One line per filter, in the export menu's order: a filter created with
-  // an owner registers itself. Each export adds its own line here, e.g.
-  //   new TfrxPDFExport(owner.get());
+  // an owner registers itself. Each export adds its own line here.
   Stored<TfrxTXTExport>(owner.get(), {{"ScaleWidth", rtl::Variant(1.0)},
                                       {"ScaleHeight", rtl::Variant(1.0)},
                                       {"Borders", rtl::Variant(false)},
@@ -55,6 +55,7 @@ void vuzExportStartup() {
                                       {"PrintAfter", rtl::Variant(false)},
                                       {"PrinterDialog", rtl::Variant(true)},
                                       {"UseSavedProps", rtl::Variant(true)}});
+  new TfrxPDFExport(owner.get());
 }
 
 void vuzExportShutdown() { FilterOwner().reset(); }

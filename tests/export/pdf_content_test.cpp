@@ -168,10 +168,10 @@ TEST_F(PdfContent, ShapesLinesAndChecks) {
          s.SetCurve(0);
          return s;
        },
-       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n1 1 1 rg\r\n5.61 827.25 m\r\n24.39 827.25 l\r\n27.20 827.25 30 830.05 30 "
+       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n1 1 1 rg\r\n5.61 827.25 m\r\n24.39 827.25 l\r\n27.20 827.25 30 830.06 30 "
        "832.86 "
        "c\r\n30 836.64 l\r\n30 839.45 27.20 842.25 24.39 842.25 c\r\n5.61 842.25 l\r\n2.81 842.25 0 839.45 0 836.64 "
-       "c\r\n0 832.86 l\r\n0 830.05 2.81 827.25 5.61 827.25 c\r\nS\r\n"},
+       "c\r\n0 832.86 l\r\n0 830.06 2.81 827.25 5.61 827.25 c\r\nS\r\n"},
       {"horizontal line with a solid arrow at its end",
        [](PdfContent& t) -> TfrxView& {
          auto& l = t.Make<TfrxLineView>(0, 0, 100, 0);

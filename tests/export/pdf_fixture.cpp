@@ -106,12 +106,14 @@ PdfReport::PdfReport(const PdfReportOptions& options) : data_(std::make_unique<D
   auto* line = new TfrxLineView(title);
   line->SetName("Line1");
   line->SetBounds(200, 100, 150, 50);
+  line->SetDiagonal(true);
   line->SetArrowEnd(true);
   line->SetArrowSolid(true);
   auto* check = new TfrxCheckBoxView(title);
   check->SetName("CheckBox1");
   check->SetBounds(380, 100, 20, 20);
   check->SetChecked(true);
+  check->SetCheckStyle(csCheck);
   if (options.picture) {
     auto* hatched = memo(title, 420, 100, 100, 40, "Hatched");
     hatched->SetBrushStyle(gfx::bsBDiagonal);
