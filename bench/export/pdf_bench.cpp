@@ -129,10 +129,42 @@ class RecorderReport {
   std::unique_ptr<TfrxReport> report_;
 };
 
+// What one run measured, and the step both reports share: the export into
+// memory with the font embedded, then the counters.
+struct Figures {
+  double prepareMs = 0, exportMs = 0, peakMb = 0, bytes = 0, pages = 0;
+};
+
+bool ExportAndMeasure(TfrxReport& r, std::chrono::steady_clock::time_point start,
+                      std::chrono::steady_clock::time_point prepared, long peakBefore, Figures& f) {
+  TfrxPDFExport filter;
+  filter.ShowDialog = false;
+  filter.ShowProgress = false;
+  filter.EmbeddedFonts = true;
+  rtl::TMemoryStream out;
+  filter.Stream = &out;
+  if (!r.Export(&filter)) return false;
+  const auto done = std::chrono::steady_clock::now();
+  f.prepareMs = std::chrono::duration<double, std::milli>(prepared - start).count();
+  f.exportMs = std::chrono::duration<double, std::milli>(done - prepared).count();
+  f.peakMb = static_cast<double>(PeakKb() - peakBefore) / 1024.0;
+  f.bytes = static_cast<double>(out.Size());
+  f.pages = r.PreviewPages()->GetCount();
+  return true;
+}
+
+void Publish(benchmark::State& state, const Figures& f) {
+  state.counters["prepare_ms"] = f.prepareMs;
+  state.counters["export_ms"] = f.exportMs;
+  state.counters["peak_MB"] = f.peakMb;
+  state.counters["pdf_MB"] = f.bytes / 1e6;
+  state.counters["pages"] = f.pages;
+}
+
 void BM_PdfRecorderReport(benchmark::State& state) {
   Started started;
   const int rows = static_cast<int>(state.range(0));
-  double prepareMs = 0, exportMs = 0, peakMb = 0, bytes = 0, pages = 0;
+  Figures figures;
   for (auto _ : state) {
     const long before = PeakKb();
     RecorderReport r(rows);
@@ -141,29 +173,12 @@ void BM_PdfRecorderReport(benchmark::State& state) {
       state.SkipWithError("the report did not prepare");
       break;
     }
-    const auto t1 = std::chrono::steady_clock::now();
-    TfrxPDFExport filter;
-    filter.ShowDialog = false;
-    filter.ShowProgress = false;
-    filter.EmbeddedFonts = true;
-    rtl::TMemoryStream out;
-    filter.Stream = &out;
-    if (!r.Report().Export(&filter)) {
+    if (!ExportAndMeasure(r.Report(), t0, std::chrono::steady_clock::now(), before, figures)) {
       state.SkipWithError("the export failed");
       break;
     }
-    const auto t2 = std::chrono::steady_clock::now();
-    prepareMs = std::chrono::duration<double, std::milli>(t1 - t0).count();
-    exportMs = std::chrono::duration<double, std::milli>(t2 - t1).count();
-    peakMb = static_cast<double>(PeakKb() - before) / 1024.0;
-    bytes = static_cast<double>(out.Size());
-    pages = r.Report().PreviewPages()->GetCount();
   }
-  state.counters["prepare_ms"] = prepareMs;
-  state.counters["export_ms"] = exportMs;
-  state.counters["peak_MB"] = peakMb;
-  state.counters["pdf_MB"] = bytes / 1e6;
-  state.counters["pages"] = pages;
+  Publish(state, figures);
 }
 BENCHMARK(BM_PdfRecorderReport)->Arg(500)->Arg(21'706)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
@@ -177,7 +192,7 @@ void BM_PdfProgramRecorderReport(benchmark::State& state) {
   spec.points = static_cast<int>(state.range(0));
   const std::string file = support::WriteProcessFile(dir.string() + "/", spec);
   rtl::CurrentFormatSettings().DecimalSeparator = ',';
-  double prepareMs = 0, exportMs = 0, peakMb = 0, bytes = 0, pages = 0;
+  Figures figures;
   for (auto _ : state) {
     const long before = PeakKb();
     const auto t0 = std::chrono::steady_clock::now();
@@ -196,28 +211,12 @@ void BM_PdfProgramRecorderReport(benchmark::State& state) {
       state.SkipWithError("the report did not prepare");
       break;
     }
-    const auto t1 = std::chrono::steady_clock::now();
-    TfrxPDFExport filter;
-    filter.ShowDialog = false;
-    filter.ShowProgress = false;
-    rtl::TMemoryStream out;
-    filter.Stream = &out;
-    if (!r.Export(&filter)) {
+    if (!ExportAndMeasure(r, t0, std::chrono::steady_clock::now(), before, figures)) {
       state.SkipWithError("the export failed");
       break;
     }
-    const auto t2 = std::chrono::steady_clock::now();
-    prepareMs = std::chrono::duration<double, std::milli>(t1 - t0).count();
-    exportMs = std::chrono::duration<double, std::milli>(t2 - t1).count();
-    peakMb = static_cast<double>(PeakKb() - before) / 1024.0;
-    bytes = static_cast<double>(out.Size());
-    pages = r.PreviewPages()->GetCount();
   }
-  state.counters["prepare_ms"] = prepareMs;
-  state.counters["export_ms"] = exportMs;
-  state.counters["peak_MB"] = peakMb;
-  state.counters["pdf_MB"] = bytes / 1e6;
-  state.counters["pages"] = pages;
+  Publish(state, figures);
   std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_PdfProgramRecorderReport)
