@@ -7,10 +7,9 @@
 // rendering the same page of the report drawn into a PDF file
 // (pdftoppm_ms; the ratio is pdftoppm_ms / page draw ms).
 #include <benchmark/benchmark.h>
-
-#include <chrono>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
