@@ -4,22 +4,20 @@
 // and tests' tool; the program's users export from the preview window.
 //
 //   zarnik-report PROCESS.bin -o OUT [-f FORMAT] [--pages 1-3,7] [--password TEXT]
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unistd.h>
 
 #include "app/ProcessReport.h"
-#include "export/vuzExportStartup.h"
+#include "app/ReportEngineStartup.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/typinfo.h"
-#include "preview/vuzPreviewStartup.h"
-#include "report/vuzClass.h"
-#include "report/vuzClassRTTI.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzClassServices.h"
 #include "tools/zarnik-report/ReportFormats.h"
@@ -84,8 +82,10 @@ bool ParseArguments(int argc, char** argv, TOptions& o, std::string& error) {
       return false;
     }
   }
-  if (o.process.empty()) error = "no process file given";
-  else if (o.output.empty()) error = "no output file given (-o OUT)";
+  if (o.process.empty())
+    error = "no process file given";
+  else if (o.output.empty())
+    error = "no output file given (-o OUT)";
   return error.empty();
 }
 
@@ -104,22 +104,6 @@ bool PageListIsValid(std::string_view pages) {
     pages.remove_prefix(comma + 1);
   }
 }
-
-// The report engine's process-wide objects and the filters, for the run.
-struct TEngineStarted {
-  TEngineStarted() {
-    report::ReportClassesStartup();
-    report::vuzClassRTTIStartup();
-    preview::vuzPreviewStartup();
-    report::vuzExportStartup();
-  }
-  ~TEngineStarted() {
-    report::vuzExportShutdown();
-    preview::vuzPreviewShutdown();
-    report::vuzClassRTTIShutdown();
-    report::ReportClassesShutdown();
-  }
-};
 
 // A name beside the output for writing it first; renamed over it when whole.
 fs::path TemporaryBeside(const fs::path& output) {
@@ -172,7 +156,7 @@ int Run(const TOptions& o) {
   if (o.hasPassword && format->passwordProperty.empty())
     return Fail("the " + std::string(format->name) + " format has no password");
 
-  TEngineStarted started;
+  app::TReportEngineStartup started;
   report::TfrxCustomExportFilter* filter = nullptr;
   if (!format->filterClass.empty()) {
     filter = zreport::FindRegisteredFilter(*format);
