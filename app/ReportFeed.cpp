@@ -1,6 +1,8 @@
 #include "app/ReportFeed.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/gfx/metafile.h"
 #include "platform/rtl/streams.h"

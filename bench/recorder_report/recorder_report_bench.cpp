@@ -78,7 +78,6 @@ void BM_PrepareRecorderReportLargestProcess(benchmark::State& state) {
 }
 BENCHMARK(BM_PrepareRecorderReportLargestProcess)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
-
 void BM_ZarnikReportLargestProcess(benchmark::State& state) {
   const std::string out = Process().dir.File("tool.fp3");
   long peakKb = 0;

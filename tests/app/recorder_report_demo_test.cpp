@@ -107,8 +107,8 @@ class RecorderReportDemo : public apptest::FormFixture {
     png.SaveToFile(now);
     // Pixels that differ by more than a quarter of the range (glyph edges
     // may differ a little between FreeType versions).
-    const std::string out = support::CommandOutput("/usr/bin/compare -metric AE -fuzz 25% '" + kept + "' '" + now +
-                                                   "' null: 2>&1");
+    const std::string out =
+        support::CommandOutput("/usr/bin/compare -metric AE -fuzz 25% '" + kept + "' '" + now + "' null: 2>&1");
     const long differing = std::atol(out.c_str());
     EXPECT_LE(differing, long(size.X * size.Y / 200)) << name << ": " << out;
   }

@@ -160,8 +160,8 @@ TEST_F(RecorderReport, TemplatesHoldTheirPagesBandsAndMemos) {
     EXPECT_EQ(r.IniFile(), "\\Software\\Dodo Vavezev");
     using namespace report;
     EXPECT_EQ(r.PreviewOptions()->Buttons, (1u << pbPrint) | (1u << pbLoad) | (1u << pbSave) | (1u << pbExport) |
-                                               (1u << pbZoom) | (1u << pbFind) | (1u << pbPageSetup) |
-                                               (1u << pbTools) | (1u << pbNavigator));
+                                               (1u << pbZoom) | (1u << pbFind) | (1u << pbPageSetup) | (1u << pbTools) |
+                                               (1u << pbNavigator));
     EXPECT_EQ(r.PreviewOptions()->Zoom, 1);
     EXPECT_EQ(r.PrintOptions()->Printer, "По умолчанию"_cp);
     EXPECT_EQ(r.ScriptLanguage(), "PascalScript");
@@ -191,7 +191,9 @@ TEST_F(RecorderReport, TemplatesHoldTheirPagesBandsAndMemos) {
     auto band = [&](const char* name, long double height) {
       auto* b = dynamic_cast<TfrxBand*>(r.FindObject(name));
       EXPECT_NE(b, nullptr) << name;
-      if (b) EXPECT_NEAR(double(b->Height()), double(height), 1e-6) << name;
+      if (b) {
+        EXPECT_NEAR(double(b->Height()), double(height), 1e-6) << name;
+      }
       return b;
     };
     band("ReportTitle1", 415.7483);
@@ -339,7 +341,8 @@ TEST_F(RecorderReport, MasterBandPrintsOneRowPerPoint) {
   for (auto* band : page->Objects())
     if (band->ClassName() == "TfrxMasterData")
       for (auto* o : band->Objects())
-        if (auto* m = dynamic_cast<report::TfrxMemoView*>(o); m && m->Name() == "Memo11") dates.push_back(m->AnsiText());
+        if (auto* m = dynamic_cast<report::TfrxMemoView*>(o); m && m->Name() == "Memo11")
+          dates.push_back(m->AnsiText());
   EXPECT_EQ(dates, (std::vector<AnsiString>{"c0r1\r\n", "c0r2\r\n", "c0r3\r\n", "c0r4\r\n"}));
 }
 

@@ -111,8 +111,9 @@ TEST_F(ImageExport, SeparateFilesPerFormat) {
     }
     EXPECT_FALSE(fs::exists(dir.File(std::string("report.") + c.ext)));
   }
-  if (!support::FindTool("pngcheck").empty())
+  if (!support::FindTool("pngcheck").empty()) {
     EXPECT_NE(support::CommandOutput("pngcheck '" + dir.File("report.1.png") + "'").find("OK:"), std::string::npos);
+  }
 }
 
 // One picture of all pages: as wide as the widest page and as tall as all

@@ -92,10 +92,14 @@ TEST(PdfNumbers, NumbersColoursAndDashes) {
     double width;
     const char* line;
   } dashes[] = {
-      {fsSolid, 1, "[] 0 d\r\n"},          {fsDash, 1, "[6 ] 0 d\r\n"},
-      {fsDot, 1, "[2 6 ] 0 d\r\n"},        {fsDashDot, 1, "[6 6 2 6 ] 0 d\r\n"},
-      {fsDashDotDot, 0.5, "[3 3 1 3 1 3 ] 0 d\r\n"}, {fsDouble, 2, "[] 0 d\r\n"},
-      {fsAltDot, 2, "[] 0 d\r\n"},         {fsSquare, 2, "[] 0 d\r\n"},
+      {fsSolid, 1, "[] 0 d\r\n"},
+      {fsDash, 1, "[6 ] 0 d\r\n"},
+      {fsDot, 1, "[2 6 ] 0 d\r\n"},
+      {fsDashDot, 1, "[6 6 2 6 ] 0 d\r\n"},
+      {fsDashDotDot, 0.5, "[3 3 1 3 1 3 ] 0 d\r\n"},
+      {fsDouble, 2, "[] 0 d\r\n"},
+      {fsAltDot, 2, "[] 0 d\r\n"},
+      {fsSquare, 2, "[] 0 d\r\n"},
   };
   for (const Dash& d : dashes) EXPECT_EQ(PdfDash(d.style, d.width), d.line) << d.style;
   EXPECT_EQ(EscapeSpecialChar("a(b)c\\\r\n"), "a\\(b\\)c\\\\\\r\\n");
@@ -117,8 +121,7 @@ TEST_F(PdfContent, ShapesLinesAndChecks) {
     std::function<TfrxView&(PdfContent&)> make;
     const char* ops;
   } cases[] = {
-      {"rectangle, clear",
-       [](PdfContent& t) -> TfrxView& { return t.Make<TfrxShapeView>(10, 20, 40, 30); },
+      {"rectangle, clear", [](PdfContent& t) -> TfrxView& { return t.Make<TfrxShapeView>(10, 20, 40, 30); },
        "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n1 1 1 rg\r\n7.50 804.75 30 22.50 re\r\nS\r\n"},
       {"rectangle, filled, dashed",
        [](PdfContent& t) -> TfrxView& {
@@ -134,7 +137,8 @@ TEST_F(PdfContent, ShapesLinesAndChecks) {
          s.SetShape(skTriangle);
          return s;
        },
-       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n1 1 1 rg\r\n22.50 827.25 m 37.50 804.75 l 7.50 804.75 l 22.50 827.25 l\r\nS\r\n"},
+       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n1 1 1 rg\r\n22.50 827.25 m 37.50 804.75 l 7.50 804.75 l 22.50 827.25 "
+       "l\r\nS\r\n"},
       {"diamond",
        [](PdfContent& t) -> TfrxView& {
          auto& s = t.Make<TfrxShapeView>(10, 20, 40, 30);
@@ -164,7 +168,8 @@ TEST_F(PdfContent, ShapesLinesAndChecks) {
          s.SetCurve(0);
          return s;
        },
-       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n1 1 1 rg\r\n5.61 827.25 m\r\n24.39 827.25 l\r\n27.20 827.25 30 830.05 30 832.86 "
+       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n1 1 1 rg\r\n5.61 827.25 m\r\n24.39 827.25 l\r\n27.20 827.25 30 830.05 30 "
+       "832.86 "
        "c\r\n30 836.64 l\r\n30 839.45 27.20 842.25 24.39 842.25 c\r\n5.61 842.25 l\r\n2.81 842.25 0 839.45 0 836.64 "
        "c\r\n0 832.86 l\r\n0 830.05 2.81 827.25 5.61 827.25 c\r\nS\r\n"},
       {"horizontal line with a solid arrow at its end",
@@ -176,7 +181,8 @@ TEST_F(PdfContent, ShapesLinesAndChecks) {
          l.SetArrowWidth(5);
          return l;
        },
-       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n0 842.25 m\r\n75 842.25 l\r\nS\r\n[] 0 d\r\n60 838.50 m\r\n75 842.25 l\r\n60 846 "
+       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n0 842.25 m\r\n75 842.25 l\r\nS\r\n[] 0 d\r\n60 838.50 m\r\n75 842.25 l\r\n60 "
+       "846 "
        "l\r\n1 j\r\n0 0 0 rg\r\nb\r\n"},
       {"vertical line, arrow longer than the line",
        [](PdfContent& t) -> TfrxView& {
@@ -186,7 +192,8 @@ TEST_F(PdfContent, ShapesLinesAndChecks) {
          l.SetArrowWidth(5);
          return l;
        },
-       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n0 842.25 m\r\n0 834.75 l\r\nS\r\n[] 0 d\r\n-3.75 849.75 m\r\n0 834.75 l\r\n3.75 "
+       "[] 0 d\r\n0 0 0 RG\r\n0.75 w\r\n0 842.25 m\r\n0 834.75 l\r\nS\r\n[] 0 d\r\n-3.75 849.75 m\r\n0 834.75 "
+       "l\r\n3.75 "
        "849.75 l\r\nS\r\n"},
       {"unchecked check box: nothing",
        [](PdfContent& t) -> TfrxView& {
@@ -416,7 +423,7 @@ TEST_F(PdfContent, FontIdentityPerStyleAndStemV) {
   EXPECT_EQ(Count(pdf, "/Subtype /Type0"), 3);
   EXPECT_NE(pdf.find("/StemV 88\r\n"), std::string::npos);   // weight 400
   EXPECT_NE(pdf.find("/StemV 166\r\n"), std::string::npos);  // weight 700
-  filter.Start();  // the fixture closes a page and the document again
+  filter.Start();                                            // the fixture closes a page and the document again
   filter.StartPage(&page, 0);
 }
 

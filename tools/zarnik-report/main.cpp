@@ -105,42 +105,59 @@ bool PageListIsValid(std::string_view pages) {
   }
 }
 
-// A name beside the output for writing it first; renamed over it when whole.
-fs::path TemporaryBeside(const fs::path& output) {
-  fs::path tmp = output;
-  tmp += ".zarnik-report-" + std::to_string(::getpid()) + ".part";
-  return tmp;
-}
+// Exports write into a folder of their own beside the output, under the
+// output's name; only a whole export is moved out of it (every file it made:
+// an export of pictures makes one file per page), and a failed one goes with
+// the folder.
+class TExportFolder {
+ public:
+  explicit TExportFolder(const fs::path& output) {
+    const fs::path parent = output.has_parent_path() ? output.parent_path() : fs::path(".");
+    folder_ = parent / (".zarnik-report-" + std::to_string(::getpid()));
+    std::error_code ec;
+    created_ = fs::create_directory(folder_, ec);
+  }
+  ~TExportFolder() {
+    std::error_code ec;
+    if (created_) fs::remove_all(folder_, ec);
+  }
+  bool Created() const { return created_; }
+  fs::path File(const fs::path& output) const { return folder_ / output.filename(); }
+  // Moves what the export made next to the output; false when it made nothing
+  // or a file could not be moved.
+  bool MoveOut(const fs::path& output) {
+    const fs::path parent = output.has_parent_path() ? output.parent_path() : fs::path(".");
+    std::error_code ec;
+    int moved = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder_, ec)) {
+      fs::rename(e.path(), parent / e.path().filename(), ec);
+      if (ec) return false;
+      ++moved;
+    }
+    return !ec && moved > 0;
+  }
+
+ private:
+  fs::path folder_;
+  bool created_ = false;
+};
 
 int Export(report::TfrxReport& r, report::TfrxCustomExportFilter& filter, const zreport::TReportFormat& format,
            const TOptions& o) {
   const fs::path output = o.output;
-  const fs::path tmp = TemporaryBeside(output);
+  TExportFolder work(output);
+  if (!work.Created()) return Fail("cannot write " + o.output);
   filter.ShowDialog = false;
   filter.ShowProgress = false;
   filter.OverwritePrompt = false;
-  filter.FileName = rtl::Utf8ToAnsi(tmp.string());
+  filter.FileName = rtl::Utf8ToAnsi(work.File(output).string());
   filter.PageNumbers = o.hasPages ? rtl::AnsiString(o.pages) : rtl::AnsiString();
   filter.CurPage = false;
   if (o.hasPassword) rtl::SetPropValue(filter, format.passwordProperty, rtl::Variant(rtl::Utf8ToWide(o.password)));
-  std::error_code ec;
-  bool done = false;
-  try {
-    done = r.Export(&filter);
-  } catch (...) {
-    fs::remove(tmp, ec);
-    throw;
-  }
-  if (!done || !fs::exists(tmp, ec)) {
-    fs::remove(tmp, ec);
+  if (!r.Export(&filter))
     return Fail("the " + std::string(format.name) + " export failed" +
                 (r.Errors().Count() ? ": " + rtl::AnsiToUtf8(r.Errors().Strings(0)) : std::string()));
-  }
-  fs::rename(tmp, output, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    return Fail("cannot write " + o.output);
-  }
+  if (!work.MoveOut(output)) return Fail("cannot write " + o.output);
   return kOk;
 }
 

@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "app/ReportEngineStartup.h"
 #include "preview/vuzPreviewPages.h"
@@ -79,9 +79,9 @@ TEST(ZarnikReport, FormatsByNameAndExtension) {
   struct Case {
     const char* file;
     const char* format;
-  } cases[] = {{"a.pdf", "pdf"},  {"a.XLS", "biff"}, {"a.htm", "html"}, {"a.jpg", "jpeg"}, {"a.tiff", "tiff"},
-               {"a.fp3", "fp3"},  {"a.emf", "emf"},  {"a.ods", "ods"},  {"a.odt", "odt"},  {"a.txt", "txt"},
-               {"a.rtf", "rtf"},  {"a.bmp", "bmp"},  {"a.png", "png"},  {"a.gif", "gif"}};
+  } cases[] = {{"a.pdf", "pdf"}, {"a.XLS", "biff"}, {"a.htm", "html"}, {"a.jpg", "jpeg"}, {"a.tiff", "tiff"},
+               {"a.fp3", "fp3"}, {"a.emf", "emf"},  {"a.ods", "ods"},  {"a.odt", "odt"},  {"a.txt", "txt"},
+               {"a.rtf", "rtf"}, {"a.bmp", "bmp"},  {"a.png", "png"},  {"a.gif", "gif"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const zreport::TReportFormat* f = zreport::FindFormatByFileName(c.file);
@@ -139,7 +139,8 @@ TEST(ZarnikReport, RefusalsAreOneLineAndLeaveNothingBehind) {
     EXPECT_EQ(FileCount(dir), before);
   }
   // Usage errors: exit 2 with the usage text.
-  for (const std::string& args : std::vector<std::string>{"", "'" + process + "'", "-o x.fp3", "'" + process + "' -o"}) {
+  for (const std::string& args :
+       std::vector<std::string>{"", "'" + process + "'", "-o x.fp3", "'" + process + "' -o"}) {
     SCOPED_TRACE(args);
     const Result r = RunTool(dir, args);
     EXPECT_EQ(r.exitCode, 2);
