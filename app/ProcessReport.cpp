@@ -1,5 +1,7 @@
 #include "app/ProcessReport.h"
 
+#include <algorithm>
+
 #include "app/FileBytes.h"
 #include "app/NoteFile.h"
 #include "app/ProcessFile.h"

@@ -1,6 +1,8 @@
 #include "app/ReportFeed.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/gfx/metafile.h"
 #include "platform/rtl/streams.h"
@@ -44,6 +46,13 @@ std::string_view RecorderTemplateText(TRecorderTemplate t) {
 }
 
 void LoadRecorderTemplate(report::TfrxReport& r, TRecorderTemplate t) {
+  // The report object's own settings, which loading a template leaves alone:
+  // the same for the three reports.
+  using namespace report;
+  r.SetIniFile("\\Software\\Dodo Vavezev");
+  r.PreviewOptions()->Buttons = (1u << pbPrint) | (1u << pbLoad) | (1u << pbSave) | (1u << pbExport) | (1u << pbZoom) |
+                                (1u << pbFind) | (1u << pbPageSetup) | (1u << pbTools) | (1u << pbNavigator);
+  r.PreviewOptions()->Zoom = 1;
   rtl::TMemoryStream stream{std::string(RecorderTemplateText(t))};
   r.LoadFromStream(stream);
   r.SetName(RecorderTemplateName(t));

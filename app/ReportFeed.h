@@ -37,7 +37,9 @@ TRecorderTemplate TemplateForDataColumns(int columns);
 AnsiString RecorderTemplateName(TRecorderTemplate t);
 // The template's stored text (the report engine's XML), built into the program.
 std::string_view RecorderTemplateText(TRecorderTemplate t);
-// Loads the template into the report through the serializer. The user
+// Gives the report the settings the three reports share (settings key,
+// preview buttons and zoom, which loading a template leaves alone) and loads
+// the template into it through the serializer. The user
 // dataset the master band names ("vuzUserDataSet1") must exist already.
 void LoadRecorderTemplate(report::TfrxReport& report, TRecorderTemplate t);
 

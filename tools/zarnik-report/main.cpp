@@ -14,14 +14,11 @@
 #include <system_error>
 
 #include "app/ProcessReport.h"
+#include "app/ReportEngineStartup.h"
 #include "export/vuzExportImage.h"
-#include "export/vuzExportStartup.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/typinfo.h"
-#include "preview/vuzPreviewStartup.h"
-#include "report/vuzClass.h"
-#include "report/vuzClassRTTI.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzClassServices.h"
 #include "tools/zarnik-report/ReportFormats.h"
@@ -109,45 +106,52 @@ bool PageListIsValid(std::string_view pages) {
   }
 }
 
-// The report engine's process-wide objects and the filters, for the run.
-struct TEngineStarted {
-  TEngineStarted() {
-    report::ReportClassesStartup();
-    report::vuzClassRTTIStartup();
-    preview::vuzPreviewStartup();
-    report::vuzExportStartup();
-    pictures = std::make_unique<rtl::TComponent>(nullptr);
-    report::vuzCreatePictureExports(pictures.get());
+// Exports write into a folder of their own beside the output, under the
+// output's name; only a whole export is moved out of it (every file it made:
+// an export of pictures makes one file per page), and a failed one goes with
+// the folder.
+class TExportFolder {
+ public:
+  explicit TExportFolder(const fs::path& output) {
+    const fs::path parent = output.has_parent_path() ? output.parent_path() : fs::path(".");
+    folder_ = parent / (".zarnik-report-" + std::to_string(::getpid()));
+    std::error_code ec;
+    created_ = fs::create_directory(folder_, ec);
   }
-  ~TEngineStarted() {
-    pictures.reset();
-    report::vuzExportShutdown();
-    preview::vuzPreviewShutdown();
-    report::vuzClassRTTIShutdown();
-    report::ReportClassesShutdown();
+  ~TExportFolder() {
+    std::error_code ec;
+    if (created_) fs::remove_all(folder_, ec);
   }
-  // The picture exports, which the program's window does not offer.
-  std::unique_ptr<rtl::TComponent> pictures;
-};
+  bool Created() const { return created_; }
+  fs::path File(const fs::path& output) const { return folder_ / output.filename(); }
+  // Moves what the export made next to the output; false when it made nothing
+  // or a file could not be moved.
+  bool MoveOut(const fs::path& output) {
+    const fs::path parent = output.has_parent_path() ? output.parent_path() : fs::path(".");
+    std::error_code ec;
+    int moved = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder_, ec)) {
+      fs::rename(e.path(), parent / e.path().filename(), ec);
+      if (ec) return false;
+      ++moved;
+    }
+    return !ec && moved > 0;
+  }
 
-// A name beside the output for writing it first; renamed over it when whole.
-fs::path TemporaryBeside(const fs::path& output) {
-  fs::path tmp = output;
-  tmp += ".zarnik-report-" + std::to_string(::getpid()) + ".part";
-  return tmp;
-}
+ private:
+  fs::path folder_;
+  bool created_ = false;
+};
 
 int Export(report::TfrxReport& r, report::TfrxCustomExportFilter& filter, const zreport::TReportFormat& format,
            const TOptions& o) {
   const fs::path output = o.output;
-  // Filters that put their own extension on the name (the picture exports)
-  // find theirs already there.
-  fs::path tmp = TemporaryBeside(output);
-  tmp += std::string(filter.DefaultExt);
+  TExportFolder work(output);
+  if (!work.Created()) return Fail("cannot write " + o.output);
   filter.ShowDialog = false;
   filter.ShowProgress = false;
   filter.OverwritePrompt = false;
-  filter.FileName = rtl::Utf8ToAnsi(tmp.string());
+  filter.FileName = rtl::Utf8ToAnsi(work.File(output).string());
   filter.PageNumbers = o.hasPages ? rtl::AnsiString(o.pages) : rtl::AnsiString();
   filter.CurPage = false;
   // A picture export writes one file: all pages in one picture, a TIFF with
@@ -157,24 +161,10 @@ int Export(report::TfrxReport& r, report::TfrxCustomExportFilter& filter, const 
     picture->MultiImage = true;
   }
   if (o.hasPassword) rtl::SetPropValue(filter, format.passwordProperty, rtl::Variant(rtl::Utf8ToWide(o.password)));
-  std::error_code ec;
-  bool done = false;
-  try {
-    done = r.Export(&filter);
-  } catch (...) {
-    fs::remove(tmp, ec);
-    throw;
-  }
-  if (!done || !fs::exists(tmp, ec)) {
-    fs::remove(tmp, ec);
+  if (!r.Export(&filter))
     return Fail("the " + std::string(format.name) + " export failed" +
                 (r.Errors().Count() ? ": " + rtl::AnsiToUtf8(r.Errors().Strings(0)) : std::string()));
-  }
-  fs::rename(tmp, output, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    return Fail("cannot write " + o.output);
-  }
+  if (!work.MoveOut(output)) return Fail("cannot write " + o.output);
   return kOk;
 }
 
@@ -190,7 +180,10 @@ int Run(const TOptions& o) {
   if (o.hasPassword && format->passwordProperty.empty())
     return Fail("the " + std::string(format->name) + " format has no password");
 
-  TEngineStarted started;
+  app::TReportEngineStartup started;
+  // The picture exports, which the program's window does not offer.
+  rtl::TComponent pictures(nullptr);
+  report::vuzCreatePictureExports(&pictures);
   report::TfrxCustomExportFilter* filter = nullptr;
   if (!format->filterClass.empty()) {
     filter = zreport::FindRegisteredFilter(*format);

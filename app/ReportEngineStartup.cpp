@@ -1,0 +1,28 @@
+#include "app/ReportEngineStartup.h"
+
+#include "export/vuzExportStartup.h"
+#include "preview/vuzPreviewStartup.h"
+#include "report/vuzClass.h"
+#include "report/vuzClassRTTI.h"
+
+namespace app {
+
+namespace {
+int g_nesting = 0;
+}
+
+TReportEngineStartup::TReportEngineStartup() {
+  report::ReportClassesStartup();
+  report::vuzClassRTTIStartup();
+  preview::vuzPreviewStartup();
+  if (g_nesting++ == 0) report::vuzExportStartup();
+}
+
+TReportEngineStartup::~TReportEngineStartup() {
+  if (--g_nesting == 0) report::vuzExportShutdown();
+  preview::vuzPreviewShutdown();
+  report::vuzClassRTTIShutdown();
+  report::ReportClassesShutdown();
+}
+
+}  // namespace app
