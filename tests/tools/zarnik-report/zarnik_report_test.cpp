@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ReportEngineStartup.h"
+#include "export/vuzExportImage.h"
 #include "preview/vuzPreviewPages.h"
 #include "report/vuzClassMemo.h"
 #include "report/vuzClassReport.h"
@@ -106,6 +107,8 @@ TEST(ZarnikReport, RefusalsAreOneLineAndLeaveNothingBehind) {
   std::string unserved;
   {
     app::TReportEngineStartup engine;
+    rtl::TComponent pictures(nullptr);  // the tool offers the picture exports too
+    report::vuzCreatePictureExports(&pictures);
     for (const zreport::TReportFormat& f : zreport::ReportFormats())
       if (!f.filterClass.empty() && !zreport::FindRegisteredFilter(f)) unserved = f.name;
   }
