@@ -92,14 +92,25 @@ endfunction()
 # time (a smoke run: it builds, starts and finishes; its figures are not
 # checked). SMOKE_ARGS adds arguments to that run, e.g. a filter that leaves
 # out a benchmark that takes real wire time by design.
+# HEADLESS marks a program that must link no window system (the check
+# headless_link holds it to that).
 function(zarnik_bench name)
-  cmake_parse_arguments(ZB "" "" "SOURCES;DEPS;SMOKE_ARGS" ${ARGN})
+  cmake_parse_arguments(ZB "HEADLESS" "" "SOURCES;DEPS;SMOKE_ARGS" ${ARGN})
   add_executable(${name} ${ZB_SOURCES})
+  if(ZB_HEADLESS)
+    zarnik_headless_program(${name})
+  endif()
   target_link_libraries(${name} PRIVATE ${ZB_DEPS} benchmark::benchmark)
   if(ZARNIK_BUILD_TESTS)
     add_test(NAME bench_smoke.${name} COMMAND ${name} --benchmark_min_time=0 --benchmark_repetitions=1 ${ZB_SMOKE_ARGS})
     set_tests_properties(bench_smoke.${name} PROPERTIES LABELS bench ENVIRONMENT "${ZARNIK_TEST_ENVIRONMENT}")
   endif()
+endfunction()
+
+# zarnik_headless_program(target) — the program must run where there is no
+# display: ctest's headless_link fails when it links Qt, GTK, X11 or xcb.
+function(zarnik_headless_program target)
+  set_property(GLOBAL APPEND PROPERTY ZARNIK_HEADLESS_PROGRAMS ${target})
 endfunction()
 
 # zarnik_fuzz(name SOURCES... DEPS ...) — one fuzz target, seeds in
@@ -114,7 +125,13 @@ function(zarnik_fuzz name)
   else()
     add_executable(${name} ${ZF_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
     add_test(NAME fuzz_replay.${name} COMMAND ${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
-    set_tests_properties(fuzz_replay.${name} PROPERTIES LABELS fuzz ENVIRONMENT "${ZARNIK_TEST_ENVIRONMENT}")
+    # A fuzz target links no window system, so it runs with no display and
+    # no toolkit platform set at all.
+    set(fuzz_environment ${ZARNIK_TEST_ENVIRONMENT})
+    list(FILTER fuzz_environment EXCLUDE REGEX "^QT_QPA_PLATFORM=")
+    set_tests_properties(fuzz_replay.${name} PROPERTIES LABELS fuzz ENVIRONMENT "${fuzz_environment}"
+                         ENVIRONMENT_MODIFICATION "DISPLAY=unset:;WAYLAND_DISPLAY=unset:;QT_QPA_PLATFORM=unset:")
   endif()
   target_link_libraries(${name} PRIVATE ${ZF_DEPS})
+  zarnik_headless_program(${name})
 endfunction()

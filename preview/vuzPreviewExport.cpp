@@ -27,7 +27,7 @@ bool TfrxPreviewPages::Export(TfrxCustomExportFilter* filter) {
   if (!filter) return false;
   filter->CreationTime = rtl::Now();
   filter->Report = Report();
-  if (filter->ShowDialog && filter->ShowModal() != 1) return false;
+  if (filter->ShowDialog && filter->ShowModal() != rtl::mrOk) return false;
   if (filter->CurPage)
     filter->PageNumbers = host_->HasPreview() ? AnsiString(std::to_string(CurPreviewPage)) : AnsiString("1");
 

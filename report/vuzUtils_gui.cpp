@@ -2,6 +2,7 @@
 // apart so the engine itself links no window system.
 #include "report/vuzUtils_gui.h"
 
+#include "platform/gui/answering.h"
 #include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
@@ -19,13 +20,19 @@ namespace report {
 void vuzUseGuiHandlers() {
   TfrxGuiHooks& hooks = vuzGuiHooks();
   hooks.ProcessMessages = [] { gui::Application->ProcessMessages(); };
+  // Where no one can answer (no display), a message box would wait for
+  // ever: the text goes to the error output and a question takes its
+  // default, as without a GUI.
   hooks.ErrorMessage = [](const AnsiString& text) {
+    if (!gui::UserCanAnswer()) return vuzWriteErrorOutput(text);
     gui::MessageBox(text, vuzResources().Get("mbError"), gui::MB_OK | gui::MB_ICONERROR);
   };
   hooks.InfoMessage = [](const AnsiString& text) {
+    if (!gui::UserCanAnswer()) return vuzWriteErrorOutput(text);
     gui::MessageBox(text, vuzResources().Get("mbInfo"), gui::MB_OK | gui::MB_ICONINFORMATION);
   };
   hooks.Confirm = [](const AnsiString& text, rtl::TMessageBoxFlags buttons) {
+    if (!gui::UserCanAnswer()) return rtl::MessageBoxDefault(buttons);
     return gui::MessageBox(text, vuzResources().Get("mbConfirm"), buttons | gui::MB_ICONQUESTION);
   };
   hooks.CreateProgress = []() -> std::unique_ptr<TfrxCustomProgress> { return std::make_unique<TfrxProgress>(); };

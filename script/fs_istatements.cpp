@@ -2,12 +2,11 @@
 // languages, try, and the control transfers.
 #include "script/fs_istatements.h"
 
-#include <cxxabi.h>
-
 #include <cstdlib>
 #include <memory>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/type_names.h"
 
 namespace script {
 
@@ -247,14 +246,7 @@ TfsTryStmt::TfsTryStmt(TfsScript* script, const AnsiString& position, const Ansi
 TfsTryStmt::~TfsTryStmt() { delete HandlerPart; }
 
 // The class name of an exception as a script sees it: "EConvertError".
-static AnsiString ExceptionClassName(const std::exception& e) {
-  const char* mangled = typeid(e).name();
-  int status = 0;
-  std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
-  AnsiString name = status == 0 && demangled ? demangled.get() : mangled;
-  size_t colon = name.rfind("::");
-  return colon == AnsiString::npos ? name : name.substr(colon + 2);
-}
+static AnsiString ExceptionClassName(const std::exception& e) { return rtl::ShortTypeName(typeid(e)); }
 
 namespace {
 // The finally part runs completely: exit, break and continue of the

@@ -16,7 +16,8 @@ import os
 import re
 import sys
 
-SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc")
+# .inc files are pasted into sources: their includes count like any other.
+SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".inc")
 # Folders that may include any layer.
 FREE_FOLDERS = ("tests", "bench", "tools")
 SKIPPED_FOLDERS = {"build", ".git"}
@@ -31,6 +32,9 @@ PLATFORM_ONLY = [
     ("HarfBuzz", re.compile(r"^(harfbuzz/|hb\.h$|hb-)")),
     ("fontconfig", re.compile(r"^fontconfig/")),
     ("CUPS", re.compile(r"^cups/")),
+    ("X11", re.compile(r"^(X11/|xcb/)")),
+    ("GTK", re.compile(r"^(gtk|gdk|glib|gio)(-[\d.]+)?/")),
+    ("compiler ABI", re.compile(r"^cxxabi\.h$")),
     ("POSIX", re.compile(
         r"^(sys/|arpa/|net/|netinet/|linux/|asm/|bits/|"
         r"(aio|cpio|dirent|dlfcn|fcntl|fmtmsg|fnmatch|ftw|glob|grp|iconv|langinfo|libgen|"
@@ -42,12 +46,19 @@ PLATFORM_ONLY = [
 
 
 class Table:
-    """The layer table: folders in order and their GUI companion globs."""
+    """The layer table: folders in build order, the folders each may use
+    (the arrows of the architecture, followed transitively), their GUI
+    companion globs, and which folders must stay headless.
+
+    A line: folder [uses: folder...] [gui: glob...] [headless]"""
 
     def __init__(self, path):
         self.folders = []
+        self.uses = {}
         self.companions = {}
+        self.headless = set()
         self.known_gui = []
+        self.errors = []
         with open(path, encoding="utf-8") as f:
             for line in f:
                 words = line.split("#", 1)[0].split()
@@ -56,8 +67,32 @@ class Table:
                 if words[0] == "known-gui":
                     self.known_gui.extend(words[1:])
                     continue
-                self.folders.append(words[0])
-                self.companions[words[0]] = words[1:]
+                folder = words[0]
+                self.folders.append(folder)
+                self.uses[folder], self.companions[folder] = [], []
+                section = None
+                for word in words[1:]:
+                    if word == "headless":
+                        self.headless.add(folder)
+                    elif word in ("uses:", "gui:"):
+                        section = word
+                    elif section == "uses:":
+                        if word not in self.folders[:-1]:
+                            self.errors.append("%s uses %s, which is not a folder listed before it" % (folder, word))
+                        self.uses[folder].append(word)
+                    elif section == "gui:":
+                        self.companions[folder].append(word)
+                    else:
+                        self.errors.append("%s: unknown word %s" % (folder, word))
+        self.reach = {}
+        for folder in self.folders:  # earlier folders first, so their reach is known
+            reach = {folder}
+            for used in self.uses[folder]:
+                reach |= self.reach.get(used, {used})
+            self.reach[folder] = reach
+
+    def may_use(self, folder, target_folder):
+        return target_folder in self.reach[folder]
 
     def folder_of(self, path):
         """The table folder a file belongs to (the longest that holds it)."""
@@ -66,9 +101,6 @@ class Table:
             if path.startswith(folder + "/") and (best is None or len(folder) > len(best)):
                 best = folder
         return best
-
-    def rank(self, folder):
-        return self.folders.index(folder)
 
     def is_companion(self, path):
         folder = self.folder_of(path)
@@ -83,18 +115,32 @@ class Table:
 
 
 def tree_files(root):
-    """Every C++ source below root, as paths relative to it with '/'."""
-    files = []
+    """Every C++ source below root, as paths relative to it with '/', and
+    the sources inside folders named build* below the top (build outputs
+    belong in the top-level build folders; a build* folder inside the tree
+    would hide its sources from every check)."""
+    files, hidden = [], []
     for dirpath, dirnames, filenames in os.walk(root):
         rel = os.path.relpath(dirpath, root)
         if rel != "." and os.path.exists(os.path.join(dirpath, "layers.txt")):
             dirnames[:] = []
             continue
-        dirnames[:] = sorted(d for d in dirnames if d not in SKIPPED_FOLDERS and not d.startswith("build"))
+        kept = []
+        for d in sorted(dirnames):
+            if d in SKIPPED_FOLDERS and rel == ".":
+                continue
+            if d.startswith("build") or d == ".git":
+                if rel != ".":
+                    for sub_path, _, sub_names in os.walk(os.path.join(dirpath, d)):
+                        sub_rel = os.path.relpath(sub_path, root).replace(os.sep, "/")
+                        hidden.extend(sub_rel + "/" + n for n in sorted(sub_names) if n.endswith(SOURCE_SUFFIXES))
+                continue
+            kept.append(d)
+        dirnames[:] = kept
         for name in sorted(filenames):
             if name.endswith(SOURCE_SUFFIXES):
                 files.append(name if rel == "." else rel.replace(os.sep, "/") + "/" + name)
-    return files
+    return files, hidden
 
 
 def read_includes(root, path):
@@ -128,8 +174,15 @@ def is_internal(path):
     return re.search(r"_p\.(h|hpp)$", path) is not None
 
 
+def names_tree_file(known, path, name):
+    """The tree file an angle-bracket include names from the root, or None
+    (a system header that shares a name with a file beside it is not one)."""
+    candidate = os.path.normpath(name).replace(os.sep, "/")
+    return candidate if candidate in known else None
+
+
 def check(root, table):
-    files = tree_files(root)
+    files, hidden = tree_files(root)
     known = set(files)
     includes = {path: read_includes(root, path) for path in files}
     resolved = {
@@ -170,6 +223,11 @@ def check(root, table):
     def fault(path, line, rule, message):
         faults.append("%s:%d: [%s] %s" % (path, line, rule, message))
 
+    for message in table.errors:
+        fault("layers.txt", 1, "table", message)
+    for path in hidden:
+        fault(path, 1, "build-folder", "a folder named build* inside the tree hides this source from the checks")
+
     for path in files:
         folder = table.folder_of(path)
         top = path.split("/", 1)[0]
@@ -181,7 +239,12 @@ def check(root, table):
         # the toolkits' headers; tests, benchmarks and tools may use them.
         platform_side = folder is None or folder.startswith("platform/")
         companion = folder is not None and table.is_companion(path)
+        if companion and folder in table.headless:
+            fault(path, 1, "headless", "%s must stay headless: no GUI companion lives there" % folder)
         for (line, bracket, name, target) in resolved[path]:
+            if bracket == "<" and names_tree_file(known, path, name):
+                fault(path, line, "angle", 'a header of the tree is included as "%s", not <%s>' % (name, name))
+                continue
             if target is None:
                 if not platform_side:
                     for library, pattern in PLATFORM_ONLY:
@@ -191,12 +254,16 @@ def check(root, table):
                             break
                 continue
             target_folder = table.folder_of(target)
-            # Layers: a library includes its own layer and those below it.
-            if folder is not None:
+            # Layers: a library includes its own folder and those its arrows
+            # reach; its GUI companions may also use the GUI layer (a model
+            # unit reaching the GUI is the gui rule's to report).
+            if folder is not None and not in_gui_layer(target):
                 if target_folder is None:
                     fault(path, line, "layer", "%s includes %s, which is outside the libraries" % (folder, target))
-                elif table.rank(target_folder) > table.rank(folder):
-                    fault(path, line, "layer", "%s includes %s, a layer above it" % (folder, target))
+                elif not table.may_use(folder, target_folder) and not (
+                        companion and "platform/gui" in table.reach and table.may_use("platform/gui", target_folder)):
+                    fault(path, line, "layer", "%s may not use %s (no arrow in tools/layers.txt): %s" %
+                          (folder, target_folder, target))
             # Internal headers stay in their folder and its tests.
             if is_internal(target):
                 home, here = os.path.dirname(target), os.path.dirname(path)

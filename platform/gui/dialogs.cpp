@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <map>
 
+#include "platform/gui/answering.h"
 #include "platform/gui/application.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/qt_bridge_p.h"
@@ -32,6 +33,13 @@ AnsiString ButtonText(int id) {
   }
 }
 }  // namespace
+
+bool UserCanAnswer() {
+  if (DialogScript::Current()) return true;
+  detail::EnsureQtApp();
+  const QString platform = QGuiApplication::platformName();
+  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
 
 int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
   if (DialogScript* s = DialogScript::Current()) {

@@ -7,13 +7,14 @@
 #include <typeinfo>
 
 #include "platform/rtl/object_handles.h"
+#include "platform/rtl/type_names.h"
 
 namespace rtl {
 
 TObject::~TObject() { ObjectHandles::Release(this); }
 
-AnsiString TObject::ClassName() const {
-  const char* mangled = typeid(*this).name();
+AnsiString ShortTypeName(const std::type_info& type) {
+  const char* mangled = type.name();
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
   std::string name = status == 0 && demangled ? demangled.get() : mangled;
@@ -23,6 +24,8 @@ AnsiString TObject::ClassName() const {
   if (scopeAt != std::string::npos) name.erase(0, scopeAt + 2);
   return name;
 }
+
+AnsiString TObject::ClassName() const { return ShortTypeName(typeid(*this)); }
 
 void TPersistent::Assign(const TPersistent* source) {
   if (source) {

@@ -14,5 +14,11 @@
 #include <vector>
 #include FT_FREETYPE_H  // expect: platform-only
 
+#include <X11/Xlib.h>              // expect: platform-only
+#include <cxxabi.h>                // expect: platform-only
+#include <gtk/gtk.h>               // expect: platform-only
+#include <platform/rtl/strings.h>  // expect: angle
+
 #include "app/window.h"             // expect: layer
+#include "comm/line.h"              // expect: layer
 #include "platform/rtl/blocks_p.h"  // expect: internal

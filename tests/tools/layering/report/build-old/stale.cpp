@@ -1,0 +1,2 @@
+// expect: build-folder
+#include "report/xml.h"

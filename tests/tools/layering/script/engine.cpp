@@ -1,0 +1,2 @@
+#include "comm/line.h"  // expect: layer
+#include "platform/rtl/strings.h"
