@@ -99,8 +99,13 @@ class TfrxReportPage : public TfrxPage {
   // ---- columns
   int Columns() const { return columns_; }
   // n equal columns over the printable width, with their left edges (mm,
-  // as texts) in ColumnPositions.
+  // as texts) in ColumnPositions. More columns than the width holds are
+  // cut to MaxColumns, with a line in the report's errors.
   void SetColumns(int n);
+  // The most columns the printable width holds: each at least a pixel wide,
+  // and never more than kMaxColumns (whatever the paper).
+  int MaxColumns() const;
+  static constexpr int kMaxColumns = 10'000;
   long double ColumnWidth() const { return columnWidth_; }
   void SetColumnWidth(long double v) { columnWidth_ = v; }
   rtl::TStrings* ColumnPositions() const { return columnPositions_.get(); }
@@ -228,6 +233,10 @@ class TfrxReportPage : public TfrxPage {
   std::vector<TfrxBand*> subBands_;
   std::vector<TfrxBand*> vSubBands_;
 };
+
+// A column count cut to what fits (a page's or a data band's): the line
+// the report's errors get.
+void vuzReportColumnsCut(TfrxComponent* object, int asked, int kept);
 
 // ---------------------------------------------------------------- TfrxDataPage
 
