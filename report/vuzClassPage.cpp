@@ -254,9 +254,21 @@ void TfrxReportPage::AlignChildren() {
 }
 
 TfrxComponent* TfrxReportPage::FindBand(const rtl::TClassInfo& bandClass) const {
+  if (foundBandsVersion_ != ChildrenVersion()) {
+    foundBands_.clear();
+    foundBandsVersion_ = ChildrenVersion();
+  }
+  for (const auto& [cls, band] : foundBands_)
+    if (cls == &bandClass) return band;
+  ++bandScans_;
+  TfrxComponent* found = nullptr;
   for (TfrxComponent* c : Objects())
-    if (c->ClassType().InheritsFrom(bandClass)) return c;
-  return nullptr;
+    if (c->ClassType().InheritsFrom(bandClass)) {
+      found = c;
+      break;
+    }
+  foundBands_.emplace_back(&bandClass, found);
+  return found;
 }
 
 // ---------------------------------------------------------------- TfrxDataPage

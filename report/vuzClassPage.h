@@ -6,6 +6,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/stringlists.h"
@@ -178,8 +179,12 @@ class TfrxReportPage : public TfrxPage {
   // The background: colour, picture and frame over the printable area.
   virtual void Draw(gfx::TCanvas& canvas, long double scaleX, long double scaleY, long double offsetX,
                     long double offsetY);
-  // The first object of the page of that class (or a descendant); nil when none.
+  // The first object of the page of that class (or a descendant); nil when
+  // none. The answers are kept while the page's children stay: the engine
+  // asks for the page's footers at every band it places.
   TfrxComponent* FindBand(const rtl::TClassInfo& bandClass) const;
+  // How often FindBand walked the page's objects (tests).
+  long long BandScans() const { return bandScans_; }
 
   // The subreport object that prints this page (nil when none).
   TfrxComponent* SubReport() const { return subReport_; }
@@ -210,6 +215,10 @@ class TfrxReportPage : public TfrxPage {
   int columns_ = 0;
   long double columnWidth_ = 0;
   std::unique_ptr<rtl::TStringList> columnPositions_;
+  // FindBand's answers (class, band or nil) for one version of the children.
+  mutable std::vector<std::pair<const rtl::TClassInfo*, TfrxComponent*>> foundBands_;
+  mutable std::uint64_t foundBandsVersion_ = 0;
+  mutable long long bandScans_ = 0;
   int bin_ = 7;
   int binOtherPages_ = 7;
   std::unique_ptr<TfrxComponent> background_;  // a TfrxPictureView
