@@ -97,7 +97,24 @@ const rtl::TClassInfo& TfrxEngine::StaticClass() {
 
 TfrxReport& TfrxEngine::OwnerReport() const { return *static_cast<TfrxReport*>(Report()); }
 
-bool TfrxEngine::Terminated() const { return OwnerReport().Terminated(); }
+bool TfrxEngine::Terminated() {
+  if (OwnerReport().Terminated()) return true;
+  if (MaxRunTime.count() > 0 && std::chrono::steady_clock::now() - runStart_ > MaxRunTime)
+    StopRun("Построение остановлено: отчёт строился дольше "_cp + rtl::IntToStr(MaxRunTime.count()) + " мс"_cp);
+  return OwnerReport().Terminated();
+}
+
+void TfrxEngine::StopRun(const AnsiString& why) {
+  if (OwnerReport().Terminated()) return;
+  OwnerReport().Errors().Add(why);
+  OwnerReport().SetTerminated(true);
+}
+
+void TfrxEngine::CheckLimits() {
+  if (PreviewPages && PreviewPages->GetCount() > MaxPages)
+    StopRun("Построение остановлено: отчёт превысил "_cp + rtl::IntToStr(MaxPages) + " страниц"_cp);
+  Terminated();
+}
 
 std::vector<TfrxReportPage*> TfrxEngine::ReportPages() const {
   std::vector<TfrxReportPage*> pages;
@@ -112,10 +129,8 @@ bool TfrxEngine::CountRow(TfrxDataSet* dataSet, int& rows) {
   // memory runs out; the run stops and says why.
   AnsiString name = dataSet->UserName();
   if (name.empty()) name = dataSet->Name();
-  OwnerReport().Errors().Add("Набор данных \""_cp + name +
-                             "\" не сообщил о конце данных: построение остановлено после "_cp +
-                             rtl::IntToStr(MaxRowsWithoutEnd) + " строк"_cp);
-  OwnerReport().SetTerminated(true);
+  StopRun("Набор данных \""_cp + name + "\" не сообщил о конце данных: построение остановлено после "_cp +
+          rtl::IntToStr(MaxRowsWithoutEnd) + " строк"_cp);
   return false;
 }
 
@@ -163,6 +178,7 @@ bool TfrxEngine::Initialize() {
   PreviewPages->AddPageAction = apAdd;
   StartDate = rtl::Date();
   StartTime = rtl::Now();
+  runStart_ = std::chrono::steady_clock::now();
   Running = true;
   keeping_ = false;
   CurVColumn = 0;

@@ -49,8 +49,8 @@ TEST(HostileTemplate, ColumnCountsAreCutToWhatThePageHolds) {
        "Page1: число колонок 100000 не помещается на странице, оставлено 718"},
       {"band", R"(PaperSize="9" LeftMargin="10" RightMargin="10" Columns="2")", R"(Columns="2000000000")", 2, 718,
        "MasterData1: число колонок 2000000000 не помещается на странице, оставлено 718"},
-      {"paper five metres wide", R"(PaperWidth="5000" LeftMargin="0" RightMargin="0" Columns="1000000")", "", 10000,
-       0, "Page1: число колонок 1000000 не помещается на странице, оставлено 10000"},
+      {"paper five metres wide", R"(PaperWidth="5000" LeftMargin="0" RightMargin="0" Columns="1000000")", "", 10000, 0,
+       "Page1: число колонок 1000000 не помещается на странице, оставлено 10000"},
       {"margins wider than the paper", R"(PaperWidth="50" LeftMargin="30" RightMargin="30" Columns="3")", "", 1, 0,
        "Page1: число колонок 3 не помещается на странице, оставлено 1"},
   };
@@ -86,6 +86,58 @@ TEST(HostileTemplate, ColumnCountsThatFitStayQuiet) {
   EXPECT_EQ(page->Columns(), 718);
   EXPECT_EQ(band->Columns(), 718);
   EXPECT_EQ(b.Errors(), "");
+}
+
+// ---------------------------------------------------------------- runaway builds
+
+namespace {
+
+report::TfrxEngine& EngineOf(ReportBuilder& b) {
+  auto* engine = dynamic_cast<report::TfrxEngine*>(b.Report().Engine());
+  EXPECT_NE(engine, nullptr);
+  return *engine;
+}
+
+}  // namespace
+
+// A thread-safe run has no progress window and no preview to cancel it: a
+// band of two billion rows would build a hundred million pages. The
+// engine's own page limit stops it with an error line, and the pages built
+// so far stay readable.
+TEST(HostileTemplate, EndlessRowsStopAtThePageLimit) {
+  Watchdog watchdog(std::chrono::seconds(60), "two billion rows on pages");
+  EngineScope scope;
+  ReportBuilder b;
+  auto* page = b.AddPage();
+  auto* band = b.AddBand<report::TfrxMasterData>(page, 20, 20);
+  band->SetRowCount(2'000'000'000);
+  b.AddMemo(band, 0, 0, 100, 20, "[Line]");
+  b.Report().EngineOptions()->EnableThreadSafe = true;
+  EngineOf(b).MaxPages = 40;
+  EXPECT_FALSE(b.Prepare());
+  EXPECT_NE(b.Errors().find("Построение остановлено: отчёт превысил 40 страниц"), std::string::npos) << b.Errors();
+  EXPECT_GE(b.Store().GetCount(), 41);
+  EXPECT_LE(b.Store().GetCount(), 42);
+  EXPECT_NE(b.Store().GetPage(b.Store().GetCount() - 1), nullptr);
+}
+
+// Rows without end that build no page (a hidden band of two billion rows)
+// are stopped by the time limit, thread-safe or not.
+TEST(HostileTemplate, EndlessRowsStopAtTheTimeLimit) {
+  Watchdog watchdog(std::chrono::seconds(60), "two billion hidden rows");
+  for (const bool threadSafe : {true, false}) {
+    SCOPED_TRACE(threadSafe ? "thread-safe" : "with the window system");
+    EngineScope scope;
+    ReportBuilder b;
+    auto* page = b.AddPage();
+    auto* band = b.AddBand<report::TfrxMasterData>(page, 20, 20);
+    band->SetRowCount(2'000'000'000);
+    band->SetVisible(false);
+    b.Report().EngineOptions()->EnableThreadSafe = threadSafe;
+    EngineOf(b).MaxRunTime = std::chrono::milliseconds(300);
+    EXPECT_FALSE(b.Prepare());
+    EXPECT_NE(b.Errors().find("Построение остановлено: отчёт строился дольше 300 мс"), std::string::npos) << b.Errors();
+  }
 }
 
 }  // namespace engine_test
