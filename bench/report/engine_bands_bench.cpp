@@ -88,9 +88,8 @@ void BM_ManyBands(benchmark::State& state) {
   }
   state.counters["bands"] = count;
   state.counters["pages"] = pages;
-  state.counters["bands_per_s"] =
-      benchmark::Counter(static_cast<double>(count) * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["bands_per_s"] = benchmark::Counter(
+      static_cast<double>(count) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ManyBands)
     ->ArgName("bands")
