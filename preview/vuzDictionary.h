@@ -2,6 +2,9 @@
 // template object that prepared pages store differences against) has a short
 // alias such as m1 or b12, and a source name "Page<k>.<object name>".
 #pragma once
+#include <cstddef>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,16 +31,39 @@ class TfrxDictionary {
   AnsiString GetSourceName(const AnsiString& alias) const;
   bool Contains(const AnsiString& alias) const { return Find(alias) >= 0; }
   void Clear();
+  // The alias look-ups made so far (tests: handing out aliases must not
+  // cost a walk over those already given).
+  long long LookUps() const { return lookUps_; }
 
   // The aliases in their sorted order (1251 case ignored).
-  int Count() const { return static_cast<int>(names_.size()); }
-  const AnsiString& Alias(int index) const { return names_[static_cast<std::size_t>(index)].first; }
+  int Count() const { return static_cast<int>(aliases_.size()); }
+  const AnsiString& Alias(int index) const { return Sorted()[static_cast<std::size_t>(index)].first; }
   const AnsiString& SourceNameAt(int index) const;
 
  private:
-  int Find(const AnsiString& alias) const;
-  std::vector<std::pair<AnsiString, int>> names_;  // sorted: alias, source index
+  // Aliases compare without regard to 1251 case.
+  struct CaseFreeHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const;
+  };
+  struct CaseFreeEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  // The source index of an alias, -1 when it has none.
+  int Find(std::string_view alias) const;
+  const std::vector<std::pair<AnsiString, int>>& Sorted() const;
+
+  std::unordered_map<AnsiString, int, CaseFreeHash, CaseFreeEqual> aliases_;  // alias, source index
   std::vector<std::pair<AnsiString, rtl::TObject*>> sources_;
+  // The aliases in sorted order, made again when asked after a change.
+  mutable std::vector<std::pair<AnsiString, int>> sorted_;
+  mutable bool sortedValid_ = true;
+  mutable long long lookUps_ = 0;
+  // Per prefix (case ignored): a run of numbers known to be taken, [first,
+  // second). Aliases only come, so a run stays taken until Clear; handing
+  // out aliases one after another then costs no walk over the taken ones.
+  mutable std::unordered_map<AnsiString, std::pair<long long, long long>, CaseFreeHash, CaseFreeEqual> takenRuns_;
 };
 
 }  // namespace preview

@@ -325,8 +325,10 @@ void TfrxAggregateList::AddItems(TfrxReportPage* page) {
   for (TfrxBand* band : page->SubBands()) AddDataBand(band, visited);
   for (TfrxBand* band : page->VSubBands()) AddDataBand(band, visited);
 
-  if (page->SubBands().empty()) return;
-  auto* firstMaster = dynamic_cast<TfrxDataBand*>(page->SubBands().front());
+  // A page of vertical master bands only has footers and a summary too.
+  const std::vector<TfrxBand*>& masters = page->SubBands().empty() ? page->VSubBands() : page->SubBands();
+  if (masters.empty()) return;
+  auto* firstMaster = dynamic_cast<TfrxDataBand*>(masters.front());
   AddBandMemos(FirstBandOf<TfrxPageFooter>(page), firstMaster, true);
   AddBandMemos(FirstBandOf<TfrxColumnFooter>(page), firstMaster, true);
   AddBandMemos(FirstBandOf<TfrxReportSummary>(page), firstMaster, true);

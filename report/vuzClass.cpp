@@ -176,11 +176,15 @@ void TfrxComponent::SetParent(TfrxComponent* parent) {
   if (parent_) {
     IndexSubtree(false);
     auto& siblings = parent_->objects_;
-    siblings.erase(std::find(siblings.begin(), siblings.end(), this));
+    // From the end: objects leave soon after they came (the engine's
+    // temporary bands and moved objects), and pages hold many bands.
+    siblings.erase(std::find(siblings.rbegin(), siblings.rend(), this).base() - 1);
+    ++parent_->childrenVersion_;
   }
   nameIndex_.reset();
   parent_ = parent;
   if (parent_) {
+    ++parent_->childrenVersion_;
     parent_->objects_.push_back(this);
     IndexSubtree(true);
     SetParentFont(parentFont_);  // takes the parent's font when inheriting
@@ -314,15 +318,17 @@ void TfrxComponent::Clear() {
         if (owner->bulk_ && --owner->bulk_->depth == 0) owner->bulk_.reset();
     }
   } endBulk{owners};
-  std::size_t i = 0;
-  while (i < objects_.size()) {
-    TfrxComponent* child = objects_[i];
-    if (child->HasState(rtl::csAncestor)) {
+  // From the last child back: each one leaves the end of the list, so a
+  // parent of many children does not shift the rest at every removal.
+  std::size_t i = objects_.size();
+  while (i > 0) {
+    i = std::min(i, objects_.size());
+    if (i == 0) break;
+    TfrxComponent* child = objects_[--i];
+    if (child->HasState(rtl::csAncestor))
       child->Clear();
-      ++i;
-    } else {
+    else
       delete child;  // its destructor takes it out of the list
-    }
   }
 }
 

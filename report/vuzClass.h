@@ -126,6 +126,9 @@ class TfrxComponent : public rtl::TComponent {
   TfrxComponent* Parent() const { return parent_; }
   virtual void SetParent(TfrxComponent* parent);
   const std::vector<TfrxComponent*>& Objects() const { return objects_; }
+  // Changes whenever a child comes or goes (look-ups over the children may
+  // keep their answers while it stays).
+  std::uint64_t ChildrenVersion() const { return childrenVersion_; }
   // Every descendant depth first, each before its children (not self). The
   // list is kept while no object of any tree moves.
   const std::vector<TfrxComponent*>& GetAllObjects() const;
@@ -285,6 +288,7 @@ class TfrxComponent : public rtl::TComponent {
 
   std::unique_ptr<gfx::TFont> font_;
   std::vector<TfrxComponent*> objects_;
+  std::uint64_t childrenVersion_ = 0;
   mutable std::vector<TfrxComponent*> allObjects_;
   mutable std::uint64_t allObjectsGeneration_ = 0;
   TfrxComponent* parent_ = nullptr;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "report/vuzClassPage.h"
 #include "report/vuzDataSet.h"
 #include "report/vuzRes.h"
 #include "report/vuzXML.h"
@@ -106,6 +107,17 @@ AnsiString TfrxDataBand::GetDataSetName() const { return dataSet_ ? dataSet_->Us
 void TfrxDataBand::SetDataSetName(const AnsiString& name) {
   dataSetName_ = name;
   BindDataSet(dataSet_, FindDataSet(dataSet_, name));
+}
+
+void TfrxDataBand::SetColumns(int v) {
+  // More columns than the page holds would print rows beyond its edge.
+  const auto* page = dynamic_cast<const TfrxReportPage*>(Parent());
+  const int limit = page ? page->MaxColumns() : TfrxReportPage::kMaxColumns;
+  if (v > limit) {
+    vuzReportColumnsCut(this, v, limit);
+    v = limit;
+  }
+  columns_ = v;
 }
 
 void TfrxDataBand::SetRowCount(int n) {

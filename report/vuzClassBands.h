@@ -174,7 +174,8 @@ class TfrxDataBand : public TfrxBand {
   AnsiString GetDescription() const override;
 
   int Columns() const { return columns_; }
-  void SetColumns(int v) { columns_ = v; }
+  // Bounded like a page's columns by the page the band stands on.
+  void SetColumns(int v);
   long double ColumnWidth() const { return columnWidth_; }
   void SetColumnWidth(long double v) { columnWidth_ = v; }
   long double ColumnGap() const { return columnGap_; }

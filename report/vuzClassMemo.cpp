@@ -38,7 +38,10 @@ void TfrxCustomMemoView::InitMemo() {
 void TfrxCustomMemoView::SetFlowTo(TfrxCustomMemoView* v) {
   if (v == this) v = nullptr;  // a memo cannot flow into itself
   if (flowTo_ == v) return;
-  if (flowTo_) flowTo_->RemoveFreeNotification(this);
+  // One link serves both directions: when the old target flows back into
+  // this memo, it still needs to hear when this one goes, so the link stays
+  // (dropping it left the other memo pointing at a freed one in Clear).
+  if (flowTo_ && flowTo_->FlowTo() != this) flowTo_->RemoveFreeNotification(this);
   flowTo_ = v;
   if (flowTo_) flowTo_->FreeNotificationAlways(this);
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/rtl/format.h"
+#include "platform/rtl/strings.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPicture.h"
 #include "report/vuzClassSubreport.h"
@@ -12,6 +13,8 @@
 #include "report/vuzRes.h"
 
 namespace report {
+
+using rtl::operator""_cp;
 
 const rtl::TEnumType& PrinterOrientationType() {
   static const rtl::TEnumType type{"TPrinterOrientation", {"poPortrait", "poLandscape"}};
@@ -144,7 +147,26 @@ void TfrxReportPage::SetDefaults() {
 
 // ---- columns and other setters
 
+int TfrxReportPage::MaxColumns() const {
+  const long double pixels = std::floor((paperWidth_ - leftMargin_ - rightMargin_) * fr01cm);
+  if (!(pixels >= 1)) return 1;  // also for a width that is not a number
+  return pixels >= kMaxColumns ? kMaxColumns : static_cast<int>(pixels);
+}
+
+void vuzReportColumnsCut(TfrxComponent* object, int asked, int kept) {
+  TfrxReportServices* services = object ? object->GetReportServices() : nullptr;
+  if (!services) return;
+  services->Errors().Add(object->Name() + ": число колонок "_cp + rtl::IntToStr(asked) +
+                         " не помещается на странице, оставлено "_cp + rtl::IntToStr(kept));
+}
+
 void TfrxReportPage::SetColumns(int n) {
+  // Each column keeps a text of its position: a count from a damaged or
+  // hostile template would fill memory before anything could be printed.
+  if (n > MaxColumns()) {
+    vuzReportColumnsCut(this, n, MaxColumns());
+    n = MaxColumns();
+  }
   columns_ = n;
   columnPositions_->Clear();
   if (n <= 0) return;
@@ -232,9 +254,21 @@ void TfrxReportPage::AlignChildren() {
 }
 
 TfrxComponent* TfrxReportPage::FindBand(const rtl::TClassInfo& bandClass) const {
+  if (foundBandsVersion_ != ChildrenVersion()) {
+    foundBands_.clear();
+    foundBandsVersion_ = ChildrenVersion();
+  }
+  for (const auto& [cls, band] : foundBands_)
+    if (cls == &bandClass) return band;
+  ++bandScans_;
+  TfrxComponent* found = nullptr;
   for (TfrxComponent* c : Objects())
-    if (c->ClassType().InheritsFrom(bandClass)) return c;
-  return nullptr;
+    if (c->ClassType().InheritsFrom(bandClass)) {
+      found = c;
+      break;
+    }
+  foundBands_.emplace_back(&bandClass, found);
+  return found;
 }
 
 // ---------------------------------------------------------------- TfrxDataPage

@@ -6,6 +6,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/stringlists.h"
@@ -99,8 +100,13 @@ class TfrxReportPage : public TfrxPage {
   // ---- columns
   int Columns() const { return columns_; }
   // n equal columns over the printable width, with their left edges (mm,
-  // as texts) in ColumnPositions.
+  // as texts) in ColumnPositions. More columns than the width holds are
+  // cut to MaxColumns, with a line in the report's errors.
   void SetColumns(int n);
+  // The most columns the printable width holds: each at least a pixel wide,
+  // and never more than kMaxColumns (whatever the paper).
+  int MaxColumns() const;
+  static constexpr int kMaxColumns = 10'000;
   long double ColumnWidth() const { return columnWidth_; }
   void SetColumnWidth(long double v) { columnWidth_ = v; }
   rtl::TStrings* ColumnPositions() const { return columnPositions_.get(); }
@@ -173,8 +179,12 @@ class TfrxReportPage : public TfrxPage {
   // The background: colour, picture and frame over the printable area.
   virtual void Draw(gfx::TCanvas& canvas, long double scaleX, long double scaleY, long double offsetX,
                     long double offsetY);
-  // The first object of the page of that class (or a descendant); nil when none.
+  // The first object of the page of that class (or a descendant); nil when
+  // none. The answers are kept while the page's children stay: the engine
+  // asks for the page's footers at every band it places.
   TfrxComponent* FindBand(const rtl::TClassInfo& bandClass) const;
+  // How often FindBand walked the page's objects (tests).
+  long long BandScans() const { return bandScans_; }
 
   // The subreport object that prints this page (nil when none).
   TfrxComponent* SubReport() const { return subReport_; }
@@ -205,6 +215,10 @@ class TfrxReportPage : public TfrxPage {
   int columns_ = 0;
   long double columnWidth_ = 0;
   std::unique_ptr<rtl::TStringList> columnPositions_;
+  // FindBand's answers (class, band or nil) for one version of the children.
+  mutable std::vector<std::pair<const rtl::TClassInfo*, TfrxComponent*>> foundBands_;
+  mutable std::uint64_t foundBandsVersion_ = 0;
+  mutable long long bandScans_ = 0;
   int bin_ = 7;
   int binOtherPages_ = 7;
   std::unique_ptr<TfrxComponent> background_;  // a TfrxPictureView
@@ -228,6 +242,10 @@ class TfrxReportPage : public TfrxPage {
   std::vector<TfrxBand*> subBands_;
   std::vector<TfrxBand*> vSubBands_;
 };
+
+// A column count cut to what fits (a page's or a data band's): the line
+// the report's errors get.
+void vuzReportColumnsCut(TfrxComponent* object, int asked, int kept);
 
 // ---------------------------------------------------------------- TfrxDataPage
 

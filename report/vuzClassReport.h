@@ -8,6 +8,7 @@
 // vuzClassServices.h and the hooks below, which those layers install at
 // start-up; tests install fakes the same way.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -502,7 +503,9 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   bool storeInDFM_ = true;
   std::unique_ptr<TfrxStyles> styles_;
   std::unique_ptr<rtl::TStringList> sysVariables_;
-  bool terminated_ = false;
+  // Set by the progress window, the preview, a script's StopReport, the
+  // engine's own limits, or another thread cancelling a thread-safe run.
+  std::atomic<bool> terminated_{false};
   std::unique_ptr<TfrxTimer> timer_;
   std::unique_ptr<TfrxVariables> variables_;
   AnsiString version_ = "4.14";

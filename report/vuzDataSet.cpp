@@ -1,6 +1,7 @@
 #include "report/vuzDataSet.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "platform/rtl/textcase.h"
@@ -28,8 +29,10 @@ std::unique_ptr<TfrxGlobalDataSetList>& GlobalList() {
 }  // namespace
 
 void TfrxGlobalDataSetList::Remove(TfrxDataSet* d) {
-  auto it = std::find(items_.begin(), items_.end(), d);
-  if (it != items_.end()) items_.erase(it);
+  // From the end: datasets mostly go in the reverse order they came (a
+  // template of many data bands frees their counting datasets last first).
+  auto it = std::find(items_.rbegin(), items_.rend(), d);
+  if (it != items_.rend()) items_.erase(std::next(it).base());
 }
 
 TfrxGlobalDataSetList* vuzDataSetList() { return GlobalList().get(); }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <unordered_set>
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/strings.h"
@@ -37,24 +38,31 @@ void AddError(rtl::TStrings& errors, const char* key, TfrxBand* band) {
   errors.Add(vuzResources().Get(key) + " " + band->Name());
 }
 
-// Moves the data bands whose number is one above the band's, found after
-// `from` in the list, under the band as its details (each collecting its own
-// in turn); a band of the band's own level or above ends the walk.
-void CollectDetails(TfrxDataBand* band, BandList& list, std::size_t from) {
+// Moves the data bands whose number is one above the band's, found from
+// `from` on in the list, under the band as its details (each collecting its
+// own in turn); a band of the band's own level or above ends the walk. Bands
+// taken are marked gone rather than erased, so that pages of many bands do
+// not pay for shifting the list at every take.
+void CollectDetails(TfrxDataBand* band, const BandList& list, std::vector<char>& gone, std::size_t from) {
   const int level = band->BandNumber();
-  std::size_t k = from;
-  while (k < list.size()) {
+  for (std::size_t k = from; k < list.size(); ++k) {
+    if (gone[k]) continue;
     const int number = list[k]->BandNumber();
     if (number <= level) return;
-    if (number != level + 1) {
-      ++k;
-      continue;
-    }
+    if (number != level + 1) continue;
     auto* detail = static_cast<TfrxDataBand*>(list[k]);
     if (detail->DataSet()) band->SubBands().push_back(detail);
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(k));
-    if (!detail->IsA("TfrxDataBand6")) CollectDetails(detail, list, k);
+    gone[k] = 1;
+    if (!detail->IsA("TfrxDataBand6")) CollectDetails(detail, list, gone, k + 1);
   }
+}
+
+// The bands of the list that are not marked gone, in order.
+BandList Remaining(const BandList& list, const std::vector<char>& gone) {
+  BandList rest;
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (!gone[i]) rest.push_back(list[i]);
+  return rest;
 }
 
 }  // namespace
@@ -89,7 +97,24 @@ const rtl::TClassInfo& TfrxEngine::StaticClass() {
 
 TfrxReport& TfrxEngine::OwnerReport() const { return *static_cast<TfrxReport*>(Report()); }
 
-bool TfrxEngine::Terminated() const { return OwnerReport().Terminated(); }
+bool TfrxEngine::Terminated() {
+  if (OwnerReport().Terminated()) return true;
+  if (MaxRunTime.count() > 0 && std::chrono::steady_clock::now() - runStart_ > MaxRunTime)
+    StopRun("Построение остановлено: отчёт строился дольше "_cp + rtl::IntToStr(MaxRunTime.count()) + " мс"_cp);
+  return OwnerReport().Terminated();
+}
+
+void TfrxEngine::StopRun(const AnsiString& why) {
+  if (OwnerReport().Terminated()) return;
+  OwnerReport().Errors().Add(why);
+  OwnerReport().SetTerminated(true);
+}
+
+void TfrxEngine::CheckLimits() {
+  if (PreviewPages && PreviewPages->GetCount() > MaxPages)
+    StopRun("Построение остановлено: отчёт превысил "_cp + rtl::IntToStr(MaxPages) + " страниц"_cp);
+  Terminated();
+}
 
 std::vector<TfrxReportPage*> TfrxEngine::ReportPages() const {
   std::vector<TfrxReportPage*> pages;
@@ -104,10 +129,8 @@ bool TfrxEngine::CountRow(TfrxDataSet* dataSet, int& rows) {
   // memory runs out; the run stops and says why.
   AnsiString name = dataSet->UserName();
   if (name.empty()) name = dataSet->Name();
-  OwnerReport().Errors().Add("Набор данных \""_cp + name +
-                             "\" не сообщил о конце данных: построение остановлено после "_cp +
-                             rtl::IntToStr(MaxRowsWithoutEnd) + " строк"_cp);
-  OwnerReport().SetTerminated(true);
+  StopRun("Набор данных \""_cp + name + "\" не сообщил о конце данных: построение остановлено после "_cp +
+          rtl::IntToStr(MaxRowsWithoutEnd) + " строк"_cp);
   return false;
 }
 
@@ -155,6 +178,7 @@ bool TfrxEngine::Initialize() {
   PreviewPages->AddPageAction = apAdd;
   StartDate = rtl::Date();
   StartTime = rtl::Now();
+  runStart_ = std::chrono::steady_clock::now();
   Running = true;
   keeping_ = false;
   CurVColumn = 0;
@@ -263,11 +287,12 @@ void TfrxEngine::PreparePage(rtl::TStrings& errors, bool vertical) {
   // the same position (to two decimals) only the first takes part. The key
   // is numeric, so bands above the page's top sort before the others.
   std::vector<std::pair<std::int64_t, TfrxBand*>> keyed;
+  std::unordered_set<std::int64_t> positions;
   for (TfrxBand* b : bands) {
     const int number = b->BandNumber();
     if (number < 4 || number > 13) continue;
     const std::int64_t key = std::llround((vertical ? b->Left() : b->Top()) * 100.0L);
-    if (std::any_of(keyed.begin(), keyed.end(), [&](const auto& e) { return e.first == key; })) continue;
+    if (!positions.insert(key).second) continue;
     keyed.emplace_back(key, b);
   }
   std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -275,6 +300,8 @@ void TfrxEngine::PreparePage(rtl::TStrings& errors, bool vertical) {
   for (const auto& e : keyed) list.push_back(e.second);
 
   // Groups: a run of group headers belongs to the next data band.
+  std::vector<std::size_t> nextData(list.size() + 1, list.size());
+  for (std::size_t i = list.size(); i-- > 0;) nextData[i] = As<TfrxDataBand>(list[i]) ? i : nextData[i + 1];
   for (std::size_t i = 0; i < list.size();) {
     auto* first = As<TfrxGroupHeader>(list[i]);
     if (!first) {
@@ -283,46 +310,36 @@ void TfrxEngine::PreparePage(rtl::TStrings& errors, bool vertical) {
     }
     std::size_t j = i;
     while (j < list.size() && As<TfrxGroupHeader>(list[j])) first->SubBands().push_back(list[j++]);
-    auto data = std::find_if(list.begin() + static_cast<std::ptrdiff_t>(j), list.end(),
-                             [](TfrxBand* b) { return As<TfrxDataBand>(b) != nullptr; });
-    if (data != list.end())
-      (*data)->Group = first;
+    if (nextData[j] < list.size())
+      list[nextData[j]]->Group = first;
     else
       AddError(errors, "enUnconnGroup", first);
     i = j;
   }
-  // Each group footer closes the nearest open group header before it.
-  for (std::size_t i = 0; i < list.size();) {
-    if (!As<TfrxGroupFooter>(list[i])) {
-      ++i;
-      continue;
-    }
-    std::size_t h = i;
-    bool matched = false;
-    while (h-- > 0)
-      if (As<TfrxGroupHeader>(list[h]) && !list[h]->Footer) {
-        matched = true;
-        break;
-      }
-    if (!matched) {
-      ++i;
-      continue;
-    }
-    list[h]->Footer = list[i];
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(h));
-    i = h;
-  }
-  for (std::size_t i = 0; i < list.size();) {
+  // Each group footer closes the nearest open group header before it; both
+  // leave the list, and so do the headers left open. Footers that close
+  // nothing are errors.
+  std::vector<char> gone(list.size(), 0);
+  std::vector<std::size_t> openHeaders;
+  for (std::size_t i = 0; i < list.size(); ++i) {
     if (As<TfrxGroupHeader>(list[i])) {
-      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+      openHeaders.push_back(i);
+    } else if (As<TfrxGroupFooter>(list[i]) && !openHeaders.empty()) {
+      list[openHeaders.back()]->Footer = list[i];
+      gone[openHeaders.back()] = gone[i] = 1;
+      openHeaders.pop_back();
+    }
+  }
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (gone[i]) continue;
+    if (As<TfrxGroupHeader>(list[i])) {
+      gone[i] = 1;
     } else if (As<TfrxGroupFooter>(list[i])) {
       AddError(errors, "enUnconnGFooter", list[i]);
-      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
+      gone[i] = 1;
     }
   }
+  list = Remaining(list, gone);
 
   // Headers and footers: the one right before and right after a data band.
   std::vector<bool> taken(list.size(), false);
@@ -349,16 +366,15 @@ void TfrxEngine::PreparePage(rtl::TStrings& errors, bool vertical) {
 
   // Master-detail trees.
   std::vector<TfrxBand*>& masters = vertical ? page_->VSubBands() : page_->SubBands();
-  for (std::size_t i = 0; i < list.size();) {
-    auto* master = As<TfrxMasterData>(list[i]);
-    if (!master) {
-      ++i;
-      continue;
-    }
+  gone.assign(list.size(), 0);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    auto* master = gone[i] ? nullptr : As<TfrxMasterData>(list[i]);
+    if (!master) continue;
     if (master->DataSet()) masters.push_back(master);
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-    CollectDetails(master, list, i);
+    gone[i] = 1;
+    CollectDetails(master, list, gone, i + 1);
   }
+  list = Remaining(list, gone);
 
   for (TfrxBand* b : list) AddError(errors, "enBandPos", b);
 }

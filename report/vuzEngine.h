@@ -129,6 +129,14 @@ class TfrxEngine : public TfrxCustomEngine {
   static constexpr int kMaxRowsWithoutEnd = 10'000'000;
   // The guard in force (tests lower it).
   int MaxRowsWithoutEnd = kMaxRowsWithoutEnd;
+  // The engine's own stops, which hold without a window system (thread-safe
+  // runs have no progress window to cancel them): past MaxPages prepared
+  // pages, or once a pass has run MaxRunTime (zero: no limit), the run stops
+  // with a line in the report's errors and finishes the pages it has.
+  // Another thread cancels a run with the report's SetTerminated(true).
+  static constexpr int kMaxPages = 100'000;
+  int MaxPages = kMaxPages;
+  std::chrono::milliseconds MaxRunTime{0};
 
  private:
   // ---- run control helpers (vuzEngine.cpp)
@@ -140,7 +148,13 @@ class TfrxEngine : public TfrxCustomEngine {
   void PumpMessages();
   static constexpr int kPumpIntervalMs = 15;
   std::chrono::steady_clock::time_point lastPump_{};
-  bool Terminated() const;
+  // Also stops the run when its time is up.
+  bool Terminated();
+  // Stops the run with that line in the report's errors.
+  void StopRun(const AnsiString& why);
+  // Past the page limit or the time limit the run stops.
+  void CheckLimits();
+  std::chrono::steady_clock::time_point runStart_{};
   // The report pages among the report's children, in order.
   std::vector<TfrxReportPage*> ReportPages() const;
   // Counts a row a dataset gives; past the guard the run stops with an

@@ -631,6 +631,10 @@ void TfrxEngine::InitPage() {
 void TfrxEngine::AddPage() {
   prevFooterHeight_ = 0;
   if (PreviewPages) PreviewPages->AddPage(page_);
+  // A runaway template (a band split over a billion pixels, rows without
+  // end) builds pages here; the splitting and row loops stop once this
+  // says so.
+  CheckLimits();
   CurY = 0;
   if (auto* overlay = dynamic_cast<TfrxOverlay*>(FindBand(TfrxOverlay::StaticClass()));
       overlay && !overlay->PrintOnTop())

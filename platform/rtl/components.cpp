@@ -1,6 +1,7 @@
 #include "platform/rtl/components.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/rtl/lists.h"
 #include "platform/rtl/textcase.h"
@@ -8,10 +9,13 @@
 namespace rtl {
 namespace {
 
+// From the end: components mostly go in the reverse order they came (an
+// owner frees its last component first), so owners of very many components
+// do not walk them all at every removal.
 template <class T>
 void Erase(std::vector<T*>& v, T* item) {
-  auto it = std::find(v.begin(), v.end(), item);
-  if (it != v.end()) v.erase(it);
+  auto it = std::find(v.rbegin(), v.rend(), item);
+  if (it != v.rend()) v.erase(std::next(it).base());
 }
 
 bool Contains(const std::vector<TComponent*>& v, TComponent* c) { return std::find(v.begin(), v.end(), c) != v.end(); }

@@ -3,6 +3,7 @@
 // sizes, zero-height pages, columns without positions), self-referring
 // subreports and aggregates in odd places end in pages or error lines, never
 // a crash or a hang; every built page can be read back.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +26,7 @@ namespace {
 // six nested data bands each ask for rows.
 constexpr int kRowLimit = 6;
 constexpr int kPageLimit = 300;
+constexpr std::chrono::milliseconds kTimeLimit{3000};
 
 }  // namespace
 
@@ -41,7 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const rtl::Exception&) {
     return 0;
   }
-  if (auto* engine = dynamic_cast<report::TfrxEngine*>(report.Engine())) engine->MaxRowsWithoutEnd = kRowLimit;
+  // The run is thread-safe, so no progress callback can end it: the
+  // engine's own limits stop runaway builds (a band split over a billion
+  // pixels, rows without end).
+  if (auto* engine = dynamic_cast<report::TfrxEngine*>(report.Engine())) {
+    engine->MaxRowsWithoutEnd = kRowLimit;
+    engine->MaxPages = kPageLimit;
+    engine->MaxRunTime = kTimeLimit;
+  }
   // Data bands asking for millions of rows are cut down: the point is the
   // layout of what is hostile, not the time it takes to lay out much.
   for (report::TfrxComponent* c : report.GetAllObjects())
@@ -49,9 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       band->SetRowCount(kRowLimit);
   for (report::TfrxComponent* c : report.GetAllObjects())
     if (auto* page = dynamic_cast<report::TfrxReportPage*>(c); page && page->PageCount() > 3) page->SetPageCount(3);
-  report.OnProgress = [](report::TfrxReport* sender, report::TfrxProgressType, int page) {
-    if (page > kPageLimit) sender->SetTerminated(true);
-  };
   try {
     report.PrepareReport();
   } catch (const rtl::Exception&) {

@@ -60,6 +60,30 @@ TEST(Dictionary, AddUniqueLinksAliasSourceNameAndObject) {
   EXPECT_EQ(d.GetObject("m1"), nullptr);
 }
 
+// A store of a hundred thousand objects hands out a hundred thousand
+// aliases: each one costs the probes and a step past the last one given,
+// not a count over all the numbers taken before it.
+TEST(Dictionary, HandingOutManyAliasesCostsFewLookUpsEach) {
+  TfrxDictionary d;
+  constexpr int kAliases = 30000;
+  for (int i = 1; i <= kAliases; ++i) {
+    const std::string band = d.AddUnique("b", "Page0.Band", nullptr);
+    const std::string memo = d.AddUnique("m", "Page0.Memo", nullptr);
+    ASSERT_EQ(band, "b" + std::to_string(i));
+    ASSERT_EQ(memo, "m" + std::to_string(i));
+  }
+  EXPECT_LE(d.LookUps(), 2LL * kAliases * 20);
+  EXPECT_EQ(d.Count(), 2 * kAliases);
+  EXPECT_EQ(d.Alias(0), "b1");
+  EXPECT_EQ(d.Alias(1), "b10");  // sorted as texts, case ignored
+  // A gap under a run already counted is not refilled.
+  d.Add("x1", "", nullptr);
+  d.Add("x3", "", nullptr);
+  EXPECT_EQ(d.CreateUniqueName("x"), "x2");
+  d.Add("X2", "", nullptr);
+  EXPECT_EQ(d.CreateUniqueName("x"), "x4");
+}
+
 TEST(Dictionary, ARepeatedAliasKeepsItsFirstObject) {
   TfrxDictionary d;
   rtl::TObject a, b;

@@ -115,6 +115,27 @@ TEST_F(Clearing, ObjectsThatStayHearOfEveryObjectThatGoes) {
   EXPECT_EQ(report.FindObject("Orders"), nullptr);
 }
 
+// Two memos flowing into each other share one free-notification link: when
+// one of them is pointed elsewhere, the other must still hear when it goes.
+TEST_F(Clearing, MemosFlowingIntoEachOtherForgetEachOtherAfterARepoint) {
+  for (const bool repointFirst : {true, false}) {
+    TfrxReport report;
+    auto* page = new TfrxReportPage(&report);
+    auto* band = new TfrxMasterData(page);
+    auto* a = new TfrxMemoView(band);
+    auto* b = new TfrxMemoView(band);
+    auto* c = new TfrxMemoView(band);
+    a->SetFlowTo(b);
+    b->SetFlowTo(a);
+    (repointFirst ? a : b)->SetFlowTo(c);
+    TfrxMemoView* stays = repointFirst ? b : a;
+    TfrxMemoView* goes = repointFirst ? a : b;
+    delete goes;
+    EXPECT_EQ(stays->FlowTo(), nullptr) << (repointFirst ? "first repointed" : "second repointed");
+    band->Clear();  // under the sanitizers: no memo touches a freed one
+  }
+}
+
 TEST_F(Clearing, AClearedBandLeavesItsSiblingsAndOtherPagesInPlace) {
   TfrxReport report;
   auto* page = new TfrxReportPage(&report);

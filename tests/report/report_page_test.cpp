@@ -168,6 +168,24 @@ TEST(ReportPage, FindBandLooksAtThePagesOwnObjects) {
   EXPECT_EQ(page.FindBand(TfrxPageFooter::StaticClass()), nullptr);
 }
 
+// The engine asks for the footers at every band it places: on a page of
+// many bands the answers are kept until a band comes or goes, so asking
+// costs no walk over all the bands each time.
+TEST(ReportPage, FindBandKeepsItsAnswersWhileTheBandsStay) {
+  TfrxReportPage page(nullptr);
+  for (int i = 0; i < 5000; ++i) new TfrxMasterData(&page);
+  for (int i = 0; i < 5000; ++i) {
+    ASSERT_EQ(page.FindBand(TfrxPageFooter::StaticClass()), nullptr);
+    ASSERT_EQ(page.FindBand(TfrxColumnFooter::StaticClass()), nullptr);
+  }
+  EXPECT_EQ(page.BandScans(), 2);
+  auto* footer = new TfrxPageFooter(&page);
+  EXPECT_EQ(page.FindBand(TfrxPageFooter::StaticClass()), footer);
+  delete footer;
+  EXPECT_EQ(page.FindBand(TfrxPageFooter::StaticClass()), nullptr);
+  EXPECT_EQ(page.BandScans(), 4);
+}
+
 // Bands take the printable width (a column's width on a page with columns,
 // except the kinds that span the page), vertical bands reach the bottom,
 // and the views on a band align inside it.

@@ -153,6 +153,21 @@ TEST_F(Aggregates, EachFunctionOverTheRowsOfItsBand) {
   }
 }
 
+// A page whose only master bands are vertical still has a page footer and
+// a summary whose sums watch the first of them.
+TEST_F(Aggregates, APageOfVerticalMastersOnlySearchesItsFootersToo) {
+  page->SubBands().clear();
+  page->VSubBands().push_back(master);
+  auto* pageFooter = new report::TfrxPageFooter(page);
+  Memo(pageFooter, "[SUM(<X>)]");
+  auto* summary = new report::TfrxReportSummary(page);
+  Memo(summary, "[COUNT(MasterData1)]");
+  list->AddItems(page);
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(list->GetItem(0)->Band, master);
+  EXPECT_EQ(list->GetItem(1)->ParentBand, summary);
+}
+
 TEST_F(Aggregates, AnItemKnowsItsMemoBandsAndCall) {
   auto* memo = Memo(footer, "[  SUM(<X>, MasterData1, 3) ]");
   list->AddItems(page);

@@ -1,0 +1,105 @@
+// Templates with very many bands: N master data bands of one row each (a
+// text object on each, so N objects too), a page header and a page footer
+// after them, built into the real prepared-pages store. Every step that
+// looks through all of a page's bands or all aliases for each band it
+// handles makes this grow with N squared; the build should grow with N.
+//
+// Argument: the number of data bands. ctest's smoke run takes the smallest.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "preview/vuzPreviewPages.h"
+#include "preview/vuzPreviewStartup.h"
+#include "report/vuzClass.h"
+#include "report/vuzClassBands.h"
+#include "report/vuzClassMemo.h"
+#include "report/vuzClassPage.h"
+#include "report/vuzClassRTTI.h"
+#include "report/vuzClassReport.h"
+
+using namespace report;
+
+namespace {
+
+struct Started {
+  Started() {
+    ReportClassesStartup();
+    vuzClassRTTIStartup();
+    preview::vuzPreviewStartup();
+  }
+  ~Started() {
+    preview::vuzPreviewShutdown();
+    vuzClassRTTIShutdown();
+    ReportClassesShutdown();
+  }
+};
+
+std::unique_ptr<TfrxReport> ManyBands(int count) {
+  auto report = std::make_unique<TfrxReport>();
+  report->EngineOptions()->NewSilentMode = simSilent;
+  report->SetShowProgress(false);
+  auto* page = new TfrxReportPage(report.get());
+  page->SetName("Page1");
+  const long double width = (page->PaperWidth() - page->LeftMargin() - page->RightMargin()) * fr01cm;
+  for (int i = 1; i <= count; ++i) {
+    auto* band = new TfrxMasterData(page);
+    band->SetName("MasterData" + std::to_string(i));
+    band->SetBounds(0, 40 + i * 30.0L, width, 20);
+    band->SetRowCount(1);
+    auto* memo = new TfrxMemoView(band);
+    memo->SetName("Memo" + std::to_string(i));
+    memo->SetBounds(0, 0, 200, 20);
+    memo->SetText(rtl::Utf8ToWide("Band " + std::to_string(i)));
+  }
+  // Header and footer last in the page's list: a look-up that walks the
+  // bands in order meets them after every data band.
+  auto* header = new TfrxPageHeader(page);
+  header->SetName("PageHeader1");
+  header->SetBounds(0, 0, width, 20);
+  auto* footer = new TfrxPageFooter(page);
+  footer->SetName("PageFooter1");
+  footer->SetBounds(0, 40 + (count + 2) * 30.0L, width, 20);
+  auto* number = new TfrxMemoView(footer);
+  number->SetName("PageNumber");
+  number->SetBounds(0, 0, 200, 20);
+  number->SetText(rtl::Utf8ToWide("[Page#]"));
+  return report;
+}
+
+void BM_ManyBands(benchmark::State& state) {
+  Started started;
+  const int count = static_cast<int>(state.range(0));
+  int pages = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::unique_ptr<TfrxReport> report = ManyBands(count);
+    state.ResumeTiming();
+    const bool ok = report->PrepareReport(true);
+    state.PauseTiming();
+    pages = report->PreviewPages()->GetCount();
+    if (!ok) {
+      state.SkipWithError(("the run failed: " + rtl::AnsiToUtf8(report->Errors().Text())).c_str());
+      break;
+    }
+    report.reset();
+    state.ResumeTiming();
+  }
+  state.counters["bands"] = count;
+  state.counters["pages"] = pages;
+  state.counters["bands_per_s"] = benchmark::Counter(
+      static_cast<double>(count) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ManyBands)
+    ->ArgName("bands")
+    ->Arg(5'000)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
