@@ -16,16 +16,17 @@ namespace support {
 
 class Watchdog {
  public:
-  explicit Watchdog(std::chrono::milliseconds limit = std::chrono::seconds(20)) : thread_([this, limit] {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (done_.wait_for(lock, limit, [this] { return finished_; })) return;
-    // The test's own thread is stuck: nothing else can end it.
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::fprintf(stderr, "watchdog: %s.%s still running after %lld ms\n", test ? test->test_suite_name() : "?",
-                 test ? test->name() : "?", static_cast<long long>(limit.count()));
-    std::fflush(stderr);
-    std::_Exit(EXIT_FAILURE);
-  }) {}
+  explicit Watchdog(std::chrono::milliseconds limit = std::chrono::seconds(20))
+      : thread_([this, limit] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          if (done_.wait_for(lock, limit, [this] { return finished_; })) return;
+          // The test's own thread is stuck: nothing else can end it.
+          const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+          std::fprintf(stderr, "watchdog: %s.%s still running after %lld ms\n", test ? test->test_suite_name() : "?",
+                       test ? test->name() : "?", static_cast<long long>(limit.count()));
+          std::fflush(stderr);
+          std::_Exit(EXIT_FAILURE);
+        }) {}
   ~Watchdog() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
