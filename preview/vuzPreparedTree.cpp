@@ -222,6 +222,9 @@ void TfrxPreparedTree::ParkPages(const AnsiString& tempDir) {
 void TfrxPreparedTree::LoadFromStream(rtl::TStream& stream) {
   auto fresh = std::make_unique<report::TfrxXMLDocument>();
   fresh->TempDir = doc_->TempDir;
+  // A prepared file cut short would otherwise load as blank pages and
+  // replace the pages held now.
+  fresh->RequireClosedElements = true;
   fresh->LoadFromStream(stream);
   if (!rtl::AnsiSameText(fresh->Root()->Name, "preparedreport")) report::TfrxXMLReader::RaiseException();
   doc_ = std::move(fresh);  // the old tree and its parking file go only now

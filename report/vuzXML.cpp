@@ -251,12 +251,14 @@ bool TfrxXMLReader::NextByte(char& c) {
 void TfrxXMLReader::ReadItem(AnsiString& name, AnsiString& text) {
   enum { kOutside, kTag, kComment } state = kOutside;
   collect_.clear();
+  atStreamEnd_ = false;
   int dashes = 0;
   char c;
   bool ended = false;
   while (!ended) {
     if (!NextByte(c)) {
       if (state == kTag) RaiseException();
+      atStreamEnd_ = true;
       name.clear();
       text.clear();
       return;
@@ -367,6 +369,7 @@ bool TfrxXMLReader::ReadRootItem(TfrxXMLItem* item, bool loadAll) {
   std::int64_t start = position_;
   bool isEnd, hasChildren;
   ReadTagInto(item, isEnd, hasChildren);
+  if (isEnd && atStreamEnd_ && RequireClosedElements) RaiseException();
   if (isEnd) return true;
   if (!hasChildren) return false;
   open.push_back({item, start});
@@ -382,6 +385,7 @@ bool TfrxXMLReader::ReadRootItem(TfrxXMLItem* item, bool loadAll) {
     if (isEnd) {
       const AnsiString endName = std::move(child->Name);
       delete child;
+      if (atStreamEnd_ && RequireClosedElements) RaiseException();
       const Open top = open.back();
       open.pop_back();
       if (!endName.empty() && !rtl::AnsiSameText(endName, "/" + top.item->Name)) RaiseException();
@@ -492,6 +496,7 @@ void TfrxXMLDocument::Clear() {
 
 void TfrxXMLDocument::Load(rtl::TStream& stream, bool partial) {
   TfrxXMLReader reader(stream);
+  reader.RequireClosedElements = RequireClosedElements;
   root_->Clear();
   root_->SetOffset(0);
   reader.ReadHeader();

@@ -86,6 +86,9 @@ class TfrxXMLReader {
   // Reads the item and its subtree; answers true when it read an end marker
   // (an end tag, or the end of the stream) instead of an element.
   bool ReadRootItem(TfrxXMLItem* item, bool loadAll);
+  // When set, a stream that ends inside an element raises instead of closing
+  // every open element silently (a file cut short is not read as complete).
+  bool RequireClosedElements = false;
   void SetPosition(std::int64_t pos);
   std::int64_t Position() const { return position_; }
   bool OldFormat() const { return oldFormat_; }
@@ -104,6 +107,7 @@ class TfrxXMLReader {
   int bufferFill_ = 0;
   int bufferPos_ = 0;
   bool oldFormat_ = false;
+  bool atStreamEnd_ = false;  // the last ReadItem met the end of the stream
   AnsiString collect_;
 };
 
@@ -136,6 +140,9 @@ class TfrxXMLDocument {
 
   bool AutoIndent = false;
   AnsiString TempDir;  // folder for the parking file; empty: the system's
+  // Refuse a document whose elements are not all closed (see the reader's
+  // flag of that name); templates keep the lenient reading.
+  bool RequireClosedElements = false;
 
   TfrxXMLItem* Root() const { return root_.get(); }
   bool OldVersion() const { return oldVersion_; }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <typeinfo>
+#include <vector>
 
 #include "platform/rtl/object_handles.h"
 #include "platform/rtl/textcase.h"
@@ -58,8 +59,8 @@ class TBinaryNode : public TfsOperatorNode {
  public:
   TBinaryNode() : TfsOperatorNode(Op) {}
   Variant GetValue() override {
-    Variant l = LeftChild->GetValue();
-    return Combine(l, RightChild->GetValue());
+    Variant l = LeftValue();
+    return Combine(l, RightValue());
   }
 };
 
@@ -95,9 +96,9 @@ class TAndNode : public TfsOperatorNode {
  public:
   TAndNode() : TfsOperatorNode(opAnd) {}
   Variant GetValue() override {
-    Variant l = LeftChild->GetValue();
-    if (ShortCircuit) return l.AsBoolean() ? RightChild->GetValue() : l;
-    return rtl::VarAnd(l, RightChild->GetValue());
+    Variant l = LeftValue();
+    if (ShortCircuit) return l.AsBoolean() ? RightValue() : l;
+    return rtl::VarAnd(l, RightValue());
   }
 };
 
@@ -105,22 +106,22 @@ class TOrNode : public TfsOperatorNode {
  public:
   TOrNode() : TfsOperatorNode(opOr) {}
   Variant GetValue() override {
-    Variant l = LeftChild->GetValue();
-    if (ShortCircuit) return l.AsBoolean() ? l : RightChild->GetValue();
-    return rtl::VarOr(l, RightChild->GetValue());
+    Variant l = LeftValue();
+    if (ShortCircuit) return l.AsBoolean() ? l : RightValue();
+    return rtl::VarOr(l, RightValue());
   }
 };
 
 class TNotNode : public TfsOperatorNode {
  public:
   TNotNode() : TfsOperatorNode(opNot) {}
-  Variant GetValue() override { return rtl::VarNot(LeftChild->GetValue()); }
+  Variant GetValue() override { return rtl::VarNot(LeftValue()); }
 };
 
 class TUnMinusNode : public TfsOperatorNode {
  public:
   TUnMinusNode() : TfsOperatorNode(opUnMinus) {}
-  Variant GetValue() override { return rtl::VarNeg(LeftChild->GetValue()); }
+  Variant GetValue() override { return rtl::VarNeg(LeftValue()); }
 };
 
 // Membership in a set constructor, or in a set kept in a variable (an array
@@ -129,9 +130,9 @@ class TInNode : public TfsOperatorNode {
  public:
   TInNode() : TfsOperatorNode(opIn) {}
   Variant GetValue() override {
-    Variant l = LeftChild->GetValue();
+    Variant l = LeftValue();
     if (auto* set = dynamic_cast<TfsSetNode*>(RightChild)) return Variant(set->OwnedSet->Check(l));
-    Variant r = RightChild->GetValue();
+    Variant r = RightValue();
     if (!r.IsArray()) return Variant(false);
     const int32_t low = rtl::VarArrayLowBound(r, 1), high = rtl::VarArrayHighBound(r, 1);
     for (int32_t i = low; i <= high; ++i) {
@@ -151,7 +152,7 @@ class TIsNode : public TfsOperatorNode {
  public:
   TIsNode() : TfsOperatorNode(opIs) {}
   Variant GetValue() override {
-    Variant l = LeftChild->GetValue();
+    Variant l = LeftValue();
     if (!l.IsOrdinal()) return Variant(false);
     const int64_t handle = l.RawInt();
     if (handle <= 0 || handle > INT32_MAX || !rtl::ObjectHandles::IsValid(static_cast<int32_t>(handle)))
@@ -268,6 +269,25 @@ int TfsOperatorNode::Priority() const {
   }
   return 7;
 }
+
+int TfsOperatorNode::Arity() const {
+  switch (OpKind) {
+    case opNone:
+    case opRightBracket: return 0;
+    case opLeftBracket:
+    case opNot:
+    case opUnMinus: return 1;
+    default: return 2;
+  }
+}
+
+static Variant OperandValue(TfsExpressionNode* operand) {
+  if (!operand) throw rtl::Exception("Malformed expression: an operator lacks its operand");
+  return operand->GetValue();
+}
+
+Variant TfsOperatorNode::LeftValue() const { return OperandValue(LeftChild); }
+Variant TfsOperatorNode::RightValue() const { return OperandValue(RightChild); }
 
 // ---- building --------------------------------------------------------------
 
@@ -431,6 +451,23 @@ AnsiString TfsExpression::Finalize() {
   auto* designator = dynamic_cast<TfsDesignatorNode*>(Root);
   ReadOnly = !designator || designator->OwnedDesignator->ReadOnly;
   return typing.firstError;
+}
+
+bool TfsExpression::LacksOperand() const {
+  // Without recursion: a tree may be as deep as its element limit.
+  std::vector<const TfsExpressionNode*> pending{Root};
+  while (!pending.empty()) {
+    const TfsExpressionNode* node = pending.back();
+    pending.pop_back();
+    if (!node) continue;
+    if (auto* op = dynamic_cast<const TfsOperatorNode*>(node)) {
+      const int arity = op->Arity();
+      if ((arity >= 1 && !node->LeftChild) || (arity == 2 && !node->RightChild)) return true;
+    }
+    pending.push_back(node->LeftChild);
+    pending.push_back(node->RightChild);
+  }
+  return false;
 }
 
 // ---- compound assignments --------------------------------------------------

@@ -84,6 +84,14 @@ class TfsOperatorNode : public TfsExpressionNode {
   int Priority() const override;
   TfsOperatorType OpKind;
   bool ShortCircuit = false;
+  // How many operands the operator takes once built (0 for the placeholders).
+  int Arity() const;
+
+ protected:
+  // The operands' values; a missing operand (damaged stored code the builder
+  // let through) raises instead of being dereferenced.
+  Variant LeftValue() const;
+  Variant RightValue() const;
 };
 
 // Makes the operator node of a text ("+", "div", "unminus", "(" ...; case is
@@ -104,6 +112,8 @@ class TfsExpression : public TfsCustomExpression {
   // Arranges, types and checks the tree; answers the position of the first
   // type error, empty when there is none. A tree too deep to evaluate raises.
   AnsiString Finalize();
+  // Whether an operator of the tree lacks an operand ("1 +", "not").
+  bool LacksOperand() const;
   // Recognises x := x op e and x := e op x for a plain-variable target;
   // answers "+", "-", "*", "/" (the expression is then e) or " ".
   AnsiString Optimize(TfsDesignator* target);

@@ -697,6 +697,9 @@ TfsExpression* TfsILParser::DoExpression(const TfsXMLItem* item, TfsScript* prog
   ErrorPos(item);
   expression->Position = errorPos_;
   AddExpressionItems(expression.get(), item, prog);
+  // Stored code may be damaged: an operator without its operands ("R + -",
+  // "R <") would otherwise reach the run.
+  if (expression->LacksOperand()) Fail("Expression expected");
   expression->ExprSource = SourceBetween(item->GetProp("pos"), item->GetProp("pos1"));
   AnsiString errorAt = expression->Finalize();
   if (!errorAt.empty()) {

@@ -6,6 +6,7 @@
 
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/stack.h"
 #include "platform/rtl/textcase.h"
 #include "script/fs_iconst.h"
 #include "script/fs_iinterpreter.h"
@@ -339,8 +340,7 @@ bool TfsILParser::WalkLoop(const TfsGrammarNode* element, int depth) {
 
 bool TfsILParser::Walk(const TfsGrammarNode* element, int depth) {
   const char* here = static_cast<const char*>(__builtin_frame_address(0));
-  if (depth == 0) walkBase_ = here;
-  if (depth > kMaxWalkDepth || walkBase_ - here > kWalkStackBudget) throw rtl::Exception("Program nested too deeply");
+  if (depth > kMaxWalkDepth || here < rtl::ThreadStackFloor()) throw rtl::Exception("Program nested too deeply");
   const int entryPosition = parser_.Position();
   const std::size_t entryCount = output_->Count();
   bool matched = true;

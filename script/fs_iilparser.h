@@ -97,10 +97,10 @@ class TfsILParser {
   std::vector<AnsiString> UsedUnits;
 
   // The deepest the walk may nest grammar elements before it gives up with
-  // a compile error instead of exhausting the stack; and the stack it may
-  // use, which bounds it where frames are larger (a sanitizer's build).
+  // a compile error; the walk also stops short of the end of the running
+  // thread's real stack (rtl::ThreadStackFloor), on a thread with a small
+  // stack.
   static constexpr int kMaxWalkDepth = 3000;
-  static constexpr std::ptrdiff_t kWalkStackBudget = 2 * 1024 * 1024;
   // The same for the builder's nesting of statements and expressions.
   static constexpr int kMaxBuildDepth = 400;
 
@@ -169,7 +169,6 @@ class TfsILParser {
   AnsiString errorPos_;
   AnsiString buildUnit_;
   int buildDepth_ = 0;
-  const char* walkBase_ = nullptr;  // the outermost walk's frame
 
   TfsScript* script_ = nullptr;
   std::unique_ptr<TfsCompileSite> ownSite_;

@@ -15,6 +15,7 @@
 // constructors and TfsScript::Add, expressions (fs_iexpression.h) and
 // statements (fs_istatements.h).
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -617,7 +618,8 @@ class TfsScript : public rtl::TComponent {
   const void* RegisteredBy = nullptr;
   bool BreakPending = false;
   bool ContinuePending = false;
-  bool ExitPending = false;
+  // Written by Terminate, which a host may call from another thread.
+  std::atomic<bool> ExitPending = false;
   AnsiString ErrorMessage;
   AnsiString ErrorPosition;
   AnsiString ErrorUnitName;
@@ -627,7 +629,10 @@ class TfsScript : public rtl::TComponent {
   TfsScript* ParentScript = nullptr;
   TfsScript* RunningProgram = nullptr;
   bool BindingsAdded = false;
-  bool TerminateRequested = false;
+  std::atomic<bool> TerminateRequested = false;
+  // Lines reported through RunLine so far (a loop round that reports none
+  // reports its own line, so the host can still stop an empty endless loop).
+  std::uint64_t LinesRun = 0;
   rtl::TStringList UnitSearchPath;
   bool ClassLateBinding = false;
   bool EvaluateFailed = false;

@@ -1,11 +1,12 @@
 // The guard against nesting too deep to evaluate: every designator
-// evaluation and every expression evaluation checks how much stack the
-// script's evaluation uses below its outermost guard, so deep recursion or
-// deeply nested expressions end in a clear error instead of a stack overflow.
+// evaluation and every expression evaluation checks how close to the end of
+// the thread's stack it runs, so deep recursion or deeply nested expressions
+// end in a clear error instead of a stack overflow.
 #pragma once
 #include <cstddef>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/stack.h"
 
 namespace script {
 
@@ -14,19 +15,15 @@ class EScriptNestingError : public rtl::Exception {
   using rtl::Exception::Exception;
 };
 
-// Stack a script's evaluation may use; what one expression needs below its
-// guard (bounded by the element limit of an expression) fits well beyond it
-// in a thread's usual 8 MB.
-inline constexpr std::ptrdiff_t kScriptStackBudget = 2 * 1024 * 1024;
-
+// The guard measures the stack of the thread it runs on (a host may run
+// scripts on threads with small stacks) and stops short of its end, leaving
+// the reserve rtl::ThreadStackFloor keeps for what runs below a check.
 class TfsNestingGuard {
  public:
   TfsNestingGuard() {
     const char* here = static_cast<const char*>(__builtin_frame_address(0));
-    if (depth_++ == 0)
-      base_ = here;
-    else if (base_ - here > kScriptStackBudget)
-      Fail();
+    if (depth_++ == 0) floor_ = rtl::ThreadStackFloor();
+    if (here < floor_) Fail();
   }
   ~TfsNestingGuard() { --depth_; }
   TfsNestingGuard(const TfsNestingGuard&) = delete;
@@ -37,7 +34,7 @@ class TfsNestingGuard {
  private:
   [[noreturn]] static void Fail();
   static inline thread_local int depth_ = 0;
-  static inline thread_local const char* base_ = nullptr;
+  static inline thread_local const char* floor_ = nullptr;
 };
 
 }  // namespace script

@@ -351,6 +351,7 @@ void TfsScript::Terminate() {
 }
 
 void TfsScript::RunLine(const AnsiString& unitName, const AnsiString& position) {
+  ++LinesRun;
   for (TfsScript* s = this; s; s = s->ParentScript)
     if (s->OnRunLine) {
       s->OnRunLine(this, unitName, position);

@@ -130,9 +130,13 @@ void TfsCaseStmt::Execute() {
 // ---- loops -----------------------------------------------------------------
 
 namespace {
-// After a round: whether the loop leaves; continue is used up either way.
-bool RoundEnds(TfsScript& s) {
-  if (s.BreakPending || s.ExitPending) return true;
+// After a round: whether the loop leaves; continue is used up either way. A
+// round that reported no line (an empty body: "while True do ;") reports the
+// loop's own, so a host watching OnRunLine can still stop it; a terminate
+// request from another thread is seen at every round too.
+bool RoundEnds(TfsStatement& loop, TfsScript& s, std::uint64_t linesBefore) {
+  if (s.LinesRun == linesBefore) loop.RunLine();
+  if (s.BreakPending || s.ExitPending || s.TerminateRequested) return true;
   s.ContinuePending = false;
   return false;
 }
@@ -144,8 +148,9 @@ void TfsRepeatStmt::Execute() {
   if (Stopped()) return;
   TfsScript& s = *OwnerScript;
   for (;;) {
+    const std::uint64_t linesBefore = s.LinesRun;
     TfsStatement::Execute();
-    if (RoundEnds(s)) break;
+    if (RoundEnds(*this, s, linesBefore)) break;
     bool test = Test->GetValue().AsBoolean();
     if (WhileForm ? !test : test) break;
   }
@@ -158,8 +163,9 @@ void TfsWhileStmt::Execute() {
   if (Stopped()) return;
   TfsScript& s = *OwnerScript;
   while (Test->GetValue().AsBoolean()) {
+    const std::uint64_t linesBefore = s.LinesRun;
     TfsStatement::Execute();
-    if (RoundEnds(s)) break;
+    if (RoundEnds(*this, s, linesBefore)) break;
   }
   s.BreakPending = false;
 }
@@ -181,8 +187,9 @@ void TfsForStmt::Execute() {
   bool complete = true;
   for (int64_t round = 0; round < rounds; ++round, counter += step) {
     Counter->StoreRaw(Variant(static_cast<int32_t>(counter)));
+    const std::uint64_t linesBefore = s.LinesRun;
     TfsStatement::Execute();
-    if (RoundEnds(s)) {
+    if (RoundEnds(*this, s, linesBefore)) {
       complete = false;
       break;
     }
@@ -207,8 +214,9 @@ void TfsVbForStmt::Execute() {
   const bool downward = step < Variant(0);
   while (downward ? counter >= stop : counter <= stop) {
     Counter->StoreRaw(counter);
+    const std::uint64_t linesBefore = s.LinesRun;
     TfsStatement::Execute();
-    if (RoundEnds(s)) break;
+    if (RoundEnds(*this, s, linesBefore)) break;
     counter = rtl::VarAdd(counter, step);
   }
   s.BreakPending = false;
@@ -231,8 +239,9 @@ void TfsCppForStmt::Execute() {
   InitPart->Execute();
   if (s.TerminateRequested) return;
   while (!Test || Test->GetValue().AsBoolean()) {
+    const std::uint64_t linesBefore = s.LinesRun;
     TfsStatement::Execute();
-    if (RoundEnds(s)) break;
+    if (RoundEnds(*this, s, linesBefore)) break;
     StepPart->Execute();
   }
   s.BreakPending = false;

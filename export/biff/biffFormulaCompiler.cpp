@@ -470,6 +470,8 @@ void TBiffFormulaCompiler::Compile(const AnsiString& text) {
       default: CompileError(rtl::Format("Operator (%s) %d not supported", {t.Text, t.Op & 0x7F}));
     }
   }
+  // Checked here too, so the caller learns it before it builds the cell.
+  BiffCheckFormulaSize(code_.size());
 }
 
 }  // namespace report

@@ -215,6 +215,7 @@ void TBiffFormulaParser::Parse(const AnsiString& text) {
     lexems_.push_back({flkOp, " "});
   }
   pos_ = 0;
+  nesting_ = 0;
   saved_.clear();
   auto rpn = std::make_unique<TBiffFormulaRPNStack>();
   rpn_ = rpn.get();
@@ -364,6 +365,13 @@ bool TBiffFormulaParser::FuncCall() {
   }
   Drop();
   ++pos_;
+  if (nesting_ >= kMaxNesting)
+    throw EBiffFormulaParserError(rtl::Format("Formula nested too deeply: more than %d levels", {kMaxNesting}));
+  struct Level {
+    int& n;
+    explicit Level(int& count) : n(count) { ++n; }
+    ~Level() { --n; }
+  } level(nesting_);
   rpn_->PushFrame(name);
   if (!IsSymbol(")")) {
     Formula();

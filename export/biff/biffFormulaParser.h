@@ -126,6 +126,9 @@ class TBiffFormulaParser {
   }
   void Drop() { saved_.pop_back(); }
 
+  // The parser recurses once per parenthesis or call: deeper nesting than
+  // this is refused rather than let it exhaust the stack.
+  static constexpr int kMaxNesting = 1000;
   void Formula();
   void PPTerm();
   bool Term();
@@ -144,6 +147,7 @@ class TBiffFormulaParser {
   std::vector<TBiffFormulaLexem> lexems_;
   int pos_ = 0;
   std::vector<int> saved_;
+  int nesting_ = 0;  // parentheses and calls open around the current term
   TBiffFormulaRPNStack* rpn_ = nullptr;
   TBiffFormulaTokenArray tokens_;
 };

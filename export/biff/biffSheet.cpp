@@ -5,6 +5,8 @@
 
 #include "export/biff/biffEscher.h"
 #include "export/biff/biffWorkbook.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/variant.h"
 
 namespace report {
 
@@ -23,6 +25,12 @@ TBiffSheet::~TBiffSheet() = default;
 
 void TBiffSheet::AddCell(std::unique_ptr<TBiffCell> cell) {
   const int row = cell->Row, col = cell->Col;
+  // The records hold 16-bit positions: a row beyond the last would wrap onto
+  // another cell (65,536 onto A1), a column beyond IV makes readers fail.
+  if (row < 0 || row > kBiffMaxRow)
+    throw EBiffCellOutOfRange(rtl::Format("Row %d is outside the sheet (0 to %d)", {row, kBiffMaxRow}));
+  if (col < 0 || col > kBiffMaxCol)
+    throw EBiffCellOutOfRange(rtl::Format("Column %d is outside the sheet (0 to %d)", {col, kBiffMaxCol}));
   const bool text = dynamic_cast<TBiffTextCell*>(cell.get()) != nullptr;
   int i = rows_.Count() - 1;
   while (i >= 0 && rows_[i]->Index > row) --i;
@@ -284,6 +292,17 @@ void TBiffLinkTable::Flush(TBiffStream& stream) {
     extern_.WriteConst(index, 2);
     extern_.WriteConst(index, 2);
   }
+}
+
+void BiffCheckFormulaSize(std::size_t tokenBytes) {
+  if (tokenBytes > kBiffMaxFormulaTokens)
+    throw EBiffFormulaTooLong(
+        rtl::Format("Formula too long: %d bytes of tokens, at most %d fit the record",
+                    {static_cast<std::int64_t>(tokenBytes), static_cast<std::int64_t>(kBiffMaxFormulaTokens)}));
+}
+
+TBiffFormulaCell::TBiffFormulaCell(std::string tokens) : Tokens(std::move(tokens)) {
+  BiffCheckFormulaSize(Tokens.size());
 }
 
 void TBiffFormulaCell::Flush(TBiffStream& stream) {

@@ -13,8 +13,16 @@
 #include "export/biff/biffRecords.h"
 #include "export/biff/biffStream.h"
 #include "export/biff/durEdivazu.h"
+#include "export/vuzCryptoAssert.h"
 
 namespace report {
+
+// The last row and column index a sheet holds (65,536 rows, 256 columns).
+inline constexpr int kBiffMaxRow = 65535;
+inline constexpr int kBiffMaxCol = 255;
+
+VUZ_DECLARE_EXCEPTION(EBiffCellOutOfRange, rtl::Exception)
+VUZ_DECLARE_EXCEPTION(EBiffFormulaTooLong, rtl::Exception)
 
 class TBiffWorkbook;
 class TEscherGroup;
@@ -97,9 +105,17 @@ class TBiffLinkTable : public TBiffObject {
   std::vector<bool> resolved_;
 };
 
+// The parsed expression of a FORMULA record shares one record with the cell's
+// 22 bytes of position, format, value and flags; readers take no CONTINUE
+// for it.
+inline constexpr std::size_t kBiffMaxFormulaTokens = kBiffMaxRecordData - 22;
+// Raises EBiffFormulaTooLong for more token bytes than that.
+void BiffCheckFormulaSize(std::size_t tokenBytes);
+
 class TBiffFormulaCell : public TBiffCell {
  public:
-  explicit TBiffFormulaCell(std::string tokens) : Tokens(std::move(tokens)) {}
+  // Raises EBiffFormulaTooLong when the tokens do not fit the record.
+  explicit TBiffFormulaCell(std::string tokens);
   std::string Tokens;  // BIFF8 parsed-expression bytes
   void Flush(TBiffStream& stream) override;
 };

@@ -48,21 +48,25 @@ class Formatter {
   }
 
   // A number of the specifier, or "*" taking an integer argument; -1 when absent.
+  // Both are capped alike: a width or precision from an argument is as
+  // untrusted as one written in the format.
   int64_t Number(std::size_t& i) {
     if (i < f_.size() && f_[i] == '*') {
       ++i;
       const Variant& a = NextArg();
       if (!a.IsOrdinal()) Invalid();
-      return a.RawInt();
+      return std::min<int64_t>(a.RawInt(), kMaxNumber);
     }
     if (i >= f_.size() || f_[i] < '0' || f_[i] > '9') return -1;
     int64_t n = 0;
     while (i < f_.size() && f_[i] >= '0' && f_[i] <= '9') {
-      n = std::min<int64_t>(n * 10 + (f_[i] - '0'), 1 << 20);
+      n = std::min<int64_t>(n * 10 + (f_[i] - '0'), kMaxNumber);
       ++i;
     }
     return n;
   }
+
+  static constexpr int64_t kMaxNumber = 1 << 20;
 
   std::size_t Specifier(std::size_t i, AnsiString& out) {
     // %[index:][-][width][.precision]type

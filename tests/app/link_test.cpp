@@ -10,6 +10,7 @@
 #include "platform/serial/port_map.h"
 #include "tests/app/fake_line.h"
 #include "tests/support/simulated_recorder.h"
+#include "tests/support/watchdog.h"
 
 using namespace rtl::literals;
 using apptest::FakeLine;
@@ -381,6 +382,7 @@ TEST_F(LinkTest, SpacingKeepsOperationsTwoSecondsApart) {
 // must hold on either side of 2^31 and across the wrap, and the first
 // operation must never wait.
 TEST(LinkSpacing, WrapSafeAtAnyUptime) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   const std::uint64_t starts[] = {0,
                                   100000,
                                   (1ull << 31) - 1000,

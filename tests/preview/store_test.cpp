@@ -13,6 +13,7 @@
 #include "preview/vuzPreviewPages.h"
 #include "report/vuzXMLSerializer.h"
 #include "store_fixture.h"
+#include "support/errors.h"
 #include "support/scratch_folder.h"
 
 namespace preview_test {
@@ -464,7 +465,16 @@ TEST(PreviewPagesFile, DamagedFilesChangeNothing) {
   rtl::TMemoryStream good;
   f.store->SaveToStream(good);
   const std::string bytes = good.Bytes();
-  for (const std::string& bad : {std::string("garbage"), bytes.substr(0, bytes.size() / 2), std::string()}) {
+  // Files cut short between elements loaded as blank pages and replaced
+  // the store's pages: a file whose root is not closed is refused.
+  const std::size_t pagesEnd = bytes.rfind("</previewpages>");
+  const std::size_t rootEnd = bytes.rfind("</preparedreport>");
+  ASSERT_NE(pagesEnd, std::string::npos);
+  ASSERT_NE(rootEnd, std::string::npos);
+  for (const std::string& bad :
+       {std::string("garbage"), bytes.substr(0, bytes.size() / 2), std::string(), bytes.substr(0, pagesEnd),
+        bytes.substr(0, rootEnd),
+        std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?><preparedreport><previewpages><page0>")}) {
     rtl::TMemoryStream in;
     in.WriteBuffer(bad.data(), static_cast<std::int64_t>(bad.size()));
     in.SetPosition(0);
@@ -472,6 +482,8 @@ TEST(PreviewPagesFile, DamagedFilesChangeNothing) {
     EXPECT_EQ(f.store->GetCount(), 2);
     EXPECT_EQ(f.store->SourcePageCount(), 1);
   }
+  rtl::TMemoryStream cut(bytes.substr(0, pagesEnd));
+  EXPECT_EQ(support::ErrorOf([&] { f.store->LoadFromStream(cut); }), "Invalid file format");
   EXPECT_FALSE(f.store->LoadFromFile("/nonexistent/x.fp3"));
   EXPECT_ANY_THROW(f.store->LoadFromFile("/nonexistent/x.fp3", true));
   EXPECT_EQ(f.store->GetCount(), 2);

@@ -2,6 +2,9 @@
 // colour type and bit depth the format allows, with and without interlacing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "report/frxpngimage.h"
@@ -176,3 +179,56 @@ TEST(PngAgainstLibpngTest, BlankImagesOfTheTypedConstructorAreValidFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes of filtered image data a file's header calls for: one image, or the
+// seven reduced images of the interlaced passes.
+std::size_t ExpectedDataSize(const std::string& ihdr) {
+  auto u32 = [&](int at) {
+    return static_cast<std::uint32_t>(
+        static_cast<std::uint8_t>(ihdr[at]) << 24 | static_cast<std::uint8_t>(ihdr[at + 1]) << 16 |
+        static_cast<std::uint8_t>(ihdr[at + 2]) << 8 | static_cast<std::uint8_t>(ihdr[at + 3]));
+  };
+  const std::uint32_t w = u32(0), h = u32(4);
+  const int depth = static_cast<std::uint8_t>(ihdr[8]), colorType = static_cast<std::uint8_t>(ihdr[9]);
+  const int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
+  auto size = [&](std::uint32_t pw, std::uint32_t ph) { return ph * (1 + (pw * channels * depth + 7) / 8); };
+  if (ihdr[12] == 0) return size(w, h);
+  const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::size_t total = 0;
+  for (const auto& [x0, y0, dx, dy] : passes) {
+    const std::uint32_t pw = w > static_cast<std::uint32_t>(x0) ? (w - x0 + dx - 1) / dx : 0;
+    const std::uint32_t ph = h > static_cast<std::uint32_t>(y0) ? (h - y0 + dy - 1) / dy : 0;
+    if (pw && ph) total += size(pw, ph);
+  }
+  return total;
+}
+
+}  // namespace
+
+// The fuzz seeds are valid files (their interlaced ones held 7·h full-width
+// rows instead of the passes), except the one named as over-long.
+TEST(PngAgainstLibpngTest, FuzzSeedsHoldExactlyTheirImageData) {
+  const std::filesystem::path corpus = std::filesystem::path(REPORT_TEST_DATA) / "../../fuzz/corpus/png_fuzzer";
+  int interlaced = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto chunks = report_test::ListChunks(bytes);
+    ASSERT_FALSE(chunks.empty()) << entry.path();
+    ASSERT_EQ(chunks[0].name, "IHDR") << entry.path();
+    const std::size_t data = report_test::InflateIdat(chunks).size(), expected = ExpectedDataSize(chunks[0].data);
+    if (entry.path().filename() == "interlaced_overlong_data.png") {
+      EXPECT_GT(data, expected);
+      continue;
+    }
+    EXPECT_EQ(data, expected) << entry.path();
+    RawImage image;
+    std::string error;
+    EXPECT_TRUE(report_test::LibpngDecode(bytes, image, &error)) << entry.path() << ": " << error;
+    interlaced += chunks[0].data[12] != 0;
+  }
+  EXPECT_GE(interlaced, 10);
+}

@@ -134,6 +134,29 @@ TEST(XMLReader, MalformedDocumentsRaiseInvalidFileFormat) {
   }
 }
 
+TEST(XMLReader, UnclosedElementsAreLenientUnlessClosingIsRequired) {
+  // Templates are read leniently: the end of the stream closes what is open.
+  // A document that asks for closed elements (the prepared pages) refuses it.
+  const std::string cases[] = {
+      kHeader + "<a><b/>",
+      kHeader + "<a><b><c x=\"1\"/>",
+      kHeader + "<a x=\"1\"><b></b>",
+      kHeader + "<a>",
+  };
+  for (const auto& text : cases) {
+    EXPECT_NO_THROW(Parse(text)) << text;
+    TfrxXMLDocument strict;
+    strict.RequireClosedElements = true;
+    TMemoryStream in(text);
+    EXPECT_THROW(strict.LoadFromStream(in), TfrxInvalidXMLException) << text;
+  }
+  TfrxXMLDocument strict;
+  strict.RequireClosedElements = true;
+  TMemoryStream whole(kHeader + "<a><b/></a>");
+  ASSERT_NO_THROW(strict.LoadFromStream(whole));
+  EXPECT_EQ(strict.Root()->Count(), 1);
+}
+
 TEST(XMLReader, TagAcrossTheBufferBoundary) {
   // Place a tag so that it starts before byte 4096 and ends after it.
   for (int shift = -12; shift <= 12; shift += 3) {

@@ -111,6 +111,53 @@ TEST(ScriptHostileInput, DamagedIntermediateCode) {
   }
 }
 
+TEST(ScriptHostileInput, OperatorsWithoutOperandsAreRefused) {
+  // Stored code where an operator lacks an operand was accepted and crashed
+  // the run (a missing right child), or folded silently ("1 +" gave 1).
+  const std::string program =
+      "<?xml version=\"1.0\"?><program><var pos=\"1:5\"><ident text=\"R\" pos=\"1:6\"/>"
+      "<type text=\"Integer\" pos=\"1:15\"/></var><compoundstmt pos=\"2:1\"><assignstmt pos=\"2:7\">"
+      "<dsgn pos=\"2:7\"><node text=\"R\" pos=\"2:8\"/></dsgn><expr pos=\"2:12\">ASSIGNED</expr></assignstmt>"
+      "<ifstmt pos=\"2:19\"><expr pos=\"2:22\">TESTED</expr><thenstmt pos=\"2:33\"><assignstmt pos=\"2:33\">"
+      "<dsgn pos=\"2:33\"><node text=\"R\" pos=\"2:34\"/></dsgn><expr pos=\"2:38\"><number text=\"3\"/></expr>"
+      "</assignstmt></thenstmt></ifstmt></compoundstmt><types/></program>";
+  const std::string r = "<dsgn><node text=\"R\"/></dsgn>";
+  const std::string one = "<number text=\"1\"/>";
+  auto op = [](const char* text) { return std::string("<op text=\"") + text + "\"/>"; };
+  const struct {
+    std::string assigned, tested;
+    bool ok;
+  } cases[] = {
+      {r + op("+") + one, r + op("&#60;") + one, true},
+      {r + op("+") + op("-"), one, false},              // R + -
+      {one, r + op("&#60;") + "<unknown/>", false},     // R <, its operand unreadable
+      {one + op("+") + op("-"), one, false},            // 1 + -
+      {op("not") + op("+") + one, one, false},          // not + 1
+      {op("(") + op(")") + op("+") + one, one, false},  // () + 1
+      {r + op("*") + op("(") + op(")"), one, false},    // R * ()
+      {r + op("+") + op("-") + one, one, false},        // R + - 1: "-" here is the binary one
+      {r + op("+") + op("unminus") + one, one, true},   // R + -1
+      {one + op("+"), one, true},                       // a trailing operator is dropped
+  };
+  for (const auto& c : cases) {
+    std::string il = program;
+    il.replace(il.find("ASSIGNED"), 8, c.assigned);
+    il.replace(il.find("TESTED"), 6, c.tested);
+    TfsScript script;
+    script.AddRTTI();
+    script.SyntaxType = "PascalScript";
+    rtl::TMemoryStream stream(il);
+    bool ok = false;
+    EXPECT_NO_THROW(ok = script.SetILCode(stream)) << c.assigned << " / " << c.tested;
+    EXPECT_EQ(ok, c.ok) << c.assigned << " / " << c.tested;
+    if (!ok) {
+      EXPECT_EQ(script.ErrorMessage, "Expression expected") << c.assigned << " / " << c.tested;
+      continue;
+    }
+    EXPECT_NO_THROW(script.Execute());
+  }
+}
+
 TEST(ScriptHostileInput, DeepNestingIsACompileError) {
   struct Case {
     const char* language;

@@ -5,6 +5,7 @@
 #include "export/biff/biffFormulaCompiler.h"
 #include "export/biff/biffSheet.h"
 #include "tests/export/biff/biff_test_util.h"
+#include "tests/support/errors.h"
 
 namespace {
 
@@ -103,6 +104,48 @@ TEST(BiffFormulaParser, DeepNestingKeepsCounts) {
   TBiffFormulaCompiler compiler;
   ASSERT_NO_THROW(compiler.Compile(formula));
   EXPECT_EQ(compiler.Code().size(), 301u * 3 + 300u * 2);
+}
+
+TEST(BiffFormulaParser, NestingIsBounded) {
+  // Each parenthesis or call recursed once: 25,000 levels crashed the process.
+  auto nested = [](const std::string& open, int levels) {
+    std::string f;
+    for (int i = 0; i < levels; ++i) f += open;
+    return f + "1" + std::string(static_cast<std::size_t>(levels), ')');
+  };
+  const char* const kTooDeep = "Formula nested too deeply: more than 1000 levels";
+  const std::pair<std::string, const char*> cases[] = {
+      {nested("(", 25000), kTooDeep},
+      {nested("ABS(", 20000), kTooDeep},
+      {nested("(", 1001), kTooDeep},
+      {nested("ABS(", 1000), "no error"},
+  };
+  for (const auto& [formula, error] : cases) {
+    TBiffFormulaCompiler compiler;
+    EXPECT_EQ(support::ErrorOf([&] { compiler.Compile(formula); }), error) << formula.substr(0, 12);
+  }
+  // A refused formula leaves the parser ready for the next one.
+  TBiffFormulaParser parser;
+  EXPECT_THROW(parser.Parse(nested("(", 1001)), EBiffFormulaParserError);
+  EXPECT_NO_THROW(parser.Parse(nested("(", 1000)));
+}
+
+TEST(BiffFormulaCompiler, TokensBeyondTheRecordAreRefused) {
+  // 20,000 terms compiled to 79,999 token bytes behind a 16-bit size field
+  // that said 14,463.
+  std::string formula = "1";
+  for (int i = 1; i < 20000; ++i) formula += "+1";
+  TBiffFormulaCompiler compiler;
+  EXPECT_EQ(support::ErrorOf([&] { compiler.Compile(formula); }),
+            "Formula too long: 79999 bytes of tokens, at most 8202 fit the record");
+  EXPECT_THROW(compiler.Compile(formula), EBiffFormulaTooLong);
+  // 2,050 terms: 8,199 bytes, the longest that fits this way.
+  formula = "1";
+  for (int i = 1; i < 2050; ++i) formula += "+1";
+  ASSERT_NO_THROW(compiler.Compile(formula));
+  EXPECT_EQ(compiler.Code().size(), 8199u);
+  EXPECT_NO_THROW(TBiffFormulaCell(std::string(kBiffMaxFormulaTokens, '\x03')));
+  EXPECT_THROW(TBiffFormulaCell(std::string(kBiffMaxFormulaTokens + 1, '\x03')), EBiffFormulaTooLong);
 }
 
 std::string Code(const AnsiString& formula, TBiffLinkTable* links = nullptr) {

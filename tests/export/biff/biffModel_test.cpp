@@ -4,6 +4,7 @@
 
 #include "export/biff/biffWorkbook.h"
 #include "tests/export/biff/biff_test_util.h"
+#include "tests/support/errors.h"
 
 namespace {
 
@@ -183,6 +184,32 @@ TEST(BiffSheet, RowBlocksAndTheirIndex) {
     ASSERT_EQ(d.size(), c.blockSizes.size());
     for (std::size_t i = 0; i < d.size(); ++i) EXPECT_EQ((d[i].payload.size() - 4) / 2, c.blockSizes[i]);
   }
+}
+
+TEST(BiffSheet, CellsBeyondTheSheetAreRefused) {
+  // The records hold 16-bit positions: these wrapped onto other cells (row
+  // 65,536 onto A1, 70,000 onto row 4,464, -1 onto 65,535) or broke readers.
+  const struct {
+    int row, col;
+    const char* error;
+  } cases[] = {
+      {65536, 0, "Row 65536 is outside the sheet (0 to 65535)"},
+      {70000, 3, "Row 70000 is outside the sheet (0 to 65535)"},
+      {-1, 0, "Row -1 is outside the sheet (0 to 65535)"},
+      {0, 256, "Column 256 is outside the sheet (0 to 255)"},
+      {0, -1, "Column -1 is outside the sheet (0 to 255)"},
+  };
+  TBiffWorkbook book;
+  TBiffSheet sheet(&book);
+  sheet.AddCell(Blank(0, 0));
+  sheet.AddCell(Blank(65535, 255));  // the last cell still fits
+  for (const auto& c : cases) {
+    EXPECT_EQ(support::ErrorOf([&] { sheet.AddCell(Blank(c.row, c.col)); }), c.error) << c.row << "," << c.col;
+    EXPECT_THROW(sheet.AddCell(Blank(c.row, c.col)), EBiffCellOutOfRange);
+  }
+  std::vector<std::pair<unsigned, unsigned>> written;
+  for (const auto& r : Only(SheetRecords(sheet), 0x0201)) written.push_back({U(r.payload, 0, 2), U(r.payload, 2, 2)});
+  EXPECT_EQ(written, (std::vector<std::pair<unsigned, unsigned>>{{0, 0}, {65535, 255}}));
 }
 
 TEST(BiffSheet, CellsRowsSizesMergesAndBreaks) {

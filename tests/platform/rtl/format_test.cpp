@@ -379,6 +379,11 @@ TEST_F(FormatTest, HugeWidthsAndPrecisionsStayBounded) {
   AnsiString s = Format("%99999999999d", {1});
   EXPECT_LE(s.size(), (1u << 20) + 1);
   EXPECT_EQ(Format("%.99f", {1.5}), FloatToStrF(1.5L, ffFixed, 18, 18));
+  // A width or precision taken from an argument gets the same cap.
+  EXPECT_LE(Format("%*d", {2000000000, 1}).size(), (1u << 20) + 1);
+  EXPECT_LE(Format("%-*d", {2000000000, 1}).size(), (1u << 20) + 1);
+  EXPECT_LE(Format("%.*d", {2000000000, 1}).size(), (1u << 20) + 1);
+  EXPECT_EQ(Format("%*d", {3, 1}), "  1");
 }
 
 TEST_F(FormatTest, FormatMaskTextTable) {

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tests/support/watchdog.h"
+
 using namespace rtl;
 
 namespace {
@@ -42,6 +44,7 @@ TEST(Threads, SynchronizeRunsOnTheMainThreadWhileItWaits) {
 }
 
 TEST(Threads, MessageLoopPumpsCheckSynchronizeAndIsWoken) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   std::atomic<int> wakeUps{0};
   SetSynchronizeWakeHook([&] { ++wakeUps; });
   int total = 0;
@@ -87,6 +90,7 @@ TEST(Threads, ExecuteExceptionIsKeptAndOnTerminateRunsOnMain) {
 }
 
 TEST(Threads, TerminateIsSeenByTheWorker) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   TSimpleEvent started;
   std::atomic<int> loops{0};
   LambdaThread worker([&](LambdaThread& self) {
@@ -161,6 +165,7 @@ TEST(Threads, CriticalSectionIsRecursiveAndCountersAreAtomic) {
 }
 
 TEST(Threads, FreeOnTerminateDeletesTheObject) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   static std::atomic<int> destroyed{0};
   struct SelfFreeing : TThread {
     explicit SelfFreeing(std::function<void()> body) : body_(std::move(body)) {}

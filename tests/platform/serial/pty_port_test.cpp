@@ -14,6 +14,7 @@
 #include "scripted_peer.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/watchdog.h"
 
 using namespace serial;
 using serial_test::Eventually;
@@ -159,6 +160,7 @@ TEST_F(PtyPort, QueueCountsAndPurge) {
 }
 
 TEST_F(PtyPort, ASmallReceiveQueueLosesNothingFromADevice) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   // The I/O thread first finishes a round at the default queue size (the
   // transmit-empty event is raised where it sizes its next read), so it is
   // waiting on the line with that size in mind when the queue shrinks.
@@ -208,6 +210,7 @@ TEST_F(PtyPort, ReadTimeOuts) {
 }
 
 TEST_F(PtyPort, RaisesReceiveAndTransmitEvents) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   ASSERT_TRUE(port->SetCommMask(EV_RXCHAR | EV_TXEMPTY));
   pty.Write("x");
   DWORD events = 0;
@@ -221,6 +224,7 @@ TEST_F(PtyPort, RaisesReceiveAndTransmitEvents) {
 }
 
 TEST_F(PtyPort, AWaitEndsOnANewMaskOnCancelAndOnClose) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   port->SetCommMask(EV_RXCHAR);
   DWORD events = 77;
   std::atomic<bool> ok{false}, done{false};

@@ -14,6 +14,7 @@
 #include "platform/serial/rfc2217_server.h"
 #include "platform/serial/telnet.h"
 #include "scripted_peer.h"
+#include "tests/support/watchdog.h"
 
 using namespace serial;
 using serial_test::Eventually;
@@ -140,6 +141,7 @@ TEST_P(PeerPort, LineSettingsAndPurgesReachTheDevice) {
 }
 
 TEST_P(PeerPort, RaisesReceiveEventsAndTheEventCharacter) {
+  support::Watchdog watchdog;  // the loop below never ends if the fault returns
   DCB dcb;
   port->GetCommState(dcb);
   dcb.EvtChar = '\n';
