@@ -47,21 +47,21 @@ void TForm1::CreateDisplay() {
 
   struct Curve {
     chart::TLineSeries** series;
-    const char* title;
+    std::string_view title;
     TColor color;
     TPointerStyle style;
     chart::TVertAxis axis;
   };
   const Curve curves[] = {
-      {&Series1, "Температура", clRed, TPointerStyle::Circle, chart::TVertAxis::Left},
-      {&Series2, "Влажность", clBlue, TPointerStyle::Triangle, chart::TVertAxis::Left},
-      {&Series3, "Усадка", clBlack, TPointerStyle::Rectangle, chart::TVertAxis::Right},
-      {&Series7, "Температура доп.", 16512, TPointerStyle::Circle, chart::TVertAxis::Left},
-      {&Series8, "Температура доп. 2", clMaroon, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {&Series1, "Температура"_cp, clRed, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {&Series2, "Влажность"_cp, clBlue, TPointerStyle::Triangle, chart::TVertAxis::Left},
+      {&Series3, "Усадка"_cp, clBlack, TPointerStyle::Rectangle, chart::TVertAxis::Right},
+      {&Series7, "Температура доп."_cp, 16512, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {&Series8, "Температура доп. 2"_cp, clMaroon, TPointerStyle::Circle, chart::TVertAxis::Left},
   };
   for (const Curve& c : curves) {
     auto* s = Chart1->AddSeries<chart::TLineSeries>();
-    s->SetTitle(rtl::Utf8ToAnsi(c.title));
+    s->SetTitle(AnsiString(c.title));
     s->SetSeriesColor(c.color);
     s->SetVertAxis(c.axis);
     s->Pointer().Style = c.style;
