@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFont>
 #include <QImage>
@@ -170,6 +171,13 @@ void TApplication::HandleMessage(int maxWaitMs) {
 
 void TApplication::Run() {
   Initialize();
+  // Ended while the main form was still being made (a termination signal
+  // during its start-up questions): it still closes, so its close handler
+  // saves what it saves, and the loop does not start.
+  if (terminated_) {
+    if (mainForm_) mainForm_->Close();
+    return;
+  }
   if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
   while (!terminated_) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -188,9 +196,22 @@ void TApplication::Run() {
   }
 }
 
+int TApplication::ExecDialog(QDialog& dialog) {
+  if (terminated_) return QDialog::Rejected;
+  modalDialogs_.push_back(&dialog);
+  struct Leave {
+    std::vector<QDialog*>& dialogs;
+    QDialog* dialog;
+    ~Leave() { dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end()); }
+  } leave{modalDialogs_, &dialog};
+  return dialog.exec();
+}
+
 void TApplication::Terminate() {
   terminated_ = true;
   for (QEventLoop* loop : modalLoops_) loop->quit();
+  // A copy: closing a dialog may end its exec and unregister it.
+  for (QDialog* dialog : std::vector<QDialog*>(modalDialogs_)) dialog->done(QDialog::Rejected);
   if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
 }
 

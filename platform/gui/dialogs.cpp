@@ -50,6 +50,17 @@ int MessageBoxDefault(unsigned flags) {
   return b[i < b.size() ? i : 0];
 }
 
+int MessageBoxCancelAnswer(unsigned flags) {
+  switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL: return IDCANCEL;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_YESNO: return IDNO;
+    default: return IDOK;
+  }
+}
+
 int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
   if (DialogScript* s = DialogScript::Current()) {
     MessageBoxRecord rec;
@@ -80,7 +91,10 @@ int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags
     if (id == IDCANCEL || (id == IDOK && (flags & MB_TYPEMASK) == MB_OK)) escape = b;
   }
   if (escape) box.setEscapeButton(escape);
-  box.exec();
+  Application->ExecDialog(box);
+  // The program is ending (a termination signal): whatever was on the box,
+  // it counts as cancelled.
+  if (Application->Terminated()) return MessageBoxCancelAnswer(flags);
   auto it = ids.find(box.clickedButton());
   if (it != ids.end()) return it->second;
   return escape ? ids[escape] : def;
@@ -171,7 +185,8 @@ bool TOpenDialog::Execute() {
     }
     if (!InitialDir.empty()) dlg.setDirectory(detail::ToQ(InitialDir));
     if (!FileName.empty()) dlg.selectFile(detail::ToQ(FileName));
-    ok = dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty();
+    ok = Application->ExecDialog(dlg) == QDialog::Accepted && !Application->Terminated() &&
+         !dlg.selectedFiles().isEmpty();
     if (ok) {
       chosen = detail::FromQ(dlg.selectedFiles().first());
       Files.clear();

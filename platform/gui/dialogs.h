@@ -43,6 +43,9 @@ int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags
 // The buttons of a flag set in order, and the answer of the default one.
 std::vector<int> MessageBoxButtons(unsigned flags);
 int MessageBoxDefault(unsigned flags);
+// The answer that cancels a box of the flag set: Cancel where there is one,
+// else Abort, No or OK. A box open when the application terminates answers it.
+int MessageBoxCancelAnswer(unsigned flags);
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
