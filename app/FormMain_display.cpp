@@ -6,6 +6,7 @@
 #include "app/FileBytes.h"
 #include "app/FormMain.h"
 #include "app/MenuBuilding.h"
+#include "app/ProcessChart.h"
 #include "app/ProcessFile.h"
 #include "platform/gui/application.h"
 #include "platform/rtl/files.h"
@@ -27,68 +28,17 @@ bool ReadWholeFile(const AnsiString& path, std::string& bytes) {
 }  // namespace
 
 void TForm1::CreateDisplay() {
-  using chart::TPointerStyle;
   Chart1 = new chart::TChart(this);
   Chart1->SetName("Chart1");
   Chart1->SetParent(this);
   Chart1->SetAlign(alClient);
   Chart1->SetVisible(false);
-  Chart1->SetBackWallColor(clWhite);
-  Chart1->SetTitleVisible(false);
-  Chart1->SetLegendVisible(false);
-  Chart1->TopAxis().SetVisible(false);
-  Chart1->LeftAxis().SetTitle("Температура (°С), влажность(%)"_cp);
-  Chart1->LeftAxis().SetMinMax(0, 100);
-  Chart1->LeftAxis().SetIncrement(10);
-  Chart1->RightAxis().SetTitle("Усадка (мм)"_cp);
-  Chart1->RightAxis().SetMinMax(-9, 1);
-  Chart1->BottomAxis().SetDateTime(true);
-  Chart1->BottomAxis().SetDateTimeFormat("hh:mm");
-
-  struct Curve {
-    chart::TLineSeries** series;
-    std::string_view title;
-    TColor color;
-    TPointerStyle style;
-    chart::TVertAxis axis;
-  };
-  const Curve curves[] = {
-      {&Series1, "Температура"_cp, clRed, TPointerStyle::Circle, chart::TVertAxis::Left},
-      {&Series2, "Влажность"_cp, clBlue, TPointerStyle::Triangle, chart::TVertAxis::Left},
-      {&Series3, "Усадка"_cp, clBlack, TPointerStyle::Rectangle, chart::TVertAxis::Right},
-      {&Series7, "Температура доп."_cp, 16512, TPointerStyle::Circle, chart::TVertAxis::Left},
-      {&Series8, "Температура доп. 2"_cp, clMaroon, TPointerStyle::Circle, chart::TVertAxis::Left},
-  };
-  for (const Curve& c : curves) {
-    auto* s = Chart1->AddSeries<chart::TLineSeries>();
-    s->SetTitle(AnsiString(c.title));
-    s->SetSeriesColor(c.color);
-    s->SetVertAxis(c.axis);
-    s->Pointer().Style = c.style;
-    s->Pointer().HorizSize = s->Pointer().VertSize = 2;
-    s->SetPointerVisible(true);
-    *c.series = s;
-  }
-  // The read-out markers, one point each, drawn in red without an outline.
-  struct Marker {
-    chart::TPointSeries** series;
-    chart::TLineSeries* of;
-    TPointerStyle style;
-  };
-  const Marker markers[] = {
-      {&Series4, Series1, TPointerStyle::Circle},        {&Series5, Series2, TPointerStyle::Triangle},
-      {&Series6, Series3, TPointerStyle::Rectangle},     {&Series9, Series7, TPointerStyle::Diamond},
-      {&Series10, Series8, TPointerStyle::DownTriangle},
-  };
-  for (const Marker& m : markers) {
-    auto* s = Chart1->AddSeries<chart::TPointSeries>();
-    s->SetTitle(m.of->Title());
-    s->SetSeriesColor(m.of->SeriesColor());
-    s->SetVertAxis(m.of->VertAxis());
-    s->SetShowInLegend(false);
-    s->Pointer().Style = m.style;
-    s->Pointer().Pen = false;
-    *m.series = s;
+  const TProcessChartSeries series = SetUpProcessChart(*Chart1);
+  chart::TLineSeries** curves[5] = {&Series1, &Series2, &Series3, &Series7, &Series8};
+  chart::TPointSeries** markers[5] = {&Series4, &Series5, &Series6, &Series9, &Series10};
+  for (int i = 0; i < 5; ++i) {
+    *curves[i] = series.curves[i];
+    *markers[i] = series.markers[i];
   }
   Chart1->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     Chart1MouseDown(s, b, sh, x, y);
@@ -234,42 +184,15 @@ void TForm1::ShowProcess() {
           static_cast<std::uint8_t>(bytes[at + 2 * ch]) | (static_cast<std::uint8_t>(bytes[at + 2 * ch + 1]) << 8));
   }
 
-  // Title and time axis.
-  const double t0 = ProcessStartTime(d.header);
-  Chart1->ClearTitle();
-  Chart1->TitleLines().push_back(ChartTitleText(t0));
-  Chart1->SetTitleVisible(AGraphTitle->Checked());
-  const TTimeAxisStyle style = TimeAxisStyle(t0, d.header.Points(), d.header.Period(), o.relative);
-  Chart1->BottomAxis().SetDateTimeFormat(style.format);
-  Chart1->BottomAxis().SetTitle(style.title);
-
   // The table: its columns and one row per point.
-  const int cols = DataColumnCount(d.channels);
-  StringGridData->SetColCount(cols);
+  StringGridData->SetColCount(DataColumnCount(d.channels));
   StringGridData->SetRowCount(std::max(2, d.points + 1));
 
-  // The curves.
-  chart::TLineSeries* curves[5] = {Series1, Series2, Series3, Series7, Series8};
-  for (auto* s : curves) s->Reserve(static_cast<std::size_t>(d.points));
-  for (int k = 0; k < d.points; ++k) {
-    const auto i = static_cast<std::size_t>(k);
-    const double x = d.X(k);
-    Series1->AddXY(x, d.temperature[i]);
-    Series2->AddXY(x, d.humidity[i]);
-    Series3->AddXY(x, d.shrink[i]);
-    if (d.channels >= 4) Series7->AddXY(x, d.extra1[i]);
-    if (d.channels >= 5) Series8->AddXY(x, d.extra2[i]);
-  }
-  Chart1->SetLegendMaxRows(d.channels);
-  Chart1->BottomAxis().SetAutomatic(true);
-
-  // The shrink axis: automatic in per cent, the window of the zoom in mm.
-  if (o.percent) {
-    Chart1->RightAxis().SetAutomatic(true);
-  } else {
-    const TAxisWindow w = ShrinkWindowMm(d.maxRaw, d.minRaw, d.ref, ShrinkZoom());
-    Chart1->RightAxis().SetMinMax(w.min, w.max);
-  }
+  // The chart: title, time axis, curves and the shrink axis window.
+  ShowProcessOnChart(*Chart1,
+                     {{Series1, Series2, Series3, Series7, Series8}, {Series4, Series5, Series6, Series9, Series10}}, d,
+                     ShrinkZoom());
+  Chart1->SetTitleVisible(AGraphTitle->Checked());
   shown_ = std::move(d);
   StringGridData->InvalidateCells();
   FormResize(this);

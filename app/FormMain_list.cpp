@@ -52,10 +52,7 @@ bool TForm1::IsProcessSaved(const TProcessHeader& h) {
 
 // --- note files ---
 
-AnsiString TForm1::NoteFileName(const AnsiString& archiveFileName) {
-  if (archiveFileName.size() < 3) return {};
-  return archiveFileName.substr(0, archiveFileName.size() - 3) + "note";
-}
+AnsiString TForm1::NoteFileName(const AnsiString& archiveFileName) { return NoteFileNameFor(archiveFileName); }
 
 AnsiString TForm1::ReadNote(const AnsiString& archiveFileName, int note) {
   const AnsiString file = DataFolder() + NoteFileName(archiveFileName);
@@ -126,11 +123,8 @@ void TForm1::RefreshProcessList() {
     if (bytes.size() < 16) continue;  // and so does one too short to hold a header
     header.Bytes.fill(0);
     std::copy(bytes.begin(), bytes.end(), header.Bytes.begin());
-    g->SetCells(0, row, HeaderDateTimeText(0, header));
-    g->SetCells(1, row, HeaderDateTimeText(1, header));
-    g->SetCells(2, row, DurationText(header));
-    g->SetCells(3, row, rtl::IntToStr(header.Period()));
-    g->SetCells(4, row, rtl::IntToStr(header.Points()));
+    const std::array<AnsiString, 5> cells = ProcessListCells(header);
+    for (int c = 0; c < 5; ++c) g->SetCells(c, row, cells[static_cast<std::size_t>(c)]);
     g->SetCells(5, row, ReadNote(names[k], 1));
     g->SetCells(6, row, ReadNote(names[k], 2));
   }

@@ -47,4 +47,9 @@ rtl::AnsiString ReadNoteFile(const rtl::AnsiString& path, int note) {
   return NoteFromText(text, note);
 }
 
+rtl::AnsiString NoteFileNameFor(const rtl::AnsiString& archiveFileName) {
+  if (archiveFileName.size() < 3) return {};
+  return archiveFileName.substr(0, archiveFileName.size() - 3) + "note";
+}
+
 }  // namespace app

@@ -16,6 +16,11 @@ constexpr std::size_t kNoteMaxLength = 510;
 // their notes, with room to spare for blank lines and comments.
 constexpr std::size_t kNoteFileReadLimit = 4096;
 
+// The note file's name beside an archive file: "YYMMDD_HHMM.bin" gives
+// "YYMMDD_HHMM.note" (the last three characters become "note"); "" for a
+// name shorter than that.
+rtl::AnsiString NoteFileNameFor(const rtl::AnsiString& archiveFileName);
+
 // Note 1 or 2 of the note file's text; "" when it has none. At most
 // kNoteMaxLength characters.
 rtl::AnsiString NoteFromText(std::string_view text, int note);

@@ -116,4 +116,9 @@ TRecorderState& Recorder() {
   return state;
 }
 
+std::array<AnsiString, 5> ProcessListCells(const TProcessHeader& h) {
+  return {HeaderDateTimeText(0, h), HeaderDateTimeText(1, h), DurationText(h), rtl::IntToStr(h.Period()),
+          rtl::IntToStr(h.Points())};
+}
+
 }  // namespace app

@@ -68,6 +68,9 @@ inline AnsiString HeaderDateTimeText(int layout, const TProcessHeader& h) {
 }
 // period × (points − 1) minutes as "H:MM".
 AnsiString DurationText(const TProcessHeader& h);
+// The process list's first five cells for a header: start date (layout 0),
+// start time (layout 1), duration, period and point count.
+std::array<AnsiString, 5> ProcessListCells(const TProcessHeader& h);
 // "YYMMDD_HHMM.bin".
 AnsiString ProcessFileName(const TProcessHeader& h);
 // The name a process-list row stands for, from its date cell (layout 0, one-

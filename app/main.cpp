@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/vuzExportPDF_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
 #include "report/vuzClass.h"
@@ -18,6 +19,7 @@ int main() {
   // (whose reports and filters use them) and go after it.
   report::ReportClassesStartup();
   report::ReportClassesGuiStartup();
+  report::vuzExportPDFGuiStartup();
   // Templates name components of the main window as "Form1.Name".
   report::vuzInstallFormComponentFinder();
   try {

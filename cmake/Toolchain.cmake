@@ -39,10 +39,40 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
 # zarnik_library(name SOURCES... [DEPS ...]) — one static library per folder.
+# The sources named *_gui.cpp (the GUI companions) go to a second library,
+# <name>_gui, by their name alone: it links <name>, platform_gui and the
+# <dep>_gui of each dependency, so the model library never links the window
+# system and a companion added later lands on the right side by itself.
+# <name>_gui exists for every library (empty while the folder has no
+# companion), so a program that talks to the user links it unconditionally.
+# KEEP_GUI keeps the companions in the library itself: the program's own
+# folder, whose library links platform_gui anyway.
 function(zarnik_library name)
-  cmake_parse_arguments(ZL "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
-  add_library(${name} STATIC ${ZL_SOURCES})
+  cmake_parse_arguments(ZL "KEEP_GUI" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  set(model_sources ${ZL_SOURCES})
+  if(NOT ZL_KEEP_GUI)
+    list(FILTER model_sources EXCLUDE REGEX "_gui\\.cpp$")
+  endif()
+  set(gui_sources ${ZL_SOURCES})
+  list(FILTER gui_sources INCLUDE REGEX "_gui\\.cpp$")
+  add_library(${name} STATIC ${model_sources})
   target_link_libraries(${name} PUBLIC ${ZL_DEPS} PRIVATE ${ZL_PRIVATE_DEPS})
+  if(name STREQUAL "platform_gui")
+    return()
+  endif()
+  set(gui_deps ${name})
+  foreach(dep IN LISTS ZL_DEPS)
+    if(TARGET ${dep}_gui)
+      list(APPEND gui_deps ${dep}_gui)
+    endif()
+  endforeach()
+  if(gui_sources AND NOT ZL_KEEP_GUI)
+    add_library(${name}_gui STATIC ${gui_sources})
+    target_link_libraries(${name}_gui PUBLIC ${gui_deps} platform_gui)
+  else()
+    add_library(${name}_gui INTERFACE)
+    target_link_libraries(${name}_gui INTERFACE ${gui_deps})
+  endif()
 endfunction()
 
 # zarnik_test(name SOURCES... DEPS ...) — one GoogleTest program per library.

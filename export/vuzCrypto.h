@@ -188,6 +188,9 @@ class TCryptoRC4 : public rtl::TObject {
   void Init(const void* key, int keyLength);
   // In place; a nullptr only advances the key stream by length bytes.
   void Encrypt(void* data, std::int64_t length);
+  // Starts the key stream's two indexes again at 0 while the permutation
+  // keeps what earlier calls made of it.
+  void RestartIndexes() { IndexI = IndexJ = 0; }
 
  private:
   std::array<std::uint8_t, 256> Permutation{};

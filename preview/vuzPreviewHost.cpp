@@ -1,5 +1,7 @@
 #include "preview/vuzPreviewHost.h"
 
+#include <algorithm>
+
 #include "preview/vuzLinks.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzRes.h"
@@ -46,8 +48,45 @@ TfrxPrintSettings TfrxPreviewHost::PrintSettings() const {
   p.Printer = o.Printer;
   p.Reverse = o.Reverse;
   p.PrintPages = static_cast<int>(o.PrintPages);
+  p.PrintMode = static_cast<int>(o.PrintMode);
+  p.PrintOnSheet = o.PrintOnSheet;
+  p.ShowDialog = o.ShowDialog;
+  p.Duplex = static_cast<int>(o.Duplex);
+  p.Overlap = o.SplicingLine;
+  p.OutputFile = printOutputFile_;
   p.Title = full_->ReportOptions()->Name.empty() ? full_->FileName() : full_->ReportOptions()->Name;
   return p;
+}
+
+void TfrxPreviewHost::SetPrintSettings(const TfrxPrintSettings& p) {
+  printOutputFile_ = p.OutputFile;
+  if (!full_) return;
+  report::TfrxPrintOptions& o = *full_->PrintOptions();
+  o.Copies = p.Copies;
+  o.Collate = p.Collate;
+  o.PageNumbers = p.PageNumbers;
+  o.Printer = p.Printer;
+  o.Reverse = p.Reverse;
+  o.PrintPages = static_cast<report::TfrxPrintPages>(std::clamp(p.PrintPages, 0, 2));
+  o.PrintMode = static_cast<report::TfrxPrintMode>(std::clamp(p.PrintMode, 0, 3));
+  o.PrintOnSheet = p.PrintOnSheet;
+  o.ShowDialog = p.ShowDialog;
+  o.Duplex = static_cast<report::TfrxDuplexMode>(std::clamp(p.Duplex, 0, 3));
+  o.SplicingLine = p.Overlap;
+}
+
+TfrxPrintDialogHandler& vuzPrintDialogHandler() {
+  static TfrxPrintDialogHandler handler;
+  return handler;
+}
+
+bool TfrxPreviewHost::ShowPrintDialog(TfrxPrintSettings& settings) {
+  const TfrxPrintDialogHandler& handler = vuzPrintDialogHandler();
+  return handler ? handler(report_, settings) : true;
+}
+
+void TfrxPreviewHost::PrintPage(TfrxComponent* page, int copyNo) {
+  if (full_ && full_->OnPrintPage) full_->OnPrintPage(page, copyNo);
 }
 
 bool TfrxPreviewHost::Terminated() const { return full_ && full_->Terminated(); }

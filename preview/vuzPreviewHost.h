@@ -7,6 +7,7 @@
 // when it offers TfrxPreviewCommands. Without a report every answer is a
 // default and every command does nothing. Tests install recording hosts.
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "platform/rtl/stringlists.h"
@@ -45,16 +46,29 @@ class TfrxPreviewCommands {
   virtual void Invalidate() = 0;
 };
 
-// The print options one print run uses.
+// The print options one print run uses; the print dialog edits a copy of
+// them, and what it chose is in force for that print only.
 struct TfrxPrintSettings {
   int Copies = 1;
   bool Collate = true;
   AnsiString PageNumbers;
   AnsiString Printer;
   bool Reverse = false;
-  int PrintPages = 0;  // all, odd, even
-  AnsiString Title;    // the report's name, else its file name
+  int PrintPages = 0;    // all, odd, even
+  int PrintMode = 0;     // default, split, join, scale
+  int PrintOnSheet = 0;  // paper number of the sheet; 256: the printer's own paper
+  bool ShowDialog = true;
+  int Duplex = 0;         // none, vertical, horizontal, simplex
+  int Overlap = 3;        // millimetres neighbouring sheets of a split page share
+  AnsiString OutputFile;  // print into this file instead of the queue
+  AnsiString Title;       // the report's name, else its file name
+  bool operator==(const TfrxPrintSettings&) const = default;
 };
+
+// The print dialog a GUI installs: edits the settings, false when cancelled.
+// Without one, printing goes ahead with the settings as they are.
+using TfrxPrintDialogHandler = std::function<bool(TfrxComponent* report, TfrxPrintSettings& settings)>;
+TfrxPrintDialogHandler& vuzPrintDialogHandler();
 
 class TfrxPreviewHost {
  public:
@@ -71,6 +85,9 @@ class TfrxPreviewHost {
   virtual TfrxPreparedReportSettings Settings() const;
   virtual void ApplySettings(const TfrxPreparedReportSettings& settings);
   virtual TfrxPrintSettings PrintSettings() const;
+  // Puts settings into the report's print options (the output file, which
+  // the options do not hold, is kept here).
+  virtual void SetPrintSettings(const TfrxPrintSettings& settings);
 
   // ---- state of the report
   virtual bool Terminated() const;
@@ -96,7 +113,9 @@ class TfrxPreviewHost {
   virtual void PreviewClick(TfrxComponent* view, int button, unsigned shift, bool& modified, bool doubleClick);
   virtual void PrintReport();
   // The print dialog (a GUI companion installs it); false when cancelled.
-  virtual bool ShowPrintDialog() { return true; }
+  virtual bool ShowPrintDialog(TfrxPrintSettings& settings);
+  // OnPrintPage, before a page is printed.
+  virtual void PrintPage(TfrxComponent* page, int copyNo);
   virtual void AfterPrintReport();
   // Serves pending window messages (a progress window's cancel button).
   virtual void ProcessMessages();
@@ -127,7 +146,8 @@ class TfrxPreviewHost {
   report::TfrxCustomPreview* Control() const;
   TfrxPreviewCommands* Commands() const;
   TfrxComponent* report_;
-  report::TfrxReport* full_;  // the report when it is the engine's report object
+  report::TfrxReport* full_;
+  AnsiString printOutputFile_;  // the report when it is the engine's report object
 };
 
 }  // namespace preview

@@ -1,14 +1,21 @@
-// Printing prepared pages one page per sheet on the current printer.
-#include <algorithm>
+// Printing prepared pages on the current printer, after the print dialog when
+// the options ask for it. What the dialog chose holds for this print only.
+#include <memory>
 
-#include "platform/rtl/stringlists.h"
 #include "preview/vuzPreviewObjects.h"
 #include "preview/vuzPreviewPages.h"
+#include "preview/vuzPrintPlan.h"
+#include "preview/vuzPrintRun.h"
 #include "preview/vuzPrinter.h"
 #include "report/vuzRes.h"
-#include "report/vuzUtils.h"
 
 namespace preview {
+
+namespace {
+void SelectPrinter(const AnsiString& name) {
+  if (const int at = vuzPrinters().IndexOf(name); at >= 0) vuzPrinters().SetPrinterIndex(at);
+}
+}  // namespace
 
 bool TfrxPreviewPages::Print() {
   if (!vuzPrinters().HasPhysicalPrinters()) {
@@ -16,75 +23,68 @@ bool TfrxPreviewPages::Print() {
     return false;
   }
   PrintScale = 1;
-  const TfrxPrintSettings options = host_->PrintSettings();
-  if (const int at = vuzPrinters().IndexOf(options.Printer); at >= 0) vuzPrinters().SetPrinterIndex(at);
+  const TfrxPrintSettings saved = host_->PrintSettings();
+  TfrxPrintSettings run = saved;
+  SelectPrinter(run.Printer);
+  if (TfrxCustomPrinter* printer = vuzPrinters().GetCurrentPrinter()) printer->FileName = run.OutputFile;
+  if (run.ShowDialog) {
+    if (!host_->ShowPrintDialog(run)) {
+      CopyNo = 0;
+      return false;
+    }
+  }
+  // The dialog may have chosen another printer, and a file to print into.
   TfrxCustomPrinter* printer = vuzPrinters().GetCurrentPrinter();
-  if (!host_->ShowPrintDialog()) {
+  if (printer) printer->FileName = run.OutputFile;
+  // The options keep what the dialog chose while this print runs (handlers
+  // may read them); afterwards only the duplex mode stays.
+  TfrxPrintSettings restored = saved;
+  restored.Duplex = run.Duplex;
+  host_->SetPrintSettings(run);
+
+  std::vector<int> list;
+  AnsiString error;
+  if (!vuzPrintPageList(run.PageNumbers, GetCount(), list, error)) {
+    host_->SetPrintSettings(restored);
     CopyNo = 0;
+    host_->CommonErrorHandler(error);
     return false;
+  }
+  if (printer && run.PrintMode != pmkDefault) {
+    if (run.PrintOnSheet == report::DMPAPER_USER)
+      printer->SetViewParams(report::DMPAPER_USER, printer->PaperWidth(), printer->PaperHeight(), poPortrait);
+    else
+      printer->SetViewParams(run.PrintOnSheet, 0, 0, poPortrait);
   }
   host_->PrintReport();
   if (host_->HasPreview()) {
     host_->PreviewLock();
     host_->PreviewRefresh();
   }
-  const int copies = std::max(1, options.Copies);
-  const bool collate = options.Collate, reverse = options.Reverse;
-  const int printPages = options.PrintPages;
+  auto finish = [&] {
+    // Printing into a file was for this print only.
+    if (printer) printer->FileName.clear();
+    host_->AfterPrintReport();
+    CopyNo = 0;
+    host_->SetPrintSettings(restored);
+  };
+  std::unique_ptr<TfrxPrintRun> job;
   try {
     if (!printer || !printer->Initialized()) {
       host_->ErrorMessage("Printer selected is not valid");
     } else {
-      rtl::TStringList list;
-      report::vuzParsePageNumbers(options.PageNumbers, list, GetCount());
       ClearPageCache();
-      host_->SetTerminated(false);
-      host_->ProgressStart(report::ptPrinting, 0);
-      printer->Title = options.Title;
-      const int positions = list.Count() > 0 ? list.Count() : GetCount();
-      bool started = false, stopped = false;
-      auto printPosition = [&](int i, int copyNo, int requested) {
-        const int p = list.Count() > 0 ? std::atoi(list[i].c_str()) - 1 : i;
-        if (p < 0 || p >= GetCount()) return true;
-        if ((printPages == 1 && (p + 1) % 2 == 0) || (printPages == 2 && (p + 1) % 2 == 1)) return true;
-        if (host_->Terminated()) {
-          printer->Abort();
-          return false;
-        }
-        TfrxComponent* page = GetPage(p);
-        if (!page) return true;
-        CopyNo = copyNo;
-        const int bin = static_cast<int>(vuzOrdProp(page, p == 0 ? "Bin" : "BinOtherPages", 7));
-        printer->SetPrintParams(static_cast<int>(vuzOrdProp(page, "PaperSize", 9)),
-                                vuzFloatPropOf(page, "PaperWidth", 210), vuzFloatPropOf(page, "PaperHeight", 297),
-                                vuzOrdProp(page, "Orientation", 0) != 0 ? poLandscape : poPortrait, bin,
-                                static_cast<int>(vuzOrdProp(page, "Duplex", 0)), requested);
-        if (!started) printer->BeginDoc();
-        started = true;
-        printer->BeginPage();
-        DrawPage(p, printer->Canvas(), printer->DPIX() / 96.0L, printer->DPIY() / 96.0L,
-                 -printer->LeftMargin() * printer->DPIX() / 25.4L, -printer->TopMargin() * printer->DPIY() / 25.4L);
-        host_->Progress(report::ptPrinting, p + 1);
-        printer->EndPage();
-        host_->ProcessMessages();
-        ClearPageCache();
-        return true;
-      };
-      for (int copy = 1; copy <= (collate ? copies : 1) && !stopped; ++copy) {
-        for (int k = 0; k < positions && !stopped; ++k)
-          if (!printPosition(reverse ? positions - 1 - k : k, collate ? copy : 1, collate ? 1 : copies)) stopped = true;
-        if (host_->Terminated()) stopped = true;
-      }
-      if (started && !stopped) printer->EndDoc();
-      host_->ProgressStop(report::ptPrinting, 0);
+      job = std::make_unique<TfrxPrintRun>(*this, *host_, *printer, run, std::move(list));
+      job->Run();
     }
   } catch (...) {
-    host_->AfterPrintReport();
-    CopyNo = 0;
+    // A half-printed document is dropped, never left open on the printer.
+    if (job && job->DocumentStarted()) printer->Abort();
+    if (job) host_->ProgressStop(report::ptPrinting, 0);
+    finish();
     throw;
   }
-  host_->AfterPrintReport();
-  CopyNo = 0;
+  finish();
   return true;
 }
 

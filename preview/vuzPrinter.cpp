@@ -56,6 +56,8 @@ TfrxCustomPrinter::TfrxCustomPrinter(const AnsiString& name, const AnsiString& p
 
 TfrxCustomPrinter::~TfrxCustomPrinter() = default;
 
+gfx::TCanvas& TfrxCustomPrinter::PageCanvas() { return *canvas_; }
+
 void TfrxCustomPrinter::RecreateCanvas() {
   canvas_.reset();
   docStream_.Clear();
@@ -403,6 +405,17 @@ TfrxPrinters::TfrxPrinters() {
 }
 
 TfrxPrinters::~TfrxPrinters() { Clear(); }
+
+int TfrxPrinters::AddPrinter(std::unique_ptr<TfrxCustomPrinter> printer) {
+  if (!hasPhysicalPrinters_) {
+    printers_.clear();
+    names_.clear();
+    hasPhysicalPrinters_ = true;
+  }
+  names_.push_back(printer->Name());
+  printers_.push_back(std::move(printer));
+  return static_cast<int>(printers_.size()) - 1;
+}
 
 void TfrxPrinters::Clear() {
   printers_.clear();

@@ -105,6 +105,8 @@ class TfrxCustomPrinter {
   const TfrxNamedNumbers& Bins() const { return bins_; }
   const TfrxNamedNumbers& Papers() const { return papers_; }
   TfrxPrinterCanvas& Canvas() { return *canvas_; }
+  // What pages are drawn on (a recording printer of the tests answers its own).
+  virtual gfx::TCanvas& PageCanvas();
   int Bin() const { return bin_; }
   int Duplex() const { return duplex_; }
   int DefPaper() const { return defPaper_; }
@@ -259,6 +261,10 @@ class TfrxPrinters {
   TfrxCustomPrinter* GetItem(int index) const;
   int IndexOf(const AnsiString& name) const;
   void SetPrinterIndex(int index);
+  // Adds a printer beside the system's (the tests' recording printer); it
+  // replaces the virtual stand-in, so the list then has a physical printer.
+  // Answers its index.
+  int AddPrinter(std::unique_ptr<TfrxCustomPrinter> printer);
   int PrinterIndex() const { return printerIndex_; }
   TfrxCustomPrinter* GetCurrentPrinter() const { return GetItem(printerIndex_); }
   AnsiString GetDefaultPrinter() const;

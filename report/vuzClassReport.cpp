@@ -92,7 +92,7 @@ TfrxReport::TfrxReport(rtl::TComponent* owner) : TfrxComponent(owner) {
   script_->ExtendedIdentifiers = true;
   script_->AddRTTI();
   TfrxReportHooks& hooks = vuzReportHooks();
-  timer_ = hooks.CreateTimer ? hooks.CreateTimer() : vuzCreateGuiTimer();
+  timer_ = hooks.CreateTimer ? hooks.CreateTimer() : vuzCreateTimer();
   timer_->SetInterval(50);
   timer_->SetEnabled(false);
   timer_->OnTimer = [this] { OnTimer(); };

@@ -21,6 +21,7 @@
 #include "report/vuzClassPage.h"  // TfrxDuplexMode
 #include "report/vuzClassServices.h"
 #include "report/vuzDataSet.h"
+#include "report/vuzGuiHooks.h"
 #include "report/vuzStyles.h"
 #include "report/vuzVariables.h"
 #include "script/fs_iinterpreter.h"
@@ -28,7 +29,7 @@
 namespace report {
 
 class TfrxReport;
-class TfrxProgress;
+class TfrxCustomProgress;
 class TfrxExpressionCache;
 
 // ---------------------------------------------------------------- option types
@@ -250,15 +251,14 @@ struct TfrxReportHooks {
   std::function<std::unique_ptr<TfrxCustomPreviewForm>(TfrxReport&)> CreatePreviewForm;
   // Makes the named printer current when the printer list knows it.
   std::function<void(const AnsiString& printerName)> SelectPrinter;
-  // The start timer; without it the GUI timer.
+  // The start timer; without it vuzCreateTimer.
   std::function<std::unique_ptr<TfrxTimer>()> CreateTimer;
 };
 TfrxReportHooks& vuzReportHooks();
 
-// Lets the window system handle what is waiting (the GUI companion).
-void vuzProcessMessages();
-// A timer of the GUI layer (the GUI companion).
-std::unique_ptr<TfrxTimer> vuzCreateGuiTimer();
+// The start timer the GUI installs (vuzGuiHooks); without a GUI one that
+// never fires, as no message loop would run it.
+std::unique_ptr<TfrxTimer> vuzCreateTimer();
 
 // Frees an expression cache (the expression unit defines it).
 struct TfrxExpressionCacheDeleter {
@@ -338,7 +338,7 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   virtual void InternalOnProgress(TfrxProgressType type, int progress);
   virtual void InternalOnProgressStop(TfrxProgressType type);
   void SetProgressMessage(const AnsiString& text, bool hint = false);
-  TfrxProgress* ProgressWindow() const { return progress_.get(); }
+  TfrxCustomProgress* ProgressWindow() const { return progress_.get(); }
 
   // ---- datasets
   TfrxDataSet* GetDataset(const AnsiString& alias) const;
@@ -491,7 +491,7 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   TfrxCustomPreviewForm* previewForm_ = nullptr;
   std::unique_ptr<TfrxPreviewOptions> previewOptions_;
   std::unique_ptr<TfrxPrintOptions> printOptions_;
-  std::unique_ptr<TfrxProgress> progress_;
+  std::unique_ptr<TfrxCustomProgress> progress_;
   bool reloading_ = false;
   std::unique_ptr<TfrxReportOptions> reportOptions_;
   std::unique_ptr<script::TfsScript> script_;

@@ -175,8 +175,8 @@ void TfrxReport::InternalOnProgressStart(TfrxProgressType type) {
   if (OnProgressStart) OnProgressStart(this, type, 0);
   if (UseProgressWindow(type)) {
     progress_.reset();
-    progress_ = std::make_unique<TfrxProgress>();
-    progress_->Execute(0, AnsiString(), false, true);
+    progress_ = vuzCreateProgress();
+    if (progress_) progress_->Execute(0, AnsiString(), false, true);
   }
   if (preview_ && type == ptRunning) preview_->InternalOnProgressStart(this, type, 0);
   vuzProcessMessages();

@@ -1,13 +1,10 @@
-// What the report object needs of the GUI layer: the message pump its
-// progress operations run, and the timer that starts a build once the
-// preview window is up.
-#include "platform/gui/application.h"
+// The timer that starts a build once the preview window is up, on the GUI
+// layer's timer.
 #include "platform/gui/extctrls.h"
 #include "report/vuzClassReport.h"
+#include "report/vuzUtils_gui.h"
 
 namespace report {
-
-void vuzProcessMessages() { gui::Application->ProcessMessages(); }
 
 namespace {
 class TfrxGuiTimer : public TfrxTimer {

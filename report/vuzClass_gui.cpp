@@ -6,6 +6,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/forms.h"
 #include "report/vuzClass.h"
+#include "report/vuzUtils_gui.h"
 
 namespace report {
 namespace {
@@ -76,6 +77,7 @@ TfrxCursorPicture vuzCursorPicture(int cursor) {
 
 void ReportClassesGuiStartup() {
   if (g_guiNesting++ > 0) return;
+  vuzUseGuiHandlers();
   vuzParentForm();
   for (int cursor : {crHand, crZoom, crFormat}) {
     const TfrxCursorPicture p = vuzCursorPicture(cursor);

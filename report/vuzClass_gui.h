@@ -29,8 +29,8 @@ struct TfrxCursorPicture {
 };
 TfrxCursorPicture vuzCursorPicture(int cursor);
 
-// Runs once (counted, like ReportClassesStartup): the parent form and the
-// three cursors.
+// Runs once (counted, like ReportClassesStartup): the GUI's handlers
+// (vuzUseGuiHandlers), the parent form and the three cursors.
 void ReportClassesGuiStartup();
 // Takes every control off the parent form, frees it, and removes the
 // cursors.

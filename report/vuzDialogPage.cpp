@@ -119,13 +119,13 @@ void TfrxDialogPage::SetClientHeight(int value) {
 
 void TfrxDialogPage::Initialize() { Window().Initialize(); }
 
-int TfrxDialogPage::ShowModal() {
+rtl::TModalResult TfrxDialogPage::ShowModal() {
   Initialize();
   return Window().ShowModal();
 }
 
-int TfrxDialogPage::GetModalResult() { return Window().ModalResult(); }
-void TfrxDialogPage::SetModalResult(int value) { Window().SetModalResult(value); }
+rtl::TModalResult TfrxDialogPage::GetModalResult() { return Window().ModalResult(); }
+void TfrxDialogPage::SetModalResult(rtl::TModalResult value) { Window().SetModalResult(value); }
 
 void TfrxDialogPage::DoModify() {
   TfrxDialogWindow& w = Window();

@@ -1,33 +1,43 @@
 // Dialog pages: windows a report may show before it is built, with their
 // size, caption, colour, border, placement and script handler names. The
 // page is a model object (it reads and writes templates without the GUI);
-// its window is made by the GUI companion (vuzDialogPage_gui.cpp) the first
-// time the page needs it, so reading a template costs no window unless the
-// page stores a client size.
+// its window is made through the handler the GUI companion
+// (vuzDialogPage_gui.cpp) installs, the first time the page needs it, so
+// reading a template costs no window unless the page stores a client size.
 #pragma once
 #include <cstdint>
 #include <memory>
 
 #include "platform/gfx/colors.h"
+#include "platform/rtl/user_answers.h"
 #include "report/vuzClassPage.h"
 
 namespace report {
 
-// Window borders, placements and states as templates store them (by name).
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// Window borders, placements and states as templates store them (by name):
+// the runtime layer's enums, which the GUI layer uses too.
+using rtl::bsDialog;
+using rtl::bsNone;
+using rtl::bsSingle;
+using rtl::bsSizeable;
+using rtl::bsSizeToolWin;
+using rtl::bsToolWindow;
+using rtl::TFormBorderStyle;
 const rtl::TEnumType& FormBorderStyleType();
-enum TPosition {
-  poDesigned,
-  poDefault,
-  poDefaultPosOnly,
-  poDefaultSizeOnly,
-  poScreenCenter,
-  poDesktopCenter,
-  poMainFormCenter,
-  poOwnerFormCenter
-};
+using rtl::poDefault;
+using rtl::poDefaultPosOnly;
+using rtl::poDefaultSizeOnly;
+using rtl::poDesigned;
+using rtl::poDesktopCenter;
+using rtl::poMainFormCenter;
+using rtl::poOwnerFormCenter;
+using rtl::poScreenCenter;
+using rtl::TPosition;
 const rtl::TEnumType& PositionType();
-enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+using rtl::TWindowState;
+using rtl::wsMaximized;
+using rtl::wsMinimized;
+using rtl::wsNormal;
 const rtl::TEnumType& WindowStateType();
 
 class TfrxDialogPage;
@@ -55,12 +65,13 @@ class TfrxDialogWindow {
   // window's events to the page's handlers.
   virtual void Initialize() = 0;
   // Shows the window modally with the page's border; its modal result.
-  virtual int ShowModal() = 0;
-  virtual int ModalResult() const = 0;
-  virtual void SetModalResult(int value) = 0;
+  virtual rtl::TModalResult ShowModal() = 0;
+  virtual rtl::TModalResult ModalResult() const = 0;
+  virtual void SetModalResult(rtl::TModalResult value) = 0;
 };
 
-// Made by the GUI companion for the page.
+// The window the GUI installed (vuzGuiHooks) for the page; without a GUI a
+// window that keeps the page's geometry and answers Cancel without waiting.
 std::unique_ptr<TfrxDialogWindow> vuzCreateDialogWindow(TfrxDialogPage& page);
 
 class TfrxDialogPage : public TfrxPage {
@@ -101,10 +112,10 @@ class TfrxDialogPage : public TfrxPage {
   void SetClientHeight(int value);
 
   // Initialize, then show the window modally; the modal result.
-  int ShowModal();
+  rtl::TModalResult ShowModal();
   void Initialize();
-  int GetModalResult();
-  void SetModalResult(int value);
+  rtl::TModalResult GetModalResult();
+  void SetModalResult(rtl::TModalResult value);
   // The page takes the window's position and size (after the user moved or
   // resized it).
   void DoModify();

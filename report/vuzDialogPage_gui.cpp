@@ -5,6 +5,7 @@
 
 #include "platform/gui/forms.h"
 #include "report/vuzDialogPage.h"
+#include "report/vuzUtils_gui.h"
 
 namespace report {
 namespace {
@@ -55,8 +56,8 @@ class TfrxDialogForm final : public TfrxDialogWindow {
 
   void Initialize() override {
     if (form_->Visible()) form_->SetVisible(false);
-    form_->SetPosition(static_cast<gui::TPosition>(page_.Position()));
-    form_->SetWindowState(static_cast<gui::TWindowState>(page_.WindowState()));
+    form_->SetPosition(page_.Position());
+    form_->SetWindowState(page_.WindowState());
     TfrxDialogPage& p = page_;
     form_->OnActivate = [&p](rtl::TObject*) { p.DoOnActivate(); };
     form_->OnClick = [&p](rtl::TObject*) { p.DoOnClick(); };
@@ -77,8 +78,8 @@ class TfrxDialogForm final : public TfrxDialogWindow {
     form_->OnMouseMove = [&p](rtl::TObject*, gui::TShiftState, int, int) { p.DoOnMouseMove(); };
   }
 
-  int ShowModal() override {
-    form_->SetBorderStyle(static_cast<gui::TFormBorderStyle>(page_.BorderStyle()));
+  rtl::TModalResult ShowModal() override {
+    form_->SetBorderStyle(page_.BorderStyle());
     form_->SetFormStyle(gui::fsNormal);
     struct StayOnTop {
       gui::TForm& form;
@@ -86,8 +87,8 @@ class TfrxDialogForm final : public TfrxDialogWindow {
     } after{*form_};
     return form_->ShowModal();
   }
-  int ModalResult() const override { return form_->ModalResult(); }
-  void SetModalResult(int value) override { form_->SetModalResult(value); }
+  rtl::TModalResult ModalResult() const override { return form_->ModalResult(); }
+  void SetModalResult(rtl::TModalResult value) override { form_->SetModalResult(value); }
 
  private:
   TfrxDialogPage& page_;
@@ -96,7 +97,7 @@ class TfrxDialogForm final : public TfrxDialogWindow {
 
 }  // namespace
 
-std::unique_ptr<TfrxDialogWindow> vuzCreateDialogWindow(TfrxDialogPage& page) {
+std::unique_ptr<TfrxDialogWindow> vuzCreateDialogForm(TfrxDialogPage& page) {
   return std::make_unique<TfrxDialogForm>(page);
 }
 

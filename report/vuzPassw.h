@@ -1,5 +1,5 @@
 // The password dialog a template with a password asks through. The window
-// lives in the GUI companion (vuzPassw_gui.cpp).
+// lives in the GUI companion (vuzPassw_gui.cpp), which installs it.
 #pragma once
 #include <memory>
 
@@ -38,7 +38,8 @@ class TfrxPasswordForm {
   std::unique_ptr<Impl> impl_;
 };
 
-// Asks for a password; true with OK, the typed text in password.
+// Asks for a password through the handler the GUI installed (vuzGuiHooks);
+// true with OK, the typed text in password. Without a GUI it fails at once.
 bool vuzAskPassword(AnsiString& password);
 
 }  // namespace report

@@ -87,11 +87,4 @@ gui::TEdit* TfrxPasswordForm::PasswordE() const { return impl_->edit; }
 gui::TButton* TfrxPasswordForm::OkB() const { return impl_->ok; }
 gui::TButton* TfrxPasswordForm::CancelB() const { return impl_->cancel; }
 
-bool vuzAskPassword(AnsiString& password) {
-  TfrxPasswordForm form;
-  if (!form.ShowModal()) return false;
-  password = form.Password();
-  return true;
-}
-
 }  // namespace report

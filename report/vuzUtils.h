@@ -14,6 +14,7 @@
 #include "platform/rtl/stringlists.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/typinfo.h"
+#include "platform/rtl/user_answers.h"
 
 namespace report {
 
@@ -77,13 +78,13 @@ AnsiString vuzGetBrackedVariable(const AnsiString& str, const AnsiString& openBr
 WideString vuzGetBrackedVariableW(const WideString& str, const WideString& openBracket, const WideString& closeBracket,
                                   int& i, int& j);
 
-// Message boxes through the GUI layer (gui::MessageBox; tests script the
-// answers with gui::DialogScript). Flags and answers are the Windows ones.
-// They are defined in the GUI companion vuzUtils_gui.cpp.
+// Message boxes through the handlers the GUI installs (vuzGuiHooks.h).
+// Without a GUI an error or a note goes to the error output and a question
+// answers its default button at once.
 void vuzErrorMsg(const AnsiString& text);
 void vuzInfoMsg(const AnsiString& text);
-// buttons: gui::MB_YESNO and the like; answers the button pressed (gui::IDYES...).
-int vuzConfirmMsg(const AnsiString& text, int buttons);
+// buttons: rtl::MB_YESNO and the like; the button pressed (rtl::mrYes...).
+rtl::TModalResult vuzConfirmMsg(const AnsiString& text, rtl::TMessageBoxFlags buttons);
 
 // How the engine reports the errors it collected.
 enum TfrxSilentMode { simMessageBoxes, simSilent, simReThrow };

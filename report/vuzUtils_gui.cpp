@@ -1,26 +1,42 @@
-// The message boxes of vuzUtils.h: the one part of the utilities that talks
-// to the user, kept apart so the utilities themselves stay free of the GUI.
+// The handlers through which the report engine talks to the user, kept
+// apart so the engine itself links no window system.
 #include "report/vuzUtils_gui.h"
 
 #include "platform/gui/application.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
 #include "platform/rtl/textcase.h"
+#include "report/vuzClassReport.h"
+#include "report/vuzDialogPage.h"
+#include "report/vuzGuiHooks.h"
+#include "report/vuzPassw.h"
+#include "report/vuzProgress.h"
 #include "report/vuzRes.h"
 #include "report/vuzUtils.h"
 
 namespace report {
 
-void vuzErrorMsg(const AnsiString& text) {
-  gui::MessageBox(text, vuzResources().Get("mbError"), gui::MB_OK | gui::MB_ICONERROR);
-}
-
-void vuzInfoMsg(const AnsiString& text) {
-  gui::MessageBox(text, vuzResources().Get("mbInfo"), gui::MB_OK | gui::MB_ICONINFORMATION);
-}
-
-int vuzConfirmMsg(const AnsiString& text, int buttons) {
-  return gui::MessageBox(text, vuzResources().Get("mbConfirm"), static_cast<unsigned>(buttons) | gui::MB_ICONQUESTION);
+void vuzUseGuiHandlers() {
+  TfrxGuiHooks& hooks = vuzGuiHooks();
+  hooks.ProcessMessages = [] { gui::Application->ProcessMessages(); };
+  hooks.ErrorMessage = [](const AnsiString& text) {
+    gui::MessageBox(text, vuzResources().Get("mbError"), gui::MB_OK | gui::MB_ICONERROR);
+  };
+  hooks.InfoMessage = [](const AnsiString& text) {
+    gui::MessageBox(text, vuzResources().Get("mbInfo"), gui::MB_OK | gui::MB_ICONINFORMATION);
+  };
+  hooks.Confirm = [](const AnsiString& text, rtl::TMessageBoxFlags buttons) {
+    return gui::MessageBox(text, vuzResources().Get("mbConfirm"), buttons | gui::MB_ICONQUESTION);
+  };
+  hooks.CreateProgress = []() -> std::unique_ptr<TfrxCustomProgress> { return std::make_unique<TfrxProgress>(); };
+  hooks.AskPassword = [](AnsiString& password) {
+    TfrxPasswordForm form;
+    if (!form.ShowModal()) return false;
+    password = form.Password();
+    return true;
+  };
+  hooks.CreateDialogWindow = vuzCreateDialogForm;
+  hooks.CreateTimer = vuzCreateGuiTimer;
 }
 
 void vuzUpdateControl(gui::TWinControl* control, bool repaint) {

@@ -36,23 +36,6 @@ AnsiString ButtonText(int id) {
 }
 }  // namespace
 
-std::vector<int> MessageBoxButtons(unsigned flags) {
-  switch (flags & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {IDOK, IDCANCEL};
-    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-    case MB_YESNO: return {IDYES, IDNO};
-    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-    default: return {IDOK};
-  }
-}
-
-int MessageBoxDefault(unsigned flags) {
-  std::vector<int> b = MessageBoxButtons(flags);
-  std::size_t i = (flags & MB_DEFMASK) >> 8;
-  return b[i < b.size() ? i : 0];
-}
-
 int MessageBoxCancelAnswer(unsigned flags) {
   switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:

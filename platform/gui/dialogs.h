@@ -6,43 +6,47 @@
 #include <vector>
 
 #include "platform/gui/component.h"
+#include "platform/rtl/user_answers.h"
 
 namespace gui {
 
-// Button sets, icons, default buttons and modality of MessageBox.
-enum : unsigned {
-  MB_OK = 0x0,
-  MB_OKCANCEL = 0x1,
-  MB_ABORTRETRYIGNORE = 0x2,
-  MB_YESNOCANCEL = 0x3,
-  MB_YESNO = 0x4,
-  MB_RETRYCANCEL = 0x5,
-  MB_TYPEMASK = 0xF,
-  MB_ICONHAND = 0x10,
-  MB_ICONERROR = 0x10,
-  MB_ICONSTOP = 0x10,
-  MB_ICONQUESTION = 0x20,
-  MB_ICONEXCLAMATION = 0x30,
-  MB_ICONWARNING = 0x30,
-  MB_ICONASTERISK = 0x40,
-  MB_ICONINFORMATION = 0x40,
-  MB_ICONMASK = 0xF0,
-  MB_DEFBUTTON1 = 0x0,
-  MB_DEFBUTTON2 = 0x100,
-  MB_DEFBUTTON3 = 0x200,
-  MB_DEFMASK = 0xF00,
-  MB_APPLMODAL = 0x0,
-  MB_SYSTEMMODAL = 0x1000,
-  MB_TASKMODAL = 0x2000,
-};
-// What MessageBox answers.
-enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
-
+// Button sets, icons, default buttons and answers of MessageBox are the
+// runtime layer's, so model units name them without the GUI.
+using rtl::IDABORT;
+using rtl::IDCANCEL;
+using rtl::IDIGNORE;
+using rtl::IDNO;
+using rtl::IDOK;
+using rtl::IDRETRY;
+using rtl::IDYES;
+using rtl::MB_ABORTRETRYIGNORE;
+using rtl::MB_APPLMODAL;
+using rtl::MB_DEFBUTTON1;
+using rtl::MB_DEFBUTTON2;
+using rtl::MB_DEFBUTTON3;
+using rtl::MB_DEFMASK;
+using rtl::MB_ICONASTERISK;
+using rtl::MB_ICONERROR;
+using rtl::MB_ICONEXCLAMATION;
+using rtl::MB_ICONHAND;
+using rtl::MB_ICONINFORMATION;
+using rtl::MB_ICONMASK;
+using rtl::MB_ICONQUESTION;
+using rtl::MB_ICONSTOP;
+using rtl::MB_ICONWARNING;
+using rtl::MB_OK;
+using rtl::MB_OKCANCEL;
+using rtl::MB_RETRYCANCEL;
+using rtl::MB_SYSTEMMODAL;
+using rtl::MB_TASKMODAL;
+using rtl::MB_TYPEMASK;
+using rtl::MB_YESNO;
+using rtl::MB_YESNOCANCEL;
+using rtl::MessageBoxButtons;
+using rtl::MessageBoxDefault;
+using rtl::TMessageBoxFlags;
 // Shows a modal message box with the caption and flags; answers the button.
 int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags = MB_OK);
-// The buttons of a flag set in order, and the answer of the default one.
-std::vector<int> MessageBoxButtons(unsigned flags);
-int MessageBoxDefault(unsigned flags);
 // The answer that cancels a box of the flag set: Cancel where there is one,
 // else Abort, No or OK. A box open when the application terminates answers it.
 int MessageBoxCancelAnswer(unsigned flags);

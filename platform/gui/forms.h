@@ -15,17 +15,20 @@ namespace gui {
 class TMainMenu;
 class TButton;
 
-enum TPosition {
-  poDesigned,
-  poDefault,
-  poDefaultPosOnly,
-  poDefaultSizeOnly,
-  poScreenCenter,
-  poDesktopCenter,
-  poMainFormCenter,
-  poOwnerFormCenter,
-};
-enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+// Placements and states are the runtime layer's (templates store them too).
+using rtl::poDefault;
+using rtl::poDefaultPosOnly;
+using rtl::poDefaultSizeOnly;
+using rtl::poDesigned;
+using rtl::poDesktopCenter;
+using rtl::poMainFormCenter;
+using rtl::poOwnerFormCenter;
+using rtl::poScreenCenter;
+using rtl::TPosition;
+using rtl::TWindowState;
+using rtl::wsMaximized;
+using rtl::wsMinimized;
+using rtl::wsNormal;
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 
 struct TSizeConstraints {

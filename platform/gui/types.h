@@ -9,6 +9,7 @@
 #include "platform/gfx/types.h"
 #include "platform/rtl/object.h"
 #include "platform/rtl/strings.h"
+#include "platform/rtl/user_answers.h"
 
 namespace gui {
 
@@ -155,25 +156,29 @@ inline TShortCut ShortCut(Word key, TShiftState shift) {
 // "Ctrl+C", "F5", "Alt+R" and the like; 0 for a text it does not know.
 TShortCut TextToShortCut(const AnsiString& text);
 
-// Modal results: what ShowModal, MessageDlg and buttons answer.
-using TModalResult = int;
-enum : TModalResult {
-  mrNone = 0,
-  mrOk = 1,
-  mrCancel = 2,
-  mrAbort = 3,
-  mrRetry = 4,
-  mrIgnore = 5,
-  mrYes = 6,
-  mrNo = 7,
-  mrAll = 8,
-  mrNoToAll = 9,
-  mrYesToAll = 10,
-};
+// Modal results are the runtime layer's, so model units name them without the GUI.
+using rtl::mrAbort;
+using rtl::mrAll;
+using rtl::mrCancel;
+using rtl::mrIgnore;
+using rtl::mrNo;
+using rtl::mrNone;
+using rtl::mrNoToAll;
+using rtl::mrOk;
+using rtl::mrRetry;
+using rtl::mrYes;
+using rtl::mrYesToAll;
+using rtl::TModalResult;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
-// Window borders; controls know bsNone and bsSingle.
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// Window borders (the runtime layer's); controls know bsNone and bsSingle.
+using rtl::bsDialog;
+using rtl::bsNone;
+using rtl::bsSingle;
+using rtl::bsSizeable;
+using rtl::bsSizeToolWin;
+using rtl::bsToolWindow;
+using rtl::TFormBorderStyle;
 using TBorderStyle = TFormBorderStyle;
 // Which scroll bars a memo or grid may show.
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };

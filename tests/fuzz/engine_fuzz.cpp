@@ -12,12 +12,11 @@
 
 #include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
-#include "preview/vuzPreviewStartup.h"
-#include "quiet_timer.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassPage.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzEngine.h"
+#include "report_start.h"
 
 namespace {
 
@@ -30,13 +29,7 @@ constexpr int kPageLimit = 300;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool started = [] {
-    report::ReportClassesStartup();
-    preview::vuzPreviewStartup();
-    report::vuzReportHooks().CreateTimer = [] { return std::make_unique<fuzz_support::QuietTimer>(); };
-    return true;
-  }();
-  (void)started;
+  fuzz_support::StartReportsWithPreparedPages();
   report::TfrxReport report;
   report.EngineOptions()->NewSilentMode = report::simSilent;
   report.EngineOptions()->EnableThreadSafe = true;

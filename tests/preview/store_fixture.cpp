@@ -1,5 +1,6 @@
 #include "store_fixture.h"
 
+#include "platform/gfx/canvas.h"
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
 #include "preview/vuzPreviewObjects.h"
@@ -46,6 +47,8 @@ void TestView::Draw(gfx::TCanvas&, long double, long double, long double ox, lon
 void TestMemo::Draw(gfx::TCanvas& canvas, long double sx, long double sy, long double ox, long double oy) {
   TestView::Draw(canvas, sx, sy, ox, oy);
   DrawLog().back() += " total=" + std::to_string(TotalPages) + " copy=" + std::to_string(CopyNo);
+  // The text, for searches over what a page drew.
+  if (!Text.empty()) canvas.TextOutW(R(ox + GetAbsLeft() * sx), R(oy + GetAbsTop() * sy), rtl::AnsiToWide(Text));
 }
 
 AnsiString TestMemo::Diff(TfrxComponent* other) {
@@ -187,6 +190,18 @@ const rtl::TClassInfo& TestPage::StaticClass() {
           .Property(
               "MirrorMargins", [](const P& p) { return p.MirrorMargins; }, [](P& p, bool x) { p.MirrorMargins = x; })
           .Default(false)
+          .Property(
+              "Orientation", [](const P& p) { return p.Orientation; }, [](P& p, int x) { p.Orientation = x; })
+          .Default(0)
+          .Property(
+              "Bin", [](const P& p) { return p.Bin; }, [](P& p, int x) { p.Bin = x; })
+          .Default(7)
+          .Property(
+              "BinOtherPages", [](const P& p) { return p.BinOtherPages; }, [](P& p, int x) { p.BinOtherPages = x; })
+          .Default(7)
+          .Property(
+              "Duplex", [](const P& p) { return p.Duplex; }, [](P& p, int x) { p.Duplex = x; })
+          .Default(0)
           .Build();
   return info;
 }
@@ -200,15 +215,29 @@ void RegisterStandIns() {
           &TestMemo::StaticClass(), &TestPicture::StaticClass(), &TestPage::StaticClass()})
       rtl::RegisterClass(*info);
     preview::TfrxObjectHooks& hooks = preview::vuzObjectHooks();
-    hooks.SetMemoPrintValues = [](TfrxComponent* memo, int total, int copy) {
+    // Objects that are not stand-ins (tests of real reports in the same
+    // program) keep the hooks they had.
+    hooks.SetMemoPrintValues = [previous = hooks.SetMemoPrintValues](TfrxComponent* memo, int total, int copy) {
       auto* m = dynamic_cast<TestMemo*>(memo);
+      if (!m) {
+        if (previous) previous(memo, total, copy);
+        return;
+      }
       m->TotalPages = total;
       m->CopyNo = copy;
     };
-    hooks.SetMemoPrintScale = [](TfrxComponent* memo, long double scale) {
-      dynamic_cast<TestMemo*>(memo)->PrintScale = scale;
+    hooks.SetMemoPrintScale = [previous = hooks.SetMemoPrintScale](TfrxComponent* memo, long double scale) {
+      if (auto* m = dynamic_cast<TestMemo*>(memo))
+        m->PrintScale = scale;
+      else if (previous)
+        previous(memo, scale);
     };
-    hooks.ExtractMacros = [](TfrxComponent* memo) { ++dynamic_cast<TestMemo*>(memo)->Extracted; };
+    hooks.ExtractMacros = [previous = hooks.ExtractMacros](TfrxComponent* memo) {
+      if (auto* m = dynamic_cast<TestMemo*>(memo))
+        ++m->Extracted;
+      else if (previous)
+        previous(memo);
+    };
     hooks.CreatePictureView = []() -> TfrxComponent* { return new TestPicture(nullptr); };
     return true;
   }();

@@ -5,6 +5,7 @@
 // all the store goes by. Views log their drawing; a recording host stands in
 // for the report and its preview control.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,7 @@ class TestPage : public report::TfrxReportComponent {
   int PaperSize = 9;
   long double LeftMargin = 10, TopMargin = 10, RightMargin = 10, BottomMargin = 10;
   bool MirrorMargins = false;
+  int Orientation = 0, Bin = 7, BinOtherPages = 7, Duplex = 0;
 
  private:
   long double paperWidth_ = 0, paperHeight_ = 0;
@@ -163,6 +165,14 @@ class RecordingHost : public preview::TfrxPreviewHost {
   void SetPreviewHint(const AnsiString& text) override { previewHint = text; }
   void PreviewInvalidate() override { log.push_back("invalidate"); }
   void PreviewRefreshReport() override { log.push_back("refresh-report"); }
+  preview::TfrxPrintSettings PrintSettings() const override { return printSettings; }
+  void SetPrintSettings(const preview::TfrxPrintSettings& s) override { printSettings = s; }
+  bool ShowPrintDialog(preview::TfrxPrintSettings& s) override { return printDialog ? printDialog(s) : true; }
+  void PrintPage(TfrxComponent* page, int copyNo) override {
+    if (onPrintPage) onPrintPage(page, copyNo);
+  }
+  void PrintReport() override { log.push_back("print-report"); }
+  void AfterPrintReport() override { log.push_back("after-print-report"); }
 
   int maxMemSize = 10, pagesInCache = 50;
   bool useFileCache = false, terminated = false, hasPreview = false, modifyOnClick = false;
@@ -171,6 +181,9 @@ class RecordingHost : public preview::TfrxPreviewHost {
   rtl::TStringList errors, drill;
   std::vector<std::string> log;
   std::function<void()> onProcessMessages;
+  preview::TfrxPrintSettings printSettings;
+  std::function<bool(preview::TfrxPrintSettings&)> printDialog;
+  std::function<void(TfrxComponent*, int)> onPrintPage;
 
  private:
   void Note(const char* what, report::TfrxProgressType t, int v) {

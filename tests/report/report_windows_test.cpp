@@ -16,6 +16,7 @@
 #include "report/vuzInheritError.h"
 #include "report/vuzPassw.h"
 #include "report/vuzProgress.h"
+#include "report/vuzUtils_gui.h"
 #include "report_fakes.h"
 
 using namespace report;
@@ -85,7 +86,7 @@ TEST_F(ReportWindows, CancelClosesTheWindowAndTheNextStepTerminatesTheRun) {
   ReportHooksScope::Engine(r).onRun = [&](FakeEngine& e) {
     e.PreviewPages->Initialize();
     e.PreviewPages->AddPage(nullptr);
-    TfrxProgress* progress = r.ProgressWindow();
+    auto* progress = dynamic_cast<TfrxProgress*>(r.ProgressWindow());
     EXPECT_NE(progress, nullptr);
     if (!progress) return false;
     EXPECT_EQ(progress->Message(), std::string("Готовится страница 1"_cp));

@@ -1,0 +1,246 @@
+// zarnik-report: prepares the recorder report of a process file with the
+// program's templates and feed, and saves the prepared pages (.fp3) or
+// exports them through one of the registered export filters. A developers'
+// and tests' tool; the program's users export from the preview window.
+//
+//   zarnik-report PROCESS.bin -o OUT [-f FORMAT] [--pages 1-3,7] [--password TEXT]
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "app/ProcessReport.h"
+#include "export/vuzExportImage.h"
+#include "export/vuzExportStartup.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/strings.h"
+#include "platform/rtl/typinfo.h"
+#include "preview/vuzPreviewStartup.h"
+#include "report/vuzClass.h"
+#include "report/vuzClassRTTI.h"
+#include "report/vuzClassReport.h"
+#include "report/vuzClassServices.h"
+#include "tools/zarnik-report/ReportFormats.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum TExitCode { kOk = 0, kFailed = 1, kUsage = 2 };
+
+struct TOptions {
+  std::string process, output, format, pages, password;
+  bool hasPages = false, hasPassword = false;
+};
+
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: zarnik-report PROCESS.bin -o OUT [-f FORMAT] [--pages LIST] [--password TEXT]\n"
+               "  Prepares the recorder report of an archive process file and saves it.\n"
+               "  FORMAT (else taken from OUT's extension; .xls is the workbook):");
+  for (const zreport::TReportFormat& f : zreport::ReportFormats())
+    std::fprintf(to, " %.*s", int(f.name.size()), f.name.data());
+  std::fprintf(to,
+               "\n  --pages 1-3,7   pages to export (not for fp3)\n"
+               "  --password TEXT password of the output, where the format has one\n");
+}
+
+// One clear line on the error output.
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "zarnik-report: %s\n", message.c_str());
+  return kFailed;
+}
+
+bool ParseArguments(int argc, char** argv, TOptions& o, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= argc) {
+        error = std::string(a) + " needs a value";
+        return false;
+      }
+      into = argv[++i];
+      return true;
+    };
+    if (a == "-o" || a == "--output") {
+      if (!value(o.output)) return false;
+    } else if (a == "-f" || a == "--format") {
+      if (!value(o.format)) return false;
+    } else if (a == "--pages") {
+      if (!value(o.pages)) return false;
+      o.hasPages = true;
+    } else if (a == "--password") {
+      if (!value(o.password)) return false;
+      o.hasPassword = true;
+    } else if (!a.empty() && a[0] == '-' && a != "-") {
+      error = "unknown option " + std::string(a);
+      return false;
+    } else if (o.process.empty()) {
+      o.process = a;
+    } else {
+      error = "more than one process file given";
+      return false;
+    }
+  }
+  if (o.process.empty())
+    error = "no process file given";
+  else if (o.output.empty())
+    error = "no output file given (-o OUT)";
+  return error.empty();
+}
+
+// "1-3,7": page numbers and ranges of them, separated by commas.
+bool PageListIsValid(std::string_view pages) {
+  auto number = [](std::string_view n) {
+    return !n.empty() && n.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  while (true) {
+    const std::size_t comma = pages.find(',');
+    const std::string_view item = pages.substr(0, comma);
+    const std::size_t dash = item.find('-');
+    if (!number(item.substr(0, dash))) return false;
+    if (dash != std::string_view::npos && !number(item.substr(dash + 1))) return false;
+    if (comma == std::string_view::npos) return true;
+    pages.remove_prefix(comma + 1);
+  }
+}
+
+// The report engine's process-wide objects and the filters, for the run.
+struct TEngineStarted {
+  TEngineStarted() {
+    report::ReportClassesStartup();
+    report::vuzClassRTTIStartup();
+    preview::vuzPreviewStartup();
+    report::vuzExportStartup();
+    pictures = std::make_unique<rtl::TComponent>(nullptr);
+    report::vuzCreatePictureExports(pictures.get());
+  }
+  ~TEngineStarted() {
+    pictures.reset();
+    report::vuzExportShutdown();
+    preview::vuzPreviewShutdown();
+    report::vuzClassRTTIShutdown();
+    report::ReportClassesShutdown();
+  }
+  // The picture exports, which the program's window does not offer.
+  std::unique_ptr<rtl::TComponent> pictures;
+};
+
+// A name beside the output for writing it first; renamed over it when whole.
+fs::path TemporaryBeside(const fs::path& output) {
+  fs::path tmp = output;
+  tmp += ".zarnik-report-" + std::to_string(::getpid()) + ".part";
+  return tmp;
+}
+
+int Export(report::TfrxReport& r, report::TfrxCustomExportFilter& filter, const zreport::TReportFormat& format,
+           const TOptions& o) {
+  const fs::path output = o.output;
+  // Filters that put their own extension on the name (the picture exports)
+  // find theirs already there.
+  fs::path tmp = TemporaryBeside(output);
+  tmp += std::string(filter.DefaultExt);
+  filter.ShowDialog = false;
+  filter.ShowProgress = false;
+  filter.OverwritePrompt = false;
+  filter.FileName = rtl::Utf8ToAnsi(tmp.string());
+  filter.PageNumbers = o.hasPages ? rtl::AnsiString(o.pages) : rtl::AnsiString();
+  filter.CurPage = false;
+  // A picture export writes one file: all pages in one picture, a TIFF with
+  // one image per page.
+  if (auto* picture = dynamic_cast<report::TfrxCustomImageExport*>(&filter)) {
+    picture->SeparateFiles = false;
+    picture->MultiImage = true;
+  }
+  if (o.hasPassword) rtl::SetPropValue(filter, format.passwordProperty, rtl::Variant(rtl::Utf8ToWide(o.password)));
+  std::error_code ec;
+  bool done = false;
+  try {
+    done = r.Export(&filter);
+  } catch (...) {
+    fs::remove(tmp, ec);
+    throw;
+  }
+  if (!done || !fs::exists(tmp, ec)) {
+    fs::remove(tmp, ec);
+    return Fail("the " + std::string(format.name) + " export failed" +
+                (r.Errors().Count() ? ": " + rtl::AnsiToUtf8(r.Errors().Strings(0)) : std::string()));
+  }
+  fs::rename(tmp, output, ec);
+  if (ec) {
+    fs::remove(tmp, ec);
+    return Fail("cannot write " + o.output);
+  }
+  return kOk;
+}
+
+int Run(const TOptions& o) {
+  const zreport::TReportFormat* format =
+      o.format.empty() ? zreport::FindFormatByFileName(o.output) : zreport::FindFormatByName(o.format);
+  if (!format)
+    return Fail(o.format.empty() ? "cannot tell the format from " + o.output + "; give -f FORMAT"
+                                 : "unknown format " + o.format);
+  if (o.hasPages && (format->filterClass.empty() || !PageListIsValid(o.pages)))
+    return Fail(format->filterClass.empty() ? "--pages applies to exports, not to fp3"
+                                            : "bad page list " + o.pages + " (e.g. 1-3,7)");
+  if (o.hasPassword && format->passwordProperty.empty())
+    return Fail("the " + std::string(format->name) + " format has no password");
+
+  TEngineStarted started;
+  report::TfrxCustomExportFilter* filter = nullptr;
+  if (!format->filterClass.empty()) {
+    filter = zreport::FindRegisteredFilter(*format);
+    if (!filter) return Fail("the " + std::string(format->name) + " export is not available in this build");
+  }
+
+  // Numbers as the program shows them.
+  rtl::CurrentFormatSettings().DecimalSeparator = ',';
+  app::TShownProcess process;
+  switch (app::LoadShownProcess(rtl::Utf8ToAnsi(o.process), app::TDisplayOptions{}, process)) {
+    case app::TProcessLoadResult::Loaded: break;
+    case app::TProcessLoadResult::Unreadable: return Fail("cannot read process file " + o.process);
+    case app::TProcessLoadResult::Damaged: return Fail("not a process file, or a damaged one: " + o.process);
+  }
+  app::TShownProcessSource source(process, app::TProcessChartView{});
+  app::TRecorderReport recorderReport(source, source.TableColCount());
+  report::TfrxReport& r = recorderReport.Report();
+  r.EngineOptions()->NewSilentMode = report::simSilent;
+  r.SetShowProgress(false);
+  if (!recorderReport.Prepare())
+    return Fail("the report could not be prepared" +
+                (r.Errors().Count() ? ": " + rtl::AnsiToUtf8(r.Errors().Strings(0)) : std::string()));
+
+  if (!filter) {
+    // The prepared-pages store writes beside the file and renames it over.
+    r.PreviewPages()->SaveToFile(rtl::Utf8ToAnsi(o.output));
+    return kOk;
+  }
+  return Export(r, *filter, *format, o);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    PrintUsage(stdout);
+    return kOk;
+  }
+  TOptions o;
+  std::string error;
+  if (!ParseArguments(argc, argv, o, error)) {
+    std::fprintf(stderr, "zarnik-report: %s\n", error.c_str());
+    PrintUsage(stderr);
+    return kUsage;
+  }
+  try {
+    return Run(o);
+  } catch (const std::exception& e) {
+    return Fail("cannot write " + o.output + ": " + rtl::AnsiToUtf8(e.what()));
+  } catch (...) {
+    return Fail("cannot write " + o.output);
+  }
+}
