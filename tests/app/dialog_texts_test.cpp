@@ -67,8 +67,8 @@ class DialogTextsTest : public apptest::FormFixture {
         if (!w->isVisible()) continue;
         const std::string cut = Clipped(w);
         EXPECT_EQ(cut, "") << f.Name() << ": the text is clipped (" << w->width() << " px)";
-        const bool ownControl = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
-                                qobject_cast<QGroupBox*>(w);
+        const bool ownControl =
+            qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w);
         if (ownControl && w->parentWidget()) {
           EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
               << f.Name() << ": a control reaches beyond its parent";

@@ -29,13 +29,14 @@ namespace {
 // without the mend, an open box waits for a user for ever.
 class Watchdog {
  public:
-  explicit Watchdog(const char* what) : thread_([this, what] {
-      std::unique_lock<std::mutex> lock(m_);
-      if (!cv_.wait_for(lock, std::chrono::seconds(20), [this] { return done_; })) {
-        std::fprintf(stderr, "still open 20 s after the signal: %s\n", what);
-        std::_Exit(1);
-      }
-    }) {}
+  explicit Watchdog(const char* what)
+      : thread_([this, what] {
+          std::unique_lock<std::mutex> lock(m_);
+          if (!cv_.wait_for(lock, std::chrono::seconds(20), [this] { return done_; })) {
+            std::fprintf(stderr, "still open 20 s after the signal: %s\n", what);
+            std::_Exit(1);
+          }
+        }) {}
   ~Watchdog() {
     {
       std::lock_guard<std::mutex> lock(m_);
@@ -142,8 +143,12 @@ TEST(Termination, TheCancelAnswerOfEveryButtonSet) {
     unsigned flags;
     int answer;
   };
-  const Case cases[] = {{MB_OK, IDOK},         {MB_OKCANCEL, IDCANCEL},   {MB_ABORTRETRYIGNORE, IDABORT},
-                        {MB_YESNO, IDNO},      {MB_YESNOCANCEL, IDCANCEL}, {MB_RETRYCANCEL, IDCANCEL},
+  const Case cases[] = {{MB_OK, IDOK},
+                        {MB_OKCANCEL, IDCANCEL},
+                        {MB_ABORTRETRYIGNORE, IDABORT},
+                        {MB_YESNO, IDNO},
+                        {MB_YESNOCANCEL, IDCANCEL},
+                        {MB_RETRYCANCEL, IDCANCEL},
                         {MB_YESNO | MB_DEFBUTTON1, IDNO}};
   for (const Case& c : cases) EXPECT_EQ(MessageBoxCancelAnswer(c.flags), c.answer) << c.flags;
 }
