@@ -217,7 +217,7 @@ int TForm1::ImportFlashImage(const std::string& image, int marker) {
     const AnsiString name = ProcessFileName(MarkedHeader(stored, marker));
     if (std::find(written.begin(), written.end(), name) != written.end()) {
       Ask("Процесс со стартом "_cp + HeaderDateTimeText(3, stored) +
-              " записан в копии Flash дважды; повтор пропущен (файл "_cp + name + " уже считан)",
+              " записан в копии Flash дважды; повтор пропущен (файл "_cp + name + " уже считан)"_cp,
           MB_OK | MB_ICONWARNING | MB_TASKMODAL);
       continue;
     }

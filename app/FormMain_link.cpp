@@ -104,7 +104,12 @@ void TForm1::ShowPortList(const std::vector<int>& ports, int checked) {
 int TForm1::Ask(const AnsiString& text, unsigned flags) { return MessageBox(text, Application->Title(), flags); }
 
 TPortAnswer TForm1::AskPortProblem(const AnsiString& text) {
-  switch (Ask(text, MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL)) {
+  const int answer = Ask(text, MB_ABORTRETRYIGNORE | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TASKMODAL);
+  // The program is being ended (a termination signal closed the box): it
+  // goes on without the recorder to its normal end instead of halting with
+  // a failure status and unsaved settings.
+  if (Application->Terminated()) return TPortAnswer::Ignore;
+  switch (answer) {
     case IDABORT: return TPortAnswer::Abort;
     case IDIGNORE: return TPortAnswer::Ignore;
     default: return TPortAnswer::Retry;

@@ -49,10 +49,10 @@ void TForm1::AZoomExecute(TObject* Sender, TShrinkZoom zoom) {
   if (!Sender) return;
   static const char* const keys[] = {"5", "10", "20", "A"};
   IniWrite("Config", "ShrinkZoom", keys[static_cast<int>(zoom)]);
-  static const char* const texts[] = {"Выбран масштаб графика усадки 5 мм", "Выбран масштаб графика усадки 10 мм",
-                                      "Выбран масштаб графика усадки 20 мм",
-                                      "Выбран автоматический масштаб графика усадки"};
-  SetPanelText(0, rtl::Utf8ToAnsi(texts[static_cast<int>(zoom)]));
+  static constexpr std::string_view texts[] = {
+      "Выбран масштаб графика усадки 5 мм"_cp, "Выбран масштаб графика усадки 10 мм"_cp,
+      "Выбран масштаб графика усадки 20 мм"_cp, "Выбран автоматический масштаб графика усадки"_cp};
+  SetPanelText(0, AnsiString(texts[static_cast<int>(zoom)]));
 }
 
 void TForm1::AZoomMmExecute(TObject* Sender) {

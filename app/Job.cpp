@@ -18,14 +18,14 @@ TfrmJob::TfrmJob(TComponent* owner, TRecordingJob& job, int channels) : TForm(ow
   SetBorderStyle(bsDialog);
   SetFormStyle(fsStayOnTop);
   SetPosition(poMainFormCenter);
-  SetBounds(0, 0, 330, 250);
+  SetBounds(0, 0, 370, 250);
   SetKeyPreview(true);
   OnKeyUp = [this](TObject* s, Word& k, TShiftState sh) { FormKeyUp(s, k, sh); };
 
   GroupBox1 = new TGroupBox(this);
   GroupBox1->SetParent(this);
   GroupBox1->SetCaption("Задание на новый процесс регистрации"_cp);
-  GroupBox1->SetBounds(8, 8, 306, 170);
+  GroupBox1->SetBounds(8, 8, 346, 170);
   EditDuration = AddEdit("Длительность, часов"_cp, "(1-1000)", 20);
   EditPointPeriod = AddEdit("Период отсчетов, минут"_cp, "(1-240)", 48);
   EditPoints = AddEdit("Количество отсчетов"_cp, "", 76);
@@ -46,13 +46,13 @@ TfrmJob::TfrmJob(TComponent* owner, TRecordingJob& job, int channels) : TForm(ow
   btnWrite = new TButton(this);
   btnWrite->SetParent(this);
   btnWrite->SetCaption("Записать"_cp);
-  btnWrite->SetBounds(150, 188, 80, 26);
+  btnWrite->SetBounds(190, 188, 80, 26);
   btnWrite->SetDefault(true);
   btnWrite->OnClick = [this](TObject* s) { btnWriteClick(s); };
   btnCancel = new TButton(this);
   btnCancel->SetParent(this);
   btnCancel->SetCaption("Отменить"_cp);
-  btnCancel->SetBounds(234, 188, 80, 26);
+  btnCancel->SetBounds(274, 188, 80, 26);
   btnCancel->SetModalResult(mrCancel);
 
   EditPointPeriod->SetText(rtl::IntToStr(job_.Period));
@@ -84,7 +84,7 @@ void TfrmJob::AddHint(const AnsiString& hint, int top) {
   auto* h = new TLabel(this);
   h->SetParent(GroupBox1);
   h->SetCaption(hint);
-  h->SetBounds(246, top + 4, 58, 16);
+  h->SetBounds(246, top + 4, 92, 16);  // "(до 24 часов)" whole
 }
 
 void TfrmJob::Compute() {

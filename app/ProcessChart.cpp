@@ -1,5 +1,7 @@
 #include "app/ProcessChart.h"
 
+#include <string>
+
 namespace app {
 
 using namespace rtl::literals;
@@ -19,23 +21,23 @@ TProcessChartSeries SetUpProcessChart(chart::TChartModel& c) {
   c.BottomAxis().SetDateTimeFormat("hh:mm");
 
   struct Curve {
-    const char* title;
+    std::string_view title;
     gfx::TColor color;
     TPointerStyle style;
     chart::TVertAxis axis;
   };
   const Curve curves[5] = {
-      {"Температура", gfx::clRed, TPointerStyle::Circle, chart::TVertAxis::Left},
-      {"Влажность", gfx::clBlue, TPointerStyle::Triangle, chart::TVertAxis::Left},
-      {"Усадка", gfx::clBlack, TPointerStyle::Rectangle, chart::TVertAxis::Right},
-      {"Температура доп.", 16512, TPointerStyle::Circle, chart::TVertAxis::Left},
-      {"Температура доп. 2", gfx::clMaroon, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {"Температура"_cp, gfx::clRed, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {"Влажность"_cp, gfx::clBlue, TPointerStyle::Triangle, chart::TVertAxis::Left},
+      {"Усадка"_cp, gfx::clBlack, TPointerStyle::Rectangle, chart::TVertAxis::Right},
+      {"Температура доп."_cp, 16512, TPointerStyle::Circle, chart::TVertAxis::Left},
+      {"Температура доп. 2"_cp, gfx::clMaroon, TPointerStyle::Circle, chart::TVertAxis::Left},
   };
   TProcessChartSeries out;
   for (int i = 0; i < 5; ++i) {
     const Curve& k = curves[i];
     auto* s = c.AddSeries<chart::TLineSeries>();
-    s->SetTitle(rtl::Utf8ToAnsi(k.title));
+    s->SetTitle(std::string(k.title));
     s->SetSeriesColor(k.color);
     s->SetVertAxis(k.axis);
     s->Pointer().Style = k.style;

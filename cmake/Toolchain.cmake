@@ -83,8 +83,16 @@ function(zarnik_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "${ZARNIK_TEST_ENVIRONMENT};ZARNIK_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    TEST_LIST ${name}_TESTS
     DISCOVERY_TIMEOUT 60)
+  # The environment is set on the discovered tests by an include file of our
+  # own, read after the discovery's: handed to the discovery as a property, a
+  # list of variables keeps only its first entry.
+  set(environment ${ZARNIK_TEST_ENVIRONMENT} "ZARNIK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${include_file}
+       "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${environment}]==])\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
 endfunction()
 
 # zarnik_bench(name SOURCES... DEPS ... [SMOKE_ARGS ...]) — one Google

@@ -4,16 +4,20 @@
 
 #include "report/vuzRes.h"
 
+// literals: utf-8 (the rows become the built-in XML table, which the language
+// table reads as UTF-8 and converts to 1251 itself)
+
 namespace report {
 
-// Keys of exports this system does not have (the plain text, CSV, e-mail,
-// DBF and second spreadsheet exports, the row-count choices) carry texts only
-// where something shows them or where they say more than a caption; the
-// others read back as their keys.
+// Every key has a text, those of exports this system does not have (the
+// plain text, CSV, e-mail, DBF and second spreadsheet exports, the row-count
+// choices) too: dialogs that translate their controls by key never show a
+// bare number.
 const std::vector<TfrxExportText>& vuzExportTexts() {
   static const std::vector<TfrxExportText> rows = {
       // Spreadsheet export by automation.
       {"8000", "Экспорт в Excel"},
+      {"8001", "Стили"},
       {"8002", "Картинки"},
       {"8003", "Объединять ячейки"},
       {"8004", "Быстрый экспорт"},
@@ -25,8 +29,10 @@ const std::vector<TfrxExportText>& vuzExportTexts() {
       {"8010", ".xls"},
       // A second spreadsheet export's dialog; the OpenDocument dialog shows 8102 and 8103.
       {"8100", "Экспорт в Excel"},
+      {"8101", "Стили"},
       {"8102", "WYSIWYG"},
       {"8103", "Фон"},
+      {"8104", "Открыть Excel после экспорта"},
       {"8105", "Файл Excel (*.xls)|*.xls"},
       {"8106", ".xls"},
       // HTML export.
@@ -38,6 +44,7 @@ const std::vector<TfrxExportText>& vuzExportTexts() {
       {"8205", "Фиксированная ширина"},
       {"8206", "Навигатор"},
       {"8207", "Многостраничный"},
+      {"8208", "Разрывы страниц"},
       {"8209", "Фон"},
       {"8210", "Файл HTML (*.html)|*.html"},
       {"8211", ".html"},
@@ -60,6 +67,7 @@ const std::vector<TfrxExportText>& vuzExportTexts() {
       {"8315", "Графические"},
       {"8316", "Only with OEM codepage"},
       {"8317", "Печать после экспорта"},
+      {"8318", "Сохранить настройки"},
       {"8319", " Просмотр "},
       {"8320", "Ширина:"},
       {"8321", "Высота:"},
@@ -151,7 +159,30 @@ const std::vector<TfrxExportText>& vuzExportTexts() {
       {"CSVExport", "CSV файл"},
       // An e-mail export.
       {"8900", "Отослать по E-mail"},
+      {"8901", "Адрес"},
+      {"8902", "Тема"},
+      {"8903", "Текст письма"},
+      {"8904", "Вложение"},
+      {"8905", "Формат"},
+      {"8906", "Отправить"},
+      {"8907", "Отмена"},
+      {"8908", "Письмо"},
+      {"8909", "Учётная запись"},
+      {"8910", "Сервер SMTP"},
+      {"8911", "Порт"},
+      {"8912", "Логин"},
+      {"8913", "Пароль"},
+      {"8914", "Имя отправителя"},
+      {"8915", "Адрес отправителя"},
+      {"8916", "Организация"},
+      {"8917", "Подпись"},
       {"8918", "Необходимые поля не заполнены"},
+      {"8919", "Копия"},
+      {"8920", "Кодировка"},
+      {"8921", "Требуется авторизация"},
+      {"8922", "Показывать диалог отправки"},
+      {"8923", "Сохранить настройки"},
+      {"8924", "Тайм-аут (с)"},
       {"EmailExport", "E-mail"},
       {"ReziZuzoreFile", "ReziZuzore файл"},
       {"GifexportFilter", "Рисунок Gif (*.gif)|*.gif"},
@@ -171,12 +202,14 @@ const std::vector<TfrxExportText>& vuzExportTexts() {
       {"8961", ".odt"},
       // The PDF dialog's security, document-information and viewer pages.
       {"8962", "Защита"},
+      {"8963", "Настройки защиты"},
       {"8964", "Пароль владельца"},
       {"8965", "Пароль пользователя"},
       {"8966", "Печать документа"},
       {"8967", "Изменение документа"},
       {"8968", "Копирование текста и графики"},
       {"8969", "Аннотации"},
+      {"8970", "Разрешения"},
       {"8971", "Информация о документе"},
       {"8972", "Информация"},
       {"8973", "Заголовок"},
@@ -195,12 +228,23 @@ const std::vector<TfrxExportText>& vuzExportTexts() {
       {"8986", "Растянуть окно"},
       {"8987", "Центровать окно"},
       {"8988", "Растягивать при печати"},
+      {"8989", "Показывать заголовок документа"},
+      // Row counts and splitting into sheets.
+      {"9000", "Строк на листе:"},
+      {"9001", "Разделять на листы"},
+      {"9002", "Не разделять"},
+      {"9003", "По страницам отчёта"},
+      {"9004", "По количеству строк"},
       // A DBF export.
       {"9101", "Экспорт в DBF"},
       {"9102", "dBase (DBF) экспорт"},
       {"9103", ".dbf"},
       {"9104", "Не удалось загрузить файл"},
       {"9105", "Ошибка"},
+      {"9106", "Имена полей"},
+      {"9107", "Автоматически"},
+      {"9108", "Вручную"},
+      {"9109", "Загрузить из файла..."},
       {"9110", "Текстовые файлы (*.txt)|*.txt|Все файлы|*.*"},
       {"9111", "DBF файлы (*.dbf)|*.dbf|Все файлы|*.*"},
       // The workbook export.
@@ -219,6 +263,7 @@ const std::vector<TfrxExportText>& vuzExportTexts() {
       {"9163", "Комментарий"},
       {"9164", "Ключевые слова"},
       {"9165", "Ревизия"},
+      {"9166", "Версия"},
       {"9167", "Приложение"},
       {"9168", "Тема"},
       {"9169", "Категория"},

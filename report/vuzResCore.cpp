@@ -3,6 +3,8 @@
 // texts; keep one StrRes per key.
 #include "report/vuzRes.h"
 
+// literals: utf-8 (the table is XML text that the language table converts)
+
 namespace report {
 
 const std::string& vuzCoreResourceXML() {

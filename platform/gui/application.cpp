@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFont>
 #include <QImage>
@@ -16,6 +17,7 @@
 #include <QTranslator>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "platform/gfx/colors.h"
@@ -56,6 +58,31 @@ TApplication applicationInstance;
 bool overrideCursor = false;
 bool translationsLoaded = false;
 
+// Toolkit texts the installed Russian translations do not cover: the file
+// kinds of the file dialog's list (their context is newer than the table).
+class MissingToolkitTexts : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* source, const char*, int) const override {
+    struct Text {
+      const char* context;
+      const char* source;
+      const char16_t* russian;
+    };
+    static const Text texts[] = {
+        {"QAbstractFileIconProvider", "Folder", u"Папка"},        {"QAbstractFileIconProvider", "Drive", u"Диск"},
+        {"QAbstractFileIconProvider", "File", u"Файл"},           {"QAbstractFileIconProvider", "%1 File", u"Файл %1"},
+        {"QAbstractFileIconProvider", "Alias", u"Ссылка"},        {"QAbstractFileIconProvider", "Shortcut", u"Ярлык"},
+        {"QAbstractFileIconProvider", "Unknown", u"Неизвестный"},
+    };
+    for (const Text& t : texts)
+      if (std::strcmp(context, t.context) == 0 && std::strcmp(source, t.source) == 0)
+        return QString::fromUtf16(t.russian);
+    return {};
+  }
+};
+
 }  // namespace
 
 TApplication* const Application = &applicationInstance;
@@ -77,11 +104,17 @@ void EnsureQtApp() {
   app->setQuitOnLastWindowClosed(false);
   // The toolkit's own texts (file dialogs, the edit context menu) in
   // Russian, like the rest of the program, when its translations are there.
+  // Dates, sizes and file types in the file dialog's list follow the
+  // default locale, so it is Russian too ("дек.", "КиБ", the file kinds).
+  const QLocale russian(QLocale::Russian, QLocale::Russia);
+  QLocale::setDefault(russian);
   auto* translator = new QTranslator(app);
-  if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+  if (translator->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
       QCoreApplication::installTranslator(translator))
     translationsLoaded = true;
+  // Asked before the toolkit's own table: the texts it lacks.
+  QCoreApplication::installTranslator(new MissingToolkitTexts(app));
   // The windows were laid out for an 8-point sans-serif face: widths, row
   // heights and caption lengths fit it.
   QFont font(QStringLiteral("Liberation Sans"), 8);
@@ -170,6 +203,13 @@ void TApplication::HandleMessage(int maxWaitMs) {
 
 void TApplication::Run() {
   Initialize();
+  // Ended while the main form was still being made (a termination signal
+  // during its start-up questions): it still closes, so its close handler
+  // saves what it saves, and the loop does not start.
+  if (terminated_) {
+    if (mainForm_) mainForm_->Close();
+    return;
+  }
   if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
   while (!terminated_) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -188,9 +228,22 @@ void TApplication::Run() {
   }
 }
 
+int TApplication::ExecDialog(QDialog& dialog) {
+  if (terminated_) return QDialog::Rejected;
+  modalDialogs_.push_back(&dialog);
+  struct Leave {
+    std::vector<QDialog*>& dialogs;
+    QDialog* dialog;
+    ~Leave() { dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end()); }
+  } leave{modalDialogs_, &dialog};
+  return dialog.exec();
+}
+
 void TApplication::Terminate() {
   terminated_ = true;
   for (QEventLoop* loop : modalLoops_) loop->quit();
+  // A copy: closing a dialog may end its exec and unregister it.
+  for (QDialog* dialog : std::vector<QDialog*>(modalDialogs_)) dialog->done(QDialog::Rejected);
   if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
 }
 

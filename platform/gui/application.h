@@ -10,6 +10,7 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/gui/component.h"
 
+class QDialog;
 class QEventLoop;
 
 namespace gui {
@@ -23,7 +24,9 @@ class TApplication : public TComponent {
 
   // Creates the toolkit's application object; widgets call it themselves.
   void Initialize();
-  // Shows the main form and runs the message loop until Terminate.
+  // Shows the main form and runs the message loop until Terminate. When
+  // Terminate came before, it only closes the main form (running its close
+  // handler) and returns.
   void Run();
   // Handles every message that is waiting (timers that are due included,
   // handlers of other threads handed over with Synchronize as well) and
@@ -31,6 +34,9 @@ class TApplication : public TComponent {
   void ProcessMessages();
   // Waits for at least one message (at most maxWaitMs) and handles it.
   void HandleMessage(int maxWaitMs = 50);
+  // Ends the message loop, every modal loop and every toolkit dialog that is
+  // open (as cancelled); message boxes asked afterwards answer at once as
+  // cancelled, so no code path can keep the program waiting for a user.
   void Terminate();
   bool Terminated() const { return terminated_; }
   // Tests that ended the loop make room for the next one.
@@ -72,6 +78,10 @@ class TApplication : public TComponent {
   // Platform-internal: modal loops register themselves so Terminate ends them.
   void EnterModal(QEventLoop* loop);
   void LeaveModal(QEventLoop* loop);
+  // Platform-internal: runs a toolkit dialog (message box, file dialog)
+  // modally, registered so Terminate closes it; answers its result code, or
+  // rejected at once when the application is terminated.
+  int ExecDialog(QDialog& dialog);
 
  private:
   bool terminated_ = false;
@@ -79,6 +89,7 @@ class TApplication : public TComponent {
   TForm* mainForm_ = nullptr;
   int modalLevel_ = 0;
   std::vector<QEventLoop*> modalLoops_;
+  std::vector<QDialog*> modalDialogs_;
 };
 
 class TScreen {

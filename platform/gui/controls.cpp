@@ -221,8 +221,14 @@ QPoint ToControl(TControl* c, QObject* receiver, QPoint p) {
 
 }  // namespace
 
+// A popup (an edit's context menu, a combo box's list) parented to a control
+// handles its own keys: Esc closes it and must not also press the form's
+// cancel button, nor any key reach the control under it.
+bool InPopup(QObject* receiver) { return static_cast<QWidget*>(receiver)->window()->windowType() == Qt::Popup; }
+
 bool DispatchControlEvent(QObject* receiver, QEvent* e) {
   if (resending || !receiver->isWidgetType()) return false;
+  if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && InPopup(receiver)) return false;
   switch (e->type()) {
     case QEvent::KeyPress: {
       bool handled = false;

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <map>
@@ -41,6 +44,17 @@ bool UserCanAnswer() {
   return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
+int MessageBoxCancelAnswer(unsigned flags) {
+  switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL: return IDCANCEL;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_YESNO: return IDNO;
+    default: return IDOK;
+  }
+}
+
 int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
   if (DialogScript* s = DialogScript::Current()) {
     MessageBoxRecord rec;
@@ -71,7 +85,10 @@ int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags
     if (id == IDCANCEL || (id == IDOK && (flags & MB_TYPEMASK) == MB_OK)) escape = b;
   }
   if (escape) box.setEscapeButton(escape);
-  box.exec();
+  Application->ExecDialog(box);
+  // The program is ending (a termination signal): whatever was on the box,
+  // it counts as cancelled.
+  if (Application->Terminated()) return MessageBoxCancelAnswer(flags);
   auto it = ids.find(box.clickedButton());
   if (it != ids.end()) return it->second;
   return escape ? ids[escape] : def;
@@ -127,6 +144,34 @@ QString QtFilter(const AnsiString& filter) {
   }
   return out.join(QStringLiteral(";;"));
 }
+// "2,93 КБ": the toolkit's Russian locale data has no unit names of its own.
+QString RussianFileSize(qint64 bytes) {
+  static const char16_t* const units[] = {u"байт", u"КБ", u"МБ", u"ГБ", u"ТБ"};
+  double value = static_cast<double>(bytes);
+  int unit = 0;
+  while (value >= 1024 && unit < 4) {
+    value /= 1024;
+    ++unit;
+  }
+  return QLocale().toString(value, 'f', unit == 0 ? 0 : 2) + QChar(' ') + QString::fromUtf16(units[unit]);
+}
+
+// The file list's size and date columns in Russian: the toolkit's model
+// writes them in the system locale, English on a machine set up without
+// Russian.
+class RussianFileColumns : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (role == Qt::DisplayRole && files && index.isValid()) {
+      const QModelIndex source = mapToSource(index);
+      if (index.column() == 1) return files->isDir(source) ? QString() : RussianFileSize(files->size(source));
+      if (index.column() == 3) return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+    }
+    return QIdentityProxyModel::data(index, role);
+  }
+};
 }  // namespace
 
 bool TOpenDialog::Execute() {
@@ -149,6 +194,7 @@ bool TOpenDialog::Execute() {
     // The descriptions already name their patterns ("Файлы *.zrn"): the
     // toolkit would add them a second time in brackets.
     dlg.setOption(QFileDialog::HideNameFilterDetails);
+    dlg.setProxyModel(new RussianFileColumns(&dlg));
     dlg.setAcceptMode(rec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(rec.Save                         ? QFileDialog::AnyFile
                     : (Options & ofAllowMultiSelect) ? QFileDialog::ExistingFiles
@@ -162,7 +208,8 @@ bool TOpenDialog::Execute() {
     }
     if (!InitialDir.empty()) dlg.setDirectory(detail::ToQ(InitialDir));
     if (!FileName.empty()) dlg.selectFile(detail::ToQ(FileName));
-    ok = dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty();
+    ok = Application->ExecDialog(dlg) == QDialog::Accepted && !Application->Terminated() &&
+         !dlg.selectedFiles().isEmpty();
     if (ok) {
       chosen = detail::FromQ(dlg.selectedFiles().first());
       Files.clear();

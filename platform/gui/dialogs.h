@@ -47,6 +47,9 @@ using rtl::MessageBoxDefault;
 using rtl::TMessageBoxFlags;
 // Shows a modal message box with the caption and flags; answers the button.
 int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags = MB_OK);
+// The answer that cancels a box of the flag set: Cancel where there is one,
+// else Abort, No or OK. A box open when the application terminates answers it.
+int MessageBoxCancelAnswer(unsigned flags);
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };

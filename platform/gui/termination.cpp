@@ -29,10 +29,11 @@ void CloseMainForm() {
   char bytes[16];
   while (::read(wakePipe[0], bytes, sizeof bytes) > 0) {
   }
-  if (TForm* main = Application->MainForm(); main && main->Visible())
-    main->Close();
-  else
-    Application->Terminate();
+  // The main form's close handler saves the settings and stops device work
+  // as a cancel does; ending the application then closes whatever modal box
+  // or dialog is open as cancelled, so the code waiting on it unwinds.
+  if (TForm* main = Application->MainForm()) main->Close();
+  Application->Terminate();
 }
 
 }  // namespace

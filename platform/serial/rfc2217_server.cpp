@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -150,6 +151,9 @@ class Rfc2217Server::Impl : private telnet::Handler {
       agent_->Offer(out_);
     }
     rts_ = dtr_ = true;
+    break_ = false;
+    flow_ = CONTROL_NO_FLOW;
+    inboundFlow_ = CONTROL_INBOUND_NO_FLOW;
     settings_ = LineSettings{};
     line_ = std::make_shared<Line>(this);
     hasClient_ = true;
@@ -282,21 +286,7 @@ class Rfc2217Server::Impl : private telnet::Handler {
                                      : settings_.stopBits == TWOSTOPBITS ? 2
                                                                          : 3)});
         break;
-      case SET_CONTROL: {
-        bool rts = rts_, dtr = dtr_;
-        if (value == CONTROL_RTS_ON) rts = true;
-        if (value == CONTROL_RTS_OFF) rts = false;
-        if (value == CONTROL_DTR_ON) dtr = true;
-        if (value == CONTROL_DTR_OFF) dtr = false;
-        if (value == CONTROL_BREAK_ON || value == CONTROL_BREAK_OFF) peer_->HostBreak(value == CONTROL_BREAK_ON);
-        Reply(command, {value});
-        if (rts != rts_ || dtr != dtr_) {
-          rts_ = rts;
-          dtr_ = dtr;
-          peer_->HostControlLines(rts_, dtr_);
-        }
-        break;
-      }
+      case SET_CONTROL: SetControl(value); break;
       case SET_MODEMSTATE_MASK: {
         std::lock_guard<std::mutex> lock(outMutex_);
         modemMask_ = value;
@@ -309,11 +299,58 @@ class Rfc2217Server::Impl : private telnet::Handler {
         peer_->HostPurge(value & 1, value & 2);
         Reply(command, {value});
         break;
+      case SIGNATURE:
+        // Without text it asks for ours; with text it tells us the client's,
+        // which needs no answer.
+        if (payload.size() == 1) Reply(command, std::vector<std::uint8_t>(kSignature.begin(), kSignature.end()));
+        break;
+      case FLOWCONTROL_SUSPEND:
+      case FLOWCONTROL_RESUME: break;  // notices without an answer
       default:
         if (command < SERVER_OFFSET) Reply(command, std::vector<std::uint8_t>(payload.begin() + 1, payload.end()));
         break;
     }
   }
+
+  // A request for a state is answered with the value that sets that state;
+  // a setting is answered with itself.
+  void SetControl(std::uint8_t value) {
+    bool rts = rts_, dtr = dtr_;
+    switch (value) {
+      case CONTROL_REQUEST_FLOW: Reply(SET_CONTROL, {flow_}); return;
+      case CONTROL_REQUEST_INBOUND_FLOW: Reply(SET_CONTROL, {inboundFlow_}); return;
+      case CONTROL_REQUEST_BREAK: Reply(SET_CONTROL, {break_ ? CONTROL_BREAK_ON : CONTROL_BREAK_OFF}); return;
+      case CONTROL_REQUEST_DTR: Reply(SET_CONTROL, {dtr_ ? CONTROL_DTR_ON : CONTROL_DTR_OFF}); return;
+      case CONTROL_REQUEST_RTS: Reply(SET_CONTROL, {rts_ ? CONTROL_RTS_ON : CONTROL_RTS_OFF}); return;
+      case CONTROL_NO_FLOW:
+      case CONTROL_XONXOFF_FLOW:
+      case CONTROL_HARDWARE_FLOW:
+      case CONTROL_DCD_FLOW:
+      case CONTROL_DTR_FLOW:
+      case CONTROL_DSR_FLOW: flow_ = value; break;
+      case CONTROL_INBOUND_NO_FLOW:
+      case CONTROL_INBOUND_XONXOFF_FLOW:
+      case CONTROL_INBOUND_HARDWARE_FLOW: inboundFlow_ = value; break;
+      case CONTROL_BREAK_ON:
+      case CONTROL_BREAK_OFF:
+        break_ = value == CONTROL_BREAK_ON;
+        peer_->HostBreak(break_);
+        break;
+      case CONTROL_DTR_ON:
+      case CONTROL_DTR_OFF: dtr = value == CONTROL_DTR_ON; break;
+      case CONTROL_RTS_ON:
+      case CONTROL_RTS_OFF: rts = value == CONTROL_RTS_ON; break;
+      default: break;
+    }
+    Reply(SET_CONTROL, {value});
+    if (rts != rts_ || dtr != dtr_) {
+      rts_ = rts;
+      dtr_ = dtr;
+      peer_->HostControlLines(rts_, dtr_);
+    }
+  }
+
+  static constexpr std::string_view kSignature = "zarnik RFC 2217 server";
 
   std::shared_ptr<VirtualPeer> peer_;
   int listen_ = -1, client_ = -1;
@@ -327,7 +364,8 @@ class Rfc2217Server::Impl : private telnet::Handler {
   telnet::Decoder decoder_;
   std::unique_ptr<telnet::OptionAgent> agent_;
   std::shared_ptr<Line> line_;
-  bool rts_ = true, dtr_ = true;
+  bool rts_ = true, dtr_ = true, break_ = false;
+  std::uint8_t flow_ = CONTROL_NO_FLOW, inboundFlow_ = CONTROL_INBOUND_NO_FLOW;
   LineSettings settings_;
 };
 

@@ -37,15 +37,30 @@ enum : std::uint8_t {
   PURGE_DATA = 12,
   SERVER_OFFSET = 100,
 };
-// SET-CONTROL values.
+enum : std::uint8_t { SIGNATURE = 0 };
+// SET-CONTROL values. The REQUEST_ values ask for a setting's current state;
+// the answer is the value that sets that state.
 enum : std::uint8_t {
+  CONTROL_REQUEST_FLOW = 0,
   CONTROL_NO_FLOW = 1,
+  CONTROL_XONXOFF_FLOW = 2,
+  CONTROL_HARDWARE_FLOW = 3,
+  CONTROL_REQUEST_BREAK = 4,
   CONTROL_BREAK_ON = 5,
   CONTROL_BREAK_OFF = 6,
+  CONTROL_REQUEST_DTR = 7,
   CONTROL_DTR_ON = 8,
   CONTROL_DTR_OFF = 9,
+  CONTROL_REQUEST_RTS = 10,
   CONTROL_RTS_ON = 11,
   CONTROL_RTS_OFF = 12,
+  CONTROL_REQUEST_INBOUND_FLOW = 13,
+  CONTROL_INBOUND_NO_FLOW = 14,
+  CONTROL_INBOUND_XONXOFF_FLOW = 15,
+  CONTROL_INBOUND_HARDWARE_FLOW = 16,
+  CONTROL_DCD_FLOW = 17,
+  CONTROL_DTR_FLOW = 18,
+  CONTROL_DSR_FLOW = 19,
 };
 // Modem-state bits of NOTIFY-MODEMSTATE (the upper four match MS_*_ON).
 enum : std::uint8_t {

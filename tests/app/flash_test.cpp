@@ -323,7 +323,9 @@ TEST_F(FlashTest, SecondSlotOfTheSameStartIsReportedNotCounted) {
   WriteImage(Image({{0, 0x340, 5, 3, {2013, 3, 1, 8, 0, 0}}, {1, 0x400, 7, 3, {2013, 3, 1, 8, 0, 0}}}, 0x15));
   ReadCopy();
   ASSERT_EQ(dialogs.MessageBoxes().size(), 2u);
-  EXPECT_NE(dialogs.MessageBoxes()[1].Text.find("130301_0800.bin"), std::string::npos);
+  EXPECT_EQ(dialogs.MessageBoxes()[1].Text,
+            "Процесс со стартом 1 марта 2013, 8:00 записан в копии Flash дважды; "
+            "повтор пропущен (файл 130301_0800.bin уже считан)"_cp);
   EXPECT_EQ(dialogs.MessageBoxes()[1].Flags & 0xF, unsigned(gui::MB_OK));
   EXPECT_EQ(Panel(0), "Считан 1 процесс из файла - копии Flash прибора \"copy.bin\""_cp);
   EXPECT_EQ(ReadFile(DataFile("130301_0800.bin")).size(), 16u + 5 * 6);  // the first one's

@@ -1,7 +1,10 @@
 // The export texts in the process-wide language table.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "export/vuzExportRes.h"
 #include "platform/rtl/strings.h"
@@ -41,10 +44,10 @@ TEST(ExportTexts, LookupsAfterStartUp) {
       {"BiffRow", "BiffRow"},
       {"BiffCell", "BiffCell"},
       {"BiffImg", "BiffImg"},
-      // Keys of exports this system lacks, without a text anywhere.
-      {"8001", "8001"},
-      {"8901", "8901"},
-      {"9000", "9000"},
+      // Keys of exports this system lacks have texts too.
+      {"8901", "Адрес"_cp},
+      {"9000", "Строк на листе:"_cp},
+      {"9166", "Версия"_cp},
   };
   for (const Case& c : cases) EXPECT_EQ(vuzResources().Get(c.key), c.text) << c.key;
   EXPECT_EQ(vuzGet(8000), "Экспорт в Excel"_cp);
@@ -68,6 +71,30 @@ TEST(ExportTexts, EveryRowReadsBackAsItsText) {
   report::TfrxResources core;
   core.AddXML(report::vuzCoreResourceXML());
   for (const auto& row : report::vuzExportTexts()) EXPECT_EQ(core.Get(row.Name), row.Name) << row.Name;
+}
+
+// Every numeric key of the table's ranges, in table order, and nothing else
+// numeric: a dialog that translates its controls by key finds each one.
+TEST(ExportTexts, EveryNumericKeyOfTheRangesIsThere) {
+  const std::pair<int, int> ranges[] = {
+      {8000, 8010}, {8100, 8106}, {8200, 8211}, {8300, 8326}, {8400, 8411}, {8500, 8505}, {8600, 8606}, {8700, 8708},
+      {8800, 8802}, {8850, 8853}, {8900, 8924}, {8950, 8954}, {8960, 8989}, {9000, 9004}, {9101, 9111}, {9151, 9184}};
+  std::vector<std::string> expected;
+  for (const auto& [first, last] : ranges)
+    for (int key = first; key <= last; ++key) expected.push_back(std::to_string(key));
+  std::vector<std::string> numeric;
+  int named = 0;
+  for (const auto& row : report::vuzExportTexts()) {
+    if (std::isdigit(static_cast<unsigned char>(row.Name[0])))
+      numeric.push_back(row.Name);
+    else
+      ++named;
+  }
+  EXPECT_EQ(numeric, expected);
+  EXPECT_EQ(named, 39);
+  EXPECT_EQ(report::vuzExportTexts().size(), 247u);
+  report::vuzLoadExportResources();
+  for (const std::string& key : expected) EXPECT_NE(vuzResources().Get(key), key);
 }
 
 TEST(ExportTexts, TheTableIsOneLineOfXml) {
