@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "export/vuzExportODF.h"
 #include "platform/rtl/components.h"
 
 namespace report {
@@ -24,7 +25,20 @@ void vuzExportStartup() {
   // One line per filter, in the export menu's order: a filter created with
   // an owner registers itself. Each export adds its own line here, e.g.
   //   new TfrxPDFExport(owner.get());
-  (void)owner;
+  vuzExportODFStartup();
+  // The main window's stored settings of the two OpenDocument filters.
+  for (TfrxODFExport* f : {static_cast<TfrxODFExport*>(new TfrxODSExport(owner.get())),
+                           static_cast<TfrxODFExport*>(new TfrxODTExport(owner.get()))}) {
+    f->UseFileCache = true;
+    f->ShowProgress = true;
+    f->OverwritePrompt = false;
+    f->DataOnly = false;
+    f->PictureType = gpPNG;
+    f->Background = true;
+    f->Creator = "ReziZuzore";
+    f->Language = "en";
+    f->SuppressPageHeadersFooters = false;
+  }
 }
 
 void vuzExportShutdown() { FilterOwner().reset(); }
