@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
 #include "platform/rtl/components.h"
@@ -55,6 +56,20 @@ void vuzExportStartup() {
                                       {"PrintAfter", rtl::Variant(false)},
                                       {"PrinterDialog", rtl::Variant(true)},
                                       {"UseSavedProps", rtl::Variant(true)}});
+  vuzExportODFStartup();
+  // The main window's stored settings of the two OpenDocument filters.
+  for (TfrxODFExport* f : {static_cast<TfrxODFExport*>(new TfrxODSExport(owner.get())),
+                           static_cast<TfrxODFExport*>(new TfrxODTExport(owner.get()))}) {
+    f->UseFileCache = true;
+    f->ShowProgress = true;
+    f->OverwritePrompt = false;
+    f->DataOnly = false;
+    f->PictureType = gpPNG;
+    f->Background = true;
+    f->Creator = "ReziZuzore";
+    f->Language = "en";
+    f->SuppressPageHeadersFooters = false;
+  }
   new TfrxPDFExport(owner.get());
 }
 
