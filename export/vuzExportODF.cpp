@@ -134,10 +134,13 @@ std::string NamespaceHeader() {
 const char kXmlHead[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
 
 std::string FontProperties(const gfx::TFont& font) {
-  std::string out = " style:font-name=\"" + EscAnsi(font.Name()) + "\" fo:font-size=\"" + std::to_string(font.Size()) + "pt\"";
+  std::string out =
+      " style:font-name=\"" + EscAnsi(font.Name()) + "\" fo:font-size=\"" + std::to_string(font.Size()) + "pt\"";
   const gfx::TFontStyles st = font.Style();
   if (st.Contains(gfx::fsUnderline))
-    out += " style:text-underline-style=\"solid\" style:text-underline-width=\"auto\" style:text-underline-color=\"font-color\"";
+    out +=
+        " style:text-underline-style=\"solid\" style:text-underline-width=\"auto\" "
+        "style:text-underline-color=\"font-color\"";
   if (st.Contains(gfx::fsItalic)) out += " fo:font-style=\"italic\"";
   if (st.Contains(gfx::fsBold)) out += " fo:font-weight=\"bold\"";
   return out + " fo:color=\"" + HtmlColor(font.Color()) + "\"";
@@ -349,7 +352,8 @@ std::string TfrxODFExport::StylesXml() const {
   x += "   <style:paragraph-properties style:text-autospace=\"ideograph-alpha\" style:punctuation-wrap=\"hanging\" "
        "style:line-break=\"strict\" style:writing-mode=\"page\"/>\n";
   x += "   <style:text-properties fo:color=\"#000000\" style:font-name=\"Times New Roman\" fo:font-size=\"12pt\" "
-       "fo:language=\"" + lang + "\" fo:country=\"" + country +
+       "fo:language=\"" +
+       lang + "\" fo:country=\"" + country +
        "\" style:font-name-asian=\"Arial Unicode MS\" style:font-size-asian=\"12pt\" style:language-asian=\"" + lang +
        "\" style:country-asian=\"" + country +
        "\" style:font-name-complex=\"Tahoma1\" style:font-size-complex=\"12pt\" style:language-complex=\"" + lang +
@@ -411,8 +415,9 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
   for (int i = 0; i < m.GetStylesCount(); ++i)
     if (const TfrxIEMStyle* s = m.GetStyleById(i); s && s->Font) fonts.insert(EscAnsi(s->Font->Name()));
 
-  styles += "<style:style style:name=\"pagebreak\" style:family=\"paragraph\" style:parent-style-name=\"Default\">"
-            "<style:paragraph-properties fo:break-after=\"page\"/></style:style>";
+  styles +=
+      "<style:style style:name=\"pagebreak\" style:family=\"paragraph\" style:parent-style-name=\"Default\">"
+      "<style:paragraph-properties fo:break-after=\"page\"/></style:style>";
   std::set<std::string> widths;
   std::vector<std::string> columnWidth(static_cast<std::size_t>(std::max(0, m.ColumnCount)));
   for (int c = 0; c + 1 < m.ColumnCount; ++c) {
@@ -420,16 +425,18 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
     widths.insert(columnWidth[static_cast<std::size_t>(c)]);
   }
   for (const std::string& w : widths)
-    styles += "<style:style style:name=\"co" + w + "\" style:family=\"table-column\">"
-              "<style:table-column-properties fo:break-before=\"auto\" style:column-width=\"" + w +
-              "cm\"/></style:style>";
-  styles += "<style:style style:name=\"ta1\" style:family=\"table\" style:master-page-name=\"PageDef\">"
-            "<style:table-properties table:display=\"true\" style:writing-mode=\"lr-tb\"/></style:style>";
+    styles += "<style:style style:name=\"co" + w +
+              "\" style:family=\"table-column\">"
+              "<style:table-column-properties fo:break-before=\"auto\" style:column-width=\"" +
+              w + "cm\"/></style:style>";
+  styles +=
+      "<style:style style:name=\"ta1\" style:family=\"table\" style:master-page-name=\"PageDef\">"
+      "<style:table-properties table:display=\"true\" style:writing-mode=\"lr-tb\"/></style:style>";
   styles += "<style:style style:name=\"ceb\" style:family=\"table-cell\" style:display=\"false\"/>";
   for (int i = 0; i < m.GetStylesCount(); ++i)
     if (const TfrxIEMStyle* s = m.GetStyleById(i); IsNumericStyle(s))
-      styles += "<number:number-style style:name=\"N" + std::to_string(i) + "\"><number:number number:decimal-places=\"" +
-                Esc(DecimalPlaces(s->DisplayFormat->FormatStr())) +
+      styles += "<number:number-style style:name=\"N" + std::to_string(i) +
+                "\"><number:number number:decimal-places=\"" + Esc(DecimalPlaces(s->DisplayFormat->FormatStr())) +
                 "\" number:min-integer-digits=\"1\"/></number:number-style>";
   for (int i = 0; i < m.GetStylesCount(); ++i) {
     const TfrxIEMStyle* s = m.GetStyleById(i);
@@ -438,7 +445,8 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
     styles += "<style:style style:name=\"ce" + n + "\" style:family=\"table-cell\" style:parent-style-name=\"Default\"";
     if (IsNumericStyle(s)) styles += " style:data-style-name=\"N" + n + "\"";
     styles += ">";
-    if (!text && s->Font) styles += "<style:text-properties" + FontProperties(*s->Font) + "/>" + ParagraphProperties(*s);
+    if (!text && s->Font)
+      styles += "<style:text-properties" + FontProperties(*s->Font) + "/>" + ParagraphProperties(*s);
     styles += "<style:table-cell-properties fo:background-color=\"" +
               (s->Color == gfx::clTransparent ? std::string("transparent") : HtmlColor(s->Color)) +
               "\" style:repeat-content=\"false\"";
@@ -462,16 +470,17 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
       if (!s) continue;
       styles += "<style:style style:name=\"p" + std::to_string(i) +
                 "\" style:family=\"paragraph\" style:parent-style-name=\"Default\"><style:text-properties "
-                "fo:letter-spacing=\"" + Num(s->CharSpacing / 96, 4) + "in\"" +
-                (s->Font ? FontProperties(*s->Font) : std::string()) + "/>" + ParagraphProperties(*s) +
-                "</style:style>";
+                "fo:letter-spacing=\"" +
+                Num(s->CharSpacing / 96, 4) + "in\"" + (s->Font ? FontProperties(*s->Font) : std::string()) + "/>" +
+                ParagraphProperties(*s) + "</style:style>";
     }
   }
-  styles += "<style:style style:name=\"gr1\" style:family=\"graphic\"><style:graphic-properties draw:stroke=\"none\" "
-            "draw:fill=\"none\" draw:textarea-horizontal-align=\"left\" draw:textarea-vertical-align=\"top\" "
-            "draw:color-mode=\"standard\" draw:luminance=\"0%\" draw:contrast=\"0%\" draw:gamma=\"100%\" "
-            "draw:red=\"0%\" draw:green=\"0%\" draw:blue=\"0%\" fo:clip=\"rect(0cm 0cm 0cm 0cm)\" "
-            "draw:image-opacity=\"100%\" style:mirror=\"none\"/></style:style>";
+  styles +=
+      "<style:style style:name=\"gr1\" style:family=\"graphic\"><style:graphic-properties draw:stroke=\"none\" "
+      "draw:fill=\"none\" draw:textarea-horizontal-align=\"left\" draw:textarea-vertical-align=\"top\" "
+      "draw:color-mode=\"standard\" draw:luminance=\"0%\" draw:contrast=\"0%\" draw:gamma=\"100%\" "
+      "draw:red=\"0%\" draw:green=\"0%\" draw:blue=\"0%\" fo:clip=\"rect(0cm 0cm 0cm 0cm)\" "
+      "draw:image-opacity=\"100%\" style:mirror=\"none\"/></style:style>";
 
   std::set<std::string> rowStyles;
   const AnsiString pageWord = vuzResources().Get("8322");
@@ -574,9 +583,11 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
       const std::string h = Num((m.GetYPosById(r + 1) - m.GetYPosById(r)) / 38.5L, 3);
       const std::string name = "ro" + h + (breakRow ? "b" : "");
       if (rowStyles.insert(name).second)
-        styles += "<style:style style:name=\"" + name + "\" style:family=\"table-row\"><style:table-row-properties "
-                  "fo:break-before=\"" + (breakRow ? std::string("page") : std::string("auto")) +
-                  "\" style:row-height=\"" + h + "cm\"/></style:style>";
+        styles += "<style:style style:name=\"" + name +
+                  "\" style:family=\"table-row\"><style:table-row-properties "
+                  "fo:break-before=\"" +
+                  (breakRow ? std::string("page") : std::string("auto")) + "\" style:row-height=\"" + h +
+                  "cm\"/></style:style>";
       body += "<table:table-row table:style-name=\"" + name + "\">";
       int pending = 0;
       for (int c = 0; c + 1 < m.ColumnCount; ++c) {

@@ -19,7 +19,9 @@ using namespace rtl::literals;
 using rtl::AnsiString;
 
 // Quotes, markup characters, a tab, a control character and Cyrillic.
-const char kHostileUtf8[] = "Q\"uo'te <b>&amp; a&b\tTab\x01" "end Сушка";
+const char kHostileUtf8[] =
+    "Q\"uo'te <b>&amp; a&b\tTab\x01"
+    "end Сушка";
 
 // Two pages of two framed cells each, a hostile memo and a 10,000-character line.
 struct OdfReport {
@@ -66,7 +68,9 @@ TEST(OdfCellText, SpacesTabsMarkupAndControls) {
       {u"a ", "a<text:s/>"},  // readers drop a plain space at the end
       {u"x & <y> \"z\"", "x &amp; &lt;y&gt; &quot;z&quot;"},
       {u"a\tb", "a<text:tab/>b"},
-      {u"a\x01\x1f" u"b", "ab"},
+      {u"a\x01\x1f"
+       u"b",
+       "ab"},
       {u"Сушка\tЖ", "Сушка<text:tab/>Ж"},  // tabs are replaced in the Unicode text
   };
   for (const Case& c : cases) EXPECT_EQ(report::OdfCellText(c.in), c.out) << rtl::WideToUtf8(c.in);

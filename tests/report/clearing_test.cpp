@@ -67,14 +67,16 @@ class EveryEnding : public Clearing, public ::testing::WithParamInterface<Ending
 };
 
 TEST_P(EveryEnding, ObjectsGoingTogetherForgetPartnersThatWentFirst) {
+  // Objects go last made first, so the partners are made after the objects
+  // that point at them.
   auto* report = new TfrxReport(holder_.get());
+  auto* page = new TfrxReportPage(report);
+  auto* band = new WatchedBand(page);
+  auto* second = new WatchedMemo(band);
+  auto* first = new TfrxMemoView(band);
   auto* dataPage = new TfrxDataPage(report);
   auto* data = new TfrxUserDataSet(dataPage);
   data->SetName("Orders");
-  auto* page = new TfrxReportPage(report);
-  auto* band = new WatchedBand(page);
-  auto* first = new TfrxMemoView(band);
-  auto* second = new WatchedMemo(band);
   band->SetDataSet(data);
   second->SetFlowTo(first);  // points back at an object freed before it
   int ends = 0;
