@@ -66,8 +66,9 @@ TEST_F(ReportToolTextAndPictures, Pictures) {
     EXPECT_EQ(info.find("Warning"), std::string::npos) << info;
     EXPECT_NE(info.find("TIFF Directory at offset"), std::string::npos) << info;
   }
-  if (!support::FindTool("pngcheck").empty())
+  if (!support::FindTool("pngcheck").empty()) {
     EXPECT_NE(support::CommandOutput("pngcheck '" + dir_.File("r.png") + "'").find("OK:"), std::string::npos);
+  }
   // A page range picks the pages drawn; the one picture keeps the height of
   // all prepared pages (three here), as the picture exports size it.
   ASSERT_EQ(Run("--pages 1 -o '" + dir_.File("p1.png") + "'"), 0) << support::ReadFile(dir_.File("stderr.txt"));
