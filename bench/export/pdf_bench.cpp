@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/ProcessReport.h"
+#include "bench/report_engine_scope.h"
 #include "export/vuzExportPDF.h"
 #include "platform/gfx/font_engine.h"
 #include "platform/rtl/format.h"
@@ -50,18 +51,7 @@ long PeakKb() {
 
 double Value(int row, int channel) { return 20.0 + 10 * channel + 5 * std::sin(row * 0.01 + channel); }
 
-struct Started {
-  Started() {
-    ReportClassesStartup();
-    vuzClassRTTIStartup();
-    preview::vuzPreviewStartup();
-  }
-  ~Started() {
-    preview::vuzPreviewShutdown();
-    vuzClassRTTIShutdown();
-    ReportClassesShutdown();
-  }
-};
+using Started = bench_support::ReportEngineScope;
 
 class RecorderReport {
  public:

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/report_engine_scope.h"
 #include "preview/vuzPreviewPages.h"
 #include "preview/vuzPreviewStartup.h"
 #include "report/vuzClass.h"
@@ -23,18 +24,7 @@ using namespace report;
 
 namespace {
 
-struct Started {
-  Started() {
-    ReportClassesStartup();
-    vuzClassRTTIStartup();
-    preview::vuzPreviewStartup();
-  }
-  ~Started() {
-    preview::vuzPreviewShutdown();
-    vuzClassRTTIShutdown();
-    ReportClassesShutdown();
-  }
-};
+using Started = bench_support::ReportEngineScope;
 
 std::unique_ptr<TfrxReport> ManyBands(int count) {
   auto report = std::make_unique<TfrxReport>();

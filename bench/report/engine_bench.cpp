@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/report_engine_scope.h"
 #include "platform/rtl/strings.h"
 #include "preview/vuzPreviewPages.h"
 #include "preview/vuzPreviewStartup.h"
@@ -57,18 +58,7 @@ struct Log {
   std::vector<double> times, values;
 };
 
-struct Started {
-  Started() {
-    ReportClassesStartup();
-    vuzClassRTTIStartup();
-    preview::vuzPreviewStartup();
-  }
-  ~Started() {
-    preview::vuzPreviewShutdown();
-    vuzClassRTTIShutdown();
-    ReportClassesShutdown();
-  }
-};
+using Started = bench_support::ReportEngineScope;
 
 class LogReport {
  public:
