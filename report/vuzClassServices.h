@@ -16,6 +16,7 @@
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/stringlists.h"
+#include "platform/rtl/user_answers.h"
 #include "platform/rtl/variant.h"
 #include "report/vuzClass.h"
 #include "report/vuzXML.h"
@@ -188,8 +189,8 @@ class TfrxCustomExportFilter : public rtl::TComponent {
   ~TfrxCustomExportFilter() override;
 
   virtual AnsiString GetDescription() const { return AnsiString(); }
-  // 1 (OK) in the base.
-  virtual int ShowModal() { return 1; }
+  // The dialog's modal result (rtl::TModalResult values); OK in the base.
+  virtual int ShowModal() { return rtl::mrOk; }
   virtual bool Start() { return true; }
   virtual void ExportObject(TfrxComponent* object);
   virtual void Finish() {}
