@@ -204,11 +204,13 @@ TfrxPreviewForm::TfrxPreviewForm(report::TfrxReport& report) : gui::TForm(nullpt
   tools_[tbFind] = AddButton(vuzGet(109), vuzGet(110), [this] { control_->Find(); });
   tools_[tbSep1] = AddSeparator();
   tools_[tbZoomPlus] = AddButton(vuzGet(124), vuzGet(125), [this] { control_->SetZoom(control_->Zoom() + 0.25L); });
-  zoomPanel_ = AddPanel("Sep3", 56);
+  // A little wider than the stored form's 56 and 49 pixels: the desktop's
+  // font for Tahoma is wider, and "100%" must show whole.
+  zoomPanel_ = AddPanel("Sep3", 66);
   zoomBox_ = new TfrxComboBox(this);
   zoomBox_->SetName("ZoomCB");
   zoomBox_->SetParent(zoomPanel_);
-  zoomBox_->SetBounds(4, 2, 49, 19);
+  zoomBox_->SetBounds(4, 2, 59, 19);
   zoomBox_->ListWidth = 100;
   zoomBox_->SetItems(vuzZoomItems());
   zoomBox_->SetCaption("100%");
