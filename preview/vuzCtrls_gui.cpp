@@ -84,7 +84,7 @@ void TfrxComboBox::DropDown() {
 
 // ---- font combo box
 
-TfrxFontComboBox::TfrxFontComboBox(gui::TComponent* owner) : gui::TControl(owner) {
+TfrxFontComboBox::TfrxFontComboBox(gui::TComponent* owner) : gui::TCustomControl(owner) {
   box_ = new gui::TComboBox(this);
   box_->SetParent(this);
   box_->SetAlign(gui::alClient);
@@ -183,7 +183,7 @@ void TfrxFontComboBox::CloseUp(int index) {
 
 // ---- combo edit
 
-TfrxComboEdit::TfrxComboEdit(gui::TComponent* owner) : gui::TControl(owner) {
+TfrxComboEdit::TfrxComboEdit(gui::TComponent* owner) : gui::TCustomControl(owner) {
   edit_ = new gui::TEdit(this);
   edit_->SetParent(this);
   button_ = new gui::TSpeedButton(this);
@@ -204,7 +204,7 @@ void TfrxComboEdit::SetButtonHint(const AnsiString& hint) {
 void TfrxComboEdit::SetButtonEnabled(bool enabled) { button_->SetEnabled(enabled && Enabled()); }
 
 void TfrxComboEdit::DoResize() {
-  gui::TControl::DoResize();
+  gui::TCustomControl::DoResize();
   const TfrxComboEditGeometry g{Width(), Height()};
   edit_->SetBounds(0, 0, std::max(0, g.EditWidth()), Height());
   const gfx::TRect b = g.ButtonPanel();

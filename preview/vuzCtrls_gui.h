@@ -63,7 +63,7 @@ class TfrxComboBox : public gui::TCustomControl {
 // A font-name box: the screen's and the printer's fonts with their kind
 // drawn before the name, the recent fonts on top, and a sample window that
 // shows the font while the list is open.
-class TfrxFontComboBox : public gui::TControl {
+class TfrxFontComboBox : public gui::TCustomControl {
  public:
   explicit TfrxFontComboBox(gui::TComponent* owner);
   ~TfrxFontComboBox() override;
@@ -87,7 +87,7 @@ class TfrxFontComboBox : public gui::TControl {
 };
 
 // A simple combo with a small push button at its right end.
-class TfrxComboEdit : public gui::TControl {
+class TfrxComboEdit : public gui::TCustomControl {
  public:
   explicit TfrxComboEdit(gui::TComponent* owner);
   gui::TEdit& Edit() { return *edit_; }

@@ -11,6 +11,10 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/stdctrls.h"
+#include "platform/rtl/inifiles.h"
+#include "platform/rtl/registry.h"
+#include "preview/vuzCtrls_gui.h"
+#include "preview/vuzDock_gui.h"
 #include "preview/vuzPageSettingsModel.h"
 #include "preview/vuzPageSettings_gui.h"
 #include "preview/vuzPrintDialog_gui.h"
@@ -197,6 +201,95 @@ TEST(SearchDialogWindow, OffersTheLastConfirmedText) {
   });
   EXPECT_FALSE(preview::vuzShowSearchDialog(text, fromTop, matchCase));
   EXPECT_EQ(preview::vuzLastSearchText(), "Итого"_cp);
+}
+
+// A real form's place through the layout routines and the settings store;
+// toolbar panels stack from the top in a vertical tool area.
+TEST(DockWidgets, FormPlaceRoundTripAndToolbarPanels) {
+  support::ScratchFolder folder("dock-widgets-");
+  rtl::TMemIniFile ini(folder.File("layout.ini"));
+  gui::TForm saved(nullptr);
+  saved.SetBounds(40, 30, 500, 400);
+  preview::TfrxGuiFormFace savedFace(saved, "TfrxPreviewForm");
+  preview::vuzSaveFormPosition(ini, savedFace);
+  EXPECT_EQ(ini.ReadInteger("Form4.TfrxPreviewForm", "Width", 0), 500);
+
+  gui::TForm restored(nullptr);
+  restored.SetBounds(0, 0, 200, 100);
+  preview::TfrxGuiFormFace face(restored, "TfrxPreviewForm");
+  preview::vuzRestoreFormPosition(ini, face);
+  EXPECT_EQ(restored.Width(), 500);
+  EXPECT_EQ(restored.Height(), 400);
+
+  gui::TForm form(nullptr);
+  auto* side = new gui::TPanel(&form);
+  side->SetParent(&form);
+  side->SetAlign(gui::alLeft);
+  auto* area = new gui::TPanel(&form);
+  area->SetParent(side);
+  auto* panel = new preview::TfrxTBPanel(&form);
+  panel->SetParent(area);
+  EXPECT_EQ(panel->Align(), gui::alTop);
+  auto* top = new gui::TPanel(&form);
+  top->SetParent(&form);
+  top->SetAlign(gui::alTop);
+  auto* row = new gui::TPanel(&form);
+  row->SetParent(top);
+  auto* other = new preview::TfrxTBPanel(&form);
+  other->SetParent(row);
+  EXPECT_EQ(other->Align(), gui::alLeft);
+}
+
+// The flat combo box chooses from its list into its edit part; the font box
+// lists the machine's fonts and moves a chosen one to the top; the combo
+// edit's button sits at its right end.
+TEST(ControlWidgets, FlatComboAndFontBox) {
+  support::ScratchFolder folder("control-widgets-");
+  rtl::SetSettingsFolder(folder.Path() + "/");
+  gui::TForm form(nullptr);
+  form.SetBounds(0, 0, 300, 200);
+  auto* combo = new preview::TfrxComboBox(&form);
+  combo->SetParent(&form);
+  combo->SetBounds(10, 10, 59, 19);
+  combo->SetItems({"25%", "50%", "100%"});
+  int selected = 0;
+  combo->OnSelect = [&](gui::TObject*) { ++selected; };
+  combo->Choose(1);
+  EXPECT_EQ(combo->Caption(), "50%");
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  EXPECT_EQ(selected, 1);
+  combo->Choose(7);  // no such item
+  EXPECT_EQ(selected, 1);
+  EXPECT_EQ(combo->PaintState(), preview::cpsNormal);
+  // The edit part sits inside the frame, left of the button.
+  EXPECT_EQ(combo->Edit().Left(), 3);
+  EXPECT_EQ(combo->Edit().Width(), 59 - 11 - 8);
+
+  auto* fonts = new preview::TfrxFontComboBox(&form);
+  fonts->SetParent(&form);
+  fonts->PopulateList();
+  const std::vector<preview::TfrxFontItem>& items = fonts->List().Items();
+  ASSERT_GT(items.size(), 2u);
+  int clicks = 0;
+  fonts->OnClick = [&](gui::TObject*) { ++clicks; };
+  const AnsiString chosen = items.back().Name;
+  fonts->CloseUp(static_cast<int>(items.size()) - 1);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(fonts->List().Items().front().Name, chosen);
+  EXPECT_EQ(fonts->List().MRUCount(), 0);
+  EXPECT_EQ(fonts->Caption(), chosen);
+
+  auto* edit = new preview::TfrxComboEdit(&form);
+  edit->SetParent(&form);
+  edit->SetBounds(10, 60, 120, 21);
+  EXPECT_EQ(edit->Button().Left(), 101);
+  EXPECT_EQ(edit->Button().Width(), 17);
+  EXPECT_EQ(edit->Edit().Width(), 95);
+  int pressed = 0;
+  edit->OnButtonClick = [&](gui::TObject*) { ++pressed; };
+  edit->Button().Click();
+  EXPECT_EQ(pressed, 1);
+  rtl::SetSettingsFolder("");
 }
 
 }  // namespace preview_test
