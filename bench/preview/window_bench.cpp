@@ -106,7 +106,6 @@ void BM_FirstPageShown(benchmark::State& state) {
   state.counters["pages"] = Shared().Pages().GetCount();
 }
 
-
 void BM_TurnPage(benchmark::State& state) {
   View view;
   gfx::TBitmap screen(1000, 700);

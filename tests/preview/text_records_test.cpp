@@ -127,8 +127,7 @@ TEST(TextRecords, APageDrawnAgainFromTheStoreGivesTheSameRecords) {
     if (r.first.rfind(u"Line ", 0) == 0) (r.second.Left >= 200 ? rightColumn : leftColumn)++;
   EXPECT_GT(leftColumn, 0);
   EXPECT_GT(rightColumn, 0);
-  const std::string lastFooter =
-      "Page " + std::to_string(pages.GetCount()) + " of " + std::to_string(pages.GetCount());
+  const std::string lastFooter = "Page " + std::to_string(pages.GetCount()) + " of " + std::to_string(pages.GetCount());
   EXPECT_TRUE(Has(first.back(), lastFooter.c_str()));
 
   // The cache emptied: each page is built again from the prepared tree,
