@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "export/vuzExportHTML.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
@@ -71,6 +72,13 @@ void vuzExportStartup() {
     f->SuppressPageHeadersFooters = false;
   }
   new TfrxPDFExport(owner.get());
+  vuzExportHTMLStartup();
+  Stored<TfrxHTMLExport>(owner.get(), {{"FixedWidth", rtl::Variant(true)},
+                                       {"Background", rtl::Variant(false)},
+                                       {"Centered", rtl::Variant(false)},
+                                       {"EmptyLines", rtl::Variant(true)},
+                                       {"Print", rtl::Variant(false)},
+                                       {"PictureType", rtl::Variant(static_cast<int>(gpPNG))}});
 }
 
 void vuzExportShutdown() { FilterOwner().reset(); }
