@@ -93,8 +93,7 @@ AnsiString TfrxHTMLExport::ReportFileName() const {
 
 AnsiString TfrxHTMLExport::Title() const {
   auto* report = dynamic_cast<TfrxReport*>(Report);
-  if (report && report->ReportOptions() && !report->ReportOptions()->Name.empty())
-    return report->ReportOptions()->Name;
+  if (report && report->ReportOptions() && !report->ReportOptions()->Name.empty()) return report->ReportOptions()->Name;
   return rtl::ChangeFileExt(rtl::ExtractFileName(rtl::ToSlashes(ReportFileName())), "");
 }
 
@@ -363,7 +362,8 @@ void TfrxHTMLExport::WriteDocument(Writer& w, bool multipageDocument) {
       if (o->IsTextObject) {
         cells += HtmlCellText(text, o->AllowHTMLTags);
       } else if (gfx::TBitmap* image = o->GetImage(); image && !image->Empty() && staging_) {
-        const AnsiString leaf = "img" + AnsiString(std::to_string(pictureCount_)) + "." + GetPicFileExtension(PictureType);
+        const AnsiString leaf =
+            "img" + AnsiString(std::to_string(pictureCount_)) + "." + GetPicFileExtension(PictureType);
         SavePicture(*image, leaf);
         cells += "<img src=\"" + Attr(picsRel + leaf) + "\" width=\"" + std::to_string(image->Width()) +
                  "\" height=\"" + std::to_string(image->Height()) + "\" alt=\"\">";
@@ -403,8 +403,7 @@ const rtl::TClassInfo& TfrxHTMLExport::StaticClass() {
           .Property(
               "FixedWidth", [](const F& f) { return f.FixedWidth; }, [](F& f, bool v) { f.FixedWidth = v; })
           .Property(
-              "ExportPictures", [](const F& f) { return f.ExportPictures; },
-              [](F& f, bool v) { f.ExportPictures = v; })
+              "ExportPictures", [](const F& f) { return f.ExportPictures; }, [](F& f, bool v) { f.ExportPictures = v; })
           .Property(
               "PicsInSameFolder", [](const F& f) { return f.PicsInSameFolder; },
               [](F& f, bool v) { f.PicsInSameFolder = v; })

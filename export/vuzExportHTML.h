@@ -41,9 +41,9 @@ class TfrxHTMLExport : public TfrxCustomExportFilter {
   void Finish() override;
 
   // Published options.
-  bool OpenAfterExport = false, FixedWidth = true, ExportPictures = true, PicsInSameFolder = false,
-       ExportStyles = true, Navigator = false, Multipage = false, MozillaFrames = false, AbsLinks = false,
-       Background = false, Centered = false, EmptyLines = true, Print = false;
+  bool OpenAfterExport = false, FixedWidth = true, ExportPictures = true, PicsInSameFolder = false, ExportStyles = true,
+       Navigator = false, Multipage = false, MozillaFrames = false, AbsLinks = false, Background = false,
+       Centered = false, EmptyLines = true, Print = false;
   AnsiString URLTarget;
   TfrxPictureType PictureType = gpPNG;
   // Written at the start of every document, after its body tag, at its end.

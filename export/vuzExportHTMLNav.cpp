@@ -123,9 +123,9 @@ void TfrxHTMLExport::WriteNavigatorAndFrameset() {
         "value=\"1\" size=\"4\"></td>" +
         button("bNext", "HTMLNavNext", "DoPage(parent.frCurPage + 1)") +
         button("bLast", "HTMLNavLast", "DoPage(frPgCnt)") + "<td width=\"20\">&nbsp;</td>\r\n" +
-        (NavigatorButtons ? button("bRefresh", "HTMLNavRefresh", "RefreshRep()") +
-                                button("bPrint", "HTMLNavPrint", "PrintRep()")
-                          : std::string()) +
+        (NavigatorButtons
+             ? button("bRefresh", "HTMLNavRefresh", "RefreshRep()") + button("bPrint", "HTMLNavPrint", "PrintRep()")
+             : std::string()) +
         "<td align=\"right\">" + Text("HTMLNavTotal") +
         ": <script language=\"javascript\" type=\"text/javascript\"> document.write(frPgCnt);</script></td>\r\n"
         "<td width=\"10\">&nbsp;</td>\r\n"

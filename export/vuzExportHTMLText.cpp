@@ -15,7 +15,9 @@ long Round(long double v) { return std::lrint(static_cast<double>(v)); }
 
 // Characters no HTML reader accepts in a document: C0 controls other than
 // tab, line feed and carriage return, and the two non-characters.
-bool Forbidden(char16_t c) { return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF; }
+bool Forbidden(char16_t c) {
+  return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
+}
 
 // A CSS font family: the characters that would end the declaration or the
 // style element are left out.
@@ -133,8 +135,7 @@ std::string HtmlStyleBlock(const TfrxIEMStyle& s, int n) {
     out += st.Contains(gfx::fsItalic) ? " font-style: italic;" : " font-style: normal;";
     // Both decorations are one space-separated value.
     const bool u = st.Contains(gfx::fsUnderline), lt = st.Contains(gfx::fsStrikeOut);
-    if (u || lt)
-      out += std::string(" text-decoration:") + (u ? " underline" : "") + (lt ? " line-through" : "") + ";";
+    if (u || lt) out += std::string(" text-decoration:") + (u ? " underline" : "") + (lt ? " line-through" : "") + ";";
   }
   out += s.Color == gfx::clTransparent ? std::string(" background-color: transparent;")
                                        : " background-color: " + HtmlColor(s.Color) + ";";
@@ -155,7 +156,10 @@ std::string HtmlStyleBlock(const TfrxIEMStyle& s, int n) {
       out += (s.FrameSides & (1u << b)) ? std::to_string(Round(s.FrameLineWidth)) + "px;" : std::string("0px;");
     }
   }
-  const char* h = s.HAlign == haRight ? "Right" : s.HAlign == haCenter ? "Center" : s.HAlign == haBlock ? "Justify" : "Left";
+  const char* h = s.HAlign == haRight    ? "Right"
+                  : s.HAlign == haCenter ? "Center"
+                  : s.HAlign == haBlock  ? "Justify"
+                                         : "Left";
   const char* v = s.VAlign == vaBottom ? "Bottom" : s.VAlign == vaCenter ? "Middle" : "Top";
   out += std::string(" text-align: ") + h + "; vertical-align: " + v + ";";
   return out + "}";

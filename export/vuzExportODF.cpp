@@ -232,9 +232,9 @@ std::string OdfCellText(std::u16string_view line, bool& afterNonSpace, bool ends
   return rtl::WideToUtf8(out);
 }
 
-std::vector<std::string> OdfSpanParagraphs(
-    std::u16string_view source, gfx::TColor defaultColor, gfx::TFontStyles defaultStyle,
-    const std::function<std::string(gfx::TColor, gfx::TFontStyles)>& spanStyle) {
+std::vector<std::string> OdfSpanParagraphs(std::u16string_view source, gfx::TColor defaultColor,
+                                           gfx::TFontStyles defaultStyle,
+                                           const std::function<std::string(gfx::TColor, gfx::TFontStyles)>& spanStyle) {
   rtl::WideString text(source);
   TfrxHTMLTagsList tags;
   tags.SetDefaults(defaultColor, 0, defaultStyle);
@@ -372,8 +372,7 @@ void TfrxODFExport::Finish() {
   } releaseProgress{progress_};
   if (ShowProgress) progress_ = vuzCreateProgress();
   matrix_->Prepare();
-  if (progress_)
-    progress_->Execute(std::max(0, matrix_->RowCount - 1), vuzResources().Get("ProgressWait"), true, true);
+  if (progress_) progress_->Execute(std::max(0, matrix_->RowCount - 1), vuzResources().Get("ProgressWait"), true, true);
   TempFolder folder;
   WritePackageFiles(folder.Path());
   // Stopped while the tables were written: the package would be
@@ -395,7 +394,8 @@ void TfrxODFExport::WritePackageFiles(const std::string& folder) {
   fs::create_directories(folder + "/META-INF");
   pictureCount_ = 0;
   pictureExt_ = GetPicFileExtension(PictureType);
-  if (thumbnail_ && !thumbnail_->Empty()) SaveGraphicAs(*thumbnail_, AnsiString(folder + "/Thumbnails/thumbnail.jpg"), gpJPG);
+  if (thumbnail_ && !thumbnail_->Empty())
+    SaveGraphicAs(*thumbnail_, AnsiString(folder + "/Thumbnails/thumbnail.jpg"), gpJPG);
   WriteFile(folder + "/styles.xml", StylesXml());
   WriteFile(folder + "/content.xml", ContentXml(folder));
   WriteFile(folder + "/META-INF/manifest.xml", ManifestXml());

@@ -236,8 +236,8 @@ bool SelectFolder(const AnsiString& title, const AnsiString& initialDir, AnsiStr
   dlg.setOption(QFileDialog::ShowDirsOnly);
   dlg.setProxyModel(new RussianFileColumns(&dlg));
   if (!initialDir.empty()) dlg.setDirectory(detail::ToQ(initialDir));
-  const bool ok = Application->ExecDialog(dlg) == QDialog::Accepted && !Application->Terminated() &&
-                  !dlg.selectedFiles().isEmpty();
+  const bool ok =
+      Application->ExecDialog(dlg) == QDialog::Accepted && !Application->Terminated() && !dlg.selectedFiles().isEmpty();
   if (ok) chosen = detail::FromQ(dlg.selectedFiles().first());
   return ok;
 }

@@ -8,11 +8,11 @@
 #include "export/vuzBrowseDialog_gui.h"
 #include "export/vuzExportHTMLDialog.h"
 #include "export/vuzExportHTML_gui.h"
+#include "export/vuzExportRes.h"
 #include "export/vuzFileUtils.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/stdctrls.h"
-#include "export/vuzExportRes.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzRes.h"
 
@@ -36,8 +36,8 @@ TEST(HtmlDialog, PictureFormatsBothWays) {
     TfrxPictureType back;  // what OK without a change gives
   } cases[] = {
       {true, gpPNG, 1, gpJPG},  // the box has no PNG: the stored PNG becomes JPEG
-      {true, gpJPG, 1, gpJPG}, {true, gpBMP, 2, gpBMP}, {true, gpGIF, 3, gpGIF},
-      {false, gpBMP, 0, gpPNG},  // no pictures
+      {true, gpJPG, 1, gpJPG}, {true, gpBMP, 2, gpBMP},
+      {true, gpGIF, 3, gpGIF}, {false, gpBMP, 0, gpPNG},  // no pictures
   };
   for (const Case& c : cases) {
     TfrxHTMLExport f;
@@ -99,7 +99,7 @@ TEST(OdfDialog, OptionsBothWaysAndCreationTime) {
 
 TEST(ExportDialogs, SaveNameFromTheReport) {
   TfrxReport r(nullptr);
-  r.SetFileName("/data/reports/Отчёт.fr3");
+  r.SetFileName(rtl::Utf8ToAnsi("/data/reports/Отчёт.fr3"));
   TfrxODTExport f;
   f.Report = &r;
   EXPECT_EQ(vuzExportSaveName(f), rtl::Utf8ToAnsi("Отчёт.odt"));

@@ -185,10 +185,11 @@ TEST(OdfSpanParagraphs, TagsBecomeEscapedSpansPerLine) {
     std::u16string in;
     std::vector<std::string> out;
   } cases[] = {
-      {u"a <b>b&c</b>", {"<text:span text:style-name=\"ss-1\">a </text:span>"
-                         "<text:span text:style-name=\"ss-2\">b&amp;c</text:span>"}},
-      {u"<b>one\r\ntwo</b>\r\n", {"<text:span text:style-name=\"ss-2\">one</text:span>",
-                                  "<text:span text:style-name=\"ss-2\">two</text:span>"}},
+      {u"a <b>b&c</b>",
+       {"<text:span text:style-name=\"ss-1\">a </text:span>"
+        "<text:span text:style-name=\"ss-2\">b&amp;c</text:span>"}},
+      {u"<b>one\r\ntwo</b>\r\n",
+       {"<text:span text:style-name=\"ss-2\">one</text:span>", "<text:span text:style-name=\"ss-2\">two</text:span>"}},
       {u"<font color=\"#FF0000\">x<y</font>\t  z",
        {"<text:span text:style-name=\"ss-3\">x&lt;y</text:span>"
         "<text:span text:style-name=\"ss-1\"><text:tab/> <text:s/>z</text:span>"}},
@@ -196,8 +197,7 @@ TEST(OdfSpanParagraphs, TagsBecomeEscapedSpansPerLine) {
       {u"", {""}},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(report::OdfSpanParagraphs(c.in, gfx::clBlack, gfx::TFontStyles(), style), c.out)
-        << rtl::WideToUtf8(c.in);
+    EXPECT_EQ(report::OdfSpanParagraphs(c.in, gfx::clBlack, gfx::TFontStyles(), style), c.out) << rtl::WideToUtf8(c.in);
   ASSERT_EQ(made.size(), 3u);
   EXPECT_EQ(made[1].second, gfx::TFontStyles{gfx::fsBold});
   EXPECT_EQ(made[2].first, gfx::TColor(0x0000FF));
@@ -248,7 +248,8 @@ TEST_F(OdfExport, ThumbnailAndTaggedTextInThePackage) {
   Shell("timeout 300 " + Quote(soffice) + " -env:UserInstallation=file://" + dir.Path() +
         "/profile --headless --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("txt")) + " " +
         Quote(dir.File("t.odt")));
-  EXPECT_NE(ReadFile(dir.File("txt/t.txt")).find("B&amp; i red<"), std::string::npos) << ReadFile(dir.File("txt/t.txt"));
+  EXPECT_NE(ReadFile(dir.File("txt/t.txt")).find("B&amp; i red<"), std::string::npos)
+      << ReadFile(dir.File("txt/t.txt"));
 }
 
 }  // namespace
