@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "export/vuzExportMarkup.h"
 #include "export/vuzImageConverter.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/rtl/stringlists.h"
@@ -96,16 +97,11 @@ void vuzExportHTMLStartup();
 
 // ---- the text pieces, exposed for tests
 
-// Text and attribute values in UTF-8 with "&", "<", ">", '"' and "'" as
-// entities; control characters other than tab and line feed dropped.
-std::string HtmlEscape(std::string_view utf8);
 // A cell's text: one final CR LF removed; with allowTags the formatting tags
 // become <b>, <i>, <u>, <s> and colour spans, without them the text is
 // plain; escaped, CR LF as <br>, trimmed; "&nbsp;" when nothing remains.
 std::string HtmlCellText(const rtl::WideString& text, bool allowTags);
 // The style sheet block of matrix style n.
 std::string HtmlStyleBlock(const TfrxIEMStyle& style, int n);
-// A colour as "#rrggbb".
-std::string HtmlColor(gfx::TColor color);
 
 }  // namespace report

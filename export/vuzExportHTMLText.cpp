@@ -61,31 +61,6 @@ void EmitPiece(std::string& out, std::u16string_view piece, gfx::TFontStyles sty
 
 }  // namespace
 
-std::string HtmlColor(gfx::TColor color) {
-  const gfx::TColorRef rgb = gfx::ColorToRGB(color);
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", gfx::GetRValue(rgb), gfx::GetGValue(rgb), gfx::GetBValue(rgb));
-  return buf;
-}
-
-std::string HtmlEscape(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size() + utf8.size() / 8);
-  for (char c : utf8) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string HtmlCellText(const rtl::WideString& source, bool allowTags) {
   rtl::WideString text = source;
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0) text.resize(text.size() - 2);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "export/vuzExportMarkup.h"
 #include "export/vuzExportMatrix.h"
 #include "export/vuzExportRes.h"
 #include "export/vuzFileUtils.h"
@@ -77,30 +78,8 @@ std::string Num(long double value, int decimals) {
 
 std::string Cm(long double pixels) { return Num(pixels / 38.5L, 3) + "cm"; }
 
-std::string HtmlColor(gfx::TColor color) {
-  const gfx::TColorRef rgb = gfx::ColorToRGB(color);
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", gfx::GetRValue(rgb), (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-  return buf;
-}
-
 // Attribute values and element texts: every markup character escaped.
-std::string Esc(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
-        out += c;
-    }
-  }
-  return out;
-}
+std::string Esc(std::string_view utf8) { return HtmlEscape(utf8); }
 
 std::string EscAnsi(const AnsiString& s) { return Esc(rtl::AnsiToUtf8(s)); }
 
