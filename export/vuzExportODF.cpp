@@ -19,6 +19,7 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzClassView.h"
 #include "report/vuzHTMLTags.h"
@@ -320,7 +321,14 @@ void TfrxODFExport::StartPage(TfrxComponent* page, int /*index*/) {
 void TfrxODFExport::ExportObject(TfrxComponent* object) {
   auto* view = dynamic_cast<TfrxView*>(object);
   if (!view || !matrix_) return;
-  if (object->Name() == "_pagebackground" && !Background) return;
+  if (object->Name() == "_pagebackground") {
+    if (!Background) return;
+    // A page without a picture or fill adds nothing.
+    if (auto* picture = dynamic_cast<TfrxPictureView*>(view);
+        picture && view->Color() == gfx::clTransparent &&
+        (!picture->Picture() || picture->Picture()->Width() * picture->Picture()->Height() == 0))
+      return;
+  }
   if (!view->Printable() && !ExportNotPrintable) return;
   matrix_->AddObject(view);
   // The view scales its own position: the offsets stay 0.

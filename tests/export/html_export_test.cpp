@@ -5,7 +5,9 @@
 // every attribute exactly as it was meant.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 
@@ -13,10 +15,13 @@
 #include "export/vuzExportHTML.h"
 #include "export/vuzExportMatrix.h"
 #include "export/vuzExportRes.h"
+#include "export/vuzExportStartup.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/rtl/strings.h"
+#include "platform/rtl/typinfo.h"
 #include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
+#include "report/vuzDsgnIntf.h"
 #include "tests/export/export_tools.h"
 
 namespace {
@@ -357,6 +362,59 @@ TEST_F(HtmlExport, ReadersAcceptTheDocument) {
       EXPECT_EQ(report.find("error"), std::string::npos) << report.substr(0, 3000);
     }
   }
+}
+
+// The filters the main window stores, in its export menu's order, with the
+// settings it stores for the HTML and OpenDocument ones.
+TEST(TableExportsStartup, StoredSettingsOfTheMainWindow) {
+  report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
+  const bool started = filters.Count() > 0;
+  report::vuzExportStartup();
+  std::vector<std::string> order;
+  std::map<std::string, report::TfrxCustomExportFilter*> byClass;
+  for (int i = 0; i < filters.Count(); ++i) {
+    report::TfrxCustomExportFilter* f = filters.GetExportFilterItem(i)->Filter;
+    order.push_back(f->ClassName());
+    byClass[f->ClassName()] = f;
+  }
+  auto position = [&order](const std::string& name) {
+    return std::find(order.begin(), order.end(), name) - order.begin();
+  };
+  EXPECT_LT(position("TfrxODSExport"), position("TfrxODTExport"));
+  EXPECT_LT(position("TfrxODTExport"), position("TfrxPDFExport"));
+  EXPECT_LT(position("TfrxPDFExport"), position("TfrxHTMLExport"));
+  EXPECT_LT(position("TfrxHTMLExport"), static_cast<long>(order.size()));
+  struct Case {
+    const char* filter;
+    const char* property;
+    rtl::Variant value;
+  } cases[] = {
+      {"TfrxHTMLExport", "FixedWidth", rtl::Variant(true)},
+      {"TfrxHTMLExport", "Background", rtl::Variant(false)},
+      {"TfrxHTMLExport", "Centered", rtl::Variant(false)},
+      {"TfrxHTMLExport", "EmptyLines", rtl::Variant(true)},
+      {"TfrxHTMLExport", "Print", rtl::Variant(false)},
+      {"TfrxHTMLExport", "PictureType", rtl::Variant(static_cast<int>(report::gpPNG))},
+      {"TfrxODSExport", "PictureType", rtl::Variant(static_cast<int>(report::gpPNG))},
+      {"TfrxODSExport", "Background", rtl::Variant(true)},
+      {"TfrxODSExport", "Creator", rtl::Variant(AnsiString("ReziZuzore"))},
+      {"TfrxODSExport", "Language", rtl::Variant(AnsiString("en"))},
+      {"TfrxODTExport", "Creator", rtl::Variant(AnsiString("ReziZuzore"))},
+      {"TfrxODTExport", "SuppressPageHeadersFooters", rtl::Variant(false)},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(byClass.count(c.filter)) << c.filter;
+    EXPECT_EQ(rtl::GetPropValue(*byClass[c.filter], c.property), c.value) << c.filter << "." << c.property;
+  }
+  for (const char* name : {"TfrxHTMLExport", "TfrxODSExport", "TfrxODTExport"}) {
+    report::TfrxCustomExportFilter& f = *byClass[name];
+    EXPECT_TRUE(f.UseFileCache && f.ShowProgress && !f.OverwritePrompt && !f.DataOnly) << name;
+  }
+  report::TfrxCustomExportFilter& html = *byClass["TfrxHTMLExport"];
+  EXPECT_EQ(html.GetDescription(), rtl::Utf8ToAnsi("Документ HTML (табличный)"));
+  EXPECT_EQ(html.DefaultExt, ".html");
+  EXPECT_EQ(html.FileFilter, rtl::Utf8ToAnsi("Файл HTML (*.html)|*.html"));
+  if (!started) report::vuzExportShutdown();
 }
 
 }  // namespace
