@@ -252,7 +252,11 @@ void TfrxHTMLExport::Finish() {
     progress_.reset();
   }
   if (Navigator && !Stream) WriteNavigatorAndFrameset();
-  if (staging_) staging_->Commit();
+  if (staging_) {
+    // A pictures folder that nothing went into is not left behind.
+    if (!PicsInSameFolder) rtl::RemoveDir(rtl::ExcludeTrailingPathDelimiter(staging_->Path(PicsLeaf())));
+    staging_->Commit();
+  }
   if (OpenAfterExport && !Stream)
     rtl::ShellOpen(Multipage && !Navigator ? staging_->FinalPath(PicsLeaf() + "1.html") : FileName);
 }

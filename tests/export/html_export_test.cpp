@@ -193,8 +193,8 @@ TEST_F(HtmlExport, OneDocumentHasATablePerPageWithAnchors) {
   EXPECT_NE(html.find("<title>Rep</title>"), std::string::npos);
   EXPECT_NE(html.find("charset=utf-8"), std::string::npos);
   EXPECT_EQ(html.find("text-decoration: underline |"), std::string::npos);
-  // Nothing but the document: the picture folder has nothing to hold.
-  EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"rep.files", "rep.html"}));
+  // Nothing but the document: no empty pictures folder.
+  EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"rep.html"}));
   EXPECT_EQ(created, (std::vector<std::string>{dir.File("rep.html")}));
 }
 
