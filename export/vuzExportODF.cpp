@@ -802,6 +802,9 @@ const rtl::TClassInfo& TfrxODFExport::StaticClass() {
               "Creator", [](const F& f) { return f.Creator; }, [](F& f, const AnsiString& v) { f.Creator = v; })
           .Property(
               "Language", [](const F& f) { return f.Language; }, [](F& f, const AnsiString& v) { f.Language = v; })
+          .Property(
+              "SuppressPageHeadersFooters", [](const F& f) { return f.SuppressPageHeadersFooters; },
+              [](F& f, bool v) { f.SuppressPageHeadersFooters = v; })
           .Build();
   return info;
 }
