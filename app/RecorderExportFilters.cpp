@@ -1,5 +1,6 @@
 #include "app/RecorderExportFilters.h"
 
+#include "export/vuzExportHTML.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
@@ -85,6 +86,13 @@ void CreateRecorderExportFilters(rtl::TComponent* owner) {
   StoreODF(*new report::TfrxODSExport(owner));
   StoreODF(*new report::TfrxODTExport(owner));
   CreatePDF(owner);
+  report::vuzExportHTMLStartup();
+  Stored<report::TfrxHTMLExport>(owner, {{"FixedWidth", rtl::Variant(true)},
+                                         {"Background", rtl::Variant(false)},
+                                         {"Centered", rtl::Variant(false)},
+                                         {"EmptyLines", rtl::Variant(true)},
+                                         {"Print", rtl::Variant(false)},
+                                         {"PictureType", rtl::Variant(static_cast<int>(report::gpPNG))}});
 }
 
 }  // namespace app

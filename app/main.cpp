@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/vuzExportHTML_gui.h"
 #include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
 #include "platform/gui/application.h"
@@ -27,6 +28,8 @@ int main() {
   script::fsUseGuiMessageBoxes();
   preview::vuzPreviewGuiStartup();
   report::vuzExportPDFGuiStartup();
+  report::vuzExportHTMLGuiStartup();
+  report::vuzExportODFGuiStartup();
   report::vuzMatrixProgressGuiStartup();
   app::TForm1::UseReportPrinterForCharts();
   // Templates name components of the main window as "Form1.Name".
