@@ -1,5 +1,6 @@
 #include "app/ReportEngineStartup.h"
 
+#include "export/biff/vuzExportBIFF.h"
 #include "export/vuzExportStartup.h"
 #include "preview/vuzPreviewStartup.h"
 #include "report/vuzClass.h"
@@ -15,6 +16,8 @@ TReportEngineStartup::TReportEngineStartup() {
   report::ReportClassesStartup();
   report::vuzClassRTTIStartup();
   preview::vuzPreviewStartup();
+  // Filters of libraries above the export start-up are made by class name.
+  report::vuzExportBIFFStartup();
   if (g_nesting++ == 0) report::vuzExportStartup();
 }
 

@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/biff/vuzExportBIFF_gui.h"
 #include "export/vuzExportPDF_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
@@ -20,6 +21,7 @@ int main() {
   report::ReportClassesStartup();
   report::ReportClassesGuiStartup();
   report::vuzExportPDFGuiStartup();
+  report::vuzExportBIFFGuiStartup();
   // Templates name components of the main window as "Form1.Name".
   report::vuzInstallFormComponentFinder();
   try {

@@ -5,6 +5,7 @@
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
+#include "platform/rtl/classes.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/typinfo.h"
 
@@ -26,15 +27,34 @@ struct TStoredValue {
 
 // Sets what the main window stores for a filter: the settings every filter
 // is stored with, then its own.
-template <class Filter>
-Filter* Stored(rtl::TComponent* owner, std::initializer_list<TStoredValue> values) {
-  auto* filter = new Filter(owner);
+void SetStored(rtl::TComponent& filter, std::initializer_list<TStoredValue> values) {
   for (const TStoredValue& v :
        {TStoredValue{"UseFileCache", rtl::Variant(true)}, TStoredValue{"ShowProgress", rtl::Variant(true)},
         TStoredValue{"OverwritePrompt", rtl::Variant(false)}, TStoredValue{"DataOnly", rtl::Variant(false)}})
-    rtl::SetPropValue(*filter, v.name, v.value);
-  for (const TStoredValue& v : values) rtl::SetPropValue(*filter, v.name, v.value);
+    rtl::SetPropValue(filter, v.name, v.value);
+  for (const TStoredValue& v : values) rtl::SetPropValue(filter, v.name, v.value);
+}
+
+template <class Filter>
+Filter* Stored(rtl::TComponent* owner, std::initializer_list<TStoredValue> values) {
+  auto* filter = new Filter(owner);
+  SetStored(*filter, values);
   return filter;
+}
+
+// A filter of a library above this one, made by its registered class name
+// when the program links that library (whose start-up registers the class);
+// nothing otherwise.
+void StoredByName(rtl::TComponent* owner, const char* className, std::initializer_list<TStoredValue> values) {
+  const rtl::TClassEntry* entry = rtl::GetClass(className);
+  if (!entry || !entry->create) return;
+  rtl::TPersistent* made = entry->create(owner);
+  auto* filter = dynamic_cast<rtl::TComponent*>(made);
+  if (!filter) {
+    delete made;
+    return;
+  }
+  SetStored(*filter, values);
 }
 
 }  // namespace
@@ -70,6 +90,13 @@ void vuzExportStartup() {
     f->Language = "en";
     f->SuppressPageHeadersFooters = false;
   }
+  StoredByName(owner.get(), "TfrxBIFFExport",
+               {{"RowHeightScale", rtl::Variant(1.0)},
+                {"ChunkSize", rtl::Variant(0)},
+                {"Inaccuracy", rtl::Variant(10.0)},
+                {"FitPages", rtl::Variant(false)},
+                {"Pictures", rtl::Variant(true)},
+                {"ParallelPages", rtl::Variant(0)}});
   new TfrxPDFExport(owner.get());
 }
 
