@@ -18,6 +18,7 @@
 
 #include "app/ProcessReport.h"
 #include "app/ReportEngineStartup.h"
+#include "bench/biff/bench_util.h"
 #include "export/biff/vuzExportBIFF.h"
 #include "platform/rtl/format_settings.h"
 #include "report/vuzClassReport.h"
@@ -28,15 +29,8 @@ namespace {
 
 int g_points = support::kLargestProcessPoints;
 
-// Peak resident memory since the last reset and the current one, in KiB.
-void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
-long StatusKiB(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::strlen(key)));
-  return 0;
-}
+using biffbench::ResetPeakMemory;
+using biffbench::StatusKiB;
 
 // The process file, the engine and the prepared report, made once.
 struct Fixture {
@@ -147,24 +141,13 @@ void BM_XlwtSameTable(benchmark::State& state) {
 }
 BENCHMARK(BM_XlwtSameTable)->Unit(benchmark::kMillisecond)->UseManualTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-        seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   for (int i = 1; i < argc; ++i)
     if (std::strncmp(argv[i], "--points=", 9) == 0) g_points = std::max(10, std::atoi(argv[i] + 9));
-  RatioReporter reporter;
+  biffbench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const auto& s = reporter.seconds;
   const auto serial = s.find("BM_ExportRecorderReport/threads:0/real_time");

@@ -72,6 +72,8 @@ std::optional<double> BiffNumberFromText(const rtl::WideString& text, char16_t s
     }
   if (!digits) return std::nullopt;
   const long double value = whole + fraction;
+  // Hundreds of digits overflow: such a text stays text.
+  if (!std::isfinite(static_cast<double>(value))) return std::nullopt;
   return static_cast<double>(!text.empty() && text[0] == u'-' ? -value : value);
 }
 
@@ -80,9 +82,12 @@ TfrxBiffConverter::TfrxBiffConverter(const TfrxBiffPageOptions& options, bool sh
 
 TfrxBiffConverter::~TfrxBiffConverter() = default;
 
-std::unique_ptr<TBiffSheet> vuzConvertMatrixToBiffSheet(const TfrxBiffPageOptions& options, bool showProgress) {
+std::unique_ptr<TBiffSheet> vuzConvertMatrixToBiffSheet(const TfrxBiffPageOptions& options, bool showProgress,
+                                                        bool* terminated) {
   TfrxBiffConverter converter(options, showProgress);
-  return converter.GetSheet();
+  std::unique_ptr<TBiffSheet> sheet = converter.GetSheet();
+  if (terminated) *terminated = converter.Terminated();
+  return sheet;
 }
 
 std::unique_ptr<TBiffSheet> TfrxBiffConverter::GetSheet() {
@@ -91,6 +96,7 @@ std::unique_ptr<TBiffSheet> TfrxBiffConverter::GetSheet() {
     Convert(*sheet);
   } catch (const ETerminated&) {
     FreeProgressBar();
+    terminated_ = true;
   }
   return sheet;
 }

@@ -58,9 +58,12 @@ class ETerminated : public rtl::Exception {
 
 // Converts the block into a new sheet of the options' workbook; the caller
 // adds it to the workbook. With showProgress a progress window (when the GUI
-// installed one) shows each phase and may cancel it. The options' matrix must
-// be prepared; its objects' ExportMark counts the cells already written, so a
-// matrix converted block by block writes each object's content once.
-std::unique_ptr<TBiffSheet> vuzConvertMatrixToBiffSheet(const TfrxBiffPageOptions& options, bool showProgress);
+// installed one) shows each phase and may cancel it: the sheet then holds
+// what was converted so far and *terminated (when given) is set. The
+// options' matrix must be prepared; its objects' ExportMark counts the cells
+// already written, so a matrix converted block by block writes each object's
+// content once.
+std::unique_ptr<TBiffSheet> vuzConvertMatrixToBiffSheet(const TfrxBiffPageOptions& options, bool showProgress,
+                                                        bool* terminated = nullptr);
 
 }  // namespace report

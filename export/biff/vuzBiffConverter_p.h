@@ -20,6 +20,7 @@ class TfrxBiffConverter {
 
   // A new sheet with the block converted; a cancel keeps what was done.
   std::unique_ptr<TBiffSheet> GetSheet();
+  bool Terminated() const { return terminated_; }
   void Convert(TBiffSheet& sheet);
   std::unique_ptr<TBiffCell> CreateCell(int row, int column, TfrxIEMObject* object, TfrxBiffStyles& styles);
   std::unique_ptr<TBiffCell> CreateTextCell(const TfrxIEMObject& object);
@@ -49,6 +50,7 @@ class TfrxBiffConverter {
   TfrxBiffPageOptions o_;
   bool showProgress_;
   std::unique_ptr<TfrxCustomProgress> progress_;
+  bool terminated_ = false;
 };
 
 // The number a displayed text shows: the sign of a leading "-", the digits

@@ -223,7 +223,11 @@ void TfrxBIFFExport::ExportPage(TfrxDraftSheet& draft) {
 }
 
 void TfrxBIFFExport::AddSheet(const TfrxBiffPageOptions& options, bool showProgress) {
-  workbook_->AddSheet(vuzConvertMatrixToBiffSheet(options, showProgress));
+  bool terminated = false;
+  workbook_->AddSheet(vuzConvertMatrixToBiffSheet(options, showProgress, &terminated));
+  // Cancel in the converter's window stops the whole export: no workbook
+  // with a half sheet is written.
+  if (terminated) throw EExportTerminated();
 }
 
 void TfrxBIFFExport::FinishSingleSheet() {

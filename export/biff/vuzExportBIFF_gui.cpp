@@ -16,12 +16,15 @@ namespace report {
 
 namespace {
 
+// A control owned by the form (so the form finds it by name), placed on its
+// parent, captioned with the text of a key.
 template <class T>
-T* Put(gui::TControl* parent, int l, int t, int w, int h, int key = 0) {
-  auto* c = new T(parent);
+T* Put(gui::TForm& form, gui::TControl* parent, int l, int t, int w, int h, int key = 0, const char* name = nullptr) {
+  auto* c = new T(&form);
   c->SetParent(parent);
   c->SetBounds(l, t, w, h);
   if (key) c->SetCaption(vuzGet(key));
+  if (name) c->SetName(name);
   return c;
 }
 
@@ -42,7 +45,8 @@ struct BiffDialog {
     f.SetCaption(vuzGet(9182));
     f.SetClientWidth(302);
     f.SetClientHeight(367);
-    auto* tabs = Put<gui::TPageControl>(&f, 4, 4, 294, 324);
+    f.SetName("BIFFExportDialog");
+    auto* tabs = Put<gui::TPageControl>(f, &f, 4, 4, 294, 324);
     auto tab = [&](int key) {
       auto* t = new gui::TTabSheet(tabs);
       t->SetPageControl(tabs);
@@ -50,57 +54,59 @@ struct BiffDialog {
       return t;
     };
     gui::TTabSheet* general = tab(9173);
-    auto* range = Put<gui::TGroupBox>(general, 4, 4, 278, 116, 7);
-    all = Put<gui::TRadioButton>(range, 8, 18, 120, 17, 3);
+    auto* range = Put<gui::TGroupBox>(f, general, 4, 4, 278, 116, 7);
+    all = Put<gui::TRadioButton>(f, range, 8, 18, 120, 17, 3, "rbAll");
     all->SetChecked(true);
-    current = Put<gui::TRadioButton>(range, 8, 38, 120, 17, 4);
-    numbers = Put<gui::TRadioButton>(range, 8, 58, 80, 17, 5);
-    pageNumbers = Put<gui::TEdit>(range, 92, 56, 178, 21);
-    auto* hint = Put<gui::TLabel>(range, 8, 80, 262, 32, 9);
+    current = Put<gui::TRadioButton>(f, range, 8, 38, 120, 17, 4, "rbCurrent");
+    numbers = Put<gui::TRadioButton>(f, range, 8, 58, 80, 17, 5, "rbNumbers");
+    pageNumbers = Put<gui::TEdit>(f, range, 92, 56, 178, 21, 0, "PageNumbersE");
+    auto* hint = Put<gui::TLabel>(f, range, 8, 80, 262, 32, 9);
     hint->SetWordWrap(true);
     pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
     pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
       if (!vuzBIFFPageNumberKey(key)) key = 0;
     };
-    auto* grouping = Put<gui::TGroupBox>(general, 4, 124, 278, 100, 9157);
-    original = Put<gui::TRadioButton>(grouping, 8, 18, 260, 17, 9158);
-    single = Put<gui::TRadioButton>(grouping, 8, 38, 260, 17, 9156);
-    chunks = Put<gui::TRadioButton>(grouping, 8, 58, 200, 30, 9159);
-    chunk = Put<gui::TEdit>(grouping, 212, 60, 56, 21);
-    openAfter = Put<gui::TCheckBox>(general, 8, 232, 270, 17, 8706);
-    autoCreate = Put<gui::TCheckBox>(general, 8, 252, 270, 17, 9152);
+    auto* grouping = Put<gui::TGroupBox>(f, general, 4, 124, 278, 100, 9157);
+    original = Put<gui::TRadioButton>(f, grouping, 8, 18, 260, 17, 9158, "rbOriginal");
+    single = Put<gui::TRadioButton>(f, grouping, 8, 38, 260, 17, 9156, "rbSingle");
+    chunks = Put<gui::TRadioButton>(f, grouping, 8, 58, 200, 30, 9159, "rbChunks");
+    chunk = Put<gui::TEdit>(f, grouping, 212, 60, 56, 21, 0, "edChunk");
+    openAfter = Put<gui::TCheckBox>(f, general, 8, 232, 270, 17, 8706, "OpenCB");
+    autoCreate = Put<gui::TCheckBox>(f, general, 8, 252, 270, 17, 9152, "cbAutoCreateFile");
 
     gui::TTabSheet* infoTab = tab(9174);
     const int labels[] = {9171, 9162, 9164, 9165, 9167, 9168, 9169, 9170, 9172};
+    const char* edits[] = {"edTitle",   "edAuthor",   "edKeywords", "edRevision", "edAppName",
+                           "edSubject", "edCategory", "edCompany",  "edManager"};
     for (int i = 0; i < 9; ++i) {
-      Put<gui::TLabel>(infoTab, 8, 10 + i * 26, 96, 17, labels[i]);
-      info[i] = Put<gui::TEdit>(infoTab, 108, 8 + i * 26, 172, 21);
+      Put<gui::TLabel>(f, infoTab, 8, 10 + i * 26, 96, 17, labels[i]);
+      info[i] = Put<gui::TEdit>(f, infoTab, 108, 8 + i * 26, 172, 21, 0, edits[i]);
     }
-    Put<gui::TLabel>(infoTab, 8, 246, 96, 17, 9163);
-    comment = Put<gui::TMemo>(infoTab, 108, 244, 172, 48);
+    Put<gui::TLabel>(f, infoTab, 8, 246, 96, 17, 9163);
+    comment = Put<gui::TMemo>(f, infoTab, 108, 244, 172, 48, 0, "edComment");
 
     gui::TTabSheet* protection = tab(9175);
-    Put<gui::TLabel>(protection, 8, 12, 100, 17, 9176);
-    pass1 = Put<gui::TEdit>(protection, 112, 10, 168, 21);
-    Put<gui::TLabel>(protection, 8, 40, 100, 17, 9178);
-    pass2 = Put<gui::TEdit>(protection, 112, 38, 168, 21);
+    Put<gui::TLabel>(f, protection, 8, 12, 100, 17, 9176);
+    pass1 = Put<gui::TEdit>(f, protection, 112, 10, 168, 21, 0, "edPass1");
+    Put<gui::TLabel>(f, protection, 8, 40, 100, 17, 9178);
+    pass2 = Put<gui::TEdit>(f, protection, 112, 38, 168, 21, 0, "edPass2");
     pass1->SetPasswordChar('*');
     pass2->SetPasswordChar('*');
-    auto* explanation = Put<gui::TLabel>(protection, 8, 70, 272, 80, 9177);
+    auto* explanation = Put<gui::TLabel>(f, protection, 8, 70, 272, 80, 9177);
     explanation->SetWordWrap(true);
 
     gui::TTabSheet* options = tab(9153);
-    precise = Put<gui::TCheckBox>(options, 8, 10, 270, 17, 8502);
-    pictures = Put<gui::TCheckBox>(options, 8, 30, 270, 17, 8002);
-    gridLines = Put<gui::TCheckBox>(options, 8, 50, 270, 17, 9155);
-    fit = Put<gui::TCheckBox>(options, 8, 70, 270, 17, 9181);
-    deleteEmpty = Put<gui::TCheckBox>(options, 8, 90, 270, 17, 9183);
-    formulas = Put<gui::TCheckBox>(options, 8, 110, 270, 17, 9184);
+    precise = Put<gui::TCheckBox>(f, options, 8, 10, 270, 17, 8502, "cbPreciseQuality");
+    pictures = Put<gui::TCheckBox>(f, options, 8, 30, 270, 17, 8002, "cbPictures");
+    gridLines = Put<gui::TCheckBox>(f, options, 8, 50, 270, 17, 9155, "cbGridLines");
+    fit = Put<gui::TCheckBox>(f, options, 8, 70, 270, 17, 9181, "cbFit");
+    deleteEmpty = Put<gui::TCheckBox>(f, options, 8, 90, 270, 17, 9183, "cbDelEmptyRows");
+    formulas = Put<gui::TCheckBox>(f, options, 8, 110, 270, 17, 9184, "cbFormulas");
 
-    auto* ok = Put<gui::TButton>(&f, 142, 336, 75, 25, 1);
+    auto* ok = Put<gui::TButton>(f, &f, 142, 336, 75, 25, 1, "OkB");
     ok->SetDefault(true);
     ok->SetModalResult(gui::mrOk);
-    auto* cancel = Put<gui::TButton>(&f, 223, 336, 75, 25, 2);
+    auto* cancel = Put<gui::TButton>(f, &f, 223, 336, 75, 25, 2, "CancelB");
     cancel->SetCancel(true);
     cancel->SetModalResult(gui::mrCancel);
   }

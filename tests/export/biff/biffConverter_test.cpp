@@ -16,6 +16,7 @@
 #include "platform/rtl/format_settings.h"
 #include "report/vuzClassShape.h"
 #include "tests/export/biff/biff_test_util.h"
+#include "tests/export/biff/cancel_progress.h"
 
 namespace {
 
@@ -181,6 +182,7 @@ TEST(BiffConverter, NumbersFromDisplayedText) {
   // Only the first separator splits: the rest is fraction digits.
   EXPECT_EQ(BiffNumberFromText(u"1,000,5", u','), 1.0005);
   EXPECT_FALSE(BiffNumberFromText(u"abc", u','));
+  EXPECT_FALSE(BiffNumberFromText(std::u16string(400, u'9'), u','));
 }
 
 TEST(BiffConverter, FormulasAndTheirFallbacks) {
@@ -390,6 +392,38 @@ TEST(BiffConverter, ChunksWriteEachObjectOnceAndAnchorPicturesByTheirTopRow) {
   // The last chunk holds only the rest of the crossing picture's cells.
   for (const auto& [at, cell] : third.Cells()) EXPECT_EQ(cell, "B") << at;
   EXPECT_EQ(third.sheet->DrawingGroup(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BiffConverter, CancelKeepsWhatWasConverted) {
+  exporttest::MatrixFixture f;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) f.AddMemo(c * 10, r * 10, 10, 10, u"x");
+  f.m.Prepare();
+  const struct {
+    const char* phase;
+    std::size_t cells;
+    bool widths;
+  } cases[] = {{"BiffCell", 1, false}, {"BiffCol", 9, false}, {"BiffRow", 9, true}, {"none", 9, true}};
+  for (const auto& c : cases) {
+    for (int id = 0; id < f.m.GetObjectsCount(); ++id) f.m.GetObjectById(id)->ExportMark = 0;
+    bifftest::CancelIn cancel(c.phase);
+    Converted out;
+    TfrxBiffPageOptions o = OptionsFor(f.m, out.book);
+    bool terminated = false;
+    out.sheet = vuzConvertMatrixToBiffSheet(o, true, &terminated);
+    EXPECT_EQ(terminated, std::string(c.phase) != "none") << c.phase;
+    EXPECT_EQ(out.Cells().size(), c.cells) << c.phase;
+    EXPECT_EQ(out.sheet->GetColWidth(1) > 0, c.widths) << c.phase;
+    // Without progress nothing can cancel.
+    for (int id = 0; id < f.m.GetObjectsCount(); ++id) f.m.GetObjectById(id)->ExportMark = 0;
+    Converted quiet;
+    EXPECT_EQ(vuzConvertMatrixToBiffSheet(OptionsFor(f.m, quiet.book), false, &terminated)->Rows().Count(), 3);
+    EXPECT_FALSE(terminated);
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/rtl/files.h"
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzRes.h"
+#include "tests/export/biff/cancel_progress.h"
 #include "tests/export/biff/xls_dump.h"
 
 namespace {
@@ -252,6 +253,15 @@ TEST(BiffExport, RefusedAndFailedExportsLeaveNoFile) {
   for (const auto& e : fs::directory_iterator(folder.Folder())) left.push_back(e.path().filename().string());
   EXPECT_EQ(left, std::vector<std::string>{"older.xls"});
   EXPECT_EQ(bifftest::ReadText(folder.File("older.xls")), "older");
+  // Cancel in the converter's progress window: the export stops, no file.
+  {
+    bifftest::CancelIn cancel("BiffCell");
+    run.To("cancelled.xls", [](TfrxBIFFExport& f) {
+      f.SingleSheet = true;
+      f.ShowProgress = true;
+    });
+  }
+  EXPECT_FALSE(fs::exists(folder.File("cancelled.xls")));
   // Into a stream: no dialog, no file.
   TfrxBIFFExport f;
   f.ShowProgress = false;
