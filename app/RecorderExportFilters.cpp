@@ -1,5 +1,6 @@
 #include "app/RecorderExportFilters.h"
 
+#include "export/biff/vuzExportBIFF.h"
 #include "export/vuzExportHTML.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
@@ -61,6 +62,17 @@ void StoreODF(report::TfrxODFExport& f) {
   f.SuppressPageHeadersFooters = false;
 }
 
+void CreateBIFF(rtl::TComponent* owner) {
+  auto* f = new report::TfrxBIFFExport(owner);
+  StoreCommon(*f);
+  f->SetRowHeightScale(1);
+  f->SetChunkSize(0);
+  f->Inaccuracy = 10;
+  f->FitPages = false;
+  f->Pictures = true;
+  f->SetParallelPages(0);  // pages are converted on the calling thread
+}
+
 void CreatePDF(rtl::TComponent* owner) {
   auto* f = new report::TfrxPDFExport(owner);
   StoreCommon(*f);
@@ -81,10 +93,12 @@ void CreatePDF(rtl::TComponent* owner) {
 
 void CreateRecorderExportFilters(rtl::TComponent* owner) {
   report::vuzExportODFStartup();
+  report::vuzExportBIFFStartup();
   // In the export menu's order.
   CreateTXT(owner);
   StoreODF(*new report::TfrxODSExport(owner));
   StoreODF(*new report::TfrxODTExport(owner));
+  CreateBIFF(owner);
   CreatePDF(owner);
   report::vuzExportHTMLStartup();
   Stored<report::TfrxHTMLExport>(owner, {{"FixedWidth", rtl::Variant(true)},

@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/biff/vuzExportBIFF_gui.h"
 #include "export/vuzExportHTML_gui.h"
 #include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
@@ -30,6 +31,7 @@ int main() {
   report::vuzExportPDFGuiStartup();
   report::vuzExportHTMLGuiStartup();
   report::vuzExportODFGuiStartup();
+  report::vuzExportBIFFGuiStartup();
   report::vuzMatrixProgressGuiStartup();
   app::TForm1::UseReportPrinterForCharts();
   // Templates name components of the main window as "Form1.Name".
