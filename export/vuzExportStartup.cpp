@@ -5,6 +5,7 @@
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
+#include "export/vuzExportXLS.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/typinfo.h"
 
@@ -45,6 +46,14 @@ void vuzExportStartup() {
   owner = std::make_unique<rtl::TComponent>(nullptr);
   // One line per filter, in the export menu's order: a filter created with
   // an owner registers itself. Each export adds its own line here.
+  vuzExportXLSStartup();
+  Stored<TfrxXLSExport>(owner.get(), {{"ExportEMF", rtl::Variant(true)},
+                                      {"AsText", rtl::Variant(false)},
+                                      {"Background", rtl::Variant(true)},
+                                      {"FastExport", rtl::Variant(true)},
+                                      {"PageBreaks", rtl::Variant(true)},
+                                      {"EmptyLines", rtl::Variant(true)},
+                                      {"SuppressPageHeadersFooters", rtl::Variant(false)}});
   Stored<TfrxTXTExport>(owner.get(), {{"ScaleWidth", rtl::Variant(1.0)},
                                       {"ScaleHeight", rtl::Variant(1.0)},
                                       {"Borders", rtl::Variant(false)},
