@@ -1,6 +1,5 @@
 #include "export/vuzExportXLS.h"
 
-
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -76,6 +75,25 @@ rtl::WideString MemoText(const TfrxIEMObject& object) {
 AnsiString TemporaryName(const AnsiString& fileName) {
   std::random_device random;
   return rtl::ChangeFileExt(fileName, "") + ".~" + std::to_string(random() % 1000000) + rtl::ExtractFileExt(fileName);
+}
+
+// Calls write(object, column, row, columns, rows) once per object, at the
+// first cell where the row-by-row walk meets it (sheet rows and columns
+// count from 1); ExportMark keeps its other cells from writing it again.
+template <class F>
+void ForEachObject(TfrxIEMatrix& m, TfrxCustomProgress* progress, F&& write) {
+  for (int r = 1; r <= m.RowCount; ++r) {
+    if (progress && progress->Terminated()) break;
+    for (int c = 1; c <= m.ColumnCount; ++c) {
+      const int id = m.GetCell(c - 1, r - 1);
+      TfrxIEMObject* object = id < 0 ? nullptr : m.GetObjectById(id);
+      if (!object || object->ExportMark) continue;
+      object->ExportMark = 1;
+      int x, y, dx, dy;
+      m.GetObjectPos(id, x, y, dx, dy);
+      write(object, c, r, dx, dy);
+    }
+  }
 }
 
 }  // namespace
@@ -239,18 +257,33 @@ void TfrxXLSExport::Finish() {
     ~Release() { m.reset(); }
   } release{matrix_};
 
+  matrix_->Prepare();
+  // A workbook sheet holds 65,536 rows and 256 columns; a larger grid would
+  // lose its rest or land in the wrong cells, so it is refused up front.
+  if (matrix_->RowCount > kMaxSheetRows || matrix_->ColumnCount > kMaxSheetColumns)
+    throw rtl::Exception("The report needs " + std::to_string(matrix_->RowCount) + " rows and " +
+                         std::to_string(matrix_->ColumnCount) + " columns; a sheet holds " +
+                         std::to_string(kMaxSheetRows) + " rows and " + std::to_string(kMaxSheetColumns) + " columns");
   TfrxExcel excel;
   excel.ListSeparator = rtl::CurrentFormatSettings().ListSeparator;
   excel.OpenExcel();
   OlePut(OleGet(excel.ApplicationObject, "ActiveWindow"), "DisplayGridlines", GridLines);
-  matrix_->Prepare();
   std::unique_ptr<TfrxCustomProgress> progress = ShowProgress ? vuzCreateProgress() : nullptr;
   pictureCount_ = 0;
   if (FastExport)
     WriteFast(excel, progress.get());
   else
     WritePlain(excel, progress.get());
+  // A stopped export saves nothing: a partial sheet is no result.
+  const bool stopped = progress && progress->Terminated();
   progress.reset();
+  if (stopped) {
+    try {
+      OleCall(excel.ApplicationObject, "Quit");
+    } catch (const std::exception&) {
+    }
+    return;
+  }
   excel.SetRange(1, 1, 1, 1);
   try {
     OleCall(excel.RangeObject, "Select");
@@ -430,47 +463,36 @@ void TfrxXLSExport::WriteFast(TfrxExcel& excel, TfrxCustomProgress* progress) {
   TExcelAddressList styles, frames, merges;
   std::vector<AnsiString> formats;
   if (progress) progress->Execute(m.RowCount, vuzResources().Get("ProgressObjects"), true, true);
-  for (int r = 1; r <= m.RowCount; ++r) {
-    if (progress && progress->Terminated()) break;
-    for (int c = 1; c <= m.ColumnCount; ++c) {
-      const int id = m.GetCell(c - 1, r - 1);
-      TfrxIEMObject* object = id < 0 ? nullptr : m.GetObjectById(id);
-      if (!object || object->ExportMark) continue;
-      object->ExportMark = 1;
-      int x, y, dx, dy;
-      m.GetObjectPos(id, x, y, dx, dy);
-      const bool multi = dx > 1 || dy > 1;
-      const AnsiString address = multi
-                                     ? TfrxExcel::IntToCoord(c, r) + ":" + TfrxExcel::IntToCoord(c + dx - 1, r + dy - 1)
+  ForEachObject(m, progress, [&](TfrxIEMObject* object, int c, int r, int dx, int dy) {
+    const bool multi = dx > 1 || dy > 1;
+    const AnsiString address = multi ? TfrxExcel::IntToCoord(c, r) + ":" + TfrxExcel::IntToCoord(c + dx - 1, r + dy - 1)
                                      : TfrxExcel::IntToCoord(c, r);
-      const TfrxIEMStyle* style = object->CellStyle;
-      if (ExportStyles && object->StyleId >= 0) styles.Add(address, object->StyleId);
-      if (MergeCells && multi) merges.Add(address, 0);
-      if (ExportStyles && style && (style->FrameSides & 15u))
-        frames.Add(address, static_cast<std::int32_t>(style->FrameSides & 15u));
-      rtl::WideString text = MemoText(*object);
-      if (TruncateLongTexts && text.size() > kMaxCellText) text.resize(kMaxCellText);
-      rtl::Variant value(text);
-      const TfrxFormat* format = style ? style->DisplayFormat.get() : nullptr;
-      const TfrxFormatKind kind = format ? format->Kind() : fkText;
-      if (AsText || kind == fkText) {
-        value = rtl::Variant(u"'" + text);
-      } else if (kind == fkNumeric && !text.empty()) {
-        double number = 0;
-        // A text without a number stays text instead of ending the export.
-        if (NumericValue(text, format->DecimalSeparator(), format->ThousandSeparator(), number)) {
-          value = rtl::Variant(number);
-          if (!format->FormatStr().empty())
-            formats.push_back(
-                NumberFormat(format->FormatStr(), format->DecimalSeparator(), format->ThousandSeparator()) + "=" +
-                address);
-        }
+    const TfrxIEMStyle* style = object->CellStyle;
+    if (ExportStyles && object->StyleId >= 0) styles.Add(address, object->StyleId);
+    if (MergeCells && multi) merges.Add(address, 0);
+    if (ExportStyles && style && (style->FrameSides & 15u))
+      frames.Add(address, static_cast<std::int32_t>(style->FrameSides & 15u));
+    rtl::WideString text = MemoText(*object);
+    if (TruncateLongTexts && text.size() > kMaxCellText) text.resize(kMaxCellText);
+    rtl::Variant value(text);
+    const TfrxFormat* format = style ? style->DisplayFormat.get() : nullptr;
+    const TfrxFormatKind kind = format ? format->Kind() : fkText;
+    if (AsText || kind == fkText) {
+      value = rtl::Variant(u"'" + text);
+    } else if (kind == fkNumeric && !text.empty()) {
+      double number = 0;
+      // A text without a number stays text instead of ending the export.
+      if (NumericValue(text, format->DecimalSeparator(), format->ThousandSeparator(), number)) {
+        value = rtl::Variant(number);
+        if (!format->FormatStr().empty())
+          formats.push_back(NumberFormat(format->FormatStr(), format->DecimalSeparator(), format->ThousandSeparator()) +
+                            "=" + address);
       }
-      const std::int32_t at[2] = {r, c};
-      values.PutElement(at, value);
-      if (!object->IsTextObject) PastePicture(excel, *object, c, r, dx, dy, true);
     }
-  }
+    const std::int32_t at[2] = {r, c};
+    values.PutElement(at, value);
+    if (!object->IsTextObject) PastePicture(excel, *object, c, r, dx, dy, true);
+  });
   if (ExportStyles) {
     styles.Sort();
     frames.Sort();
@@ -482,8 +504,10 @@ void TfrxXLSExport::WriteFast(TfrxExcel& excel, TfrxCustomProgress* progress) {
     excel.ApplyFormats(formats, progress);
   }
   if (MergeCells) excel.ApplyStyles(merges, 2, progress);
+  // A refused range must not leave the values to the previous one.
+  excel.RangeObject = rtl::Variant();
   excel.SetRange(1, 1, m.ColumnCount, m.RowCount);
-  OlePut(excel.RangeObject, "Value", values);
+  if (excel.RangeObject.AsDispatch()) OlePut(excel.RangeObject, "Value", values);
   OlePut(OleCall(excel.SheetObject, "Cells"), "WrapText", true);
 }
 
@@ -504,32 +528,23 @@ void TfrxXLSExport::WritePlain(TfrxExcel& excel, TfrxCustomProgress* progress) {
   rtl::Variant values =
       rtl::VarArrayCreate({0, std::max(m.RowCount - 1, 0), 0, std::max(m.ColumnCount - 1, 0)}, rtl::varOleStr);
   if (progress) progress->Execute(m.RowCount, vuzResources().Get("ProgressObjects"), true, true);
-  for (int r = 1; r <= m.RowCount; ++r) {
-    if (progress && progress->Terminated()) break;
-    for (int c = 1; c <= m.ColumnCount; ++c) {
-      const int id = m.GetCell(c - 1, r - 1);
-      TfrxIEMObject* object = id < 0 ? nullptr : m.GetObjectById(id);
-      if (!object || object->ExportMark) continue;
-      object->ExportMark = 1;
-      int x, y, dx, dy;
-      m.GetObjectPos(id, x, y, dx, dy);
-      excel.SetRange(c, r, dx, dy);
-      if (!object->IsTextObject) {
-        PastePicture(excel, *object, c, r, dx, dy, false);
-        continue;
-      }
-      if (ExportStyles && object->StyleId >= 0)
-        OlePut(excel.RangeObject, "Style", "S" + std::to_string(object->StyleId));
-      if (MergeCells && (dx > 1 || dy > 1)) excel.MergeCells();
-      if (ExportStyles && object->CellStyle) excel.SetCellFrame(object->CellStyle->FrameSides & 15u);
-      rtl::WideString text = MemoText(*object);
-      if (text.size() > kMaxCellText) text.resize(kMaxCellText);
-      const std::int32_t at[2] = {r - 1, c - 1};
-      values.PutElement(at, rtl::Variant(text));
+  ForEachObject(m, progress, [&](TfrxIEMObject* object, int c, int r, int dx, int dy) {
+    excel.SetRange(c, r, dx, dy);
+    if (!object->IsTextObject) {
+      PastePicture(excel, *object, c, r, dx, dy, false);
+      return;
     }
-  }
+    if (ExportStyles && object->StyleId >= 0) OlePut(excel.RangeObject, "Style", "S" + std::to_string(object->StyleId));
+    if (MergeCells && (dx > 1 || dy > 1)) excel.MergeCells();
+    if (ExportStyles && object->CellStyle) excel.SetCellFrame(object->CellStyle->FrameSides & 15u);
+    rtl::WideString text = MemoText(*object);
+    if (text.size() > kMaxCellText) text.resize(kMaxCellText);
+    const std::int32_t at[2] = {r - 1, c - 1};
+    values.PutElement(at, rtl::Variant(text));
+  });
+  excel.RangeObject = rtl::Variant();
   excel.SetRange(1, 1, m.ColumnCount - 1, m.RowCount - 1);
-  OlePut(excel.RangeObject, "Value", values);
+  if (excel.RangeObject.AsDispatch()) OlePut(excel.RangeObject, "Value", values);
   OlePut(OleCall(excel.SheetObject, "Cells"), "WrapText", true);
 }
 

@@ -59,6 +59,7 @@ class TfrxXLSExport : public TfrxCustomExportFilter {
   // The longest text a cell gets; longer ones are cut (as UTF-16, so no
   // character is split into bytes).
   static constexpr std::size_t kMaxCellText = 900;
+  static constexpr int kMaxSheetRows = 65536, kMaxSheetColumns = 256;
 
  private:
   void WriteFast(TfrxExcel& excel, TfrxCustomProgress* progress);

@@ -510,7 +510,8 @@ void TExcelStandInBook::Build(TBiffWorkbook& workbook) const {
     font->Name = s.FontName.empty() ? WideString(u"Arial") : s.FontName;
     font->Height = s.FontSize * 20;
     font->Weight = s.Bold ? 700 : 400;
-    font->Options = s.Italic ? 0x0002 : 0;
+    // Bit 0 marks bold for readers that look at the flags, as weight 700 does.
+    font->Options = static_cast<std::uint16_t>((s.Italic ? 0x0002 : 0) | (s.Bold ? 0x0001 : 0));
     font->Underline = s.Underline ? 1 : 0;
     font->Color = static_cast<std::uint16_t>(workbook.AddColor(s.FontColor));
     Made m;

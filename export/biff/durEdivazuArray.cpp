@@ -109,17 +109,17 @@ void TMemoryArray<Base>::SetCount(int count) {
 template class TMemoryArray<TIntArrayBase>;
 template class TMemoryArray<TExtArrayBase>;
 
-std::int32_t TIntArray::GetItem(int i) {
+std::int32_t TIntArrayBase::GetItem(int i) {
   std::int32_t v;
   std::memcpy(&v, GetItemData(i), 4);
   return v;
 }
 
-void TIntArray::SetItem(int i, std::int32_t value) { std::memcpy(GetItemData(i), &value, 4); }
+void TIntArrayBase::SetItem(int i, std::int32_t value) { std::memcpy(GetItemData(i), &value, 4); }
 
-long double TExtArray::GetItem(int i) { return ExtendedFromBytes(GetItemData(i)); }
+long double TExtArrayBase::GetItem(int i) { return ExtendedFromBytes(GetItemData(i)); }
 
-void TExtArray::SetItem(int i, long double value) { ExtendedToBytes(value, GetItemData(i)); }
+void TExtArrayBase::SetItem(int i, long double value) { ExtendedToBytes(value, GetItemData(i)); }
 
 void TExtArrayBase::Append(long double value) {
   char bytes[10];
@@ -299,17 +299,5 @@ void TCachedArray::MergeBlock(const TArrayCompare& compare, int first, int count
     std::memcpy(k.data(), GetItemData(first), size);
   }
 }
-
-std::int32_t TCachedIntArray::GetItem(int i) {
-  std::int32_t v;
-  std::memcpy(&v, GetItemData(i), 4);
-  return v;
-}
-
-void TCachedIntArray::SetItem(int i, std::int32_t value) { std::memcpy(GetItemData(i), &value, 4); }
-
-long double TCachedExtArray::GetItem(int i) { return ExtendedFromBytes(GetItemData(i)); }
-
-void TCachedExtArray::SetItem(int i, long double value) { ExtendedToBytes(value, GetItemData(i)); }
 
 }  // namespace report

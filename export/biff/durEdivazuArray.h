@@ -51,20 +51,24 @@ class TArray {
   void QuickSort(const TArrayCompare& compare, int low, int high);
 };
 
+// The typed bases read and write items through GetItemData, so the index
+// check is the storage's: none in memory, an assertion in a cached array.
 class TIntArrayBase : public TArray {
  public:
-  int GetItemSize() const override { return 4; }
-  virtual std::int32_t GetItem(int i) = 0;
-  virtual void SetItem(int i, std::int32_t value) = 0;
+  static constexpr int kItemSize = 4;
+  int GetItemSize() const override { return kItemSize; }
+  virtual std::int32_t GetItem(int i);
+  virtual void SetItem(int i, std::int32_t value);
   void Append(std::int32_t value) { TArray::Append(&value); }
   void Insert(int i, std::int32_t value) { TArray::Insert(i, &value); }
 };
 
 class TExtArrayBase : public TArray {
  public:
-  int GetItemSize() const override { return 10; }
-  virtual long double GetItem(int i) = 0;
-  virtual void SetItem(int i, long double value) = 0;
+  static constexpr int kItemSize = 10;
+  int GetItemSize() const override { return kItemSize; }
+  virtual long double GetItem(int i);
+  virtual void SetItem(int i, long double value);
   void Append(long double value);
   void Insert(int i, long double value);
 };
@@ -89,17 +93,8 @@ class TMemoryArray : public Base {
   bool zero_ = true;
 };
 
-class TIntArray : public TMemoryArray<TIntArrayBase> {
- public:
-  std::int32_t GetItem(int i) override;
-  void SetItem(int i, std::int32_t value) override;
-};
-
-class TExtArray : public TMemoryArray<TExtArrayBase> {
- public:
-  long double GetItem(int i) override;
-  void SetItem(int i, long double value) override;
-};
+using TIntArray = TMemoryArray<TIntArrayBase>;
+using TExtArray = TMemoryArray<TExtArrayBase>;
 
 // A block of a cached array.
 class TDataBlock : public rtl::TObject {
@@ -147,44 +142,28 @@ class TCachedArray : public TArray {
   bool zero_ = true;
 };
 
-// Cached arrays of Integer and Extended items (index checked).
-class TCachedIntArray : public TIntArrayBase {
+// The cached forms of the typed arrays: every item operation goes to a
+// TCachedArray of the base's item size (so indexes are checked).
+template <class Base>
+class TCachedTypedArray : public Base {
  public:
-  TCachedIntArray(rtl::TStream* swap, rtl::TStream* directory, int itemsPerBlock)
-      : items_(swap, directory, itemsPerBlock, 4) {}
-  TCachedIntArray(const rtl::AnsiString& swapFileName, const rtl::AnsiString& directoryFileName, int itemsPerBlock)
-      : items_(swapFileName, directoryFileName, itemsPerBlock, 4) {}
+  TCachedTypedArray(rtl::TStream* swap, rtl::TStream* directory, int itemsPerBlock)
+      : items_(swap, directory, itemsPerBlock, Base::kItemSize) {}
+  TCachedTypedArray(const rtl::AnsiString& swapFileName, const rtl::AnsiString& directoryFileName, int itemsPerBlock)
+      : items_(swapFileName, directoryFileName, itemsPerBlock, Base::kItemSize) {}
   bool GetZero() const override { return items_.GetZero(); }
   void SetZero(bool zero) override { items_.SetZero(zero); }
   int GetCount() const override { return items_.GetCount(); }
   void SetCount(int count) override { items_.SetCount(count); }
   void* GetItemData(int i) override { return items_.GetItemData(i); }
   void Sort(const TArrayCompare& compare, int low, int high) override { items_.Sort(compare, low, high); }
-  std::int32_t GetItem(int i) override;
-  void SetItem(int i, std::int32_t value) override;
 
  private:
   TCachedArray items_;
 };
 
-class TCachedExtArray : public TExtArrayBase {
- public:
-  TCachedExtArray(rtl::TStream* swap, rtl::TStream* directory, int itemsPerBlock)
-      : items_(swap, directory, itemsPerBlock, 10) {}
-  TCachedExtArray(const rtl::AnsiString& swapFileName, const rtl::AnsiString& directoryFileName, int itemsPerBlock)
-      : items_(swapFileName, directoryFileName, itemsPerBlock, 10) {}
-  bool GetZero() const override { return items_.GetZero(); }
-  void SetZero(bool zero) override { items_.SetZero(zero); }
-  int GetCount() const override { return items_.GetCount(); }
-  void SetCount(int count) override { items_.SetCount(count); }
-  void* GetItemData(int i) override { return items_.GetItemData(i); }
-  void Sort(const TArrayCompare& compare, int low, int high) override { items_.Sort(compare, low, high); }
-  long double GetItem(int i) override;
-  void SetItem(int i, long double value) override;
-
- private:
-  TCachedArray items_;
-};
+using TCachedIntArray = TCachedTypedArray<TIntArrayBase>;
+using TCachedExtArray = TCachedTypedArray<TExtArrayBase>;
 
 // The 10 bytes of an extended real and back (the 80-bit format: 64-bit
 // mantissa, then sign and exponent).

@@ -2,17 +2,26 @@
 // it makes (through a recording server), the workbook the in-process
 // application holds, and the saved file read by xlrd and olefile.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
+#include <set>
+#include <tuple>
 
 #include "engine_fixture.h"
 #include "export/biff/biffExcelStandIn.h"
 #include "export/vuzExportRes.h"
+#include "export/vuzExportStartup.h"
 #include "export/vuzExportXLS.h"
+#include "export/vuzExportXLSDialog.h"
+#include "platform/rtl/classes.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/shell.h"
 #include "platform/rtl/strings.h"
+#include "report/vuzClassBands.h"
 #include "report/vuzClassMemo.h"
+#include "report/vuzDsgnIntf.h"
 #include "tests/export/export_tools.h"
 #include "xls_automation_fake.h"
 
@@ -250,6 +259,153 @@ print("styles", len(styles) >= 4)
   EXPECT_NE(out.find("long [900]"), std::string::npos) << out;
   EXPECT_NE(out.find("merged True breaks 1"), std::string::npos) << out;
   EXPECT_NE(out.find("styles True"), std::string::npos) << out;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(XlsExportSettings, TheMainWindowsFilterComesFirstWithItsStoredSettings) {
+  report::vuzExportStartup();
+  report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
+  ASSERT_GT(filters.Count(), 0);
+  auto* f = dynamic_cast<report::TfrxXLSExport*>(filters.GetExportFilterItem(0)->Filter);
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->ExportEMF && f->Background && f->FastExport && f->PageBreaks && f->EmptyLines);
+  EXPECT_FALSE(f->AsText || f->SuppressPageHeadersFooters || f->DataOnly || f->OverwritePrompt);
+  EXPECT_TRUE(f->UseFileCache && f->ShowProgress);
+  EXPECT_TRUE(f->ExportStyles && f->ExportPictures && f->MergeCells && f->Wysiwyg && f->TruncateLongTexts &&
+              f->GridLines);
+  EXPECT_FALSE(f->OpenExcelAfterExport);
+  EXPECT_EQ(f->DefaultExt, ".xls");
+  EXPECT_EQ(f->FileFilter, rtl::Utf8ToAnsi("Файл Excel (*.xls)|*.xls"));
+  EXPECT_EQ(f->GetDescription(), rtl::Utf8ToAnsi("Документ Excel (OLE)"));
+  const rtl::TClassEntry* entry = rtl::GetClass("TfrxXLSExport");
+  ASSERT_NE(entry, nullptr);
+  ASSERT_NE(entry->info, nullptr);
+  EXPECT_NE(entry->info->FindProperty("FastExport"), nullptr);
+  report::vuzExportShutdown();
+}
+
+TEST(XlsExportDialog, ValuesBothWays) {
+  report::vuzLoadExportResources();
+  report::TfrxXLSExport f(nullptr);
+  // "Continuous" is on when empty lines are off or headers are left out.
+  const struct {
+    bool emptyLines, suppress, continuous;
+  } loads[] = {{true, false, false}, {false, false, true}, {true, true, true}};
+  for (const auto& c : loads) {
+    f.EmptyLines = c.emptyLines;
+    f.SuppressPageHeadersFooters = c.suppress;
+    EXPECT_EQ(report::vuzXLSDialogLoad(f).continuous, c.continuous);
+  }
+  report::TfrxXLSDialogValues v = report::vuzXLSDialogLoad(f);
+  v.continuous = true;
+  v.pages = report::TfrxXLSDialogValues::pgNumbers;
+  v.pageNumbers = "1,3-5";
+  v.asText = true;
+  v.gridLines = false;
+  v.openExcel = true;
+  report::vuzXLSDialogApply(v, f);
+  EXPECT_FALSE(f.EmptyLines);
+  EXPECT_TRUE(f.SuppressPageHeadersFooters);
+  EXPECT_EQ(f.PageNumbers, "1,3-5");
+  EXPECT_FALSE(f.CurPage);
+  EXPECT_TRUE(f.AsText);
+  EXPECT_FALSE(f.GridLines);
+  EXPECT_TRUE(f.OpenExcelAfterExport);
+  // Into the temporary folder: nothing to open, the box is hidden.
+  f.ExportToTemp = true;
+  const report::TfrxXLSDialogValues temp = report::vuzXLSDialogLoad(f);
+  EXPECT_FALSE(temp.openExcelVisible);
+  EXPECT_FALSE(f.OpenExcelAfterExport);
+  f.ExportToTemp = false;
+  f.FileName.clear();
+  EXPECT_EQ(report::vuzXLSSaveName(f), "");
+  f.FileName = "given.xls";
+  EXPECT_EQ(report::vuzXLSSaveName(f), "given.xls");
+}
+
+}  // namespace
+
+namespace {
+
+// Opening after the export goes to the desktop's opener with the saved file;
+// the application is shown and not told to quit.
+TEST_F(XlsExport, OpenAfterExportHandsTheFileToTheOpener) {
+  XlsReport r;
+  RecordingServer server;
+  const std::string marker = dir.File("opened.txt"), opener = dir.File("opener.sh");
+  WriteFile(opener, "#!/bin/sh\necho \"$1\" > '" + marker + ".tmp' && mv '" + marker + ".tmp' '" + marker + "'\n");
+  std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+  const rtl::AnsiString previous = rtl::ShellOpenProgram();
+  rtl::SetShellOpenProgram(opener);
+  const std::string file = dir.File("open me.xls");
+  ASSERT_TRUE(Export(r, file, [](report::TfrxXLSExport& f) { f.OpenExcelAfterExport = true; }));
+  rtl::SetShellOpenProgram(previous);
+  for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) usleep(50'000);
+  EXPECT_EQ(ReadFile(marker), file + "\n");
+  EXPECT_EQ(server.log->With("Application.Visible = true").size(), 1u);
+  EXPECT_TRUE(server.log->With("Application.Quit").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// More columns than a sheet has: a clear error before the application is
+// started, and no file.
+TEST(XlsExportLimits, GridsBeyondTheSheetAreRefused) {
+  report::vuzLoadExportResources();
+  engine_test::EngineScope scope;
+  engine_test::ReportBuilder b;
+  report::TfrxReportPage* page = b.AddPage();
+  auto* band = b.AddBand<report::TfrxReportTitle>(page, 0, 40);
+  for (int i = 0; i < 300; ++i) b.AddMemo(band, i * 2, 0, 1, 20, "x");
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  RecordingServer server;
+  TempDir dir;
+  report::TfrxXLSExport f(nullptr);
+  f.ShowDialog = false;
+  f.ShowProgress = false;
+  f.FileName = dir.File("wide.xls");
+  f.Report = &b.Report();
+  EXPECT_FALSE(b.Store().Export(&f));
+  EXPECT_NE(b.Report().Errors().Text().find("a sheet holds 65536 rows and 256 columns"), std::string::npos)
+      << b.Report().Errors().Text();
+  EXPECT_TRUE(server.log->lines.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("wide.xls")));
+}
+
+}  // namespace
+
+namespace {
+
+// The plain writer: a call per cell, every value as text, the same styles,
+// merges and page break.
+TEST_F(XlsExport, PlainWriterGivesTheSameSheetAsText) {
+  XlsReport r;
+  report::BiffExcelStandInStartup();
+  ASSERT_TRUE(Export(r, dir.File("fast.xls")));
+  const std::vector<report::TExcelArea> fastMerges = report::BiffExcelStandInLastSaved().Merges;
+  ASSERT_TRUE(Export(r, dir.File("plain.xls"), [](report::TfrxXLSExport& f) { f.FastExport = false; }));
+  const report::TExcelStandInBook& book = report::BiffExcelStandInLastSaved();
+  int numbersAsText = 0, styled = 0;
+  for (const auto& [pos, cell] : book.Cells) {
+    if (cell.Value.IsString() && cell.Value.AsWideString() == u"1 234,50") ++numbersAsText;
+    if (!cell.Style.empty()) ++styled;
+    EXPECT_FALSE(cell.Value.IsFloat());
+  }
+  EXPECT_EQ(numbersAsText, 2);
+  EXPECT_GE(styled, 10);
+  EXPECT_EQ(book.PageBreaks.size(), 1u);
+  // The three-column text, the long line and the rotated text (two rows), on both pages.
+  EXPECT_EQ(book.Merges.size(), 6u);
+  std::set<std::tuple<int, int, int, int>> a, b;
+  for (const auto& m : fastMerges) a.insert({m.Left, m.Top, m.Right, m.Bottom});
+  for (const auto& m : book.Merges) b.insert({m.Left, m.Top, m.Right, m.Bottom});
+  EXPECT_EQ(a, b);
+  report::BiffExcelStandInShutdown();
 }
 
 }  // namespace
