@@ -5,6 +5,7 @@
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
+#include "export/vuzExportXLS.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/typinfo.h"
 
@@ -94,7 +95,15 @@ void CreatePDF(rtl::TComponent* owner) {
 void CreateRecorderExportFilters(rtl::TComponent* owner) {
   report::vuzExportODFStartup();
   report::vuzExportBIFFStartup();
+  report::vuzExportXLSStartup();
   // In the export menu's order.
+  Stored<report::TfrxXLSExport>(owner, {{"ExportEMF", rtl::Variant(true)},
+                                        {"AsText", rtl::Variant(false)},
+                                        {"Background", rtl::Variant(true)},
+                                        {"FastExport", rtl::Variant(true)},
+                                        {"PageBreaks", rtl::Variant(true)},
+                                        {"EmptyLines", rtl::Variant(true)},
+                                        {"SuppressPageHeadersFooters", rtl::Variant(false)}});
   CreateTXT(owner);
   StoreODF(*new report::TfrxODSExport(owner));
   StoreODF(*new report::TfrxODTExport(owner));
