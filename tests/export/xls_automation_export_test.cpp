@@ -12,7 +12,7 @@
 #include "engine_fixture.h"
 #include "export/biff/biffExcelStandIn.h"
 #include "export/vuzExportRes.h"
-#include "export/vuzExportStartup.h"
+#include "app/ReportEngineStartup.h"
 #include "export/vuzExportXLS.h"
 #include "export/vuzExportXLSDialog.h"
 #include "platform/rtl/classes.h"
@@ -266,7 +266,7 @@ print("styles", len(styles) >= 4)
 namespace {
 
 TEST(XlsExportSettings, TheMainWindowsFilterComesFirstWithItsStoredSettings) {
-  report::vuzExportStartup();
+  const app::TReportEngineStartup engine;  // makes the main window's filters
   report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
   ASSERT_GT(filters.Count(), 0);
   auto* f = dynamic_cast<report::TfrxXLSExport*>(filters.GetExportFilterItem(0)->Filter);
@@ -284,7 +284,6 @@ TEST(XlsExportSettings, TheMainWindowsFilterComesFirstWithItsStoredSettings) {
   ASSERT_NE(entry, nullptr);
   ASSERT_NE(entry->info, nullptr);
   EXPECT_NE(entry->info->FindProperty("FastExport"), nullptr);
-  report::vuzExportShutdown();
 }
 
 TEST(XlsExportDialog, ValuesBothWays) {
