@@ -35,6 +35,9 @@ struct TfrxGuiHooks {
   std::function<bool(AnsiString& password)> AskPassword;
   // The window of a dialog page.
   std::function<std::unique_ptr<TfrxDialogWindow>(TfrxDialogPage& page)> CreateDialogWindow;
+  // Asks what to do with objects whose names a parent template already
+  // has: -1 cancel, 1 delete them, 2 rename them (TfrxInheriteMode values).
+  std::function<int()> AskInheritMode;
   // The start timer of ShowReport.
   std::function<std::unique_ptr<TfrxTimer>()> CreateTimer;
 };
