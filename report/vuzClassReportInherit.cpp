@@ -234,9 +234,9 @@ class TemplateMerger {
   }
 
   void DropFixupsOf(rtl::TPersistent* object) {
-    fixups_.erase(std::remove_if(fixups_.begin(), fixups_.end(),
-                                 [object](const TfrxFixupItem& f) { return f.Object == object; }),
-                  fixups_.end());
+    fixups_.erase(
+        std::remove_if(fixups_.begin(), fixups_.end(), [object](const TfrxFixupItem& f) { return f.Object == object; }),
+        fixups_.end());
   }
 
   TfrxReport& target_;
@@ -271,8 +271,8 @@ bool TfrxReport::InheritFromTemplate(const AnsiString& templateName, TfrxInherit
   copy->AssignAll(this);
   const AnsiString savedFileName = fileName_;
   const AnsiString folder = rtl::ExtractFilePath(reportFile);
-  const AnsiString relative = !folder.empty() && templateFile.starts_with(folder) ? templateFile.substr(folder.size())
-                                                                                   : templateFile;
+  const AnsiString relative =
+      !folder.empty() && templateFile.starts_with(folder) ? templateFile.substr(folder.size()) : templateFile;
   SetParentReport(relative);
   fileName_ = savedFileName;
 

@@ -75,9 +75,15 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
     SetProp(instance, classType, name, value);
   };
 
-  for (const auto& [name, value] : {std::pair{"fmCreate", 0xFFFF}, {"fmOpenRead", 0}, {"fmOpenWrite", 1},
-                                    {"fmOpenReadWrite", 2}, {"fmShareExclusive", 16}, {"fmShareDenyWrite", 32},
-                                    {"fmShareDenyNone", 64}, {"soFromBeginning", 0}, {"soFromCurrent", 1},
+  for (const auto& [name, value] : {std::pair{"fmCreate", 0xFFFF},
+                                    {"fmOpenRead", 0},
+                                    {"fmOpenWrite", 1},
+                                    {"fmOpenReadWrite", 2},
+                                    {"fmShareExclusive", 16},
+                                    {"fmShareDenyWrite", 32},
+                                    {"fmShareDenyNone", 64},
+                                    {"soFromBeginning", 0},
+                                    {"soFromCurrent", 1},
                                     {"soFromEnd", 2}})
     s.AddConst(name, "Integer", Variant(value));
   s.AddEnum("TDuplicates", "dupIgnore, dupAccept, dupError");
@@ -142,9 +148,9 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
   if (TfsClassVariable* c = s.AddClass(fsFileStreamClass(), "TStream"))
     c->AddConstructor("constructor Create(Filename: String; Mode: Word)", method);
   if (TfsClassVariable* c = s.AddClass(fsMemoryStreamClass(), "TStream")) {
-    for (const char* d : {"procedure Clear", "procedure LoadFromStream(Stream: TStream)",
-                          "procedure LoadFromFile(Filename: String)", "procedure SaveToStream(Stream: TStream)",
-                          "procedure SaveToFile(Filename: String)"})
+    for (const char* d :
+         {"procedure Clear", "procedure LoadFromStream(Stream: TStream)", "procedure LoadFromFile(Filename: String)",
+          "procedure SaveToStream(Stream: TStream)", "procedure SaveToFile(Filename: String)"})
       c->AddMethod(d, method);
   }
   if (TfsClassVariable* c = s.AddClass(&rtl::TComponent::StaticClass(), "TPersistent")) {
@@ -168,8 +174,9 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
   }
   if (TfsClassVariable* c = s.AddClass(fsXMLDocumentClass(), "TObject")) {
     c->AddConstructor("constructor Create", method);
-    for (const char* d : {"procedure SaveToStream(Stream: TStream)", "procedure LoadFromStream(Stream: TStream)",
-                          "procedure SaveToFile(const FileName: String)", "procedure LoadFromFile(const FileName: String)"})
+    for (const char* d :
+         {"procedure SaveToStream(Stream: TStream)", "procedure LoadFromStream(Stream: TStream)",
+          "procedure SaveToFile(const FileName: String)", "procedure LoadFromFile(const FileName: String)"})
       c->AddMethod(d, method);
     c->AddProperty("Root", "TfsXMLItem", getter);
   }
@@ -250,8 +257,8 @@ Variant TFunctions::CallMethod(rtl::TObject* instance, TClass classType, const A
     if (name == "WRITE") {
       // Never more than the text holds, never a negative count.
       const AnsiString buffer = text(0);
-      const auto count = std::clamp<std::int64_t>(fsArg(caller, 1).AsInt64(), 0,
-                                                  static_cast<std::int64_t>(buffer.size()));
+      const auto count =
+          std::clamp<std::int64_t>(fsArg(caller, 1).AsInt64(), 0, static_cast<std::int64_t>(buffer.size()));
       return Variant(static_cast<std::int32_t>(stream.Write(buffer.data(), count)));
     }
     if (name == "SEEK") {

@@ -60,7 +60,8 @@ void FileDialogSet(rtl::TObject* instance, TClass, const AnsiString& name, const
 
 Variant GlobalFunction(rtl::TObject*, TClass, const AnsiString& name, TfsMethodHelper* caller) {
   if (name == "MESSAGEDLG")
-    return Variant(gui::MessageDlg(fsArgText(caller, 0), static_cast<gui::TMsgDlgType>(std::clamp(fsArgInt(caller, 1), 0, 4)),
+    return Variant(gui::MessageDlg(fsArgText(caller, 0),
+                                   static_cast<gui::TMsgDlgType>(std::clamp(fsArgInt(caller, 1), 0, 4)),
                                    static_cast<gui::TMsgDlgButtons>(fsArgInt(caller, 2)), fsArgInt(caller, 3)));
   if (name == "INPUTBOX") {
     AnsiString value = fsArgText(caller, 2);
@@ -146,11 +147,11 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
   for (const char* name : {"TColorDialog", "TFontDialog", "TPrintDialog", "TPrinterSetupDialog"})
     s.AddClass(DialogClass(name), "TCommonDialog");
 
-  s.AddMethod("function MessageDlg(Msg: string; DlgType: TMsgDlgType; Buttons: TMsgDlgButtons; HelpCtx: Longint): Integer",
-              GlobalFunction, "ctOther");
+  s.AddMethod(
+      "function MessageDlg(Msg: string; DlgType: TMsgDlgType; Buttons: TMsgDlgButtons; HelpCtx: Longint): Integer",
+      GlobalFunction, "ctOther");
   s.AddMethod("function InputBox(ACaption, APrompt, ADefault: string): string", GlobalFunction, "ctOther");
-  s.AddMethod("function InputQuery(ACaption, APrompt: string; var Value: string): Boolean", GlobalFunction,
-              "ctOther");
+  s.AddMethod("function InputQuery(ACaption, APrompt: string; var Value: string): Boolean", GlobalFunction, "ctOther");
 }
 
 }  // namespace fs_idialogsrtti

@@ -29,8 +29,7 @@ void TfsOLEHelper::SetValue(const Variant& value) {
 void TfsOLEHelper::DispatchInvoke(const std::vector<Variant>& args, int count, Variant* result, unsigned flags) {
   // The argument list of a call has room for 64: more would overrun it.
   if (count > kMaxDispatchArguments || count < 0 || static_cast<std::size_t>(count) > args.size())
-    throw rtl::Exception("Too many automation arguments for " + Name + ": " + rtl::IntToStr(count) +
-                         " (at most 64)");
+    throw rtl::Exception("Too many automation arguments for " + Name + ": " + rtl::IntToStr(count) + " (at most 64)");
   auto* dispatch = dynamic_cast<TfsDispatch*>(fsVariantToObject(PrevValue));
   if (!dispatch) throw rtl::EInvalidPointer("Automation object expected for " + Name);
 

@@ -10,8 +10,8 @@
 #include "platform/rtl/textcase.h"
 #include "script/fs_ibindings.h"
 #include "script/fs_idialogsrtti_gui.h"
-#include "script/fs_igraphicsrtti_gui.h"
 #include "script/fs_ievents.h"
+#include "script/fs_igraphicsrtti_gui.h"
 
 namespace script {
 
@@ -238,7 +238,8 @@ Variant GetProp(rtl::TObject* instance, TClass classType, const AnsiString& name
       return Variant(false);
     }
     if (name == "MODALRESULT")
-      if (auto* button = dynamic_cast<gui::TButton*>(&c)) return Variant(static_cast<std::int32_t>(button->ModalResult()));
+      if (auto* button = dynamic_cast<gui::TButton*>(&c))
+        return Variant(static_cast<std::int32_t>(button->ModalResult()));
   } else if (classType == fsFormsClass("TCustomComboBox")) {
     auto& c = Host<gui::TComboBox>(instance);
     if (name == "DROPPEDDOWN") return Variant(c.DroppedDown());
@@ -299,24 +300,32 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
     (void)name;
     for (const auto& [n, v] : constants) s.AddConst(n, "Integer", Variant(v));
   };
-  add("modal results", {{"mrNone", 0}, {"mrOk", 1}, {"mrCancel", 2}, {"mrAbort", 3}, {"mrRetry", 4}, {"mrIgnore", 5},
-                        {"mrYes", 6}, {"mrNo", 7}, {"mrAll", 8}, {"mrNoToAll", 9}, {"mrYesToAll", 10}});
-  add("cursors", {{"crDefault", 0},     {"crNone", -1},      {"crArrow", -2},      {"crCross", -3},
-                  {"crIBeam", -4},      {"crSize", -22},     {"crSizeNESW", -6},   {"crSizeNS", -7},
-                  {"crSizeNWSE", -8},   {"crSizeWE", -9},    {"crUpArrow", -10},   {"crHourGlass", -11},
-                  {"crDrag", -12},      {"crNoDrop", -13},   {"crHSplit", -14},    {"crVSplit", -15},
-                  {"crMultiDrag", -16}, {"crSQLWait", -17},  {"crNo", -18},        {"crAppStart", -19},
-                  {"crHelp", -20},      {"crHandPoint", -21}, {"crSizeAll", -22}});
-  add("border styles", {{"bsNone", 0}, {"bsSingle", 1}, {"bsSizeable", 2}, {"bsDialog", 3}, {"bsToolWindow", 4},
-                        {"bsSizeToolWin", 5}});
+  add("modal results", {{"mrNone", 0},
+                        {"mrOk", 1},
+                        {"mrCancel", 2},
+                        {"mrAbort", 3},
+                        {"mrRetry", 4},
+                        {"mrIgnore", 5},
+                        {"mrYes", 6},
+                        {"mrNo", 7},
+                        {"mrAll", 8},
+                        {"mrNoToAll", 9},
+                        {"mrYesToAll", 10}});
+  add("cursors", {{"crDefault", 0},   {"crNone", -1},       {"crArrow", -2},    {"crCross", -3},    {"crIBeam", -4},
+                  {"crSize", -22},    {"crSizeNESW", -6},   {"crSizeNS", -7},   {"crSizeNWSE", -8}, {"crSizeWE", -9},
+                  {"crUpArrow", -10}, {"crHourGlass", -11}, {"crDrag", -12},    {"crNoDrop", -13},  {"crHSplit", -14},
+                  {"crVSplit", -15},  {"crMultiDrag", -16}, {"crSQLWait", -17}, {"crNo", -18},      {"crAppStart", -19},
+                  {"crHelp", -20},    {"crHandPoint", -21}, {"crSizeAll", -22}});
+  add("border styles",
+      {{"bsNone", 0}, {"bsSingle", 1}, {"bsSizeable", 2}, {"bsDialog", 3}, {"bsToolWindow", 4}, {"bsSizeToolWin", 5}});
   add("virtual keys",
-      {{"VK_RBUTTON", 2},  {"VK_CANCEL", 3},    {"VK_MBUTTON", 4},   {"VK_BACK", 8},     {"VK_TAB", 9},
-       {"VK_RETURN", 13},  {"VK_SHIFT", 16},    {"VK_CONTROL", 17},  {"VK_MENU", 18},    {"VK_PAUSE", 19},
-       {"VK_CAPITAL", 20}, {"VK_ESCAPE", 27},   {"VK_SPACE", 32},    {"VK_PRIOR", 33},   {"VK_NEXT", 34},
-       {"VK_END", 35},     {"VK_HOME", 36},     {"VK_LEFT", 37},     {"VK_UP", 38},      {"VK_RIGHT", 39},
-       {"VK_DOWN", 40},    {"VK_INSERT", 45},   {"VK_DELETE", 46},   {"VK_HELP", 47},    {"VK_LWIN", 91},
-       {"VK_RWIN", 92},    {"VK_APPS", 93},     {"VK_MULTIPLY", 106}, {"VK_ADD", 107},   {"VK_SEPARATOR", 108},
-       {"VK_SUBTRACT", 109}, {"VK_DECIMAL", 110}, {"VK_DIVIDE", 111}, {"VK_NUMLOCK", 144}, {"VK_SCROLL", 145}});
+      {{"VK_RBUTTON", 2},    {"VK_CANCEL", 3},    {"VK_MBUTTON", 4},    {"VK_BACK", 8},      {"VK_TAB", 9},
+       {"VK_RETURN", 13},    {"VK_SHIFT", 16},    {"VK_CONTROL", 17},   {"VK_MENU", 18},     {"VK_PAUSE", 19},
+       {"VK_CAPITAL", 20},   {"VK_ESCAPE", 27},   {"VK_SPACE", 32},     {"VK_PRIOR", 33},    {"VK_NEXT", 34},
+       {"VK_END", 35},       {"VK_HOME", 36},     {"VK_LEFT", 37},      {"VK_UP", 38},       {"VK_RIGHT", 39},
+       {"VK_DOWN", 40},      {"VK_INSERT", 45},   {"VK_DELETE", 46},    {"VK_HELP", 47},     {"VK_LWIN", 91},
+       {"VK_RWIN", 92},      {"VK_APPS", 93},     {"VK_MULTIPLY", 106}, {"VK_ADD", 107},     {"VK_SEPARATOR", 108},
+       {"VK_SUBTRACT", 109}, {"VK_DECIMAL", 110}, {"VK_DIVIDE", 111},   {"VK_NUMLOCK", 144}, {"VK_SCROLL", 145}});
   for (int i = 0; i <= 9; ++i) s.AddConst("VK_NUMPAD" + rtl::IntToStr(i), "Integer", Variant(96 + i));
   for (int i = 1; i <= 12; ++i) s.AddConst("VK_F" + rtl::IntToStr(i), "Integer", Variant(111 + i));
 
@@ -345,12 +354,12 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
     if (!cls) continue;
     const AnsiString name = c.name;
     if (name == "TControl") {
-      for (const char* d : {"procedure Hide", "procedure Show",
-                            "procedure SetBounds(ALeft, ATop, AWidth, AHeight: Integer)"})
+      for (const char* d :
+           {"procedure Hide", "procedure Show", "procedure SetBounds(ALeft, ATop, AWidth, AHeight: Integer)"})
         cls->AddMethod(d, CallMethod);
       cls->AddProperty("Parent", "TWinControl", GetProp, SetProp);
-      for (const char* p : {"Left", "Top", "Width", "Height", "ClientWidth", "ClientHeight", "Color", "TabOrder",
-                            "ModalResult"})
+      for (const char* p :
+           {"Left", "Top", "Width", "Height", "ClientWidth", "ClientHeight", "Color", "TabOrder", "ModalResult"})
         cls->AddProperty(p, "Integer", GetProp, SetProp);
       for (const char* p : {"Caption", "Text", "Hint"}) cls->AddProperty(p, "String", GetProp, SetProp);
       for (const char* p : {"Visible", "Enabled", "ShowHint", "Checked"})
@@ -373,8 +382,7 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
       cls->AddProperty("DroppedDown", "Boolean", GetProp, SetProp);
       cls->AddProperty("ItemIndex", "Integer", GetProp, SetProp);
       cls->AddEvent("OnChange", fsEventClass<TfsNotifyEvent>(Notify<gui::TComboBox, &gui::TComboBox::OnChange>()));
-      cls->AddEvent("OnDropDown",
-                    fsEventClass<TfsNotifyEvent>(Notify<gui::TComboBox, &gui::TComboBox::OnDropDown>()));
+      cls->AddEvent("OnDropDown", fsEventClass<TfsNotifyEvent>(Notify<gui::TComboBox, &gui::TComboBox::OnDropDown>()));
       // The GUI's combo box tells of its list closing as a selection.
       cls->AddEvent("OnCloseUp", fsEventClass<TfsNotifyEvent>(Notify<gui::TComboBox, &gui::TComboBox::OnSelect>()));
     } else if (name == "TCustomListBox") {

@@ -54,7 +54,8 @@ Variant CanvasMethod(rtl::TObject* instance, TClass, const AnsiString& name, Tfs
   if (name == "TEXTWIDTH") return Variant(c.TextWidth(fsArgText(caller, 0)));
   if (name == "PIXELS.GET") {
     gfx::TBitmap one(1, 1);
-    if (!c.ReadPixels(gfx::TRect{i(0), i(1), i(0) + 1, i(1) + 1}, one)) return Variant(static_cast<std::int32_t>(gfx::clNone));
+    if (!c.ReadPixels(gfx::TRect{i(0), i(1), i(0) + 1, i(1) + 1}, one))
+      return Variant(static_cast<std::int32_t>(gfx::clNone));
     return Variant(static_cast<std::int32_t>(one.PixelColor(0, 0)));
   }
   if (name == "PIXELS.SET") {
@@ -130,24 +131,46 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
   TfsScript& s = *script;
   auto rgb = [](int r, int g, int b) { return r + 256 * g + 65536 * b; };
   const std::pair<const char*, int> colours[] = {
-      {"clBlack", rgb(0, 0, 0)},          {"clMaroon", rgb(128, 0, 0)},       {"clGreen", rgb(0, 128, 0)},
-      {"clOlive", rgb(128, 128, 0)},      {"clNavy", rgb(0, 0, 128)},         {"clPurple", rgb(128, 0, 128)},
-      {"clTeal", rgb(0, 128, 128)},       {"clGray", rgb(128, 128, 128)},     {"clSilver", rgb(192, 192, 192)},
-      {"clRed", rgb(255, 0, 0)},          {"clLime", rgb(0, 255, 0)},         {"clYellow", rgb(255, 255, 0)},
-      {"clBlue", rgb(0, 0, 255)},         {"clFuchsia", rgb(255, 0, 255)},    {"clAqua", rgb(0, 255, 255)},
-      {"clWhite", rgb(255, 255, 255)},    {"clMoneyGreen", rgb(192, 220, 192)}, {"clSkyBlue", rgb(166, 202, 240)},
-      {"clCream", rgb(255, 251, 240)},    {"clMedGray", rgb(160, 160, 164)},
+      {"clBlack", rgb(0, 0, 0)},       {"clMaroon", rgb(128, 0, 0)},         {"clGreen", rgb(0, 128, 0)},
+      {"clOlive", rgb(128, 128, 0)},   {"clNavy", rgb(0, 0, 128)},           {"clPurple", rgb(128, 0, 128)},
+      {"clTeal", rgb(0, 128, 128)},    {"clGray", rgb(128, 128, 128)},       {"clSilver", rgb(192, 192, 192)},
+      {"clRed", rgb(255, 0, 0)},       {"clLime", rgb(0, 255, 0)},           {"clYellow", rgb(255, 255, 0)},
+      {"clBlue", rgb(0, 0, 255)},      {"clFuchsia", rgb(255, 0, 255)},      {"clAqua", rgb(0, 255, 255)},
+      {"clWhite", rgb(255, 255, 255)}, {"clMoneyGreen", rgb(192, 220, 192)}, {"clSkyBlue", rgb(166, 202, 240)},
+      {"clCream", rgb(255, 251, 240)}, {"clMedGray", rgb(160, 160, 164)},
   };
   for (const auto& [name, value] : colours) s.AddConst(name, "Integer", Variant(value));
   const std::pair<const char*, int> system[] = {
-      {"clScrollBar", 0},        {"clBackground", 1},      {"clActiveCaption", 2},    {"clInactiveCaption", 3},
-      {"clMenu", 4},             {"clWindow", 5},          {"clWindowFrame", 6},      {"clMenuText", 7},
-      {"clWindowText", 8},       {"clCaptionText", 9},     {"clActiveBorder", 10},    {"clInactiveBorder", 11},
-      {"clAppWorkSpace", 12},    {"clHighlight", 13},      {"clHighlightText", 14},   {"clBtnFace", 15},
-      {"clBtnShadow", 16},       {"clGrayText", 17},       {"clBtnText", 18},         {"clInactiveCaptionText", 19},
-      {"clBtnHighlight", 20},    {"cl3DDkShadow", 21},     {"cl3DLight", 22},         {"clInfoText", 23},
-      {"clInfoBk", 24},          {"clHotLight", 26},       {"clGradientActiveCaption", 27},
-      {"clGradientInactiveCaption", 28}, {"clMenuHighlight", 29}, {"clMenuBar", 30},
+      {"clScrollBar", 0},
+      {"clBackground", 1},
+      {"clActiveCaption", 2},
+      {"clInactiveCaption", 3},
+      {"clMenu", 4},
+      {"clWindow", 5},
+      {"clWindowFrame", 6},
+      {"clMenuText", 7},
+      {"clWindowText", 8},
+      {"clCaptionText", 9},
+      {"clActiveBorder", 10},
+      {"clInactiveBorder", 11},
+      {"clAppWorkSpace", 12},
+      {"clHighlight", 13},
+      {"clHighlightText", 14},
+      {"clBtnFace", 15},
+      {"clBtnShadow", 16},
+      {"clGrayText", 17},
+      {"clBtnText", 18},
+      {"clInactiveCaptionText", 19},
+      {"clBtnHighlight", 20},
+      {"cl3DDkShadow", 21},
+      {"cl3DLight", 22},
+      {"clInfoText", 23},
+      {"clInfoBk", 24},
+      {"clHotLight", 26},
+      {"clGradientActiveCaption", 27},
+      {"clGradientInactiveCaption", 28},
+      {"clMenuHighlight", 29},
+      {"clMenuBar", 30},
   };
   // System colours: the highest of 32 bits set, plus the index; a script
   // integer has 32 bits, so the constant holds that bit pattern.
@@ -162,7 +185,8 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
   s.AddEnum("TPenMode",
             "pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot, pmMergeNotPen, "
             "pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor");
-  s.AddEnum("TBrushStyle", "bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross");
+  s.AddEnum("TBrushStyle",
+            "bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross");
 
   if (TfsClassVariable* c = s.AddClass(&gfx::TFont::StaticClass(), "TPersistent"))
     c->AddConstructor("constructor Create", Construct<gfx::TFont>);
@@ -172,14 +196,13 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
     c->AddConstructor("constructor Create", Construct<gfx::TBrush>);
   if (TfsClassVariable* c = s.AddClass(GraphicsClass("TCanvas"), "TPersistent")) {
     c->AddConstructor("constructor Create", CanvasMethod);
-    for (const char* d : {"procedure Draw(X, Y: Integer; Graphic: TGraphic)",
-                          "procedure Ellipse(X1, Y1, X2, Y2: Integer)", "procedure LineTo(X, Y: Integer)",
-                          "procedure MoveTo(X, Y: Integer)", "procedure Rectangle(X1, Y1, X2, Y2: Integer)",
-                          "procedure RoundRect(X1, Y1, X2, Y2, X3, Y3: Integer)",
-                          "procedure StretchDraw(X1, Y1, X2, Y2: Integer; Graphic: TGraphic)",
-                          "function TextHeight(const Text: string): Integer",
-                          "procedure TextOut(X, Y: Integer; const Text: string)",
-                          "function TextWidth(const Text: string): Integer"})
+    for (const char* d :
+         {"procedure Draw(X, Y: Integer; Graphic: TGraphic)", "procedure Ellipse(X1, Y1, X2, Y2: Integer)",
+          "procedure LineTo(X, Y: Integer)", "procedure MoveTo(X, Y: Integer)",
+          "procedure Rectangle(X1, Y1, X2, Y2: Integer)", "procedure RoundRect(X1, Y1, X2, Y2, X3, Y3: Integer)",
+          "procedure StretchDraw(X1, Y1, X2, Y2: Integer; Graphic: TGraphic)",
+          "function TextHeight(const Text: string): Integer", "procedure TextOut(X, Y: Integer; const Text: string)",
+          "function TextWidth(const Text: string): Integer"})
       c->AddMethod(d, CanvasMethod);
     c->AddIndexProperty("Pixels", "Integer, Integer", "TColor", CanvasMethod);
   }

@@ -128,7 +128,8 @@ TFunctions::TFunctions(TfsScript* script) : TfsRTTIModule(script) {
   if (TfsClassVariable* c = s.AddClass(fsMemIniFileClass(), "TCustomIniFile")) {
     c->AddConstructor("constructor Create(const FileName: String)", method);
     for (const char* d : common) c->AddMethod(d, method);
-    for (const char* d : {"procedure Clear", "procedure GetStrings(List: TStrings)", "procedure SetStrings(List: TStrings)"})
+    for (const char* d :
+         {"procedure Clear", "procedure GetStrings(List: TStrings)", "procedure SetStrings(List: TStrings)"})
       c->AddMethod(d, method);
   }
   if (TfsClassVariable* c = s.AddClass(fsIniFileClass(), "TCustomIniFile"))

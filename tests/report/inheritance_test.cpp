@@ -139,8 +139,8 @@ TEST_F(Inheritance, HostileParentChainsEndWithAClearError) {
   auto writeWithParent = [](Inheritance& t, const std::string& name, const std::string& parent) {
     // Written by hand: setting ParentReport would load the parent now.
     support::WriteFile(t.folder_.File(name), "<?xml version=\"1.0\" encoding=\"utf-8\"?><TfrxReport ParentReport=\"" +
-                                        parent + "\"><TfrxReportPage Name=\"P" + name.substr(0, name.find('.')) +
-                                        "\"/></TfrxReport>");
+                                                 parent + "\"><TfrxReportPage Name=\"P" +
+                                                 name.substr(0, name.find('.')) + "\"/></TfrxReport>");
     return t.folder_.File(name);
   };
   const Case cases[] = {

@@ -176,15 +176,16 @@ TEST_F(GuiBindings, ScriptsInEveryLanguageBuildAndDriveADialog) {
 }
 
 TEST_F(GuiBindings, ConstantsAndMembersOnDescendantClasses) {
-  auto script = Compiled("PascalScript",
-                         "var f: TForm; l: TListBox; r: String;\r\n"
-                         "begin\r\n"
-                         "  f := TForm.Create(nil); f.ModalResult := mrCancel;\r\n"
-                         "  l := TListBox.Create(f); l.Parent := f;\r\n"
-                         "  r := IntToStr(f.ModalResult) + ',' + IntToStr(VK_F12) + ',' + IntToStr(crHandPoint) + ','\r\n"
-                         "    + IntToStr(clMoneyGreen) + ',' + IntToStr(VK_NUMPAD9) + ',' + IntToStr(l.SelCount);\r\n"
-                         "  f.Free;\r\n"
-                         "end.");
+  auto script =
+      Compiled("PascalScript",
+               "var f: TForm; l: TListBox; r: String;\r\n"
+               "begin\r\n"
+               "  f := TForm.Create(nil); f.ModalResult := mrCancel;\r\n"
+               "  l := TListBox.Create(f); l.Parent := f;\r\n"
+               "  r := IntToStr(f.ModalResult) + ',' + IntToStr(VK_F12) + ',' + IntToStr(crHandPoint) + ','\r\n"
+               "    + IntToStr(clMoneyGreen) + ',' + IntToStr(VK_NUMPAD9) + ',' + IntToStr(l.SelCount);\r\n"
+               "  f.Free;\r\n"
+               "end.");
   script->Execute();
   EXPECT_EQ(script->ErrorMessage, "");
   EXPECT_EQ(script->GetVariables("r").AsString(), "2,123,-21,12639424,105,0");

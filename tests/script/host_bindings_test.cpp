@@ -55,9 +55,12 @@ TEST_F(HostBindings, IniStringListsRoundTripThroughNumberedKeys) {
   const std::string path = folder.File("lists.ini");
   for (const char* cls : {"TIniFile", "TMemIniFile"}) {
     SCOPED_TRACE(cls);
-    Run(AnsiString("var ini: ") + cls + "; a, b: TStringList; r: String; n: Integer;\n"
+    Run(AnsiString("var ini: ") + cls +
+        "; a, b: TStringList; r: String; n: Integer;\n"
         "begin\n"
-        "  ini := " + cls + ".Create('" + path + "');\n"
+        "  ini := " +
+        cls + ".Create('" + path +
+        "');\n"
         "  a := TStringList.Create; b := TStringList.Create;\n"
         "  a.Add('one'); a.Add('two'); a.Add('three');\n"
         "  ini.WriteString('Old', 'Items7', 'stale');\n"
@@ -85,18 +88,20 @@ TEST_F(HostBindings, IniFilesWholeTextThroughStreams) {
   support::WriteFile(path, "[A]\r\nx=1\r\n");
   Run(AnsiString("var ini: TIniFile; mem: TMemIniFile; s: TMemoryStream; r: String;\n"
                  "begin\n"
-                 "  ini := TIniFile.Create('") + path + "'); s := TMemoryStream.Create;\n"
-                 "  ini.SaveIniFileToStream(s);\n"
-                 "  mem := TMemIniFile.Create('');\n"
-                 "  s.Position := 0;\n"
-                 "  mem.LoadIniFileFromStream(s);\n"
-                 "  r := mem.ReadString('A', 'x', '?');\n"
-                 "  mem.WriteString('B', 'y', '2');\n"
-                 "  s.Clear; mem.SaveIniFileToStream(s); s.Position := 0;\n"
-                 "  ini.LoadIniFileFromStream(s);\n"
-                 "  r := r + ini.ReadString('B', 'y', '?');\n"
-                 "  ini.LoadIniFileFromStream(nil);\n"
-                 "end.");
+                 "  ini := TIniFile.Create('") +
+      path +
+      "'); s := TMemoryStream.Create;\n"
+      "  ini.SaveIniFileToStream(s);\n"
+      "  mem := TMemIniFile.Create('');\n"
+      "  s.Position := 0;\n"
+      "  mem.LoadIniFileFromStream(s);\n"
+      "  r := mem.ReadString('A', 'x', '?');\n"
+      "  mem.WriteString('B', 'y', '2');\n"
+      "  s.Clear; mem.SaveIniFileToStream(s); s.Position := 0;\n"
+      "  ini.LoadIniFileFromStream(s);\n"
+      "  r := r + ini.ReadString('B', 'y', '?');\n"
+      "  ini.LoadIniFileFromStream(nil);\n"
+      "end.");
   EXPECT_EQ(Var("r"), "12");
   EXPECT_NE(support::ReadFile(path).find("y=2"), std::string::npos);
 }
@@ -112,7 +117,8 @@ TEST_F(HostBindings, StringListFindWritesTheInsertionPosition) {
     SCOPED_TRACE(c.text);
     Run(AnsiString("var l: TStringList; i: Integer; f: Boolean;\n"
                    "begin l := TStringList.Create; l.Sorted := True; l.Add('f'); l.Add('b'); l.Add('d');\n"
-                   "  i := -1; f := l.Find('") + c.text + "', i); l.Free; end.");
+                   "  i := -1; f := l.Find('") +
+        c.text + "', i); l.Free; end.");
     EXPECT_EQ(script->GetVariables("f").AsBoolean(), c.found);
     EXPECT_EQ(script->GetVariables("i").AsInteger(), c.index);
   }
@@ -155,9 +161,13 @@ TEST_F(HostBindings, ScriptXMLTreeAndDocument) {
   Run(AnsiString("var d: TfsXMLDocument; i: TfsXMLItem; r: String;\n"
                  "begin d := TfsXMLDocument.Create; d.Root.Name := 'root';\n"
                  "  i := d.Root.Add; i.Name := 'child'; i.Prop['a'] := '1';\n"
-                 "  d.SaveToFile('") + path + "'); d.Free;\n"
-                 "  d := TfsXMLDocument.Create; d.LoadFromFile('" + path + "');\n"
-                 "  r := d.Root.FindItem('child').Prop['a'] + IntToStr(d.Root.Count); d.Free; end.");
+                 "  d.SaveToFile('") +
+      path +
+      "'); d.Free;\n"
+      "  d := TfsXMLDocument.Create; d.LoadFromFile('" +
+      path +
+      "');\n"
+      "  r := d.Root.FindItem('child').Prop['a'] + IntToStr(d.Root.Count); d.Free; end.");
   EXPECT_EQ(Var("r"), "11");
 }
 
@@ -174,10 +184,13 @@ struct Host : rtl::TComponent {
 struct Adapters : HostBindings {
   void Bind() {
     cls = script->AddClass(fsHostClass<Host>("Host", &rtl::TComponent::StaticClass()), "TComponent");
-    cls->AddEvent("OnKeyPress", fsEventClass<TfsKeyPressEvent>(TfsEventConnector<rtl::TObject*, char&>(
-                                    [](rtl::TObject* h, TfsKeyPressEvent::Method m) { dynamic_cast<Host*>(h)->OnKeyPress = m; })));
-    cls->AddEvent("OnCloseQuery", fsEventClass<TfsCloseQueryEvent>(TfsEventConnector<rtl::TObject*, bool&>(
-                                      [](rtl::TObject* h, TfsCloseQueryEvent::Method m) { dynamic_cast<Host*>(h)->OnCloseQuery = m; })));
+    cls->AddEvent("OnKeyPress",
+                  fsEventClass<TfsKeyPressEvent>(TfsEventConnector<rtl::TObject*, char&>(
+                      [](rtl::TObject* h, TfsKeyPressEvent::Method m) { dynamic_cast<Host*>(h)->OnKeyPress = m; })));
+    cls->AddEvent(
+        "OnCloseQuery",
+        fsEventClass<TfsCloseQueryEvent>(TfsEventConnector<rtl::TObject*, bool&>(
+            [](rtl::TObject* h, TfsCloseQueryEvent::Method m) { dynamic_cast<Host*>(h)->OnCloseQuery = m; })));
     cls->AddEvent("OnKeyDown",
                   fsEventClass<TfsKeyEvent>(TfsEventConnector<rtl::TObject*, std::uint16_t&, unsigned>(
                       [](rtl::TObject* h, TfsKeyEvent::Method m) { dynamic_cast<Host*>(h)->OnKeyDown = m; })));
