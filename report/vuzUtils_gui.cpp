@@ -44,6 +44,7 @@ void vuzUseGuiHandlers() {
     return true;
   };
   hooks.AskInheritMode = [] {
+    if (!gui::UserCanAnswer()) return -1;  // as without a GUI: nothing changes
     TfrxInheritErrorForm form;
     if (!form.ShowModal()) return -1;
     return form.DeleteDuplicates() ? static_cast<int>(imDelete) : static_cast<int>(imRename);

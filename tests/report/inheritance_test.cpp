@@ -25,11 +25,15 @@ std::string RunTool(const std::string& command) { return support::CommandOutput(
 
 class Inheritance : public ::testing::Test {
  public:
-  void SetUp() override { ReportClassesStartup(); }
+  void SetUp() override {
+    ReportClassesStartup();
+    savedAsk_ = vuzGuiHooks().AskInheritMode;
+  }
   void TearDown() override {
-    vuzGuiHooks().AskInheritMode = nullptr;
+    vuzGuiHooks().AskInheritMode = savedAsk_;
     ReportClassesShutdown();
   }
+  std::function<int()> savedAsk_;
 
   // Page1 > MasterData1 > the named memos, each holding its own name as text.
   static void Build(TfrxReport& report, std::initializer_list<const char*> memos, const char* band = "MasterData1") {
@@ -230,6 +234,7 @@ TEST_F(InheritModes, DeleteDropsTheObjectAndTheTemplatesOneStays) {
 }
 
 TEST_F(InheritModes, WithoutAnyoneToAskTheReportStaysAsItWas) {
+  vuzGuiHooks().AskInheritMode = nullptr;  // as in a program without a GUI
   EXPECT_FALSE(report_.InheritFromTemplate(templatePath_, imDefault));
   EXPECT_EQ(report_.ParentReport(), "");
   ASSERT_NE(Memo(report_, "Memo1"), nullptr);
