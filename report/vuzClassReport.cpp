@@ -187,18 +187,10 @@ void TfrxReport::DoClear() {
 AnsiString TfrxReport::GetDescription() const { return vuzResources().Get("obReport"); }
 
 TfrxComponent* TfrxReport::FindAncestor(const AnsiString& name) {
-  return parentReportObject_ ? parentReportObject_->FindObject(name) : nullptr;
-}
-
-void TfrxReport::SetParentReport(const AnsiString& value) {
-  parentReport_ = value;
-  if (value.empty()) {
-    parentReportObject_.reset();
-    for (TfrxComponent* c : GetAllObjects()) {
-      c->SetIsAncestor(false);
-      c->ClearComponentState(rtl::csAncestor);
-    }
-  }
+  if (!parentReportObject_) return nullptr;
+  // The report's own ancestor is the parent template's report.
+  if (!name.empty() && rtl::AnsiSameText(name, Name())) return parentReportObject_.get();
+  return parentReportObject_->FindObject(name);
 }
 
 TfrxComponent* TfrxReport::Pages(int index) const { return Objects().at(static_cast<std::size_t>(index)); }

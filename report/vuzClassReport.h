@@ -268,6 +268,11 @@ struct TfrxExpressionCacheDeleter {
 // The report's expression cache (the expression unit defines it).
 std::unique_ptr<TfrxExpressionCache, TfrxExpressionCacheDeleter> vuzCreateExpressionCache(TfrxReport& report);
 
+// How InheritFromTemplate treats the report's objects whose names the
+// template's objects already carry: ask (through the GUI), drop them, or keep
+// them under new names.
+enum TfrxInheriteMode { imDefault, imDelete, imRename };
+
 // ---------------------------------------------------------------- the report
 
 class TfrxReport : public TfrxComponent, public TfrxReportServices {
@@ -421,7 +426,17 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   AnsiString Version() const { return version_; }
   void SetVersion(const AnsiString&) { version_ = "4.14"; }
   const AnsiString& ParentReport() const { return parentReport_; }
+  // Loads the parent template into the report, marked as ancestors, and keeps
+  // a copy of it to save only the differences; empty clears the marks. A
+  // parent that cannot be found, loops back or lies too deep becomes an error
+  // line naming the file (vuzClassReportInherit.cpp).
   void SetParentReport(const AnsiString& value);
+  // Makes the report inherit from the template: its own objects are merged
+  // into the template's, name clashes resolved by the mode. False for the
+  // report's own file or when the user cancels (the report stays as it was).
+  bool InheritFromTemplate(const AnsiString& templateName, TfrxInheriteMode mode = imDefault);
+  // The parent template's copy (nil without a parent).
+  TfrxReport* ParentReportObject() const { return parentReportObject_.get(); }
   bool DotMatrixReport() const { return dotMatrixReport_; }
   void SetDotMatrixReport(bool value) { dotMatrixReport_ = value; }
   const AnsiString& IniFile() const { return iniFile_; }

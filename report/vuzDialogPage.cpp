@@ -4,6 +4,7 @@
 
 #include "platform/rtl/variant.h"
 #include "report/vuzClassReport.h"
+#include "report/vuzDialogControl.h"
 #include "report/vuzRes.h"
 
 namespace report {
@@ -51,6 +52,16 @@ AnsiString TfrxDialogPage::GetDescription() const { return vuzResources().Get("o
 
 TfrxDialogWindow& TfrxDialogPage::Window() {
   if (!window_) {
+    // A thread-safe run makes the window without its stored form: the
+    // window sees the mark in the page's Tag while it is made.
+    auto* services = GetReportServices();
+    const auto savedTag = Tag;
+    if (services && services->EngineThreadSafe()) Tag = kSkipStoredFormTag;
+    struct RestoreTag {
+      TfrxDialogPage& page;
+      decltype(Tag) tag;
+      ~RestoreTag() { page.Tag = tag; }
+    } restore{*this, savedTag};
     window_ = vuzCreateDialogWindow(*this);
     window_->SetCaption(caption_);
     window_->SetColor(color_);
@@ -102,8 +113,10 @@ void TfrxDialogPage::SetColor(gfx::TColor value) {
   if (window_) window_->SetColor(value);
 }
 
-int TfrxDialogPage::ClientWidth() const { return const_cast<TfrxDialogPage*>(this)->Window().ClientWidth(); }
-int TfrxDialogPage::ClientHeight() const { return const_cast<TfrxDialogPage*>(this)->Window().ClientHeight(); }
+// Without a window the size last set: writing a template makes no window.
+int TfrxDialogPage::ClientWidth() const { return window_ ? window_->ClientWidth() : clientWidth_; }
+int TfrxDialogPage::ClientHeight() const { return window_ ? window_->ClientHeight() : clientHeight_; }
+bool TfrxDialogPage::IsClientSizeStored() const { return window_ || clientWidth_ != 0 || clientHeight_ != 0; }
 
 void TfrxDialogPage::SetClientWidth(int value) {
   Window().SetClientWidth(value);
@@ -159,7 +172,8 @@ void TfrxDialogPage::KeyEvent(const AnsiString& handler, std::uint16_t& key, uns
 void TfrxDialogPage::DoOnActivate() {
   DoModify();
   Notify(OnActivate);
-  // No dialog controls exist in this system, so none waits for activation.
+  for (TfrxComponent* c : GetAllObjects())
+    if (auto* control = dynamic_cast<TfrxDialogControl*>(c); control && control->OnActivate) control->OnActivate(this);
 }
 
 void TfrxDialogPage::DoOnClick() { Notify(OnClick); }
@@ -206,12 +220,14 @@ const rtl::TClassInfo& TfrxDialogPage::StaticClass() {
           .Default(gfx::clBtnFace)
           .Property("Height", &TfrxComponent::Height, &P::SetHeight)
           .Property("ClientHeight", &P::ClientHeight, &P::SetClientHeight)
+          .Stored(&P::IsClientSizeStored)
           .Property("Left", &TfrxComponent::Left, &P::SetLeft)
           .Enum("Position", PositionType(), &P::Position, &P::SetPosition)
           .Default(poScreenCenter)
           .Property("Top", &TfrxComponent::Top, &P::SetTop)
           .Property("Width", &TfrxComponent::Width, &P::SetWidth)
           .Property("ClientWidth", &P::ClientWidth, &P::SetClientWidth)
+          .Stored(&P::IsClientSizeStored)
           .Enum("WindowState", WindowStateType(), &P::WindowState, &P::SetWindowState)
           .Default(wsNormal)
           .Property(

@@ -108,6 +108,11 @@ class TfrxDialogPage : public TfrxPage {
   // the window's outer size.
   int ClientWidth() const;
   int ClientHeight() const;
+  // Stored once a window or a client size exists.
+  bool IsClientSizeStored() const;
+  // The Tag a page carries while its window is made in a thread-safe run:
+  // the window then skips its stored form.
+  static constexpr int kSkipStoredFormTag = 318;
   void SetClientWidth(int value);
   void SetClientHeight(int value);
 

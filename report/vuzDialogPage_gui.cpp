@@ -13,6 +13,10 @@ namespace {
 class TfrxDialogForm final : public TfrxDialogWindow {
  public:
   explicit TfrxDialogForm(TfrxDialogPage& page) : page_(page), form_(std::make_unique<gui::TForm>(nullptr)) {
+    form_->OnCloseQuery = [](rtl::TObject*, bool& canClose) { canClose = false; };
+    // A thread-safe run skips the stored form: only the refusal to close.
+    skipResource_ = page.Tag == TfrxDialogPage::kSkipStoredFormTag;
+    if (skipResource_) return;
     form_->SetCaption(" ");
     form_->SetClientWidth(115);
     form_->SetClientHeight(59);
@@ -21,7 +25,6 @@ class TfrxDialogForm final : public TfrxDialogWindow {
     form_->Font().SetHeight(-11);
     form_->SetKeyPreview(true);
     form_->SetShowHint(true);
-    form_->OnCloseQuery = [](rtl::TObject*, bool& canClose) { canClose = false; };
   }
   ~TfrxDialogForm() override {
     // The page is going: no event of the closing window may reach it.
@@ -93,6 +96,7 @@ class TfrxDialogForm final : public TfrxDialogWindow {
  private:
   TfrxDialogPage& page_;
   std::unique_ptr<gui::TForm> form_;
+  bool skipResource_ = false;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/classes.h"
+#include "report/vuzPropertyEditors.h"
 
 namespace report {
 
@@ -32,6 +33,7 @@ TfrxComponentEditorCollection& vuzComponentEditors() {
 }
 
 void ReportDesignShutdown() {
+  vuzPropertyEditorsShutdown();
   g_objects.reset();
   g_componentEditors.reset();
   g_exportFilters.reset();

@@ -12,6 +12,10 @@
 #include "platform/rtl/strings.h"
 #include "platform/rtl/user_answers.h"
 
+namespace gfx {
+class TFont;
+}
+
 namespace report {
 
 using rtl::AnsiString;
@@ -35,6 +39,12 @@ struct TfrxGuiHooks {
   std::function<bool(AnsiString& password)> AskPassword;
   // The window of a dialog page.
   std::function<std::unique_ptr<TfrxDialogWindow>(TfrxDialogPage& page)> CreateDialogWindow;
+  // Asks what to do with objects whose names a parent template already
+  // has: -1 cancel, 1 delete them, 2 rename them (TfrxInheriteMode values).
+  std::function<int()> AskInheritMode;
+  // The colour and font dialogs of the property editors: true with OK.
+  std::function<bool(int& color)> ChooseColor;
+  std::function<bool(gfx::TFont& font)> ChooseFont;
   // The start timer of ShowReport.
   std::function<std::unique_ptr<TfrxTimer>()> CreateTimer;
 };

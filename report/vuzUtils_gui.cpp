@@ -10,6 +10,7 @@
 #include "report/vuzClassReport.h"
 #include "report/vuzDialogPage.h"
 #include "report/vuzGuiHooks.h"
+#include "report/vuzInheritError.h"
 #include "report/vuzPassw.h"
 #include "report/vuzProgress.h"
 #include "report/vuzRes.h"
@@ -41,6 +42,12 @@ void vuzUseGuiHandlers() {
     if (!form.ShowModal()) return false;
     password = form.Password();
     return true;
+  };
+  hooks.AskInheritMode = [] {
+    if (!gui::UserCanAnswer()) return -1;  // as without a GUI: nothing changes
+    TfrxInheritErrorForm form;
+    if (!form.ShowModal()) return -1;
+    return form.DeleteDuplicates() ? static_cast<int>(imDelete) : static_cast<int>(imRename);
   };
   hooks.CreateDialogWindow = vuzCreateDialogForm;
   hooks.CreateTimer = vuzCreateGuiTimer;
