@@ -6,6 +6,7 @@
 
 #include "platform/gfx/metafile.h"
 #include "platform/rtl/streams.h"
+#include "report/vuzClassBands.h"
 #include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzDataSet.h"
@@ -128,6 +129,12 @@ TRecorderReportFeed::TRecorderReportFeed(TReportSource& source, rtl::TComponent*
 TRecorderReportFeed::~TRecorderReportFeed() = default;
 
 void TRecorderReportFeed::Attach(report::TfrxReport& r) {
+  // The templates name the dataset; the process may hold another of that
+  // name (the main window's beside a report tool's), and a name finds the
+  // first made. Each report of this feed reads this feed's rows.
+  for (report::TfrxComponent* c : r.GetAllObjects())
+    if (auto* band = dynamic_cast<report::TfrxDataBand*>(c); band && band->GetDataSetName() == dataSet_->UserName())
+      band->SetDataSet(dataSet_);
   r.OnGetValue = [this](const AnsiString& name, rtl::Variant& value) { GetValue(name, value); };
   r.OnBeforePrint = [this](report::TfrxReportComponent* object) { BeforePrint(object); };
 }

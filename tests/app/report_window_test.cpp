@@ -86,7 +86,19 @@ std::string PythonRead(const std::string& program, const std::string& file) {
   return support::CommandOutput("/usr/bin/python3 -c " + Quoted(program) + " " + Quoted(file) + " 2>&1");
 }
 
+// Every cell of every sheet, one a line.
+std::string XlrdRead(const std::string& f) {
+  return PythonRead(
+      "import sys, xlrd\n"
+      "book = xlrd.open_workbook(sys.argv[1])\n"
+      "for sheet in book.sheets():\n"
+      "  for r in range(sheet.nrows):\n"
+      "    for c in range(sheet.ncols): print(sheet.cell_value(r, c))\n",
+      f);
+}
+
 const TReader kReaders[] = {
+    {"TfrxXLSExport", ".automation.xls", "python3", "python3-xlrd", XlrdRead},
     {"TfrxTXTExport", ".txt", "iconv", "libc-bin",
      [](const std::string& f) { return support::CommandOutput("iconv -f CP1251 -t UTF-8 " + Quoted(f)); }},
     {"TfrxODSExport", ".ods", "python3", "python3-odf",
@@ -109,8 +121,18 @@ const TReader kReaders[] = {
            "for p in doc.text.getElementsByType(text.P): print(teletype.extractText(p))\n",
            f);
      }},
+    {"TfrxBIFFExport", ".xls", "python3", "python3-xlrd", XlrdRead},
     {"TfrxPDFExport", ".pdf", "pdftotext", "poppler-utils",
      [](const std::string& f) { return support::CommandOutput("pdftotext -layout " + Quoted(f) + " - 2>&1"); }},
+    {"TfrxHTMLExport", ".html", "python3", "python3",
+     [](const std::string& f) {
+       return PythonRead(
+           "import sys, html.parser\n"
+           "class Text(html.parser.HTMLParser):\n"
+           "  def handle_data(self, data): print(data)\n"
+           "Text().feed(open(sys.argv[1], encoding='utf-8').read())\n",
+           f);
+     }},
 };
 
 const TReader* ReaderOf(const AnsiString& filterClass) {
@@ -234,7 +256,8 @@ TEST_F(ReportWindow, EveryExportOfTheWindowOpensInItsReaderWithTheTable) {
   std::vector<AnsiString> classes;
   report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
   for (int i = 0; i < filters.Count(); ++i) classes.push_back(filters.GetExportFilterItem(i)->Filter->ClassName());
-  EXPECT_EQ(classes, (std::vector<AnsiString>{"TfrxTXTExport", "TfrxODSExport", "TfrxODTExport", "TfrxPDFExport"}));
+  EXPECT_EQ(classes, (std::vector<AnsiString>{"TfrxXLSExport", "TfrxTXTExport", "TfrxODSExport", "TfrxODTExport",
+                                               "TfrxBIFFExport", "TfrxPDFExport", "TfrxHTMLExport"}));
 
   const std::multiset<std::string> table = TableWords();
   ASSERT_EQ(table.size(), 577u * 5);
