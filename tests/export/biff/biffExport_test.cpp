@@ -6,10 +6,11 @@
 
 #include <filesystem>
 
+#include "app/ReportEngineStartup.h"
 #include "export/biff/vuzExportBIFF.h"
 #include "export/biff/vuzExportBIFFDialog.h"
 #include "export/pdf_fixture.h"
-#include "export/vuzExportStartup.h"
+#include "platform/rtl/classes.h"
 #include "platform/rtl/files.h"
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzRes.h"
@@ -75,9 +76,7 @@ TEST(BiffExport, SettersRefuseWhatTheWorkbookCannotTake) {
 }
 
 TEST(BiffExport, TheProgramsFilterAndItsStoredSettings) {
-  export_test::PdfScope scope;
-  vuzExportBIFFStartup();
-  vuzExportStartup();
+  app::TReportEngineStartup started;
   std::vector<std::string> classes;
   TfrxBIFFExport* biff = nullptr;
   for (int i = 0; i < vuzExportFilters().Count(); ++i) {
@@ -107,7 +106,8 @@ TEST(BiffExport, TheProgramsFilterAndItsStoredSettings) {
   EXPECT_TRUE(biff->ExportFormulas);
   EXPECT_FALSE(biff->SingleSheet);
   EXPECT_FALSE(biff->OpenAfterExport);
-  vuzExportShutdown();
+  // Stored forms name the class.
+  EXPECT_NE(rtl::GetClass("TfrxBIFFExport"), nullptr);
 }
 
 TEST(BiffExport, DialogValues) {
