@@ -1,9 +1,11 @@
 #include "app/RecorderExportFilters.h"
 
 #include "export/biff/vuzExportBIFF.h"
+#include "export/vuzExportHTML.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
+#include "export/vuzExportXLS.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/typinfo.h"
 
@@ -62,12 +64,14 @@ void StoreODF(report::TfrxODFExport& f) {
 }
 
 void CreateBIFF(rtl::TComponent* owner) {
-  Stored<report::TfrxBIFFExport>(owner, {{"RowHeightScale", rtl::Variant(1.0)},
-                                         {"ChunkSize", rtl::Variant(0)},
-                                         {"Inaccuracy", rtl::Variant(10.0)},
-                                         {"FitPages", rtl::Variant(false)},
-                                         {"Pictures", rtl::Variant(true)},
-                                         {"ParallelPages", rtl::Variant(0)}});
+  auto* f = new report::TfrxBIFFExport(owner);
+  StoreCommon(*f);
+  f->SetRowHeightScale(1);
+  f->SetChunkSize(0);
+  f->Inaccuracy = 10;
+  f->FitPages = false;
+  f->Pictures = true;
+  f->SetParallelPages(0);  // pages are converted on the calling thread
 }
 
 void CreatePDF(rtl::TComponent* owner) {
@@ -91,12 +95,27 @@ void CreatePDF(rtl::TComponent* owner) {
 void CreateRecorderExportFilters(rtl::TComponent* owner) {
   report::vuzExportODFStartup();
   report::vuzExportBIFFStartup();
+  report::vuzExportXLSStartup();
   // In the export menu's order.
+  Stored<report::TfrxXLSExport>(owner, {{"ExportEMF", rtl::Variant(true)},
+                                        {"AsText", rtl::Variant(false)},
+                                        {"Background", rtl::Variant(true)},
+                                        {"FastExport", rtl::Variant(true)},
+                                        {"PageBreaks", rtl::Variant(true)},
+                                        {"EmptyLines", rtl::Variant(true)},
+                                        {"SuppressPageHeadersFooters", rtl::Variant(false)}});
   CreateTXT(owner);
   StoreODF(*new report::TfrxODSExport(owner));
   StoreODF(*new report::TfrxODTExport(owner));
   CreateBIFF(owner);
   CreatePDF(owner);
+  report::vuzExportHTMLStartup();
+  Stored<report::TfrxHTMLExport>(owner, {{"FixedWidth", rtl::Variant(true)},
+                                         {"Background", rtl::Variant(false)},
+                                         {"Centered", rtl::Variant(false)},
+                                         {"EmptyLines", rtl::Variant(true)},
+                                         {"Print", rtl::Variant(false)},
+                                         {"PictureType", rtl::Variant(static_cast<int>(report::gpPNG))}});
 }
 
 }  // namespace app

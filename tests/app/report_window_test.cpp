@@ -204,7 +204,8 @@ TEST_F(ReportWindow, PrintReportOpensThePreviewOfTheSelectedProcess) {
     const std::string kept = std::string(ZARNIK_APP_TEST_DATA) + "/report_window_preview.png";
     const std::string now = (folder / "report_window_preview.png").string();
     ASSERT_TRUE(gui::GrabToPng(window, now));
-    if (std::getenv("ZARNIK_WRITE_REFERENCE")) std::filesystem::copy_file(now, kept, std::filesystem::copy_options::overwrite_existing);
+    if (std::getenv("ZARNIK_WRITE_REFERENCE"))
+      std::filesystem::copy_file(now, kept, std::filesystem::copy_options::overwrite_existing);
     ASSERT_TRUE(std::filesystem::exists(kept));
     if (!support::IsProgram("/usr/bin/compare")) GTEST_SKIP() << support::Missing("compare", "imagemagick");
     const std::string out = support::CommandOutput("/usr/bin/compare -metric AE -fuzz 25% " + Quoted(kept) + " " +
@@ -214,9 +215,8 @@ TEST_F(ReportWindow, PrintReportOpensThePreviewOfTheSelectedProcess) {
   // The list's last row shows a 5-channel process: its own template.
   form->StringGridProcessList->SetRow(3);
   form->ShowProcess();
-  WithPreview([&](preview::TfrxPreviewForm& preview) {
-    EXPECT_EQ(preview::vuzPreviewFormControl(preview).PageCount(), 2);
-  });
+  WithPreview(
+      [&](preview::TfrxPreviewForm& preview) { EXPECT_EQ(preview::vuzPreviewFormControl(preview).PageCount(), 2); });
 }
 
 TEST_F(ReportWindow, NothingHappensWithAnEmptyList) {
@@ -291,9 +291,7 @@ TEST_F(ReportWindow, PrintsTheReportAndTheChartOnThePrivateQueue) {
     r->PrintOptions()->ShowDialog = false;
     r->PrintOptions()->Printer = PrivatePrintServer::kQueue;
   }
-  WithPreview([&](preview::TfrxPreviewForm& preview) {
-    EXPECT_TRUE(preview::vuzPreviewFormControl(preview).Print());
-  });
+  WithPreview([&](preview::TfrxPreviewForm& preview) { EXPECT_TRUE(preview::vuzPreviewFormControl(preview).Print()); });
   ASSERT_TRUE(server.WaitForJobs()) << server.ErrorLog();
   EXPECT_EQ(pages(server.OutputFile()), 7);
   std::filesystem::remove(server.OutputFile());

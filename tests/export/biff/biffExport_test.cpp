@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "app/ReportEngineStartup.h"
+#include "app/RecorderExportFilters.h"
 #include "export/biff/vuzExportBIFF.h"
 #include "export/biff/vuzExportBIFFDialog.h"
 #include "export/pdf_fixture.h"
@@ -76,7 +76,9 @@ TEST(BiffExport, SettersRefuseWhatTheWorkbookCannotTake) {
 }
 
 TEST(BiffExport, TheProgramsFilterAndItsStoredSettings) {
-  app::TReportEngineStartup started;
+  export_test::PdfScope scope;
+  rtl::TComponent mainWindow(nullptr);
+  app::CreateRecorderExportFilters(&mainWindow);
   std::vector<std::string> classes;
   TfrxBIFFExport* biff = nullptr;
   for (int i = 0; i < vuzExportFilters().Count(); ++i) {
