@@ -6,10 +6,11 @@
 
 #include <filesystem>
 
+#include "app/RecorderExportFilters.h"
 #include "export/biff/vuzExportBIFF.h"
 #include "export/biff/vuzExportBIFFDialog.h"
 #include "export/pdf_fixture.h"
-#include "app/RecorderExportFilters.h"
+#include "platform/rtl/classes.h"
 #include "platform/rtl/files.h"
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzRes.h"
@@ -107,6 +108,8 @@ TEST(BiffExport, TheProgramsFilterAndItsStoredSettings) {
   EXPECT_TRUE(biff->ExportFormulas);
   EXPECT_FALSE(biff->SingleSheet);
   EXPECT_FALSE(biff->OpenAfterExport);
+  // Stored forms name the class.
+  EXPECT_NE(rtl::GetClass("TfrxBIFFExport"), nullptr);
 }
 
 TEST(BiffExport, DialogValues) {
