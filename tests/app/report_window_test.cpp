@@ -257,7 +257,7 @@ TEST_F(ReportWindow, EveryExportOfTheWindowOpensInItsReaderWithTheTable) {
   report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
   for (int i = 0; i < filters.Count(); ++i) classes.push_back(filters.GetExportFilterItem(i)->Filter->ClassName());
   EXPECT_EQ(classes, (std::vector<AnsiString>{"TfrxXLSExport", "TfrxTXTExport", "TfrxODSExport", "TfrxODTExport",
-                                               "TfrxBIFFExport", "TfrxPDFExport", "TfrxHTMLExport"}));
+                                              "TfrxBIFFExport", "TfrxPDFExport", "TfrxHTMLExport"}));
 
   const std::multiset<std::string> table = TableWords();
   ASSERT_EQ(table.size(), 577u * 5);

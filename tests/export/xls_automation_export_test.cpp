@@ -9,10 +9,10 @@
 #include <set>
 #include <tuple>
 
+#include "app/ReportEngineStartup.h"
 #include "engine_fixture.h"
 #include "export/biff/biffExcelStandIn.h"
 #include "export/vuzExportRes.h"
-#include "app/ReportEngineStartup.h"
 #include "export/vuzExportXLS.h"
 #include "export/vuzExportXLSDialog.h"
 #include "platform/rtl/classes.h"
