@@ -1,6 +1,7 @@
 #include "app/RecorderExportFilters.h"
 
-#include "export/biff/biffExcelStandIn.h"
+#include "export/biff/vuzExportBIFF.h"
+#include "export/vuzExportHTML.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportTXT.h"
@@ -38,21 +39,6 @@ Filter* Stored(rtl::TComponent* owner, std::initializer_list<TStoredValue> value
   return filter;
 }
 
-// The spreadsheet through automation. There is no spreadsheet application
-// here: the in-process one of export/biff serves its calls and saves the
-// workbook itself.
-void CreateXLS(rtl::TComponent* owner) {
-  report::BiffExcelStandInStartup();
-  report::vuzExportXLSStartup();
-  Stored<report::TfrxXLSExport>(owner, {{"ExportEMF", rtl::Variant(true)},
-                                        {"AsText", rtl::Variant(false)},
-                                        {"Background", rtl::Variant(true)},
-                                        {"FastExport", rtl::Variant(true)},
-                                        {"PageBreaks", rtl::Variant(true)},
-                                        {"EmptyLines", rtl::Variant(true)},
-                                        {"SuppressPageHeadersFooters", rtl::Variant(false)}});
-}
-
 void CreateTXT(rtl::TComponent* owner) {
   Stored<report::TfrxTXTExport>(owner, {{"ScaleWidth", rtl::Variant(1.0)},
                                         {"ScaleHeight", rtl::Variant(1.0)},
@@ -77,6 +63,17 @@ void StoreODF(report::TfrxODFExport& f) {
   f.SuppressPageHeadersFooters = false;
 }
 
+void CreateBIFF(rtl::TComponent* owner) {
+  auto* f = new report::TfrxBIFFExport(owner);
+  StoreCommon(*f);
+  f->SetRowHeightScale(1);
+  f->SetChunkSize(0);
+  f->Inaccuracy = 10;
+  f->FitPages = false;
+  f->Pictures = true;
+  f->SetParallelPages(0);  // pages are converted on the calling thread
+}
+
 void CreatePDF(rtl::TComponent* owner) {
   auto* f = new report::TfrxPDFExport(owner);
   StoreCommon(*f);
@@ -97,12 +94,28 @@ void CreatePDF(rtl::TComponent* owner) {
 
 void CreateRecorderExportFilters(rtl::TComponent* owner) {
   report::vuzExportODFStartup();
+  report::vuzExportBIFFStartup();
+  report::vuzExportXLSStartup();
   // In the export menu's order.
-  CreateXLS(owner);
+  Stored<report::TfrxXLSExport>(owner, {{"ExportEMF", rtl::Variant(true)},
+                                        {"AsText", rtl::Variant(false)},
+                                        {"Background", rtl::Variant(true)},
+                                        {"FastExport", rtl::Variant(true)},
+                                        {"PageBreaks", rtl::Variant(true)},
+                                        {"EmptyLines", rtl::Variant(true)},
+                                        {"SuppressPageHeadersFooters", rtl::Variant(false)}});
   CreateTXT(owner);
   StoreODF(*new report::TfrxODSExport(owner));
   StoreODF(*new report::TfrxODTExport(owner));
+  CreateBIFF(owner);
   CreatePDF(owner);
+  report::vuzExportHTMLStartup();
+  Stored<report::TfrxHTMLExport>(owner, {{"FixedWidth", rtl::Variant(true)},
+                                         {"Background", rtl::Variant(false)},
+                                         {"Centered", rtl::Variant(false)},
+                                         {"EmptyLines", rtl::Variant(true)},
+                                         {"Print", rtl::Variant(false)},
+                                         {"PictureType", rtl::Variant(static_cast<int>(report::gpPNG))}});
 }
 
 }  // namespace app

@@ -2,6 +2,9 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/biff/biffExcelStandIn.h"
+#include "export/biff/vuzExportBIFF_gui.h"
+#include "export/vuzExportHTML_gui.h"
 #include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
 #include "export/vuzExportXLS_gui.h"
@@ -28,7 +31,13 @@ int main() {
   script::fsUseGuiMessageBoxes();
   preview::vuzPreviewGuiStartup();
   report::vuzExportPDFGuiStartup();
+  report::vuzExportHTMLGuiStartup();
+  report::vuzExportODFGuiStartup();
+  report::vuzExportBIFFGuiStartup();
   report::vuzExportXLSGuiStartup();
+  // No spreadsheet application here: the automation export drives the
+  // in-process one, which writes the workbook itself.
+  report::BiffExcelStandInStartup();
   report::vuzMatrixProgressGuiStartup();
   app::TForm1::UseReportPrinterForCharts();
   // Templates name components of the main window as "Form1.Name".

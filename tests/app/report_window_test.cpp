@@ -87,14 +87,6 @@ std::string PythonRead(const std::string& program, const std::string& file) {
 }
 
 const TReader kReaders[] = {
-    {"TfrxXLSExport", ".xls", "python3", "python3-xlrd",
-     [](const std::string& f) {
-       return PythonRead(
-           "import sys, xlrd\n"
-           "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-           "for r in range(s.nrows): print(' '.join(str(v) for v in s.row_values(r)))\n",
-           f);
-     }},
     {"TfrxTXTExport", ".txt", "iconv", "libc-bin",
      [](const std::string& f) { return support::CommandOutput("iconv -f CP1251 -t UTF-8 " + Quoted(f)); }},
     {"TfrxODSExport", ".ods", "python3", "python3-odf",
@@ -242,8 +234,7 @@ TEST_F(ReportWindow, EveryExportOfTheWindowOpensInItsReaderWithTheTable) {
   std::vector<AnsiString> classes;
   report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
   for (int i = 0; i < filters.Count(); ++i) classes.push_back(filters.GetExportFilterItem(i)->Filter->ClassName());
-  EXPECT_EQ(classes, (std::vector<AnsiString>{"TfrxXLSExport", "TfrxTXTExport", "TfrxODSExport", "TfrxODTExport",
-                                              "TfrxPDFExport"}));
+  EXPECT_EQ(classes, (std::vector<AnsiString>{"TfrxTXTExport", "TfrxODSExport", "TfrxODTExport", "TfrxPDFExport"}));
 
   const std::multiset<std::string> table = TableWords();
   ASSERT_EQ(table.size(), 577u * 5);
