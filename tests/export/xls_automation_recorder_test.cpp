@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/export/biff/biff_test_util.h"
 #include "tests/export/export_tools.h"
 #include "tests/support/process_files.h"
 
@@ -87,6 +88,21 @@ TEST(XlsAutomationRecorderReport, ReadsTheSameAsTheOpenDocumentExport) {
   EXPECT_GT(fromXls.size(), 30'000u);
   EXPECT_NE(fromXls.find("Отчет о процессе регистрации"), std::string::npos) << fromXls.substr(0, 1000);
   EXPECT_EQ(fromXls, fromOds);
+
+  // The chart, pasted as a picture, is one drawing of the sheet, anchored
+  // at the row the report puts it in.
+  if (!bifftest::HaveCalc() || !bifftest::HavePythonModule("uno")) return;
+  support::ScratchFolder office;
+  const std::string shapes = bifftest::CalcUno(office, xls, R"PY(
+    doc = load()
+    if doc == "refused": print("refused")
+    else:
+        page = doc.Sheets.getByIndex(0).DrawPage
+        print(page.Count, [page.getByIndex(i).Anchor.CellAddress.Row for i in range(page.Count)],
+              [page.getByIndex(i).Size.Height > 5000 for i in range(page.Count)])
+        doc.close(True)
+)PY");
+  EXPECT_EQ(shapes, "1 [3] [True]\n");
 }
 
 }  // namespace
