@@ -1,10 +1,12 @@
 #include "export/vuzExportODF.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <initializer_list>
 #include <stdexcept>
 #include <system_error>
 
@@ -58,10 +60,11 @@ class TempFolder {
   std::string path_;
 };
 
-void WriteFile(const std::string& path, const std::string& bytes) {
+void WriteFile(const std::string& path, std::initializer_list<std::string_view> pieces) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) throw std::runtime_error("Cannot write " + path);
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  bool ok = true;
+  for (std::string_view bytes : pieces) ok = ok && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (std::fclose(f) != 0 || !ok) throw std::runtime_error("Cannot write " + path);
 }
 
@@ -177,7 +180,12 @@ std::string OdfCellText(std::u16string_view line) {
 }
 
 std::string OdfCellText(std::u16string_view line, bool& afterNonSpace, bool endsLine) {
-  std::u16string out;
+  std::string out;
+  AppendOdfCellText(out, line, afterNonSpace, endsLine);
+  return out;
+}
+
+void AppendOdfCellText(std::string& out, std::u16string_view line, bool& afterNonSpace, bool endsLine) {
   std::size_t i = 0;
   while (i < line.size()) {
     const char16_t c = line[i];
@@ -188,28 +196,50 @@ std::string OdfCellText(std::u16string_view line, bool& afterNonSpace, bool ends
       // Readers drop a plain space at the end of a paragraph, so a final
       // run is written as elements only.
       if (afterNonSpace && (i + n < line.size() || !endsLine)) {
-        out += u' ';
+        out += ' ';
         --rest;
       }
-      if (rest == 1) out += u"<text:s/>";
-      if (rest > 1) out += u"<text:s text:c=\"" + rtl::AnsiToWide(std::to_string(rest)) + u"\"/>";
+      if (rest == 1) out += "<text:s/>";
+      if (rest > 1) out.append("<text:s text:c=\"").append(std::to_string(rest)).append("\"/>");
       i += n;
       afterNonSpace = false;
       continue;
     }
     afterNonSpace = true;
     ++i;
-    switch (c) {
-      case u'&': out += u"&amp;"; break;
-      case u'<': out += u"&lt;"; break;
-      case u'>': out += u"&gt;"; break;
-      case u'"': out += u"&quot;"; break;
-      case u'\t': out += u"<text:tab/>"; break;
-      default:
-        if (c >= 0x20 && c != 0xFFFE && c != 0xFFFF) out += c;
+    if (c < 0x80) {
+      switch (c) {
+        case u'&': out += "&amp;"; break;
+        case u'<': out += "&lt;"; break;
+        case u'>': out += "&gt;"; break;
+        case u'"': out += "&quot;"; break;
+        case u'\t': out += "<text:tab/>"; break;
+        default:
+          if (c >= 0x20) out += static_cast<char>(c);
+      }
+      continue;
     }
+    if (c == 0xFFFE || c == 0xFFFF) continue;
+    // UTF-8 of the character (a lone surrogate becomes U+FFFD).
+    char32_t cp = c;
+    if (c >= 0xD800 && c <= 0xDBFF && i < line.size() && line[i] >= 0xDC00 && line[i] <= 0xDFFF) {
+      cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (line[i] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (cp & 0x3F));
   }
-  return rtl::WideToUtf8(out);
 }
 
 std::vector<std::string> OdfSpanParagraphs(std::u16string_view source, gfx::TColor defaultColor,
@@ -383,11 +413,11 @@ void TfrxODFExport::WritePackageFiles(const std::string& folder) {
   pictureExt_ = GetPicFileExtension(PictureType);
   if (thumbnail_ && !thumbnail_->Empty())
     SaveGraphicAs(*thumbnail_, AnsiString(folder + "/Thumbnails/thumbnail.jpg"), gpJPG);
-  WriteFile(folder + "/styles.xml", StylesXml());
-  WriteFile(folder + "/content.xml", ContentXml(folder));
-  WriteFile(folder + "/META-INF/manifest.xml", ManifestXml());
-  WriteFile(folder + "/mimetype", "application/vnd.oasis.opendocument." + kind_);
-  WriteFile(folder + "/meta.xml", MetaXml());
+  WriteFile(folder + "/styles.xml", {StylesXml()});
+  WriteContentXml(folder);
+  WriteFile(folder + "/META-INF/manifest.xml", {ManifestXml()});
+  WriteFile(folder + "/mimetype", {"application/vnd.oasis.opendocument." + kind_});
+  WriteFile(folder + "/meta.xml", {MetaXml()});
 }
 
 std::string TfrxODFExport::StylesXml() const {
@@ -476,10 +506,13 @@ std::string TfrxODFExport::MetaXml() const {
 
 // ---------------------------------------------------------------- content
 
-std::string TfrxODFExport::ContentXml(const std::string& folder) {
+void TfrxODFExport::WriteContentXml(const std::string& folder) {
   TfrxIEMatrix& m = *matrix_;
   const bool text = IsText();
   std::string styles, body;
+  // About a hundred bytes a cell and a row: growing a document of many
+  // megabytes step by step costs more than the writing itself.
+  body.reserve(static_cast<std::size_t>(m.GetObjectsCount()) * 120 + static_cast<std::size_t>(m.RowCount) * 80);
 
   // Fonts in use, sorted without regard to case.
   std::set<std::string, bool (*)(const std::string&, const std::string&)> fonts(
@@ -621,13 +654,17 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
     styles += "/></style:style>";
     return spanStyles.back().name;
   };
+  std::vector<std::u16string> lines;  // reused for every cell
   auto writeData = [&](int id, TfrxIEMObject& o) {
     int c0, r0, sx, sy;
     m.GetObjectPos(id, c0, r0, sx, sy);
-    body += "<table:table-cell table:style-name=\"ce" + std::to_string(o.StyleId) + "\"";
+    body.append("<table:table-cell table:style-name=\"ce").append(std::to_string(o.StyleId)).append("\"");
     if (sx > 1 || sy > 1)
-      body += " table:number-columns-spanned=\"" + std::to_string(sx) + "\" table:number-rows-spanned=\"" +
-              std::to_string(sy) + "\"";
+      body.append(" table:number-columns-spanned=\"")
+          .append(std::to_string(sx))
+          .append("\" table:number-rows-spanned=\"")
+          .append(std::to_string(sy))
+          .append("\"");
     if (!o.IsTextObject) {
       body += ">";
       writePicture(o);
@@ -636,17 +673,14 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
     }
     // One paragraph per line of the text; a final empty line is the
     // text's own line end and is not written.
-    std::vector<std::u16string> lines;
+    lines.clear();
     for (int i = 0; i < o.Memo.Count(); ++i) {
-      std::u16string line = o.Memo[i];
-      std::u16string clean;
-      for (char16_t ch : line)
-        if (ch != u'\r' && ch != u'\n') clean += ch;
-      lines.push_back(std::move(clean));
+      lines.push_back(o.Memo[i]);
+      std::u16string& line = lines.back();
+      line.erase(std::remove_if(line.begin(), line.end(), [](char16_t ch) { return ch == u'\r' || ch == u'\n'; }),
+                 line.end());
     }
     while (!lines.empty() && lines.back().empty() && lines.size() > 1) lines.pop_back();
-    const std::string pStart =
-        text ? "<text:p text:style-name=\"p" + std::to_string(o.StyleId) + "\">" : std::string("<text:p>");
     std::string value;
     if (IsNumericStyle(o.CellStyle)) {
       std::u16string all;
@@ -654,27 +688,40 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
       value = NumericValue(all, o.CellStyle->DisplayFormat->DecimalSeparator());
     }
     if (!value.empty())
-      body += " office:value-type=\"float\" office:value=\"" + value + "\">";
+      body.append(" office:value-type=\"float\" office:value=\"").append(value).append("\">");
     else
       body += " office:value-type=\"string\">";
     const bool link = value.empty() && !o.URL.empty() && o.URL[0] != '#' && o.URL[0] != '@';
-    std::vector<std::string> paragraphs;
+    auto paragraphStart = [&] {
+      if (text)
+        body.append("<text:p text:style-name=\"p").append(std::to_string(o.StyleId)).append("\">");
+      else
+        body += "<text:p>";
+      if (link) body.append("<text:a xlink:href=\"").append(EscAnsi(o.URL)).append("\">");
+    };
+    auto paragraphEnd = [&] {
+      if (link) body += "</text:a>";
+      body += "</text:p>";
+    };
     if (o.AllowHTMLTags && value.empty()) {
       std::u16string all;
       for (int i = 0; i < o.Memo.Count(); ++i) all += o.Memo[i] + (i + 1 < o.Memo.Count() ? u"\r\n" : u"");
       const gfx::TFont* font = o.CellStyle ? o.CellStyle->Font.get() : nullptr;
-      paragraphs = OdfSpanParagraphs(all, font ? font->Color() : gfx::clBlack,
-                                     font ? font->Style() : gfx::TFontStyles(), spanStyle);
+      std::vector<std::string> paragraphs = OdfSpanParagraphs(all, font ? font->Color() : gfx::clBlack,
+                                                              font ? font->Style() : gfx::TFontStyles(), spanStyle);
       while (paragraphs.size() > 1 && paragraphs.back().empty()) paragraphs.pop_back();
+      for (const auto& p : paragraphs) {
+        paragraphStart();
+        body += p;
+        paragraphEnd();
+      }
     } else {
-      for (const auto& l : lines) paragraphs.push_back(OdfCellText(l));
-    }
-    for (const auto& p : paragraphs) {
-      body += pStart;
-      if (link) body += "<text:a xlink:href=\"" + EscAnsi(o.URL) + "\">";
-      body += p;
-      if (link) body += "</text:a>";
-      body += "</text:p>";
+      for (const auto& l : lines) {
+        paragraphStart();
+        bool afterNonSpace = false;
+        AppendOdfCellText(body, l, afterNonSpace, true);
+        paragraphEnd();
+      }
     }
     body += "</table:table-cell>";
   };
@@ -702,21 +749,34 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
                   (breakRow ? std::string("page") : std::string("auto")) + "\" style:row-height=\"" + h +
                   "cm\"/></style:style>";
       body += "<table:table-row table:style-name=\"" + name + "\">";
-      int pending = 0;
+      int pending = 0, empty = 0;
+      // A run of empty cells is one element that repeats (most of a
+      // report's grid is empty: this keeps the document small).
+      auto writeEmpty = [&body, &empty] {
+        if (empty == 1) body += "<table:table-cell/>";
+        if (empty > 1)
+          body.append("<table:table-cell table:number-columns-repeated=\"")
+              .append(std::to_string(empty))
+              .append("\"/>");
+        empty = 0;
+      };
       for (int c = 0; c + 1 < m.ColumnCount; ++c) {
         const int id = m.GetCell(c, r);
         TfrxIEMObject* o = id >= 0 ? m.GetObjectById(id) : nullptr;
         if (!o) {
           writeCovered(pending);
-          body += "<table:table-cell/>";
+          ++empty;
         } else if (o->ExportMark != 0) {
+          writeEmpty();
           ++pending;
         } else {
+          writeEmpty();
           writeCovered(pending);
           o->ExportMark = 1;
           writeData(id, *o);
         }
       }
+      writeEmpty();
       writeCovered(pending);
       body += "</table:table-row>";
     }
@@ -736,13 +796,15 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
         groupStart = r;
         if (progress_) {
           progress_->SetMessage(vuzResources().Get("ProgressWait"));
-          if (progress_->Terminated()) return std::string();
+          if (progress_->Terminated()) return;
         }
       }
     }
   }
   if (groupStart <= lastRow) writeTable(page, groupStart, lastRow);
 
+  // Written in three pieces: the body (most of the document) is not
+  // copied once more.
   std::string x = kXmlHead;
   x += "<office:document-content" + NamespaceHeader() + "><office:scripts/><office:font-face-decls>";
   for (const std::string& f : fonts)
@@ -750,9 +812,9 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
          "&apos;\" style:font-pitch=\"variable\"/>";
   x += "</office:font-face-decls><office:automatic-styles>" + styles + "</office:automatic-styles><office:body>";
   x += text ? "<office:text text:use-soft-page-breaks=\"true\">" : "<office:spreadsheet>";
-  x += body;
-  x += text ? "</office:text>" : "</office:spreadsheet>";
-  return x + "</office:body></office:document-content>";
+  const std::string tail =
+      std::string(text ? "</office:text>" : "</office:spreadsheet>") + "</office:body></office:document-content>";
+  WriteFile(folder + "/content.xml", {x, body, tail});
 }
 
 // ---------------------------------------------------------------- the two kinds

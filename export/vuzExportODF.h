@@ -53,7 +53,7 @@ class TfrxODFExport : public TfrxCustomExportFilter {
   // Writes the package's files into folder (created, empty).
   void WritePackageFiles(const std::string& folder);
   std::string StylesXml() const;
-  std::string ContentXml(const std::string& folder);
+  void WriteContentXml(const std::string& folder);
   std::string ManifestXml() const;
   std::string MetaXml() const;
   bool IsText() const { return kind_ == "text"; }
@@ -98,6 +98,8 @@ std::string OdfCellText(std::u16string_view line);
 // right after the text before it stays plain; a final run of spaces is
 // written as elements only when the piece ends the line.
 std::string OdfCellText(std::u16string_view piece, bool& afterNonSpace, bool endsLine);
+// The same appended to out.
+void AppendOdfCellText(std::string& out, std::u16string_view piece, bool& afterNonSpace, bool endsLine);
 
 // A cell text whose formatting tags are allowed, one entry per line (a
 // final line end makes no line): the tags removed (they may span lines),
