@@ -2,7 +2,9 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/vuzExportImage_gui.h"
 #include "export/vuzExportPDF_gui.h"
+#include "export/vuzExportTXT_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
 #include "report/vuzClass.h"
@@ -20,6 +22,8 @@ int main() {
   report::ReportClassesStartup();
   report::ReportClassesGuiStartup();
   report::vuzExportPDFGuiStartup();
+  report::vuzExportTXTGuiStartup();
+  report::vuzExportImageGuiStartup();
   // Templates name components of the main window as "Form1.Name".
   report::vuzInstallFormComponentFinder();
   try {
