@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "export/vuzExportDialogs.h"
+#include "export/vuzExportDialogs_gui.h"
 #include "export/vuzExportRes.h"
 #include "export/vuzExportTXT.h"
 #include "export/vuzExportTXTDialog.h"
@@ -27,50 +28,6 @@ using namespace rtl::literals;
 
 namespace {
 
-// A control on parent, owned by the window so that it is found by its name.
-template <class T>
-T* Put(gui::TControl* parent, const char* name, int l, int t, int w, int h, const AnsiString& caption = {}) {
-  gui::TControl* window = parent;
-  while (window->Parent()) window = window->Parent();
-  auto* c = new T(window);
-  c->SetName(name);
-  c->SetParent(parent);
-  // The caption first: a label sizes itself to it, and the bounds given win.
-  if (!caption.empty()) c->SetCaption(caption);
-  c->SetBounds(l, t, w, h);
-  return c;
-}
-
-// Both windows: a fixed dialog centred on the screen that opens the help
-// with F1.
-std::unique_ptr<gui::TForm> NewDialogForm(const char* name, int captionKey) {
-  vuzLoadExportResources();
-  auto form = std::make_unique<gui::TForm>(nullptr);
-  form->SetName(name);
-  form->SetBorderStyle(gui::bsDialog);
-  form->SetPosition(gui::poScreenCenter);
-  form->SetKeyPreview(true);
-  form->SetCaption(vuzGet(captionKey));
-  form->OnKeyDown = [name](rtl::TObject*, gui::Word& key, gui::TShiftState) {
-    if (key == gui::VK_F1) vuzResources().Help(AnsiString(name));
-  };
-  return form;
-}
-
-gui::TButton* OkButton(gui::TForm& f, int left, int top) {
-  auto* ok = Put<gui::TButton>(&f, "OK", left, top, 75, 25, vuzGet(1));
-  ok->SetDefault(true);
-  ok->SetModalResult(gui::mrOk);
-  return ok;
-}
-
-gui::TButton* CancelButton(gui::TForm& f, int left, int top) {
-  auto* cancel = Put<gui::TButton>(&f, "Cancel", left, top, 75, 25, vuzGet(2));
-  cancel->SetCancel(true);
-  cancel->SetModalResult(gui::mrCancel);
-  return cancel;
-}
-
 // ---- the options dialog ---------------------------------------------------------------------
 
 class TxtExportDialog {
@@ -79,19 +36,19 @@ class TxtExportDialog {
   static constexpr int kNarrowWidth = 277, kWideWidth = 631, kShift = 177;
 
   explicit TxtExportDialog(TfrxTXTExport& filter) : filter_(filter), preview_(filter) {
-    form = NewDialogForm("TfrxTXTExportDialog", 8300);
+    form = vuzNewExportDialog("TfrxTXTExportDialog", 8300);
     gui::TForm& f = *form;
     f.SetClientHeight(392);
 
-    auto* scale = Put<gui::TGroupBox>(&f, "GroupScaleSettings", 4, 4, 263, 70, vuzGet(8309));
-    Put<gui::TLabel>(scale, "Label5", 8, 20, 70, 17, vuzGet(8310));
-    scaleX_ = Put<gui::TEdit>(scale, "E_ScaleX", 90, 18, 50, 21);
-    upDownX_ = Put<gui::TUpDown>(scale, "UpDown1", 140, 18, 17, 21);
-    Put<gui::TLabel>(scale, "Label6", 164, 20, 12, 17, "%");
-    Put<gui::TLabel>(scale, "Label7", 8, 44, 70, 17, vuzGet(8311));
-    scaleY_ = Put<gui::TEdit>(scale, "E_ScaleY", 90, 42, 50, 21);
-    upDownY_ = Put<gui::TUpDown>(scale, "UpDown2", 140, 42, 17, 21);
-    Put<gui::TLabel>(scale, "Label8", 164, 44, 12, 17, "%");
+    auto* scale = vuzPutControl<gui::TGroupBox>(&f, "GroupScaleSettings", 4, 4, 263, 70, vuzGet(8309));
+    vuzPutControl<gui::TLabel>(scale, "Label5", 8, 20, 70, 17, vuzGet(8310));
+    scaleX_ = vuzPutControl<gui::TEdit>(scale, "E_ScaleX", 90, 18, 50, 21);
+    upDownX_ = vuzPutControl<gui::TUpDown>(scale, "UpDown1", 140, 18, 17, 21);
+    vuzPutControl<gui::TLabel>(scale, "Label6", 164, 20, 12, 17, "%");
+    vuzPutControl<gui::TLabel>(scale, "Label7", 8, 44, 70, 17, vuzGet(8311));
+    scaleY_ = vuzPutControl<gui::TEdit>(scale, "E_ScaleY", 90, 42, 50, 21);
+    upDownY_ = vuzPutControl<gui::TUpDown>(scale, "UpDown2", 140, 42, 17, 21);
+    vuzPutControl<gui::TLabel>(scale, "Label8", 164, 44, 12, 17, "%");
     for (auto [updown, edit] : {std::pair{upDownX_, scaleX_}, std::pair{upDownY_, scaleY_}}) {
       updown->SetMin(10);
       updown->SetMax(500);
@@ -100,59 +57,58 @@ class TxtExportDialog {
       updown->SetPosition(100);
     }
 
-    auto* frames = Put<gui::TGroupBox>(&f, "GroupFramesSettings", 4, 78, 263, 44, vuzGet(8312));
-    none_ = Put<gui::TRadioButton>(frames, "RB_NoneFrames", 8, 20, 70, 17, vuzGet(8313));
-    simple_ = Put<gui::TRadioButton>(frames, "RB_Simple", 80, 20, 86, 17, vuzGet(8314));
-    graph_ = Put<gui::TRadioButton>(frames, "RB_Graph", 168, 20, 90, 17, vuzGet(8315));
+    auto* frames = vuzPutControl<gui::TGroupBox>(&f, "GroupFramesSettings", 4, 78, 263, 44, vuzGet(8312));
+    none_ = vuzPutControl<gui::TRadioButton>(frames, "RB_NoneFrames", 8, 20, 70, 17, vuzGet(8313));
+    simple_ = vuzPutControl<gui::TRadioButton>(frames, "RB_Simple", 80, 20, 86, 17, vuzGet(8314));
+    graph_ = vuzPutControl<gui::TRadioButton>(frames, "RB_Graph", 168, 20, 90, 17, vuzGet(8315));
     graph_->SetHint(vuzGet(8316));
     graph_->SetShowHint(true);
     none_->SetChecked(true);
 
-    auto* cells = Put<gui::TGroupBox>(&f, "GroupCellProp", 4, 126, 263, 64, vuzGet(8302));
-    pageBreaks_ = Put<gui::TCheckBox>(cells, "CB_PageBreaks", 8, 18, 124, 17, vuzGet(8303));
-    oem_ = Put<gui::TCheckBox>(cells, "CB_OEM", 136, 18, 124, 17, vuzGet(8304));
-    emptyLines_ = Put<gui::TCheckBox>(cells, "CB_EmptyLines", 8, 40, 124, 17, vuzGet(8305));
-    leadSpaces_ = Put<gui::TCheckBox>(cells, "CB_LeadSpaces", 136, 40, 124, 17, vuzGet(8306));
+    auto* cells = vuzPutControl<gui::TGroupBox>(&f, "GroupCellProp", 4, 126, 263, 64, vuzGet(8302));
+    pageBreaks_ = vuzPutControl<gui::TCheckBox>(cells, "CB_PageBreaks", 8, 18, 124, 17, vuzGet(8303));
+    oem_ = vuzPutControl<gui::TCheckBox>(cells, "CB_OEM", 136, 18, 124, 17, vuzGet(8304));
+    emptyLines_ = vuzPutControl<gui::TCheckBox>(cells, "CB_EmptyLines", 8, 40, 124, 17, vuzGet(8305));
+    leadSpaces_ = vuzPutControl<gui::TCheckBox>(cells, "CB_LeadSpaces", 136, 40, 124, 17, vuzGet(8306));
 
-    auto* range = Put<gui::TGroupBox>(&f, "GroupPageRange", 4, 194, 263, 96, vuzGet(7));
-    Put<gui::TLabel>(range, "Pages", 8, 22, 60, 17, vuzGet(8307));
-    range_ = Put<gui::TEdit>(range, "E_Range", 70, 20, 185, 21);
-    auto* descr = Put<gui::TLabel>(range, "Descr", 8, 46, 247, 44, vuzGet(8308));
+    auto* range = vuzPutControl<gui::TGroupBox>(&f, "GroupPageRange", 4, 194, 263, 96, vuzGet(7));
+    vuzPutControl<gui::TLabel>(range, "Pages", 8, 22, 60, 17, vuzGet(8307));
+    range_ = vuzPutControl<gui::TEdit>(range, "E_Range", 70, 20, 185, 21);
+    auto* descr = vuzPutControl<gui::TLabel>(range, "Descr", 8, 46, 247, 44, vuzGet(8308));
     descr->SetAutoSize(false);
     descr->SetWordWrap(true);
     range_->OnKeyPress = [](rtl::TObject*, char& key) {
       if (!vuzPageNumberKey(key)) key = 0;
     };
 
-    printAfter_ = Put<gui::TCheckBox>(&f, "CB_PrintAfter", 8, 298, 200, 17, vuzGet(8317));
-    previewButton_ = Put<gui::TSpeedButton>(&f, "BtnPreview", 236, 294, 28, 25, ">>");
+    printAfter_ = vuzPutControl<gui::TCheckBox>(&f, "CB_PrintAfter", 8, 298, 200, 17, vuzGet(8317));
+    previewButton_ = vuzPutControl<gui::TSpeedButton>(&f, "BtnPreview", 236, 294, 28, 25, ">>");
     previewButton_->SetGroupIndex(1);
     previewButton_->SetAllowAllUp(true);
     previewButton_->SetHint(vuzGet(8301));
     previewButton_->SetShowHint(true);
-    OkButton(f, 110, 360);
-    CancelButton(f, 190, 360);
+    vuzPutOkCancel(f, 110, 360);
 
-    panel_ = Put<gui::TPanel>(&f, "Panel2", kNarrowWidth - 4, 4, 354, 384);
+    panel_ = vuzPutControl<gui::TPanel>(&f, "Panel2", kNarrowWidth - 4, 4, 354, 384);
     panel_->SetBevelOuter(gui::bvNone);
-    auto* box = Put<gui::TGroupBox>(panel_, "GroupBox1", 0, 0, 350, 380, vuzGet(8319));
-    Put<gui::TLabel>(box, "Label1", 8, 20, 50, 17, vuzGet(8320));
-    pageWidth_ = Put<gui::TLabel>(box, "PgWidth", 60, 20, 40, 17, "0");
-    Put<gui::TLabel>(box, "Label3", 104, 20, 50, 17, vuzGet(8321));
-    pageHeight_ = Put<gui::TLabel>(box, "PgHeight", 156, 20, 40, 17, "0");
-    auto* larger = Put<gui::TSpeedButton>(box, "ToolButton1", 292, 14, 23, 22, "+");
-    auto* smaller = Put<gui::TSpeedButton>(box, "ToolButton2", 318, 14, 23, 22, "-");
+    auto* box = vuzPutControl<gui::TGroupBox>(panel_, "GroupBox1", 0, 0, 350, 380, vuzGet(8319));
+    vuzPutControl<gui::TLabel>(box, "Label1", 8, 20, 50, 17, vuzGet(8320));
+    pageWidth_ = vuzPutControl<gui::TLabel>(box, "PgWidth", 60, 20, 40, 17, "0");
+    vuzPutControl<gui::TLabel>(box, "Label3", 104, 20, 50, 17, vuzGet(8321));
+    pageHeight_ = vuzPutControl<gui::TLabel>(box, "PgHeight", 156, 20, 40, 17, "0");
+    auto* larger = vuzPutControl<gui::TSpeedButton>(box, "ToolButton1", 292, 14, 23, 22, "+");
+    auto* smaller = vuzPutControl<gui::TSpeedButton>(box, "ToolButton2", 318, 14, 23, 22, "-");
     larger->SetHint(vuzGet(8323));
     smaller->SetHint(vuzGet(8324));
     larger->SetShowHint(true);
     smaller->SetShowHint(true);
-    Put<gui::TLabel>(box, "LBPage", 8, 46, 60, 17, vuzGet(8322));
-    page_ = Put<gui::TEdit>(box, "EPage", 70, 44, 50, 21);
-    pageUpDown_ = Put<gui::TUpDown>(box, "PageUpDown", 120, 44, 17, 21);
+    vuzPutControl<gui::TLabel>(box, "LBPage", 8, 46, 60, 17, vuzGet(8322));
+    page_ = vuzPutControl<gui::TEdit>(box, "EPage", 70, 44, 50, 21);
+    pageUpDown_ = vuzPutControl<gui::TUpDown>(box, "PageUpDown", 120, 44, 17, 21);
     pageUpDown_->SetMin(1);
     pageUpDown_->SetAssociate(page_);
     pageUpDown_->SetPosition(1);
-    memo_ = Put<gui::TMemo>(box, "Preview", 8, 72, 334, 300);
+    memo_ = vuzPutControl<gui::TMemo>(box, "Preview", 8, 72, 334, 300);
     memo_->SetReadOnly(true);
     memo_->SetWordWrap(false);
     memo_->SetScrollBars(gui::ssBoth);
@@ -326,14 +282,14 @@ void DrawPrinterPicture(gfx::TCanvas& c, int left, int top) {
 class PrnInitDialog {
  public:
   explicit PrnInitDialog(TfrxTXTExport& filter) : filter_(filter), model_(filter) {
-    form = NewDialogForm("TfrxPrnInit", 8400);
+    form = vuzNewExportDialog("TfrxPrnInit", 8400);
     gui::TForm& f = *form;
     f.SetClientWidth(360);
     f.SetClientHeight(372);
 
-    auto* printer = Put<gui::TGroupBox>(&f, "GroupBox1", 4, 4, 352, 56, vuzGet(8401));
-    Put<gui::TLabel>(printer, "Label4", 8, 24, 40, 17, vuzGet(8402));
-    printers_ = Put<gui::TComboBox>(printer, "CB1", 50, 20, 200, 22);
+    auto* printer = vuzPutControl<gui::TGroupBox>(&f, "GroupBox1", 4, 4, 352, 56, vuzGet(8401));
+    vuzPutControl<gui::TLabel>(printer, "Label4", 8, 24, 40, 17, vuzGet(8402));
+    printers_ = vuzPutControl<gui::TComboBox>(printer, "CB1", 50, 20, 200, 22);
     printers_->SetStyle(gui::csOwnerDrawFixed);
     printers_->SetItemHeight(16);
     printers_->SetItems(preview::vuzPrinters().Printers());
@@ -349,26 +305,26 @@ class PrnInitDialog {
       }
     };
     printers_->OnChange = [this](rtl::TObject*) { model_.SelectPrinter(printers_->ItemIndex()); };
-    auto* properties = Put<gui::TButton>(printer, "PropButton", 256, 19, 88, 25, vuzGet(8403));
+    auto* properties = vuzPutControl<gui::TButton>(printer, "PropButton", 256, 19, 88, 25, vuzGet(8403));
     properties->OnClick = [](rtl::TObject*) {
       if (auto* p = preview::vuzPrinters().GetCurrentPrinter()) p->PropertiesDlg();
     };
 
-    auto* copies = Put<gui::TGroupBox>(&f, "GroupBox3", 4, 64, 352, 52, vuzGet(8404));
-    Put<gui::TLabel>(copies, "Label2", 8, 24, 80, 17, vuzGet(8405));
-    copiesEdit_ = Put<gui::TMaskEdit>(copies, "E1", 100, 20, 50, 21);
+    auto* copies = vuzPutControl<gui::TGroupBox>(&f, "GroupBox3", 4, 64, 352, 52, vuzGet(8404));
+    vuzPutControl<gui::TLabel>(copies, "Label2", 8, 24, 80, 17, vuzGet(8405));
+    copiesEdit_ = vuzPutControl<gui::TMaskEdit>(copies, "E1", 100, 20, 50, 21);
     // Up to five digits (the mask's blanks are not part of the text).
     copiesEdit_->SetEditMask("99999;0;_");
     copiesEdit_->SetMaxLength(5);
-    copiesUpDown_ = Put<gui::TUpDown>(copies, "UpDown1", 150, 20, 17, 21);
+    copiesUpDown_ = vuzPutControl<gui::TUpDown>(copies, "UpDown1", 150, 20, 17, 21);
     copiesUpDown_->SetMin(1);
     copiesUpDown_->SetMax(9999);
     copiesUpDown_->SetAssociate(copiesEdit_);
     copiesUpDown_->SetPosition(1);
 
-    auto* options = Put<gui::TGroupBox>(&f, "GroupBox2", 4, 120, 352, 216, vuzGet(8406));
-    Put<gui::TLabel>(options, "Label1", 8, 24, 80, 17, vuzGet(8407));
-    types_ = Put<gui::TComboBox>(options, "ComboBox1", 96, 20, 194, 22);
+    auto* options = vuzPutControl<gui::TGroupBox>(&f, "GroupBox2", 4, 120, 352, 216, vuzGet(8406));
+    vuzPutControl<gui::TLabel>(options, "Label1", 8, 24, 80, 17, vuzGet(8407));
+    types_ = vuzPutControl<gui::TComboBox>(options, "ComboBox1", 96, 20, 194, 22);
     types_->SetStyle(gui::csDropDownList);
     std::vector<AnsiString> names;
     for (int i = 0; i < filter_.PrinterTypesCount; ++i) names.push_back(filter_.PrinterTypes[i].Name);
@@ -378,8 +334,8 @@ class PrnInitDialog {
       model_.SelectType(types_->ItemIndex());
       FillCommands();
     };
-    auto* load = Put<gui::TSpeedButton>(options, "Button1", 294, 19, 24, 24, "...");
-    auto* save = Put<gui::TSpeedButton>(options, "Button2", 320, 19, 24, 24, "S");
+    auto* load = vuzPutControl<gui::TSpeedButton>(options, "Button1", 294, 19, 24, 24, "...");
+    auto* save = vuzPutControl<gui::TSpeedButton>(options, "Button2", 320, 19, 24, 24, "S");
     load->SetHint("Загрузить настройки принтера"_cp);
     save->SetHint("Сохранить настройки принтера"_cp);
     load->SetShowHint(true);
@@ -387,12 +343,11 @@ class PrnInitDialog {
     load->OnClick = [this](rtl::TObject*) { Load(); };
     save->OnClick = [this](rtl::TObject*) { Save(); };
     // The commands of the chosen type, one check box each.
-    commands_ = Put<gui::TPanel>(options, "CheckListBox1", 8, 48, 336, 160);
+    commands_ = vuzPutControl<gui::TPanel>(options, "CheckListBox1", 8, 48, 336, 160);
     commands_->SetBevelOuter(gui::bvLowered);
     FillCommands();
 
-    OkButton(f, 200, 342);
-    CancelButton(f, 281, 342);
+    vuzPutOkCancel(f, 200, 342);
   }
 
   std::unique_ptr<gui::TForm> form;
@@ -418,8 +373,8 @@ class PrnInitDialog {
     for (int i = 0; i < t.CommandsCount; ++i) {
       const std::string name = "Command" + std::to_string(i);
       // Two columns, so the 12 commands of the longest built-in type fit.
-      auto* box = Put<gui::TCheckBox>(commands_, name.c_str(), 4 + (i / 9) * 165, 4 + (i % 9) * 17, 160, 17,
-                                      t.Commands[i].Name);
+      auto* box = vuzPutControl<gui::TCheckBox>(commands_, name.c_str(), 4 + (i / 9) * 165, 4 + (i % 9) * 17, 160, 17,
+                                                t.Commands[i].Name);
       box->SetChecked(t.Commands[i].Enabled);
       box->OnClick = [this, i, box](rtl::TObject*) { model_.SetCommandEnabled(i, box->Checked()); };
       boxes_.push_back(box);
@@ -470,16 +425,7 @@ int vuzShowTXTExportDialog(TfrxTXTExport& filter) {
     if (dialog.form->ShowModal() != gui::mrOk) return gui::mrCancel;
     if (dialog.Apply()) break;
   }
-  if (filter.ExportToTemp) return gui::mrOk;
-  gui::TSaveDialog save;
-  save.Filter = vuzGet(8325);
-  save.DefaultExt = vuzGet(8326);
-  save.FileName = vuzExportSaveName(filter);
-  if (!filter.DefaultPath.empty()) save.InitialDir = filter.DefaultPath;
-  if (filter.OverwritePrompt) save.Options |= gui::ofOverwritePrompt;
-  if (!save.Execute()) return gui::mrCancel;
-  filter.FileName = save.FileName;
-  return gui::mrOk;
+  return vuzAskExportFileName(filter, vuzGet(8325), vuzGet(8326)) ? gui::mrOk : gui::mrCancel;
 }
 
 int vuzShowPrnInitDialog(TfrxTXTExport& filter) {

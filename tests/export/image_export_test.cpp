@@ -159,8 +159,9 @@ TEST_F(ImageExport, MultiImageTiff) {
   } cases[] = {
       {96, "794 1123\n794 1123\n794 1123\n"},
       // 210 x 297 mm at 192 dpi: tiles of 1588 x 2246 over a picture of
-      // 1587 x 6735 (three pages of 1122.5 pixels, doubled and rounded).
-      {192, "1587 2246\n1587 2246\n1587 2243\n"},
+      // 1588 x 6738 (three pages of 794 x 1123 pixels, doubled); the tile
+      // that would start at row 6738 has no rows and is left out.
+      {192, "1588 2246\n1588 2246\n1588 2246\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dpi);
