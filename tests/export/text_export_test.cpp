@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/RecorderExportFilters.h"
 #include "engine_fixture.h"
 #include "export/vuzExportRes.h"
-#include "export/vuzExportStartup.h"
 #include "export/vuzExportTXT.h"
 #include "export/vuzTextScreen.h"
+#include "platform/rtl/components.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/typinfo.h"
 #include "report/vuzDsgnIntf.h"
@@ -385,23 +386,26 @@ TEST_F(TextExport, FailedRunLeavesNoFile) {
 
 namespace export_test {
 
-// The main window's text filter as the start-up makes it: registered before
-// the PDF filter, with the settings the window stores (read through the
-// published properties, as the stored form sets them) and the constructor's
-// own defaults.
+// The main window's text filter as the window makes it: registered after
+// the spreadsheet filter and before the PDF filter, with the settings the
+// window stores (read through the published properties, as the stored form
+// sets them) and the constructor's own defaults.
 TEST_F(TextExport, MainWindowStoredSettings) {
-  report::vuzExportStartup();
+  rtl::TComponent window(nullptr);
+  app::CreateRecorderExportFilters(&window);
   report::TfrxTXTExport* f = nullptr;
-  int text = -1, pdf = -1;
+  int xls = -1, text = -1, pdf = -1;
   for (int i = 0; i < report::vuzExportFilters().Count(); ++i) {
     report::TfrxCustomExportFilter* filter = report::vuzExportFilters().GetExportFilterItem(i)->Filter;
     if (auto* t = dynamic_cast<report::TfrxTXTExport*>(filter)) {
       f = t;
       text = i;
     }
+    if (filter->ClassName() == "TfrxXLSExport") xls = i;
     if (filter->ClassName() == "TfrxPDFExport") pdf = i;
   }
   ASSERT_NE(f, nullptr);
+  EXPECT_EQ(text, xls + 1);
   EXPECT_LT(text, pdf);
   struct Stored {
     const char* name;
@@ -423,7 +427,7 @@ TEST_F(TextExport, MainWindowStoredSettings) {
   EXPECT_EQ(f->SelectedPrinterType, 0);
   EXPECT_EQ(f->Copies, 1);
   EXPECT_EQ(f->PrinterTypesCount, 4);
-  report::vuzExportShutdown();
+  window.DestroyComponents();
   for (int i = 0; i < report::vuzExportFilters().Count(); ++i)
     EXPECT_EQ(dynamic_cast<report::TfrxTXTExport*>(report::vuzExportFilters().GetExportFilterItem(i)->Filter), nullptr);
 }
