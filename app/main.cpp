@@ -5,8 +5,10 @@
 #include "export/biff/biffExcelStandIn.h"
 #include "export/biff/vuzExportBIFF_gui.h"
 #include "export/vuzExportHTML_gui.h"
+#include "export/vuzExportImage_gui.h"
 #include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
+#include "export/vuzExportTXT_gui.h"
 #include "export/vuzExportXLS_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
@@ -31,6 +33,8 @@ int main() {
   script::fsUseGuiMessageBoxes();
   preview::vuzPreviewGuiStartup();
   report::vuzExportPDFGuiStartup();
+  report::vuzExportTXTGuiStartup();
+  report::vuzExportImageGuiStartup();
   report::vuzExportHTMLGuiStartup();
   report::vuzExportODFGuiStartup();
   report::vuzExportBIFFGuiStartup();

@@ -1,5 +1,6 @@
 #include "export/vuzExportImageDialog.h"
 
+#include "export/vuzExportDialogs.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
 
@@ -48,8 +49,6 @@ bool TfrxIMGDialogOptions::ApplyTo(TfrxCustomImageExport& f, AnsiString* error) 
   return true;
 }
 
-bool TfrxIMGDialogOptions::PageKeyAllowed(char key) {
-  return (key >= '0' && key <= '9') || key == ',' || key == '-' || key == '\b';
-}
+bool TfrxIMGDialogOptions::PageKeyAllowed(char key) { return vuzPageNumberKey(key); }
 
 }  // namespace report

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "export/vuzExportDialogs_gui.h"
 #include "export/vuzExportPDFDialog.h"
 #include "export/vuzExportRes.h"
 #include "platform/gui/comctrls.h"
@@ -169,16 +170,7 @@ int RunDialog(TfrxPDFExport& filter) {
     gui::ShowMessage(error);  // the dialog stays open for a correction
   }
   vuzPDFDialogApply(values, filter);
-  if (filter.ExportToTemp) return gui::mrOk;
-  gui::TSaveDialog save;
-  save.Filter = vuzGet(8707);
-  save.DefaultExt = vuzGet(8708);
-  save.FileName = vuzPDFSaveName(filter);
-  if (!filter.DefaultPath.empty()) save.InitialDir = filter.DefaultPath;
-  if (filter.OverwritePrompt) save.Options |= gui::ofOverwritePrompt;
-  if (!save.Execute()) return gui::mrCancel;
-  filter.FileName = save.FileName;
-  return gui::mrOk;
+  return vuzAskExportFileName(filter, vuzGet(8707), vuzGet(8708)) ? gui::mrOk : gui::mrCancel;
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "export/vuzTextScreen.h"
 #include "platform/rtl/format.h"
+#include "platform/rtl/strings.h"
 #include "platform/rtl/textcase.h"
 #include "preview/vuzPrinter.h"
 #include "report/vuzClassReport.h"
@@ -96,6 +98,17 @@ bool TfrxTXTPreview::Refresh(const TfrxTXTDialogOptions& options, const AnsiStri
   width_ = filter.MaxLineLength;
   height_ = filter.LinesCount;
   return true;
+}
+
+AnsiString vuzTXTPreviewDisplayText(const AnsiString& text, bool oem) {
+  AnsiString shown;
+  shown.reserve(text.size());
+  for (char c : text) {
+    if (c == '\x0C') continue;
+    const std::size_t frame = oem ? AnsiString(kGraphicFrameSet).find(c) : AnsiString::npos;
+    shown += frame == AnsiString::npos ? c : kSimpleFrameSet[frame];
+  }
+  return oem ? rtl::Cp866ToCp1251(shown) : shown;
 }
 
 TfrxPrnInitModel::TfrxPrnInitModel(TfrxTXTExport& filter)

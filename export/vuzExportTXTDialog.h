@@ -47,6 +47,11 @@ class TfrxTXTPreview {
   bool running_ = false;
 };
 
+// The preview's text as the dialog's memo shows it, in Windows-1251: OEM text
+// is read back from code page 866 with its graphic frame bytes as the simple
+// set (1251 has no box-drawing characters); form feeds are left out.
+AnsiString vuzTXTPreviewDisplayText(const AnsiString& text, bool oem);
+
 // The printer dialog's actions on the filter; the current printer it started
 // with comes back when the dialog is cancelled.
 class TfrxPrnInitModel {

@@ -147,25 +147,43 @@ TEST_F(ImageExport, CropKeepsTheObjects) {
 // directories chained, the last pointer 0, each image's strip inside the
 // file; RGB with three samples. (Three A4 pages fill the picture exactly:
 // no empty fourth image.)
+// Tiles are the paper at the picture's resolution, and a tile that would
+// start exactly at the picture's bottom edge is not written (an image of no
+// rows is an invalid directory).
 TEST_F(ImageExport, MultiImageTiff) {
   if (support::FindTool("tiffinfo").empty()) GTEST_SKIP() << support::Missing("tiffinfo", "libtiff-tools");
   PagedReport r(3);
-  auto f = NewFilter<report::TfrxTIFFExport>(r.b.Report(), dir.File("all.tif"));
-  f->SeparateFiles = false;
-  f->MultiImage = true;
-  ASSERT_TRUE(r.b.Store().Export(f.get()));
-  const std::string info = support::CommandOutput("tiffinfo '" + dir.File("all.tif") + "' 2>&1");
-  int directories = 0;
-  for (std::size_t at = info.find("TIFF Directory at offset"); at != std::string::npos;
-       at = info.find("TIFF Directory at offset", at + 1))
-    ++directories;
-  EXPECT_EQ(directories, 3) << info;
-  EXPECT_EQ(info.find("Error"), std::string::npos) << info;
-  EXPECT_EQ(info.find("Warning"), std::string::npos) << info;
-  EXPECT_NE(info.find("Image Width: 794 Image Length: 1123"), std::string::npos) << info;
-  EXPECT_NE(info.find("Photometric Interpretation: RGB color"), std::string::npos) << info;
-  EXPECT_NE(info.find("Samples/Pixel: 3"), std::string::npos) << info;
-  EXPECT_EQ(Identify(dir.File("all.tif")), "794 1123\n794 1123\n794 1123\n");
+  struct Case {
+    int dpi;
+    const char* sizes;
+  } cases[] = {
+      {96, "794 1123\n794 1123\n794 1123\n"},
+      // 210 x 297 mm at 192 dpi: tiles of 1588 x 2246 over a picture of
+      // 1588 x 6738 (three pages of 794 x 1123 pixels, doubled); the tile
+      // that would start at row 6738 has no rows and is left out.
+      {192, "1588 2246\n1588 2246\n1588 2246\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    auto f = NewFilter<report::TfrxTIFFExport>(r.b.Report(), dir.File("all.tif"));
+    f->SeparateFiles = false;
+    f->MultiImage = true;
+    f->Resolution = c.dpi;
+    ASSERT_TRUE(r.b.Store().Export(f.get()));
+    const std::string info = support::CommandOutput("tiffinfo '" + dir.File("all.tif") + "' 2>&1");
+    int directories = 0;
+    for (std::size_t at = info.find("TIFF Directory at offset"); at != std::string::npos;
+         at = info.find("TIFF Directory at offset", at + 1))
+      ++directories;
+    EXPECT_EQ(directories, 3) << info;
+    EXPECT_EQ(info.find("Error"), std::string::npos) << info;
+    EXPECT_EQ(info.find("Warning"), std::string::npos) << info;
+    EXPECT_NE(info.find("Photometric Interpretation: RGB color"), std::string::npos) << info;
+    EXPECT_NE(info.find("Samples/Pixel: 3"), std::string::npos) << info;
+    EXPECT_NE(info.find("Resolution: " + std::to_string(c.dpi) + ", " + std::to_string(c.dpi)), std::string::npos)
+        << info;
+    EXPECT_EQ(Identify(dir.File("all.tif")), c.sizes);
+  }
 }
 
 // The writer's own offsets: a stream that does not start at 0 and a second

@@ -9,8 +9,8 @@
 #include "export/vuzExportImageDialog.h"
 #include "export/vuzExportRes.h"
 #include "export/vuzExportTXTDialog.h"
-#include "platform/gfx/recording_canvas.h"
 #include "preview/vuzPrinter.h"
+#include "raw_printer.h"
 #include "report/vuzPaperSizes.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
@@ -22,46 +22,6 @@ namespace {
 using namespace std::string_literals;
 using report::TfrxTXTDialogOptions;
 using rtl::AnsiString;
-
-// A printer that keeps the RAW jobs it is sent.
-class RawPrinter : public preview::TfrxCustomPrinter {
- public:
-  explicit RawPrinter(const char* name) : TfrxCustomPrinter(name, ""), canvas_(600, 600, {}, gfx::dkPrinter) {}
-  void Init() override {}
-  void Abort() override {}
-  void BeginDoc() override {}
-  void EndDoc() override {}
-  void BeginPage() override {}
-  void EndPage() override {}
-  void BeginRAWDoc() override { jobs.emplace_back(); }
-  void EndRAWDoc() override { ++ended; }
-  void WriteRAWDoc(const AnsiString& block) override { jobs.back().push_back(block); }
-  void SetViewParams(int, long double, long double, preview::TPrinterOrientation) override {}
-  void SetPrintParams(int, long double, long double, preview::TPrinterOrientation, int, int, int) override {}
-  void PropertiesDlg() override {}
-  gfx::TCanvas& PageCanvas() override { return canvas_; }
-  std::vector<std::vector<std::string>> jobs;
-  int ended = 0;
-
- private:
-  gfx::TRecordingCanvas canvas_;
-};
-
-struct PrinterScope {
-  PrinterScope() {
-    preview::vuzResetPrinters();
-    auto first = std::make_unique<RawPrinter>("First");
-    auto second = std::make_unique<RawPrinter>("Second");
-    a = first.get();
-    b = second.get();
-    preview::vuzPrinters().AddPrinter(std::move(first));
-    preview::vuzPrinters().AddPrinter(std::move(second));
-    preview::vuzPrinters().SetPrinterIndex(preview::vuzPrinters().IndexOf("First"));
-  }
-  ~PrinterScope() { preview::vuzResetPrinters(); }
-  RawPrinter* a;
-  RawPrinter* b;
-};
 
 }  // namespace
 
@@ -155,7 +115,7 @@ TEST_F(TextDialogs, LivePreview) {
 // file, in blocks of 1024 bytes (an exact multiple ends with an empty block),
 // once per copy; the user's file stays as exported.
 TEST_F(TextDialogs, PrintingAfterExport) {
-  PrinterScope printers;
+  RawPrinterScope printers;
   report::TfrxTXTExport f(nullptr);
   f.PrintAfter = true;
   f.PrinterDialog = false;
@@ -181,7 +141,7 @@ TEST_F(TextDialogs, PrintingAfterExport) {
 }
 
 TEST_F(TextDialogs, PrinterDialogModel) {
-  PrinterScope printers;
+  RawPrinterScope printers;
   report::TfrxTXTExport f(nullptr);
   {
     report::TfrxPrnInitModel m(f);

@@ -8,11 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "app/RecorderExportFilters.h"
 #include "engine_fixture.h"
 #include "export/vuzExportRes.h"
 #include "export/vuzExportTXT.h"
 #include "export/vuzTextScreen.h"
+#include "platform/rtl/components.h"
 #include "platform/rtl/strings.h"
+#include "platform/rtl/typinfo.h"
+#include "report/vuzDsgnIntf.h"
 #include "tests/support/external_tools.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
@@ -376,6 +380,56 @@ TEST_F(TextExport, FailedRunLeavesNoFile) {
   r.b.Report().EngineOptions()->NewSilentMode = report::simSilent;
   EXPECT_FALSE(r.b.Store().Export(&f));
   EXPECT_FALSE(fs::exists(dir.File("fail.txt")));
+}
+
+}  // namespace export_test
+
+namespace export_test {
+
+// The main window's text filter as the window makes it: registered after
+// the spreadsheet filter and before the PDF filter, with the settings the
+// window stores (read through the published properties, as the stored form
+// sets them) and the constructor's own defaults.
+TEST_F(TextExport, MainWindowStoredSettings) {
+  rtl::TComponent window(nullptr);
+  app::CreateRecorderExportFilters(&window);
+  report::TfrxTXTExport* f = nullptr;
+  int xls = -1, text = -1, pdf = -1;
+  for (int i = 0; i < report::vuzExportFilters().Count(); ++i) {
+    report::TfrxCustomExportFilter* filter = report::vuzExportFilters().GetExportFilterItem(i)->Filter;
+    if (auto* t = dynamic_cast<report::TfrxTXTExport*>(filter)) {
+      f = t;
+      text = i;
+    }
+    if (filter->ClassName() == "TfrxXLSExport") xls = i;
+    if (filter->ClassName() == "TfrxPDFExport") pdf = i;
+  }
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(text, xls + 1);
+  EXPECT_LT(text, pdf);
+  struct Stored {
+    const char* name;
+    rtl::Variant value;
+  } stored[] = {{"ScaleWidth", rtl::Variant(1.0)},         {"ScaleHeight", rtl::Variant(1.0)},
+                {"Borders", rtl::Variant(false)},          {"Pseudogrpahic", rtl::Variant(false)},
+                {"PageBreaks", rtl::Variant(true)},        {"OEMCodepage", rtl::Variant(false)},
+                {"EmptyLines", rtl::Variant(false)},       {"LeadSpaces", rtl::Variant(false)},
+                {"PrintAfter", rtl::Variant(false)},       {"PrinterDialog", rtl::Variant(true)},
+                {"UseSavedProps", rtl::Variant(true)},     {"UseFileCache", rtl::Variant(true)},
+                {"ShowProgress", rtl::Variant(true)},      {"OverwritePrompt", rtl::Variant(false)},
+                {"DataOnly", rtl::Variant(false)},         {"StripHTMLTags", rtl::Variant(false)},
+                {"InitString", rtl::Variant(AnsiString())}};
+  for (const Stored& s : stored) EXPECT_TRUE(rtl::GetPropValue(*f, s.name) == s.value) << s.name;
+  EXPECT_EQ(f->GetDescription(), "Текстовый файл (prn)"_cp);
+  EXPECT_EQ(f->DefaultExt, ".txt");
+  EXPECT_EQ(f->FileFilter, "Текстовый файл (*.txt)|*.txt"_cp);
+  EXPECT_TRUE(f->ShowDialog);
+  EXPECT_EQ(f->SelectedPrinterType, 0);
+  EXPECT_EQ(f->Copies, 1);
+  EXPECT_EQ(f->PrinterTypesCount, 4);
+  window.DestroyComponents();
+  for (int i = 0; i < report::vuzExportFilters().Count(); ++i)
+    EXPECT_EQ(dynamic_cast<report::TfrxTXTExport*>(report::vuzExportFilters().GetExportFilterItem(i)->Filter), nullptr);
 }
 
 }  // namespace export_test

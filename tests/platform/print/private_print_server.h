@@ -39,12 +39,20 @@ class PrivatePrintServer {
   // Where the queue writes the last job.
   std::string OutputFile() const { return folder_.File("out/job.pdf"); }
 
-  // Waits until the server has no unfinished job; false after the time-out.
-  bool WaitForJobs(std::chrono::seconds limit = std::chrono::seconds(60)) const {
+  // Adds a queue without a driver (a raw queue): its jobs pass no filter,
+  // and SpooledDocument keeps each job's bytes as the server received them.
+  // False when lpadmin refused it.
+  bool AddRawQueue(const std::string& queue) const {
+    Run("lpadmin -h " + Server() + " -p " + queue + " -E -v file:///dev/null 2>&1");
+    return Run("lpstat -h " + Server() + " -p " + queue + " 2>&1").find(queue) != std::string::npos;
+  }
+
+  // Waits until the queue has no unfinished job; false after the time-out.
+  bool WaitForJobs(std::chrono::seconds limit = std::chrono::seconds(60), const std::string& queue = kQueue) const {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
-      const std::string pending = Run("lpstat -h " + Server() + " -W not-completed -o " + kQueue + " 2>&1");
-      if (pending.find(kQueue) == std::string::npos) return true;
+      const std::string pending = Run("lpstat -h " + Server() + " -W not-completed -o " + queue + " 2>&1");
+      if (pending.find(queue) == std::string::npos) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
