@@ -2,14 +2,20 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/biff/biffExcelStandIn.h"
+#include "export/biff/vuzExportBIFF_gui.h"
 #include "export/vuzExportHTML_gui.h"
+#include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
+#include "export/vuzExportXLS_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
+#include "preview/vuzPreviewForm_gui.h"
 #include "report/vuzClass.h"
 #include "report/vuzClass_gui.h"
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzUtils_gui.h"
+#include "script/fs_isysrtti_gui.h"
 
 int main() {
   using namespace gui;
@@ -20,9 +26,20 @@ int main() {
   // (whose reports and filters use them) and go after it.
   report::ReportClassesStartup();
   report::ReportClassesGuiStartup();
+  // The windows the engines open: scripts' message boxes, the preview, the
+  // exports' dialogs and progress.
+  script::fsUseGuiMessageBoxes();
+  preview::vuzPreviewGuiStartup();
   report::vuzExportPDFGuiStartup();
   report::vuzExportHTMLGuiStartup();
   report::vuzExportODFGuiStartup();
+  report::vuzExportBIFFGuiStartup();
+  report::vuzExportXLSGuiStartup();
+  // No spreadsheet application here: the automation export drives the
+  // in-process one, which writes the workbook itself.
+  report::BiffExcelStandInStartup();
+  report::vuzMatrixProgressGuiStartup();
+  app::TForm1::UseReportPrinterForCharts();
   // Templates name components of the main window as "Form1.Name".
   report::vuzInstallFormComponentFinder();
   try {

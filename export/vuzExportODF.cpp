@@ -295,7 +295,7 @@ TfrxODFExport::~TfrxODFExport() = default;
 void TfrxODFExport::SetDialogHandler(DialogHandler handler) { DialogSlot() = std::move(handler); }
 
 int TfrxODFExport::ShowModal() {
-  if (Stream || !DialogSlot()) return 1;
+  if (Stream || !DialogSlot()) return rtl::mrOk;
   return DialogSlot()(*this);
 }
 

@@ -15,7 +15,7 @@
 #include "export/vuzExportHTML.h"
 #include "export/vuzExportMatrix.h"
 #include "export/vuzExportRes.h"
-#include "export/vuzExportStartup.h"
+#include "app/ReportEngineStartup.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/typinfo.h"
@@ -367,9 +367,8 @@ TEST_F(HtmlExport, ReadersAcceptTheDocument) {
 // The filters the main window stores, in its export menu's order, with the
 // settings it stores for the HTML and OpenDocument ones.
 TEST(TableExportsStartup, StoredSettingsOfTheMainWindow) {
+  const app::TReportEngineStartup engine;  // makes the main window's filters
   report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
-  const bool started = filters.Count() > 0;
-  report::vuzExportStartup();
   std::vector<std::string> order;
   std::map<std::string, report::TfrxCustomExportFilter*> byClass;
   for (int i = 0; i < filters.Count(); ++i) {
@@ -414,7 +413,6 @@ TEST(TableExportsStartup, StoredSettingsOfTheMainWindow) {
   EXPECT_EQ(html.GetDescription(), rtl::Utf8ToAnsi("Документ HTML (табличный)"));
   EXPECT_EQ(html.DefaultExt, ".html");
   EXPECT_EQ(html.FileFilter, rtl::Utf8ToAnsi("Файл HTML (*.html)|*.html"));
-  if (!started) report::vuzExportShutdown();
 }
 
 }  // namespace
