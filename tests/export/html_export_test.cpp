@@ -11,11 +11,11 @@
 #include <regex>
 #include <string>
 
+#include "app/ReportEngineStartup.h"
 #include "engine_fixture.h"
 #include "export/vuzExportHTML.h"
 #include "export/vuzExportMatrix.h"
 #include "export/vuzExportRes.h"
-#include "app/ReportEngineStartup.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/typinfo.h"
