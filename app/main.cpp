@@ -3,6 +3,7 @@
 
 #include "app/FormMain.h"
 #include "export/vuzExportPDF_gui.h"
+#include "export/vuzExportRTF_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
 #include "report/vuzClass.h"
@@ -20,6 +21,7 @@ int main() {
   report::ReportClassesStartup();
   report::ReportClassesGuiStartup();
   report::vuzExportPDFGuiStartup();
+  report::vuzExportRTFGuiStartup();
   // Templates name components of the main window as "Form1.Name".
   report::vuzInstallFormComponentFinder();
   try {

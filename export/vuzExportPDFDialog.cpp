@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/rtl/files.h"
+#include "export/vuzExportDialogUtils.h"
 #include "report/vuzClassReport.h"
 
 namespace report {
@@ -86,18 +86,8 @@ void vuzPDFDialogApply(const TfrxPDFDialogValues& v, TfrxPDFExport& f) {
   f.PrintScaling = v.printScaling;
 }
 
-AnsiString vuzPDFSaveName(const TfrxPDFExport& f) {
-  if (!f.FileName.empty() || f.ExportToTemp) return f.FileName;
-  auto* report = dynamic_cast<TfrxReport*>(f.Report);
-  AnsiString name = report ? report->FileName() : AnsiString();
-  for (char& c : name)
-    if (c == '/') c = '\\';
-  name = name.substr(name.find_last_of('\\') == AnsiString::npos ? 0 : name.find_last_of('\\') + 1);
-  return name.empty() ? name : rtl::ChangeFileExt(name, f.DefaultExt);
-}
+AnsiString vuzPDFSaveName(const TfrxPDFExport& f) { return vuzExportSaveName(f); }
 
-bool vuzPDFPageNumberKey(char key) {
-  return std::isdigit(static_cast<unsigned char>(key)) || key == ',' || key == '-' || key == '\b';
-}
+bool vuzPDFPageNumberKey(char key) { return vuzExportPageNumberKey(key); }
 
 }  // namespace report

@@ -4,6 +4,7 @@
 
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
+#include "export/vuzExportRTF.h"
 #include "export/vuzExportTXT.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/typinfo.h"
@@ -71,6 +72,13 @@ void vuzExportStartup() {
     f->SuppressPageHeadersFooters = false;
   }
   new TfrxPDFExport(owner.get());
+  vuzExportRTFStartup();
+  Stored<TfrxRTFExport>(owner.get(), {{"PictureType", rtl::Variant(static_cast<int>(gpPNG))},
+                                      {"Wysiwyg", rtl::Variant(true)},
+                                      {"Creator", rtl::Variant(AnsiString("ReziZuzore"))},
+                                      {"HeaderFooterMode", rtl::Variant(static_cast<int>(hfText))},
+                                      {"AutoSize", rtl::Variant(false)}})
+      ->SuppressPageHeadersFooters = false;
 }
 
 void vuzExportShutdown() { FilterOwner().reset(); }
