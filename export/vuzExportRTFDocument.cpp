@@ -176,6 +176,9 @@ class Writer {
           Line("\\pard\\sect");
           ++page;
           if (page < pages) Section(page);
+          // A section that starts with a table is no new page to some
+          // readers (LibreOffice); a paragraph of one point makes it one.
+          Line("{\\pard\\plain\\fs2\\sl-20\\slmult0\\par}");
           if (page == pages - 1) factor_ = 14.5L;
           broke = true;
         }
