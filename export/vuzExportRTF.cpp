@@ -159,14 +159,25 @@ void TfrxRTFExport::WriteDocument() {
     hooks.Start(m.RowCount - 1, vuzResources().Get("ProgressWait"));
     options.Cancelled = hooks.Tick;
   }
-  std::string document;
-  // A cancelled export writes nothing: a part of a document is no result.
-  if (!vuzWriteRTFDocument(m, options, document)) return;
   if (Stream) {
-    Stream->WriteBuffer(document.data(), static_cast<std::int64_t>(document.size()));
+    // A cancelled export takes back what it wrote into the stream.
+    const std::int64_t start = Stream->Position();
+    if (!vuzWriteRTFDocument(m, options, *Stream)) {
+      Stream->SetSize(start);
+      Stream->SetPosition(start);
+    }
     return;
   }
-  rtl::SaveFileAtomically(FileName, document);
+  // Through a temporary file: a cancel (a part of a document is no result)
+  // or a failure leaves any older file as it was.
+  struct TCancelled {};
+  try {
+    rtl::SaveFileAtomically(FileName, [&](rtl::TStream& file) {
+      if (!vuzWriteRTFDocument(m, options, file)) throw TCancelled{};
+    });
+  } catch (const TCancelled&) {
+    return;
+  }
   if (OpenAfterExport) rtl::ShellOpen(FileName);
 }
 

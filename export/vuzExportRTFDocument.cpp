@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include "export/vuzExportMatrix.h"
 #include "export/vuzExportRTFText.h"
@@ -57,12 +58,25 @@ class Writer {
  public:
   Writer(TfrxIEMatrix& m, const TfrxRTFDocumentOptions& o) : m_(m), o_(o) {}
 
-  bool Write(std::string& out) {
+  // The tables are complete once every object is registered, so the head
+  // goes first and the rows follow in pieces: no copy of the whole document
+  // is ever held.
+  bool Write(rtl::TStream& out) {
     Register();
-    std::string body;
+    out_ = &out;
     cancelled_ = false;
-    const int pages = m_.GetPagesCount();
+    std::string head = "{\\rtf1\\ansi\r\n" + tables_.FontTable() + tables_.ColorTable();
+    int y, mo, d, h, mi, s, ms;
+    rtl::DecodeDateTime(o_.Created, y, mo, d, h, mi, s, ms);
+    char date[96];
+    std::snprintf(date, sizeof date, "{\\creatim\\yr%04d\\mo%02d\\dy%02d\\hr%02d\\min%02d}}", y, mo, d, h, mi);
+    head += "{\\info{\\title " + StrToRTFUnicodeEx(o_.Title) + "}{\\author " + StrToRTFUnicodeEx(o_.Author) + "}" +
+            date + "\r\n";
+    Put(head);
+    std::string body;
+    body.reserve(kChunk + kChunk / 4);
     body_ = &body;
+    const int pages = m_.GetPagesCount();
     Section(0);
     if (o_.HeaderFooterMode == hfPrint) {
       Line("{\\header ");
@@ -74,24 +88,23 @@ class Writer {
     }
     Pass(kBody, pages);
     Line("}");
-
-    out.clear();
-    out.reserve(body.size() + 4096);
-    out += "{\\rtf1\\ansi\r\n";
-    out += tables_.FontTable();
-    out += tables_.ColorTable();
-    int y, mo, d, h, mi, s, ms;
-    rtl::DecodeDateTime(o_.Created, y, mo, d, h, mi, s, ms);
-    char date[96];
-    std::snprintf(date, sizeof date, "{\\creatim\\yr%04d\\mo%02d\\dy%02d\\hr%02d\\min%02d}}", y, mo, d, h, mi);
-    out += "{\\info{\\title " + StrToRTFUnicodeEx(o_.Title) + "}{\\author " + StrToRTFUnicodeEx(o_.Author) + "}" +
-           date + "\r\n";
-    out += body;
+    Put(body);
     return !cancelled_;
   }
 
  private:
   enum TPass { kHeader, kFooter, kBody };
+
+  static constexpr std::size_t kChunk = 1 << 20;
+
+  void Put(const std::string& bytes) { out_->WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size())); }
+
+  // Hands the rows so far to the stream once they fill a piece.
+  void Flush() {
+    if (body_->size() < kChunk) return;
+    Put(*body_);
+    body_->clear();
+  }
 
   void Line(const std::string& s) {
     if (s.empty()) return;
@@ -175,10 +188,12 @@ class Writer {
         while (page < pages && m_.GetYPosById(j) >= m_.GetPageBreak(page)) {
           Line("\\pard\\sect");
           ++page;
-          if (page < pages) Section(page);
-          // A section that starts with a table is no new page to some
-          // readers (LibreOffice); a paragraph of one point makes it one.
-          Line("{\\pard\\plain\\fs2\\sl-20\\slmult0\\par}");
+          if (page < pages) {
+            Section(page);
+            // A section that starts with a table is no new page to some
+            // readers (LibreOffice); a paragraph of one point makes it one.
+            Line("{\\pard\\plain\\fs2\\sl-20\\slmult0\\par}");
+          }
           if (page == pages - 1) factor_ = 14.5L;
           broke = true;
         }
@@ -187,12 +202,76 @@ class Writer {
         if (broke && !RowShows(j, pass)) continue;
       }
       Row(j, pass, page);
+      Flush();
     }
+  }
+
+  // What every cell of a style writes, made once per style: the cell
+  // definition after "\\clvmgf" (fill, vertical alignment, borders) and
+  // of a continued merge, the alignment and font part of its text, and its
+  // paragraph part for the row-height factor last asked.
+  struct TStyleParts {
+    bool ready = false;
+    std::string first, merged, font, paragraph;
+    long double paragraphFactor = -1;
+    bool wordBreak = false;
+  };
+
+  TStyleParts& Parts(const TfrxIEMObject& o) {
+    static const TfrxIEMStyle kPlain;
+    const std::size_t count = static_cast<std::size_t>(m_.GetStylesCount());
+    if (parts_.size() != count + 1) parts_.assign(count + 1, TStyleParts{});
+    const std::size_t i = o.CellStyle && o.StyleId >= 0 && static_cast<std::size_t>(o.StyleId) < count
+                              ? static_cast<std::size_t>(o.StyleId)
+                              : count;
+    TStyleParts& p = parts_[i];
+    if (p.ready) return p;
+    p.ready = true;
+    const TfrxIEMStyle& s = i < count && o.CellStyle ? *o.CellStyle : kPlain;
+    const std::string borders = Borders(o.CellStyle);
+    if (o.CellStyle && !IsWhiteFill(s.Color)) {
+      p.first += "\\clcbpat";
+      AppendRTFNumber(p.first, tables_.AddColor(s.Color));
+    }
+    p.first += s.VAlign == vaBottom ? "\\clvertalb" : s.VAlign == vaCenter ? "\\clvertalc" : "\\clvertalt";
+    p.first += borders + "\\cltxlrtb\\cellx";
+    p.merged = "\\clvmrg" + borders + "\\cltxlrtb\\cellx";
+    switch (s.HAlign) {
+      case haRight: p.font = "\\qr"; break;
+      case haCenter: p.font = "\\qc"; break;
+      case haBlock: p.font = "\\qj"; break;
+      default: p.font = "\\ql";
+    }
+    const gfx::TFontStyles style = s.Font ? s.Font->Style() : gfx::TFontStyles();
+    p.font += "{\\f" + N(FontNumber(s)) + "\\fs" + N(FontSize(s) * 2);
+    if (style.Contains(gfx::fsItalic)) p.font += "\\i";
+    if (style.Contains(gfx::fsBold)) p.font += "\\b";
+    if (style.Contains(gfx::fsUnderline)) p.font += "\\ul";
+    p.font += "\\cf" + N(tables_.AddColor(FontColor(s)));
+    return p;
+  }
+
+  static int FontSize(const TfrxIEMStyle& s) { return s.Font ? s.Font->Size() : 10; }
+
+  const std::string& Paragraph(TStyleParts& p, const TfrxIEMObject& o) {
+    if (p.paragraphFactor == factor_) return p.paragraph;
+    static const TfrxIEMStyle kPlain;
+    const TfrxIEMStyle& s = o.CellStyle ? *o.CellStyle : kPlain;
+    const long double gap = s.GapY + s.LineSpacing - 1;
+    const long long c = Round(s.CharSpacing * 15);
+    p.paragraph = "\\sb" + N(gap > 0 ? Round(gap * factor_) : 0) + "\\li" + N(Round(s.GapX / 2 * 15.05L)) + "\\fi" +
+                  N(Round(s.ParagraphGap * 15.05L)) + "\\expnd" + N(c / 5) + "\\expndtw" + N(c) + "\\sl-" +
+                  N(Round((FontSize(s) * 96.0L / 72 + s.LineSpacing) * factor_ * 0.98L)) + "\\slmult0";
+    if (s.WordBreak) p.paragraph += "\\hyphauto1\\hyphcaps1";
+    p.paragraphFactor = factor_;
+    return p.paragraph;
   }
 
   void Row(int j, TPass pass, int page) {
     const long long height = Round((m_.GetYPosById(j + 1) - m_.GetYPosById(j)) * factor_);
-    std::string def = (o_.AutoSize ? "\\trrh" : "\\trrh-") + N(height) + "\\trgaph15";
+    def_.assign(o_.AutoSize ? "\\trrh" : "\\trrh-");
+    AppendRTFNumber(def_, height);
+    def_ += "\\trgaph15";
     const long double left = static_cast<long double>(Round(m_.GetXPosById(0))) +
                              static_cast<long double>(Round(m_.GetPageLMargin(page) * 56.48L / 15.05L));
     cells_.clear();
@@ -203,36 +282,43 @@ class Writer {
       if (id < 0) continue;
       TfrxIEMObject* o = m_.GetObjectById(id);
       if (!o || !InPass(*o, pass)) continue;
+      const bool first = o->ExportMark == -1;
+      if (!first && o->ExportMark == j + 1) continue;  // the same object further along the row
       int c0, r0, dx, dy;
       m_.GetObjectPos(id, c0, r0, dx, dy);
+      if (!first && dy <= 1) continue;
       const TfrxRect r = TfrxIEMatrix::GetObjectBounds(*o);
       // Cell edges must grow along the row, whatever the rounding.
       const long long x = std::max(lastX + 1, Round((r.Right - left) * 15.05L));
-      if (o->ExportMark == -1) {
-        if (dy > 1) def += "\\clvmgf";
-        if (o->CellStyle && !IsWhiteFill(o->CellStyle->Color))
-          def += "\\clcbpat" + N(tables_.AddColor(o->CellStyle->Color));
-        const TfrxVAlign va = o->CellStyle ? o->CellStyle->VAlign : vaTop;
-        def += va == vaBottom ? "\\clvertalb" : va == vaCenter ? "\\clvertalc" : "\\clvertalt";
-        def += Borders(o->CellStyle);
-        def += "\\cltxlrtb\\cellx" + N(x);
+      TStyleParts& parts = Parts(*o);
+      if (first) {
+        if (dy > 1) def_ += "\\clvmgf";
+        def_ += parts.first;
+        AppendRTFNumber(def_, x);
         if (o->IsTextObject)
-          TextCell(*o);
+          TextCell(*o, parts);
         else
           PictureCell(*o);
-        o->ExportMark = j + 1;
-        lastX = x;
-      } else if (dy > 1 && o->ExportMark != j + 1) {
-        def += "\\clvmrg" + Borders(o->CellStyle) + "\\cltxlrtb\\cellx" + N(x);
-        cells_ += "{\\fs" + N(std::min<long long>(height / 15, 20)) + "\\cell}";
-        o->ExportMark = j + 1;
-        lastX = x;
+      } else {
+        // A later row of a vertically merged object.
+        def_ += parts.merged;
+        AppendRTFNumber(def_, x);
+        cells_ += "{\\fs";
+        AppendRTFNumber(cells_, std::min<long long>(height / 15, 20));
+        cells_ += "\\cell}";
       }
+      o->ExportMark = j + 1;
+      lastX = x;
     }
     if (cells_.empty()) return;
-    Line("\\trowd" + def + "\\pard\\intbl");
-    *body_ += cells_;
-    Line("\\pard\\intbl{\\trowd" + def + "\\row}");
+    std::string& b = *body_;
+    b += "\\trowd";
+    b += def_;
+    b += "\\pard\\intbl\r\n";
+    b += cells_;
+    b += "\\pard\\intbl{\\trowd";
+    b += def_;
+    b += "\\row}\r\n";
   }
 
   std::string Borders(const TfrxIEMStyle* s) {
@@ -258,7 +344,7 @@ class Writer {
     TfrxHTMLTagsList tags;
     tags.TagsAllowed = true;
     const gfx::TFontStyles style = s.Font ? s.Font->Style() : gfx::TFontStyles();
-    tags.SetDefaults(FontColor(s), s.Font ? s.Font->Size() : 10, style);
+    tags.SetDefaults(FontColor(s), FontSize(s), style);
     WideString work = escaped;
     tags.ExpandHTMLTags(work);
     bool bold = false, italic = false, underline = false;
@@ -288,46 +374,28 @@ class Writer {
     if (out) *out += "\\plain";
   }
 
-  void TextCell(const TfrxIEMObject& o) {
-    static const TfrxIEMStyle kPlain;
-    const TfrxIEMStyle& s = o.CellStyle ? *o.CellStyle : kPlain;
-    std::string cell;
-    switch (s.HAlign) {
-      case haRight: cell = "\\qr"; break;
-      case haCenter: cell = "\\qc"; break;
-      case haBlock: cell = "\\qj"; break;
-      default: cell = "\\ql";
-    }
-    const int size = s.Font ? s.Font->Size() : 10;
-    const gfx::TFontStyles style = s.Font ? s.Font->Style() : gfx::TFontStyles();
-    cell += "{\\f" + N(FontNumber(s)) + "\\fs" + N(size * 2);
-    if (style.Contains(gfx::fsItalic)) cell += "\\i";
-    if (style.Contains(gfx::fsBold)) cell += "\\b";
-    if (style.Contains(gfx::fsUnderline)) cell += "\\ul";
-    cell += "\\cf" + N(tables_.AddColor(FontColor(s)));
+  void TextCell(const TfrxIEMObject& o, TStyleParts& parts) {
+    cells_ += parts.font;
     const WideString memo = o.Memo.Text();
-    if (!o.IsRichTextObject && !IsBlank(memo)) {
-      const long double gap = s.GapY + s.LineSpacing - 1;
-      const long long c = Round(s.CharSpacing * 15);
-      cell += "\\sb" + N(gap > 0 ? Round(gap * factor_) : 0) + "\\li" + N(Round(s.GapX / 2 * 15.05L)) + "\\fi" +
-              N(Round(s.ParagraphGap * 15.05L)) + "\\expnd" + N(c / 5) + "\\expndtw" + N(c) + "\\sl-" +
-              N(Round((size * 96.0L / 72 + s.LineSpacing) * factor_ * 0.98L)) + "\\slmult0";
-      if (s.WordBreak) cell += "\\hyphauto1\\hyphcaps1";
-    }
-    cell += " ";
+    if (!o.IsRichTextObject && !IsBlank(memo)) cells_ += Paragraph(parts, o);
+    cells_ += ' ';
     if (o.IsRichTextObject) {
+      // A merged memo's own final paragraph mark would end the cell twice.
       const auto it = rich_.find(&o);
-      if (it != rich_.end()) cell += it->second;
-    } else if (o.AllowHTMLTags) {
-      HtmlText(o, s, &cell);
-    } else {
-      cell += StrToRTFUnicodeEx(RTFTruncReturns(memo));
+      std::string tail = (it != rich_.end() ? it->second : std::string()) + "\\cell}";
+      static const std::string kParCell = "\\par\r\n\\cell";
+      for (std::size_t at = tail.find(kParCell); at != std::string::npos; at = tail.find(kParCell, at))
+        tail.replace(at, kParCell.size(), "\\cell");
+      cells_ += tail;
+      return;
     }
-    cell += "\\cell}";
-    static const std::string kParCell = "\\par\r\n\\cell";
-    for (std::size_t at = cell.find(kParCell); at != std::string::npos; at = cell.find(kParCell, at))
-      cell.replace(at, kParCell.size(), "\\cell");
-    cells_ += cell;
+    if (o.AllowHTMLTags) {
+      static const TfrxIEMStyle kPlain;
+      HtmlText(o, o.CellStyle ? *o.CellStyle : kPlain, &cells_);
+    } else {
+      AppendRTFText(cells_, memo, true);
+    }
+    cells_ += "\\cell}";
   }
 
   void PictureCell(TfrxIEMObject& o) {
@@ -379,15 +447,17 @@ class Writer {
   const TfrxRTFDocumentOptions& o_;
   TfrxRTFTables tables_;
   std::unordered_map<const TfrxIEMObject*, AnsiString> rich_;
+  rtl::TStream* out_ = nullptr;
   std::string* body_ = nullptr;
-  std::string cells_;
+  std::string def_, cells_;
+  std::vector<TStyleParts> parts_;
   long double factor_ = 15;
   bool cancelled_ = false;
 };
 
 }  // namespace
 
-bool vuzWriteRTFDocument(TfrxIEMatrix& matrix, const TfrxRTFDocumentOptions& options, std::string& out) {
+bool vuzWriteRTFDocument(TfrxIEMatrix& matrix, const TfrxRTFDocumentOptions& options, rtl::TStream& out) {
   return Writer(matrix, options).Write(out);
 }
 

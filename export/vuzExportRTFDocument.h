@@ -9,6 +9,7 @@
 
 #include "export/vuzImageConverter.h"
 #include "platform/rtl/datetime.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
 
 namespace report {
@@ -30,9 +31,9 @@ struct TfrxRTFDocumentOptions {
   std::function<bool()> Cancelled;
 };
 
-// Writes the document of a prepared matrix into out. Answers false when the
-// user cancelled (out then holds a partial document nobody should keep).
-// Resets every object's ExportMark.
-bool vuzWriteRTFDocument(TfrxIEMatrix& matrix, const TfrxRTFDocumentOptions& options, std::string& out);
+// Writes the document of a prepared matrix into out, in pieces. Answers
+// false when the user cancelled (out then holds a partial document nobody
+// should keep). Resets every object's ExportMark.
+bool vuzWriteRTFDocument(TfrxIEMatrix& matrix, const TfrxRTFDocumentOptions& options, rtl::TStream& out);
 
 }  // namespace report

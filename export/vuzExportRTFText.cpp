@@ -1,5 +1,6 @@
 #include "export/vuzExportRTFText.h"
 
+#include <charconv>
 #include <exception>
 #include <memory>
 
@@ -115,7 +116,40 @@ AnsiString StrToRTFUnicode(const WideString& text) {
   return out;
 }
 
-AnsiString StrToRTFUnicodeEx(const WideString& text) { return StrToRTFUnicode(StrToRTFSlash(text)); }
+AnsiString StrToRTFUnicodeEx(const WideString& text) {
+  std::string out;
+  AppendRTFText(out, text, false);
+  return out;
+}
+
+void AppendRTFNumber(std::string& out, long long value) {
+  char buf[24];
+  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+  out.append(buf, end);
+}
+
+void AppendRTFText(std::string& out, std::u16string_view text, bool truncReturns) {
+  std::size_t n = text.size();
+  if (truncReturns && n >= 2 && text[n - 2] == u'\r' && text[n - 1] == u'\n') n -= 2;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c >= 0x20 && c < 0x80) {
+      if (c == u'\\' || c == u'{' || c == u'}') out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n' && i + 2 < n) {
+      out += "\\line\r\n";
+      ++i;
+    } else if (c == u'\r' || c == u'\n') {
+      out += static_cast<char>(c);
+    } else if (c == u'\t') {
+      out += "\\tab ";
+    } else if (c >= 0x80) {
+      out += "\\u";
+      AppendRTFNumber(out, c);
+      out += "\\'3f";
+    }
+  }
+}
 
 AnsiString RTFColorEntry(gfx::TColor color) {
   const gfx::TColorRef rgb = gfx::ColorToRGB(color);

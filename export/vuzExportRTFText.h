@@ -4,6 +4,7 @@
 // document's tables).
 #pragma once
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +27,11 @@ WideString StrToRTFSlash(const WideString& text);
 AnsiString StrToRTFUnicode(const WideString& text);
 // StrToRTFSlash, then StrToRTFUnicode.
 AnsiString StrToRTFUnicodeEx(const WideString& text);
+// Appends StrToRTFUnicodeEx of the text (with truncReturns, of
+// RTFTruncReturns of it) in one pass, as every cell needs.
+void AppendRTFText(std::string& out, std::u16string_view text, bool truncReturns);
+// Appends a whole number in decimal.
+void AppendRTFNumber(std::string& out, long long value);
 
 // The document's font and colour tables. A font's number is its 0-based
 // position (fonts are keyed by name alone: the first charset stays); a

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -69,11 +70,32 @@ int ColorNumber(const std::string& rtf, const std::string& entry) {
   return Count(rtf.substr(table, at - table), ";");
 }
 
+// Every colour and font number a cell uses is in the tables written before
+// the rows.
+bool NumbersWithinTables(const std::string& rtf) {
+  const std::size_t fonts = rtf.find("{\\fonttbl"), colors = rtf.find("{\\colortbl;"), info = rtf.find("{\\info");
+  if (fonts == std::string::npos || colors == std::string::npos || info == std::string::npos) return false;
+  const int fontCount = Count(rtf.substr(fonts, colors - fonts), "{\\f");
+  const int colorCount = Count(rtf.substr(colors, info - colors), ";") - 1;
+  struct Word {
+    const char* name;
+    int most;
+  } words[] = {{"\\f", fontCount - 1}, {"\\cf", colorCount}, {"\\clcbpat", colorCount}, {"\\brdrcf", colorCount}};
+  for (const Word& w : words)
+    for (std::size_t at = rtf.find(w.name, info); at != std::string::npos; at = rtf.find(w.name, at + 1)) {
+      const char* digits = rtf.c_str() + at + std::strlen(w.name);
+      if (*digits < '0' || *digits > '9') continue;  // another word ("\\fs", "\\fi")
+      if (std::atoi(digits) > w.most) return false;
+    }
+  return true;
+}
+
 // Pages of one framed row each, optionally with a page header and footer.
 struct PagedReport {
-  explicit PagedReport(int pages, long double topMargin = 10, bool headerFooter = false) {
+  explicit PagedReport(int pages, long double topMargin = 10, bool headerFooter = false, long double leftMargin = 10) {
     engine_test::PageSetup setup;
     setup.topMargin = topMargin;
+    setup.leftMargin = leftMargin;
     report::TfrxReportPage* page = b.AddPage(setup);
     std::vector<engine_test::TableDataSet::Row> rows;
     for (int i = 1; i <= pages; ++i) rows.push_back({rtl::Variant(i)});
@@ -145,6 +167,7 @@ TEST_F(RtfExport, DocumentFrame) {
   // Font 0 is the white fill's; the memo's Arial comes next.
   EXPECT_NE(rtf.find("\\ql{\\f1\\fs20\\cf"), std::string::npos);
   EXPECT_TRUE(Balanced(rtf));
+  EXPECT_TRUE(NumbersWithinTables(rtf));
 }
 
 // Row heights are 15 twips a pixel, 14.5 on a single page and in the last
@@ -191,6 +214,15 @@ TEST_F(RtfExport, RowAtThePageBreakIsKept) {
       EXPECT_LT(rtf.find("Row 2", after), rtf.find("\\row}", after));
     }
   }
+}
+
+// With no left margin an object starts at the grid's first column, which
+// holds nothing in every other case.
+TEST_F(RtfExport, ObjectAtTheLeftEdgeIsKept) {
+  PagedReport r(2, 0, false, 0);
+  const std::string rtf = ToText(r.b);
+  for (const char* row : {"Row 1", "Row 2"}) EXPECT_EQ(Count(rtf, row), 1) << row;
+  EXPECT_NE(rtf.find("\\marglsxn0\\"), std::string::npos);
 }
 
 TEST_F(RtfExport, PageHeadersAndFooters) {
@@ -265,6 +297,7 @@ TEST_F(RtfExport, FillsAndTaggedColours) {
   const std::string text =
       "\\slmult0 \\cf" + std::to_string(red) + " r\\b \\cf" + std::to_string(black) + " B\\plain\\cell}";
   EXPECT_NE(rtf.find(text), std::string::npos) << text << "\n" << rtf;
+  EXPECT_TRUE(NumbersWithinTables(rtf));
 }
 
 TEST_F(RtfExport, PicturesInEveryForm) {
@@ -369,6 +402,18 @@ TEST_F(RtfExport, OutputLocationFailureAndCancel) {
     f.ShowProgress = true;
     f.FileName = dir.File("old.rtf");
     r.b.Store().Export(&f);
+  }
+  // Into a stream: what was written is taken back.
+  {
+    TfrxRTFExport f;
+    Plain(f, r.b);
+    f.ShowProgress = true;
+    rtl::TMemoryStream out;
+    out.WriteBuffer("keep", 4);
+    f.Stream = &out;
+    ticks = 0;
+    r.b.Store().Export(&f);
+    EXPECT_EQ(out.Bytes(), "keep");
   }
   hooks = report::TfrxRTFProgressHooks{};
   EXPECT_GT(ticks, 3);
