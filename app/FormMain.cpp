@@ -23,13 +23,17 @@ using namespace gui;
 const char* const kApplicationTitle = "Zudazuzira zirudoradid";
 TForm1* Form1 = nullptr;
 
-TForm1::TForm1(TComponent* owner, TForm1Setup setup) : TForm(owner), setup_(std::move(setup)) {
+TForm1::TForm1(TComponent* owner, TForm1Setup setup)
+    : TForm(owner),
+      reportEngine_(std::make_unique<TReportEngineStartup>(TReportEngineStartup::TFilters::None)),
+      setup_(std::move(setup)) {
   if (!Form1) Form1 = this;
   SetName("Form1");
   CreateComponents();
   CreateActions();
   CreateMenus();
   CreateDisplay();
+  CreateReports();
   port_ = setup_.makePort ? setup_.makePort(*Comm1) : std::make_unique<TCommLinkPort>(*Comm1);
   link_ = std::make_unique<TRecorderLink>(*port_, *this);
   if (setup_.portNames) link_->PortNames = setup_.portNames;

@@ -4,9 +4,14 @@
 // units by subject: FormMain.cpp (construction, start-up, configuration,
 // keys, help, exit), FormMain_link.cpp (port actions, status bar, what the
 // link shows), FormMain_list.cpp (process list, notes, sorting),
-// FormMain_read.cpp (reading and deleting in the recorder), FormMain_view.cpp
-// (showing the selected process, layout), FormMain_clipboard.cpp (chart
-// print preview, copying the chart and the data table).
+// FormMain_read.cpp (reading and deleting in the recorder),
+// FormMain_files.cpp (process files, deletion on the computer),
+// FormMain_flash.cpp (flash copies), FormMain_view.cpp (showing the selected
+// process, layout), FormMain_display.cpp, FormMain_options.cpp and
+// FormMain_chartmouse.cpp (chart, data table, view options, chart mouse),
+// FormMain_clipboard.cpp (chart print preview, copying the chart and the data
+// table), FormMain_report.cpp (the recorder report, its preview and export
+// filters).
 #pragma once
 #include <functional>
 #include <memory>
@@ -15,6 +20,8 @@
 
 #include "app/Link.h"
 #include "app/ProcessDisplay.h"
+#include "app/ReportEngineStartup.h"
+#include "app/ReportFeed.h"
 #include "comm/Comm.h"
 #include "platform/chart/chart.h"
 #include "platform/gui/actions.h"
@@ -25,6 +32,10 @@
 #include "platform/gui/grids.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/stdctrls.h"
+
+namespace report {
+class TfrxReport;
+}
 
 namespace app {
 
@@ -249,6 +260,17 @@ class TForm1 : public gui::TForm, public TLinkView {
   void ACopyDataExecute(gui::TObject* Sender);
   void ACopySelectedExecute(gui::TObject* Sender);
 
+  // --- the recorder report and its export filters (FormMain_report.cpp) ---
+  // The three stored reports (3, 4 and 5 channels), fed from the list's
+  // current row, the data table and the chart as shown.
+  report::TfrxReport *vuzReport1 = nullptr, *vuzReport2 = nullptr, *vuzReport3 = nullptr;
+  void CreateReports();
+  report::TfrxReport* RecorderReport(TRecorderTemplate t) const;
+  void APrintReportExecute(gui::TObject* Sender);
+  // The chart's print preview prints on the reports' printer (a refusal is
+  // told in a box); the program installs this at start.
+  static void UseReportPrinterForCharts();
+
  private:
   // The archive file of each list row (row 1 first), as the last rebuild listed them.
   std::vector<AnsiString> rowFiles_;
@@ -274,6 +296,13 @@ class TForm1 : public gui::TForm, public TLinkView {
   void AdvanceProgress(long by);
   void ApplyConfiguration();
 
+  // Comes first and goes last: the reports and filters need the engine.
+  std::unique_ptr<TReportEngineStartup> reportEngine_;
+  std::unique_ptr<TReportSource> reportSource_;
+  std::unique_ptr<TRecorderReportFeed> reportFeed_;
+  // Owns the reports, their dataset and the export filters, so that they go
+  // before the feed and the engine do.
+  std::unique_ptr<rtl::TComponent> reportParts_;
   TForm1Setup setup_;
   std::unique_ptr<TLinkPort> port_;
   std::unique_ptr<TRecorderLink> link_;

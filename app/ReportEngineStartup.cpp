@@ -1,6 +1,9 @@
 #include "app/ReportEngineStartup.h"
 
-#include "export/vuzExportStartup.h"
+#include <memory>
+
+#include "app/RecorderExportFilters.h"
+#include "platform/rtl/components.h"
 #include "preview/vuzPreviewStartup.h"
 #include "report/vuzClass.h"
 #include "report/vuzClassRTTI.h"
@@ -8,18 +11,30 @@
 namespace app {
 
 namespace {
-int g_nesting = 0;
+
+int g_filterNesting = 0;
+
+// Owns the filters of the outermost scope that asked for them; freeing it
+// unregisters them.
+std::unique_ptr<rtl::TComponent>& FilterOwner() {
+  static std::unique_ptr<rtl::TComponent> owner;
+  return owner;
 }
 
-TReportEngineStartup::TReportEngineStartup() {
+}  // namespace
+
+TReportEngineStartup::TReportEngineStartup(TFilters filters) : filters_(filters) {
   report::ReportClassesStartup();
   report::vuzClassRTTIStartup();
   preview::vuzPreviewStartup();
-  if (g_nesting++ == 0) report::vuzExportStartup();
+  if (filters_ == TFilters::Recorder && g_filterNesting++ == 0) {
+    FilterOwner() = std::make_unique<rtl::TComponent>(nullptr);
+    CreateRecorderExportFilters(FilterOwner().get());
+  }
 }
 
 TReportEngineStartup::~TReportEngineStartup() {
-  if (--g_nesting == 0) report::vuzExportShutdown();
+  if (filters_ == TFilters::Recorder && --g_filterNesting == 0) FilterOwner().reset();
   preview::vuzPreviewShutdown();
   report::vuzClassRTTIShutdown();
   report::ReportClassesShutdown();

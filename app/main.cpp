@@ -2,14 +2,17 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
 #include "export/vuzExportRTF_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
+#include "preview/vuzPreviewForm_gui.h"
 #include "report/vuzClass.h"
 #include "report/vuzClass_gui.h"
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzUtils_gui.h"
+#include "script/fs_isysrtti_gui.h"
 
 int main() {
   using namespace gui;
@@ -20,8 +23,14 @@ int main() {
   // (whose reports and filters use them) and go after it.
   report::ReportClassesStartup();
   report::ReportClassesGuiStartup();
+  // The windows the engines open: scripts' message boxes, the preview, the
+  // exports' dialogs and progress.
+  script::fsUseGuiMessageBoxes();
+  preview::vuzPreviewGuiStartup();
   report::vuzExportPDFGuiStartup();
   report::vuzExportRTFGuiStartup();
+  report::vuzMatrixProgressGuiStartup();
+  app::TForm1::UseReportPrinterForCharts();
   // Templates name components of the main window as "Form1.Name".
   report::vuzInstallFormComponentFinder();
   try {

@@ -125,11 +125,11 @@ TEST_F(OdfExport, PackagesReadByIndependentReaders) {
 
   const std::string soffice = FindTool("soffice");
   if (soffice.empty()) GTEST_SKIP() << "needs LibreOffice";
-  Shell("timeout 300 " + Quote(soffice) + " -env:UserInstallation=file://" + dir.Path() +
-        "/profile --headless --convert-to csv:Text\\ -\\ txt\\ -\\ csv\\ \\(StarCalc\\):44,34,76 --outdir " +
+  Shell(support::LibreOfficeCommand(soffice, dir.Path() + "/profile") +
+        " --convert-to csv:Text\\ -\\ txt\\ -\\ csv\\ \\(StarCalc\\):44,34,76 --outdir " +
         Quote(dir.File("csv")) + " " + Quote(dir.File("r.ods")));
-  Shell("timeout 300 " + Quote(soffice) + " -env:UserInstallation=file://" + dir.Path() +
-        "/profile --headless --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("txt")) + " " +
+  Shell(support::LibreOfficeCommand(soffice, dir.Path() + "/profile") +
+        " --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("txt")) + " " +
         Quote(dir.File("r.odt")));
   const std::string csv = ReadFile(dir.File("csv/r.csv"));
   const std::string txt = ReadFile(dir.File("txt/r.txt"));

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "app/RecorderExportFilters.h"
 #include "engine_fixture.h"
 #include "export/vuzExportRTF.h"
 #include "export/vuzExportRes.h"
-#include "export/vuzExportStartup.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/picture.h"
 #include "platform/rtl/datetime.h"
@@ -423,7 +423,8 @@ TEST_F(RtfExport, OutputLocationFailureAndCancel) {
 }
 
 TEST_F(RtfExport, MainWindowFilterIsRegisteredLastWithItsSettings) {
-  report::vuzExportStartup();
+  rtl::TComponent window(nullptr);
+  app::CreateRecorderExportFilters(&window);
   report::TfrxExportFilterCollection& filters = report::vuzExportFilters();
   ASSERT_GT(filters.Count(), 0);
   auto* f = dynamic_cast<TfrxRTFExport*>(filters.GetExportFilterItem(filters.Count() - 1)->Filter);
@@ -445,7 +446,6 @@ TEST_F(RtfExport, MainWindowFilterIsRegisteredLastWithItsSettings) {
   EXPECT_FALSE(f->OpenAfterExport);
   EXPECT_EQ(f->FileFilter, "Файл RTF (*.rtf)|*.rtf"_cp);
   EXPECT_EQ(f->DefaultExt, ".rtf");
-  report::vuzExportShutdown();
 }
 
 }  // namespace

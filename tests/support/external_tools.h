@@ -53,4 +53,13 @@ inline std::string CommandOutput(const std::string& command) {
   return out;
 }
 
+// The start of a LibreOffice headless command line: a private profile in
+// profileDir, no restore dialog, and a time bound that also kills (its
+// launcher has been seen to ignore the stop and wait for ever once the
+// office process behind it had died).
+inline std::string LibreOfficeCommand(const std::string& soffice, const std::string& profileDir, int seconds = 300) {
+  return "timeout -k 10 " + std::to_string(seconds) + " '" + soffice + "' -env:UserInstallation=file://" + profileDir +
+         " --headless --norestore";
+}
+
 }  // namespace support

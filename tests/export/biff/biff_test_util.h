@@ -99,10 +99,9 @@ inline bool HaveCalc() {
 // recalculated by LibreOffice; "" for a sheet it did not write.
 inline std::vector<std::string> CalcCsv(const ScratchFolder& folder, const std::string& xls,
                                         const std::vector<std::string>& sheetNames) {
-  const std::string profile = "file://" + folder.File("lo-profile");
-  const std::string cmd = "cd " + folder.Path() + " && HOME=" + folder.Path() +
-                          " /usr/bin/soffice -env:UserInstallation=" + profile +
-                          " --headless --norestore --convert-to "
+  const std::string cmd = "cd " + folder.Path() + " && HOME=" + folder.Path() + " " +
+                          support::LibreOfficeCommand("/usr/bin/soffice", folder.File("lo-profile")) +
+                          " --convert-to "
                           "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1' --outdir " +
                           folder.File("csv") + " " + xls + " >/dev/null 2>&1";
   [[maybe_unused]] const int rc = std::system(cmd.c_str());

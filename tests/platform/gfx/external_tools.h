@@ -81,8 +81,7 @@ inline bool NearColor(unsigned c, unsigned want, int tolerance = 48) {
 // Converts a picture to PNG with LibreOffice headless; empty when it fails.
 inline std::string ConvertWithLibreOffice(const std::string& soffice, const support::ScratchFolder& dir,
                                           const std::string& file) {
-  std::string profile = "file://" + dir.File("lo-profile");
-  Run("'" + soffice + "' -env:UserInstallation=" + profile + " --headless --convert-to png --outdir '" +
+  Run(support::LibreOfficeCommand(soffice, dir.File("lo-profile")) + " --convert-to png --outdir '" +
       dir.File("lo-out") + "' '" + file + "'");
   std::string stem = std::filesystem::path(file).stem().string();
   std::string png = dir.File("lo-out/" + stem + ".png");
