@@ -55,14 +55,14 @@ TFlashExtract ExtractFlashProcess(std::string_view image, const TProcessHeader& 
   return TFlashExtract::Incomplete;
 }
 
-int VoteFromCounts(int sht21Files, int sht15Files) {
-  if (sht21Files == 0 && sht15Files == 0) return 0;
-  if (sht21Files == 0) return kMarkerSht15;
-  if (sht15Files == 0) return kMarkerSht21;
-  return sht21Files < sht15Files ? 1 : 2;
+TShtVote VoteFromCounts(int sht21Files, int sht15Files) {
+  if (sht21Files == 0 && sht15Files == 0) return TShtVote::NoFiles;
+  if (sht21Files == 0) return TShtVote::OnlySht15;
+  if (sht15Files == 0) return TShtVote::OnlySht21;
+  return sht21Files < sht15Files ? TShtVote::BothFewerSht21 : TShtVote::BothOtherwise;
 }
 
-int VoteShtType() {
+TShtVote VoteShtType() {
   int s21 = 0, s15 = 0;
   for (const AnsiString& path : rtl::FindFiles(DataFolder() + "??????_????.bin")) {
     // A file that cannot be read, or is too short, counts as SHT15.

@@ -42,11 +42,19 @@ enum class TFlashExtract {
 // extra temperature) is kept.
 TFlashExtract ExtractFlashProcess(std::string_view image, const TProcessHeader& header, std::string& samples);
 
-// Which sensor the archive mostly holds: 21 only SHT15 files, 33 only SHT21
-// files, 1 both and fewer SHT21, 2 both otherwise, 0 no file.
-int VoteFromCounts(int sht21Files, int sht15Files);
+// Which sensor the archive's files were made with. The values are the ones
+// the program has always used: a one-sensor archive answers that sensor's
+// marker byte.
+enum class TShtVote : int {
+  NoFiles = 0,
+  BothFewerSht21 = 1,  // both kinds, fewer SHT21 files
+  BothOtherwise = 2,   // both kinds, at least as many SHT21 files
+  OnlySht15 = kMarkerSht15,
+  OnlySht21 = kMarkerSht21,
+};
+TShtVote VoteFromCounts(int sht21Files, int sht15Files);
 // The same over the archive files of the Data folder.
-int VoteShtType();
+TShtVote VoteShtType();
 
 // "Считан 1 процесс", "Считано 2 процесса", "Считано 5 процессов", ...
 AnsiString ProcessCountPhrase(int n);

@@ -245,7 +245,7 @@ class TForm1 : public gui::TForm, public TLinkView {
   void Chart1MouseUp(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X, int Y);
   void Chart1DblClick(gui::TObject* Sender);
   void Chart1Scroll(gui::TObject* Sender);
-  int ChartDragZone() const { return dragZone_; }
+  TDragZone ChartDragZone() const { return dragZone_; }
   void ClearMarkers();
   void ShowReadout(int X, int Y);
   void StringGridDataMouseUp(gui::TObject* Sender, gui::TMouseButton Button, gui::TShiftState Shift, int X, int Y);
@@ -279,7 +279,7 @@ class TForm1 : public gui::TForm, public TLinkView {
   // click already showed the row it chose.
   unsigned showCalls_ = 0;
   float shrinkBase_ = 150000;
-  int dragZone_ = 0;
+  TDragZone dragZone_ = TDragZone::None;
   gui::TPoint lastPos_;
   bool dblClick_ = false;
   void ColourAxisLabels();
@@ -290,7 +290,9 @@ class TForm1 : public gui::TForm, public TLinkView {
   void CreateMenus();
   gui::TAction* NewAction(const char* name, const AnsiString& caption,
                           void (TForm1::*handler)(gui::TObject*) = nullptr);
-  // One process of the read; answers false when the read must stop (cancel or Abort).
+  // One process of the read and what the read does next: go on with the next
+  // entry (after a download or not), ask for the same entry again, start the
+  // read over, or stop (cancel, Abort or a broken link).
   enum class Step { Next, NextAfterDownload, Repeat, Restart, Stop };
   Step DownloadProcess(int entry, long& counted);
   void AdvanceProgress(long by);

@@ -14,9 +14,12 @@ constexpr TColor kDragRed = 255;
 }
 
 void TForm1::ColourAxisLabels() {
-  Chart1->BottomAxis().SetLabelColor(dragZone_ == 1 || dragZone_ == 2 ? kDragRed : clBlack);
-  Chart1->LeftAxis().SetLabelColor(dragZone_ == 3 || dragZone_ == 4 ? kDragRed : clBlack);
-  Chart1->RightAxis().SetLabelColor(dragZone_ == 5 || dragZone_ == 6 ? kDragRed : clBlack);
+  Chart1->BottomAxis().SetLabelColor(dragZone_ == TDragZone::TimeStart || dragZone_ == TDragZone::TimeEnd ? kDragRed
+                                                                                                          : clBlack);
+  Chart1->LeftAxis().SetLabelColor(dragZone_ == TDragZone::LeftMax || dragZone_ == TDragZone::LeftMin ? kDragRed
+                                                                                                      : clBlack);
+  Chart1->RightAxis().SetLabelColor(dragZone_ == TDragZone::RightMax || dragZone_ == TDragZone::RightMin ? kDragRed
+                                                                                                         : clBlack);
 }
 
 void TForm1::Chart1MouseDown(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
@@ -31,7 +34,7 @@ void TForm1::Chart1MouseDown(TObject*, TMouseButton Button, TShiftState, int X, 
   dragZone_ =
       DragZoneAt(xv, yl, yr, {t.Minimum(), t.Maximum()}, {l.Minimum(), l.Maximum()}, {r.Minimum(), r.Maximum()});
   // Dragging the time axis keeps it where the user puts it.
-  if (dragZone_ == 1 || dragZone_ == 2) t.SetAutomatic(false);
+  if (dragZone_ == TDragZone::TimeStart || dragZone_ == TDragZone::TimeEnd) t.SetAutomatic(false);
   ColourAxisLabels();
 }
 
@@ -53,12 +56,12 @@ void TForm1::Chart1MouseMove(TObject*, TShiftState, int X, int Y) {
   chart::TChartAxis& l = Chart1->LeftAxis();
   chart::TChartAxis& r = Chart1->RightAxis();
   switch (dragZone_) {
-    case 1: drag(t, false, -span(t) * dx / w); break;
-    case 2: drag(t, true, -span(t) * dx / w); break;
-    case 3: drag(l, true, span(l) * dy / h); break;
-    case 4: drag(l, false, span(l) * dy / h); break;
-    case 5: drag(r, true, span(r) * dy / h); break;
-    case 6: drag(r, false, span(r) * dy / h); break;
+    case TDragZone::TimeStart: drag(t, false, -span(t) * dx / w); break;
+    case TDragZone::TimeEnd: drag(t, true, -span(t) * dx / w); break;
+    case TDragZone::LeftMax: drag(l, true, span(l) * dy / h); break;
+    case TDragZone::LeftMin: drag(l, false, span(l) * dy / h); break;
+    case TDragZone::RightMax: drag(r, true, span(r) * dy / h); break;
+    case TDragZone::RightMin: drag(r, false, span(r) * dy / h); break;
     default: break;
   }
   Chart1->UpdateLayout();
@@ -113,12 +116,12 @@ void TForm1::Chart1MouseUp(TObject*, TMouseButton Button, TShiftState, int X, in
   if (dblClick_) {
     dblClick_ = false;
     switch (dragZone_) {
-      case 1: ResetTimeAxisStart(); break;
-      case 2: ResetTimeAxisEnd(); break;
-      case 3: ResetLeftAxisMax(); break;
-      case 4: ResetLeftAxisMin(); break;
-      case 5: ResetRightAxisMax(); break;
-      case 6: ResetRightAxisMin(); break;
+      case TDragZone::TimeStart: ResetTimeAxisStart(); break;
+      case TDragZone::TimeEnd: ResetTimeAxisEnd(); break;
+      case TDragZone::LeftMax: ResetLeftAxisMax(); break;
+      case TDragZone::LeftMin: ResetLeftAxisMin(); break;
+      case TDragZone::RightMax: ResetRightAxisMax(); break;
+      case TDragZone::RightMin: ResetRightAxisMin(); break;
       default:
         ResetLeftAxisMax();
         ResetLeftAxisMin();
@@ -129,7 +132,7 @@ void TForm1::Chart1MouseUp(TObject*, TMouseButton Button, TShiftState, int X, in
         break;
     }
   }
-  dragZone_ = 0;
+  dragZone_ = TDragZone::None;
   ColourAxisLabels();
 }
 

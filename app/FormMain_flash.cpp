@@ -158,12 +158,8 @@ void TForm1::AFlashExecute(TObject*) {
 void TForm1::AFlashFileRdExecute(TObject*) {
   // Taking processes into the archive while a read writes them too could
   // leave either half-done: the import is a guarded operation like the read.
-  if (link_->Busy()) return;
-  link_->SetBusy(true);
-  struct Release {
-    TRecorderLink& link;
-    ~Release() { link.SetBusy(false); }
-  } release{*link_};
+  const TLinkBusy busy(*link_);
+  if (!busy.Acquired()) return;
   ClearStatusPanels();
   if (!EnsureDataFolder()) return;
   OpenDialogFlash->FileName = "Flash.bin";
@@ -178,16 +174,16 @@ void TForm1::AFlashFileRdExecute(TObject*) {
   int marker = FlashMarkerByte(image);
   // An image that is too long is refused before anyone is asked about it.
   if (image.size() <= kFlashSize && marker != kMarkerSht15 && marker != kMarkerSht21) {
-    const int vote = VoteShtType();
-    if (vote == kMarkerSht15 || vote == kMarkerSht21) {
-      marker = vote;
+    const TShtVote vote = VoteShtType();
+    if (vote == TShtVote::OnlySht15 || vote == TShtVote::OnlySht21) {
+      marker = static_cast<int>(vote);
     } else {
       TGetSHT dialog(this);
       dialog.ShowModal();
-      marker = dialog.Result() == kMarkerSht15   ? kMarkerSht15
-               : dialog.Result() == kMarkerSht21 ? kMarkerSht21
-               : vote == 1                       ? kMarkerSht15
-                                                 : kMarkerSht21;
+      marker = dialog.Result() == kMarkerSht15    ? kMarkerSht15
+               : dialog.Result() == kMarkerSht21  ? kMarkerSht21
+               : vote == TShtVote::BothFewerSht21 ? kMarkerSht15
+                                                  : kMarkerSht21;
     }
   }
   const int n = ImportFlashImage(image, marker);

@@ -217,14 +217,10 @@ std::uint8_t TForm1::StringGridProcessListRowToNumProcess(int row) {
 void TForm1::ADeleteGaugeProcessExecute(TObject* Sender) {
   TRecorderLink& link = *link_;
   // Its frames must not interleave with a running exchange.
-  if (link.Busy()) return;
-  link.SetBusy(true);
+  const TLinkBusy busy(link);
+  if (!busy.Acquired()) return;
   deletionConfirmed_ = false;
   deletionRefused_ = false;
-  struct BusyEnd {
-    TRecorderLink& l;
-    ~BusyEnd() { l.SetBusy(false); }
-  } busyEnd{link};
   link.WaitSpacing();
   SetPanelText(0, "");
   SetPanelText(1, "");

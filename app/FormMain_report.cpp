@@ -1,8 +1,8 @@
 // The recorder report from the main window: the three stored reports, the
 // feed that answers them from what the window shows, the export filters the
 // preview offers, and "Печать отчета".
-#include "app/FormMain.h"
 #include "app/ChartPrinting.h"
+#include "app/FormMain.h"
 #include "app/RecorderExportFilters.h"
 #include "platform/chart/preview_dialog.h"
 #include "platform/gui/application.h"

@@ -213,4 +213,24 @@ class TRecorderLink {
   long directoryPoints_ = 0;
 };
 
+// Holds the link busy for a scope, so that no other exchange, read or import
+// starts meanwhile: Acquired() is false when it was busy already (the caller
+// then does nothing); the link is released however the scope ends.
+class TLinkBusy {
+ public:
+  explicit TLinkBusy(TRecorderLink& link) : link_(link), acquired_(!link.Busy()) {
+    if (acquired_) link_.SetBusy(true);
+  }
+  ~TLinkBusy() {
+    if (acquired_) link_.SetBusy(false);
+  }
+  TLinkBusy(const TLinkBusy&) = delete;
+  TLinkBusy& operator=(const TLinkBusy&) = delete;
+  bool Acquired() const { return acquired_; }
+
+ private:
+  TRecorderLink& link_;
+  bool acquired_;
+};
+
 }  // namespace app

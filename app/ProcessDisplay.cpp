@@ -216,18 +216,18 @@ double ResetRightAxisMinValue(TShrinkZoom zoom, double d) {
   return d > 9 ? -2 : -1;
 }
 
-int DragZoneAt(double xv, double yLeft, double yRight, TAxisRange time, TAxisRange left, TAxisRange right) {
+TDragZone DragZoneAt(double xv, double yLeft, double yRight, TAxisRange time, TAxisRange left, TAxisRange right) {
   if (xv < time.min) {  // left of the plot: the left axis
-    if (yLeft > left.max) return 0;
-    if (yLeft > left.Middle()) return 3;
-    if (yLeft > left.min) return 4;
-    return 0;
+    if (yLeft > left.max) return TDragZone::None;
+    if (yLeft > left.Middle()) return TDragZone::LeftMax;
+    if (yLeft > left.min) return TDragZone::LeftMin;
+    return TDragZone::None;
   }
   if (xv <= time.max) {
-    if (yLeft >= left.min) return 0;  // inside the plot
-    return xv < time.Middle() ? 1 : 2;
+    if (yLeft >= left.min) return TDragZone::None;  // inside the plot
+    return xv < time.Middle() ? TDragZone::TimeStart : TDragZone::TimeEnd;
   }
-  return yRight <= right.Middle() ? 6 : 5;
+  return yRight <= right.Middle() ? TDragZone::RightMin : TDragZone::RightMax;
 }
 
 bool InterpolateAt(const std::vector<double>& xs, const std::vector<double>& ys, double x, double& value) {

@@ -103,14 +103,21 @@ double ResetRightAxisMinValue(TShrinkZoom zoom, double d);
 
 // ---- chart mouse
 
-// The axis end a left press grabs: 0 none, 1 start and 2 end of the time
-// axis, 3 maximum and 4 minimum of the left axis, 5 maximum and 6 minimum of
-// the right axis.
+// The axis end a left press grabs (numbered as the window always numbered them).
+enum class TDragZone : int {
+  None = 0,
+  TimeStart = 1,
+  TimeEnd = 2,
+  LeftMax = 3,
+  LeftMin = 4,
+  RightMax = 5,
+  RightMin = 6,
+};
 struct TAxisRange {
   double min = 0, max = 0;
   double Middle() const { return (max + min) / 2; }
 };
-int DragZoneAt(double xv, double yLeft, double yRight, TAxisRange time, TAxisRange left, TAxisRange right);
+TDragZone DragZoneAt(double xv, double yLeft, double yRight, TAxisRange time, TAxisRange left, TAxisRange right);
 
 // The read-out at x: the value of a curve, linear between points, the last
 // point's own value at the end. False outside the data.

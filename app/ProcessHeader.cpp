@@ -26,20 +26,20 @@ const AnsiString& MonthName(int month) {
 
 }  // namespace
 
-int CheckProcessHeader(const TProcessHeader& h) {
-  if (h.StartAddress() < kDataStart) return 2;
-  if (h.Slot() > 50) return 3;
+THeaderCheck CheckProcessHeader(const TProcessHeader& h) {
+  if (h.StartAddress() < kDataStart) return THeaderCheck::StartAddressTooLow;
+  if (h.Slot() > 50) return THeaderCheck::SlotAbove50;
   if (h.Month() > 12 || h.Month() == 0 || h.Day() > 31 || h.Day() == 0 || h.Hour() > 23 || h.Minute() > 59 ||
       h.Second() > 59 || h.Points() == 0)
-    return 4;
-  if (h.Channels() > 5 || h.Channels() < 3 || h.Points() > MaxPoints(h.Channels())) return 5;
-  return 0;
+    return THeaderCheck::DateTimeOrPointsOutOfRange;
+  if (h.Channels() > 5 || h.Channels() < 3 || h.Points() > MaxPoints(h.Channels())) return THeaderCheck::BeyondMemory;
+  return THeaderCheck::Valid;
 }
 
 bool HeaderNamesArchiveFile(const TProcessHeader& h) {
   // The archive lists only names of the form YYMMDD_HHMM.bin: a year of
   // three digits would make a file nobody can see or remove.
-  return CheckProcessHeader(h) == 0 && h.Year() <= 99;
+  return CheckProcessHeader(h) == THeaderCheck::Valid && h.Year() <= 99;
 }
 
 AnsiString HeaderDateTimeText(int layout, std::uint32_t timeWord, std::uint16_t dateWord) {

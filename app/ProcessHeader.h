@@ -53,9 +53,16 @@ constexpr std::uint32_t kDataStart = 0x340;
 // The most points a process of c channels can hold.
 constexpr int MaxPoints(int channels) { return int((kFlashSize - kDataStart) / (2 * channels)); }
 
-// 0 valid; 2 start address too low; 3 slot above 50; 4 a date, time or point
-// count out of range; 5 a channel count or point count beyond the memory.
-int CheckProcessHeader(const TProcessHeader& h);
+// What the header check finds, the first failure in this order. The values
+// are the codes the program has always given.
+enum class THeaderCheck : int {
+  Valid = 0,
+  StartAddressTooLow = 2,
+  SlotAbove50 = 3,
+  DateTimeOrPointsOutOfRange = 4,  // a date, time or point count of 0
+  BeyondMemory = 5,                // a channel count or point count the memory cannot hold
+};
+THeaderCheck CheckProcessHeader(const TProcessHeader& h);
 // The header passes the check and its start gives a file name the archive
 // lists (a two-digit year): what may be taken into the archive from a file.
 bool HeaderNamesArchiveFile(const TProcessHeader& h);

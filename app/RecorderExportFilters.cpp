@@ -1,9 +1,12 @@
 #include "app/RecorderExportFilters.h"
 
+#include "export/biff/vuzExportBIFF.h"
+#include "export/vuzExportHTML.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
 #include "export/vuzExportRTF.h"
 #include "export/vuzExportTXT.h"
+#include "export/vuzExportXLS.h"
 #include "platform/rtl/components.h"
 #include "platform/rtl/typinfo.h"
 
@@ -61,6 +64,17 @@ void StoreODF(report::TfrxODFExport& f) {
   f.SuppressPageHeadersFooters = false;
 }
 
+void CreateBIFF(rtl::TComponent* owner) {
+  auto* f = new report::TfrxBIFFExport(owner);
+  StoreCommon(*f);
+  f->SetRowHeightScale(1);
+  f->SetChunkSize(0);
+  f->Inaccuracy = 10;
+  f->FitPages = false;
+  f->Pictures = true;
+  f->SetParallelPages(0);  // pages are converted on the calling thread
+}
+
 void CreatePDF(rtl::TComponent* owner) {
   auto* f = new report::TfrxPDFExport(owner);
   StoreCommon(*f);
@@ -90,12 +104,29 @@ void CreateRTF(rtl::TComponent* owner) {
 
 void CreateRecorderExportFilters(rtl::TComponent* owner) {
   report::vuzExportODFStartup();
+  report::vuzExportBIFFStartup();
+  report::vuzExportXLSStartup();
   report::vuzExportRTFStartup();
   // In the export menu's order.
+  Stored<report::TfrxXLSExport>(owner, {{"ExportEMF", rtl::Variant(true)},
+                                        {"AsText", rtl::Variant(false)},
+                                        {"Background", rtl::Variant(true)},
+                                        {"FastExport", rtl::Variant(true)},
+                                        {"PageBreaks", rtl::Variant(true)},
+                                        {"EmptyLines", rtl::Variant(true)},
+                                        {"SuppressPageHeadersFooters", rtl::Variant(false)}});
   CreateTXT(owner);
   StoreODF(*new report::TfrxODSExport(owner));
   StoreODF(*new report::TfrxODTExport(owner));
+  CreateBIFF(owner);
   CreatePDF(owner);
+  report::vuzExportHTMLStartup();
+  Stored<report::TfrxHTMLExport>(owner, {{"FixedWidth", rtl::Variant(true)},
+                                         {"Background", rtl::Variant(false)},
+                                         {"Centered", rtl::Variant(false)},
+                                         {"EmptyLines", rtl::Variant(true)},
+                                         {"Print", rtl::Variant(false)},
+                                         {"PictureType", rtl::Variant(static_cast<int>(report::gpPNG))}});
   CreateRTF(owner);
 }
 

@@ -226,13 +226,9 @@ void TfrmTest::Timer1Timer(TObject*) {
 
 void TForm1::ASelfcheckExecute(TObject*) {
   // Its requests must not interleave with the frames of a running read.
-  if (link_->Busy()) return;
   // Held while the dialog is open, so the start-up read cannot start inside it.
-  link_->SetBusy(true);
-  struct Release {
-    TRecorderLink& link;
-    ~Release() { link.SetBusy(false); }
-  } release{*link_};
+  const TLinkBusy busy(*link_);
+  if (!busy.Acquired()) return;
   link_->WaitSpacing();
   link_->SetCancel(false);
   ClearStatusPanels();

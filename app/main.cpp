@@ -2,9 +2,13 @@
 #include <exception>
 
 #include "app/FormMain.h"
+#include "export/biff/biffExcelStandIn.h"
+#include "export/biff/vuzExportBIFF_gui.h"
+#include "export/vuzExportHTML_gui.h"
 #include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
 #include "export/vuzExportRTF_gui.h"
+#include "export/vuzExportXLS_gui.h"
 #include "platform/gui/application.h"
 #include "platform/gui/termination.h"
 #include "preview/vuzPreviewForm_gui.h"
@@ -28,6 +32,13 @@ int main() {
   script::fsUseGuiMessageBoxes();
   preview::vuzPreviewGuiStartup();
   report::vuzExportPDFGuiStartup();
+  report::vuzExportHTMLGuiStartup();
+  report::vuzExportODFGuiStartup();
+  report::vuzExportBIFFGuiStartup();
+  report::vuzExportXLSGuiStartup();
+  // No spreadsheet application here: the automation export drives the
+  // in-process one, which writes the workbook itself.
+  report::BiffExcelStandInStartup();
   report::vuzExportRTFGuiStartup();
   report::vuzMatrixProgressGuiStartup();
   app::TForm1::UseReportPrinterForCharts();

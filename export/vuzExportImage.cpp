@@ -59,7 +59,7 @@ TfrxCustomImageExport::TPictureSize TfrxCustomImageExport::PictureSize(long doub
 
 void TfrxCustomImageExport::SetDialogHandler(DialogHandler handler) { Dialog() = std::move(handler); }
 
-int TfrxCustomImageExport::ShowModal() { return Dialog() ? Dialog()(*this) : 1; }
+int TfrxCustomImageExport::ShowModal() { return Dialog() ? Dialog()(*this) : rtl::mrOk; }
 
 bool TfrxCustomImageExport::Start() {
   if (ExportToTemp) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "export/vuzExportMarkup.h"
 #include "export/vuzExportMatrix.h"
 #include "export/vuzExportRes.h"
 #include "export/vuzFileUtils.h"
@@ -18,8 +19,11 @@
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
 #include "report/vuzClassPage.h"
+#include "report/vuzClassPicture.h"
 #include "report/vuzClassReport.h"
 #include "report/vuzClassView.h"
+#include "report/vuzHTMLTags.h"
+#include "report/vuzProgress.h"
 #include "report/vuzRes.h"
 #include "report/vuzUtils.h"
 
@@ -75,30 +79,8 @@ std::string Num(long double value, int decimals) {
 
 std::string Cm(long double pixels) { return Num(pixels / 38.5L, 3) + "cm"; }
 
-std::string HtmlColor(gfx::TColor color) {
-  const gfx::TColorRef rgb = gfx::ColorToRGB(color);
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", gfx::GetRValue(rgb), (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-  return buf;
-}
-
 // Attribute values and element texts: every markup character escaped.
-std::string Esc(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
-        out += c;
-    }
-  }
-  return out;
-}
+std::string Esc(std::string_view utf8) { return HtmlEscape(utf8); }
 
 std::string EscAnsi(const AnsiString& s) { return Esc(rtl::AnsiToUtf8(s)); }
 
@@ -190,8 +172,12 @@ std::string NumericValue(std::u16string_view text, const AnsiString& decimalSepa
 // ---------------------------------------------------------------- cell text
 
 std::string OdfCellText(std::u16string_view line) {
-  std::u16string out;
   bool afterNonSpace = false;
+  return OdfCellText(line, afterNonSpace, true);
+}
+
+std::string OdfCellText(std::u16string_view line, bool& afterNonSpace, bool endsLine) {
+  std::u16string out;
   std::size_t i = 0;
   while (i < line.size()) {
     const char16_t c = line[i];
@@ -201,7 +187,7 @@ std::string OdfCellText(std::u16string_view line) {
       std::size_t rest = n;
       // Readers drop a plain space at the end of a paragraph, so a final
       // run is written as elements only.
-      if (afterNonSpace && i + n < line.size()) {
+      if (afterNonSpace && (i + n < line.size() || !endsLine)) {
         out += u' ';
         --rest;
       }
@@ -226,6 +212,51 @@ std::string OdfCellText(std::u16string_view line) {
   return rtl::WideToUtf8(out);
 }
 
+std::vector<std::string> OdfSpanParagraphs(std::u16string_view source, gfx::TColor defaultColor,
+                                           gfx::TFontStyles defaultStyle,
+                                           const std::function<std::string(gfx::TColor, gfx::TFontStyles)>& spanStyle) {
+  rtl::WideString text(source);
+  TfrxHTMLTagsList tags;
+  tags.SetDefaults(defaultColor, 0, defaultStyle);
+  const bool wasEmpty = text.empty();
+  tags.ExpandHTMLTags(text);
+  const TfrxHTMLTags* runs = tags.Find(0);
+  std::vector<std::string> lines;
+  if (wasEmpty || !runs || runs->Count() != static_cast<int>(text.size())) {
+    lines.emplace_back();
+    return lines;
+  }
+  // Line by line; within a line, one span per run of equal format.
+  const gfx::TFontStyles kept{gfx::fsBold, gfx::fsItalic, gfx::fsUnderline};
+  std::size_t lineStart = 0;
+  auto endLine = [&](std::size_t end) {
+    std::string para;
+    bool afterNonSpace = false;
+    std::size_t start = lineStart;
+    while (start < end) {
+      const TfrxHTMLTag& first = (*runs)[static_cast<int>(start)];
+      const gfx::TFontStyles style = first.FontStyle * kept;
+      std::size_t stop = start + 1;
+      while (stop < end && (*runs)[static_cast<int>(stop)].FontColor == first.FontColor &&
+             ((*runs)[static_cast<int>(stop)].FontStyle * kept) == style)
+        ++stop;
+      para += "<text:span text:style-name=\"" + spanStyle(first.FontColor, style) + "\">" +
+              OdfCellText(std::u16string_view(text).substr(start, stop - start), afterNonSpace, stop == end) +
+              "</text:span>";
+      start = stop;
+    }
+    lines.push_back(std::move(para));
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    endLine(i);
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    lineStart = i + 1;
+  }
+  if (lineStart < text.size() || lines.empty()) endLine(text.size());
+  return lines;
+}
+
 // ---------------------------------------------------------------- filter
 
 TfrxODFExport::TfrxODFExport(rtl::TComponent* owner) : TfrxCustomExportFilter(owner) {}
@@ -234,7 +265,7 @@ TfrxODFExport::~TfrxODFExport() = default;
 void TfrxODFExport::SetDialogHandler(DialogHandler handler) { DialogSlot() = std::move(handler); }
 
 int TfrxODFExport::ShowModal() {
-  if (Stream || !DialogSlot()) return 1;
+  if (Stream || !DialogSlot()) return rtl::mrOk;
   return DialogSlot()(*this);
 }
 
@@ -247,6 +278,7 @@ bool TfrxODFExport::Start() {
                             : GetTemporaryFolder() + rtl::ChangeFileExt(name, DefaultExt);
   }
   matrix_.reset();
+  thumbnail_ = std::make_unique<gfx::TBitmap>();
   if (FileName.empty() && !Stream) return false;
   if (!DefaultPath.empty() && !FileName.empty() && rtl::ExtractFilePath(FileName).empty())
     FileName = DefaultPath + "/" + FileName;
@@ -276,15 +308,31 @@ void TfrxODFExport::StartPage(TfrxComponent* page, int /*index*/) {
     margins_[3] = p->BottomMargin();
     pageWidth_ = p->Width();
     pageHeight_ = p->Height();
+    if (thumbnail_) {
+      thumbnail_->SetSize(static_cast<int>(std::lrint(static_cast<double>(pageWidth_ / 5))),
+                          static_cast<int>(std::lrint(static_cast<double>(pageHeight_ / 5))));
+      gfx::TCanvas& c = thumbnail_->Canvas();
+      c.Brush().SetColor(gfx::clWhite);
+      c.FillRect(gfx::TRect{0, 0, thumbnail_->Width(), thumbnail_->Height()});
+    }
   }
 }
 
 void TfrxODFExport::ExportObject(TfrxComponent* object) {
   auto* view = dynamic_cast<TfrxView*>(object);
   if (!view || !matrix_) return;
-  if (object->Name() == "_pagebackground" && !Background) return;
+  if (object->Name() == "_pagebackground") {
+    if (!Background) return;
+    // A page without a picture or fill adds nothing.
+    if (auto* picture = dynamic_cast<TfrxPictureView*>(view);
+        picture && view->Color() == gfx::clTransparent &&
+        (!picture->Picture() || picture->Picture()->Width() * picture->Picture()->Height() == 0))
+      return;
+  }
   if (!view->Printable() && !ExportNotPrintable) return;
   matrix_->AddObject(view);
+  // The view scales its own position: the offsets stay 0.
+  if (firstPage_ && thumbnail_ && !thumbnail_->Empty()) view->Draw(thumbnail_->Canvas(), 0.2L, 0.2L, 0, 0);
 }
 
 void TfrxODFExport::FinishPage(TfrxComponent* page, int index) {
@@ -305,9 +353,18 @@ void TfrxODFExport::Finish() {
     std::unique_ptr<TfrxIEMatrix>& m;
     ~Release() { m.reset(); }
   } release{matrix_};
+  struct ReleaseProgress {
+    std::unique_ptr<TfrxCustomProgress>& p;
+    ~ReleaseProgress() { p.reset(); }
+  } releaseProgress{progress_};
+  if (ShowProgress) progress_ = vuzCreateProgress();
   matrix_->Prepare();
+  if (progress_) progress_->Execute(std::max(0, matrix_->RowCount - 1), vuzResources().Get("ProgressWait"), true, true);
   TempFolder folder;
   WritePackageFiles(folder.Path());
+  // Stopped while the tables were written: the package would be
+  // incomplete, so nothing is written.
+  if (progress_ && progress_->Terminated()) return;
   TfrxZipArchive zip;
   zip.RootFolder = folder.Path() + "/";
   zip.FirstEntry = "mimetype";
@@ -324,13 +381,8 @@ void TfrxODFExport::WritePackageFiles(const std::string& folder) {
   fs::create_directories(folder + "/META-INF");
   pictureCount_ = 0;
   pictureExt_ = GetPicFileExtension(PictureType);
-  {
-    // A blank page-sized thumbnail at a fifth of the first page.
-    gfx::TBitmap thumb;
-    thumb.SetSize(std::max(1, static_cast<int>(std::lround(static_cast<double>(pageWidth_ / 5)))),
-                  std::max(1, static_cast<int>(std::lround(static_cast<double>(pageHeight_ / 5)))));
-    SaveGraphicAs(thumb, AnsiString(folder + "/Thumbnails/thumbnail.jpg"), gpJPG);
-  }
+  if (thumbnail_ && !thumbnail_->Empty())
+    SaveGraphicAs(*thumbnail_, AnsiString(folder + "/Thumbnails/thumbnail.jpg"), gpJPG);
   WriteFile(folder + "/styles.xml", StylesXml());
   WriteFile(folder + "/content.xml", ContentXml(folder));
   WriteFile(folder + "/META-INF/manifest.xml", ManifestXml());
@@ -364,9 +416,33 @@ std::string TfrxODFExport::StylesXml() const {
        Num(margins_[1] / 10, 3) + "cm\" fo:margin-bottom=\"" + Num(margins_[3] / 10, 3) + "cm\" fo:margin-left=\"" +
        Num(margins_[0] / 10, 3) + "cm\" fo:margin-right=\"" + Num(margins_[2] / 10, 3) + "cm\"/>\n";
   x += "  </style:page-layout>\n </office:automatic-styles>\n <office:master-styles>\n";
-  x += "  <style:master-page style:name=\"PageDef\" style:page-layout-name=\"pm1\"/>\n";
+  const std::string header = HeaderFooterText(true), footer = HeaderFooterText(false);
+  if (header.empty() && footer.empty()) {
+    x += "  <style:master-page style:name=\"PageDef\" style:page-layout-name=\"pm1\"/>\n";
+  } else {
+    x += "  <style:master-page style:name=\"PageDef\" style:page-layout-name=\"pm1\">\n";
+    if (!header.empty()) x += "   <style:header><text:p>" + header + "</text:p></style:header>\n";
+    if (!footer.empty()) x += "   <style:footer><text:p>" + footer + "</text:p></style:footer>\n";
+    x += "  </style:master-page>\n";
+  }
   x += " </office:master-styles>\n</office:document-styles>\n";
   return x;
+}
+
+std::string TfrxODFExport::HeaderFooterText(bool header) const {
+  std::u16string text;
+  if (!matrix_) return std::string();
+  for (int i = 0; i < matrix_->GetObjectsCount(); ++i) {
+    const TfrxIEMObject* o = matrix_->GetObjectById(i);
+    if (!o || !(header ? o->InPageHeader : o->InPageFooter)) continue;
+    rtl::WideString t = o->Memo.Text();
+    if (t.size() >= 2 && t.compare(t.size() - 2, 2, u"\r\n") == 0) t.resize(t.size() - 2);
+    text += t;
+  }
+  std::u16string clean;
+  for (char16_t c : text)
+    if (c != u'\r' && c != u'\n') clean += c;
+  return Esc(rtl::WideToUtf8(clean));
 }
 
 std::string TfrxODFExport::ManifestXml() const {
@@ -519,6 +595,32 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
             "</draw:frame>";
     if (text) body += "</text:p>";
   };
+  // Span styles: one automatic text style per colour and font style in use.
+  struct SpanStyle {
+    gfx::TColor color;
+    gfx::TFontStyles style;
+    std::string name;
+  };
+  std::vector<SpanStyle> spanStyles;
+  const std::function<std::string(gfx::TColor, gfx::TFontStyles)> spanStyle = [&](gfx::TColor color,
+                                                                                  gfx::TFontStyles st) {
+    for (const SpanStyle& s : spanStyles)
+      if (s.color == color && s.style == st) return s.name;
+    spanStyles.push_back({color, st, "ss-" + std::to_string(spanStyles.size() + 1)});
+    // One properties element holds all of the look.
+    styles += "<style:style style:name=\"" + spanStyles.back().name +
+              "\" style:family=\"text\"><style:text-properties fo:color=\"" + HtmlColor(color) + "\"";
+    if (st.Contains(gfx::fsItalic))
+      styles += " fo:font-style=\"italic\" style:font-style-asian=\"italic\" style:font-style-complex=\"italic\"";
+    if (st.Contains(gfx::fsBold))
+      styles += " fo:font-weight=\"bold\" style:font-weight-asian=\"bold\" style:font-weight-complex=\"bold\"";
+    if (st.Contains(gfx::fsUnderline))
+      styles +=
+          " style:text-underline-style=\"solid\" style:text-underline-width=\"auto\" "
+          "style:text-underline-color=\"font-color\"";
+    styles += "/></style:style>";
+    return spanStyles.back().name;
+  };
   auto writeData = [&](int id, TfrxIEMObject& o) {
     int c0, r0, sx, sy;
     m.GetObjectPos(id, c0, r0, sx, sy);
@@ -556,10 +658,21 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
     else
       body += " office:value-type=\"string\">";
     const bool link = value.empty() && !o.URL.empty() && o.URL[0] != '#' && o.URL[0] != '@';
-    for (const auto& l : lines) {
+    std::vector<std::string> paragraphs;
+    if (o.AllowHTMLTags && value.empty()) {
+      std::u16string all;
+      for (int i = 0; i < o.Memo.Count(); ++i) all += o.Memo[i] + (i + 1 < o.Memo.Count() ? u"\r\n" : u"");
+      const gfx::TFont* font = o.CellStyle ? o.CellStyle->Font.get() : nullptr;
+      paragraphs = OdfSpanParagraphs(all, font ? font->Color() : gfx::clBlack,
+                                     font ? font->Style() : gfx::TFontStyles(), spanStyle);
+      while (paragraphs.size() > 1 && paragraphs.back().empty()) paragraphs.pop_back();
+    } else {
+      for (const auto& l : lines) paragraphs.push_back(OdfCellText(l));
+    }
+    for (const auto& p : paragraphs) {
       body += pStart;
       if (link) body += "<text:a xlink:href=\"" + EscAnsi(o.URL) + "\">";
-      body += OdfCellText(l);
+      body += p;
       if (link) body += "</text:a>";
       body += "</text:p>";
     }
@@ -621,6 +734,10 @@ std::string TfrxODFExport::ContentXml(const std::string& folder) {
         }
         ++page;
         groupStart = r;
+        if (progress_) {
+          progress_->SetMessage(vuzResources().Get("ProgressWait"));
+          if (progress_->Terminated()) return std::string();
+        }
       }
     }
   }
@@ -685,6 +802,9 @@ const rtl::TClassInfo& TfrxODFExport::StaticClass() {
               "Creator", [](const F& f) { return f.Creator; }, [](F& f, const AnsiString& v) { f.Creator = v; })
           .Property(
               "Language", [](const F& f) { return f.Language; }, [](F& f, const AnsiString& v) { f.Language = v; })
+          .Property(
+              "SuppressPageHeadersFooters", [](const F& f) { return f.SuppressPageHeadersFooters; },
+              [](F& f, bool v) { f.SuppressPageHeadersFooters = v; })
           .Build();
   return info;
 }

@@ -6,14 +6,17 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "export/vuzImageConverter.h"
+#include "platform/gfx/bitmap.h"
 #include "report/vuzClassServices.h"
 
 namespace report {
 
 class TfrxIEMatrix;
 class TfrxIEMObject;
+class TfrxCustomProgress;
 
 class TfrxODFExport : public TfrxCustomExportFilter {
   RTL_CLASS_INFO
@@ -55,8 +58,14 @@ class TfrxODFExport : public TfrxCustomExportFilter {
   std::string MetaXml() const;
   bool IsText() const { return kind_ == "text"; }
 
+  // The header or footer text of the master page: the texts of the matrix
+  // objects marked as lying in a page header (footer).
+  std::string HeaderFooterText(bool header) const;
+
   std::string kind_;
   std::unique_ptr<TfrxIEMatrix> matrix_;
+  std::unique_ptr<gfx::TBitmap> thumbnail_;  // the first page at a fifth of its size
+  std::unique_ptr<TfrxCustomProgress> progress_;
   bool firstPage_ = false;
   long double pageWidth_ = 0, pageHeight_ = 0, margins_[4] = {0, 0, 0, 0};  // left, top, right, bottom (mm)
   int pictureCount_ = 0;
@@ -84,5 +93,18 @@ void vuzExportODFStartup();
 // characters escaped, runs of spaces, tabs as their elements, control
 // characters dropped. Exposed for tests.
 std::string OdfCellText(std::u16string_view line);
+
+// One piece of a line that goes on after earlier pieces (spans): a space
+// right after the text before it stays plain; a final run of spaces is
+// written as elements only when the piece ends the line.
+std::string OdfCellText(std::u16string_view piece, bool& afterNonSpace, bool endsLine);
+
+// A cell text whose formatting tags are allowed, one entry per line (a
+// final line end makes no line): the tags removed (they may span lines),
+// each run of one colour and font style a "text:span" with its escaped
+// text. spanStyle answers the style name of a colour and font style.
+std::vector<std::string> OdfSpanParagraphs(std::u16string_view text, gfx::TColor defaultColor,
+                                           gfx::TFontStyles defaultStyle,
+                                           const std::function<std::string(gfx::TColor, gfx::TFontStyles)>& spanStyle);
 
 }  // namespace report

@@ -111,11 +111,11 @@ bool TfrxPDFExport::HasDialogHandler() { return static_cast<bool>(DialogHandler(
 int TfrxPDFExport::ShowModal() {
   TfrxReport* report = ReportOf(Report);
   if (Title.empty() && report) Title = rtl::AnsiToWide(report->ReportOptions()->Name);
-  if (Stream) return 1;
+  if (Stream) return rtl::mrOk;
   Outline = report ? report->PreviewOptions()->OutlineVisible : true;
   if (ExportToTemp) OpenAfterExport = false;
   // Without a GUI nobody is asked: the current settings hold.
-  if (!DialogHandler()) return 1;
+  if (!DialogHandler()) return rtl::mrOk;
   return DialogHandler()(*this);
 }
 

@@ -94,7 +94,7 @@ void TfrxTXTExport::SetPrinterDialogHandler(DialogHandler handler) { PrinterInit
 AnsiString TfrxTXTExport::GetDescription() const { return vuzResources().Get("TextExport"); }
 
 int TfrxTXTExport::ShowModal() {
-  if (!ShowDialog || !OptionsDialog()) return 1;
+  if (!ShowDialog || !OptionsDialog()) return rtl::mrOk;
   return OptionsDialog()(*this);
 }
 

@@ -206,4 +206,9 @@ std::int64_t StreamSearch(rtl::TStream& stream, std::int64_t start, const AnsiSt
   return result;
 }
 
+AnsiString BrowseDialogResult(const AnsiString& given, bool picked, const AnsiString& chosen) {
+  const AnsiString result = picked ? chosen : given;
+  return result.empty() ? result : rtl::IncludeTrailingPathDelimiter(result);
+}
+
 }  // namespace report

@@ -39,4 +39,9 @@ std::int64_t GetFileSize(const AnsiString& fileName);
 // or beyond the end, or the stream fails. The stream's position is unchanged.
 std::int64_t StreamSearch(rtl::TStream& stream, std::int64_t start, const AnsiString& pattern);
 
+// What the folder dialog (BrowseDialog, vuzBrowseDialog_gui.h) answers: the
+// chosen folder when one was picked, else the given path; either with a
+// trailing "/" unless empty.
+AnsiString BrowseDialogResult(const AnsiString& given, bool picked, const AnsiString& chosen);
+
 }  // namespace report

@@ -34,7 +34,7 @@ void TfrxOutline::GetItem(int index, AnsiString& text, int& page, int& top) cons
   top = vuzIntProp(item, "top", top);
 }
 
-void TfrxOutline::ShiftItems(TfrxXMLItem* from, int top) {
+void TfrxOutline::ShiftItems(TfrxXMLItem* from, int top, bool nextPage) {
   if (!from || !from->Parent()) return;
   TfrxXMLItem* parent = from->Parent();
   const int next = parent->IndexOf(from) + 1;
@@ -46,7 +46,7 @@ void TfrxOutline::ShiftItems(TfrxXMLItem* from, int top) {
   while (!pending.empty()) {
     TfrxXMLItem* item = pending.back();
     pending.pop_back();
-    item->SetProp("page", std::to_string(vuzIntProp(item, "page") + 1LL));
+    if (nextPage) item->SetProp("page", std::to_string(vuzIntProp(item, "page") + 1LL));
     item->SetProp("top", std::to_string(vuzIntProp(item, "top") + d));
     for (int i = 0; i < item->Count(); ++i) pending.push_back(item->Items(i));
   }

@@ -24,9 +24,10 @@ class TfrxOutline {
   // Child index of the current item: its text, and page and top when they are
   // numbers (else the caller's values stay).
   void GetItem(int index, AnsiString& text, int& page, int& top) const;
-  // The entry right after from (with its sub-entries) moves to the next page,
-  // its top becoming top; later siblings keep their places.
-  void ShiftItems(TfrxXMLItem* from, int top);
+  // The entry right after from (with its sub-entries) moves to the next page
+  // (or stays on its page when nextPage is false), its top becoming top;
+  // later siblings keep their places.
+  void ShiftItems(TfrxXMLItem* from, int top, bool nextPage = true);
   // The current item's last child, null when it has none.
   TfrxXMLItem* GetCurPosition() const;
   TfrxXMLItem* Root() const { return tree_.Section("outline"); }

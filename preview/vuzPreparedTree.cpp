@@ -135,14 +135,14 @@ int TfrxPreparedTree::GetAnchorPage(const AnsiString& text) const {
 
 int TfrxPreparedTree::GetAnchorCurPosition() const { return Anchors()->Count() - 1; }
 
-void TfrxPreparedTree::ShiftAnchors(int from, int top) {
+void TfrxPreparedTree::ShiftAnchors(int from, int top, bool nextPage) {
   TfrxXMLItem* anchors = Anchors();
   const int first = from + 1;
   if (first < 0 || first >= anchors->Count()) return;
   const long long d = static_cast<long long>(top) - vuzIntProp(anchors->Items(first), "top");
   for (int i = first; i < anchors->Count(); ++i) {
     TfrxXMLItem* a = anchors->Items(i);
-    a->SetProp("page", IntText(vuzIntProp(a, "page") + 1LL));
+    if (nextPage) a->SetProp("page", IntText(vuzIntProp(a, "page") + 1LL));
     a->SetProp("top", IntText(static_cast<long long>(vuzIntProp(a, "top")) + d));
   }
 }

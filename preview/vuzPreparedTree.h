@@ -67,8 +67,9 @@ class TfrxPreparedTree {
   // That anchor's page + 1, or 1.
   int GetAnchorPage(const AnsiString& text) const;
   int GetAnchorCurPosition() const;
-  // The anchors after from move to the next page, the first of them to top.
-  void ShiftAnchors(int from, int top);
+  // The anchors after from move to the next page (or stay on their page when
+  // nextPage is false), the first of them to top.
+  void ShiftAnchors(int from, int top, bool nextPage = true);
 
   // Logical page numbers. Nothing is counted in the final pass of a
   // two-pass run, which reads what the first pass recorded.

@@ -66,6 +66,7 @@ void TfrxPreview::Init() {
     main_.Zoom = vuzClampZoom(o.Zoom);
   }
   UpdatePages();
+  view_.OutlineChanged();
   First();
 }
 
@@ -94,6 +95,7 @@ void TfrxPreview::RefreshReport() {
     thumbs_.Locked = false;
     pageNo_ = PageCount() < pageNo ? 1 : pageNo;
     UpdatePages();
+    view_.OutlineChanged();
   } catch (...) {
     refreshing_ = false;
     main_.Locked = locked_ = thumbs_.Locked = false;
@@ -143,6 +145,7 @@ void TfrxPreview::InternalOnProgressStop(report::TfrxReport*, report::TfrxProgre
   if (refreshing_) return;
   building_ = false;
   UpdatePages();
+  view_.OutlineChanged();
   view_.StateChanged();
 }
 
@@ -467,6 +470,7 @@ void TfrxPreview::LoadFromFile(const AnsiString& fileName) {
   view_.ShowMessage(report::vuzResources().Get("clLoading"));
   auto after = [&] {
     pageNo_ = 1;
+    view_.OutlineChanged();
     Unlock();
     First();
   };
@@ -484,6 +488,7 @@ void TfrxPreview::Clear() {
   Locked([&] { PreviewPages->Clear(); });
   main_.Pages.Clear();
   thumbs_.Pages.Clear();
+  view_.OutlineChanged();
   pageNo_ = 1;
   main_.Horz.SetRange(0);
   main_.Vert.SetRange(0);
@@ -505,6 +510,64 @@ void TfrxPreview::DeletePage() {
   if (next != pageNo_) SetPageNo(next);
   UpdatePages();
   view_.StateChanged();
+}
+
+void TfrxPreview::PageSetupDlg() {
+  if (building_ || !PreviewPages || PageCount() == 0) return;
+  report::TfrxComponent* page = PreviewPages->GetPage(pageNo_ - 1);
+  if (!page) return;
+  bool applyToAll = false;
+  if (!view_.AskPageSettings(page, applyToAll)) return;
+  if (applyToAll && Report) {
+    // Every template page takes the paper and margins, then the report is
+    // built again (which lays the preview out through its progress).
+    for (int i = 0; i < Report->PagesCount(); ++i) {
+      report::TfrxComponent* t = Report->Pages(i);
+      if (!t || !t->IsA("TfrxReportPage")) continue;
+      vuzSetProp(t, "Orientation", vuzOrdProp(page, "Orientation"));
+      vuzSetFloatProp(t, "PaperWidth", vuzFloatPropOf(page, "PaperWidth"));
+      vuzSetFloatProp(t, "PaperHeight", vuzFloatPropOf(page, "PaperHeight"));
+      vuzSetProp(t, "PaperSize", vuzOrdProp(page, "PaperSize"));
+      for (const char* margin : {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin"})
+        vuzSetFloatProp(t, margin, vuzFloatPropOf(page, margin));
+    }
+    Report->PrepareReport(true);
+    return;
+  }
+  Locked([&] { PreviewPages->ModifyPage(pageNo_ - 1, page); });
+}
+
+namespace {
+constexpr int kMaxOutlineDepth = 64;
+
+void AddOutlineLevel(report::TfrxCustomOutline& outline, std::vector<TfrxOutlineNode>& into, int depth) {
+  const int count = outline.GetCount();
+  for (int i = 0; i < count; ++i) {
+    TfrxOutlineNode node;
+    int page = 0;
+    outline.GetItem(i, node.Text, page, node.Top);
+    node.PageNo = page + 1;
+    if (depth < kMaxOutlineDepth) {
+      outline.LevelDown(i);
+      AddOutlineLevel(outline, node.Children, depth + 1);
+      outline.LevelUp();
+    }
+    into.push_back(std::move(node));
+  }
+}
+}  // namespace
+
+std::vector<TfrxOutlineNode> vuzOutlineTree(report::TfrxCustomOutline& outline) {
+  std::vector<TfrxOutlineNode> out;
+  outline.LevelRoot();
+  AddOutlineLevel(outline, out, 0);
+  outline.LevelRoot();
+  return out;
+}
+
+std::vector<TfrxOutlineNode> TfrxPreview::OutlineTree() const {
+  if (!PreviewPages || !PreviewPages->Outline()) return {};
+  return vuzOutlineTree(*PreviewPages->Outline());
 }
 
 void TfrxPreview::Cancel() {

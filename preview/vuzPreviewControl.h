@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/gfx/canvas.h"
 #include "preview/vuzPageList.h"
@@ -39,7 +40,23 @@ class TfrxPreviewView {
   // The search dialog; false when cancelled.
   virtual bool AskSearch(AnsiString& /*text*/, bool& /*fromTop*/, bool& /*matchCase*/) { return false; }
   virtual void ProcessMessages() {}
+  // The page settings dialog on a prepared page (edited in place); false when
+  // cancelled. applyToAll: the change is for every page of the template.
+  virtual bool AskPageSettings(report::TfrxComponent* /*page*/, bool& /*applyToAll*/) { return false; }
+  // The report's outline changed (rebuilt after a build or a load).
+  virtual void OutlineChanged() {}
 };
+
+// One entry of the report's outline, as the outline tree shows it.
+struct TfrxOutlineNode {
+  AnsiString Text;
+  int PageNo = 1;  // 1-based
+  int Top = 0;     // pixels from the page's top margin
+  std::vector<TfrxOutlineNode> Children;
+};
+// The outline of prepared pages as a tree (depth bounded, so a crafted file
+// cannot exhaust the stack).
+std::vector<TfrxOutlineNode> vuzOutlineTree(report::TfrxCustomOutline& outline);
 
 // One page area: the main workspace or the thumbnail strip.
 struct TfrxWorkspace {
@@ -132,6 +149,12 @@ class TfrxPreview : public report::TfrxCustomPreview, public TfrxPreviewCommands
   void AddPage();
   void DeletePage();
   void Cancel();
+  // The page settings of the current page: the page alone, or every page of
+  // the template and the report built again.
+  void PageSetupDlg();
+  // The outline of the pages shown; a click on an entry goes to its place.
+  std::vector<TfrxOutlineNode> OutlineTree() const;
+  void OutlineClick(const TfrxOutlineNode& node) { SetPosition(node.PageNo, node.Top); }
 
  private:
   void Paint(TfrxWorkspace& w, gfx::TCanvas& canvas, bool frameOnly);

@@ -110,4 +110,21 @@ AnsiString vuzPageStatusText(int pageNo, int pageCount, bool firstPassBuilding) 
   return out;
 }
 
+std::vector<int> vuzRightMenuTools(const TfrxToolbarState& visible) {
+  std::vector<int> out;
+  int separators = 0;
+  for (int t = 0; t < tbToolCount; ++t) {
+    if (t == tbSep1 || t == tbSep2 || t == tbSep5) {
+      if (++separators == 2) break;
+      out.push_back(kMenuSeparator);
+      continue;
+    }
+    // Boxes are no buttons, the thumbnail and outline buttons are check
+    // buttons, and the close button has no hint.
+    const bool button = t != tbZoomBox && t != tbPageBox && t != tbOutline && t != tbThumbnails && t != tbClose;
+    if (button && visible.Visible[t]) out.push_back(t);
+  }
+  return out;
+}
+
 }  // namespace preview

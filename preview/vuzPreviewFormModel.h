@@ -54,6 +54,12 @@ TfrxToolbarState vuzToolbarVisibility(report::TfrxPreviewButtons buttons, bool h
 // Enabling for the state: building, page count, AllowEdit.
 void vuzToolbarEnabling(TfrxToolbarState& state, bool building, int pageCount, bool allowEdit);
 
+// The right-click menu after its drill-down items: the visible buttons that
+// have a hint and are no check buttons, in toolbar order, up to the second
+// separator; kMenuSeparator stands for a separator line.
+constexpr int kMenuSeparator = -1;
+std::vector<int> vuzRightMenuTools(const TfrxToolbarState& visible);
+
 // The export menu: each registered filter's description followed by "...",
 // in registration order, the dot-matrix filter left out; Index is the
 // filter's place in the registry.

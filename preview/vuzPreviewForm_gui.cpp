@@ -1,6 +1,10 @@
 #include "preview/vuzPreviewForm_gui.h"
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/gui/application.h"
 #include "platform/gui/comctrls.h"
@@ -9,8 +13,13 @@
 #include "platform/gui/forms.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/stdctrls.h"
+#include "preview/vuzCtrls_gui.h"
+#include "preview/vuzDock_gui.h"
 #include "preview/vuzPageSettingsModel.h"
+#include "preview/vuzPageSettings_gui.h"
 #include "preview/vuzPreviewFormModel.h"
+#include "preview/vuzPreviewObjects.h"
+#include "preview/vuzPrintDialog_gui.h"
 #include "report/vuzDsgnIntf.h"
 #include "report/vuzRes.h"
 
@@ -71,9 +80,7 @@ class TfrxPreviewForm : public gui::TForm, public report::TfrxCustomPreviewForm,
     freeOnClose_ = true;
     Show();
   }
-  void SetMessageText(const AnsiString& text, bool hint) override {
-    if (!hint) status_->SetPanelText(0, text);
-  }
+  void SetMessageText(const AnsiString& text, bool hint) override;
   void Close() override { gui::TForm::Close(); }
 
   TfrxPreview& Control() { return *control_; }
@@ -87,6 +94,14 @@ class TfrxPreviewForm : public gui::TForm, public report::TfrxCustomPreviewForm,
   void ShowThumbnails(bool show) {
     if (thumbs_->Visible() != show) tools_[tbThumbnails]->Click();
   }
+  void ShowOutline(bool show) {
+    if (outline_->Visible() != show) tools_[tbOutline]->Click();
+  }
+  gui::TTreeView& Outline() { return *outline_; }
+  TfrxComboBox& ZoomBox() { return *zoomBox_; }
+  gui::TPopupMenu& RightMenu() { return *rightMenu_; }
+  bool FullScreen() const { return fullScreen_; }
+  void SwitchToFullScreen();
   void EnterZoom(const AnsiString& text) {
     zoomBox_->SetCaption(text);
     ZoomEntered(-1);
@@ -108,11 +123,20 @@ class TfrxPreviewForm : public gui::TForm, public report::TfrxCustomPreviewForm,
   void HideMessage() override { status_->SetPanelText(1, ""); }
   void SetCursor(int cursor) override { pages_->SetCursor(static_cast<gui::TCursor>(cursor)); }
   void ErrorMessage(const AnsiString& text) override { gui::Application->MessageBox(text, Caption(), 0x40); }
-  bool AskSearch(AnsiString& text, bool& fromTop, bool& matchCase) override;
+  bool AskSearch(AnsiString& text, bool& fromTop, bool& matchCase) override {
+    return vuzShowSearchDialog(text, fromTop, matchCase);
+  }
+  bool AskPageSettings(report::TfrxComponent* page, bool& applyToAll) override {
+    return vuzShowPageSettings(&report_, page, applyToAll);
+  }
+  void OutlineChanged() override;
   void ProcessMessages() override { gui::Application->ProcessMessages(); }
 
   gui::TToolButton* AddButton(const AnsiString& caption, const AnsiString& hint, std::function<void()> click);
-  void AddSeparator();
+  gui::TToolButton* AddSeparator();
+  TfrxTBPanel* AddPanel(const char* name, int width);
+  void BuildRightMenu(const TfrxToolbarState& visible);
+  void SideChanged();
   void Guarded(const std::function<void()>& action);
   void SyncScrollBars();
 
@@ -121,15 +145,25 @@ class TfrxPreviewForm : public gui::TForm, public report::TfrxCustomPreviewForm,
   std::unique_ptr<TfrxPreview> control_;
   gui::TToolBar* toolbar_ = nullptr;
   gui::TToolButton* tools_[tbToolCount] = {};
-  gui::TComboBox* zoomBox_ = nullptr;
+  TfrxTBPanel *zoomPanel_ = nullptr, *pagePanel_ = nullptr;
+  TfrxComboBox* zoomBox_ = nullptr;
   gui::TEdit* pageBox_ = nullptr;
   gui::TPopupMenu* exportMenu_ = nullptr;
+  gui::TPopupMenu* rightMenu_ = nullptr;
+  gui::TMenuItem *collapseItem_ = nullptr, *expandItem_ = nullptr, *drillLine_ = nullptr;
+  std::vector<std::pair<int, gui::TMenuItem*>> rightItems_;  // tool, its menu item
+  gui::TTreeView* outline_ = nullptr;
+  gui::TSplitter* splitter_ = nullptr;
+  std::vector<TfrxOutlineNode> outlineNodes_;  // what the tree's nodes point at
   gui::TStatusBar* status_ = nullptr;
   TPageArea* pages_ = nullptr;
   TPageArea* thumbs_ = nullptr;
   gui::TScrollBar* vbar_ = nullptr;
   gui::TScrollBar* hbar_ = nullptr;
   bool freeOnClose_ = false, syncing_ = false;
+  bool fullScreen_ = false;
+  gui::TFormBorderStyle savedBorder_ = gui::bsSizeable;
+  gui::TWindowState savedState_ = gui::wsNormal;
 };
 
 TfrxPreviewForm::TfrxPreviewForm(report::TfrxReport& report) : gui::TForm(nullptr), report_(report) {
@@ -165,37 +199,60 @@ TfrxPreviewForm::TfrxPreviewForm(report::TfrxReport& report) : gui::TForm(nullpt
   exportMenu_ = new gui::TPopupMenu(this);
   tools_[tbExport]->SetStyle(gui::tbsDropDown);
   tools_[tbExport]->SetDropdownMenu(exportMenu_);
+  tools_[tbPdf] = AddButton("", vuzGet(151), nullptr);
+  tools_[tbEmail] = AddButton("", vuzGet(152), nullptr);
   tools_[tbFind] = AddButton(vuzGet(109), vuzGet(110), [this] { control_->Find(); });
-  AddSeparator();
+  tools_[tbSep1] = AddSeparator();
   tools_[tbZoomPlus] = AddButton(vuzGet(124), vuzGet(125), [this] { control_->SetZoom(control_->Zoom() + 0.25L); });
-  zoomBox_ = new gui::TComboBox(this);
-  zoomBox_->SetParent(toolbar_);
-  zoomBox_->SetWidth(70);
+  // A little wider than the stored form's 56 and 49 pixels: the desktop's
+  // font for Tahoma is wider, and "100%" must show whole.
+  zoomPanel_ = AddPanel("Sep3", 66);
+  zoomBox_ = new TfrxComboBox(this);
+  zoomBox_->SetName("ZoomCB");
+  zoomBox_->SetParent(zoomPanel_);
+  zoomBox_->SetBounds(4, 2, 59, 19);
+  zoomBox_->ListWidth = 100;
   zoomBox_->SetItems(vuzZoomItems());
+  zoomBox_->SetCaption("100%");
   zoomBox_->SetHint(vuzGet(119));
+  zoomBox_->SetShowHint(true);
   zoomBox_->OnSelect = [this](gui::TObject*) { Guarded([this] { ZoomEntered(zoomBox_->ItemIndex()); }); };
   tools_[tbZoomMinus] = AddButton(vuzGet(126), vuzGet(127), [this] { control_->SetZoom(control_->Zoom() - 0.25L); });
-  tools_[tbFullScreen] = AddButton("", vuzGet(150), [this] {
-    SetWindowState(WindowState() == gui::wsMaximized ? gui::wsNormal : gui::wsMaximized);
+  tools_[tbFullScreen] = AddButton("", vuzGet(150), [this] { SwitchToFullScreen(); });
+  tools_[tbSep2] = AddSeparator();
+  tools_[tbOutline] = AddButton(vuzGet(128), vuzGet(129), [this] {
+    outline_->SetVisible(!outline_->Visible());
+    if (outline_->Visible()) thumbs_->SetVisible(false);
+    SideChanged();
   });
-  AddSeparator();
   tools_[tbThumbnails] = AddButton(vuzGet(130), vuzGet(131), [this] {
     thumbs_->SetVisible(!thumbs_->Visible());
-    Realign();
-    control_->SetThumbnailVisible(thumbs_->Visible());
+    if (thumbs_->Visible()) outline_->SetVisible(false);
+    SideChanged();
   });
-  tools_[tbPageSettings] = AddButton(vuzGet(120), vuzGet(121), nullptr);
-  AddSeparator();
+  for (TfrxPreviewTool t : {tbOutline, tbThumbnails}) {
+    tools_[t]->SetStyle(gui::tbsCheck);
+    tools_[t]->SetGrouped(true);
+    tools_[t]->SetAllowAllUp(true);
+  }
+  tools_[tbPageSettings] = AddButton(vuzGet(120), vuzGet(121), [this] { control_->PageSetupDlg(); });
+  tools_[tbDesigner] = AddButton(vuzGet(132), vuzGet(133), nullptr);
+  tools_[tbSep5] = AddSeparator();
   tools_[tbFirst] = AddButton(vuzGet(134), vuzGet(135), [this] { control_->First(); });
   tools_[tbPrior] = AddButton(vuzGet(136), vuzGet(137), [this] { control_->Prior(); });
+  pagePanel_ = AddPanel("Sep4", 47);
   pageBox_ = new gui::TEdit(this);
-  pageBox_->SetParent(toolbar_);
-  pageBox_->SetWidth(40);
+  pageBox_->SetName("PageE");
+  pageBox_->SetParent(pagePanel_);
+  pageBox_->SetBounds(4, 4, 37, 15);
+  pageBox_->SetBorderStyle(gui::bsNone);
   pageBox_->SetNumbersOnly(true);
   pageBox_->SetHint(vuzGet(142));
+  pageBox_->SetShowHint(true);
   pageBox_->SetCaption("1");
   tools_[tbNext] = AddButton(vuzGet(138), vuzGet(139), [this] { control_->Next(); });
   tools_[tbLast] = AddButton(vuzGet(140), vuzGet(141), [this] { control_->Last(); });
+  AddPanel("frTBPanel1", 35);
   tools_[tbClose] = AddButton(Res("clClose"), "", [this] {
     if (control_->Building())
       control_->Cancel();
@@ -210,11 +267,31 @@ TfrxPreviewForm::TfrxPreviewForm(report::TfrxReport& report) : gui::TForm(nullpt
   status_->AddPanel(50);
   status_->AddPanel(50);
 
+  outline_ = new gui::TTreeView(this);
+  outline_->SetName("OutlineTree");
+  outline_->SetParent(this);
+  outline_->SetAlign(gui::alLeft);
+  outline_->SetWidth(kThumbnailWidth);
+  outline_->SetVisible(false);
+  outline_->OnChange = [this](gui::TObject*, gui::TTreeNode* node) {
+    if (!node || !node->Data()) return;
+    control_->OutlineClick(*static_cast<const TfrxOutlineNode*>(node->Data()));
+  };
   thumbs_ = new TPageArea(this, preview_, true);
   thumbs_->SetParent(this);
   thumbs_->SetAlign(gui::alLeft);
   thumbs_->SetWidth(kThumbnailWidth);
   thumbs_->SetVisible(false);
+  splitter_ = new gui::TSplitter(this);
+  splitter_->SetParent(this);
+  splitter_->SetAlign(gui::alLeft);
+  splitter_->SetWidth(4);
+  splitter_->SetVisible(false);
+  splitter_->OnMoved = [this](gui::TObject*) {
+    thumbs_->SetWidth(outline_->Visible() ? outline_->Width() : thumbs_->Width());
+    outline_->SetWidth(thumbs_->Width());
+    if (control_->PreviewPages) control_->UpdatePages();
+  };
   vbar_ = new gui::TScrollBar(this);
   vbar_->SetParent(this);
   vbar_->SetKind(gui::sbVertical);
@@ -237,8 +314,42 @@ TfrxPreviewForm::TfrxPreviewForm(report::TfrxReport& report) : gui::TForm(nullpt
     handled = true;
   };
   OnResize = [this](gui::TObject*) {
+    const int half = static_cast<int>(std::lround((ClientWidth() - status_->Panels(0).Width) / 2.0));
+    status_->SetPanelWidth(1, std::max(0, half));
+    status_->SetPanelWidth(2, std::max(0, half));
     if (control_->PreviewPages) control_->UpdatePages();
   };
+  OnCloseQuery = [this](gui::TObject*, bool& canClose) {
+    // A build in progress is cancelled first; the window closes after it.
+    if (control_->Building()) {
+      control_->Cancel();
+      canClose = false;
+    }
+  };
+  rightMenu_ = new gui::TPopupMenu(this);
+  collapseItem_ = new gui::TMenuItem(rightMenu_);
+  collapseItem_->SetCaption(vuzGet(601));
+  expandItem_ = new gui::TMenuItem(rightMenu_);
+  expandItem_->SetCaption(vuzGet(600));
+  drillLine_ = new gui::TMenuItem(rightMenu_);
+  drillLine_->SetCaption("-");
+  for (gui::TMenuItem* item : {collapseItem_, expandItem_, drillLine_}) {
+    item->SetVisible(false);
+    rightMenu_->Items()->Add(item);
+  }
+  auto drill = [this](bool expand) {
+    Guarded([this, expand] {
+      control_->Lock();
+      for (report::TfrxComponent* c : report_.GetAllObjects())
+        if (c->IsA("TfrxGroupHeader") && vuzOrdProp(c, "DrillDown")) vuzSetProp(c, "ExpandDrillDown", expand);
+      if (report_.DrillState()) report_.DrillState()->Clear();
+      control_->RefreshReport();
+      if (!expand) control_->SetPosition(1, 0);
+    });
+  };
+  collapseItem_->OnClick = [drill](gui::TObject*) { drill(false); };
+  expandItem_->OnClick = [drill](gui::TObject*) { drill(true); };
+  pages_->SetPopupMenu(rightMenu_);
   OnKeyDown = [this](gui::TObject*, gui::Word& key, gui::TShiftState shift) {
     if (key == gui::VK_RETURN && zoomBox_->Focused()) {
       ZoomEntered(-1);
@@ -248,6 +359,12 @@ TfrxPreviewForm::TfrxPreviewForm(report::TfrxReport& report) : gui::TForm(nullpt
       key = 0;
     } else if (key == gui::VK_ESCAPE) {
       tools_[tbClose]->Click();
+      key = 0;
+    } else if (key == gui::VK_F11) {
+      SwitchToFullScreen();
+      key = 0;
+    } else if (key == gui::VK_F1) {
+      report::vuzResources().Help("TfrxPreviewForm");
       key = 0;
     } else if (!zoomBox_->Focused() && !pageBox_->Focused()) {
       control_->KeyDown(key, shift.Contains(gui::TShiftState::ssCtrl));
@@ -280,11 +397,97 @@ gui::TToolButton* TfrxPreviewForm::AddButton(const AnsiString& caption, const An
   return b;
 }
 
-void TfrxPreviewForm::AddSeparator() {
+gui::TToolButton* TfrxPreviewForm::AddSeparator() {
   auto* b = new gui::TToolButton(this);
   b->SetParent(toolbar_);
   b->SetStyle(gui::tbsSeparator);
   b->SetWidth(8);
+  return b;
+}
+
+TfrxTBPanel* TfrxPreviewForm::AddPanel(const char* name, int width) {
+  auto* p = new TfrxTBPanel(this);
+  p->SetName(name);
+  p->SetParent(toolbar_);
+  p->SetBounds(0, 0, width, 23);
+  return p;
+}
+
+void TfrxPreviewForm::SideChanged() {
+  tools_[tbOutline]->SetDown(outline_->Visible());
+  tools_[tbThumbnails]->SetDown(thumbs_->Visible());
+  splitter_->SetVisible(outline_->Visible() || thumbs_->Visible());
+  Realign();
+  control_->SetThumbnailVisible(thumbs_->Visible());
+  if (control_->PreviewPages) control_->UpdatePages();
+}
+
+void TfrxPreviewForm::SetMessageText(const AnsiString& text, bool hint) {
+  if (!hint)
+    status_->SetPanelText(1, text);
+  else if (!text.empty() || !status_->PanelText(2).empty())
+    status_->SetPanelText(2, text);
+  gui::Application->ProcessMessages();
+}
+
+void TfrxPreviewForm::SwitchToFullScreen() {
+  fullScreen_ = !fullScreen_;
+  if (fullScreen_) {
+    status_->SetVisible(false);
+    toolbar_->SetVisible(false);
+    savedBorder_ = BorderStyle();
+    savedState_ = WindowState();
+    SetBorderStyle(gui::bsNone);
+    SetWindowState(gui::wsMaximized);
+  } else {
+    SetWindowState(savedState_);
+    SetBorderStyle(savedBorder_);
+    status_->SetVisible(true);
+    toolbar_->SetVisible(true);
+  }
+  Realign();
+}
+
+void TfrxPreviewForm::OutlineChanged() {
+  outline_->Clear();
+  outlineNodes_ = control_->OutlineTree();
+  // Nodes point at the entries kept in outlineNodes_, which stay put until
+  // the next rebuild clears the tree first.
+  std::function<void(gui::TTreeNode*, std::vector<TfrxOutlineNode>&)> add = [&](gui::TTreeNode* parent,
+                                                                                std::vector<TfrxOutlineNode>& nodes) {
+    for (TfrxOutlineNode& n : nodes) {
+      gui::TTreeNode* node = outline_->AddChild(parent, n.Text);
+      node->SetData(&n);
+      add(node, n.Children);
+    }
+  };
+  add(nullptr, outlineNodes_);
+  if (report_.PreviewOptions()->OutlineExpand) outline_->FullExpand();
+}
+
+void TfrxPreviewForm::BuildRightMenu(const TfrxToolbarState& visible) {
+  for (auto& [tool, item] : rightItems_) delete item;
+  rightItems_.clear();
+  for (const int t : vuzRightMenuTools(visible)) {
+    auto* item = new gui::TMenuItem(rightMenu_);
+    if (t == kMenuSeparator) {
+      item->SetCaption("-");
+    } else {
+      gui::TToolButton* button = tools_[t];
+      item->SetCaption(button->Hint());
+      item->OnClick = [button](gui::TObject*) { button->Click(); };
+      if (gui::TPopupMenu* drop = button->DropdownMenu())
+        for (int i = 0; i < drop->Items()->Count(); ++i) {
+          gui::TMenuItem* entry = drop->Items()->Items(i);
+          auto* copy = new gui::TMenuItem(rightMenu_);
+          copy->SetCaption(entry->Caption());
+          copy->OnClick = [entry](gui::TObject*) { entry->Click(); };
+          item->Add(copy);
+        }
+    }
+    rightMenu_->Items()->Add(item);
+    rightItems_.emplace_back(t, item);
+  }
 }
 
 // A failed action leaves the window usable and tells the user.
@@ -307,10 +510,14 @@ void TfrxPreviewForm::Init() {
   const TfrxToolbarState visible = vuzToolbarVisibility(o.Buttons, !menu.empty(), false, false);
   for (int t = 0; t < tbToolCount; ++t)
     if (tools_[t]) tools_[t]->SetVisible(visible.Visible[t]);
-  zoomBox_->SetVisible(visible.Visible[tbZoomBox]);
-  pageBox_->SetVisible(visible.Visible[tbPageBox]);
+  zoomPanel_->SetVisible(visible.Visible[tbZoomBox]);
+  pagePanel_->SetVisible(visible.Visible[tbPageBox]);
   tools_[tbThumbnails]->SetVisible(true);  // the strip is offered whatever the templates say
   toolbar_->SetShowCaptions(true);
+  outline_->SetWidth(o.OutlineWidth > 0 ? o.OutlineWidth : kThumbnailWidth);
+  thumbs_->SetWidth(outline_->Width());
+  if (o.OutlineVisible) ShowOutline(true);
+  if (o.ThumbnailVisible) ShowThumbnails(true);
   for (const TfrxExportMenuItem& m : menu) {
     auto* item = new gui::TMenuItem(exportMenu_);
     item->SetCaption(m.Caption);
@@ -324,6 +531,7 @@ void TfrxPreviewForm::Init() {
     exportMenu_->Items()->Add(item);
   }
   if (!report_.ReportOptions()->Name.empty()) SetCaption(report_.ReportOptions()->Name);
+  BuildRightMenu(visible);
   StateChanged();
 }
 
@@ -356,8 +564,15 @@ void TfrxPreviewForm::StateChanged() {
   zoomBox_->SetCaption(vuzZoomText(control_->Zoom()));
   TfrxToolbarState state;
   vuzToolbarEnabling(state, control_->Building(), control_->PageCount(), report_.PreviewOptions()->AllowEdit);
-  for (TfrxPreviewTool t : {tbPrint, tbOpen, tbSave, tbExport, tbFind, tbPageSettings})
+  for (TfrxPreviewTool t : {tbPrint, tbOpen, tbSave, tbExport, tbPdf, tbEmail, tbFind, tbPageSettings, tbDesigner})
     tools_[t]->SetEnabled(state.Enabled[t]);
+  for (auto& [tool, item] : rightItems_)
+    if (tool != kMenuSeparator) item->SetEnabled(tools_[tool]->Enabled());
+  bool drillDown = false;
+  if (!control_->Building())
+    for (report::TfrxComponent* c : report_.GetAllObjects())
+      drillDown = drillDown || (c->IsA("TfrxGroupHeader") && vuzOrdProp(c, "DrillDown"));
+  for (gui::TMenuItem* item : {collapseItem_, expandItem_, drillLine_}) item->SetVisible(drillDown);
   tools_[tbClose]->SetCaption(control_->Building() ? Res("clCancel") : Res("clClose"));
   SyncScrollBars();
 }
@@ -377,56 +592,14 @@ void TfrxPreviewForm::PageEntered() {
   pageBox_->SetCaption(std::to_string(control_->PageNo()));
 }
 
-bool TfrxPreviewForm::AskSearch(AnsiString& text, bool& fromTop, bool& matchCase) {
-  gui::TForm dialog(nullptr);
-  dialog.SetCaption(vuzGet(300));
-  dialog.SetClientWidth(252);
-  dialog.SetClientHeight(150);
-  dialog.SetPosition(gui::poScreenCenter);
-  auto* label = new gui::TLabel(&dialog);
-  label->SetParent(&dialog);
-  label->SetBounds(8, 8, 236, 16);
-  label->SetCaption(vuzGet(301));
-  auto* edit = new gui::TEdit(&dialog);
-  edit->SetParent(&dialog);
-  edit->SetBounds(8, 26, 236, 21);
-  edit->SetCaption(vuzLastSearchText());
-  auto* top = new gui::TCheckBox(&dialog);
-  top->SetParent(&dialog);
-  top->SetBounds(8, 56, 236, 17);
-  top->SetCaption(vuzGet(304));
-  auto* matchBox = new gui::TCheckBox(&dialog);
-  matchBox->SetParent(&dialog);
-  matchBox->SetBounds(8, 78, 236, 17);
-  matchBox->SetCaption(vuzGet(305));
-  matchBox->SetChecked(matchCase);
-  auto* ok = new gui::TButton(&dialog);
-  ok->SetParent(&dialog);
-  ok->SetBounds(88, 114, 75, 25);
-  ok->SetCaption(vuzGet(1));
-  ok->SetDefault(true);
-  ok->SetModalResult(gui::mrOk);
-  auto* cancel = new gui::TButton(&dialog);
-  cancel->SetParent(&dialog);
-  cancel->SetBounds(169, 114, 75, 25);
-  cancel->SetCaption(vuzGet(2));
-  cancel->SetCancel(true);
-  cancel->SetModalResult(gui::mrCancel);
-  dialog.SetActiveControl(edit);
-  edit->SelectAll();
-  if (dialog.ShowModal() != gui::mrOk) return false;
-  text = edit->Caption();
-  vuzLastSearchText() = text;
-  fromTop = top->Checked();
-  matchCase = matchBox->Checked();
-  return true;
-}
-
 std::unique_ptr<TfrxPreviewForm> vuzCreatePreviewForm(report::TfrxReport& report) {
   return std::make_unique<TfrxPreviewForm>(report);
 }
 
 void vuzPreviewGuiStartup() {
+  vuzPrintDialogHandler() = [](TfrxComponent* report, TfrxPrintSettings& settings) {
+    return vuzShowPrintDialog(report, settings);
+  };
   report::vuzReportHooks().CreatePreviewForm =
       [](report::TfrxReport& report) -> std::unique_ptr<report::TfrxCustomPreviewForm> {
     return vuzCreatePreviewForm(report);
@@ -436,6 +609,10 @@ void vuzPreviewGuiStartup() {
 gui::TForm& vuzPreviewFormWindow(TfrxPreviewForm& form) { return form; }
 TfrxPreviewForm* vuzPreviewFormOf(gui::TForm* window) { return dynamic_cast<TfrxPreviewForm*>(window); }
 void vuzPreviewFormShowThumbnails(TfrxPreviewForm& form, bool show) { form.ShowThumbnails(show); }
+void vuzPreviewFormShowOutline(TfrxPreviewForm& form, bool show) { form.ShowOutline(show); }
+gui::TTreeView& vuzPreviewFormOutline(TfrxPreviewForm& form) { return form.Outline(); }
+gui::TPopupMenu& vuzPreviewFormRightMenu(TfrxPreviewForm& form) { return form.RightMenu(); }
+bool vuzPreviewFormFullScreen(TfrxPreviewForm& form) { return form.FullScreen(); }
 TfrxPreview& vuzPreviewFormControl(TfrxPreviewForm& form) { return form.Control(); }
 gui::TControl& vuzPreviewFormPages(TfrxPreviewForm& form) { return form.Pages(); }
 gui::TControl& vuzPreviewFormThumbnails(TfrxPreviewForm& form) { return form.Thumbnails(); }

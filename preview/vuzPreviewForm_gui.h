@@ -10,13 +10,16 @@
 namespace gui {
 class TForm;
 class TControl;
+class TTreeView;
+class TPopupMenu;
 }  // namespace gui
 
 namespace preview {
 
 class TfrxPreviewForm;
 
-// Installs the preview window for ShowReport / ShowPreparedReport.
+// Installs the preview window for ShowReport / ShowPreparedReport, and the
+// print dialog for printing.
 void vuzPreviewGuiStartup();
 
 // A preview window for the report (what the report hooks create).
@@ -27,6 +30,11 @@ gui::TForm& vuzPreviewFormWindow(TfrxPreviewForm& form);
 // The preview window a form is, nil for any other form.
 TfrxPreviewForm* vuzPreviewFormOf(gui::TForm* window);
 void vuzPreviewFormShowThumbnails(TfrxPreviewForm& form, bool show);
+void vuzPreviewFormShowOutline(TfrxPreviewForm& form, bool show);
+gui::TTreeView& vuzPreviewFormOutline(TfrxPreviewForm& form);
+// The right-click menu of the page area.
+gui::TPopupMenu& vuzPreviewFormRightMenu(TfrxPreviewForm& form);
+bool vuzPreviewFormFullScreen(TfrxPreviewForm& form);
 TfrxPreview& vuzPreviewFormControl(TfrxPreviewForm& form);
 // The page area (to click, drag and grab) and the thumbnail strip.
 gui::TControl& vuzPreviewFormPages(TfrxPreviewForm& form);

@@ -337,7 +337,7 @@ void TfrxPreviewPages::PasteObjects(long double x, long double y) {
   tree_.PasteObjects(x, y);
 }
 
-void TfrxPreviewPages::ShiftAnchors(int from, int top) { tree_.ShiftAnchors(from, top); }
+void TfrxPreviewPages::ShiftAnchors(int from, int top, bool nextPage) { tree_.ShiftAnchors(from, top, nextPage); }
 
 void TfrxPreviewPages::AddAnchor(const AnsiString& text) {
   SyncIn();
@@ -766,8 +766,8 @@ void TfrxStoreOutline::GetItem(int index, AnsiString& text, int& page, int& top)
   if (TfrxOutline* o = Inner()) o->GetItem(index, text, page, top);
 }
 
-void TfrxStoreOutline::ShiftItems(TfrxXMLItem* from, int top) {
-  if (TfrxOutline* o = Inner()) o->ShiftItems(from, top);
+void TfrxStoreOutline::ShiftItems(TfrxXMLItem* from, int top, bool nextPage) {
+  if (TfrxOutline* o = Inner()) o->ShiftItems(from, top, nextPage);
 }
 
 TfrxXMLItem* TfrxStoreOutline::GetCurPosition() { return Inner() ? Inner()->GetCurPosition() : nullptr; }

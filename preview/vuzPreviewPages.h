@@ -53,7 +53,7 @@ class TfrxPreviewPages : public report::TfrxCustomPreviewPages {
   void IncLogicalPageNumber() override;
   void ResetLogicalPageNumber() override;
   void PasteObjects(long double x, long double y) override;
-  void ShiftAnchors(int from, int top) override;
+  void ShiftAnchors(int from, int top, bool nextPage = true) override;
   void AddPicture(TfrxComponent* picture) override;
   bool BandExists(TfrxComponent* band) override;
   int GetCurPosition() override;
@@ -167,7 +167,7 @@ class TfrxStoreOutline : public report::TfrxCustomOutline {
   void LevelRoot() override;
   void LevelUp() override;
   void GetItem(int index, AnsiString& text, int& page, int& top) override;
-  void ShiftItems(TfrxXMLItem* from, int top) override;
+  void ShiftItems(TfrxXMLItem* from, int top, bool nextPage = true) override;
   TfrxXMLItem* GetCurPosition() override;
 
  private:

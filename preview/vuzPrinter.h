@@ -93,6 +93,9 @@ class TfrxCustomPrinter {
   virtual void SetPrintParams(int paperSize, long double paperWidth, long double paperHeight,
                               TPrinterOrientation orientation, int binNo, int duplex, int copies) = 0;
   virtual void PropertiesDlg() = 0;
+  // Fonts the printer has of its own, besides the machine's (none for a
+  // queue that prints what it is sent as PDF).
+  virtual std::vector<AnsiString> DeviceFonts() const { return {}; }
 
   int BinIndex(int binNo) const { return bins_.IndexOfNumber(binNo); }
   int PaperIndex(int paperNo) const { return papers_.IndexOfNumber(paperNo); }

@@ -16,6 +16,31 @@ bool vuzTextMatches(std::u16string_view recordText, const AnsiString& search, bo
   return rtl::AnsiUpperCase(text).find(rtl::AnsiUpperCase(search)) != AnsiString::npos;
 }
 
+namespace {
+// A metafile canvas that keeps only what the search reads: text (and the
+// state text depends on). Frames, fills and pictures are left out, which
+// makes a page's metafile a fraction of its size and time.
+class TfrxTextOnlyCanvas : public gfx::TMetafileCanvas {
+ public:
+  using gfx::TMetafileCanvas::TMetafileCanvas;
+  void LineTo(int x, int y) override { gfx::TCanvas::MoveTo(x, y); }
+  void Polyline(const gfx::TPoint*, std::size_t) override {}
+  void Polygon(const gfx::TPoint*, std::size_t) override {}
+  void PolyBezier(const gfx::TPoint*, std::size_t) override {}
+  void Rectangle(int, int, int, int) override {}
+  void RoundRect(int, int, int, int, int, int) override {}
+  void Ellipse(int, int, int, int) override {}
+  void Arc(int, int, int, int, int, int, int, int) override {}
+  void Pie(int, int, int, int, int, int, int, int) override {}
+  void Chord(int, int, int, int, int, int, int, int) override {}
+  void FillRect(const gfx::TRect&) override {}
+  void FrameRect(const gfx::TRect&) override {}
+  void FillRegion(const gfx::TRegion&) override {}
+  void DrawBitmap(const gfx::TRect&, const gfx::TBitmap&, const gfx::TRect&, gfx::TCopyMode) override {}
+  void SetPixel(int, int, gfx::TColor) override {}
+};
+}  // namespace
+
 TfrxPageTextSearch::TfrxPageTextSearch(std::function<void(int, gfx::TCanvas&)> drawPage)
     : drawPage_(std::move(drawPage)) {}
 
@@ -25,7 +50,7 @@ bool TfrxPageTextSearch::Find(TfrxSearchState& state, int& searchPage, int pageC
     if (recordsPage_ != searchPage) {
       gfx::TMetafile metafile;
       {
-        gfx::TMetafileCanvas canvas(metafile);
+        TfrxTextOnlyCanvas canvas(metafile);
         drawPage_(searchPage, canvas);
       }
       records_ = metafile.TextRecords();

@@ -48,7 +48,9 @@ const rtl::TEnumType& AlignType() {
 }
 
 long double vuzRound8(long double value) {
-  return std::nearbyint(value * 1e8L) / 1e8L;  // the default rounding mode: halves to even
+  // The default rounding mode: halves to even (rint: nearbyint's value
+  // without saving the floating-point environment each time).
+  return std::rint(value * 1e8L) / 1e8L;
 }
 
 // ---------------------------------------------------------------- the name index

@@ -58,7 +58,7 @@ void TfrxCustomOutline::LevelDown(int) { Abstract(); }
 void TfrxCustomOutline::LevelRoot() { Abstract(); }
 void TfrxCustomOutline::LevelUp() { Abstract(); }
 void TfrxCustomOutline::GetItem(int, AnsiString&, int&, int&) { Abstract(); }
-void TfrxCustomOutline::ShiftItems(TfrxXMLItem*, int) { Abstract(); }
+void TfrxCustomOutline::ShiftItems(TfrxXMLItem*, int, bool) { Abstract(); }
 TfrxXMLItem* TfrxCustomOutline::GetCurPosition() { Abstract(); }
 TfrxCustomEngine* TfrxCustomOutline::Engine() const { return previewPages_ ? previewPages_->Engine : nullptr; }
 
@@ -88,7 +88,7 @@ void TfrxCustomPreviewPages::Finish() { Abstract(); }
 void TfrxCustomPreviewPages::IncLogicalPageNumber() { Abstract(); }
 void TfrxCustomPreviewPages::ResetLogicalPageNumber() { Abstract(); }
 void TfrxCustomPreviewPages::PasteObjects(long double, long double) { Abstract(); }
-void TfrxCustomPreviewPages::ShiftAnchors(int, int) { Abstract(); }
+void TfrxCustomPreviewPages::ShiftAnchors(int, int, bool) { Abstract(); }
 void TfrxCustomPreviewPages::AddAnchor(const AnsiString&) { Abstract(); }
 int TfrxCustomPreviewPages::GetAnchorPage(const AnsiString&) { Abstract(); }
 void TfrxCustomPreviewPages::AddPicture(TfrxComponent*) { Abstract(); }

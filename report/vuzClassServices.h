@@ -16,6 +16,7 @@
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/streams.h"
 #include "platform/rtl/stringlists.h"
+#include "platform/rtl/user_answers.h"
 #include "platform/rtl/variant.h"
 #include "report/vuzClass.h"
 #include "report/vuzXML.h"
@@ -92,7 +93,9 @@ class TfrxCustomOutline : public rtl::TPersistent {
   virtual void LevelRoot();
   virtual void LevelUp();
   virtual void GetItem(int index, AnsiString& text, int& page, int& top);
-  virtual void ShiftItems(TfrxXMLItem* from, int newTop);
+  // The entry after from moves to newTop on the next page, or on its own
+  // page when nextPage is false (a block moved to the next column).
+  virtual void ShiftItems(TfrxXMLItem* from, int newTop, bool nextPage = true);
   virtual TfrxXMLItem* GetCurPosition();
   TfrxCustomEngine* Engine() const;
   TfrxCustomPreviewPages* PreviewPages() const { return previewPages_; }
@@ -129,7 +132,9 @@ class TfrxCustomPreviewPages : public rtl::TObject {
   virtual void IncLogicalPageNumber();
   virtual void ResetLogicalPageNumber();
   virtual void PasteObjects(long double x, long double y);
-  virtual void ShiftAnchors(int from, int delta);
+  // The anchors after from move, the first of them to top, on the next page
+  // or (nextPage false) on their own page.
+  virtual void ShiftAnchors(int from, int top, bool nextPage = true);
   // An anchor with the text at the current page and the engine's CurY; the
   // page number (from 1) of the last anchor with that text, 1 when none.
   virtual void AddAnchor(const AnsiString& text);
@@ -188,8 +193,8 @@ class TfrxCustomExportFilter : public rtl::TComponent {
   ~TfrxCustomExportFilter() override;
 
   virtual AnsiString GetDescription() const { return AnsiString(); }
-  // 1 (OK) in the base.
-  virtual int ShowModal() { return 1; }
+  // The dialog's modal result (rtl::TModalResult values); OK in the base.
+  virtual int ShowModal() { return rtl::mrOk; }
   virtual bool Start() { return true; }
   virtual void ExportObject(TfrxComponent* object);
   virtual void Finish() {}

@@ -560,11 +560,14 @@ void TfrxEngine::DrawSplit(TfrxBand* band) {
         if (s && s->StretchMode() == smMaxHeight) s->SetHeight(band->Height() - s->Top());
       }
     }
-    // Output the part.
-    band->SetLeft(CurX);
-    band->SetTop(CurY);
-    if (PreviewPages) PreviewPages->AddObject(band);
-    CurY += band->Height();
+    // Output the part; a pass that placed nothing leaves no empty band
+    // behind on this page.
+    if (!band->Objects().empty()) {
+      band->SetLeft(CurX);
+      band->SetTop(CurY);
+      if (PreviewPages) PreviewPages->AddObject(band);
+      CurY += band->Height();
+    }
     curBand_ = band;
     freshColumn = false;
     if (!work.empty()) {
@@ -773,8 +776,8 @@ void TfrxEngine::NewPage() {
     aggregates_->EndKeep();
     PreviewPages->PasteObjects(0, CurY);
     const int top = static_cast<int>(std::lround(CurY));
-    if (PreviewPages->Outline()) PreviewPages->Outline()->ShiftItems(keepOutline_, top);
-    PreviewPages->ShiftAnchors(keepAnchor_, top);
+    if (PreviewPages->Outline()) PreviewPages->Outline()->ShiftItems(keepOutline_, top, true);
+    PreviewPages->ShiftAnchors(keepAnchor_, top, true);
     CurY = PreviewPages->GetLastY(0);
     if (keepFooter_) aggregates_->AddValue(keepBand_);
     AddToHeaderList(carried);
@@ -803,8 +806,11 @@ void TfrxEngine::NewColumn() {
   if (moving) {
     aggregates_->EndKeep();
     PreviewPages->PasteObjects(CurX, CurY);
-    // The block stays on its page, so its outline entries and anchors keep
-    // their page (moving them would send them to the next page).
+    // The block stays on its page: its outline entries and anchors follow it
+    // to the top of the new column without changing page.
+    const int top = static_cast<int>(std::lround(CurY));
+    if (PreviewPages->Outline()) PreviewPages->Outline()->ShiftItems(keepOutline_, top, false);
+    PreviewPages->ShiftAnchors(keepAnchor_, top, false);
     CurY = PreviewPages->GetLastY(CurX);
     if (keepFooter_) aggregates_->AddValue(keepBand_);
   }

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/biff/bench_util.h"
 #include "export/biff/biffFile.h"
 #include "platform/rtl/files.h"
 
@@ -23,15 +24,8 @@ constexpr int kRows = 21706;
 
 std::string OutputFile(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
 
-// Peak resident memory since the last reset, in KiB (Linux).
-void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
-long PeakMemoryKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
-}
+using biffbench::ResetPeakMemory;
+long PeakMemoryKiB() { return biffbench::StatusKiB("VmHWM:"); }
 
 void WriteTable(bool fileCache, const std::string& path) {
   TBiffWorkbook book;
@@ -101,23 +95,11 @@ void BM_Xlwt(benchmark::State& state) {
 }
 BENCHMARK(BM_Xlwt)->Unit(benchmark::kMillisecond)->UseManualTime();
 
-// Collects the mean times so the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-        seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  biffbench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const auto xlwt = reporter.seconds.find("BM_Xlwt/manual_time");
   for (const auto& [name, s] : reporter.seconds)

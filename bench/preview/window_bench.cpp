@@ -1,11 +1,13 @@
-// The preview on the recorder's log report of about 350 pages (21,706 rows,
-// built once): the first page painted after the preview is attached
-// (Init + layout + paint of the view, as ShowPreparedReport does it without
-// the window), turning a page (SetPageNo + paint), zooming (SetZoom +
-// paint), and searching the last page's footer from the first page. Beside
-// them, one page drawn into a bitmap by the store against pdftoppm -r 96
-// rendering the same page of the report drawn into a PDF file
-// (pdftoppm_ms; the ratio is pdftoppm_ms / page draw ms).
+// The preview on a report of about 350 pages, built once: the recorder's
+// log report made in code, or (built with ZARNIK_RECORDER_REPORT) the
+// program's recorder report of the largest process. Measured: the first
+// page painted after the preview is attached (Init + layout + paint of the
+// view, as ShowPreparedReport does it without the window), turning a page
+// (SetPageNo + paint), zooming (SetZoom + paint), and searching a word of
+// the last page (its footer) from the first page. Beside them, one page
+// drawn into a bitmap by the store against pdftoppm -r 96 rendering the
+// same page of the report drawn into a PDF file (pdftoppm_ms; the ratio is
+// pdftoppm_ms / page draw ms).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -19,10 +21,16 @@
 #include "platform/gfx/document_canvas.h"
 #include "platform/rtl/streams.h"
 #include "preview/vuzPreviewControl.h"
-#include "preview/vuzPreviewStartup.h"
-#include "report/vuzClass.h"
-#include "report/vuzClassRTTI.h"
+#include "report/vuzClassReport.h"
+#ifdef ZARNIK_RECORDER_REPORT
+#include "app/ProcessReport.h"
+#include "app/ReportEngineStartup.h"
+#include "tests/support/process_files.h"
+#include "tests/support/scratch_folder.h"
+#else
+#include "bench/report_engine_scope.h"
 #include "tests/preview/log_report.h"
+#endif
 
 namespace {
 
@@ -31,19 +39,46 @@ struct View : preview::TfrxPreviewView {
   int WorkspaceHeight() const override { return 700; }
 };
 
-// The report, built once for every benchmark of the program.
+#ifdef ZARNIK_RECORDER_REPORT
+// The recorder report of the largest process the recorder holds.
 struct Built {
   Built() {
-    report::ReportClassesStartup();
-    report::vuzClassRTTIStartup();
-    preview::vuzPreviewStartup();
+    support::ProcessFileSpec spec;
+    spec.points = support::kLargestProcessPoints;
+    spec.period = 1;
+    const std::string file = support::WriteProcessFile(dir.Path(), spec);
+    if (app::LoadShownProcess(file, {}, process) != app::TProcessLoadResult::Loaded) std::abort();
+    source = std::make_unique<app::TShownProcessSource>(process, app::TProcessChartView{});
+    recorder = std::make_unique<app::TRecorderReport>(*source, source->TableColCount());
+    recorder->Report().SetShowProgress(false);
+    recorder->Prepare();
+  }
+  report::TfrxReport& Report() { return recorder->Report(); }
+  report::TfrxCustomPreviewPages& Pages() { return *Report().PreviewPages(); }
+  // The last page's footer.
+  static rtl::AnsiString LastPageWord(int pages) { return "- " + std::to_string(pages) + " -"; }
+  app::TReportEngineStartup engine;
+  support::ScratchFolder dir{"preview-bench-"};
+  app::TShownProcess process;
+  std::unique_ptr<app::TShownProcessSource> source;
+  std::unique_ptr<app::TRecorderReport> recorder;
+};
+#else
+// The log report of 21,706 rows.
+struct Built {
+  Built() {
     log = std::make_unique<preview_test::LogReport>(21'706);
     log->Report().PrepareReport(true);
   }
   report::TfrxReport& Report() { return log->Report(); }
   report::TfrxCustomPreviewPages& Pages() { return *log->Report().PreviewPages(); }
+  static rtl::AnsiString LastPageWord(int pages) {
+    return rtl::Utf8ToAnsi("Страница " + std::to_string(pages) + " из ");
+  }
+  bench_support::ReportEngineScope engine;
   std::unique_ptr<preview_test::LogReport> log;
 };
+#endif
 Built& Shared() {
   static Built built;
   return built;
@@ -105,13 +140,13 @@ void BM_SearchLastPageFromFirst(benchmark::State& state) {
   auto preview = Attach(view);
   preview->Init();
   const int pages = preview->PageCount();
-  const rtl::AnsiString text = rtl::Utf8ToAnsi("Страница " + std::to_string(pages) + " из ");
+  const rtl::AnsiString text = Built::LastPageWord(pages);
   bool found = false;
   for (auto _ : state) {
     preview->First();
     found = preview->FindText(text, true, false);
   }
-  if (!found || preview->SearchPage() != pages - 1) state.SkipWithError("the last page's footer was not found");
+  if (!found || preview->SearchPage() != pages - 1) state.SkipWithError("the last page's word was not found");
   preview->Report = nullptr;
 }
 

@@ -223,6 +223,25 @@ bool TOpenDialog::Execute() {
   return true;
 }
 
+bool SelectFolder(const AnsiString& title, const AnsiString& initialDir, AnsiString& chosen) {
+  FileDialogRecord rec;
+  rec.Folder = true;
+  rec.Title = title;
+  rec.InitialDir = initialDir;
+  if (DialogScript* s = DialogScript::Current()) return s->TakeFileDialog(rec, chosen);
+  detail::EnsureQtApp();
+  QFileDialog dlg(nullptr, detail::ToQ(title));
+  dlg.setOption(QFileDialog::DontUseNativeDialog);
+  dlg.setFileMode(QFileDialog::Directory);
+  dlg.setOption(QFileDialog::ShowDirsOnly);
+  dlg.setProxyModel(new RussianFileColumns(&dlg));
+  if (!initialDir.empty()) dlg.setDirectory(detail::ToQ(initialDir));
+  const bool ok =
+      Application->ExecDialog(dlg) == QDialog::Accepted && !Application->Terminated() && !dlg.selectedFiles().isEmpty();
+  if (ok) chosen = detail::FromQ(dlg.selectedFiles().first());
+  return ok;
+}
+
 // ---- the test hook ---------------------------------------------------------
 
 DialogScript::DialogScript() : previous_(currentScript) { currentScript = this; }

@@ -124,6 +124,11 @@ class TSaveDialog : public TOpenDialog {
   bool IsSave() const override { return true; }
 };
 
+// Lets the user pick an existing folder, starting at initialDir (folders
+// only are shown). True and the folder in chosen when one was picked.
+// Scripted like the file dialogs (the record's Folder is set).
+bool SelectFolder(const AnsiString& title, const AnsiString& initialDir, AnsiString& chosen);
+
 // The test hook: while a DialogScript is alive, message boxes and file dialogs
 // are not shown. Each takes the next scripted answer (an unscripted message
 // box takes its default button, an unscripted file dialog is cancelled, a
@@ -142,6 +147,7 @@ struct MessageBoxRecord {
 
 struct FileDialogRecord {
   bool Save = false;
+  bool Folder = false;  // a folder dialog (SelectFolder)
   AnsiString Title, Filter, DefaultExt, InitialDir, FileName;
   TOpenOptions Options = 0;
   bool Accepted = false;

@@ -87,18 +87,7 @@ TVarType Variant::Type() const noexcept {
   return tag();
 }
 
-bool Variant::IsOrdinal() const noexcept {
-  switch (tag()) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64: return true;
-    default: return false;
-  }
-}
+bool Variant::IsOrdinal() const noexcept { return IsOrdinalType(tag()); }
 
 bool Variant::IsFloat() const noexcept {
   switch (tag()) {

@@ -50,6 +50,13 @@ inline constexpr TVarType varString = 0x0100;
 inline constexpr TVarType varAny = 0x0101;
 inline constexpr TVarType varTypeMask = 0x0FFF;
 inline constexpr TVarType varArray = 0x2000;
+
+// The integer kinds, listed once: every conversion and test treats them alike
+// (booleans and errors, stored as integers too, are not among them).
+constexpr bool IsOrdinalType(TVarType t) noexcept {
+  return t == varSmallint || t == varInteger || t == varShortInt || t == varByte || t == varWord || t == varLongWord ||
+         t == varInt64;
+}
 inline constexpr TVarType varByRef = 0x4000;
 
 class Variant;

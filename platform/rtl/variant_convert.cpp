@@ -50,16 +50,13 @@ int64_t CurrencyToInt(int64_t scaled) {
 // Integer value of any kind, checked against [lo, hi].
 int64_t ToInteger(const Variant& v, int64_t lo, int64_t hi, TVarType to) {
   int64_t result = 0;
+  if (IsOrdinalType(v.RawType()) || v.RawType() == varBoolean) {
+    result = v.RawInt();
+    if (result < lo || result > hi) OverflowError(v.RawType(), to);
+    return result;
+  }
   switch (v.RawType()) {
     case varEmpty: return 0;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-    case varBoolean: result = v.RawInt(); break;
     case varSingle: return FloatToIntChecked(v.RawSingle(), lo, hi, v.RawType(), to);
     case varDouble:
     case varDate: return FloatToIntChecked(v.RawDouble(), lo, hi, v.RawType(), to);
@@ -88,16 +85,9 @@ int64_t ToInteger(const Variant& v, int64_t lo, int64_t hi, TVarType to) {
 }
 
 long double ToFloat(const Variant& v, TVarType to) {
+  if (IsOrdinalType(v.RawType()) || v.RawType() == varBoolean) return static_cast<long double>(v.RawInt());
   switch (v.RawType()) {
     case varEmpty: return 0;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-    case varBoolean: return static_cast<long double>(v.RawInt());
     case varSingle: return v.RawSingle();
     case varDouble:
     case varDate: return v.RawDouble();
@@ -151,20 +141,13 @@ long double Variant::AsExtended() const { return ToFloat(*this, varExtended); }
 double Variant::AsDouble() const { return static_cast<double>(ToFloat(*this, varDouble)); }
 
 Currency Variant::AsCurrency() const {
+  if (IsOrdinalType(tag()) || tag() == varBoolean) {
+    int64_t scaled;
+    if (__builtin_mul_overflow(RawInt(), int64_t{10000}, &scaled)) OverflowError(tag(), varCurrency);
+    return Currency{scaled};
+  }
   switch (tag()) {
     case varCurrency: return Currency{RawCurrency()};
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-    case varBoolean: {
-      int64_t scaled;
-      if (__builtin_mul_overflow(RawInt(), int64_t{10000}, &scaled)) OverflowError(tag(), varCurrency);
-      return Currency{scaled};
-    }
     default: {
       long double f = ToFloat(*this, varCurrency);
       if (!(std::fabs(f) < 922337203685477.5807L)) OverflowError(tag(), varCurrency);
@@ -187,16 +170,9 @@ double Variant::AsDate() const {
 }
 
 bool Variant::AsBoolean() const {
+  if (IsOrdinalType(tag()) || tag() == varBoolean) return RawInt() != 0;
   switch (tag()) {
     case varEmpty: return false;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-    case varBoolean: return RawInt() != 0;
     case varSingle:
     case varDouble:
     case varDate:
@@ -217,17 +193,11 @@ bool Variant::AsBoolean() const {
 }
 
 AnsiString Variant::AsString() const {
+  if (IsOrdinalType(tag())) return IntToStr(RawInt());
   switch (tag()) {
     case varEmpty: return {};
     case varString: return StringRef();
     case varOleStr: return WideToAnsi(static_cast<const detail::WideBlock*>(Ptr())->text);
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64: return IntToStr(RawInt());
     case varBoolean: return RawInt() ? "True" : "False";
     case varSingle:
       // A single carries 7 significant digits; more would show binary noise.

@@ -250,7 +250,7 @@ TEST_F(DisplayTest, DoubleClicksResetAxisEnds) {
   EXPECT_EQ(Chart().RightAxis().Minimum(), -1);
   EXPECT_EQ(Chart().RightAxis().Maximum(), rightMax);
   EXPECT_EQ(Chart().LeftAxis().Minimum(), 10);
-  EXPECT_EQ(form->ChartDragZone(), 0);
+  EXPECT_EQ(form->ChartDragZone(), app::TDragZone::None);
   // In the middle of the plot: all six ends.
   gui::simulate::DoubleClick(Chart(), (p.Left + p.Right) / 2, (p.Top + p.Bottom) / 2);
   double x0 = 0, x1 = 0;
@@ -273,7 +273,7 @@ TEST_F(DisplayTest, DraggingTheTimeLabelsMovesTheStart) {
   const int x = p.Left + p.Width() / 4, y = p.Bottom + 8;
   // Pressing turns the time labels red until the release.
   Chart().MouseDown(gui::mbLeft, {}, x, y);
-  EXPECT_EQ(form->ChartDragZone(), 1);
+  EXPECT_EQ(form->ChartDragZone(), app::TDragZone::TimeStart);
   EXPECT_EQ(Chart().BottomAxis().LabelColor(), 255);
   EXPECT_EQ(Chart().LeftAxis().LabelColor(), gui::clBlack);
   Chart().MouseMove(gui::ssLeft, x + dx, y);
@@ -283,7 +283,7 @@ TEST_F(DisplayTest, DraggingTheTimeLabelsMovesTheStart) {
   EXPECT_EQ(Chart().BottomAxis().LabelColor(), gui::clBlack);
   // The upper half of the left axis drags its maximum.
   Chart().MouseDown(gui::mbLeft, {}, p.Left - 10, p.Top + 20);
-  EXPECT_EQ(form->ChartDragZone(), 3);
+  EXPECT_EQ(form->ChartDragZone(), app::TDragZone::LeftMax);
   EXPECT_EQ(Chart().LeftAxis().LabelColor(), 255);
   Chart().MouseUp(gui::mbLeft, {}, p.Left - 10, p.Top + 20);
 }

@@ -229,22 +229,24 @@ TEST(ViewOptions, ZoomRangesAndResets) {
 
 TEST(ChartMouse, DragZones) {
   const TAxisRange time{100, 200}, left{0, 100}, right{-9, 1};
+  using Z = app::TDragZone;
   struct Case {
     double xv, yl, yr;
-    int zone;
+    Z zone;
   } cases[] = {
-      {90, 101, 0, 0},  // left of the plot, above the axis
-      {90, 60, 0, 3},   // upper half of the left axis: its maximum
-      {90, 40, 0, 4},   // lower half: its minimum
-      {90, -1, 0, 0},   // below it
-      {150, 50, 0, 0},  // inside the plot
-      {120, -5, 0, 1},  // time labels left of the middle: the start
-      {180, -5, 0, 2},  // right of the middle: the end
-      {210, 0, -6, 6},  // lower half of the right axis
-      {210, 0, -4, 6},  // its middle counts as lower
-      {210, 0, -2, 5},
+      {90, 101, 0, Z::None},       // left of the plot, above the axis
+      {90, 60, 0, Z::LeftMax},     // upper half of the left axis: its maximum
+      {90, 40, 0, Z::LeftMin},     // lower half: its minimum
+      {90, -1, 0, Z::None},        // below it
+      {150, 50, 0, Z::None},       // inside the plot
+      {120, -5, 0, Z::TimeStart},  // time labels left of the middle: the start
+      {180, -5, 0, Z::TimeEnd},    // right of the middle: the end
+      {210, 0, -6, Z::RightMin},   // lower half of the right axis
+      {210, 0, -4, Z::RightMin},   // its middle counts as lower
+      {210, 0, -2, Z::RightMax},
   };
-  for (const Case& c : cases) EXPECT_EQ(DragZoneAt(c.xv, c.yl, c.yr, time, left, right), c.zone) << c.xv << " " << c.yl;
+  for (const Case& c : cases)
+    EXPECT_EQ(int(DragZoneAt(c.xv, c.yl, c.yr, time, left, right)), int(c.zone)) << c.xv << " " << c.yl;
 }
 
 TEST(ChartMouse, ReadoutInterpolatesBetweenPoints) {

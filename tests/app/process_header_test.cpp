@@ -1,6 +1,8 @@
 // Process header: validation, texts, names and the humidity conversion.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/ProcessHeader.h"
 #include "tests/app/header_builder.h"
 
@@ -19,32 +21,37 @@ TProcessHeader Valid() { return Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 3); 
 }  // namespace
 
 TEST(ProcessHeader, ValidationCodesInOrder) {
+  using C = app::THeaderCheck;
+  constexpr C V = C::Valid, S = C::StartAddressTooLow, L = C::SlotAbove50, D = C::DateTimeOrPointsOutOfRange,
+              M = C::BeyondMemory;
+  // The codes themselves are what callers and files have always seen.
+  EXPECT_EQ((std::vector<int>{int(V), int(S), int(L), int(D), int(M)}), (std::vector<int>{0, 2, 3, 4, 5}));
   struct Case {
     const char* what;
     TProcessHeader h;
-    int code;
+    C code;
   } cases[] = {
-      {"valid", Valid(), 0},
-      {"address 0x33F", Header(0x33F, 0, 0, 5, 9, 7, 3, 13, 91, 10, 3), 2},
-      {"slot 50", Header(0x340, 50, 0, 5, 9, 7, 3, 13, 91, 10, 3), 0},
-      {"slot 51", Header(0x340, 51, 0, 5, 9, 7, 3, 13, 91, 10, 3), 3},
-      {"month 0", Header(0x340, 0, 0, 5, 9, 7, 0, 13, 91, 10, 3), 4},
-      {"month 13", Header(0x340, 0, 0, 5, 9, 7, 13, 13, 91, 10, 3), 4},
-      {"day 0", Header(0x340, 0, 0, 5, 9, 0, 3, 13, 91, 10, 3), 4},
-      {"day 32", Header(0x340, 0, 0, 5, 9, 32, 3, 13, 91, 10, 3), 4},
-      {"hour 24", Header(0x340, 0, 0, 5, 24, 7, 3, 13, 91, 10, 3), 4},
-      {"minute 60", Header(0x340, 0, 0, 60, 9, 7, 3, 13, 91, 10, 3), 4},
-      {"second 60", Header(0x340, 0, 60, 5, 9, 7, 3, 13, 91, 10, 3), 4},
-      {"points 0", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 0, 10, 3), 4},
-      {"channels 2", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 2), 5},
-      {"channels 6", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 6), 5},
-      {"3ch 21706", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 21706, 10, 3), 0},
-      {"3ch 21707", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 21707, 10, 3), 5},
-      {"4ch 16280", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 16280, 10, 4), 0},
-      {"5ch 13025", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 13025, 10, 5), 5},
-      {"first failure wins", Header(0x10, 60, 0, 5, 9, 0, 3, 13, 0, 10, 9), 2},
+      {"valid", Valid(), V},
+      {"address 0x33F", Header(0x33F, 0, 0, 5, 9, 7, 3, 13, 91, 10, 3), S},
+      {"slot 50", Header(0x340, 50, 0, 5, 9, 7, 3, 13, 91, 10, 3), V},
+      {"slot 51", Header(0x340, 51, 0, 5, 9, 7, 3, 13, 91, 10, 3), L},
+      {"month 0", Header(0x340, 0, 0, 5, 9, 7, 0, 13, 91, 10, 3), D},
+      {"month 13", Header(0x340, 0, 0, 5, 9, 7, 13, 13, 91, 10, 3), D},
+      {"day 0", Header(0x340, 0, 0, 5, 9, 0, 3, 13, 91, 10, 3), D},
+      {"day 32", Header(0x340, 0, 0, 5, 9, 32, 3, 13, 91, 10, 3), D},
+      {"hour 24", Header(0x340, 0, 0, 5, 24, 7, 3, 13, 91, 10, 3), D},
+      {"minute 60", Header(0x340, 0, 0, 60, 9, 7, 3, 13, 91, 10, 3), D},
+      {"second 60", Header(0x340, 0, 60, 5, 9, 7, 3, 13, 91, 10, 3), D},
+      {"points 0", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 0, 10, 3), D},
+      {"channels 2", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 2), M},
+      {"channels 6", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 91, 10, 6), M},
+      {"3ch 21706", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 21706, 10, 3), V},
+      {"3ch 21707", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 21707, 10, 3), M},
+      {"4ch 16280", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 16280, 10, 4), V},
+      {"5ch 13025", Header(0x340, 0, 0, 5, 9, 7, 3, 13, 13025, 10, 5), M},
+      {"first failure wins", Header(0x10, 60, 0, 5, 9, 0, 3, 13, 0, 10, 9), S},
   };
-  for (const auto& c : cases) EXPECT_EQ(app::CheckProcessHeader(c.h), c.code) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(int(app::CheckProcessHeader(c.h)), int(c.code)) << c.what;
 }
 
 TEST(ProcessHeader, DateTimeLayoutsDurationAndName) {

@@ -40,7 +40,8 @@ TEST(GmlRtfInLibreOffice, WrittenBackTextIsIntact) {
     WriteFile(dir.File(std::string(c.name) + ".rtf"), out.Bytes());
     files += " " + Quote(dir.File(std::string(c.name) + ".rtf"));
   }
-  Shell(support::LibreOfficeCommand(soffice, dir.Path() + "/profile") + " --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("out")) + files);
+  Shell(support::LibreOfficeCommand(soffice, dir.Path() + "/profile") +
+        " --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("out")) + files);
   for (const Case& c : cases) {
     std::string text = ReadFile(dir.File("out/" + std::string(c.name) + ".txt"));
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);

@@ -4,13 +4,17 @@
 // CSV and text, which must show every value, hostile text included).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine_fixture.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportRes.h"
 #include "platform/rtl/strings.h"
+#include "report/vuzClassBands.h"
 #include "tests/export/export_tools.h"
 
 namespace {
@@ -126,11 +130,10 @@ TEST_F(OdfExport, PackagesReadByIndependentReaders) {
   const std::string soffice = FindTool("soffice");
   if (soffice.empty()) GTEST_SKIP() << "needs LibreOffice";
   Shell(support::LibreOfficeCommand(soffice, dir.Path() + "/profile") +
-        " --convert-to csv:Text\\ -\\ txt\\ -\\ csv\\ \\(StarCalc\\):44,34,76 --outdir " +
-        Quote(dir.File("csv")) + " " + Quote(dir.File("r.ods")));
+        " --convert-to csv:Text\\ -\\ txt\\ -\\ csv\\ \\(StarCalc\\):44,34,76 --outdir " + Quote(dir.File("csv")) +
+        " " + Quote(dir.File("r.ods")));
   Shell(support::LibreOfficeCommand(soffice, dir.Path() + "/profile") +
-        " --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("txt")) + " " +
-        Quote(dir.File("r.odt")));
+        " --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("txt")) + " " + Quote(dir.File("r.odt")));
   const std::string csv = ReadFile(dir.File("csv/r.csv"));
   const std::string txt = ReadFile(dir.File("txt/r.txt"));
   // The CSV filter writes the first sheet (page 1) only; the text has both pages.
@@ -165,6 +168,87 @@ TEST_F(OdfExport, FailedRunLeavesNothing) {
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing-folder/r.ods")));
   for (const auto& e : std::filesystem::directory_iterator(tmp.Folder())) ADD_FAILURE() << "left behind: " << e.path();
+}
+
+// Tagged text becomes spans (tags may run over line ends); what is left of
+// the text is escaped in every span; spaces and tabs become their elements.
+TEST(OdfSpanParagraphs, TagsBecomeEscapedSpansPerLine) {
+  std::vector<std::pair<gfx::TColor, gfx::TFontStyles>> made;
+  auto style = [&made](gfx::TColor c, gfx::TFontStyles s) {
+    for (std::size_t i = 0; i < made.size(); ++i)
+      if (made[i].first == c && made[i].second == s) return "ss-" + std::to_string(i + 1);
+    made.emplace_back(c, s);
+    return "ss-" + std::to_string(made.size());
+  };
+  struct Case {
+    std::u16string in;
+    std::vector<std::string> out;
+  } cases[] = {
+      {u"a <b>b&c</b>",
+       {"<text:span text:style-name=\"ss-1\">a </text:span>"
+        "<text:span text:style-name=\"ss-2\">b&amp;c</text:span>"}},
+      {u"<b>one\r\ntwo</b>\r\n",
+       {"<text:span text:style-name=\"ss-2\">one</text:span>", "<text:span text:style-name=\"ss-2\">two</text:span>"}},
+      {u"<font color=\"#FF0000\">x<y</font>\t  z",
+       {"<text:span text:style-name=\"ss-3\">x&lt;y</text:span>"
+        "<text:span text:style-name=\"ss-1\"><text:tab/> <text:s/>z</text:span>"}},
+      {u"end  ", {"<text:span text:style-name=\"ss-1\">end<text:s text:c=\"2\"/></text:span>"}},
+      {u"", {""}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(report::OdfSpanParagraphs(c.in, gfx::clBlack, gfx::TFontStyles(), style), c.out) << rtl::WideToUtf8(c.in);
+  ASSERT_EQ(made.size(), 3u);
+  EXPECT_EQ(made[1].second, gfx::TFontStyles{gfx::fsBold});
+  EXPECT_EQ(made[2].first, gfx::TColor(0x0000FF));
+}
+
+// The thumbnail shows the first page at a fifth of its size, each object
+// where it lies on the page; a tagged memo's package is read by LibreOffice.
+TEST_F(OdfExport, ThumbnailAndTaggedTextInThePackage) {
+  engine_test::ReportBuilder b;
+  report::TfrxReportPage* page = b.AddPage();
+  auto* band = b.AddBand<report::TfrxReportTitle>(page, 0, 400);
+  auto* block = b.AddMemo(band, 300, 200, 100, 100, "");
+  block->SetColor(gfx::clBlack);
+  auto* tagged = b.AddMemo(band, 0, 0, 200, 20, "<b>B&amp;</b> <i>i</i> <font color=\"#FF0000\">red<</font>");
+  tagged->SetAllowHTMLTags(true);
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  report::TfrxODTExport f(nullptr);
+  f.ShowDialog = false;
+  f.ShowProgress = false;
+  f.FileName = dir.File("t.odt");
+  f.Report = &b.Report();
+  ASSERT_TRUE(b.Store().Export(&f));
+  const std::string x = dir.File("t.d");
+  ASSERT_EQ(Shell("unzip -q -o " + Quote(dir.File("t.odt")) + " -d " + Quote(x)), 0);
+  EXPECT_EQ(Shell("xmllint --noout " + Quote(x + "/content.xml")), 0);
+  const std::string content = ReadFile(x + "/content.xml");
+  EXPECT_NE(content.find(">B&amp;amp;</text:span>"), std::string::npos) << content;
+  EXPECT_NE(content.find(">red&lt;</text:span>"), std::string::npos);
+  EXPECT_NE(content.find("fo:color=\"#ff0000\""), std::string::npos);
+  if (PythonHas("PIL")) {
+    // The page's printable area starts at the 10 mm margins; the block lies
+    // 300 and 200 pixels further in, so at (38+300)/5, (38+200)/5 on the thumbnail.
+    const std::string out = RunPython(dir,
+                                      "import sys\n"
+                                      "from PIL import Image\n"
+                                      "im = Image.open(sys.argv[1]).convert('L')\n"
+                                      "print(im.size[0], im.size[1], im.getpixel((77, 57)), im.getpixel((150, 110)))\n",
+                                      Quote(x + "/Thumbnails/thumbnail.jpg"));
+    int w = 0, h = 0, inside = 255, outside = 0;
+    ASSERT_EQ(std::sscanf(out.c_str(), "%d %d %d %d", &w, &h, &inside, &outside), 4) << out;
+    EXPECT_NEAR(w, 159, 1);  // a fifth of A4 at 96 dpi
+    EXPECT_NEAR(h, 225, 1);
+    EXPECT_LT(inside, 60) << out;    // dark where the block is
+    EXPECT_GT(outside, 200) << out;  // light where a doubly scaled offset would put it
+  }
+  const std::string soffice = FindTool("soffice");
+  if (soffice.empty()) GTEST_SKIP() << "needs LibreOffice";
+  Shell("timeout 300 " + Quote(soffice) + " -env:UserInstallation=file://" + dir.Path() +
+        "/profile --headless --convert-to 'txt:Text (encoded):UTF8' --outdir " + Quote(dir.File("txt")) + " " +
+        Quote(dir.File("t.odt")));
+  EXPECT_NE(ReadFile(dir.File("txt/t.txt")).find("B&amp; i red<"), std::string::npos)
+      << ReadFile(dir.File("txt/t.txt"));
 }
 
 }  // namespace

@@ -79,7 +79,8 @@ TEST_F(ReportToolTextAndPictures, MetafileOpensInLibreOffice) {
   const std::string soffice = support::FindTool("soffice");
   if (soffice.empty()) GTEST_SKIP() << support::Missing("soffice", "libreoffice-draw-nogui");
   ASSERT_EQ(Run("--pages 1 -o '" + dir_.File("r.emf") + "'"), 0) << support::ReadFile(dir_.File("stderr.txt"));
-  support::CommandOutput("cd '" + dir_.Path() + "' && " + support::LibreOfficeCommand(soffice, dir_.File("lo-profile")) +
+  support::CommandOutput("cd '" + dir_.Path() + "' && " +
+                         support::LibreOfficeCommand(soffice, dir_.File("lo-profile")) +
                          " --convert-to png r.emf >/dev/null 2>&1");
   ASSERT_TRUE(fs::exists(dir_.File("r.png")));
   const std::string sizes = support::CommandOutput("identify -format '%w %h' '" + dir_.File("r.png") + "' 2>&1");

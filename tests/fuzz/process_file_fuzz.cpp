@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int slot = 0; slot < app::kFlashSlots; ++slot) {
     app::TProcessHeader h;
     if (!app::FlashDirectoryHeader(bytes, slot, h)) break;
-    if (app::CheckProcessHeader(h) != 0) continue;
+    if (app::CheckProcessHeader(h) != app::THeaderCheck::Valid) continue;
     std::string samples;
     if (app::ExtractFlashProcess(bytes, h, samples) == app::TFlashExtract::Ok) {
       // An erased tail at the end of the memory is skipped, never counted.

@@ -75,6 +75,20 @@ TEST(PreparedTreeAnchors, ShiftMovesTheLaterOnesToTheNextPage) {
   EXPECT_EQ(TfrxPreparedTree().GetAnchorCurPosition(), -1);
 }
 
+// A block moved to the next column of its page takes its anchors along on
+// that page.
+TEST(PreparedTreeAnchors, ShiftWithinThePageKeepsTheirPage) {
+  TfrxPreparedTree tree;
+  PageWithObjects(tree, {});
+  for (int top : {500, 520, 540}) tree.AddAnchor("a", top);
+  tree.ShiftAnchors(0, 100, false);
+  const std::vector<std::pair<int, int>> after{{0, 500}, {0, 100}, {0, 120}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(vuzIntProp(tree.Section("anchors")->Items(i), "page"), after[i].first) << i;
+    EXPECT_EQ(vuzIntProp(tree.Section("anchors")->Items(i), "top"), after[i].second) << i;
+  }
+}
+
 // --- logical page numbers ---------------------------------------------------------
 
 TEST(PreparedTreeLogicalNumbers, GroupsCloseWithTheirCount) {
@@ -457,6 +471,10 @@ TEST(Outline, LevelsItemsAndShift) {
   EXPECT_EQ(outline.Root()->Items(1)->Prop, "text=\"B\" page=\"2\" top=\"0\"");
   EXPECT_EQ(outline.Root()->Items(1)->Items(0)->Prop, "text=\"B.1\" page=\"2\" top=\"5\"");
   EXPECT_EQ(vuzIntProp(outline.Root()->Items(2), "top"), 40);
+  // Within the page (a block moved to the next column): the page stays.
+  outline.ShiftItems(outline.Root()->Items(0), 10, false);
+  EXPECT_EQ(outline.Root()->Items(1)->Prop, "text=\"B\" page=\"2\" top=\"10\"");
+  EXPECT_EQ(outline.Root()->Items(1)->Items(0)->Prop, "text=\"B.1\" page=\"2\" top=\"15\"");
   // The last entry of its level has nothing after it.
   const std::string before = Saved(tree);
   outline.ShiftItems(outline.Root()->Items(2), 0);

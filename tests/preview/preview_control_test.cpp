@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/gfx/recording_canvas.h"
 #include "preview/vuzPreviewControl.h"
+#include "preview/vuzPreviewObjects.h"
 #include "report/vuzRes.h"
 #include "store_fixture.h"
 
@@ -32,7 +34,16 @@ class TestView : public preview::TfrxPreviewView {
     matchCase = false;
     return true;
   }
-  int width = 1000, height = 700, repaints = 0, changes = 0;
+  bool AskPageSettings(report::TfrxComponent* page, bool& applyToAll) override {
+    ++pageSettingsAsked;
+    if (!pageSettings) return false;
+    pageSettings(page);
+    applyToAll = false;
+    return true;
+  }
+  void OutlineChanged() override { ++outlineChanges; }
+  int width = 1000, height = 700, repaints = 0, changes = 0, pageSettingsAsked = 0, outlineChanges = 0;
+  std::function<void(report::TfrxComponent*)> pageSettings;
   bool answer = true;
   AnsiString searchText;
   std::vector<AnsiString> messages;
@@ -158,6 +169,64 @@ TEST(PreviewControl, ActionsWaitForTheBuild) {
   EXPECT_EQ(p.preview.PageCount(), 0);  // the build cleared the pages; nothing else touched them
   p.preview.InternalOnProgressStop(none, report::ptRunning, 0);
   EXPECT_FALSE(p.preview.Building());
+}
+
+// The page settings change the current prepared page only; a cancelled
+// dialog and a running build change nothing.
+TEST(PreviewControl, PageSetupChangesTheCurrentPage) {
+  PreviewFixture p(3);
+  const report::TfrxPoint before = p.f.store->GetPageSize(0);
+  p.view.pageSettings = [](report::TfrxComponent* page) { preview::vuzSetFloatProp(page, "PaperWidth", 100); };
+  p.preview.SetPageNo(2);
+  p.preview.PageSetupDlg();
+  EXPECT_EQ(p.view.pageSettingsAsked, 1);
+  p.f.store->ClearPageCache();
+  EXPECT_NEAR(static_cast<double>(p.f.store->GetPageSize(1).X), 100 * report::fr01cm, 1);
+  EXPECT_EQ(p.f.store->GetPageSize(0).X, before.X);
+  EXPECT_EQ(p.f.store->GetPageSize(2).X, before.X);
+  // The layout follows the narrower page.
+  EXPECT_LT(p.preview.MainWorkspace().Pages.GetItems(1).Width, p.preview.MainWorkspace().Pages.GetItems(0).Width);
+
+  p.view.pageSettings = nullptr;  // cancelled
+  p.preview.SetPageNo(3);
+  p.preview.PageSetupDlg();
+  p.f.store->ClearPageCache();
+  EXPECT_EQ(p.f.store->GetPageSize(2).X, before.X);
+
+  p.preview.InternalOnProgressStart(nullptr, report::ptRunning, 0);
+  p.preview.PageSetupDlg();
+  EXPECT_EQ(p.view.pageSettingsAsked, 2);  // not asked while building
+}
+
+// The outline as a tree: entries with their pages (1-based) and places,
+// children under their entry; the window is told after every layout from
+// scratch.
+TEST(PreviewControl, OutlineTree) {
+  PreviewFixture p(3);
+  const int changes = p.view.outlineChanges;
+  report::TfrxCustomOutline& o = *p.f.store->Outline();
+  o.LevelRoot();
+  p.f.store->CurPage = 0;
+  o.AddItem("Day 1", 0);
+  p.f.store->CurPage = 1;
+  o.AddItem("Hour 1", 40);
+  o.LevelRoot();
+  p.f.store->CurPage = 2;
+  o.AddItem("Day 2", 120);
+  const std::vector<preview::TfrxOutlineNode> tree = p.preview.OutlineTree();
+  ASSERT_EQ(tree.size(), 2u);
+  EXPECT_EQ(tree[0].Text, "Day 1");
+  EXPECT_EQ(tree[0].PageNo, 1);
+  ASSERT_EQ(tree[0].Children.size(), 1u);
+  EXPECT_EQ(tree[0].Children[0].Text, "Hour 1");
+  EXPECT_EQ(tree[0].Children[0].PageNo, 2);
+  EXPECT_EQ(tree[0].Children[0].Top, 40);
+  EXPECT_EQ(tree[1].PageNo, 3);
+  EXPECT_EQ(tree[1].Top, 120);
+  p.preview.OutlineClick(tree[1]);
+  EXPECT_EQ(p.preview.PageNo(), 3);
+  p.preview.Init();
+  EXPECT_GT(p.view.outlineChanges, changes);
 }
 
 }  // namespace preview_test

@@ -113,4 +113,21 @@ TEST(PreviewForm, PageBoxAndStatus) {
   EXPECT_EQ(vuzPageStatusText(1, 40, true), report::vuzResources().Get("clFirstPass") + " 40");
 }
 
+// The right-click menu with this program's buttons: print, open, save,
+// export, find, a line, zoom in, zoom out, full screen; the walk stops at
+// the second separator.
+TEST(PreviewForm, RightMenuFollowsTheVisibleButtons) {
+  using namespace report;
+  const auto templates = Set({pbPrint, pbLoad, pbSave, pbExport, pbZoom, pbFind, pbPageSetup, pbTools, pbNavigator});
+  EXPECT_EQ(vuzRightMenuTools(vuzToolbarVisibility(templates, true, false, false)),
+            (std::vector<int>{tbPrint, tbOpen, tbSave, tbExport, tbFind, kMenuSeparator, tbZoomPlus, tbZoomMinus,
+                              tbFullScreen}));
+  // Without zoom and export: no zoom items, the line stays.
+  EXPECT_EQ(vuzRightMenuTools(vuzToolbarVisibility(Set({pbPrint, pbOutline}), true, false, false)),
+            (std::vector<int>{tbPrint, kMenuSeparator}));
+  // The PDF button shows with quick export.
+  EXPECT_EQ(vuzRightMenuTools(vuzToolbarVisibility(Set({pbExport, pbExportQuick}), true, true, false)),
+            (std::vector<int>{tbExport, tbPdf, kMenuSeparator}));
+}
+
 }  // namespace preview_test

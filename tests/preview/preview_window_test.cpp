@@ -10,7 +10,10 @@
 #include <string>
 
 #include "platform/gui/application.h"
+#include "platform/gui/comctrls.h"
 #include "platform/gui/forms.h"
+#include "platform/gui/menus.h"
+#include "platform/gui/simulate.h"
 #include "preview/vuzPreviewForm_gui.h"
 #include "preview/vuzPreviewStartup.h"
 #include "report/vuzClass.h"
@@ -114,6 +117,82 @@ TEST(PreviewWindow, ShowsBrowsesZoomsAndFinds) {
   window.Close();  // a modeless preview frees itself
   Pump();
   EXPECT_EQ(OpenPreview(), nullptr);
+}
+
+namespace {
+class FailingFilter : public report::TfrxCustomExportFilter {
+ public:
+  FailingFilter() : report::TfrxCustomExportFilter(nullptr) { ShowDialog = false; }
+  AnsiString GetDescription() const override { return "Failing"; }
+  bool Start() override { throw rtl::Exception("disk full"); }
+};
+}  // namespace
+
+// An export that fails raises to the application, and the window is usable
+// again: nothing locked, the actions enabled.
+TEST(PreviewWindow, AFailedExportLeavesTheWindowUsable) {
+  Started started;
+  FailingFilter filter;
+  LogReport log(200);
+  report::TfrxReport& report = log.Report();
+  report.PreviewOptions()->Modal = false;
+  report.EngineOptions()->NewSilentMode = report::simReThrow;
+  ASSERT_TRUE(report.PrepareReport(true));
+  report.ShowPreparedReport();
+  preview::TfrxPreviewForm* form = OpenPreview();
+  ASSERT_NE(form, nullptr);
+  Pump();
+  gui::TPopupMenu& menu = preview::vuzPreviewFormRightMenu(*form);
+  gui::TMenuItem* exportItem = nullptr;
+  gui::TMenuItem* printItem = nullptr;
+  for (int i = 0; i < menu.Items()->Count(); ++i) {
+    gui::TMenuItem* item = menu.Items()->Items(i);
+    if (item->Caption() == report::vuzGet(108)) exportItem = item;
+    if (item->Caption() == report::vuzGet(102)) printItem = item;
+  }
+  ASSERT_NE(exportItem, nullptr);
+  ASSERT_NE(printItem, nullptr);
+  gui::TMenuItem* failing = nullptr;
+  for (int i = 0; i < exportItem->Count(); ++i)
+    if (exportItem->Items(i)->Caption() == "Failing...") failing = exportItem->Items(i);
+  ASSERT_NE(failing, nullptr);
+  EXPECT_THROW(failing->Click(), rtl::Exception);
+  preview::TfrxPreview& control = preview::vuzPreviewFormControl(*form);
+  EXPECT_FALSE(control.MainWorkspace().Locked);
+  EXPECT_TRUE(printItem->Enabled());
+  preview::vuzPreviewFormWindow(*form).Close();
+  Pump();
+}
+
+// F11 enters and leaves full screen; the outline tree and the thumbnail
+// strip share the left side, one at a time.
+TEST(PreviewWindow, FullScreenAndTheLeftSide) {
+  Started started;
+  LogReport log(200);
+  report::TfrxReport& report = log.Report();
+  report.PreviewOptions()->Modal = false;
+  ASSERT_TRUE(report.PrepareReport(true));
+  report.ShowPreparedReport();
+  preview::TfrxPreviewForm* form = OpenPreview();
+  ASSERT_NE(form, nullptr);
+  gui::TForm& window = preview::vuzPreviewFormWindow(*form);
+  Pump();
+  gui::simulate::PressKey(preview::vuzPreviewFormPages(*form), gui::VK_F11);
+  Pump();
+  EXPECT_TRUE(preview::vuzPreviewFormFullScreen(*form));
+  EXPECT_EQ(window.BorderStyle(), gui::bsNone);
+  gui::simulate::PressKey(preview::vuzPreviewFormPages(*form), gui::VK_F11);
+  Pump();
+  EXPECT_FALSE(preview::vuzPreviewFormFullScreen(*form));
+  EXPECT_NE(window.BorderStyle(), gui::bsNone);
+
+  preview::vuzPreviewFormShowOutline(*form, true);
+  EXPECT_TRUE(preview::vuzPreviewFormOutline(*form).Visible());
+  preview::vuzPreviewFormShowThumbnails(*form, true);
+  EXPECT_TRUE(preview::vuzPreviewFormThumbnails(*form).Visible());
+  EXPECT_FALSE(preview::vuzPreviewFormOutline(*form).Visible());
+  window.Close();
+  Pump();
 }
 
 }  // namespace preview_test

@@ -15,6 +15,7 @@
 
 #include "app/ProcessReport.h"
 #include "app/ReportEngineStartup.h"
+#include "export/biff/biffExcelStandIn.h"
 #include "export/vuzExportImage.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/strings.h"
@@ -184,6 +185,9 @@ int Run(const TOptions& o) {
   // The picture exports, which the program's window does not offer.
   rtl::TComponent pictures(nullptr);
   report::vuzCreatePictureExports(&pictures);
+  // No spreadsheet application here: the automation export drives the
+  // in-process one, which writes the workbook itself.
+  report::BiffExcelStandInStartup();
   report::TfrxCustomExportFilter* filter = nullptr;
   if (!format->filterClass.empty()) {
     filter = zreport::FindRegisteredFilter(*format);

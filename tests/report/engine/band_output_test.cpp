@@ -320,11 +320,16 @@ TEST_P(SplitThatCannotFit, GoesOutAnywayOnTheFreshPage) {
   }
   ASSERT_TRUE(b.Prepare()) << b.Errors();
 
-  int pieces = 0;
+  int pieces = 0, parts = 0;
   for (int p = 0; p < b.Store().GetCount(); ++p)
-    for (const Placed& band : Named(Bands(b.Store(), p), "Data"))
+    for (const Placed& band : Named(Bands(b.Store(), p), "Data")) {
+      ++parts;
       if (Kid(band, "Big")) ++pieces;
+    }
   EXPECT_EQ(pieces, 1) << c.what;
+  // The first page had room for nothing: it holds no empty part of the band.
+  EXPECT_EQ(parts, 1) << c.what;
+  EXPECT_TRUE(Named(Bands(b.Store(), 0), "Data").empty()) << c.what;
   EXPECT_LE(b.Store().GetCount(), 2) << c.what;
 }
 
@@ -475,7 +480,7 @@ TEST(BandOutput, KeptGroupMovesWholeWithItsOutlineAndAnchorAndFooterSumsCountOnl
   EXPECT_EQ(b.Store().GetAnchorPage("C"), 2);
 }
 
-TEST(BandOutput, KeptGroupMovesToTheNextPageColumnAndItsOutlineEntryStaysOnThePage) {
+TEST(BandOutput, KeptGroupMovesToTheNextPageColumnWithItsOutlineEntryAndAnchorOnThePage) {
   EngineScope scope;
   ReportBuilder b;
   PageSetup spec;
@@ -492,6 +497,9 @@ TEST(BandOutput, KeptGroupMovesToTheNextPageColumnAndItsOutlineEntryStaysOnThePa
   group->SetOutlineText("Rows.\"G\"");
   b.AddMemo(group, 0, 0, 100, 20, "[Rows.\"G\"]", {}, "GName");
   b.AddDataBand(page, 1100, 20, rows, "Data");
+  b.Report().OnBeforePrint = [&b](report::TfrxReportComponent* c) {
+    if (c->IsA("TfrxGroupHeader")) b.Store().AddAnchor(rtl::VarToStr(b.Report().Calc("Rows.\"G\"")));
+  };
   ASSERT_TRUE(b.Prepare()) << b.Errors();
 
   ASSERT_EQ(b.Store().GetCount(), 1);
@@ -506,6 +514,9 @@ TEST(BandOutput, KeptGroupMovesToTheNextPageColumnAndItsOutlineEntryStaysOnThePa
     if (row.left > 100) ++rowsInSecond;
   EXPECT_EQ(rowsInSecond, 5);
 
+  // Outline entries and anchors stay on the page and follow the block to
+  // the top of its new column.
+  const int columnTop = static_cast<int>(std::lround(static_cast<double>(headHeight)));
   preview::TfrxOutline& outline = b.Store().PreparedOutline();
   outline.LevelRoot();
   ASSERT_EQ(outline.GetCount(), 3);
@@ -514,7 +525,14 @@ TEST(BandOutput, KeptGroupMovesToTheNextPageColumnAndItsOutlineEntryStaysOnThePa
     int pageNo = -1, top = -1;
     outline.GetItem(i, text, pageNo, top);
     EXPECT_EQ(pageNo, 0) << i;
+    EXPECT_EQ(top, columnTop + (i < 2 ? 120 * i : 0)) << i;
   }
+  for (const char* name : {"A", "B", "C"}) {
+    const report::TfrxXMLItem* anchor = b.Store().FindAnchor(name);
+    ASSERT_NE(anchor, nullptr) << name;
+    EXPECT_EQ(preview::vuzIntProp(anchor, "page"), 0) << name;
+  }
+  EXPECT_EQ(preview::vuzIntProp(b.Store().FindAnchor("C"), "top"), columnTop);
 }
 
 struct KeepEdgeCase {

@@ -1,0 +1,119 @@
+// A prepared-report file that holds one very large text: a report whose
+// only page carries a text object of N megabytes (lines of 79 letters, or
+// one single line), prepared by the engine, saved as a prepared-report
+// file and then loaded back and its page rebuilt, as the preview does when
+// it opens such a file. Every step that copies the rest of the text for each
+// attribute, line or character it reads makes the load grow with N squared.
+//
+// Argument: the text's size in MB; ctest's smoke run takes the smallest.
+// Counters: the growth of the process's peak resident memory over the load
+// (MB; the benchmark runs one iteration, so it is the load's own).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "bench/report_engine_scope.h"
+#include "preview/vuzPreviewPages.h"
+#include "report/vuzClassBands.h"
+#include "report/vuzClassMemo.h"
+#include "report/vuzClassPage.h"
+#include "report/vuzClassReport.h"
+
+using namespace report;
+
+namespace {
+
+using Started = bench_support::ReportEngineScope;
+
+long PeakKb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+std::string BigText(std::size_t bytes, bool lines) {
+  std::string text;
+  text.reserve(bytes + 80);
+  while (text.size() < bytes) {
+    for (int i = 0; i < 79; ++i) text.push_back(static_cast<char>('a' + (text.size() * 7 + i) % 26));
+    if (lines) text += "\r\n";
+  }
+  return text;
+}
+
+// The report prepared and saved once per size; the file goes when the
+// benchmark ends.
+struct SavedFile {
+  SavedFile(std::size_t bytes, bool lines) {
+    TfrxReport report;
+    report.EngineOptions()->NewSilentMode = simSilent;
+    report.SetShowProgress(false);
+    auto* page = new TfrxReportPage(&report);
+    page->SetName("Page1");
+    auto* title = new TfrxReportTitle(page);
+    title->SetName("ReportTitle1");
+    title->SetBounds(0, 0, 700, 40);
+    auto* memo = new TfrxMemoView(title);
+    memo->SetName("Memo1");
+    memo->SetBounds(0, 0, 700, 40);
+    memo->SetAllowExpressions(false);
+    memo->SetText(rtl::Utf8ToWide(BigText(bytes, lines)));
+    ok = report.PrepareReport(true) && report.PreviewPages()->GetCount() == 1;
+    name = "/tmp/prepared_file_bench_" + std::to_string(getpid()) + ".fp3";
+    report.PreviewPages()->SaveToFile(name);
+  }
+  ~SavedFile() { std::remove(name.c_str()); }
+  std::string name;
+  bool ok = false;
+};
+
+void LoadBigText(benchmark::State& state, bool lines) {
+  Started started;
+  const std::size_t bytes = static_cast<std::size_t>(state.range(0)) * 1'000'000;
+  const SavedFile file(bytes, lines);
+  if (!file.ok) {
+    state.SkipWithError("the report did not prepare one page");
+    return;
+  }
+  double peakMb = 0;
+  std::size_t textSize = 0;
+  for (auto _ : state) {
+    TfrxReport report;
+    report.EngineOptions()->NewSilentMode = simSilent;
+    const long before = PeakKb();
+    report.PreviewPages()->LoadFromFile(file.name, true);
+    TfrxComponent* page = report.PreviewPages()->GetPage(0);
+    peakMb = static_cast<double>(PeakKb() - before) / 1024.0;
+    auto* memo = page ? dynamic_cast<TfrxMemoView*>(page->FindObject("Memo1")) : nullptr;
+    textSize = memo ? memo->Text().size() : 0;
+  }
+  if (textSize < bytes) state.SkipWithError("the loaded page lost the text");
+  state.counters["peak_MB"] = peakMb;
+  state.counters["text_MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+void BM_LoadPreparedBigMemoLines(benchmark::State& state) { LoadBigText(state, true); }
+void BM_LoadPreparedBigMemoOneLine(benchmark::State& state) { LoadBigText(state, false); }
+
+BENCHMARK(BM_LoadPreparedBigMemoLines)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_LoadPreparedBigMemoOneLine)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,133 @@
+// The spreadsheet export's options dialog over the toolkit-free values of
+// vuzExportXLSDialog, then the save dialog.
+#include "export/vuzExportXLS_gui.h"
+
+#include <memory>
+
+#include "export/vuzExportPDFDialog.h"
+#include "export/vuzExportRes.h"
+#include "export/vuzExportXLSDialog.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/stdctrls.h"
+#include "report/vuzRes.h"
+
+namespace report {
+
+namespace {
+
+template <class T>
+T* Put(gui::TControl* parent, int l, int t, int w, int h, const AnsiString& caption = {}) {
+  auto* c = new T(parent);
+  c->SetParent(parent);
+  c->SetBounds(l, t, w, h);
+  if (!caption.empty()) c->SetCaption(caption);
+  return c;
+}
+
+struct XlsDialog {
+  std::unique_ptr<gui::TForm> form = std::make_unique<gui::TForm>(nullptr);
+  gui::TRadioButton *all, *current, *numbers;
+  gui::TEdit* pageNumbers;
+  gui::TCheckBox *continuous, *pictures, *merge, *pageBreaks, *fast, *wysiwyg, *asText, *background, *grid;
+  gui::TCheckBox* openExcel;
+
+  XlsDialog() {
+    vuzLoadExportResources();
+    gui::TForm& f = *form;
+    f.SetBorderStyle(gui::bsDialog);
+    f.SetPosition(gui::poScreenCenter);
+    f.SetCaption(vuzGet(8000));
+    f.SetClientWidth(290);
+    f.SetClientHeight(330);
+    auto* range = Put<gui::TGroupBox>(&f, 4, 4, 282, 120, vuzGet(7));
+    all = Put<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
+    current = Put<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
+    numbers = Put<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
+    pageNumbers = Put<gui::TEdit>(range, 92, 58, 182, 21);
+    auto* hint = Put<gui::TLabel>(range, 8, 82, 266, 32, vuzGet(9));
+    hint->SetWordWrap(true);
+    pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
+    pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
+      if (!vuzPDFPageNumberKey(key)) key = 0;
+    };
+    auto* quality = Put<gui::TGroupBox>(&f, 4, 128, 282, 140, vuzGet(8));
+    continuous = Put<gui::TCheckBox>(quality, 8, 20, 130, 17, vuzGet(8950));
+    pictures = Put<gui::TCheckBox>(quality, 8, 40, 130, 17, vuzGet(8002));
+    merge = Put<gui::TCheckBox>(quality, 8, 60, 130, 17, vuzGet(8003));
+    pageBreaks = Put<gui::TCheckBox>(quality, 8, 80, 130, 17, vuzGet(6));
+    fast = Put<gui::TCheckBox>(quality, 8, 100, 130, 17, vuzGet(8004));
+    wysiwyg = Put<gui::TCheckBox>(quality, 144, 20, 130, 17, vuzGet(8005));
+    asText = Put<gui::TCheckBox>(quality, 144, 40, 130, 17, vuzGet(8006));
+    background = Put<gui::TCheckBox>(quality, 144, 60, 130, 17, vuzGet(8007));
+    grid = Put<gui::TCheckBox>(quality, 144, 80, 130, 17, vuzGet(9155));
+    openExcel = Put<gui::TCheckBox>(&f, 8, 274, 270, 17, vuzGet(8008));
+    auto* ok = Put<gui::TButton>(&f, 130, 298, 75, 25, vuzGet(1));
+    ok->SetDefault(true);
+    ok->SetModalResult(gui::mrOk);
+    auto* cancel = Put<gui::TButton>(&f, 210, 298, 75, 25, vuzGet(2));
+    cancel->SetCancel(true);
+    cancel->SetModalResult(gui::mrCancel);
+  }
+
+  void Show(const TfrxXLSDialogValues& v) {
+    (v.pages == TfrxXLSDialogValues::pgNumbers   ? numbers
+     : v.pages == TfrxXLSDialogValues::pgCurrent ? current
+                                                 : all)
+        ->SetChecked(true);
+    if (!v.pageNumbers.empty()) pageNumbers->SetText(v.pageNumbers);
+    continuous->SetChecked(v.continuous);
+    pictures->SetChecked(v.pictures);
+    merge->SetChecked(v.merge);
+    pageBreaks->SetChecked(v.pageBreaks);
+    fast->SetChecked(v.fastExport);
+    wysiwyg->SetChecked(v.wysiwyg);
+    asText->SetChecked(v.asText);
+    background->SetChecked(v.background);
+    grid->SetChecked(v.gridLines);
+    openExcel->SetVisible(v.openExcelVisible);
+    openExcel->SetChecked(v.openExcel);
+  }
+
+  void Read(TfrxXLSDialogValues& v) const {
+    v.pages = numbers->Checked()   ? TfrxXLSDialogValues::pgNumbers
+              : current->Checked() ? TfrxXLSDialogValues::pgCurrent
+                                   : TfrxXLSDialogValues::pgAll;
+    v.pageNumbers = pageNumbers->Text();
+    v.continuous = continuous->Checked();
+    v.pictures = pictures->Checked();
+    v.merge = merge->Checked();
+    v.pageBreaks = pageBreaks->Checked();
+    v.fastExport = fast->Checked();
+    v.wysiwyg = wysiwyg->Checked();
+    v.asText = asText->Checked();
+    v.background = background->Checked();
+    v.gridLines = grid->Checked();
+    v.openExcel = openExcel->Checked();
+  }
+};
+
+int RunDialog(TfrxXLSExport& filter) {
+  XlsDialog dialog;
+  TfrxXLSDialogValues values = vuzXLSDialogLoad(filter);
+  dialog.Show(values);
+  if (dialog.form->ShowModal() != gui::mrOk) return gui::mrCancel;
+  dialog.Read(values);
+  vuzXLSDialogApply(values, filter);
+  if (filter.ExportToTemp) return gui::mrOk;
+  gui::TSaveDialog save;
+  save.Filter = vuzGet(8009);
+  save.DefaultExt = vuzGet(8010);
+  save.FileName = vuzXLSSaveName(filter);
+  if (!filter.DefaultPath.empty()) save.InitialDir = filter.DefaultPath;
+  if (filter.OverwritePrompt) save.Options |= gui::ofOverwritePrompt;
+  if (!save.Execute()) return gui::mrCancel;
+  filter.FileName = save.FileName;
+  return gui::mrOk;
+}
+
+}  // namespace
+
+void vuzExportXLSGuiStartup() { TfrxXLSExport::SetDialogHandler(RunDialog); }
+
+}  // namespace report
