@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "export/vuzExportDialogUtils.h"
+#include "export/vuzExportHTMLDialog.h"
 #include "report/vuzClassReport.h"
 
 namespace report {

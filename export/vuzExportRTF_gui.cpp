@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "export/vuzExportDialogUtils.h"
+#include "export/vuzExportHTMLDialog.h"
 #include "export/vuzExportRTFDialog.h"
 #include "export/vuzExportRes.h"
 #include "platform/gui/dialogs.h"

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "export/vuzExportDialogUtils.h"
+#include "export/vuzExportHTMLDialog.h"
 #include "export/vuzExportRTFDialog.h"
 #include "export/vuzExportRTF_gui.h"
 #include "export/vuzExportRes.h"
