@@ -4,6 +4,7 @@
 #include "export/vuzExportHTML.h"
 #include "export/vuzExportODF.h"
 #include "export/vuzExportPDF.h"
+#include "export/vuzExportRTF.h"
 #include "export/vuzExportTXT.h"
 #include "export/vuzExportXLS.h"
 #include "platform/rtl/components.h"
@@ -90,12 +91,22 @@ void CreatePDF(rtl::TComponent* owner) {
   f->FitWindow = f->CenterWindow = f->PrintScaling = false;
 }
 
+void CreateRTF(rtl::TComponent* owner) {
+  Stored<report::TfrxRTFExport>(owner, {{"PictureType", rtl::Variant(static_cast<int>(report::gpPNG))},
+                                        {"Wysiwyg", rtl::Variant(true)},
+                                        {"Creator", rtl::Variant(rtl::AnsiString("ReziZuzore"))},
+                                        {"HeaderFooterMode", rtl::Variant(static_cast<int>(report::hfText))},
+                                        {"AutoSize", rtl::Variant(false)}})
+      ->SuppressPageHeadersFooters = false;
+}
+
 }  // namespace
 
 void CreateRecorderExportFilters(rtl::TComponent* owner) {
   report::vuzExportODFStartup();
   report::vuzExportBIFFStartup();
   report::vuzExportXLSStartup();
+  report::vuzExportRTFStartup();
   // In the export menu's order.
   Stored<report::TfrxXLSExport>(owner, {{"ExportEMF", rtl::Variant(true)},
                                         {"AsText", rtl::Variant(false)},
@@ -116,6 +127,7 @@ void CreateRecorderExportFilters(rtl::TComponent* owner) {
                                          {"EmptyLines", rtl::Variant(true)},
                                          {"Print", rtl::Variant(false)},
                                          {"PictureType", rtl::Variant(static_cast<int>(report::gpPNG))}});
+  CreateRTF(owner);
 }
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include "export/vuzExportImage_gui.h"
 #include "export/vuzExportMatrix_gui.h"
 #include "export/vuzExportPDF_gui.h"
+#include "export/vuzExportRTF_gui.h"
 #include "export/vuzExportTXT_gui.h"
 #include "export/vuzExportXLS_gui.h"
 #include "platform/gui/application.h"
@@ -42,6 +43,7 @@ int main() {
   // No spreadsheet application here: the automation export drives the
   // in-process one, which writes the workbook itself.
   report::BiffExcelStandInStartup();
+  report::vuzExportRTFGuiStartup();
   report::vuzMatrixProgressGuiStartup();
   app::TForm1::UseReportPrinterForCharts();
   // Templates name components of the main window as "Form1.Name".

@@ -10,12 +10,8 @@ namespace report {
 AnsiString vuzExportSaveName(const TfrxCustomExportFilter& f) {
   if (!f.FileName.empty() || f.ExportToTemp) return f.FileName;
   auto* report = dynamic_cast<TfrxReport*>(f.Report);
-  AnsiString name = report ? report->FileName() : AnsiString();
-  // Stored names may use "/" as the folder separator.
-  for (char& c : name)
-    if (c == '/') c = '\\';
-  name = name.substr(name.find_last_of('\\') == AnsiString::npos ? 0 : name.find_last_of('\\') + 1);
-  return name.empty() ? name : rtl::ChangeFileExt(name, f.DefaultExt);
+  const AnsiString name = report ? rtl::ExtractFileName(rtl::ToSlashes(report->FileName())) : AnsiString();
+  return name.empty() ? AnsiString() : rtl::ChangeFileExt(name, f.DefaultExt);
 }
 
 bool vuzPageNumberKey(char key) {

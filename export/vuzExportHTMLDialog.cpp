@@ -84,11 +84,4 @@ void vuzODFDialogApply(const TfrxODFDialogValues& v, TfrxODFExport& f) {
   f.CreationTime = rtl::Now();
 }
 
-AnsiString vuzExportSaveName(const TfrxCustomExportFilter& f) {
-  if (!f.FileName.empty() || f.ExportToTemp) return f.FileName;
-  auto* report = dynamic_cast<TfrxReport*>(f.Report);
-  const AnsiString name = report ? rtl::ExtractFileName(rtl::ToSlashes(report->FileName())) : AnsiString();
-  return name.empty() ? AnsiString() : rtl::ChangeFileExt(name, f.DefaultExt);
-}
-
 }  // namespace report

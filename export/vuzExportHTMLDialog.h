@@ -39,9 +39,4 @@ TfrxODFDialogValues vuzODFDialogLoad(TfrxODFExport& filter);
 // Also sets CreationTime to now.
 void vuzODFDialogApply(const TfrxODFDialogValues& values, TfrxODFExport& filter);
 
-// The save dialog's first name: FileName when set (or exporting to the
-// temporary folder), else the report's file name without folder with the
-// filter's DefaultExt.
-AnsiString vuzExportSaveName(const TfrxCustomExportFilter& filter);
-
 }  // namespace report

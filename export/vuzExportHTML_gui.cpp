@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "export/vuzExportDialogs.h"
 #include "export/vuzExportHTMLDialog.h"
 #include "export/vuzExportPDFDialog.h"
 #include "export/vuzExportRes.h"

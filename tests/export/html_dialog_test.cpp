@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "export/vuzBrowseDialog_gui.h"
+#include "export/vuzExportDialogs.h"
 #include "export/vuzExportHTMLDialog.h"
 #include "export/vuzExportHTML_gui.h"
 #include "export/vuzExportRes.h"
