@@ -4,8 +4,8 @@
 #include <cmath>
 #include <set>
 #include <unordered_map>
-#include <utility>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"

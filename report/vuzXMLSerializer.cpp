@@ -47,8 +47,7 @@ AnsiString WithoutLastLineBreak(AnsiString text) {
 // with ever new names cannot grow the table without end.
 const rtl::TPropInfo* FindProperty(const rtl::TClassInfo& cls, std::string_view name) {
   constexpr std::size_t kMaxNamesPerClass = 1024;
-  thread_local std::unordered_map<const rtl::TClassInfo*, std::unordered_map<std::string, const rtl::TPropInfo*>>
-      known;
+  thread_local std::unordered_map<const rtl::TClassInfo*, std::unordered_map<std::string, const rtl::TPropInfo*>> known;
   // Property names compare without regard to ASCII case.
   std::string key(name);
   for (char& ch : key)
@@ -279,7 +278,8 @@ void TfrxXMLSerializer::ReadPropData(rtl::TPersistent* object, const AnsiString&
     // The first bad record ends the property data without a message.
   }
   for (const auto& ref : reader.References)
-    if (const rtl::TPropInfo* p = FindProperty(ref.object->ClassType(), ref.property)) AddFixup(ref.object, p, ref.name);
+    if (const rtl::TPropInfo* p = FindProperty(ref.object->ClassType(), ref.property))
+      AddFixup(ref.object, p, ref.name);
 }
 
 void TfrxXMLSerializer::ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
