@@ -394,12 +394,14 @@ long double TfrxPreviewPages::GetLastY(long double x) {
 bool TfrxPreviewPages::BandExists(TfrxComponent* band) {
   TfrxXMLItem* page = CurXMLPage();
   if (!page || !band) return false;
+  const bool pageFooter = band->IsKind(TfrxComponent::ckPageFooter);
+  const bool columnFooter = band->IsKind(TfrxComponent::ckColumnFooter);
   for (int i = 0; i < page->Count(); ++i) {
     TfrxComponent* source = GetObject(page->Items(i)->Name);
     if (!source) continue;
     if (source->Original() == band) return true;
-    if (band->IsA("TfrxPageFooter") && source->IsA("TfrxPageFooter")) return true;
-    if (band->IsA("TfrxColumnFooter") && source->IsA("TfrxColumnFooter")) return true;
+    if (pageFooter && source->IsKind(TfrxComponent::ckPageFooter)) return true;
+    if (columnFooter && source->IsKind(TfrxComponent::ckColumnFooter)) return true;
   }
   return false;
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
@@ -224,9 +226,38 @@ TfrxComponent* TfrxComponent::FindObject(const AnsiString& name) const {
   return nullptr;
 }
 
+unsigned TfrxComponent::ClassKinds(const rtl::TClassInfo& cls) {
+  // Class information never changes once built, so each thread keeps the
+  // answers it worked out (no lock on the engine's hottest path).
+  thread_local std::unordered_map<const rtl::TClassInfo*, unsigned> known;
+  auto [it, added] = known.try_emplace(&cls, 0u);
+  if (added) {
+    static constexpr std::pair<TfrxClassKind, const char*> kNames[] = {
+        {ckReport, "TfrxReport"},
+        {ckPage, "TfrxPage"},
+        {ckBand, "TfrxBand"},
+        {ckCustomMemoView, "TfrxCustomMemoView"},
+        {ckDataBand, "TfrxDataBand"},
+        {ckGroupHeader, "TfrxGroupHeader"},
+        {ckPageHeader, "TfrxPageHeader"},
+        {ckNullBand, "TfrxNullBand"},
+        {ckOverlay, "TfrxOverlay"},
+        {ckDMPMemoView, "TfrxDMPMemoView"},
+        {ckDMPPage, "TfrxDMPPage"},
+        {ckPageFooter, "TfrxPageFooter"},
+        {ckColumnFooter, "TfrxColumnFooter"},
+        {ckHeader, "TfrxHeader"},
+        {ckReportTitle, "TfrxReportTitle"},
+    };
+    for (const auto& [kind, name] : kNames)
+      if (cls.InheritsFrom(name)) it->second |= kind;
+  }
+  return it->second;
+}
+
 TfrxComponent* TfrxComponent::GetPage() const {
   for (const TfrxComponent* c = this; c; c = c->parent_)
-    if (c->IsA("TfrxPage")) return const_cast<TfrxComponent*>(c);
+    if (c->IsKind(ckPage)) return const_cast<TfrxComponent*>(c);
   return nullptr;
 }
 
@@ -236,9 +267,9 @@ TfrxComponent* TfrxComponent::GetReport() const {
   // for every object of every row).
   const TfrxComponent* top = this;
   while (top->parent_) top = top->parent_;
-  if (top->IsA("TfrxReport")) return const_cast<TfrxComponent*>(top);
+  if (top->IsKind(ckReport)) return const_cast<TfrxComponent*>(top);
   for (const TfrxComponent* c = this; c; c = c->parent_)
-    if (c->IsA("TfrxReport")) return const_cast<TfrxComponent*>(c);
+    if (c->IsKind(ckReport)) return const_cast<TfrxComponent*>(c);
   return nullptr;
 }
 
@@ -490,10 +521,15 @@ AnsiString TfrxComponent::Diff(TfrxComponent* other) { return InternalDiff(other
 AnsiString TfrxComponent::InternalDiff(TfrxComponent* other) {
   AnsiString s;
   if (Differs(left_, other->left_)) s += Quoted("l", Num(left_));
-  if (IsA("TfrxBand") || Differs(top_, other->top_)) s += Quoted("t", Num(top_));
+  if (IsKind(ckBand) || Differs(top_, other->top_)) s += Quoted("t", Num(top_));
   bool autoWidth = false;
-  if (IsA("TfrxCustomMemoView"))
-    if (const rtl::TPropInfo* p = ClassType().FindProperty("AutoWidth")) autoWidth = p->GetOrd(*this) != 0;
+  if (IsKind(ckCustomMemoView)) {
+    // The property is looked up once per class (a walk over all of them).
+    thread_local std::unordered_map<const rtl::TClassInfo*, const rtl::TPropInfo*> autoWidthOf;
+    auto [it, added] = autoWidthOf.try_emplace(&ClassType(), nullptr);
+    if (added) it->second = ClassType().FindProperty("AutoWidth");
+    if (it->second) autoWidth = it->second->GetOrd(*this) != 0;
+  }
   if (!autoWidth && Differs(width_, other->width_)) s += Quoted("w", Num(width_));
   if (Differs(height_, other->height_)) s += Quoted("h", Num(height_));
   if (visible_ != other->visible_) s += Quoted("Visible", vuzValueToXML(rtl::Variant(visible_)));

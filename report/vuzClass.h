@@ -249,6 +249,27 @@ class TfrxComponent : public rtl::TComponent {
 
   // True when the object's reflected class is the named one or descends from it.
   bool IsA(std::string_view className) const { return ClassType().InheritsFrom(className); }
+  // The same for the classes the engine asks about for every object of
+  // every row; the answers are worked out once per class (by name, as IsA).
+  enum TfrxClassKind : unsigned {
+    ckReport = 1u << 0,
+    ckPage = 1u << 1,
+    ckBand = 1u << 2,
+    ckCustomMemoView = 1u << 3,
+    ckDataBand = 1u << 4,
+    ckGroupHeader = 1u << 5,
+    ckPageHeader = 1u << 6,
+    ckNullBand = 1u << 7,
+    ckOverlay = 1u << 8,
+    ckDMPMemoView = 1u << 9,
+    ckDMPPage = 1u << 10,
+    ckPageFooter = 1u << 11,
+    ckColumnFooter = 1u << 12,
+    ckHeader = 1u << 13,
+    ckReportTitle = 1u << 14,
+  };
+  bool IsKind(TfrxClassKind kind) const { return (ClassKinds(ClassType()) & kind) != 0; }
+  static unsigned ClassKinds(const rtl::TClassInfo& cls);
 
   // Kind tests for loops that run for every object of every row: a
   // dynamic_cast that fails walks the whole class graph, these are one call.

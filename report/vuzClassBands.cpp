@@ -24,7 +24,7 @@ AnsiString TfrxBand::GetDescription() const { return vuzResources().Get("obBand"
 
 bool TfrxBand::OnDotMatrixPage() const {
   const TfrxComponent* page = GetPage();
-  return page && page->IsA("TfrxDMPPage");
+  return page && page->IsKind(ckDMPPage);
 }
 
 namespace {

@@ -179,10 +179,13 @@ void TfrxCustomMemoView::GetData() {
       SetText(text);
     }
   } else if (allowExpressions_) {
-    WideString open, close;
-    vuzSplitDelimiters(rtl::AnsiToWide(expressionDelimiters_), open, close);
+    if (splitDelimitersOf_.empty() || splitDelimitersOf_ != expressionDelimiters_) {
+      vuzSplitDelimiters(rtl::AnsiToWide(expressionDelimiters_), openDelimiter_, closeDelimiter_);
+      splitDelimitersOf_ = expressionDelimiters_;
+    }
     WideString text = Text();
-    if (vuzExpandExpressions(text, open, close, [this](const WideString& e) { return CalcAndFormat(e); }))
+    if (vuzExpandExpressions(text, openDelimiter_, closeDelimiter_,
+                             [this](const WideString& e) { return CalcAndFormat(e); }))
       SetText(text);
   }
 

@@ -197,6 +197,10 @@ class TfrxCustomMemoView : public TfrxStretcheable {
   bool clipped_ = true;
   std::unique_ptr<TfrxFormat> displayFormat_;
   AnsiString expressionDelimiters_ = "[,]";
+  // The delimiters split for the expression scan, and the text they were
+  // split from (GetData runs for every row).
+  AnsiString splitDelimitersOf_;
+  WideString openDelimiter_, closeDelimiter_;
   bool firstParaBreak_ = false;
   bool lastParaBreak_ = false;
   TfrxCustomMemoView* flowTo_ = nullptr;

@@ -110,6 +110,7 @@ TfrxReport::TfrxReport(rtl::TComponent* owner) : TfrxComponent(owner) {
   errors_->SetSorted(true);
   styles_ = std::make_unique<TfrxStyles>(this);
   sysVariables_ = std::make_unique<rtl::TStringList>();
+  sysVariables_->OnChange = [this](rtl::TObject*) { sysVariableIndex_.clear(); };
   enabledDataSets_ = std::make_unique<TfrxReportDataSets>(this);
   showProgress_ = true;
   storeInDFM_ = true;
@@ -270,7 +271,9 @@ void TfrxReport::GetDatasetAndField(const AnsiString& complexName, TfrxDataSet*&
   field.clear();
   const std::size_t at = complexName.find(".\"");
   if (at == AnsiString::npos) return;
-  dataSet = GetDataset(complexName.substr(0, at));
+  // The alias is looked up in place: this runs for every field of every row.
+  TfrxDataSetItem* item = dataSets_->Find(std::string_view(complexName).substr(0, at));
+  dataSet = item ? item->DataSet() : nullptr;
   field = complexName.substr(at + 2);
   if (!field.empty()) field.pop_back();
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/gfx/picture.h"
 #include "platform/rtl/datetime.h"
@@ -369,6 +370,8 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   static script::TfsScript* ScriptCallMarker() { return reinterpret_cast<script::TfsScript*>(1); }
   // True when the name was resolved without compiling.
   bool DoGetValue(const AnsiString& name, rtl::Variant& value);
+  // The value of a dataset field named Alias."Field"; false for any other name.
+  bool FieldValue(const AnsiString& name, rtl::Variant& value);
   bool PrepareScript();
   rtl::Variant GetScriptValue(rtl::TObject* instance, script::TClass classType, const AnsiString& methodName,
                               rtl::Variant& params);
@@ -518,6 +521,11 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   bool storeInDFM_ = true;
   std::unique_ptr<TfrxStyles> styles_;
   std::unique_ptr<rtl::TStringList> sysVariables_;
+  // The place of a name in the built-in names (-1: none), remembered per
+  // exact name until the list changes: every name the report answers
+  // otherwise would be compared with each built-in name at every row.
+  int SysVariableIndex(const AnsiString& name);
+  std::unordered_map<AnsiString, int> sysVariableIndex_;
   // Set by the progress window, the preview, a script's StopReport, the
   // engine's own limits, or another thread cancelling a thread-safe run.
   std::atomic<bool> terminated_{false};

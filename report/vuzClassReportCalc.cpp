@@ -3,6 +3,8 @@
 // the IIF and aggregate macro functions and the application's functions.
 // What no name answers is compiled by the expression cache.
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -78,6 +80,21 @@ bool IsAggregate(const AnsiString& upperName) {
 
 AnsiString Param(const Variant& params, int index) { return params[index].AsString(); }
 
+// "<name>" where the script would hand exactly name to Get: no nested or
+// other brackets, no single quote (it ends the string Get is given), double
+// quotes in pairs, and no blank at either end.
+bool IsPlainBracketedName(const AnsiString& expression, std::string_view& inner) {
+  if (expression.size() < 3 || expression.front() != '<' || expression.back() != '>') return false;
+  inner = std::string_view(expression).substr(1, expression.size() - 2);
+  if (static_cast<unsigned char>(inner.front()) <= ' ' || static_cast<unsigned char>(inner.back()) <= ' ') return false;
+  int quotes = 0;
+  for (char c : inner) {
+    if (c == '<' || c == '>' || c == '[' || c == ']' || c == '\'' || c == '\r' || c == '\n') return false;
+    if (c == '"') ++quotes;
+  }
+  return quotes % 2 == 0;
+}
+
 // Each error text is listed once, however often a long report meets it.
 void AddError(rtl::TStrings& errors, const AnsiString& text) {
   if (errors.IndexOf(text) < 0) errors.Add(text);
@@ -105,6 +122,17 @@ Variant TfrxReport::Calc(const AnsiString& expression, TfsScript* script) {
     if (scriptCall || !script) script = Script();
     Variant result = Variant::Null();
     if (DoGetValue(expression, result)) return result;
+    // <Alias."Field"> alone compiles to a call of Get for the field, which
+    // answers the field's value: the value is taken without the script (an
+    // aggregate asks for it at every row). Anything else, or a field that
+    // fails, goes the whole way.
+    if (std::string_view inner; !vuzCalcHooks().GetValue && IsPlainBracketedName(expression, inner)) {
+      try {
+        if (FieldValue(AnsiString(inner), result)) return result;
+      } catch (const rtl::Exception&) {
+        // Reported as the compiled expression reports it.
+      }
+    }
 
     AnsiString error;
     TfrxCalcError kind = TfrxCalcError::None;
@@ -136,24 +164,10 @@ bool TfrxReport::DoGetValue(const AnsiString& name, Variant& value) {
       }
     }
 
-    // A dataset field: Alias."Field".
-    TfrxDataSet* dataSet = nullptr;
-    AnsiString field;
-    GetDatasetAndField(name, dataSet, field);
-    if (dataSet && !field.empty()) {
-      value = dataSet->GetValue(field);
-      if (engineOptions_->ConvertNulls && value.IsNull()) {
-        switch (dataSet->GetFieldType(field)) {
-          case fftNumeric: value = Variant(0); break;
-          case fftString: value = Variant(AnsiString()); break;
-          case fftBoolean: value = Variant(false); break;
-        }
-      }
-      return true;
-    }
+    if (FieldValue(name, value)) return true;
 
     // The built-in names, in the order of the list.
-    switch (sysVariables_->IndexOf(name)) {
+    switch (SysVariableIndex(name)) {
       case 0: value = Variant::FromDate(engine_->StartDate); return true;
       case 1: value = Variant::FromDate(engine_->StartTime); return true;
       case 2: value = Variant(previewPages_->GetLogicalPageNo()); return true;
@@ -223,6 +237,33 @@ bool TfrxReport::DoGetValue(const AnsiString& name, Variant& value) {
     }
     return false;
   });
+}
+
+bool TfrxReport::FieldValue(const AnsiString& name, Variant& value) {
+  TfrxDataSet* dataSet = nullptr;
+  AnsiString field;
+  GetDatasetAndField(name, dataSet, field);
+  if (!dataSet || field.empty()) return false;
+  value = dataSet->GetValue(field);
+  if (engineOptions_->ConvertNulls && value.IsNull()) {
+    switch (dataSet->GetFieldType(field)) {
+      case fftNumeric: value = Variant(0); break;
+      case fftString: value = Variant(AnsiString()); break;
+      case fftBoolean: value = Variant(false); break;
+    }
+  }
+  return true;
+}
+
+int TfrxReport::SysVariableIndex(const AnsiString& name) {
+  // While the list is between BeginUpdate and EndUpdate its change is not
+  // announced yet: it is searched as it is.
+  if (sysVariables_->UpdateCount() > 0) return sysVariables_->IndexOf(name);
+  if (auto it = sysVariableIndex_.find(name); it != sysVariableIndex_.end()) return it->second;
+  const int index = sysVariables_->IndexOf(name);
+  // A bounded memory: a report asks for a handful of names again and again.
+  if (sysVariableIndex_.size() < 4096) sysVariableIndex_.emplace(name, index);
+  return index;
 }
 
 // ---------------------------------------------------------------- PrepareScript

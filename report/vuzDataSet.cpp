@@ -223,7 +223,7 @@ TfrxDataSetItem* TfrxReportDataSets::Find(const TfrxDataSet* dataSet) const {
   return nullptr;
 }
 
-TfrxDataSetItem* TfrxReportDataSets::Find(const AnsiString& name) const {
+TfrxDataSetItem* TfrxReportDataSets::Find(std::string_view name) const {
   for (int i = 0; i < Count(); ++i)
     if (TfrxDataSet* d = GetItem(i)->DataSet(); d && rtl::AnsiSameText(d->UserName(), name)) return GetItem(i);
   return nullptr;

@@ -223,7 +223,7 @@ class TfrxReportDataSets : public rtl::TCollection {
   void Add(TfrxDataSet* dataSet);
   TfrxDataSetItem* GetItem(int index) const { return static_cast<TfrxDataSetItem*>(Items(index)); }
   TfrxDataSetItem* Find(const TfrxDataSet* dataSet) const;
-  TfrxDataSetItem* Find(const AnsiString& name) const;
+  TfrxDataSetItem* Find(std::string_view name) const;
   void Delete(const AnsiString& name);
   void Initialize();
   void Finalize();

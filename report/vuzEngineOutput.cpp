@@ -21,14 +21,14 @@ namespace {
 
 constexpr long double kEps = 0.0001L;
 
-bool IsDataBand(const TfrxComponent* c) { return c && c->IsA("TfrxDataBand"); }
+bool IsDataBand(const TfrxComponent* c) { return c && c->IsKind(TfrxComponent::ckDataBand); }
 
 TfrxStretcheable* AsStretcheable(TfrxComponent* c) { return c ? c->AsStretcheable() : nullptr; }
 
 // A dot-matrix text object whose frame has a bottom line takes one more
 // character row below its text.
 bool IsDMPMemoWithBottomLine(TfrxComponent* c) {
-  if (!c || !c->IsA("TfrxDMPMemoView")) return false;
+  if (!c || !c->IsKind(TfrxComponent::ckDMPMemoView)) return false;
   auto* view = dynamic_cast<TfrxView*>(c);
   return view && view->Frame() && (view->Frame()->Typ() & FrameBit(ftBottom));
 }
@@ -125,7 +125,7 @@ void TfrxEngine::DoShow(TfrxBand* band) {
   long double vSavedCurX = CurX;
   std::vector<int> vPages;
   TfrxBand* vMaster = nullptr;
-  const bool isPageHeader = band->IsA("TfrxPageHeader");
+  const bool isPageHeader = band->IsKind(TfrxComponent::ckPageHeader);
   if (band->HasVBands && !band->Vertical() && !isPageHeader) {
     vSavedCurX = CurX;
     report.SetCurObject(band->Name());
@@ -147,7 +147,7 @@ void TfrxEngine::DoShow(TfrxBand* band) {
   const bool columnBand = IsDataBand(band) && static_cast<TfrxDataBand*>(band)->Columns() > 1;
   // A new page first: a data band or group asks for one from its second
   // row or group on.
-  const bool dataOrGroup = IsDataBand(band) || band->IsA("TfrxGroupHeader");
+  const bool dataOrGroup = IsDataBand(band) || band->IsKind(TfrxComponent::ckGroupHeader);
   if (!callFromAddPage_ && band->Visible() && band->StartNewPage() && !outputBand_ &&
       (!dataOrGroup || band->LineN != 1)) {
     startNewPageBand_ = band;
@@ -164,11 +164,11 @@ void TfrxEngine::DoShow(TfrxBand* band) {
   try {
     if (band->Visible()) {
       bool split = false;
-      const bool nullBand = band->IsA("TfrxNullBand");
+      const bool nullBand = band->IsKind(TfrxComponent::ckNullBand);
       // Bands that AddPage prints again at the top of every page are placed
       // as they come: one that does not fit there would fit on no new page
       // either, and asking for one would print it again without end.
-      if (!columnBand && !band->IsA("TfrxOverlay") && !nullBand && !outputBand_ && !reprintingHeader_ &&
+      if (!columnBand && !band->IsKind(TfrxComponent::ckOverlay) && !nullBand && !outputBand_ && !reprintingHeader_ &&
           band->Height() > FreeSpace()) {
         if ((band->AllowSplit() && !keeping_) ||
             (band->Height() > GetPageHeight() - FooterHeight() && !band->HasVBands)) {

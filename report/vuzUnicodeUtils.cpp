@@ -1,5 +1,8 @@
 #include "report/vuzUnicodeUtils.h"
 
+#include <cstdint>
+#include <type_traits>
+
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/filer.h"
 #include "platform/rtl/files.h"
@@ -139,6 +142,9 @@ void TWideStrings::AssignTo(rtl::TPersistent* dest) const {
 
 WideString TWideStrings::GetTextStr() const {
   WideString out;
+  std::size_t size = 0;
+  for (const auto& e : entries_) size += e.text.size() + 2;
+  out.reserve(size);
   for (const auto& e : entries_) {
     out += e.text;
     out += u"\r\n";
@@ -154,7 +160,7 @@ void TWideStrings::SetTextStr(const WideString& text) {
   while (at(i) != u'\0') {
     const std::size_t start = i;
     while (at(i) != u'\0' && at(i) != u'\r' && at(i) != u'\n' && at(i) != u'\u2028') ++i;
-    Add(text.substr(start, i - start));
+    entries_.push_back({WideString(text, start, i - start), nullptr});
     if (at(i) == u'\r') ++i;
     if (at(i) == u'\n') ++i;
     if (at(i) == u'\u2028') ++i;
@@ -265,14 +271,34 @@ unsigned Resolve(unsigned codePage) {
 }
 }  // namespace
 
+namespace {
+// The Windows pages 1250 to 1258 keep ASCII as it is, so a text of ASCII
+// only (every field name, number and date the engine formats) needs no
+// table: it is copied character by character.
+bool KeepsAscii(unsigned codePage) { return codePage >= 1250 && codePage <= 1258; }
+
+template <class From>
+bool AllAscii(const From& s) {
+  for (auto c : s)
+    if (static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)) >= 0x80) return false;
+  return true;
+}
+}  // namespace
+
 WideString AnsiToUnicode(const AnsiString& s, int charSet, unsigned codePage) {
-  const unsigned cp = codePage != 0 ? codePage : CharSetToCodePage(charSet);
-  return rtl::AnsiToWide(s, Resolve(cp));
+  const unsigned cp = Resolve(codePage != 0 ? codePage : CharSetToCodePage(charSet));
+  if (KeepsAscii(cp) && AllAscii(s)) return WideString(s.begin(), s.end());
+  return rtl::AnsiToWide(s, cp);
 }
 
 AnsiString _UnicodeToAnsi(const WideString& s, int charSet, unsigned codePage) {
-  const unsigned cp = codePage != 0 ? codePage : CharSetToCodePage(charSet);
-  return rtl::WideToAnsi(s, Resolve(cp));
+  const unsigned cp = Resolve(codePage != 0 ? codePage : CharSetToCodePage(charSet));
+  if (KeepsAscii(cp) && AllAscii(s)) {
+    AnsiString out(s.size(), '\0');
+    for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<char>(s[i]);
+    return out;
+  }
+  return rtl::WideToAnsi(s, cp);
 }
 
 unsigned GetLocalByCharSet(int charSet) {

@@ -1,6 +1,10 @@
 #include "report/vuzXMLSerializer.h"
 
 #include <cmath>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "platform/rtl/classes.h"
 #include "platform/rtl/format.h"
@@ -36,19 +40,38 @@ AnsiString WithoutLastLineBreak(AnsiString text) {
   return text;
 }
 
-bool IsReportObject(rtl::TPersistent* object) {
-  auto* c = dynamic_cast<TfrxComponent*>(object);
-  return c && c->IsA("TfrxReport");
+// A class's property by name, as TClassInfo::FindProperty answers it; each
+// thread keeps the answers per class, since reading and copying objects asks
+// for every attribute of every object (a walk over all properties with a
+// text comparison each). Names are kept up to a bound, so hostile input
+// with ever new names cannot grow the table without end.
+const rtl::TPropInfo* FindProperty(const rtl::TClassInfo& cls, std::string_view name) {
+  constexpr std::size_t kMaxNamesPerClass = 1024;
+  thread_local std::unordered_map<const rtl::TClassInfo*, std::unordered_map<std::string, const rtl::TPropInfo*>> known;
+  // Property names compare without regard to ASCII case.
+  std::string key(name);
+  for (char& ch : key)
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  auto& names = known[&cls];
+  if (auto it = names.find(key); it != names.end()) return it->second;
+  const rtl::TPropInfo* found = cls.FindProperty(name);
+  if (names.size() < kMaxNamesPerClass) names.emplace(std::move(key), found);
+  return found;
 }
 
+TfrxComponent* AsComponent(rtl::TPersistent* object) { return dynamic_cast<TfrxComponent*>(object); }
+
+bool IsReportObject(TfrxComponent* c) { return c && c->IsKind(TfrxComponent::ckReport); }
+
 // The text lines of a text object (its published "Memo"); nil for other objects.
-TWideStrings* MemoLines(rtl::TPersistent* object) {
-  auto* c = dynamic_cast<TfrxComponent*>(object);
-  if (!c || !c->IsA("TfrxCustomMemoView")) return nullptr;
-  const rtl::TPropInfo* p = c->ClassType().FindProperty("Memo");
+TWideStrings* MemoLinesOf(TfrxComponent* c) {
+  if (!c || !c->IsKind(TfrxComponent::ckCustomMemoView)) return nullptr;
+  const rtl::TPropInfo* p = FindProperty(c->ClassType(), "Memo");
   if (!p || p->Kind != rtl::pkWideStrings) return nullptr;
   return dynamic_cast<TWideStrings*>(p->GetObject(*c));
 }
+
+TWideStrings* MemoLines(rtl::TPersistent* object) { return MemoLinesOf(AsComponent(object)); }
 
 AnsiString Attribute(const AnsiString& name, const AnsiString& value) { return " " + name + "=\"" + value + "\""; }
 
@@ -255,7 +278,8 @@ void TfrxXMLSerializer::ReadPropData(rtl::TPersistent* object, const AnsiString&
     // The first bad record ends the property data without a message.
   }
   for (const auto& ref : reader.References)
-    if (const rtl::TPropInfo* p = ref.object->ClassType().FindProperty(ref.property)) AddFixup(ref.object, p, ref.name);
+    if (const rtl::TPropInfo* p = FindProperty(ref.object->ClassType(), ref.property))
+      AddFixup(ref.object, p, ref.name);
 }
 
 void TfrxXMLSerializer::ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
@@ -290,11 +314,24 @@ void TfrxXMLSerializer::ApplyProperty(rtl::TPersistent* object, const rtl::TProp
 }
 
 void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const AnsiString& name, const AnsiString& value) {
+  ApplyAttribute(object, ObjectTraits::Of(object), name, value);
+}
+
+TfrxXMLSerializer::ObjectTraits TfrxXMLSerializer::ObjectTraits::Of(rtl::TPersistent* object) {
+  ObjectTraits t;
+  t.component = AsComponent(object);
+  t.report = IsReportObject(t.component);
+  t.lines = MemoLinesOf(t.component);
+  return t;
+}
+
+void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, const AnsiString& name,
+                                       const AnsiString& value) {
   rtl::TPersistent* target = object;
   std::string_view rest = name;
   const bool dotted = rest.find('.') != std::string_view::npos;
   for (std::size_t dot = rest.find('.'); dot != std::string_view::npos; dot = rest.find('.')) {
-    const rtl::TPropInfo* p = target->ClassType().FindProperty(rest.substr(0, dot));
+    const rtl::TPropInfo* p = FindProperty(target->ClassType(), rest.substr(0, dot));
     if (!p || !rtl::IsObjectKind(p->Kind)) return;  // a part that names no object: ignored
     target = dynamic_cast<rtl::TPersistent*>(p->GetObject(*target));
     if (!target) return;
@@ -302,8 +339,9 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const AnsiStrin
   }
   const AnsiString last(rest);
 
+  // Undotted names apply to the object itself, whose kind was found once.
   if (!dotted && last.size() == 1) {
-    auto* c = dynamic_cast<TfrxComponent*>(target);
+    TfrxComponent* c = traits.component;
     switch (last[0]) {
       case 'l':
         if (c) c->SetLeft(vuzStrToFloat(value));
@@ -319,7 +357,7 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const AnsiStrin
         return;
       case 'u':
       case 'x':
-        if (TWideStrings* lines = MemoLines(target)) {
+        if (TWideStrings* lines = traits.lines) {
           const AnsiString plain = vuzXMLToStr(value);
           lines->SetTextStr(last[0] == 'u' ? rtl::Utf8ToWide(plain) : rtl::AnsiToWide(plain));
           return;
@@ -331,15 +369,17 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const AnsiStrin
   if (last == "Text") {
     if (auto* list = dynamic_cast<rtl::TStrings*>(target)) return list->SetText(DecodeString(value));
     if (auto* wide = dynamic_cast<TWideStrings*>(target)) return wide->SetTextStr(rtl::AnsiToWide(vuzXMLToStr(value)));
-    if (TWideStrings* lines = MemoLines(target)) return lines->SetTextStr(rtl::Utf8ToWide(vuzXMLToStr(value)));
+    if (TWideStrings* lines = dotted ? MemoLines(target) : traits.lines)
+      return lines->SetTextStr(rtl::Utf8ToWide(vuzXMLToStr(value)));
   }
   if (last == "PropData") return ReadPropData(target, value);
-  if (!dotted && IsReportObject(target) && rtl::SameText(last, "Name")) return;
-  if (const rtl::TPropInfo* p = target->ClassType().FindProperty(last)) ApplyProperty(target, *p, name, value);
+  if (!dotted && traits.report && rtl::SameText(last, "Name")) return;
+  if (const rtl::TPropInfo* p = FindProperty(target->ClassType(), last)) ApplyProperty(target, *p, name, value);
 }
 
 void TfrxXMLSerializer::XMLToObj(const AnsiString& text, rtl::TPersistent* object) {
   if (!object) return;
+  const ObjectTraits traits = ObjectTraits::Of(object);
   std::size_t pos = 0;
   while (pos < text.size()) {
     while (pos < text.size() && text[pos] == ' ') ++pos;
@@ -355,7 +395,7 @@ void TfrxXMLSerializer::XMLToObj(const AnsiString& text, rtl::TPersistent* objec
     const AnsiString value = text.substr(open + 1, close - open - 1);
     pos = close + 1;
     try {
-      ApplyAttribute(object, name, value);
+      ApplyAttribute(object, traits, name, value);
     } catch (const std::exception& e) {
       AddError(e.what());
     }

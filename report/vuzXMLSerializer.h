@@ -20,6 +20,8 @@
 
 namespace report {
 
+class TWideStrings;
+
 // A reference waiting for its object: set when the whole read is done.
 struct TfrxFixupItem {
   rtl::TPersistent* Object = nullptr;
@@ -85,6 +87,16 @@ class TfrxXMLSerializer {
 
  private:
   void ApplyAttribute(rtl::TPersistent* object, const AnsiString& name, const AnsiString& value);
+  // What the undotted attributes of one object need to know of it, found
+  // once per object instead of once per attribute.
+  struct ObjectTraits {
+    TfrxComponent* component = nullptr;
+    bool report = false;
+    TWideStrings* lines = nullptr;  // a text object's lines
+    static ObjectTraits Of(rtl::TPersistent* object);
+  };
+  void ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, const AnsiString& name,
+                      const AnsiString& value);
   void ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
                      const AnsiString& value);
   void ReadPropData(rtl::TPersistent* object, const AnsiString& hex);

@@ -142,11 +142,11 @@ class LogReport {
 
   TfrxReport& Report() { return *report_; }
   // The distinct expression texts that reach the expression cache: the
-  // group condition, SUM of V1, AVG of each value, COUNT, and each
-  // aggregate's argument <Rows."Vn"> (the angle brackets make it an
-  // expression, not a field name). Field names, Page# and TotalPages# are
-  // answered without compiling; the second pass compiles nothing new.
-  static constexpr int kCompiledTexts = 1 + 1 + kValues + 1 + kValues;
+  // group condition, SUM of V1, AVG of each value and COUNT. Field names,
+  // Page# and TotalPages# are answered without compiling, and so is each
+  // aggregate's argument <Rows."Vn">, which is only a field in angle
+  // brackets; the second pass compiles nothing new.
+  static constexpr int kCompiledTexts = 1 + 1 + kValues + 1;
 
  private:
   const Log& log_;
