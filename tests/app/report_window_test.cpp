@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "export/biff/biffExcelStandIn.h"
 #include "platform/chart/preview_dialog.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/simulate.h"
@@ -130,7 +131,7 @@ const TReader kReaders[] = {
            "import sys, html.parser\n"
            "class Text(html.parser.HTMLParser):\n"
            "  def handle_data(self, data): print(data)\n"
-           "Text().feed(open(sys.argv[1], encoding='utf-8').read())\n",
+           "Text().feed(open(sys.argv[1], encoding=\"utf-8\").read())\n",
            f);
      }},
     {"TfrxRTFExport", ".rtf", "unrtf", "unrtf",
@@ -157,6 +158,7 @@ class ReportWindow : public apptest::FormFixture {
     // As the program starts: the report's GUI (its start timer) and the preview window.
     report::ReportClassesGuiStartup();
     preview::vuzPreviewGuiStartup();
+    report::BiffExcelStandInStartup();  // the spreadsheet application the automation export drives
     model = std::make_unique<sim::RecorderModel>();
     sim::AddDemoProcesses(*model);
     Create();
