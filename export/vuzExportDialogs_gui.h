@@ -25,6 +25,18 @@ T* vuzPutControl(gui::TControl* parent, const char* name, int left, int top, int
   return c;
 }
 
+// The same for a control no one looks up by name.
+template <class T>
+T* vuzPlaceControl(gui::TControl* parent, int left, int top, int width, int height, const AnsiString& caption = {}) {
+  gui::TControl* window = parent;
+  while (window->Parent()) window = window->Parent();
+  auto* c = new T(window);
+  c->SetParent(parent);
+  if (!caption.empty()) c->SetCaption(caption);
+  c->SetBounds(left, top, width, height);
+  return c;
+}
+
 // A window named name with the export text captionKey as caption: a fixed
 // dialog frame centred on the screen that opens the help on F1.
 std::unique_ptr<gui::TForm> vuzNewExportDialog(const char* name, int captionKey);

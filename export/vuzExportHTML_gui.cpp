@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "export/vuzExportDialogs.h"
+#include "export/vuzExportDialogs_gui.h"
 #include "export/vuzExportHTMLDialog.h"
 #include "export/vuzExportPDFDialog.h"
 #include "export/vuzExportRes.h"
@@ -16,15 +17,6 @@
 namespace report {
 
 namespace {
-
-template <class T>
-T* Put(gui::TControl* parent, int l, int t, int w, int h, const AnsiString& caption = {}) {
-  auto* c = new T(parent);
-  c->SetParent(parent);
-  c->SetBounds(l, t, w, h);
-  if (!caption.empty()) c->SetCaption(caption);
-  return c;
-}
 
 // The window with the page-range group and the OK and Cancel buttons that
 // every export dialog has; the options group is the caller's.
@@ -42,27 +34,27 @@ struct ExportDialog {
     f.SetCaption(caption);
     f.SetClientWidth(290);
     f.SetClientHeight(170 + optionsHeight);
-    auto* range = Put<gui::TGroupBox>(&f, 4, 4, 282, 124, vuzGet(7));
-    all = Put<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
-    current = Put<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
-    numbers = Put<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
-    pageNumbers = Put<gui::TEdit>(range, 92, 58, 182, 21);
-    auto* hint = Put<gui::TLabel>(range, 8, 84, 266, 32, vuzGet(9));
+    auto* range = vuzPlaceControl<gui::TGroupBox>(&f, 4, 4, 282, 124, vuzGet(7));
+    all = vuzPlaceControl<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
+    current = vuzPlaceControl<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
+    numbers = vuzPlaceControl<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
+    pageNumbers = vuzPlaceControl<gui::TEdit>(range, 92, 58, 182, 21);
+    auto* hint = vuzPlaceControl<gui::TLabel>(range, 8, 84, 266, 32, vuzGet(9));
     hint->SetWordWrap(true);
     pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
     pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
       if (!vuzPDFPageNumberKey(key)) key = 0;
     };
-    options = Put<gui::TGroupBox>(&f, 4, 132, 282, optionsHeight, vuzGet(8));
-    auto* ok = Put<gui::TButton>(&f, 130, 140 + optionsHeight, 75, 25, vuzGet(1));
+    options = vuzPlaceControl<gui::TGroupBox>(&f, 4, 132, 282, optionsHeight, vuzGet(8));
+    auto* ok = vuzPlaceControl<gui::TButton>(&f, 130, 140 + optionsHeight, 75, 25, vuzGet(1));
     ok->SetDefault(true);
     ok->SetModalResult(gui::mrOk);
-    auto* cancel = Put<gui::TButton>(&f, 210, 140 + optionsHeight, 75, 25, vuzGet(2));
+    auto* cancel = vuzPlaceControl<gui::TButton>(&f, 210, 140 + optionsHeight, 75, 25, vuzGet(2));
     cancel->SetCancel(true);
     cancel->SetModalResult(gui::mrCancel);
   }
   gui::TCheckBox* Check(int row, int column, int key, bool checked) {
-    auto* c = Put<gui::TCheckBox>(options, 8 + column * 136, 20 + row * 20, 130, 17, vuzGet(key));
+    auto* c = vuzPlaceControl<gui::TCheckBox>(options, 8 + column * 136, 20 + row * 20, 130, 17, vuzGet(key));
     c->SetChecked(checked);
     return c;
   }
@@ -97,8 +89,8 @@ int RunHTMLDialog(TfrxHTMLExport& filter) {
   gui::TCheckBox* navigator = d.Check(0, 1, 8206, v.navigator);
   gui::TCheckBox* multipage = d.Check(1, 1, 8207, v.multipage);
   gui::TCheckBox* same = d.Check(2, 1, 8204, v.picsSame);
-  Put<gui::TLabel>(d.options, 8, 84, 100, 17, vuzGet(8203));
-  auto* format = Put<gui::TComboBox>(d.options, 110, 82, 100, 21);
+  vuzPlaceControl<gui::TLabel>(d.options, 8, 84, 100, 17, vuzGet(8203));
+  auto* format = vuzPlaceControl<gui::TComboBox>(d.options, 110, 82, 100, 21);
   format->SetStyle(gui::csDropDownList);
   format->SetItems({vuzGet(8313), "JPEG", "BMP", "GIF"});
   format->SetItemIndex(v.pictureFormat);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "export/vuzExportDialogs.h"
+#include "export/vuzExportDialogs_gui.h"
 #include "export/vuzExportHTMLDialog.h"
 #include "export/vuzExportRTFDialog.h"
 #include "export/vuzExportRes.h"
@@ -19,15 +20,6 @@
 namespace report {
 
 namespace {
-
-template <class T>
-T* Put(gui::TControl* parent, int l, int t, int w, int h, const AnsiString& caption = {}) {
-  auto* c = new T(parent);
-  c->SetParent(parent);
-  c->SetBounds(l, t, w, h);
-  if (!caption.empty()) c->SetCaption(caption);
-  return c;
-}
 
 struct RtfDialog {
   std::unique_ptr<gui::TForm> form = std::make_unique<gui::TForm>(nullptr);
@@ -44,31 +36,31 @@ struct RtfDialog {
     f.SetCaption(vuzGet(8500));
     f.SetClientWidth(290);
     f.SetClientHeight(330);
-    auto* range = Put<gui::TGroupBox>(&f, 4, 4, 282, 120, vuzGet(7));
-    all = Put<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
-    current = Put<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
-    numbers = Put<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
-    pageNumbers = Put<gui::TEdit>(range, 92, 58, 182, 21);
-    auto* hint = Put<gui::TLabel>(range, 8, 82, 266, 32, vuzGet(9));
+    auto* range = vuzPlaceControl<gui::TGroupBox>(&f, 4, 4, 282, 120, vuzGet(7));
+    all = vuzPlaceControl<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
+    current = vuzPlaceControl<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
+    numbers = vuzPlaceControl<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
+    pageNumbers = vuzPlaceControl<gui::TEdit>(range, 92, 58, 182, 21);
+    auto* hint = vuzPlaceControl<gui::TLabel>(range, 8, 82, 266, 32, vuzGet(9));
     hint->SetWordWrap(true);
     pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
     pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
       if (!vuzPageNumberKey(key)) key = 0;
     };
-    auto* quality = Put<gui::TGroupBox>(&f, 4, 128, 282, 130, vuzGet(8));
-    continuous = Put<gui::TCheckBox>(quality, 8, 20, 130, 17, vuzGet(8950));
-    pictures = Put<gui::TCheckBox>(quality, 8, 40, 130, 17, vuzGet(8501));
-    pageBreaks = Put<gui::TCheckBox>(quality, 8, 60, 130, 17, vuzGet(6));
-    wysiwyg = Put<gui::TCheckBox>(quality, 144, 20, 130, 17, vuzGet(8502));
-    Put<gui::TLabel>(quality, 8, 86, 110, 17, vuzGet(8951));
-    headerFooter = Put<gui::TComboBox>(quality, 120, 84, 154, 21);
+    auto* quality = vuzPlaceControl<gui::TGroupBox>(&f, 4, 128, 282, 130, vuzGet(8));
+    continuous = vuzPlaceControl<gui::TCheckBox>(quality, 8, 20, 130, 17, vuzGet(8950));
+    pictures = vuzPlaceControl<gui::TCheckBox>(quality, 8, 40, 130, 17, vuzGet(8501));
+    pageBreaks = vuzPlaceControl<gui::TCheckBox>(quality, 8, 60, 130, 17, vuzGet(6));
+    wysiwyg = vuzPlaceControl<gui::TCheckBox>(quality, 144, 20, 130, 17, vuzGet(8502));
+    vuzPlaceControl<gui::TLabel>(quality, 8, 86, 110, 17, vuzGet(8951));
+    headerFooter = vuzPlaceControl<gui::TComboBox>(quality, 120, 84, 154, 21);
     headerFooter->SetItems({vuzGet(8952), vuzGet(8953), vuzGet(8954)});
     headerFooter->SetReadOnly(true);
-    openAfter = Put<gui::TCheckBox>(&f, 8, 266, 270, 17, vuzGet(8503));
-    auto* ok = Put<gui::TButton>(&f, 130, 298, 75, 25, vuzGet(1));
+    openAfter = vuzPlaceControl<gui::TCheckBox>(&f, 8, 266, 270, 17, vuzGet(8503));
+    auto* ok = vuzPlaceControl<gui::TButton>(&f, 130, 298, 75, 25, vuzGet(1));
     ok->SetDefault(true);
     ok->SetModalResult(gui::mrOk);
-    auto* cancel = Put<gui::TButton>(&f, 210, 298, 75, 25, vuzGet(2));
+    auto* cancel = vuzPlaceControl<gui::TButton>(&f, 210, 298, 75, 25, vuzGet(2));
     cancel->SetCancel(true);
     cancel->SetModalResult(gui::mrCancel);
   }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "export/vuzExportDialogs_gui.h"
 #include "export/vuzExportPDFDialog.h"
 #include "export/vuzExportRes.h"
 #include "export/vuzExportXLSDialog.h"
@@ -15,15 +16,6 @@
 namespace report {
 
 namespace {
-
-template <class T>
-T* Put(gui::TControl* parent, int l, int t, int w, int h, const AnsiString& caption = {}) {
-  auto* c = new T(parent);
-  c->SetParent(parent);
-  c->SetBounds(l, t, w, h);
-  if (!caption.empty()) c->SetCaption(caption);
-  return c;
-}
 
 struct XlsDialog {
   std::unique_ptr<gui::TForm> form = std::make_unique<gui::TForm>(nullptr);
@@ -40,32 +32,32 @@ struct XlsDialog {
     f.SetCaption(vuzGet(8000));
     f.SetClientWidth(290);
     f.SetClientHeight(330);
-    auto* range = Put<gui::TGroupBox>(&f, 4, 4, 282, 120, vuzGet(7));
-    all = Put<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
-    current = Put<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
-    numbers = Put<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
-    pageNumbers = Put<gui::TEdit>(range, 92, 58, 182, 21);
-    auto* hint = Put<gui::TLabel>(range, 8, 82, 266, 32, vuzGet(9));
+    auto* range = vuzPlaceControl<gui::TGroupBox>(&f, 4, 4, 282, 120, vuzGet(7));
+    all = vuzPlaceControl<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
+    current = vuzPlaceControl<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
+    numbers = vuzPlaceControl<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
+    pageNumbers = vuzPlaceControl<gui::TEdit>(range, 92, 58, 182, 21);
+    auto* hint = vuzPlaceControl<gui::TLabel>(range, 8, 82, 266, 32, vuzGet(9));
     hint->SetWordWrap(true);
     pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
     pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
       if (!vuzPDFPageNumberKey(key)) key = 0;
     };
-    auto* quality = Put<gui::TGroupBox>(&f, 4, 128, 282, 140, vuzGet(8));
-    continuous = Put<gui::TCheckBox>(quality, 8, 20, 130, 17, vuzGet(8950));
-    pictures = Put<gui::TCheckBox>(quality, 8, 40, 130, 17, vuzGet(8002));
-    merge = Put<gui::TCheckBox>(quality, 8, 60, 130, 17, vuzGet(8003));
-    pageBreaks = Put<gui::TCheckBox>(quality, 8, 80, 130, 17, vuzGet(6));
-    fast = Put<gui::TCheckBox>(quality, 8, 100, 130, 17, vuzGet(8004));
-    wysiwyg = Put<gui::TCheckBox>(quality, 144, 20, 130, 17, vuzGet(8005));
-    asText = Put<gui::TCheckBox>(quality, 144, 40, 130, 17, vuzGet(8006));
-    background = Put<gui::TCheckBox>(quality, 144, 60, 130, 17, vuzGet(8007));
-    grid = Put<gui::TCheckBox>(quality, 144, 80, 130, 17, vuzGet(9155));
-    openExcel = Put<gui::TCheckBox>(&f, 8, 274, 270, 17, vuzGet(8008));
-    auto* ok = Put<gui::TButton>(&f, 130, 298, 75, 25, vuzGet(1));
+    auto* quality = vuzPlaceControl<gui::TGroupBox>(&f, 4, 128, 282, 140, vuzGet(8));
+    continuous = vuzPlaceControl<gui::TCheckBox>(quality, 8, 20, 130, 17, vuzGet(8950));
+    pictures = vuzPlaceControl<gui::TCheckBox>(quality, 8, 40, 130, 17, vuzGet(8002));
+    merge = vuzPlaceControl<gui::TCheckBox>(quality, 8, 60, 130, 17, vuzGet(8003));
+    pageBreaks = vuzPlaceControl<gui::TCheckBox>(quality, 8, 80, 130, 17, vuzGet(6));
+    fast = vuzPlaceControl<gui::TCheckBox>(quality, 8, 100, 130, 17, vuzGet(8004));
+    wysiwyg = vuzPlaceControl<gui::TCheckBox>(quality, 144, 20, 130, 17, vuzGet(8005));
+    asText = vuzPlaceControl<gui::TCheckBox>(quality, 144, 40, 130, 17, vuzGet(8006));
+    background = vuzPlaceControl<gui::TCheckBox>(quality, 144, 60, 130, 17, vuzGet(8007));
+    grid = vuzPlaceControl<gui::TCheckBox>(quality, 144, 80, 130, 17, vuzGet(9155));
+    openExcel = vuzPlaceControl<gui::TCheckBox>(&f, 8, 274, 270, 17, vuzGet(8008));
+    auto* ok = vuzPlaceControl<gui::TButton>(&f, 130, 298, 75, 25, vuzGet(1));
     ok->SetDefault(true);
     ok->SetModalResult(gui::mrOk);
-    auto* cancel = Put<gui::TButton>(&f, 210, 298, 75, 25, vuzGet(2));
+    auto* cancel = vuzPlaceControl<gui::TButton>(&f, 210, 298, 75, 25, vuzGet(2));
     cancel->SetCancel(true);
     cancel->SetModalResult(gui::mrCancel);
   }
