@@ -4,6 +4,7 @@
 #include "report/vuzClassMemo.h"
 
 #include <cmath>
+#include <typeinfo>
 
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
@@ -68,7 +69,10 @@ void TfrxCustomMemoView::SetAnsiText(const AnsiString& text) { SetText(AnsiToUni
 
 namespace {
 TfrxMemoReportLink* LinkOf(const TfrxComponent& c) { return dynamic_cast<TfrxMemoReportLink*>(c.GetReport()); }
-TfrxReport* ReportOf(const TfrxComponent& c) { return dynamic_cast<TfrxReport*>(c.GetReport()); }
+TfrxReport* ReportOf(const TfrxComponent& c) {
+  TfrxComponent* report = c.GetReport();
+  return report ? report->AsReport() : nullptr;
+}
 }  // namespace
 
 rtl::Variant TfrxCustomMemoView::ReportCalc(const AnsiString& expression) const {
@@ -212,7 +216,7 @@ AnsiString TfrxCustomMemoView::GetComponentText() {
 
 void TfrxCustomMemoView::BeforePrint() {
   TfrxStretcheable::BeforePrint();
-  if (!IsDataField()) SavedText = Text();
+  if (!IsDataField()) memo_->GetTextStr(SavedText);
 }
 
 void TfrxCustomMemoView::AfterPrint() {
@@ -248,18 +252,22 @@ void TfrxCustomMemoView::GetData() {
       splitDelimitersOf_ = expressionDelimiters_;
     }
     // Held for the whole filling: an expression may reach this memo again.
-    const std::shared_ptr<const PreparedText> prepared = PrepareText(Text(), ExpressionCharset());
+    memo_->GetTextStr(fillSource_);
+    const std::shared_ptr<const PreparedText> prepared = PrepareText(fillSource_, ExpressionCharset());
     if (prepared->hasOpen) {
       if (prepared->cut.parts.empty()) {
         SetText(prepared->text);
       } else {
-        WideString filled;
+        // A local buffer while an expression runs: it may fill this memo again.
+        WideString filled = std::move(filled_);
+        filled.clear();
         for (std::size_t k = 0; k < prepared->cut.parts.size(); ++k) {
           filled += prepared->cut.parts[k].text;
           filled += CalcAndFormat(prepared->expressions[k]);
         }
         filled += prepared->cut.tail;
         SetText(filled);
+        filled_ = std::move(filled);
       }
     }
   }
@@ -313,10 +321,23 @@ AnsiString Attr(const char* name, const AnsiString& value) { return AnsiString("
 AnsiString BoolText(bool v) { return v ? "1" : "0"; }
 bool FloatDiffers(long double a, long double b) { return std::fabs(a - b) > 0.0001L; }
 
+// A line that is the same in UTF-8 and needs no escaping: plain ASCII
+// without line ends, quotes, angle brackets or ampersands.
+bool IsPlainLine(const WideString& line) {
+  for (char16_t c : line)
+    if (c >= 0x80 || c == u'\n' || c == u'\r' || c == u'"' || c == u'<' || c == u'>' || c == u'&') return false;
+  return true;
+}
+
 // The text as the prepared pages keep it: UTF-8, without the last line end.
 AnsiString StoredText(const TWideStrings& memo) {
   if (memo.Count() == 0) return AnsiString();
-  if (memo.Count() == 1) return vuzStrToXML(rtl::WideToUtf8(memo.Get(0)));
+  if (memo.Count() == 1) {
+    // Most memos of a row hold one short plain line: copied as it is.
+    const WideString& line = memo.LineRef(0);
+    if (IsPlainLine(line)) return AnsiString(line.begin(), line.end());
+    return vuzStrToXML(rtl::WideToUtf8(line));
+  }
   WideString text = memo.Text();
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0) text.resize(text.size() - 2);
   return vuzStrToXML(rtl::WideToUtf8(text));
@@ -326,7 +347,10 @@ AnsiString StoredText(const TWideStrings& memo) {
 
 AnsiString TfrxCustomMemoView::Diff(TfrxComponent* other) {
   std::unique_ptr<TfrxCustomMemoView> defaults;
-  auto* m = dynamic_cast<TfrxCustomMemoView*>(other);
+  // The source object is of the memo's own class almost always: the type
+  // test is much cheaper than the cast's walk through the classes.
+  auto* m = other && typeid(*other) == typeid(*this) ? static_cast<TfrxCustomMemoView*>(other)
+                                                     : dynamic_cast<TfrxCustomMemoView*>(other);
   if (!m) {
     defaults = std::make_unique<TfrxCustomMemoView>(nullptr);
     m = defaults.get();

@@ -206,6 +206,8 @@ class TfrxCustomMemoView : public TfrxStretcheable {
   struct PreparedExpression;
   struct PreparedText;
   std::shared_ptr<const PreparedText> prepared_;
+  // Buffers the filling reuses from row to row.
+  WideString fillSource_, filled_;
   std::shared_ptr<const PreparedText> PrepareText(const WideString& text, int charset);
   PreparedExpression PrepareExpression(const WideString& text, int charset) const;
   WideString CalcAndFormat(const PreparedExpression& expression);

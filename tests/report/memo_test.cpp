@@ -149,12 +149,9 @@ TEST(MemoGetData, EveryRowFillsTheTextItHasThen) {
     const char16_t* expected;
   };
   const Row rows[] = {
-      {"1", u"[a] and [b]", "[,]", u"1 and B"},
-      {"2", nullptr, "[,]", u"2 and B"},
-      {"3", u"<[a]>", "[,]", u"<3>"},
-      {"4", u"<%a%> [a]", "<%,%>", u"4 [a]"},
-      {"5", nullptr, "[,]", u"<%a%> 5"},
-      {"6", u"no expression", "[,]", u"no expression"},
+      {"1", u"[a] and [b]", "[,]", u"1 and B"}, {"2", nullptr, "[,]", u"2 and B"},
+      {"3", u"<[a]>", "[,]", u"<3>"},           {"4", u"<%a%> [a]", "<%,%>", u"4 [a]"},
+      {"5", nullptr, "[,]", u"<%a%> 5"},        {"6", u"no expression", "[,]", u"no expression"},
   };
   MemoFixture f;
   f.report->values = {{"b", Variant("B")}};
