@@ -251,7 +251,7 @@ AnsiString TfrxStoredProperties::AttributeValue(const Entry& e) const {
   switch (e.kind) {
     case Kind::kOrdinal:
       return e.prop->Kind == rtl::pkEnumeration && e.prop->EnumType ? e.prop->EnumType->NameOf(e.ordinal)
-                                                                       : rtl::IntToStr(e.ordinal);
+                                                                    : rtl::IntToStr(e.ordinal);
     case Kind::kFloat: return rtl::FloatToStr(e.number);
     case Kind::kText:
     case Kind::kListText: return vuzStrToXML(e.text);

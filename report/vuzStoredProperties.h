@@ -68,8 +68,7 @@ class TfrxStoredProperties {
   rtl::AnsiString AttributeName(const Entry& e) const;
   rtl::AnsiString AttributeValue(const Entry& e) const;
   // True when the entry took the typed way; false sends it through the text.
-  bool ApplyTyped(const Entry& e, rtl::TPersistent* target, TWideStrings* rootLines,
-                  TfrxXMLSerializer& reader) const;
+  bool ApplyTyped(const Entry& e, rtl::TPersistent* target, TWideStrings* rootLines, TfrxXMLSerializer& reader) const;
 
   std::vector<Holder> holders_;
   std::vector<Entry> entries_;

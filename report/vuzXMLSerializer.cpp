@@ -107,7 +107,8 @@ void TfrxXMLSerializer::AddError(const AnsiString& text) { errors_.Add(text); }
 
 // ---------------------------------------------------------------- writing
 
-void TfrxXMLSerializer::WriteDefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor, rtl::TMemoryStream& out) {
+void TfrxXMLSerializer::WriteDefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor,
+                                         rtl::TMemoryStream& out) {
   rtl::TWriter writer(out);
   writer.Root = owner_;
   writer.Ancestor = ancestor;

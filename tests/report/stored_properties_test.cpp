@@ -65,8 +65,8 @@ std::string Describe(rtl::TPersistent& object, const std::string& prefix = "", i
         }
         case rtl::pkWideStrings: {
           auto* list = dynamic_cast<TWideStrings*>(p->GetObject(object));
-          out += name + "=" + (list ? std::to_string(list->Count()) + ":" + rtl::WideToUtf8(list->GetTextStr()) : "nil") +
-                 "|\n";
+          out += name + "=" +
+                 (list ? std::to_string(list->Count()) + ":" + rtl::WideToUtf8(list->GetTextStr()) : "nil") + "|\n";
           break;
         }
         case rtl::pkPersistent:
@@ -121,8 +121,7 @@ void Scramble(rtl::TPersistent& object, TfrxComponent* other, int depth = 0) {
           if (p->HasSetter()) p->SetOrd(object, 'q');
           break;
         case rtl::pkFloat:
-          if (p->HasSetter())
-            p->SetFloat(object, p->GetFloat(object) + (n % 2 ? 1.2345678901234567891L : 7.0L));
+          if (p->HasSetter()) p->SetFloat(object, p->GetFloat(object) + (n % 2 ? 1.2345678901234567891L : 7.0L));
           break;
         case rtl::pkString:
           if (p->HasSetter() && p->Name != "Name") p->SetStr(object, kAwkwardText);
