@@ -23,6 +23,7 @@
 #include "report/vuzDialogPage.h"
 #include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
+#include "report/vuzStoredProperties.h"
 #include "report/vuzStyles.h"
 #include "report/vuzVariables.h"
 #include "report/vuzXML.h"
@@ -580,10 +581,21 @@ AnsiString TfrxComponent::AllDiff(TfrxComponent* other) {
 // ---- copying, loading, saving
 
 void TfrxComponent::Assign(const rtl::TPersistent* source) {
-  auto* from = dynamic_cast<const TfrxComponent*>(source);
+  auto* from = const_cast<TfrxComponent*>(dynamic_cast<const TfrxComponent*>(source));
   if (!from) return;
+  if (!TfrxStoredProperties::CopiesDirectly(from, this)) {
+    AssignThroughXML(from);
+    return;
+  }
+  // Taken before Clear, which may free the source (one of this object's children).
+  const TfrxStoredProperties values(from);
+  ReadWith(nullptr, [&](TfrxXMLSerializer& reader) { values.ApplyTo(this, reader); });
+}
+
+void TfrxComponent::AssignThroughXML(const TfrxComponent* source) {
+  if (!source) return;
   rtl::TMemoryStream stream;
-  const_cast<TfrxComponent*>(from)->SaveToStream(stream, false, true, false);
+  const_cast<TfrxComponent*>(source)->SaveToStream(stream, false, true, false);
   stream.SetPosition(0);
   LoadFromStream(stream);
 }
@@ -597,9 +609,13 @@ void TfrxComponent::AssignAll(TfrxComponent* source, bool streaming) {
 }
 
 void TfrxComponent::LoadFromStream(rtl::TStream& stream) {
+  ReadWith(&stream, [this](TfrxXMLSerializer& reader) { reader.ReadRootComponent(this, nullptr); });
+}
+
+void TfrxComponent::ReadWith(rtl::TStream* stream, const std::function<void(TfrxXMLSerializer&)>& read) {
   Clear();
   TfrxReportServices* services = GetReportServices();
-  TfrxXMLSerializer serializer(&stream);
+  TfrxXMLSerializer serializer(stream);
   if (services) {
     services->SetActiveSerializer(&serializer);
     serializer.SetOwner(GetReport());
@@ -612,7 +628,7 @@ void TfrxComponent::LoadFromStream(rtl::TStream& stream) {
     }
   } finish{services, serializer};
   try {
-    serializer.ReadRootComponent(this, nullptr);
+    read(serializer);
   } catch (...) {
     if (services) services->Errors().AddStrings(serializer.Errors());
     if (!services || !services->EngineThreadSafe()) throw;
