@@ -318,6 +318,16 @@ void TfrxCustomMemoView::ApplyStyle(TfrxStyleItem* style) {
 namespace {
 
 AnsiString Attr(const char* name, const AnsiString& value) { return AnsiString(" ") + name + "=\"" + value + "\""; }
+
+// The same written straight onto the attribute text (the text attribute
+// comes with every memo of every row).
+void AppendAttr(AnsiString& s, const char* name, const AnsiString& value) {
+  s += ' ';
+  s += name;
+  s += "=\"";
+  s += value;
+  s += '"';
+}
 AnsiString BoolText(bool v) { return v ? "1" : "0"; }
 bool FloatDiffers(long double a, long double b) { return std::fabs(a - b) > 0.0001L; }
 
@@ -377,7 +387,7 @@ AnsiString TfrxCustomMemoView::Diff(TfrxComponent* other) {
   boolAttr("Highlight.Active", highlight_->Active(), m->highlight_->Active());
   floatAttr("LineSpacing", lineSpacing_, m->lineSpacing_);
   boolAttr("UseDefaultCharset", useDefaultCharset_, m->useDefaultCharset_);
-  s += Attr("u", StoredText(*memo_));
+  AppendAttr(s, "u", StoredText(*memo_));
   floatAttr("ParagraphGap", paragraphGap_, m->paragraphGap_);
   ordAttr("Rotation", rotation_, m->rotation_);
   boolAttr("RTLReading", rtlReading_, m->rtlReading_);

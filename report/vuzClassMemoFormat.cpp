@@ -1,5 +1,6 @@
 #include "report/vuzClassMemoFormat.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/rtl/datetime.h"
@@ -36,6 +37,30 @@ char FirstSpecifierType(const AnsiString& format) {
   return 0;
 }
 
+// A format that is one fixed-point specifier and nothing else ("%2.2f",
+// "%-8.3f", "%f"), the usual number format of a template, read as Format
+// reads it: width, left alignment and precision (-1 when not written, 0
+// for a bare point). Answers false for anything else, which Format takes.
+bool IsFixedSpecifier(const AnsiString& f, bool& left, int& width, int& precision) {
+  std::size_t i = 1;
+  if (f.size() < 2 || f[0] != '%') return false;
+  auto number = [&](int& n) {
+    const std::size_t from = i;
+    n = 0;
+    while (i < f.size() && f[i] >= '0' && f[i] <= '9' && i - from < 3) n = n * 10 + (f[i++] - '0');
+    return i > from;
+  };
+  left = i < f.size() && f[i] == '-';
+  if (left) ++i;
+  if (!number(width)) width = 0;
+  precision = -1;
+  if (i < f.size() && f[i] == '.') {
+    ++i;
+    if (!number(precision)) precision = 0;
+  }
+  return i + 1 == f.size() && (f[i] == 'f' || f[i] == 'F');
+}
+
 AnsiString FormatNumber(const rtl::Variant& value, const TfrxValueFormat& format) {
   const AnsiString& f = format.FormatStr;
   AnsiString s;
@@ -46,8 +71,18 @@ AnsiString FormatNumber(const rtl::Variant& value, const TfrxValueFormat& format
     // format and "%x" an integer one; a mismatch still raises and falls back.
     const char type = FirstSpecifierType(f);
     const bool integer = type == 'd' || type == 'u' || type == 'x';
-    s = integer ? rtl::Format(f, {rtl::Variant(value.AsInt64())})
-                : rtl::Format(f, {rtl::Variant::FromExtended(value.AsExtended())});
+    bool left = false;
+    int width = 0, precision = -1;
+    if (!integer && IsFixedSpecifier(f, left, width, precision)) {
+      // What Format makes of it, without parsing the format for every value.
+      s = rtl::FloatToStrF(value.AsExtended(), rtl::ffFixed, 18, precision < 0 ? 2 : std::min(precision, 18),
+                           rtl::CurrentFormatSettings());
+      if (static_cast<int>(s.size()) < width)
+        s.insert(left ? s.size() : 0, static_cast<std::size_t>(width) - s.size(), ' ');
+    } else {
+      s = integer ? rtl::Format(f, {rtl::Variant(value.AsInt64())})
+                  : rtl::Format(f, {rtl::Variant::FromExtended(value.AsExtended())});
+    }
   }
   const rtl::FormatSettings& fs = rtl::CurrentFormatSettings();
   std::size_t decimalAt = AnsiString::npos;

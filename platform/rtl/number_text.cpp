@@ -180,10 +180,26 @@ bool Fast18(double a, DecimalDigits& d) {
     q = kLow;
     ++e10;
   }
-  auto digits = static_cast<std::uint64_t>(q);
-  for (int i = 17; i >= 0; --i) {
-    d.digits[i] = static_cast<char>('0' + digits % 10);
-    digits /= 10;
+  // Two digits a step, in two halves of nine that fit 32 bits.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  const auto whole = static_cast<std::uint64_t>(q);
+  const auto halves = {static_cast<std::uint32_t>(whole / 1'000'000'000),
+                       static_cast<std::uint32_t>(whole % 1'000'000'000)};
+  int at = 0;
+  for (std::uint32_t half9 : halves) {
+    char nine[9];
+    for (int i = 7; i >= 1; i -= 2) {
+      const std::uint32_t pair = half9 % 100;
+      half9 /= 100;
+      nine[i] = kPairs[2 * pair];
+      nine[i + 1] = kPairs[2 * pair + 1];
+    }
+    nine[0] = static_cast<char>('0' + half9);
+    std::memcpy(d.digits + at, nine, 9);
+    at += 9;
   }
   d.count = 18;
   d.exponent = e10 + 1;
