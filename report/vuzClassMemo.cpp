@@ -241,10 +241,10 @@ bool FloatDiffers(long double a, long double b) { return std::fabs(a - b) > 0.00
 // The text as the prepared pages keep it: UTF-8, without the last line end.
 AnsiString StoredText(const TWideStrings& memo) {
   if (memo.Count() == 0) return AnsiString();
-  if (memo.Count() == 1) return vuzStrToXML(rtl::WideToUtf8(memo.Get(0)));
+  if (memo.Count() == 1) return vuzUtf8ToXML(rtl::WideToUtf8(memo.Get(0)));
   WideString text = memo.Text();
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0) text.resize(text.size() - 2);
-  return vuzStrToXML(rtl::WideToUtf8(text));
+  return vuzUtf8ToXML(rtl::WideToUtf8(text));
 }
 
 }  // namespace
