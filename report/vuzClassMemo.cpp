@@ -346,11 +346,11 @@ AnsiString StoredText(const TWideStrings& memo) {
     // Most memos of a row hold one short plain line: copied as it is.
     const WideString& line = memo.LineRef(0);
     if (IsPlainLine(line)) return AnsiString(line.begin(), line.end());
-    return vuzStrToXML(rtl::WideToUtf8(line));
+    return vuzUtf8ToXML(rtl::WideToUtf8(line));
   }
   WideString text = memo.Text();
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0) text.resize(text.size() - 2);
-  return vuzStrToXML(rtl::WideToUtf8(text));
+  return vuzUtf8ToXML(rtl::WideToUtf8(text));
 }
 
 }  // namespace

@@ -220,7 +220,7 @@ AnsiString TfrxXMLSerializer::ObjToXML(rtl::TPersistent* object, const AnsiStrin
     const std::string utf8 = rtl::WideToUtf8(lines->GetTextStr());
     const AnsiString text = WithoutLastLineBreak(utf8);
     TWideStrings* theirs = MemoLines(ancestor);
-    if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) s += Attribute(prefix + "Text", vuzStrToXML(text));
+    if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) s += Attribute(prefix + "Text", vuzUtf8ToXML(text));
   }
 
   const AnsiString data = DefinedData(object, ancestor);
@@ -280,8 +280,7 @@ void TfrxXMLSerializer::WriteComponent(TfrxComponent* object) {
 // ---------------------------------------------------------------- reading
 
 AnsiString TfrxXMLSerializer::DecodeString(const AnsiString& escaped) const {
-  const AnsiString plain = vuzXMLToStr(escaped);
-  return OldFormat ? plain : rtl::Utf8ToAnsi(plain);
+  return OldFormat ? vuzXMLToStr(escaped) : rtl::Utf8ToAnsi(vuzXMLToUtf8(escaped));
 }
 
 void TfrxXMLSerializer::ReadPropData(rtl::TPersistent* object, const AnsiString& hex) {
@@ -329,10 +328,9 @@ void TfrxXMLSerializer::ApplyProperty(rtl::TPersistent* object, const rtl::TProp
     }
     case rtl::pkFloat: return p.SetFloat(*object, vuzStrToFloat(value));
     case rtl::pkString: return p.SetStr(*object, DecodeString(value));
-    case rtl::pkWideString: {
-      const AnsiString plain = vuzXMLToStr(value);
-      return p.SetWideStr(*object, OldFormat ? rtl::AnsiToWide(plain) : rtl::Utf8ToWide(plain));
-    }
+    case rtl::pkWideString:
+      return p.SetWideStr(*object,
+                          OldFormat ? rtl::AnsiToWide(vuzXMLToStr(value)) : rtl::Utf8ToWide(vuzXMLToUtf8(value)));
     case rtl::pkComponent: return AddFixup(object, &p, value);
     case rtl::pkVariant: return p.SetVariant(*object, rtl::Variant(DecodeString(value)));
     case rtl::pkInteger:
@@ -390,8 +388,8 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
       case 'u':
       case 'x':
         if (TWideStrings* lines = traits.lines) {
-          const AnsiString plain = vuzXMLToStr(value);
-          lines->SetTextStr(last[0] == 'u' ? rtl::Utf8ToWide(plain) : rtl::AnsiToWide(plain));
+          lines->SetTextStr(last[0] == 'u' ? rtl::Utf8ToWide(vuzXMLToUtf8(value))
+                                           : rtl::AnsiToWide(vuzXMLToStr(value)));
           return;
         }
         break;
@@ -402,7 +400,7 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
     if (auto* list = dynamic_cast<rtl::TStrings*>(target)) return list->SetText(DecodeString(value));
     if (auto* wide = dynamic_cast<TWideStrings*>(target)) return wide->SetTextStr(rtl::AnsiToWide(vuzXMLToStr(value)));
     if (TWideStrings* lines = dotted ? MemoLines(target) : traits.lines)
-      return lines->SetTextStr(rtl::Utf8ToWide(vuzXMLToStr(value)));
+      return lines->SetTextStr(rtl::Utf8ToWide(vuzXMLToUtf8(value)));
   }
   if (last == "PropData") return ReadPropData(target, value);
   if (!dotted && traits.report && rtl::SameText(last, "Name")) return;
