@@ -230,6 +230,15 @@ TfrxComponent* TfrxComponent::FindObject(const AnsiString& name) const {
 unsigned TfrxComponent::ClassKinds(const rtl::TClassInfo& cls) {
   // Class information never changes once built, so each thread keeps the
   // answers it worked out (no lock on the engine's hottest path).
+  // A small table of recent answers in front of the map: a row asks for
+  // the kinds of the same few classes over and over.
+  struct Recent {
+    const rtl::TClassInfo* cls = nullptr;
+    unsigned kinds = 0;
+  };
+  thread_local Recent recent[64];
+  Recent& slot = recent[(reinterpret_cast<std::uintptr_t>(&cls) >> 4) & 63];
+  if (slot.cls == &cls) return slot.kinds;
   thread_local std::unordered_map<const rtl::TClassInfo*, unsigned> known;
   auto [it, added] = known.try_emplace(&cls, 0u);
   if (added) {
@@ -253,6 +262,7 @@ unsigned TfrxComponent::ClassKinds(const rtl::TClassInfo& cls) {
     for (const auto& [kind, name] : kNames)
       if (cls.InheritsFrom(name)) it->second |= kind;
   }
+  slot = {&cls, it->second};
   return it->second;
 }
 

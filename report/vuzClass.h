@@ -39,6 +39,8 @@ class TfrxCustomPreviewPages;
 class TfrxReportComponent;
 class TfrxStretcheable;
 class TfrxSubreport;
+class TfrxView;
+class TfrxReport;
 
 // ---------------------------------------------------------------- constants
 
@@ -284,6 +286,8 @@ class TfrxComponent : public rtl::TComponent {
   virtual TfrxStretcheable* AsStretcheable() { return nullptr; }
   virtual TfrxSubreport* AsSubreport() { return nullptr; }
   virtual TfrxReportServices* AsReportServices() { return nullptr; }
+  virtual TfrxView* AsView() { return nullptr; }
+  virtual TfrxReport* AsReport() { return nullptr; }
 
  protected:
   // A tree's top checks new names of the objects it owns through its name
