@@ -98,10 +98,9 @@ class TfrxXMLSerializer {
     TWideStrings* lines = nullptr;  // a text object's lines
     static ObjectTraits Of(rtl::TPersistent* object);
   };
-  void ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, const AnsiString& name,
+  void ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, std::string_view name,
                       const AnsiString& value);
-  void ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
-                     const AnsiString& value);
+  void ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, std::string_view name, const AnsiString& value);
   void ReadPropData(rtl::TPersistent* object, const AnsiString& hex);
   // The same from the bytes themselves, and from what readerStream_ holds.
   void ReadPropBytes(rtl::TPersistent* object, const AnsiString& bytes);

@@ -109,6 +109,22 @@ TEST(TemplateSerializer, DefaultsAreLeftOutUnlessAsked) {
   EXPECT_EQ(s.ObjToXML(&zero).rfind(" Left=\"0\" Top=\"0\" Width=\"0\" Height=\"0\" ", 0), 0u);
 }
 
+// Whole values are written without the general conversion; the text must
+// be the one that conversion gives, at the edges of fifteen digits too.
+TEST(TemplateSerializer, FloatsAreWrittenAsTheGeneralConversionWritesThem) {
+  rtl::FormatSettingsScope scope(rtl::FormatSettings{});
+  rtl::CurrentFormatSettings().DecimalSeparator = ',';
+  const long double values[] = {0,     -0.0L, 1,      -5,   18.89765L, 999999999999999.0L, -999999999999999.0L,
+                                1e15L, 1e16L, 1e300L, 0.5L, -0.25L,    1.0L / 3,           123456789012345.0L};
+  for (long double v : values) {
+    SCOPED_TRACE(static_cast<double>(v));
+    TfrxTestView view(nullptr);
+    view.SetLeft(v);
+    TfrxXMLSerializer s(nullptr);
+    EXPECT_EQ(s.ObjToXML(&view).rfind(" Left=\"" + rtl::FloatToStr(v) + "\"", 0), 0u);
+  }
+}
+
 TEST(TemplateSerializer, TextsRoundTrip) {
   Template t;
   t.memo->Memo()->SetTextStr(u"Привет\r\nмир \"<&>\"\r\n");
