@@ -97,15 +97,14 @@ void TfrmCalibrTC::ModeClick(TCalibrMode mode) {
   EditA1->SetEnabled(false);
 }
 
-bool TfrmCalibrTC::BeginExchange() {
+bool TfrmCalibrTC::BeginExchange(std::optional<TLinkBusy>& busy) {
   TRecorderLink& link = main_.Link();
-  if (link.Busy()) return false;
-  link.SetBusy(true);
+  busy.emplace(link);
+  if (!busy->Acquired()) return false;
   link.SetCancel(false);
   main_.ClearStatusPanels();
   if (!link.PortOpen()) {
     main_.SetPanelText(0, "COM-порт занят другой программой или не работает"_cp);
-    link.SetBusy(false);
     return false;
   }
   main_.ShowCancelButton(true);
@@ -113,7 +112,8 @@ bool TfrmCalibrTC::BeginExchange() {
 }
 
 void TfrmCalibrTC::ARdIntoGaugeExecute(TObject*) {
-  if (!BeginExchange()) return;
+  std::optional<TLinkBusy> busy;
+  if (!BeginExchange(busy)) return;
   TRecorderLink& link = main_.Link();
   main_.SetPanelText(1, "Чтение коэффициентов..."_cp);
   const std::vector<std::uint8_t> request = {0x09, 0xF6};
@@ -133,7 +133,6 @@ void TfrmCalibrTC::ARdIntoGaugeExecute(TObject*) {
   }
   main_.SetPanelText(1, "");
   main_.ShowCancelButton(false);
-  link.SetBusy(false);
 }
 
 void TfrmCalibrTC::AWriteToGaugeExecute(TObject*) {
@@ -147,7 +146,8 @@ void TfrmCalibrTC::AWriteToGaugeExecute(TObject*) {
   const std::uint16_t cs = FrameChecksum(request.data(), request.size());
   request.push_back(std::uint8_t(cs));
   request.push_back(std::uint8_t(cs >> 8));
-  if (!BeginExchange()) return;
+  std::optional<TLinkBusy> busy;
+  if (!BeginExchange(busy)) return;
   TRecorderLink& link = main_.Link();
   main_.SetPanelText(1, "Запись коэффициентов..."_cp);
   std::uint8_t answer = 0;
@@ -156,7 +156,7 @@ void TfrmCalibrTC::AWriteToGaugeExecute(TObject*) {
   if (written) main_.SetPanelText(0, "Коэффициенты термопары записаны"_cp);
   main_.SetPanelText(1, "");
   main_.ShowCancelButton(false);
-  link.SetBusy(false);
+  busy->Release();
   if (written) SetModalResult(mrOk);
 }
 

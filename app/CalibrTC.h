@@ -2,7 +2,10 @@
 // and A0, or one of the four marker modes that say how the recorder uses its
 // DS1820 sensor.
 #pragma once
+#include <optional>
+
 #include "app/CalibrFigures.h"
+#include "app/Link.h"
 #include "platform/gui/actions.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/stdctrls.h"
@@ -38,7 +41,9 @@ class TfrmCalibrTC : public gui::TForm {
  private:
   // The busy flag and the port test shared by reading and writing; false
   // when the exchange must not run.
-  bool BeginExchange();
+  // Holds the link in busy (false, and nothing held, when it is busy already
+  // or its port is not open).
+  bool BeginExchange(std::optional<TLinkBusy>& busy);
   TForm1& main_;
 };
 

@@ -194,7 +194,9 @@ void TRecorderLink::ClearGaugeArchive() {
   if (!view_.Confirm(
           "Вы действительно хотите полностью очистить архив прибора? \nВосстановление данных будет невозможно."_cp))
     return;
-  busy_ = true;
+  // The question pumps messages: something may have taken the link meanwhile.
+  const TLinkBusy busy(*this);
+  if (!busy.Acquired()) return;
   view_.ShowCancelButton(true);
   view_.SetPanelText(1, "Команда очистки архива..."_cp);
   SetCancel(false);
@@ -209,15 +211,14 @@ void TRecorderLink::ClearGaugeArchive() {
     view_.SetPanelText(0, "Архив очищен"_cp);
   LampIdle();
   view_.ShowCancelButton(false);
-  busy_ = false;
 }
 
 void TRecorderLink::ProcStart() { ProcStartStop(true); }
 void TRecorderLink::ProcStop() { ProcStartStop(false); }
 
 void TRecorderLink::ProcStartStop(bool start) {
-  if (busy_) return;
-  busy_ = true;
+  const TLinkBusy busy(*this);
+  if (!busy.Acquired()) return;
   WaitSpacing();
   SetCancel(false);
   view_.SetPanelText(0, "");
@@ -248,7 +249,6 @@ void TRecorderLink::ProcStartStop(bool start) {
     }
   }
   if (error) view_.ShowLinkError("Ошибка связи с прибором"_cp);
-  busy_ = false;
 }
 
 }  // namespace app

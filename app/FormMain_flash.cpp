@@ -28,8 +28,8 @@ bool ReadImage(const AnsiString& path, std::string& image) { return ReadFilePref
 
 void TForm1::AFlashExecute(TObject*) {
   TRecorderLink& link = *link_;
-  if (link.Busy()) return;
-  link.SetBusy(true);
+  TLinkBusy busy(link);
+  if (!busy.Acquired()) return;
   link.WaitSpacing();
   link.SetCancel(false);
   ClearStatusPanels();
@@ -46,7 +46,7 @@ void TForm1::AFlashExecute(TObject*) {
     }
     ShowProgressBar(false);
     ShowCancelButton(false);
-    link.SetBusy(false);
+    busy.Release();
     if (link.Cancelled()) SetPanelText(1, "Чтение прервано"_cp);
     link.SetCancel(false);
   };

@@ -35,19 +35,15 @@ void TForm1::AdvanceProgress(long by) { ProgressBar1->SetPosition(ProgressBar1->
 
 void TForm1::ADataReadExecute(TObject*) {
   TRecorderLink& link = *link_;
-  if (link.Busy()) return;
-  link.SetBusy(true);
+  TLinkBusy busy(link);
+  if (!busy.Acquired()) return;
   link.WaitSpacing();
   link.SetCancel(false);
   SetPanelText(0, "");
   SetPanelText(1, "");
-  if (!EnsureDataFolder()) {
-    link.SetBusy(false);
-    return;
-  }
+  if (!EnsureDataFolder()) return;
   if (!link.PortOpen()) {
     SetPanelText(0, "COM-порт занят другой программой или не работает"_cp);
-    link.SetBusy(false);
     return;
   }
   ShowCancelButton(true);
@@ -94,7 +90,7 @@ void TForm1::ADataReadExecute(TObject*) {
   LampIdle();
   ShowProgressBar(false);
   ShowCancelButton(false);
-  link.SetBusy(false);
+  busy.Release();
   SetPanelText(1, link.Cancelled() ? "Чтение отменено"_cp : "Чтение завершено"_cp);
   link.SetCancel(false);
 }

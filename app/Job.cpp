@@ -128,15 +128,15 @@ void TfrmJob::FormKeyUp(TObject*, Word& Key, TShiftState) {
 
 void TForm1::AJobFormExecute(TObject*) {
   TRecorderLink& link = *link_;
-  if (link.Busy()) return;
-  link.SetBusy(true);
+  TLinkBusy busy(link);
+  if (!busy.Acquired()) return;
   link.WaitSpacing();
   link.SetCancel(false);
   ShowCancelButton(true);
   ClearStatusPanels();
   auto end = [&] {
     ShowCancelButton(false);
-    link.SetBusy(false);
+    busy.Release();
     LampIdle();
   };
   auto cancelled = [&] {
@@ -166,9 +166,11 @@ void TForm1::AJobFormExecute(TObject*) {
     return;
   }
   // The write is a device operation like the others: nothing may start inside it.
-  link.SetBusy(true);
-  link.WriteJob();
-  link.SetBusy(false);
+  {
+    const TLinkBusy writing(link);
+    if (!writing.Acquired()) return;
+    link.WriteJob();
+  }
   if (link.Cancelled()) SetPanelText(1, "Команда отменена"_cp);
 }
 

@@ -215,18 +215,22 @@ class TRecorderLink {
 
 // Holds the link busy for a scope, so that no other exchange, read or import
 // starts meanwhile: Acquired() is false when it was busy already (the caller
-// then does nothing); the link is released however the scope ends.
+// then does nothing); the link is released however the scope ends, or
+// earlier by Release() where the user may start the next operation before
+// the scope's last steps (a dialog shown after the exchange).
 class TLinkBusy {
  public:
   explicit TLinkBusy(TRecorderLink& link) : link_(link), acquired_(!link.Busy()) {
     if (acquired_) link_.SetBusy(true);
   }
-  ~TLinkBusy() {
-    if (acquired_) link_.SetBusy(false);
-  }
+  ~TLinkBusy() { Release(); }
   TLinkBusy(const TLinkBusy&) = delete;
   TLinkBusy& operator=(const TLinkBusy&) = delete;
   bool Acquired() const { return acquired_; }
+  void Release() {
+    if (acquired_) link_.SetBusy(false);
+    acquired_ = false;
+  }
 
  private:
   TRecorderLink& link_;

@@ -59,4 +59,25 @@ TRecorderReport::~TRecorderReport() = default;
 
 bool TRecorderReport::Prepare() { return report_->PrepareReport(true); }
 
+TProcessFileReport::TProcessFileReport() = default;
+
+TProcessFileReport::~TProcessFileReport() {
+  // The report reads the source, which reads the process.
+  recorder_.reset();
+  source_.reset();
+}
+
+TProcessLoadResult TProcessFileReport::Load(const AnsiString& path) {
+  recorder_.reset();
+  source_.reset();
+  process_ = TShownProcess{};
+  const TProcessLoadResult result = LoadShownProcess(path, TDisplayOptions{}, process_);
+  if (result != TProcessLoadResult::Loaded) return result;
+  source_ = std::make_unique<TShownProcessSource>(process_, TProcessChartView{});
+  recorder_ = std::make_unique<TRecorderReport>(*source_, source_->TableColCount());
+  recorder_->Report().EngineOptions()->NewSilentMode = report::simSilent;
+  recorder_->Report().SetShowProgress(false);
+  return result;
+}
+
 }  // namespace app

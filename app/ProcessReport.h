@@ -65,4 +65,25 @@ class TRecorderReport {
   std::unique_ptr<report::TfrxReport> report_;
 };
 
+// The recorder report of one process file as the report tool makes it: the
+// file read with the default display options, the report quiet (errors go
+// to its error list, no progress window).
+class TProcessFileReport {
+ public:
+  TProcessFileReport();
+  ~TProcessFileReport();
+  // Reads the file and makes its report (replacing one made before); the
+  // report exists only after Loaded.
+  TProcessLoadResult Load(const AnsiString& path);
+  bool Loaded() const { return recorder_ != nullptr; }
+  report::TfrxReport& Report() const { return recorder_->Report(); }
+  TRecorderTemplate Template() const { return recorder_->Template(); }
+  bool Prepare() { return recorder_->Prepare(); }
+
+ private:
+  TShownProcess process_;
+  std::unique_ptr<TShownProcessSource> source_;
+  std::unique_ptr<TRecorderReport> recorder_;
+};
+
 }  // namespace app

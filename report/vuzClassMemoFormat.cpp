@@ -1,5 +1,6 @@
 #include "report/vuzClassMemoFormat.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/rtl/datetime.h"
@@ -36,6 +37,30 @@ char FirstSpecifierType(const AnsiString& format) {
   return 0;
 }
 
+// A format that is one fixed-point specifier and nothing else ("%2.2f",
+// "%-8.3f", "%f"), the usual number format of a template, read as Format
+// reads it: width, left alignment and precision (-1 when not written, 0
+// for a bare point). Answers false for anything else, which Format takes.
+bool IsFixedSpecifier(const AnsiString& f, bool& left, int& width, int& precision) {
+  std::size_t i = 1;
+  if (f.size() < 2 || f[0] != '%') return false;
+  auto number = [&](int& n) {
+    const std::size_t from = i;
+    n = 0;
+    while (i < f.size() && f[i] >= '0' && f[i] <= '9' && i - from < 3) n = n * 10 + (f[i++] - '0');
+    return i > from;
+  };
+  left = i < f.size() && f[i] == '-';
+  if (left) ++i;
+  if (!number(width)) width = 0;
+  precision = -1;
+  if (i < f.size() && f[i] == '.') {
+    ++i;
+    if (!number(precision)) precision = 0;
+  }
+  return i + 1 == f.size() && (f[i] == 'f' || f[i] == 'F');
+}
+
 AnsiString FormatNumber(const rtl::Variant& value, const TfrxValueFormat& format) {
   const AnsiString& f = format.FormatStr;
   AnsiString s;
@@ -46,8 +71,18 @@ AnsiString FormatNumber(const rtl::Variant& value, const TfrxValueFormat& format
     // format and "%x" an integer one; a mismatch still raises and falls back.
     const char type = FirstSpecifierType(f);
     const bool integer = type == 'd' || type == 'u' || type == 'x';
-    s = integer ? rtl::Format(f, {rtl::Variant(value.AsInt64())})
-                : rtl::Format(f, {rtl::Variant::FromExtended(value.AsExtended())});
+    bool left = false;
+    int width = 0, precision = -1;
+    if (!integer && IsFixedSpecifier(f, left, width, precision)) {
+      // What Format makes of it, without parsing the format for every value.
+      s = rtl::FloatToStrF(value.AsExtended(), rtl::ffFixed, 18, precision < 0 ? 2 : std::min(precision, 18),
+                           rtl::CurrentFormatSettings());
+      if (static_cast<int>(s.size()) < width)
+        s.insert(left ? s.size() : 0, static_cast<std::size_t>(width) - s.size(), ' ');
+    } else {
+      s = integer ? rtl::Format(f, {rtl::Variant(value.AsInt64())})
+                  : rtl::Format(f, {rtl::Variant::FromExtended(value.AsExtended())});
+    }
   }
   const rtl::FormatSettings& fs = rtl::CurrentFormatSettings();
   std::size_t decimalAt = AnsiString::npos;
@@ -164,25 +199,45 @@ void vuzSplitDelimiters(const WideString& delimiters, WideString& open, WideStri
   close = delimiters.substr(comma + 1, 255);
 }
 
-bool vuzExpandExpressions(WideString& text, const WideString& open, const WideString& close,
-                          const std::function<WideString(const WideString&)>& evaluate) {
+bool vuzSplitExpressions(const WideString& text, const WideString& open, const WideString& close,
+                         TfrxExpressionParts& out) {
+  out.parts.clear();
+  out.tail.clear();
   if (open.empty() || close.empty() || text.find(open) == WideString::npos) return false;
+  // The scan only ever looks at the text from an opening delimiter on, so
+  // cutting the text as it stands reads it as filling it in place would.
   std::size_t from = 0;
   for (;;) {
     const std::size_t at = text.find(open, from);
     if (at == WideString::npos) break;
     int i = static_cast<int>(at) + 1;
     int j = i;
-    const WideString expression = vuzGetBrackedVariableW(text, open, close, i, j);
+    WideString expression = vuzGetBrackedVariableW(text, open, close, i, j);
     if (i == j) break;
     // The scan answers the rest of the text for an opening delimiter that is
     // never closed: such a text prints as it is.
     const std::size_t closeAt = static_cast<std::size_t>(j) - close.size();
     if (static_cast<std::size_t>(j) < close.size() || !StartsAt(text, closeAt, close)) break;
-    const WideString value = evaluate(expression);
-    text.replace(static_cast<std::size_t>(i - 1), static_cast<std::size_t>(j - i + 1), value);
-    from = static_cast<std::size_t>(i - 1) + value.size();
+    const auto start = static_cast<std::size_t>(i - 1);
+    out.parts.push_back({text.substr(from, start - from), std::move(expression)});
+    from = static_cast<std::size_t>(j);
   }
+  out.tail = text.substr(from);
+  return true;
+}
+
+bool vuzExpandExpressions(WideString& text, const WideString& open, const WideString& close,
+                          const std::function<WideString(const WideString&)>& evaluate) {
+  TfrxExpressionParts cut;
+  if (!vuzSplitExpressions(text, open, close, cut)) return false;
+  if (cut.parts.empty()) return true;
+  WideString filled;
+  for (const TfrxExpressionParts::Part& part : cut.parts) {
+    filled += part.text;
+    filled += evaluate(part.expression);
+  }
+  filled += cut.tail;
+  text = std::move(filled);
   return true;
 }
 

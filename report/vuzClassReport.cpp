@@ -274,7 +274,7 @@ void TfrxReport::GetDatasetAndField(const AnsiString& complexName, TfrxDataSet*&
   // The alias is looked up in place: this runs for every field of every row.
   TfrxDataSetItem* item = dataSets_->Find(std::string_view(complexName).substr(0, at));
   dataSet = item ? item->DataSet() : nullptr;
-  field = complexName.substr(at + 2);
+  field.assign(complexName, at + 2);
   if (!field.empty()) field.pop_back();
 }
 

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <tuple>
+#include <type_traits>
 
 #include "report/vuzAggregate.h"
 #include "report/vuzClassBands.h"
@@ -33,6 +34,17 @@ bool IsDMPMemoWithBottomLine(TfrxComponent* c) {
   return view && view->Frame() && (view->Frame()->Typ() & FrameBit(ftBottom));
 }
 
+// Runs body; when it throws, runs restore and lets body's error go on.
+template <class Body, class Restore>
+auto RestoreOnFailure(Body&& body, Restore&& restore) -> decltype(body()) {
+  try {
+    return body();
+  } catch (...) {
+    restore();
+    throw;
+  }
+}
+
 // Puts a flag back on every exit.
 struct FlagScope {
   bool& flag;
@@ -42,6 +54,22 @@ struct FlagScope {
   FlagScope(const FlagScope&) = delete;
   FlagScope& operator=(const FlagScope&) = delete;
 };
+
+// Runs body, then restore, on success and on failure alike. Restoring runs
+// the report's scripts (after-print events), so it may throw itself: as in a
+// catch block, its error then takes the place of body's, where a destructor
+// would end the program.
+template <class Body, class Restore>
+auto RunThenRestore(Body&& body, Restore&& restore) -> decltype(body()) {
+  if constexpr (std::is_void_v<decltype(body())>) {
+    RestoreOnFailure(body, restore);
+    restore();
+  } else {
+    auto result = RestoreOnFailure(body, restore);
+    restore();
+    return result;
+  }
+}
 
 // Horizontal overlap of two spans by more than the tolerance on both sides.
 bool OverlapsSpan(long double l1, long double r1, long double l2, long double r2) {
@@ -161,61 +189,54 @@ void TfrxEngine::DoShow(TfrxBand* band) {
   }
   Stretch(band);
   band->StretchedHeight = band->Height();
-  try {
-    if (band->Visible()) {
-      bool split = false;
-      const bool nullBand = band->IsKind(TfrxComponent::ckNullBand);
-      // Bands that AddPage prints again at the top of every page are placed
-      // as they come: one that does not fit there would fit on no new page
-      // either, and asking for one would print it again without end.
-      if (!columnBand && !band->IsKind(TfrxComponent::ckOverlay) && !nullBand && !outputBand_ && !reprintingHeader_ &&
-          band->Height() > FreeSpace()) {
-        if ((band->AllowSplit() && !keeping_) ||
-            (band->Height() > GetPageHeight() - FooterHeight() && !band->HasVBands)) {
-          if (!band->AllowSplit() && band->LineThrough > 1 && !band->StartNewPage()) {
-            curBand_ = band;
-            NewColumn();
+  RunThenRestore(
+      [&] {
+        if (band->Visible()) {
+          bool split = false;
+          const bool nullBand = band->IsKind(TfrxComponent::ckNullBand);
+          // Bands that AddPage prints again at the top of every page are placed
+          // as they come: one that does not fit there would fit on no new page
+          // either, and asking for one would print it again without end.
+          if (!columnBand && !band->IsKind(TfrxComponent::ckOverlay) && !nullBand && !outputBand_ &&
+              !reprintingHeader_ && band->Height() > FreeSpace()) {
+            if ((band->AllowSplit() && !keeping_) ||
+                (band->Height() > GetPageHeight() - FooterHeight() && !band->HasVBands)) {
+              if (!band->AllowSplit() && band->LineThrough > 1 && !band->StartNewPage()) {
+                curBand_ = band;
+                NewColumn();
+              }
+              if (keeping_) EndKeep(keepBand_);
+              DrawSplit(band);
+              split = true;
+            } else {
+              if (!keeping_) CheckSuppress(band);
+              NewColumn();
+            }
           }
-          if (keeping_) EndKeep(keepBand_);
-          DrawSplit(band);
-          split = true;
-        } else {
-          if (!keeping_) CheckSuppress(band);
-          NewColumn();
-        }
-      }
-      if (!split) {
-        if (!nullBand) {
-          band->SetLeft(columnBand ? band->Left() + CurX : CurX);
-          band->SetTop(CurY);
-        }
-        if (outputBand_) {
-          auto* copy = new TfrxBand(outputBand_);
-          copy->SetParent(outputBand_);
-          copy->AssignAll(band);
-        } else if (!band->HasVBands || isPageHeader) {
-          if (PreviewPages && (!callFromAddPage_ || !PreviewPages->BandExists(band))) PreviewPages->AddObject(band);
-        } else {
-          vPageList_ = vPages;
-          vMasterBand_ = vMaster;
-          band->SetLeft(0);
-          const long double savedX = CurX;
-          CurX = vSavedCurX;
-          try {
-            ShowVerticalPages(band);
-          } catch (...) {
-            CurX = savedX;
-            throw;
+          if (!split) {
+            if (!nullBand) {
+              band->SetLeft(columnBand ? band->Left() + CurX : CurX);
+              band->SetTop(CurY);
+            }
+            if (outputBand_) {
+              auto* copy = new TfrxBand(outputBand_);
+              copy->SetParent(outputBand_);
+              copy->AssignAll(band);
+            } else if (!band->HasVBands || isPageHeader) {
+              if (PreviewPages && (!callFromAddPage_ || !PreviewPages->BandExists(band))) PreviewPages->AddObject(band);
+            } else {
+              vPageList_ = vPages;
+              vMasterBand_ = vMaster;
+              band->SetLeft(0);
+              const long double savedX = CurX;
+              CurX = vSavedCurX;
+              RestoreOnFailure([&] { ShowVerticalPages(band); }, [&] { CurX = savedX; });
+            }
+            CurY += band->Height();
           }
         }
-        CurY += band->Height();
-      }
-    }
-  } catch (...) {
-    UnStretch(band);
-    throw;
-  }
-  UnStretch(band);
+      },
+      [&] { UnStretch(band); });
   aggregates_->Reset(band);
   if (band->Visible()) CheckSubReports(band);
 }
@@ -672,23 +693,17 @@ void TfrxEngine::AddPage() {
       FlagScope fromAddPage(callFromAddPage_, true);
       FlagScope fromPageHeader(callFromPHeader_, pageHeader);
       FlagScope reprinting(reprintingHeader_, !title);
-      try {
-        ShowBand(band);
-      } catch (...) {
-        band->Overflow = false;
-        CurLine = savedLine;
-        CurLineThrough = savedLineThrough;
-        CurX = savedX;
-        throw;
-      }
+      RunThenRestore([&] { ShowBand(band); },
+                     [&] {
+                       band->Overflow = false;
+                       CurLine = savedLine;
+                       CurLineThrough = savedLineThrough;
+                       CurX = savedX;
+                     });
     }
     if (pageHeader) firstColumnY_ = band->StretchedHeight;
     if (title && isFirstBand_) titlePrinted_ = true;
-    band->Overflow = false;
-    CurLine = savedLine;
-    CurLineThrough = savedLineThrough;
   }
-  CurX = savedX;
 }
 
 void TfrxEngine::EndPage() {
@@ -724,25 +739,21 @@ void TfrxEngine::EndPage() {
 
 void TfrxEngine::ShowFooterBand(TfrxBand* band) {
   Stretch(band);
-  try {
-    if (band->Visible()) {
-      band->SetLeft(0);
-      band->SetTop(CurY);
-      if (auto* pf = dynamic_cast<TfrxPageFooter*>(band)) {
-        if ((isFirstPage_ && !pf->PrintOnFirstPage()) || (isLastPage_ && !pf->PrintOnLastPage() && !callFromEndPage_)) {
-          UnStretch(band);
-          return;  // not printed here, so its sums go on
+  const bool printed = RunThenRestore(
+      [&] {
+        if (!band->Visible()) return true;
+        band->SetLeft(0);
+        band->SetTop(CurY);
+        if (auto* pf = dynamic_cast<TfrxPageFooter*>(band)) {
+          if ((isFirstPage_ && !pf->PrintOnFirstPage()) || (isLastPage_ && !pf->PrintOnLastPage() && !callFromEndPage_))
+            return false;
         }
-      }
-      if (PreviewPages && !PreviewPages->BandExists(band)) PreviewPages->AddObject(band);
-      CurY += band->Height();
-    }
-  } catch (...) {
-    UnStretch(band);
-    throw;
-  }
-  UnStretch(band);
-  aggregates_->Reset(band);
+        if (PreviewPages && !PreviewPages->BandExists(band)) PreviewPages->AddObject(band);
+        CurY += band->Height();
+        return true;
+      },
+      [&] { UnStretch(band); });
+  if (printed) aggregates_->Reset(band);  // a footer not printed here keeps its sums going
 }
 
 void TfrxEngine::NewPage() {
@@ -831,20 +842,18 @@ void TfrxEngine::AddColumn() {
     for (TfrxBand* b = band; b;) {
       b->Overflow = true;
       Stretch(b);
-      try {
-        if (b->Visible()) {
-          b->SetLeft(CurX);
-          b->SetTop(CurY);
-          if (PreviewPages) PreviewPages->AddObject(b);
-          CurY += b->Height();
-        }
-      } catch (...) {
-        UnStretch(b);
-        b->Overflow = false;
-        throw;
-      }
-      UnStretch(b);
-      b->Overflow = false;
+      RunThenRestore(
+          [&] {
+            if (!b->Visible()) return;
+            b->SetLeft(CurX);
+            b->SetTop(CurY);
+            if (PreviewPages) PreviewPages->AddObject(b);
+            CurY += b->Height();
+          },
+          [&] {
+            UnStretch(b);
+            b->Overflow = false;
+          });
       if (!(b->Visible() || b->PrintChildIfInvisible())) break;
       b = b->Child();
     }
@@ -856,18 +865,15 @@ void TfrxEngine::EndColumn() {
   TfrxBand* footer = FindBand(TfrxColumnFooter::StaticClass());
   if (!footer) return;
   Stretch(footer);
-  try {
-    if (footer->Visible()) {
-      footer->SetLeft(CurX - pageCurX_);
-      footer->SetTop(CurY);
-      if (PreviewPages) PreviewPages->AddObject(footer);
-      CurY += footer->Height();
-    }
-  } catch (...) {
-    UnStretch(footer);
-    throw;
-  }
-  UnStretch(footer);
+  RunThenRestore(
+      [&] {
+        if (!footer->Visible()) return;
+        footer->SetLeft(CurX - pageCurX_);
+        footer->SetTop(CurY);
+        if (PreviewPages) PreviewPages->AddObject(footer);
+        CurY += footer->Height();
+      },
+      [&] { UnStretch(footer); });
   aggregates_->Reset(footer);
 }
 
@@ -980,25 +986,23 @@ void TfrxEngine::RunSubreportsOnParent(TfrxBand* band) {
     ~Release() { field = nullptr; }
   } release{outputBand_};
   const long double savedPageX = pageCurX_, savedX = CurX, savedY = CurY;
-  try {
-    const std::vector<TfrxComponent*> objects = band->Objects();
-    for (TfrxComponent* c : objects) {
-      auto* sub = c->AsSubreport();
-      if (!sub || !sub->Visible() || !sub->PrintOnParent() || !sub->Page()) continue;
-      pageCurX_ = savedPageX + sub->Left();
-      CurX = sub->Left();
-      CurY = sub->Top();
-      RunSubreportPage(sub->Page());
-    }
-  } catch (...) {
-    CurX = savedX;
-    CurY = savedY;
-    pageCurX_ = savedPageX;
-    throw;
-  }
-  CurX = savedX;
-  CurY = savedY;
-  pageCurX_ = savedPageX;
+  RunThenRestore(
+      [&] {
+        const std::vector<TfrxComponent*> objects = band->Objects();
+        for (TfrxComponent* c : objects) {
+          auto* sub = c->AsSubreport();
+          if (!sub || !sub->Visible() || !sub->PrintOnParent() || !sub->Page()) continue;
+          pageCurX_ = savedPageX + sub->Left();
+          CurX = sub->Left();
+          CurY = sub->Top();
+          RunSubreportPage(sub->Page());
+        }
+      },
+      [&] {
+        CurX = savedX;
+        CurY = savedY;
+        pageCurX_ = savedPageX;
+      });
   // The collected objects join the band at their places.
   std::vector<TfrxComponent*> views;
   for (TfrxComponent* c : output->GetAllObjects())
@@ -1075,15 +1079,7 @@ void TfrxEngine::ShowVerticalPages(TfrxBand* band) {
   const long double savedY = CurY, savedX = CurX;
   const std::vector<TfrxComponent*> all = band->Objects();
   const std::vector<int> spans = vPageList_;
-  auto giveBack = [&]() {
-    while (!band->Objects().empty()) band->Objects().back()->SetParent(nullptr);
-    for (TfrxComponent* c : all) c->SetParent(band);
-    PreviewPages->CurPage = savedPage;
-    CurY = savedY;
-    CurX = savedX;
-    PreviewPages->AddPageAction = apAdd;
-  };
-  try {
+  auto layOut = [&] {
     const int count = static_cast<int>(all.size());
     for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
       const int from = std::clamp(spans[i], 0, count), to = std::clamp(spans[i + 1], 0, count);
@@ -1099,11 +1095,16 @@ void TfrxEngine::ShowVerticalPages(TfrxBand* band) {
         NewPage();
       }
     }
-  } catch (...) {
-    giveBack();
-    throw;
-  }
-  giveBack();
+  };
+  auto giveBack = [&] {
+    while (!band->Objects().empty()) band->Objects().back()->SetParent(nullptr);
+    for (TfrxComponent* c : all) c->SetParent(band);
+    PreviewPages->CurPage = savedPage;
+    CurY = savedY;
+    CurX = savedX;
+    PreviewPages->AddPageAction = apAdd;
+  };
+  RunThenRestore(layOut, giveBack);
 }
 
 // ---------------------------------------------------------------- outline

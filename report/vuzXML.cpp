@@ -155,7 +155,96 @@ void TfrxXMLItem::DeleteProp(const AnsiString& name) {
 
 // --- escaping --------------------------------------------------------------
 
-AnsiString vuzStrToXML(const AnsiString& s) {
+namespace {
+
+// The character a Windows-1251 byte stands for.
+char16_t Cp1251Char(unsigned char byte) {
+  const char c = static_cast<char>(byte);
+  const rtl::WideString w = rtl::AnsiToWide(std::string_view(&c, 1));
+  return w.empty() ? u'?' : w[0];
+}
+
+// The Windows-1251 byte of a character, '?' when the code page lacks it.
+char Cp1251Byte(long long code) {
+  if (code < 0x100) return static_cast<char>(code);
+  if (code > 0xFFFF) return '?';
+  const char16_t c = static_cast<char16_t>(code);
+  const AnsiString a = rtl::WideToAnsi(std::u16string_view(&c, 1));
+  return a.empty() ? '?' : a[0];
+}
+
+void AppendUtf8(AnsiString& out, long long code) {
+  if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
+  const char32_t c = static_cast<char32_t>(code);
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+void AppendReference(AnsiString& out, unsigned code) {
+  out += "&#";
+  out += std::to_string(code);
+  out += ';';
+}
+
+// The length of the well-formed UTF-8 sequence at s[i], 0 when none starts
+// there (a stray byte, an overlong form, a surrogate, beyond U+10FFFF).
+std::size_t Utf8SequenceAt(const AnsiString& s, std::size_t i) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  std::size_t length = 0;
+  char32_t c = 0, least = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2, c = b & 0x1F, least = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3, c = b & 0x0F, least = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4, c = b & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + length > s.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(s[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (next & 0x3F);
+  }
+  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return length;
+}
+
+// Appends the text with every byte that starts no well-formed UTF-8
+// sequence written as the reference of its 1251 character.
+void AppendWellFormedUtf8(AnsiString& out, const AnsiString& s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t ascii = i;
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    out.append(s, ascii, i - ascii);
+    if (i == s.size()) break;
+    if (const std::size_t length = Utf8SequenceAt(s, i)) {
+      out.append(s, i, length);
+      i += length;
+    } else {
+      AppendReference(out, Cp1251Char(static_cast<unsigned char>(s[i++])));
+    }
+  }
+}
+
+// Escapes the markup characters; `high` writes each byte from 0x80 up.
+template <typename High>
+AnsiString Escape(const AnsiString& s, High high) {
   AnsiString out;
   out.reserve(s.size() + 16);
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -176,13 +265,19 @@ AnsiString vuzStrToXML(const AnsiString& s) {
           out += "&#38;";
         }
         break;
-      default: out.push_back(c);
+      default:
+        if (static_cast<unsigned char>(c) < 0x80)
+          out.push_back(c);
+        else
+          high(out, i);
     }
   }
   return out;
 }
 
-AnsiString vuzXMLToStr(const AnsiString& s) {
+// Decodes references and the named entities; `code` writes a numeric one.
+template <typename Code>
+AnsiString Unescape(const AnsiString& s, Code code) {
   AnsiString out;
   out.reserve(s.size());
   std::size_t i = 0;
@@ -197,7 +292,7 @@ AnsiString vuzXMLToStr(const AnsiString& s) {
     if (s[i + 1] == '#' && i + 2 < n) {
       std::size_t semi = s.find(';', i + 2);
       if (semi == std::string::npos) semi = n;
-      out.push_back(static_cast<char>(rtl::StrToInt(s.substr(i + 2, semi - i - 2)) & 0xFF));
+      code(out, static_cast<long long>(rtl::StrToInt(s.substr(i + 2, semi - i - 2))));
       i = semi + 1;
     } else if (s.compare(i, 6, "&quot;") == 0) {
       out.push_back('"');
@@ -216,6 +311,39 @@ AnsiString vuzXMLToStr(const AnsiString& s) {
       ++i;
     }
   }
+  return out;
+}
+
+}  // namespace
+
+AnsiString vuzStrToXML(const AnsiString& s) {
+  return Escape(
+      s, [&s](AnsiString& out, std::size_t i) { AppendReference(out, Cp1251Char(static_cast<unsigned char>(s[i]))); });
+}
+
+AnsiString vuzUtf8ToXML(const AnsiString& s) {
+  return Escape(s, [&s](AnsiString& out, std::size_t i) { out.push_back(s[i]); });
+}
+
+AnsiString vuzXMLToStr(const AnsiString& s) {
+  return Unescape(s, [](AnsiString& out, long long code) {
+    // References below 256 are bytes, as files have always held them.
+    out.push_back(code >= 0 && code < 0x100 ? static_cast<char>(code) : Cp1251Byte(code));
+  });
+}
+
+AnsiString vuzXMLToUtf8(const AnsiString& s) {
+  return Unescape(s, [](AnsiString& out, long long code) {
+    if (code >= 0 && code < 0x80)
+      out.push_back(static_cast<char>(code));
+    else
+      AppendUtf8(out, code);
+  });
+}
+
+AnsiString vuzWellFormedUtf8(const AnsiString& s) {
+  AnsiString out;
+  AppendWellFormedUtf8(out, s);
   return out;
 }
 
@@ -416,21 +544,26 @@ void TfrxXMLWriter::FlushBuffer() {
 void TfrxXMLWriter::WriteHeader() { WriteLn("<?xml version=\"1.0\" encoding=\"utf-8\"?>"); }
 
 void TfrxXMLWriter::WriteItem(const TfrxXMLItem* item, int indent) {
+  // The attributes are written as escaped, but a value stored without
+  // escaping may still hold Windows-1251 bytes: the file stays UTF-8.
   AnsiString s;
   if (AutoIndent) s.assign(static_cast<std::size_t>(indent), ' ');
   s += '<';
   s += item->Name;
   if (!item->Prop.empty() || item->Unloadable) {
     if (item->Prop.empty() || item->Prop[0] != ' ') s += ' ';
-    s += item->Prop;
+    AppendWellFormedUtf8(s, item->Prop);
   }
   if (item->Unloadable) s += "ld=\"0\"";
-  if (item->Count() > 0)
+  if (item->Count() > 0) {
     s += '>';
-  else if (!item->Text.empty())
-    s += '>' + item->Text + "</" + item->Name + '>';
-  else
+  } else if (!item->Text.empty()) {
+    s += '>';
+    AppendWellFormedUtf8(s, item->Text);
+    s += "</" + item->Name + '>';
+  } else {
     s += "/>";
+  }
   WriteLn(s);
 }
 

@@ -174,11 +174,23 @@ class TfrxXMLDocument {
   bool oldVersion_ = true;
 };
 
-// Escapes LF, CR, ", &, < and > as "&#<code>;" ("&quot;" becomes "&#34;").
+// An 8-bit (Windows-1251) text as attribute text: LF, CR, ", &, < and > as
+// "&#<code>;" ("&quot;" becomes "&#34;"), and every byte from 0x80 up as the
+// reference of its character ("П" is "&#1055;"), so the file is UTF-8 as its
+// header says while the reading of files with bare 1251 bytes stays as it was.
 AnsiString vuzStrToXML(const AnsiString& s);
-// Decodes "&#<code>;", &quot; &amp; &lt; &gt;; other ampersands stay. A code
-// that is not a number raises the integer conversion error.
+// A UTF-8 text as attribute text: the same escapes, its bytes kept.
+AnsiString vuzUtf8ToXML(const AnsiString& s);
+// Decodes "&#<code>;", &quot; &amp; &lt; &gt; into 8-bit text; other
+// ampersands stay. Codes below 256 are the bytes themselves, higher ones the
+// 1251 byte of their character ('?' when it has none). A code that is not a
+// number raises the integer conversion error.
 AnsiString vuzXMLToStr(const AnsiString& s);
+// The same into UTF-8 text: codes from 128 up are characters.
+AnsiString vuzXMLToUtf8(const AnsiString& s);
+// The text with every byte that starts no well-formed UTF-8 sequence written
+// as the reference of its 1251 character; the writer's last guard.
+AnsiString vuzWellFormedUtf8(const AnsiString& s);
 
 // A variant as attribute text: integers in decimal, floats by the general
 // conversion (locale separator), dates as short dates, strings escaped,

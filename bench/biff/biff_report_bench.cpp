@@ -52,23 +52,11 @@ struct Fixture {
     rtl::CurrentFormatSettings().DecimalSeparator = ',';
   }
   // A freshly prepared report (its pages stay in memory for the exports).
-  bool Prepare() {
-    recorder.reset();
-    source.reset();
-    process = std::make_unique<app::TShownProcess>();
-    if (app::LoadShownProcess(path, {}, *process) != app::TProcessLoadResult::Loaded) return false;
-    source = std::make_unique<app::TShownProcessSource>(*process, app::TProcessChartView{});
-    recorder = std::make_unique<app::TRecorderReport>(*source, source->TableColCount());
-    recorder->Report().EngineOptions()->NewSilentMode = report::simSilent;
-    recorder->Report().SetShowProgress(false);
-    return recorder->Prepare();
-  }
+  bool Prepare() { return recorder.Load(path) == app::TProcessLoadResult::Loaded && recorder.Prepare(); }
   support::ScratchFolder dir{"zarnik-biff-bench-"};
   app::TReportEngineStartup engine;
   std::string path;
-  std::unique_ptr<app::TShownProcess> process;
-  std::unique_ptr<app::TShownProcessSource> source;
-  std::unique_ptr<app::TRecorderReport> recorder;
+  app::TProcessFileReport recorder;
 };
 
 Fixture& Shared() {
@@ -83,7 +71,7 @@ void BM_PrepareRecorderReport(benchmark::State& state) {
       state.SkipWithError("cannot prepare the report");
       return;
     }
-  state.counters["pages"] = f.recorder->Report().PreviewPages()->GetCount();
+  state.counters["pages"] = f.recorder.Report().PreviewPages()->GetCount();
 }
 BENCHMARK(BM_PrepareRecorderReport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
@@ -91,7 +79,7 @@ std::string ExportFile(int threads) { return Shared().dir.File("export" + std::t
 
 void BM_ExportRecorderReport(benchmark::State& state) {
   Fixture& f = Shared();
-  if (!f.recorder && !f.Prepare()) {
+  if (!f.recorder.Loaded() && !f.Prepare()) {
     state.SkipWithError("cannot prepare the report");
     return;
   }
@@ -107,7 +95,7 @@ void BM_ExportRecorderReport(benchmark::State& state) {
     ResetPeakMemory();
     const long before = StatusKiB("VmRSS:");
     const double cpuBefore = ProcessCpuSeconds();
-    if (!f.recorder->Report().Export(&filter)) {
+    if (!f.recorder.Report().Export(&filter)) {
       state.SkipWithError("the export failed");
       return;
     }

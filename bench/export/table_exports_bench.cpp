@@ -84,17 +84,12 @@ void BM_RecorderReport(benchmark::State& state) {
   double prepare = 0, exportMs = 0, matrixMs = 0, size = 0;
   for (auto _ : state) {
     const auto t0 = Clock::now();
-    app::TShownProcess process;
-    if (app::LoadShownProcess(rtl::Utf8ToAnsi(file), app::TDisplayOptions{}, process) !=
-        app::TProcessLoadResult::Loaded) {
+    app::TProcessFileReport recorder;
+    if (recorder.Load(rtl::Utf8ToAnsi(file)) != app::TProcessLoadResult::Loaded) {
       state.SkipWithError("the process file did not load");
       break;
     }
-    app::TShownProcessSource source(process, app::TProcessChartView{});
-    app::TRecorderReport recorder(source, source.TableColCount());
     TfrxReport& r = recorder.Report();
-    r.EngineOptions()->NewSilentMode = simSilent;
-    r.SetShowProgress(false);
     if (!recorder.Prepare()) {
       state.SkipWithError("the report did not prepare");
       break;

@@ -47,21 +47,16 @@ struct Built {
     spec.points = support::kLargestProcessPoints;
     spec.period = 1;
     const std::string file = support::WriteProcessFile(dir.Path(), spec);
-    if (app::LoadShownProcess(file, {}, process) != app::TProcessLoadResult::Loaded) std::abort();
-    source = std::make_unique<app::TShownProcessSource>(process, app::TProcessChartView{});
-    recorder = std::make_unique<app::TRecorderReport>(*source, source->TableColCount());
-    recorder->Report().SetShowProgress(false);
-    recorder->Prepare();
+    if (recorder.Load(file) != app::TProcessLoadResult::Loaded) std::abort();
+    recorder.Prepare();
   }
-  report::TfrxReport& Report() { return recorder->Report(); }
+  report::TfrxReport& Report() { return recorder.Report(); }
   report::TfrxCustomPreviewPages& Pages() { return *Report().PreviewPages(); }
   // The last page's footer.
   static rtl::AnsiString LastPageWord(int pages) { return "- " + std::to_string(pages) + " -"; }
   app::TReportEngineStartup engine;
   support::ScratchFolder dir{"preview-bench-"};
-  app::TShownProcess process;
-  std::unique_ptr<app::TShownProcessSource> source;
-  std::unique_ptr<app::TRecorderReport> recorder;
+  app::TProcessFileReport recorder;
 };
 #else
 // The log report of 21,706 rows.

@@ -63,14 +63,11 @@ void BM_PrepareRecorderReportLargestProcess(benchmark::State& state) {
   const long before = PeakKb();
   int pages = 0;
   for (auto _ : state) {
-    app::TShownProcess process;
-    if (app::LoadShownProcess(Process().path, {}, process) != app::TProcessLoadResult::Loaded) {
+    app::TProcessFileReport rr;
+    if (rr.Load(Process().path) != app::TProcessLoadResult::Loaded) {
       state.SkipWithError("cannot load the process");
       return;
     }
-    app::TShownProcessSource source(process, {});
-    app::TRecorderReport rr(source, source.TableColCount());
-    rr.Report().SetShowProgress(false);
     rr.Prepare();
     rr.Report().PreviewPages()->SaveToFile(out);
     pages = rr.Report().PreviewPages()->GetCount();

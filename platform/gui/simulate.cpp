@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPointer>
 #include <QTimer>
 #include <QWheelEvent>
@@ -129,19 +132,29 @@ void MoveMouse(TControl& control, int x, int y) {
 void Click(TControl& control, int x, int y, TMouseButton button) { SendMouse(control, x, y, button, false); }
 void DoubleClick(TControl& control, int x, int y) { SendMouse(control, x, y, mbLeft, true); }
 
-void PressKeyInNextDialog(Word key) {
+std::shared_ptr<const TDialogSeen> PressKeyInNextDialog(Word key, const std::string& pngPath) {
   detail::EnsureQtApp();
+  auto seen = std::make_shared<TDialogSeen>();
   auto tries = std::make_shared<int>(0);
   // The step holds itself only weakly (a strong hold would be a cycle that
   // is never freed); each pending timer holds it strongly until it runs.
   auto step = std::make_shared<std::function<void()>>();
   std::weak_ptr<std::function<void()>> weak = step;
-  *step = [key, tries, weak] {
+  *step = [key, tries, weak, seen, pngPath] {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal) {
       if (auto self = weak.lock(); self && ++*tries < 500) QTimer::singleShot(2, [self] { (*self)(); });
       return;
     }
+    seen->Seen = true;
+    seen->Title = detail::FromQ(modal->windowTitle());
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      seen->Text = detail::FromQ(box->text());
+    } else {
+      for (QLabel* label : modal->findChildren<QLabel*>())
+        if (label->isVisible() && !label->text().isEmpty()) seen->Text += detail::FromQ(label->text()) + "\n";
+    }
+    if (!pngPath.empty()) seen->Grabbed = modal->grab().save(QString::fromStdString(pngPath), "PNG");
     QPointer<QWidget> open(modal);
     QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
     int qtKey = detail::QtKeyOf(key);
@@ -154,6 +167,7 @@ void PressKeyInNextDialog(Word key) {
     });
   };
   QTimer::singleShot(0, [step] { (*step)(); });
+  return seen;
 }
 
 }  // namespace gui::simulate

@@ -2,6 +2,9 @@
 // the same path as the desktop's, so KeyPreview, key filters, default buttons
 // and click handlers run as they would for a user.
 #pragma once
+#include <memory>
+#include <string>
+
 #include "platform/gui/controls.h"
 
 namespace gui::simulate {
@@ -24,9 +27,18 @@ void DragWith(TControl& control, TMouseButton button, int x1, int y1, int x2, in
 // Moves the pointer over the control to a point, no button held.
 void MoveMouse(TControl& control, int x, int y);
 
+// What a real dialog showed before the key was pressed in it.
+struct TDialogSeen {
+  bool Seen = false;
+  AnsiString Title;
+  AnsiString Text;       // a message box's text, else its labels' texts, a line each
+  bool Grabbed = false;  // the picture was written
+};
+
 // For tests of real (unscripted) dialogs: once the next modal dialog of the
 // toolkit is open, presses the key in it; a dialog still open a second later
-// is closed, so a test never hangs.
-void PressKeyInNextDialog(Word key);
+// is closed, so a test never hangs. The result fills in when the dialog was
+// found; with pngPath, the dialog is grabbed into that file first.
+std::shared_ptr<const TDialogSeen> PressKeyInNextDialog(Word key, const std::string& pngPath = {});
 
 }  // namespace gui::simulate

@@ -4,6 +4,9 @@
 
 #include <mutex>
 
+#include "platform/print/ppd_choices_p.h"
+#include "platform/print/shown_names_p.h"
+
 namespace print {
 
 namespace {
@@ -21,6 +24,21 @@ struct DestList {
   cups_dest_t* Find(const std::string& name) const { return cupsGetDest(name.c_str(), nullptr, count, dests); }
 };
 
+// A connection of our own to the server, for the names people see. The
+// library's shared default connection (CUPS_HTTP_DEFAULT) serves every other
+// call, but the localizing ones refuse it and answer nothing, so the bare
+// keywords would reach the user.
+struct Connection {
+  http_t* http = nullptr;
+  Connection() : http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr)) {}
+  ~Connection() {
+    if (http) httpClose(http);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  http_t* Get() const { return http ? http : CUPS_HTTP_DEFAULT; }
+};
+
 struct DestInfo {
   cups_dinfo_t* info = nullptr;
   explicit DestInfo(cups_dest_t* dest) : info(cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {}
@@ -33,11 +51,16 @@ struct DestInfo {
 
 std::string Str(const char* s) { return s ? s : ""; }
 
-TMedia MediaOf(cups_dest_t* dest, cups_dinfo_t* info, cups_size_t& size) {
+// Where the names people see come from: the queue's PPD, and CUPS's texts
+// asked over a connection of our own.
+struct Names {
+  http_t* http;
+  TPpdChoices ppd;
+};
+
+TMedia MediaOf(const Names& names, cups_dest_t* dest, cups_dinfo_t* info, cups_size_t& size) {
   TMedia m;
   m.Name = size.media;
-  m.DisplayName = Str(cupsLocalizeDestMedia(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT, &size));
-  if (m.DisplayName.empty()) m.DisplayName = m.Name;
   // CUPS measures in hundredths of a millimetre.
   m.WidthMM = size.width / 100.0;
   m.HeightMM = size.length / 100.0;
@@ -45,6 +68,8 @@ TMedia MediaOf(cups_dest_t* dest, cups_dinfo_t* info, cups_size_t& size) {
   m.TopMM = size.top / 100.0;
   m.RightMM = size.right / 100.0;
   m.BottomMM = size.bottom / 100.0;
+  const std::string cupsText = Str(cupsLocalizeDestMedia(names.http, dest, info, CUPS_MEDIA_FLAGS_DEFAULT, &size));
+  m.DisplayName = ShownMediaName(m.Name, FindPageSize(names.ppd.PageSizes, m.Name, m.WidthMM, m.HeightMM), cupsText);
   return m;
 }
 
@@ -63,14 +88,17 @@ void ReadResolution(cups_dest_t* dest, cups_dinfo_t* info, TDestination& out) {
   out.DpiY = y;
 }
 
-void ReadTrays(cups_dest_t* dest, cups_dinfo_t* info, TDestination& out) {
+void ReadTrays(const Names& names, cups_dest_t* dest, cups_dinfo_t* info, TDestination& out) {
   ipp_attribute_t* sources = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "media-source");
-  for (int i = 0; sources && i < ippGetCount(sources); ++i) {
+  const int count = sources ? ippGetCount(sources) : 0;
+  for (int i = 0; i < count; ++i) {
     TTray t;
     t.Keyword = Str(ippGetString(sources, i, nullptr));
     if (t.Keyword.empty()) continue;
-    t.DisplayName = Str(cupsLocalizeDestValue(CUPS_HTTP_DEFAULT, dest, info, "media-source", t.Keyword.c_str()));
-    if (t.DisplayName.empty()) t.DisplayName = t.Keyword;
+    const std::string cupsText = Str(cupsLocalizeDestValue(names.http, dest, info, "media-source", t.Keyword.c_str()));
+    const TPpdChoice* slot =
+        FindInputSlot(names.ppd.InputSlots, t.Keyword, static_cast<std::size_t>(i), static_cast<std::size_t>(count));
+    t.DisplayName = ShownTrayName(t.Keyword, slot, cupsText);
     out.Trays.push_back(t);
   }
   if (ipp_attribute_t* d = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "media-source"))
@@ -109,6 +137,8 @@ bool QueryDestination(const std::string& name, TDestination& out, std::string& e
     error = "The printer " + name + " does not answer: " + Str(cupsLastErrorString());
     return false;
   }
+  const Connection connection;
+  const Names names{connection.Get(), ReadPpdChoices(connection.Get(), name)};
   out.Name = name;
   out.Info = Str(cupsGetOption("printer-info", dest->num_options, dest->options));
   out.IsDefault = dest->is_default != 0;
@@ -118,7 +148,7 @@ bool QueryDestination(const std::string& name, TDestination& out, std::string& e
   for (int i = 0; i < count; ++i) {
     cups_size_t size{};
     if (cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info.info, i, CUPS_MEDIA_FLAGS_DEFAULT, &size))
-      out.Media.push_back(MediaOf(dest, info.info, size));
+      out.Media.push_back(MediaOf(names, dest, info.info, size));
   }
   // The server's own default first: the library's fallback follows the
   // client's locale, not the printer.
@@ -135,9 +165,9 @@ bool QueryDestination(const std::string& name, TDestination& out, std::string& e
     out.DefaultMedia = def.media;
     bool listed = false;
     for (const TMedia& m : out.Media) listed = listed || m.Name == out.DefaultMedia;
-    if (!listed) out.Media.push_back(MediaOf(dest, info.info, def));
+    if (!listed) out.Media.push_back(MediaOf(names, dest, info.info, def));
   }
-  ReadTrays(dest, info.info, out);
+  ReadTrays(names, dest, info.info, out);
   out.CanDuplex = cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest, info.info, "sides", kTwoSidedLongEdge) != 0;
   if (ipp_attribute_t* sides = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info.info, "sides"))
     out.DefaultSides = Str(ippGetString(sides, 0, nullptr));

@@ -124,7 +124,10 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
   return 0;
 }
 
-bool AnsiSameText(std::string_view a, std::string_view b) { return a.size() == b.size() && ComparePrimary(a, b) == 0; }
+bool AnsiSameText(std::string_view a, std::string_view b) {
+  // Names are mostly asked for as they are written: equal bytes need no table.
+  return a.size() == b.size() && (a == b || ComparePrimary(a, b) == 0);
+}
 
 bool AnsiSameStr(std::string_view a, std::string_view b) { return a == b; }
 

@@ -141,6 +141,7 @@ class RecordingView : public app::TLinkView {
   std::deque<bool> confirmAnswers;           // none left: No
   int haltCode = -1;
   std::function<void()> onPump;
+  std::function<void()> onConfirm;  // runs while the question is up
 
   void SetPanelText(int panel, const rtl::AnsiString& text) override {
     panels[std::size_t(panel)] = text;
@@ -169,6 +170,7 @@ class RecordingView : public app::TLinkView {
   }
   bool Confirm(const rtl::AnsiString& text) override {
     asked.push_back({text, Kind::Confirm});
+    if (onConfirm) onConfirm();
     return Next(confirmAnswers, false);
   }
   void ShowLinkError(const rtl::AnsiString& text) override { asked.push_back({text, Kind::LinkError}); }

@@ -325,6 +325,26 @@ TEST_F(LinkTest, DirectoryCountsAndDamagedAnswers) {
   EXPECT_EQ(app::Recorder().Battery[0], 3450);
 }
 
+// A guard released early never frees the link for someone who took it after.
+TEST_F(LinkTest, BusyGuardHoldsOnceAndReleasesOnlyItsOwnHold) {
+  {
+    app::TLinkBusy first(link);
+    ASSERT_TRUE(first.Acquired());
+    {
+      const app::TLinkBusy second(link);
+      EXPECT_FALSE(second.Acquired());
+    }
+    EXPECT_TRUE(link.Busy());  // the refused guard left the hold alone
+    first.Release();
+    EXPECT_FALSE(link.Busy());
+    app::TLinkBusy next(link);
+    EXPECT_TRUE(next.Acquired());
+    first.Release();
+    EXPECT_TRUE(link.Busy());
+  }
+  EXPECT_FALSE(link.Busy());
+}
+
 TEST_F(LinkTest, ClearingTheArchiveAndRecordingCommands) {
   sim::AddDemoProcesses(line.model);
   // No keeps everything.
@@ -344,6 +364,17 @@ TEST_F(LinkTest, ClearingTheArchiveAndRecordingCommands) {
   view.asked.clear();
   link.ClearGaugeArchive();
   EXPECT_TRUE(view.asked.empty());
+  link.SetBusy(false);
+  // Taken by another operation while the question was up: nothing is sent,
+  // and the other operation keeps the link.
+  sim::AddDemoProcesses(line.model);
+  view.confirmAnswers = {true};
+  view.onConfirm = [&] { link.SetBusy(true); };
+  link.ClearGaugeArchive();
+  view.onConfirm = nullptr;
+  EXPECT_EQ(CountRequests(0x08), 2);
+  EXPECT_EQ(line.model.ProcessCount(), 3);
+  EXPECT_TRUE(link.Busy());
   link.SetBusy(false);
 
   link.ProcStart();

@@ -1,6 +1,8 @@
 // The real program, started against a simulated recorder on a loopback
 // RFC 2217 port and ended the way the desktop ends it: it must close its
-// window, save its settings and exit with status 0.
+// window, save its settings and exit with status 0. It runs on the platform
+// the test is given (offscreen by default; ctest runs it on Xvfb too, where
+// its windows and boxes are real X windows).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,7 +40,8 @@ int RunAndSignal(const ScratchFolder& folder, const std::string& portsLine, cons
   std::ofstream(folder.Folder() / "config" / "zarnik" / "ports") << portsLine;
   fs::copy_file(ZARNIK_PROGRAM, folder.Folder() / "zarnik");
   const std::string script =
-      "cd '" + folder.Path() + "' && export XDG_CONFIG_HOME=\"$PWD/config\" QT_QPA_PLATFORM=offscreen; " +
+      "cd '" + folder.Path() + "' && export XDG_CONFIG_HOME=\"$PWD/config\" " +
+      "QT_QPA_PLATFORM=\"${QT_QPA_PLATFORM:-offscreen}\"; " +
       "./zarnik >out.txt 2>&1 & pid=$!; "
       "for i in $(seq 300); do grep -q Uses Zarnik.ini 2>/dev/null && break; sleep 0.05; done; sleep " +
       std::to_string(settleSeconds) + "; kill -" + signalName +

@@ -290,7 +290,8 @@ TEST(PreparedFile, SavedTwiceIdenticalAndReloadedEqualButTheMarkers) {
   EXPECT_EQ(first.find("&amp;"), std::string::npos);
   EXPECT_NE(first.find("&#38;"), std::string::npos);
   EXPECT_NE(first.find("<TfrxReport DotMatrixReport=\"0\" PreviewOptions.OutlineVisible=\"1\" "
-                       "PreviewOptions.OutlineWidth=\"140\" ReportOptions.Name=\"Отчёт &#34;Сушка&#34;\"/>"_cp),
+                       "PreviewOptions.OutlineWidth=\"140\" ReportOptions.Name=\""
+                       "&#1054;&#1090;&#1095;&#1105;&#1090; &#34;&#1057;&#1091;&#1096;&#1082;&#1072;&#34;\"/>"),
             std::string::npos);
   EXPECT_NE(first.find("<dictionary><b1 name=\"Page0.Band1\"/><m1 name=\"Page0.Memo1\"/>"), std::string::npos);
 

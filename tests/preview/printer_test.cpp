@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "platform/print/print_destinations.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/strings.h"
+#include "preview/vuzPageSettingsModel.h"
+#include "preview/vuzPrintDialogModel.h"
 #include "preview/vuzPrinter.h"
 #include "preview/vuzPrinterDefaults.h"
 #include "report/vuzClassPage.h"
@@ -198,6 +201,44 @@ TEST_F(SystemPrinter, TheDefaultQueueIsCurrentWithItsMediaAndTrays) {
   p.SetViewParams(256, 100, 150, poPortrait);
   EXPECT_EQ(p.Paper(), 256);
   EXPECT_EQ(p.PaperWidth(), 100);
+}
+
+// The dialogs list the queue's own paper and tray names (its PPD's texts),
+// and what is chosen by name still goes to the job as the IPP keyword.
+TEST_F(SystemPrinter, DialogsShowThePrintersNamesAndJobsSendKeywords) {
+  TfrxPrinter& p = Current();
+  TfrxPageSettingsModel pageSettings(p, duCM);
+  TfrxPrintDialogModel printDialog(vuzPrinters());
+  const std::vector<AnsiString>& papers = pageSettings.State().Papers;
+  const std::vector<AnsiString>& sheets = printDialog.State().Sheets;
+  const struct {
+    const char* shown;
+    int paper;
+    const char* keyword;
+  } paperCases[] = {
+      {"A4", 9, "iso_a4_210x297mm"}, {"A5", 11, "iso_a5_148x210mm"}, {"US Letter", 1, "na_letter_8.5x11in"}};
+  for (const auto& c : paperCases) {
+    EXPECT_NE(std::find(papers.begin(), papers.end(), c.shown), papers.end()) << c.shown;
+    EXPECT_NE(std::find(sheets.begin(), sheets.end(), c.shown), sheets.end()) << c.shown;
+    ASSERT_EQ(p.PaperNameToNumber(c.shown), c.paper) << c.shown;
+    p.SetPrintParams(p.PaperNameToNumber(c.shown), 0, 0, poPortrait, DMBIN_AUTO, dmNone, 1);
+    EXPECT_EQ(p.PendingJob().Media, c.keyword) << c.shown;
+  }
+  const struct {
+    const char* shown;
+    int bin;
+    const char* keyword;
+  } trayCases[] = {{"Upper Tray", DMBIN_UPPER, "top"},
+                   {"Lower Tray", DMBIN_LOWER, "bottom"},
+                   {"Manual Feed", DMBIN_MANUAL, "manual"}};
+  for (const auto& c : trayCases) {
+    ASSERT_EQ(p.BinNameToNumber(c.shown), c.bin) << c.shown;
+    p.SetPrintParams(9, 0, 0, poPortrait, p.BinNameToNumber(c.shown), dmNone, 1);
+    EXPECT_EQ(p.PendingJob().Tray, c.keyword) << c.shown;
+  }
+  // No keyword ("tray-1", "by-pass-tray") among the names.
+  for (int i = 0; i < p.Bins().Count(); ++i)
+    EXPECT_EQ(p.Bins().Name(i).find('-'), AnsiString::npos) << p.Bins().Name(i);
 }
 
 TEST_F(SystemPrinter, DuplexAndBinsOfAJob) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/datetime.h"
+#include "platform/rtl/format.h"
 #include "platform/rtl/format_settings.h"
 #include "report/vuzClassMemoFormat.h"
 #include "report/vuzUnicodeUtils.h"
@@ -64,6 +65,28 @@ TEST(MemoFormat, DisplayFormatsTable) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(report::vuzFormatValue(c.value, c.format, report::kNoConversion), c.expected) << c.name;
+}
+
+// A number format that is a single fixed-point specifier is laid out
+// without Format's parser: the text must be Format's, to the blank.
+TEST(MemoFormat, FixedPointFormatsAgreeWithFormat) {
+  for (const rtl::FormatSettings& fs : {PointSettings(), rtl::FormatSettings::Russian()}) {
+    rtl::FormatSettingsScope scope(fs);
+    for (const char* f : {"%2.2f", "%-8.3f", "%f", "%.f", "%.0f", "%12F", "%-1.1f", "%0.25f", "%5.f", "%.2f %%",
+                          "x%2.2f", "%2.2f ", "%-f", "%1:2.2f", "%999.1f"}) {
+      for (double v : {0.0, -0.0, 1.005, -2.675, 46.125, 123456789.987654321, -1e-7, 1e20, 0.5, 99.995}) {
+        const WideString got =
+            report::vuzFormatValue(Variant(v), Fmt(report::kFormatNumeric, f), report::kNoConversion);
+        WideString expected;
+        try {
+          expected = rtl::AnsiToWide(rtl::Format(f, {Variant::FromExtended(v)}));
+        } catch (const std::exception&) {
+          expected = report::vuzValueText(Variant(v), report::kNoConversion);
+        }
+        EXPECT_EQ(got, expected) << f << " " << v;
+      }
+    }
+  }
 }
 
 TEST(MemoFormat, RussianSettingsKeepTheirSeparators) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/rtl/files.h"
 #include "platform/rtl/textcase.h"
 #include "report/vuzUtils.h"
@@ -292,22 +294,95 @@ TEST(XMLEscaping, XMLToStr) {
   struct Case {
     std::string in, out;
   } cases[] = {
-      {"&amp;lt;", "&lt;"},
-      {"&#38;lt;", "&lt;"},
-      {"&lt;&gt;&quot;&amp;", "<>\"&"},
-      {"a & b", "a & b"},
-      {"&unknown;", "&unknown;"},
-      {"trailing &", "trailing &"},
-      {"&#", "&#"},
-      {"&#1090;", std::string(1, static_cast<char>(1090 & 0xFF))},
-      {"&#65", "A"},
-      {"&#10;&#13;", "\n\r"},
+      {"&amp;lt;", "&lt;"}, {"&#38;lt;", "&lt;"},       {"&lt;&gt;&quot;&amp;", "<>\"&"},
+      {"a & b", "a & b"},   {"&unknown;", "&unknown;"}, {"trailing &", "trailing &"},
+      {"&#", "&#"},         {"&#1090;", "т"_cp},  // a character beyond Latin-1: its 1251 byte
+      {"&#65", "A"},        {"&#10;&#13;", "\n\r"},
   };
   for (const auto& c : cases) EXPECT_EQ(vuzXMLToStr(c.in), c.out) << c.in;
   EXPECT_THROW(vuzXMLToStr("&#x41;"), rtl::EConvertError);
   EXPECT_THROW(vuzXMLToStr("&#;"), rtl::EConvertError);
   // Texts written before "&" was always escaped still read.
   EXPECT_EQ(vuzXMLToStr("a&b"), "a&b");
+}
+
+// 8-bit texts are Windows-1251: their bytes from 0x80 up are written as
+// references to their characters, so the file is UTF-8; the references read
+// back as the same bytes, Latin-1 codes as themselves (older files hold them).
+TEST(XMLEscaping, EightBitTextsTravelAsCharacterReferences) {
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {"По"_cp, "&#1055;&#1086;"},
+      {"«ёЁ»"_cp, "&#171;&#1105;&#1025;&#187;"},
+      {"€ №"_cp, "&#8364; &#8470;"},
+      {"a<П&"_cp, "a&#60;&#1055;&#38;"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(vuzStrToXML(c.in), c.out) << c.out;
+    EXPECT_EQ(vuzXMLToStr(c.out), c.in) << c.out;
+  }
+  std::string everyByte;
+  for (int b = 1; b < 256; ++b) everyByte.push_back(static_cast<char>(b));
+  const std::string escaped = vuzStrToXML(everyByte);
+  EXPECT_TRUE(std::all_of(escaped.begin(), escaped.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+  EXPECT_EQ(vuzXMLToStr(escaped), everyByte);
+
+  const struct {
+    std::string in, out;
+  } decoded[] = {
+      {"&#200;", "\xC8"}, {"&#8364;", "\x88"}, {"&#20320;", "?"}, {"&#128512;", "?"}, {"&#1025;", "Ё"_cp},
+  };
+  for (const auto& c : decoded) EXPECT_EQ(vuzXMLToStr(c.in), c.out) << c.in;
+}
+
+// UTF-8 texts (memo texts) keep their bytes; their references read back as
+// UTF-8 characters.
+TEST(XMLEscaping, Utf8TextsKeepTheirBytes) {
+  const std::string utf8 = "\xD0\x9F\xD0\xB0\xD1\x80\xD1\x82\xD0\xB8\xD1\x8F";  // "Партия"
+  EXPECT_EQ(vuzUtf8ToXML(utf8 + " <1>"), utf8 + " &#60;1&#62;");
+  EXPECT_EQ(vuzXMLToUtf8(vuzUtf8ToXML(utf8 + " <1>")), utf8 + " <1>");
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {"&#1055;", "\xD0\x9F"},      {"&#65;&#10;", "A\n"},
+      {"&#20320;", "\xE4\xBD\xA0"}, {"&#128512;", "\xF0\x9F\x98\x80"},
+      {"&#55296;", "\xEF\xBF\xBD"}, {"&#171;", "\xC2\xAB"},
+      {"&amp;&#34;", "&\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(vuzXMLToUtf8(c.in), c.out) << c.in;
+}
+
+// The writer's last guard: bytes that start no well-formed UTF-8 sequence
+// become references to their 1251 characters; UTF-8 stays.
+TEST(XMLEscaping, WellFormedUtf8) {
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {"plain &#38; text", "plain &#38; text"},
+      {"\xD0\x9F\xD0\xB0", "\xD0\x9F\xD0\xB0"},
+      {"По"_cp, "&#1055;&#1086;"},
+      {"\xC0\x80", "&#1040;&#1026;"},                        // an overlong form
+      {"\xED\xA0\x80", "&#1085;&#160;&#1026;"},              // a surrogate
+      {"x\xE2\x82", "x&#1074;&#8218;"},                      // cut short
+      {"\xF5\x80\x80\x80", "&#1093;&#1026;&#1026;&#1026;"},  // beyond U+10FFFF
+      {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(vuzWellFormedUtf8(c.in), c.out) << c.out;
+}
+
+// A value put into the attribute text without escaping is still written as
+// UTF-8, and reads back as it was.
+TEST(XMLWriter, UnescapedEightBitValuesAreWrittenAsReferences) {
+  TfrxXMLDocument doc;
+  doc.Root()->Name = "r";
+  doc.Root()->Prop = "Name=\"" + "Отчёт"_cp + "\"";
+  doc.Root()->Add("t")->Text = "Текст"_cp;
+  const std::string file = Save(doc);
+  EXPECT_EQ(file,
+            kHeader + "<r Name=\"&#1054;&#1090;&#1095;&#1105;&#1090;\"><t>&#1058;&#1077;&#1082;&#1089;&#1090;</t></r>");
+  auto back = Parse(file);
+  EXPECT_EQ(back->Root()->GetProp("Name"), "Отчёт"_cp);
 }
 
 TEST(XMLWriter, WritesTheFileForm) {

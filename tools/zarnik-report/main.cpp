@@ -196,17 +196,13 @@ int Run(const TOptions& o) {
 
   // Numbers as the program shows them.
   rtl::CurrentFormatSettings().DecimalSeparator = ',';
-  app::TShownProcess process;
-  switch (app::LoadShownProcess(rtl::Utf8ToAnsi(o.process), app::TDisplayOptions{}, process)) {
+  app::TProcessFileReport recorderReport;
+  switch (recorderReport.Load(rtl::Utf8ToAnsi(o.process))) {
     case app::TProcessLoadResult::Loaded: break;
     case app::TProcessLoadResult::Unreadable: return Fail("cannot read process file " + o.process);
     case app::TProcessLoadResult::Damaged: return Fail("not a process file, or a damaged one: " + o.process);
   }
-  app::TShownProcessSource source(process, app::TProcessChartView{});
-  app::TRecorderReport recorderReport(source, source.TableColCount());
   report::TfrxReport& r = recorderReport.Report();
-  r.EngineOptions()->NewSilentMode = report::simSilent;
-  r.SetShowProgress(false);
   if (!recorderReport.Prepare())
     return Fail("the report could not be prepared" +
                 (r.Errors().Count() ? ": " + rtl::AnsiToUtf8(r.Errors().Strings(0)) : std::string()));

@@ -125,11 +125,16 @@ office = subprocess.Popen(["/usr/bin/soffice", "-env:UserInstallation=file://" +
 try:
     local = uno.getComponentContext()
     resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
-    for _ in range(120):
+    # A first start with a fresh profile takes long on a busy machine: wait
+    # up to five minutes (the test's own time-out ends it before that).
+    ctx = None
+    for _ in range(600):
         try:
             ctx = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe); break
         except Exception:
+            if office.poll() is not None: break
             time.sleep(0.5)
+    if ctx is None: raise SystemExit("LibreOffice did not start (exit status %s)" % office.poll())
     desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
     url = uno.systemPathToFileUrl(sys.argv[2])
     def load(password=None):
@@ -144,7 +149,9 @@ try:
 finally:
     try: desktop.terminate()
     except Exception: pass
-    office.wait(timeout=60)
+    try: office.wait(timeout=120)
+    except subprocess.TimeoutExpired:
+        office.kill(); office.wait()
 )PY";
   return RunPython(folder, script, folder.Path() + " " + xls);
 }

@@ -1,5 +1,6 @@
 #include "platform/print/print_destinations.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +9,10 @@
 #include <sstream>
 
 #include "platform/gfx/document_canvas.h"
+#include "platform/print/shown_names_p.h"
 #include "platform/rtl/streams.h"
 #include "support/external_tools.h"
+#include "support/watchdog.h"
 #include "tests/platform/print/private_print_server.h"
 
 namespace {
@@ -66,6 +69,116 @@ TEST_F(PrintDestinations, DescribesMediaMarginsTraysAndDuplex) {
   EXPECT_GE(trays.size(), 4u);
   EXPECT_TRUE(d.CanDuplex);
   EXPECT_EQ(d.DefaultSides, print::kOneSided);
+}
+
+// A printer whose PPD names its sizes and trays for people, Latin-1 text
+// included ("Bac arri\xe8re"), and a tray without a text of its own.
+const std::string kNamedTraysPpd = R"PPD(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "ZNAMED.PPD"
+*Manufacturer: "Zarnik"
+*Product: "(Zarnik Named)"
+*ModelName: "Zarnik Named"
+*ShortNickName: "Zarnik Named"
+*NickName: "Zarnik Named"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: False
+*FileSystem: False
+*cupsVersion: 2.4
+*cupsFilter: "application/vnd.cups-pdf 0 -"
+*OpenUI *PageSize/Page Size: PickOne
+*DefaultPageSize: A4
+*PageSize A4/A4: ""
+*PageSize Letter/US Letter: ""
+*CloseUI: *PageSize
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "11.34 14.17 578.27 827.72"
+*ImageableArea Letter/US Letter: "18 36 594 756"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595.28 841.89"
+*PaperDimension Letter/US Letter: "612 792"
+*OpenUI *InputSlot/Media Source: PickOne
+*DefaultInputSlot: Tray1
+*InputSlot Tray1/Tray 1: ""
+*InputSlot Manual/Manual Feed: ""
+*InputSlot RearFeed/Bac arri)PPD"
+                                   "\xe8"
+                                   R"PPD(re: ""
+*InputSlot Tray2: ""
+*CloseUI: *InputSlot
+*DefaultFont: Courier
+*Font Courier: Standard "(001.004)" Standard ROM
+)PPD";
+
+std::string ShownTray(const print::TDestination& d, const std::string& keyword) {
+  for (const print::TTray& t : d.Trays)
+    if (t.Keyword == keyword) return t.DisplayName;
+  return "(no tray " + keyword + ")";
+}
+
+std::string ShownMedia(const print::TDestination& d, const std::string& keyword) {
+  for (const print::TMedia& m : d.Media)
+    if (m.Name == keyword) return m.DisplayName;
+  return "(no media " + keyword + ")";
+}
+
+// People see the printer's own names; the keywords stay for the jobs. A text
+// that neither the PPD nor CUPS has (CUPS's own follow the user's language:
+// English has "Tray 2", Russian and C none) leaves the keyword.
+TEST_F(PrintDestinations, ShowsThePrintersOwnPaperAndTrayNames) {
+  support::Watchdog watchdog(std::chrono::seconds(120));
+  ASSERT_TRUE(server_->AddPpdQueue("ZarnikNamed", kNamedTraysPpd)) << server_->ErrorLog();
+  print::TDestination d;
+  std::string error;
+  ASSERT_TRUE(print::QueryDestination("ZarnikNamed", d, error)) << error;
+  EXPECT_EQ(ShownMedia(d, "iso_a4_210x297mm"), "A4");
+  EXPECT_EQ(ShownMedia(d, "na_letter_8.5x11in"), "US Letter");
+  EXPECT_EQ(ShownTray(d, "tray-1"), "Tray 1");
+  EXPECT_EQ(ShownTray(d, "manual"), "Manual Feed");
+  EXPECT_EQ(ShownTray(d, "rear-feed"), "Bac arri\xc3\xa8re");  // UTF-8
+  EXPECT_THAT(ShownTray(d, "tray-2"), ::testing::AnyOf("Tray 2", "tray-2"));
+}
+
+// A driverless queue's PPD is written by the scheduler from the printer's
+// IPP answers: its choices carry no texts, so CUPS's own texts or the
+// keywords are shown.
+TEST_F(PrintDestinations, ADriverlessQueueShowsCupsTextsOrKeywords) {
+  support::Watchdog watchdog(std::chrono::seconds(120));
+  if (!server_->AddDriverlessQueue("ZarnikEverywhere")) GTEST_SKIP() << "lpadmin -m everywhere is not available here";
+  print::TDestination d;
+  std::string error;
+  ASSERT_TRUE(print::QueryDestination("ZarnikEverywhere", d, error)) << error;
+  EXPECT_EQ(ShownMedia(d, "iso_a4_210x297mm"), "A4");
+  EXPECT_THAT(ShownTray(d, "manual"), ::testing::AnyOf("Manual", "manual"));
+  EXPECT_THAT(ShownTray(d, "auto"), ::testing::AnyOf("Automatic", "auto"));
+  for (const print::TTray& t : d.Trays) EXPECT_FALSE(t.DisplayName.empty()) << t.Keyword;
+}
+
+// The scheduler's keywords for InputSlot names are what the naming rule
+// foresees, so each tray finds its PPD text by name.
+TEST_F(PrintDestinations, TrayKeywordsFollowTheSlotNames) {
+  support::Watchdog watchdog(std::chrono::seconds(120));
+  const std::vector<std::string> names = {"Auto", "Upper",         "Lower",    "Middle",     "Cassette", "MultiPurpose",
+                                          "MP",   "LargeCapacity", "Envelope", "RearFeed",   "Tray2",    "Tray_3",
+                                          "4",    "PhotoTray",     "Side",     "ManualFeed", "Roll",     "CDTray",
+                                          "Disc"};
+  std::string ppd = kNamedTraysPpd;
+  std::string slots;
+  for (const std::string& n : names) slots += "*InputSlot " + n + "/Slot " + n + ": \"\"\n";
+  ppd.insert(ppd.find("*InputSlot Tray1/"), slots);
+  ASSERT_TRUE(server_->AddPpdQueue("ZarnikSlots", ppd)) << server_->ErrorLog();
+  print::TDestination d;
+  std::string error;
+  ASSERT_TRUE(print::QueryDestination("ZarnikSlots", d, error)) << error;
+  ASSERT_EQ(d.Trays.size(), names.size() + 4);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(d.Trays[i].Keyword, print::InputSlotKeyword(names[i])) << names[i];
+    EXPECT_EQ(d.Trays[i].DisplayName, "Slot " + names[i]);
+  }
 }
 
 TEST_F(PrintDestinations, UnknownDestinationIsAnErrorNotACrash) {

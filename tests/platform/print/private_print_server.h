@@ -47,6 +47,24 @@ class PrivatePrintServer {
     return Run("lpstat -h " + Server() + " -p " + queue + " 2>&1").find(queue) != std::string::npos;
   }
 
+  // Adds a queue made from the given PPD text (its jobs go nowhere). False
+  // when lpadmin refused it.
+  bool AddPpdQueue(const std::string& queue, const std::string& ppd) const {
+    Write("ppd/" + queue + ".ppd", ppd);
+    Run("lpadmin -h " + Server() + " -p " + queue + " -E -v file:///dev/null -P " +
+        folder_.File("ppd/" + queue + ".ppd") + " 2>&1");
+    return Run("lpstat -h " + Server() + " -p " + queue + " 2>&1").find(queue) != std::string::npos;
+  }
+
+  // Adds a driverless queue the way the scheduler makes one for an IPP
+  // Everywhere printer: lpadmin asks the printer (here the scheduler's own
+  // queue kQueue, which answers IPP) and writes the PPD from its answers.
+  bool AddDriverlessQueue(const std::string& queue) const {
+    Run("timeout 60 lpadmin -h " + Server() + " -p " + queue + " -E -v ipp://127.0.0.1:" + std::to_string(port_) +
+        "/printers/" + kQueue + " -m everywhere 2>&1");
+    return Run("lpstat -h " + Server() + " -p " + queue + " 2>&1").find(queue) != std::string::npos;
+  }
+
   // Waits until the queue has no unfinished job; false after the time-out.
   bool WaitForJobs(std::chrono::seconds limit = std::chrono::seconds(60), const std::string& queue = kQueue) const {
     const auto end = std::chrono::steady_clock::now() + limit;

@@ -386,6 +386,84 @@ TEST(EngineEnd, AnErrorWhileBuildingEndsTheRunAndStillFinishes) {
   EXPECT_NE(b.Store().GetPage(0), nullptr);
 }
 
+// An after-print event runs while a band's output is put back (its stretch
+// undone, the engine's position restored). When it fails there, on any of
+// the output paths, the run ends with that error, and the report's bands are
+// left as the template had them: the next run builds the same pages as a
+// report that never failed.
+struct AfterPrintFailure {
+  const char* band;  // the band whose event fails
+  int call;          // on its n-th output
+};
+
+class AfterPrintFailures : public ::testing::TestWithParam<AfterPrintFailure> {};
+
+report::TfrxReportPage* BuildColumnsReport(ReportBuilder& b, int* shown, const AfterPrintFailure* failure) {
+  PageSetup setup;
+  setup.paperSize = 256;
+  setup.paperWidth = 100;
+  setup.paperHeight = 60;
+  setup.columns = 2;
+  auto* page = b.AddPage(setup);
+  std::vector<TableDataSet::Row> table;
+  for (int i = 0; i < 12; ++i) table.push_back({V(i)});
+  auto& rows = b.AddDataSet("Rows", {"N"}, std::move(table));
+  auto* header = b.AddBand<report::TfrxPageHeader>(page, 0, 20, "PH");
+  b.AddMemo(header, 0, 0, 100, 20, "[Page#]");
+  auto* footer = b.AddBand<report::TfrxPageFooter>(page, 80, 20, "PF");
+  b.AddMemo(footer, 0, 0, 100, 20, "[Page#]");
+  auto* columnHeader = b.AddBand<report::TfrxColumnHeader>(page, 25, 10, "CH");
+  b.AddMemo(columnHeader, 0, 0, 80, 10, "N");
+  auto* columnFooter = b.AddBand<report::TfrxColumnFooter>(page, 65, 10, "CF");
+  b.AddMemo(columnFooter, 0, 0, 80, 10, "[COUNT(MD)]");
+  auto* data = b.AddDataBand(page, 40, 20, rows, "MD");
+  MemoSetup stretching;
+  stretching.stretch = report::smActualHeight;
+  b.AddMemo(data, 0, 0, 80, 20, "[Rows.\"N\"]", stretching);
+  b.Report().OnAfterPrint = [shown, failure](report::TfrxReportComponent* sender) {
+    if (!failure || sender->Name() != failure->band) return;
+    if (++*shown == failure->call) throw rtl::Exception("after print of " + sender->Name());
+  };
+  return page;
+}
+
+TEST_P(AfterPrintFailures, EndTheRunAndLeaveTheTemplateAsItWas) {
+  EngineScope scope;
+  std::string clean;
+  {
+    ReportBuilder b;
+    int shown = 0;
+    BuildColumnsReport(b, &shown, nullptr);
+    ASSERT_TRUE(b.Prepare()) << b.Errors();
+    ASSERT_GT(b.Store().GetCount(), 1);  // headers are printed again on later pages
+    clean = DumpPages(b.Store());
+  }
+  ReportBuilder b;
+  int shown = 0;
+  const AfterPrintFailure failure = GetParam();
+  report::TfrxReportPage* page = BuildColumnsReport(b, &shown, &failure);
+  const std::string asBuilt = DumpObject(page);
+  EXPECT_FALSE(b.Prepare());
+  EXPECT_EQ(LineDiff(asBuilt, DumpObject(page)), "");
+  EXPECT_NE(b.Errors().find(std::string("after print of ") + failure.band), std::string::npos) << b.Errors();
+  EXPECT_EQ(shown, failure.call);
+
+  b.Report().OnAfterPrint = nullptr;
+  ASSERT_TRUE(b.Prepare()) << b.Errors();
+  EXPECT_EQ(DumpPages(b.Store()), clean);
+}
+
+INSTANTIATE_TEST_SUITE_P(EngineEnd, AfterPrintFailures,
+                         ::testing::Values(AfterPrintFailure{"MD", 3},  // a data row
+                                           AfterPrintFailure{"PH", 2},  // the header a new page prints again
+                                           AfterPrintFailure{"CH", 2},  // the header a new column prints again
+                                           AfterPrintFailure{"CF", 1},  // a column's footer
+                                           AfterPrintFailure{"PF", 1}   // a page's footer
+                                           ),
+                         [](const auto& param) {
+                           return std::string(param.param.band) + std::to_string(param.param.call);
+                         });
+
 // ---------------------------------------------------------------- vertical bands
 
 TEST(EngineVertical, GroupsRunAcrossAndCloseOnlyWhatWasOpened) {
