@@ -99,7 +99,9 @@ int main(int argc, char** argv) {
 #ifdef ZARNIK_LSAN_SUPPRESSIONS
   // A sanitizer build: the leaks the font and desktop libraries leave at
   // every exit are suppressed, so a clean session ends with status 0.
-  if (!std::getenv("LSAN_OPTIONS")) command += " LSAN_OPTIONS=suppressions=" + Quote(ZARNIK_LSAN_SUPPRESSIONS);
+  if (!std::getenv("LSAN_OPTIONS"))
+    command +=
+        " LSAN_OPTIONS=" + Quote(std::string("suppressions=") + ZARNIK_LSAN_SUPPRESSIONS + ":print_suppressions=0");
 #endif
   if (seconds > 0) command += " timeout " + std::to_string(seconds);
   command += " ./zarnik";
