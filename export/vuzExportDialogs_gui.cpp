@@ -31,6 +31,23 @@ void vuzPutOkCancel(gui::TForm& form, int left, int top) {
   cancel->SetModalResult(gui::mrCancel);
 }
 
+TfrxPageRangeControls vuzPlacePageRange(gui::TControl* parent, int left, int top, int width, int height) {
+  auto* range = vuzPlaceControl<gui::TGroupBox>(parent, left, top, width, height, vuzGet(7));
+  TfrxPageRangeControls c{};
+  c.All = vuzPlaceControl<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
+  c.Current = vuzPlaceControl<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
+  c.Numbers = vuzPlaceControl<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
+  c.PageNumbers = vuzPlaceControl<gui::TEdit>(range, 92, 58, width - 100, 21);
+  auto* hint = vuzPlaceControl<gui::TLabel>(range, 8, height - 38, width - 16, 32, vuzGet(9));
+  hint->SetWordWrap(true);
+  gui::TRadioButton* numbers = c.Numbers;
+  c.PageNumbers->OnChange = [numbers](rtl::TObject*) { numbers->SetChecked(true); };
+  c.PageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
+    if (!vuzPageNumberKey(key)) key = 0;
+  };
+  return c;
+}
+
 bool vuzAskExportFileName(TfrxCustomExportFilter& filter, const AnsiString& fileFilter, const AnsiString& defaultExt) {
   if (filter.ExportToTemp) return true;
   gui::TSaveDialog save;

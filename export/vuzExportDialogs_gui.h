@@ -42,6 +42,17 @@ T* vuzPlaceControl(gui::TControl* parent, int left, int top, int width, int heig
 std::unique_ptr<gui::TForm> vuzNewExportDialog(const char* name, int captionKey);
 // OK (default button) and Cancel (cancel button) side by side from left.
 void vuzPutOkCancel(gui::TForm& form, int left, int top);
+
+// The page-range group of the filters' windows: "all", "current page" and
+// "page numbers" with its edit (typing there picks "page numbers", and only
+// page-number keys get through) over the hint on how to write numbers.
+struct TfrxPageRangeControls {
+  gui::TRadioButton* All;
+  gui::TRadioButton* Current;
+  gui::TRadioButton* Numbers;
+  gui::TEdit* PageNumbers;
+};
+TfrxPageRangeControls vuzPlacePageRange(gui::TControl* parent, int left, int top, int width, int height);
 // Unless the filter exports into the temporary folder, asks for the file
 // to write (starting in DefaultPath, with the first name the dialogs share)
 // and makes it the filter's FileName; false when the user cancels.

@@ -34,24 +34,13 @@ struct ExportDialog {
     f.SetCaption(caption);
     f.SetClientWidth(290);
     f.SetClientHeight(170 + optionsHeight);
-    auto* range = vuzPlaceControl<gui::TGroupBox>(&f, 4, 4, 282, 124, vuzGet(7));
-    all = vuzPlaceControl<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
-    current = vuzPlaceControl<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
-    numbers = vuzPlaceControl<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
-    pageNumbers = vuzPlaceControl<gui::TEdit>(range, 92, 58, 182, 21);
-    auto* hint = vuzPlaceControl<gui::TLabel>(range, 8, 84, 266, 32, vuzGet(9));
-    hint->SetWordWrap(true);
-    pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
-    pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
-      if (!vuzPDFPageNumberKey(key)) key = 0;
-    };
+    const TfrxPageRangeControls range = vuzPlacePageRange(&f, 4, 4, 282, 124);
+    all = range.All;
+    current = range.Current;
+    numbers = range.Numbers;
+    pageNumbers = range.PageNumbers;
     options = vuzPlaceControl<gui::TGroupBox>(&f, 4, 132, 282, optionsHeight, vuzGet(8));
-    auto* ok = vuzPlaceControl<gui::TButton>(&f, 130, 140 + optionsHeight, 75, 25, vuzGet(1));
-    ok->SetDefault(true);
-    ok->SetModalResult(gui::mrOk);
-    auto* cancel = vuzPlaceControl<gui::TButton>(&f, 210, 140 + optionsHeight, 75, 25, vuzGet(2));
-    cancel->SetCancel(true);
-    cancel->SetModalResult(gui::mrCancel);
+    vuzPutOkCancel(f, 130, 140 + optionsHeight);
   }
   gui::TCheckBox* Check(int row, int column, int key, bool checked) {
     auto* c = vuzPlaceControl<gui::TCheckBox>(options, 8 + column * 136, 20 + row * 20, 130, 17, vuzGet(key));

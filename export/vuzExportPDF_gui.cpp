@@ -51,17 +51,11 @@ struct PdfDialog {
       return t;
     };
     gui::TTabSheet* exportTab = tab(107);
-    auto* range = Put<gui::TGroupBox>(exportTab, 4, 4, 276, 120, vuzGet(7));
-    all = Put<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
-    current = Put<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
-    numbers = Put<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
-    pageNumbers = Put<gui::TEdit>(range, 92, 58, 176, 21);
-    auto* hint = Put<gui::TLabel>(range, 8, 82, 260, 32, vuzGet(9));
-    hint->SetWordWrap(true);
-    pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
-    pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
-      if (!vuzPDFPageNumberKey(key)) key = 0;
-    };
+    const TfrxPageRangeControls range = vuzPlacePageRange(exportTab, 4, 4, 276, 120);
+    all = range.All;
+    current = range.Current;
+    numbers = range.Numbers;
+    pageNumbers = range.PageNumbers;
     auto* options = Put<gui::TGroupBox>(exportTab, 4, 128, 276, 150, vuzGet(8));
     compressed = Put<gui::TCheckBox>(options, 8, 20, 130, 17, vuzGet(8701));
     embedded = Put<gui::TCheckBox>(options, 8, 40, 130, 17, vuzGet(8702));
@@ -98,12 +92,7 @@ struct PdfDialog {
     auto* prefs = Put<gui::TGroupBox>(viewerTab, 4, 4, 276, 150, vuzGet(8982));
     for (int i = 0; i < 6; ++i) viewer[i] = Put<gui::TCheckBox>(prefs, 8, 20 + i * 20, 260, 17, vuzGet(8983 + i));
 
-    auto* ok = Put<gui::TButton>(&f, 140, 338, 75, 25, vuzGet(1));
-    ok->SetDefault(true);
-    ok->SetModalResult(gui::mrOk);
-    auto* cancel = Put<gui::TButton>(&f, 220, 338, 75, 25, vuzGet(2));
-    cancel->SetCancel(true);
-    cancel->SetModalResult(gui::mrCancel);
+    vuzPutOkCancel(f, 140, 338);
   }
 
   void Show(const TfrxPDFDialogValues& v) {

@@ -32,17 +32,11 @@ struct XlsDialog {
     f.SetCaption(vuzGet(8000));
     f.SetClientWidth(290);
     f.SetClientHeight(330);
-    auto* range = vuzPlaceControl<gui::TGroupBox>(&f, 4, 4, 282, 120, vuzGet(7));
-    all = vuzPlaceControl<gui::TRadioButton>(range, 8, 20, 120, 17, vuzGet(3));
-    current = vuzPlaceControl<gui::TRadioButton>(range, 8, 40, 120, 17, vuzGet(4));
-    numbers = vuzPlaceControl<gui::TRadioButton>(range, 8, 60, 80, 17, vuzGet(5));
-    pageNumbers = vuzPlaceControl<gui::TEdit>(range, 92, 58, 182, 21);
-    auto* hint = vuzPlaceControl<gui::TLabel>(range, 8, 82, 266, 32, vuzGet(9));
-    hint->SetWordWrap(true);
-    pageNumbers->OnChange = [this](rtl::TObject*) { numbers->SetChecked(true); };
-    pageNumbers->OnKeyPress = [](rtl::TObject*, char& key) {
-      if (!vuzPDFPageNumberKey(key)) key = 0;
-    };
+    const TfrxPageRangeControls range = vuzPlacePageRange(&f, 4, 4, 282, 120);
+    all = range.All;
+    current = range.Current;
+    numbers = range.Numbers;
+    pageNumbers = range.PageNumbers;
     auto* quality = vuzPlaceControl<gui::TGroupBox>(&f, 4, 128, 282, 140, vuzGet(8));
     continuous = vuzPlaceControl<gui::TCheckBox>(quality, 8, 20, 130, 17, vuzGet(8950));
     pictures = vuzPlaceControl<gui::TCheckBox>(quality, 8, 40, 130, 17, vuzGet(8002));
@@ -54,12 +48,7 @@ struct XlsDialog {
     background = vuzPlaceControl<gui::TCheckBox>(quality, 144, 60, 130, 17, vuzGet(8007));
     grid = vuzPlaceControl<gui::TCheckBox>(quality, 144, 80, 130, 17, vuzGet(9155));
     openExcel = vuzPlaceControl<gui::TCheckBox>(&f, 8, 274, 270, 17, vuzGet(8008));
-    auto* ok = vuzPlaceControl<gui::TButton>(&f, 130, 298, 75, 25, vuzGet(1));
-    ok->SetDefault(true);
-    ok->SetModalResult(gui::mrOk);
-    auto* cancel = vuzPlaceControl<gui::TButton>(&f, 210, 298, 75, 25, vuzGet(2));
-    cancel->SetCancel(true);
-    cancel->SetModalResult(gui::mrCancel);
+    vuzPutOkCancel(f, 130, 298);
   }
 
   void Show(const TfrxXLSDialogValues& v) {

@@ -23,6 +23,7 @@
 #include "report/vuzDialogPage.h"
 #include "report/vuzDrawText.h"
 #include "report/vuzRes.h"
+#include "report/vuzStoredProperties.h"
 #include "report/vuzStyles.h"
 #include "report/vuzVariables.h"
 #include "report/vuzXML.h"
@@ -229,6 +230,15 @@ TfrxComponent* TfrxComponent::FindObject(const AnsiString& name) const {
 unsigned TfrxComponent::ClassKinds(const rtl::TClassInfo& cls) {
   // Class information never changes once built, so each thread keeps the
   // answers it worked out (no lock on the engine's hottest path).
+  // A small table of recent answers in front of the map: a row asks for
+  // the kinds of the same few classes over and over.
+  struct Recent {
+    const rtl::TClassInfo* cls = nullptr;
+    unsigned kinds = 0;
+  };
+  thread_local Recent recent[64];
+  Recent& slot = recent[(reinterpret_cast<std::uintptr_t>(&cls) >> 4) & 63];
+  if (slot.cls == &cls) return slot.kinds;
   thread_local std::unordered_map<const rtl::TClassInfo*, unsigned> known;
   auto [it, added] = known.try_emplace(&cls, 0u);
   if (added) {
@@ -252,6 +262,7 @@ unsigned TfrxComponent::ClassKinds(const rtl::TClassInfo& cls) {
     for (const auto& [kind, name] : kNames)
       if (cls.InheritsFrom(name)) it->second |= kind;
   }
+  slot = {&cls, it->second};
   return it->second;
 }
 
@@ -570,10 +581,21 @@ AnsiString TfrxComponent::AllDiff(TfrxComponent* other) {
 // ---- copying, loading, saving
 
 void TfrxComponent::Assign(const rtl::TPersistent* source) {
-  auto* from = dynamic_cast<const TfrxComponent*>(source);
+  auto* from = const_cast<TfrxComponent*>(dynamic_cast<const TfrxComponent*>(source));
   if (!from) return;
+  if (!TfrxStoredProperties::CopiesDirectly(from, this)) {
+    AssignThroughXML(from);
+    return;
+  }
+  // Taken before Clear, which may free the source (one of this object's children).
+  const TfrxStoredProperties values(from);
+  ReadWith(nullptr, [&](TfrxXMLSerializer& reader) { values.ApplyTo(this, reader); });
+}
+
+void TfrxComponent::AssignThroughXML(const TfrxComponent* source) {
+  if (!source) return;
   rtl::TMemoryStream stream;
-  const_cast<TfrxComponent*>(from)->SaveToStream(stream, false, true, false);
+  const_cast<TfrxComponent*>(source)->SaveToStream(stream, false, true, false);
   stream.SetPosition(0);
   LoadFromStream(stream);
 }
@@ -587,9 +609,13 @@ void TfrxComponent::AssignAll(TfrxComponent* source, bool streaming) {
 }
 
 void TfrxComponent::LoadFromStream(rtl::TStream& stream) {
+  ReadWith(&stream, [this](TfrxXMLSerializer& reader) { reader.ReadRootComponent(this, nullptr); });
+}
+
+void TfrxComponent::ReadWith(rtl::TStream* stream, const std::function<void(TfrxXMLSerializer&)>& read) {
   Clear();
   TfrxReportServices* services = GetReportServices();
-  TfrxXMLSerializer serializer(&stream);
+  TfrxXMLSerializer serializer(stream);
   if (services) {
     services->SetActiveSerializer(&serializer);
     serializer.SetOwner(GetReport());
@@ -602,7 +628,7 @@ void TfrxComponent::LoadFromStream(rtl::TStream& stream) {
     }
   } finish{services, serializer};
   try {
-    serializer.ReadRootComponent(this, nullptr);
+    read(serializer);
   } catch (...) {
     if (services) services->Errors().AddStrings(serializer.Errors());
     if (!services || !services->EngineThreadSafe()) throw;

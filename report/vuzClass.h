@@ -8,6 +8,7 @@
 // and reaches the report object through TfrxReportServices.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -38,6 +39,8 @@ class TfrxCustomPreviewPages;
 class TfrxReportComponent;
 class TfrxStretcheable;
 class TfrxSubreport;
+class TfrxView;
+class TfrxReport;
 
 // ---------------------------------------------------------------- constants
 
@@ -222,7 +225,13 @@ class TfrxComponent : public rtl::TComponent {
   AnsiString AllDiff(TfrxComponent* other);
 
   // ---- copying, loading and saving through the template serializer
+  // Makes this object equal to another as writing the other's stored
+  // properties (no children) and reading them back would; the values go
+  // directly where they can (see TfrxStoredProperties).
   void Assign(const rtl::TPersistent* source) override;
+  // The same through the XML text itself: for objects the direct copy does
+  // not take, and the measure the direct copy is held to.
+  void AssignThroughXML(const TfrxComponent* source);
   void AssignAll(TfrxComponent* source, bool streaming = false);
   virtual void LoadFromStream(rtl::TStream& stream);
   virtual void SaveToStream(rtl::TStream& stream, bool saveChildren = true, bool saveDefaultValues = false,
@@ -277,6 +286,8 @@ class TfrxComponent : public rtl::TComponent {
   virtual TfrxStretcheable* AsStretcheable() { return nullptr; }
   virtual TfrxSubreport* AsSubreport() { return nullptr; }
   virtual TfrxReportServices* AsReportServices() { return nullptr; }
+  virtual TfrxView* AsView() { return nullptr; }
+  virtual TfrxReport* AsReport() { return nullptr; }
 
  protected:
   // A tree's top checks new names of the objects it owns through its name
@@ -303,6 +314,9 @@ class TfrxComponent : public rtl::TComponent {
   // object frees (not a kept inherited one).
   bool GoesWithClear(const TfrxComponent* object) const;
   void Init(rtl::TComponent* owner);
+  // Clear, then read with a serializer set up as for loading (owner, the
+  // report's active serializer, errors passed on to the report).
+  void ReadWith(rtl::TStream* stream, const std::function<void(TfrxXMLSerializer&)>& read);
   TfrxComponent* TreeTop();
   struct TfrxNameIndex* IndexFor(const TfrxComponent* scope);
   void IndexSubtree(bool add);

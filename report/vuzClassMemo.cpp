@@ -4,6 +4,7 @@
 #include "report/vuzClassMemo.h"
 
 #include <cmath>
+#include <typeinfo>
 
 #include "platform/rtl/format.h"
 #include "platform/rtl/textcase.h"
@@ -68,7 +69,10 @@ void TfrxCustomMemoView::SetAnsiText(const AnsiString& text) { SetText(AnsiToUni
 
 namespace {
 TfrxMemoReportLink* LinkOf(const TfrxComponent& c) { return dynamic_cast<TfrxMemoReportLink*>(c.GetReport()); }
-TfrxReport* ReportOf(const TfrxComponent& c) { return dynamic_cast<TfrxReport*>(c.GetReport()); }
+TfrxReport* ReportOf(const TfrxComponent& c) {
+  TfrxComponent* report = c.GetReport();
+  return report ? report->AsReport() : nullptr;
+}
 }  // namespace
 
 rtl::Variant TfrxCustomMemoView::ReportCalc(const AnsiString& expression) const {
@@ -93,36 +97,100 @@ TfrxStyleItem* TfrxCustomMemoView::ReportFindStyle(const AnsiString& name) const
 
 // ---------------------------------------------------------------- formatting
 
-WideString TfrxCustomMemoView::FormatData(const rtl::Variant& value, const TfrxFormat* format) {
-  if (!format) format = displayFormat_.get();
+namespace {
+
+TfrxValueFormat ValueFormatOf(const TfrxFormat& format) {
   TfrxValueFormat f;
-  f.Kind = format->Kind();
-  f.DecimalSeparator = format->DecimalSeparator();
-  f.ThousandSeparator = format->ThousandSeparator();
-  f.FormatStr = format->FormatStr();
-  return vuzFormatValue(value, f, ConvertsCharset() ? int{Font()->Charset()} : kNoConversion);
+  f.Kind = format.Kind();
+  f.DecimalSeparator = format.DecimalSeparator();
+  f.ThousandSeparator = format.ThousandSeparator();
+  f.FormatStr = format.FormatStr();
+  return f;
+}
+
+enum class TMacro { None, TotalPages, CopyName };
+
+}  // namespace
+
+// One expression of the text, with what does not change from row to row
+// worked out once: its inline format, the narrowed text the report
+// evaluates, and whether it is a placeholder left for draw time.
+struct TfrxCustomMemoView::PreparedExpression {
+  AnsiString narrowed;
+  TMacro macro = TMacro::None;
+  bool hasFormat = false;
+  TfrxValueFormat format;
+};
+
+struct TfrxCustomMemoView::PreparedText {
+  WideString text, open, close;
+  int charset = 0;
+  bool hasOpen = false;
+  TfrxExpressionParts cut;
+  std::vector<PreparedExpression> expressions;  // one for each part of `cut`
+};
+
+WideString TfrxCustomMemoView::FormatData(const rtl::Variant& value, const TfrxFormat* format) {
+  return vuzFormatValue(value, ValueFormatOf(format ? *format : *displayFormat_),
+                        ConvertsCharset() ? int{Font()->Charset()} : kNoConversion);
+}
+
+int TfrxCustomMemoView::ExpressionCharset() const {
+  return ConvertsCharset() ? int{Font()->Charset()} : int{DEFAULT_CHARSET};
+}
+
+TfrxCustomMemoView::PreparedExpression TfrxCustomMemoView::PrepareExpression(const WideString& text,
+                                                                             int charset) const {
+  PreparedExpression p;
+  WideString expression = text;
+  TfrxValueFormat inlineFormat;
+  if (vuzSplitInlineFormat(text, expression, inlineFormat)) {
+    // As an inline TfrxFormat holds it: no thousand separator of its own.
+    p.hasFormat = true;
+    p.format.Kind = inlineFormat.Kind;
+    p.format.DecimalSeparator = inlineFormat.DecimalSeparator;
+    p.format.FormatStr = inlineFormat.FormatStr;
+  }
+  p.narrowed = _UnicodeToAnsi(expression, charset);
+  if (rtl::SameText(p.narrowed, "TOTALPAGES#"))
+    p.macro = TMacro::TotalPages;
+  else if (rtl::SameText(p.narrowed, "COPYNAME#"))
+    p.macro = TMacro::CopyName;
+  return p;
+}
+
+WideString TfrxCustomMemoView::CalcAndFormat(const PreparedExpression& p) {
+  switch (p.macro) {
+    case TMacro::TotalPages: CurrentValue = rtl::Variant(WideString(kTotalPagesMacro)); break;
+    case TMacro::CopyName: CurrentValue = rtl::Variant(WideString(kCopyNameMacro)); break;
+    case TMacro::None: CurrentValue = ReportCalc(p.narrowed); break;
+  }
+  if (hideZeros_ && vuzIsHiddenZero(CurrentValue)) return WideString();
+  const int charset = ConvertsCharset() ? int{Font()->Charset()} : kNoConversion;
+  if (p.hasFormat) return vuzFormatValue(CurrentValue, p.format, charset);
+  return vuzFormatValue(CurrentValue, ValueFormatOf(*displayFormat_), charset);
 }
 
 WideString TfrxCustomMemoView::CalcAndFormat(const WideString& text) {
-  WideString expression = text;
-  TfrxValueFormat inlineFormat;
-  std::unique_ptr<TfrxFormat> format;
-  if (vuzSplitInlineFormat(text, expression, inlineFormat)) {
-    format = std::make_unique<TfrxFormat>();
-    format->SetKind(static_cast<TfrxFormatKind>(inlineFormat.Kind));
-    format->SetDecimalSeparator(inlineFormat.DecimalSeparator);
-    format->SetFormatStr(inlineFormat.FormatStr);
-  }
-  const AnsiString narrowed = _UnicodeToAnsi(expression, ConvertsCharset() ? Font()->Charset() : int{DEFAULT_CHARSET});
-  if (rtl::SameText(narrowed, "TOTALPAGES#")) {
-    CurrentValue = rtl::Variant(WideString(kTotalPagesMacro));
-  } else if (rtl::SameText(narrowed, "COPYNAME#")) {
-    CurrentValue = rtl::Variant(WideString(kCopyNameMacro));
-  } else {
-    CurrentValue = ReportCalc(narrowed);
-  }
-  if (hideZeros_ && vuzIsHiddenZero(CurrentValue)) return WideString();
-  return FormatData(CurrentValue, format.get());
+  return CalcAndFormat(PrepareExpression(text, ExpressionCharset()));
+}
+
+std::shared_ptr<const TfrxCustomMemoView::PreparedText> TfrxCustomMemoView::PrepareText(const WideString& text,
+                                                                                        int charset) {
+  const PreparedText* p = prepared_.get();
+  if (p && p->charset == charset && p->text == text && p->open == openDelimiter_ && p->close == closeDelimiter_)
+    return prepared_;
+  auto fresh = std::make_shared<PreparedText>();
+  fresh->text = text;
+  fresh->open = openDelimiter_;
+  fresh->close = closeDelimiter_;
+  fresh->charset = charset;
+  fresh->hasOpen = vuzSplitExpressions(text, openDelimiter_, closeDelimiter_, fresh->cut);
+  fresh->expressions.reserve(fresh->cut.parts.size());
+  for (const TfrxExpressionParts::Part& part : fresh->cut.parts)
+    fresh->expressions.push_back(PrepareExpression(part.expression, charset));
+  prepared_ = fresh;
+  return prepared_;
 }
 
 void TfrxCustomMemoView::ExtractMacros() {
@@ -148,7 +216,7 @@ AnsiString TfrxCustomMemoView::GetComponentText() {
 
 void TfrxCustomMemoView::BeforePrint() {
   TfrxStretcheable::BeforePrint();
-  if (!IsDataField()) SavedText = Text();
+  if (!IsDataField()) memo_->GetTextStr(SavedText);
 }
 
 void TfrxCustomMemoView::AfterPrint() {
@@ -183,10 +251,25 @@ void TfrxCustomMemoView::GetData() {
       vuzSplitDelimiters(rtl::AnsiToWide(expressionDelimiters_), openDelimiter_, closeDelimiter_);
       splitDelimitersOf_ = expressionDelimiters_;
     }
-    WideString text = Text();
-    if (vuzExpandExpressions(text, openDelimiter_, closeDelimiter_,
-                             [this](const WideString& e) { return CalcAndFormat(e); }))
-      SetText(text);
+    // Held for the whole filling: an expression may reach this memo again.
+    memo_->GetTextStr(fillSource_);
+    const std::shared_ptr<const PreparedText> prepared = PrepareText(fillSource_, ExpressionCharset());
+    if (prepared->hasOpen) {
+      if (prepared->cut.parts.empty()) {
+        SetText(prepared->text);
+      } else {
+        // A local buffer while an expression runs: it may fill this memo again.
+        WideString filled = std::move(filled_);
+        filled.clear();
+        for (std::size_t k = 0; k < prepared->cut.parts.size(); ++k) {
+          filled += prepared->cut.parts[k].text;
+          filled += CalcAndFormat(prepared->expressions[k]);
+        }
+        filled += prepared->cut.tail;
+        SetText(filled);
+        filled_ = std::move(filled);
+      }
+    }
   }
 
   ReportSetLocalValue(CurrentValue);
@@ -238,10 +321,23 @@ AnsiString Attr(const char* name, const AnsiString& value) { return AnsiString("
 AnsiString BoolText(bool v) { return v ? "1" : "0"; }
 bool FloatDiffers(long double a, long double b) { return std::fabs(a - b) > 0.0001L; }
 
+// A line that is the same in UTF-8 and needs no escaping: plain ASCII
+// without line ends, quotes, angle brackets or ampersands.
+bool IsPlainLine(const WideString& line) {
+  for (char16_t c : line)
+    if (c >= 0x80 || c == u'\n' || c == u'\r' || c == u'"' || c == u'<' || c == u'>' || c == u'&') return false;
+  return true;
+}
+
 // The text as the prepared pages keep it: UTF-8, without the last line end.
 AnsiString StoredText(const TWideStrings& memo) {
   if (memo.Count() == 0) return AnsiString();
-  if (memo.Count() == 1) return vuzUtf8ToXML(rtl::WideToUtf8(memo.Get(0)));
+  if (memo.Count() == 1) {
+    // Most memos of a row hold one short plain line: copied as it is.
+    const WideString& line = memo.LineRef(0);
+    if (IsPlainLine(line)) return AnsiString(line.begin(), line.end());
+    return vuzUtf8ToXML(rtl::WideToUtf8(line));
+  }
   WideString text = memo.Text();
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0) text.resize(text.size() - 2);
   return vuzUtf8ToXML(rtl::WideToUtf8(text));
@@ -251,7 +347,10 @@ AnsiString StoredText(const TWideStrings& memo) {
 
 AnsiString TfrxCustomMemoView::Diff(TfrxComponent* other) {
   std::unique_ptr<TfrxCustomMemoView> defaults;
-  auto* m = dynamic_cast<TfrxCustomMemoView*>(other);
+  // The source object is of the memo's own class almost always: the type
+  // test is much cheaper than the cast's walk through the classes.
+  auto* m = other && typeid(*other) == typeid(*this) ? static_cast<TfrxCustomMemoView*>(other)
+                                                     : dynamic_cast<TfrxCustomMemoView*>(other);
   if (!m) {
     defaults = std::make_unique<TfrxCustomMemoView>(nullptr);
     m = defaults.get();

@@ -201,6 +201,18 @@ class TfrxCustomMemoView : public TfrxStretcheable {
   // split from (GetData runs for every row).
   AnsiString splitDelimitersOf_;
   WideString openDelimiter_, closeDelimiter_;
+  // The text last filled, cut at its expressions, each made ready to be
+  // evaluated: a data band's memo fills the same text for every row.
+  struct PreparedExpression;
+  struct PreparedText;
+  std::shared_ptr<const PreparedText> prepared_;
+  // Buffers the filling reuses from row to row.
+  WideString fillSource_, filled_;
+  std::shared_ptr<const PreparedText> PrepareText(const WideString& text, int charset);
+  PreparedExpression PrepareExpression(const WideString& text, int charset) const;
+  WideString CalcAndFormat(const PreparedExpression& expression);
+  // The code page expressions are narrowed through before they are evaluated.
+  int ExpressionCharset() const;
   bool firstParaBreak_ = false;
   bool lastParaBreak_ = false;
   TfrxCustomMemoView* flowTo_ = nullptr;

@@ -164,25 +164,45 @@ void vuzSplitDelimiters(const WideString& delimiters, WideString& open, WideStri
   close = delimiters.substr(comma + 1, 255);
 }
 
-bool vuzExpandExpressions(WideString& text, const WideString& open, const WideString& close,
-                          const std::function<WideString(const WideString&)>& evaluate) {
+bool vuzSplitExpressions(const WideString& text, const WideString& open, const WideString& close,
+                         TfrxExpressionParts& out) {
+  out.parts.clear();
+  out.tail.clear();
   if (open.empty() || close.empty() || text.find(open) == WideString::npos) return false;
+  // The scan only ever looks at the text from an opening delimiter on, so
+  // cutting the text as it stands reads it as filling it in place would.
   std::size_t from = 0;
   for (;;) {
     const std::size_t at = text.find(open, from);
     if (at == WideString::npos) break;
     int i = static_cast<int>(at) + 1;
     int j = i;
-    const WideString expression = vuzGetBrackedVariableW(text, open, close, i, j);
+    WideString expression = vuzGetBrackedVariableW(text, open, close, i, j);
     if (i == j) break;
     // The scan answers the rest of the text for an opening delimiter that is
     // never closed: such a text prints as it is.
     const std::size_t closeAt = static_cast<std::size_t>(j) - close.size();
     if (static_cast<std::size_t>(j) < close.size() || !StartsAt(text, closeAt, close)) break;
-    const WideString value = evaluate(expression);
-    text.replace(static_cast<std::size_t>(i - 1), static_cast<std::size_t>(j - i + 1), value);
-    from = static_cast<std::size_t>(i - 1) + value.size();
+    const auto start = static_cast<std::size_t>(i - 1);
+    out.parts.push_back({text.substr(from, start - from), std::move(expression)});
+    from = static_cast<std::size_t>(j);
   }
+  out.tail = text.substr(from);
+  return true;
+}
+
+bool vuzExpandExpressions(WideString& text, const WideString& open, const WideString& close,
+                          const std::function<WideString(const WideString&)>& evaluate) {
+  TfrxExpressionParts cut;
+  if (!vuzSplitExpressions(text, open, close, cut)) return false;
+  if (cut.parts.empty()) return true;
+  WideString filled;
+  for (const TfrxExpressionParts::Part& part : cut.parts) {
+    filled += part.text;
+    filled += evaluate(part.expression);
+  }
+  filled += cut.tail;
+  text = std::move(filled);
   return true;
 }
 

@@ -9,6 +9,7 @@
 // does not fit its format falls back to its plain text.
 #pragma once
 #include <functional>
+#include <vector>
 
 #include "platform/rtl/strings.h"
 #include "platform/rtl/variant.h"
@@ -55,6 +56,24 @@ bool vuzIsHiddenZero(const rtl::Variant& value);
 
 // The opening and closing delimiters of "open,close" (ExpressionDelimiters).
 void vuzSplitDelimiters(const WideString& delimiters, WideString& open, WideString& close);
+
+// A text cut at its bracketed expressions: each piece of plain text with the
+// expression that follows it, then the plain text after the last one. A
+// memo keeps its text cut while the text stays the same, since it is filled
+// again for every row.
+struct TfrxExpressionParts {
+  struct Part {
+    WideString text;        // the plain text before the expression
+    WideString expression;  // what stands between the delimiters
+  };
+  std::vector<Part> parts;
+  WideString tail;
+};
+
+// Cuts the text the way vuzExpandExpressions reads it. Answers whether the
+// text contains the opening delimiter at all (without it, nothing is cut).
+bool vuzSplitExpressions(const WideString& text, const WideString& open, const WideString& close,
+                         TfrxExpressionParts& out);
 
 // Replaces every bracketed expression of the text (nesting-aware, delimiters
 // inside quoted strings ignored) by what `evaluate` makes of it, scanning on

@@ -282,6 +282,7 @@ class TfrxReport : public TfrxComponent, public TfrxReportServices {
   explicit TfrxReport(rtl::TComponent* owner = nullptr);
   ~TfrxReport() override;
   TfrxReportServices* AsReportServices() override { return this; }
+  TfrxReport* AsReport() override { return this; }
 
   // ---- services of the tree
   TfrxXMLSerializer* ActiveSerializer() const override { return activeSerializer_; }

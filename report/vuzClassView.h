@@ -187,6 +187,7 @@ class TfrxView : public TfrxReportComponent {
   explicit TfrxView(rtl::TComponent* owner);
   TfrxView(rtl::TComponent* owner, std::uint16_t flags);
   ~TfrxView() override;
+  TfrxView* AsView() override { return this; }
 
   // ---- published on every view
   TfrxAlign Align() const { return align_; }

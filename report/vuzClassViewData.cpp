@@ -80,7 +80,7 @@ void DiffLine(TDiffText& d, const AnsiString& prefix, const TfrxFrame& mine, con
 AnsiString TfrxView::Diff(TfrxComponent* other) { return TfrxReportComponent::Diff(other) + ViewDiff(other); }
 
 AnsiString TfrxView::ViewDiff(TfrxComponent* other) {
-  auto* v = dynamic_cast<TfrxView*>(other);
+  TfrxView* v = other ? other->AsView() : nullptr;
   if (!v) return AnsiString();
   TDiffText d;
   if (brushStyle_ != v->brushStyle_) d.Int("BrushStyle", brushStyle_);

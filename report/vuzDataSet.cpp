@@ -28,11 +28,24 @@ std::unique_ptr<TfrxGlobalDataSetList>& GlobalList() {
 }
 }  // namespace
 
+void TfrxGlobalDataSetList::Add(TfrxDataSet* d) {
+  if (!d || positions_.count(d)) return;
+  positions_.emplace(d, items_.size());
+  items_.push_back(d);
+}
+
 void TfrxGlobalDataSetList::Remove(TfrxDataSet* d) {
-  // From the end: datasets mostly go in the reverse order they came (a
-  // template of many data bands frees their counting datasets last first).
-  auto it = std::find(items_.rbegin(), items_.rend(), d);
-  if (it != items_.rend()) items_.erase(std::next(it).base());
+  auto it = positions_.find(d);
+  if (it == positions_.end()) return;
+  items_[it->second] = nullptr;
+  positions_.erase(it);
+  if (++holes_ * 2 > items_.size()) Compact();
+}
+
+void TfrxGlobalDataSetList::Compact() {
+  std::erase(items_, nullptr);
+  holes_ = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i) positions_[items_[i]] = i;
 }
 
 TfrxGlobalDataSetList* vuzDataSetList() { return GlobalList().get(); }
@@ -48,7 +61,7 @@ TfrxDataSet* vuzFindDataSet(TfrxDataSet* defaultDataSet, const AnsiString& name,
   if (!list) return defaultDataSet;
   const bool ownerIsReport = owner->ClassType().InheritsFrom("TfrxReport");
   for (TfrxDataSet* d : list->Items()) {
-    if (!rtl::AnsiSameText(d->UserName(), name)) continue;
+    if (!d || !rtl::AnsiSameText(d->UserName(), name)) continue;
     rtl::TComponent* holder = d->Owner();
     // Two reports never see each other's datasets.
     if (ownerIsReport && holder && holder != owner && holder->ClassType().InheritsFrom("TfrxReport")) continue;
@@ -61,7 +74,7 @@ void vuzGetDataSetList(rtl::TStrings& list) {
   list.Clear();
   if (TfrxGlobalDataSetList* all = vuzDataSetList())
     for (TfrxDataSet* d : all->Items())
-      if (!d->UserName().empty() && d->Enabled()) list.AddObject(d->UserName(), d);
+      if (d && !d->UserName().empty() && d->Enabled()) list.AddObject(d->UserName(), d);
 }
 
 // ---------------------------------------------------------------- TfrxDataSet

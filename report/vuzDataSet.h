@@ -7,6 +7,7 @@
 // (the handler decides where the data ends); the engine guards its loops.
 #pragma once
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/rtl/components.h"
@@ -170,17 +171,27 @@ class TfrxCustomDatabase : public TfrxDialogComponent {
 
 // Every dataset in order of creation; Lock and Unlock do nothing (everything
 // runs on one thread).
+//
+// A removal takes constant time wherever the dataset stands: a template of
+// many data bands frees its counting datasets while the copies the prepared
+// pages made of them stay behind them in the list, so a search for each one
+// would make freeing such a template grow with the square of its bands.
+// Removed datasets leave a hole until the holes are as many as the datasets.
 class TfrxGlobalDataSetList {
  public:
   void Lock() {}
   void Unlock() {}
+  // In order of creation; removed ones are nil (skip them).
   const std::vector<TfrxDataSet*>& Items() const { return items_; }
-  int Count() const { return static_cast<int>(items_.size()); }
-  void Add(TfrxDataSet* d) { items_.push_back(d); }
+  int Count() const { return static_cast<int>(items_.size() - holes_); }
+  void Add(TfrxDataSet* d);
   void Remove(TfrxDataSet* d);
 
  private:
+  void Compact();
   std::vector<TfrxDataSet*> items_;
+  std::unordered_map<const TfrxDataSet*, std::size_t> positions_;
+  std::size_t holes_ = 0;
 };
 // The list made by ReportClassesStartup; nil before it and after shut-down.
 TfrxGlobalDataSetList* vuzDataSetList();

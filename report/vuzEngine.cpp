@@ -482,11 +482,12 @@ bool TfrxEngine::CanShow(TfrxComponent* bandOrPage, bool printIfEmpty) {
   if (printIfEmpty) return true;
   std::vector<TfrxBand*>* subBands = nullptr;
   bool result = false;
-  if (auto* page = As<TfrxReportPage>(bandOrPage)) {
-    subBands = &page->SubBands();
-  } else if (auto* band = As<TfrxBand>(bandOrPage)) {
+  // A band far more often than a page: the cast that fails is the dear one.
+  if (auto* band = As<TfrxBand>(bandOrPage)) {
     subBands = &band->SubBands();
     result = subBands->empty();
+  } else if (auto* page = As<TfrxReportPage>(bandOrPage)) {
+    subBands = &page->SubBands();
   } else {
     return false;
   }
@@ -530,10 +531,10 @@ void TfrxEngine::ShowDataBands(TfrxComponent* parent) {
   int cutPosition = 0;
   int footerPosition = 0;
   std::vector<TfrxBand*> subBands;
-  if (auto* page = As<TfrxReportPage>(parent))
-    subBands = page->SubBands();
-  else if (auto* band = As<TfrxBand>(parent))
+  if (auto* band = As<TfrxBand>(parent))
     subBands = band->SubBands();
+  else if (auto* page = As<TfrxReportPage>(parent))
+    subBands = page->SubBands();
 
   for (TfrxBand* b : subBands) {
     auto* band = static_cast<TfrxDataBand*>(b);

@@ -142,6 +142,12 @@ void TWideStrings::AssignTo(rtl::TPersistent* dest) const {
 
 WideString TWideStrings::GetTextStr() const {
   WideString out;
+  GetTextStr(out);
+  return out;
+}
+
+void TWideStrings::GetTextStr(WideString& out) const {
+  out.clear();
   std::size_t size = 0;
   for (const auto& e : entries_) size += e.text.size() + 2;
   out.reserve(size);
@@ -149,22 +155,30 @@ WideString TWideStrings::GetTextStr() const {
     out += e.text;
     out += u"\r\n";
   }
-  return out;
 }
 
 void TWideStrings::SetTextStr(const WideString& text) {
-  Clear();
+  // The lines already held lend their buffers to the new ones: a memo's
+  // text is set back and forth for every row it prints.
+  std::size_t count = 0;
   std::size_t i = 0;
   const std::size_t n = text.size();
   auto at = [&](std::size_t k) -> char16_t { return k < n ? text[k] : u'\0'; };
   while (at(i) != u'\0') {
     const std::size_t start = i;
-    while (at(i) != u'\0' && at(i) != u'\r' && at(i) != u'\n' && at(i) != u'\u2028') ++i;
-    entries_.push_back({WideString(text, start, i - start), nullptr});
+    while (i < n && text[i] != u'\0' && text[i] != u'\r' && text[i] != u'\n' && text[i] != u'\u2028') ++i;
+    if (count < entries_.size()) {
+      entries_[count].text.assign(text, start, i - start);
+      entries_[count].object = nullptr;
+    } else {
+      entries_.push_back({WideString(text, start, i - start), nullptr});
+    }
+    ++count;
     if (at(i) == u'\r') ++i;
     if (at(i) == u'\n') ++i;
     if (at(i) == u'\u2028') ++i;
   }
+  entries_.resize(count);
 }
 
 namespace {

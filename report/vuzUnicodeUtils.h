@@ -29,6 +29,8 @@ class TWideStrings : public rtl::TPersistent {
   int Count() const { return static_cast<int>(entries_.size()); }
   // An index outside the list gives an empty string.
   WideString Get(int index) const;
+  // The line itself, without a copy; the index must be inside the list.
+  const WideString& LineRef(int index) const { return entries_[static_cast<std::size_t>(index)].text; }
   WideString operator[](int index) const { return Get(index); }
   // Same as Insert.
   void Put(int index, const WideString& s) { Insert(index, s); }
@@ -52,6 +54,9 @@ class TWideStrings : public rtl::TPersistent {
 
   // Every line followed by CR LF.
   WideString GetTextStr() const;
+  // The same into `out`, whose buffer is reused (a memo saves its text for
+  // every row it prints).
+  void GetTextStr(WideString& out) const;
   // Lines end at CR, LF, CR LF or U+2028; the text ends at U+0000.
   void SetTextStr(const WideString& text);
   WideString Text() const { return GetTextStr(); }

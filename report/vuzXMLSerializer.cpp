@@ -35,17 +35,16 @@ class WritingScope {
   TfrxComponent* b_;
 };
 
-AnsiString WithoutLastLineBreak(AnsiString text) {
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
-  return text;
-}
+AnsiString WithoutLastLineBreak(AnsiString text) { return vuzWithoutLastLineBreak(std::move(text)); }
+
+}  // namespace
 
 // A class's property by name, as TClassInfo::FindProperty answers it; each
 // thread keeps the answers per class, since reading and copying objects asks
 // for every attribute of every object (a walk over all properties with a
 // text comparison each). Names are kept up to a bound, so hostile input
 // with ever new names cannot grow the table without end.
-const rtl::TPropInfo* FindProperty(const rtl::TClassInfo& cls, std::string_view name) {
+const rtl::TPropInfo* vuzCachedProperty(const rtl::TClassInfo& cls, std::string_view name) {
   constexpr std::size_t kMaxNamesPerClass = 1024;
   thread_local std::unordered_map<const rtl::TClassInfo*, std::unordered_map<std::string, const rtl::TPropInfo*>> known;
   // Property names compare without regard to ASCII case.
@@ -59,21 +58,41 @@ const rtl::TPropInfo* FindProperty(const rtl::TClassInfo& cls, std::string_view 
   return found;
 }
 
-TfrxComponent* AsComponent(rtl::TPersistent* object) { return dynamic_cast<TfrxComponent*>(object); }
-
-bool IsReportObject(TfrxComponent* c) { return c && c->IsKind(TfrxComponent::ckReport); }
-
-// The text lines of a text object (its published "Memo"); nil for other objects.
-TWideStrings* MemoLinesOf(TfrxComponent* c) {
+TWideStrings* vuzMemoLinesOf(TfrxComponent* c) {
   if (!c || !c->IsKind(TfrxComponent::ckCustomMemoView)) return nullptr;
-  const rtl::TPropInfo* p = FindProperty(c->ClassType(), "Memo");
+  const rtl::TPropInfo* p = vuzCachedProperty(c->ClassType(), "Memo");
   if (!p || p->Kind != rtl::pkWideStrings) return nullptr;
   return dynamic_cast<TWideStrings*>(p->GetObject(*c));
 }
 
+AnsiString vuzWithoutLastLineBreak(AnsiString text) {
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  return text;
+}
+
+namespace {
+
+const rtl::TPropInfo* FindProperty(const rtl::TClassInfo& cls, std::string_view name) {
+  return vuzCachedProperty(cls, name);
+}
+
+TfrxComponent* AsComponent(rtl::TPersistent* object) { return dynamic_cast<TfrxComponent*>(object); }
+
+bool IsReportObject(TfrxComponent* c) { return c && c->IsKind(TfrxComponent::ckReport); }
+
+TWideStrings* MemoLinesOf(TfrxComponent* c) { return vuzMemoLinesOf(c); }
+
 TWideStrings* MemoLines(rtl::TPersistent* object) { return MemoLinesOf(AsComponent(object)); }
 
 AnsiString Attribute(const AnsiString& name, const AnsiString& value) { return " " + name + "=\"" + value + "\""; }
+
+// FloatToStr's text: whole values of at most 15 digits are written as the
+// integer itself (the general form keeps 15 digits), which most sizes and
+// positions of a template are, without the general conversion.
+AnsiString FloatText(long double v) {
+  if (v == std::trunc(v) && std::fabs(v) < 1e15L) return std::to_string(static_cast<long long>(v));
+  return rtl::FloatToStr(v);
+}
 
 }  // namespace
 
@@ -88,19 +107,21 @@ void TfrxXMLSerializer::AddError(const AnsiString& text) { errors_.Add(text); }
 
 // ---------------------------------------------------------------- writing
 
+void TfrxXMLSerializer::WriteDefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor,
+                                         rtl::TMemoryStream& out) {
+  rtl::TWriter writer(out);
+  writer.Root = owner_;
+  writer.Ancestor = ancestor;
+  writer.WriteDefinedProperties(*object);
+}
+
 AnsiString TfrxXMLSerializer::DefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor) {
-  auto bytesOf = [this](rtl::TPersistent* o, rtl::TPersistent* a, rtl::TMemoryStream& out) {
-    rtl::TWriter writer(out);
-    writer.Root = owner_;
-    writer.Ancestor = a;
-    writer.WriteDefinedProperties(*o);
-  };
   rtl::TMemoryStream own;
-  bytesOf(object, ancestor, own);
+  WriteDefinedData(object, ancestor, own);
   if (own.Size() == 0) return AnsiString();
   if (ancestor) {
     rtl::TMemoryStream theirs;
-    bytesOf(ancestor, nullptr, theirs);
+    WriteDefinedData(ancestor, nullptr, theirs);
     if (vuzStreamCRC32(own) == vuzStreamCRC32(theirs)) return AnsiString();
   }
   return vuzStreamToString(own);
@@ -139,7 +160,7 @@ AnsiString TfrxXMLSerializer::ObjToXML(rtl::TPersistent* object, const AnsiStrin
       case rtl::pkFloat: {
         const long double v = p->GetFloat(*object);
         if (ancestor && !all && std::fabs(v - p->GetFloat(*ancestor)) <= 0.000001L) break;
-        emit(name, rtl::FloatToStr(v));
+        emit(name, FloatText(v));
         break;
       }
       case rtl::pkString:
@@ -268,6 +289,17 @@ void TfrxXMLSerializer::ReadPropData(rtl::TPersistent* object, const AnsiString&
   readerStream_.SetSize(0);
   vuzStringToStream(hex, readerStream_);
   readerStream_.SetSize(readerStream_.Position());
+  ReadPropStream(object);
+}
+
+void TfrxXMLSerializer::ReadPropBytes(rtl::TPersistent* object, const AnsiString& bytes) {
+  readerStream_.SetSize(0);
+  readerStream_.SetPosition(0);
+  readerStream_.WriteString(bytes);
+  ReadPropStream(object);
+}
+
+void TfrxXMLSerializer::ReadPropStream(rtl::TPersistent* object) {
   readerStream_.SetPosition(0);
   rtl::TReader reader(readerStream_);
   reader.Root = owner_;

@@ -9,6 +9,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/rtl/filer.h"
@@ -86,6 +87,8 @@ class TfrxXMLSerializer {
   void CopyFixupList(std::vector<TfrxFixupItem>* list) const;
 
  private:
+  // Copies one object's stored properties with this class's own reading.
+  friend class TfrxStoredProperties;
   void ApplyAttribute(rtl::TPersistent* object, const AnsiString& name, const AnsiString& value);
   // What the undotted attributes of one object need to know of it, found
   // once per object instead of once per attribute.
@@ -100,6 +103,10 @@ class TfrxXMLSerializer {
   void ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, const AnsiString& name,
                      const AnsiString& value);
   void ReadPropData(rtl::TPersistent* object, const AnsiString& hex);
+  // The same from the bytes themselves, and from what readerStream_ holds.
+  void ReadPropBytes(rtl::TPersistent* object, const AnsiString& bytes);
+  void ReadPropStream(rtl::TPersistent* object);
+  void WriteDefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor, rtl::TMemoryStream& out);
   AnsiString DefinedData(rtl::TPersistent* object, rtl::TPersistent* ancestor);
   void FillItem(TfrxComponent* object, TfrxXMLItem* item, bool saveChildren, bool saveRealClass, bool isRoot);
   AnsiString DecodeString(const AnsiString& escaped) const;
@@ -111,6 +118,14 @@ class TfrxXMLSerializer {
   rtl::TMemoryStream readerStream_;
   rtl::TStream* stream_;
 };
+
+// A class's property by name, without regard to ASCII case, as the reader
+// finds it (the answers are kept per class and thread).
+const rtl::TPropInfo* vuzCachedProperty(const rtl::TClassInfo& cls, std::string_view name);
+// The text lines of a text object (its published "Memo"); nil for other objects.
+TWideStrings* vuzMemoLinesOf(TfrxComponent* c);
+// The text without one CR LF at its end, as the writer stores lists and memo texts.
+AnsiString vuzWithoutLastLineBreak(AnsiString text);
 
 // The report's stored collections ("Datasets", "Variables", "Style") in the
 // component's defined data: while the template writer writes the component,

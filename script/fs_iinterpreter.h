@@ -16,6 +16,7 @@
 // statements (fs_istatements.h).
 #pragma once
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -645,6 +646,10 @@ class TfsScript : public rtl::TComponent {
   void FreeEntries(Pred drop);
 
   std::vector<Entry> entries_;
+  // The first letters (upper-cased) that names of entries ever started
+  // with: a report asks for many names that are not the script's, and most
+  // of them are turned away here without a search.
+  std::bitset<256> firstLetters_;
   std::unique_ptr<TfsStatement> mainStatement_;
   // Unit name -> sorted line numbers that hold statements.
   std::vector<std::pair<AnsiString, std::vector<int>>> unitLines_;

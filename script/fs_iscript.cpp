@@ -57,6 +57,7 @@ size_t TfsScript::LowerBound(std::string_view name) const {
 void TfsScript::Add(const AnsiString& name, rtl::TObject* object) {
   TfsCustomVariable* item = AsItem(object);
   if (item) item->RegisteredBy = RegisteredBy;
+  if (!name.empty()) firstLetters_.set(static_cast<unsigned char>(rtl::AnsiUpperChar(name[0])));
   // Before the entries of an equal name: the last added is found first.
   entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(LowerBound(name)), Entry{name, object, item});
 }
@@ -74,6 +75,8 @@ void TfsScript::Remove(rtl::TObject* object) {
 }
 
 TfsCustomVariable* TfsScript::FindLocal(std::string_view name) const {
+  // Names that compare equal have first letters equal after upper-casing.
+  if (!name.empty() && !firstLetters_.test(static_cast<unsigned char>(rtl::AnsiUpperChar(name[0])))) return nullptr;
   size_t i = LowerBound(name);
   if (i < entries_.size() && rtl::AnsiCompareText(entries_[i].name, name) == 0) return entries_[i].item;
   return nullptr;

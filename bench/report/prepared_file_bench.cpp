@@ -1,9 +1,13 @@
 // A prepared-report file that holds one very large text: a report whose
 // only page carries a text object of N megabytes (lines of 79 letters, one
-// single line, or short Russian lines with characters the file escapes), prepared by the engine, saved as a
-// prepared-report file and then loaded back and its page rebuilt, as the preview does when it opens such a file. Every
-// step that copies the rest of the text for each attribute, line or character it reads makes the load grow with N
-// squared.
+// single line, short Russian lines with characters the file escapes, or
+// Russian words broken every 10 to 80 characters), prepared by the engine,
+// saved as a prepared-report file and then loaded back and its page
+// rebuilt, as the preview does when it opens such a file; the "Open"
+// benchmarks also draw the page at 96 dpi, as the preview shows it. Every
+// step that copies the rest of the text for each attribute, line or
+// character it reads makes the load grow with N squared: compare MB:1 with
+// MB:10 (ten times the time is linear).
 //
 // Argument: the text's size in MB; ctest's smoke run takes the smallest.
 // Counters: the growth of the process's peak resident memory over the load
@@ -19,6 +23,7 @@
 #include <string>
 
 #include "bench/report_engine_scope.h"
+#include "platform/gfx/bitmap.h"
 #include "preview/vuzPreviewPages.h"
 #include "report/vuzClassBands.h"
 #include "report/vuzClassMemo.h"
@@ -38,13 +43,23 @@ long PeakKb() {
 }
 
 // The shapes of text measured.
-enum Shape { kLatinLines, kOneLine, kRussianShortLines };
+enum Shape { kLatinLines, kOneLine, kRussianShortLines, kRussianVaryingLines };
 
 std::string BigText(std::size_t bytes, Shape shape) {
   std::string text;
   text.reserve(bytes + 80);
   int line = 0;
   while (text.size() < bytes) {
+    if (shape == kRussianVaryingLines) {
+      // Russian words, a line break every 10 to 80 characters.
+      static const char16_t* const kWords[] = {u"кирпич ", u"сушка ", u"влажность ", u"т ", u"температура ", u"ок "};
+      const std::size_t length = 10 + static_cast<std::size_t>(line * 37 % 71);
+      rtl::WideString one;
+      for (int w = line; one.size() < length; ++w) one += kWords[w % 6];
+      ++line;
+      text += rtl::WideToUtf8(one.substr(0, length)) + "\r\n";
+      continue;
+    }
     if (shape == kRussianShortLines) {
       // Two-byte letters and characters the file must escape.
       text += "Строка № " + std::to_string(++line) + " <\"&\">\r\n";
@@ -117,6 +132,46 @@ void LoadBigText(benchmark::State& state, Shape shape) {
   state.counters["peak_MB"] = peakMb;
   state.counters["text_MB"] = static_cast<double>(bytes) / 1e6;
 }
+
+// The same file opened as the preview opens it: loaded, and its first page
+// drawn at 96 dpi.
+void LoadAndDraw(benchmark::State& state, Shape shape) {
+  Started started;
+  const std::size_t bytes = static_cast<std::size_t>(state.range(0)) * 1'000'000;
+  const SavedFile file(bytes, shape);
+  if (!file.ok) {
+    state.SkipWithError("the report did not prepare one page");
+    return;
+  }
+  double peakMb = 0;
+  for (auto _ : state) {
+    TfrxReport report;
+    report.EngineOptions()->NewSilentMode = simSilent;
+    const long before = PeakKb();
+    report.PreviewPages()->LoadFromFile(file.name, true);
+    gfx::TBitmap bitmap(794, 1123);
+    report.PreviewPages()->DrawPage(0, bitmap.Canvas(), 1, 1, 0, 0);
+    benchmark::DoNotOptimize(bitmap.PixelColor(400, 20));
+    peakMb = static_cast<double>(PeakKb() - before) / 1024.0;
+  }
+  state.counters["peak_MB"] = peakMb;
+}
+void BM_OpenPreparedBigMemoOneLine(benchmark::State& state) { LoadAndDraw(state, kOneLine); }
+void BM_OpenPreparedBigMemoVaryingLines(benchmark::State& state) { LoadAndDraw(state, kRussianVaryingLines); }
+BENCHMARK(BM_OpenPreparedBigMemoVaryingLines)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_OpenPreparedBigMemoOneLine)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_LoadPreparedBigMemoLines(benchmark::State& state) { LoadBigText(state, kLatinLines); }
 void BM_LoadPreparedBigMemoOneLine(benchmark::State& state) { LoadBigText(state, kOneLine); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -119,6 +120,77 @@ namespace detail {
 
 namespace {
 
+// The 18 significant digits of a double of ordinary size, rounded to nearest
+// with ties to even as printf and to_chars round, worked out exactly in
+// 128-bit integers: the value is m * 2^e, so the digits are m * 10^s / 2^-e
+// for the s that leaves 18 digits before the point. Answers false for
+// values it does not take (very large or very small ones, subnormals).
+bool Fast18(double a, DecimalDigits& d) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &a, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  if (biased == 0 || biased == 0x7FF) return false;
+  const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  const int shift = 1075 - biased;  // a = m / 2^shift
+  if (shift < 1 || shift > 120) return false;
+  static constexpr std::uint64_t kPow10[] = {1ULL,
+                                             10ULL,
+                                             100ULL,
+                                             1000ULL,
+                                             10000ULL,
+                                             100000ULL,
+                                             1000000ULL,
+                                             10000000ULL,
+                                             100000000ULL,
+                                             1000000000ULL,
+                                             10000000000ULL,
+                                             100000000000ULL,
+                                             1000000000000ULL,
+                                             10000000000000ULL,
+                                             100000000000000ULL,
+                                             1000000000000000ULL,
+                                             10000000000000000ULL,
+                                             100000000000000000ULL,
+                                             1000000000000000000ULL,
+                                             10000000000000000000ULL};
+  constexpr std::uint64_t kLow = kPow10[17], kHigh = kPow10[18];
+  // The decimal exponent from the binary one, corrected when it is one off.
+  int e10 = static_cast<int>(std::floor((biased - 1023) * 0.30102999566398120));
+  using U128 = unsigned __int128;
+  U128 q = 0, rest = 0;
+  for (int attempt = 0;; ++attempt) {
+    const int s = 17 - e10;
+    // 10^s below 2^75 keeps m * 10^s inside 128 bits.
+    if (s < 0 || s > 22 || attempt > 2) return false;
+    const U128 scale = s <= 19 ? U128{kPow10[s]} : U128{kPow10[19]} * kPow10[s - 19];
+    const U128 n = U128{m} * scale;
+    q = n >> shift;
+    rest = n - (q << shift);
+    if (q < kLow) {
+      --e10;
+    } else if (q >= kHigh) {
+      ++e10;
+    } else {
+      break;
+    }
+  }
+  const U128 half = U128{1} << (shift - 1);
+  if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+  if (q == kHigh) {
+    q = kLow;
+    ++e10;
+  }
+  auto digits = static_cast<std::uint64_t>(q);
+  for (int i = 17; i >= 0; --i) {
+    d.digits[i] = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  }
+  d.count = 18;
+  d.exponent = e10 + 1;
+  while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+  return true;
+}
+
 DecimalDigits Raw18(long double v) {
   DecimalDigits d;
   if (std::isnan(v)) {
@@ -135,6 +207,7 @@ DecimalDigits Raw18(long double v) {
   long double a = std::fabs(v);
   double asDouble = static_cast<double>(a);
   if (static_cast<long double>(asDouble) == a) {
+    if (Fast18(asDouble, d)) return d;
     // Most values are doubles: to_chars gives the same correctly rounded
     // digits as printf, several times faster.
     auto r = std::to_chars(buf, buf + sizeof buf - 1, asDouble, std::chars_format::scientific, 17);

@@ -104,14 +104,14 @@ WideString AnsiToWide(std::string_view s, unsigned codePage) {
   if (codePage == CP_UTF8) return Utf8ToWide(s);
   if (codePage == CP_SYMBOL) return SymbolToWide(s);
   if (codePage != CP_1252 && !HasTable(codePage)) return detail::ConvertToWide(s, codePage);
-  WideString out;
-  out.reserve(s.size());
+  WideString out(s.size(), u'\0');
+  char16_t* o = out.data();
   if (codePage == CP_1252) {
-    for (unsigned char c : s) out.push_back(Cp1252ToWide(c));
+    for (unsigned char c : s) *o++ = Cp1252ToWide(c);
     return out;
   }
   const auto& high = TableFor(codePage);
-  for (unsigned char c : s) out.push_back(c < 0x80 ? c : high[c - 0x80]);
+  for (unsigned char c : s) *o++ = c < 0x80 ? c : high[c - 0x80];
   return out;
 }
 

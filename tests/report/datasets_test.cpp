@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "model_fixture.h"
 #include "platform/rtl/format.h"
 #include "report/vuzDataSet.h"
@@ -114,6 +117,53 @@ TEST_F(DataSetNames, UserNameFollowsTheFirstNameOnly) {
   EXPECT_EQ(d.UserName(), "vuzUserDataSet1");
   d.SetUserName(" Data ");
   EXPECT_EQ(d.UserName(), " Data ");  // stored untrimmed
+}
+
+// The list keeps the order of creation whatever order datasets go in (the
+// first of two equal names wins), also once the holes removals leave are
+// closed up.
+TEST_F(DataSetNames, TheListKeepsItsOrderAcrossRemovals) {
+  struct Case {
+    const char* name;
+    std::vector<int> removed;  // indexes into the six datasets, in order of freeing
+  };
+  const Case cases[] = {
+      {"none", {}},
+      {"first ones first", {0, 1, 2}},
+      {"last ones first", {5, 4, 3}},
+      {"every other", {1, 3, 5}},
+      {"all but one, enough to close the holes", {0, 5, 1, 4, 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TfrxTestReport r;
+    std::vector<TfrxUserDataSet*> sets;
+    for (int i = 0; i < 6; ++i) {
+      sets.push_back(new TfrxUserDataSet(&r));
+      sets.back()->SetUserName(i % 2 ? "Odd" : "Even" + std::to_string(i));
+    }
+    const int before = vuzDataSetList()->Count();
+    std::vector<bool> gone(6, false);
+    for (int i : c.removed) {
+      delete sets[static_cast<std::size_t>(i)];
+      gone[static_cast<std::size_t>(i)] = true;
+    }
+    EXPECT_EQ(vuzDataSetList()->Count(), before - static_cast<int>(c.removed.size()));
+    std::vector<TfrxDataSet*> expected, listed;
+    for (int i = 0; i < 6; ++i)
+      if (!gone[static_cast<std::size_t>(i)]) expected.push_back(sets[static_cast<std::size_t>(i)]);
+    for (TfrxDataSet* d : vuzDataSetList()->Items())
+      if (d && d->Owner() == &r) listed.push_back(d);
+    EXPECT_EQ(listed, expected);
+    // "Odd" names the first odd dataset still there.
+    TfrxDataSet* firstOdd = nullptr;
+    for (int i = 1; i < 6 && !firstOdd; i += 2)
+      if (!gone[static_cast<std::size_t>(i)]) firstOdd = sets[static_cast<std::size_t>(i)];
+    EXPECT_EQ(vuzFindDataSet(nullptr, "Odd", &r), firstOdd);
+    // A new dataset goes to the end.
+    auto* later = new TfrxUserDataSet(&r);
+    EXPECT_EQ(vuzDataSetList()->Items().back(), later);
+  }
 }
 
 TEST_F(DataSetNames, DataSetsOfTwoReportsDoNotCross) {

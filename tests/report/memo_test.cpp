@@ -138,6 +138,34 @@ TEST(MemoGetData, OwnDelimitersAndDisabledExpressions) {
   EXPECT_EQ(f.memo->Text(), u"<%a%>\r\n");
 }
 
+// One memo fills row after row: each row evaluates anew, and a text or
+// delimiters changed between rows (a script's doing) are read afresh
+// instead of the cut kept from the rows before.
+TEST(MemoGetData, EveryRowFillsTheTextItHasThen) {
+  struct Row {
+    const char* a;
+    const char16_t* text;  // nil: the text stays
+    const char* delimiters;
+    const char16_t* expected;
+  };
+  const Row rows[] = {
+      {"1", u"[a] and [b]", "[,]", u"1 and B"}, {"2", nullptr, "[,]", u"2 and B"},
+      {"3", u"<[a]>", "[,]", u"<3>"},           {"4", u"<%a%> [a]", "<%,%>", u"4 [a]"},
+      {"5", nullptr, "[,]", u"<%a%> 5"},        {"6", u"no expression", "[,]", u"no expression"},
+  };
+  MemoFixture f;
+  f.report->values = {{"b", Variant("B")}};
+  for (const Row& row : rows) {
+    f.report->values["a"] = Variant(row.a);
+    if (row.text) f.memo->SetText(row.text);
+    f.memo->SetExpressionDelimiters(row.delimiters);
+    f.memo->BeforePrint();
+    f.memo->GetData();
+    EXPECT_EQ(f.memo->Text(), WideString(row.expected) + u"\r\n") << row.a;
+    f.memo->AfterPrint();
+  }
+}
+
 TEST(MemoGetData, AnUnknownNameRaisesFromTheReport) {
   MemoFixture f;
   f.memo->SetText(u"[Nobody]");

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "platform/rtl/variant.h"
 #include "tests/support/errors.h"
@@ -280,6 +285,40 @@ TEST_F(FormatTest, RoundingHelpers) {
   EXPECT_THROW(Round(kNan), EInvalidOp);
   EXPECT_THROW(Round(kInf), EInvalidOp);
   EXPECT_THROW(Trunc(1e19L), EInvalidOp);
+}
+
+// The 18 digits every float text starts from, against the C library's own
+// correctly rounded conversion: random doubles of every size, values next
+// to powers of ten, and exact ties at the 19th digit (odd eighths just above
+// 10^15, which have 19 digits ending in 5 and round to the even neighbour).
+TEST_F(FormatTest, EighteenDigitsAgreeWithPrintf) {
+  auto check = [](double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(v));
+    std::string expected = std::string(1, buf[0]) + std::string(buf + 2, 17);
+    while (!expected.empty() && expected.back() == '0') expected.pop_back();
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1) + 1;
+    const detail::DecimalDigits d = detail::Digits18(v);
+    ASSERT_EQ(std::string(d.digits, static_cast<std::size_t>(d.count)), expected) << buf;
+    ASSERT_EQ(d.exponent, exponent) << buf;
+    ASSERT_EQ(d.negative, v < 0) << buf;
+  };
+  std::mt19937_64 random(20261211);
+  for (int i = 0; i < 200000; ++i) {
+    // Exponents from about 1e-45 to 1e30: both sides of the exact
+    // integer path and the library path behind it.
+    const double mantissa = std::uniform_real_distribution<double>(1.0, 2.0)(random);
+    const int power = std::uniform_int_distribution<int>(-150, 100)(random);
+    check(std::ldexp(i % 2 ? mantissa : -mantissa, power));
+  }
+  for (int p = -30; p <= 25; ++p) {
+    const double ten = std::pow(10.0, p);
+    check(ten);
+    check(std::nextafter(ten, 0.0));
+    check(std::nextafter(ten, 1e300));
+  }
+  for (std::uint64_t m = 8'000'000'000'000'001ULL; m < 8'000'000'000'000'401ULL; m += 2) check(m / 8.0);
+  for (double v : {0.1, 0.5, 1.0, 20.05, 46357.0 + 1.0 / 1440, 9007199254740991.0, 123456789012345680.0}) check(v);
 }
 
 TEST_F(FormatTest, BooleanTexts) {
