@@ -53,7 +53,7 @@ AnsiString ThroughText(const AnsiString& text) {
 WideString MemoThroughText(const WideString& text) {
   for (char16_t c : text)
     if (c == u'&' || c == u'\0' || (c >= 0xD800 && c <= 0xDFFF))
-      return rtl::Utf8ToWide(vuzXMLToStr(vuzStrToXML(rtl::WideToUtf8(text))));
+      return rtl::Utf8ToWide(vuzXMLToUtf8(vuzUtf8ToXML(rtl::WideToUtf8(text))));
   return text;
 }
 
@@ -256,7 +256,7 @@ AnsiString TfrxStoredProperties::AttributeValue(const Entry& e) const {
     case Kind::kText:
     case Kind::kListText: return vuzStrToXML(e.text);
     case Kind::kReference: return e.text;
-    case Kind::kMemoText: return vuzStrToXML(rtl::WideToUtf8(memoTexts_[static_cast<std::size_t>(e.ordinal)]));
+    case Kind::kMemoText: return vuzUtf8ToXML(rtl::WideToUtf8(memoTexts_[static_cast<std::size_t>(e.ordinal)]));
     case Kind::kPropData: {
       rtl::TMemoryStream bytes;
       bytes.WriteString(e.text);

@@ -1,7 +1,9 @@
 #include "report/vuzXML.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <utility>
 
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/files.h"
@@ -157,20 +159,41 @@ void TfrxXMLItem::DeleteProp(const AnsiString& name) {
 
 namespace {
 
-// The character a Windows-1251 byte stands for.
-char16_t Cp1251Char(unsigned char byte) {
-  const char c = static_cast<char>(byte);
-  const rtl::WideString w = rtl::AnsiToWide(std::string_view(&c, 1));
-  return w.empty() ? u'?' : w[0];
+// The characters of the Windows-1251 bytes from 0x80 up, and the same pairs
+// sorted by character for the way back; made once, as every Russian letter
+// of a saved file passes here.
+struct Cp1251Table {
+  char16_t chars[128];
+  std::array<std::pair<char16_t, char>, 128> back;
+  Cp1251Table() {
+    std::string high;
+    for (int b = 0x80; b < 0x100; ++b) high.push_back(static_cast<char>(b));
+    const rtl::WideString w = rtl::AnsiToWide(high);
+    for (std::size_t i = 0; i < 128; ++i) {
+      chars[i] = i < w.size() ? w[i] : u'?';
+      back[i] = {chars[i], static_cast<char>(0x80 + i)};
+    }
+    std::sort(back.begin(), back.end());
+  }
+};
+
+const Cp1251Table& Cp1251() {
+  static const Cp1251Table table;
+  return table;
 }
+
+// The character a Windows-1251 byte stands for.
+char16_t Cp1251Char(unsigned char byte) { return byte < 0x80 ? byte : Cp1251().chars[byte - 0x80]; }
 
 // The Windows-1251 byte of a character, '?' when the code page lacks it.
 char Cp1251Byte(long long code) {
-  if (code < 0x100) return static_cast<char>(code);
-  if (code > 0xFFFF) return '?';
+  if (code >= 0 && code < 0x80) return static_cast<char>(code);
+  if (code < 0 || code > 0xFFFF) return '?';
+  const auto& back = Cp1251().back;
   const char16_t c = static_cast<char16_t>(code);
-  const AnsiString a = rtl::WideToAnsi(std::u16string_view(&c, 1));
-  return a.empty() ? '?' : a[0];
+  const auto it =
+      std::lower_bound(back.begin(), back.end(), c, [](const auto& pair, char16_t key) { return pair.first < key; });
+  return it != back.end() && it->first == c ? it->second : '?';
 }
 
 void AppendUtf8(AnsiString& out, long long code) {
@@ -194,8 +217,14 @@ void AppendUtf8(AnsiString& out, long long code) {
 }
 
 void AppendReference(AnsiString& out, unsigned code) {
+  char digits[8];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + code % 10);
+    code /= 10;
+  } while (code > 0 && n < 8);
   out += "&#";
-  out += std::to_string(code);
+  while (n > 0) out.push_back(digits[--n]);
   out += ';';
 }
 
