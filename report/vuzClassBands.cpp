@@ -85,12 +85,16 @@ AnsiString TfrxBand::GetBandName() const {
 
 // ---------------------------------------------------------------- TfrxDataBand
 
-TfrxDataBand::TfrxDataBand(rtl::TComponent* owner) : TfrxBand(owner) { Init(); }
-TfrxDataBand::TfrxDataBand(rtl::TComponent* owner, std::uint16_t flags) : TfrxBand(owner, flags) { Init(); }
+TfrxDataBand::TfrxDataBand(rtl::TComponent* owner) : TfrxBand(owner) {}
+TfrxDataBand::TfrxDataBand(rtl::TComponent* owner, std::uint16_t flags) : TfrxBand(owner, flags) {}
 
-void TfrxDataBand::Init() {
-  virtualDataSet_ = std::make_unique<TfrxUserDataSet>(nullptr);
-  virtualDataSet_->SetRangeEnd(reCount);
+TfrxUserDataSet* TfrxDataBand::VirtualDataSet() const {
+  if (!virtualDataSet_) {
+    virtualDataSet_ = std::make_unique<TfrxUserDataSet>(nullptr);
+    virtualDataSet_->SetRangeEnd(reCount);
+    virtualDataSet_->SetRangeEndCount(rowCount_);
+  }
+  return virtualDataSet_.get();
 }
 
 TfrxDataBand::~TfrxDataBand() = default;
@@ -122,7 +126,7 @@ void TfrxDataBand::SetColumns(int v) {
 
 void TfrxDataBand::SetRowCount(int n) {
   rowCount_ = n;
-  virtualDataSet_->SetRangeEndCount(n);
+  if (virtualDataSet_) virtualDataSet_->SetRangeEndCount(n);
 }
 
 void TfrxDataBand::SetCurColumn(int n) {

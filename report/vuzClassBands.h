@@ -204,8 +204,10 @@ class TfrxDataBand : public TfrxBand {
   int RowCount() const { return rowCount_; }
   void SetRowCount(int n);
   // The dataset the engine iterates when the band has a RowCount (owned,
-  // without owner; its range ends after RowCount rows).
-  TfrxUserDataSet* VirtualDataSet() const { return virtualDataSet_.get(); }
+  // without owner; its range ends after RowCount rows). Made on first use:
+  // most bands never need it, and a large template would otherwise carry,
+  // and search through, one dataset per band.
+  TfrxUserDataSet* VirtualDataSet() const;
 
   // The column being printed (1-based): a number above Columns becomes 1;
   // the band moves to its column's left edge.
@@ -221,8 +223,6 @@ class TfrxDataBand : public TfrxBand {
   void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
  private:
-  void Init();
-
   int columns_ = 0;
   long double columnWidth_ = 0;
   long double columnGap_ = 0;
@@ -235,7 +235,7 @@ class TfrxDataBand : public TfrxBand {
   bool printIfDetailEmpty_ = false;
   int rowCount_ = 0;
   int curColumn_ = 0;
-  std::unique_ptr<TfrxUserDataSet> virtualDataSet_;
+  mutable std::unique_ptr<TfrxUserDataSet> virtualDataSet_;
 };
 
 class TfrxMasterData : public TfrxDataBand {

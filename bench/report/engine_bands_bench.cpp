@@ -4,7 +4,8 @@
 // looks through all of a page's bands or all aliases for each band it
 // handles makes this grow with N squared; the build should grow with N.
 //
-// Argument: the number of data bands. ctest's smoke run takes the smallest.
+// Argument: the number of data bands (or of objects, for the grid of
+// objects). ctest's smoke run takes the smallest.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -84,6 +85,70 @@ void BM_ManyBands(benchmark::State& state) {
 BENCHMARK(BM_ManyBands)
     ->ArgName("bands")
     ->Arg(5'000)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+// Templates with very many objects: N text objects on N/100 master data
+// bands, each band a grid of 10 rows of 10 objects (so every object has
+// objects above it to shift with), and a page footer numbering the pages.
+std::unique_ptr<TfrxReport> ManyObjects(int count) {
+  auto report = std::make_unique<TfrxReport>();
+  report->EngineOptions()->NewSilentMode = simSilent;
+  report->SetShowProgress(false);
+  auto* page = new TfrxReportPage(report.get());
+  page->SetName("Page1");
+  const long double width = (page->PaperWidth() - page->LeftMargin() - page->RightMargin()) * fr01cm;
+  constexpr int kPerRow = 10, kRows = 10;
+  const int bands = (count + kPerRow * kRows - 1) / (kPerRow * kRows);
+  int made = 0;
+  for (int i = 1; i <= bands; ++i) {
+    auto* band = new TfrxMasterData(page);
+    band->SetName("MasterData" + std::to_string(i));
+    band->SetBounds(0, 40 + i * 220.0L, width, kRows * 20);
+    band->SetRowCount(1);
+    for (int k = 0; k < kPerRow * kRows && made < count; ++k) {
+      auto* memo = new TfrxMemoView(band);
+      memo->SetName("Memo" + std::to_string(++made));
+      memo->SetBounds((k % kPerRow) * 60.0L, (k / kPerRow) * 20.0L, 58, 18);
+      memo->SetText(rtl::Utf8ToWide("Object " + std::to_string(made)));
+    }
+  }
+  auto* footer = new TfrxPageFooter(page);
+  footer->SetName("PageFooter1");
+  footer->SetBounds(0, 40 + (bands + 2) * 220.0L, width, 20);
+  auto* number = new TfrxMemoView(footer);
+  number->SetName("PageNumber");
+  number->SetBounds(0, 0, 200, 20);
+  number->SetText(rtl::Utf8ToWide("[Page#]"));
+  return report;
+}
+
+void BM_ManyObjects(benchmark::State& state) {
+  Started started;
+  const int count = static_cast<int>(state.range(0));
+  int pages = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::unique_ptr<TfrxReport> report = ManyObjects(count);
+    state.ResumeTiming();
+    const bool ok = report->PrepareReport(true);
+    state.PauseTiming();
+    pages = report->PreviewPages()->GetCount();
+    if (!ok) {
+      state.SkipWithError(("the run failed: " + rtl::AnsiToUtf8(report->Errors().Text())).c_str());
+      break;
+    }
+    report.reset();
+    state.ResumeTiming();
+  }
+  state.counters["objects"] = count;
+  state.counters["pages"] = pages;
+}
+BENCHMARK(BM_ManyObjects)
+    ->ArgName("objects")
     ->Arg(10'000)
     ->Arg(100'000)
     ->Unit(benchmark::kMillisecond)

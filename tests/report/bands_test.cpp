@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "model_fixture.h"
 #include "report/vuzClassBands.h"
@@ -164,6 +165,30 @@ TEST(Bands, RowCountDrivesTheBandsOwnDataSet) {
     rows.Next();
   }
   EXPECT_EQ(seen, 5);
+}
+
+// A template of many data bands must not carry a dataset per band: every
+// look-up of a dataset by name walks the global list. The band's own
+// dataset appears when first asked for, with the row count set before.
+TEST(Bands, OwnDataSetMadeOnlyWhenUsed) {
+  ReportClassesStartup();
+  const int before = vuzDataSetList()->Count();
+  std::vector<std::unique_ptr<TfrxMasterData>> bands;
+  for (int i = 0; i < 1000; ++i) {
+    bands.push_back(std::make_unique<TfrxMasterData>(nullptr));
+    bands.back()->SetRowCount(i + 1);
+  }
+  EXPECT_EQ(vuzDataSetList()->Count(), before);
+  TfrxUserDataSet* rows = bands[6]->VirtualDataSet();
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(vuzDataSetList()->Count(), before + 1);
+  EXPECT_EQ(rows->RangeEnd(), reCount);
+  EXPECT_EQ(rows->RangeEndCount(), 7);
+  EXPECT_EQ(bands[6]->VirtualDataSet(), rows);  // one dataset, kept
+  bands[6]->SetRowCount(2);
+  EXPECT_EQ(rows->RangeEndCount(), 2);
+  bands.clear();
+  EXPECT_EQ(vuzDataSetList()->Count(), before);
 }
 
 TEST(Bands, DataSetReferenceAndName) {
