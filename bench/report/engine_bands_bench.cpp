@@ -27,13 +27,33 @@ namespace {
 
 using Started = bench_support::ReportEngineScope;
 
+TfrxReportPage* NewPage(TfrxReport& report) {
+  report.EngineOptions()->NewSilentMode = simSilent;
+  report.SetShowProgress(false);
+  auto* page = new TfrxReportPage(&report);
+  page->SetName("Page1");
+  return page;
+}
+
+long double PrintableWidth(const TfrxReportPage& page) {
+  return (page.PaperWidth() - page.LeftMargin() - page.RightMargin()) * fr01cm;
+}
+
+// A page footer below every other band, numbering the pages.
+void AddPageNumberFooter(TfrxReportPage& page, long double top) {
+  auto* footer = new TfrxPageFooter(&page);
+  footer->SetName("PageFooter1");
+  footer->SetBounds(0, top, PrintableWidth(page), 20);
+  auto* number = new TfrxMemoView(footer);
+  number->SetName("PageNumber");
+  number->SetBounds(0, 0, 200, 20);
+  number->SetText(rtl::Utf8ToWide("[Page#]"));
+}
+
 std::unique_ptr<TfrxReport> ManyBands(int count) {
   auto report = std::make_unique<TfrxReport>();
-  report->EngineOptions()->NewSilentMode = simSilent;
-  report->SetShowProgress(false);
-  auto* page = new TfrxReportPage(report.get());
-  page->SetName("Page1");
-  const long double width = (page->PaperWidth() - page->LeftMargin() - page->RightMargin()) * fr01cm;
+  TfrxReportPage* page = NewPage(*report);
+  const long double width = PrintableWidth(*page);
   for (int i = 1; i <= count; ++i) {
     auto* band = new TfrxMasterData(page);
     band->SetName("MasterData" + std::to_string(i));
@@ -49,23 +69,18 @@ std::unique_ptr<TfrxReport> ManyBands(int count) {
   auto* header = new TfrxPageHeader(page);
   header->SetName("PageHeader1");
   header->SetBounds(0, 0, width, 20);
-  auto* footer = new TfrxPageFooter(page);
-  footer->SetName("PageFooter1");
-  footer->SetBounds(0, 40 + (count + 2) * 30.0L, width, 20);
-  auto* number = new TfrxMemoView(footer);
-  number->SetName("PageNumber");
-  number->SetBounds(0, 0, 200, 20);
-  number->SetText(rtl::Utf8ToWide("[Page#]"));
+  AddPageNumberFooter(*page, 40 + (count + 2) * 30.0L);
   return report;
 }
 
-void BM_ManyBands(benchmark::State& state) {
+// Builds the template outside the timing and prepares it; counts its pages.
+void PrepareBuilt(benchmark::State& state, std::unique_ptr<TfrxReport> (*build)(int), const char* unit) {
   Started started;
   const int count = static_cast<int>(state.range(0));
   int pages = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    std::unique_ptr<TfrxReport> report = ManyBands(count);
+    std::unique_ptr<TfrxReport> report = build(count);
     state.ResumeTiming();
     const bool ok = report->PrepareReport(true);
     state.PauseTiming();
@@ -77,11 +92,13 @@ void BM_ManyBands(benchmark::State& state) {
     report.reset();
     state.ResumeTiming();
   }
-  state.counters["bands"] = count;
+  state.counters[unit] = count;
   state.counters["pages"] = pages;
-  state.counters["bands_per_s"] = benchmark::Counter(
+  state.counters[std::string(unit) + "_per_s"] = benchmark::Counter(
       static_cast<double>(count) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
+
+void BM_ManyBands(benchmark::State& state) { PrepareBuilt(state, ManyBands, "bands"); }
 BENCHMARK(BM_ManyBands)
     ->ArgName("bands")
     ->Arg(5'000)
@@ -96,11 +113,8 @@ BENCHMARK(BM_ManyBands)
 // objects above it to shift with), and a page footer numbering the pages.
 std::unique_ptr<TfrxReport> ManyObjects(int count) {
   auto report = std::make_unique<TfrxReport>();
-  report->EngineOptions()->NewSilentMode = simSilent;
-  report->SetShowProgress(false);
-  auto* page = new TfrxReportPage(report.get());
-  page->SetName("Page1");
-  const long double width = (page->PaperWidth() - page->LeftMargin() - page->RightMargin()) * fr01cm;
+  TfrxReportPage* page = NewPage(*report);
+  const long double width = PrintableWidth(*page);
   constexpr int kPerRow = 10, kRows = 10;
   const int bands = (count + kPerRow * kRows - 1) / (kPerRow * kRows);
   int made = 0;
@@ -116,37 +130,11 @@ std::unique_ptr<TfrxReport> ManyObjects(int count) {
       memo->SetText(rtl::Utf8ToWide("Object " + std::to_string(made)));
     }
   }
-  auto* footer = new TfrxPageFooter(page);
-  footer->SetName("PageFooter1");
-  footer->SetBounds(0, 40 + (bands + 2) * 220.0L, width, 20);
-  auto* number = new TfrxMemoView(footer);
-  number->SetName("PageNumber");
-  number->SetBounds(0, 0, 200, 20);
-  number->SetText(rtl::Utf8ToWide("[Page#]"));
+  AddPageNumberFooter(*page, 40 + (bands + 2) * 220.0L);
   return report;
 }
 
-void BM_ManyObjects(benchmark::State& state) {
-  Started started;
-  const int count = static_cast<int>(state.range(0));
-  int pages = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::unique_ptr<TfrxReport> report = ManyObjects(count);
-    state.ResumeTiming();
-    const bool ok = report->PrepareReport(true);
-    state.PauseTiming();
-    pages = report->PreviewPages()->GetCount();
-    if (!ok) {
-      state.SkipWithError(("the run failed: " + rtl::AnsiToUtf8(report->Errors().Text())).c_str());
-      break;
-    }
-    report.reset();
-    state.ResumeTiming();
-  }
-  state.counters["objects"] = count;
-  state.counters["pages"] = pages;
-}
+void BM_ManyObjects(benchmark::State& state) { PrepareBuilt(state, ManyObjects, "objects"); }
 BENCHMARK(BM_ManyObjects)
     ->ArgName("objects")
     ->Arg(10'000)
