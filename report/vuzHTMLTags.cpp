@@ -1,5 +1,6 @@
 #include "report/vuzHTMLTags.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -107,6 +108,12 @@ const TfrxHTMLTags& TfrxHTMLTagsList::GetItems(int line) const {
 
 void TfrxHTMLTagsList::DeleteFrom(int line) {
   if (line >= 0 && line < Count()) lines_.resize(static_cast<std::size_t>(line));
+}
+
+void TfrxHTMLTagsList::Delete(int from, int to) {
+  from = std::clamp(from, 0, Count());
+  to = std::clamp(to, from, Count());
+  lines_.erase(lines_.begin() + from, lines_.begin() + to);
 }
 
 void TfrxHTMLTagsList::Wrap(int count, bool hyphen) { Wrap(std::vector<TWrapCut>{{count, hyphen}}); }

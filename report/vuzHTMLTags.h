@@ -123,6 +123,8 @@ class TfrxHTMLTagsList {
   void Clear() { lines_.clear(); }
   // Removes the lines from index on.
   void DeleteFrom(int line);
+  // Removes the lines [from, to) (clamped to the list).
+  void Delete(int from, int to);
 
   // Per-character widths of text in the canvas's font, each character in the
   // style of its tag in the given line: width = advance + spacing, reduced to
