@@ -427,22 +427,22 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
   if (const rtl::TPropInfo* p = FindProperty(target->ClassType(), last)) ApplyProperty(target, *p, name, value);
 }
 
-void TfrxXMLSerializer::XMLToObj(const AnsiString& text, rtl::TPersistent* object) {
+void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object) {
   if (!object) return;
   const ObjectTraits traits = ObjectTraits::Of(object);
   std::size_t pos = 0;
   while (pos < text.size()) {
     while (pos < text.size() && text[pos] == ' ') ++pos;
     const std::size_t eq = text.find('=', pos);
-    if (eq == AnsiString::npos) break;
+    if (eq == std::string_view::npos) break;
     std::string_view name(text.data() + pos, eq - pos);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     if (name.empty()) break;
     const std::size_t open = text.find('"', eq);
-    if (open == AnsiString::npos) break;
+    if (open == std::string_view::npos) break;
     std::size_t close = text.find('"', open + 1);
-    if (close == AnsiString::npos) close = text.size();
-    const AnsiString value = text.substr(open + 1, close - open - 1);
+    if (close == std::string_view::npos) close = text.size();
+    const AnsiString value(text.substr(open + 1, close - open - 1));
     pos = close + 1;
     try {
       ApplyAttribute(object, traits, name, value);
@@ -545,13 +545,29 @@ void TfrxXMLSerializer::ReadRootComponent(TfrxComponent* root, TfrxXMLItem* item
   }
 }
 
-TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, const AnsiString& text, bool dontFixup) {
+TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, std::string_view text, bool dontFixup) {
+  return ReadComponentStr(owner, text, {}, dontFixup);
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, std::string_view text, std::string_view more,
+                                                   bool dontFixup) {
   if (auto* fr = dynamic_cast<TfrxComponent*>(owner)) owner_ = fr;
-  const AnsiString trimmed = rtl::Trim(text);
-  if (trimmed.empty()) return nullptr;
-  const std::size_t blank = trimmed.find(' ');
-  const AnsiString className = trimmed.substr(0, blank);
-  const AnsiString attributes = blank == AnsiString::npos ? AnsiString() : trimmed.substr(blank + 1);
+  // Trimmed as the two joined by a blank would be: the first text's leading
+  // and the second's trailing control characters and blanks.
+  auto blankOrControl = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && blankOrControl(text.front())) text.remove_prefix(1);
+  if (text.empty()) {
+    text = more;
+    more = {};
+    while (!text.empty() && blankOrControl(text.front())) text.remove_prefix(1);
+  }
+  while (!more.empty() && blankOrControl(more.back())) more.remove_suffix(1);
+  if (more.empty())
+    while (!text.empty() && blankOrControl(text.back())) text.remove_suffix(1);
+  if (text.empty()) return nullptr;
+  const std::size_t blank = text.find(' ');
+  const AnsiString className(text.substr(0, blank));
+  const std::string_view attributes = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
   std::unique_ptr<rtl::TPersistent> made(rtl::FindClass(className).create(owner));
   auto* object = dynamic_cast<TfrxComponent*>(made.get());
   if (!object) throw rtl::EClassNotFound("Class " + className + " not found");
@@ -571,6 +587,7 @@ TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, const
     }
   } finish{*this, object, dontFixup};
   XMLToObj(attributes, object);
+  if (!more.empty()) XMLToObj(more, object);
   return object;
 }
 
