@@ -237,10 +237,17 @@ AnsiString TfrxXMLSerializer::ObjToXML(rtl::TPersistent* object, const AnsiStrin
   }
 
   if (TWideStrings* lines = MemoLines(object)) {
-    const std::string utf8 = rtl::WideToUtf8(lines->GetTextStr());
-    const AnsiString text = WithoutLastLineBreak(utf8);
     TWideStrings* theirs = MemoLines(ancestor);
-    if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) s += Attribute(prefix + "Text", vuzUtf8ToXML(text));
+    if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) {
+      // A text may be large: each form is made in place of the one before.
+      const AnsiString escaped = vuzUtf8ToXML(WithoutLastLineBreak(rtl::WideToUtf8(lines->GetTextStr())));
+      s.reserve(s.size() + prefix.size() + escaped.size() + 8);
+      s += ' ';
+      s += prefix;
+      s += "Text=\"";
+      s += escaped;
+      s += '"';
+    }
   }
 
   const AnsiString data = DefinedData(object, ancestor);
@@ -289,7 +296,9 @@ void TfrxXMLSerializer::WriteRootComponent(TfrxComponent* root, bool saveChildre
 }
 
 AnsiString TfrxXMLSerializer::WriteComponentStr(TfrxComponent* object) {
-  return object->ClassName() + ObjToXML(object);
+  AnsiString s = ObjToXML(object);
+  s.insert(0, object->ClassName());
+  return s;
 }
 
 void TfrxXMLSerializer::WriteComponent(TfrxComponent* object) {
@@ -427,9 +436,12 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
   if (const rtl::TPropInfo* p = FindProperty(target->ClassType(), last)) ApplyProperty(target, *p, name, value);
 }
 
-void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object) {
-  if (!object) return;
-  const ObjectTraits traits = ObjectTraits::Of(object);
+namespace {
+
+// Calls f(name, valueStart, valueEnd) for each attribute of an attribute
+// text, as XMLToObj reads them.
+template <typename F>
+void ForEachAttribute(std::string_view text, F f) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     while (pos < text.size() && text[pos] == ' ') ++pos;
@@ -442,14 +454,30 @@ void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object
     if (open == std::string_view::npos) break;
     std::size_t close = text.find('"', open + 1);
     if (close == std::string_view::npos) close = text.size();
-    const AnsiString value(text.substr(open + 1, close - open - 1));
+    f(name, open + 1, close);
     pos = close + 1;
+  }
+}
+
+// An undotted attribute that sets a text object's whole text.
+bool IsTextAttribute(std::string_view name) { return name == "u" || name == "x" || name == "Text"; }
+
+}  // namespace
+
+void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object) { XMLToObj(text, object, false); }
+
+void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object, bool skipText) {
+  if (!object) return;
+  const ObjectTraits traits = ObjectTraits::Of(object);
+  ForEachAttribute(text, [&](std::string_view name, std::size_t from, std::size_t to) {
+    if (skipText && traits.lines && IsTextAttribute(name)) return;
+    const AnsiString value(text.substr(from, to - from));
     try {
       ApplyAttribute(object, traits, name, value);
     } catch (const std::exception& e) {
       AddError(e.what());
     }
-  }
+  });
 }
 
 void TfrxXMLSerializer::AddFixup(rtl::TPersistent* object, const rtl::TPropInfo* property, const AnsiString& value) {
@@ -586,7 +614,13 @@ TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, std::
       if (!object->IsA("TfrxReport")) object->Loaded();
     }
   } finish{*this, object, dontFixup};
-  XMLToObj(attributes, object);
+  // A text the second part sets replaces the first part's whole: the first
+  // one's is not read (a prepared page's text object over its template).
+  bool moreSetsText = false;
+  ForEachAttribute(more, [&](std::string_view name, std::size_t, std::size_t) {
+    moreSetsText = moreSetsText || IsTextAttribute(name);
+  });
+  XMLToObj(attributes, object, moreSetsText);
   if (!more.empty()) XMLToObj(more, object);
   return object;
 }

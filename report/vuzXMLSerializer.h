@@ -105,6 +105,9 @@ class TfrxXMLSerializer {
   };
   void ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, std::string_view name,
                       const AnsiString& value);
+  // XMLToObj, with skipText leaving out the attributes that set a text
+  // object's whole text.
+  void XMLToObj(std::string_view text, rtl::TPersistent* object, bool skipText);
   void ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, std::string_view name, const AnsiString& value);
   void ReadPropData(rtl::TPersistent* object, const AnsiString& hex);
   // The same from the bytes themselves, and from what readerStream_ holds.
