@@ -296,8 +296,10 @@ void TfrxXMLSerializer::WriteRootComponent(TfrxComponent* root, bool saveChildre
 }
 
 AnsiString TfrxXMLSerializer::WriteComponentStr(TfrxComponent* object) {
-  AnsiString s = ObjToXML(object);
-  s.insert(0, object->ClassName());
+  // Appended to the class name rather than inserted before the attributes:
+  // a large text's string then ends as long as it is, not twice that.
+  AnsiString s = object->ClassName();
+  s += ObjToXML(object);
   return s;
 }
 
@@ -385,7 +387,7 @@ TfrxXMLSerializer::ObjectTraits TfrxXMLSerializer::ObjectTraits::Of(rtl::TPersis
 }
 
 void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, std::string_view name,
-                                       const AnsiString& value) {
+                                       std::string_view value) {
   rtl::TPersistent* target = object;
   std::string_view rest = name;
   const bool dotted = rest.find('.') != std::string_view::npos;
@@ -403,16 +405,16 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
     TfrxComponent* c = traits.component;
     switch (last[0]) {
       case 'l':
-        if (c) c->SetLeft(vuzStrToFloat(value));
+        if (c) c->SetLeft(vuzStrToFloat(AnsiString(value)));
         return;
       case 't':
-        if (c) c->SetTop(vuzStrToFloat(value));
+        if (c) c->SetTop(vuzStrToFloat(AnsiString(value)));
         return;
       case 'w':
-        if (c) c->SetWidth(vuzStrToFloat(value));
+        if (c) c->SetWidth(vuzStrToFloat(AnsiString(value)));
         return;
       case 'h':
-        if (c) c->SetHeight(vuzStrToFloat(value));
+        if (c) c->SetHeight(vuzStrToFloat(AnsiString(value)));
         return;
       case 'u':
       case 'x':
@@ -426,14 +428,15 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
     }
   }
   if (last == "Text") {
-    if (auto* list = dynamic_cast<rtl::TStrings*>(target)) return list->SetText(DecodeString(value));
+    if (auto* list = dynamic_cast<rtl::TStrings*>(target)) return list->SetText(DecodeString(AnsiString(value)));
     if (auto* wide = dynamic_cast<TWideStrings*>(target)) return wide->SetTextStr(rtl::AnsiToWide(vuzXMLToStr(value)));
     if (TWideStrings* lines = dotted ? MemoLines(target) : traits.lines)
       return lines->SetTextStr(rtl::Utf8ToWide(vuzXMLToUtf8(value)));
   }
-  if (last == "PropData") return ReadPropData(target, value);
+  if (last == "PropData") return ReadPropData(target, AnsiString(value));
   if (!dotted && traits.report && rtl::SameText(last, "Name")) return;
-  if (const rtl::TPropInfo* p = FindProperty(target->ClassType(), last)) ApplyProperty(target, *p, name, value);
+  if (const rtl::TPropInfo* p = FindProperty(target->ClassType(), last))
+    ApplyProperty(target, *p, name, AnsiString(value));
 }
 
 namespace {
@@ -471,9 +474,8 @@ void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object
   const ObjectTraits traits = ObjectTraits::Of(object);
   ForEachAttribute(text, [&](std::string_view name, std::size_t from, std::size_t to) {
     if (skipText && traits.lines && IsTextAttribute(name)) return;
-    const AnsiString value(text.substr(from, to - from));
     try {
-      ApplyAttribute(object, traits, name, value);
+      ApplyAttribute(object, traits, name, text.substr(from, to - from));
     } catch (const std::exception& e) {
       AddError(e.what());
     }

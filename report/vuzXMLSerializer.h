@@ -103,8 +103,10 @@ class TfrxXMLSerializer {
     TWideStrings* lines = nullptr;  // a text object's lines
     static ObjectTraits Of(rtl::TPersistent* object);
   };
+  // The value is a view into the attribute text: a large text is decoded
+  // from where it lies, not copied first.
   void ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, std::string_view name,
-                      const AnsiString& value);
+                      std::string_view value);
   // XMLToObj, with skipText leaving out the attributes that set a text
   // object's whole text.
   void XMLToObj(std::string_view text, rtl::TPersistent* object, bool skipText);
