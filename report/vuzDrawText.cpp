@@ -257,8 +257,13 @@ TfrxDrawText::TLineWindow TfrxDrawText::VisibleLines(const gfx::TCanvas& canvas,
 }
 
 void TfrxDrawText::WrapTextLine(rtl::WideString s, int width, int charSpacing, int firstWidth) {
+  // Without tags a line's first record is all that is read of it.
+  const bool firstOnly = !tagList_.TagsAllowed;
   tagList_.NewLine();
-  tagList_.ExpandHTMLTags(s);
+  if (firstOnly)
+    tagList_.ExpandFirstOnly(s);
+  else
+    tagList_.ExpandHTMLTags(s);
   tagList_.NextPos += 2;  // the line end
   const int n = static_cast<int>(s.size());
   if (n < 2 || !wordWrap_) {
@@ -322,7 +327,10 @@ void TfrxDrawText::WrapTextLine(rtl::WideString s, int width, int charSpacing, i
     limit = width;
   }
   if (start <= n) AddLine(part(start, n - start + 1));
-  tagList_.Wrap(cuts);
+  if (firstOnly)
+    tagList_.WrapFirstOnly(cuts, n);
+  else
+    tagList_.Wrap(cuts);
 }
 
 int TfrxDrawText::SyllablePrefix(const rtl::WideString& s, int wordStart, int overflow) const {

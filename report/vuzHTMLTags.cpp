@@ -156,6 +156,38 @@ void TfrxHTMLTagsList::Wrap(const std::vector<TWrapCut>& cuts) {
   lines_.push_back(std::move(rest));
 }
 
+void TfrxHTMLTagsList::ExpandFirstOnly(rtl::WideString& text) {
+  // ExpandHTMLTags's first record, tags not allowed.
+  TfrxHTMLTag& tag = Add();
+  tag.SourcePos = NextPos;
+  tag.FontSize = CurSize;
+  tag.Lowered = CurLowered;
+  tag.FontStyle = CurStyle;
+  tag.FontColor = CurColor;
+  tag.NoWrap = CurNoWrap;
+  tag.Reduced = CurSize != DefaultSize;
+  tag.SameAsPrevious = true;
+  if (text.empty())
+    text.assign(1, u' ');
+  else
+    NextPos += static_cast<int>(text.size());
+}
+
+void TfrxHTMLTagsList::WrapFirstOnly(const std::vector<TWrapCut>& cuts, int length) {
+  if (lines_.empty() || lines_.back()->Items().empty()) return;
+  const TfrxHTMLTag first = lines_.back()->Items().front();
+  // The cuts Wrap would make, each line starting with its first record.
+  std::size_t pos = 0;
+  const auto n = static_cast<std::size_t>(std::max(0, length));
+  for (const TWrapCut& cut : cuts) {
+    if (cut.count < 0 || n - pos <= static_cast<std::size_t>(cut.count)) break;
+    pos += static_cast<std::size_t>(cut.count);
+    TfrxHTMLTag& tag = lines_.emplace_back(std::make_unique<TfrxHTMLTags>())->Add();
+    tag = first;
+    tag.SourcePos = first.SourcePos + static_cast<int>(pos);
+  }
+}
+
 void TfrxHTMLTagsList::ExpandHTMLTags(rtl::WideString& text) {
   rtl::WideString out;
   out.reserve(text.size());
