@@ -274,8 +274,12 @@ void AppendWellFormedUtf8(AnsiString& out, const AnsiString& s) {
 // Escapes the markup characters; `high` writes each byte from 0x80 up.
 template <typename High>
 AnsiString Escape(const AnsiString& s, High high) {
+  // Sized for the markup characters' references (five bytes for one), so
+  // that a large text is not grown to twice its size on the way.
+  std::size_t markup = 0;
+  for (char c : s) markup += c == '\n' || c == '\r' || c == '"' || c == '<' || c == '>' || c == '&';
   AnsiString out;
-  out.reserve(s.size() + 16);
+  out.reserve(s.size() + 4 * markup + 16);
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char c = s[i];
     switch (c) {

@@ -241,7 +241,8 @@ AnsiString TfrxXMLSerializer::ObjToXML(rtl::TPersistent* object, const AnsiStrin
     if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) {
       // A text may be large: each form is made in place of the one before.
       const AnsiString escaped = vuzUtf8ToXML(WithoutLastLineBreak(rtl::WideToUtf8(lines->GetTextStr())));
-      s.reserve(s.size() + prefix.size() + escaped.size() + 8);
+      // With room for what follows: a class name before, PropData after.
+      s.reserve(s.size() + prefix.size() + escaped.size() + 256);
       s += ' ';
       s += prefix;
       s += "Text=\"";
@@ -296,11 +297,20 @@ void TfrxXMLSerializer::WriteRootComponent(TfrxComponent* root, bool saveChildre
 }
 
 AnsiString TfrxXMLSerializer::WriteComponentStr(TfrxComponent* object) {
-  // Appended to the class name rather than inserted before the attributes:
-  // a large text's string then ends as long as it is, not twice that.
-  AnsiString s = object->ClassName();
-  s += ObjToXML(object);
-  return s;
+  // The class name goes before the attributes in place when they left room
+  // for it: a large text's string is then neither copied nor grown to twice
+  // its length.
+  AnsiString s = ObjToXML(object);
+  const AnsiString name = object->ClassName();
+  if (s.capacity() - s.size() >= name.size()) {
+    s.insert(0, name);
+    return s;
+  }
+  AnsiString joined;
+  joined.reserve(name.size() + s.size());
+  joined += name;
+  joined += s;
+  return joined;
 }
 
 void TfrxXMLSerializer::WriteComponent(TfrxComponent* object) {
