@@ -108,9 +108,10 @@ TfrxComponent* TfrxPreviewPages::SourcePage(int index) const {
   return index >= 0 && index < SourcePageCount() ? sourcePages_[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
-AnsiString TfrxPreviewPages::StoredText(const TfrxComponent* source) const {
+const AnsiString& TfrxPreviewPages::StoredText(const TfrxComponent* source) const {
+  static const AnsiString none;
   auto it = storedTexts_.find(source);
-  return it == storedTexts_.end() ? AnsiString() : it->second;
+  return it == storedTexts_.end() ? none : it->second;
 }
 
 TfrxComponent* TfrxPreviewPages::GetObject(const AnsiString& alias) const {
@@ -599,11 +600,13 @@ void TfrxPreviewPages::BuildObjects(TfrxXMLItem* element, TfrxComponent* page, r
       continue;
     }
     TfrxComponent* source = GetObject(w.item->Name);
-    const AnsiString text =
-        source ? StoredText(source) + " " + w.item->Prop : AnsiString(w.item->Name) + " " + w.item->Prop;
+    // The template's attributes, then the page's own (a text object's text
+    // among them, however large), read in turn rather than joined.
+    const AnsiString name = source ? AnsiString() : AnsiString(w.item->Name);
+    const AnsiString& first = source ? StoredText(source) : name;
     TfrxComponent* object = nullptr;
     try {
-      object = serializer.ReadComponentStr(w.parent, text, true);
+      object = serializer.ReadComponentStr(w.parent, first, w.item->Prop, true);
     } catch (const rtl::Exception& e) {
       Problem("Prepared page: " + w.item->Name + ": " + e.Message());
       continue;

@@ -106,7 +106,7 @@ class TfrxPreviewPages : public report::TfrxCustomPreviewPages {
   TfrxComponent* SourcePage(int index) const;
   // The text a source object's elements are read against (class and stored
   // properties, or the class alone for objects described whole).
-  AnsiString StoredText(const TfrxComponent* source) const;
+  const AnsiString& StoredText(const TfrxComponent* source) const;
   long double LastY() const { return lastY_; }
   // The page indices the page cache holds, most recently used first.
   std::vector<int> CachedPageIndices() const;

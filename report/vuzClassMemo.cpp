@@ -195,9 +195,13 @@ std::shared_ptr<const TfrxCustomMemoView::PreparedText> TfrxCustomMemoView::Prep
 
 void TfrxCustomMemoView::ExtractMacros() {
   if (!allowExpressions_) return;
+  // Most texts hold no placeholder: only those that might are looked at, and
+  // only they are joined into one text (a large one costs its size again).
+  bool placeholder = false;
+  for (int i = 0; i < memo_->Count() && !placeholder; ++i)
+    placeholder = memo_->LineRef(i).find(u'#') != WideString::npos;
+  if (!placeholder) return;
   WideString text = Text();
-  // Most texts hold no placeholder: only those that might are looked at.
-  if (text.find(u'#') == WideString::npos) return;
   WideString copyName;
   if (TfrxVariables* globals = vuzGlobalVariables()) {
     const AnsiString name = "CopyName" + rtl::IntToStr(CopyNumber);

@@ -96,6 +96,13 @@ void TfrxCustomMemoView::ConfigureLayout(TfrxDrawText& dt) {
 void TfrxCustomMemoView::SetDrawParams(gfx::TCanvas* canvas, long double scaleX, long double scaleY,
                                        long double offsetX, long double offsetY) {
   TfrxDrawText& dt = LayoutObject();
+  SetLayoutDimensions(dt, canvas, scaleX, scaleY, offsetX, offsetY);
+  dt.SetText(*Memo());
+  dt.SetParaBreaks(FirstParaBreak(), LastParaBreak());
+}
+
+void TfrxCustomMemoView::SetLayoutDimensions(TfrxDrawText& dt, gfx::TCanvas* canvas, long double scaleX,
+                                             long double scaleY, long double offsetX, long double offsetY) {
   ConfigureLayout(dt);
   if (!IsDesigning() && AutoWidth()) {
     dt.SetDimensions(1, 1, 1, kUnboundedRect, kUnboundedRect);
@@ -113,7 +120,25 @@ void TfrxCustomMemoView::SetDrawParams(gfx::TCanvas* canvas, long double scaleX,
   if (!IsPrinting()) PrintScale = 1;
   dt.SetDimensions(static_cast<double>(scaleX), static_cast<double>(scaleY), static_cast<double>(PrintScale), InnerRect,
                    deviceRect);
-  dt.SetText(*Memo());
+}
+
+// A text far taller than its box is drawn at the cost of what the box shows:
+// the lines outside it are counted (their number places the others) but not
+// kept. Top-aligned text shows its first lines whatever its length; bottom-
+// and centre-aligned text that does not fit shows its last or middle ones,
+// so the count decides which, and those are laid out in a second pass.
+void TfrxCustomMemoView::LayVisibleLines(TfrxDrawText& dt, const gfx::TCanvas& canvas) {
+  const TfrxDrawText::TLineWindow first = dt.VisibleLines(canvas, VAlign(), -1);
+  if (first.whole) {
+    dt.SetText(*Memo());
+  } else {
+    dt.SetText(*Memo(), first.first, first.count);
+    if (dt.LineCount() > dt.WrappedLineCount()) {
+      const TfrxDrawText::TLineWindow shown = dt.VisibleLines(canvas, VAlign(), dt.LineCount());
+      if (shown.first != dt.FirstKeptLine() || shown.count != dt.WrappedLineCount())
+        dt.SetText(*Memo(), shown.first, shown.count);
+    }
+  }
   dt.SetParaBreaks(FirstParaBreak(), LastParaBreak());
 }
 
@@ -129,7 +154,8 @@ void TfrxCustomMemoView::Draw(gfx::TCanvas& canvas, long double scaleX, long dou
     SetText(u"[" + rtl::AnsiToWide(DataSet()->UserName()) + u".\"" + rtl::AnsiToWide(DataField()) + u"\"]");
   }
   TLayoutSession session(*this);
-  SetDrawParams(&canvas, scaleX, scaleY, offsetX, offsetY);
+  SetLayoutDimensions(dt, &canvas, scaleX, scaleY, offsetX, offsetY);
+  LayVisibleLines(dt, canvas);
   TfrxStretcheable::Draw(canvas, scaleX, scaleY, offsetX, offsetY);
 
   if (Underlines() && Rotation() == 0) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
 
@@ -159,40 +160,110 @@ void TfrxDrawText::SetDimensions(double scaleX, double scaleY, double printScale
 
 void TfrxDrawText::SetParaBreaks(bool firstParaBreak, bool lastParaBreak) {
   if (wrappedLines_.empty()) return;
-  if (firstParaBreak) wrappedLines_.front().flags &= ~pfParagraphStart;
-  if (lastParaBreak) wrappedLines_.back().flags &= ~pfParagraphEnd;
+  // Only the text's own first and last line, when they are kept.
+  if (firstParaBreak && firstKept_ == 0) wrappedLines_.front().flags &= ~pfParagraphStart;
+  if (lastParaBreak && firstKept_ + WrappedLineCount() == lineCount_) wrappedLines_.back().flags &= ~pfParagraphEnd;
 }
 
 // ---------------------------------------------------------------- layout
 
-void TfrxDrawText::SetText(const TWideStrings& lines) {
+void TfrxDrawText::SetText(const TWideStrings& lines) { Lay(lines, 0, std::numeric_limits<int>::max(), true); }
+
+void TfrxDrawText::SetText(const TWideStrings& lines, int first, int count) {
+  Lay(lines, std::max(0, first), std::max(0, count), false);
+}
+
+void TfrxDrawText::Lay(const TWideStrings& lines, int first, int count, bool keepSource) {
   TCanvasLock lock(*layoutCanvas_);
   sourceText_.clear();
   wrappedLines_.clear();
   tagList_.Clear();
-  if (lines.Count() == 0) return;
+  lineCount_ = 0;
+  firstKept_ = first;
+  if (lines.Count() == 0) {
+    firstKept_ = 0;
+    return;
+  }
+  const long long keptEnd = static_cast<long long>(first) + count;
   gfx::TFont& font = layoutCanvas_->Font();
   const gfx::TFontStyles savedStyle = font.Style();
   tagList_.SetDefaults(font.Color(), pointSize_, font.Style());
   const bool sideways = (rotation_ >= 90 && rotation_ <= 179) || (rotation_ >= 270 && rotation_ <= 359);
   const int w = sideways ? layoutRect_.Bottom - layoutRect_.Top : layoutRect_.Right - layoutRect_.Left;
   for (int i = 0; i < lines.Count(); ++i) {
-    const rtl::WideString s = lines.Get(i);
-    sourceText_ += s;
-    sourceText_ += u"\r\n";
-    const std::size_t first = wrappedLines_.size();
-    WrapTextLine(s, RoundI(w * kRatio), RoundI(charSpacing_ * kRatio), RoundI((w - paragraphGap_) * kRatio));
-    if (wrappedLines_.size() > first) {
-      wrappedLines_[first].flags |= pfParagraphStart;
-      wrappedLines_.back().flags |= pfParagraphEnd;
+    const rtl::WideString& s = lines.LineRef(i);
+    if (keepSource) {
+      sourceText_ += s;
+      sourceText_ += u"\r\n";
     }
+    const std::size_t start = wrappedLines_.size();
+    WrapTextLine(s, RoundI(w * kRatio), RoundI(charSpacing_ * kRatio), RoundI((w - paragraphGap_) * kRatio));
+    const int made = static_cast<int>(wrappedLines_.size() - start);
+    if (made == 0) continue;
+    wrappedLines_[start].flags |= pfParagraphStart;
+    wrappedLines_.back().flags |= pfParagraphEnd;
+    // The paragraph's lines outside [first, first + count) go, with their
+    // formats, before the next paragraph is laid out.
+    const int from = static_cast<int>(std::clamp<long long>(first - lineCount_, 0, made));
+    const int to = static_cast<int>(std::clamp<long long>(keptEnd - lineCount_, from, made));
+    const int base = static_cast<int>(start);
+    if (to < made) {
+      wrappedLines_.resize(start + static_cast<std::size_t>(to));
+      tagList_.DeleteFrom(base + to);
+    }
+    if (from > 0) {
+      wrappedLines_.erase(wrappedLines_.begin() + base, wrappedLines_.begin() + base + from);
+      tagList_.Delete(base, base + from);
+    }
+    lineCount_ += made;
   }
+  if (lineCount_ <= first) firstKept_ = lineCount_;
   font.SetStyle(savedStyle);
 }
 
+TfrxDrawText::TLineWindow TfrxDrawText::VisibleLines(const gfx::TCanvas& canvas, TfrxVAlign vAlign,
+                                                     int lineCount) const {
+  TLineWindow all{0, std::numeric_limits<int>::max(), true};
+  const gfx::TDeviceKind kind = canvas.DeviceKind();
+  if (!clipped_ || (kind != gfx::dkScreen && kind != gfx::dkBitmap) || rotation_ % 90 != 0) return all;
+  // The least a line advances on this device (DrawText's rule): the output
+  // font's height and spacing, with Wysiwyg the layout's line height at
+  // this scale, either moved a pixel or two by spreading the rounding.
+  const int fh = std::abs(OutputFontHeight(pointSize_, canvas));
+  double step = fh + RoundI(lineSpacing_ * scaleY_);
+  if (wysiwyg_) step = std::min(step, (lineSpacing_ * kRatio - layoutCanvas_->Font().Height()) / kRatio * scaleY_);
+  const double least = step - 2;
+  if (!(least >= 1)) return all;
+  const int extent = rotation_ % 180 == 0 ? deviceRect_.Bottom - deviceRect_.Top : deviceRect_.Right - deviceRect_.Left;
+  // The lines the box holds, and a margin on either side for glyphs that
+  // reach beyond their line (subscripts sit up to a font height lower) and
+  // for the few pixels by which spread rounding moves a line.
+  const double shown = std::ceil(std::max(0, extent) / least) + 1;
+  const double margin = std::ceil((3.0 * fh + 64) / least) + 2;
+  if (shown + 2 * margin > 1e8) return all;
+  const int n = lineCount;
+  double first = 0;
+  if (n >= 0 && vAlign == vaBottom) first = n - shown - margin;
+  if (n >= 0 && vAlign == vaCenter) first = std::floor((n - shown) / 2) - margin;
+  TLineWindow window;
+  window.first = static_cast<int>(std::max(0.0, first));
+  window.count = static_cast<int>(shown + 2 * margin);
+  window.whole = false;
+  if (n >= 0) {
+    window.count = std::max(0, std::min(window.count, n - window.first));
+    window.whole = window.first == 0 && window.count == n;
+  }
+  return window;
+}
+
 void TfrxDrawText::WrapTextLine(rtl::WideString s, int width, int charSpacing, int firstWidth) {
+  // Without tags a line's first record is all that is read of it.
+  const bool firstOnly = !tagList_.TagsAllowed;
   tagList_.NewLine();
-  tagList_.ExpandHTMLTags(s);
+  if (firstOnly)
+    tagList_.ExpandFirstOnly(s);
+  else
+    tagList_.ExpandHTMLTags(s);
   tagList_.NextPos += 2;  // the line end
   const int n = static_cast<int>(s.size());
   if (n < 2 || !wordWrap_) {
@@ -256,7 +327,10 @@ void TfrxDrawText::WrapTextLine(rtl::WideString s, int width, int charSpacing, i
     limit = width;
   }
   if (start <= n) AddLine(part(start, n - start + 1));
-  tagList_.Wrap(cuts);
+  if (firstOnly)
+    tagList_.WrapFirstOnly(cuts, n);
+  else
+    tagList_.Wrap(cuts);
 }
 
 int TfrxDrawText::SyllablePrefix(const rtl::WideString& s, int wordStart, int overflow) const {
@@ -340,6 +414,7 @@ rtl::WideString TfrxDrawText::GetOutBoundsText(bool& inParagraph) {
   const std::size_t q = static_cast<std::size_t>(std::max(1, tag.SourcePos));
   if (q > sourceText_.size() + 1) return {};
   wrappedLines_.resize(static_cast<std::size_t>(n));
+  lineCount_ = firstKept_ + n;
   tagList_.DeleteFrom(n);
   inParagraph = n > 0 && !(wrappedLines_[static_cast<std::size_t>(n - 1)].flags & pfParagraphEnd);
   rtl::WideString rest = sourceText_.substr(q - 1);
@@ -400,8 +475,10 @@ int TfrxDrawText::OutputFontHeight(int points, const gfx::TCanvas& canvas) const
 }
 
 void TfrxDrawText::DrawText(gfx::TCanvas& canvas, TfrxHAlign hAlign, TfrxVAlign vAlign) {
-  const int lines = WrappedLineCount();
-  if (lines == 0 || tagList_.Count() == 0) return;
+  // Heights and advances count every line; only the kept ones are drawn.
+  const int lines = lineCount_;
+  const int kept = WrappedLineCount();
+  if (kept == 0 || tagList_.Count() == 0) return;
   TCanvasLock lock(*layoutCanvas_);
   const bool printer = IsPrinter(canvas);
   const int ppiY = canvas.PixelsPerInchY() > 0 ? canvas.PixelsPerInchY() : kScreenPPI;
@@ -496,13 +573,17 @@ void TfrxDrawText::DrawText(gfx::TCanvas& canvas, TfrxHAlign hAlign, TfrxVAlign 
 
   canvas.SetBkMode(gfx::bkTransparent);
   for (int i = 0; i < lines; ++i) {
-    const TWrappedLine& line = wrappedLines_[static_cast<std::size_t>(i)];
-    const bool indented = (line.flags & pfParagraphStart) && (hAlign == haLeft || hAlign == haBlock);
-    const int indent = indented ? RoundI(paragraphGap_ * scaleX_) : 0;
-    TfrxHAlign align = hAlign;
-    if (hAlign == haBlock && (line.flags & pfParagraphEnd)) align = rtlReading_ ? haRight : haLeft;
-    // The indent runs along the baseline, also when the text is turned.
-    DrawTextLine(canvas, line.text, x + RoundI(indent * cosT), y - RoundI(indent * sinT), dx - indent, i, align);
+    const int k = i - firstKept_;
+    if (k >= kept) break;
+    if (k >= 0) {
+      const TWrappedLine& line = wrappedLines_[static_cast<std::size_t>(k)];
+      const bool indented = (line.flags & pfParagraphStart) && (hAlign == haLeft || hAlign == haBlock);
+      const int indent = indented ? RoundI(paragraphGap_ * scaleX_) : 0;
+      TfrxHAlign align = hAlign;
+      if (hAlign == haBlock && (line.flags & pfParagraphEnd)) align = rtlReading_ ? haRight : haLeft;
+      // The indent runs along the baseline, also when the text is turned.
+      DrawTextLine(canvas, line.text, x + RoundI(indent * cosT), y - RoundI(indent * sinT), dx - indent, k, align);
+    }
     if (i + 1 < lines) {
       const int a = advance[static_cast<std::size_t>(i)];
       y += RoundI(a * cosT);

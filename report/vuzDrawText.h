@@ -67,6 +67,24 @@ class TfrxDrawText {
                      const gfx::TRect& deviceRect);
   // Lays the lines out. An invalid hexadecimal font colour raises rtl::EConvertError.
   void SetText(const TWideStrings& lines);
+  // Lays the lines out as SetText does but keeps only the output lines from
+  // first on, at most count of them; the others are counted (LineCount) and
+  // dropped paragraph by paragraph. Drawing a text far taller than its box
+  // then costs what the box shows, not the whole text. Only drawing and the
+  // line counts are meant for such a layout: the other queries see the kept
+  // lines, and the source text is not kept (cutting needs a whole layout).
+  void SetText(const TWideStrings& lines, int first, int count);
+  // The output lines drawing on the canvas can show, for a text of
+  // lineCount output lines (-1: not known yet, the first lines then), from
+  // the dimensions, font and gaps set: the whole text when the text is not
+  // clipped, is turned at other than a right angle, or the canvas records
+  // rather than shows (metafiles, printers: what they keep stays as it was).
+  struct TLineWindow {
+    int first = 0;
+    int count = 0;
+    bool whole = true;  // every line, nothing left out
+  };
+  TLineWindow VisibleLines(const gfx::TCanvas& canvas, TfrxVAlign vAlign, int lineCount) const;
   // The first output line is no paragraph start / the last no paragraph end.
   void SetParaBreaks(bool firstParaBreak, bool lastParaBreak);
   // Text objects copy their UseDefaultCharset here before each use.
@@ -79,6 +97,7 @@ class TfrxDrawText {
   void DrawText(gfx::TCanvas& canvas, TfrxHAlign hAlign, TfrxVAlign vAlign);
   // One output line at (x, y) in dx device pixels of width, along the
   // rotated baseline; used by DrawText, with the output font selected.
+  // lineIndex counts the kept lines.
   void DrawTextLine(gfx::TCanvas& canvas, const rtl::WideString& line, int x, int y, int dx, int lineIndex,
                     TfrxHAlign align);
   // Report pixels.
@@ -111,7 +130,12 @@ class TfrxDrawText {
   int PointSize() const { return pointSize_; }
   TfrxHTMLTagsList& TagList() { return tagList_; }
   const TfrxHTMLTagsList& TagList() const { return tagList_; }
+  // The kept output lines (all of them unless SetText kept a part).
   int WrappedLineCount() const { return static_cast<int>(wrappedLines_.size()); }
+  // Every output line of the text, kept or not, and the index the first
+  // kept one has among them.
+  int LineCount() const { return lineCount_; }
+  int FirstKeptLine() const { return firstKept_; }
   // An index outside the list gives an empty line and no flags.
   rtl::WideString WrappedLine(int index) const;
   int WrappedLineFlags(int index) const;
@@ -142,6 +166,9 @@ class TfrxDrawText {
   int OutputFontHeight(int points, const gfx::TCanvas& canvas) const;
   // The canvas font takes a run's format (nil: the output font's).
   void ApplyFormat(gfx::TCanvas& canvas, const TfrxHTMLTag* tag) const;
+  // SetText: the output lines [first, first + count) kept, the source text
+  // only with keepSource.
+  void Lay(const TWideStrings& lines, int first, int count, bool keepSource);
   void WrapTextLine(rtl::WideString s, int width, int charSpacing, int firstWidth);
   int SyllablePrefix(const rtl::WideString& s, int wordStart, int overflow) const;
   void AddLine(rtl::WideString text, bool hyphenated = false) {
@@ -152,6 +179,8 @@ class TfrxDrawText {
   int pointSize_ = 10;
   TfrxHTMLTagsList tagList_;
   std::vector<TWrappedLine> wrappedLines_;
+  int lineCount_ = 0;  // output lines, kept or not
+  int firstKept_ = 0;  // the index of wrappedLines_[0] among them
   rtl::WideString sourceText_;
   std::vector<int> advances_;  // the line being laid out or drawn, sized to it
   gfx::TFont outputFont_;      // the font DrawText draws with, at the base size

@@ -1,5 +1,6 @@
 #include "report/vuzHTMLTags.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -109,6 +110,12 @@ void TfrxHTMLTagsList::DeleteFrom(int line) {
   if (line >= 0 && line < Count()) lines_.resize(static_cast<std::size_t>(line));
 }
 
+void TfrxHTMLTagsList::Delete(int from, int to) {
+  from = std::clamp(from, 0, Count());
+  to = std::clamp(to, from, Count());
+  lines_.erase(lines_.begin() + from, lines_.begin() + to);
+}
+
 void TfrxHTMLTagsList::Wrap(int count, bool hyphen) { Wrap(std::vector<TWrapCut>{{count, hyphen}}); }
 
 void TfrxHTMLTagsList::Wrap(const std::vector<TWrapCut>& cuts) {
@@ -147,6 +154,38 @@ void TfrxHTMLTagsList::Wrap(const std::vector<TWrapCut>& cuts) {
   auto rest = std::make_unique<TfrxHTMLTags>();
   rest->Items().assign(all.begin() + static_cast<std::ptrdiff_t>(pos), all.end());
   lines_.push_back(std::move(rest));
+}
+
+void TfrxHTMLTagsList::ExpandFirstOnly(rtl::WideString& text) {
+  // ExpandHTMLTags's first record, tags not allowed.
+  TfrxHTMLTag& tag = Add();
+  tag.SourcePos = NextPos;
+  tag.FontSize = CurSize;
+  tag.Lowered = CurLowered;
+  tag.FontStyle = CurStyle;
+  tag.FontColor = CurColor;
+  tag.NoWrap = CurNoWrap;
+  tag.Reduced = CurSize != DefaultSize;
+  tag.SameAsPrevious = true;
+  if (text.empty())
+    text.assign(1, u' ');
+  else
+    NextPos += static_cast<int>(text.size());
+}
+
+void TfrxHTMLTagsList::WrapFirstOnly(const std::vector<TWrapCut>& cuts, int length) {
+  if (lines_.empty() || lines_.back()->Items().empty()) return;
+  const TfrxHTMLTag first = lines_.back()->Items().front();
+  // The cuts Wrap would make, each line starting with its first record.
+  std::size_t pos = 0;
+  const auto n = static_cast<std::size_t>(std::max(0, length));
+  for (const TWrapCut& cut : cuts) {
+    if (cut.count < 0 || n - pos <= static_cast<std::size_t>(cut.count)) break;
+    pos += static_cast<std::size_t>(cut.count);
+    TfrxHTMLTag& tag = lines_.emplace_back(std::make_unique<TfrxHTMLTags>())->Add();
+    tag = first;
+    tag.SourcePos = first.SourcePos + static_cast<int>(pos);
+  }
 }
 
 void TfrxHTMLTagsList::ExpandHTMLTags(rtl::WideString& text) {

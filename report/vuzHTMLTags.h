@@ -94,6 +94,11 @@ class TfrxHTMLTagsList {
   // character in the current (last) line. An emptied text becomes one blank.
   // An invalid hexadecimal font colour raises rtl::EConvertError.
   void ExpandHTMLTags(rtl::WideString& text);
+  // For text without tags (TagsAllowed off): ExpandHTMLTags's line, but
+  // only its first character's record. The others would differ from it in
+  // their positions alone, which follow from it, and a record per character
+  // costs a large text several times its size.
+  void ExpandFirstOnly(rtl::WideString& text);
   // Starts a new tag line (nothing while the list is empty).
   void NewLine();
   // A new record in the current line (a first line is made when none exists).
@@ -108,6 +113,9 @@ class TfrxHTMLTagsList {
     bool hyphen;
   };
   void Wrap(const std::vector<TWrapCut>& cuts);
+  // Wrap for a line ExpandFirstOnly made of length characters: each new
+  // line gets the record of its first character.
+  void WrapFirstOnly(const std::vector<TWrapCut>& cuts, int length);
   // The record before the last one: the second-to-last of the current line,
   // or the last of the previous line; nil when there is none.
   const TfrxHTMLTag* GetPrevTag() const;
@@ -123,6 +131,8 @@ class TfrxHTMLTagsList {
   void Clear() { lines_.clear(); }
   // Removes the lines from index on.
   void DeleteFrom(int line);
+  // Removes the lines [from, to) (clamped to the list).
+  void Delete(int from, int to);
 
   // Per-character widths of text in the canvas's font, each character in the
   // style of its tag in the given line: width = advance + spacing, reduced to

@@ -164,9 +164,24 @@ void TWideStrings::SetTextStr(const WideString& text) {
   std::size_t i = 0;
   const std::size_t n = text.size();
   auto at = [&](std::size_t k) -> char16_t { return k < n ? text[k] : u'\0'; };
+  auto lineEnd = [&](std::size_t k) {
+    while (k < n && text[k] != u'\0' && text[k] != u'\r' && text[k] != u'\n' && text[k] != u'\u2028') ++k;
+    return k;
+  };
+  auto nextLine = [&](std::size_t k) {
+    if (at(k) == u'\r') ++k;
+    if (at(k) == u'\n') ++k;
+    if (at(k) == u'\u2028') ++k;
+    return k;
+  };
+  // Counted first: a text of many lines gets its list at once, not by
+  // doubling, which held up to three times the entries while it grew.
+  std::size_t lines = 0;
+  for (std::size_t k = 0; at(k) != u'\0'; k = nextLine(lineEnd(k))) ++lines;
+  if (lines > entries_.capacity()) entries_.reserve(lines);
   while (at(i) != u'\0') {
     const std::size_t start = i;
-    while (i < n && text[i] != u'\0' && text[i] != u'\r' && text[i] != u'\n' && text[i] != u'\u2028') ++i;
+    i = lineEnd(i);
     if (count < entries_.size()) {
       entries_[count].text.assign(text, start, i - start);
       entries_[count].object = nullptr;
@@ -174,9 +189,7 @@ void TWideStrings::SetTextStr(const WideString& text) {
       entries_.push_back({WideString(text, start, i - start), nullptr});
     }
     ++count;
-    if (at(i) == u'\r') ++i;
-    if (at(i) == u'\n') ++i;
-    if (at(i) == u'\u2028') ++i;
+    i = nextLine(i);
   }
   entries_.resize(count);
 }

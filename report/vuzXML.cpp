@@ -274,8 +274,12 @@ void AppendWellFormedUtf8(AnsiString& out, const AnsiString& s) {
 // Escapes the markup characters; `high` writes each byte from 0x80 up.
 template <typename High>
 AnsiString Escape(const AnsiString& s, High high) {
+  // Sized for the markup characters' references (five bytes for one), so
+  // that a large text is not grown to twice its size on the way.
+  std::size_t markup = 0;
+  for (char c : s) markup += c == '\n' || c == '\r' || c == '"' || c == '<' || c == '>' || c == '&';
   AnsiString out;
-  out.reserve(s.size() + 16);
+  out.reserve(s.size() + 4 * markup + 16);
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char c = s[i];
     switch (c) {
@@ -306,7 +310,7 @@ AnsiString Escape(const AnsiString& s, High high) {
 
 // Decodes references and the named entities; `code` writes a numeric one.
 template <typename Code>
-AnsiString Unescape(const AnsiString& s, Code code) {
+AnsiString Unescape(std::string_view s, Code code) {
   AnsiString out;
   out.reserve(s.size());
   std::size_t i = 0;
@@ -354,14 +358,14 @@ AnsiString vuzUtf8ToXML(const AnsiString& s) {
   return Escape(s, [&s](AnsiString& out, std::size_t i) { out.push_back(s[i]); });
 }
 
-AnsiString vuzXMLToStr(const AnsiString& s) {
+AnsiString vuzXMLToStr(std::string_view s) {
   return Unescape(s, [](AnsiString& out, long long code) {
     // References below 256 are bytes, as files have always held them.
     out.push_back(code >= 0 && code < 0x100 ? static_cast<char>(code) : Cp1251Byte(code));
   });
 }
 
-AnsiString vuzXMLToUtf8(const AnsiString& s) {
+AnsiString vuzXMLToUtf8(std::string_view s) {
   return Unescape(s, [](AnsiString& out, long long code) {
     if (code >= 0 && code < 0x80)
       out.push_back(static_cast<char>(code));

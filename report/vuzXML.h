@@ -185,9 +185,9 @@ AnsiString vuzUtf8ToXML(const AnsiString& s);
 // ampersands stay. Codes below 256 are the bytes themselves, higher ones the
 // 1251 byte of their character ('?' when it has none). A code that is not a
 // number raises the integer conversion error.
-AnsiString vuzXMLToStr(const AnsiString& s);
+AnsiString vuzXMLToStr(std::string_view s);
 // The same into UTF-8 text: codes from 128 up are characters.
-AnsiString vuzXMLToUtf8(const AnsiString& s);
+AnsiString vuzXMLToUtf8(std::string_view s);
 // The text with every byte that starts no well-formed UTF-8 sequence written
 // as the reference of its 1251 character; the writer's last guard.
 AnsiString vuzWellFormedUtf8(const AnsiString& s);

@@ -237,10 +237,18 @@ AnsiString TfrxXMLSerializer::ObjToXML(rtl::TPersistent* object, const AnsiStrin
   }
 
   if (TWideStrings* lines = MemoLines(object)) {
-    const std::string utf8 = rtl::WideToUtf8(lines->GetTextStr());
-    const AnsiString text = WithoutLastLineBreak(utf8);
     TWideStrings* theirs = MemoLines(ancestor);
-    if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) s += Attribute(prefix + "Text", vuzUtf8ToXML(text));
+    if (!theirs || theirs->GetTextStr() != lines->GetTextStr()) {
+      // A text may be large: each form is made in place of the one before.
+      const AnsiString escaped = vuzUtf8ToXML(WithoutLastLineBreak(rtl::WideToUtf8(lines->GetTextStr())));
+      // With room for what follows: a class name before, PropData after.
+      s.reserve(s.size() + prefix.size() + escaped.size() + 256);
+      s += ' ';
+      s += prefix;
+      s += "Text=\"";
+      s += escaped;
+      s += '"';
+    }
   }
 
   const AnsiString data = DefinedData(object, ancestor);
@@ -289,7 +297,20 @@ void TfrxXMLSerializer::WriteRootComponent(TfrxComponent* root, bool saveChildre
 }
 
 AnsiString TfrxXMLSerializer::WriteComponentStr(TfrxComponent* object) {
-  return object->ClassName() + ObjToXML(object);
+  // The class name goes before the attributes in place when they left room
+  // for it: a large text's string is then neither copied nor grown to twice
+  // its length.
+  AnsiString s = ObjToXML(object);
+  const AnsiString name = object->ClassName();
+  if (s.capacity() - s.size() >= name.size()) {
+    s.insert(0, name);
+    return s;
+  }
+  AnsiString joined;
+  joined.reserve(name.size() + s.size());
+  joined += name;
+  joined += s;
+  return joined;
 }
 
 void TfrxXMLSerializer::WriteComponent(TfrxComponent* object) {
@@ -376,7 +397,7 @@ TfrxXMLSerializer::ObjectTraits TfrxXMLSerializer::ObjectTraits::Of(rtl::TPersis
 }
 
 void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, std::string_view name,
-                                       const AnsiString& value) {
+                                       std::string_view value) {
   rtl::TPersistent* target = object;
   std::string_view rest = name;
   const bool dotted = rest.find('.') != std::string_view::npos;
@@ -394,16 +415,16 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
     TfrxComponent* c = traits.component;
     switch (last[0]) {
       case 'l':
-        if (c) c->SetLeft(vuzStrToFloat(value));
+        if (c) c->SetLeft(vuzStrToFloat(AnsiString(value)));
         return;
       case 't':
-        if (c) c->SetTop(vuzStrToFloat(value));
+        if (c) c->SetTop(vuzStrToFloat(AnsiString(value)));
         return;
       case 'w':
-        if (c) c->SetWidth(vuzStrToFloat(value));
+        if (c) c->SetWidth(vuzStrToFloat(AnsiString(value)));
         return;
       case 'h':
-        if (c) c->SetHeight(vuzStrToFloat(value));
+        if (c) c->SetHeight(vuzStrToFloat(AnsiString(value)));
         return;
       case 'u':
       case 'x':
@@ -417,39 +438,58 @@ void TfrxXMLSerializer::ApplyAttribute(rtl::TPersistent* object, const ObjectTra
     }
   }
   if (last == "Text") {
-    if (auto* list = dynamic_cast<rtl::TStrings*>(target)) return list->SetText(DecodeString(value));
+    if (auto* list = dynamic_cast<rtl::TStrings*>(target)) return list->SetText(DecodeString(AnsiString(value)));
     if (auto* wide = dynamic_cast<TWideStrings*>(target)) return wide->SetTextStr(rtl::AnsiToWide(vuzXMLToStr(value)));
     if (TWideStrings* lines = dotted ? MemoLines(target) : traits.lines)
       return lines->SetTextStr(rtl::Utf8ToWide(vuzXMLToUtf8(value)));
   }
-  if (last == "PropData") return ReadPropData(target, value);
+  if (last == "PropData") return ReadPropData(target, AnsiString(value));
   if (!dotted && traits.report && rtl::SameText(last, "Name")) return;
-  if (const rtl::TPropInfo* p = FindProperty(target->ClassType(), last)) ApplyProperty(target, *p, name, value);
+  if (const rtl::TPropInfo* p = FindProperty(target->ClassType(), last))
+    ApplyProperty(target, *p, name, AnsiString(value));
 }
 
-void TfrxXMLSerializer::XMLToObj(const AnsiString& text, rtl::TPersistent* object) {
-  if (!object) return;
-  const ObjectTraits traits = ObjectTraits::Of(object);
+namespace {
+
+// Calls f(name, valueStart, valueEnd) for each attribute of an attribute
+// text, as XMLToObj reads them.
+template <typename F>
+void ForEachAttribute(std::string_view text, F f) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     while (pos < text.size() && text[pos] == ' ') ++pos;
     const std::size_t eq = text.find('=', pos);
-    if (eq == AnsiString::npos) break;
+    if (eq == std::string_view::npos) break;
     std::string_view name(text.data() + pos, eq - pos);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     if (name.empty()) break;
     const std::size_t open = text.find('"', eq);
-    if (open == AnsiString::npos) break;
+    if (open == std::string_view::npos) break;
     std::size_t close = text.find('"', open + 1);
-    if (close == AnsiString::npos) close = text.size();
-    const AnsiString value = text.substr(open + 1, close - open - 1);
+    if (close == std::string_view::npos) close = text.size();
+    f(name, open + 1, close);
     pos = close + 1;
+  }
+}
+
+// An undotted attribute that sets a text object's whole text.
+bool IsTextAttribute(std::string_view name) { return name == "u" || name == "x" || name == "Text"; }
+
+}  // namespace
+
+void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object) { XMLToObj(text, object, false); }
+
+void TfrxXMLSerializer::XMLToObj(std::string_view text, rtl::TPersistent* object, bool skipText) {
+  if (!object) return;
+  const ObjectTraits traits = ObjectTraits::Of(object);
+  ForEachAttribute(text, [&](std::string_view name, std::size_t from, std::size_t to) {
+    if (skipText && traits.lines && IsTextAttribute(name)) return;
     try {
-      ApplyAttribute(object, traits, name, value);
+      ApplyAttribute(object, traits, name, text.substr(from, to - from));
     } catch (const std::exception& e) {
       AddError(e.what());
     }
-  }
+  });
 }
 
 void TfrxXMLSerializer::AddFixup(rtl::TPersistent* object, const rtl::TPropInfo* property, const AnsiString& value) {
@@ -545,13 +585,29 @@ void TfrxXMLSerializer::ReadRootComponent(TfrxComponent* root, TfrxXMLItem* item
   }
 }
 
-TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, const AnsiString& text, bool dontFixup) {
+TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, std::string_view text, bool dontFixup) {
+  return ReadComponentStr(owner, text, {}, dontFixup);
+}
+
+TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, std::string_view text, std::string_view more,
+                                                   bool dontFixup) {
   if (auto* fr = dynamic_cast<TfrxComponent*>(owner)) owner_ = fr;
-  const AnsiString trimmed = rtl::Trim(text);
-  if (trimmed.empty()) return nullptr;
-  const std::size_t blank = trimmed.find(' ');
-  const AnsiString className = trimmed.substr(0, blank);
-  const AnsiString attributes = blank == AnsiString::npos ? AnsiString() : trimmed.substr(blank + 1);
+  // Trimmed as the two joined by a blank would be: the first text's leading
+  // and the second's trailing control characters and blanks.
+  auto blankOrControl = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && blankOrControl(text.front())) text.remove_prefix(1);
+  if (text.empty()) {
+    text = more;
+    more = {};
+    while (!text.empty() && blankOrControl(text.front())) text.remove_prefix(1);
+  }
+  while (!more.empty() && blankOrControl(more.back())) more.remove_suffix(1);
+  if (more.empty())
+    while (!text.empty() && blankOrControl(text.back())) text.remove_suffix(1);
+  if (text.empty()) return nullptr;
+  const std::size_t blank = text.find(' ');
+  const AnsiString className(text.substr(0, blank));
+  const std::string_view attributes = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
   std::unique_ptr<rtl::TPersistent> made(rtl::FindClass(className).create(owner));
   auto* object = dynamic_cast<TfrxComponent*>(made.get());
   if (!object) throw rtl::EClassNotFound("Class " + className + " not found");
@@ -570,7 +626,14 @@ TfrxComponent* TfrxXMLSerializer::ReadComponentStr(rtl::TComponent* owner, const
       if (!object->IsA("TfrxReport")) object->Loaded();
     }
   } finish{*this, object, dontFixup};
-  XMLToObj(attributes, object);
+  // A text the second part sets replaces the first part's whole: the first
+  // one's is not read (a prepared page's text object over its template).
+  bool moreSetsText = false;
+  ForEachAttribute(more, [&](std::string_view name, std::size_t, std::size_t) {
+    moreSetsText = moreSetsText || IsTextAttribute(name);
+  });
+  XMLToObj(attributes, object, moreSetsText);
+  if (!more.empty()) XMLToObj(more, object);
   return object;
 }
 

@@ -65,7 +65,7 @@ class TfrxXMLSerializer {
   AnsiString ObjToXML(rtl::TPersistent* object, const AnsiString& prefix = AnsiString(),
                       rtl::TPersistent* ancestor = nullptr);
   // Applies an attribute text to an object.
-  void XMLToObj(const AnsiString& text, rtl::TPersistent* object);
+  void XMLToObj(std::string_view text, rtl::TPersistent* object);
 
   // The class name followed by the attribute text.
   AnsiString WriteComponentStr(TfrxComponent* object);
@@ -73,7 +73,12 @@ class TfrxXMLSerializer {
   void WriteComponent(TfrxComponent* object);
   // A new object of the named class from "Class attributes"; nil for an
   // empty text. An unknown class raises EClassNotFound.
-  TfrxComponent* ReadComponentStr(rtl::TComponent* owner, const AnsiString& text, bool dontFixup = false);
+  TfrxComponent* ReadComponentStr(rtl::TComponent* owner, std::string_view text, bool dontFixup = false);
+  // The same with a second attribute text applied after the first one's,
+  // as if the two were one text (a prepared page's object: its template's
+  // attributes, then its own), without joining them: a large text in either
+  // is not copied.
+  TfrxComponent* ReadComponentStr(rtl::TComponent* owner, std::string_view text, std::string_view more, bool dontFixup);
   // One element from the stream.
   TfrxComponent* ReadComponent(rtl::TComponent* owner);
   // An attribute text applied to any persistent object, references resolved.
@@ -98,8 +103,13 @@ class TfrxXMLSerializer {
     TWideStrings* lines = nullptr;  // a text object's lines
     static ObjectTraits Of(rtl::TPersistent* object);
   };
+  // The value is a view into the attribute text: a large text is decoded
+  // from where it lies, not copied first.
   void ApplyAttribute(rtl::TPersistent* object, const ObjectTraits& traits, std::string_view name,
-                      const AnsiString& value);
+                      std::string_view value);
+  // XMLToObj, with skipText leaving out the attributes that set a text
+  // object's whole text.
+  void XMLToObj(std::string_view text, rtl::TPersistent* object, bool skipText);
   void ApplyProperty(rtl::TPersistent* object, const rtl::TPropInfo& p, std::string_view name, const AnsiString& value);
   void ReadPropData(rtl::TPersistent* object, const AnsiString& hex);
   // The same from the bytes themselves, and from what readerStream_ holds.

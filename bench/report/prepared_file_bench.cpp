@@ -9,6 +9,12 @@
 // character it reads makes the load grow with N squared: compare MB:1 with
 // MB:10 (ten times the time is linear).
 //
+// The "Unknown" benchmarks load the same file (the text is in it twice: the
+// page's text object and its template) with both text attributes renamed
+// to ones nothing knows: the reader still reads every byte, but no text
+// object gets lines or a layout from them. That is the floor the text
+// object's own cost is compared with.
+//
 // Argument: the text's size in MB; ctest's smoke run takes the smallest.
 // Counters: the growth of the process's peak resident memory over the load
 // (MB; the peak only grows, so this is the load's own for the first
@@ -19,6 +25,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -91,14 +99,34 @@ bool PrepareAndSave(std::size_t bytes, Shape shape, const std::string& name) {
   return true;
 }
 
+// Renames the text's attributes, the page's text object's and its
+// template's, to ones the reader does not know, so that it skips them.
+bool RenameTextAttributes(const std::string& name) {
+  std::string xml;
+  {
+    std::ifstream in(name, std::ios::binary);
+    xml.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const std::size_t page = xml.find("<m1 u=\"");
+  const std::size_t memo = xml.find("\"Memo1\"");
+  const std::size_t text = memo == std::string::npos ? memo : xml.find(" Text=\"", memo);
+  if (page == std::string::npos || text == std::string::npos) return false;
+  xml.replace(text, 6, " Tekst=");
+  xml.replace(page, 6, "<m1 q=");
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out << xml;
+  return static_cast<bool>(out);
+}
+
 // The report prepared and saved once per size, in a child process so that
 // the peak memory of this one is the load's; the file goes when the
 // benchmark ends.
 struct SavedFile {
-  SavedFile(std::size_t bytes, Shape shape) {
+  SavedFile(std::size_t bytes, Shape shape, bool unknownAttribute = false) {
     name = "/tmp/prepared_file_bench_" + std::to_string(getpid()) + ".fp3";
     const pid_t child = fork();
-    if (child == 0) _exit(PrepareAndSave(bytes, shape, name) ? 0 : 1);
+    if (child == 0)
+      _exit(PrepareAndSave(bytes, shape, name) && (!unknownAttribute || RenameTextAttributes(name)) ? 0 : 1);
     int status = 0;
     ok = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
@@ -107,10 +135,10 @@ struct SavedFile {
   bool ok = false;
 };
 
-void LoadBigText(benchmark::State& state, Shape shape) {
+void LoadBigText(benchmark::State& state, Shape shape, bool unknownAttribute = false) {
   Started started;
   const std::size_t bytes = static_cast<std::size_t>(state.range(0)) * 1'000'000;
-  const SavedFile file(bytes, shape);
+  const SavedFile file(bytes, shape, unknownAttribute);
   if (!file.ok) {
     state.SkipWithError("the report did not prepare one page");
     return;
@@ -128,17 +156,18 @@ void LoadBigText(benchmark::State& state, Shape shape) {
     textSize = memo ? memo->Text().size() : 0;
   }
   // UTF-8 bytes: two-byte letters are one character each.
-  if (textSize < rtl::Utf8ToWide(BigText(bytes, shape)).size()) state.SkipWithError("the loaded page lost the text");
+  if (unknownAttribute ? textSize != 0 : textSize < rtl::Utf8ToWide(BigText(bytes, shape)).size())
+    state.SkipWithError("the loaded page does not hold the text it should");
   state.counters["peak_MB"] = peakMb;
   state.counters["text_MB"] = static_cast<double>(bytes) / 1e6;
 }
 
 // The same file opened as the preview opens it: loaded, and its first page
 // drawn at 96 dpi.
-void LoadAndDraw(benchmark::State& state, Shape shape) {
+void LoadAndDraw(benchmark::State& state, Shape shape, bool unknownAttribute = false) {
   Started started;
   const std::size_t bytes = static_cast<std::size_t>(state.range(0)) * 1'000'000;
-  const SavedFile file(bytes, shape);
+  const SavedFile file(bytes, shape, unknownAttribute);
   if (!file.ok) {
     state.SkipWithError("the report did not prepare one page");
     return;
@@ -158,6 +187,22 @@ void LoadAndDraw(benchmark::State& state, Shape shape) {
 }
 void BM_OpenPreparedBigMemoOneLine(benchmark::State& state) { LoadAndDraw(state, kOneLine); }
 void BM_OpenPreparedBigMemoVaryingLines(benchmark::State& state) { LoadAndDraw(state, kRussianVaryingLines); }
+void BM_OpenPreparedBigMemoRussianShortLines(benchmark::State& state) { LoadAndDraw(state, kRussianShortLines); }
+void BM_OpenPreparedBigUnknownAttribute(benchmark::State& state) { LoadAndDraw(state, kRussianShortLines, true); }
+BENCHMARK(BM_OpenPreparedBigMemoRussianShortLines)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_OpenPreparedBigUnknownAttribute)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 BENCHMARK(BM_OpenPreparedBigMemoVaryingLines)
     ->ArgName("MB")
     ->Arg(1)
@@ -175,6 +220,7 @@ BENCHMARK(BM_OpenPreparedBigMemoOneLine)
 
 void BM_LoadPreparedBigMemoLines(benchmark::State& state) { LoadBigText(state, kLatinLines); }
 void BM_LoadPreparedBigMemoOneLine(benchmark::State& state) { LoadBigText(state, kOneLine); }
+void BM_LoadPreparedBigUnknownAttribute(benchmark::State& state) { LoadBigText(state, kRussianShortLines, true); }
 void BM_LoadPreparedBigMemoRussianShortLines(benchmark::State& state) { LoadBigText(state, kRussianShortLines); }
 
 BENCHMARK(BM_LoadPreparedBigMemoLines)
@@ -192,6 +238,13 @@ BENCHMARK(BM_LoadPreparedBigMemoRussianShortLines)
     ->Iterations(1)
     ->UseRealTime();
 BENCHMARK(BM_LoadPreparedBigMemoOneLine)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_LoadPreparedBigUnknownAttribute)
     ->ArgName("MB")
     ->Arg(1)
     ->Arg(10)

@@ -369,6 +369,192 @@ TEST(SpreadIncrements, SpreadsEvenly) {
   EXPECT_TRUE(empty.empty());
 }
 
+// ---------------------------------------------------------------- drawing a part
+
+// A text far taller than its box, laid out whole and laid out as drawing
+// needs it (the lines the box can show, found as the text object finds
+// them), drawn on a recording canvas: the part draws exactly what the whole
+// draws for its lines, and every line it leaves out is outside the box.
+struct PartCase {
+  const char* name;
+  TfrxVAlign vAlign;
+  int rotation;
+  bool wysiwyg;
+  bool tags;
+};
+
+// 300 paragraphs that wrap into two or three lines each; with tags the
+// first paragraph opens a bold run that every later line continues in.
+std::u16string TallText(bool tags) {
+  std::u16string text = tags ? u"<b>" : u"";
+  for (int i = 0; i < 300; ++i) {
+    if (i > 0) text += u"\r\n";
+    text += u"строка " + rtl::AnsiToWide(std::to_string(i)) + u" aaa bbbb cc ddddd eee";
+    if (tags && i % 7 == 0) text += u" x<sub>2</sub> <i>k</i>";
+  }
+  return text;
+}
+
+// The layout the text object's drawing makes: the first window, then the
+// one the line count gives.
+void LayAsDrawingDoes(DrawTextFixture& f, const gfx::TCanvas& canvas, TfrxVAlign vAlign, const TWideStrings& lines) {
+  const TfrxDrawText::TLineWindow first = f.layout.VisibleLines(canvas, vAlign, -1);
+  ASSERT_FALSE(first.whole);
+  f.layout.SetText(lines, first.first, first.count);
+  const TfrxDrawText::TLineWindow shown = f.layout.VisibleLines(canvas, vAlign, f.layout.LineCount());
+  if (shown.first != f.layout.FirstKeptLine() || shown.count != f.layout.WrappedLineCount())
+    f.layout.SetText(lines, shown.first, shown.count);
+}
+
+TEST(TextDrawingPart, DrawsWhatTheWholeLayoutShows) {
+  const PartCase cases[] = {
+      {"top", vaTop, 0, true, false},
+      {"bottom", vaBottom, 0, true, false},
+      {"centre", vaCenter, 0, true, false},
+      {"top without wysiwyg", vaTop, 0, false, false},
+      {"centre without wysiwyg", vaCenter, 0, false, false},
+      {"top with tags", vaTop, 0, true, true},
+      {"bottom with tags", vaBottom, 0, true, true},
+      {"centre with tags", vaCenter, 0, true, true},
+      {"turned 90, top", vaTop, 90, true, false},
+      {"turned 90, bottom", vaBottom, 90, true, false},
+      {"turned 180, centre", vaCenter, 180, true, false},
+      {"turned 270, bottom", vaBottom, 270, true, true},
+  };
+  const gfx::TRect box = gfx::Rect(40, 30, 40 + Chars(20), 30 + 120);
+  for (const PartCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TWideStrings lines;
+    lines.SetText(TallText(c.tags));
+    auto lay = [&](DrawTextFixture& f) {
+      f.Options(true, c.tags, false, c.rotation, c.wysiwyg);
+      f.layout.SetGaps(4, 0, 1);
+      // Turned a right angle, the text wraps on the box's height.
+      const int across = c.rotation % 180 == 0 ? box.Width() : box.Height();
+      const gfx::TRect layoutRect =
+          c.rotation % 180 == 0 ? gfx::Rect(0, 0, across, box.Height()) : gfx::Rect(0, 0, box.Width(), across);
+      f.layout.SetDimensions(1, 1, 1, layoutRect, box);
+    };
+    DrawTextFixture whole, part;
+    lay(whole);
+    whole.layout.SetText(lines);
+    TRecordingCanvas all;
+    whole.layout.DrawText(all, haBlock, c.vAlign);
+
+    lay(part);
+    TRecordingCanvas shown;
+    LayAsDrawingDoes(part, shown, c.vAlign, lines);
+    ASSERT_EQ(part.layout.LineCount(), whole.layout.WrappedLineCount());
+    EXPECT_GE(part.layout.LineCount(), 600);
+    EXPECT_LT(part.layout.WrappedLineCount(), 60);  // what the box shows and a margin, not the text
+    EXPECT_EQ(part.layout.TagList().Count(), part.layout.WrappedLineCount());
+    part.layout.DrawText(shown, haBlock, c.vAlign);
+
+    // Both draw one call per run; the part's runs are the whole's of its lines.
+    const auto wholeCalls = TextCalls(all), partCalls = TextCalls(shown);
+    const int from = part.layout.FirstKeptLine(), to = from + part.layout.WrappedLineCount();
+    std::vector<const gfx::TCanvasCall*> expected, outside;
+    {
+      // Calls belong to lines in order; a line's calls follow its first one.
+      std::size_t call = 0;
+      for (int line = 0; line < whole.layout.WrappedLineCount(); ++line) {
+        const std::u16string text = whole.layout.WrappedLine(line);
+        std::u16string drawn;
+        while (call < wholeCalls.size() && drawn.size() < text.size()) {
+          drawn += wholeCalls[call]->text;
+          (line >= from && line < to ? expected : outside).push_back(wholeCalls[call++]);
+        }
+      }
+      ASSERT_EQ(call, wholeCalls.size());
+    }
+    ASSERT_EQ(partCalls.size(), expected.size());
+    for (std::size_t k = 0; k < partCalls.size(); ++k) {
+      SCOPED_TRACE(k);
+      EXPECT_EQ(partCalls[k]->text, expected[k]->text);
+      EXPECT_EQ(partCalls[k]->points, expected[k]->points);
+      EXPECT_EQ(partCalls[k]->dx, expected[k]->dx);
+      EXPECT_EQ(partCalls[k]->state.font.Height(), expected[k]->state.font.Height());
+      EXPECT_EQ(partCalls[k]->state.font.Style(), expected[k]->state.font.Style());
+    }
+    // A left-out line starts more than three font heights outside the box
+    // along the way the lines advance.
+    for (const gfx::TCanvasCall* call : outside) {
+      const gfx::TPoint p = call->points[0];
+      const int along = c.rotation % 180 == 0 ? p.Y : p.X;
+      const int lo = c.rotation % 180 == 0 ? box.Top : box.Left, hi = c.rotation % 180 == 0 ? box.Bottom : box.Right;
+      EXPECT_TRUE(along < lo - 3 * 16 || along > hi + 3 * 16) << rtl::WideToUtf8(call->text) << " at " << along;
+    }
+  }
+}
+
+// Where the clip rectangle does not hide what lies outside the box, or the
+// canvas keeps what it is given, every line is laid out and drawn as before.
+TEST(TextDrawingPart, WholeWhereNothingIsHidden) {
+  const struct {
+    const char* name;
+    bool clipped;
+    int rotation;
+    gfx::TDeviceKind kind;
+    bool whole;
+  } cases[] = {
+      {"clipped on a screen", true, 0, gfx::dkScreen, false},
+      {"clipped on a bitmap, turned 270", true, 270, gfx::dkBitmap, false},
+      {"not clipped", false, 0, gfx::dkScreen, true},
+      {"turned 45", true, 45, gfx::dkScreen, true},
+      {"a metafile", true, 0, gfx::dkMetafile, true},
+      {"a printer", true, 0, gfx::dkPrinter, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DrawTextFixture f;
+    f.layout.SetOptions(true, false, false, false, c.clipped, true, c.rotation);
+    f.layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, 100, 100), gfx::Rect(0, 0, 100, 100));
+    TRecordingCanvas canvas(96, 96, {}, c.kind);
+    for (TfrxVAlign vAlign : {vaTop, vaBottom, vaCenter}) {
+      EXPECT_EQ(f.layout.VisibleLines(canvas, vAlign, -1).whole, c.whole);
+      EXPECT_EQ(f.layout.VisibleLines(canvas, vAlign, 100000).whole, c.whole);
+    }
+  }
+  // A text the box holds is whole once its count is known.
+  DrawTextFixture f;
+  f.layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, 100, 100), gfx::Rect(0, 0, 100, 100));
+  TRecordingCanvas canvas;
+  for (TfrxVAlign vAlign : {vaTop, vaBottom, vaCenter}) EXPECT_TRUE(f.layout.VisibleLines(canvas, vAlign, 6).whole);
+}
+
+// The same on a bitmap, pixel for pixel, where the font engine draws.
+TEST(TextDrawingPart, SamePixelsOnABitmap) {
+  for (TfrxVAlign vAlign : {vaTop, vaBottom, vaCenter}) {
+    SCOPED_TRACE(static_cast<int>(vAlign));
+    TWideStrings lines;
+    lines.SetText(TallText(true));
+    gfx::TBitmap wholeBitmap(200, 200), partBitmap(200, 200);
+    for (gfx::TBitmap* b : {&wholeBitmap, &partBitmap}) {
+      b->Canvas().Brush().SetColor(gfx::clWhite);
+      b->Canvas().FillRect(gfx::Rect(0, 0, 200, 200));
+    }
+    const gfx::TRect box = gfx::Rect(20, 30, 180, 170);
+    DrawTextFixture whole, part;
+    for (DrawTextFixture* f : {&whole, &part}) {
+      f->Options(true, true);
+      f->layout.SetDimensions(1, 1, 1, gfx::Rect(0, 0, box.Width(), box.Height()), box);
+    }
+    whole.layout.SetText(lines);
+    whole.layout.DrawText(wholeBitmap.Canvas(), haLeft, vAlign);
+    LayAsDrawingDoes(part, partBitmap.Canvas(), vAlign, lines);
+    EXPECT_LT(part.layout.WrappedLineCount(), whole.layout.WrappedLineCount() / 10);
+    part.layout.DrawText(partBitmap.Canvas(), haLeft, vAlign);
+    int differ = 0, ink = 0;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 200; ++x) {
+        differ += wholeBitmap.PixelColor(x, y) != partBitmap.PixelColor(x, y);
+        ink += wholeBitmap.PixelColor(x, y) != gfx::clWhite;
+      }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(ink, 500);
+  }
+}
+
 // ---------------------------------------------------------------- real fonts
 
 // The font engine measures: a justified, wrapped Russian text fills its lines

@@ -56,11 +56,23 @@ TEST(TextLayoutWrap, Table) {
     f.Lay(c.text, Chars(c.widthChars));
     EXPECT_EQ(f.Lines(), c.lines);
     EXPECT_EQ(f.Flags(), c.flags);
-    // One tag line per output line and a tag for every character (a line
-    // that lost its closing blank keeps the blank's tag).
+    // One tag line per output line; with tags a tag for every character (a
+    // line that lost its closing blank keeps the blank's tag), without them
+    // only the first character's, which holds where the line starts.
     ASSERT_EQ(f.layout.TagList().Count(), f.layout.WrappedLineCount());
-    for (int i = 0; i < f.layout.WrappedLineCount(); ++i)
-      EXPECT_GE(f.layout.TagList().GetItems(i).Count(), static_cast<int>(f.layout.WrappedLine(i).size())) << i;
+    for (int i = 0; i < f.layout.WrappedLineCount(); ++i) {
+      const TfrxHTMLTags& tags = f.layout.TagList().GetItems(i);
+      if (c.tags) {
+        EXPECT_GE(tags.Count(), static_cast<int>(f.layout.WrappedLine(i).size())) << i;
+      } else {
+        ASSERT_EQ(tags.Count(), 1) << i;
+        // Positions are 1-based in the source text, a line end counting 2.
+        const std::u16string line = f.layout.WrappedLine(i);
+        EXPECT_EQ(c.text.substr(static_cast<std::size_t>(tags[0].SourcePos - 1), line.size() - (line.back() == u'-')),
+                  line.substr(0, line.size() - (line.back() == u'-')))
+            << i;
+      }
+    }
   }
 }
 

@@ -290,6 +290,51 @@ TEST(MemoDraw, ActiveHighlightPaintsItsColourOnlyWhileDrawing) {
   EXPECT_EQ(f.memo->Color(), report::clTransparent);
 }
 
+// Drawing a text far taller than its box lays out what the box can show:
+// the layout counts every line but keeps a screenful, top-aligned text
+// draws its first lines, bottom-aligned its last ones; measuring, wrapping
+// and splitting afterwards still see the whole text.
+TEST(MemoDraw, ATextFarTallerThanItsBoxLaysOutWhatItShows) {
+  const struct {
+    report::TfrxVAlign vAlign;
+    bool clipped;
+    const char16_t* firstDrawn;
+  } cases[] = {
+      {report::vaTop, true, u"line 0"},
+      {report::vaBottom, true, nullptr},
+      {report::vaTop, false, u"line 0"},  // not clipped: every line shows, so every line is laid out
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.vAlign) * 10 + c.clipped);
+    MemoFixture f;
+    WideString text;
+    for (int i = 0; i < 5000; ++i) text += u"line " + rtl::AnsiToWide(std::to_string(i)) + u"\r\n";
+    f.memo->SetText(text);
+    f.memo->SetVAlign(c.vAlign);
+    f.memo->SetClipped(c.clipped);
+    const long double height = f.memo->CalcHeight();
+    gfx::TRecordingCanvas canvas;
+    f.memo->Draw(canvas, 1, 1, 0, 0);
+    const report::TfrxDrawText& layout = f.report->layout;
+    EXPECT_EQ(layout.LineCount(), 5000);
+    if (c.clipped) {
+      // A 50-pixel box holds four lines of 13.28; the rest is margin.
+      EXPECT_LT(layout.WrappedLineCount(), 40);
+    } else {
+      EXPECT_EQ(layout.WrappedLineCount(), 5000);
+    }
+    const std::vector<std::u16string> drawn = canvas.Texts();
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.front(), c.firstDrawn ? std::u16string(c.firstDrawn)
+                                          : u"line " + rtl::AnsiToWide(std::to_string(4999 - drawn.size() + 1)));
+    if (c.vAlign == report::vaBottom) {
+      EXPECT_EQ(drawn.back(), u"line 4999");
+    }
+    EXPECT_EQ(f.memo->CalcHeight(), height);
+    EXPECT_EQ(f.memo->WrapText(true), text);
+  }
+}
+
 TEST(MemoDraw, WrapTextGivesTheLaidOutLinesOrTheTextWithoutTags) {
   MemoFixture f;
   f.memo->SetWidth(40);

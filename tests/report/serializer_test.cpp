@@ -296,6 +296,42 @@ TEST(TemplateSerializer, SingleObjectsAsOneLine) {
   EXPECT_THROW(s.ReadComponentStr(&holder, "TfrxNothing"), rtl::EClassNotFound);
 }
 
+// A prepared page's object is read from its template's attributes and its
+// own in turn: the same object as from the two joined, and a text of its own
+// replaces the template's (which is then not read at all).
+TEST(TemplateSerializer, TwoAttributeTextsReadAsOne) {
+  Template t;
+  t.memo->Memo()->SetTextStr(u"template text");
+  TfrxXMLSerializer s(nullptr);
+  const AnsiString line = s.WriteComponentStr(t.memo);
+  const struct {
+    const char* name;
+    AnsiString first, more;
+    double left;
+    std::u16string text;
+  } cases[] = {
+      {"own text and position", line, " Left=\"3\" u=\"" + rtl::WideToUtf8(u"ю") + "\"", 3, u"ю\r\n"},
+      {"own text in the 8-bit form", line, "x=\"b\"", 0, u"b\r\n"},
+      {"no text of its own", line, "  Left=\"5\"  ", 5, u"template text\r\n"},
+      {"nothing of its own", line, "", 0, u"template text\r\n"},
+      {"a blank template", "  ", "TfrxTestMemoView Left=\"7\"", 7, u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TfrxTestBand joinedHolder(nullptr), holder(nullptr);
+    TfrxXMLSerializer reader(nullptr);
+    auto* joined = dynamic_cast<TfrxTestMemoView*>(reader.ReadComponentStr(&joinedHolder, c.first + " " + c.more));
+    auto* made = dynamic_cast<TfrxTestMemoView*>(reader.ReadComponentStr(&holder, c.first, c.more, false));
+    ASSERT_NE(joined, nullptr);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->Left(), c.left);
+    EXPECT_EQ(made->Memo()->GetTextStr(), c.text);
+    EXPECT_EQ(reader.WriteComponentStr(made), reader.WriteComponentStr(joined));
+  }
+  TfrxTestBand holder(nullptr);
+  EXPECT_EQ(s.ReadComponentStr(&holder, " ", "  ", false), nullptr);
+}
+
 TEST(TemplateSerializer, HostileTemplatesGiveErrorsNeverACrash) {
   RegisterTestClasses();
   std::vector<std::string> inputs = {
