@@ -60,7 +60,9 @@ TEST(ClassKinds, ReflectedAncestryFollowsTheCppOneForEveryRegisteredClass) {
     ExpectKindAgrees<TfrxCustomMemoView>(*object, "TfrxCustomMemoView");
     ExpectKindAgrees<TfrxReportPage>(*object, "TfrxReportPage");
     // The object made answers with the class it was registered as.
-    if (entry->info) EXPECT_TRUE(object->ClassType().InheritsFrom(*entry->info));
+    if (entry->info) {
+      EXPECT_TRUE(object->ClassType().InheritsFrom(*entry->info));
+    }
     ++checked;
   }
   // Views, bands, pages, datasets, dialog controls and the rest.
