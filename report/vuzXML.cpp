@@ -439,6 +439,16 @@ void TfrxXMLReader::ReadItem(AnsiString& name, AnsiString& text) {
             collect_.clear();
             state = kComment;
             dashes = 0;
+          } else if (collect_.size() >= 3) {
+            // Past the comment mark, the rest of the tag up to its '>' or a
+            // stray '<' is taken from the buffer a run at a time: attribute
+            // texts can be megabytes long.
+            const char* from = buffer_ + bufferPos_;
+            const char* end = buffer_ + bufferFill_;
+            const char* stop = std::find_if(from, end, [](char b) { return b == '>' || b == '<'; });
+            collect_.append(from, stop);
+            bufferPos_ += static_cast<int>(stop - from);
+            position_ += stop - from;
           }
         }
         break;

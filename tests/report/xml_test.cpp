@@ -172,6 +172,28 @@ TEST(XMLReader, TagAcrossTheBufferBoundary) {
   }
 }
 
+// A tag's text is taken from the read buffer a run at a time once past the
+// comment mark: attribute texts shorter and longer than the buffer, ending
+// on either side of its edge, with comments around them, read back whole;
+// a stray '<' inside a long tag is still refused.
+TEST(XMLReader, LongTagTextsReadWhole) {
+  const std::size_t lengths[] = {0, 1, 2, 3, 4, 4000, 4093, 4096, 4097, 12'289, 100'000};
+  for (std::size_t length : lengths) {
+    std::string value;
+    for (std::size_t i = 0; i < length; ++i) value += static_cast<char>('a' + i % 26);
+    const std::string text = kHeader + "<!-- first --><r><!--x--><item v=\"" + value +
+                             "\" w=\"2\"/><!-- a comment with > and -- inside --><next/></r>";
+    auto doc = Parse(text);
+    ASSERT_EQ(doc->Root()->Count(), 2) << length;
+    EXPECT_EQ(doc->Root()->Items(0)->GetProp("v"), value) << length;
+    EXPECT_EQ(doc->Root()->Items(0)->GetProp("w"), "2") << length;
+    EXPECT_EQ(doc->Root()->Items(1)->Name, "next") << length;
+
+    const std::string stray = kHeader + "<r><item v=\"" + value + "<\"/></r>";
+    EXPECT_THROW(Parse(stray), TfrxInvalidXMLException) << length;
+  }
+}
+
 TEST(XMLReader, LeavesTheStreamAfterTheRootElement) {
   TMemoryStream s(kHeader + "<r><c/></r>TRAILER");
   TfrxXMLDocument doc;
