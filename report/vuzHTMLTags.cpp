@@ -156,8 +156,7 @@ void TfrxHTMLTagsList::Wrap(const std::vector<TWrapCut>& cuts) {
   lines_.push_back(std::move(rest));
 }
 
-void TfrxHTMLTagsList::ExpandFirstOnly(rtl::WideString& text) {
-  // ExpandHTMLTags's first record, tags not allowed.
+TfrxHTMLTag& TfrxHTMLTagsList::AddCurrent() {
   TfrxHTMLTag& tag = Add();
   tag.SourcePos = NextPos;
   tag.FontSize = CurSize;
@@ -166,7 +165,12 @@ void TfrxHTMLTagsList::ExpandFirstOnly(rtl::WideString& text) {
   tag.FontColor = CurColor;
   tag.NoWrap = CurNoWrap;
   tag.Reduced = CurSize != DefaultSize;
-  tag.SameAsPrevious = true;
+  return tag;
+}
+
+void TfrxHTMLTagsList::ExpandFirstOnly(rtl::WideString& text) {
+  // ExpandHTMLTags's first record, tags not allowed.
+  AddCurrent().SameAsPrevious = true;
   if (text.empty())
     text.assign(1, u' ');
   else
@@ -194,14 +198,7 @@ void TfrxHTMLTagsList::ExpandHTMLTags(rtl::WideString& text) {
   if (lines_.empty()) lines_.push_back(std::make_unique<TfrxHTMLTags>());
   lines_.back()->Items().reserve(lines_.back()->Items().size() + text.size() + 1);
   auto record = [&] {
-    TfrxHTMLTag& tag = Add();
-    tag.SourcePos = NextPos;
-    tag.FontSize = CurSize;
-    tag.Lowered = CurLowered;
-    tag.FontStyle = CurStyle;
-    tag.FontColor = CurColor;
-    tag.NoWrap = CurNoWrap;
-    tag.Reduced = CurSize != DefaultSize;
+    TfrxHTMLTag& tag = AddCurrent();
     if (!TagsAllowed) {
       tag.SameAsPrevious = true;
     } else if (const TfrxHTMLTag* prev = GetPrevTag()) {

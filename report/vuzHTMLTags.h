@@ -149,6 +149,10 @@ class TfrxHTMLTagsList {
                            const TfrxTextMeasurer* measurer = nullptr) const;
 
  private:
+  // A new record at the next position in the current formatting; whether it
+  // matches the one before is left to the caller.
+  TfrxHTMLTag& AddCurrent();
+
   std::vector<std::unique_ptr<TfrxHTMLTags>> lines_;
 };
 

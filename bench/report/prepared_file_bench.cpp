@@ -185,72 +185,32 @@ void LoadAndDraw(benchmark::State& state, Shape shape, bool unknownAttribute = f
   }
   state.counters["peak_MB"] = peakMb;
 }
+// Sizes in MB, each run once: the step from 1 to 10 shows how the time grows.
+void OneAndTenMegabytes(benchmark::internal::Benchmark* b) {
+  b->ArgName("MB")->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+}
+void OneTwoAndTenMegabytes(benchmark::internal::Benchmark* b) {
+  b->ArgName("MB")->Arg(1)->Arg(2)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(1);
+}
+
 void BM_OpenPreparedBigMemoOneLine(benchmark::State& state) { LoadAndDraw(state, kOneLine); }
 void BM_OpenPreparedBigMemoVaryingLines(benchmark::State& state) { LoadAndDraw(state, kRussianVaryingLines); }
 void BM_OpenPreparedBigMemoRussianShortLines(benchmark::State& state) { LoadAndDraw(state, kRussianShortLines); }
 void BM_OpenPreparedBigUnknownAttribute(benchmark::State& state) { LoadAndDraw(state, kRussianShortLines, true); }
-BENCHMARK(BM_OpenPreparedBigMemoRussianShortLines)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_OpenPreparedBigUnknownAttribute)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_OpenPreparedBigMemoVaryingLines)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
-BENCHMARK(BM_OpenPreparedBigMemoOneLine)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+BENCHMARK(BM_OpenPreparedBigMemoRussianShortLines)->Apply(OneAndTenMegabytes);
+BENCHMARK(BM_OpenPreparedBigUnknownAttribute)->Apply(OneAndTenMegabytes);
+BENCHMARK(BM_OpenPreparedBigMemoVaryingLines)->Apply(OneTwoAndTenMegabytes);
+BENCHMARK(BM_OpenPreparedBigMemoOneLine)->Apply(OneTwoAndTenMegabytes);
 
 void BM_LoadPreparedBigMemoLines(benchmark::State& state) { LoadBigText(state, kLatinLines); }
 void BM_LoadPreparedBigMemoOneLine(benchmark::State& state) { LoadBigText(state, kOneLine); }
 void BM_LoadPreparedBigUnknownAttribute(benchmark::State& state) { LoadBigText(state, kRussianShortLines, true); }
 void BM_LoadPreparedBigMemoRussianShortLines(benchmark::State& state) { LoadBigText(state, kRussianShortLines); }
 
-BENCHMARK(BM_LoadPreparedBigMemoLines)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_LoadPreparedBigMemoRussianShortLines)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_LoadPreparedBigMemoOneLine)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_LoadPreparedBigUnknownAttribute)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->Arg(10)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
+BENCHMARK(BM_LoadPreparedBigMemoLines)->Apply(OneAndTenMegabytes);
+BENCHMARK(BM_LoadPreparedBigMemoRussianShortLines)->Apply(OneAndTenMegabytes);
+BENCHMARK(BM_LoadPreparedBigMemoOneLine)->Apply(OneAndTenMegabytes);
+BENCHMARK(BM_LoadPreparedBigUnknownAttribute)->Apply(OneAndTenMegabytes);
 
 }  // namespace
 
