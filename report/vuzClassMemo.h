@@ -188,8 +188,6 @@ class TfrxCustomMemoView : public TfrxStretcheable {
   // SetDrawParams up to the text: font, options, gaps and dimensions.
   void SetLayoutDimensions(TfrxDrawText& dt, gfx::TCanvas* canvas, long double scaleX, long double scaleY,
                            long double offsetX, long double offsetY);
-  // Lays out the lines drawing on the canvas can show.
-  void LayVisibleLines(TfrxDrawText& dt, const gfx::TCanvas& canvas);
   // InnerRect at the scales and offsets; without a canvas the layout
   // object's own stands in (nothing is drawn on it).
   void ComputeInnerRect(gfx::TCanvas* canvas, long double scaleX, long double scaleY, long double offsetX,

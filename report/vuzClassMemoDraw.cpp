@@ -122,26 +122,6 @@ void TfrxCustomMemoView::SetLayoutDimensions(TfrxDrawText& dt, gfx::TCanvas* can
                    deviceRect);
 }
 
-// A text far taller than its box is drawn at the cost of what the box shows:
-// the lines outside it are counted (their number places the others) but not
-// kept. Top-aligned text shows its first lines whatever its length; bottom-
-// and centre-aligned text that does not fit shows its last or middle ones,
-// so the count decides which, and those are laid out in a second pass.
-void TfrxCustomMemoView::LayVisibleLines(TfrxDrawText& dt, const gfx::TCanvas& canvas) {
-  const TfrxDrawText::TLineWindow first = dt.VisibleLines(canvas, VAlign(), -1);
-  if (first.whole) {
-    dt.SetText(*Memo());
-  } else {
-    dt.SetText(*Memo(), first.first, first.count);
-    if (dt.LineCount() > dt.WrappedLineCount()) {
-      const TfrxDrawText::TLineWindow shown = dt.VisibleLines(canvas, VAlign(), dt.LineCount());
-      if (shown.first != dt.FirstKeptLine() || shown.count != dt.WrappedLineCount())
-        dt.SetText(*Memo(), shown.first, shown.count);
-    }
-  }
-  dt.SetParaBreaks(FirstParaBreak(), LastParaBreak());
-}
-
 // ---------------------------------------------------------------- drawing
 
 void TfrxCustomMemoView::Draw(gfx::TCanvas& canvas, long double scaleX, long double scaleY, long double offsetX,
@@ -155,7 +135,10 @@ void TfrxCustomMemoView::Draw(gfx::TCanvas& canvas, long double scaleX, long dou
   }
   TLayoutSession session(*this);
   SetLayoutDimensions(dt, &canvas, scaleX, scaleY, offsetX, offsetY);
-  LayVisibleLines(dt, canvas);
+  // A text far taller than its box is drawn at the cost of what the box
+  // shows: the lines outside it are counted but not kept.
+  dt.SetShownText(*Memo(), canvas, VAlign());
+  dt.SetParaBreaks(FirstParaBreak(), LastParaBreak());
   TfrxStretcheable::Draw(canvas, scaleX, scaleY, offsetX, offsetY);
 
   if (Underlines() && Rotation() == 0) {

@@ -221,6 +221,18 @@ void TfrxDrawText::Lay(const TWideStrings& lines, int first, int count, bool kee
   font.SetStyle(savedStyle);
 }
 
+void TfrxDrawText::SetShownText(const TWideStrings& lines, const gfx::TCanvas& canvas, TfrxVAlign vAlign) {
+  const TLineWindow first = VisibleLines(canvas, vAlign, -1);
+  if (first.whole) {
+    SetText(lines);
+    return;
+  }
+  SetText(lines, first.first, first.count);
+  if (LineCount() <= WrappedLineCount()) return;
+  const TLineWindow shown = VisibleLines(canvas, vAlign, LineCount());
+  if (shown.first != FirstKeptLine() || shown.count != WrappedLineCount()) SetText(lines, shown.first, shown.count);
+}
+
 TfrxDrawText::TLineWindow TfrxDrawText::VisibleLines(const gfx::TCanvas& canvas, TfrxVAlign vAlign,
                                                      int lineCount) const {
   TLineWindow all{0, std::numeric_limits<int>::max(), true};

@@ -85,6 +85,12 @@ class TfrxDrawText {
     bool whole = true;  // every line, nothing left out
   };
   TLineWindow VisibleLines(const gfx::TCanvas& canvas, TfrxVAlign vAlign, int lineCount) const;
+  // Lays the lines out for drawing on the canvas: the whole text where
+  // VisibleLines says so, else only the lines it shows. Top-aligned text
+  // shows its first lines whatever its length; bottom- and centre-aligned
+  // text that does not fit shows its last or middle ones, so the line count
+  // of a first pass decides which, and those are laid out in a second.
+  void SetShownText(const TWideStrings& lines, const gfx::TCanvas& canvas, TfrxVAlign vAlign);
   // The first output line is no paragraph start / the last no paragraph end.
   void SetParaBreaks(bool firstParaBreak, bool lastParaBreak);
   // Text objects copy their UseDefaultCharset here before each use.

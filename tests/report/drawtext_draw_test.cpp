@@ -395,15 +395,10 @@ std::u16string TallText(bool tags) {
   return text;
 }
 
-// The layout the text object's drawing makes: the first window, then the
-// one the line count gives.
+// The layout the text object's drawing makes, which must leave lines out.
 void LayAsDrawingDoes(DrawTextFixture& f, const gfx::TCanvas& canvas, TfrxVAlign vAlign, const TWideStrings& lines) {
-  const TfrxDrawText::TLineWindow first = f.layout.VisibleLines(canvas, vAlign, -1);
-  ASSERT_FALSE(first.whole);
-  f.layout.SetText(lines, first.first, first.count);
-  const TfrxDrawText::TLineWindow shown = f.layout.VisibleLines(canvas, vAlign, f.layout.LineCount());
-  if (shown.first != f.layout.FirstKeptLine() || shown.count != f.layout.WrappedLineCount())
-    f.layout.SetText(lines, shown.first, shown.count);
+  ASSERT_FALSE(f.layout.VisibleLines(canvas, vAlign, -1).whole);
+  f.layout.SetShownText(lines, canvas, vAlign);
 }
 
 TEST(TextDrawingPart, DrawsWhatTheWholeLayoutShows) {
